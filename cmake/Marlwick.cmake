@@ -1,0 +1,27 @@
+# Shared compile settings for every target of the project.
+
+add_library(marlwick_options INTERFACE)
+target_compile_options(marlwick_options INTERFACE -Wall -Wextra -Werror -Wno-unused-parameter)
+
+if(MARLWICK_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+# marlwick_library(<name> <sources...>): a library of one folder, with its
+# public headers under <folder>/include.
+function(marlwick_library name)
+    add_library(${name} STATIC ${ARGN})
+    target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/include)
+    target_link_libraries(${name} PRIVATE marlwick_options)
+endfunction()
+
+# marlwick_test(<name> <sources...> LIBS <libs...>): one GoogleTest executable
+# of a folder's tests, registered with CTest.
+function(marlwick_test name)
+    cmake_parse_arguments(T "" "" "LIBS" ${ARGN})
+    add_executable(${name} ${T_UNPARSED_ARGUMENTS})
+    target_link_libraries(${name} PRIVATE ${T_LIBS} marlwick_test_support GTest::gtest_main marlwick_options)
+    include(GoogleTest)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+endfunction()

@@ -1,0 +1,82 @@
+#include "afx/WinApp.h"
+
+#include <atomic>
+#include <string>
+
+namespace {
+CWinApp* g_app = nullptr;
+std::atomic<bool> g_controlContainer{false};
+} // namespace
+
+struct CWinApp::Storage {
+    std::u16string appName;
+    std::u16string registryKey;
+};
+
+CWinApp::CWinApp(LPCWSTR appName)
+    : m_storage(new Storage)
+{
+    if (appName) {
+        m_storage->appName = appName;
+        m_pszAppName = m_storage->appName.c_str();
+    }
+    g_app = this;
+}
+
+CWinApp::~CWinApp()
+{
+    if (g_app == this)
+        g_app = nullptr;
+    delete m_storage;
+}
+
+BOOL CWinApp::InitInstance()
+{
+    return TRUE;
+}
+
+int CWinApp::Run()
+{
+    return ExitInstance();
+}
+
+int CWinApp::ExitInstance()
+{
+    return 0;
+}
+
+void CWinApp::SetRegistryKey(LPCWSTR registryKey)
+{
+    m_storage->registryKey = registryKey ? registryKey : u"";
+    m_pszRegistryKey = m_storage->registryKey.c_str();
+}
+
+LPCWSTR CWinApp::GetRegistryKey() const
+{
+    return m_pszRegistryKey;
+}
+
+CWinApp* AfxGetApp()
+{
+    return g_app;
+}
+
+void AfxEnableControlContainer()
+{
+    g_controlContainer = true;
+}
+
+bool AfxControlContainerEnabled()
+{
+    return g_controlContainer;
+}
+
+int AfxWinMain()
+{
+    CWinApp* app = AfxGetApp();
+    if (!app)
+        return 1;
+    if (!app->InitInstance())
+        return app->ExitInstance();
+    return app->Run();
+}

@@ -1,0 +1,33 @@
+// Processes: the command line, starting programs of the machine root, and the
+// end of this process. The system ends with the runtime's exit(); it does so
+// through RuntimeExit, so that tests can observe the end instead of dying.
+#pragma once
+
+#include "win32/Types.h"
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace win32 {
+
+// Runs the exit handlers and ends the process with the code, unless a test
+// has installed a hook; the hook must not return (it throws, typically).
+[[noreturn]] void RuntimeExit(int code);
+void SetProcessExitHook(std::function<void(int)> hook);
+
+// Starts a host program detached (it outlives this process and is never
+// waited for), with the Windows command line in MARLWICK_CMDLINE, in the host
+// folder given. Returns false when it cannot be started.
+bool StartDetached(const std::filesystem::path& program, const std::u16string& commandLine,
+                   const std::filesystem::path& workingFolder);
+
+// Splits a command line as the Windows runtime does for argv.
+std::vector<std::u16string> SplitCommandLine(std::u16string_view commandLine);
+
+} // namespace win32
+
+// The whole command line: program name, then the parameters as the starter gave them.
+LPCWSTR GetCommandLineW();
+DWORD GetCurrentProcessId();

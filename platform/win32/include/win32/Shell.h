@@ -1,0 +1,47 @@
+// ShellExecuteW over the machine root: programs of the root (ours, with
+// Windows names) are started with their parameters; documents and web
+// addresses go to the host's opener when there is one (MARLWICK_OPENER, or
+// xdg-open on a desktop). Every call is written to the shell journal, a file
+// of the machine root that tests read.
+#pragma once
+
+#include "win32/Types.h"
+
+#include <string>
+#include <vector>
+
+using HWND = struct HWND__*;
+
+constexpr int SW_HIDE = 0;
+constexpr int SW_SHOWNORMAL = 1;
+constexpr int SW_NORMAL = 1;
+constexpr int SW_SHOWMINIMIZED = 2;
+constexpr int SW_SHOWMAXIMIZED = 3;
+constexpr int SW_SHOW = 5;
+constexpr int SW_MINIMIZE = 6;
+constexpr int SW_RESTORE = 9;
+constexpr int SW_SHOWDEFAULT = 10;
+
+// ShellExecute results at or below 32 are errors.
+constexpr int SE_ERR_FNF = 2;
+constexpr int SE_ERR_PNF = 3;
+constexpr int SE_ERR_ACCESSDENIED = 5;
+constexpr int SE_ERR_NOASSOC = 31;
+
+HINSTANCE ShellExecuteW(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory, int show);
+
+namespace win32 {
+
+struct ShellRecord {
+    std::u16string verb;
+    std::u16string file;
+    std::u16string parameters;
+    std::u16string directory;
+    int show = 0;
+    int result = 0;
+};
+
+// Every ShellExecuteW of every process on this root, oldest first.
+std::vector<ShellRecord> ReadShellJournal();
+
+} // namespace win32

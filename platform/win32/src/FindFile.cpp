@@ -1,0 +1,142 @@
+// FindFirstFileW / FindNextFileW over a folder of the machine root, with the
+// * and ? wildcards of the last component matched ignoring case.
+#include "win32/FileApi.h"
+#include "win32/HandleTable.h"
+#include "win32/MachineRoot.h"
+#include "win32/WideString.h"
+
+#include <sys/stat.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Entry {
+    std::u16string name;
+    struct stat st;
+};
+
+class FindObject : public win32::KernelObject {
+public:
+    std::vector<Entry> entries;
+    std::size_t next = 0;
+};
+
+bool Matches(std::u16string_view pattern, std::u16string_view name)
+{
+    // "*.*" matches every name, with or without a dot, as on Windows.
+    if (pattern == u"*.*")
+        return true;
+    std::size_t p = 0, n = 0, starP = std::u16string_view::npos, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == u'?' || CharUpperChar(pattern[p]) == CharUpperChar(name[n]))) {
+            ++p;
+            ++n;
+        } else if (p < pattern.size() && pattern[p] == u'*') {
+            starP = p++;
+            starN = n;
+        } else if (starP != std::u16string_view::npos) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == u'*')
+        ++p;
+    return p == pattern.size();
+}
+
+FILETIME ToFileTime(const struct timespec& ts)
+{
+    // 100-nanosecond intervals since 1 January 1601.
+    ULONGLONG ticks = (static_cast<ULONGLONG>(ts.tv_sec) + 11644473600ULL) * 10000000ULL
+        + static_cast<ULONGLONG>(ts.tv_nsec) / 100;
+    return {static_cast<DWORD>(ticks & 0xFFFFFFFF), static_cast<DWORD>(ticks >> 32)};
+}
+
+void Fill(const Entry& entry, LPWIN32_FIND_DATAW data)
+{
+    *data = {};
+    bool dir = S_ISDIR(entry.st.st_mode);
+    data->dwFileAttributes = dir ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+    if ((entry.st.st_mode & 0222) == 0)
+        data->dwFileAttributes |= FILE_ATTRIBUTE_READONLY;
+    data->ftCreationTime = ToFileTime(entry.st.st_ctim);
+    data->ftLastAccessTime = ToFileTime(entry.st.st_atim);
+    data->ftLastWriteTime = ToFileTime(entry.st.st_mtim);
+    ULONGLONG size = dir ? 0 : static_cast<ULONGLONG>(entry.st.st_size);
+    data->nFileSizeHigh = static_cast<DWORD>(size >> 32);
+    data->nFileSizeLow = static_cast<DWORD>(size & 0xFFFFFFFF);
+    lstrcpynW(data->cFileName, entry.name.c_str(), MAX_PATH);
+}
+
+} // namespace
+
+HANDLE FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW findData)
+{
+    std::u16string_view spec(fileName ? fileName : u"");
+    std::size_t slash = spec.find_last_of(u"\\/");
+    std::u16string folder = slash == std::u16string_view::npos ? u"." : std::u16string(spec.substr(0, slash + 1));
+    std::u16string pattern(slash == std::u16string_view::npos ? spec : spec.substr(slash + 1));
+    if (pattern.empty()) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    LONG error = 0;
+    auto resolved = win32::ResolvePath(folder, win32::Resolve::Existing, &error);
+    std::error_code ec;
+    if (!resolved || !fs::is_directory(resolved->hostPath, ec)) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+
+    auto find = std::make_shared<FindObject>();
+    bool isDriveRoot = resolved->windowsPath.size() == 3;
+    if (!isDriveRoot) {
+        for (const char16_t* dots : {u".", u".."}) {
+            Entry e{dots, {}};
+            if (Matches(pattern, e.name) && ::stat(resolved->hostPath.c_str(), &e.st) == 0)
+                find->entries.push_back(e);
+        }
+    }
+    for (fs::directory_iterator it(resolved->hostPath, ec), end; !ec && it != end; it.increment(ec)) {
+        Entry e{Utf8ToUtf16(it->path().filename().string()), {}};
+        if (e.name.size() >= static_cast<std::size_t>(MAX_PATH) || e.name.starts_with(u".share.lock"))
+            continue;
+        if (Matches(pattern, e.name) && ::stat(it->path().c_str(), &e.st) == 0)
+            find->entries.push_back(std::move(e));
+    }
+    if (find->entries.empty()) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    Fill(find->entries[0], findData);
+    find->next = 1;
+    return win32::InsertHandle(find);
+}
+
+BOOL FindNextFileW(HANDLE findFile, LPWIN32_FIND_DATAW findData)
+{
+    auto find = win32::LookupHandleAs<FindObject>(findFile);
+    if (!find) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (find->next >= find->entries.size()) {
+        SetLastError(ERROR_NO_MORE_FILES);
+        return FALSE;
+    }
+    Fill(find->entries[find->next++], findData);
+    return TRUE;
+}
+
+BOOL FindClose(HANDLE findFile)
+{
+    if (!win32::LookupHandleAs<FindObject>(findFile)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    return CloseHandle(findFile);
+}

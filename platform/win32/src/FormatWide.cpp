@@ -1,0 +1,172 @@
+// The printf engine of the wide C runtime, for WCHAR strings. Numbers are
+// formatted by the host's snprintf from a rebuilt narrow specification; %s
+// takes a WCHAR string and %S a narrow one, as in the wide functions of Windows.
+#include "win32/CodePage.h"
+#include "win32/WideString.h"
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+enum class Size { Default, Short, Long, LongLong };
+
+std::u16string Pad(std::u16string text, int width, bool leftAlign)
+{
+    if (width > 0 && static_cast<int>(text.size()) < width) {
+        std::u16string fill(static_cast<std::size_t>(width) - text.size(), u' ');
+        text = leftAlign ? text + fill : fill + text;
+    }
+    return text;
+}
+
+} // namespace
+
+std::u16string FormatWide(const WCHAR* format, va_list args)
+{
+    std::u16string out;
+    va_list ap;
+    va_copy(ap, args);
+    for (const WCHAR* p = format; *p; ++p) {
+        if (*p != u'%') {
+            out += *p;
+            continue;
+        }
+        ++p;
+        if (*p == u'%') {
+            out += u'%';
+            continue;
+        }
+        std::string spec = "%";
+        bool leftAlign = false;
+        while (*p == u'-' || *p == u'+' || *p == u' ' || *p == u'#' || *p == u'0') {
+            leftAlign = leftAlign || *p == u'-';
+            spec += static_cast<char>(*p++);
+        }
+        int width = 0;
+        if (*p == u'*') {
+            width = va_arg(ap, int);
+            if (width < 0) {
+                leftAlign = true;
+                width = -width;
+                spec += '-';
+            }
+            spec += std::to_string(width);
+            ++p;
+        } else {
+            while (*p >= u'0' && *p <= u'9') {
+                width = width * 10 + (*p - u'0');
+                spec += static_cast<char>(*p++);
+            }
+        }
+        int precision = -1;
+        if (*p == u'.') {
+            spec += '.';
+            ++p;
+            precision = 0;
+            if (*p == u'*') {
+                precision = va_arg(ap, int);
+                spec += std::to_string(precision);
+                ++p;
+            } else {
+                while (*p >= u'0' && *p <= u'9') {
+                    precision = precision * 10 + (*p - u'0');
+                    spec += static_cast<char>(*p++);
+                }
+            }
+        }
+        Size size = Size::Default;
+        if (*p == u'h') {
+            size = Size::Short;
+            ++p;
+        } else if (*p == u'l') {
+            size = Size::Long;
+            ++p;
+            if (*p == u'l') {
+                size = Size::LongLong;
+                ++p;
+            }
+        } else if (p[0] == u'I' && p[1] == u'6' && p[2] == u'4') {
+            size = Size::LongLong;
+            p += 3;
+        }
+        WCHAR conv = *p;
+        if (!conv)
+            break;
+        char buffer[512];
+        switch (conv) {
+        case u'd':
+        case u'i':
+        case u'u':
+        case u'x':
+        case u'X':
+        case u'o': {
+            bool isSigned = conv == u'd' || conv == u'i';
+            if (size == Size::LongLong) {
+                spec += "ll";
+                spec += static_cast<char>(conv);
+                if (isSigned)
+                    std::snprintf(buffer, sizeof buffer, spec.c_str(), va_arg(ap, long long));
+                else
+                    std::snprintf(buffer, sizeof buffer, spec.c_str(), va_arg(ap, unsigned long long));
+            } else {
+                // Windows' long is 32 bits, so %ld takes the same int as %d.
+                spec += static_cast<char>(conv);
+                if (isSigned) {
+                    int v = va_arg(ap, int);
+                    if (size == Size::Short)
+                        v = static_cast<short>(v);
+                    std::snprintf(buffer, sizeof buffer, spec.c_str(), v);
+                } else {
+                    unsigned v = va_arg(ap, unsigned);
+                    if (size == Size::Short)
+                        v = static_cast<unsigned short>(v);
+                    std::snprintf(buffer, sizeof buffer, spec.c_str(), v);
+                }
+            }
+            out += AnsiToWide(buffer);
+            break;
+        }
+        case u'f':
+        case u'F':
+        case u'g':
+        case u'G':
+        case u'e':
+        case u'E':
+            spec += static_cast<char>(conv);
+            std::snprintf(buffer, sizeof buffer, spec.c_str(), va_arg(ap, double));
+            out += AnsiToWide(buffer);
+            break;
+        case u'p':
+            std::snprintf(buffer, sizeof buffer, "%p", va_arg(ap, void*));
+            out += AnsiToWide(buffer);
+            break;
+        case u'c': {
+            WCHAR c = static_cast<WCHAR>(va_arg(ap, int));
+            out += Pad(std::u16string(1, c), width, leftAlign);
+            break;
+        }
+        case u's':
+        case u'S': {
+            std::u16string text;
+            if (conv == u's') {
+                const WCHAR* s = va_arg(ap, const WCHAR*);
+                text = s ? s : u"(null)";
+            } else {
+                const char* s = va_arg(ap, const char*);
+                text = s ? AnsiToWide(s) : u"(null)";
+            }
+            if (precision >= 0 && static_cast<int>(text.size()) > precision)
+                text.resize(static_cast<std::size_t>(precision));
+            out += Pad(std::move(text), width, leftAlign);
+            break;
+        }
+        default:
+            out += u'%';
+            out += conv;
+            break;
+        }
+    }
+    va_end(ap);
+    return out;
+}

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs every Debian package that the build, the program and the tests
+# need. Safe to run again: it installs only what is missing.
+set -euo pipefail
+
+packages=(
+    build-essential cmake ninja-build pkg-config   # the toolchain
+    libgtest-dev libgmock-dev                      # unit and behaviour tests
+    libbenchmark-dev                               # benchmark programs
+    clang libclang-rt-14-dev                       # fuzz targets (libFuzzer)
+    libsqlite3-dev sqlite3                         # the Notes database files
+    zlib1g-dev libpng-dev                          # PNG screenshots
+    libfreetype-dev fonts-dejavu-core              # text rendering
+    libx11-dev                                     # the desktop display
+    pst-utils pff-tools                            # independent PST readers used by the tests
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+    sudo="sudo"
+fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
