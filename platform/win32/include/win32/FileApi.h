@@ -4,6 +4,7 @@
 #pragma once
 
 #include "win32/Types.h"
+#include "win32/MachineRoot.h"
 
 constexpr DWORD GENERIC_READ = 0x80000000;
 constexpr DWORD GENERIC_WRITE = 0x40000000;

@@ -1,0 +1,76 @@
+#include "testsupport/MachineFixture.h"
+#include "win32/FileApi.h"
+#include "win32/MachineRoot.h"
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+class PathTest : public testsupport::MachineFixture {};
+
+TEST_F(PathTest, FullPathsAreNormalised)
+{
+    EXPECT_EQ(win32::FullWindowsPath(u"c:\\Logs\\\\x\\"), u"C:\\Logs\\x");
+    EXPECT_EQ(win32::FullWindowsPath(u"C:/a/./b/../c"), u"C:\\a\\c");
+    EXPECT_EQ(win32::FullWindowsPath(u"\\Activity Log.txt"), u"C:\\Activity Log.txt");
+    EXPECT_EQ(win32::FullWindowsPath(u"file. "), u"C:\\file");
+    EXPECT_EQ(win32::FullWindowsPath(u"C:\\"), u"C:\\");
+    EXPECT_EQ(win32::FullWindowsPath(u"C:\\..\\.."), u"C:\\");
+    LONG error = 0;
+    EXPECT_FALSE(win32::FullWindowsPath(u"C:\\a<b", &error));
+    EXPECT_EQ(error, ERROR_INVALID_NAME);
+    EXPECT_FALSE(win32::FullWindowsPath(u"\\\\server\\share", &error));
+}
+
+TEST_F(PathTest, NamesResolveIgnoringCaseOneComponentAtATime)
+{
+    WriteHostFile(m_root / "drive_c" / "Program Files" / "Pellinor" / "Main.BMP", "x");
+    auto found = win32::ResolvePath(u"c:\\PROGRAM FILES\\pellinor\\main.bmp", win32::Resolve::Existing);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->hostPath, m_root / "drive_c" / "Program Files" / "Pellinor" / "Main.BMP");
+    EXPECT_TRUE(found->exists);
+
+    // "c:\tol1.rtf" and "C:\tol1.rtf" are one file.
+    WriteHostFile(m_root / "drive_c" / "tol1.rtf", "rtf");
+    EXPECT_NE(GetFileAttributesW(u"C:\\TOL1.RTF"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(DeleteFileW(u"C:\\TOL1.rtf"));
+    EXPECT_FALSE(fs::exists(m_root / "drive_c" / "tol1.rtf"));
+}
+
+TEST_F(PathTest, MissingFoldersAndFilesGiveTheirOwnErrors)
+{
+    LONG error = 0;
+    EXPECT_FALSE(win32::ResolvePath(u"C:\\nope\\file.txt", win32::Resolve::ParentExists, &error));
+    EXPECT_EQ(error, ERROR_PATH_NOT_FOUND);
+    EXPECT_FALSE(win32::ResolvePath(u"C:\\file.txt", win32::Resolve::Existing, &error));
+    EXPECT_EQ(error, ERROR_FILE_NOT_FOUND);
+    auto creatable = win32::ResolvePath(u"C:\\file.txt", win32::Resolve::ParentExists, &error);
+    ASSERT_TRUE(creatable);
+    EXPECT_FALSE(creatable->exists);
+    EXPECT_FALSE(win32::ResolvePath(u"D:\\x", win32::Resolve::ParentExists, &error));
+    EXPECT_EQ(error, ERROR_PATH_NOT_FOUND);
+
+    std::u16string longPath = u"C:\\" + std::u16string(257, u'a');
+    EXPECT_FALSE(win32::ResolvePath(longPath, win32::Resolve::ParentExists, &error));
+    EXPECT_EQ(error, ERROR_FILENAME_EXCED_RANGE);
+}
+
+TEST_F(PathTest, RelativePathsFollowTheCurrentDirectory)
+{
+    ASSERT_TRUE(CreateDirectoryW(u"C:\\Work", nullptr));
+    ASSERT_TRUE(SetCurrentDirectoryW(u"c:\\work"));
+    WCHAR buffer[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, buffer);
+    // The folder keeps the case it was given, as on Windows.
+    EXPECT_EQ(std::u16string(buffer), u"C:\\work");
+    EXPECT_EQ(win32::FullWindowsPath(u"a.txt"), u"C:\\work\\a.txt");
+    EXPECT_FALSE(SetCurrentDirectoryW(u"C:\\Missing"));
+    SetCurrentDirectoryW(u"C:\\");
+}
+
+TEST_F(PathTest, HostPathsMapBackToWindowsPaths)
+{
+    EXPECT_EQ(win32::WindowsPathOf(m_root / "drive_c" / "Windows" / "Notepad.exe"), u"C:\\Windows\\Notepad.exe");
+    EXPECT_EQ(win32::WindowsPathOf(m_root / "drive_c"), u"C:\\");
+    EXPECT_FALSE(win32::WindowsPathOf("/etc/passwd"));
+}

@@ -1,0 +1,63 @@
+#include "win32/WideString.h"
+
+#include <gtest/gtest.h>
+
+TEST(WideString, CopiesNeverRunPastTheBuffer)
+{
+    WCHAR buffer[6];
+    std::fill(std::begin(buffer), std::end(buffer), u'#');
+    EXPECT_EQ(wcscpy_s(buffer, 6, u"12345"), 0);
+    EXPECT_EQ(std::u16string(buffer), u"12345");
+    EXPECT_EQ(wcscpy_s(buffer, 6, u"123456"), ERANGE_RESULT);
+    EXPECT_EQ(buffer[0], 0);
+
+    wcscpy_s(buffer, 6, u"ab");
+    EXPECT_EQ(wcscat_s(buffer, 6, u"cde"), 0);
+    EXPECT_EQ(std::u16string(buffer), u"abcde");
+    EXPECT_EQ(wcscat_s(buffer, 6, u"f"), ERANGE_RESULT);
+
+    EXPECT_EQ(StringCchCopyW(buffer, 6, u"abcdefgh"), STRSAFE_E_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(std::u16string(buffer), u"abcde");
+    StringCchCopyW(buffer, 6, u"ab");
+    EXPECT_EQ(StringCchCatW(buffer, 6, u"cdefg"), STRSAFE_E_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(std::u16string(buffer), u"abcde");
+
+    EXPECT_EQ(wcsncpy_s(buffer, 6, u"abcdefgh", _TRUNCATE), STRUNCATE);
+    EXPECT_EQ(std::u16string(buffer), u"abcde");
+    lstrcpynW(buffer, u"xyzxyzxyz", 4);
+    EXPECT_EQ(std::u16string(buffer), u"xyz");
+}
+
+TEST(WideString, CaseInsensitiveComparisonCoversLatinGreekAndCyrillic)
+{
+    EXPECT_EQ(_wcsicmp(u"Activity LOG.txt", u"activity log.TXT"), 0);
+    EXPECT_EQ(_wcsicmp(u"\u00C9t\u00E9", u"\u00E9T\u00C9"), 0);
+    EXPECT_EQ(_wcsicmp(u"\u0416\u03A3", u"\u0436\u03C3"), 0);
+    EXPECT_EQ(_wcsicmp(u"\u0100\u0139", u"\u0101\u013A"), 0);
+    EXPECT_LT(_wcsicmp(u"abc", u"abd"), 0);
+    EXPECT_GT(_wcsicmp(u"abcd", u"ABC"), 0);
+    EXPECT_EQ(_wcsnicmp(u"Lotus Notes\\Inbox", u"LOTUS NOTES\\x", 12), 0);
+    EXPECT_TRUE(EqualsNoCase(u"OUTLOOK.EXE", u"outlook.exe"));
+    EXPECT_FALSE(EqualsNoCase(u"OUTLOOK.EXE", u"outlook.ex"));
+}
+
+TEST(WideString, SearchFunctions)
+{
+    const WCHAR* path = u"C:\\a\\b.txt";
+    EXPECT_EQ(wcsrchr(path, u'\\'), path + 4);
+    EXPECT_EQ(wcschr(path, u'\\'), path + 2);
+    EXPECT_EQ(wcschr(path, u'\0'), path + wcslen(path));
+    EXPECT_EQ(wcsstr(path, u"b.t"), path + 5);
+    EXPECT_EQ(wcsstr(path, u"zz"), nullptr);
+}
+
+TEST(WideString, FormatsLikeTheWideRuntime)
+{
+    WCHAR buffer[64];
+    StringCchPrintfW(buffer, 64, u"%d-%d-%d %d:%d", 8, 12, 2026, 9, 5);
+    EXPECT_EQ(std::u16string(buffer), u"8-12-2026 9:5");
+    StringCchPrintfW(buffer, 64, u"[%s|%S|%5d|%-3c|%x|%I64d]", u"w\u00E9", "n", 42, u'q', 255, 1LL << 40);
+    EXPECT_EQ(std::u16string(buffer), u"[w\u00E9|n|   42|q  |ff|1099511627776]");
+    EXPECT_EQ(StringCchPrintfW(buffer, 4, u"%s", u"abcdef"), STRSAFE_E_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(std::u16string(buffer), u"abc");
+}
