@@ -1,0 +1,22 @@
+// "Activity Log.txt": the plain-text journal of what the user chose and what
+// the conversion did. Every message is CR LF and at most 200 bytes of its
+// ANSI text; the file restarts when it has grown past 5 MB.
+#pragma once
+
+#include "win32/Types.h"
+
+using HWND = struct HWND__*;
+
+// Appends one message; 1 when its bytes were written, else 0. Callers on
+// several threads are served one at a time, so no message is lost to the
+// file's exclusive open.
+int WriteActivityLog(LPCWSTR message);
+
+// Opens the log of g_szLogDir in Notepad.
+void ViewActivityLog();
+
+// Asks, then deletes the log of g_szLogDir on Yes.
+void ClearActivityLog(HWND owner);
+
+// The block written once per program start.
+void WriteLogStartBlock();

@@ -1,0 +1,4 @@
+// The one application object of the program, built before the entry runs.
+#include "MarlwickApp.h"
+
+CMarlwickApp theApp;
