@@ -155,20 +155,6 @@ std::optional<win32::HostPath> Locate(std::u16string_view file, LPCWSTR director
     return std::nullopt;
 }
 
-// Hands a document or an address to the host's opener, if this host has one.
-void OpenOnHost(const std::string& target)
-{
-    fs::path opener;
-    if (const char* custom = std::getenv("MARLWICK_OPENER"); custom && *custom)
-        opener = custom;
-    else if (std::getenv("DISPLAY") && ::access("/usr/bin/xdg-open", X_OK) == 0)
-        opener = "/usr/bin/xdg-open";
-    if (opener.empty())
-        return;
-    std::u16string line = u"opener \"" + Utf8ToUtf16(target) + u"\"";
-    win32::StartDetached(opener, line, {});
-}
-
 int Execute(LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory)
 {
     if (verb && *verb && !EqualsNoCase(verb, u"open"))
@@ -177,7 +163,7 @@ int Execute(LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory)
     if (target.empty())
         return SE_ERR_FNF;
     if (IsAddress(target)) {
-        OpenOnHost(Utf16ToUtf8(target));
+        win32::OpenOnHost(Utf16ToUtf8(target));
         return kSuccess;
     }
     int error = SE_ERR_FNF;
@@ -186,7 +172,7 @@ int Execute(LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory)
         return error;
     std::error_code ec;
     if (fs::is_directory(found->hostPath, ec)) {
-        OpenOnHost(found->hostPath.string());
+        win32::OpenOnHost(found->hostPath.string());
         return kSuccess;
     }
     if (IsProgram(found->windowsPath)) {
@@ -204,7 +190,7 @@ int Execute(LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory)
     }
     if (Extension(found->windowsPath).empty())
         return SE_ERR_NOASSOC;
-    OpenOnHost(found->hostPath.string());
+    win32::OpenOnHost(found->hostPath.string());
     return kSuccess;
 }
 
@@ -220,6 +206,19 @@ HINSTANCE ShellExecuteW(HWND, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LP
 }
 
 namespace win32 {
+
+void OpenOnHost(const std::string& target)
+{
+    fs::path opener;
+    if (const char* custom = std::getenv("MARLWICK_OPENER"); custom && *custom)
+        opener = custom;
+    else if (std::getenv("DISPLAY") && ::access("/usr/bin/xdg-open", X_OK) == 0)
+        opener = "/usr/bin/xdg-open";
+    if (opener.empty())
+        return;
+    std::u16string line = u"opener \"" + Utf8ToUtf16(target) + u"\"";
+    StartDetached(opener, line, {});
+}
 
 std::vector<ShellRecord> ReadShellJournal()
 {

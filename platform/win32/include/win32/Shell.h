@@ -41,6 +41,10 @@ struct ShellRecord {
     int result = 0;
 };
 
+// Hands a host file or an address to the host's opener (MARLWICK_OPENER, else
+// xdg-open when there is a display); without one, nothing happens.
+void OpenOnHost(const std::string& target);
+
 // Every ShellExecuteW of every process on this root, oldest first.
 std::vector<ShellRecord> ReadShellJournal();
 

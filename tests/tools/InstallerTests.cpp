@@ -1,0 +1,70 @@
+#include "ToolsFixture.h"
+#include "win32/FileApi.h"
+#include "win32/Registry.h"
+#include "win32/Shell.h"
+
+namespace fs = std::filesystem;
+
+class InstallerTest : public ToolsFixture {};
+
+TEST_F(InstallerTest, LaysTheWindowsFolderTheInstallFolderAndTheSettingsKey)
+{
+    Install();
+    EXPECT_NE(GetFileAttributesW(u"C:\\Windows\\Notepad.exe"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(GetFileAttributesW(u"C:\\Windows\\hh.exe"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW(u"C:\\Windows\\System32"), FILE_ATTRIBUTE_DIRECTORY);
+    std::string help =
+        ReadHostFile(Host(u"C:\\Program Files\\Pellinor\\Pellinor for Lotes Notes NSF - MS Outlook PST.chm"));
+    EXPECT_NE(help.find("<html"), std::string::npos);
+
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, u"Corvenna", 0, KEY_READ, &key), ERROR_SUCCESS);
+    WCHAR value[MAX_PATH] = {};
+    DWORD size = sizeof value, type = 0;
+    ASSERT_EQ(RegQueryValueExW(key, u"FilePath", nullptr, &type, reinterpret_cast<BYTE*>(value), &size),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(type, REG_SZ);
+    EXPECT_EQ(std::u16string(value), u"C:\\Program Files\\Pellinor");
+}
+
+TEST_F(InstallerTest, ASecondInstallKeepsTheUsersFiles)
+{
+    Install();
+    WriteHostFile(Host(u"C:\\Program Files\\Pellinor\\Activity Log.txt"), "\r\nkept");
+    Install();
+    EXPECT_EQ(ReadHostFile(Host(u"C:\\Program Files\\Pellinor\\Activity Log.txt")), "\r\nkept");
+}
+
+TEST_F(InstallerTest, AMissingProgramIsReported)
+{
+    std::string error;
+    EXPECT_FALSE(install::InstallMachine({m_root, m_root / "no-programs", MARLWICK_RESOURCES_DIR}, &error));
+    EXPECT_NE(error.find("Notepad"), std::string::npos);
+}
+
+TEST_F(InstallerTest, NotepadShowsTheWholeRestOfItsCommandLineAsOneFile)
+{
+    Install();
+    fs::path seen = UseRecordingOpener();
+    WriteHostFile(Host(u"C:\\Logs\\Activity Log.txt"), "\r\nx");
+    ASSERT_GT(reinterpret_cast<std::intptr_t>(ShellExecuteW(nullptr, u"open", u"C:\\Windows\\Notepad.exe",
+                                                            u"C:\\LOGS\\Activity Log.txt", nullptr, SW_SHOWNORMAL)),
+              32);
+    ASSERT_TRUE(WaitFor(seen));
+    EXPECT_EQ(fs::path(ReadHostFile(seen)), Host(u"C:\\Logs\\Activity Log.txt"));
+}
+
+TEST_F(InstallerTest, TheHelpViewerShowsTheHelpFileAsAPage)
+{
+    Install();
+    fs::path seen = UseRecordingOpener();
+    ShellExecuteW(nullptr, u"open", u"C:\\Windows\\hh.exe",
+                  u"C:\\Program Files\\Pellinor\\Pellinor for Lotes Notes NSF - MS Outlook PST.chm", nullptr,
+                  SW_SHOWNORMAL);
+    ASSERT_TRUE(WaitFor(seen));
+    fs::path page = ReadHostFile(seen);
+    EXPECT_EQ(page.extension(), ".html");
+    EXPECT_NE(ReadHostFile(page).find("Step 1"), std::string::npos);
+    fs::remove(page);
+}

@@ -1,0 +1,25 @@
+// Lays out a complete machine in a machine root: the Windows folder with its
+// small programs, the install folder with the program's files, and the
+// registry values that Windows and the installer would have written. Running
+// it again over an existing root refreshes the programs and keeps the user's
+// files (the log, converted PSTs).
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace install {
+
+struct InstallOptions {
+    std::filesystem::path root;      // the machine root to lay out
+    std::filesystem::path programs;  // the folder of the built programs
+    std::filesystem::path resources; // the res/ folder of the sources
+};
+
+// The install folder, as the registry's FilePath names it.
+constexpr const char16_t* kInstallFolder = u"C:\\Program Files\\Pellinor";
+
+// False, with the reason, when a required piece is missing or cannot be laid.
+bool InstallMachine(const InstallOptions& options, std::string* error);
+
+} // namespace install

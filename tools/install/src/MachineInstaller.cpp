@@ -1,0 +1,98 @@
+#include "install/MachineInstaller.h"
+
+#include "win32/MachineRoot.h"
+#include "win32/Registry.h"
+#include "win32/WideString.h"
+
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace install {
+
+namespace {
+
+struct LaidFile {
+    const char* source;           // relative to the programs or resources folder
+    const char16_t* windowsPath;  // where the machine has it
+    bool program;                 // from the programs folder, made executable
+    bool required;                // a missing optional piece is skipped
+};
+
+// Programs that later layers add are optional, so that a partial build
+// still lays a machine that runs.
+const LaidFile kFiles[] = {
+    {"Notepad", u"C:\\Windows\\Notepad.exe", true, true},
+    {"hh", u"C:\\Windows\\hh.exe", true, true},
+    {"regsvr32", u"C:\\Windows\\System32\\regsvr32.exe", true, false},
+    {"Stavrel", u"C:\\Program Files\\Pellinor\\Stavrel.exe", true, false},
+    {"help/Help.html", u"C:\\Program Files\\Pellinor\\Pellinor for Lotes Notes NSF - MS Outlook PST.chm", false,
+     true},
+};
+
+fs::path HostOf(const fs::path& root, std::u16string_view windowsPath)
+{
+    fs::path host = root / (std::string("drive_") + static_cast<char>(CharLowerChar(windowsPath[0])));
+    std::u16string_view rest = windowsPath.substr(3);
+    while (!rest.empty()) {
+        std::size_t slash = rest.find(u'\\');
+        host /= Utf16ToUtf8(rest.substr(0, slash));
+        if (slash == std::u16string_view::npos)
+            break;
+        rest = rest.substr(slash + 1);
+    }
+    return host;
+}
+
+bool Fail(std::string* error, std::string text)
+{
+    if (error)
+        *error = std::move(text);
+    return false;
+}
+
+bool SetString(HKEY root, const char16_t* key, const char16_t* name, std::u16string_view value)
+{
+    HKEY handle = nullptr;
+    if (RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr) != ERROR_SUCCESS)
+        return false;
+    std::u16string text(value);
+    LONG status = RegSetValueExW(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                 static_cast<DWORD>((text.size() + 1) * sizeof(char16_t)));
+    RegCloseKey(handle);
+    return status == ERROR_SUCCESS;
+}
+
+} // namespace
+
+bool InstallMachine(const InstallOptions& options, std::string* error)
+{
+    std::error_code ec;
+    for (const char16_t* folder : {u"C:\\Windows\\System32", kInstallFolder}) {
+        fs::create_directories(HostOf(options.root, folder), ec);
+        if (ec)
+            return Fail(error, "cannot create " + HostOf(options.root, folder).string() + ": " + ec.message());
+    }
+    for (const LaidFile& file : kFiles) {
+        fs::path source = (file.program ? options.programs : options.resources) / file.source;
+        if (!fs::exists(source)) {
+            if (file.required)
+                return Fail(error, "missing " + source.string());
+            continue;
+        }
+        fs::path target = HostOf(options.root, file.windowsPath);
+        fs::copy_file(source, target, fs::copy_options::overwrite_existing, ec);
+        if (ec)
+            return Fail(error, "cannot copy " + source.string() + " to " + target.string() + ": " + ec.message());
+        if (file.program)
+            fs::permissions(target, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec
+                                        | fs::perms::others_read | fs::perms::others_exec);
+    }
+
+    win32::SetMachineRoot(options.root);
+    if (!SetString(HKEY_CLASSES_ROOT, u"Corvenna", u"FilePath", kInstallFolder))
+        return Fail(error, "cannot write HKEY_CLASSES_ROOT\\Corvenna");
+    return true;
+}
+
+} // namespace install
