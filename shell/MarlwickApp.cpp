@@ -2,11 +2,14 @@
 
 #include "AppSettings.h"
 #include "MarlwickDlg.h"
+#include "user/CommCtrl.h"
 
 CMarlwickApp::CMarlwickApp() = default;
 
 BOOL CMarlwickApp::InitInstance()
 {
+    INITCOMMONCONTROLSEX controls = {sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
     CWinApp::InitInstance();
     AfxEnableControlContainer();
     InitAppSettings();

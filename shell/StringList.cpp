@@ -28,9 +28,8 @@ WCHAR* CopyText(const WCHAR* text)
 {
     std::size_t chars = wcslen(text) + 1;
     auto* copy = static_cast<WCHAR*>(Allocate(chars * sizeof(WCHAR)));
-    if (!copy)
-        OutOfMemory();
-    std::memcpy(copy, text, chars * sizeof(WCHAR));
+    if (copy)
+        std::memcpy(copy, text, chars * sizeof(WCHAR));
     return copy;
 }
 
@@ -42,6 +41,10 @@ StringNode* NewNode(const WCHAR* text)
     node->text = nullptr;
     node->next = nullptr;
     node->text = CopyText(text);
+    if (!node->text) {
+        std::free(node);
+        OutOfMemory();
+    }
     return node;
 }
 

@@ -1,5 +1,7 @@
 #include "MarlwickApp.h"
 #include "ShellFixture.h"
+#include "afx/WinApp.h"
+#include "user/CommCtrl.h"
 
 namespace fs = std::filesystem;
 
@@ -13,6 +15,8 @@ TEST_F(AppStartTest, StartUpReadsTheSettingsWritesTheStartBlockAndMakesTheAttach
     EXPECT_FALSE(app.InitInstance());
     EXPECT_EQ(std::u16string(g_szInstallDir), u"C:\\Program Files\\Pellinor");
     EXPECT_EQ(std::u16string(app.GetRegistryKey()), u"Local AppWizard-Generated Applications");
+    EXPECT_EQ(user::InitializedCommonControls(), 0xFFu);
+    EXPECT_TRUE(AfxControlContainerEnabled());
     EXPECT_TRUE(fs::is_directory(Host(u"C:\\Program Files\\Pellinor\\Attachment")));
     EXPECT_EQ(ReadHostFile(Host(u"C:\\Program Files\\Pellinor\\Activity Log.txt")),
               "\r\n\r\n\r\n-----------------------Start--------------------------\r\nVersion 4.0\r\n8-12-2026 9:5");
