@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-using HWND = struct HWND__*;
+
 
 constexpr UINT MB_OK = 0x00000000;
 constexpr UINT MB_OKCANCEL = 0x00000001;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-using HWND = struct HWND__*;
+
 
 constexpr int SW_HIDE = 0;
 constexpr int SW_SHOWNORMAL = 1;

@@ -72,6 +72,35 @@ struct SYSTEMTIME {
     WORD wMilliseconds;
 };
 
+// Window geometry and message parameters, shared by the graphics and window layers.
+struct POINT {
+    LONG x;
+    LONG y;
+};
+using LPPOINT = POINT*;
+
+struct SIZE {
+    LONG cx;
+    LONG cy;
+};
+using LPSIZE = SIZE*;
+
+struct RECT {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+};
+using LPRECT = RECT*;
+using LPCRECT = const RECT*;
+
+using WPARAM = UINT_PTR;
+using LPARAM = LONG_PTR;
+using LRESULT = LONG_PTR;
+using ATOM = WORD;
+using HWND = struct HWND__*;
+using HMENU = struct HMENU__*;
+
 constexpr BOOL TRUE = 1;
 constexpr BOOL FALSE = 0;
 constexpr int MAX_PATH = 260;

@@ -1,0 +1,131 @@
+// The window manager's own records: every window and class, and the queue of
+// every thread that owns windows. One lock guards the records; it is never
+// held while a window procedure runs.
+#pragma once
+
+#include "user/MessageQueue.h"
+#include "user/Window.h"
+
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+namespace user::detail {
+
+struct ClassData {
+    std::u16string name;
+    UINT style = 0;
+    WNDPROC proc = nullptr;
+    int windowExtraBytes = 0;
+    HINSTANCE instance = nullptr;
+    HICON icon = nullptr;
+    HCURSOR cursor = nullptr;
+    HBRUSH background = nullptr;
+    HICON smallIcon = nullptr;
+};
+
+struct ThreadQueue;
+
+struct WindowData {
+    HWND handle = nullptr;
+    std::shared_ptr<ClassData> windowClass;
+    WNDPROC proc = nullptr;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    std::u16string text;
+    RECT rect = {};          // screen coordinates for top-level windows, parent client ones for children
+    HWND parent = nullptr;   // of a child window
+    HWND owner = nullptr;    // of a top-level window
+    std::vector<HWND> children; // top of the z-order first
+    LONG_PTR id = 0;
+    LONG_PTR userData = 0;
+    std::vector<LONG_PTR> extra;
+    std::shared_ptr<ThreadQueue> queue;
+    HINSTANCE instance = nullptr;
+    HMENU menu = nullptr;
+    HRGN region = nullptr;
+    bool destroying = false;
+    bool needsPaint = false;
+    bool needsErase = false;
+};
+
+// A message sent to a window of another thread, waiting for its result.
+struct SentMessage {
+    std::function<LRESULT()> call;
+    LRESULT result = 0;
+    bool done = false;
+    std::exception_ptr error;
+    std::shared_ptr<ThreadQueue> sender;
+};
+
+struct Timer {
+    HWND hwnd = nullptr;
+    UINT_PTR id = 0;
+    UINT interval = 0;
+    std::int64_t due = 0; // on the machine's clock, in milliseconds
+    TIMERPROC proc = nullptr;
+};
+
+struct ThreadQueue {
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::deque<MSG> posted;
+    std::deque<std::shared_ptr<SentMessage>> sent;
+    std::vector<Timer> timers;
+    bool quit = false;
+    int quitCode = 0;
+    int serving = 0; // depth of sent messages being served
+    bool alive = true;
+    DWORD threadId = 0;
+    HWND focus = nullptr;
+    HWND active = nullptr;
+    HWND capture = nullptr;
+    DWORD lastMessageTime = 0;
+};
+
+class WindowManager {
+public:
+    static WindowManager& Get();
+
+    std::recursive_mutex mutex;
+    std::unordered_map<std::uintptr_t, std::shared_ptr<WindowData>> windows;
+    std::vector<HWND> topLevel; // top of the z-order first
+    std::unordered_map<std::u16string, std::shared_ptr<ClassData>> classes; // by upper-cased name
+    std::uintptr_t nextHandle = 0x10010;
+    std::unordered_map<DWORD, std::weak_ptr<ThreadQueue>> queues;
+
+    std::shared_ptr<WindowData> Find(HWND hwnd);
+};
+
+// The queue of the calling thread, made on first use.
+std::shared_ptr<ThreadQueue> CurrentQueue();
+std::shared_ptr<ThreadQueue> QueueOf(DWORD threadId);
+
+// Runs call on the thread that owns hwnd: at once when that is this thread,
+// else as a sent message, serving this thread's own sent messages meanwhile.
+// A window whose thread has gone gives 0.
+LRESULT RunOnOwner(HWND hwnd, const std::function<LRESULT()>& call);
+
+// Serves the sent messages waiting for this thread; true when it served any.
+bool ServeSentMessages(const std::shared_ptr<ThreadQueue>& queue);
+
+// Offsets of the client area inside the window rectangle.
+RECT NonClientInsets(DWORD style, DWORD exStyle, bool hasMenu);
+
+// The window's rectangle in screen coordinates.
+RECT ScreenRect(const WindowData& window);
+
+bool IsOnThisThread(const WindowData& window);
+
+// Dialog procedures and the dialog manager live above this layer's window
+// core; the core asks them through these hooks.
+LRESULT DefDialogProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+} // namespace user::detail
