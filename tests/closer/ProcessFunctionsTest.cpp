@@ -77,7 +77,7 @@ TEST_F(FakeProcesses, OnlyTheOwnersProcessesOpenForMoreThanAQuery)
     m_table->Add(10, "mine.exe");
     m_table->Add(11, "theirs.exe", {}, FakeProcessTable::kOtherUser);
 
-    EXPECT_EQ(OpenProcess(PROCESS_ALL_ACCESS_XP, FALSE, 11), nullptr);
+    EXPECT_EQ(OpenProcess(PROCESS_ALL_ACCESS, FALSE, 11), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
     EXPECT_EQ(OpenProcess(PROCESS_TERMINATE, FALSE, 11), nullptr);
     HANDLE query = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, 11);
@@ -90,7 +90,7 @@ TEST_F(FakeProcesses, OnlyTheOwnersProcessesOpenForMoreThanAQuery)
     EXPECT_EQ(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, 12), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 
-    HANDLE mine = OpenProcess(PROCESS_ALL_ACCESS_XP, FALSE, 10);
+    HANDLE mine = OpenProcess(PROCESS_ALL_ACCESS, FALSE, 10);
     ASSERT_NE(mine, nullptr);
     EXPECT_TRUE(TerminateProcess(mine, 7));
     CloseHandle(mine);
@@ -200,7 +200,7 @@ TEST_F(HostProcesses, AProgramRemovedAfterItStartedKeepsItsName)
 TEST_F(HostProcesses, TerminatingOneOfOurOwnKillsItAndAProgramOfTheRootShowsItsWindowsPath)
 {
     pid_t child = m_children.StartAt(Host(u"C:\\Program Files\\Office\\OUTLOOK.EXE"));
-    HANDLE process = OpenProcess(PROCESS_ALL_ACCESS_XP, FALSE, static_cast<DWORD>(child));
+    HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, static_cast<DWORD>(child));
     ASSERT_NE(process, nullptr);
     char path[MAX_PATH] = {};
     ASSERT_GT(GetModuleFileNameExA(process, nullptr, path, sizeof path), 0u);

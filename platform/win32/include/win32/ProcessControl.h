@@ -18,8 +18,9 @@ constexpr DWORD PROCESS_SET_INFORMATION = 0x0200;
 constexpr DWORD PROCESS_QUERY_INFORMATION = 0x0400;
 constexpr DWORD PROCESS_QUERY_LIMITED_INFORMATION = 0x1000;
 constexpr DWORD SYNCHRONIZE = 0x00100000;
-// Every right as the headers of Windows 2000 and XP define it.
-constexpr DWORD PROCESS_ALL_ACCESS_XP = 0x001F0FFF;
+// Every right, as the headers for Windows XP and older define it (later
+// headers define a larger mask that these systems refuse).
+constexpr DWORD PROCESS_ALL_ACCESS = 0x001F0FFF;
 
 // Null on failure: ERROR_INVALID_PARAMETER when no live process has the id,
 // ERROR_ACCESS_DENIED when it belongs to another user.
