@@ -13,6 +13,7 @@ TEST_F(InstallerTest, LaysTheWindowsFolderTheInstallFolderAndTheSettingsKey)
     EXPECT_NE(GetFileAttributesW(u"C:\\Windows\\Notepad.exe"), INVALID_FILE_ATTRIBUTES);
     EXPECT_NE(GetFileAttributesW(u"C:\\Windows\\hh.exe"), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(GetFileAttributesW(u"C:\\Windows\\System32"), FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_NE(GetFileAttributesW(u"C:\\Program Files\\Pellinor\\Stavrel.exe"), INVALID_FILE_ATTRIBUTES);
     std::string help =
         ReadHostFile(Host(u"C:\\Program Files\\Pellinor\\Pellinor for Lotes Notes NSF - MS Outlook PST.chm"));
     EXPECT_NE(help.find("<html"), std::string::npos);
