@@ -8,7 +8,6 @@
 
 #include <condition_variable>
 #include <deque>
-#include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -61,7 +60,6 @@ struct SentMessage {
     std::function<LRESULT()> call;
     LRESULT result = 0;
     bool done = false;
-    std::exception_ptr error;
     std::shared_ptr<ThreadQueue> sender;
 };
 

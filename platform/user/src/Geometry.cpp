@@ -1,0 +1,416 @@
+// Window rectangles, client areas and hit testing, with the fixed metrics of
+// this machine's classic look.
+#include "WindowData.h"
+
+#include "user/Messages.h"
+
+#include <algorithm>
+
+using namespace user::detail;
+
+namespace {
+
+constexpr int kCaption = 18;
+constexpr int kMenuBar = 19;
+constexpr int kDialogFrame = 3;
+constexpr int kThickFrame = 4;
+constexpr int kScreenWidth = 1280;
+constexpr int kScreenHeight = 1024;
+
+} // namespace
+
+namespace user::detail {
+
+RECT NonClientInsets(DWORD style, DWORD exStyle, bool hasMenu)
+{
+    int frame = 0;
+    if (style & WS_THICKFRAME)
+        frame = kThickFrame;
+    else if ((style & WS_DLGFRAME) || (exStyle & WS_EX_DLGMODALFRAME))
+        frame = kDialogFrame;
+    else if (style & WS_BORDER)
+        frame = 1;
+    if (exStyle & WS_EX_CLIENTEDGE)
+        frame += 2;
+    else if (exStyle & WS_EX_STATICEDGE)
+        frame += 1;
+    int top = frame;
+    if ((style & WS_CAPTION) == WS_CAPTION)
+        top += kCaption;
+    if (hasMenu)
+        top += kMenuBar;
+    return {frame, top, frame, frame};
+}
+
+RECT ScreenRect(const WindowData& window)
+{
+    RECT rect = window.rect;
+    auto& manager = WindowManager::Get();
+    std::lock_guard lock(manager.mutex);
+    for (auto parent = manager.Find(window.parent); parent; parent = manager.Find(parent->parent)) {
+        RECT inset = NonClientInsets(parent->style, parent->exStyle, parent->menu && !parent->parent);
+        OffsetRect(&rect, parent->rect.left + inset.left, parent->rect.top + inset.top);
+    }
+    return rect;
+}
+
+} // namespace user::detail
+
+namespace {
+
+RECT ClientScreenRect(const WindowData& window)
+{
+    RECT rect = ScreenRect(window);
+    RECT inset = NonClientInsets(window.style, window.exStyle, window.menu && !window.parent);
+    return {rect.left + inset.left, rect.top + inset.top, std::max(rect.left + inset.left, rect.right - inset.right),
+            std::max(rect.top + inset.top, rect.bottom - inset.bottom)};
+}
+
+} // namespace
+
+BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags)
+{
+    return static_cast<BOOL>(RunOnOwner(hwnd, [=]() -> LRESULT {
+        auto& manager = WindowManager::Get();
+        auto window = manager.Find(hwnd);
+        if (!window)
+            return FALSE;
+        RECT old;
+        RECT now;
+        {
+            std::lock_guard lock(manager.mutex);
+            old = window->rect;
+            now = old;
+            if (!(flags & SWP_NOMOVE))
+                OffsetRect(&now, x - old.left, y - old.top);
+            if (!(flags & SWP_NOSIZE)) {
+                now.right = now.left + std::max(cx, 0);
+                now.bottom = now.top + std::max(cy, 0);
+            }
+            window->rect = now;
+            if (!(flags & SWP_NOZORDER)) {
+                auto& siblings = window->parent ? manager.Find(window->parent)->children : manager.topLevel;
+                std::erase(siblings, hwnd);
+                if (insertAfter == HWND_BOTTOM)
+                    siblings.push_back(hwnd);
+                else if (insertAfter == HWND_TOP || insertAfter == HWND_TOPMOST || insertAfter == HWND_NOTOPMOST
+                         || !insertAfter)
+                    siblings.insert(siblings.begin(), hwnd);
+                else {
+                    auto it = std::find(siblings.begin(), siblings.end(), insertAfter);
+                    siblings.insert(it == siblings.end() ? siblings.end() : std::next(it), hwnd);
+                }
+                if (insertAfter == HWND_TOPMOST)
+                    window->exStyle |= WS_EX_TOPMOST;
+                else if (insertAfter == HWND_NOTOPMOST)
+                    window->exStyle &= ~WS_EX_TOPMOST;
+            }
+            if (!(flags & SWP_NOREDRAW)) {
+                window->needsPaint = true;
+                window->needsErase = true;
+            }
+        }
+        if (now.left != old.left || now.top != old.top)
+            SendMessageW(hwnd, WM_MOVE, 0, MAKELPARAM(static_cast<WORD>(now.left), static_cast<WORD>(now.top)));
+        if (now.right - now.left != old.right - old.left || now.bottom - now.top != old.bottom - old.top) {
+            RECT client;
+            GetClientRect(hwnd, &client);
+            SendMessageW(hwnd, WM_SIZE, SIZE_RESTORED,
+                         MAKELPARAM(static_cast<WORD>(client.right), static_cast<WORD>(client.bottom)));
+        }
+        if (flags & SWP_SHOWWINDOW)
+            ShowWindow(hwnd, (flags & SWP_NOACTIVATE) ? SW_SHOWNA : SW_SHOW);
+        if (flags & SWP_HIDEWINDOW)
+            ShowWindow(hwnd, SW_HIDE);
+        return TRUE;
+    }));
+}
+
+BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint)
+{
+    return SetWindowPos(hwnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE | (repaint ? 0 : SWP_NOREDRAW));
+}
+
+BOOL GetWindowRect(HWND hwnd, LPRECT rect)
+{
+    auto window = WindowManager::Get().Find(hwnd);
+    if (!window || !rect)
+        return FALSE;
+    *rect = ScreenRect(*window);
+    return TRUE;
+}
+
+BOOL GetClientRect(HWND hwnd, LPRECT rect)
+{
+    auto window = WindowManager::Get().Find(hwnd);
+    if (!window || !rect)
+        return FALSE;
+    RECT client = ClientScreenRect(*window);
+    *rect = {0, 0, client.right - client.left, client.bottom - client.top};
+    return TRUE;
+}
+
+BOOL ClientToScreen(HWND hwnd, LPPOINT point)
+{
+    auto window = WindowManager::Get().Find(hwnd);
+    if (!window || !point)
+        return FALSE;
+    RECT client = ClientScreenRect(*window);
+    point->x += client.left;
+    point->y += client.top;
+    return TRUE;
+}
+
+BOOL ScreenToClient(HWND hwnd, LPPOINT point)
+{
+    auto window = WindowManager::Get().Find(hwnd);
+    if (!window || !point)
+        return FALSE;
+    RECT client = ClientScreenRect(*window);
+    point->x -= client.left;
+    point->y -= client.top;
+    return TRUE;
+}
+
+int MapWindowPoints(HWND from, HWND to, LPPOINT points, UINT count)
+{
+    POINT origin = {0, 0};
+    if (from)
+        ClientToScreen(from, &origin);
+    POINT target = {0, 0};
+    if (to)
+        ClientToScreen(to, &target);
+    int dx = origin.x - target.x;
+    int dy = origin.y - target.y;
+    for (UINT i = 0; i < count; ++i) {
+        points[i].x += dx;
+        points[i].y += dy;
+    }
+    return MAKELPARAM(static_cast<WORD>(dx), static_cast<WORD>(dy));
+}
+
+namespace {
+
+// Region hit testing is supplied by the graphics layer once it is linked.
+bool RegionAllows(const WindowData& window, POINT screen)
+{
+    (void)window;
+    (void)screen;
+    return true;
+}
+
+HWND DeepestChildAt(HWND hwnd, POINT screen)
+{
+    for (;;) {
+        std::vector<HWND> children;
+        {
+            auto& manager = WindowManager::Get();
+            std::lock_guard lock(manager.mutex);
+            auto window = manager.Find(hwnd);
+            if (!window)
+                return hwnd;
+            children = window->children;
+        }
+        HWND found = nullptr;
+        for (HWND child : children) {
+            auto window = WindowManager::Get().Find(child);
+            if (!window || !(window->style & WS_VISIBLE))
+                continue;
+            RECT rect = ScreenRect(*window);
+            if (PtInRect(&rect, screen) && RegionAllows(*window, screen)) {
+                found = child;
+                break;
+            }
+        }
+        if (!found)
+            return hwnd;
+        hwnd = found;
+    }
+}
+
+} // namespace
+
+HWND WindowFromPoint(POINT point)
+{
+    std::vector<HWND> top;
+    {
+        auto& manager = WindowManager::Get();
+        std::lock_guard lock(manager.mutex);
+        top = manager.topLevel;
+    }
+    // Topmost windows lie above all others.
+    std::stable_partition(top.begin(), top.end(), [](HWND hwnd) {
+        auto window = WindowManager::Get().Find(hwnd);
+        return window && (window->exStyle & WS_EX_TOPMOST);
+    });
+    for (HWND hwnd : top) {
+        auto window = WindowManager::Get().Find(hwnd);
+        if (!window || !(window->style & WS_VISIBLE))
+            continue;
+        RECT rect = ScreenRect(*window);
+        if (PtInRect(&rect, point) && RegionAllows(*window, point))
+            return DeepestChildAt(hwnd, point);
+    }
+    return nullptr;
+}
+
+HWND ChildWindowFromPoint(HWND parent, POINT point)
+{
+    ClientToScreen(parent, &point);
+    std::vector<HWND> children;
+    {
+        auto& manager = WindowManager::Get();
+        std::lock_guard lock(manager.mutex);
+        auto window = manager.Find(parent);
+        if (!window)
+            return nullptr;
+        children = window->children;
+    }
+    for (HWND child : children) {
+        auto window = WindowManager::Get().Find(child);
+        if (!window)
+            continue;
+        RECT rect = ScreenRect(*window);
+        if (PtInRect(&rect, point))
+            return child;
+    }
+    return parent;
+}
+
+int SetWindowRgn(HWND hwnd, HRGN region, BOOL)
+{
+    auto& manager = WindowManager::Get();
+    std::lock_guard lock(manager.mutex);
+    auto window = manager.Find(hwnd);
+    if (!window)
+        return 0;
+    window->region = region;
+    window->needsPaint = true;
+    return 1;
+}
+
+HRGN GetWindowRegionHandle(HWND hwnd)
+{
+    auto& manager = WindowManager::Get();
+    std::lock_guard lock(manager.mutex);
+    auto window = manager.Find(hwnd);
+    return window ? window->region : nullptr;
+}
+
+int GetSystemMetrics(int index)
+{
+    switch (index) {
+    case SM_CXSCREEN:
+        return kScreenWidth;
+    case SM_CYSCREEN:
+        return kScreenHeight;
+    case SM_CXFULLSCREEN:
+        return kScreenWidth;
+    case SM_CYFULLSCREEN:
+        return kScreenHeight - kCaption - 30; // less the caption and a task bar
+    case SM_CYCAPTION:
+        return kCaption + 1;
+    case SM_CXBORDER:
+    case SM_CYBORDER:
+        return 1;
+    case SM_CXDLGFRAME:
+    case SM_CYDLGFRAME:
+        return kDialogFrame;
+    case SM_CXFRAME:
+    case SM_CYFRAME:
+        return kThickFrame;
+    case SM_CXICON:
+    case SM_CYICON:
+        return 32;
+    case SM_CXSMICON:
+    case SM_CYSMICON:
+        return 16;
+    case SM_CYMENU:
+        return kMenuBar;
+    default:
+        return 0;
+    }
+}
+
+BOOL SetRect(LPRECT rect, int left, int top, int right, int bottom)
+{
+    if (!rect)
+        return FALSE;
+    *rect = {left, top, right, bottom};
+    return TRUE;
+}
+
+BOOL SetRectEmpty(LPRECT rect)
+{
+    return SetRect(rect, 0, 0, 0, 0);
+}
+
+BOOL IsRectEmpty(const RECT* rect)
+{
+    return !rect || rect->right <= rect->left || rect->bottom <= rect->top;
+}
+
+BOOL PtInRect(const RECT* rect, POINT point)
+{
+    return rect && point.x >= rect->left && point.x < rect->right && point.y >= rect->top && point.y < rect->bottom;
+}
+
+BOOL OffsetRect(LPRECT rect, int dx, int dy)
+{
+    if (!rect)
+        return FALSE;
+    rect->left += dx;
+    rect->right += dx;
+    rect->top += dy;
+    rect->bottom += dy;
+    return TRUE;
+}
+
+BOOL InflateRect(LPRECT rect, int dx, int dy)
+{
+    if (!rect)
+        return FALSE;
+    rect->left -= dx;
+    rect->right += dx;
+    rect->top -= dy;
+    rect->bottom += dy;
+    return TRUE;
+}
+
+BOOL IntersectRect(LPRECT out, const RECT* a, const RECT* b)
+{
+    RECT r = {std::max(a->left, b->left), std::max(a->top, b->top), std::min(a->right, b->right),
+              std::min(a->bottom, b->bottom)};
+    if (IsRectEmpty(&r)) {
+        SetRectEmpty(out);
+        return FALSE;
+    }
+    *out = r;
+    return TRUE;
+}
+
+BOOL UnionRect(LPRECT out, const RECT* a, const RECT* b)
+{
+    if (IsRectEmpty(a)) {
+        *out = *b;
+    } else if (IsRectEmpty(b)) {
+        *out = *a;
+    } else {
+        *out = {std::min(a->left, b->left), std::min(a->top, b->top), std::max(a->right, b->right),
+                std::max(a->bottom, b->bottom)};
+    }
+    return !IsRectEmpty(out);
+}
+
+BOOL EqualRect(const RECT* a, const RECT* b)
+{
+    return a->left == b->left && a->top == b->top && a->right == b->right && a->bottom == b->bottom;
+}
+
+BOOL CopyRect(LPRECT out, const RECT* in)
+{
+    if (!out || !in)
+        return FALSE;
+    *out = *in;
+    return TRUE;
+}

@@ -1,0 +1,164 @@
+// The queue of every thread that owns windows, and the carrying of calls to
+// the thread that owns a window.
+#include "WindowData.h"
+
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace user::detail {
+
+namespace {
+
+DWORD ThisThreadId()
+{
+    return static_cast<DWORD>(::syscall(SYS_gettid));
+}
+
+// Ends a thread's queue with the thread: calls still waiting for it are
+// released with 0, as for a window that no longer exists.
+struct QueueHolder {
+    std::shared_ptr<ThreadQueue> queue;
+    ~QueueHolder()
+    {
+        if (!queue)
+            return;
+        std::deque<std::shared_ptr<SentMessage>> pending;
+        {
+            std::lock_guard lock(queue->mutex);
+            queue->alive = false;
+            pending.swap(queue->sent);
+        }
+        for (auto& message : pending) {
+            std::lock_guard lock(message->sender->mutex);
+            message->done = true;
+            message->sender->wake.notify_all();
+        }
+        auto& manager = WindowManager::Get();
+        std::lock_guard lock(manager.mutex);
+        manager.queues.erase(queue->threadId);
+    }
+};
+
+thread_local QueueHolder t_queue;
+
+} // namespace
+
+WindowManager& WindowManager::Get()
+{
+    static auto* manager = new WindowManager; // outlives the exit handlers
+    return *manager;
+}
+
+std::shared_ptr<WindowData> WindowManager::Find(HWND hwnd)
+{
+    std::lock_guard lock(mutex);
+    auto it = windows.find(reinterpret_cast<std::uintptr_t>(hwnd));
+    return it == windows.end() ? nullptr : it->second;
+}
+
+std::shared_ptr<ThreadQueue> CurrentQueue()
+{
+    if (!t_queue.queue) {
+        auto queue = std::make_shared<ThreadQueue>();
+        queue->threadId = ThisThreadId();
+        auto& manager = WindowManager::Get();
+        std::lock_guard lock(manager.mutex);
+        manager.queues[queue->threadId] = queue;
+        t_queue.queue = queue;
+    }
+    return t_queue.queue;
+}
+
+std::shared_ptr<ThreadQueue> QueueOf(DWORD threadId)
+{
+    auto& manager = WindowManager::Get();
+    std::lock_guard lock(manager.mutex);
+    auto it = manager.queues.find(threadId);
+    return it == manager.queues.end() ? nullptr : it->second.lock();
+}
+
+bool IsOnThisThread(const WindowData& window)
+{
+    return window.queue == CurrentQueue();
+}
+
+bool ServeSentMessages(const std::shared_ptr<ThreadQueue>& queue)
+{
+    bool served = false;
+    for (;;) {
+        std::shared_ptr<SentMessage> message;
+        {
+            std::lock_guard lock(queue->mutex);
+            if (queue->sent.empty())
+                return served;
+            message = queue->sent.front();
+            queue->sent.pop_front();
+            ++queue->serving;
+        }
+        served = true;
+        // The sender is released whatever happens here, even when the call
+        // ends this thread's work with an exception.
+        struct Release {
+            const std::shared_ptr<ThreadQueue>& queue;
+            SentMessage& message;
+            ~Release()
+            {
+                {
+                    std::lock_guard lock(queue->mutex);
+                    --queue->serving;
+                }
+                std::lock_guard lock(message.sender->mutex);
+                message.done = true;
+                message.sender->wake.notify_all();
+            }
+        } release{queue, *message};
+        message->result = message->call();
+    }
+}
+
+LRESULT RunOnOwner(HWND hwnd, const std::function<LRESULT()>& call)
+{
+    auto window = WindowManager::Get().Find(hwnd);
+    if (!window)
+        return 0;
+    auto self = CurrentQueue();
+    auto target = window->queue;
+    if (target == self)
+        return call();
+
+    auto message = std::make_shared<SentMessage>();
+    message->call = call;
+    message->sender = self;
+    {
+        std::lock_guard lock(target->mutex);
+        if (!target->alive)
+            return 0;
+        target->sent.push_back(message);
+        target->wake.notify_all();
+    }
+    std::unique_lock lock(self->mutex);
+    while (!message->done) {
+        if (!self->sent.empty()) {
+            lock.unlock();
+            ServeSentMessages(self);
+            lock.lock();
+            continue;
+        }
+        self->wake.wait(lock);
+    }
+    return message->result;
+}
+
+} // namespace user::detail
+
+DWORD GetCurrentThreadId()
+{
+    return user::detail::CurrentQueue()->threadId;
+}
+
+BOOL InSendMessage()
+{
+    auto queue = user::detail::CurrentQueue();
+    std::lock_guard lock(queue->mutex);
+    return queue->serving > 0;
+}

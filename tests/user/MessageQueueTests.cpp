@@ -1,0 +1,217 @@
+#include "RecordingWindow.h"
+#include "win32/Clock.h"
+
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+
+// A thread that owns a window and runs a message loop until WM_QUIT.
+class GuiThread {
+public:
+    explicit GuiThread(std::function<void(HWND)> loop = nullptr)
+    {
+        std::promise<HWND> made;
+        auto ready = made.get_future();
+        m_thread = std::thread([this, &made, loop] {
+            HWND hwnd = RecordingClass::Get().Create(nullptr, WS_OVERLAPPED, 0, u"gui");
+            m_threadId = GetCurrentThreadId();
+            made.set_value(hwnd);
+            if (loop) {
+                loop(hwnd);
+            } else {
+                MSG msg;
+                while (GetMessageW(&msg, nullptr, 0, 0))
+                    DispatchMessageW(&msg);
+            }
+            DestroyWindow(hwnd);
+        });
+        m_hwnd = ready.get();
+    }
+    ~GuiThread()
+    {
+        PostThreadMessageW(m_threadId, WM_QUIT, 0, 0);
+        PostMessageW(m_hwnd, WM_QUIT, 0, 0);
+        m_thread.join();
+    }
+    HWND Window() const { return m_hwnd; }
+
+private:
+    std::thread m_thread;
+    HWND m_hwnd = nullptr;
+    DWORD m_threadId = 0;
+};
+
+} // namespace
+
+class MessageQueueTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        RecordingClass::Get().handler = nullptr;
+        RecordingClass::Get().Take();
+    }
+    void TearDown() override
+    {
+        RecordingClass::Get().handler = nullptr;
+        win32::SetClock(nullptr);
+    }
+};
+
+TEST_F(MessageQueueTest, SendingToAnotherThreadsWindowWaitsForThatThread)
+{
+    GuiThread gui;
+    std::thread::id ranOn;
+    RecordingClass::Get().handler = [&](HWND, UINT msg, WPARAM, LPARAM, LRESULT* result) {
+        if (msg != WM_USER)
+            return false;
+        ranOn = std::this_thread::get_id();
+        *result = 42;
+        return true;
+    };
+    EXPECT_EQ(SendMessageW(gui.Window(), WM_USER, 0, 0), 42);
+    EXPECT_NE(ranOn, std::this_thread::get_id());
+    // Window calls from a worker are carried to the owner too.
+    EXPECT_TRUE(SetWindowTextW(gui.Window(), u"from a worker"));
+    WCHAR text[32];
+    GetWindowTextW(gui.Window(), text, 32);
+    EXPECT_EQ(std::u16string(text), u"from a worker");
+}
+
+TEST_F(MessageQueueTest, AThreadInANestedLoopOrInItsOwnSendStillServesSentMessages)
+{
+    // The GUI thread sends to a worker's window; the worker, while handling
+    // it, sends back to the GUI thread. Neither waits for ever.
+    std::promise<HWND> workerWindow;
+    std::atomic<bool> stop{false};
+    std::thread worker([&] {
+        HWND hwnd = RecordingClass::Get().Create(nullptr, WS_OVERLAPPED, 0, u"worker");
+        workerWindow.set_value(hwnd);
+        MSG msg;
+        while (!stop) {
+            if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageW(&msg);
+            else
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        DestroyWindow(hwnd);
+    });
+    HWND other = workerWindow.get_future().get();
+
+    GuiThread gui([&](HWND self) {
+        // A modal-style loop of its own, as a dialog box runs.
+        MSG msg;
+        while (GetMessageW(&msg, nullptr, 0, 0)) {
+            if (msg.message == WM_USER + 5)
+                SendMessageW(other, WM_USER + 6, 0, reinterpret_cast<LPARAM>(self));
+            DispatchMessageW(&msg);
+        }
+    });
+    std::atomic<int> answered{0};
+    RecordingClass::Get().handler = [&](HWND hwnd, UINT msg, WPARAM, LPARAM lParam, LRESULT* result) {
+        if (msg == WM_USER + 6) { // on the worker: ask the GUI thread back
+            *result = SendMessageW(reinterpret_cast<HWND>(lParam), WM_USER + 7, 0, 0);
+            answered = static_cast<int>(*result);
+            return true;
+        }
+        if (msg == WM_USER + 7) {
+            *result = 7;
+            return true;
+        }
+        (void)hwnd;
+        return false;
+    };
+    PostMessageW(gui.Window(), WM_USER + 5, 0, 0);
+    for (int i = 0; i < 2000 && answered == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(answered, 7);
+    stop = true;
+    worker.join();
+}
+
+TEST_F(MessageQueueTest, ASendToAThreadThatEndedReturnsZero)
+{
+    HWND orphan = nullptr;
+    std::thread([&] { orphan = RecordingClass::Get().Create(nullptr, WS_OVERLAPPED, 0, u"orphan"); }).join();
+    EXPECT_EQ(SendMessageW(orphan, WM_USER, 0, 0), 0);
+}
+
+TEST_F(MessageQueueTest, QuitComesAfterThePostedMessages)
+{
+    HWND hwnd = RecordingClass::Get().Create();
+    PostMessageW(hwnd, WM_USER + 1, 0, 0);
+    PostQuitMessage(3);
+    PostMessageW(hwnd, WM_USER + 2, 0, 0);
+    MSG msg;
+    ASSERT_TRUE(GetMessageW(&msg, nullptr, 0, 0));
+    EXPECT_EQ(msg.message, WM_USER + 1u);
+    ASSERT_TRUE(GetMessageW(&msg, nullptr, 0, 0));
+    EXPECT_EQ(msg.message, WM_USER + 2u);
+    EXPECT_FALSE(GetMessageW(&msg, nullptr, 0, 0));
+    EXPECT_EQ(msg.message, WM_QUIT);
+    EXPECT_EQ(msg.wParam, 3u);
+    DestroyWindow(hwnd);
+}
+
+TEST_F(MessageQueueTest, TimersFireOnTheMachinesClock)
+{
+    auto clock = std::make_shared<win32::VirtualClock>(std::chrono::system_clock::now());
+    win32::SetClock(clock);
+    HWND hwnd = RecordingClass::Get().Create();
+    EXPECT_EQ(SetTimer(hwnd, 5, 100, nullptr), 5u);
+    MSG msg;
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE));
+    clock->Advance(std::chrono::milliseconds(100));
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE));
+    EXPECT_EQ(msg.hwnd, hwnd);
+    EXPECT_EQ(msg.wParam, 5u);
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE)); // rearmed, not due
+    clock->Advance(std::chrono::milliseconds(100));
+    EXPECT_TRUE(KillTimer(hwnd, 5));
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE));
+    EXPECT_FALSE(KillTimer(hwnd, 5));
+    SetTimer(hwnd, 6, 50, nullptr);
+    DestroyWindow(hwnd); // a window's timers end with it
+    clock->Advance(std::chrono::milliseconds(100));
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE));
+}
+
+TEST_F(MessageQueueTest, AWaitingThreadWakesForAPostFromAnotherThread)
+{
+    HWND hwnd = RecordingClass::Get().Create();
+    std::thread poster([hwnd] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        PostMessageW(hwnd, WM_USER + 9, 1, 2);
+    });
+    MSG msg;
+    ASSERT_TRUE(GetMessageW(&msg, nullptr, 0, 0));
+    EXPECT_EQ(msg.message, WM_USER + 9u);
+    EXPECT_EQ(msg.lParam, 2);
+    poster.join();
+    DestroyWindow(hwnd);
+}
+
+TEST_F(MessageQueueTest, KeysBecomeCharactersAndF1AsksForHelp)
+{
+    HWND parent = RecordingClass::Get().Create();
+    HWND child = RecordingClass::Get().Create(parent, WS_CHILD | WS_VISIBLE, 3);
+    MSG key = {child, WM_KEYDOWN, 'A', 0, 0, {}};
+    EXPECT_TRUE(TranslateMessage(&key));
+    MSG msg;
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, WM_CHAR);
+    EXPECT_EQ(msg.wParam, static_cast<WPARAM>(u'a'));
+    RecordingClass::Get().Take();
+    SendMessageW(child, WM_KEYDOWN, VK_F1, 0);
+    auto received = RecordingClass::Get().Take();
+    std::vector<HWND> helped;
+    for (const auto& r : received) {
+        if (r.message == WM_HELP)
+            helped.push_back(r.hwnd);
+    }
+    EXPECT_EQ(helped, (std::vector<HWND>{child, parent}));
+    DestroyWindow(parent);
+}

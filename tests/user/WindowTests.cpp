@@ -1,0 +1,189 @@
+#include "RecordingWindow.h"
+#include "user/Paint.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_class.handler = nullptr;
+        m_class.Take();
+    }
+    RecordingClass& m_class = RecordingClass::Get();
+};
+
+TEST_F(WindowTest, AClassIsRegisteredOnce)
+{
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.lpszClassName = u"recordingwindow";
+    EXPECT_EQ(RegisterClassExW(&wc), 0); // names ignore case
+    wc.lpszClassName = u"OtherClass";
+    EXPECT_NE(RegisterClassExW(&wc), 0);
+    EXPECT_EQ(RegisterClassExW(&wc), 0);
+    EXPECT_TRUE(UnregisterClassW(u"OtherClass", nullptr));
+    EXPECT_EQ(CreateWindowExW(0, u"OtherClass", u"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
+}
+
+TEST_F(WindowTest, CreationAndDestructionSendTheirMessagesInOrder)
+{
+    HWND top = m_class.Create();
+    HWND child = m_class.Create(top, WS_CHILD | WS_VISIBLE, 7);
+    auto created = m_class.Take();
+    ASSERT_GE(created.size(), 4u);
+    EXPECT_EQ(created[0].message, WM_NCCREATE);
+    EXPECT_EQ(created[1].message, WM_CREATE);
+
+    DestroyWindow(top);
+    std::vector<std::pair<HWND, UINT>> order;
+    for (const auto& r : m_class.Take()) {
+        if (r.message == WM_DESTROY || r.message == WM_NCDESTROY)
+            order.emplace_back(r.hwnd, r.message);
+    }
+    // WM_DESTROY from the parent down, WM_NCDESTROY from the children up.
+    std::vector<std::pair<HWND, UINT>> expected = {
+        {top, WM_DESTROY}, {child, WM_DESTROY}, {child, WM_NCDESTROY}, {top, WM_NCDESTROY}};
+    EXPECT_EQ(order, expected);
+    EXPECT_FALSE(IsWindow(top));
+    EXPECT_FALSE(IsWindow(child));
+}
+
+TEST_F(WindowTest, ACreateThatFailsLeavesNoWindow)
+{
+    m_class.handler = [](HWND, UINT msg, WPARAM, LPARAM, LRESULT* result) {
+        if (msg != WM_CREATE)
+            return false;
+        *result = -1;
+        return true;
+    };
+    EXPECT_EQ(m_class.Create(), nullptr);
+    m_class.handler = nullptr;
+}
+
+TEST_F(WindowTest, ChildrenKeepCreationOrderAndAreFoundById)
+{
+    HWND dialog = m_class.Create();
+    HWND a = m_class.Create(dialog, WS_CHILD, 1010);
+    HWND b = m_class.Create(dialog, WS_CHILD, 1011);
+    HWND c = m_class.Create(dialog, WS_CHILD, 1048);
+    EXPECT_EQ(GetWindow(dialog, GW_CHILD), a);
+    EXPECT_EQ(GetWindow(a, GW_HWNDNEXT), b);
+    EXPECT_EQ(GetWindow(c, GW_HWNDNEXT), nullptr);
+    EXPECT_EQ(GetWindow(c, GW_HWNDPREV), b);
+    EXPECT_EQ(GetDlgItem(dialog, 1048), c);
+    EXPECT_EQ(GetDlgItem(dialog, 9999), nullptr);
+    EXPECT_EQ(GetDlgCtrlID(b), 1011);
+    EXPECT_EQ(GetParent(b), dialog);
+    EXPECT_TRUE(IsChild(dialog, c));
+    EXPECT_EQ(GetAncestor(c, GA_ROOT), dialog);
+
+    HWND popup = m_class.Create(a, WS_POPUP);
+    EXPECT_EQ(GetWindow(popup, GW_OWNER), dialog); // a popup is owned by the top-level window
+    DestroyWindow(dialog);
+    EXPECT_FALSE(IsWindow(popup)); // owned windows go with their owner
+}
+
+TEST_F(WindowTest, TextVisibilityAndEnabling)
+{
+    HWND top = m_class.Create(nullptr, WS_OVERLAPPED | WS_CAPTION, 0, u"Marlwick");
+    WCHAR text[64];
+    EXPECT_EQ(GetWindowTextW(top, text, 64), 8);
+    EXPECT_EQ(std::u16string(text), u"Marlwick");
+    SetWindowTextW(top, u"Pellinor for Lotus Notes NSF - MS Outlook PST");
+    EXPECT_EQ(GetWindowTextLengthW(top), 45);
+    EXPECT_EQ(GetWindowTextW(top, text, 9), 8); // cut to the buffer, terminated
+
+    HWND child = m_class.Create(top, WS_CHILD | WS_VISIBLE, 1);
+    EXPECT_FALSE(IsWindowVisible(child)); // its parent is hidden
+    m_class.Take();
+    EXPECT_FALSE(ShowWindow(top, SW_SHOWNORMAL));
+    EXPECT_TRUE(IsWindowVisible(child));
+    auto shown = m_class.Messages(top);
+    EXPECT_NE(std::find(shown.begin(), shown.end(), WM_SHOWWINDOW), shown.end());
+    EXPECT_TRUE(ShowWindow(top, SW_HIDE));
+    EXPECT_FALSE(IsWindowVisible(child));
+
+    EXPECT_FALSE(EnableWindow(child, FALSE));
+    EXPECT_FALSE(IsWindowEnabled(child));
+    EXPECT_TRUE(EnableWindow(child, TRUE));
+    EXPECT_TRUE(IsWindowEnabled(child));
+    DestroyWindow(top);
+}
+
+TEST_F(WindowTest, FocusMovesWithItsMessages)
+{
+    HWND top = m_class.Create();
+    HWND a = m_class.Create(top, WS_CHILD | WS_VISIBLE, 1);
+    HWND b = m_class.Create(top, WS_CHILD | WS_VISIBLE, 2);
+    SetFocus(a);
+    m_class.Take();
+    EXPECT_EQ(SetFocus(b), a);
+    auto received = m_class.Take();
+    ASSERT_EQ(received.size(), 2u);
+    EXPECT_EQ(received[0].hwnd, a);
+    EXPECT_EQ(received[0].message, WM_KILLFOCUS);
+    EXPECT_EQ(received[1].hwnd, b);
+    EXPECT_EQ(received[1].message, WM_SETFOCUS);
+    EnableWindow(b, FALSE); // a disabled window loses the focus
+    EXPECT_EQ(GetFocus(), nullptr);
+    DestroyWindow(top);
+}
+
+TEST_F(WindowTest, GeometryOfClientAreasAndPoints)
+{
+    HWND top = CreateWindowExW(0, u"RecordingWindow", u"", WS_POPUP | WS_CAPTION, 100, 50, 400, 300, nullptr,
+                               nullptr, nullptr, nullptr);
+    RECT client;
+    GetClientRect(top, &client);
+    EXPECT_EQ(client.right, 400 - 2 * 3);
+    EXPECT_EQ(client.bottom, 300 - 2 * 3 - 18);
+    HWND child = CreateWindowExW(0, u"RecordingWindow", u"", WS_CHILD | WS_VISIBLE, 10, 20, 50, 40, top, nullptr,
+                                 nullptr, nullptr);
+    RECT rect;
+    GetWindowRect(child, &rect);
+    EXPECT_EQ(rect.left, 100 + 3 + 10);
+    EXPECT_EQ(rect.top, 50 + 3 + 18 + 20);
+    POINT p = {5, 6};
+    ClientToScreen(child, &p);
+    EXPECT_EQ(p.x, rect.left + 5);
+    ScreenToClient(top, &p);
+    EXPECT_EQ(p.x, 15);
+    EXPECT_EQ(p.y, 26);
+
+    ShowWindow(top, SW_SHOW);
+    POINT inside = {rect.left + 1, rect.top + 1};
+    EXPECT_EQ(WindowFromPoint(inside), child);
+    POINT caption = {150, 55};
+    EXPECT_EQ(WindowFromPoint(caption), top);
+    ShowWindow(child, SW_HIDE);
+    EXPECT_EQ(WindowFromPoint(inside), top);
+
+    SetWindowPos(top, nullptr, 0, 0, 200, 100, SWP_NOZORDER);
+    GetWindowRect(top, &rect);
+    EXPECT_EQ(rect.left, 0);
+    EXPECT_EQ(rect.right, 200);
+    DestroyWindow(top);
+}
+
+TEST_F(WindowTest, InvalidatedWindowsArePaintedWhenNothingElseWaits)
+{
+    HWND top = m_class.Create(nullptr, WS_OVERLAPPED | WS_VISIBLE);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&msg);
+    EXPECT_FALSE(user::NeedsPaint(top));
+    m_class.Take();
+
+    PostMessageW(top, WM_USER + 1, 0, 0);
+    InvalidateRect(top, nullptr, TRUE);
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, WM_USER + 1u); // posted messages come before paints
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, WM_PAINT);
+    DispatchMessageW(&msg); // the default handling validates
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+    DestroyWindow(top);
+}
