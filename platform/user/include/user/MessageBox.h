@@ -4,6 +4,7 @@
 // takes its default button, as Enter would.
 #pragma once
 
+#include "user/CommandIds.h"
 #include "win32/Types.h"
 
 #include <functional>
@@ -28,10 +29,6 @@ constexpr UINT MB_ICONINFORMATION = MB_ICONASTERISK;
 constexpr UINT MB_SYSTEMMODAL = 0x00001000;
 constexpr UINT MB_TYPEMASK = 0x0000000F;
 
-constexpr int IDOK = 1;
-constexpr int IDCANCEL = 2;
-constexpr int IDYES = 6;
-constexpr int IDNO = 7;
 
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 

@@ -1,0 +1,128 @@
+#include "user/Controls.h"
+#include "user/Dialog.h"
+#include "user/Resources.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char* kScript = R"rc(
+// The main dialog of a test program.
+#include "resource.h"
+102 DIALOGEX 0, 0, 475, 300
+STYLE DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE
+EXSTYLE WS_EX_APPWINDOW
+CAPTION "Marlwick"
+MENU 130
+FONT 8, "MS Shell Dlg", 0, 0, 0x1
+BEGIN
+    CONTROL         "Mails",1010,"Button",BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP,208,156,31,10
+    DEFPUSHBUTTON   "Next",IDOK,414,280,57,16
+    PUSHBUTTON      "Cancel",IDCANCEL,4,280,57,16, NOT WS_TABSTOP
+    LTEXT           "Say ""hi""",IDC_STATIC,50,96,382,28
+    EDITTEXT        1012,10,20,200,14,ES_AUTOHSCROLL
+    ICON            128,1001,5,5
+END
+
+130 MENU
+BEGIN
+    POPUP "&File"
+    BEGIN
+        MENUITEM "E&xit", 32771
+    END
+    POPUP "&Help"
+    BEGIN
+        MENUITEM "&Contents   F1", 32775
+        MENUITEM SEPARATOR
+        MENUITEM "&About Us", 32776
+    END
+END
+
+STRINGTABLE
+BEGIN
+    101 "&About Pellinor for Lotus Notes NSF - MS Outlook PST"
+    102, "second\tline"
+END
+
+131 ICON "view.ico"
+)rc";
+
+} // namespace
+
+TEST(ResourceScript, ReadsDialogsMenusStringsAndFiles)
+{
+    user::ResourceSet set;
+    user::ScriptError error;
+    auto reader = [](const std::string& name) -> std::optional<std::vector<BYTE>> {
+        if (name == "view.ico")
+            return std::vector<BYTE>{0, 0, 1, 0};
+        return std::nullopt;
+    };
+    ASSERT_TRUE(user::ParseResourceScript(kScript, reader, set, &error)) << error.line << ": " << error.message;
+
+    const auto& dialog = set.dialogs.at(102);
+    EXPECT_EQ(dialog.cx, 475);
+    EXPECT_EQ(dialog.cy, 300);
+    EXPECT_EQ(dialog.caption, u"Marlwick");
+    EXPECT_EQ(dialog.menuId, 130);
+    EXPECT_EQ(dialog.fontFace, u"MS Shell Dlg");
+    EXPECT_EQ(dialog.fontSize, 8);
+    EXPECT_EQ(dialog.style & (WS_POPUP | WS_CAPTION | WS_MINIMIZEBOX), WS_POPUP | WS_CAPTION | WS_MINIMIZEBOX);
+    EXPECT_EQ(dialog.exStyle, WS_EX_APPWINDOW);
+    ASSERT_EQ(dialog.controls.size(), 6u);
+
+    const auto& mails = dialog.controls[0];
+    EXPECT_EQ(mails.id, 1010);
+    EXPECT_EQ(mails.className, u"Button");
+    EXPECT_EQ(mails.style, WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP);
+    EXPECT_EQ(mails.x, 208);
+    EXPECT_EQ(mails.cy, 10);
+
+    EXPECT_EQ(dialog.controls[1].id, IDOK);
+    EXPECT_EQ(dialog.controls[1].style & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+    EXPECT_EQ(dialog.controls[2].style & WS_TABSTOP, 0u); // NOT takes a default style away
+    EXPECT_EQ(dialog.controls[3].text, u"Say \"hi\"");
+    EXPECT_EQ(dialog.controls[3].id, IDC_STATIC);
+    EXPECT_EQ(dialog.controls[4].className, u"Edit");
+    EXPECT_EQ(dialog.controls[4].style & (ES_AUTOHSCROLL | WS_BORDER), ES_AUTOHSCROLL | WS_BORDER);
+    EXPECT_EQ(dialog.controls[5].text, u"#128");
+    EXPECT_EQ(dialog.controls[5].style & SS_TYPEMASK, SS_ICON);
+
+    const auto& menu = set.menus.at(130);
+    ASSERT_EQ(menu.items.size(), 2u);
+    EXPECT_EQ(menu.items[0].text, u"&File");
+    EXPECT_EQ(menu.items[0].popup[0].id, 32771u);
+    EXPECT_TRUE(menu.items[1].popup[1].separator);
+    EXPECT_EQ(menu.items[1].popup[2].text, u"&About Us");
+
+    EXPECT_EQ(set.strings.at(101), u"&About Pellinor for Lotus Notes NSF - MS Outlook PST");
+    EXPECT_EQ(set.strings.at(102), u"second\tline");
+    EXPECT_EQ(set.icons.at(131).size(), 4u);
+}
+
+TEST(ResourceScript, ErrorsNameTheirLine)
+{
+    user::ResourceSet set;
+    user::ScriptError error;
+    EXPECT_FALSE(user::ParseResourceScript("1 DIALOGEX 0,0,10,10\nSTYLE WS_BOGUS\nBEGIN\nEND\n", nullptr, set, &error));
+    EXPECT_EQ(error.line, 2);
+    EXPECT_NE(error.message.find("WS_BOGUS"), std::string::npos);
+    EXPECT_FALSE(user::ParseResourceScript("1 ICON \"missing.ico\"\n", nullptr, set, &error));
+    EXPECT_FALSE(user::ParseResourceScript("1 DIALOGEX 0,0,10,10\nBEGIN\nLTEXT \"x\",1,0,0,1,1\n", nullptr, set,
+                                           &error));
+    EXPECT_NE(error.message.find("END"), std::string::npos);
+    EXPECT_FALSE(user::ParseResourceScript("STRINGTABLE\nBEGIN\n5 \"open\n", nullptr, set, &error));
+}
+
+TEST(ResourceScript, StringsLoadCutToTheirBuffer)
+{
+    user::ResourceSet set;
+    set.strings[101] = u"&About Pellinor";
+    auto module = reinterpret_cast<HINSTANCE>(0x5151);
+    user::RegisterResources(module, set);
+    WCHAR buffer[7];
+    EXPECT_EQ(LoadStringW(module, 101, buffer, 7), 6);
+    EXPECT_EQ(std::u16string(buffer), u"&About");
+    EXPECT_EQ(LoadStringW(module, 999, buffer, 7), 0);
+    EXPECT_EQ(buffer[0], 0);
+}
