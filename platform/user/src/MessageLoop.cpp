@@ -60,6 +60,17 @@ HWND PendingPaint(const std::shared_ptr<ThreadQueue>& queue, HWND filter)
     return nullptr;
 }
 
+// The key state as of the messages taken so far, as GetKeyState reports it.
+void TrackKeyState(const MSG& msg)
+{
+    bool down = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
+    bool up = msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP;
+    if (!down && !up)
+        return;
+    std::lock_guard lock(g_inputMutex);
+    g_keyDown[msg.wParam & 0xFF] = down ? 1 : 0;
+}
+
 enum class Found { Nothing, Message, Quit };
 
 // One look at the queue, in the order Windows keeps: sent messages are served,
@@ -72,8 +83,10 @@ Found Look(const std::shared_ptr<ThreadQueue>& queue, MSG* out, HWND filter, UIN
     for (auto it = queue->posted.begin(); it != queue->posted.end(); ++it) {
         if (Matches(*it, filter, min, max)) {
             *out = *it;
-            if (remove)
+            if (remove) {
                 queue->posted.erase(it);
+                TrackKeyState(*out);
+            }
             queue->lastMessageTime = out->time;
             return out->message == WM_QUIT ? Found::Quit : Found::Message;
         }
@@ -358,12 +371,3 @@ BOOL SetCursorPos(int x, int y)
     return TRUE;
 }
 
-namespace user::detail {
-
-void SetKeyDown(int virtualKey, bool down)
-{
-    std::lock_guard lock(g_inputMutex);
-    g_keyDown[virtualKey & 0xFF] = down ? 1 : 0;
-}
-
-} // namespace user::detail

@@ -18,6 +18,7 @@ std::u16string ClassKey(LPCWSTR name)
 
 std::shared_ptr<ClassData> FindClass(LPCWSTR name)
 {
+    EnsureSystemClasses();
     auto& manager = WindowManager::Get();
     std::lock_guard lock(manager.mutex);
     auto it = manager.classes.find(ClassKey(name));

@@ -122,8 +122,7 @@ RECT ScreenRect(const WindowData& window);
 
 bool IsOnThisThread(const WindowData& window);
 
-// Dialog procedures and the dialog manager live above this layer's window
-// core; the core asks them through these hooks.
-LRESULT DefDialogProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// Registers the dialog and control classes on first need.
+void EnsureSystemClasses();
 
 } // namespace user::detail

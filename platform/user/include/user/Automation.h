@@ -1,0 +1,56 @@
+// The automation interface: drives the program as a user would, from any
+// thread. Input goes into the queue of the thread that owns the target
+// window, exactly as the display delivers it; reads go through the windows'
+// own messages.
+#pragma once
+
+#include "user/MessageQueue.h"
+#include "user/Window.h"
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+struct GUITHREADINFO {
+    DWORD cbSize;
+    DWORD flags;
+    HWND hwndActive;
+    HWND hwndFocus;
+    HWND hwndCapture;
+    HWND hwndMenuOwner;
+    HWND hwndMoveSize;
+    HWND hwndCaret;
+    RECT rcCaret;
+};
+BOOL GetGUIThreadInfo(DWORD threadId, GUITHREADINFO* info);
+
+namespace user::automation {
+
+using Clock = std::chrono::steady_clock;
+constexpr std::chrono::milliseconds kDefaultWait{10000};
+
+// Waits (in real time) until the condition holds; false when it never did.
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = kDefaultWait);
+
+// The visible top-level windows, top of the z-order first.
+std::vector<HWND> TopLevelWindows();
+// A visible top-level window by its title, or with a child of that dialog
+// id... waiting for it to appear; null when none came.
+HWND WaitForWindow(const std::u16string& title, std::chrono::milliseconds timeout = kDefaultWait);
+HWND WaitForWindowWithControl(int controlId, std::chrono::milliseconds timeout = kDefaultWait);
+HWND FindControl(HWND dialog, int id);
+std::u16string TextOf(HWND hwnd);
+
+// Input. Keys go to the focus window of the thread that owns the window
+// given (or to the window itself when nothing of that thread has the focus).
+void PressKey(HWND window, WPARAM virtualKey, bool shift = false);
+void TypeText(HWND window, const std::u16string& text);
+// A press and release of the left button in the middle of the control.
+void Click(HWND control);
+// The command of a menu item, as choosing it sends it.
+void ChooseMenuCommand(HWND window, UINT commandId);
+// The close box of a top-level window.
+void CloseWindow(HWND window);
+
+} // namespace user::automation

@@ -1,0 +1,190 @@
+// The Edit class, single line: text, caret, selection, typing, limits and
+// EN_CHANGE.
+#include "ControlState.h"
+#include "WindowData.h"
+
+#include "user/Controls.h"
+#include "user/Dialog.h"
+#include "win32/WideString.h"
+
+#include <algorithm>
+
+namespace user::detail {
+
+namespace {
+
+constexpr std::size_t kDefaultLimit = 30000;
+
+struct EditState {
+    std::size_t anchor = 0; // where the selection started
+    std::size_t caret = 0;  // where it ends; the caret stands here
+    std::size_t limit = kDefaultLimit;
+};
+
+std::u16string Text(HWND hwnd)
+{
+    int length = GetWindowTextLengthW(hwnd);
+    std::u16string text(static_cast<std::size_t>(length) + 1, u'\0');
+    GetWindowTextW(hwnd, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+}
+
+void StoreText(HWND hwnd, const std::u16string& text)
+{
+    DefWindowProcW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+// Replaces the selection with what was typed or pasted, within the limit.
+bool ReplaceSelection(HWND hwnd, EditState* state, std::u16string insert)
+{
+    std::u16string text = Text(hwnd);
+    std::size_t from = std::min(std::min(state->anchor, state->caret), text.size());
+    std::size_t to = std::min(std::max(state->anchor, state->caret), text.size());
+    std::size_t room = state->limit > text.size() - (to - from) ? state->limit - (text.size() - (to - from)) : 0;
+    bool cut = insert.size() > room;
+    if (cut)
+        insert.resize(room);
+    DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
+    for (auto& c : insert) {
+        if (style & ES_UPPERCASE)
+            c = CharUpperChar(c);
+        else if (style & ES_LOWERCASE)
+            c = CharLowerChar(c);
+    }
+    text.replace(from, to - from, insert);
+    state->anchor = state->caret = from + insert.size();
+    StoreText(hwnd, text);
+    NotifyParent(hwnd, EN_CHANGE);
+    if (cut)
+        NotifyParent(hwnd, EN_MAXTEXT);
+    return !cut;
+}
+
+void MoveCaret(HWND hwnd, EditState* state, std::size_t to, bool extend)
+{
+    state->caret = std::min(to, Text(hwnd).size());
+    if (!extend)
+        state->anchor = state->caret;
+    InvalidateRect(hwnd, nullptr, FALSE);
+}
+
+} // namespace
+
+LRESULT EditWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    auto* state = TrackState<EditState>(hwnd, msg);
+    if (!state)
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
+    bool readOnly = (style & ES_READONLY) != 0;
+    switch (msg) {
+    case WM_GETDLGCODE:
+        return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
+    case WM_SETTEXT: {
+        LRESULT result = DefWindowProcW(hwnd, msg, wParam, lParam);
+        state->anchor = state->caret = 0;
+        InvalidateRect(hwnd, nullptr, TRUE);
+        NotifyParent(hwnd, EN_CHANGE);
+        return result;
+    }
+    case EM_GETSEL: {
+        auto from = static_cast<DWORD>(std::min(state->anchor, state->caret));
+        auto to = static_cast<DWORD>(std::max(state->anchor, state->caret));
+        if (wParam)
+            *reinterpret_cast<DWORD*>(wParam) = from;
+        if (lParam)
+            *reinterpret_cast<DWORD*>(lParam) = to;
+        return MAKELPARAM(static_cast<WORD>(from), static_cast<WORD>(to));
+    }
+    case EM_SETSEL: {
+        std::size_t length = Text(hwnd).size();
+        auto at = [length](LPARAM v) {
+            return v < 0 ? length : std::min(static_cast<std::size_t>(v), length);
+        };
+        if (static_cast<LONG_PTR>(wParam) == -1) {
+            state->anchor = state->caret; // no selection
+        } else {
+            state->anchor = at(static_cast<LPARAM>(wParam));
+            state->caret = at(lParam);
+        }
+        InvalidateRect(hwnd, nullptr, FALSE);
+        return 0;
+    }
+    case EM_REPLACESEL:
+        ReplaceSelection(hwnd, state, reinterpret_cast<LPCWSTR>(lParam));
+        return 0;
+    case EM_LIMITTEXT:
+        state->limit = wParam ? static_cast<std::size_t>(wParam) : 0x7FFFFFFE;
+        return 0;
+    case EM_GETLIMITTEXT:
+        return static_cast<LRESULT>(state->limit);
+    case EM_SETREADONLY: {
+        LONG_PTR s = GetWindowLongPtrW(hwnd, GWL_STYLE);
+        SetWindowLongPtrW(hwnd, GWL_STYLE, wParam ? (s | ES_READONLY) : (s & ~static_cast<LONG_PTR>(ES_READONLY)));
+        return TRUE;
+    }
+    case WM_CHAR: {
+        if (readOnly)
+            return 0;
+        WCHAR c = static_cast<WCHAR>(wParam);
+        if (c == u'\b') {
+            if (state->anchor == state->caret && state->caret > 0)
+                state->anchor = state->caret - 1;
+            if (state->anchor != state->caret)
+                ReplaceSelection(hwnd, state, u"");
+            return 0;
+        }
+        if (c < 0x20)
+            return 0;
+        if ((style & ES_NUMBER) && (c < u'0' || c > u'9'))
+            return 0;
+        ReplaceSelection(hwnd, state, std::u16string(1, c));
+        return 0;
+    }
+    case WM_KEYDOWN: {
+        bool shift = GetKeyState(static_cast<int>(VK_SHIFT)) < 0;
+        std::size_t length = Text(hwnd).size();
+        switch (wParam) {
+        case VK_LEFT:
+            MoveCaret(hwnd, state, state->caret ? state->caret - 1 : 0, shift);
+            return 0;
+        case VK_RIGHT:
+            MoveCaret(hwnd, state, state->caret + 1, shift);
+            return 0;
+        case VK_HOME:
+            MoveCaret(hwnd, state, 0, shift);
+            return 0;
+        case VK_END:
+            MoveCaret(hwnd, state, length, shift);
+            return 0;
+        case VK_DELETE:
+            if (readOnly)
+                return 0;
+            if (state->anchor == state->caret && state->caret < length)
+                state->anchor = state->caret + 1;
+            if (state->anchor != state->caret)
+                ReplaceSelection(hwnd, state, u"");
+            return 0;
+        default:
+            return DefWindowProcW(hwnd, msg, wParam, lParam);
+        }
+    }
+    case WM_LBUTTONDOWN:
+        SetFocus(hwnd);
+        return 0;
+    case WM_SETFOCUS:
+        InvalidateRect(hwnd, nullptr, FALSE);
+        NotifyParent(hwnd, EN_SETFOCUS);
+        return 0;
+    case WM_KILLFOCUS:
+        InvalidateRect(hwnd, nullptr, FALSE);
+        NotifyParent(hwnd, EN_KILLFOCUS);
+        return 0;
+    default:
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+}
+
+} // namespace user::detail
