@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -149,11 +150,7 @@ protected:
     {
         ServerMachine::SetUp();
         InstallServer();
-        HMODULE module = LoadLibraryW(kServerPath);
-        ASSERT_NE(module, nullptr);
-        auto reg = reinterpret_cast<DllRegisterServerFunction>(GetProcAddress(module, "DllRegisterServer"));
-        ASSERT_NE(reg, nullptr);
-        ASSERT_EQ(reg(), S_OK);
+        ASSERT_EQ(RegisterInProcess(kServerPath), S_OK);
         ASSERT_TRUE(m_server.CreateDispatch(kTestServerProgId));
     }
     void TearDown() override
@@ -221,6 +218,25 @@ TEST_F(TestServerCalls, ObjectsAndReferencesComeBack)
     EXPECT_EQ(std::u16string(text), u"filled");
     EXPECT_EQ(number, 7);
     SysFreeString(text);
+}
+
+TEST_F(TestServerCalls, ServersInOneProcessShareTheCodeTheyHaveInCommon)
+{
+    const WCHAR* otherPath = u"C:\\Program Files\\Pellinor\\OtherServer.dll";
+    Install(OTHER_SERVER_FILE, otherPath);
+    ASSERT_EQ(RegisterInProcess(otherPath), S_OK);
+    COleDispatchDriver other;
+    ASSERT_TRUE(other.CreateDispatch(kOtherServerProgId));
+
+    // Each test loads fresh copies, so the value is made unique to this run.
+    LONG stamp = static_cast<LONG>(::getpid() % 100000) + 17;
+    m_server.SetProperty(kDispShared, VT_I4, stamp);
+    LONG seen = 0;
+    other.GetProperty(kDispShared, VT_I4, &seen);
+    EXPECT_EQ(seen, stamp);
+    other.SetProperty(kDispShared, VT_I4, stamp + 1);
+    m_server.GetProperty(kDispShared, VT_I4, &seen);
+    EXPECT_EQ(seen, stamp + 1);
 }
 
 } // namespace

@@ -51,6 +51,28 @@ TEST_F(Regsvr32, AnUnquotedPathWithBlanksIsOnePath)
     EXPECT_TRUE(Registered());
 }
 
+TEST_F(Regsvr32, AnUnquotedPathKeepsItsDoubleBlanks)
+{
+    Install(TEST_SERVER_FILE, u"C:\\My  Tools\\TestServer.dll");
+    EXPECT_EQ(Run(u"/s C:\\My  Tools\\TestServer.dll"), regsvr32::kSuccess);
+    EXPECT_TRUE(Registered());
+}
+
+TEST_F(Regsvr32, SeveralLibrariesAreRegisteredInTurn)
+{
+    InstallServer();
+    Install(OTHER_SERVER_FILE, u"C:\\Other.dll");
+    EXPECT_EQ(Run(u"\"C:\\Program Files\\Pellinor\\TestServer.dll\" C:\\Missing.dll C:\\Other.dll"),
+              regsvr32::kLoadFailed);
+    ASSERT_EQ(m_shown.size(), 3u);
+    EXPECT_FALSE(m_shown[0].failure);
+    EXPECT_TRUE(m_shown[1].failure);
+    EXPECT_FALSE(m_shown[2].failure);
+    EXPECT_TRUE(Registered());
+    CLSID clsid;
+    EXPECT_EQ(CLSIDFromProgID(kOtherServerProgId, &clsid), S_OK);
+}
+
 TEST_F(Regsvr32, AMissingFileFailsWithAMessageThatNamesIt)
 {
     EXPECT_EQ(Run(u"C:\\Nowhere\\TestServer.dll"), regsvr32::kLoadFailed);

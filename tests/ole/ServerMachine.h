@@ -7,6 +7,7 @@
 
 #include "ole/Com.h"
 #include "testsupport/MachineFixture.h"
+#include "win32/Module.h"
 #include "win32/Spawn.h"
 
 #include <filesystem>
@@ -44,6 +45,16 @@ protected:
     intptr_t SpawnRegsvr32(const std::u16string& argument)
     {
         return _wspawnl(_P_WAIT, kRegsvr32Path, kRegsvr32Path, argument.c_str(), u"", nullptr);
+    }
+
+    // Registers a library from this process, as regsvr32 does.
+    HRESULT RegisterInProcess(const WCHAR* path)
+    {
+        HMODULE module = LoadLibraryW(path);
+        if (!module)
+            return HRESULT_FROM_WIN32(GetLastError());
+        auto entry = reinterpret_cast<DllRegisterServerFunction>(GetProcAddress(module, "DllRegisterServer"));
+        return entry ? entry() : CO_E_ERRORINDLL;
     }
 
     HRESULT CreateTestObject(IDispatch** object)

@@ -9,6 +9,9 @@
 //   5 method  Child()               a new object of the same class
 //   6 method  Sum(a, b)             a + b as a LONG
 //   7 method  Fill(BSTR*, SHORT*)   writes "filled" and 7 through the references
+//   8 property Shared               the value of SharedProbe, common to servers
+// Built a second time as OtherServer.dll with OTHER_SERVER defined.
+#include "SharedProbe.h"
 #include "TestServerIds.h"
 
 #include "ole/ClassFactory.h"
@@ -18,7 +21,11 @@
 
 namespace {
 
-constexpr ole::ServerClass kClass{kTestServerProgId, kTestServerClsid, u"Marlwick test automation server"};
+#ifdef OTHER_SERVER
+const ole::ServerClass kClass{kOtherServerProgId, kOtherServerClsid, u"Marlwick second test server"};
+#else
+const ole::ServerClass kClass{kTestServerProgId, kTestServerClsid, u"Marlwick test automation server"};
+#endif
 
 class CTestObject final : public ole::CDispatchObject {
 public:
@@ -67,12 +74,18 @@ protected:
             *number.piVal = 7;
             return;
         }
+        case kDispShared:
+            if (flags & DISPATCH_PROPERTYPUT)
+                probe::SharedValue() = args.PutLong();
+            else
+                result = ole::MakeLong(probe::SharedValue());
+            return;
         default:
             throw ole::CDispatchError(DISP_E_MEMBERNOTFOUND);
         }
     }
 
-    std::u16string ErrorSource() const override { return kTestServerProgId; }
+    std::u16string ErrorSource() const override { return kClass.progId; }
 
 private:
     VARIANT m_value{};
@@ -83,7 +96,7 @@ IUnknown* CreateTestObject()
     return static_cast<IDispatch*>(new CTestObject);
 }
 
-const ole::ServedClass kServed[] = {{kTestServerClsid, CreateTestObject}};
+const ole::ServedClass kServed[] = {{kClass.clsid, CreateTestObject}};
 
 // An address inside this library, to find its own file.
 const int g_anchor = 0;

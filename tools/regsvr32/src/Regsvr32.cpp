@@ -28,15 +28,55 @@ std::u16string HexCode(HRESULT hr)
     return Utf8ToUtf16(buffer);
 }
 
+// The text after the program name and the leading flags, as it was typed.
+std::u16string RawRemainder(std::u16string_view line)
+{
+    std::size_t at = 0;
+    auto skipBlanks = [&] {
+        while (at < line.size() && (line[at] == u' ' || line[at] == u'\t'))
+            ++at;
+    };
+    auto skipWord = [&] {
+        while (at < line.size() && line[at] != u' ' && line[at] != u'\t')
+            ++at;
+    };
+    skipBlanks();
+    if (at < line.size() && line[at] == u'"') {
+        std::size_t close = line.find(u'"', at + 1);
+        at = close == std::u16string_view::npos ? line.size() : close + 1;
+    }
+    skipWord();
+    for (;;) {
+        skipBlanks();
+        if (at >= line.size() || (line[at] != u'/' && line[at] != u'-'))
+            break;
+        skipWord();
+    }
+    std::u16string_view rest = line.substr(at);
+    while (!rest.empty() && (rest.back() == u' ' || rest.back() == u'\t'))
+        rest.remove_suffix(1);
+    return std::u16string(rest);
+}
+
+bool ExistingFile(const std::u16string& path)
+{
+    auto found = win32::ResolvePath(path, win32::Resolve::Existing);
+    return found && found->exists;
+}
+
 // Several words after the flags are one path when they name an existing
-// file together: a path with blanks that reached the program unquoted.
-std::vector<std::u16string> LibrariesOf(const std::vector<std::u16string>& words)
+// file together: a path with blanks that reached the program unquoted, as
+// it does from a caller that joins its arguments without quotes.
+std::vector<std::u16string> LibrariesOf(std::u16string_view line, const std::vector<std::u16string>& words)
 {
     if (words.size() > 1) {
+        std::u16string raw = RawRemainder(line);
+        if (raw.find(u'"') == std::u16string::npos && ExistingFile(raw))
+            return {raw};
         std::u16string joined;
         for (const auto& word : words)
             joined += (joined.empty() ? u"" : u" ") + word;
-        if (auto found = win32::ResolvePath(joined, win32::Resolve::Existing); found && found->exists)
+        if (ExistingFile(joined))
             return {joined};
     }
     return words;
@@ -60,7 +100,7 @@ bool ParseOptions(std::u16string_view commandLine, Options& options, std::u16str
             words.push_back(arg);
         }
     }
-    options.libraries = LibrariesOf(words);
+    options.libraries = LibrariesOf(commandLine, words);
     if (error.empty() && options.libraries.empty())
         error = u"No DLL name specified.";
     return error.empty();
