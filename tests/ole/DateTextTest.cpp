@@ -102,6 +102,21 @@ TEST(DateText, IsoDatesAndOtherSeparators)
     EXPECT_FALSE(ole::ParseDateText(u"9/12-2026"));
 }
 
+TEST(DateText, MonthNamesInEitherPlace)
+{
+    const DATE day = ole::DayNumber(2026, 12, 9);
+    for (const char16_t* text : {u"9 Dec 2026", u"09-dec-2026", u"9 December 2026", u"December 9, 2026",
+                                 u"Dec. 9 2026"}) {
+        auto date = ole::ParseDateText(text);
+        ASSERT_TRUE(date) << Utf16ToUtf8(text);
+        EXPECT_DOUBLE_EQ(*date, day) << Utf16ToUtf8(text);
+    }
+    ExpectDateTime(*ole::ParseDateText(u"9 Sep 2026 10:15 PM"), 2026, 9, 9, 22, 15, 0);
+    EXPECT_FALSE(ole::ParseDateText(u"31 Feb 2026"));
+    EXPECT_FALSE(ole::ParseDateText(u"9 Foo 2026"));
+    EXPECT_FALSE(ole::ParseDateText(u"9-Dec 2026"));
+}
+
 TEST(DateText, TwelveHourClockAndHundredths)
 {
     ExpectDateTime(*ole::ParseDateText(u"09/12/2026 02:30:05 PM"), 2026, 12, 9, 14, 30, 5);

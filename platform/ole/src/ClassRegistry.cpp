@@ -91,7 +91,11 @@ HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, void* serverInfo, REFIID
     HRESULT hr = LoadServer(*path, entry);
     if (FAILED(hr))
         return hr;
-    return entry(clsid, iid, object);
+    try {
+        return entry(clsid, iid, object);
+    } catch (...) {
+        return E_UNEXPECTED; // no exception crosses from a server into its caller
+    }
 }
 
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID iid, void** object)
@@ -105,7 +109,11 @@ HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID 
         return hr;
     if (!factory)
         return E_UNEXPECTED;
-    hr = factory->CreateInstance(outer, iid, object);
+    try {
+        hr = factory->CreateInstance(outer, iid, object);
+    } catch (...) {
+        hr = E_UNEXPECTED;
+    }
     factory->Release();
     return hr;
 }

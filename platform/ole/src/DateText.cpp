@@ -100,13 +100,73 @@ bool ValidDate(const DateParts& d)
         && d.day <= ole::DaysInMonth(d.year, d.month);
 }
 
+// An English month name or its three-letter abbreviation: 1 to 12, or 0.
+int TakeMonthName(Cursor& in)
+{
+    static const char16_t* const names[] = {u"JANUARY", u"FEBRUARY", u"MARCH",     u"APRIL",   u"MAY",      u"JUNE",
+                                            u"JULY",    u"AUGUST",   u"SEPTEMBER", u"OCTOBER", u"NOVEMBER", u"DECEMBER"};
+    for (int m = 0; m < 12; ++m) {
+        std::u16string_view name(names[m]);
+        if (in.TakeWordNoCase(name))
+            return m + 1;
+    }
+    for (int m = 0; m < 12; ++m) {
+        if (in.TakeWordNoCase(std::u16string_view(names[m]).substr(0, 3))) {
+            in.Take(u'.');
+            return m + 1;
+        }
+    }
+    return 0;
+}
+
+bool TakeYear(Cursor& in, int& year)
+{
+    int digits;
+    if (!in.Number(4, year, digits) || digits == 3)
+        return false;
+    year = ExpandYear(year, digits);
+    return true;
+}
+
+// "Dec 9, 2026" and "December 9 2026".
+bool ParseMonthFirstName(Cursor& in, DateParts& date)
+{
+    int month = TakeMonthName(in);
+    int day, digits;
+    if (!month || !in.SkipBlanks() || !in.Number(2, day, digits))
+        return false;
+    in.Take(u',');
+    in.SkipBlanks();
+    if (!TakeYear(in, date.year))
+        return false;
+    date.month = month;
+    date.day = day;
+    return ValidDate(date);
+}
+
 // "A/B/C" with one separator throughout; a four-digit first part is a year.
+// "9 Dec 2026" and "09-Dec-2026" name the month.
 bool ParseDate(Cursor& in, DateParts& date)
 {
+    if (in.Peek() < u'0' || in.Peek() > u'9')
+        return ParseMonthFirstName(in, date);
     int a, b, c, da, db, dc;
     if (!in.Number(4, a, da))
         return false;
     char16_t sep = in.Peek();
+    if (da <= 2 && (sep == u' ' || sep == u'-')) {
+        std::size_t afterDay = in.Position();
+        bool blank = in.SkipBlanks() || in.Take(u'-');
+        if (int month = blank ? TakeMonthName(in) : 0) {
+            bool separated = sep == u'-' ? in.Take(u'-') : in.SkipBlanks();
+            if (!separated || !TakeYear(in, date.year))
+                return false;
+            date.month = month;
+            date.day = a;
+            return ValidDate(date);
+        }
+        in.Rewind(afterDay);
+    }
     if (sep != u'/' && sep != u'-' && sep != u'.')
         return false;
     in.Next();

@@ -125,7 +125,11 @@ int RegisterOne(const std::u16string& library, bool unregister, std::u16string& 
             + u" was not found.";
         return kEntryMissing;
     }
-    HRESULT hr = entry();
+    HRESULT hr = E_UNEXPECTED;
+    try {
+        hr = entry();
+    } catch (...) {
+    }
     FreeLibrary(module);
     if (FAILED(hr)) {
         message = u"The module \"" + library + u"\" was loaded but the call to " + entryText

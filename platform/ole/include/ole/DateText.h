@@ -17,6 +17,8 @@ namespace ole {
 // Accepted, with blanks around the parts allowed:
 //   "DD/MM/YYYY", "DD/MM/YY" (also with "-" or "." between the parts),
 //   "YYYY-MM-DD", "YYYY/MM/DD",
+//   English month names or their abbreviations: "9 Dec 2026", "09-Dec-2026",
+//   "December 9, 2026",
 //   any of these followed by a time, or a time alone: "HH:MM", "HH:MM:SS",
 //   optionally ".hh" or ",hh" hundredths and "AM"/"PM" (a time alone is on
 //   30 December 1899, as on Windows),
