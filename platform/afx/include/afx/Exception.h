@@ -1,0 +1,14 @@
+// CException: the base of the framework's exceptions. They are thrown by
+// value here (catch (const COleException&) or a catch-all), not as heap
+// pointers, so that the catch-all handlers of the system leak nothing.
+#pragma once
+
+#include "win32/Types.h"
+
+#include <exception>
+
+class CException : public std::exception {
+public:
+    ~CException() override = default;
+    const char* what() const noexcept override { return "framework exception"; }
+};

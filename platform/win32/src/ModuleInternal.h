@@ -1,0 +1,19 @@
+// The two kinds of library behind the module calls: the system libraries
+// built into this layer, and host libraries loaded from the machine root.
+#pragma once
+
+#include "win32/Module.h"
+
+namespace win32::detail {
+
+bool IsSystemModuleName(LPCSTR fileName);
+bool IsSystemModule(HMODULE handle);
+HMODULE LoadSystemModule(LPCSTR fileName);
+FARPROC SystemProcAddress(HMODULE handle, LPCSTR procName);
+BOOL FreeSystemModule(HMODULE handle);
+
+HMODULE LoadHostLibrary(LPCWSTR fileName);
+FARPROC HostProcAddress(HMODULE handle, LPCSTR procName);
+BOOL FreeHostLibrary(HMODULE handle);
+
+} // namespace win32::detail
