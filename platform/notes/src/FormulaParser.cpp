@@ -1,0 +1,521 @@
+#include "FormulaParser.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <functional>
+
+namespace notes::detail {
+
+namespace {
+
+// --- values ---------------------------------------------------------------
+
+FormulaValue Bool(bool value)
+{
+    FormulaValue result;
+    result.isNumber = true;
+    result.numbers.push_back(value ? 1 : 0);
+    return result;
+}
+
+bool Upper(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (std::toupper(static_cast<unsigned char>(a[i])) != b[i])
+            return false;
+    }
+    return true;
+}
+
+// --- nodes ----------------------------------------------------------------
+
+class Literal : public FormulaNode {
+public:
+    explicit Literal(FormulaValue value) : m_value(std::move(value)) {}
+    FormulaValue Evaluate(const NoteData&) const override { return m_value; }
+
+private:
+    FormulaValue m_value;
+};
+
+class Field : public FormulaNode {
+public:
+    explicit Field(std::string name) : m_name(std::move(name)) {}
+    FormulaValue Evaluate(const NoteData& note) const override { return FieldValue(note, m_name); }
+
+private:
+    std::string m_name;
+};
+
+using NodePtr = std::shared_ptr<const FormulaNode>;
+
+class Not : public FormulaNode {
+public:
+    explicit Not(NodePtr operand) : m_operand(std::move(operand)) {}
+    FormulaValue Evaluate(const NoteData& note) const override { return Bool(!m_operand->Evaluate(note).IsTrue()); }
+
+private:
+    NodePtr m_operand;
+};
+
+class Logical : public FormulaNode {
+public:
+    Logical(char op, NodePtr left, NodePtr right) : m_op(op), m_left(std::move(left)), m_right(std::move(right)) {}
+    FormulaValue Evaluate(const NoteData& note) const override
+    {
+        bool left = m_left->Evaluate(note).IsTrue();
+        if (m_op == '&')
+            return Bool(left && m_right->Evaluate(note).IsTrue());
+        return Bool(left || m_right->Evaluate(note).IsTrue());
+    }
+
+private:
+    char m_op;
+    NodePtr m_left, m_right;
+};
+
+enum class CompareOp { Equal, NotEqual, Less, Greater, LessEqual, GreaterEqual };
+
+template <typename T>
+bool CompareValues(const T& a, const T& b, CompareOp op)
+{
+    switch (op) {
+    case CompareOp::Equal: return a == b;
+    case CompareOp::NotEqual: return a != b;
+    case CompareOp::Less: return a < b;
+    case CompareOp::Greater: return a > b;
+    case CompareOp::LessEqual: return a <= b;
+    case CompareOp::GreaterEqual: return a >= b;
+    }
+    return false;
+}
+
+class Compare : public FormulaNode {
+public:
+    Compare(CompareOp op, NodePtr left, NodePtr right) : m_op(op), m_left(std::move(left)), m_right(std::move(right))
+    {
+    }
+    // Lists compare pairwise in every combination: true when any pair holds.
+    FormulaValue Evaluate(const NoteData& note) const override
+    {
+        FormulaValue left = m_left->Evaluate(note);
+        FormulaValue right = m_right->Evaluate(note);
+        if (left.isNumber != right.isNumber)
+            return Bool(m_op == CompareOp::NotEqual);
+        if (left.isNumber)
+            return Bool(AnyPair(left.numbers, right.numbers));
+        return Bool(AnyPair(left.texts, right.texts));
+    }
+
+private:
+    template <typename T>
+    bool AnyPair(const std::vector<T>& left, const std::vector<T>& right) const
+    {
+        for (const auto& a : left) {
+            for (const auto& b : right) {
+                if (CompareValues(a, b, m_op))
+                    return true;
+            }
+        }
+        return false;
+    }
+    CompareOp m_op;
+    NodePtr m_left, m_right;
+};
+
+class Concat : public FormulaNode {
+public:
+    Concat(NodePtr left, NodePtr right) : m_left(std::move(left)), m_right(std::move(right)) {}
+    FormulaValue Evaluate(const NoteData& note) const override
+    {
+        FormulaValue left = m_left->Evaluate(note);
+        FormulaValue right = m_right->Evaluate(note);
+        if (left.isNumber != right.isNumber)
+            return left; // a mixed list is not supported: the left part stays
+        left.texts.insert(left.texts.end(), right.texts.begin(), right.texts.end());
+        left.numbers.insert(left.numbers.end(), right.numbers.begin(), right.numbers.end());
+        return left;
+    }
+
+private:
+    NodePtr m_left, m_right;
+};
+
+class Function : public FormulaNode {
+public:
+    using Body = std::function<FormulaValue(const NoteData&, const std::vector<NodePtr>&)>;
+    Function(Body body, std::vector<NodePtr> arguments) : m_body(std::move(body)), m_arguments(std::move(arguments))
+    {
+    }
+    FormulaValue Evaluate(const NoteData& note) const override { return m_body(note, m_arguments); }
+
+private:
+    Body m_body;
+    std::vector<NodePtr> m_arguments;
+};
+
+bool HasField(const NoteData& note, std::string_view name)
+{
+    for (const auto& item : note.items) {
+        if (item.name.size() == name.size()) {
+            bool same = true;
+            for (std::size_t i = 0; same && i < name.size(); ++i)
+                same = std::tolower(static_cast<unsigned char>(item.name[i])) ==
+                       std::tolower(static_cast<unsigned char>(name[i]));
+            if (same)
+                return true;
+        }
+    }
+    return false;
+}
+
+FormulaValue MapTexts(FormulaValue value, int (*convert)(int))
+{
+    for (auto& text : value.texts) {
+        for (auto& c : text)
+            c = static_cast<char>(convert(static_cast<unsigned char>(c)));
+    }
+    return value;
+}
+
+bool AnyTextPair(const FormulaValue& a, const FormulaValue& b, bool (*test)(std::string_view, std::string_view))
+{
+    for (const auto& x : a.texts) {
+        for (const auto& y : b.texts) {
+            if (test(x, y))
+                return true;
+        }
+    }
+    return false;
+}
+
+// --- tokens ---------------------------------------------------------------
+
+enum class TokenKind { End, Text, Number, Name, AtName, Symbol, Error };
+
+struct Token {
+    TokenKind kind = TokenKind::End;
+    std::string text;
+    double number = 0;
+};
+
+class Lexer {
+public:
+    explicit Lexer(std::string_view source) : m_source(source) {}
+
+    Token Next()
+    {
+        while (m_offset < m_source.size() && std::isspace(static_cast<unsigned char>(m_source[m_offset])))
+            ++m_offset;
+        Token token;
+        if (m_offset >= m_source.size())
+            return token;
+        char c = m_source[m_offset];
+        if (c == '"' || c == '{')
+            return Quoted(c == '"' ? '"' : '}');
+        if (std::isdigit(static_cast<unsigned char>(c)) ||
+            (c == '.' && m_offset + 1 < m_source.size() &&
+             std::isdigit(static_cast<unsigned char>(m_source[m_offset + 1]))))
+            return NumberToken();
+        if (std::isalpha(static_cast<unsigned char>(c)) || c == '$' || c == '_' || c == '@') {
+            std::size_t start = m_offset++;
+            while (m_offset < m_source.size() && (std::isalnum(static_cast<unsigned char>(m_source[m_offset])) ||
+                                                  m_source[m_offset] == '$' || m_source[m_offset] == '_'))
+                ++m_offset;
+            token.kind = c == '@' ? TokenKind::AtName : TokenKind::Name;
+            token.text = std::string(m_source.substr(start, m_offset - start));
+            return token;
+        }
+        static const char* const kTwo[] = {"!=", "<>", "<=", ">=", ":="};
+        for (const char* two : kTwo) {
+            if (m_source.substr(m_offset, 2) == two) {
+                m_offset += 2;
+                token.kind = TokenKind::Symbol;
+                token.text = two;
+                return token;
+            }
+        }
+        if (std::string_view("=<>&|!():;-").find(c) != std::string_view::npos) {
+            ++m_offset;
+            token.kind = TokenKind::Symbol;
+            token.text = std::string(1, c);
+            return token;
+        }
+        token.kind = TokenKind::Error;
+        return token;
+    }
+
+private:
+    Token Quoted(char close)
+    {
+        Token token;
+        token.kind = TokenKind::Text;
+        ++m_offset;
+        while (m_offset < m_source.size()) {
+            char c = m_source[m_offset++];
+            if (c == close)
+                return token;
+            if (c == '\\' && close == '"' && m_offset < m_source.size())
+                c = m_source[m_offset++];
+            token.text += c;
+        }
+        token.kind = TokenKind::Error; // unterminated
+        return token;
+    }
+
+    Token NumberToken()
+    {
+        std::size_t start = m_offset;
+        while (m_offset < m_source.size() &&
+               (std::isdigit(static_cast<unsigned char>(m_source[m_offset])) || m_source[m_offset] == '.'))
+            ++m_offset;
+        Token token;
+        token.kind = TokenKind::Number;
+        std::string digits(m_source.substr(start, m_offset - start));
+        char* end = nullptr;
+        token.number = std::strtod(digits.c_str(), &end);
+        if (!end || *end != '\0')
+            token.kind = TokenKind::Error;
+        return token;
+    }
+
+    std::string_view m_source;
+    std::size_t m_offset = 0;
+};
+
+// --- parser ---------------------------------------------------------------
+
+class Parser {
+public:
+    explicit Parser(std::string_view source) : m_lexer(source) { Advance(); }
+
+    NodePtr Formula()
+    {
+        if (m_token.kind == TokenKind::Name && Upper(m_token.text, "SELECT"))
+            Advance();
+        NodePtr root = Logic();
+        if (root && IsSymbol(";"))
+            Advance();
+        if (!root || m_token.kind != TokenKind::End)
+            return nullptr;
+        return root;
+    }
+
+private:
+    void Advance() { m_token = m_lexer.Next(); }
+    bool IsSymbol(std::string_view symbol) const
+    {
+        return m_token.kind == TokenKind::Symbol && m_token.text == symbol;
+    }
+
+    // & and | bind equally and are taken left to right, as in the formula
+    // language.
+    NodePtr Logic()
+    {
+        NodePtr left = Negation();
+        while (left && (IsSymbol("&") || IsSymbol("|"))) {
+            char op = m_token.text[0];
+            Advance();
+            NodePtr right = Negation();
+            if (!right)
+                return nullptr;
+            left = std::make_shared<Logical>(op, left, right);
+        }
+        return left;
+    }
+
+    NodePtr Negation()
+    {
+        if (IsSymbol("!")) {
+            Advance();
+            NodePtr operand = Negation();
+            return operand ? std::make_shared<Not>(operand) : nullptr;
+        }
+        return Comparison();
+    }
+
+    NodePtr Comparison()
+    {
+        NodePtr left = List();
+        if (!left || m_token.kind != TokenKind::Symbol)
+            return left;
+        static const std::pair<const char*, CompareOp> kOps[] = {
+            {"=", CompareOp::Equal},      {"!=", CompareOp::NotEqual}, {"<>", CompareOp::NotEqual},
+            {"<", CompareOp::Less},       {">", CompareOp::Greater},   {"<=", CompareOp::LessEqual},
+            {">=", CompareOp::GreaterEqual},
+        };
+        for (const auto& [symbol, op] : kOps) {
+            if (m_token.text == symbol) {
+                Advance();
+                NodePtr right = List();
+                return right ? std::make_shared<Compare>(op, left, right) : nullptr;
+            }
+        }
+        return left;
+    }
+
+    NodePtr List()
+    {
+        NodePtr left = Primary();
+        while (left && IsSymbol(":")) {
+            Advance();
+            NodePtr right = Primary();
+            if (!right)
+                return nullptr;
+            left = std::make_shared<Concat>(left, right);
+        }
+        return left;
+    }
+
+    NodePtr Primary()
+    {
+        Token token = m_token;
+        switch (token.kind) {
+        case TokenKind::Text: {
+            Advance();
+            FormulaValue value;
+            value.texts.push_back(token.text);
+            return std::make_shared<Literal>(std::move(value));
+        }
+        case TokenKind::Number: {
+            Advance();
+            FormulaValue value;
+            value.isNumber = true;
+            value.numbers.push_back(token.number);
+            return std::make_shared<Literal>(std::move(value));
+        }
+        case TokenKind::Name:
+            Advance();
+            return std::make_shared<Field>(token.text);
+        case TokenKind::AtName:
+            Advance();
+            return Call(token.text);
+        case TokenKind::Symbol:
+            if (token.text == "(") {
+                Advance();
+                NodePtr inner = Logic();
+                if (!inner || !IsSymbol(")"))
+                    return nullptr;
+                Advance();
+                return inner;
+            }
+            if (token.text == "-") {
+                Advance();
+                if (m_token.kind != TokenKind::Number)
+                    return nullptr;
+                FormulaValue value;
+                value.isNumber = true;
+                value.numbers.push_back(-m_token.number);
+                Advance();
+                return std::make_shared<Literal>(std::move(value));
+            }
+            return nullptr;
+        default:
+            return nullptr;
+        }
+    }
+
+    bool Arguments(std::vector<NodePtr>& arguments)
+    {
+        if (!IsSymbol("("))
+            return true;
+        Advance();
+        if (IsSymbol(")")) {
+            Advance();
+            return true;
+        }
+        while (true) {
+            // A field name alone is taken as the field itself, so
+            // @IsAvailable(Subject) can test for it.
+            NodePtr argument = Logic();
+            if (!argument)
+                return false;
+            arguments.push_back(argument);
+            if (IsSymbol(";")) {
+                Advance();
+                continue;
+            }
+            if (!IsSymbol(")"))
+                return false;
+            Advance();
+            return true;
+        }
+    }
+
+    NodePtr Call(const std::string& name)
+    {
+        std::vector<NodePtr> arguments;
+        std::vector<std::string> fieldNames;
+        // The field-testing functions take a bare field name.
+        bool fieldArgument = Upper(name, "@ISAVAILABLE") || Upper(name, "@ISUNAVAILABLE");
+        if (fieldArgument) {
+            if (!IsSymbol("("))
+                return nullptr;
+            Advance();
+            if (m_token.kind != TokenKind::Name)
+                return nullptr;
+            std::string field = m_token.text;
+            Advance();
+            if (!IsSymbol(")"))
+                return nullptr;
+            Advance();
+            bool wanted = Upper(name, "@ISAVAILABLE");
+            return std::make_shared<Function>(
+                [field, wanted](const NoteData& note, const std::vector<NodePtr>&) {
+                    return Bool(HasField(note, field) == wanted);
+                },
+                std::vector<NodePtr>{});
+        }
+        if (!Arguments(arguments))
+            return nullptr;
+        auto expect = [&](std::size_t count) { return arguments.size() == count; };
+        if ((Upper(name, "@ALL") || Upper(name, "@TRUE")) && expect(0))
+            return std::make_shared<Literal>(Bool(true));
+        if (Upper(name, "@FALSE") && expect(0))
+            return std::make_shared<Literal>(Bool(false));
+        if (Upper(name, "@LOWERCASE") && expect(1))
+            return std::make_shared<Function>(
+                [](const NoteData& note, const std::vector<NodePtr>& args) {
+                    return MapTexts(args[0]->Evaluate(note), [](int c) { return std::tolower(c); });
+                },
+                arguments);
+        if (Upper(name, "@UPPERCASE") && expect(1))
+            return std::make_shared<Function>(
+                [](const NoteData& note, const std::vector<NodePtr>& args) {
+                    return MapTexts(args[0]->Evaluate(note), [](int c) { return std::toupper(c); });
+                },
+                arguments);
+        if (Upper(name, "@CONTAINS") && expect(2))
+            return std::make_shared<Function>(
+                [](const NoteData& note, const std::vector<NodePtr>& args) {
+                    return Bool(AnyTextPair(args[0]->Evaluate(note), args[1]->Evaluate(note),
+                                            [](std::string_view a, std::string_view b) {
+                                                return a.find(b) != std::string_view::npos;
+                                            }));
+                },
+                arguments);
+        if (Upper(name, "@BEGINS") && expect(2))
+            return std::make_shared<Function>(
+                [](const NoteData& note, const std::vector<NodePtr>& args) {
+                    return Bool(AnyTextPair(args[0]->Evaluate(note), args[1]->Evaluate(note),
+                                            [](std::string_view a, std::string_view b) { return a.starts_with(b); }));
+                },
+                arguments);
+        return nullptr;
+    }
+
+    Lexer m_lexer;
+    Token m_token;
+};
+
+} // namespace
+
+std::shared_ptr<const FormulaNode> ParseFormula(std::string_view text)
+{
+    Parser parser(text);
+    return parser.Formula();
+}
+
+} // namespace notes::detail
