@@ -95,6 +95,23 @@ LNSTATUS LNNote::GetItem(const LNString& name, LNItem* item) const
     return Report(item->Load(*data));
 }
 
+LNSTATUS LNNote::GetItemAt(LNINT index, LNItem* item) const
+{
+    if (LNSTATUS fault = Enter("LNNote::GetItem"))
+        return fault;
+    if (!item)
+        return Report(LNERR_BAD_PARAMETER);
+    if (!IsOpen())
+        return Report(LNERR_NOT_OPEN);
+    const auto& items = m_state->data->items;
+    if (index < 0 || static_cast<std::size_t>(index) >= items.size())
+        return Report(LNERR_INDEX_OUT_OF_RANGE);
+    const auto& data = items[static_cast<std::size_t>(index)];
+    if (item->AcceptedType() != LNITEMTYPE_ANY && item->AcceptedType() != data.type)
+        return Report(LNERR_TYPE_MISMATCH);
+    return Report(item->Load(data));
+}
+
 LNINT LNNote::GetItemCount() const
 {
     EnterOrRaise("LNNote::GetItemCount");

@@ -31,6 +31,8 @@ public:
     // (an LNText for a rich-text item ...); a plain LNItem takes any type.
     LNSTATUS GetItem(const LNString& name, LNItem* item) const;
     LNINT GetItemCount() const;
+    // The item at a position of the note's order, under the same rules.
+    LNSTATUS GetItemAt(LNINT index, LNItem* item) const;
 
     LNBOOL HasAttachments() const;
     LNSTATUS GetAttachments(LNAttachmentArray* attachments) const;

@@ -216,4 +216,11 @@ RichElement MakeRun(std::string text, std::uint8_t style)
     return run;
 }
 
+RichElement MakeElement(RichElementKind kind)
+{
+    RichElement element;
+    element.kind = kind;
+    return element;
+}
+
 } // namespace notes::format

@@ -57,5 +57,7 @@ struct RichTextContent {
 };
 
 RichElement MakeRun(std::string text, std::uint8_t style = 0);
+// An element of another kind with default fields.
+RichElement MakeElement(RichElementKind kind);
 
 } // namespace notes::format
