@@ -4,6 +4,8 @@
 // walk. A plain timer: the figures are printed, nothing is asserted.
 //
 //   nsfbench [MESSAGES [FOLDERS]]      (default 100000 messages, 20 folders)
+//   nsfbench walk FILE.nsf             only the walk, of a database built before
+//                                      (so the builder's memory is not counted)
 #include "notes/Notes.h"
 #include "nsfbuild/Synthetic.h"
 
@@ -80,33 +82,38 @@ std::size_t ReadItem(const LNNote& note, LNINT index)
 
 int main(int argc, char** argv)
 {
-    std::size_t messages = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 100000;
-    std::size_t folders = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 20;
+    bool walkOnly = argc == 3 && std::string(argv[1]) == "walk";
+    std::size_t messages = argc > 1 && !walkOnly ? std::strtoull(argv[1], nullptr, 10) : 100000;
+    std::size_t folders = argc > 2 && !walkOnly ? std::strtoull(argv[2], nullptr, 10) : 20;
 
     std::filesystem::path root = std::filesystem::temp_directory_path() / ("nsfbench-" + std::to_string(getpid()));
     std::filesystem::create_directories(root / "drive_c");
     win32::SetMachineRoot(root);
     std::filesystem::path file = root / "drive_c" / "bench.nsf";
 
-    nsfbuild::MailboxOptions options;
-    options.messages = messages;
-    options.folders = folders;
     auto start = std::chrono::steady_clock::now();
-    nsfbuild::Result built = nsfbuild::BuildSyntheticMailbox(file, options);
-    double buildSeconds = Seconds(start);
-    if (!built) {
-        std::fprintf(stderr, "nsfbench: %s\n", built.message.c_str());
-        return 1;
+    if (walkOnly) {
+        std::filesystem::create_symlink(std::filesystem::absolute(argv[2]), file);
+    } else {
+        nsfbuild::MailboxOptions options;
+        options.messages = messages;
+        options.folders = folders;
+        nsfbuild::Result built = nsfbuild::BuildSyntheticMailbox(file, options);
+        double buildSeconds = Seconds(start);
+        if (!built) {
+            std::fprintf(stderr, "nsfbench: %s\n", built.message.c_str());
+            return 1;
+        }
+        std::printf("built %zu messages over %zu folders in %.2f s (%.1f MiB)\n", messages, folders, buildSeconds,
+                    static_cast<double>(std::filesystem::file_size(file)) / (1024.0 * 1024.0));
     }
-    std::printf("built %zu messages over %zu folders in %.2f s (%.1f MiB)\n", messages, folders, buildSeconds,
-                static_cast<double>(std::filesystem::file_size(file)) / (1024.0 * 1024.0));
 
     LNNotesSession session;
     LNDatabase database;
     LNViewFolderArray viewFolders;
     LNSetThrowAllErrorsGlobal(TRUE);
     std::size_t documents = 0, bytes = 0;
-    long residentStart = 0, residentPeak = 0;
+    long residentBefore = ResidentKiB(), residentStart = 0, residentPeak = 0;
     try {
         session.Initialize(700);
         session.GetDatabase("C:\\bench.nsf", &database, "");
@@ -143,8 +150,8 @@ int main(int argc, char** argv)
     std::printf("walked %zu documents (%.1f MiB of item text) in %.2f s: %.0f documents/s\n", documents,
                 static_cast<double>(bytes) / (1024.0 * 1024.0), walkSeconds,
                 static_cast<double>(documents) / walkSeconds);
-    std::printf("resident memory after 1,000 documents %ld KiB, peak during the walk %ld KiB\n", residentStart,
-                residentPeak);
+    std::printf("resident memory before the walk %ld KiB, after 1,000 documents %ld KiB, peak during the walk %ld KiB\n",
+                residentBefore, residentStart, residentPeak);
     database.Close();
     session.Term();
     std::error_code ignored;

@@ -2,6 +2,7 @@
 
 #include "notes/format/Schema.h"
 
+#include <cctype>
 #include <sqlite3.h>
 
 namespace notes::detail {
@@ -57,6 +58,26 @@ private:
     sqlite3_stmt* m_statement;
 };
 
+// The file as an immutable SQLite database: the library never writes it and
+// the builder replaces a file by rename, never in place, so SQLite may skip
+// the file locks and change checks that would otherwise cost system calls on
+// every statement.
+std::string ImmutableUri(const std::filesystem::path& hostPath)
+{
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string uri = "file:";
+    for (unsigned char c : hostPath.string()) {
+        if (std::isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.' || c == '~') {
+            uri += static_cast<char>(c);
+        } else {
+            uri += '%';
+            uri += kHex[c >> 4];
+            uri += kHex[c & 0xF];
+        }
+    }
+    return uri + "?immutable=1";
+}
+
 bool IsValidItemType(std::int64_t type)
 {
     return type >= LNITEMTYPE_TEXT && type <= LNITEMTYPE_RICHTEXT;
@@ -76,8 +97,8 @@ DatabaseFile::~DatabaseFile()
 LNSTATUS DatabaseFile::Open(const std::filesystem::path& hostPath, std::unique_ptr<DatabaseFile>* file)
 {
     std::unique_ptr<DatabaseFile> opened(new DatabaseFile);
-    int result = sqlite3_open_v2(hostPath.c_str(), &opened->m_db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
-                                 nullptr);
+    int result = sqlite3_open_v2(ImmutableUri(hostPath).c_str(), &opened->m_db,
+                                 SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI, nullptr);
     if (result != SQLITE_OK)
         return result == SQLITE_CANTOPEN ? LNERR_FILE_NOT_FOUND : StatusOf(result);
     sqlite3_extended_result_codes(opened->m_db, 1);
