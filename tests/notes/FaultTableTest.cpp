@@ -1,5 +1,7 @@
 #include "NotesFixture.h"
 
+#include <set>
+
 namespace notestest {
 namespace {
 
@@ -142,6 +144,134 @@ TEST_F(FaultTableTest, InitializeCanFailSoTheConvertersEarlyReturnIsReachable)
     EXPECT_FALSE(session.IsInitialized());
     // Term after a failed initialisation is harmless.
     EXPECT_EQ(session.Term(0), LNNOERROR);
+}
+
+} // namespace
+} // namespace notestest
+
+namespace notestest {
+namespace {
+
+// Makes every call of the library once, each under its own guard, with
+// throw-all on, and returns the statuses that came out of them.
+std::set<LNSTATUS> ExerciseEveryCall()
+{
+    std::set<LNSTATUS> seen;
+    auto guard = [&](auto&& call) {
+        try {
+            call();
+        } catch (LNSTATUS status) {
+            seen.insert(status);
+        }
+    };
+    LNSetThrowAllErrorsGlobal(TRUE);
+    LNNotesSession session;
+    LNDatabase database;
+    LNViewFolderArray views;
+    LNViewFolder inbox;
+    LNVFEntry entry;
+    LNDocument memo;
+    LNText text;
+    LNNumbers numbers;
+    LNDatetimes times;
+    LNRichText body;
+    LNRTCursor start, end;
+    LNGraphic graphic;
+    LNAttachmentArray attachments;
+    LNDocumentArray found;
+    LNString out;
+    guard([&] { session.Initialize(700); });
+    guard([&] { session.AbbreviateName("CN=A/O=B", &out); });
+    guard([&] { session.GetDatabase("C:\\mail.nsf", &database, ""); });
+    guard([&] { database.Open(); });
+    guard([&] { database.Search(LNFormula("@All"), &found); });
+    guard([&] { found[0]; });
+    guard([&] { database.GetViewFolders(&views); });
+    guard([&] { views.GetCount(); });
+    guard([&] { inbox = views[1]; });
+    guard([&] { inbox.Open(); });
+    guard([&] { inbox.GetName(); });
+    guard([&] { inbox.GetEntryCount(); });
+    guard([&] { entry = inbox[0]; });
+    guard([&] { entry.GetDocument(&memo); });
+    guard([&] { memo.Open(); });
+    guard([&] { memo.HasItem("Subject"); });
+    guard([&] { memo.GetItemCount(); });
+    guard([&] { memo.GetItem("SendTo", &text); });
+    guard([&] { text.GetCount(); });
+    guard([&] { text[0]; });
+    guard([&] { memo.GetItem("Size", &numbers); });
+    guard([&] { numbers.GetCount(); });
+    guard([&] { numbers[0]; });
+    guard([&] { memo.GetItem("Window", &times); });
+    guard([&] { times.GetCount(); });
+    guard([&] { times[0]; });
+    guard([&] { times.GetText(&out, ";"); });
+    guard([&] { memo.GetLastModified(); });
+    guard([&] { memo.GetCreated(); });
+    guard([&] { memo.GetUniversalID(); });
+    guard([&] { LNDatetime added = memo.GetAddedToFile(); added.GetText(&out); });
+    guard([&] { memo.GetItem("Body", &body); });
+    guard([&] { body.GetText(&out); });
+    guard([&] { body.GetCursor(&start); });
+    guard([&] { body.GetEndCursor(&end); });
+    guard([&] { body.Export("C:\\tol1.rtf", start, end, ""); });
+    guard([&] { start.GotoNext(LNRTTYPE_GRAPHIC, &graphic); });
+    guard([&] { graphic.IsType(LNRTTYPE_GRAPHIC); });
+    guard([&] { std::string bytes; graphic.GetBitmap(&bytes); });
+    guard([&] { memo.HasAttachments(); });
+    guard([&] { memo.GetAttachments(&attachments); });
+    guard([&] { attachments.GetCount(); });
+    guard([&] { attachments[0].GetAttachmentName(); });
+    guard([&] { attachments[0].Detach("C:\\report.doc"); });
+    guard([&] {
+        LNCalendarEntry calendar(memo);
+        calendar.GetEntryType();
+        calendar.GetIsAlarmEnabled();
+    });
+    guard([&] { memo.Close(); });
+    guard([&] { inbox.Close(); });
+    guard([&] { database.Close(); });
+    guard([&] { session.Term(0); });
+    LNSetThrowAllErrorsGlobal(FALSE);
+    return seen;
+}
+
+class EveryCallFaultTest : public NotesFixture {
+protected:
+    void SetUp() override
+    {
+        NotesFixture::SetUp();
+        BuildDatabase(u"C:\\mail.nsf", kMailDescription);
+    }
+};
+
+TEST_F(EveryCallFaultTest, EveryCallTheConvertersMakeCanBeMadeToFail)
+{
+    EXPECT_TRUE(ExerciseEveryCall().empty());
+    const char* calls[] = {
+        "LNNotesSession::Initialize", "LNNotesSession::AbbreviateName", "LNNotesSession::GetDatabase",
+        "LNDatabase::Open", "LNDatabase::Search", "LNDocumentArray::operator[]", "LNDatabase::GetViewFolders",
+        "LNNoteArray::GetCount", "LNViewFolderArray::operator[]", "LNViewFolder::Open", "LNViewFolder::GetName",
+        "LNViewFolder::GetEntryCount", "LNViewFolder::operator[]", "LNVFEntry::GetDocument", "LNDocument::Open",
+        "LNNote::HasItem", "LNNote::GetItemCount", "LNNote::GetItem", "LNText::GetCount", "LNText::operator[]",
+        "LNNumbers::GetCount", "LNNumbers::operator[]", "LNDatetimes::GetCount", "LNDatetimes::operator[]",
+        "LNDatetimes::GetText", "LNNote::GetLastModified", "LNNote::GetCreated", "LNNote::GetUniversalID",
+        "LNNote::GetAddedToFile", "LNDatetime::GetText", "LNRichText::GetText", "LNRichText::GetCursor",
+        "LNRichText::GetEndCursor", "LNRichText::Export", "LNRTCursor::GotoNext", "LNRTObject::IsType",
+        "LNGraphic::GetBitmap", "LNNote::HasAttachments", "LNNote::GetAttachments", "LNAttachmentArray::GetCount",
+        "LNAttachmentArray::operator[]", "LNAttachment::GetAttachmentName", "LNAttachment::Detach",
+        "LNCalendarEntry::LNCalendarEntry", "LNCalendarEntry::GetEntryType", "LNCalendarEntry::GetIsAlarmEnabled",
+        "LNNote::Close", "LNViewFolder::Close", "LNDatabase::Close", "LNNotesSession::Term",
+    };
+    LNSTATUS status = 0x0F00;
+    for (const char* call : calls) {
+        notes::ClearFaults();
+        notes::SetFault(call, ++status);
+        std::set<LNSTATUS> seen = ExerciseEveryCall();
+        EXPECT_TRUE(seen.count(status)) << call;
+        EXPECT_GT(notes::CallCount(call), 0) << call;
+    }
 }
 
 } // namespace

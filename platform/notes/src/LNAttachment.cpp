@@ -30,6 +30,12 @@ LNSTATUS LNAttachment::Detach(const LNString& path) const
     return Report(notes::detail::WriteWindowsFile(path.Text(), data));
 }
 
+LNINT LNAttachmentArray::GetCount() const
+{
+    notes::detail::EnterOrRaise("LNAttachmentArray::GetCount");
+    return static_cast<LNINT>(m_attachments.size());
+}
+
 LNAttachment LNAttachmentArray::operator[](LNINT index) const
 {
     notes::detail::EnterOrRaise("LNAttachmentArray::operator[]");

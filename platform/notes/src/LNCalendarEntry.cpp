@@ -6,6 +6,7 @@
 
 LNCalendarEntry::LNCalendarEntry(const LNNote& document)
 {
+    notes::detail::EnterOrRaise("LNCalendarEntry::LNCalendarEntry");
     if (document.IsOpen()) {
         m_type = static_cast<LNCALENTRYTYPE>(document.m_state->data->calendarType);
         m_alarm = document.m_state->data->alarm ? TRUE : FALSE;

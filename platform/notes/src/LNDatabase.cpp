@@ -94,6 +94,12 @@ LNSTATUS LNDatabase::Search(const LNFormula& formula, LNDocumentArray* documents
     return LNNOERROR;
 }
 
+LNINT LNNoteArray::GetCount() const
+{
+    notes::detail::EnterOrRaise("LNNoteArray::GetCount");
+    return static_cast<LNINT>(m_count);
+}
+
 LNViewFolderArray::LNViewFolderArray() = default;
 LNViewFolderArray::~LNViewFolderArray() = default;
 

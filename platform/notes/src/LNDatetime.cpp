@@ -25,6 +25,12 @@ LNSTATUS LNDatetimes::Load(const notes::detail::ItemData& data)
     return LNItem::Load(data);
 }
 
+LNINT LNDatetimes::GetCount() const
+{
+    notes::detail::EnterOrRaise("LNDatetimes::GetCount");
+    return static_cast<LNINT>(m_values.size());
+}
+
 LNDatetime LNDatetimes::operator[](LNINT index) const
 {
     notes::detail::EnterOrRaise("LNDatetimes::operator[]");

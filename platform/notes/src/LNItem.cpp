@@ -21,6 +21,18 @@ LNSTATUS LNText::Load(const notes::detail::ItemData& data)
     return LNItem::Load(data);
 }
 
+LNINT LNText::GetCount() const
+{
+    notes::detail::EnterOrRaise("LNText::GetCount");
+    return static_cast<LNINT>(m_values.size());
+}
+
+LNINT LNNumbers::GetCount() const
+{
+    notes::detail::EnterOrRaise("LNNumbers::GetCount");
+    return static_cast<LNINT>(m_values.size());
+}
+
 LNTextElement LNText::operator[](LNINT index) const
 {
     notes::detail::EnterOrRaise("LNText::operator[]");

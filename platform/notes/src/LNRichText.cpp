@@ -40,6 +40,12 @@ const notes::format::RichElement* LNRTObject::Element() const
     return m_element < elements.size() ? &elements[m_element] : nullptr;
 }
 
+LNBOOL LNRTObject::IsType(LNRTTYPE type) const
+{
+    notes::detail::EnterOrRaise("LNRTObject::IsType");
+    return m_content && (type == LNRTTYPE_ANY || type == m_type) ? TRUE : FALSE;
+}
+
 LNSTATUS LNGraphic::GetBitmap(std::string* bytes) const
 {
     if (LNSTATUS fault = Enter("LNGraphic::GetBitmap"))

@@ -23,7 +23,7 @@ private:
 
 class LNAttachmentArray {
 public:
-    LNINT GetCount() const { return static_cast<LNINT>(m_attachments.size()); }
+    LNINT GetCount() const;
     // Throws LNERR_INDEX_OUT_OF_RANGE for a bad index.
     LNAttachment operator[](LNINT index) const;
 

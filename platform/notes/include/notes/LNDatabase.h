@@ -31,7 +31,7 @@ private:
 
 class LNNoteArray {
 public:
-    LNINT GetCount() const { return static_cast<LNINT>(m_count); }
+    LNINT GetCount() const;
 
 protected:
     std::size_t m_count = 0;

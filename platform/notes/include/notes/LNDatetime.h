@@ -28,7 +28,7 @@ private:
 class LNDatetimes : public LNItem {
 public:
     // Single values and ranges, each counted once.
-    LNINT GetCount() const { return static_cast<LNINT>(m_values.size()); }
+    LNINT GetCount() const;
     // The value, or the start of a range; throws LNERR_INDEX_OUT_OF_RANGE.
     LNDatetime operator[](LNINT index) const;
     bool IsRange(LNINT index) const;

@@ -42,7 +42,7 @@ private:
 
 class LNText : public LNItem {
 public:
-    LNINT GetCount() const { return static_cast<LNINT>(m_values.size()); }
+    LNINT GetCount() const;
     // Throws LNERR_INDEX_OUT_OF_RANGE for a bad index.
     LNTextElement operator[](LNINT index) const;
 
@@ -56,7 +56,7 @@ private:
 
 class LNNumbers : public LNItem {
 public:
-    LNINT GetCount() const { return static_cast<LNINT>(m_values.size()); }
+    LNINT GetCount() const;
     LNNUMBER operator[](LNINT index) const;
 
 protected:

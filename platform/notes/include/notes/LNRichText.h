@@ -15,7 +15,7 @@ class LNRTObject {
 public:
     virtual ~LNRTObject() = default;
     LNRTTYPE GetType() const { return m_type; }
-    LNBOOL IsType(LNRTTYPE type) const { return m_content && (type == LNRTTYPE_ANY || type == m_type); }
+    LNBOOL IsType(LNRTTYPE type) const;
     bool IsNull() const { return !m_content; }
 
 protected:
