@@ -1,195 +1,15 @@
 #include "FormulaParser.h"
 
+#include "FormulaNodes.h"
+
 #include <cctype>
 #include <cstdlib>
-#include <functional>
 
 namespace notes::detail {
 
 namespace {
 
-// --- values ---------------------------------------------------------------
-
-FormulaValue Bool(bool value)
-{
-    FormulaValue result;
-    result.isNumber = true;
-    result.numbers.push_back(value ? 1 : 0);
-    return result;
-}
-
-bool Upper(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(a[i])) != b[i])
-            return false;
-    }
-    return true;
-}
-
-// --- nodes ----------------------------------------------------------------
-
-class Literal : public FormulaNode {
-public:
-    explicit Literal(FormulaValue value) : m_value(std::move(value)) {}
-    FormulaValue Evaluate(const NoteData&) const override { return m_value; }
-
-private:
-    FormulaValue m_value;
-};
-
-class Field : public FormulaNode {
-public:
-    explicit Field(std::string name) : m_name(std::move(name)) {}
-    FormulaValue Evaluate(const NoteData& note) const override { return FieldValue(note, m_name); }
-
-private:
-    std::string m_name;
-};
-
-using NodePtr = std::shared_ptr<const FormulaNode>;
-
-class Not : public FormulaNode {
-public:
-    explicit Not(NodePtr operand) : m_operand(std::move(operand)) {}
-    FormulaValue Evaluate(const NoteData& note) const override { return Bool(!m_operand->Evaluate(note).IsTrue()); }
-
-private:
-    NodePtr m_operand;
-};
-
-class Logical : public FormulaNode {
-public:
-    Logical(char op, NodePtr left, NodePtr right) : m_op(op), m_left(std::move(left)), m_right(std::move(right)) {}
-    FormulaValue Evaluate(const NoteData& note) const override
-    {
-        bool left = m_left->Evaluate(note).IsTrue();
-        if (m_op == '&')
-            return Bool(left && m_right->Evaluate(note).IsTrue());
-        return Bool(left || m_right->Evaluate(note).IsTrue());
-    }
-
-private:
-    char m_op;
-    NodePtr m_left, m_right;
-};
-
-enum class CompareOp { Equal, NotEqual, Less, Greater, LessEqual, GreaterEqual };
-
-template <typename T>
-bool CompareValues(const T& a, const T& b, CompareOp op)
-{
-    switch (op) {
-    case CompareOp::Equal: return a == b;
-    case CompareOp::NotEqual: return a != b;
-    case CompareOp::Less: return a < b;
-    case CompareOp::Greater: return a > b;
-    case CompareOp::LessEqual: return a <= b;
-    case CompareOp::GreaterEqual: return a >= b;
-    }
-    return false;
-}
-
-class Compare : public FormulaNode {
-public:
-    Compare(CompareOp op, NodePtr left, NodePtr right) : m_op(op), m_left(std::move(left)), m_right(std::move(right))
-    {
-    }
-    // Lists compare pairwise in every combination: true when any pair holds.
-    FormulaValue Evaluate(const NoteData& note) const override
-    {
-        FormulaValue left = m_left->Evaluate(note);
-        FormulaValue right = m_right->Evaluate(note);
-        if (left.isNumber != right.isNumber)
-            return Bool(m_op == CompareOp::NotEqual);
-        if (left.isNumber)
-            return Bool(AnyPair(left.numbers, right.numbers));
-        return Bool(AnyPair(left.texts, right.texts));
-    }
-
-private:
-    template <typename T>
-    bool AnyPair(const std::vector<T>& left, const std::vector<T>& right) const
-    {
-        for (const auto& a : left) {
-            for (const auto& b : right) {
-                if (CompareValues(a, b, m_op))
-                    return true;
-            }
-        }
-        return false;
-    }
-    CompareOp m_op;
-    NodePtr m_left, m_right;
-};
-
-class Concat : public FormulaNode {
-public:
-    Concat(NodePtr left, NodePtr right) : m_left(std::move(left)), m_right(std::move(right)) {}
-    FormulaValue Evaluate(const NoteData& note) const override
-    {
-        FormulaValue left = m_left->Evaluate(note);
-        FormulaValue right = m_right->Evaluate(note);
-        if (left.isNumber != right.isNumber)
-            return left; // a mixed list is not supported: the left part stays
-        left.texts.insert(left.texts.end(), right.texts.begin(), right.texts.end());
-        left.numbers.insert(left.numbers.end(), right.numbers.begin(), right.numbers.end());
-        return left;
-    }
-
-private:
-    NodePtr m_left, m_right;
-};
-
-class Function : public FormulaNode {
-public:
-    using Body = std::function<FormulaValue(const NoteData&, const std::vector<NodePtr>&)>;
-    Function(Body body, std::vector<NodePtr> arguments) : m_body(std::move(body)), m_arguments(std::move(arguments))
-    {
-    }
-    FormulaValue Evaluate(const NoteData& note) const override { return m_body(note, m_arguments); }
-
-private:
-    Body m_body;
-    std::vector<NodePtr> m_arguments;
-};
-
-bool HasField(const NoteData& note, std::string_view name)
-{
-    for (const auto& item : note.items) {
-        if (item.name.size() == name.size()) {
-            bool same = true;
-            for (std::size_t i = 0; same && i < name.size(); ++i)
-                same = std::tolower(static_cast<unsigned char>(item.name[i])) ==
-                       std::tolower(static_cast<unsigned char>(name[i]));
-            if (same)
-                return true;
-        }
-    }
-    return false;
-}
-
-FormulaValue MapTexts(FormulaValue value, int (*convert)(int))
-{
-    for (auto& text : value.texts) {
-        for (auto& c : text)
-            c = static_cast<char>(convert(static_cast<unsigned char>(c)));
-    }
-    return value;
-}
-
-bool AnyTextPair(const FormulaValue& a, const FormulaValue& b, bool (*test)(std::string_view, std::string_view))
-{
-    for (const auto& x : a.texts) {
-        for (const auto& y : b.texts) {
-            if (test(x, y))
-                return true;
-        }
-    }
-    return false;
-}
+using namespace formula;
 
 // --- tokens ---------------------------------------------------------------
 
@@ -321,7 +141,7 @@ private:
             NodePtr right = Negation();
             if (!right)
                 return nullptr;
-            left = std::make_shared<Logical>(op, left, right);
+            left = MakeLogical(op, left, right);
         }
         return left;
     }
@@ -331,7 +151,7 @@ private:
         if (IsSymbol("!")) {
             Advance();
             NodePtr operand = Negation();
-            return operand ? std::make_shared<Not>(operand) : nullptr;
+            return operand ? MakeNot(operand) : nullptr;
         }
         return Comparison();
     }
@@ -350,7 +170,7 @@ private:
             if (m_token.text == symbol) {
                 Advance();
                 NodePtr right = List();
-                return right ? std::make_shared<Compare>(op, left, right) : nullptr;
+                return right ? MakeCompare(op, left, right) : nullptr;
             }
         }
         return left;
@@ -364,7 +184,7 @@ private:
             NodePtr right = Primary();
             if (!right)
                 return nullptr;
-            left = std::make_shared<Concat>(left, right);
+            left = MakeConcat(left, right);
         }
         return left;
     }
@@ -377,18 +197,18 @@ private:
             Advance();
             FormulaValue value;
             value.texts.push_back(token.text);
-            return std::make_shared<Literal>(std::move(value));
+            return MakeLiteral(std::move(value));
         }
         case TokenKind::Number: {
             Advance();
             FormulaValue value;
             value.isNumber = true;
             value.numbers.push_back(token.number);
-            return std::make_shared<Literal>(std::move(value));
+            return MakeLiteral(std::move(value));
         }
         case TokenKind::Name:
             Advance();
-            return std::make_shared<Field>(token.text);
+            return MakeField(token.text);
         case TokenKind::AtName:
             Advance();
             return Call(token.text);
@@ -409,7 +229,7 @@ private:
                 value.isNumber = true;
                 value.numbers.push_back(-m_token.number);
                 Advance();
-                return std::make_shared<Literal>(std::move(value));
+                return MakeLiteral(std::move(value));
             }
             return nullptr;
         default:
@@ -462,7 +282,7 @@ private:
                 return nullptr;
             Advance();
             bool wanted = Upper(name, "@ISAVAILABLE");
-            return std::make_shared<Function>(
+            return MakeFunction(
                 [field, wanted](const NoteData& note, const std::vector<NodePtr>&) {
                     return Bool(HasField(note, field) == wanted);
                 },
@@ -472,23 +292,23 @@ private:
             return nullptr;
         auto expect = [&](std::size_t count) { return arguments.size() == count; };
         if ((Upper(name, "@ALL") || Upper(name, "@TRUE")) && expect(0))
-            return std::make_shared<Literal>(Bool(true));
+            return MakeLiteral(Bool(true));
         if (Upper(name, "@FALSE") && expect(0))
-            return std::make_shared<Literal>(Bool(false));
+            return MakeLiteral(Bool(false));
         if (Upper(name, "@LOWERCASE") && expect(1))
-            return std::make_shared<Function>(
+            return MakeFunction(
                 [](const NoteData& note, const std::vector<NodePtr>& args) {
                     return MapTexts(args[0]->Evaluate(note), [](int c) { return std::tolower(c); });
                 },
                 arguments);
         if (Upper(name, "@UPPERCASE") && expect(1))
-            return std::make_shared<Function>(
+            return MakeFunction(
                 [](const NoteData& note, const std::vector<NodePtr>& args) {
                     return MapTexts(args[0]->Evaluate(note), [](int c) { return std::toupper(c); });
                 },
                 arguments);
         if (Upper(name, "@CONTAINS") && expect(2))
-            return std::make_shared<Function>(
+            return MakeFunction(
                 [](const NoteData& note, const std::vector<NodePtr>& args) {
                     return Bool(AnyTextPair(args[0]->Evaluate(note), args[1]->Evaluate(note),
                                             [](std::string_view a, std::string_view b) {
@@ -497,7 +317,7 @@ private:
                 },
                 arguments);
         if (Upper(name, "@BEGINS") && expect(2))
-            return std::make_shared<Function>(
+            return MakeFunction(
                 [](const NoteData& note, const std::vector<NodePtr>& args) {
                     return Bool(AnyTextPair(args[0]->Evaluate(note), args[1]->Evaluate(note),
                                             [](std::string_view a, std::string_view b) { return a.starts_with(b); }));

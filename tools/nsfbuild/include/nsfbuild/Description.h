@@ -1,7 +1,8 @@
 // A readable description of a database, for test fixtures and hand-made
 // samples. One statement per line; "#" starts a comment line. Words are bare
 // or "quoted", quoted ones with the escapes \" \\ \n \r \t and \xHH (a byte,
-// so texts can hold any ANSI character).
+// so texts can hold any ANSI character). A bare word takes its backslashes
+// as they are: folder Projects\2026 and folder "Projects\\2026" are one name.
 //
 //   view NAME                 a view (in file order with the folders)
 //   folder NAME               a folder; "\" in NAME nests it
