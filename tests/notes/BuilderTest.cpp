@@ -215,6 +215,41 @@ TEST_F(BuilderTest, SyntheticCalendarHoldsEveryEntryType)
     EXPECT_EQ(remindersWithStartDate, 2);
 }
 
+TEST_F(BuilderTest, SyntheticShareDocumentsCarryPicturesAndTheirAttachments)
+{
+    nsfbuild::ShareOptions options;
+    options.documents = 12;
+    options.folders = 3;
+    ASSERT_TRUE(nsfbuild::BuildSyntheticShare(Host(u"C:\\share.nsf"), options).ok);
+    LNDatabase database;
+    LNViewFolderArray views = Views("C:\\share.nsf", database);
+    EXPECT_EQ(EntryCounts(views), (std::map<std::string, LNINT>{{"All Documents", 12}, {"Library\\Shelf 1", 4},
+                                                                 {"Library\\Shelf 2", 4}, {"Library\\Shelf 3", 4}}));
+    LNDocumentArray documents;
+    ASSERT_EQ(database.Search(LNFormula("Form = \"Document\""), &documents), LNNOERROR);
+    ASSERT_EQ(documents.GetCount(), 12);
+    std::filesystem::create_directories(Host(u"C:\\out"));
+    for (LNINT i = 0; i < documents.GetCount(); ++i) {
+        LNDocument document = documents[i];
+        ASSERT_EQ(document.Open(), LNNOERROR);
+        LNRichText body;
+        ASSERT_EQ(document.GetItem("Body", &body), LNNOERROR);
+        LNRTCursor cursor;
+        body.GetCursor(&cursor);
+        LNRTObject place;
+        int places = 0;
+        while (cursor.GotoNext(LNRTTYPE_ATTACHMENT, &place) == LNNOERROR)
+            ++places;
+        LNAttachmentArray attachments;
+        ASSERT_EQ(document.GetAttachments(&attachments), LNNOERROR);
+        EXPECT_EQ(places, attachments.GetCount());
+        ASSERT_GE(attachments.GetCount(), 1);
+        LNAttachment first = attachments[0];
+        ASSERT_EQ(first.Detach("C:\\out\\file.pdf"), LNNOERROR);
+        EXPECT_EQ(static_cast<std::int64_t>(std::filesystem::file_size(Host(u"C:\\out\\file.pdf"))), first.GetSize());
+    }
+}
+
 TEST_F(BuilderTest, SampleDatabasesAreLaidUnderTheNotesDataFolder)
 {
     ASSERT_TRUE(nsfbuild::LaySampleDatabases(u"C:\\Program Files\\Lotus\\Notes\\Data", "Robin Hale").ok);
