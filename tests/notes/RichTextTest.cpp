@@ -2,6 +2,7 @@
 #include "RtfReader.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace notestest {
 namespace {
@@ -74,6 +75,29 @@ TEST_F(RichTextTest, ExportWritesAnRtfDocumentThatKeepsTheRunsFormatting)
     std::string raw = ReadHostFile(Host(u"C:\\tol1.rtf"));
     EXPECT_NE(raw.find("\\red192\\green0\\blue0;"), std::string::npos);
     EXPECT_NE(raw.find("\\fs28"), std::string::npos); // 14 points
+}
+
+// An RTF reader of its own (Debian's unrtf, listed in scripts/setup.sh) must
+// read the export with its bold, italic and underlined runs.
+TEST_F(RichTextTest, AnIndependentRtfReaderReadsTheExportWithItsFormatting)
+{
+    LNRTCursor start, end;
+    m_body.GetCursor(&start);
+    m_body.GetEndCursor(&end);
+    ASSERT_EQ(m_body.Export("C:\\tol1.rtf", start, end), LNNOERROR);
+    std::string command = "unrtf --html '" + Host(u"C:\\tol1.rtf").string() + "' 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string html;
+    char buffer[4096];
+    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        html.append(buffer, n);
+    ASSERT_EQ(pclose(pipe), 0) << "unrtf is needed (scripts/setup.sh): " << html;
+    EXPECT_NE(html.find("<b>strong</b>"), std::string::npos) << html;
+    EXPECT_NE(html.find("<i>slanted</i>"), std::string::npos) << html;
+    EXPECT_NE(html.find("<u>red</u>"), std::string::npos) << html;
+    EXPECT_NE(html.find("Second {line} \\ end"), std::string::npos) << html;
+    EXPECT_NE(html.find("Arial"), std::string::npos) << html;
 }
 
 TEST_F(RichTextTest, AnsiCharactersAreEscapedSoTheDocumentIsSevenBit)
