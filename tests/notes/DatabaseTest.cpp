@@ -1,6 +1,7 @@
 #include "NotesFixture.h"
 
 #include <cstring>
+#include <thread>
 
 namespace notestest {
 namespace {
@@ -193,6 +194,34 @@ TEST_F(DatabaseTest, CalendarEntriesGiveTheirTypeAndAlarm)
     LNDocument unopened;
     LNCalendarEntry none(unopened);
     EXPECT_THROW(none.GetEntryType(), LNSTATUS);
+}
+
+TEST_F(DatabaseTest, ThreadsCanReadOneDatabaseAtTheSameTime)
+{
+    LNViewFolderArray all;
+    ASSERT_EQ(m_database.GetViewFolders(&all), LNNOERROR);
+    auto walk = [&](std::string* subjects) {
+        LNViewFolder view = all[0];
+        view.Open();
+        for (int round = 0; round < 200; ++round) {
+            for (LNINT i = 0; i < view.GetEntryCount(); ++i) {
+                LNDocument document;
+                view[i].GetDocument(&document);
+                if (document.Open() != LNNOERROR)
+                    return;
+                LNText subject;
+                document.GetItem("Subject", &subject);
+                if (round == 0)
+                    *subjects += LNString(subject[0]).Text() + ";";
+            }
+        }
+    };
+    std::string first, second;
+    std::thread other(walk, &second);
+    walk(&first);
+    other.join();
+    EXPECT_EQ(first, "Quarterly r\xe9sum\xe9;;");
+    EXPECT_EQ(second, first);
 }
 
 TEST_F(DatabaseTest, CopiesOfADocumentShareItsOpenState)

@@ -3,8 +3,6 @@
 #include "DatabaseFile.h"
 #include "Status.h"
 
-#include "win32/CodePage.h"
-#include "win32/FileApi.h"
 #include "WriteWindowsFile.h"
 
 using notes::detail::Enter;

@@ -211,7 +211,9 @@ Result WriteDatabase(const DatabaseSpec& spec, const std::filesystem::path& host
     std::map<std::string, std::int64_t> ids;
     for (const auto& note : spec.notes) {
         std::int64_t id = writer->AddNote(note);
-        if (!note.key.empty() && id)
+        if (!id)
+            return writer->Finish(); // reports the write error
+        if (!note.key.empty())
             ids[note.key] = id;
     }
     for (const auto& viewFolder : spec.viewFolders) {
