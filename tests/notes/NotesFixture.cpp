@@ -79,12 +79,9 @@ void NotesFixture::TearDown()
 
 void NotesFixture::BuildDatabase(const std::u16string& windowsPath, const std::string& description)
 {
-    nsfbuild::DatabaseSpec spec;
-    nsfbuild::Result parsed = nsfbuild::ParseDescription(description, &spec);
-    ASSERT_TRUE(parsed.ok) << parsed.message;
     std::filesystem::path host = Host(windowsPath);
     std::filesystem::create_directories(host.parent_path());
-    nsfbuild::Result written = nsfbuild::WriteDatabase(spec, host);
+    nsfbuild::Result written = nsfbuild::BuildFromDescription(description, host);
     ASSERT_TRUE(written.ok) << written.message;
 }
 

@@ -372,6 +372,14 @@ Result ParseDescription(std::string_view text, DatabaseSpec* spec)
     return Result::Ok();
 }
 
+Result BuildFromDescription(std::string_view text, const std::filesystem::path& database)
+{
+    DatabaseSpec spec;
+    if (Result result = ParseDescription(text, &spec); !result)
+        return result;
+    return WriteDatabase(spec, database);
+}
+
 Result BuildFromDescriptionFile(const std::filesystem::path& description, const std::filesystem::path& database)
 {
     std::ifstream in(description, std::ios::binary);
@@ -379,10 +387,10 @@ Result BuildFromDescriptionFile(const std::filesystem::path& description, const 
         return Result::Error("cannot read " + description.string());
     std::stringstream text;
     text << in.rdbuf();
-    DatabaseSpec spec;
-    if (Result result = ParseDescription(text.str(), &spec); !result)
-        return Result::Error(description.string() + ": " + result.message);
-    return WriteDatabase(spec, database);
+    Result result = BuildFromDescription(text.str(), database);
+    if (!result)
+        result.message = description.string() + ": " + result.message;
+    return result;
 }
 
 } // namespace nsfbuild

@@ -42,6 +42,9 @@ namespace nsfbuild {
 // On failure the message says "line N: ..." for the first bad statement.
 Result ParseDescription(std::string_view text, DatabaseSpec* spec);
 
+// Writes the database a description text describes.
+Result BuildFromDescription(std::string_view text, const std::filesystem::path& database);
+
 // Reads a description file and writes the database it describes.
 Result BuildFromDescriptionFile(const std::filesystem::path& description, const std::filesystem::path& database);
 
