@@ -125,6 +125,8 @@ TEST_F(BuilderTest, SyntheticMailboxHasItsMessagesInAllAndOneOtherFolderEach)
     EXPECT_EQ(inFolders, 300);
     EXPECT_GT(counts["Projects\\2021"], 0);
     EXPECT_GT(counts["Taxes (2025)"], 0);
+    EXPECT_GT(counts["Projects"], 0);
+    EXPECT_GT(counts["R\xe9unions"], 0);
 
     // The kinds of message the converters must meet are all there.
     LNViewFolder all = views[0];

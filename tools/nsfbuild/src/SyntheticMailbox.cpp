@@ -91,9 +91,15 @@ Result BuildSyntheticMailbox(const std::filesystem::path& hostPath, const Mailbo
     };
     const std::size_t firstUser = lists.size();
     for (std::size_t f = 0; f < options.folders; ++f) {
+        // The parent of the nested folders, a folder ending in ")" and one
+        // whose name needs the ANSI code page come first.
         std::string name = f % 4 == 1 ? "Projects\\" + std::to_string(2020 + f) : "Folder " + std::to_string(f + 1);
-        if (f == 2)
-            name = "Taxes (2025)"; // a user folder that ends in ")"
+        if (f == 0)
+            name = "Projects";
+        else if (f == 2)
+            name = "Taxes (2025)";
+        else if (f == 3)
+            name = "R\xe9unions";
         lists.push_back({name, true, {}});
     }
 

@@ -13,7 +13,8 @@ namespace nsfbuild {
 struct MailboxOptions {
     std::size_t messages = 1000;
     // User folders besides the system ones (($Inbox), ($Sent), ($Drafts),
-    // ($Trash)); some of them nested ("Projects\2026").
+    // ($Trash)): "Projects" and folders nested in it ("Projects\2021"),
+    // "Taxes (2025)", "R\xe9unions" (Windows-1252), "Folder N".
     std::size_t folders = 10;
     // Entries of a ($Calendar) view in the same file; 0 for none.
     std::size_t calendarEntries = 0;
