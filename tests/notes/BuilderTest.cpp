@@ -60,8 +60,8 @@ TEST_F(BuilderTest, DescriptionErrorsNameTheirLine)
         {"note a\ntext S \"\\q\"", "line 2: unknown escape \\q"},
     };
     for (const auto& c : cases) {
-        nsfbuild::DatabaseSpec spec;
-        nsfbuild::Result result = nsfbuild::ParseDescription(c.text, &spec);
+        nsfbuild::DatabaseContent described;
+        nsfbuild::Result result = nsfbuild::ParseDescription(c.text, &described);
         EXPECT_FALSE(result.ok) << c.text;
         EXPECT_EQ(result.message, c.message);
     }
@@ -69,13 +69,13 @@ TEST_F(BuilderTest, DescriptionErrorsNameTheirLine)
 
 TEST_F(BuilderTest, AnEntryNamingAnUnknownNoteFailsAndLeavesNoFile)
 {
-    nsfbuild::DatabaseSpec spec;
-    ASSERT_TRUE(nsfbuild::ParseDescription("view V\nentries ghost\nnote real\n", &spec).ok);
-    nsfbuild::Result result = nsfbuild::WriteDatabase(spec, Host(u"C:\\ghost.nsf"));
+    nsfbuild::DatabaseContent described;
+    ASSERT_TRUE(nsfbuild::ParseDescription("view V\nentries ghost\nnote real\n", &described).ok);
+    nsfbuild::Result result = nsfbuild::WriteDatabase(described, Host(u"C:\\ghost.nsf"));
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.message, "view folder \"V\" names an unknown note \"ghost\"");
     EXPECT_FALSE(std::filesystem::exists(Host(u"C:\\ghost.nsf")));
-    EXPECT_FALSE(nsfbuild::WriteDatabase(spec, Host(u"C:\\no\\such\\folder.nsf")).ok);
+    EXPECT_FALSE(nsfbuild::WriteDatabase(described, Host(u"C:\\no\\such\\folder.nsf")).ok);
 }
 
 TEST_F(BuilderTest, AWrittenDatabaseReadsBackAsDescribed)

@@ -21,9 +21,9 @@ std::vector<std::string> People(CSyntheticText& random, std::size_t count)
 
 } // namespace
 
-NoteSpec CalendarNote(CSyntheticText& random, std::size_t index)
+NoteContent CalendarNote(CSyntheticText& random, std::size_t index)
 {
-    NoteSpec note;
+    NoteContent note;
     note.calendarType = kTypes[index % std::size(kTypes)];
     note.alarm = index % 3 == 0;
     DateTimeValue start = MakeTime(2026, 1 + static_cast<int>(index % 12), 1 + static_cast<int>(index % 28),

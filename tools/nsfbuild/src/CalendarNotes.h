@@ -6,6 +6,6 @@
 namespace nsfbuild {
 
 // Entry i of a calendar: its type cycles through 0, 1, 2, 4, 8, 16 and 32.
-NoteSpec CalendarNote(CSyntheticText& random, std::size_t index);
+NoteContent CalendarNote(CSyntheticText& random, std::size_t index);
 
 } // namespace nsfbuild

@@ -136,7 +136,7 @@ bool ParseUnsigned(const std::string& word, unsigned long& value, int base = 10)
 
 class DescriptionParser {
 public:
-    explicit DescriptionParser(DatabaseSpec& spec) : m_spec(spec) {}
+    explicit DescriptionParser(DatabaseContent& described) : m_described(described) {}
 
     // An empty error means the statement was taken.
     std::string Statement(const std::vector<std::string>& w)
@@ -146,29 +146,29 @@ public:
         if (verb == "view" || verb == "folder") {
             if (n != 2)
                 return verb + " takes one name";
-            m_spec.viewFolders.push_back(ViewFolderSpec{w[1], verb == "folder", {}});
+            m_described.viewFolders.push_back(ViewFolderContent{w[1], verb == "folder", {}});
             return {};
         }
         if (verb == "entries") {
-            if (m_spec.viewFolders.empty())
+            if (m_described.viewFolders.empty())
                 return "entries before any view or folder";
-            auto& keys = m_spec.viewFolders.back().entryKeys;
+            auto& keys = m_described.viewFolders.back().entryKeys;
             keys.insert(keys.end(), w.begin() + 1, w.end());
             return {};
         }
         if (verb == "note") {
             if (n != 2)
                 return "note takes one key";
-            NoteSpec note;
+            NoteContent note;
             note.key = w[1];
             note.created = note.modified = note.added = MakeTime(2026, 1, 1);
-            m_spec.notes.push_back(std::move(note));
+            m_described.notes.push_back(std::move(note));
             m_richText = nullptr;
             return {};
         }
-        if (m_spec.notes.empty())
+        if (m_described.notes.empty())
             return "\"" + verb + "\" outside a note";
-        NoteSpec& note = m_spec.notes.back();
+        NoteContent& note = m_described.notes.back();
         if (verb == "unid") {
             if (n != 2 || w[1].size() != 32)
                 return "unid takes 32 hex digits";
@@ -193,7 +193,7 @@ public:
         if (verb == "text" || verb == "numbers" || verb == "times") {
             if (n < 2)
                 return verb + " needs an item name";
-            ItemSpec item;
+            ItemContent item;
             item.name = w[1];
             item.flags = LNITEMFLAGS_SUMMARY;
             for (std::size_t i = 2; i < n; ++i) {
@@ -252,7 +252,7 @@ public:
         if (verb == "attach" || verb == "attachhex") {
             if (n != 3)
                 return verb + " takes a name and the contents";
-            AttachmentSpec attachment{w[1], w[2]};
+            AttachmentContent attachment{w[1], w[2]};
             if (verb == "attachhex" && !DecodeHex(w[2], attachment.bytes))
                 return "bad hex contents";
             note.attachments.push_back(std::move(attachment));
@@ -337,7 +337,7 @@ private:
         return {};
     }
 
-    DatabaseSpec& m_spec;
+    DatabaseContent& m_described;
     // Stays valid: items are only added to the note that owns it by
     // statements that also reset it.
     RichTextContent* m_richText = nullptr;
@@ -345,9 +345,9 @@ private:
 
 } // namespace
 
-Result ParseDescription(std::string_view text, DatabaseSpec* spec)
+Result ParseDescription(std::string_view text, DatabaseContent* described)
 {
-    DatabaseSpec parsed;
+    DatabaseContent parsed;
     DescriptionParser parser(parsed);
     std::size_t lineNumber = 0;
     std::size_t offset = 0;
@@ -368,16 +368,16 @@ Result ParseDescription(std::string_view text, DatabaseSpec* spec)
         if (!error.empty())
             return Result::Error("line " + std::to_string(lineNumber) + ": " + error);
     }
-    *spec = std::move(parsed);
+    *described = std::move(parsed);
     return Result::Ok();
 }
 
 Result BuildFromDescription(std::string_view text, const std::filesystem::path& database)
 {
-    DatabaseSpec spec;
-    if (Result result = ParseDescription(text, &spec); !result)
+    DatabaseContent described;
+    if (Result result = ParseDescription(text, &described); !result)
         return result;
-    return WriteDatabase(spec, database);
+    return WriteDatabase(described, database);
 }
 
 Result BuildFromDescriptionFile(const std::filesystem::path& description, const std::filesystem::path& database)

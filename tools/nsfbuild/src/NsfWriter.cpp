@@ -25,7 +25,7 @@ std::string UnidOf(std::int64_t noteId)
     return buffer;
 }
 
-std::string EncodeValue(const ItemSpec& item)
+std::string EncodeValue(const ItemContent& item)
 {
     switch (item.type) {
     case LNITEMTYPE_NUMBERS: return notes::format::EncodeNumberList(item.numbers);
@@ -112,7 +112,7 @@ bool CNsfWriter::Step(sqlite3_stmt* statement, const char* what)
     return true;
 }
 
-std::int64_t CNsfWriter::AddNote(const NoteSpec& note)
+std::int64_t CNsfWriter::AddNote(const NoteContent& note)
 {
     if (!m_error.empty())
         return 0;
@@ -203,20 +203,20 @@ Result CNsfWriter::Finish()
     return Result::Ok();
 }
 
-Result WriteDatabase(const DatabaseSpec& spec, const std::filesystem::path& hostPath)
+Result WriteDatabase(const DatabaseContent& described, const std::filesystem::path& hostPath)
 {
     std::unique_ptr<CNsfWriter> writer;
     if (Result result = CNsfWriter::Create(hostPath, &writer); !result)
         return result;
     std::map<std::string, std::int64_t> ids;
-    for (const auto& note : spec.notes) {
+    for (const auto& note : described.notes) {
         std::int64_t id = writer->AddNote(note);
         if (!id)
             return writer->Finish(); // reports the write error
         if (!note.key.empty())
             ids[note.key] = id;
     }
-    for (const auto& viewFolder : spec.viewFolders) {
+    for (const auto& viewFolder : described.viewFolders) {
         std::vector<std::int64_t> noteIds;
         for (const auto& key : viewFolder.entryKeys) {
             auto it = ids.find(key);

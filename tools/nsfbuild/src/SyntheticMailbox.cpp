@@ -32,9 +32,9 @@ RichTextContent HtmlBody(CSyntheticText& random)
     return content;
 }
 
-NoteSpec Message(CSyntheticText& random, std::size_t index, const MailboxOptions& options, bool sent)
+NoteContent Message(CSyntheticText& random, std::size_t index, const MailboxOptions& options, bool sent)
 {
-    NoteSpec note;
+    NoteContent note;
     // Two messages a day, going back from the end of 2026.
     DateTimeValue posted = MakeTime(2026, 12, 1, 9);
     posted.seconds -= static_cast<std::int64_t>(index) * 43200 - static_cast<std::int64_t>(random.Between(0, 36000));

@@ -8,7 +8,7 @@ namespace nsfbuild {
 
 namespace {
 
-NoteSpec Person(CSyntheticText& random, std::size_t index)
+NoteContent Person(CSyntheticText& random, std::size_t index)
 {
     std::string first = random.FirstName();
     std::string last = random.LastName() + (index >= 400 ? std::to_string(index) : "");
@@ -18,7 +18,7 @@ NoteSpec Person(CSyntheticText& random, std::size_t index)
         c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
     auto phone = [&] { return "+1 555 01" + std::to_string(random.Between(10, 99)); };
 
-    NoteSpec note;
+    NoteContent note;
     note.created = note.modified = note.added = MakeTime(2025, 6, 1 + static_cast<int>(index % 28), 10);
     note.items.push_back(TextItem("Form", {"Person"}));
     note.items.push_back(TextItem("Type", {"Person"}));
@@ -54,9 +54,9 @@ NoteSpec Person(CSyntheticText& random, std::size_t index)
     return note;
 }
 
-NoteSpec Group(CSyntheticText& random, std::size_t index)
+NoteContent Group(CSyntheticText& random, std::size_t index)
 {
-    NoteSpec note;
+    NoteContent note;
     note.created = note.modified = note.added = MakeTime(2025, 7, 1, 10);
     note.items.push_back(TextItem("Form", {"Group"}));
     note.items.push_back(TextItem("ListName", {"Group " + std::to_string(index + 1)}));
@@ -67,9 +67,9 @@ NoteSpec Group(CSyntheticText& random, std::size_t index)
     return note;
 }
 
-NoteSpec ShareDocument(CSyntheticText& random, std::size_t index)
+NoteContent ShareDocument(CSyntheticText& random, std::size_t index)
 {
-    NoteSpec note;
+    NoteContent note;
     note.created = MakeTime(2026, 3, 1 + static_cast<int>(index % 28), 9);
     note.modified = note.added = note.created;
     note.items.push_back(TextItem("Form", {"Document"}));

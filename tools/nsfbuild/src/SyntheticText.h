@@ -2,7 +2,7 @@
 // companies, words and sentences, from a seeded generator.
 #pragma once
 
-#include "nsfbuild/DatabaseSpec.h"
+#include "nsfbuild/DatabaseContent.h"
 
 #include <cstdint>
 #include <string>

@@ -31,7 +31,7 @@
 // 2026-01-01 00:00:00 for each.
 #pragma once
 
-#include "nsfbuild/DatabaseSpec.h"
+#include "nsfbuild/DatabaseContent.h"
 #include "nsfbuild/Result.h"
 
 #include <filesystem>
@@ -40,7 +40,7 @@
 namespace nsfbuild {
 
 // On failure the message says "line N: ..." for the first bad statement.
-Result ParseDescription(std::string_view text, DatabaseSpec* spec);
+Result ParseDescription(std::string_view text, DatabaseContent* described);
 
 // Writes the database a description text describes.
 Result BuildFromDescription(std::string_view text, const std::filesystem::path& database);

@@ -4,7 +4,7 @@
 // name.
 #pragma once
 
-#include "nsfbuild/DatabaseSpec.h"
+#include "nsfbuild/DatabaseContent.h"
 #include "nsfbuild/Result.h"
 
 #include <cstdint>
@@ -26,7 +26,7 @@ public:
 
     // The note id given to the note (ids count up from 1), or 0 after an
     // error, which Finish then reports.
-    std::int64_t AddNote(const NoteSpec& note);
+    std::int64_t AddNote(const NoteContent& note);
     void AddViewFolder(const std::string& name, bool isFolder, const std::vector<std::int64_t>& noteIds);
     Result Finish();
 
@@ -51,6 +51,6 @@ private:
 
 // Writes a whole database given as plain data. Entries name notes by key;
 // an unknown key fails.
-Result WriteDatabase(const DatabaseSpec& spec, const std::filesystem::path& hostPath);
+Result WriteDatabase(const DatabaseContent& described, const std::filesystem::path& hostPath);
 
 } // namespace nsfbuild

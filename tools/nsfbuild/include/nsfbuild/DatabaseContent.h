@@ -15,7 +15,7 @@ using notes::format::DateTimeEntry;
 using notes::format::DateTimeValue;
 using notes::format::RichTextContent;
 
-struct ItemSpec {
+struct ItemContent {
     std::string name;
     LNITEMTYPE type = LNITEMTYPE_TEXT;
     LNITEMFLAGS flags = 0;
@@ -25,36 +25,36 @@ struct ItemSpec {
     RichTextContent richText;
 };
 
-struct AttachmentSpec {
+struct AttachmentContent {
     std::string name;
     std::string bytes;
 };
 
-struct NoteSpec {
+struct NoteContent {
     std::string key;  // how views and folders name the note in a description
     std::string unid; // 32 hex digits; made from the note id when empty
     DateTimeValue created, modified, added;
     LNCALENTRYTYPE calendarType = LNCALENTRYTYPE_NONE;
     bool alarm = false;
-    std::vector<ItemSpec> items;
-    std::vector<AttachmentSpec> attachments;
+    std::vector<ItemContent> items;
+    std::vector<AttachmentContent> attachments;
 };
 
-struct ViewFolderSpec {
+struct ViewFolderContent {
     std::string name;
     bool isFolder = false;
     std::vector<std::string> entryKeys;
 };
 
-struct DatabaseSpec {
-    std::vector<NoteSpec> notes;
-    std::vector<ViewFolderSpec> viewFolders;
+struct DatabaseContent {
+    std::vector<NoteContent> notes;
+    std::vector<ViewFolderContent> viewFolders;
 };
 
-ItemSpec TextItem(std::string name, std::vector<std::string> values, LNITEMFLAGS flags = LNITEMFLAGS_SUMMARY);
-ItemSpec NumberItem(std::string name, std::vector<double> values);
-ItemSpec DateItem(std::string name, std::vector<DateTimeEntry> values);
-ItemSpec RichTextItem(std::string name, RichTextContent content);
+ItemContent TextItem(std::string name, std::vector<std::string> values, LNITEMFLAGS flags = LNITEMFLAGS_SUMMARY);
+ItemContent NumberItem(std::string name, std::vector<double> values);
+ItemContent DateItem(std::string name, std::vector<DateTimeEntry> values);
+ItemContent RichTextItem(std::string name, RichTextContent content);
 
 // A date and time from its parts.
 DateTimeValue MakeTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);

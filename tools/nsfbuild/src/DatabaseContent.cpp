@@ -1,10 +1,10 @@
-#include "nsfbuild/DatabaseSpec.h"
+#include "nsfbuild/DatabaseContent.h"
 
 namespace nsfbuild {
 
-ItemSpec TextItem(std::string name, std::vector<std::string> values, LNITEMFLAGS flags)
+ItemContent TextItem(std::string name, std::vector<std::string> values, LNITEMFLAGS flags)
 {
-    ItemSpec item;
+    ItemContent item;
     item.name = std::move(name);
     item.type = LNITEMTYPE_TEXT;
     item.flags = flags;
@@ -12,9 +12,9 @@ ItemSpec TextItem(std::string name, std::vector<std::string> values, LNITEMFLAGS
     return item;
 }
 
-ItemSpec NumberItem(std::string name, std::vector<double> values)
+ItemContent NumberItem(std::string name, std::vector<double> values)
 {
-    ItemSpec item;
+    ItemContent item;
     item.name = std::move(name);
     item.type = LNITEMTYPE_NUMBERS;
     item.flags = LNITEMFLAGS_SUMMARY;
@@ -22,9 +22,9 @@ ItemSpec NumberItem(std::string name, std::vector<double> values)
     return item;
 }
 
-ItemSpec DateItem(std::string name, std::vector<DateTimeEntry> values)
+ItemContent DateItem(std::string name, std::vector<DateTimeEntry> values)
 {
-    ItemSpec item;
+    ItemContent item;
     item.name = std::move(name);
     item.type = LNITEMTYPE_DATETIMES;
     item.flags = LNITEMFLAGS_SUMMARY;
@@ -32,9 +32,9 @@ ItemSpec DateItem(std::string name, std::vector<DateTimeEntry> values)
     return item;
 }
 
-ItemSpec RichTextItem(std::string name, RichTextContent content)
+ItemContent RichTextItem(std::string name, RichTextContent content)
 {
-    ItemSpec item;
+    ItemContent item;
     item.name = std::move(name);
     item.type = LNITEMTYPE_RICHTEXT;
     item.richText = std::move(content);
