@@ -52,16 +52,12 @@ public:
         for (const char* two : kTwo) {
             if (m_source.substr(m_offset, 2) == two) {
                 m_offset += 2;
-                token.kind = TokenKind::Symbol;
-                token.text = two;
-                return token;
+                return Token{TokenKind::Symbol, std::string(two, 2), 0};
             }
         }
         if (std::string_view("=<>&|!():;-").find(c) != std::string_view::npos) {
             ++m_offset;
-            token.kind = TokenKind::Symbol;
-            token.text = std::string(1, c);
-            return token;
+            return Token{TokenKind::Symbol, std::string(1, c), 0};
         }
         token.kind = TokenKind::Error;
         return token;
