@@ -13,6 +13,7 @@ packages=(
     libfreetype-dev fonts-dejavu-core              # text rendering
     libx11-dev                                     # the desktop display
     pst-utils pff-tools                            # independent PST readers used by the tests
+    unrtf                                          # independent RTF reader used by the tests
 )
 
 missing=()

@@ -14,13 +14,25 @@ TEST_F(InstallerTest, LaysTheWindowsFolderTheInstallFolderAndTheSettingsKey)
     EXPECT_NE(GetFileAttributesW(u"C:\\Windows\\hh.exe"), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(GetFileAttributesW(u"C:\\Windows\\System32"), FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_NE(GetFileAttributesW(u"C:\\Program Files\\Pellinor\\Stavrel.exe"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(GetFileAttributesW(u"C:\\Windows\\System32\\regsvr32.exe"), INVALID_FILE_ATTRIBUTES);
     std::string help =
         ReadHostFile(Host(u"C:\\Program Files\\Pellinor\\Pellinor for Lotes Notes NSF - MS Outlook PST.chm"));
     EXPECT_NE(help.find("<html"), std::string::npos);
 
+    EXPECT_NE(GetFileAttributesW(u"C:\\Program Files\\Lotus\\Notes\\Data\\names.nsf"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(GetFileAttributesW(u"C:\\Program Files\\Lotus\\Notes\\Data\\mail\\rhale.nsf"), INVALID_FILE_ATTRIBUTES);
+
     HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, u"Corvenna", 0, KEY_READ, &key), ERROR_SUCCESS);
     WCHAR value[MAX_PATH] = {};
+    DWORD dataSize = sizeof value;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Lotus\\Notes\\Installer", 0, KEY_READ, &key),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegQueryValueExW(key, u"DirectoryValue", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &dataSize),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(std::u16string(value), u"C:\\Program Files\\Lotus\\Notes\\Data");
+
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, u"Corvenna", 0, KEY_READ, &key), ERROR_SUCCESS);
     DWORD size = sizeof value, type = 0;
     ASSERT_EQ(RegQueryValueExW(key, u"FilePath", nullptr, &type, reinterpret_cast<BYTE*>(value), &size),
               ERROR_SUCCESS);

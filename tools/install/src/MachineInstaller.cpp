@@ -1,5 +1,7 @@
 #include "install/MachineInstaller.h"
 
+#include "nsfbuild/SampleDatabases.h"
+
 #include "win32/MachineRoot.h"
 #include "win32/Registry.h"
 #include "win32/WideString.h"
@@ -92,6 +94,15 @@ bool InstallMachine(const InstallOptions& options, std::string* error)
     win32::SetMachineRoot(options.root);
     if (!SetString(HKEY_CLASSES_ROOT, u"Corvenna", u"FilePath", kInstallFolder))
         return Fail(error, "cannot write HKEY_CLASSES_ROOT\\Corvenna");
+
+    // The Notes installation: its data folder with the sample databases,
+    // laid once, so a second install keeps what the user changed there.
+    if (!fs::exists(HostOf(options.root, kNotesDataFolder))) {
+        if (auto laid = nsfbuild::LaySampleDatabases(kNotesDataFolder); !laid)
+            return Fail(error, "cannot lay the sample databases: " + laid.message);
+    }
+    if (auto registered = nsfbuild::RegisterNotesDataFolder(kNotesDataFolder); !registered)
+        return Fail(error, "cannot register the Notes data folder: " + registered.message);
     return true;
 }
 

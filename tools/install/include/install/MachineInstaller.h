@@ -18,6 +18,8 @@ struct InstallOptions {
 
 // The install folder, as the registry's FilePath names it.
 constexpr const char16_t* kInstallFolder = u"C:\\Program Files\\Pellinor";
+// The Notes data folder of the machine's Notes installation.
+constexpr const char16_t* kNotesDataFolder = u"C:\\Program Files\\Lotus\\Notes\\Data";
 
 // False, with the reason, when a required piece is missing or cannot be laid.
 bool InstallMachine(const InstallOptions& options, std::string* error);

@@ -1,0 +1,32 @@
+// How calls report: one place decides between returning and throwing.
+#pragma once
+
+#include "notes/FaultTable.h"
+#include "notes/LNGlobal.h"
+
+namespace notes::detail {
+
+// The status a call returns: thrown instead when it is an error and
+// throw-all is on.
+LNSTATUS Report(LNSTATUS status);
+
+// For calls without a status result: an error is always thrown.
+[[noreturn]] void Raise(LNSTATUS status);
+
+// Entry of a call with a status result: the fault of the call, if any, as
+// Report gives it; LNNOERROR to go on.
+inline LNSTATUS Enter(const char* call)
+{
+    LNSTATUS fault = CheckFault(call);
+    return fault == LNNOERROR ? LNNOERROR : Report(fault);
+}
+
+// Entry of a call without a status result.
+inline void EnterOrRaise(const char* call)
+{
+    LNSTATUS fault = CheckFault(call);
+    if (fault != LNNOERROR)
+        Raise(fault);
+}
+
+} // namespace notes::detail
