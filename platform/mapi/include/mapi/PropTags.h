@@ -276,11 +276,13 @@ constexpr std::uint32_t PR_LTP_ROW_VER = 0x67F30003;
 
 // Search and views ([MS-PST] 2.4.8).
 constexpr std::uint32_t PR_SEARCH_FOLDER_ID = PROP_TAG(PT_BINARY, 0x6842);
+constexpr std::uint32_t PR_VD_BINARY = PROP_TAG(PT_BINARY, 0x7001);
+constexpr std::uint32_t PR_VD_STRINGS = PROP_TAG(PT_UNICODE, 0x7002);
 constexpr std::uint32_t PR_VD_FLAGS = PROP_TAG(PT_LONG, 0x7003);
-constexpr std::uint32_t PR_VD_LINK_TO = PROP_TAG(PT_BINARY, 0x7005);
-constexpr std::uint32_t PR_VD_VIEW_FOLDER = PROP_TAG(PT_BINARY, 0x7006);
-constexpr std::uint32_t PR_VD_NAME = PROP_TAG(PT_UNICODE, 0x7007);
-constexpr std::uint32_t PR_VD_VERSION = PROP_TAG(PT_LONG, 0x7008);
+constexpr std::uint32_t PR_VD_LINK_TO = PROP_TAG(PT_BINARY, 0x7004);
+constexpr std::uint32_t PR_VD_VIEW_FOLDER = PROP_TAG(PT_BINARY, 0x7005);
+constexpr std::uint32_t PR_VD_NAME = PROP_TAG(PT_UNICODE, 0x7006);
+constexpr std::uint32_t PR_VD_VERSION = PROP_TAG(PT_LONG, 0x7007);
 constexpr std::uint32_t PR_SECURE_SUBMIT_FLAGS = PROP_TAG(PT_LONG, 0x65C6);
 
 // Name-to-id map ([MS-PST] 2.4.7).
