@@ -1,5 +1,6 @@
 #include "mapi/ltp/CompressedRtf.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string>
@@ -135,7 +136,9 @@ Result<Bytes> DecompressRtf(const Bytes& data)
 
     Dictionary dict;
     Bytes out;
-    out.reserve(rawSize);
+    // A damaged RAWSIZE must not reserve gigabytes: each content byte yields
+    // at most 17 / 2 bytes of output.
+    out.reserve(std::min(rawSize, 9 * (end - kHeaderSize)));
     std::size_t in = kHeaderSize;
     while (in < end) {
         const std::uint8_t control = data[in++];

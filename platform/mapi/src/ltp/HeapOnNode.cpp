@@ -66,6 +66,7 @@ Result<CHeapOnNode> CHeapOnNode::Load(const std::vector<Bytes>& blocks)
                 return MakeError(where + ": item " + std::to_string(i + 1) + " has a bad extent");
             if (next == previous) {
                 parsed.items.emplace_back();
+                ++parsed.freeSlots;
             } else {
                 parsed.items.emplace_back(Bytes(block.begin() + previous, block.begin() + next));
                 parsed.payload += next - previous;
@@ -119,8 +120,11 @@ Hid CHeapOnNode::PlaceIn(std::size_t page, const Bytes& data)
 {
     Page& p = m_pages[page];
     std::size_t slot = p.items.size();
-    for (std::size_t i = 0; i < p.items.size(); ++i) {
-        if (!p.items[i]) { slot = i; break; }
+    if (p.freeSlots > 0) {
+        for (std::size_t i = 0; i < p.items.size(); ++i) {
+            if (!p.items[i]) { slot = i; break; }
+        }
+        --p.freeSlots;
     }
     if (slot == p.items.size()) p.items.emplace_back();
     p.items[slot] = data;
@@ -134,15 +138,12 @@ Result<Hid> CHeapOnNode::Allocate(const Bytes& data)
     if (data.empty()) return MakeError("heap: an item cannot be empty");
     if (data.size() > kMaxItemSize)
         return MakeError("heap: item of " + std::to_string(data.size()) + " bytes exceeds " + std::to_string(kMaxItemSize));
-    // The last page first: items of one structure stay together and appends
-    // cost the same however large the heap grows.
-    for (std::size_t n = 0; n < m_pages.size(); ++n) {
+    // The most recent pages only, newest first: items of one structure stay
+    // together, and an allocation costs the same however large the heap is.
+    const std::size_t pagesTried = m_pages.size() < kPagesSearched ? m_pages.size() : kPagesSearched;
+    for (std::size_t n = 0; n < pagesTried; ++n) {
         const std::size_t page = m_pages.size() - 1 - n;
-        bool freeSlot = false;
-        for (const auto& item : m_pages[page].items) {
-            if (!item) { freeSlot = true; break; }
-        }
-        if (Fits(page, data.size(), !freeSlot)) return PlaceIn(page, data);
+        if (Fits(page, data.size(), m_pages[page].freeSlots == 0)) return PlaceIn(page, data);
     }
     if (m_pages.size() >= 0xFFFF) return MakeError("heap: no room for another page");
     m_pages.emplace_back();
@@ -178,8 +179,12 @@ Result<void> CHeapOnNode::Free(Hid hid)
     auto& item = p.items[HidIndex(hid) - 1];
     p.payload -= item->size();
     item.reset();
+    ++p.freeSlots;
     // Trailing freed slots are dropped so the page map does not grow forever.
-    while (!p.items.empty() && !p.items.back()) p.items.pop_back();
+    while (!p.items.empty() && !p.items.back()) {
+        p.items.pop_back();
+        --p.freeSlots;
+    }
     MarkChanged(HidPage(hid));
     return {};
 }

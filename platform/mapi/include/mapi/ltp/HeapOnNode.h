@@ -48,7 +48,9 @@ private:
     struct Page {
         std::vector<std::optional<Bytes>> items; // slot i holds HID index i + 1
         std::size_t payload = 0;                 // bytes of live items
+        std::size_t freeSlots = 0;               // freed slots before the last item
     };
+    static constexpr std::size_t kPagesSearched = 8;
 
     std::size_t UsedBytes(std::size_t page, std::size_t extraSlots) const;
     bool Fits(std::size_t page, std::size_t size, bool newSlot) const;
