@@ -272,3 +272,41 @@ TEST(TableContext, AppendTouchesOnlyTheBlocksOfTheNewRow)
     EXPECT_LE(heapChanged, 4u);
     EXPECT_GT(tc.ChangedHeapPages().size(), 20u);
 }
+
+TEST(TableContext, PatchingOnlyChangedBlocksGivesTheNewNode)
+{
+    CTableContext tc = CTableContext::Create(kMessageColumns).Value();
+    for (int i = 0; i < 3000; ++i) ASSERT_TRUE(tc.AppendRow(static_cast<std::uint32_t>(i + 1), MessageRow(i)));
+    NodeContent node = tc.ToNode();
+    tc.ClearChanged();
+
+    // An append, an update that adds a large cell, a removal that moves the
+    // last row, and an update that drops a large cell again.
+    ASSERT_TRUE(tc.AppendRow(5000, MessageRow(5)));
+    CPropertyBag big = MessageRow(6);
+    big.Set(PR_CONVERSATION_INDEX, PropertyValue::Binary(Bytes(9000, 3)));
+    ASSERT_TRUE(tc.UpdateRow(17, big));
+    ASSERT_TRUE(tc.RemoveRow(2));
+    ASSERT_TRUE(tc.UpdateRow(3, big));
+    ASSERT_TRUE(tc.UpdateRow(3, MessageRow(3)));
+
+    // What a writer that rewrites only the changed pieces ends up with.
+    node.blocks.resize(tc.HeapPageCount());
+    for (std::size_t p = 0; p < tc.HeapPageCount(); ++p)
+        if (tc.ChangedHeapPages()[p]) node.blocks[p] = tc.HeapPage(p);
+    auto& matrix = node.subnodes[tc.MatrixNid()].blocks;
+    matrix.resize(tc.MatrixBlockCount());
+    for (std::size_t b = 0; b < tc.MatrixBlockCount(); ++b)
+        if (tc.ChangedMatrixBlocks()[b]) matrix[b] = tc.MatrixBlock(b);
+    for (std::uint32_t nid : tc.ChangedValueSubnodes()) {
+        if (const NodeContent* sub = tc.ValueSubnode(nid)) node.subnodes[nid] = *sub;
+        else node.subnodes.erase(nid);
+    }
+    const NodeContent full = tc.ToNode();
+    EXPECT_EQ(node.blocks, full.blocks);
+    EXPECT_EQ(node.subnodes.size(), full.subnodes.size());
+    for (const auto& [nid, sub] : full.subnodes) EXPECT_EQ(node.subnodes[nid].blocks, sub.blocks) << nid;
+    std::size_t changedPages = 0;
+    for (bool c : tc.ChangedHeapPages()) changedPages += c;
+    EXPECT_LT(changedPages, tc.HeapPageCount() / 2);
+}

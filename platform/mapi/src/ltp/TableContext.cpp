@@ -285,6 +285,7 @@ Result<void> CTableContext::WriteCells(std::size_t index, std::uint32_t rowId, c
         } else {
             auto hnid = StoreHnid(m_heap, m_values, encoded);
             if (!hnid) return WithContext("table " + ColumnText(c), hnid.TakeError());
+            if (hnid.Value() != 0 && !heap::IsHid(hnid.Value())) m_changedValues.insert(hnid.Value());
             WriteU32(&row[c.ibData], hnid.Value());
         }
         ceb[c.iBit / 8] |= static_cast<std::uint8_t>(0x80 >> (c.iBit % 8));
@@ -299,8 +300,10 @@ Result<void> CTableContext::FreeCells(std::size_t index)
     const std::uint8_t* ceb = row + m_rgib[kTci1b];
     for (const TableColumn& c : m_columns) {
         if (CellHoldsValue(c) || !(ceb[c.iBit / 8] & (0x80 >> (c.iBit % 8)))) continue;
-        auto freed = FreeHnid(m_heap, m_values, ReadU32(row + c.ibData));
+        const std::uint32_t hnid = ReadU32(row + c.ibData);
+        auto freed = FreeHnid(m_heap, m_values, hnid);
         if (!freed) return freed;
+        if (hnid != 0 && !heap::IsHid(hnid)) m_changedValues.insert(hnid);
     }
     return {};
 }
@@ -415,19 +418,35 @@ Result<void> CTableContext::RemoveRow(std::uint32_t rowId)
     return {};
 }
 
+std::size_t CTableContext::MatrixBlockCount() const
+{
+    if (m_matrixNid == 0) return 0;
+    return (m_rowCount + RowsPerBlock() - 1) / RowsPerBlock();
+}
+
+Bytes CTableContext::MatrixBlock(std::size_t block) const
+{
+    // Whole rows per block: a reader finds row i in block i / rows-per-block.
+    const std::size_t perBlock = RowsPerBlock() * m_rowSize;
+    const std::size_t start = std::min(block * perBlock, m_rows.size());
+    const std::size_t end = std::min(start + perBlock, m_rows.size());
+    return Bytes(m_rows.begin() + start, m_rows.begin() + end);
+}
+
+const NodeContent* CTableContext::ValueSubnode(std::uint32_t nid) const
+{
+    auto it = m_values.subnodes.find(nid);
+    return it == m_values.subnodes.end() ? nullptr : &it->second;
+}
+
 NodeContent CTableContext::ToNode() const
 {
     NodeContent node = m_values;
     node.blocks = m_heap.Serialize();
     if (m_matrixNid != 0) {
-        // Whole rows per block: a reader finds row i in block i / rows-per-block.
         std::vector<Bytes>& blocks = node.subnodes[m_matrixNid].blocks;
         blocks.clear();
-        const std::size_t perBlock = RowsPerBlock() * m_rowSize;
-        for (std::size_t off = 0; off < m_rows.size(); off += perBlock) {
-            const std::size_t end = std::min(off + perBlock, m_rows.size());
-            blocks.emplace_back(m_rows.begin() + off, m_rows.begin() + end);
-        }
+        for (std::size_t b = 0; b < MatrixBlockCount(); ++b) blocks.push_back(MatrixBlock(b));
     }
     return node;
 }
@@ -436,6 +455,7 @@ void CTableContext::ClearChanged()
 {
     m_heap.ClearChanged();
     std::fill(m_changedMatrix.begin(), m_changedMatrix.end(), false);
+    m_changedValues.clear();
 }
 
 } // namespace mapi::ltp

@@ -23,6 +23,8 @@ public:
 
     static Result<CHeapOnNode> Load(const std::vector<Bytes>& blocks);
     std::vector<Bytes> Serialize() const;
+    // One block of Serialize(), for writers that rewrite only changed pages.
+    Bytes SerializePage(std::size_t page) const;
 
     std::uint8_t ClientSig() const { return m_clientSig; }
     void SetClientSig(std::uint8_t sig) { m_clientSig = sig; MarkChanged(0); }
@@ -55,7 +57,6 @@ private:
     std::size_t UsedBytes(std::size_t page, std::size_t extraSlots) const;
     bool Fits(std::size_t page, std::size_t size, bool newSlot) const;
     Hid PlaceIn(std::size_t page, const Bytes& data);
-    Bytes SerializePage(std::size_t page) const;
     const Bytes* Find(Hid hid) const;
     void MarkChanged(std::size_t page);
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <vector>
 
 #include "mapi/NodeContent.h"
@@ -55,10 +56,20 @@ public:
 
     NodeContent ToNode() const;
 
-    // Blocks changed since ClearChanged(): heap pages, and row matrix blocks
-    // when the matrix is in a subnode.
+    // The pieces of ToNode() one at a time, so that a writer can rewrite only
+    // what changed since ClearChanged(): heap pages, row matrix blocks (when
+    // the matrix is in a subnode) and the value subnodes added or removed.
+    std::size_t HeapPageCount() const { return m_heap.PageCount(); }
+    Bytes HeapPage(std::size_t page) const { return m_heap.SerializePage(page); }
+    std::uint32_t MatrixNid() const { return m_matrixNid; }
+    std::size_t MatrixBlockCount() const;
+    Bytes MatrixBlock(std::size_t block) const;
+    // The value subnode `nid`, or null when it was removed.
+    const NodeContent* ValueSubnode(std::uint32_t nid) const;
+
     const std::vector<bool>& ChangedHeapPages() const { return m_heap.ChangedPages(); }
     const std::vector<bool>& ChangedMatrixBlocks() const { return m_changedMatrix; }
+    const std::set<std::uint32_t>& ChangedValueSubnodes() const { return m_changedValues; }
     void ClearChanged();
 
 private:
@@ -87,6 +98,7 @@ private:
     Bytes m_rows;                    // the matrix, rows back to back
     std::size_t m_rowCount = 0;
     std::vector<bool> m_changedMatrix;
+    std::set<std::uint32_t> m_changedValues;
 };
 
 } // namespace mapi::ltp
