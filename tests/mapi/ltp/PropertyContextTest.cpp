@@ -45,7 +45,7 @@ TEST(PropertyContext, ReadsHandBuiltContext)
     EXPECT_EQ(bag->GetUnicode(PR_SUBJECT), u"Hey");
     EXPECT_EQ(bag->GetLong(PR_MESSAGE_FLAGS), 9);
     EXPECT_FALSE(bag->Has(PR_SUBJECT_A)); // same id, other type
-    EXPECT_TRUE(bag->Has(PROP_TAG(PT_UNSPECIFIED, 0x0037)));
+    EXPECT_TRUE(bag->Has(PROP_TAG(CPropertyBag::kAnyType, 0x0037)));
 }
 
 TEST(PropertyContext, RejectsContextsThatAreNotPcs)

@@ -290,7 +290,7 @@ TEST(TableContext, PatchingOnlyChangedBlocksGivesTheNewNode)
     ASSERT_TRUE(tc.UpdateRow(3, big));
     ASSERT_TRUE(tc.UpdateRow(3, MessageRow(3)));
 
-    // What a writer that rewrites only the changed pieces ends up with.
+    // What a writer that rewrites only the changed blocks ends up with.
     node.blocks.resize(tc.HeapPageCount());
     for (std::size_t p = 0; p < tc.HeapPageCount(); ++p)
         if (tc.ChangedHeapPages()[p]) node.blocks[p] = tc.HeapPage(p);

@@ -14,7 +14,7 @@ const PropertyValue* CPropertyBag::Get(std::uint32_t tag) const
 {
     auto it = m_values.find(PROP_ID(tag));
     if (it == m_values.end()) return nullptr;
-    if (PROP_TYPE(tag) != PT_UNSPECIFIED && PROP_TYPE(tag) != it->second.Type()) return nullptr;
+    if (PROP_TYPE(tag) != kAnyType && PROP_TYPE(tag) != it->second.Type()) return nullptr;
     return &it->second;
 }
 

@@ -16,7 +16,10 @@ public:
 
     // Sets the value of a tag; the tag's type must be the value's type.
     void Set(std::uint32_t tag, PropertyValue value);
-    // The value of a tag, or null. PT_UNSPECIFIED as the tag's type matches any.
+    // A tag of this type names the property of its id whatever its type.
+    static constexpr std::uint16_t kAnyType = 0x0000;
+
+    // The value of a tag, or null.
     const PropertyValue* Get(std::uint32_t tag) const;
     bool Has(std::uint32_t tag) const { return Get(tag) != nullptr; }
     bool Remove(std::uint32_t tag);

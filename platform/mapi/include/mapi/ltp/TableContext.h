@@ -56,7 +56,7 @@ public:
 
     NodeContent ToNode() const;
 
-    // The pieces of ToNode() one at a time, so that a writer can rewrite only
+    // The blocks of ToNode() one at a time, so that a writer can rewrite only
     // what changed since ClearChanged(): heap pages, row matrix blocks (when
     // the matrix is in a subnode) and the value subnodes added or removed.
     std::size_t HeapPageCount() const { return m_heap.PageCount(); }
