@@ -310,3 +310,45 @@ TEST(TableContext, PatchingOnlyChangedBlocksGivesTheNewNode)
     for (bool c : tc.ChangedHeapPages()) changedPages += c;
     EXPECT_LT(changedPages, tc.HeapPageCount() / 2);
 }
+
+TEST(TableContext, CopiesAGivenLayoutAndRejectsBadOnes)
+{
+    // The hand-built layout: display name at 8, count at 12, flag at 16.
+    std::vector<TableColumn> columns{{PR_LTP_ROW_ID, 0, 4, 0},    {PR_LTP_ROW_VER, 4, 4, 1}, {PR_DISPLAY_NAME, 8, 4, 2},
+                                     {PR_CONTENT_COUNT, 12, 4, 3}, {PR_SUBFOLDERS, 16, 1, 4}};
+    auto tc = CTableContext::CreateWithLayout(columns);
+    ASSERT_TRUE(tc) << tc.Message();
+    EXPECT_EQ(tc->RowSize(), 18u);
+    CPropertyBag cells;
+    cells.Set(PR_DISPLAY_NAME, PropertyValue::Unicode(u"Inbox"));
+    cells.Set(PR_SUBFOLDERS, PropertyValue::Boolean(true));
+    ASSERT_TRUE(tc->AppendRow(0x8022, cells));
+    // It reads back through the ordinary loader.
+    auto loaded = CTableContext::Load(tc->ToNode());
+    ASSERT_TRUE(loaded);
+    auto row = loaded->ReadRow(0x8022).Value();
+    EXPECT_EQ(row.cells.GetUnicode(PR_DISPLAY_NAME), u"Inbox");
+    EXPECT_FALSE(row.cells.Has(PR_CONTENT_COUNT));
+    // A copy of a loaded table's columns gives the same layout.
+    auto copy = CTableContext::CreateWithLayout(loaded->Columns());
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(copy->Columns(), loaded->Columns());
+    EXPECT_EQ(copy->RowSize(), loaded->RowSize());
+
+    auto broken = columns;
+    broken[3].ibData = 10; // overlaps the display name
+    EXPECT_FALSE(CTableContext::CreateWithLayout(broken));
+    broken = columns;
+    broken[4].iBit = 3; // shares the count's bit
+    EXPECT_FALSE(CTableContext::CreateWithLayout(broken));
+    broken = columns;
+    broken[2].cbData = 8; // a string cell is an HNID
+    EXPECT_FALSE(CTableContext::CreateWithLayout(broken));
+    broken = columns;
+    broken[0].ibData = 20;
+    broken[2].ibData = 0; // the row id must lead the row
+    EXPECT_FALSE(CTableContext::CreateWithLayout(broken));
+    broken = columns;
+    broken[4].ibData = 2; // a 1-byte cell among the 4-byte ones
+    EXPECT_FALSE(CTableContext::CreateWithLayout(broken));
+}

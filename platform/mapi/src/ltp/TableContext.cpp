@@ -59,16 +59,64 @@ Result<CTableContext> CTableContext::Create(const std::vector<std::uint32_t>& ta
     std::sort(tc.m_columns.begin(), tc.m_columns.end(),
               [](const TableColumn& a, const TableColumn& b) { return a.tag < b.tag; });
 
+    auto initialized = tc.InitializeHeap();
+    if (!initialized) return initialized.TakeError();
+    return tc;
+}
+
+Result<void> CTableContext::InitializeHeap()
+{
     // TCINFO first so that it is the first item, then the row index.
-    auto info = tc.m_heap.Allocate(Bytes(kTcInfoFixedSize + kColDescSize * tc.m_columns.size(), 0));
+    auto info = m_heap.Allocate(Bytes(kTcInfoFixedSize + kColDescSize * m_columns.size(), 0));
     if (!info) return info.TakeError();
-    tc.m_tcInfo = info.Value();
-    tc.m_heap.SetUserRoot(tc.m_tcInfo);
-    auto index = CBTreeOnHeap::Create(tc.m_heap, kRowIdSize, kRowIndexSize);
+    m_tcInfo = info.Value();
+    m_heap.SetUserRoot(m_tcInfo);
+    auto index = CBTreeOnHeap::Create(m_heap, kRowIdSize, kRowIndexSize);
     if (!index) return index.TakeError();
-    tc.m_rowIndex = index.Value();
-    auto written = tc.WriteTcInfo();
-    if (!written) return written.TakeError();
+    m_rowIndex = index.Value();
+    return WriteTcInfo();
+}
+
+Result<CTableContext> CTableContext::CreateWithLayout(const std::vector<TableColumn>& columns)
+{
+    if (columns.empty() || columns.size() > 255) return MakeError("table: " + std::to_string(columns.size()) + " columns");
+    CTableContext tc;
+    tc.m_columns = columns;
+    std::sort(tc.m_columns.begin(), tc.m_columns.end(),
+              [](const TableColumn& a, const TableColumn& b) { return a.tag < b.tag; });
+    std::set<std::uint16_t> ids;
+    std::set<std::uint8_t> bits;
+    std::uint16_t end4 = 0, end2 = 0, end1 = 0;
+    bool rowId = false;
+    for (const TableColumn& c : tc.m_columns) {
+        if (!ids.insert(PROP_ID(c.tag)).second) return MakeError("table: " + ColumnText(c) + " appears twice");
+        if (!bits.insert(c.iBit).second) return MakeError("table: " + ColumnText(c) + " shares its existence bit");
+        if (c.cbData != CellSize(PROP_TYPE(c.tag))) return MakeError("table: " + ColumnText(c) + " has the wrong cell size");
+        const std::uint16_t end = static_cast<std::uint16_t>(c.ibData + c.cbData);
+        if (c.cbData >= 4) end4 = std::max(end4, end);
+        else if (c.cbData == 2) end2 = std::max(end2, end);
+        else end1 = std::max(end1, end);
+        if (c.tag == PR_LTP_ROW_ID) rowId = c.ibData == 0;
+    }
+    if (!rowId) return MakeError("table: PR_LTP_ROW_ID must be the cell at offset 0");
+    tc.m_rgib[kTci4b] = end4;
+    tc.m_rgib[kTci2b] = std::max(end4, end2);
+    tc.m_rgib[kTci1b] = std::max(tc.m_rgib[kTci2b], end1);
+    const std::size_t cebBytes = (static_cast<std::size_t>(*bits.rbegin()) + 8) / 8;
+    tc.m_rgib[kTciBm] = static_cast<std::uint16_t>(tc.m_rgib[kTci1b] + cebBytes);
+    tc.m_rowSize = tc.m_rgib[kTciBm];
+    // Cells may not overlap, and each group must sit inside its rgib range.
+    std::vector<bool> used(tc.m_rowSize, false);
+    for (const TableColumn& c : tc.m_columns) {
+        const std::uint16_t lo = c.cbData >= 4 ? 0 : (c.cbData == 2 ? tc.m_rgib[kTci4b] : tc.m_rgib[kTci2b]);
+        if (c.ibData < lo) return MakeError("table: " + ColumnText(c) + " lies outside its cell group");
+        for (std::size_t i = c.ibData; i < static_cast<std::size_t>(c.ibData) + c.cbData; ++i) {
+            if (used[i]) return MakeError("table: " + ColumnText(c) + " overlaps another cell");
+            used[i] = true;
+        }
+    }
+    auto initialized = tc.InitializeHeap();
+    if (!initialized) return initialized.TakeError();
     return tc;
 }
 

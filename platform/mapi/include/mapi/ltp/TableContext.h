@@ -36,6 +36,10 @@ public:
     // A table of `tags`; PR_LTP_ROW_ID and PR_LTP_ROW_VER are added first
     // when missing. Cells are laid out by size as [MS-PST] 2.3.4.4 orders them.
     static Result<CTableContext> Create(const std::vector<std::uint32_t>& tags);
+    // A table with exactly these cells, as copied from a template node: the
+    // layout is checked (cells inside the row, no overlaps, PR_LTP_ROW_ID at
+    // offset 0, distinct bits) and the rgib offsets derived from it.
+    static Result<CTableContext> CreateWithLayout(const std::vector<TableColumn>& columns);
     static Result<CTableContext> Load(const NodeContent& node);
 
     const std::vector<TableColumn>& Columns() const { return m_columns; }
@@ -75,6 +79,7 @@ public:
 private:
     CTableContext() = default;
 
+    Result<void> InitializeHeap();
     std::size_t RowsPerBlock() const;
     Result<std::size_t> RowIndexOf(std::uint32_t rowId) const;
     Result<void> WriteCells(std::size_t index, std::uint32_t rowId, const CPropertyBag& cells);
