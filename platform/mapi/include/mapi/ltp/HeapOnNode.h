@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "mapi/NodeContent.h"
+#include "mapi/ltp/HeapLayout.h"
+#include "mapi/ltp/LtpResult.h"
+
+namespace mapi::ltp {
+
+using heap::Hid;
+
+// A heap-on-node held in memory: pages of items addressed by HID. Loaded from
+// the blocks of a node and written back to blocks of at most 8176 bytes.
+// Items keep their HID while they live; a freed slot is reused by a later
+// allocation in its page. Pages changed since the last ClearChanged() are
+// tracked so that a writer can skip blocks that did not change.
+class CHeapOnNode {
+public:
+    explicit CHeapOnNode(std::uint8_t clientSig = heap::kClientPropertyContext);
+
+    static Result<CHeapOnNode> Load(const std::vector<Bytes>& blocks);
+    std::vector<Bytes> Serialize() const;
+    // One block of Serialize(), for writers that rewrite only changed pages.
+    Bytes SerializePage(std::size_t page) const;
+
+    std::uint8_t ClientSig() const { return m_clientSig; }
+    void SetClientSig(std::uint8_t sig) { m_clientSig = sig; MarkChanged(0); }
+    Hid UserRoot() const { return m_userRoot; }
+    void SetUserRoot(Hid hid) { m_userRoot = hid; MarkChanged(0); }
+
+    // The bytes of a live item; fails for a HID that names no live item.
+    Result<Bytes> Read(Hid hid) const;
+    bool Contains(Hid hid) const;
+
+    Result<Hid> Allocate(const Bytes& data);
+    Result<void> Free(Hid hid);
+    // Replaces an item's bytes; the HID stays when the new size fits in its
+    // page, otherwise the item moves and the new HID is returned.
+    Result<Hid> Reallocate(Hid hid, const Bytes& data);
+
+    std::size_t PageCount() const { return m_pages.size(); }
+    std::size_t FreeBytes(std::size_t page) const;
+    const std::vector<bool>& ChangedPages() const { return m_changed; }
+    void ClearChanged();
+
+private:
+    struct Page {
+        std::vector<std::optional<Bytes>> items; // slot i holds HID index i + 1
+        std::size_t payload = 0;                 // bytes of live items
+        std::size_t freeSlots = 0;               // freed slots before the last item
+    };
+    static constexpr std::size_t kPagesSearched = 8;
+
+    std::size_t UsedBytes(std::size_t page, std::size_t extraSlots) const;
+    bool Fits(std::size_t page, std::size_t size, bool newSlot) const;
+    Hid PlaceIn(std::size_t page, const Bytes& data);
+    const Bytes* Find(Hid hid) const;
+    void MarkChanged(std::size_t page);
+
+    std::uint8_t m_clientSig;
+    Hid m_userRoot = 0;
+    std::vector<Page> m_pages;
+    std::vector<bool> m_changed;
+};
+
+} // namespace mapi::ltp

@@ -1,0 +1,263 @@
+#include "mapi/ltp/HeapOnNode.h"
+
+#include <string>
+
+#include "mapi/ltp/LittleEndian.h"
+
+namespace mapi::ltp {
+
+using namespace heap;
+
+namespace {
+
+std::string Hex(std::uint32_t v)
+{
+    static const char* digits = "0123456789ABCDEF";
+    std::string s = "0x";
+    for (int shift = 28; shift >= 0; shift -= 4) s += digits[(v >> shift) & 0xF];
+    return s;
+}
+
+// The page whose header holds the fill level of `page`, and the nibble index.
+std::pair<std::size_t, std::size_t> FillLevelSlot(std::size_t page)
+{
+    if (page < kFirstBitmapPage) return {0, page};
+    std::size_t bitmap = kFirstBitmapPage + ((page - kFirstBitmapPage) / kPagesPerBitmap) * kPagesPerBitmap;
+    return {bitmap, page - bitmap};
+}
+
+} // namespace
+
+CHeapOnNode::CHeapOnNode(std::uint8_t clientSig) : m_clientSig(clientSig)
+{
+    m_pages.emplace_back();
+    m_changed.push_back(true);
+}
+
+Result<CHeapOnNode> CHeapOnNode::Load(const std::vector<Bytes>& blocks)
+{
+    if (blocks.empty()) return MakeError("heap: node has no data block");
+    CHeapOnNode result;
+    result.m_pages.clear();
+    result.m_changed.clear();
+    for (std::size_t page = 0; page < blocks.size(); ++page) {
+        const Bytes& block = blocks[page];
+        const std::string where = "heap page " + std::to_string(page);
+        const std::size_t headerSize = PageHeaderSize(page);
+        if (block.size() < headerSize + kPageMapFixedSize || block.size() > kMaxBlockSize)
+            return MakeError(where + ": block of " + std::to_string(block.size()) + " bytes");
+        if (page == 0) {
+            if (block[2] != kHeapSignature) return MakeError(where + ": bad heap signature " + Hex(block[2]));
+            result.m_clientSig = block[3];
+            result.m_userRoot = ReadU32(&block[4]);
+        }
+        const std::size_t ibHnpm = ReadU16(&block[0]);
+        if (ibHnpm < headerSize || ibHnpm + kPageMapFixedSize > block.size())
+            return MakeError(where + ": page map offset " + std::to_string(ibHnpm) + " out of the block");
+        const std::size_t cAlloc = ReadU16(&block[ibHnpm]);
+        if (cAlloc > kMaxItemsPerPage || ibHnpm + kPageMapFixedSize + 2 * (cAlloc + 1) > block.size())
+            return MakeError(where + ": page map of " + std::to_string(cAlloc) + " items overruns the block");
+        Page parsed;
+        std::size_t previous = ReadU16(&block[ibHnpm + 4]);
+        if (previous < headerSize) return MakeError(where + ": first item overlaps the page header");
+        for (std::size_t i = 0; i < cAlloc; ++i) {
+            const std::size_t next = ReadU16(&block[ibHnpm + 4 + 2 * (i + 1)]);
+            if (next < previous || next > ibHnpm)
+                return MakeError(where + ": item " + std::to_string(i + 1) + " has a bad extent");
+            if (next == previous) {
+                parsed.items.emplace_back();
+                ++parsed.freeSlots;
+            } else {
+                parsed.items.emplace_back(Bytes(block.begin() + previous, block.begin() + next));
+                parsed.payload += next - previous;
+            }
+            previous = next;
+        }
+        result.m_pages.push_back(std::move(parsed));
+        result.m_changed.push_back(false);
+    }
+    return result;
+}
+
+std::size_t CHeapOnNode::UsedBytes(std::size_t page, std::size_t extraSlots) const
+{
+    const Page& p = m_pages[page];
+    std::size_t used = PageHeaderSize(page) + p.payload;
+    used += used & 1; // the page map is 2-byte aligned
+    return used + kPageMapFixedSize + 2 * (p.items.size() + extraSlots + 1);
+}
+
+std::size_t CHeapOnNode::FreeBytes(std::size_t page) const
+{
+    std::size_t used = UsedBytes(page, 0);
+    return used >= kMaxBlockSize ? 0 : kMaxBlockSize - used;
+}
+
+bool CHeapOnNode::Fits(std::size_t page, std::size_t size, bool newSlot) const
+{
+    const Page& p = m_pages[page];
+    if (newSlot && p.items.size() >= kMaxItemsPerPage) return false;
+    // The worst case of the alignment byte is counted by UsedBytes of the
+    // grown payload.
+    std::size_t used = PageHeaderSize(page) + p.payload + size;
+    used += used & 1;
+    used += kPageMapFixedSize + 2 * (p.items.size() + (newSlot ? 1 : 0) + 1);
+    return used <= kMaxBlockSize;
+}
+
+void CHeapOnNode::MarkChanged(std::size_t page)
+{
+    m_changed[page] = true;
+    m_changed[FillLevelSlot(page).first] = true;
+}
+
+void CHeapOnNode::ClearChanged()
+{
+    for (std::size_t i = 0; i < m_changed.size(); ++i) m_changed[i] = false;
+}
+
+Hid CHeapOnNode::PlaceIn(std::size_t page, const Bytes& data)
+{
+    Page& p = m_pages[page];
+    std::size_t slot = p.items.size();
+    if (p.freeSlots > 0) {
+        for (std::size_t i = 0; i < p.items.size(); ++i) {
+            if (!p.items[i]) { slot = i; break; }
+        }
+        --p.freeSlots;
+    }
+    if (slot == p.items.size()) p.items.emplace_back();
+    p.items[slot] = data;
+    p.payload += data.size();
+    MarkChanged(page);
+    return MakeHid(page, slot + 1);
+}
+
+Result<Hid> CHeapOnNode::Allocate(const Bytes& data)
+{
+    if (data.empty()) return MakeError("heap: an item cannot be empty");
+    if (data.size() > kMaxItemSize)
+        return MakeError("heap: item of " + std::to_string(data.size()) + " bytes exceeds " + std::to_string(kMaxItemSize));
+    // The most recent pages only, newest first: items of one structure stay
+    // together, and an allocation costs the same however large the heap is.
+    const std::size_t pagesTried = m_pages.size() < kPagesSearched ? m_pages.size() : kPagesSearched;
+    for (std::size_t n = 0; n < pagesTried; ++n) {
+        const std::size_t page = m_pages.size() - 1 - n;
+        if (Fits(page, data.size(), m_pages[page].freeSlots == 0)) return PlaceIn(page, data);
+    }
+    if (m_pages.size() >= 0xFFFF) return MakeError("heap: no room for another page");
+    m_pages.emplace_back();
+    m_changed.push_back(false);
+    MarkChanged(m_pages.size() - 1);
+    return PlaceIn(m_pages.size() - 1, data);
+}
+
+const Bytes* CHeapOnNode::Find(Hid hid) const
+{
+    if (!IsHid(hid) || HidIndex(hid) == 0) return nullptr;
+    const std::size_t page = HidPage(hid);
+    if (page >= m_pages.size()) return nullptr;
+    const auto& items = m_pages[page].items;
+    const std::size_t slot = HidIndex(hid) - 1;
+    if (slot >= items.size() || !items[slot]) return nullptr;
+    return &*items[slot];
+}
+
+bool CHeapOnNode::Contains(Hid hid) const { return Find(hid) != nullptr; }
+
+Result<Bytes> CHeapOnNode::Read(Hid hid) const
+{
+    const Bytes* item = Find(hid);
+    if (!item) return MakeError("heap: no item at HID " + Hex(hid));
+    return *item;
+}
+
+Result<void> CHeapOnNode::Free(Hid hid)
+{
+    if (!Find(hid)) return MakeError("heap: cannot free HID " + Hex(hid) + ", no such item");
+    Page& p = m_pages[HidPage(hid)];
+    auto& item = p.items[HidIndex(hid) - 1];
+    p.payload -= item->size();
+    item.reset();
+    ++p.freeSlots;
+    // Trailing freed slots are dropped so the page map does not grow forever.
+    while (!p.items.empty() && !p.items.back()) {
+        p.items.pop_back();
+        --p.freeSlots;
+    }
+    MarkChanged(HidPage(hid));
+    return {};
+}
+
+Result<Hid> CHeapOnNode::Reallocate(Hid hid, const Bytes& data)
+{
+    const Bytes* old = Find(hid);
+    if (!old) return MakeError("heap: cannot reallocate HID " + Hex(hid) + ", no such item");
+    if (data.empty()) return MakeError("heap: an item cannot be empty");
+    if (data.size() > kMaxItemSize)
+        return MakeError("heap: item of " + std::to_string(data.size()) + " bytes exceeds " + std::to_string(kMaxItemSize));
+    const std::size_t page = HidPage(hid);
+    Page& p = m_pages[page];
+    const std::size_t oldSize = old->size();
+    if (data.size() <= oldSize || Fits(page, data.size() - oldSize, false)) {
+        p.items[HidIndex(hid) - 1] = data;
+        p.payload = p.payload - oldSize + data.size();
+        MarkChanged(page);
+        return hid;
+    }
+    auto moved = Allocate(data);
+    if (!moved) return moved;
+    auto freed = Free(hid);
+    if (!freed) return freed.TakeError();
+    return moved;
+}
+
+Bytes CHeapOnNode::SerializePage(std::size_t page) const
+{
+    const Page& p = m_pages[page];
+    const std::size_t headerSize = PageHeaderSize(page);
+    Bytes out(headerSize, 0);
+    std::vector<std::uint16_t> offsets;
+    offsets.reserve(p.items.size() + 1);
+    std::size_t freed = 0;
+    for (const auto& item : p.items) {
+        offsets.push_back(static_cast<std::uint16_t>(out.size()));
+        if (item) AppendBytes(out, *item);
+        else ++freed;
+    }
+    offsets.push_back(static_cast<std::uint16_t>(out.size()));
+    if (out.size() & 1) out.push_back(0);
+    const std::uint16_t ibHnpm = static_cast<std::uint16_t>(out.size());
+    AppendU16(out, static_cast<std::uint16_t>(p.items.size()));
+    AppendU16(out, static_cast<std::uint16_t>(freed));
+    for (std::uint16_t off : offsets) AppendU16(out, off);
+
+    WriteU16(&out[0], ibHnpm);
+    std::uint8_t* levels = nullptr;
+    std::size_t levelCount = 0;
+    if (page == 0) {
+        out[2] = kHeapSignature;
+        out[3] = m_clientSig;
+        WriteU32(&out[4], m_userRoot);
+        levels = &out[8];
+        levelCount = kFirstBitmapPage;
+    } else if (headerSize == kHnBitmapHdrSize) {
+        levels = &out[2];
+        levelCount = kPagesPerBitmap;
+    }
+    for (std::size_t i = 0; i < levelCount && page + i < m_pages.size(); ++i) {
+        const std::uint8_t level = FillLevel(FreeBytes(page + i));
+        levels[i / 2] |= static_cast<std::uint8_t>((i & 1) ? level << 4 : level);
+    }
+    return out;
+}
+
+std::vector<Bytes> CHeapOnNode::Serialize() const
+{
+    std::vector<Bytes> blocks;
+    blocks.reserve(m_pages.size());
+    for (std::size_t page = 0; page < m_pages.size(); ++page) blocks.push_back(SerializePage(page));
+    return blocks;
+}
+
+} // namespace mapi::ltp
