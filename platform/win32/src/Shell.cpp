@@ -176,9 +176,10 @@ int Execute(LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory)
         return kSuccess;
     }
     if (IsProgram(found->windowsPath)) {
-        std::u16string line = u"\"" + found->windowsPath + u"\"";
+        std::u16string line;
+        line.append(u"\"").append(found->windowsPath).append(u"\"");
         if (parameters && *parameters)
-            line += u" " + std::u16string(parameters);
+            line.append(u" ").append(parameters);
         fs::path folder = found->hostPath.parent_path();
         if (directory && *directory) {
             if (auto dir = win32::ResolvePath(directory, win32::Resolve::Existing))
