@@ -13,6 +13,11 @@ constexpr int kMaxSubnodeDepth = 16;
 
 bool IsInternal(std::uint64_t bid) { return (bid & ndb::kBidInternal) != 0; }
 
+// Outlook counts one reference more than there are users of a block: a block
+// used once has cRef 2. Blocks are written and released the same way, so
+// that files from either writer free their space alike.
+constexpr std::uint16_t kSingleReference = 2;
+
 } // namespace
 
 Result<std::uint64_t> CNodeDatabase::Impl::WriteBlock(const Bytes& data, bool internal)
@@ -30,7 +35,7 @@ Result<std::uint64_t> CNodeDatabase::Impl::WriteBlock(const Bytes& data, bool in
     ndb::BbtEntry entry;
     entry.bref = {bid, *ib};
     entry.cb = static_cast<std::uint16_t>(data.size());
-    entry.cRef = 1;
+    entry.cRef = kSingleReference;
     MAPI_TRY(bbt.Put(entry));
     return bid;
 }
@@ -137,7 +142,7 @@ void CNodeDatabase::Impl::ReleaseBlock(std::uint64_t bid, int depth)
     auto entry = FindBlock(bid);
     if (!entry)
         return;
-    if (entry->cRef > 1) {
+    if (entry->cRef > kSingleReference) {
         ndb::BbtEntry updated = *entry;
         --updated.cRef;
         (void)bbt.Put(updated);

@@ -23,7 +23,7 @@ struct BtEntry {
 struct BbtEntry {
     Bref bref;
     std::uint16_t cb = 0;
-    std::uint16_t cRef = 1;
+    std::uint16_t cRef = 2; // users of the block plus one, as Outlook counts
     std::uint64_t Key() const { return bref.bid & ~std::uint64_t{1}; }
     bool operator==(const BbtEntry&) const = default;
 };
