@@ -29,6 +29,7 @@ public:
     const T* operator->() const { return &Value(); }
     T& operator*() & { return Value(); }
     const T& operator*() const& { return Value(); }
+    T&& operator*() && { return std::move(*this).Value(); }
 
     const Error& GetError() const { return std::get<1>(m_value); }
     const std::string& Message() const { return GetError().message; }
