@@ -18,6 +18,12 @@ struct Store {
     std::filesystem::path path;
     std::unique_ptr<CNodeDatabase> db;
     std::uint32_t next = 0;
+    ~Store()
+    {
+        db.reset();
+        std::error_code ec;
+        std::filesystem::remove(path, ec);
+    }
 };
 
 NodeContent Content(std::uint32_t n) { return NodeContent{{Bytes(200 + n % 800, static_cast<std::uint8_t>(n))}, {}}; }
@@ -33,7 +39,7 @@ Store& StoreOf(std::uint32_t nodes)
     s.path = std::filesystem::temp_directory_path() /
              ("mapi-bench-" + std::to_string(getpid()) + "-" + std::to_string(nodes) + ".pst");
     std::filesystem::remove(s.path);
-    s.db = std::move(*CNodeDatabase::Create(s.path));
+    s.db = *CNodeDatabase::Create(s.path);
     for (; s.next < nodes; ++s.next) {
         (void)s.db->WriteNode(MakeNid(NidType::NormalMessage, 0x10001 + s.next), 0x8062, Content(s.next));
         if (s.next % 5000 == 4999)
