@@ -1,9 +1,11 @@
 #include "TempDir.h"
 #include "mapi/NodeDatabase.h"
 #include "mapi/StructureCheck.h"
+#include "mapi/ndb/Page.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <random>
 
 using namespace mapi;
@@ -214,6 +216,19 @@ TEST_F(NodeDatabaseTest, ReplacingAndDeletingReuseTheSpace)
     EXPECT_EQ(report->nodes, 0u);
     EXPECT_EQ(report->blocks, 0u);
     EXPECT_EQ(report->leakedBytes, 0u);
+
+    // The density list follows the map: every AMap page, emptiest first.
+    std::ifstream in(m_path, std::ios::binary);
+    std::vector<std::uint8_t> page(512);
+    in.seekg(0x4200);
+    in.read(reinterpret_cast<char*>(page.data()), 512);
+    auto dlist = ndb::ParseDListPage(page);
+    ASSERT_TRUE(dlist.Ok()) << dlist.Message();
+    const auto pages = (std::filesystem::file_size(m_path) - 0x4400) / 253952;
+    ASSERT_EQ(dlist->entries.size(), pages);
+    for (std::size_t i = 1; i < dlist->entries.size(); ++i)
+        EXPECT_GE(dlist->entries[i - 1].freeSlots, dlist->entries[i].freeSlots);
+    EXPECT_GT(dlist->entries.back().freeSlots, 3900) << "all but the map pages themselves are free";
 }
 
 TEST_F(NodeDatabaseTest, AllocatedNidsAreNewAndSurviveReopen)

@@ -2,6 +2,7 @@
 
 #include "mapi/ndb/Page.h"
 
+#include <algorithm>
 #include <string>
 
 namespace mapi::ndb {
@@ -225,6 +226,21 @@ std::uint64_t CAllocationMap::FreeBytes() const
     for (const auto& p : m_pages)
         total += static_cast<std::uint64_t>(p.freeUnits) * kUnit;
     return total;
+}
+
+DListPage CAllocationMap::DensityList() const
+{
+    DListPage d;
+    d.currentPage = static_cast<std::uint32_t>(m_hint < m_pages.size() ? m_hint : 0);
+    for (std::size_t i = 0; i < m_pages.size(); ++i)
+        if (m_pages[i].freeUnits > 0)
+            d.entries.push_back({static_cast<std::uint32_t>(i), static_cast<std::uint16_t>(std::min<std::size_t>(
+                                                                    m_pages[i].freeUnits, 0xFFF))});
+    std::stable_sort(d.entries.begin(), d.entries.end(),
+                     [](const DListEntry& a, const DListEntry& b) { return a.freeSlots > b.freeSlots; });
+    if (d.entries.size() > kMaxDListEntries)
+        d.entries.resize(kMaxDListEntries);
+    return d;
 }
 
 std::uint64_t CAllocationMap::LastAMapOffset() const { return PageOffset(m_pages.empty() ? 0 : m_pages.size() - 1); }

@@ -7,6 +7,7 @@
 #include "PstFile.h"
 #include "mapi/Result.h"
 #include "mapi/ndb/Format.h"
+#include "mapi/ndb/Page.h"
 
 #include <cstdint>
 #include <vector>
@@ -39,6 +40,9 @@ public:
     std::uint64_t FileEnd() const;
     std::size_t PageCount() const { return m_pages.size(); }
     std::uint64_t PageOffset(std::size_t index) const;
+    // The density list of the map as it stands: AMap pages by free space,
+    // most first.
+    DListPage DensityList() const;
     // The pages kept beside AMap `index` (PMap, FMap), as offsets.
     std::vector<std::uint64_t> CompanionPages(std::size_t index) const;
 

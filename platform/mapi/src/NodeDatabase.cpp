@@ -100,8 +100,8 @@ Result<std::unique_ptr<CNodeDatabase>> CNodeDatabase::Create(const std::filesyst
     impl->bbt.ResetEmpty();
     impl->dirty = true;
 
-    const std::uint64_t dlistBid = h.bidNextP++;
-    MAPI_TRY(impl->file.WriteAt(ndb::kDListOffset, ndb::WriteDListPage({}, ndb::kDListOffset, dlistBid)));
+    impl->hasDList = true;
+    impl->dlistBid = h.bidNextP++;
 
     std::unique_ptr<CNodeDatabase> db(new CNodeDatabase(std::move(impl)));
     auto committed = db->Commit();
@@ -142,6 +142,12 @@ Result<std::unique_ptr<CNodeDatabase>> CNodeDatabase::Open(const std::filesystem
         auto loaded = impl->amap.Load(impl->file, root.ibAMapLast);
         if (!loaded)
             return MakeError(path.string() + ": " + loaded.Message());
+        if (auto raw = impl->file.ReadAt(ndb::kDListOffset, ndb::kPageSize); raw.Ok())
+            if (auto trailer = ndb::ParsePageTrailer(header->format, *raw);
+                trailer.Ok() && trailer->ptype == ndb::PageType::DList) {
+                impl->hasDList = true;
+                impl->dlistBid = trailer->bid;
+            }
     }
     impl->ResetTrees();
     return std::unique_ptr<CNodeDatabase>(new CNodeDatabase(std::move(impl)));
@@ -164,6 +170,11 @@ Result<void> CNodeDatabase::Commit()
     if (!bbtRoot)
         return bbtRoot.GetError();
     MAPI_TRY(d.amap.WriteDirty(d.file));
+    // The density list only guides allocation; a torn one fails its CRC and
+    // is rebuilt by its readers, so it is written in place.
+    if (d.hasDList)
+        MAPI_TRY(d.file.WriteAt(ndb::kDListOffset,
+                                ndb::WriteDListPage(d.amap.DensityList(), ndb::kDListOffset, d.dlistBid)));
     MAPI_TRY(d.file.Sync());
 
     ndb::Header& h = d.working;

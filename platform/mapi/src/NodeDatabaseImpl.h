@@ -24,6 +24,9 @@ struct CNodeDatabase::Impl {
     // Space of blocks and pages the batch stopped using; reusable only once
     // the header that no longer refers to it is on disk.
     std::vector<std::pair<std::uint64_t, std::size_t>> pendingFree;
+    // The density list page, kept up to date when the file has one.
+    bool hasDList = false;
+    std::uint64_t dlistBid = 0;
 
     Impl(ndb::Format format);
 
