@@ -327,6 +327,15 @@ TEST_F(NodeDatabaseTest, ReadOnlyOpenRefusesWrites)
     auto db = CreateDb();
     ASSERT_TRUE(db);
     ASSERT_TRUE(db->Close().Ok());
+    {
+        auto writer = Reopen();
+        ASSERT_TRUE(writer);
+        auto second = CNodeDatabase::Open(m_path);
+        ASSERT_FALSE(second.Ok()) << "two writers on one file";
+        EXPECT_NE(second.Message().find("in use"), std::string::npos) << second.Message();
+        EXPECT_TRUE(CNodeDatabase::Open(m_path, true).Ok()) << "readers need no lock";
+    }
+    EXPECT_TRUE(Reopen()) << "the lock goes with the writer";
     auto ro = CNodeDatabase::Open(m_path, true);
     ASSERT_TRUE(ro.Ok());
     EXPECT_TRUE((*ro)->IsReadOnly());

@@ -215,7 +215,9 @@ Result<void> CAllocationMap::WriteDirty(CPstFile& file)
         p.dirty = false;
         p.isNew = false;
     }
-    if (file.Size() < FileEnd())
+    // The file ends where the maps end; what lies past that (left by a
+    // writer that ended before its commit) belongs to no state.
+    if (file.Size() != FileEnd())
         MAPI_TRY(file.Resize(FileEnd()));
     return {};
 }

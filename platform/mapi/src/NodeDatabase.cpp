@@ -105,6 +105,8 @@ Result<std::unique_ptr<CNodeDatabase>> CNodeDatabase::Create(const std::filesyst
 
     std::unique_ptr<CNodeDatabase> db(new CNodeDatabase(std::move(impl)));
     auto committed = db->Commit();
+    if (committed)
+        committed = db->m_impl->file.SyncDirectory();
     if (!committed)
         return MakeError("cannot create " + path.string() + ": " + committed.Message());
     return db;

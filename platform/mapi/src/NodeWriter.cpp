@@ -148,21 +148,23 @@ void CNodeDatabase::Impl::ReleaseBlock(std::uint64_t bid, int depth)
         (void)bbt.Put(updated);
         return;
     }
-    if (IsInternal(bid)) {
-        auto raw = ReadBlock(bid);
-        if (raw && raw->size() >= 2) {
-            if ((*raw)[0] == ndb::kBlockTypeData) {
-                if (auto x = ndb::ParseXBlock(working.format, *raw))
-                    for (std::uint64_t child : x->bids)
-                        ReleaseBlock(child, depth + 1);
-            } else if (auto sb = ndb::ParseSubnodeBlock(working.format, *raw)) {
-                for (const auto& leaf : sb->leaves) {
-                    ReleaseBlock(leaf.bidData, depth + 1);
-                    ReleaseBlock(leaf.bidSub, depth + 1);
-                }
-                for (const auto& branch : sb->branches)
-                    ReleaseBlock(branch.bid, depth + 1);
+    // Only space that verifiably holds this block is freed: a damaged entry
+    // could otherwise hand out space that other blocks use.
+    auto raw = ReadBlock(bid);
+    if (!raw)
+        return;
+    if (IsInternal(bid) && raw->size() >= 2) {
+        if ((*raw)[0] == ndb::kBlockTypeData) {
+            if (auto x = ndb::ParseXBlock(working.format, *raw))
+                for (std::uint64_t child : x->bids)
+                    ReleaseBlock(child, depth + 1);
+        } else if (auto sb = ndb::ParseSubnodeBlock(working.format, *raw)) {
+            for (const auto& leaf : sb->leaves) {
+                ReleaseBlock(leaf.bidData, depth + 1);
+                ReleaseBlock(leaf.bidSub, depth + 1);
             }
+            for (const auto& branch : sb->branches)
+                ReleaseBlock(branch.bid, depth + 1);
         }
     }
     auto erased = bbt.Erase(entry->Key());

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,6 +31,13 @@ Result<void> CPstFile::Open(const std::filesystem::path& path, bool writable, bo
     m_fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
     if (m_fd < 0)
         return SysError(createNew ? "cannot create" : "cannot open", path);
+    if (writable && ::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+        const bool busy = errno == EWOULDBLOCK;
+        auto err = busy ? MakeError("the PST file " + path.string() + " is in use by another writer")
+                        : SysError("cannot lock", path);
+        Close();
+        return err;
+    }
     struct stat st {};
     if (::fstat(m_fd, &st) != 0) {
         auto err = SysError("cannot stat", path);
@@ -87,6 +95,19 @@ Result<void> CPstFile::Resize(std::uint64_t size)
     if (::ftruncate(m_fd, static_cast<off_t>(size)) != 0)
         return SysError("cannot resize", m_path);
     m_size = size;
+    return {};
+}
+
+Result<void> CPstFile::SyncDirectory()
+{
+    const auto parent = m_path.has_parent_path() ? m_path.parent_path() : std::filesystem::path(".");
+    const int dir = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0)
+        return SysError("cannot open the folder of", m_path);
+    const int rc = ::fsync(dir);
+    ::close(dir);
+    if (rc != 0)
+        return SysError("cannot flush the folder of", m_path);
     return {};
 }
 

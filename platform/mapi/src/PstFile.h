@@ -17,7 +17,8 @@ public:
     CPstFile(const CPstFile&) = delete;
     CPstFile& operator=(const CPstFile&) = delete;
 
-    // createNew fails if the file exists; otherwise the file must exist.
+    // createNew fails if the file exists; otherwise the file must exist. A
+    // writable open holds an exclusive lock: one writer per file.
     Result<void> Open(const std::filesystem::path& path, bool writable, bool createNew);
     void Close();
     bool IsOpen() const { return m_fd >= 0; }
@@ -27,6 +28,8 @@ public:
     Result<void> WriteAt(std::uint64_t ib, const std::vector<std::uint8_t>& bytes);
     Result<void> Resize(std::uint64_t size);
     Result<void> Sync();
+    // Makes a new file's name durable too.
+    Result<void> SyncDirectory();
 
 private:
     int m_fd = -1;
