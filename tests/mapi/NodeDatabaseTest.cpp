@@ -308,18 +308,30 @@ TEST_F(NodeDatabaseTest, TwentyThousandNodesSplitBothTreesAndShrinkBack)
 
 TEST_F(NodeDatabaseTest, StoreWithPlaceholderMandatoryNodesPassesTheCheck)
 {
-    auto db = CreateDb();
-    ASSERT_TRUE(db);
-    for (const auto& node : MandatoryNodes())
-        ASSERT_TRUE(db->WriteNode(node.nid, node.parent, MakeContent(node.nid, 1, 64)).Ok());
-    ASSERT_TRUE(db->Commit().Ok());
-    ASSERT_TRUE(db->Close().Ok());
+    auto db = CNodeDatabase::Create(m_path, ndb::CryptMethod::Permute, [](CNodeDatabase& store) -> Result<void> {
+        for (const auto& node : MandatoryNodes())
+            MAPI_TRY(store.WriteNode(node.nid, node.parent, MakeContent(node.nid, 1, 64)));
+        return {};
+    });
+    ASSERT_TRUE(db.Ok()) << db.Message();
+    ASSERT_TRUE((*db)->Close().Ok());
     auto report = CheckStructure(m_path);
     ASSERT_TRUE(report.Ok()) << report.Message();
     EXPECT_EQ(report->nodes, MandatoryNodes().size());
     auto again = Reopen();
     EXPECT_EQ(*again->GetParent(SpecialNid::RootFolder), SpecialNid::RootFolder);
     EXPECT_TRUE(*again->NodeExists(SpecialNid::NameToIdMap));
+}
+
+TEST_F(NodeDatabaseTest, FailedCreationLeavesNoFile)
+{
+    auto db = CNodeDatabase::Create(m_path, ndb::CryptMethod::Permute, [](CNodeDatabase& store) -> Result<void> {
+        MAPI_TRY(store.WriteNode(SpecialNid::MessageStore, 0, MakeContent(1, 1, 10)));
+        return MakeError("the upper layer gave up");
+    });
+    ASSERT_FALSE(db.Ok());
+    EXPECT_NE(db.Message().find("gave up"), std::string::npos) << db.Message();
+    EXPECT_TRUE(std::filesystem::is_empty(m_dir.Path())) << "neither the store nor its temporary file remain";
 }
 
 TEST_F(NodeDatabaseTest, ReadOnlyOpenRefusesWrites)

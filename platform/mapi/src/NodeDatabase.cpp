@@ -3,7 +3,12 @@
 
 #include "mapi/ndb/Page.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <string>
+#include <unistd.h>
 
 namespace mapi {
 
@@ -14,6 +19,20 @@ namespace {
 // store holds. Messages start higher, as other writers do.
 constexpr std::uint32_t kFirstNidIndex = 0x400;
 constexpr std::uint32_t kFirstMessageIndex = 0x10000;
+
+// Gives the finished file its name, unless another file took it meanwhile.
+Result<void> PublishNewFile(const std::filesystem::path& from, const std::filesystem::path& to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return {};
+    if (errno != EINVAL && errno != ENOSYS)
+        return MakeError(std::string("cannot name the new file: ") + std::strerror(errno));
+    // A file system without no-replace renames: link, which never replaces.
+    if (::link(from.c_str(), to.c_str()) != 0)
+        return MakeError(std::string("cannot name the new file: ") + std::strerror(errno));
+    ::unlink(from.c_str());
+    return {};
+}
 
 } // namespace
 
@@ -82,10 +101,18 @@ ndb::Format CNodeDatabase::GetFormat() const { return m_impl->working.format; }
 const ndb::Header& CNodeDatabase::GetHeader() const { return m_impl->committed; }
 bool CNodeDatabase::HasUncommittedChanges() const { return m_impl->dirty; }
 
-Result<std::unique_ptr<CNodeDatabase>> CNodeDatabase::Create(const std::filesystem::path& path, ndb::CryptMethod crypt)
+Result<std::unique_ptr<CNodeDatabase>> CNodeDatabase::Create(const std::filesystem::path& path, ndb::CryptMethod crypt,
+                                                             const Populate& populate)
 {
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec))
+        return MakeError("cannot create " + path.string() + ": the file exists");
+    auto building = path;
+    building += ".creating-" + std::to_string(::getpid());
+    std::filesystem::remove(building, ec);
+
     auto impl = std::make_unique<Impl>(ndb::Format::Unicode);
-    MAPI_TRY(impl->file.Open(path, true, true));
+    MAPI_TRY(impl->file.Open(building, true, true));
     ndb::Header& h = impl->working;
     h.format = ndb::Format::Unicode;
     h.bidNextB = ndb::kBidIncrement;
@@ -99,16 +126,23 @@ Result<std::unique_ptr<CNodeDatabase>> CNodeDatabase::Create(const std::filesyst
     impl->nbt.ResetEmpty();
     impl->bbt.ResetEmpty();
     impl->dirty = true;
-
     impl->hasDList = true;
     impl->dlistBid = h.bidNextP++;
 
     std::unique_ptr<CNodeDatabase> db(new CNodeDatabase(std::move(impl)));
-    auto committed = db->Commit();
-    if (committed)
-        committed = db->m_impl->file.SyncDirectory();
-    if (!committed)
-        return MakeError("cannot create " + path.string() + ": " + committed.Message());
+    Result<void> built = populate ? populate(*db) : Result<void>{};
+    if (built)
+        built = db->Commit();
+    if (built)
+        built = PublishNewFile(building, path);
+    if (built)
+        built = db->m_impl->file.SyncDirectory();
+    if (!built) {
+        db->m_impl->file.Close();
+        std::filesystem::remove(building, ec);
+        return MakeError("cannot create " + path.string() + ": " + built.Message());
+    }
+    db->m_impl->file.SetPath(path);
     return db;
 }
 

@@ -24,6 +24,8 @@ public:
     bool IsOpen() const { return m_fd >= 0; }
 
     std::uint64_t Size() const { return m_size; }
+    // The name the open file goes by now, after a rename.
+    void SetPath(const std::filesystem::path& path) { m_path = path; }
     Result<std::vector<std::uint8_t>> ReadAt(std::uint64_t ib, std::size_t size) const;
     Result<void> WriteAt(std::uint64_t ib, const std::vector<std::uint8_t>& bytes);
     Result<void> Resize(std::uint64_t size);

@@ -32,10 +32,16 @@ public:
     CNodeDatabase(const CNodeDatabase&) = delete;
     CNodeDatabase& operator=(const CNodeDatabase&) = delete;
 
-    // A new, empty Unicode store; the file must not exist yet. The nodes a
-    // store needs ([MS-PST] 2.7.1) are written by the caller, then committed.
+    // Writes the first nodes of a new store, before its first commit.
+    using Populate = std::function<Result<void>(CNodeDatabase&)>;
+
+    // A new Unicode store; the file must not exist yet. `populate` writes the
+    // nodes every store needs (MandatoryNodes()). The file is built under a
+    // temporary name and appears at `path` only once its first commit holds
+    // them, so no one ever sees a store without them.
     static Result<std::unique_ptr<CNodeDatabase>> Create(const std::filesystem::path& path,
-                                                         ndb::CryptMethod crypt = ndb::CryptMethod::Permute);
+                                                         ndb::CryptMethod crypt = ndb::CryptMethod::Permute,
+                                                         const Populate& populate = {});
     // Unicode files open read-write unless readOnly; ANSI files read-only.
     static Result<std::unique_ptr<CNodeDatabase>> Open(const std::filesystem::path& path, bool readOnly = false);
 
