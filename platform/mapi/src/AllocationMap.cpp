@@ -116,6 +116,7 @@ void CAllocationMap::SetRange(std::uint64_t ib, std::size_t size, bool value)
         } else {
             p.bits[unit / 8] &= static_cast<std::uint8_t>(~mask);
             ++p.freeUnits;
+            p.noRunOf = std::numeric_limits<std::size_t>::max();
             if (pageIndex < m_hint)
                 m_hint = pageIndex;
         }
@@ -157,7 +158,7 @@ Result<std::uint64_t> CAllocationMap::Allocate(std::size_t size, std::size_t ali
             ++m_hint;
             continue;
         }
-        if (p.freeUnits < units)
+        if (p.freeUnits < units || (step == 1 && units >= p.noRunOf))
             continue;
         std::size_t run = 0;
         for (std::size_t u = 0; u < UnitsPerPage(); ++u) {
@@ -180,6 +181,8 @@ Result<std::uint64_t> CAllocationMap::Allocate(std::size_t size, std::size_t ali
                 return ib;
             }
         }
+        if (step == 1)
+            p.noRunOf = units;
     }
 }
 

@@ -10,6 +10,7 @@
 #include "mapi/ndb/Page.h"
 
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 namespace mapi::ndb {
@@ -50,6 +51,9 @@ private:
     struct Page {
         std::vector<std::uint8_t> bits;
         std::size_t freeUnits = 0;
+        // The smallest run a search found no room for since the last free:
+        // fragmented pages are not searched again for runs that long.
+        std::size_t noRunOf = std::numeric_limits<std::size_t>::max();
         bool dirty = false;
         bool isNew = false;
     };
