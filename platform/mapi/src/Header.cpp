@@ -27,6 +27,10 @@ constexpr std::size_t kOffSentinel = 512;
 constexpr std::size_t kOffCryptMethod = 513;
 constexpr std::size_t kOffBidNextB = 516;
 constexpr std::size_t kOffCrcFull = 524;
+constexpr std::size_t kOffRgbReserved = 514;
+constexpr std::size_t kOffRgbReserved2 = 528;
+constexpr std::size_t kOffBReserved = 531;
+constexpr std::size_t kOffRgbReserved3 = 532;
 
 // ANSI offsets.
 constexpr std::size_t kAnsiOffBidNextB = 24;
@@ -156,6 +160,12 @@ Result<Header> ParseHeader(std::span<const std::uint8_t> b)
         return Fail("unknown encryption method " + std::to_string(crypt));
     h.bCryptMethod = static_cast<CryptMethod>(crypt);
     h.bidNextB = Read64(b, kOffBidNextB);
+    h.rgbReserved = Read16(b, kOffRgbReserved);
+    for (std::size_t i = 0; i < h.rgbReserved2.size(); ++i)
+        h.rgbReserved2[i] = b[kOffRgbReserved2 + i];
+    h.bReserved = b[kOffBReserved];
+    for (std::size_t i = 0; i < h.rgbReserved3.size(); ++i)
+        h.rgbReserved3[i] = b[kOffRgbReserved3 + i];
     return h;
 }
 
@@ -186,6 +196,12 @@ std::vector<std::uint8_t> WriteHeader(const Header& h)
     b[kOffSentinel] = kSentinel;
     b[kOffCryptMethod] = static_cast<std::uint8_t>(h.bCryptMethod);
     Write64(b, kOffBidNextB, h.bidNextB);
+    Write16(b, kOffRgbReserved, h.rgbReserved);
+    for (std::size_t i = 0; i < h.rgbReserved2.size(); ++i)
+        b[kOffRgbReserved2 + i] = h.rgbReserved2[i];
+    b[kOffBReserved] = h.bReserved;
+    for (std::size_t i = 0; i < h.rgbReserved3.size(); ++i)
+        b[kOffRgbReserved3 + i] = h.rgbReserved3[i];
     Write32(b, kOffCrcPartial, ComputeCrc(b.subspan(kCrcStart, kCrcPartialLength)));
     Write32(b, kOffCrcFull, ComputeCrc(b.subspan(kCrcStart, kCrcFullLength)));
     return out;

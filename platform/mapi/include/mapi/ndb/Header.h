@@ -62,6 +62,11 @@ struct Header {
     std::array<std::uint8_t, 128> rgbFM{}; // deprecated FMap copy, 0xFF
     std::array<std::uint8_t, 128> rgbFP{}; // deprecated FPMap copy, 0xFF
     CryptMethod bCryptMethod = CryptMethod::Permute;
+    // Reserved bytes a writer keeps as it found them (zero in new files).
+    std::uint16_t rgbReserved = 0;
+    std::array<std::uint8_t, 3> rgbReserved2{};
+    std::uint8_t bReserved = 0;
+    std::array<std::uint8_t, 32> rgbReserved3{};
     bool operator==(const Header&) const = default;
 };
 
