@@ -127,6 +127,17 @@ public:
         return Walk(*m_root, visit, stop);
     }
 
+    // Drops the cached pages the batch has not changed once more than
+    // `keep` are loaded; they are read again when needed. This keeps memory
+    // to the working set of a batch, whatever the size of the file.
+    void Trim(std::uint64_t keep)
+    {
+        if (m_root && m_loaded > keep) {
+            TrimNode(*m_root);
+            m_loaded = CountNodes(*m_root);
+        }
+    }
+
     // Writes the changed pages bottom-up and returns the root's new place.
     Result<Bref> Flush(const PageSink& sink)
     {
@@ -340,6 +351,28 @@ private:
             MAPI_TRY(Walk(**child, visit, stop));
         }
         return {};
+    }
+
+    static std::uint64_t CountNodes(const Node& n)
+    {
+        std::uint64_t count = 1;
+        for (const auto& c : n.children)
+            if (c)
+                count += CountNodes(*c);
+        return count;
+    }
+
+    // A clean page that is on disk can be read again; changed ones stay.
+    static void TrimNode(Node& n)
+    {
+        for (auto& c : n.children) {
+            if (!c)
+                continue;
+            if (c->dirty)
+                TrimNode(*c);
+            else if (c->bref.ib != 0)
+                c.reset();
+        }
     }
 
     Result<void> FlushNode(Node& n, const PageSink& sink)

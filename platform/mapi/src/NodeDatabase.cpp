@@ -20,6 +20,14 @@ namespace {
 constexpr std::uint32_t kFirstNidIndex = 0x400;
 constexpr std::uint32_t kFirstMessageIndex = 0x10000;
 
+} // namespace
+
+// B-tree pages kept in memory between batches, per tree (512 bytes each on
+// disk, somewhat more in memory).
+const std::uint64_t CNodeDatabase::Impl::kCachedPages = 1024;
+
+namespace {
+
 // Gives the finished file its name, unless another file took it meanwhile.
 Result<void> PublishNewFile(const std::filesystem::path& from, const std::filesystem::path& to)
 {
@@ -233,6 +241,8 @@ Result<void> CNodeDatabase::Commit()
     d.pendingFree.clear();
     d.dirty = false;
     d.failed = false;
+    d.nbt.Trim(Impl::kCachedPages);
+    d.bbt.Trim(Impl::kCachedPages);
     return {};
 }
 

@@ -28,6 +28,8 @@ struct CNodeDatabase::Impl {
     bool hasDList = false;
     std::uint64_t dlistBid = 0;
 
+    static const std::uint64_t kCachedPages;
+
     Impl(ndb::Format format);
 
     const ndb::FormatSizes& Sizes() const { return ndb::SizesOf(working.format); }

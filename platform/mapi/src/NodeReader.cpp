@@ -248,9 +248,12 @@ Result<NodeContent> CNodeDatabase::ReadSubnode(Nid nid, Nid subnode)
 
 Result<void> CNodeDatabase::ForEachNode(const std::function<bool(const NodeInfo&)>& visit)
 {
-    return m_impl->nbt.ForEach([&](const ndb::NbtEntry& e) {
+    auto walked = m_impl->nbt.ForEach([&](const ndb::NbtEntry& e) {
         return visit(NodeInfo{static_cast<Nid>(e.nid), e.nidParent, e.bidData, e.bidSub});
     });
+    m_impl->nbt.Trim(Impl::kCachedPages);
+    m_impl->bbt.Trim(Impl::kCachedPages);
+    return walked;
 }
 
 } // namespace mapi
