@@ -69,6 +69,25 @@ TEST(AllocationMap, GrowthPlacesPMapEveryEighthAndFMapFrom128)
     EXPECT_EQ(map.CompanionPages(128)[1], map.PageOffset(128) + 1024);
     EXPECT_TRUE(map.IsAllocated(map.PageOffset(128), 1536));
     EXPECT_EQ(map.LastAMapOffset(), map.PageOffset(129));
+
+    // On disk (a sparse file): the pages sit where they belong and the FMap
+    // sums up the AMaps from the 128th on.
+    mapitest::CTempDir dir;
+    CPstFile file;
+    ASSERT_TRUE(file.Open(dir / "grown.bin", true, true).Ok());
+    ASSERT_TRUE(map.WriteDirty(file).Ok());
+    auto page = [&](std::uint64_t ib) { return *file.ReadAt(ib, 512); };
+    EXPECT_TRUE(ParseMapPage(Format::Unicode, page(map.PageOffset(8) + 512), PageType::PMap, map.PageOffset(8) + 512).Ok());
+    auto fmap = ParseMapPage(Format::Unicode, page(map.PageOffset(128) + 1024), PageType::FMap, map.PageOffset(128) + 1024);
+    ASSERT_TRUE(fmap.Ok()) << fmap.Message();
+    // 8 KB blocks (128 units) fill each AMap range; what is left is its
+    // longest free run: 3,968 units less the map pages, modulo 128.
+    EXPECT_EQ((*fmap)[0], (3968 - 24) % 128) << "AMap 128 holds AMap, PMap and FMap";
+    EXPECT_EQ((*fmap)[2], 0) << "AMap 130 does not exist";
+    EXPECT_EQ(map.HeaderFreeMap()[0], (3968 - 16) % 128) << "AMap 0 holds AMap and PMap";
+    EXPECT_EQ(map.HeaderFreeMap()[1], (3968 - 8) % 128) << "AMap 1 holds itself only";
+    EXPECT_EQ(map.HeaderFreePageMap()[0], 0) << "the PMaps of existing AMaps have no free pages";
+    EXPECT_EQ(map.HeaderFreePageMap()[127], 0xFF);
 }
 
 TEST(AllocationMap, WrittenPagesLoadBack)

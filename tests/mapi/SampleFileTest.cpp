@@ -1,4 +1,6 @@
 // The Outlook-written sample stores: read every node, and write into them.
+#include "AllocationMap.h"
+#include "PstFile.h"
 #include "TempDir.h"
 #include "mapi/NodeDatabase.h"
 #include "mapi/StructureCheck.h"
@@ -94,6 +96,20 @@ TEST_P(SampleFileTest, RewritingEveryNodeKeepsTheFileSoundAndEqual)
         EXPECT_EQ(*c, expected.second) << std::hex << nid;
         EXPECT_EQ(*(*db)->GetParent(nid), expected.first);
     }
+}
+
+TEST_P(SampleFileTest, AllocationMapAgreesWithTheHeader)
+{
+    auto db = CNodeDatabase::Open(m_path, true);
+    ASSERT_TRUE(db.Ok());
+    const auto header = (*db)->GetHeader();
+    ndb::CPstFile file;
+    ASSERT_TRUE(file.Open(m_path, false, false).Ok());
+    ndb::CAllocationMap map;
+    ASSERT_TRUE(map.Load(file, header.root.ibAMapLast).Ok());
+    EXPECT_EQ(map.FreeBytes(), header.root.cbAMapFree);
+    EXPECT_EQ(map.FileEnd(), header.root.ibFileEof);
+    EXPECT_EQ(map.HeaderFreeMap(), header.rgbFM);
 }
 
 INSTANTIATE_TEST_SUITE_P(Outlook, SampleFileTest, ::testing::Values("dist-list.pst", "passworded.pst"),

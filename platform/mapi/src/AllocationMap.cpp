@@ -10,9 +10,10 @@ namespace mapi::ndb {
 namespace {
 
 constexpr std::uint64_t kUnit = 64;
-// Past this many AMap pages the format would need FPMap pages as well; the
-// writer stops growing there.
-constexpr std::size_t kMaxAMapPages = 16384;
+// The header's rgbFP covers the PMaps of the first 8,192 AMaps (about 2 GB);
+// past them the file would need FPMap pages, so the writer stops there.
+constexpr std::size_t kMaxAMapPages = 8192;
+constexpr std::size_t kHeaderMapBytes = 128;
 constexpr std::size_t kPMapEvery = 8;
 constexpr std::size_t kFirstFMap = 128;
 constexpr std::size_t kFMapEvery = 496;
@@ -196,27 +197,34 @@ bool CAllocationMap::Dirty() const
 
 Result<void> CAllocationMap::WriteDirty(CPstFile& file)
 {
+    std::vector<std::size_t> staleFMaps;
     for (std::size_t i = 0; i < m_pages.size(); ++i) {
         Page& p = m_pages[i];
         if (!p.dirty)
             continue;
         MAPI_TRY(file.WriteAt(PageOffset(i), WriteMapPage(PageType::AMap, p.bits, PageOffset(i))));
-        if (p.isNew) {
-            // PMap bits all set and FMap bytes zero: both are deprecated and
-            // readers rely on the AMap once fAMapValid says so.
-            std::uint64_t at = PageOffset(i) + kPageSize;
-            if (HasPMap(i)) {
-                std::vector<std::uint8_t> all(m_sizes.amapBits, 0xFF);
-                MAPI_TRY(file.WriteAt(at, WriteMapPage(PageType::PMap, all, at)));
-                at += kPageSize;
-            }
-            if (HasFMap(i)) {
-                std::vector<std::uint8_t> none(m_sizes.amapBits, 0);
-                MAPI_TRY(file.WriteAt(at, WriteMapPage(PageType::FMap, none, at)));
-            }
+        // PMap bits all set: the PMap is deprecated and readers use the AMap
+        // once fAMapValid says so.
+        if (p.isNew && HasPMap(i)) {
+            const std::uint64_t at = PageOffset(i) + kPageSize;
+            std::vector<std::uint8_t> all(m_sizes.amapBits, 0xFF);
+            MAPI_TRY(file.WriteAt(at, WriteMapPage(PageType::PMap, all, at)));
+        }
+        // AMaps past the header's 128 are summed up in FMap pages.
+        if (i >= kFirstFMap) {
+            const std::size_t owner = kFirstFMap + (i - kFirstFMap) / kFMapEvery * kFMapEvery;
+            if (staleFMaps.empty() || staleFMaps.back() != owner)
+                staleFMaps.push_back(owner);
         }
         p.dirty = false;
         p.isNew = false;
+    }
+    for (std::size_t owner : staleFMaps) {
+        std::vector<std::uint8_t> bytes(m_sizes.amapBits, 0);
+        for (std::size_t j = 0; j < kFMapEvery && owner + j < m_pages.size(); ++j)
+            bytes[j] = LongestFreeRun(owner + j);
+        const std::uint64_t at = PageOffset(owner) + 2 * kPageSize;
+        MAPI_TRY(file.WriteAt(at, WriteMapPage(PageType::FMap, bytes, at)));
     }
     // The file ends where the maps end; what lies past that (left by a
     // writer that ended before its commit) belongs to no state.
@@ -231,6 +239,36 @@ std::uint64_t CAllocationMap::FreeBytes() const
     for (const auto& p : m_pages)
         total += static_cast<std::uint64_t>(p.freeUnits) * kUnit;
     return total;
+}
+
+std::uint8_t CAllocationMap::LongestFreeRun(std::size_t index) const
+{
+    std::size_t run = 0, longest = 0;
+    for (std::size_t u = 0; u < UnitsPerPage() && longest < 0xFF; ++u) {
+        run = Bit(m_pages[index], u) ? 0 : run + 1;
+        longest = std::max(longest, run);
+    }
+    return static_cast<std::uint8_t>(std::min<std::size_t>(longest, 0xFF));
+}
+
+std::array<std::uint8_t, 128> CAllocationMap::HeaderFreeMap() const
+{
+    std::array<std::uint8_t, 128> out{};
+    for (std::size_t i = 0; i < m_pages.size() && i < kHeaderMapBytes; ++i)
+        out[i] = LongestFreeRun(i);
+    return out;
+}
+
+std::array<std::uint8_t, 128> CAllocationMap::HeaderFreePageMap() const
+{
+    // Our PMaps mark every page used; a PMap that does not exist yet counts
+    // as free.
+    std::array<std::uint8_t, 128> out;
+    out.fill(0xFF);
+    const std::size_t pmaps = (m_pages.size() + kPMapEvery - 1) / kPMapEvery;
+    for (std::size_t i = 0; i < pmaps && i < kHeaderMapBytes * 8; ++i)
+        out[i / 8] &= static_cast<std::uint8_t>(~(1u << (7 - i % 8)));
+    return out;
 }
 
 DListPage CAllocationMap::DensityList() const

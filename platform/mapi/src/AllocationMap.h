@@ -9,6 +9,7 @@
 #include "mapi/ndb/Format.h"
 #include "mapi/ndb/Page.h"
 
+#include <array>
 #include <cstdint>
 #include <limits>
 #include <vector>
@@ -41,6 +42,11 @@ public:
     std::uint64_t FileEnd() const;
     std::size_t PageCount() const { return m_pages.size(); }
     std::uint64_t PageOffset(std::size_t index) const;
+    // The header's copies of the first FMap and FPMap bytes: the longest
+    // free run of each of the first 128 AMaps (at most 255 units), and one
+    // bit per PMap, set while it has free pages.
+    std::array<std::uint8_t, 128> HeaderFreeMap() const;
+    std::array<std::uint8_t, 128> HeaderFreePageMap() const;
     // The density list of the map as it stands: AMap pages by free space,
     // most first.
     DListPage DensityList() const;
@@ -58,6 +64,7 @@ private:
         bool isNew = false;
     };
     bool Bit(const Page& p, std::size_t unit) const;
+    std::uint8_t LongestFreeRun(std::size_t index) const;
     void SetRange(std::uint64_t ib, std::size_t size, bool value);
     void AddPage();
     std::size_t UnitsPerPage() const { return m_sizes.amapBits * 8; }

@@ -127,8 +127,6 @@ Result<std::unique_ptr<CNodeDatabase>> CNodeDatabase::Create(const std::filesyst
     h.bidNextP = 1;
     h.rgnid.fill(kFirstNidIndex);
     h.rgnid[NidType::NormalMessage] = kFirstMessageIndex;
-    h.rgbFM.fill(0xFF);
-    h.rgbFP.fill(0xFF);
     h.bCryptMethod = crypt;
     impl->amap.InitEmpty();
     impl->nbt.ResetEmpty();
@@ -229,6 +227,8 @@ Result<void> CNodeDatabase::Commit()
     h.root.cbAMapFree = d.amap.FreeBytes();
     h.root.cbPMapFree = 0;
     h.root.fAMapValid = ndb::kAMapValid2;
+    h.rgbFM = d.amap.HeaderFreeMap();
+    h.rgbFP = d.amap.HeaderFreePageMap();
     ++h.dwUnique;
     MAPI_TRY(d.file.WriteAt(0, ndb::WriteHeader(h)));
     MAPI_TRY(d.file.Sync());
