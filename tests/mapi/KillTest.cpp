@@ -122,7 +122,7 @@ TEST(KillTest, EveryReturnedCommitSurvivesSigkill)
     }
     std::mt19937 rng(99);
     std::uint32_t reported = 0;
-    for (int round = 0; round < 10; ++round) {
+    for (int round = 0; round < 20; ++round) {
         int fds[2];
         ASSERT_EQ(pipe(fds), 0);
         const pid_t child = fork();

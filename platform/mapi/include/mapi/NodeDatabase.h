@@ -3,6 +3,7 @@
 // are held as a batch and become durable together at Commit(): new blocks and
 // pages are written to free space first, the header last, so that a process
 // ending at any moment leaves the file in the old or the new state.
+// One object serves one thread at a time; one writer holds a file at a time.
 #pragma once
 
 #include "mapi/Nid.h"
