@@ -11,7 +11,7 @@ seconds="${1:-60}"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" >/dev/null
-ninja -C "$build" -j3 mapi_fuzz
+ninja -C "$build" -j3 mapi_fuzz mapi_fuzz_seed
 
 corpus="$build/mapi-fuzz-corpus"
 mkdir -p "$corpus"
@@ -19,6 +19,9 @@ samples="${MARLWICK_PST_SAMPLES:-/work/shared/testdata/pst}"
 for f in "$samples"/*.pst; do
     [ -f "$f" ] && cp -f "$f" "$corpus/" && chmod u+w "$corpus/$(basename "$f")"
 done
+
+rm -f "$corpus/seed-store.pst"
+"$build/tests/mapi/fuzz/mapi_fuzz_seed" "$corpus/seed-store.pst"
 
 exec "$build/tests/mapi/fuzz/mapi_fuzz" -max_total_time="$seconds" -max_len=400000 -timeout=10 \
     -rss_limit_mb=2048 "$corpus"
