@@ -4,7 +4,7 @@
 #include <string>
 
 #include "mapi/ltp/CompressedRtf.h"
-#include "mapi/ltp/Crc32.h"
+#include "mapi/ndb/Crc.h"
 #include "mapi/ltp/LittleEndian.h"
 
 using namespace mapi;
@@ -100,7 +100,7 @@ TEST(CompressedRtf, FailsCleanlyOnDamagedInput)
     for (std::size_t cut = 17; cut < full.size(); ++cut) {
         Bytes part(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(cut));
         WriteU32(&part[0], static_cast<std::uint32_t>(cut - 4));
-        WriteU32(&part[12], ComputeCrc32(0, part.data() + 16, part.size() - 16));
+        WriteU32(&part[12], mapi::ndb::ComputeCrc({part.data() + 16, static_cast<std::size_t>(part.size() - 16)}));
         EXPECT_FALSE(DecompressRtf(part)) << cut;
     }
 }

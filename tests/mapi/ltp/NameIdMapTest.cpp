@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "mapi/ltp/Crc32.h"
+#include "mapi/ndb/Crc.h"
 #include "mapi/ltp/LittleEndian.h"
 #include "mapi/ltp/NameIdMap.h"
 #include "mapi/ltp/PropertyContext.h"
@@ -49,7 +49,7 @@ TEST(NameIdMap, WritesTheStreamsAndBucketsAsStored)
 
     // The string entry sits in the bucket of (CRC ^ (wGuid << 1 | N)) % 251.
     const Bytes name = {'K', 0, 'e', 0, 'y', 0, 'w', 0, 'o', 0, 'r', 0, 'd', 0, 's', 0};
-    const std::uint32_t crc = ComputeCrc32(0, name.data(), name.size());
+    const std::uint32_t crc = mapi::ndb::ComputeCrc({name.data(), name.size()});
     const std::uint16_t bucket = static_cast<std::uint16_t>((crc ^ 5u) % 251);
     const Bytes hashed = bag.GetBinary(PROP_TAG(PT_BINARY, static_cast<std::uint16_t>(0x1000 + bucket)));
     ASSERT_GE(hashed.size(), 8u);

@@ -1,3 +1,4 @@
+// The contract between the node database and the layers above it.
 #pragma once
 
 #include <cstdint>
@@ -12,5 +13,7 @@ using Bytes = std::vector<std::uint8_t>;
 struct NodeContent {
     std::vector<Bytes> blocks;
     std::map<std::uint32_t, NodeContent> subnodes; // by subnode NID
+
+    bool operator==(const NodeContent&) const = default;
 };
 }

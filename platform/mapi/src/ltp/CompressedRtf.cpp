@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "mapi/ltp/Crc32.h"
+#include "mapi/ndb/Crc.h"
 #include "mapi/ltp/LittleEndian.h"
 
 namespace mapi::ltp {
@@ -131,7 +131,7 @@ Result<Bytes> DecompressRtf(const Bytes& data)
         return Bytes(data.begin() + kHeaderSize, data.begin() + kHeaderSize + rawSize);
     }
     if (type != kRtfCompressed) return MakeError("compressed RTF: unknown COMPTYPE " + std::to_string(type));
-    if (ComputeCrc32(0, data.data() + kHeaderSize, end - kHeaderSize) != crc)
+    if (mapi::ndb::ComputeCrc({data.data() + kHeaderSize, static_cast<std::size_t>(end - kHeaderSize)}) != crc)
         return MakeError("compressed RTF: CRC mismatch");
 
     Dictionary dict;
@@ -216,7 +216,7 @@ Bytes CompressRtf(const Bytes& rtf)
     content.push_back(static_cast<std::uint8_t>(marker));
 
     Bytes out = Header(static_cast<std::uint32_t>(content.size() + 12), static_cast<std::uint32_t>(rtf.size()),
-                       kRtfCompressed, ComputeCrc32(0, content.data(), content.size()));
+                       kRtfCompressed, mapi::ndb::ComputeCrc({content.data(), content.size()}));
     AppendBytes(out, content);
     return out;
 }

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "mapi/ltp/Crc32.h"
+#include "mapi/ndb/Crc.h"
 #include "mapi/ltp/LittleEndian.h"
 #include "mapi/ltp/PropertyCodec.h"
 #include "mapi/ltp/PropertySets.h"
@@ -46,7 +46,7 @@ std::uint32_t CNameIdMap::HashOf(const NamedProperty& name)
 {
     if (!name.isString) return name.lid;
     const Bytes bytes = Utf16Bytes(name.name);
-    return ComputeCrc32(0, bytes.data(), bytes.size());
+    return mapi::ndb::ComputeCrc({bytes.data(), bytes.size()});
 }
 
 std::uint16_t CNameIdMap::GuidIndex(const Guid& g) const

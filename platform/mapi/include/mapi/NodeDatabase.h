@@ -1,0 +1,95 @@
+// The node database of a PST file ([MS-PST] 2.2, 2.7): nodes by NID, each
+// with its data blocks and subnodes, over the node and block B-trees. Changes
+// are held as a batch and become durable together at Commit(): new blocks and
+// pages are written to free space first, the header last, so that a process
+// ending at any moment leaves the file in the old or the new state.
+// One object serves one thread at a time; one writer holds a file at a time.
+#pragma once
+
+#include "mapi/Nid.h"
+#include "mapi/NodeContent.h"
+#include "mapi/Result.h"
+#include "mapi/ndb/Crypt.h"
+#include "mapi/ndb/Format.h"
+#include "mapi/ndb/Header.h"
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace mapi {
+
+struct NodeInfo {
+    Nid nid = 0;
+    Nid parent = 0;
+    std::uint64_t bidData = 0;
+    std::uint64_t bidSub = 0;
+};
+
+class CNodeDatabase {
+public:
+    ~CNodeDatabase();
+    CNodeDatabase(const CNodeDatabase&) = delete;
+    CNodeDatabase& operator=(const CNodeDatabase&) = delete;
+
+    // Writes the first nodes of a new store, before its first commit.
+    using Populate = std::function<Result<void>(CNodeDatabase&)>;
+
+    // A new Unicode store; the file must not exist yet. `populate` writes the
+    // nodes every store needs (MandatoryNodes()). The file is built under a
+    // temporary name and appears at `path` only once its first commit holds
+    // them, so no one ever sees a store without them.
+    static Result<std::unique_ptr<CNodeDatabase>> Create(const std::filesystem::path& path,
+                                                         ndb::CryptMethod crypt = ndb::CryptMethod::Permute,
+                                                         const Populate& populate = {});
+    // Unicode files open read-write unless readOnly; ANSI files read-only.
+    static Result<std::unique_ptr<CNodeDatabase>> Open(const std::filesystem::path& path, bool readOnly = false);
+
+    // Writes what an earlier commit left to tidy (the freed space) and closes;
+    // changes not committed are dropped.
+    Result<void> Close();
+
+    bool IsReadOnly() const;
+    ndb::Format GetFormat() const;
+    // The header as last committed (or read).
+    const ndb::Header& GetHeader() const;
+
+    Result<bool> NodeExists(Nid nid);
+    Result<NodeInfo> GetNodeInfo(Nid nid);
+    Result<Nid> GetParent(Nid nid);
+    Result<NodeContent> ReadNode(Nid nid);
+    // The node's data blocks without its subnodes.
+    Result<std::vector<Bytes>> ReadNodeData(Nid nid);
+    // The NIDs of the node's direct subnodes, and one of them in full.
+    Result<std::vector<Nid>> ListSubnodes(Nid nid);
+    Result<NodeContent> ReadSubnode(Nid nid, Nid subnode);
+    // Every node in NID order; the visitor returns false to stop.
+    Result<void> ForEachNode(const std::function<bool(const NodeInfo&)>& visit);
+
+    // A NID of that type not used before (the header's rgnid counters).
+    Result<Nid> AllocateNid(std::uint8_t nidType);
+    // Adds or replaces a node; each block holds at most 8176 bytes.
+    Result<void> WriteNode(Nid nid, Nid parent, const NodeContent& content);
+    Result<void> DeleteNode(Nid nid);
+    Result<void> Commit();
+    // Drops every change since the last commit.
+    Result<void> Rollback();
+    bool HasUncommittedChanges() const;
+
+    struct Impl;
+
+private:
+    explicit CNodeDatabase(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> m_impl;
+};
+
+// The nodes [MS-PST] 2.7.1 requires in every store, with their parents; the
+// layer above writes their contents when it creates a store.
+struct MandatoryNode {
+    Nid nid;
+    Nid parent;
+};
+const std::vector<MandatoryNode>& MandatoryNodes();
+
+} // namespace mapi

@@ -1,0 +1,293 @@
+#include "AllocationMap.h"
+
+#include "mapi/ndb/Page.h"
+
+#include <algorithm>
+#include <string>
+
+namespace mapi::ndb {
+
+namespace {
+
+constexpr std::uint64_t kUnit = 64;
+// The header's rgbFP covers the PMaps of the first 8,192 AMaps (about 2 GB);
+// past them the file would need FPMap pages, so the writer stops there.
+constexpr std::size_t kMaxAMapPages = 8192;
+constexpr std::size_t kHeaderMapBytes = 128;
+constexpr std::size_t kPMapEvery = 8;
+constexpr std::size_t kFirstFMap = 128;
+constexpr std::size_t kFMapEvery = 496;
+
+bool HasPMap(std::size_t index) { return index % kPMapEvery == 0; }
+bool HasFMap(std::size_t index) { return index >= kFirstFMap && (index - kFirstFMap) % kFMapEvery == 0; }
+
+} // namespace
+
+CAllocationMap::CAllocationMap(Format format) : m_format(format), m_sizes(SizesOf(format)) {}
+
+std::uint64_t CAllocationMap::PageOffset(std::size_t index) const
+{
+    return kFirstAMapOffset + static_cast<std::uint64_t>(index) * m_sizes.AMapCoverage();
+}
+
+std::vector<std::uint64_t> CAllocationMap::CompanionPages(std::size_t index) const
+{
+    std::vector<std::uint64_t> out;
+    std::uint64_t at = PageOffset(index) + kPageSize;
+    if (HasPMap(index)) {
+        out.push_back(at);
+        at += kPageSize;
+    }
+    if (m_format == Format::Unicode && HasFMap(index))
+        out.push_back(at);
+    return out;
+}
+
+bool CAllocationMap::Bit(const Page& p, std::size_t unit) const
+{
+    return (p.bits[unit / 8] >> (7 - unit % 8)) & 1;
+}
+
+Result<void> CAllocationMap::Load(const CPstFile& file, std::uint64_t ibAMapLast)
+{
+    m_pages.clear();
+    if (ibAMapLast < kFirstAMapOffset || (ibAMapLast - kFirstAMapOffset) % m_sizes.AMapCoverage() != 0)
+        return MakeError("allocation map: last AMap offset " + std::to_string(ibAMapLast) + " is not an AMap position");
+    const std::uint64_t count = (ibAMapLast - kFirstAMapOffset) / m_sizes.AMapCoverage() + 1;
+    if (count > kMaxAMapPages * 4)
+        return MakeError("allocation map: too many AMap pages");
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint64_t ib = PageOffset(i);
+        auto raw = file.ReadAt(ib, kPageSize);
+        if (!raw)
+            return MakeError("allocation map: " + raw.Message());
+        auto bits = ParseMapPage(m_format, *raw, PageType::AMap, ib);
+        if (!bits)
+            return bits.GetError();
+        Page p;
+        p.bits = std::move(*bits);
+        for (std::size_t u = 0; u < UnitsPerPage(); ++u)
+            p.freeUnits += Bit(p, u) ? 0 : 1;
+        m_pages.push_back(std::move(p));
+    }
+    m_hint = 0;
+    return {};
+}
+
+void CAllocationMap::AddPage()
+{
+    const std::size_t index = m_pages.size();
+    Page p;
+    p.bits.assign(m_sizes.amapBits, 0);
+    p.freeUnits = UnitsPerPage();
+    p.dirty = true;
+    p.isNew = true;
+    m_pages.push_back(std::move(p));
+    MarkAllocated(PageOffset(index), kPageSize);
+    for (std::uint64_t ib : CompanionPages(index))
+        MarkAllocated(ib, kPageSize);
+}
+
+void CAllocationMap::InitEmpty()
+{
+    m_pages.clear();
+    AddPage();
+    m_hint = 0;
+}
+
+void CAllocationMap::SetRange(std::uint64_t ib, std::size_t size, bool value)
+{
+    if (ib < kFirstAMapOffset)
+        return;
+    const std::uint64_t first = (ib - kFirstAMapOffset) / kUnit;
+    const std::uint64_t count = (size + kUnit - 1) / kUnit;
+    for (std::uint64_t u = first; u < first + count; ++u) {
+        const std::size_t pageIndex = static_cast<std::size_t>(u / UnitsPerPage());
+        if (pageIndex >= m_pages.size())
+            return;
+        Page& p = m_pages[pageIndex];
+        const std::size_t unit = static_cast<std::size_t>(u % UnitsPerPage());
+        const bool old = Bit(p, unit);
+        if (old == value)
+            continue;
+        const auto mask = static_cast<std::uint8_t>(1u << (7 - unit % 8));
+        if (value) {
+            p.bits[unit / 8] |= mask;
+            --p.freeUnits;
+        } else {
+            p.bits[unit / 8] &= static_cast<std::uint8_t>(~mask);
+            ++p.freeUnits;
+            p.noRunOf = std::numeric_limits<std::size_t>::max();
+            if (pageIndex < m_hint)
+                m_hint = pageIndex;
+        }
+        p.dirty = true;
+    }
+}
+
+void CAllocationMap::MarkAllocated(std::uint64_t ib, std::size_t size) { SetRange(ib, size, true); }
+void CAllocationMap::Free(std::uint64_t ib, std::size_t size) { SetRange(ib, size, false); }
+
+bool CAllocationMap::IsAllocated(std::uint64_t ib, std::size_t size) const
+{
+    if (ib < kFirstAMapOffset || size == 0)
+        return false;
+    const std::uint64_t first = (ib - kFirstAMapOffset) / kUnit;
+    const std::uint64_t count = (size + kUnit - 1) / kUnit;
+    for (std::uint64_t u = first; u < first + count; ++u) {
+        const std::size_t pageIndex = static_cast<std::size_t>(u / UnitsPerPage());
+        if (pageIndex >= m_pages.size() || !Bit(m_pages[pageIndex], static_cast<std::size_t>(u % UnitsPerPage())))
+            return false;
+    }
+    return true;
+}
+
+Result<std::uint64_t> CAllocationMap::Allocate(std::size_t size, std::size_t align)
+{
+    const std::size_t units = (size + kUnit - 1) / kUnit;
+    const std::size_t step = align > kUnit ? align / kUnit : 1;
+    if (units == 0 || units > UnitsPerPage())
+        return MakeError("allocation of " + std::to_string(size) + " bytes is out of range");
+    for (std::size_t pi = m_hint;; ++pi) {
+        if (pi == m_pages.size()) {
+            if (m_pages.size() >= kMaxAMapPages)
+                return MakeError("the file has reached its size limit");
+            AddPage();
+        }
+        Page& p = m_pages[pi];
+        if (p.freeUnits == 0 && pi == m_hint) {
+            ++m_hint;
+            continue;
+        }
+        if (p.freeUnits < units || (step == 1 && units >= p.noRunOf))
+            continue;
+        std::size_t run = 0;
+        for (std::size_t u = 0; u < UnitsPerPage(); ++u) {
+            if (run == 0 && u % step != 0) {
+                // A run may only start on the alignment.
+                if (p.bits[u / 8] == 0xFF)
+                    u = (u / 8) * 8 + 7;
+                continue;
+            }
+            if (Bit(p, u)) {
+                run = 0;
+                if (u % 8 == 0 && p.bits[u / 8] == 0xFF)
+                    u += 7;
+                continue;
+            }
+            if (++run == units) {
+                const std::size_t start = u + 1 - units;
+                const std::uint64_t ib = PageOffset(pi) + static_cast<std::uint64_t>(start) * kUnit;
+                MarkAllocated(ib, units * kUnit);
+                return ib;
+            }
+        }
+        if (step == 1)
+            p.noRunOf = units;
+    }
+}
+
+bool CAllocationMap::Dirty() const
+{
+    for (const auto& p : m_pages)
+        if (p.dirty)
+            return true;
+    return false;
+}
+
+Result<void> CAllocationMap::WriteDirty(CPstFile& file)
+{
+    std::vector<std::size_t> staleFMaps;
+    for (std::size_t i = 0; i < m_pages.size(); ++i) {
+        Page& p = m_pages[i];
+        if (!p.dirty)
+            continue;
+        MAPI_TRY(file.WriteAt(PageOffset(i), WriteMapPage(PageType::AMap, p.bits, PageOffset(i))));
+        // PMap bits all set: the PMap is deprecated and readers use the AMap
+        // once fAMapValid says so.
+        if (p.isNew && HasPMap(i)) {
+            const std::uint64_t at = PageOffset(i) + kPageSize;
+            std::vector<std::uint8_t> all(m_sizes.amapBits, 0xFF);
+            MAPI_TRY(file.WriteAt(at, WriteMapPage(PageType::PMap, all, at)));
+        }
+        // AMaps past the header's 128 are summed up in FMap pages.
+        if (i >= kFirstFMap) {
+            const std::size_t owner = kFirstFMap + (i - kFirstFMap) / kFMapEvery * kFMapEvery;
+            if (staleFMaps.empty() || staleFMaps.back() != owner)
+                staleFMaps.push_back(owner);
+        }
+        p.dirty = false;
+        p.isNew = false;
+    }
+    for (std::size_t owner : staleFMaps) {
+        std::vector<std::uint8_t> bytes(m_sizes.amapBits, 0);
+        for (std::size_t j = 0; j < kFMapEvery && owner + j < m_pages.size(); ++j)
+            bytes[j] = LongestFreeRun(owner + j);
+        const std::uint64_t at = PageOffset(owner) + 2 * kPageSize;
+        MAPI_TRY(file.WriteAt(at, WriteMapPage(PageType::FMap, bytes, at)));
+    }
+    // The file ends where the maps end; what lies past that (left by a
+    // writer that ended before its commit) belongs to no state.
+    if (file.Size() != FileEnd())
+        MAPI_TRY(file.Resize(FileEnd()));
+    return {};
+}
+
+std::uint64_t CAllocationMap::FreeBytes() const
+{
+    std::uint64_t total = 0;
+    for (const auto& p : m_pages)
+        total += static_cast<std::uint64_t>(p.freeUnits) * kUnit;
+    return total;
+}
+
+std::uint8_t CAllocationMap::LongestFreeRun(std::size_t index) const
+{
+    std::size_t run = 0, longest = 0;
+    for (std::size_t u = 0; u < UnitsPerPage() && longest < 0xFF; ++u) {
+        run = Bit(m_pages[index], u) ? 0 : run + 1;
+        longest = std::max(longest, run);
+    }
+    return static_cast<std::uint8_t>(std::min<std::size_t>(longest, 0xFF));
+}
+
+std::array<std::uint8_t, 128> CAllocationMap::HeaderFreeMap() const
+{
+    std::array<std::uint8_t, 128> out{};
+    for (std::size_t i = 0; i < m_pages.size() && i < kHeaderMapBytes; ++i)
+        out[i] = LongestFreeRun(i);
+    return out;
+}
+
+std::array<std::uint8_t, 128> CAllocationMap::HeaderFreePageMap() const
+{
+    // Our PMaps mark every page used; a PMap that does not exist yet counts
+    // as free.
+    std::array<std::uint8_t, 128> out;
+    out.fill(0xFF);
+    const std::size_t pmaps = (m_pages.size() + kPMapEvery - 1) / kPMapEvery;
+    for (std::size_t i = 0; i < pmaps && i < kHeaderMapBytes * 8; ++i)
+        out[i / 8] &= static_cast<std::uint8_t>(~(1u << (7 - i % 8)));
+    return out;
+}
+
+DListPage CAllocationMap::DensityList() const
+{
+    DListPage d;
+    d.currentPage = static_cast<std::uint32_t>(m_hint < m_pages.size() ? m_hint : 0);
+    for (std::size_t i = 0; i < m_pages.size(); ++i)
+        if (m_pages[i].freeUnits > 0)
+            d.entries.push_back({static_cast<std::uint32_t>(i), static_cast<std::uint16_t>(std::min<std::size_t>(
+                                                                    m_pages[i].freeUnits, 0xFFF))});
+    std::stable_sort(d.entries.begin(), d.entries.end(),
+                     [](const DListEntry& a, const DListEntry& b) { return a.freeSlots > b.freeSlots; });
+    if (d.entries.size() > kMaxDListEntries)
+        d.entries.resize(kMaxDListEntries);
+    return d;
+}
+
+std::uint64_t CAllocationMap::LastAMapOffset() const { return PageOffset(m_pages.empty() ? 0 : m_pages.size() - 1); }
+
+std::uint64_t CAllocationMap::FileEnd() const { return PageOffset(m_pages.size()); }
+
+} // namespace mapi::ndb

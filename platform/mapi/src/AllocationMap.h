@@ -1,0 +1,78 @@
+// The allocation maps in memory: one bit per 64 bytes of the file, MSB
+// first, one AMap page per AMapCoverage() bytes from kFirstAMapOffset. The
+// PMap and FMap pages that the Unicode format keeps beside some AMaps are
+// placed, marked and written here too.
+#pragma once
+
+#include "PstFile.h"
+#include "mapi/Result.h"
+#include "mapi/ndb/Format.h"
+#include "mapi/ndb/Page.h"
+
+#include <array>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+namespace mapi::ndb {
+
+class CAllocationMap {
+public:
+    explicit CAllocationMap(Format format = Format::Unicode);
+
+    // Reads the AMap pages of a file whose last AMap is at ibAMapLast.
+    Result<void> Load(const CPstFile& file, std::uint64_t ibAMapLast);
+    // One fresh AMap with its PMap, for a new file.
+    void InitEmpty();
+
+    // Finds and marks room for `size` bytes (a multiple of 64) aligned to
+    // `align`, growing the file by whole AMap ranges when it must.
+    Result<std::uint64_t> Allocate(std::size_t size, std::size_t align);
+    void MarkAllocated(std::uint64_t ib, std::size_t size);
+    void Free(std::uint64_t ib, std::size_t size);
+    // True when every 64-byte unit of the range is marked; false outside.
+    bool IsAllocated(std::uint64_t ib, std::size_t size) const;
+
+    // Writes the map pages that changed (Unicode only).
+    Result<void> WriteDirty(CPstFile& file);
+    bool Dirty() const;
+
+    std::uint64_t FreeBytes() const;
+    std::uint64_t LastAMapOffset() const;
+    std::uint64_t FileEnd() const;
+    std::size_t PageCount() const { return m_pages.size(); }
+    std::uint64_t PageOffset(std::size_t index) const;
+    // The header's copies of the first FMap and FPMap bytes: the longest
+    // free run of each of the first 128 AMaps (at most 255 units), and one
+    // bit per PMap, set while it has free pages.
+    std::array<std::uint8_t, 128> HeaderFreeMap() const;
+    std::array<std::uint8_t, 128> HeaderFreePageMap() const;
+    // The density list of the map as it stands: AMap pages by free space,
+    // most first.
+    DListPage DensityList() const;
+    // The pages kept beside AMap `index` (PMap, FMap), as offsets.
+    std::vector<std::uint64_t> CompanionPages(std::size_t index) const;
+
+private:
+    struct Page {
+        std::vector<std::uint8_t> bits;
+        std::size_t freeUnits = 0;
+        // The smallest run a search found no room for since the last free:
+        // fragmented pages are not searched again for runs that long.
+        std::size_t noRunOf = std::numeric_limits<std::size_t>::max();
+        bool dirty = false;
+        bool isNew = false;
+    };
+    bool Bit(const Page& p, std::size_t unit) const;
+    std::uint8_t LongestFreeRun(std::size_t index) const;
+    void SetRange(std::uint64_t ib, std::size_t size, bool value);
+    void AddPage();
+    std::size_t UnitsPerPage() const { return m_sizes.amapBits * 8; }
+
+    Format m_format;
+    const FormatSizes& m_sizes;
+    std::vector<Page> m_pages;
+    std::size_t m_hint = 0;
+};
+
+} // namespace mapi::ndb

@@ -1,0 +1,309 @@
+// Opening, creating and committing the node database.
+#include "NodeDatabaseImpl.h"
+
+#include "mapi/ndb/Page.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+
+namespace mapi {
+
+namespace {
+
+// The first nidIndex handed out for each type is one above these; the lower
+// indexes belong to the special NIDs of [MS-PST] 2.4.1 and the objects every
+// store holds. Messages start higher, as other writers do.
+constexpr std::uint32_t kFirstNidIndex = 0x400;
+constexpr std::uint32_t kFirstMessageIndex = 0x10000;
+
+} // namespace
+
+// B-tree pages kept in memory between batches, per tree (512 bytes each on
+// disk, somewhat more in memory).
+const std::uint64_t CNodeDatabase::Impl::kCachedPages = 1024;
+
+namespace {
+
+// Gives the finished file its name, unless another file took it meanwhile.
+Result<void> PublishNewFile(const std::filesystem::path& from, const std::filesystem::path& to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return {};
+    if (errno != EINVAL && errno != ENOSYS)
+        return MakeError(std::string("cannot name the new file: ") + std::strerror(errno));
+    // A file system without no-replace renames: link, which never replaces.
+    if (::link(from.c_str(), to.c_str()) != 0)
+        return MakeError(std::string("cannot name the new file: ") + std::strerror(errno));
+    ::unlink(from.c_str());
+    return {};
+}
+
+} // namespace
+
+CNodeDatabase::Impl::Impl(ndb::Format format)
+    : amap(format),
+      nbt(format, ndb::PageType::NBT,
+          [this](const ndb::Bref& b) -> Result<ndb::BtPage> {
+              auto raw = file.ReadAt(b.ib, ndb::kPageSize);
+              if (!raw)
+                  return MakeError("node B-tree: " + raw.Message());
+              return ndb::ParseBtPage(working.format, *raw, b);
+          }),
+      bbt(format, ndb::PageType::BBT, [this](const ndb::Bref& b) -> Result<ndb::BtPage> {
+          auto raw = file.ReadAt(b.ib, ndb::kPageSize);
+          if (!raw)
+              return MakeError("block B-tree: " + raw.Message());
+          return ndb::ParseBtPage(working.format, *raw, b);
+      })
+{
+    working.format = format;
+}
+
+Result<void> CNodeDatabase::Impl::CheckWritable() const
+{
+    if (working.format == ndb::Format::Ansi)
+        return MakeError("ANSI (32-bit) PST files can be read but not written");
+    if (readOnly)
+        return MakeError("the PST file is open read-only");
+    if (failed)
+        return MakeError("an earlier commit failed; reopen the PST file");
+    return {};
+}
+
+void CNodeDatabase::Impl::ResetTrees()
+{
+    nbt.Reset(committed.root.nbt);
+    bbt.Reset(committed.root.bbt);
+    const std::uint64_t limit = file.Size() / ndb::kPageSize + 16;
+    nbt.SetPageLimit(limit);
+    bbt.SetPageLimit(limit);
+}
+
+ndb::PageSink CNodeDatabase::Impl::MakePageSink()
+{
+    ndb::PageSink sink;
+    sink.allocate = [this]() -> Result<ndb::Bref> {
+        auto ib = amap.Allocate(ndb::kPageSize, ndb::kPageSize);
+        if (!ib)
+            return ib.GetError();
+        const std::uint64_t bid = working.bidNextP++;
+        return ndb::Bref{bid, *ib};
+    };
+    sink.write = [this](const ndb::Bref& where, std::vector<std::uint8_t> bytes) {
+        return file.WriteAt(where.ib, bytes);
+    };
+    sink.release = [this](const ndb::Bref& old) { pendingFree.emplace_back(old.ib, ndb::kPageSize); };
+    return sink;
+}
+
+CNodeDatabase::CNodeDatabase(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
+
+CNodeDatabase::~CNodeDatabase() { (void)Close(); }
+
+bool CNodeDatabase::IsReadOnly() const { return !m_impl->CheckWritable().Ok(); }
+ndb::Format CNodeDatabase::GetFormat() const { return m_impl->working.format; }
+const ndb::Header& CNodeDatabase::GetHeader() const { return m_impl->committed; }
+bool CNodeDatabase::HasUncommittedChanges() const { return m_impl->dirty; }
+
+Result<std::unique_ptr<CNodeDatabase>> CNodeDatabase::Create(const std::filesystem::path& path, ndb::CryptMethod crypt,
+                                                             const Populate& populate)
+{
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec))
+        return MakeError("cannot create " + path.string() + ": the file exists");
+    auto building = path;
+    building += ".creating-" + std::to_string(::getpid());
+    std::filesystem::remove(building, ec);
+
+    auto impl = std::make_unique<Impl>(ndb::Format::Unicode);
+    MAPI_TRY(impl->file.Open(building, true, true));
+    ndb::Header& h = impl->working;
+    h.format = ndb::Format::Unicode;
+    h.bidNextB = ndb::kBidIncrement;
+    h.bidNextP = 1;
+    h.rgnid.fill(kFirstNidIndex);
+    h.rgnid[NidType::NormalMessage] = kFirstMessageIndex;
+    h.bCryptMethod = crypt;
+    impl->amap.InitEmpty();
+    impl->nbt.ResetEmpty();
+    impl->bbt.ResetEmpty();
+    impl->dirty = true;
+    impl->hasDList = true;
+    impl->dlistBid = h.bidNextP++;
+
+    std::unique_ptr<CNodeDatabase> db(new CNodeDatabase(std::move(impl)));
+    Result<void> built = populate ? populate(*db) : Result<void>{};
+    if (built)
+        built = db->Commit();
+    if (built)
+        built = PublishNewFile(building, path);
+    if (built)
+        built = db->m_impl->file.SyncDirectory();
+    if (!built) {
+        db->m_impl->file.Close();
+        std::filesystem::remove(building, ec);
+        return MakeError("cannot create " + path.string() + ": " + built.Message());
+    }
+    db->m_impl->file.SetPath(path);
+    return db;
+}
+
+Result<std::unique_ptr<CNodeDatabase>> CNodeDatabase::Open(const std::filesystem::path& path, bool readOnly)
+{
+    ndb::CPstFile probe;
+    MAPI_TRY(probe.Open(path, false, false));
+    const std::size_t headerBytes = probe.Size() < ndb::kHeaderSize ? static_cast<std::size_t>(probe.Size())
+                                                                    : ndb::kHeaderSize;
+    auto raw = probe.ReadAt(0, headerBytes);
+    if (!raw)
+        return raw.GetError();
+    auto header = ndb::ParseHeader(*raw);
+    if (!header)
+        return MakeError(path.string() + ": " + header.Message());
+    probe.Close();
+
+    const bool ansi = header->format == ndb::Format::Ansi;
+    auto impl = std::make_unique<Impl>(header->format);
+    impl->readOnly = readOnly || ansi;
+    MAPI_TRY(impl->file.Open(path, !impl->readOnly, false));
+    impl->committed = *header;
+    impl->working = *header;
+
+    const auto& root = header->root;
+    const std::uint64_t size = impl->file.Size();
+    for (const auto* bref : {&root.nbt, &root.bbt})
+        if (bref->ib < ndb::kFirstAMapOffset || bref->ib > size || size - bref->ib < ndb::kPageSize)
+            return MakeError(path.string() + ": B-tree root outside the file");
+    if (!impl->readOnly) {
+        if (root.fAMapValid == ndb::kAMapInvalid)
+            return MakeError(path.string() + ": the allocation map is marked invalid; open it read-only");
+        auto loaded = impl->amap.Load(impl->file, root.ibAMapLast);
+        if (!loaded)
+            return MakeError(path.string() + ": " + loaded.Message());
+        if (auto raw = impl->file.ReadAt(ndb::kDListOffset, ndb::kPageSize); raw.Ok())
+            if (auto trailer = ndb::ParsePageTrailer(header->format, *raw);
+                trailer.Ok() && trailer->ptype == ndb::PageType::DList) {
+                impl->hasDList = true;
+                impl->dlistBid = trailer->bid;
+            }
+    }
+    impl->ResetTrees();
+    return std::unique_ptr<CNodeDatabase>(new CNodeDatabase(std::move(impl)));
+}
+
+Result<void> CNodeDatabase::Commit()
+{
+    Impl& d = *m_impl;
+    MAPI_TRY(d.CheckWritable());
+    if (!d.dirty && !d.amap.Dirty())
+        return {};
+    // Until the header is written the old state stays intact; a failure on
+    // the way leaves this object unusable but the file as it was.
+    d.failed = true;
+    const auto sink = d.MakePageSink();
+    auto nbtRoot = d.nbt.Flush(sink);
+    if (!nbtRoot)
+        return nbtRoot.GetError();
+    auto bbtRoot = d.bbt.Flush(sink);
+    if (!bbtRoot)
+        return bbtRoot.GetError();
+    MAPI_TRY(d.amap.WriteDirty(d.file));
+    // The density list only guides allocation; a torn one fails its CRC and
+    // is rebuilt by its readers, so it is written in place.
+    if (d.hasDList)
+        MAPI_TRY(d.file.WriteAt(ndb::kDListOffset,
+                                ndb::WriteDListPage(d.amap.DensityList(), ndb::kDListOffset, d.dlistBid)));
+    MAPI_TRY(d.file.Sync());
+
+    ndb::Header& h = d.working;
+    h.root.nbt = *nbtRoot;
+    h.root.bbt = *bbtRoot;
+    h.root.ibFileEof = d.amap.FileEnd();
+    h.root.ibAMapLast = d.amap.LastAMapOffset();
+    h.root.cbAMapFree = d.amap.FreeBytes();
+    h.root.cbPMapFree = 0;
+    h.root.fAMapValid = ndb::kAMapValid2;
+    h.rgbFM = d.amap.HeaderFreeMap();
+    h.rgbFP = d.amap.HeaderFreePageMap();
+    ++h.dwUnique;
+    MAPI_TRY(d.file.WriteAt(0, ndb::WriteHeader(h)));
+    MAPI_TRY(d.file.Sync());
+    d.committed = h;
+
+    // The old state is unreachable now: its space may be reused. The map
+    // pages reach the disk with the next commit or at close.
+    for (const auto& [ib, size] : d.pendingFree)
+        d.amap.Free(ib, size);
+    d.pendingFree.clear();
+    d.dirty = false;
+    d.failed = false;
+    d.nbt.Trim(Impl::kCachedPages);
+    d.bbt.Trim(Impl::kCachedPages);
+    return {};
+}
+
+Result<void> CNodeDatabase::Rollback()
+{
+    Impl& d = *m_impl;
+    if (d.working.format == ndb::Format::Ansi || d.readOnly)
+        return {};
+    d.working = d.committed;
+    d.pendingFree.clear();
+    // The map on disk lacks only the space freed since the last header: a
+    // leak that the next allocation map rebuild recovers, never a loss.
+    if (d.committed.root.ibAMapLast != 0) {
+        auto loaded = d.amap.Load(d.file, d.committed.root.ibAMapLast);
+        if (!loaded) {
+            d.failed = true;
+            return loaded;
+        }
+    }
+    d.ResetTrees();
+    d.dirty = false;
+    d.failed = false;
+    return {};
+}
+
+Result<void> CNodeDatabase::Close()
+{
+    if (!m_impl || !m_impl->file.IsOpen())
+        return {};
+    Impl& d = *m_impl;
+    Result<void> result;
+    if (d.CheckWritable().Ok() && !d.dirty && d.amap.Dirty())
+        result = Commit();
+    d.file.Close();
+    return result;
+}
+
+const std::vector<MandatoryNode>& MandatoryNodes()
+{
+    using namespace SpecialNid;
+    static const std::vector<MandatoryNode> nodes = {
+        {MessageStore, 0},
+        {NameToIdMap, 0},
+        {RootFolder, RootFolder},
+        {MakeNid(NidType::HierarchyTable, NidIndexOf(RootFolder)), 0},
+        {MakeNid(NidType::ContentsTable, NidIndexOf(RootFolder)), 0},
+        {MakeNid(NidType::AssocContentsTable, NidIndexOf(RootFolder)), 0},
+        {SearchManagementQueue, 0},
+        {SearchActivityList, 0},
+        {SearchDomainObject, 0},
+        {SearchGathererQueue, 0},
+        {SearchGathererDescriptor, 0},
+        {SearchGathererFolderQueue, 0},
+        {HierarchyTableTemplate, 0},
+        {ContentsTableTemplate, 0},
+        {AssocContentsTableTemplate, 0},
+        {SearchContentsTableTemplate, 0},
+        {AttachmentTableTemplate, 0},
+        {RecipientTableTemplate, 0},
+    };
+    return nodes;
+}
+
+} // namespace mapi

@@ -1,0 +1,56 @@
+// The state behind CNodeDatabase, shared by its reading and writing halves.
+#pragma once
+
+#include "AllocationMap.h"
+#include "BTree.h"
+#include "PstFile.h"
+#include "mapi/NodeDatabase.h"
+#include "mapi/ndb/Block.h"
+
+#include <utility>
+
+namespace mapi {
+
+struct CNodeDatabase::Impl {
+    ndb::CPstFile file;
+    ndb::Header committed; // as on disk
+    ndb::Header working;   // counters and roots of the batch
+    bool readOnly = false;
+    bool failed = false;   // a commit failed half-way: only reopening helps
+    bool dirty = false;    // node changes since the last commit
+    ndb::CAllocationMap amap;
+    ndb::CBTree<ndb::NbtEntry> nbt;
+    ndb::CBTree<ndb::BbtEntry> bbt;
+    // Space of blocks and pages the batch stopped using; reusable only once
+    // the header that no longer refers to it is on disk.
+    std::vector<std::pair<std::uint64_t, std::size_t>> pendingFree;
+    // The density list page, kept up to date when the file has one.
+    bool hasDList = false;
+    std::uint64_t dlistBid = 0;
+
+    static const std::uint64_t kCachedPages;
+
+    Impl(ndb::Format format);
+
+    const ndb::FormatSizes& Sizes() const { return ndb::SizesOf(working.format); }
+    Result<void> CheckWritable() const;
+    void ResetTrees();
+
+    // Reading.
+    Result<ndb::NbtEntry> FindNode(Nid nid);
+    Result<ndb::BbtEntry> FindBlock(std::uint64_t bid);
+    Result<Bytes> ReadBlock(std::uint64_t bid);         // stored bytes of any block
+    Result<Bytes> ReadDataBlock(std::uint64_t bid);     // decoded external block
+    Result<std::vector<Bytes>> ReadDataTree(std::uint64_t bidData);
+    Result<std::vector<ndb::SlEntry>> ReadSubnodeEntries(std::uint64_t bidSub);
+    Result<NodeContent> ReadContent(std::uint64_t bidData, std::uint64_t bidSub, int depth);
+
+    // Writing.
+    Result<std::uint64_t> WriteBlock(const Bytes& data, bool internal);
+    Result<std::uint64_t> WriteDataTree(const std::vector<Bytes>& blocks);
+    Result<std::uint64_t> WriteSubnodeTree(const std::map<std::uint32_t, NodeContent>& subnodes, int depth);
+    void ReleaseBlock(std::uint64_t bid, int depth);
+    ndb::PageSink MakePageSink();
+};
+
+} // namespace mapi

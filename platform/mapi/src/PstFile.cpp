@@ -1,0 +1,121 @@
+#include "PstFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace mapi::ndb {
+
+namespace {
+
+Error SysError(const std::string& what, const std::filesystem::path& path)
+{
+    return MakeError(what + " " + path.string() + ": " + std::strerror(errno));
+}
+
+} // namespace
+
+CPstFile::~CPstFile() { Close(); }
+
+Result<void> CPstFile::Open(const std::filesystem::path& path, bool writable, bool createNew)
+{
+    Close();
+    m_path = path;
+    int flags = writable ? O_RDWR : O_RDONLY;
+    if (createNew)
+        flags |= O_CREAT | O_EXCL;
+    m_fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
+    if (m_fd < 0)
+        return SysError(createNew ? "cannot create" : "cannot open", path);
+    if (writable && ::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+        const bool busy = errno == EWOULDBLOCK;
+        auto err = busy ? MakeError("the PST file " + path.string() + " is in use by another writer")
+                        : SysError("cannot lock", path);
+        Close();
+        return err;
+    }
+    struct stat st {};
+    if (::fstat(m_fd, &st) != 0) {
+        auto err = SysError("cannot stat", path);
+        Close();
+        return err;
+    }
+    m_size = static_cast<std::uint64_t>(st.st_size);
+    return {};
+}
+
+void CPstFile::Close()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    m_size = 0;
+}
+
+Result<std::vector<std::uint8_t>> CPstFile::ReadAt(std::uint64_t ib, std::size_t size) const
+{
+    if (ib > m_size || size > m_size - ib)
+        return MakeError("read of " + std::to_string(size) + " bytes at " + std::to_string(ib) +
+                         " is past the end of the file (" + std::to_string(m_size) + " bytes)");
+    std::vector<std::uint8_t> out(size);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(m_fd, out.data() + done, size - done, static_cast<off_t>(ib + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return SysError("cannot read", m_path);
+        done += static_cast<std::size_t>(n);
+    }
+    return out;
+}
+
+Result<void> CPstFile::WriteAt(std::uint64_t ib, const std::vector<std::uint8_t>& bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::pwrite(m_fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(ib + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return SysError("cannot write", m_path);
+        done += static_cast<std::size_t>(n);
+    }
+    if (ib + bytes.size() > m_size)
+        m_size = ib + bytes.size();
+    return {};
+}
+
+Result<void> CPstFile::Resize(std::uint64_t size)
+{
+    if (::ftruncate(m_fd, static_cast<off_t>(size)) != 0)
+        return SysError("cannot resize", m_path);
+    m_size = size;
+    return {};
+}
+
+Result<void> CPstFile::SyncDirectory()
+{
+    const auto parent = m_path.has_parent_path() ? m_path.parent_path() : std::filesystem::path(".");
+    const int dir = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0)
+        return SysError("cannot open the folder of", m_path);
+    const int rc = ::fsync(dir);
+    ::close(dir);
+    if (rc != 0)
+        return SysError("cannot flush the folder of", m_path);
+    return {};
+}
+
+Result<void> CPstFile::Sync()
+{
+    if (::fdatasync(m_fd) != 0)
+        return SysError("cannot flush", m_path);
+    return {};
+}
+
+} // namespace mapi::ndb

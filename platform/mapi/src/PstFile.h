@@ -1,0 +1,42 @@
+// The open file under the node database: positioned reads that check the
+// range against the file size, writes, and the flushes of a commit.
+#pragma once
+
+#include "mapi/Result.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+namespace mapi::ndb {
+
+class CPstFile {
+public:
+    CPstFile() = default;
+    ~CPstFile();
+    CPstFile(const CPstFile&) = delete;
+    CPstFile& operator=(const CPstFile&) = delete;
+
+    // createNew fails if the file exists; otherwise the file must exist. A
+    // writable open holds an exclusive lock: one writer per file.
+    Result<void> Open(const std::filesystem::path& path, bool writable, bool createNew);
+    void Close();
+    bool IsOpen() const { return m_fd >= 0; }
+
+    std::uint64_t Size() const { return m_size; }
+    // The name the open file goes by now, after a rename.
+    void SetPath(const std::filesystem::path& path) { m_path = path; }
+    Result<std::vector<std::uint8_t>> ReadAt(std::uint64_t ib, std::size_t size) const;
+    Result<void> WriteAt(std::uint64_t ib, const std::vector<std::uint8_t>& bytes);
+    Result<void> Resize(std::uint64_t size);
+    Result<void> Sync();
+    // Makes a new file's name durable too.
+    Result<void> SyncDirectory();
+
+private:
+    int m_fd = -1;
+    std::uint64_t m_size = 0;
+    std::filesystem::path m_path;
+};
+
+} // namespace mapi::ndb

@@ -1,0 +1,119 @@
+#include "AllocationMap.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace mapi::ndb;
+
+TEST(AllocationMap, NewMapHoldsItselfAndItsPMap)
+{
+    CAllocationMap map;
+    map.InitEmpty();
+    EXPECT_EQ(map.PageCount(), 1u);
+    EXPECT_TRUE(map.IsAllocated(0x4400, 1024)) << "AMap and PMap";
+    EXPECT_FALSE(map.IsAllocated(0x4800, 64));
+    EXPECT_EQ(map.FileEnd(), 0x4400u + 253952u);
+    EXPECT_EQ(map.FreeBytes(), 253952u - 1024u);
+    EXPECT_FALSE(map.IsAllocated(0x4200, 64)) << "nothing before the first AMap is mapped";
+}
+
+TEST(AllocationMap, AllocationsAreAlignedAndNeverOverlap)
+{
+    CAllocationMap map;
+    map.InitEmpty();
+    std::vector<std::pair<std::uint64_t, std::size_t>> got;
+    for (int i = 0; i < 300; ++i) {
+        const bool page = i % 3 == 0;
+        const std::size_t size = page ? 512 : 64 * (1 + i % 128);
+        auto ib = map.Allocate(size, page ? 512 : 64);
+        ASSERT_TRUE(ib.Ok()) << ib.Message();
+        EXPECT_EQ(*ib % (page ? 512 : 64), 0u);
+        // A block never straddles two AMap ranges.
+        EXPECT_EQ((*ib - 0x4400) / 253952, (*ib + size - 1 - 0x4400) / 253952);
+        got.emplace_back(*ib, size);
+    }
+    std::sort(got.begin(), got.end());
+    for (std::size_t i = 1; i < got.size(); ++i)
+        EXPECT_LE(got[i - 1].first + got[i - 1].second, got[i].first);
+    EXPECT_GT(map.PageCount(), 1u) << "300 allocations of up to 8 KB need more than one AMap range";
+}
+
+TEST(AllocationMap, FreedSpaceIsReused)
+{
+    CAllocationMap map;
+    map.InitEmpty();
+    auto a = map.Allocate(8192, 64);
+    auto b = map.Allocate(8192, 64);
+    ASSERT_TRUE(a.Ok() && b.Ok());
+    const auto before = map.FreeBytes();
+    map.Free(*a, 8192);
+    EXPECT_EQ(map.FreeBytes(), before + 8192);
+    EXPECT_FALSE(map.IsAllocated(*a, 64));
+    auto c = map.Allocate(4096, 64);
+    ASSERT_TRUE(c.Ok());
+    EXPECT_EQ(*c, *a);
+}
+
+TEST(AllocationMap, GrowthPlacesPMapEveryEighthAndFMapFrom128)
+{
+    CAllocationMap map;
+    map.InitEmpty();
+    while (map.PageCount() < 130)
+        ASSERT_TRUE(map.Allocate(8192, 64).Ok());
+    EXPECT_EQ(map.CompanionPages(1).size(), 0u);
+    ASSERT_EQ(map.CompanionPages(8).size(), 1u);
+    EXPECT_EQ(map.CompanionPages(8)[0], map.PageOffset(8) + 512);
+    ASSERT_EQ(map.CompanionPages(128).size(), 2u) << "PMap and FMap";
+    EXPECT_EQ(map.CompanionPages(128)[1], map.PageOffset(128) + 1024);
+    EXPECT_TRUE(map.IsAllocated(map.PageOffset(128), 1536));
+    EXPECT_EQ(map.LastAMapOffset(), map.PageOffset(129));
+
+    // On disk (a sparse file): the pages sit where they belong and the FMap
+    // sums up the AMaps from the 128th on.
+    mapitest::CTempDir dir;
+    CPstFile file;
+    ASSERT_TRUE(file.Open(dir / "grown.bin", true, true).Ok());
+    ASSERT_TRUE(map.WriteDirty(file).Ok());
+    auto page = [&](std::uint64_t ib) { return *file.ReadAt(ib, 512); };
+    EXPECT_TRUE(ParseMapPage(Format::Unicode, page(map.PageOffset(8) + 512), PageType::PMap, map.PageOffset(8) + 512).Ok());
+    auto fmap = ParseMapPage(Format::Unicode, page(map.PageOffset(128) + 1024), PageType::FMap, map.PageOffset(128) + 1024);
+    ASSERT_TRUE(fmap.Ok()) << fmap.Message();
+    // 8 KB blocks (128 units) fill each AMap range; what is left is its
+    // longest free run: 3,968 units less the map pages, modulo 128.
+    EXPECT_EQ((*fmap)[0], (3968 - 24) % 128) << "AMap 128 holds AMap, PMap and FMap";
+    EXPECT_EQ((*fmap)[2], 0) << "AMap 130 does not exist";
+    EXPECT_EQ(map.HeaderFreeMap()[0], (3968 - 16) % 128) << "AMap 0 holds AMap and PMap";
+    EXPECT_EQ(map.HeaderFreeMap()[1], (3968 - 8) % 128) << "AMap 1 holds itself only";
+    EXPECT_EQ(map.HeaderFreePageMap()[0], 0) << "the PMaps of existing AMaps have no free pages";
+    EXPECT_EQ(map.HeaderFreePageMap()[127], 0xFF);
+}
+
+TEST(AllocationMap, WrittenPagesLoadBack)
+{
+    mapitest::CTempDir dir;
+    CPstFile file;
+    ASSERT_TRUE(file.Open(dir / "map.bin", true, true).Ok());
+    CAllocationMap map;
+    map.InitEmpty();
+    std::set<std::uint64_t> used;
+    for (int i = 0; i < 100; ++i) {
+        auto ib = map.Allocate(4096, 64);
+        ASSERT_TRUE(ib.Ok());
+        used.insert(*ib);
+    }
+    map.Free(*used.begin(), 4096);
+    ASSERT_TRUE(map.WriteDirty(file).Ok());
+    EXPECT_FALSE(map.Dirty());
+    EXPECT_EQ(file.Size(), map.FileEnd());
+
+    CAllocationMap loaded;
+    ASSERT_TRUE(loaded.Load(file, map.LastAMapOffset()).Ok());
+    EXPECT_EQ(loaded.PageCount(), map.PageCount());
+    EXPECT_EQ(loaded.FreeBytes(), map.FreeBytes());
+    EXPECT_FALSE(loaded.IsAllocated(*used.begin(), 64));
+    for (auto it = std::next(used.begin()); it != used.end(); ++it)
+        EXPECT_TRUE(loaded.IsAllocated(*it, 4096));
+    EXPECT_FALSE(loaded.Load(file, map.LastAMapOffset() + 64).Ok()) << "not an AMap position";
+}

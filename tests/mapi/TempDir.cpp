@@ -1,0 +1,32 @@
+#include "TempDir.h"
+
+#include <cstdlib>
+#include <stdexcept>
+
+namespace mapitest {
+
+CTempDir::CTempDir()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "mapi-test-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+        throw std::runtime_error("mkdtemp failed");
+    m_path = pattern;
+}
+
+CTempDir::~CTempDir()
+{
+    std::error_code ec;
+    std::filesystem::remove_all(m_path, ec);
+}
+
+bool SampleExists(const std::string& name) { return std::filesystem::exists(std::filesystem::path(MAPI_SAMPLE_DIR) / name); }
+
+std::filesystem::path CopySample(const CTempDir& dir, const std::string& name)
+{
+    const auto target = dir / name;
+    std::filesystem::copy_file(std::filesystem::path(MAPI_SAMPLE_DIR) / name, target);
+    std::filesystem::permissions(target, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    return target;
+}
+
+} // namespace mapitest
