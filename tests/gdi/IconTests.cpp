@@ -1,0 +1,80 @@
+#include "GdiTest.h"
+
+class IconTest : public GdiTest {};
+
+namespace {
+
+// A 4 x 4 icon: the left half opaque red, the right half transparent.
+HICON MakeIcon(bool withAlpha)
+{
+    BYTE maskBits[8] = {0x30, 0, 0x30, 0, 0x30, 0, 0x30, 0}; // 1 = keep the screen
+    HBITMAP mask = CreateBitmap(4, 4, 1, 1, maskBits);
+    DWORD pixels[16];
+    for (int i = 0; i < 16; ++i)
+        pixels[i] = (i % 4) < 2 ? (withAlpha ? 0xFFFF0000 : 0x00FF0000) : 0;
+    HBITMAP colour = CreateBitmap(4, 4, 1, 32, pixels);
+    ICONINFO info{TRUE, 0, 0, mask, colour};
+    HICON icon = CreateIconIndirect(&info);
+    DeleteObject(mask);
+    DeleteObject(colour);
+    return icon;
+}
+
+} // namespace
+
+TEST_F(IconTest, DrawIconExAppliesMaskThenImage)
+{
+    for (bool alpha : {false, true}) {
+        HICON icon = MakeIcon(alpha);
+        ASSERT_NE(icon, nullptr);
+        BitmapDC dc(8, 8, RGB(0, 0, 255));
+        EXPECT_TRUE(DrawIconEx(dc.dc(), 2, 2, icon, 0, 0, 0, nullptr, DI_NORMAL));
+        EXPECT_EQ(dc.At(2, 2), RGB(255, 0, 0));
+        EXPECT_EQ(dc.At(3, 5), RGB(255, 0, 0));
+        EXPECT_EQ(dc.At(4, 2), RGB(0, 0, 255)) << "transparent half";
+        EXPECT_EQ(dc.At(1, 2), RGB(0, 0, 255));
+        // Stretched to 8 x 8.
+        BitmapDC big(8, 8, RGB(0, 0, 255));
+        DrawIconEx(big.dc(), 0, 0, icon, 8, 8, 0, nullptr, DI_NORMAL);
+        EXPECT_EQ(big.At(3, 7), RGB(255, 0, 0));
+        EXPECT_EQ(big.At(4, 0), RGB(0, 0, 255));
+        EXPECT_TRUE(DestroyIcon(icon));
+        EXPECT_FALSE(DestroyIcon(icon));
+    }
+}
+
+TEST_F(IconTest, IconInfoGivesNewBitmapsAndTheCentreAsHotSpot)
+{
+    HICON icon = MakeIcon(false);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(icon, &info));
+    EXPECT_TRUE(info.fIcon);
+    EXPECT_EQ(info.xHotspot, 2u);
+    EXPECT_EQ(info.yHotspot, 2u);
+    BITMAP bm{};
+    GetObject(info.hbmMask, sizeof bm, &bm);
+    EXPECT_EQ(bm.bmBitsPixel, 1);
+    EXPECT_EQ(bm.bmWidth, 4);
+    GetObject(info.hbmColor, sizeof bm, &bm);
+    EXPECT_EQ(bm.bmBitsPixel, 32);
+    EXPECT_TRUE(DeleteObject(info.hbmMask));
+    EXPECT_TRUE(DeleteObject(info.hbmColor));
+    EXPECT_FALSE(DeleteObject(icon)) << "icons are destroyed with DestroyIcon";
+    HICON copy = CopyIcon(icon);
+    DestroyIcon(icon);
+    BitmapDC dc(4, 4);
+    EXPECT_TRUE(DrawIcon(dc.dc(), 0, 0, copy)) << "a copy outlives its original";
+    DestroyIcon(copy);
+}
+
+TEST_F(IconTest, DisabledDrawStateEmbossesTheShape)
+{
+    HICON icon = MakeIcon(false);
+    BitmapDC dc(8, 8, RGB(0, 0, 255));
+    EXPECT_TRUE(DrawStateW(dc.dc(), nullptr, nullptr, reinterpret_cast<LPARAM>(icon), 0, 2, 2, 4, 4,
+                           DST_ICON | DSS_DISABLED));
+    EXPECT_EQ(dc.At(2, 2), GetSysColor(COLOR_3DSHADOW));
+    EXPECT_EQ(dc.At(4, 3), GetSysColor(COLOR_3DHILIGHT)) << "the highlight copy, one pixel right";
+    EXPECT_EQ(dc.At(5, 3), RGB(0, 0, 255));
+    DestroyIcon(icon);
+}

@@ -1,0 +1,207 @@
+#include "GdiTest.h"
+
+class ShapeTest : public GdiTest {};
+
+namespace {
+const COLORREF kWhite = RGB(255, 255, 255);
+const COLORREF kBlack = RGB(0, 0, 0);
+} // namespace
+
+TEST_F(ShapeTest, LinesLeaveOutTheirLastPointAndMoveTheCurrentPosition)
+{
+    BitmapDC dc(10, 10);
+    MoveToEx(dc.dc(), 1, 1, nullptr);
+    LineTo(dc.dc(), 5, 1);
+    EXPECT_EQ(dc.At(1, 1), kBlack);
+    EXPECT_EQ(dc.At(4, 1), kBlack);
+    EXPECT_EQ(dc.At(5, 1), kWhite);
+    POINT p;
+    GetCurrentPositionEx(dc.dc(), &p);
+    EXPECT_EQ(p.x, 5);
+    LineTo(dc.dc(), 5, 5);
+    EXPECT_EQ(dc.At(5, 1), kBlack);
+    EXPECT_EQ(dc.At(5, 4), kBlack);
+    EXPECT_EQ(dc.At(5, 5), kWhite);
+    // A diagonal touches one pixel per column.
+    MoveToEx(dc.dc(), 0, 9, nullptr);
+    LineTo(dc.dc(), 4, 5);
+    EXPECT_EQ(dc.At(2, 7), kBlack);
+    // The null pen draws nothing; R2_NOT inverts.
+    HGDIOBJ old = SelectObject(dc.dc(), GetStockObject(NULL_PEN));
+    MoveToEx(dc.dc(), 0, 8, nullptr);
+    LineTo(dc.dc(), 9, 8);
+    EXPECT_EQ(dc.At(3, 8), kWhite);
+    SelectObject(dc.dc(), old);
+    SetROP2(dc.dc(), R2_NOT);
+    MoveToEx(dc.dc(), 1, 1, nullptr);
+    LineTo(dc.dc(), 3, 1);
+    EXPECT_EQ(dc.At(1, 1), kWhite);
+}
+
+TEST_F(ShapeTest, RectangleOutlinesWithThePenAndFillsWithTheBrush)
+{
+    BitmapDC dc(10, 10);
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    HGDIOBJ oldBrush = SelectObject(dc.dc(), red);
+    Rectangle(dc.dc(), 1, 1, 6, 5);
+    EXPECT_EQ(dc.At(1, 1), kBlack);
+    EXPECT_EQ(dc.At(5, 4), kBlack) << "the outline's right and bottom lie inside the rectangle";
+    EXPECT_EQ(dc.At(6, 4), kWhite);
+    EXPECT_EQ(dc.At(5, 5), kWhite);
+    EXPECT_EQ(dc.At(2, 2), RGB(255, 0, 0));
+    EXPECT_EQ(dc.At(4, 3), RGB(255, 0, 0));
+
+    // Without a pen the filled area is one pixel smaller right and bottom.
+    HGDIOBJ oldPen = SelectObject(dc.dc(), GetStockObject(NULL_PEN));
+    HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+    SelectObject(dc.dc(), blue);
+    Rectangle(dc.dc(), 0, 6, 4, 9);
+    EXPECT_EQ(dc.At(0, 6), RGB(0, 0, 255));
+    EXPECT_EQ(dc.At(2, 7), RGB(0, 0, 255));
+    EXPECT_EQ(dc.At(3, 7), kWhite);
+    EXPECT_EQ(dc.At(2, 8), kWhite);
+    SelectObject(dc.dc(), oldPen);
+    SelectObject(dc.dc(), oldBrush);
+    DeleteObject(red);
+    DeleteObject(blue);
+}
+
+TEST_F(ShapeTest, FillFrameAndInvert)
+{
+    BitmapDC dc(6, 6);
+    HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
+    RECT r{1, 1, 5, 5};
+    FrameRect(dc.dc(), &r, green);
+    EXPECT_EQ(dc.At(1, 1), RGB(0, 255, 0));
+    EXPECT_EQ(dc.At(4, 4), RGB(0, 255, 0));
+    EXPECT_EQ(dc.At(2, 2), kWhite);
+    EXPECT_EQ(dc.At(5, 5), kWhite);
+    InvertRect(dc.dc(), &r);
+    EXPECT_EQ(dc.At(1, 1), RGB(255, 0, 255));
+    EXPECT_EQ(dc.At(2, 2), kBlack);
+    // The hollow brush fills nothing.
+    FillRect(dc.dc(), &r, static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)));
+    EXPECT_EQ(dc.At(2, 2), kBlack);
+    DeleteObject(green);
+}
+
+TEST_F(ShapeTest, FocusRectangleDrawnTwiceLeavesNoTrace)
+{
+    BitmapDC dc(8, 6, RGB(10, 20, 30));
+    RECT r{1, 1, 7, 5};
+    DrawFocusRect(dc.dc(), &r);
+    int changed = 0;
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 8; ++x)
+            changed += dc.At(x, y) != RGB(10, 20, 30) ? 1 : 0;
+    EXPECT_GT(changed, 4);
+    EXPECT_EQ(dc.At(3, 3), RGB(10, 20, 30)) << "only the frame";
+    DrawFocusRect(dc.dc(), &r);
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 8; ++x)
+            EXPECT_EQ(dc.At(x, y), RGB(10, 20, 30));
+}
+
+TEST_F(ShapeTest, RaisedAndSunkenEdgesUseTheClassicColours)
+{
+    BitmapDC dc(10, 10);
+    RECT r{0, 0, 10, 10};
+    DrawEdge(dc.dc(), &r, EDGE_RAISED, BF_RECT | BF_MIDDLE | BF_ADJUST);
+    EXPECT_EQ(dc.At(0, 0), GetSysColor(COLOR_3DLIGHT));
+    EXPECT_EQ(dc.At(9, 9), GetSysColor(COLOR_3DDKSHADOW));
+    EXPECT_EQ(dc.At(9, 0), GetSysColor(COLOR_3DDKSHADOW)) << "the top-right corner belongs to the right edge";
+    EXPECT_EQ(dc.At(0, 9), GetSysColor(COLOR_3DDKSHADOW));
+    EXPECT_EQ(dc.At(1, 1), GetSysColor(COLOR_3DHIGHLIGHT));
+    EXPECT_EQ(dc.At(8, 8), GetSysColor(COLOR_3DSHADOW));
+    EXPECT_EQ(dc.At(5, 5), GetSysColor(COLOR_3DFACE));
+    EXPECT_EQ(r.left, 2);
+    EXPECT_EQ(r.bottom, 8);
+
+    RECT s{0, 0, 10, 10};
+    DrawEdge(dc.dc(), &s, EDGE_SUNKEN, BF_RECT);
+    EXPECT_EQ(dc.At(0, 0), GetSysColor(COLOR_3DSHADOW));
+    EXPECT_EQ(dc.At(9, 9), GetSysColor(COLOR_3DHIGHLIGHT));
+    EXPECT_EQ(dc.At(1, 1), GetSysColor(COLOR_3DDKSHADOW));
+    EXPECT_EQ(dc.At(8, 8), GetSysColor(COLOR_3DLIGHT));
+    EXPECT_EQ(s.left, 0) << "no BF_ADJUST";
+
+    // Only the sides asked for.
+    BitmapDC top(4, 4);
+    RECT t{0, 0, 4, 4};
+    DrawEdge(top.dc(), &t, BDR_SUNKENOUTER, BF_TOP);
+    EXPECT_EQ(top.At(1, 0), GetSysColor(COLOR_3DSHADOW));
+    EXPECT_EQ(top.At(0, 1), kWhite);
+}
+
+TEST_F(ShapeTest, HatchAndPatternBrushes)
+{
+    BitmapDC dc(16, 8);
+    HBRUSH hatch = CreateHatchBrush(HS_HORIZONTAL, RGB(255, 0, 0));
+    SetBkColor(dc.dc(), RGB(0, 0, 255));
+    RECT r{0, 0, 16, 8};
+    FillRect(dc.dc(), &r, hatch);
+    EXPECT_EQ(dc.At(3, 7), RGB(255, 0, 0));
+    EXPECT_EQ(dc.At(3, 0), RGB(0, 0, 255)) << "opaque background between the lines";
+
+    BitmapDC tile(2, 1, RGB(1, 1, 1));
+    SetPixel(tile.dc(), 1, 0, RGB(2, 2, 2));
+    HBITMAP tileBitmap = tile.Detach();
+    HBRUSH pattern = CreatePatternBrush(tileBitmap);
+    DeleteObject(tileBitmap); // the brush keeps its own copy
+    FillRect(dc.dc(), &r, pattern);
+    EXPECT_EQ(dc.At(0, 0), RGB(1, 1, 1));
+    EXPECT_EQ(dc.At(1, 0), RGB(2, 2, 2));
+    EXPECT_EQ(dc.At(14, 5), RGB(1, 1, 1));
+    DeleteObject(hatch);
+    DeleteObject(pattern);
+}
+
+TEST_F(ShapeTest, EllipseAndPolygonStayInsideTheirBounds)
+{
+    BitmapDC dc(20, 20);
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    HGDIOBJ old = SelectObject(dc.dc(), red);
+    Ellipse(dc.dc(), 2, 2, 18, 12);
+    RECT ink = dc.InkBounds(kWhite, 20, 20);
+    EXPECT_GE(ink.left, 2);
+    EXPECT_LE(ink.right, 18);
+    EXPECT_LE(ink.bottom, 12);
+    EXPECT_EQ(dc.At(10, 7), RGB(255, 0, 0));
+    EXPECT_EQ(dc.At(2, 2), kWhite);
+
+    BitmapDC tri(20, 20);
+    SelectObject(tri.dc(), red);
+    POINT pts[3] = {{0, 0}, {10, 0}, {0, 10}};
+    Polygon(tri.dc(), pts, 3);
+    EXPECT_EQ(tri.At(2, 2), RGB(255, 0, 0));
+    EXPECT_EQ(tri.At(8, 8), kWhite);
+    SelectObject(tri.dc(), old);
+    SelectObject(dc.dc(), old);
+    DeleteObject(red);
+}
+
+TEST(RectTest, RectangleHelpers)
+{
+    RECT a{0, 0, 10, 10}, b{5, 5, 15, 15}, c;
+    EXPECT_TRUE(IntersectRect(&c, &a, &b));
+    RECT expected{5, 5, 10, 10};
+    EXPECT_TRUE(EqualRect(&c, &expected));
+    RECT far{20, 20, 30, 30};
+    EXPECT_FALSE(IntersectRect(&c, &a, &far));
+    EXPECT_TRUE(IsRectEmpty(&c));
+    UnionRect(&c, &a, &b);
+    EXPECT_EQ(c.right, 15);
+    EXPECT_FALSE(PtInRect(&a, POINT{10, 5}));
+    EXPECT_TRUE(PtInRect(&a, POINT{9, 9}));
+    RECT left{0, 0, 5, 10};
+    SubtractRect(&c, &a, &left);
+    EXPECT_EQ(c.left, 5);
+    RECT middle{3, 3, 6, 6};
+    SubtractRect(&c, &a, &middle);
+    EXPECT_EQ(c.left, 0) << "a hole leaves the rectangle whole";
+    EXPECT_EQ(MulDiv(8, 96, 72), 11);
+    EXPECT_EQ(MulDiv(10, 96, 72), 13);
+    EXPECT_EQ(MulDiv(-10, 96, 72), -13);
+    EXPECT_EQ(MulDiv(1, 1, 0), -1);
+    EXPECT_EQ(MulDiv(0x7FFFFFFF, 4, 1), -1);
+}
