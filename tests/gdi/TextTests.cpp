@@ -293,3 +293,34 @@ TEST_F(TextTest, UnderlinedFontDrawsALineUnderTheText)
     DeleteObject(plainFont);
     DeleteObject(underlined);
 }
+
+TEST_F(TextTest, EscapementRotatesTextAboutItsStart)
+{
+    // 90 degrees: the text runs upwards from its starting point.
+    HFONT upright = MakeFont(u"Arial", -14);
+    LOGFONTW lf{};
+    GetObject(upright, sizeof lf, &lf);
+    lf.lfEscapement = lf.lfOrientation = 900;
+    HFONT rotated = CreateFontIndirectW(&lf);
+    BitmapDC a(120, 120), b(120, 120);
+    HGDIOBJ oldA = SelectObject(a.dc(), upright);
+    HGDIOBJ oldB = SelectObject(b.dc(), rotated);
+    SetTextAlign(a.dc(), TA_BASELINE);
+    SetTextAlign(b.dc(), TA_BASELINE);
+    TextOutW(a.dc(), 60, 60, u"Rotated", 7);
+    TextOutW(b.dc(), 60, 60, u"Rotated", 7);
+    RECT flat = a.InkBounds(RGB(255, 255, 255), 120, 120);
+    RECT up = b.InkBounds(RGB(255, 255, 255), 120, 120);
+    EXPECT_GT(flat.right - flat.left, flat.bottom - flat.top);
+    EXPECT_GT(up.bottom - up.top, up.right - up.left);
+    EXPECT_NEAR(up.bottom, 60, 2) << "it starts at the reference point";
+    EXPECT_NEAR(up.bottom - up.top, flat.right - flat.left, 3);
+    SIZE s1{}, s2{};
+    GetTextExtentPoint32W(a.dc(), u"Rotated", 7, &s1);
+    GetTextExtentPoint32W(b.dc(), u"Rotated", 7, &s2);
+    EXPECT_NEAR(s1.cx, s2.cx, 2) << "extents are measured along the baseline";
+    SelectObject(a.dc(), oldA);
+    SelectObject(b.dc(), oldB);
+    DeleteObject(upright);
+    DeleteObject(rotated);
+}

@@ -137,8 +137,12 @@ HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits
         *bits = nullptr;
     if (section || (dc && !LookupDc(dc)))
         return nullptr;
+    // Checked before the header is parsed: other depths would have a colour
+    // table to read, which the caller need not have provided.
+    if (!info || info->bmiHeader.biBitCount != 32)
+        return nullptr;
     DibLayout layout;
-    if (!ParseInfo(info, usage, layout) || layout.bitCount != 32)
+    if (!ParseInfo(info, usage, layout))
         return nullptr;
     if (layout.compression == BI_BITFIELDS &&
         (layout.masks[0] != 0x00FF0000 || layout.masks[1] != 0x0000FF00 || layout.masks[2] != 0x000000FF))

@@ -92,10 +92,11 @@ struct FontKey {
     LONG weight;
     bool italic;
     BYTE charSet;
+    LONG escapement; // tenths of a degree
     bool operator<(const FontKey& o) const
     {
-        return std::tie(file, height, underline, strikeOut, weight, italic, charSet) <
-               std::tie(o.file, o.height, o.underline, o.strikeOut, o.weight, o.italic, o.charSet);
+        return std::tie(file, height, underline, strikeOut, weight, italic, charSet, escapement) <
+               std::tie(o.file, o.height, o.underline, o.strikeOut, o.weight, o.italic, o.charSet, o.escapement);
     }
 };
 
@@ -152,6 +153,15 @@ public:
         m_underlinePos = std::max(1, -Scale(ulPos, ppem, upem));
         m_underlineThickness = std::max(1, Scale(ulThick, ppem, upem));
         m_strikePos = std::max(1, Scale(strikePos, ppem, upem));
+        if (face && key.escapement % 3600 != 0) {
+            m_angle = (key.escapement % 3600) / 10.0 * 3.14159265358979323846 / 180.0;
+            FT_Matrix matrix;
+            matrix.xx = static_cast<FT_Fixed>(std::cos(m_angle) * 0x10000);
+            matrix.xy = static_cast<FT_Fixed>(-std::sin(m_angle) * 0x10000);
+            matrix.yx = static_cast<FT_Fixed>(std::sin(m_angle) * 0x10000);
+            matrix.yy = static_cast<FT_Fixed>(std::cos(m_angle) * 0x10000);
+            FT_Set_Transform(face, &matrix, nullptr);
+        }
     }
 
     ~FreeTypeFont() override
@@ -164,6 +174,8 @@ public:
     int UnderlinePosition() const override { return m_underlinePos; }
     int UnderlineThickness() const override { return m_underlineThickness; }
     int StrikeOutPosition() const override { return m_strikePos; }
+    double Angle() const override { return m_angle; }
+    void SetUpright(std::shared_ptr<RealizedFont> upright) { m_upright = std::move(upright); }
 
     const Glyph& GlyphOf(char16_t c) override
     {
@@ -177,7 +189,9 @@ public:
         if (FT_Load_Glyph(m_face, index, FT_LOAD_FORCE_AUTOHINT | FT_LOAD_TARGET_NORMAL) != 0)
             return glyph;
         FT_GlyphSlot slot = m_face->glyph;
-        glyph.advance = static_cast<int>((slot->advance.x + 32) >> 6);
+        // A rotated glyph's advance is the unrotated one, as extents are
+        // measured along the baseline.
+        glyph.advance = m_upright ? m_upright->GlyphOf(c).advance : static_cast<int>((slot->advance.x + 32) >> 6);
         if (slot->format != FT_GLYPH_FORMAT_BITMAP && FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0)
             return glyph;
         const FT_Bitmap& bm = slot->bitmap;
@@ -200,6 +214,8 @@ private:
     int m_underlinePos = 1;
     int m_underlineThickness = 1;
     int m_strikePos = 1;
+    double m_angle = 0;
+    std::shared_ptr<RealizedFont> m_upright; // the same font unrotated, for advances
     std::unordered_map<char16_t, Glyph> m_glyphs;
 };
 
@@ -242,7 +258,8 @@ std::shared_ptr<RealizedFont> RealizeFont(const LOGFONTW& lf)
     static auto* cache = new std::map<FontKey, std::shared_ptr<RealizedFont>>;
     std::string file = FontFileFor(lf);
     FontKey key{file, static_cast<int>(lf.lfHeight), lf.lfUnderline != 0, lf.lfStrikeOut != 0,
-                lf.lfWeight == FW_DONTCARE ? FW_NORMAL : lf.lfWeight, lf.lfItalic != 0, lf.lfCharSet};
+                lf.lfWeight == FW_DONTCARE ? FW_NORMAL : lf.lfWeight, lf.lfItalic != 0, lf.lfCharSet,
+                lf.lfEscapement};
     auto it = cache->find(key);
     if (it != cache->end())
         return it->second;
@@ -250,6 +267,11 @@ std::shared_ptr<RealizedFont> RealizeFont(const LOGFONTW& lf)
     if (!Library() || FT_New_Face(Library(), file.c_str(), 0, &face) != 0)
         face = nullptr;
     auto font = std::make_shared<FreeTypeFont>(face, PixelsPerEm(face, lf.lfHeight), key, lf);
+    if (font->Angle() != 0) {
+        LOGFONTW upright = lf;
+        upright.lfEscapement = 0;
+        font->SetUpright(RealizeFont(upright));
+    }
     cache->emplace(key, font);
     return font;
 }

@@ -32,6 +32,9 @@ public:
     virtual int UnderlinePosition() const = 0;  // pixels below the baseline
     virtual int UnderlineThickness() const = 0;
     virtual int StrikeOutPosition() const = 0;  // pixels above the baseline
+    // The escapement in radians, counter-clockwise; glyphs of a rotated font
+    // are rendered rotated and placed along the rotated baseline.
+    virtual double Angle() const = 0;
     bool Underline() const { return Metrics().tmUnderlined != 0; }
     bool StrikeOut() const { return Metrics().tmStruckOut != 0; }
 };

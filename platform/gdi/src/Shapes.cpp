@@ -304,8 +304,9 @@ BOOL Polygon(HDC dc, const POINT* points, int count)
         }
     }
     BrushPainter brush = MakeBrushPainter(*canvas, canvas->dc->state.brush.get());
+    Region interior = Region::FromRects(spans);
     if (!brush.hollow)
-        for (const RECT& r : Region::FromRects(spans).Rects())
+        for (const RECT& r : interior.Rects())
             for (const RECT& piece : ClipPieces(*canvas, r))
                 for (int y = piece.top; y < piece.bottom; ++y)
                     for (int x = piece.left; x < piece.right; ++x) {

@@ -5,6 +5,7 @@
 #include "win32/WideString.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace gdi {
@@ -71,25 +72,37 @@ int DrawRun(Canvas& canvas, RealizedFont& font, int x, int baseline, std::u16str
             int charExtra, const RunStyle& style)
 {
     auto lock = FontLock();
+    const double angle = font.Angle();
+    const double cosA = std::cos(angle), sinA = std::sin(angle);
     int pen = x;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const Glyph& glyph = font.GlyphOf(text[i]);
         int advance = dx ? dx[i] : glyph.advance + charExtra;
+        // Along a rotated baseline the pen moves by the advance turned by
+        // the escapement (screen y grows downwards).
+        int originX = pen, originY = baseline;
+        if (angle != 0) {
+            double along = pen - x;
+            originX = x + static_cast<int>(std::lround(along * cosA));
+            originY = baseline - static_cast<int>(std::lround(along * sinA));
+        }
         if (style.drawGlyphs) {
             for (int row = 0; row < glyph.rows; ++row) {
-                int y = baseline - glyph.top + row;
+                int y = originY - glyph.top + row;
                 for (int col = 0; col < glyph.width; ++col) {
                     unsigned coverage = glyph.coverage[static_cast<std::size_t>(row) * glyph.width + col];
-                    int px = pen + glyph.left + col;
+                    int px = originX + glyph.left + col;
                     if (coverage && Inside(canvas, style, px, y))
                         Blend(canvas, px, y, style.color, coverage);
                 }
             }
         }
-        if (static_cast<int>(i) == style.underlineIndex)
+        if (static_cast<int>(i) == style.underlineIndex && angle == 0)
             Bar(canvas, style, pen, pen + advance, baseline + font.UnderlinePosition(), font.UnderlineThickness());
         pen += advance;
     }
+    if (angle != 0)
+        return pen - x;
     if (style.drawGlyphs && font.Underline())
         Bar(canvas, style, x, pen, baseline + font.UnderlinePosition(), font.UnderlineThickness());
     if (style.drawGlyphs && font.StrikeOut())
