@@ -199,3 +199,14 @@ TEST_F(BlitTest, PixelsOutsideTheClipAreInvalid)
     SelectClipRgn(dc.dc(), nullptr);
     EXPECT_EQ(dc.At(3, 3), RGB(255, 255, 255));
 }
+
+TEST_F(BlitTest, CopyBetweenColourBitmapsKeepsTheAlphaByte)
+{
+    BitmapDC src(1, 1);
+    BitmapDC dst(1, 1);
+    gdi::SurfaceOfBitmap(src.bitmap())->Set(0, 0, 0x80112233);
+    BitBlt(dst.dc(), 0, 0, 1, 1, src.dc(), 0, 0, SRCCOPY);
+    EXPECT_EQ(gdi::SurfaceOfBitmap(dst.bitmap())->At(0, 0), 0x80112233u);
+    BitBlt(dst.dc(), 0, 0, 1, 1, src.dc(), 0, 0, SRCPAINT);
+    EXPECT_EQ(gdi::SurfaceOfBitmap(dst.bitmap())->At(0, 0), 0x00112233u) << "other operations work on colour only";
+}

@@ -205,3 +205,47 @@ TEST_F(RegionApiTest, EllipticRegionIsSymmetricAndInsideItsBox)
             EXPECT_EQ(PtInRegion(e, x, y), PtInRegion(e, 19 - x, 9 - y)) << x << "," << y;
     DeleteObject(e);
 }
+
+TEST_F(RegionApiTest, WindowLayerReadsAndWritesRegionsBehindHandles)
+{
+    gdi::Region shape = gdi::Region::Combine(gdi::Region(RECT{0, 0, 8, 8}), gdi::Region(RECT{2, 2, 4, 4}), RGN_DIFF);
+    HRGN handle = gdi::CreateRegion(shape);
+    EXPECT_FALSE(PtInRegion(handle, 3, 3));
+    EXPECT_TRUE(PtInRegion(handle, 1, 1));
+    gdi::Region back;
+    ASSERT_TRUE(gdi::GetRegion(handle, back));
+    EXPECT_EQ(back, shape);
+    EXPECT_TRUE(gdi::SetRegion(handle, gdi::Region(RECT{0, 0, 1, 1})));
+    EXPECT_FALSE(PtInRegion(handle, 1, 1));
+    HBRUSH brush = CreateSolidBrush(0);
+    EXPECT_FALSE(gdi::GetRegion(reinterpret_cast<HRGN>(brush), back)) << "not a region";
+    DeleteObject(brush);
+    DeleteObject(handle);
+    EXPECT_FALSE(gdi::GetRegion(handle, back));
+}
+
+TEST_F(RegionApiTest, FillFrameAndInvertRegionPaintOnlyTheirPixels)
+{
+    BitmapDC dc(10, 10);
+    HRGN ring = CreateRectRgn(1, 1, 9, 9);
+    HRGN hole = CreateRectRgn(3, 3, 7, 7);
+    CombineRgn(ring, ring, hole, RGN_DIFF);
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    FillRgn(dc.dc(), ring, red);
+    EXPECT_EQ(dc.At(1, 1), RGB(255, 0, 0));
+    EXPECT_EQ(dc.At(4, 4), RGB(255, 255, 255));
+    EXPECT_EQ(dc.At(9, 9), RGB(255, 255, 255));
+    InvertRgn(dc.dc(), hole);
+    EXPECT_EQ(dc.At(4, 4), RGB(0, 0, 0));
+    BitmapDC framed(10, 10);
+    HRGN box = CreateRectRgn(2, 2, 8, 8);
+    FrameRgn(framed.dc(), box, red, 1, 1);
+    EXPECT_EQ(framed.At(2, 2), RGB(255, 0, 0));
+    EXPECT_EQ(framed.At(7, 5), RGB(255, 0, 0));
+    EXPECT_EQ(framed.At(3, 3), RGB(255, 255, 255));
+    EXPECT_EQ(framed.At(8, 8), RGB(255, 255, 255));
+    DeleteObject(ring);
+    DeleteObject(hole);
+    DeleteObject(box);
+    DeleteObject(red);
+}

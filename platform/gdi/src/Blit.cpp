@@ -67,7 +67,9 @@ struct SourceReader {
     {
         if (!surface->Contains(x, y))
             return false;
-        Pixel p = surface->At(x, y) & 0xFFFFFF;
+        Pixel p = surface->At(x, y);
+        if (monochrome || destMonochrome)
+            p &= 0xFFFFFF;
         if (monochrome && !destMonochrome)
             p = p ? monoWhite : monoBlack;
         else if (!monochrome && destMonochrome)
@@ -139,8 +141,14 @@ BOOL Stretch(HDC destDc, int x, int y, int width, int height, HDC srcDc, int xSr
         Pixel pp = 0;
         if (!brush.At(dx, dy, pp))
             pp = 0;
+        // A plain copy between colour bitmaps keeps the fourth byte, which
+        // AlphaBlend sources and DIB sections carry.
+        if (code == 0xCC && !dest->monochrome) {
+            target.Set(dx, dy, sp);
+            return;
+        }
         Pixel dp = target.At(dx, dy) & 0xFFFFFF;
-        target.Set(dx, dy, dest->Adapt(ApplyRop3(code, pp, sp, dp)));
+        target.Set(dx, dy, dest->Adapt(ApplyRop3(code, pp, sp & 0xFFFFFF, dp)));
     });
     return TRUE;
 }
@@ -227,7 +235,7 @@ BOOL MaskBlt(HDC destDc, int x, int y, int width, int height, HDC srcDc, int xSr
                     pp = 0;
                 Pixel dp = dest->surface->At(dx, dy) & 0xFFFFFF;
                 // White mask bits take the foreground operation.
-                dest->surface->Set(dx, dy, dest->Adapt(ApplyRop3(white ? fore : back, pp, sp, dp)));
+                dest->surface->Set(dx, dy, dest->Adapt(ApplyRop3(white ? fore : back, pp, sp & 0xFFFFFF, dp)));
             }
     return TRUE;
 }
@@ -253,7 +261,7 @@ BOOL TransparentBlt(HDC destDc, int x, int y, int width, int height, HDC srcDc, 
             return;
         Pixel sp;
         if (reader.Read(sx, sy, sp))
-            dest->surface->Set(dx, dy, dest->Adapt(sp));
+            dest->surface->Set(dx, dy, dest->Adapt(sp & 0xFFFFFF));
     });
     return TRUE;
 }

@@ -183,7 +183,8 @@ public:
         if (it != m_glyphs.end())
             return it->second;
         Glyph& glyph = m_glyphs[c];
-        if (!m_face || (c >= 0xD800 && c <= 0xDFFF))
+        // Control characters and lone surrogate halves draw nothing.
+        if (!m_face || c < 0x20 || (c >= 0xD800 && c <= 0xDFFF))
             return glyph;
         FT_UInt index = FT_Get_Char_Index(m_face, c);
         if (FT_Load_Glyph(m_face, index, FT_LOAD_FORCE_AUTOHINT | FT_LOAD_TARGET_NORMAL) != 0)

@@ -2,6 +2,7 @@
 #include "Canvas.h"
 
 #include "gdi/Gdi.h"
+#include "gdi/GdiObjects.h"
 
 #include <cmath>
 #include <cstring>
@@ -32,6 +33,30 @@ LONG ReadLong(const char* at)
 }
 
 } // namespace
+
+namespace gdi {
+
+bool GetRegion(HRGN handle, Region& out)
+{
+    auto region = LookupRegion(handle);
+    if (!region)
+        return false;
+    out = region->region;
+    return true;
+}
+
+BOOL SetRegion(HRGN handle, const Region& value)
+{
+    auto region = LookupRegion(handle);
+    if (!region)
+        return FALSE;
+    region->region = value;
+    return TRUE;
+}
+
+HRGN CreateRegion(const Region& value) { return InsertRegion(value); }
+
+} // namespace gdi
 
 HRGN CreateRectRgn(int left, int top, int right, int bottom)
 {

@@ -29,6 +29,12 @@ std::shared_ptr<Surface> SurfaceOfBitmap(HBITMAP bitmap);
 // A new 32-bit bitmap holding the pixels of surface (copied).
 HBITMAP CreateBitmapFromSurface(const Surface& surface);
 
+// Regions behind HRGN handles, for the window layer's window shapes and
+// update regions. GetRegion fails (false) on a handle that is not a region.
+bool GetRegion(HRGN region, Region& out);
+BOOL SetRegion(HRGN region, const Region& value);
+HRGN CreateRegion(const Region& value);
+
 // The screen: what GetDeviceCaps reports and what screen DCs paint into.
 void SetScreenSize(int width, int height);
 SIZE GetScreenSize();
