@@ -134,6 +134,26 @@ BOOL Stretch(HDC destDc, int x, int y, int width, int height, HDC srcDc, int xSr
     if (src)
         reader = MakeSource(*dest, *src);
     Surface& target = *dest->surface;
+    if (code == 0xCC && !dest->monochrome && !reader.monochrome && ax.srcSize == ax.destSize &&
+        ay.srcSize == ay.destSize && !ax.flip && !ay.flip) {
+        // A plain copy at the same size: whole rows at a time.
+        RECT area{ax.dest, ay.dest, ax.dest + ax.destSize, ay.dest + ay.destSize};
+        const int shiftX = ax.src - ax.dest, shiftY = ay.src - ay.dest;
+        const Surface& from = *reader.surface;
+        for (const RECT& piece : ClipPieces(*dest, area)) {
+            int left = std::max<int>(piece.left, -shiftX);
+            int right = std::min<int>(piece.right, from.Width() - shiftX);
+            if (left >= right)
+                continue;
+            for (int y = piece.top; y < piece.bottom; ++y) {
+                int sy = y + shiftY;
+                if (sy < 0 || sy >= from.Height())
+                    continue;
+                std::copy(from.Row(sy) + left + shiftX, from.Row(sy) + right + shiftX, target.Row(y) + left);
+            }
+        }
+        return TRUE;
+    }
     ForEachMapped(*dest, ax, ay, [&](int dx, int dy, int sx, int sy) {
         Pixel sp = 0;
         if (usesSource && !reader.Read(sx, sy, sp))
