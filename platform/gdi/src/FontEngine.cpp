@@ -17,7 +17,10 @@ namespace gdi {
 
 namespace {
 
-enum class Family { Sans, Serif, Mono };
+// The narrow Windows faces (Tahoma, MS Sans Serif, Arial, Times New Roman)
+// take the condensed DejaVu cuts, so that texts fit the controls laid out
+// for them; the wide ones (Verdana, Georgia) take the regular cuts.
+enum class Family { Sans, SansCondensed, Serif, SerifCondensed, Mono };
 
 const char* const kFontDir = "/usr/share/fonts/truetype/dejavu/";
 
@@ -28,15 +31,35 @@ struct FaceAlias {
 
 // Windows face names and the family that stands in for each.
 const FaceAlias kAliases[] = {
-    {u"MS Shell Dlg", Family::Sans},     {u"MS Shell Dlg 2", Family::Sans},    {u"MS Sans Serif", Family::Sans},
-    {u"Microsoft Sans Serif", Family::Sans}, {u"Tahoma", Family::Sans},       {u"Arial", Family::Sans},
-    {u"Verdana", Family::Sans},          {u"Segoe UI", Family::Sans},          {u"System", Family::Sans},
-    {u"Helvetica", Family::Sans},        {u"Trebuchet MS", Family::Sans},      {u"Lucida Sans Unicode", Family::Sans},
-    {u"Times New Roman", Family::Serif}, {u"Times", Family::Serif},            {u"MS Serif", Family::Serif},
-    {u"Georgia", Family::Serif},         {u"Book Antiqua", Family::Serif},     {u"Garamond", Family::Serif},
-    {u"Courier New", Family::Mono},      {u"Courier", Family::Mono},           {u"Lucida Console", Family::Mono},
-    {u"Consolas", Family::Mono},         {u"Fixedsys", Family::Mono},          {u"Terminal", Family::Mono},
-    {u"DejaVu Sans", Family::Sans},      {u"DejaVu Serif", Family::Serif},     {u"DejaVu Sans Mono", Family::Mono},
+    {u"MS Shell Dlg", Family::SansCondensed},
+    {u"MS Shell Dlg 2", Family::SansCondensed},
+    {u"MS Sans Serif", Family::SansCondensed},
+    {u"Microsoft Sans Serif", Family::SansCondensed},
+    {u"Tahoma", Family::SansCondensed},
+    {u"Arial", Family::SansCondensed},
+    {u"Segoe UI", Family::SansCondensed},
+    {u"System", Family::SansCondensed},
+    {u"Helvetica", Family::SansCondensed},
+    {u"Verdana", Family::Sans},
+    {u"Trebuchet MS", Family::Sans},
+    {u"Lucida Sans Unicode", Family::Sans},
+    {u"Times New Roman", Family::SerifCondensed},
+    {u"Times", Family::SerifCondensed},
+    {u"MS Serif", Family::SerifCondensed},
+    {u"Georgia", Family::Serif},
+    {u"Book Antiqua", Family::Serif},
+    {u"Garamond", Family::Serif},
+    {u"Courier New", Family::Mono},
+    {u"Courier", Family::Mono},
+    {u"Lucida Console", Family::Mono},
+    {u"Consolas", Family::Mono},
+    {u"Fixedsys", Family::Mono},
+    {u"Terminal", Family::Mono},
+    {u"DejaVu Sans", Family::Sans},
+    {u"DejaVu Sans Condensed", Family::SansCondensed},
+    {u"DejaVu Serif", Family::Serif},
+    {u"DejaVu Serif Condensed", Family::SerifCondensed},
+    {u"DejaVu Sans Mono", Family::Mono},
 };
 
 Family FamilyOf(const LOGFONTW& lf)
@@ -47,23 +70,41 @@ Family FamilyOf(const LOGFONTW& lf)
             return alias.family;
     BYTE family = lf.lfPitchAndFamily & 0xF0;
     if (family == FF_ROMAN)
-        return Family::Serif;
+        return Family::SerifCondensed;
     if (family == FF_MODERN || (lf.lfPitchAndFamily & 0x3) == FIXED_PITCH)
         return Family::Mono;
-    return Family::Sans;
+    return Family::SansCondensed;
 }
 
 std::string FileName(Family family, bool bold, bool italic)
 {
-    std::string base = family == Family::Serif ? "DejaVuSerif" : family == Family::Mono ? "DejaVuSansMono" : "DejaVuSans";
-    const char* slant = family == Family::Serif ? "Italic" : "Oblique";
+    const char* base = "DejaVuSans";
+    switch (family) {
+    case Family::Sans:
+        break;
+    case Family::SansCondensed:
+        base = "DejaVuSansCondensed";
+        break;
+    case Family::Serif:
+        base = "DejaVuSerif";
+        break;
+    case Family::SerifCondensed:
+        base = "DejaVuSerifCondensed";
+        break;
+    case Family::Mono:
+        base = "DejaVuSansMono";
+        break;
+    }
+    const bool serif = family == Family::Serif || family == Family::SerifCondensed;
+    const std::string slant = serif ? "Italic" : "Oblique";
+    std::string name = base;
     if (bold && italic)
-        return base + "-Bold" + slant + ".ttf";
+        return name + "-Bold" + slant + ".ttf";
     if (bold)
-        return base + "-Bold.ttf";
+        return name + "-Bold.ttf";
     if (italic)
-        return base + "-" + slant + ".ttf";
-    return base + ".ttf";
+        return name + "-" + slant + ".ttf";
+    return name + ".ttf";
 }
 
 std::recursive_mutex& TheFontMutex()
@@ -187,7 +228,7 @@ public:
         if (!m_face || c < 0x20 || (c >= 0xD800 && c <= 0xDFFF))
             return glyph;
         FT_UInt index = FT_Get_Char_Index(m_face, c);
-        if (FT_Load_Glyph(m_face, index, FT_LOAD_FORCE_AUTOHINT | FT_LOAD_TARGET_NORMAL) != 0)
+        if (FT_Load_Glyph(m_face, index, FT_LOAD_DEFAULT | FT_LOAD_TARGET_NORMAL) != 0)
             return glyph;
         FT_GlyphSlot slot = m_face->glyph;
         // A rotated glyph's advance is the unrotated one, as extents are
