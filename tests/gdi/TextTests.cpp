@@ -343,3 +343,19 @@ TEST_F(TextTest, TheDialogFontHasTheDialogBaseUnitsOfWindows)
     SelectObject(dc.dc(), old);
     DeleteObject(font);
 }
+
+TEST_F(TextTest, AbsurdHeightsAreDrawnAtABoundedSize)
+{
+    BitmapDC dc(50, 50);
+    for (int height : {INT32_MIN, -1000000, 1000000}) {
+        HFONT font = MakeFont(u"Arial", height);
+        HGDIOBJ old = SelectObject(dc.dc(), font);
+        TEXTMETRICW tm{};
+        ASSERT_TRUE(GetTextMetricsW(dc.dc(), &tm));
+        EXPECT_GT(tm.tmHeight, 0);
+        EXPECT_LT(tm.tmHeight, 2000);
+        EXPECT_TRUE(TextOutW(dc.dc(), 0, 0, u"A", 1));
+        SelectObject(dc.dc(), old);
+        DeleteObject(font);
+    }
+}

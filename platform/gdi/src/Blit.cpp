@@ -311,15 +311,13 @@ BOOL AlphaBlend(HDC destDc, int x, int y, int width, int height, HDC srcDc, int 
         Pixel sp = source.At(sx, sy);
         Pixel dp = dest->surface->At(dx, dy);
         unsigned channels[4];
+        // A per-pixel source is premultiplied: dest = src * k + dest * (1 - srcAlpha * k),
+        // with k the constant alpha; without one, alpha itself is the constant.
         unsigned srcAlpha = perPixel ? (sp >> 24) * constant / 255 : constant;
         for (int c = 0; c < 4; ++c) {
-            unsigned sc = (sp >> (8 * c)) & 0xFF;
+            unsigned sc = (c == 3 && !perPixel) ? 255 : (sp >> (8 * c)) & 0xFF;
             unsigned dc = (dp >> (8 * c)) & 0xFF;
-            // A per-pixel source is premultiplied; a constant alpha scales it.
-            unsigned scaled = perPixel ? sc * constant / 255 : sc * constant / 255;
-            if (c == 3 && !perPixel)
-                scaled = constant;
-            unsigned v = scaled + dc * (255 - srcAlpha) / 255;
+            unsigned v = sc * constant / 255 + dc * (255 - srcAlpha) / 255;
             channels[c] = std::min(v, 255u);
         }
         Pixel out = channels[0] | (channels[1] << 8) | (channels[2] << 16) | (channels[3] << 24);

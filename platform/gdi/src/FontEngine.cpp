@@ -6,6 +6,7 @@
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -263,10 +264,10 @@ private:
 
 // The em size for a logical height: negative heights are the em height,
 // positive ones the cell height (ascent + descent), zero a default size.
-int PixelsPerEm(FT_Face face, LONG height)
+long RequestedPixelsPerEm(FT_Face face, LONG height)
 {
     if (height < 0)
-        return std::max(1, static_cast<int>(-height));
+        return -static_cast<long>(height);
     if (height == 0)
         return 12;
     long cell = 1901 + 483, upem = 2048;
@@ -275,7 +276,15 @@ int PixelsPerEm(FT_Face face, LONG height)
         if (auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2)))
             cell = os2->usWinAscent + os2->usWinDescent;
     }
-    return std::max(1, static_cast<int>(std::lround(static_cast<double>(height) * upem / cell)));
+    return std::lround(static_cast<double>(height) * upem / std::max(cell, 1L));
+}
+
+int PixelsPerEm(FT_Face face, LONG height)
+{
+    // Past this size glyph bitmaps would take more memory than any use of
+    // this program needs; larger requests are drawn at this size.
+    constexpr long kMaxPixelsPerEm = 1000;
+    return static_cast<int>(std::clamp(RequestedPixelsPerEm(face, height), 1L, kMaxPixelsPerEm));
 }
 
 } // namespace
