@@ -205,3 +205,49 @@ TEST(RectTest, RectangleHelpers)
     EXPECT_EQ(MulDiv(1, 1, 0), -1);
     EXPECT_EQ(MulDiv(0x7FFFFFFF, 4, 1), -1);
 }
+
+TEST_F(ShapeTest, FrameControlsShowTheirState)
+{
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    // A check box: a sunken square with a white inside, the mark only when checked.
+    BitmapDC plain(13, 13, face), checked(13, 13, face), inactive(13, 13, face);
+    RECT r{0, 0, 13, 13};
+    DrawFrameControl(plain.dc(), &r, DFC_BUTTON, DFCS_BUTTONCHECK);
+    DrawFrameControl(checked.dc(), &r, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_CHECKED);
+    DrawFrameControl(inactive.dc(), &r, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_CHECKED | DFCS_INACTIVE);
+    EXPECT_EQ(plain.At(0, 0), GetSysColor(COLOR_3DSHADOW));
+    EXPECT_EQ(plain.At(6, 6), GetSysColor(COLOR_WINDOW));
+    int marked = 0, grey = 0;
+    for (int y = 0; y < 13; ++y)
+        for (int x = 0; x < 13; ++x) {
+            if (checked.At(x, y) != plain.At(x, y)) {
+                ++marked;
+                EXPECT_EQ(checked.At(x, y), GetSysColor(COLOR_WINDOWTEXT));
+                EXPECT_TRUE(x >= 2 && x < 11 && y >= 2 && y < 11) << "the mark stays inside the box";
+            }
+            bool inside = x >= 2 && x < 11 && y >= 2 && y < 11; // the edge uses the same grey
+            grey += inside && inactive.At(x, y) == GetSysColor(COLOR_GRAYTEXT) ? 1 : 0;
+        }
+    EXPECT_GT(marked, 10);
+    EXPECT_EQ(grey, marked) << "an inactive mark is grey";
+    EXPECT_EQ(inactive.At(3, 3), face) << "an inactive box is not white";
+
+    // A radio button shows a dot in its centre only when checked.
+    BitmapDC off(12, 12, face), on(12, 12, face);
+    RECT rr{0, 0, 12, 12};
+    DrawFrameControl(off.dc(), &rr, DFC_BUTTON, DFCS_BUTTONRADIO);
+    DrawFrameControl(on.dc(), &rr, DFC_BUTTON, DFCS_BUTTONRADIO | DFCS_CHECKED);
+    EXPECT_EQ(off.At(6, 6), GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(on.At(6, 6), GetSysColor(COLOR_WINDOWTEXT));
+    EXPECT_EQ(on.At(0, 0), face) << "corners outside the circle stay";
+
+    // A pushed arrow button is sunken.
+    BitmapDC up(16, 16, face), down(16, 16, face);
+    RECT ar{0, 0, 16, 16};
+    DrawFrameControl(up.dc(), &ar, DFC_SCROLL, DFCS_SCROLLUP);
+    DrawFrameControl(down.dc(), &ar, DFC_SCROLL, DFCS_SCROLLUP | DFCS_PUSHED);
+    EXPECT_EQ(up.At(15, 15), GetSysColor(COLOR_3DDKSHADOW));
+    EXPECT_EQ(down.At(15, 15), GetSysColor(COLOR_3DHIGHLIGHT));
+    EXPECT_NE(up.InkBounds(face, 16, 16).right, 0);
+    EXPECT_FALSE(DrawFrameControl(up.dc(), &ar, 99, 0));
+}

@@ -150,6 +150,10 @@ int FrameRect(HDC dc, const RECT* rect, HBRUSH brush);
 BOOL InvertRect(HDC dc, const RECT* rect);
 BOOL DrawFocusRect(HDC dc, const RECT* rect);
 BOOL DrawEdge(HDC dc, LPRECT rect, UINT edge, UINT flags);
+// The classic look of standard control parts: DFC_BUTTON (push buttons,
+// check boxes, radio buttons), DFC_SCROLL (arrow buttons, the combo box
+// button) and DFC_CAPTION (the close button).
+BOOL DrawFrameControl(HDC dc, LPRECT rect, UINT type, UINT state);
 
 // Rectangles.
 BOOL SetRect(LPRECT rect, int left, int top, int right, int bottom);
