@@ -104,6 +104,9 @@ TEST_F(DcTest, SurfaceDcPaintsAtItsOriginInsideItsVisibleRegion)
     EXPECT_EQ(surface->At(7, 7) & 0xFFFFFF, 0xFF0000u);
     EXPECT_EQ(surface->At(15, 15) & 0xFFFFFF, 0xFFFFFFu);
     EXPECT_EQ(GetPixel(dc, 2, 2), RGB(255, 0, 0)) << "device coordinates start at the origin";
+    POINT org{};
+    GetDCOrgEx(dc, &org);
+    EXPECT_EQ(org.x, 5);
 
     // Moving the DC: the same device point now lands elsewhere.
     gdi::SetSurfaceDCGeometry(dc, POINT{0, 0}, nullptr);

@@ -506,6 +506,15 @@ BOOL SetBrushOrgEx(HDC dc, int x, int y, LPPOINT previous)
     return SetPoint(dc, &DcState::brushOrg, x, y, previous, false);
 }
 
+BOOL GetDCOrgEx(HDC handle, LPPOINT origin)
+{
+    auto dc = LookupDc(handle);
+    if (!dc || !origin)
+        return FALSE;
+    *origin = dc->origin;
+    return TRUE;
+}
+
 BOOL LPtoDP(HDC handle, LPPOINT points, int count)
 {
     auto dc = LookupDc(handle);

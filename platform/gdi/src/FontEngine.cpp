@@ -296,9 +296,15 @@ std::unique_lock<std::recursive_mutex> FontLock()
 
 std::string FontFileFor(const LOGFONTW& lf)
 {
+    auto lock = FontLock();
+    // Whether each file exists is asked once per process.
+    static auto* present = new std::map<std::string, bool>;
     bool bold = lf.lfWeight >= FW_SEMIBOLD;
     std::string path = std::string(kFontDir) + FileName(FamilyOf(lf), bold, lf.lfItalic != 0);
-    if (std::filesystem::exists(path))
+    auto it = present->find(path);
+    if (it == present->end())
+        it = present->emplace(path, std::filesystem::exists(path)).first;
+    if (it->second)
         return path;
     return std::string(kFontDir) + FileName(FamilyOf(lf), false, false);
 }

@@ -50,6 +50,8 @@ BOOL SetWindowOrgEx(HDC dc, int x, int y, LPPOINT previous);
 BOOL GetWindowOrgEx(HDC dc, LPPOINT origin);
 BOOL OffsetWindowOrgEx(HDC dc, int dx, int dy, LPPOINT previous);
 BOOL SetBrushOrgEx(HDC dc, int x, int y, LPPOINT previous);
+// Where the DC's device origin lies on its surface (0, 0 for memory DCs).
+BOOL GetDCOrgEx(HDC dc, LPPOINT origin);
 BOOL LPtoDP(HDC dc, LPPOINT points, int count);
 BOOL DPtoLP(HDC dc, LPPOINT points, int count);
 
