@@ -1,4 +1,4 @@
-// DCs: creation, object selection, saved states and the attribute calls.
+// DCs: creation, surfaces, object selection, saved states and device caps.
 #include "Objects.h"
 
 #include "gdi/Gdi.h"
