@@ -1,5 +1,6 @@
 // LoadImageW and LoadBitmapW: BMP files through the file layer, and
 // resources through the loader the window layer installs.
+#include "IconFormat.h"
 #include "Objects.h"
 
 #include "gdi/BmpFormat.h"
@@ -8,6 +9,7 @@
 #include "win32/FileApi.h"
 
 #include <mutex>
+#include <span>
 
 namespace gdi {
 
@@ -48,6 +50,22 @@ std::shared_ptr<Surface> Scaled(const Surface& image, int width, int height, boo
 
 } // namespace
 
+// An .ico or .cur file: the directory, then the images at their offsets.
+HICON LoadIconFile(std::span<const BYTE> file, BOOL icon, int cx, int cy)
+{
+    int entry = BestIconEntry(file, 16, icon, cx, cy);
+    if (entry < 0)
+        return nullptr;
+    const BYTE* e = file.data() + 6 + 16 * entry;
+    DWORD bytes = static_cast<DWORD>(e[8] | (e[9] << 8) | (e[10] << 16)) | (static_cast<DWORD>(e[11]) << 24);
+    DWORD offset = static_cast<DWORD>(e[12] | (e[13] << 8) | (e[14] << 16)) | (static_cast<DWORD>(e[15]) << 24);
+    if (offset > file.size() || bytes > file.size() - offset)
+        return nullptr;
+    // A cursor file keeps its hot spot in the entry's planes and bit-count words.
+    POINT hotspot{static_cast<LONG>(e[4] | (e[5] << 8)), static_cast<LONG>(e[6] | (e[7] << 8))};
+    return CreateIconFromDib(file.subspan(offset, bytes), icon, hotspot, cx, cy);
+}
+
 void SetResourceImageLoader(ResourceImageLoader loader)
 {
     std::lock_guard lock(g_loaderMutex);
@@ -70,11 +88,16 @@ HANDLE LoadImageW(HINSTANCE instance, LPCWSTR name, UINT type, int width, int he
         }
         return loader ? loader(instance, name, type, width, height, flags) : nullptr;
     }
-    if (type != IMAGE_BITMAP || width < 0 || height < 0)
+    if ((type != IMAGE_BITMAP && type != IMAGE_ICON && type != IMAGE_CURSOR) || width < 0 || height < 0)
         return nullptr;
     std::vector<BYTE> bytes;
     if (!ReadWholeFile(name, bytes))
         return nullptr;
+    if (type != IMAGE_BITMAP) {
+        bool defaultSize = flags & LR_DEFAULTSIZE;
+        return LoadIconFile(bytes, type == IMAGE_ICON, width ? width : (defaultSize ? 32 : 0),
+                            height ? height : (defaultSize ? 32 : 0));
+    }
     DibResult dib = ParseBmp(bytes);
     if (!dib.image) {
         SetLastError(static_cast<DWORD>(ERROR_INVALID_PARAMETER));

@@ -209,6 +209,18 @@ BOOL DestroyIcon(HICON icon);
 HICON CopyIcon(HICON icon);
 BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int width, int height, UINT step, HBRUSH flicker, UINT flags);
 BOOL DrawIcon(HDC dc, int x, int y, HICON icon);
+// Icon and cursor images as resources and .ico files store them: a packed
+// DIB of twice the icon's height, the colour rows followed by the AND mask
+// (cursors start with their hot spot, two WORDs). The size is checked
+// against the DIB's needs; version is 0x00030000. cx, cy: 0 for the image's
+// own size.
+HICON CreateIconFromResourceEx(const BYTE* bits, DWORD bytes, BOOL icon, DWORD version, int cx, int cy, UINT flags);
+HICON CreateIconFromResource(const BYTE* bits, DWORD bytes, BOOL icon, DWORD version);
+// The id of the image of a group icon (or cursor) directory resource that
+// best fits cx x cy (0: the default 32 x 32); 0 when there is none.
+int LookupIconIdFromDirectoryEx(const BYTE* directory, BOOL icon, int cx, int cy, UINT flags);
+int LookupIconIdFromDirectory(const BYTE* directory, BOOL icon);
+
 using DRAWSTATEPROC = BOOL (*)(HDC dc, LPARAM data, WPARAM length, int width, int height);
 // DST_ICON, DST_BITMAP, DST_TEXT and DST_PREFIXTEXT (data holds the handle
 // or the text), DST_COMPLEX (the callback draws); DSS_NORMAL, DSS_DISABLED
@@ -217,8 +229,8 @@ BOOL DrawStateW(HDC dc, HBRUSH brush, DRAWSTATEPROC callback, LPARAM data, WPARA
                 int height, UINT flags);
 #define DrawState DrawStateW
 
-// Images. Bitmaps load from BMP files (hInstance NULL, LR_LOADFROMFILE, the
-// name a Windows path); resources are loaded by the resource loader that the
+// Images. Bitmaps load from BMP files and icons from .ico files (hInstance
+// NULL, LR_LOADFROMFILE, the name a Windows path); resources are loaded by the resource loader that the
 // window layer installs. The result is a 32-bit bitmap whatever the file's
 // depth (a DIB section with LR_CREATEDIBSECTION).
 HANDLE LoadImageW(HINSTANCE instance, LPCWSTR name, UINT type, int width, int height, UINT flags);
