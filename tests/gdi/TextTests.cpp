@@ -192,6 +192,24 @@ TEST_F(TextTest, WordBreakWrapsBetweenWordsAndKeepsLongWordsWhole)
     DeleteObject(font);
 }
 
+TEST_F(TextTest, EditControlFormatLeavesOutAPartlyVisibleLastLine)
+{
+    HFONT font = MakeFont(u"Arial", -12);
+    BitmapDC a(100, 60), b(100, 60);
+    SelectObject(a.dc(), font);
+    SelectObject(b.dc(), font);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(a.dc(), &tm);
+    RECT r{0, 0, 100, tm.tmHeight + tm.tmHeight / 2};
+    DrawTextW(a.dc(), u"first\nsecond", -1, &r, 0);
+    DrawTextW(b.dc(), u"first\nsecond", -1, &r, DT_EDITCONTROL);
+    EXPECT_GT(a.InkBounds(RGB(255, 255, 255), 100, 60).bottom, tm.tmHeight) << "cut second line shown";
+    EXPECT_LE(b.InkBounds(RGB(255, 255, 255), 100, 60).bottom, tm.tmHeight) << "and left out";
+    SelectObject(a.dc(), GetStockObject(SYSTEM_FONT));
+    SelectObject(b.dc(), GetStockObject(SYSTEM_FONT));
+    DeleteObject(font);
+}
+
 TEST_F(TextTest, AlignmentEllipsisAndClipping)
 {
     HFONT font = MakeFont(u"Verdana", -12);

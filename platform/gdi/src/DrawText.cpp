@@ -228,6 +228,10 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format)
     style.drawGlyphs = !(format & DT_PREFIXONLY);
     int y = top;
     for (const Line& line : lines) {
+        // As a multiline edit control does, leave out a last line that
+        // would show only in part.
+        if ((format & DT_EDITCONTROL) && y + lineHeight > rect->bottom && y > rect->top)
+            break;
         int x = rect->left;
         if (format & DT_CENTER)
             x = rect->left + (rectWidth - line.width) / 2;
