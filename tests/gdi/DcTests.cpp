@@ -1,6 +1,7 @@
 #include "GdiTest.h"
 
 #include <cstring>
+#include <vector>
 
 class DcTest : public GdiTest {};
 
@@ -204,4 +205,35 @@ TEST_F(DcTest, AnUnknownHandleFailsEverywhere)
     EXPECT_EQ(GetObject(bogus, 0, nullptr), 0);
     RECT r{0, 0, 1, 1};
     EXPECT_EQ(DrawTextW(bogus, u"x", 1, &r, 0), 0);
+}
+
+TEST_F(DcTest, ResourceImagesComeFromTheInstalledLoader)
+{
+    HINSTANCE module = reinterpret_cast<HINSTANCE>(static_cast<std::uintptr_t>(0x400000));
+    gdi::Surface picture(3, 2);
+    picture.Fill(0x00123456);
+    std::vector<UINT> types;
+    gdi::SetResourceImageLoader([&](HINSTANCE instance, LPCWSTR name, UINT type, int, int, UINT) -> HANDLE {
+        types.push_back(type);
+        if (instance != module || reinterpret_cast<std::uintptr_t>(name) != 131)
+            return nullptr;
+        return gdi::CreateBitmapFromSurface(picture);
+    });
+    LPCWSTR id = reinterpret_cast<LPCWSTR>(static_cast<std::uintptr_t>(131));
+    HBITMAP bitmap = LoadBitmapW(module, id);
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(LoadImageW(module, reinterpret_cast<LPCWSTR>(static_cast<std::uintptr_t>(999)), IMAGE_ICON, 0, 0, 0),
+              nullptr);
+    EXPECT_EQ(types, (std::vector<UINT>{IMAGE_BITMAP, IMAGE_ICON}));
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    EXPECT_EQ(GetPixel(dc, 2, 1), RGB(0x12, 0x34, 0x56));
+    EXPECT_EQ(gdi::SurfaceOfDC(dc), gdi::SurfaceOfBitmap(bitmap));
+    picture.Fill(0);
+    EXPECT_EQ(GetPixel(dc, 2, 1), RGB(0x12, 0x34, 0x56)) << "the bitmap holds a copy";
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+    gdi::SetResourceImageLoader(nullptr);
+    EXPECT_EQ(LoadBitmapW(module, id), nullptr) << "no loader, no resources";
 }
