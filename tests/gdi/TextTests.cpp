@@ -1,6 +1,7 @@
 #include "GdiTest.h"
 
 #include <cstring>
+#include <random>
 
 class TextTest : public GdiTest {
 protected:
@@ -376,4 +377,48 @@ TEST_F(TextTest, AbsurdHeightsAreDrawnAtABoundedSize)
         SelectObject(dc.dc(), old);
         DeleteObject(font);
     }
+}
+
+TEST_F(TextTest, RandomTextsAndFormatsStayInsideTheRectangleUnlessUnclipped)
+{
+    // Texts of prefixes, breaks, tabs and long words under every format
+    // combination: nothing is drawn outside the rectangle (the sanitizer
+    // build checks the reads), and DT_CALCRECT always reports whole lines.
+    std::mt19937 rng(17);
+    const char16_t alphabet[] = u"ab &&\r\n\t.\\Wiyq";
+    HFONT font = MakeFont(u"MS Shell Dlg", -11);
+    BitmapDC dc(200, 120);
+    HGDIOBJ old = SelectObject(dc.dc(), font);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc.dc(), &tm);
+    const UINT flags[] = {DT_CENTER,     DT_RIGHT,         DT_VCENTER,       DT_BOTTOM,      DT_WORDBREAK,
+                          DT_SINGLELINE, DT_EXPANDTABS,    DT_NOPREFIX,      DT_END_ELLIPSIS, DT_PATH_ELLIPSIS,
+                          DT_HIDEPREFIX, DT_PREFIXONLY,    DT_EDITCONTROL,   DT_WORD_ELLIPSIS};
+    for (int round = 0; round < 300; ++round) {
+        std::u16string text;
+        int length = static_cast<int>(rng() % 40);
+        for (int i = 0; i < length; ++i)
+            text.push_back(alphabet[rng() % (sizeof alphabet / sizeof alphabet[0] - 1)]);
+        UINT format = 0;
+        for (UINT f : flags)
+            if (rng() % 4 == 0)
+                format |= f;
+        RECT bounds{20, 20, 20 + static_cast<LONG>(rng() % 120), 20 + static_cast<LONG>(rng() % 80)};
+        RECT calc = bounds;
+        int height = DrawTextW(dc.dc(), text.c_str(), static_cast<int>(text.size()), &calc, format | DT_CALCRECT);
+        EXPECT_EQ(height % tm.tmHeight, 0) << "whole lines";
+        RECT blank{0, 0, 200, 120};
+        FillRect(dc.dc(), &blank, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        RECT r = bounds;
+        DrawTextW(dc.dc(), text.c_str(), static_cast<int>(text.size()), &r, format);
+        RECT ink = dc.InkBounds(RGB(255, 255, 255), 200, 120);
+        if (ink.right > ink.left) {
+            EXPECT_GE(ink.left, bounds.left) << "format " << format;
+            EXPECT_LE(ink.right, bounds.right) << "format " << format;
+            EXPECT_GE(ink.top, bounds.top) << "format " << format;
+            EXPECT_LE(ink.bottom, bounds.bottom) << "format " << format;
+        }
+    }
+    SelectObject(dc.dc(), old);
+    DeleteObject(font);
 }
