@@ -255,6 +255,21 @@ TEST_F(LoadImageTest, LoadsABmpFileByItsWindowsPath)
     EXPECT_EQ(bits[1], 0);
     DeleteObject(section);
 
+    // A size asked for scales the picture; LR_MONOCHROME makes it black and white.
+    HBITMAP scaled = static_cast<HBITMAP>(
+        LoadImageW(nullptr, u"C:\\Program Files\\Pellinor\\main.bmp", IMAGE_BITMAP, 4, 6, LR_LOADFROMFILE));
+    ASSERT_NE(scaled, nullptr);
+    GetObject(scaled, sizeof bm, &bm);
+    EXPECT_EQ(bm.bmWidth, 4);
+    EXPECT_EQ(bm.bmHeight, 6);
+    DeleteObject(scaled);
+    HBITMAP mono = static_cast<HBITMAP>(LoadImageW(nullptr, u"C:\\Program Files\\Pellinor\\main.bmp", IMAGE_BITMAP,
+                                                   0, 0, LR_LOADFROMFILE | LR_MONOCHROME));
+    ASSERT_NE(mono, nullptr);
+    GetObject(mono, sizeof bm, &bm);
+    EXPECT_EQ(bm.bmBitsPixel, 1);
+    DeleteObject(mono);
+
     EXPECT_EQ(LoadImageW(nullptr, u"C:\\Program Files\\Pellinor\\missing.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE),
               nullptr);
     WriteHostFile(Host(u"C:\\Program Files\\Pellinor\\broken.bmp"), "BM not really");
