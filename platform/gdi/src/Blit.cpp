@@ -101,10 +101,10 @@ template <typename F>
 void ForEachMapped(const Canvas& dest, const Axis& ax, const Axis& ay, F f)
 {
     RECT area{ax.dest, ay.dest, ax.dest + ax.destSize, ay.dest + ay.destSize};
-    for (const RECT& piece : ClipPieces(dest, area))
-        for (int y = piece.top; y < piece.bottom; ++y) {
+    for (const RECT& chunk : ClippedRects(dest, area))
+        for (int y = chunk.top; y < chunk.bottom; ++y) {
             int sy = ay.SourceOf(y - ay.dest);
-            for (int x = piece.left; x < piece.right; ++x)
+            for (int x = chunk.left; x < chunk.right; ++x)
                 f(x, y, ax.SourceOf(x - ax.dest), sy);
         }
 }
@@ -140,12 +140,12 @@ BOOL Stretch(HDC destDc, int x, int y, int width, int height, HDC srcDc, int xSr
         RECT area{ax.dest, ay.dest, ax.dest + ax.destSize, ay.dest + ay.destSize};
         const int shiftX = ax.src - ax.dest, shiftY = ay.src - ay.dest;
         const Surface& from = *reader.surface;
-        for (const RECT& piece : ClipPieces(*dest, area)) {
-            int left = std::max<int>(piece.left, -shiftX);
-            int right = std::min<int>(piece.right, from.Width() - shiftX);
+        for (const RECT& chunk : ClippedRects(*dest, area)) {
+            int left = std::max<int>(chunk.left, -shiftX);
+            int right = std::min<int>(chunk.right, from.Width() - shiftX);
             if (left >= right)
                 continue;
-            for (int y = piece.top; y < piece.bottom; ++y) {
+            for (int y = chunk.top; y < chunk.bottom; ++y) {
                 int sy = y + shiftY;
                 if (sy < 0 || sy >= from.Height())
                     continue;
@@ -243,9 +243,9 @@ BOOL MaskBlt(HDC destDc, int x, int y, int width, int height, HDC srcDc, int xSr
     POINT s = src->ToSurface(xSrc, ySrc);
     SourceReader reader = MakeSource(*dest, *src);
     BrushPainter brush = MakeBrushPainter(*dest, dest->dc->state.brush.get());
-    for (const RECT& piece : ClipPieces(*dest, RECT{d.x, d.y, d.x + width, d.y + height}))
-        for (int dy = piece.top; dy < piece.bottom; ++dy)
-            for (int dx = piece.left; dx < piece.right; ++dx) {
+    for (const RECT& chunk : ClippedRects(*dest, RECT{d.x, d.y, d.x + width, d.y + height}))
+        for (int dy = chunk.top; dy < chunk.bottom; ++dy)
+            for (int dx = chunk.left; dx < chunk.right; ++dx) {
                 int mx = xMask + dx - d.x, my = yMask + dy - d.y;
                 bool white = mask->surface->Contains(mx, my) && (mask->surface->At(mx, my) & 0xFFFFFF);
                 Pixel sp = 0, pp = 0;

@@ -60,25 +60,25 @@ void Canvas::Put(int sx, int sy, Pixel p)
 void Canvas::FillSolid(const RECT& r, Pixel p)
 {
     p = Adapt(p);
-    for (const RECT& piece : ClipPieces(*this, r))
-        for (int y = piece.top; y < piece.bottom; ++y)
-            std::fill(surface->Row(y) + piece.left, surface->Row(y) + piece.right, p);
+    for (const RECT& chunk : ClippedRects(*this, r))
+        for (int y = chunk.top; y < chunk.bottom; ++y)
+            std::fill(surface->Row(y) + chunk.left, surface->Row(y) + chunk.right, p);
 }
 
-std::vector<RECT> ClipPieces(const Canvas& canvas, const RECT& r)
+std::vector<RECT> ClippedRects(const Canvas& canvas, const RECT& r)
 {
-    std::vector<RECT> pieces;
+    std::vector<RECT> chunks;
     if (r.left >= r.right || r.top >= r.bottom)
-        return pieces;
+        return chunks;
     for (const RECT& c : canvas.clip.Rects()) {
         if (c.top >= r.bottom)
             break;
-        RECT piece{std::max(c.left, r.left), std::max(c.top, r.top), std::min(c.right, r.right),
+        RECT chunk{std::max(c.left, r.left), std::max(c.top, r.top), std::min(c.right, r.right),
                    std::min(c.bottom, r.bottom)};
-        if (piece.left < piece.right && piece.top < piece.bottom)
-            pieces.push_back(piece);
+        if (chunk.left < chunk.right && chunk.top < chunk.bottom)
+            chunks.push_back(chunk);
     }
-    return pieces;
+    return chunks;
 }
 
 Pixel ApplyRop3(BYTE rop, Pixel p, Pixel s, Pixel d)

@@ -32,7 +32,7 @@ struct Canvas {
 };
 
 // The rectangles of r (surface coordinates) inside the clip, in band order.
-std::vector<RECT> ClipPieces(const Canvas& canvas, const RECT& r);
+std::vector<RECT> ClippedRects(const Canvas& canvas, const RECT& r);
 
 // Raster operations on 24-bit colour values.
 Pixel ApplyRop3(BYTE rop, Pixel pattern, Pixel source, Pixel dest);

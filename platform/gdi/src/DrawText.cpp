@@ -77,7 +77,7 @@ std::vector<Line> SplitLines(const std::u16string& text, int underline)
     return lines;
 }
 
-// Breaks one line between words so that each piece fits in maxWidth; a word
+// Breaks one line between words so that each chunk fits in maxWidth; a word
 // wider than maxWidth stays whole on a line of its own. The spaces at a
 // break are dropped.
 std::vector<Line> WrapLine(const Line& line, const Layout& layout, int maxWidth)
@@ -102,11 +102,11 @@ std::vector<Line> WrapLine(const Line& line, const Layout& layout, int maxWidth)
             if (width > maxWidth)
                 break; // a word too wide for any line
         }
-        Line piece;
-        piece.text = t.substr(start, end - start);
+        Line chunk;
+        chunk.text = t.substr(start, end - start);
         if (line.underline >= static_cast<int>(start) && line.underline < static_cast<int>(end))
-            piece.underline = line.underline - static_cast<int>(start);
-        out.push_back(std::move(piece));
+            chunk.underline = line.underline - static_cast<int>(start);
+        out.push_back(std::move(chunk));
         start = pos;
         if (start >= t.size())
             break;
@@ -192,8 +192,8 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format)
     if ((format & DT_WORDBREAK) && !(format & DT_SINGLELINE)) {
         std::vector<Line> wrapped;
         for (const Line& line : lines)
-            for (Line& piece : WrapLine(line, layout, rectWidth))
-                wrapped.push_back(std::move(piece));
+            for (Line& chunk : WrapLine(line, layout, rectWidth))
+                wrapped.push_back(std::move(chunk));
         lines = std::move(wrapped);
     }
     int widest = 0;

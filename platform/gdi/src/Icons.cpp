@@ -27,10 +27,10 @@ template <typename F>
 void ForEachIconPixel(Canvas& canvas, int x, int y, int width, int height, const IconObject& icon, F f)
 {
     POINT at = canvas.ToSurface(x, y);
-    for (const RECT& piece : ClipPieces(canvas, RECT{at.x, at.y, at.x + width, at.y + height}))
-        for (int sy = piece.top; sy < piece.bottom; ++sy) {
+    for (const RECT& chunk : ClippedRects(canvas, RECT{at.x, at.y, at.x + width, at.y + height}))
+        for (int sy = chunk.top; sy < chunk.bottom; ++sy) {
             int iy = static_cast<int>((2LL * (sy - at.y) + 1) * icon.height / (2LL * height));
-            for (int sx = piece.left; sx < piece.right; ++sx) {
+            for (int sx = chunk.left; sx < chunk.right; ++sx) {
                 int ix = static_cast<int>((2LL * (sx - at.x) + 1) * icon.width / (2LL * width));
                 f(sx, sy, ix, iy);
             }

@@ -223,9 +223,9 @@ BOOL PaintWith(HDC dc, const Region& region, const BrushObject* brush)
     BrushPainter painter = MakeBrushPainter(*canvas, brush);
     for (RECT r : region.Rects()) {
         r = canvas->ToSurface(r);
-        for (const RECT& piece : ClipPieces(*canvas, r))
-            for (int y = piece.top; y < piece.bottom; ++y)
-                for (int x = piece.left; x < piece.right; ++x) {
+        for (const RECT& chunk : ClippedRects(*canvas, r))
+            for (int y = chunk.top; y < chunk.bottom; ++y)
+                for (int x = chunk.left; x < chunk.right; ++x) {
                     Pixel p;
                     if (painter.At(x, y, p))
                         canvas->surface->Set(x, y, canvas->Adapt(p));
@@ -281,9 +281,9 @@ BOOL InvertRgn(HDC dc, HRGN handle)
     if (!region || !canvas)
         return FALSE;
     for (RECT r : region->region.Rects())
-        for (const RECT& piece : ClipPieces(*canvas, canvas->ToSurface(r)))
-            for (int y = piece.top; y < piece.bottom; ++y)
-                for (int x = piece.left; x < piece.right; ++x)
+        for (const RECT& chunk : ClippedRects(*canvas, canvas->ToSurface(r)))
+            for (int y = chunk.top; y < chunk.bottom; ++y)
+                for (int x = chunk.left; x < chunk.right; ++x)
                     canvas->surface->Set(x, y, ~canvas->surface->At(x, y) & 0xFFFFFF);
     return TRUE;
 }

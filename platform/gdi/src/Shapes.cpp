@@ -29,9 +29,9 @@ void FillWithBrush(Canvas& canvas, const RECT& surfaceRect, const BrushObject* b
         canvas.FillSolid(surfaceRect, painter.solid);
         return;
     }
-    for (const RECT& piece : ClipPieces(canvas, surfaceRect))
-        for (int y = piece.top; y < piece.bottom; ++y)
-            for (int x = piece.left; x < piece.right; ++x) {
+    for (const RECT& chunk : ClippedRects(canvas, surfaceRect))
+        for (int y = chunk.top; y < chunk.bottom; ++y)
+            for (int x = chunk.left; x < chunk.right; ++x) {
                 Pixel p;
                 if (painter.At(x, y, p))
                     canvas.surface->Set(x, y, canvas.Adapt(p));
@@ -135,9 +135,9 @@ void PaintShape(Canvas& canvas, const Region& outer, const Region& inner)
     const Region& fillArea = (s.pen && s.pen->style != PS_NULL) ? inner : outer;
     if (!brush.hollow)
         for (const RECT& r : fillArea.Rects())
-            for (const RECT& piece : ClipPieces(canvas, r))
-                for (int y = piece.top; y < piece.bottom; ++y)
-                    for (int x = piece.left; x < piece.right; ++x) {
+            for (const RECT& chunk : ClippedRects(canvas, r))
+                for (int y = chunk.top; y < chunk.bottom; ++y)
+                    for (int x = chunk.left; x < chunk.right; ++x) {
                         Pixel p;
                         if (brush.At(x, y, p))
                             canvas.surface->Set(x, y, canvas.Adapt(p));
@@ -195,9 +195,9 @@ BOOL InvertRect(HDC dc, const RECT* rect)
     auto canvas = Canvas::Of(dc);
     if (!canvas || !rect)
         return FALSE;
-    for (const RECT& piece : ClipPieces(*canvas, canvas->ToSurface(*rect)))
-        for (int y = piece.top; y < piece.bottom; ++y)
-            for (int x = piece.left; x < piece.right; ++x)
+    for (const RECT& chunk : ClippedRects(*canvas, canvas->ToSurface(*rect)))
+        for (int y = chunk.top; y < chunk.bottom; ++y)
+            for (int x = chunk.left; x < chunk.right; ++x)
                 canvas->surface->Set(x, y, ~canvas->surface->At(x, y) & 0xFFFFFF);
     return TRUE;
 }
@@ -307,9 +307,9 @@ BOOL Polygon(HDC dc, const POINT* points, int count)
     Region interior = Region::FromRects(spans);
     if (!brush.hollow)
         for (const RECT& r : interior.Rects())
-            for (const RECT& piece : ClipPieces(*canvas, r))
-                for (int y = piece.top; y < piece.bottom; ++y)
-                    for (int x = piece.left; x < piece.right; ++x) {
+            for (const RECT& chunk : ClippedRects(*canvas, r))
+                for (int y = chunk.top; y < chunk.bottom; ++y)
+                    for (int x = chunk.left; x < chunk.right; ++x) {
                         Pixel px;
                         if (brush.At(x, y, px))
                             canvas->surface->Set(x, y, canvas->Adapt(px));
