@@ -250,4 +250,17 @@ TEST_F(ShapeTest, FrameControlsShowTheirState)
     EXPECT_EQ(down.At(15, 15), GetSysColor(COLOR_3DHIGHLIGHT));
     EXPECT_NE(up.InkBounds(face, 16, 16).right, 0);
     EXPECT_FALSE(DrawFrameControl(up.dc(), &ar, 99, 0));
+
+    // Menu glyphs are black on white masks.
+    BitmapDC check(13, 13, face);
+    RECT mr{0, 0, 13, 13};
+    DrawFrameControl(check.dc(), &mr, DFC_MENU, DFCS_MENUCHECK);
+    int black = 0;
+    for (int y = 0; y < 13; ++y)
+        for (int x = 0; x < 13; ++x) {
+            COLORREF c = check.At(x, y);
+            EXPECT_TRUE(c == RGB(0, 0, 0) || c == RGB(255, 255, 255)) << x << "," << y;
+            black += c == RGB(0, 0, 0) ? 1 : 0;
+        }
+    EXPECT_GT(black, 10);
 }

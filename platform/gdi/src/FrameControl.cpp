@@ -1,5 +1,6 @@
 // DrawFrameControl: check boxes, radio buttons, push buttons, arrow buttons
-// and the close button in the classic look, from the system colours.
+// the close button and the menu glyphs in the classic look, from the system
+// colours.
 #include "Canvas.h"
 
 #include "gdi/Gdi.h"
@@ -131,6 +132,35 @@ BOOL Button(HDC dc, LPRECT rect, UINT state)
     return TRUE;
 }
 
+// Menu glyphs are masks: black on white, to be blitted in the menu's colours.
+BOOL MenuGlyph(HDC dc, const RECT& r, UINT state)
+{
+    Fill(dc, r.left, r.top, r.right, r.bottom, COLOR_WINDOW);
+    const COLORREF black = RGB(0, 0, 0);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    switch (state & 0xF) {
+    case DFCS_MENUCHECK:
+        CheckMark(dc, r.left + (w - 7) / 2, r.top + (h - 7) / 2, black);
+        return TRUE;
+    case DFCS_MENUBULLET: {
+        int d = std::max(2, std::min(w, h) / 3);
+        int x = r.left + (w - d) / 2, y = r.top + (h - d) / 2;
+        HRGN dot = CreateEllipticRgn(x, y, x + d, y + d);
+        FillRgn(dc, dot, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        DeleteObject(dot);
+        return TRUE;
+    }
+    case DFCS_MENUARROW:
+        Triangle(dc, r, DFCS_SCROLLRIGHT, black);
+        return TRUE;
+    case DFCS_MENUARROWRIGHT:
+        Triangle(dc, r, DFCS_SCROLLLEFT, black);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
 } // namespace
 
 BOOL DrawFrameControl(HDC dc, LPRECT rect, UINT type, UINT state)
@@ -163,6 +193,8 @@ BOOL DrawFrameControl(HDC dc, LPRECT rect, UINT type, UINT state)
             }
         return TRUE;
     }
+    case DFC_MENU:
+        return MenuGlyph(dc, *rect, state);
     default:
         return FALSE;
     }
