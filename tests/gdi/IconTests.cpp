@@ -78,3 +78,44 @@ TEST_F(IconTest, DisabledDrawStateEmbossesTheShape)
     EXPECT_EQ(dc.At(5, 3), RGB(0, 0, 255));
     DestroyIcon(icon);
 }
+
+TEST_F(IconTest, DrawStateDrawsTextAndBitmapsEmbossedWhenDisabled)
+{
+    HFONT font = CreateFontW(-14, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, u"Arial");
+    BitmapDC normal(60, 20, RGB(0, 0, 255)), disabled(60, 20, RGB(0, 0, 255));
+    HGDIOBJ oldN = SelectObject(normal.dc(), font);
+    HGDIOBJ oldD = SelectObject(disabled.dc(), font);
+    SetTextColor(normal.dc(), RGB(255, 0, 0));
+    LPARAM text = reinterpret_cast<LPARAM>(u"&Hi");
+    EXPECT_TRUE(DrawStateW(normal.dc(), nullptr, nullptr, text, 0, 2, 2, 0, 0, DST_PREFIXTEXT));
+    EXPECT_TRUE(DrawStateW(disabled.dc(), nullptr, nullptr, text, 0, 2, 2, 0, 0, DST_PREFIXTEXT | DSS_DISABLED));
+    bool red = false, shadow = false, highlight = false;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 60; ++x) {
+            red = red || GetBValue(normal.At(x, y)) < 128;
+            shadow = shadow || disabled.At(x, y) == GetSysColor(COLOR_3DSHADOW);
+            highlight = highlight || disabled.At(x, y) == GetSysColor(COLOR_3DHILIGHT);
+        }
+    EXPECT_TRUE(red) << "normal text in the text colour";
+    EXPECT_TRUE(shadow);
+    EXPECT_TRUE(highlight);
+    EXPECT_EQ(GetBkMode(normal.dc()), OPAQUE) << "the DC's modes are restored";
+    EXPECT_EQ(GetTextColor(normal.dc()), RGB(255, 0, 0));
+    SelectObject(normal.dc(), oldN);
+    SelectObject(disabled.dc(), oldD);
+    DeleteObject(font);
+
+    BitmapDC picture(2, 1, RGB(255, 255, 255));
+    SetPixel(picture.dc(), 0, 0, RGB(10, 10, 10));
+    HBITMAP bitmap = picture.Detach();
+    BitmapDC target(4, 3, RGB(0, 0, 255));
+    EXPECT_TRUE(DrawStateW(target.dc(), nullptr, nullptr, reinterpret_cast<LPARAM>(bitmap), 0, 1, 1, 0, 0, DST_BITMAP));
+    EXPECT_EQ(target.At(1, 1), RGB(10, 10, 10));
+    EXPECT_EQ(target.At(2, 1), RGB(255, 255, 255));
+    BitmapDC grey(4, 3, RGB(0, 0, 255));
+    DrawStateW(grey.dc(), nullptr, nullptr, reinterpret_cast<LPARAM>(bitmap), 0, 1, 1, 0, 0, DST_BITMAP | DSS_DISABLED);
+    EXPECT_EQ(grey.At(1, 1), GetSysColor(COLOR_3DSHADOW)) << "dark pixels become the shadow";
+    EXPECT_EQ(grey.At(2, 2), GetSysColor(COLOR_3DHILIGHT)) << "with the highlight below and right";
+    EXPECT_EQ(grey.At(2, 1), RGB(0, 0, 255)) << "white pixels leave the background";
+    DeleteObject(bitmap);
+}

@@ -422,3 +422,31 @@ TEST_F(TextTest, RandomTextsAndFormatsStayInsideTheRectangleUnlessUnclipped)
     SelectObject(dc.dc(), old);
     DeleteObject(font);
 }
+
+TEST_F(TextTest, ExtTextOutFillsAndClipsToItsRectangle)
+{
+    HFONT font = MakeFont(u"Arial", -14);
+    BitmapDC dc(80, 20);
+    HGDIOBJ old = SelectObject(dc.dc(), font);
+    SetBkColor(dc.dc(), RGB(0, 255, 0));
+    RECT r{10, 2, 30, 18};
+    // The opaque rectangle is filled even without text (FillSolidRect does this).
+    ExtTextOutW(dc.dc(), 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
+    EXPECT_EQ(dc.At(10, 2), RGB(0, 255, 0));
+    EXPECT_EQ(dc.At(29, 17), RGB(0, 255, 0));
+    EXPECT_EQ(dc.At(30, 17), RGB(255, 255, 255));
+    SetBkMode(dc.dc(), TRANSPARENT);
+    ExtTextOutW(dc.dc(), 12, 2, ETO_CLIPPED, &r, u"WWWWWWW", 7, nullptr);
+    RECT ink = dc.InkBounds(RGB(255, 255, 255), 80, 20);
+    EXPECT_LE(ink.right, 30) << "clipped at the rectangle";
+    // Explicit advances place each character.
+    BitmapDC spaced(80, 20);
+    SelectObject(spaced.dc(), font);
+    int dx[2] = {40, 0};
+    ExtTextOutW(spaced.dc(), 0, 0, 0, nullptr, u"II", 2, dx);
+    RECT wide = spaced.InkBounds(RGB(255, 255, 255), 80, 20);
+    EXPECT_GE(wide.right, 40);
+    SelectObject(spaced.dc(), GetStockObject(SYSTEM_FONT));
+    SelectObject(dc.dc(), old);
+    DeleteObject(font);
+}
