@@ -450,3 +450,26 @@ TEST_F(TextTest, ExtTextOutFillsAndClipsToItsRectangle)
     SelectObject(dc.dc(), old);
     DeleteObject(font);
 }
+
+TEST_F(TextTest, AWidthAskedForStretchesTheCharacters)
+{
+    BitmapDC dc(10, 10);
+    HFONT natural = MakeFont(u"Arial", -14);
+    HGDIOBJ old = SelectObject(dc.dc(), natural);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc.dc(), &tm);
+    SIZE narrow{};
+    GetTextExtentPoint32W(dc.dc(), u"Stretched text", 14, &narrow);
+    HFONT wide = CreateFontW(-14, tm.tmAveCharWidth * 2, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, u"Arial");
+    SelectObject(dc.dc(), wide);
+    TEXTMETRICW wideTm{};
+    GetTextMetricsW(dc.dc(), &wideTm);
+    SIZE stretched{};
+    GetTextExtentPoint32W(dc.dc(), u"Stretched text", 14, &stretched);
+    EXPECT_EQ(wideTm.tmAveCharWidth, tm.tmAveCharWidth * 2);
+    EXPECT_EQ(wideTm.tmHeight, tm.tmHeight) << "the height stays";
+    EXPECT_NEAR(stretched.cx, narrow.cx * 2, narrow.cx / 5);
+    SelectObject(dc.dc(), old);
+    DeleteObject(natural);
+    DeleteObject(wide);
+}

@@ -135,10 +135,12 @@ struct FontKey {
     bool italic;
     BYTE charSet;
     LONG escapement; // tenths of a degree
+    LONG width;      // average character width asked for; 0 for the font's own
     bool operator<(const FontKey& o) const
     {
-        return std::tie(file, height, underline, strikeOut, weight, italic, charSet, escapement) <
-               std::tie(o.file, o.height, o.underline, o.strikeOut, o.weight, o.italic, o.charSet, o.escapement);
+        return std::tie(file, height, underline, strikeOut, weight, italic, charSet, escapement, width) <
+               std::tie(o.file, o.height, o.underline, o.strikeOut, o.weight, o.italic, o.charSet, o.escapement,
+                        o.width);
     }
 };
 
@@ -176,6 +178,14 @@ public:
         tm.tmInternalLeading = std::max<LONG>(0, tm.tmHeight - ppem);
         tm.tmExternalLeading = std::max(0, Scale(lineGap, ppem, upem));
         tm.tmAveCharWidth = std::max(1, Scale(avgWidth, ppem, upem));
+        if (face && key.width > 0) {
+            // A width asked for stretches the glyphs horizontally so that the
+            // average character has that width.
+            long xppem = std::lround(static_cast<double>(ppem) * key.width * upem / std::max(avgWidth * ppem, 1L));
+            FT_Set_Pixel_Sizes(face, static_cast<FT_UInt>(std::clamp(xppem, 1L, 4000L)), static_cast<FT_UInt>(ppem));
+            tm.tmAveCharWidth = key.width;
+            tm.tmMaxCharWidth = std::max(1L, static_cast<long>(tm.tmMaxCharWidth) * xppem / std::max(ppem, 1));
+        }
         tm.tmMaxCharWidth = std::max(1, Scale(maxAdvance, ppem, upem));
         tm.tmWeight = key.weight;
         tm.tmDigitizedAspectX = 96;
@@ -316,7 +326,7 @@ std::shared_ptr<RealizedFont> RealizeFont(const LOGFONTW& lf)
     std::string file = FontFileFor(lf);
     FontKey key{file, static_cast<int>(lf.lfHeight), lf.lfUnderline != 0, lf.lfStrikeOut != 0,
                 lf.lfWeight == FW_DONTCARE ? FW_NORMAL : lf.lfWeight, lf.lfItalic != 0, lf.lfCharSet,
-                lf.lfEscapement};
+                lf.lfEscapement, std::clamp<LONG>(lf.lfWidth < 0 ? -lf.lfWidth : lf.lfWidth, 0, 1000)};
     auto it = cache->find(key);
     if (it != cache->end())
         return it->second;
