@@ -264,3 +264,48 @@ TEST_F(ShapeTest, FrameControlsShowTheirState)
         }
     EXPECT_GT(black, 10);
 }
+
+TEST_F(ShapeTest, PenStylesWidthsAndTheDcColours)
+{
+    BitmapDC dc(40, 12);
+    HPEN dotted = CreatePen(PS_DOT, 1, RGB(255, 0, 0));
+    HGDIOBJ old = SelectObject(dc.dc(), dotted);
+    SetBkMode(dc.dc(), TRANSPARENT);
+    MoveToEx(dc.dc(), 0, 1, nullptr);
+    LineTo(dc.dc(), 40, 1);
+    int on = 0, off = 0;
+    for (int x = 0; x < 40; ++x)
+        (dc.At(x, 1) == RGB(255, 0, 0) ? on : off) += 1;
+    EXPECT_GT(on, 10);
+    EXPECT_GT(off, 10);
+    EXPECT_EQ(dc.At(39, 2), RGB(255, 255, 255));
+    // With an opaque background the gaps take the background colour.
+    SetBkMode(dc.dc(), OPAQUE);
+    SetBkColor(dc.dc(), RGB(0, 0, 255));
+    MoveToEx(dc.dc(), 0, 3, nullptr);
+    LineTo(dc.dc(), 40, 3);
+    for (int x = 0; x < 40; ++x)
+        EXPECT_TRUE(dc.At(x, 3) == RGB(255, 0, 0) || dc.At(x, 3) == RGB(0, 0, 255)) << x;
+
+    HPEN wide = CreatePen(PS_SOLID, 3, RGB(0, 128, 0));
+    SelectObject(dc.dc(), wide);
+    MoveToEx(dc.dc(), 5, 8, nullptr);
+    LineTo(dc.dc(), 30, 8);
+    EXPECT_EQ(dc.At(10, 7), RGB(0, 128, 0));
+    EXPECT_EQ(dc.At(10, 9), RGB(0, 128, 0));
+    EXPECT_EQ(dc.At(10, 10), RGB(255, 255, 255));
+
+    // The DC pen and brush take their colours from the DC.
+    SelectObject(dc.dc(), GetStockObject(DC_PEN));
+    SetDCPenColor(dc.dc(), RGB(1, 2, 3));
+    MoveToEx(dc.dc(), 0, 11, nullptr);
+    LineTo(dc.dc(), 3, 11);
+    EXPECT_EQ(dc.At(1, 11), RGB(1, 2, 3));
+    SetDCBrushColor(dc.dc(), RGB(4, 5, 6));
+    RECT r{35, 8, 40, 12};
+    FillRect(dc.dc(), &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    EXPECT_EQ(dc.At(37, 10), RGB(4, 5, 6));
+    SelectObject(dc.dc(), old);
+    DeleteObject(dotted);
+    DeleteObject(wide);
+}
