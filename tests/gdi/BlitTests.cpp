@@ -210,3 +210,29 @@ TEST_F(BlitTest, CopyBetweenColourBitmapsKeepsTheAlphaByte)
     BitBlt(dst.dc(), 0, 0, 1, 1, src.dc(), 0, 0, SRCPAINT);
     EXPECT_EQ(gdi::SurfaceOfBitmap(dst.bitmap())->At(0, 0), 0x00112233u) << "other operations work on colour only";
 }
+
+TEST_F(BlitTest, HugeCoordinatesPaintWhatIsVisibleWithoutOverflow)
+{
+    BitmapDC dc(4, 4);
+    SetViewportOrgEx(dc.dc(), 10, 10, nullptr);
+    RECT everything{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+    EXPECT_TRUE(FillRect(dc.dc(), &everything, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))));
+    EXPECT_EQ(dc.At(-10, -10), RGB(0, 0, 0));
+    EXPECT_EQ(dc.At(-7, -7), RGB(0, 0, 0));
+    BitmapDC src(2, 2);
+    EXPECT_TRUE(StretchBlt(dc.dc(), 0, 0, INT32_MAX, INT32_MAX, src.dc(), 0, 0, 2, 2, SRCCOPY));
+    EXPECT_TRUE(BitBlt(dc.dc(), INT32_MAX, INT32_MIN, 5, 5, src.dc(), 0, 0, SRCCOPY));
+    EXPECT_EQ(GetPixel(dc.dc(), INT32_MAX, 0), CLR_INVALID);
+    MoveToEx(dc.dc(), INT32_MIN, 0, nullptr);
+    EXPECT_TRUE(Rectangle(dc.dc(), INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX));
+    EXPECT_TRUE(LineTo(dc.dc(), INT32_MAX, INT32_MAX));
+    EXPECT_TRUE(Ellipse(dc.dc(), INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX));
+    EXPECT_TRUE(RoundRect(dc.dc(), INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, INT32_MAX, 50));
+    POINT far[3] = {{INT32_MIN, INT32_MIN}, {INT32_MAX, 0}, {0, INT32_MAX}};
+    EXPECT_TRUE(Polygon(dc.dc(), far, 3));
+    EXPECT_EQ(dc.At(-8, -8), RGB(255, 255, 255)) << "the huge shapes' white brush covers the surface";
+    RECT text = everything;
+    EXPECT_GT(DrawTextW(dc.dc(), u"x", 1, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE), 0);
+    text = everything;
+    EXPECT_GT(DrawTextW(dc.dc(), u"long words here", -1, &text, DT_RIGHT | DT_WORDBREAK | DT_END_ELLIPSIS), 0);
+}

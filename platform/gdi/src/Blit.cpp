@@ -9,6 +9,7 @@
 #include "gdi/Gdi.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 using namespace gdi;
 
@@ -35,6 +36,11 @@ struct Axis {
 
 bool MakeAxis(int dest, int destSize, int src, int srcSize, Axis& axis)
 {
+    // Sizes and places beyond any surface are refused before they can overflow.
+    constexpr int kLimit = 1 << 29;
+    if (std::abs(static_cast<long long>(destSize)) > kLimit || std::abs(static_cast<long long>(srcSize)) > kLimit ||
+        std::abs(static_cast<long long>(dest)) > kLimit || std::abs(static_cast<long long>(src)) > kLimit)
+        return false;
     axis.flip = false;
     if (destSize < 0) {
         dest += destSize;

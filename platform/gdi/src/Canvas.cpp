@@ -37,10 +37,16 @@ std::optional<Canvas> Canvas::Of(HDC handle)
     return canvas;
 }
 
+LONG Canvas::Shift(LONG v, LONG by)
+{
+    constexpr long long kLimit = 1LL << 29;
+    return static_cast<LONG>(std::clamp(static_cast<long long>(v) + by, -kLimit, kLimit));
+}
+
 RECT Canvas::ToSurface(const RECT& r) const
 {
-    return {r.left + logicalToSurface.x, r.top + logicalToSurface.y, r.right + logicalToSurface.x,
-            r.bottom + logicalToSurface.y};
+    return {Shift(r.left, logicalToSurface.x), Shift(r.top, logicalToSurface.y), Shift(r.right, logicalToSurface.x),
+            Shift(r.bottom, logicalToSurface.y)};
 }
 
 Pixel Canvas::Adapt(Pixel p) const

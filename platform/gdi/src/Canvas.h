@@ -20,7 +20,10 @@ struct Canvas {
     // Null for a handle that is not an open DC.
     static std::optional<Canvas> Of(HDC dc);
 
-    POINT ToSurface(int x, int y) const { return {x + logicalToSurface.x, y + logicalToSurface.y}; }
+    // Saturating: coordinates far outside any surface stay far outside
+    // instead of overflowing.
+    POINT ToSurface(int x, int y) const { return {Shift(x, logicalToSurface.x), Shift(y, logicalToSurface.y)}; }
+    static LONG Shift(LONG v, LONG by);
     RECT ToSurface(const RECT& r) const;
     bool Visible(int sx, int sy) const { return clip.Contains(sx, sy); }
 
@@ -52,6 +55,9 @@ struct BrushPainter {
     bool At(int sx, int sy, Pixel& out) const;
 };
 BrushPainter MakeBrushPainter(const Canvas& canvas, const BrushObject* brush);
+
+// The rows yFrom..yTo of the ellipse inscribed in box.
+Region EllipseRows(const RECT& box, LONG yFrom, LONG yTo);
 
 COLORREF ResolvePenColor(const DcState& state, const PenObject& pen);
 

@@ -188,7 +188,9 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format)
     } else {
         lines = SplitLines(plain, underline);
     }
-    const int rectWidth = rect->right - rect->left;
+    // Wide enough for any text, without overflow for extreme rectangles.
+    const int rectWidth = static_cast<int>(std::clamp<long long>(static_cast<long long>(rect->right) - rect->left,
+                                                                  -(1LL << 29), 1LL << 29));
     if ((format & DT_WORDBREAK) && !(format & DT_SINGLELINE)) {
         std::vector<Line> wrapped;
         for (const Line& line : lines)
@@ -214,13 +216,15 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format)
         return height;
     }
 
-    int top = rect->top;
+    long long wideTop = rect->top;
     if (format & DT_SINGLELINE) {
         if (format & DT_VCENTER)
-            top = rect->top + (rect->bottom - rect->top - lineHeight) / 2;
+            wideTop = rect->top + (static_cast<long long>(rect->bottom) - rect->top - lineHeight) / 2;
         else if (format & DT_BOTTOM)
-            top = rect->bottom - lineHeight;
+            wideTop = static_cast<long long>(rect->bottom) - lineHeight;
     }
+    // Kept where the arithmetic below cannot overflow.
+    const int top = static_cast<int>(std::clamp<long long>(wideTop, -(1LL << 29), 1LL << 29));
     RECT clip = canvas->ToSurface(*rect);
     RunStyle style;
     style.color = PixelFromColor(s.textColor);
@@ -230,13 +234,14 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format)
     for (const Line& line : lines) {
         // As a multiline edit control does, leave out a last line that
         // would show only in part.
-        if ((format & DT_EDITCONTROL) && y + lineHeight > rect->bottom && y > rect->top)
+        if ((format & DT_EDITCONTROL) && static_cast<long long>(y) + lineHeight > rect->bottom && y > rect->top)
             break;
         int x = rect->left;
         if (format & DT_CENTER)
-            x = rect->left + (rectWidth - line.width) / 2;
+            x = static_cast<int>(std::clamp<long long>(rect->left + (static_cast<long long>(rectWidth) - line.width) / 2,
+                                                       INT32_MIN, INT32_MAX));
         else if (format & DT_RIGHT)
-            x = rect->right - line.width;
+            x = static_cast<int>(std::max<long long>(static_cast<long long>(rect->right) - line.width, INT32_MIN));
         POINT at = canvas->ToSurface(x, y);
         if (s.bkMode == OPAQUE && style.drawGlyphs) {
             RECT cell{at.x, at.y, at.x + line.width, at.y + tm.tmHeight};
@@ -259,6 +264,6 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format)
         y += lineHeight;
     }
     if ((format & DT_SINGLELINE) && (format & (DT_VCENTER | DT_BOTTOM)))
-        return top - rect->top + height;
+        return static_cast<int>(std::clamp<long long>(wideTop - rect->top + height, 0, INT32_MAX));
     return height;
 }

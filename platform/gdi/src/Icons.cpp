@@ -128,7 +128,7 @@ BOOL DrawIconEx(HDC dc, int x, int y, HICON handle, int width, int height, UINT 
         width = (flags & DI_DEFAULTSIZE) ? kDefaultIconSize : icon->width;
     if (height == 0)
         height = (flags & DI_DEFAULTSIZE) ? kDefaultIconSize : icon->height;
-    if (width < 0 || height < 0)
+    if (width < 0 || height < 0 || width > (1 << 24) || height > (1 << 24))
         return FALSE;
     if (flicker) {
         RECT r{x, y, x + width, y + height};

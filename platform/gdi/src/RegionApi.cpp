@@ -68,15 +68,16 @@ HRGN CreateRectRgnIndirect(const RECT* rect)
     return rect ? CreateRectRgn(rect->left, rect->top, rect->right, rect->bottom) : nullptr;
 }
 
-HRGN CreateEllipticRgn(int left, int top, int right, int bottom)
+namespace gdi {
+
+Region EllipseRows(const RECT& box, LONG yFrom, LONG yTo)
 {
-    RECT box = Ordered(left, top, right, bottom);
     std::vector<RECT> rows;
-    double cx = (box.left + box.right) / 2.0;
-    double cy = (box.top + box.bottom) / 2.0;
-    double rx = (box.right - box.left) / 2.0;
-    double ry = (box.bottom - box.top) / 2.0;
-    for (int y = box.top; y < box.bottom && rx > 0 && ry > 0; ++y) {
+    double cx = (static_cast<double>(box.left) + box.right) / 2.0;
+    double cy = (static_cast<double>(box.top) + box.bottom) / 2.0;
+    double rx = (static_cast<double>(box.right) - box.left) / 2.0;
+    double ry = (static_cast<double>(box.bottom) - box.top) / 2.0;
+    for (LONG y = std::max(box.top, yFrom); y < std::min(box.bottom, yTo) && rx > 0 && ry > 0; ++y) {
         double dy = (y + 0.5 - cy) / ry;
         double span = 1.0 - dy * dy;
         if (span <= 0)
@@ -87,7 +88,15 @@ HRGN CreateEllipticRgn(int left, int top, int right, int bottom)
         if (l < r)
             rows.push_back({l, y, r, y + 1});
     }
-    return InsertRegion(Region::FromRects(rows));
+    return Region::FromRects(rows);
+}
+
+} // namespace gdi
+
+HRGN CreateEllipticRgn(int left, int top, int right, int bottom)
+{
+    RECT box = Ordered(left, top, right, bottom);
+    return InsertRegion(EllipseRows(box, box.top, box.bottom));
 }
 
 HRGN CreateEllipticRgnIndirect(const RECT* rect)

@@ -5,7 +5,9 @@
 #include "gdi/Gdi.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <cstdlib>
 
 using namespace gdi;
 
@@ -105,23 +107,69 @@ std::optional<PenPainter> MakePen(Canvas& canvas)
                       s.bkMode == OPAQUE};
 }
 
+// Cuts the segment a-b to the box (Liang-Barsky); false when it misses.
+bool ClipSegment(double& ax, double& ay, double& bx, double& by, const RECT& box)
+{
+    double t0 = 0, t1 = 1;
+    const double dx = bx - ax, dy = by - ay;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {ax - box.left, box.right - ax, ay - box.top, box.bottom - ay};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0)
+                return false;
+            continue;
+        }
+        double t = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+    }
+    if (t0 > t1)
+        return false;
+    bx = ax + t1 * dx;
+    by = ay + t1 * dy;
+    ax = ax + t0 * dx;
+    ay = ay + t0 * dy;
+    return true;
+}
+
 // Bresenham from a to b, the last point excluded, as Windows draws lines.
+// A segment reaching far outside the surface is first cut to its
+// neighbourhood, so that its length never decides the cost.
 void Line(PenPainter& pen, POINT a, POINT b)
 {
-    int dx = std::abs(b.x - a.x), sx = a.x < b.x ? 1 : -1;
-    int dy = -std::abs(b.y - a.y), sy = a.y < b.y ? 1 : -1;
-    int err = dx + dy;
-    int x = a.x, y = a.y;
+    const Surface& surface = *pen.canvas->surface;
+    const LONG margin = pen.pen->width + 2;
+    const RECT near{-margin - 4096, -margin - 4096, surface.Width() + margin + 4096, surface.Height() + margin + 4096};
+    auto inside = [&](POINT p) { return p.x >= near.left && p.x <= near.right && p.y >= near.top && p.y <= near.bottom; };
+    if (!inside(a) || !inside(b)) {
+        double ax = a.x, ay = a.y, bx = b.x, by = b.y;
+        if (!ClipSegment(ax, ay, bx, by, near))
+            return;
+        a = {static_cast<LONG>(std::lround(ax)), static_cast<LONG>(std::lround(ay))};
+        POINT end{static_cast<LONG>(std::lround(bx)), static_cast<LONG>(std::lround(by))};
+        // The cut end lies outside the surface, so drawing it does no harm.
+        if (end.x != b.x || end.y != b.y) {
+            b = end;
+            pen.Point(b.x, b.y);
+        }
+    }
+    long long dx = std::llabs(static_cast<long long>(b.x) - a.x), sx = a.x < b.x ? 1 : -1;
+    long long dy = -std::llabs(static_cast<long long>(b.y) - a.y), sy = a.y < b.y ? 1 : -1;
+    long long err = dx + dy;
+    LONG x = a.x, y = a.y;
     while (x != b.x || y != b.y) {
         pen.Point(x, y);
-        int e2 = 2 * err;
+        long long e2 = 2 * err;
         if (e2 >= dy) {
             err += dy;
-            x += sx;
+            x += static_cast<LONG>(sx);
         }
         if (e2 <= dx) {
             err += dx;
-            y += sy;
+            y += static_cast<LONG>(sy);
         }
     }
 }
@@ -147,19 +195,17 @@ void PaintShape(Canvas& canvas, const Region& outer, const Region& inner)
         return;
     Region outline = Region::Combine(outer, inner, RGN_DIFF);
     for (const RECT& r : outline.Rects())
-        for (int y = r.top; y < r.bottom; ++y)
-            for (int x = r.left; x < r.right; ++x)
-                if (canvas.Visible(x, y))
+        for (const RECT& chunk : ClippedRects(canvas, r))
+            for (int y = chunk.top; y < chunk.bottom; ++y)
+                for (int x = chunk.left; x < chunk.right; ++x)
                     canvas.surface->Set(x, y,
                                         canvas.Adapt(ApplyRop2(pen->rop2, pen->color, canvas.surface->At(x, y) & 0xFFFFFF)));
 }
 
-Region EllipseRegion(const RECT& box)
+// Only the rows near the surface: a shape far larger than it costs no more.
+Region EllipseRegion(const Canvas& canvas, const RECT& box)
 {
-    HRGN handle = CreateEllipticRgn(box.left, box.top, box.right, box.bottom);
-    Region region = LookupRegion(handle)->region;
-    DeleteObject(handle);
-    return region;
+    return EllipseRows(box, -8, canvas.surface->Height() + 8);
 }
 
 } // namespace
@@ -287,6 +333,8 @@ BOOL Polygon(HDC dc, const POINT* points, int count)
         bottom = std::max<int>(bottom, q.y);
     }
     std::vector<RECT> spans;
+    top = std::max(top, -1);
+    bottom = std::min(bottom, canvas->surface->Height() + 1);
     for (int y = top; y < bottom; ++y) {
         double cy = y + 0.5;
         std::vector<double> xs;
@@ -294,7 +342,8 @@ BOOL Polygon(HDC dc, const POINT* points, int count)
             POINT a = p[i], b = p[(i + 1) % count];
             if ((a.y <= cy) == (b.y <= cy))
                 continue;
-            xs.push_back(a.x + (cy - a.y) * (b.x - a.x) / static_cast<double>(b.y - a.y));
+            xs.push_back(std::clamp(a.x + (cy - a.y) * (static_cast<double>(b.x) - a.x) / (static_cast<double>(b.y) - a.y),
+                                    -1e9, 1e9));
         }
         std::sort(xs.begin(), xs.end());
         for (std::size_t i = 0; i + 1 < xs.size(); i += 2) {
@@ -349,8 +398,8 @@ BOOL Ellipse(HDC dc, int left, int top, int right, int bottom)
     if (!canvas)
         return FALSE;
     RECT r = canvas->ToSurface(Normalized(left, top, right, bottom));
-    Region outer = EllipseRegion(r);
-    Region inner = EllipseRegion({r.left + 1, r.top + 1, r.right - 1, r.bottom - 1});
+    Region outer = EllipseRegion(*canvas, r);
+    Region inner = EllipseRegion(*canvas, {r.left + 1, r.top + 1, r.right - 1, r.bottom - 1});
     PaintShape(*canvas, outer, inner);
     return TRUE;
 }
@@ -369,7 +418,7 @@ BOOL RoundRect(HDC dc, int left, int top, int right, int bottom, int width, int 
         for (RECT c : {RECT{b.left, b.top, b.left + cw, b.top + ch}, RECT{b.right - cw, b.top, b.right, b.top + ch},
                        RECT{b.left, b.bottom - ch, b.left + cw, b.bottom},
                        RECT{b.right - cw, b.bottom - ch, b.right, b.bottom}})
-            region = Region::Combine(region, EllipseRegion(c), RGN_OR);
+            region = Region::Combine(region, EllipseRegion(*canvas, c), RGN_OR);
         return region;
     };
     PaintShape(*canvas, shape(r), shape({r.left + 1, r.top + 1, r.right - 1, r.bottom - 1}));
