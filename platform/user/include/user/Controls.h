@@ -1,6 +1,7 @@
 // Styles, messages and notifications of the standard controls.
 #pragma once
 
+#include "gdi/GdiTypes.h"
 #include "win32/Types.h"
 
 // Window classes
@@ -85,8 +86,6 @@ constexpr UINT STM_SETIMAGE = 0x0172;
 constexpr UINT STM_GETIMAGE = 0x0173;
 constexpr WORD STN_CLICKED = 0;
 constexpr WORD STN_DBLCLK = 1;
-constexpr WPARAM IMAGE_BITMAP = 0;
-constexpr WPARAM IMAGE_ICON = 1;
 
 // Edit styles, messages and notifications
 constexpr DWORD ES_LEFT = 0x0000;

@@ -7,15 +7,12 @@
 // that the GUI thread runs.
 #pragma once
 
+#include "gdi/Gdi.h"
 #include "win32/Types.h"
 
 #include <string>
 
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
-using HICON = struct HICON__*;
-using HCURSOR = HICON;
-using HBRUSH = struct HBRUSH__*;
-using HRGN = struct HRGN__*;
 
 struct WNDCLASSEXW {
     UINT cbSize;
@@ -232,13 +229,3 @@ constexpr int SM_CXSMICON = 49;
 constexpr int SM_CYSMICON = 50;
 int GetSystemMetrics(int index);
 
-BOOL SetRect(LPRECT rect, int left, int top, int right, int bottom);
-BOOL SetRectEmpty(LPRECT rect);
-BOOL IsRectEmpty(const RECT* rect);
-BOOL PtInRect(const RECT* rect, POINT point);
-BOOL OffsetRect(LPRECT rect, int dx, int dy);
-BOOL InflateRect(LPRECT rect, int dx, int dy);
-BOOL IntersectRect(LPRECT out, const RECT* a, const RECT* b);
-BOOL UnionRect(LPRECT out, const RECT* a, const RECT* b);
-BOOL EqualRect(const RECT* a, const RECT* b);
-BOOL CopyRect(LPRECT out, const RECT* in);

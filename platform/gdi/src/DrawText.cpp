@@ -1,0 +1,269 @@
+// DrawTextW: prefix characters, line breaks and word wrapping, alignment,
+// ellipses, clipping and DT_CALCRECT measuring.
+#include "TextRender.h"
+
+#include "gdi/Gdi.h"
+#include "win32/WideString.h"
+
+#include <algorithm>
+#include <string>
+
+using namespace gdi;
+
+namespace {
+
+struct Line {
+    std::u16string text;
+    int underline = -1; // index of the & prefixed character in text
+    int width = 0;
+};
+
+struct Layout {
+    RealizedFont& font;
+    int charExtra;
+    int tabWidth; // 0: tabs are not expanded
+
+    int CharWidth(char16_t c, int x) const
+    {
+        if (c == u'\t' && tabWidth > 0)
+            return tabWidth - (x % tabWidth);
+        return font.GlyphOf(c).advance + charExtra;
+    }
+
+    int Width(std::u16string_view text) const
+    {
+        int x = 0;
+        for (char16_t c : text)
+            x += CharWidth(c, x);
+        return x;
+    }
+};
+
+// Removes the & prefixes: "&&" is one "&", "&x" underlines x (the last
+// such character counts).
+std::u16string StripPrefixes(std::u16string_view text, int& underline)
+{
+    std::u16string out;
+    underline = -1;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'&' && i + 1 < text.size()) {
+            ++i;
+            if (text[i] != u'&')
+                underline = static_cast<int>(out.size());
+        } else if (text[i] == u'&') {
+            continue; // a trailing & shows nothing
+        }
+        out.push_back(text[i]);
+    }
+    return out;
+}
+
+// Splits text into its lines at CR LF, LF and CR.
+std::vector<Line> SplitLines(const std::u16string& text, int underline)
+{
+    std::vector<Line> lines(1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char16_t c = text[i];
+        if (c == u'\r' || c == u'\n') {
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+            lines.emplace_back();
+            continue;
+        }
+        if (static_cast<int>(i) == underline)
+            lines.back().underline = static_cast<int>(lines.back().text.size());
+        lines.back().text.push_back(c);
+    }
+    return lines;
+}
+
+// Breaks one line between words so that each chunk fits in maxWidth; a word
+// wider than maxWidth stays whole on a line of its own. The spaces at a
+// break are dropped.
+std::vector<Line> WrapLine(const Line& line, const Layout& layout, int maxWidth)
+{
+    std::vector<Line> out;
+    const std::u16string& t = line.text;
+    std::size_t start = 0;
+    while (true) {
+        std::size_t end = start; // end of the text kept on this line
+        std::size_t pos = start;
+        while (pos < t.size()) {
+            std::size_t wordEnd = pos;
+            while (wordEnd < t.size() && t[wordEnd] != u' ')
+                ++wordEnd;
+            int width = layout.Width(std::u16string_view(t).substr(start, wordEnd - start));
+            if (end > start && width > maxWidth)
+                break; // the word moves to the next line
+            end = wordEnd;
+            pos = wordEnd;
+            while (pos < t.size() && t[pos] == u' ')
+                ++pos;
+            if (width > maxWidth)
+                break; // a word too wide for any line
+        }
+        Line chunk;
+        chunk.text = t.substr(start, end - start);
+        if (line.underline >= static_cast<int>(start) && line.underline < static_cast<int>(end))
+            chunk.underline = line.underline - static_cast<int>(start);
+        out.push_back(std::move(chunk));
+        start = pos;
+        if (start >= t.size())
+            break;
+    }
+    return out;
+}
+
+// Cuts a line that is wider than maxWidth and ends it with "...".
+void EndEllipsis(Line& line, const Layout& layout, int maxWidth)
+{
+    if (line.width <= maxWidth)
+        return;
+    const std::u16string dots = u"...";
+    while (!line.text.empty() && layout.Width(line.text + dots) > maxWidth)
+        line.text.pop_back();
+    if (line.underline >= static_cast<int>(line.text.size()))
+        line.underline = -1;
+    line.text += dots;
+    line.width = layout.Width(line.text);
+}
+
+// Replaces characters before the last backslash with "..." until it fits.
+void PathEllipsis(Line& line, const Layout& layout, int maxWidth)
+{
+    if (line.width <= maxWidth)
+        return;
+    std::size_t slash = line.text.rfind(u'\\');
+    if (slash == std::u16string::npos || slash == 0) {
+        EndEllipsis(line, layout, maxWidth);
+        return;
+    }
+    std::u16string head = line.text.substr(0, slash);
+    std::u16string tail = line.text.substr(slash);
+    while (!head.empty() && layout.Width(head + u"..." + tail) > maxWidth)
+        head.pop_back();
+    line.text = head + u"..." + tail;
+    line.underline = -1;
+    line.width = layout.Width(line.text);
+}
+
+} // namespace
+
+int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format)
+{
+    auto canvas = Canvas::Of(dc);
+    if (!canvas || !rect || (!text && count != 0))
+        return 0;
+    std::u16string_view source = text ? std::u16string_view(text, count < 0 ? wcslen(text) : static_cast<std::size_t>(count))
+                                      : std::u16string_view();
+    // With DT_TABSTOP the second byte holds the tab size, not flags.
+    int tabChars = 8;
+    if (format & DT_TABSTOP) {
+        tabChars = static_cast<int>((format >> 8) & 0xFF);
+        format &= ~0xFF00u;
+    }
+    DcState& s = canvas->dc->state;
+    auto lock = FontLock();
+    auto fontPtr = FontOfDc(*canvas->dc);
+    RealizedFont& font = *fontPtr;
+    const TEXTMETRICW& tm = font.Metrics();
+    Layout layout{font, s.charExtra, (format & DT_EXPANDTABS) ? std::max(1, tabChars) * tm.tmAveCharWidth : 0};
+
+    int underline = -1;
+    std::u16string plain = (format & DT_NOPREFIX) ? std::u16string(source) : StripPrefixes(source, underline);
+    if (format & DT_HIDEPREFIX)
+        underline = -1;
+
+    std::vector<Line> lines;
+    if (format & DT_SINGLELINE) {
+        Line line;
+        for (std::size_t i = 0; i < plain.size(); ++i) {
+            if (plain[i] == u'\r' || plain[i] == u'\n')
+                continue;
+            if (static_cast<int>(i) == underline)
+                line.underline = static_cast<int>(line.text.size());
+            line.text.push_back(plain[i]);
+        }
+        lines.push_back(std::move(line));
+    } else {
+        lines = SplitLines(plain, underline);
+    }
+    // Wide enough for any text, without overflow for extreme rectangles.
+    const int rectWidth = static_cast<int>(std::clamp<long long>(static_cast<long long>(rect->right) - rect->left,
+                                                                  -(1LL << 29), 1LL << 29));
+    if ((format & DT_WORDBREAK) && !(format & DT_SINGLELINE)) {
+        std::vector<Line> wrapped;
+        for (const Line& line : lines)
+            for (Line& chunk : WrapLine(line, layout, rectWidth))
+                wrapped.push_back(std::move(chunk));
+        lines = std::move(wrapped);
+    }
+    int widest = 0;
+    for (Line& line : lines) {
+        line.width = layout.Width(line.text);
+        if (format & DT_PATH_ELLIPSIS)
+            PathEllipsis(line, layout, rectWidth);
+        else if (format & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS))
+            EndEllipsis(line, layout, rectWidth);
+        widest = std::max(widest, line.width);
+    }
+    const int lineHeight = tm.tmHeight + ((format & DT_EXTERNALLEADING) ? tm.tmExternalLeading : 0);
+    const int height = lineHeight * static_cast<int>(lines.size());
+
+    if (format & DT_CALCRECT) {
+        rect->right = rect->left + widest;
+        rect->bottom = rect->top + height;
+        return height;
+    }
+
+    long long wideTop = rect->top;
+    if (format & DT_SINGLELINE) {
+        if (format & DT_VCENTER)
+            wideTop = rect->top + (static_cast<long long>(rect->bottom) - rect->top - lineHeight) / 2;
+        else if (format & DT_BOTTOM)
+            wideTop = static_cast<long long>(rect->bottom) - lineHeight;
+    }
+    // Kept where the arithmetic below cannot overflow.
+    const int top = static_cast<int>(std::clamp<long long>(wideTop, -(1LL << 29), 1LL << 29));
+    RECT clip = canvas->ToSurface(*rect);
+    RunStyle style;
+    style.color = PixelFromColor(s.textColor);
+    style.clip = (format & DT_NOCLIP) ? nullptr : &clip;
+    style.drawGlyphs = !(format & DT_PREFIXONLY);
+    int y = top;
+    for (const Line& line : lines) {
+        // As a multiline edit control does, leave out a last line that
+        // would show only in part.
+        if ((format & DT_EDITCONTROL) && static_cast<long long>(y) + lineHeight > rect->bottom && y > rect->top)
+            break;
+        int x = rect->left;
+        if (format & DT_CENTER)
+            x = static_cast<int>(std::clamp<long long>(rect->left + (static_cast<long long>(rectWidth) - line.width) / 2,
+                                                       INT32_MIN, INT32_MAX));
+        else if (format & DT_RIGHT)
+            x = static_cast<int>(std::max<long long>(static_cast<long long>(rect->right) - line.width, INT32_MIN));
+        POINT at = canvas->ToSurface(x, y);
+        if (s.bkMode == OPAQUE && style.drawGlyphs) {
+            RECT cell{at.x, at.y, at.x + line.width, at.y + tm.tmHeight};
+            if (style.clip)
+                cell = {std::max(cell.left, clip.left), std::max(cell.top, clip.top), std::min(cell.right, clip.right),
+                        std::min(cell.bottom, clip.bottom)};
+            canvas->FillSolid(cell, PixelFromColor(s.bkColor));
+        }
+        // Tabs are drawn as the space up to the next stop.
+        std::vector<int> advances;
+        int pen = 0;
+        for (char16_t c : line.text) {
+            advances.push_back(layout.CharWidth(c, pen));
+            pen += advances.back();
+        }
+        std::u16string shown = line.text;
+        std::replace(shown.begin(), shown.end(), u'\t', u' ');
+        style.underlineIndex = line.underline;
+        DrawRun(*canvas, font, at.x, at.y + tm.tmAscent, shown, advances.data(), s.charExtra, style);
+        y += lineHeight;
+    }
+    if ((format & DT_SINGLELINE) && (format & (DT_VCENTER | DT_BOTTOM)))
+        return static_cast<int>(std::clamp<long long>(wideTop - rect->top + height, 0, INT32_MAX));
+    return height;
+}

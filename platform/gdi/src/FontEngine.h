@@ -1,0 +1,53 @@
+// Fonts realised with FreeType: the Windows face names map onto the DejaVu
+// families, sizes follow Windows logical heights (negative: the em height in
+// pixels; positive: the cell height, ascent plus descent), and glyphs are
+// rendered anti-aliased and cached per realised font.
+#pragma once
+
+#include "gdi/GdiTypes.h"
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace gdi {
+
+struct Glyph {
+    int advance = 0; // pixels
+    int left = 0;    // from the pen position to the first column
+    int top = 0;     // from the baseline up to the first row
+    int width = 0;
+    int rows = 0;
+    std::vector<BYTE> coverage; // rows x width, 0..255
+};
+
+class RealizedFont {
+public:
+    virtual ~RealizedFont() = default;
+    virtual const TEXTMETRICW& Metrics() const = 0;
+    // The glyph of one UTF-16 code unit (surrogates give an empty glyph).
+    virtual const Glyph& GlyphOf(char16_t c) = 0;
+    virtual int UnderlinePosition() const = 0;  // pixels below the baseline
+    virtual int UnderlineThickness() const = 0;
+    virtual int StrikeOutPosition() const = 0;  // pixels above the baseline
+    // The escapement in radians, counter-clockwise; glyphs of a rotated font
+    // are rendered rotated and placed along the rotated baseline.
+    virtual double Angle() const = 0;
+    bool Underline() const { return Metrics().tmUnderlined != 0; }
+    bool StrikeOut() const { return Metrics().tmStruckOut != 0; }
+};
+
+// The font a LOGFONTW describes; the same description gives the same
+// object. The result is used under FontLock().
+std::shared_ptr<RealizedFont> RealizeFont(const LOGFONTW& logFont);
+
+// FreeType is not thread-safe; every use of a realised font holds this lock.
+std::unique_lock<std::recursive_mutex> FontLock();
+
+// The DejaVu file a face name, weight and slant map to (for tests and
+// diagnostics).
+std::string FontFileFor(const LOGFONTW& logFont);
+
+} // namespace gdi

@@ -1,0 +1,291 @@
+// Fonts and the text calls: TextOut, ExtTextOut, extents and metrics.
+#include "TextRender.h"
+
+#include "gdi/Gdi.h"
+#include "win32/WideString.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace gdi {
+
+std::shared_ptr<RealizedFont> FontOfDc(const DcObject& dc)
+{
+    return RealizeFont(dc.state.font->logFont);
+}
+
+std::vector<int> Advances(RealizedFont& font, std::u16string_view text, int charExtra)
+{
+    std::vector<int> advances;
+    advances.reserve(text.size());
+    for (char16_t c : text)
+        advances.push_back(font.GlyphOf(c).advance + charExtra);
+    return advances;
+}
+
+int RunWidth(RealizedFont& font, std::u16string_view text, int charExtra)
+{
+    int width = 0;
+    for (char16_t c : text)
+        width += font.GlyphOf(c).advance + charExtra;
+    return width;
+}
+
+namespace {
+
+bool Inside(const Canvas& canvas, const RunStyle& style, int x, int y)
+{
+    if (style.clip && (x < style.clip->left || x >= style.clip->right || y < style.clip->top || y >= style.clip->bottom))
+        return false;
+    return canvas.Visible(x, y);
+}
+
+void Blend(Canvas& canvas, int x, int y, Pixel color, unsigned coverage)
+{
+    if (canvas.monochrome) {
+        if (coverage >= 128)
+            canvas.surface->Set(x, y, canvas.Adapt(color));
+        return;
+    }
+    Pixel d = canvas.surface->At(x, y);
+    Pixel out = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        unsigned dc = (d >> shift) & 0xFF;
+        unsigned sc = (color >> shift) & 0xFF;
+        out |= ((sc * coverage + dc * (255 - coverage) + 127) / 255) << shift;
+    }
+    canvas.surface->Set(x, y, out);
+}
+
+void Bar(Canvas& canvas, const RunStyle& style, int left, int right, int top, int thickness)
+{
+    for (int y = top; y < top + thickness; ++y)
+        for (int x = left; x < right; ++x)
+            if (Inside(canvas, style, x, y))
+                canvas.surface->Set(x, y, canvas.Adapt(style.color));
+}
+
+} // namespace
+
+int DrawRun(Canvas& canvas, RealizedFont& font, int x, int baseline, std::u16string_view text, const int* dx,
+            int charExtra, const RunStyle& style)
+{
+    auto lock = FontLock();
+    const double angle = font.Angle();
+    const double cosA = std::cos(angle), sinA = std::sin(angle);
+    int pen = x;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const Glyph& glyph = font.GlyphOf(text[i]);
+        int advance = dx ? dx[i] : glyph.advance + charExtra;
+        // Along a rotated baseline the pen moves by the advance turned by
+        // the escapement (screen y grows downwards).
+        int originX = pen, originY = baseline;
+        if (angle != 0) {
+            double along = pen - x;
+            originX = x + static_cast<int>(std::lround(along * cosA));
+            originY = baseline - static_cast<int>(std::lround(along * sinA));
+        }
+        if (style.drawGlyphs) {
+            for (int row = 0; row < glyph.rows; ++row) {
+                int y = originY - glyph.top + row;
+                for (int col = 0; col < glyph.width; ++col) {
+                    unsigned coverage = glyph.coverage[static_cast<std::size_t>(row) * glyph.width + col];
+                    int px = originX + glyph.left + col;
+                    if (coverage && Inside(canvas, style, px, y))
+                        Blend(canvas, px, y, style.color, coverage);
+                }
+            }
+        }
+        if (static_cast<int>(i) == style.underlineIndex && angle == 0)
+            Bar(canvas, style, pen, pen + advance, baseline + font.UnderlinePosition(), font.UnderlineThickness());
+        pen += advance;
+    }
+    if (angle != 0)
+        return pen - x;
+    if (style.drawGlyphs && font.Underline())
+        Bar(canvas, style, x, pen, baseline + font.UnderlinePosition(), font.UnderlineThickness());
+    if (style.drawGlyphs && font.StrikeOut())
+        Bar(canvas, style, x, pen, baseline - font.StrikeOutPosition(), font.UnderlineThickness());
+    return pen - x;
+}
+
+} // namespace gdi
+
+using namespace gdi;
+
+HFONT CreateFontIndirectW(const LOGFONTW* lf)
+{
+    if (!lf)
+        return nullptr;
+    auto font = std::make_shared<FontObject>();
+    font->logFont = *lf;
+    font->logFont.lfFaceName[LF_FACESIZE - 1] = 0; // a face of 32 characters is cut, never read past
+    return static_cast<HFONT>(InsertObject(font));
+}
+
+HFONT CreateFontW(int height, int width, int escapement, int orientation, int weight, DWORD italic, DWORD underline,
+                  DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision, DWORD quality,
+                  DWORD pitchAndFamily, LPCWSTR face)
+{
+    LOGFONTW lf{};
+    lf.lfHeight = height;
+    lf.lfWidth = width;
+    lf.lfEscapement = escapement;
+    lf.lfOrientation = orientation;
+    lf.lfWeight = weight;
+    lf.lfItalic = static_cast<BYTE>(italic);
+    lf.lfUnderline = static_cast<BYTE>(underline);
+    lf.lfStrikeOut = static_cast<BYTE>(strikeOut);
+    lf.lfCharSet = static_cast<BYTE>(charSet);
+    lf.lfOutPrecision = static_cast<BYTE>(outPrecision);
+    lf.lfClipPrecision = static_cast<BYTE>(clipPrecision);
+    lf.lfQuality = static_cast<BYTE>(quality);
+    lf.lfPitchAndFamily = static_cast<BYTE>(pitchAndFamily);
+    if (face)
+        lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
+    return CreateFontIndirectW(&lf);
+}
+
+BOOL GetTextMetricsW(HDC dc, TEXTMETRICW* metrics)
+{
+    auto object = LookupDc(dc);
+    if (!object || !metrics)
+        return FALSE;
+    auto lock = FontLock();
+    *metrics = FontOfDc(*object)->Metrics();
+    return TRUE;
+}
+
+int GetTextFaceW(HDC dc, int count, LPWSTR face)
+{
+    auto object = LookupDc(dc);
+    if (!object)
+        return 0;
+    const WCHAR* name = object->state.font->logFont.lfFaceName;
+    int length = static_cast<int>(wcslen(name));
+    if (!face)
+        return length + 1;
+    if (count <= 0)
+        return 0;
+    lstrcpynW(face, name, count);
+    return static_cast<int>(wcslen(face)) + 1;
+}
+
+BOOL GetTextExtentExPointW(HDC dc, LPCWSTR text, int count, int maxExtent, int* fit, int* dx, LPSIZE size)
+{
+    auto object = LookupDc(dc);
+    if (!object || count < 0 || (count > 0 && !text) || !size)
+        return FALSE;
+    auto lock = FontLock();
+    auto font = FontOfDc(*object);
+    int width = 0, fitted = 0;
+    for (int i = 0; i < count; ++i) {
+        width += font->GlyphOf(text[i]).advance + object->state.charExtra;
+        if (dx)
+            dx[i] = width;
+        if (width <= maxExtent)
+            fitted = i + 1;
+    }
+    if (fit)
+        *fit = fitted;
+    *size = {width, font->Metrics().tmHeight};
+    return TRUE;
+}
+
+BOOL GetTextExtentPoint32W(HDC dc, LPCWSTR text, int count, LPSIZE size)
+{
+    return GetTextExtentExPointW(dc, text, count, 0, nullptr, nullptr, size);
+}
+
+BOOL GetCharWidth32W(HDC dc, UINT first, UINT last, int* widths)
+{
+    auto object = LookupDc(dc);
+    if (!object || !widths || last < first || last > 0xFFFF)
+        return FALSE;
+    auto lock = FontLock();
+    auto font = FontOfDc(*object);
+    for (UINT c = first; c <= last; ++c)
+        widths[c - first] = font->GlyphOf(static_cast<char16_t>(c)).advance;
+    return TRUE;
+}
+
+BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR text, UINT count, const int* dx)
+{
+    auto canvas = Canvas::Of(dc);
+    if (!canvas || (count > 0 && !text))
+        return FALSE;
+    DcState& s = canvas->dc->state;
+    auto lock = FontLock();
+    auto font = FontOfDc(*canvas->dc);
+    const TEXTMETRICW& tm = font->Metrics();
+    std::u16string_view run(text ? text : u"", count);
+    int width = 0;
+    if (dx)
+        for (UINT i = 0; i < count; ++i)
+            width += dx[i];
+    else
+        width = RunWidth(*font, run, s.charExtra);
+
+    const bool updateCp = s.textAlign & TA_UPDATECP;
+    POINT origin = updateCp ? s.position : POINT{x, y};
+    int left = origin.x;
+    switch (s.textAlign & TA_CENTER) {
+    case TA_RIGHT:
+        left -= width;
+        break;
+    case TA_CENTER:
+        left -= width / 2;
+        break;
+    default:
+        break;
+    }
+    int baseline = origin.y;
+    switch (s.textAlign & TA_BASELINE) {
+    case TA_BASELINE:
+        break;
+    case TA_BOTTOM:
+        baseline -= tm.tmDescent;
+        break;
+    default:
+        baseline += tm.tmAscent;
+        break;
+    }
+    if (updateCp) {
+        // The current position moves past the text (or back, for TA_RIGHT).
+        if ((s.textAlign & TA_CENTER) == TA_RIGHT)
+            s.position.x = left;
+        else if ((s.textAlign & TA_CENTER) == TA_LEFT)
+            s.position.x = left + width;
+    }
+
+    RECT clipRect{};
+    const RECT* clip = nullptr;
+    if (rect) {
+        clipRect = canvas->ToSurface(*rect);
+        if (options & ETO_OPAQUE)
+            canvas->FillSolid(clipRect, PixelFromColor(s.bkColor));
+        if (options & ETO_CLIPPED)
+            clip = &clipRect;
+    }
+    POINT at = canvas->ToSurface(left, baseline);
+    if (s.bkMode == OPAQUE && !(rect && (options & ETO_OPAQUE))) {
+        RECT cell{at.x, at.y - tm.tmAscent, at.x + width, at.y + tm.tmDescent};
+        if (clip)
+            cell = {std::max(cell.left, clip->left), std::max(cell.top, clip->top), std::min(cell.right, clip->right),
+                    std::min(cell.bottom, clip->bottom)};
+        canvas->FillSolid(cell, PixelFromColor(s.bkColor));
+    }
+    RunStyle style;
+    style.color = PixelFromColor(s.textColor);
+    style.clip = clip;
+    DrawRun(*canvas, *font, at.x, at.y, run, dx, s.charExtra, style);
+    return TRUE;
+}
+
+BOOL TextOutW(HDC dc, int x, int y, LPCWSTR text, int count)
+{
+    if (count < 0)
+        return FALSE;
+    return ExtTextOutW(dc, x, y, 0, nullptr, text, static_cast<UINT>(count), nullptr);
+}
