@@ -161,6 +161,12 @@ TEST_F(WindowTest, GeometryOfClientAreasAndPoints)
     ShowWindow(child, SW_HIDE);
     EXPECT_EQ(WindowFromPoint(inside), top);
 
+    // A region leaves out what lies outside it: here all but the left 40 pixels.
+    SetWindowRgn(top, CreateRectRgn(0, 0, 40, 300), FALSE);
+    EXPECT_EQ(WindowFromPoint(POINT{105, 200}), top);
+    EXPECT_EQ(WindowFromPoint(POINT{150, 200}), nullptr);
+    SetWindowRgn(top, nullptr, FALSE);
+
     SetWindowPos(top, nullptr, 0, 0, 200, 100, SWP_NOZORDER);
     GetWindowRect(top, &rect);
     EXPECT_EQ(rect.left, 0);

@@ -191,12 +191,14 @@ int MapWindowPoints(HWND from, HWND to, LPPOINT points, UINT count)
 
 namespace {
 
-// Region hit testing is supplied by the graphics layer once it is linked.
+// A window with a region takes only the points inside it; the region is in
+// window coordinates.
 bool RegionAllows(const WindowData& window, POINT screen)
 {
-    (void)window;
-    (void)screen;
-    return true;
+    if (!window.region)
+        return true;
+    RECT rect = ScreenRect(window);
+    return PtInRegion(window.region, screen.x - rect.left, screen.y - rect.top) != FALSE;
 }
 
 HWND DeepestChildAt(HWND hwnd, POINT screen)
@@ -284,6 +286,9 @@ int SetWindowRgn(HWND hwnd, HRGN region, BOOL)
     auto window = manager.Find(hwnd);
     if (!window)
         return 0;
+    // The window owns its region: the one it had is deleted.
+    if (window->region && window->region != region)
+        DeleteObject(window->region);
     window->region = region;
     window->needsPaint = true;
     return 1;

@@ -142,6 +142,8 @@ void DestroyTree(HWND hwnd)
         if (window->queue->capture == hwnd)
             window->queue->capture = nullptr;
     }
+    if (window->region)
+        DeleteObject(window->region);
     auto& manager = WindowManager::Get();
     std::lock_guard lock(manager.mutex);
     Unlink(*window);
