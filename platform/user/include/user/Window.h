@@ -8,6 +8,7 @@
 #pragma once
 
 #include "gdi/Gdi.h"
+#include "win32/ShowCommands.h"
 #include "win32/Types.h"
 
 #include <string>
@@ -91,18 +92,6 @@ constexpr DWORD WS_EX_LAYOUTRTL = 0x00400000;
 
 constexpr int CW_USEDEFAULT = static_cast<int>(0x80000000);
 
-// ShowWindow commands
-constexpr int SW_HIDE = 0;
-constexpr int SW_SHOWNORMAL = 1;
-constexpr int SW_NORMAL = 1;
-constexpr int SW_SHOWMINIMIZED = 2;
-constexpr int SW_SHOWMAXIMIZED = 3;
-constexpr int SW_SHOWNOACTIVATE = 4;
-constexpr int SW_SHOW = 5;
-constexpr int SW_MINIMIZE = 6;
-constexpr int SW_SHOWNA = 8;
-constexpr int SW_RESTORE = 9;
-constexpr int SW_SHOWDEFAULT = 10;
 
 // SetWindowPos
 inline const HWND HWND_TOP = nullptr;

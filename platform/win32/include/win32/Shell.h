@@ -5,6 +5,7 @@
 // of the machine root that tests read.
 #pragma once
 
+#include "win32/ShowCommands.h"
 #include "win32/Types.h"
 
 #include <string>
@@ -12,15 +13,6 @@
 
 
 
-constexpr int SW_HIDE = 0;
-constexpr int SW_SHOWNORMAL = 1;
-constexpr int SW_NORMAL = 1;
-constexpr int SW_SHOWMINIMIZED = 2;
-constexpr int SW_SHOWMAXIMIZED = 3;
-constexpr int SW_SHOW = 5;
-constexpr int SW_MINIMIZE = 6;
-constexpr int SW_RESTORE = 9;
-constexpr int SW_SHOWDEFAULT = 10;
 
 // ShellExecute results at or below 32 are errors.
 constexpr int SE_ERR_FNF = 2;
