@@ -138,13 +138,40 @@ void Click(HWND control)
 {
     RECT rect;
     GetClientRect(control, &rect);
-    LPARAM at = MAKELPARAM(static_cast<WORD>(rect.right / 2), static_cast<WORD>(rect.bottom / 2));
-    POINT screen = {rect.right / 2, rect.bottom / 2};
-    ClientToScreen(control, &screen);
+    ClickAt(control, {rect.right / 2, rect.bottom / 2});
+}
+
+void MoveMouseTo(HWND window, POINT point)
+{
+    POINT screen = point;
+    ClientToScreen(window, &screen);
     SetCursorPos(screen.x, screen.y);
-    PostMessageW(control, WM_MOUSEMOVE, 0, at);
-    PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageW(control, WM_LBUTTONUP, 0, at);
+    PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y)));
+}
+
+void ClickAt(HWND window, POINT point)
+{
+    LPARAM at = MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y));
+    MoveMouseTo(window, point);
+    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(window, WM_LBUTTONUP, 0, at);
+}
+
+void DoubleClickAt(HWND window, POINT point)
+{
+    // The second press of a double click arrives as WM_LBUTTONDBLCLK.
+    LPARAM at = MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y));
+    ClickAt(window, point);
+    PostMessageW(window, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    PostMessageW(window, WM_LBUTTONUP, 0, at);
+}
+
+void RightClickAt(HWND window, POINT point)
+{
+    LPARAM at = MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y));
+    MoveMouseTo(window, point);
+    PostMessageW(window, WM_RBUTTONDOWN, MK_RBUTTON, at);
+    PostMessageW(window, WM_RBUTTONUP, 0, at);
 }
 
 void ChooseMenuCommand(HWND window, UINT commandId)
