@@ -1,5 +1,7 @@
 #include "user/Resources.h"
 
+#include "ResourceImages.h"
+
 #include "win32/WideString.h"
 
 #include <mutex>
@@ -31,6 +33,7 @@ const typename Map::mapped_type* Lookup(HINSTANCE module, Map ResourceSet::*memb
 
 void RegisterResources(HINSTANCE module, const ResourceSet& set)
 {
+    InstallResourceImageLoader();
     std::lock_guard lock(g_mutex);
     ResourceSet& target = Modules()[module];
     for (const auto& [id, v] : set.dialogs)

@@ -12,6 +12,10 @@
 #include <string>
 #include <vector>
 
+// A resource number in the place of a resource name, as LoadImageW takes it.
+#define MAKEINTRESOURCEW(id) (reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(static_cast<WORD>(id))))
+#define IS_INTRESOURCE(name) ((reinterpret_cast<UINT_PTR>(name) >> 16) == 0)
+
 namespace user {
 
 struct DialogControl {
@@ -73,6 +77,8 @@ bool ParseResourceScript(const std::string& text, const ResourceFileReader& read
 std::optional<long long> ResourceSymbol(const std::string& name);
 
 // Registers a module's resources; a second registration adds to the first.
+// From then on LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON or
+// IMAGE_BITMAP, ...) loads its icons and bitmaps.
 void RegisterResources(HINSTANCE module, const ResourceSet& set);
 const DialogTemplate* FindDialogTemplate(HINSTANCE module, int id);
 const MenuTemplate* FindMenuTemplate(HINSTANCE module, int id);
