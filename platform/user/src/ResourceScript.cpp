@@ -1,5 +1,5 @@
-// The resource script reader: DIALOG/DIALOGEX, MENU, STRINGTABLE, ICON and
-// BITMAP statements, with the control statements of dialogs and their default
+// The resource script reader: DIALOG/DIALOGEX, MENU, STRINGTABLE, ICON,
+// BITMAP and VERSIONINFO statements, with the control statements of dialogs and their default
 // styles.
 #include "ResourceLexer.h"
 
@@ -191,7 +191,101 @@ private:
             (icon ? m_set.icons : m_set.bitmaps)[static_cast<int>(id)] = std::move(*bytes);
             return true;
         }
+        if (IsWord("VERSIONINFO")) {
+            Advance();
+            return VersionInfo(static_cast<int>(id));
+        }
         return Fail("unknown statement " + m_token.text);
+    }
+
+    bool VersionInfo(int id)
+    {
+        VersionResource version;
+        const std::pair<const char*, DWORD*> fixed[] = {
+            {"FILEFLAGSMASK", &version.fileFlagsMask}, {"FILEFLAGS", &version.fileFlags},
+            {"FILEOS", &version.fileOS},               {"FILETYPE", &version.fileType},
+            {"FILESUBTYPE", &version.fileSubtype}};
+        while (!IsWord("BEGIN")) {
+            long long value;
+            if (IsWord("FILEVERSION") || IsWord("PRODUCTVERSION")) {
+                WORD* parts = IsWord("FILEVERSION") ? version.fileVersion : version.productVersion;
+                Advance();
+                for (int i = 0; i < 4; ++i) {
+                    if ((i > 0 && !Comma()) || !Value(&value))
+                        return false;
+                    parts[i] = static_cast<WORD>(value);
+                }
+                continue;
+            }
+            DWORD* field = nullptr;
+            for (const auto& [keyword, target] : fixed) {
+                if (IsWord(keyword))
+                    field = target;
+            }
+            if (!field)
+                return Fail("unexpected " + m_token.text + " in a version block");
+            Advance();
+            if (!Value(&value))
+                return false;
+            *field = static_cast<DWORD>(value);
+        }
+        Advance();
+        while (!IsWord("END")) {
+            std::u16string name;
+            if (!Expect("BLOCK") || !Text(&name))
+                return false;
+            if (name == u"StringFileInfo") {
+                if (!StringFileInfo(version))
+                    return false;
+            } else if (name == u"VarFileInfo") {
+                if (!VarFileInfo(version))
+                    return false;
+            } else {
+                return Fail("unknown version block " + Utf16ToUtf8(name));
+            }
+        }
+        Advance();
+        m_set.versions[id] = std::move(version);
+        return true;
+    }
+
+    // BEGIN BLOCK "040904B0" BEGIN VALUE "name", "value" ... END ... END
+    bool StringFileInfo(VersionResource& version)
+    {
+        if (!Expect("BEGIN"))
+            return false;
+        while (!IsWord("END")) {
+            std::u16string key;
+            if (!Expect("BLOCK") || !Text(&key) || !Expect("BEGIN"))
+                return false;
+            auto& table = version.stringTables[key];
+            while (!IsWord("END")) {
+                std::u16string name, value;
+                if (!Expect("VALUE") || !Text(&name) || !Comma() || !Text(&value))
+                    return false;
+                table.emplace_back(std::move(name), std::move(value));
+            }
+            Advance();
+        }
+        Advance();
+        return true;
+    }
+
+    // BEGIN VALUE "Translation", language, code page [, language, code page]... END
+    bool VarFileInfo(VersionResource& version)
+    {
+        std::u16string name;
+        if (!Expect("BEGIN") || !Expect("VALUE") || !Text(&name))
+            return false;
+        if (name != u"Translation")
+            return Fail("unknown version value " + Utf16ToUtf8(name));
+        while (SkipComma()) {
+            long long language, codePage;
+            if (!Value(&language) || !Comma() || !Value(&codePage))
+                return false;
+            version.translations.emplace_back(static_cast<WORD>(language), static_cast<WORD>(codePage));
+        }
+        return Expect("END");
     }
 
     bool StringTable()

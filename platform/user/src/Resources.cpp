@@ -46,6 +46,8 @@ void RegisterResources(HINSTANCE module, const ResourceSet& set)
         target.icons[id] = v;
     for (const auto& [id, v] : set.bitmaps)
         target.bitmaps[id] = v;
+    for (const auto& [id, v] : set.versions)
+        target.versions[id] = v;
 }
 
 const DialogTemplate* FindDialogTemplate(HINSTANCE module, int id)
@@ -66,6 +68,11 @@ const std::vector<BYTE>* FindIconResource(HINSTANCE module, int id)
 const std::vector<BYTE>* FindBitmapResource(HINSTANCE module, int id)
 {
     return Lookup(module, &ResourceSet::bitmaps, id);
+}
+
+const VersionResource* FindVersionResource(HINSTANCE module, int id)
+{
+    return Lookup(module, &ResourceSet::versions, id);
 }
 
 } // namespace user
