@@ -5,14 +5,19 @@
 # install folder by the installer.
 set(MARLWICK_ARTWORK_DIR ${CMAKE_BINARY_DIR}/bin/artwork)
 
-# marlwick_resources(<target> SCRIPT <file.rc> [SEARCH <dirs...>] [DEPENDS <targets...>])
+# marlwick_resources(<target> SCRIPT <file.rc> [ARTWORK] [SEARCH <dirs...>] [DEPENDS <targets...>])
 # Builds the resource script and every file it names into <target>: the
 # build checks the script (an error fails it with the script's file and
 # line) and generates a source that registers the resources under the
 # program's module handle when it starts. Files are looked for beside the
 # script, then in the SEARCH folders; DEPENDS names targets that make them.
+# ARTWORK searches the generated artwork and waits for it.
 function(marlwick_resources target)
-    cmake_parse_arguments(R "" "SCRIPT" "SEARCH;DEPENDS" ${ARGN})
+    cmake_parse_arguments(R "ARTWORK" "SCRIPT" "SEARCH;DEPENDS" ${ARGN})
+    if(R_ARTWORK)
+        list(APPEND R_SEARCH ${MARLWICK_ARTWORK_DIR})
+        list(APPEND R_DEPENDS marlwick-artwork-files ${MARLWICK_ARTWORK_DIR}/artwork.stamp)
+    endif()
     get_filename_component(script ${R_SCRIPT} ABSOLUTE)
     get_filename_component(stem ${script} NAME_WE)
     file(RELATIVE_PATH name ${CMAKE_SOURCE_DIR} ${script})

@@ -84,3 +84,17 @@ TEST_F(ResourceCompilerTest, TheToolFailsTheBuildStepOnAnErrorAndWritesNothing)
     EXPECT_TRUE(fs::exists(output));
     EXPECT_TRUE(fs::exists(m_root / "out.d"));
 }
+
+TEST_F(ResourceCompilerTest, EveryScriptOfTheProgramsBuilds)
+{
+    int scripts = 0;
+    for (const auto& entry : fs::directory_iterator(MARLWICK_RESOURCES_DIR)) {
+        if (entry.path().extension() != ".rc")
+            continue;
+        ++scripts;
+        rc::CompileResult result = rc::CompileResourceScript(entry.path(), entry.path().filename().string(),
+                                                             {MARLWICK_ARTWORK_DIR});
+        EXPECT_TRUE(result.ok) << result.error;
+    }
+    EXPECT_GE(scripts, 2);
+}
