@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 
 namespace fs = std::filesystem;
 
@@ -97,4 +98,22 @@ TEST_F(ResourceCompilerTest, EveryScriptOfTheProgramsBuilds)
         EXPECT_TRUE(result.ok) << result.error;
     }
     EXPECT_GE(scripts, 2);
+}
+
+TEST_F(ResourceCompilerTest, EachProgramCarriesItsOwnScript)
+{
+    auto read = [](const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    const std::string marlwick = read(fs::path(MARLWICK_PROGRAMS_DIR) / "Marlwick");
+    const std::string stavrel = read(fs::path(MARLWICK_PROGRAMS_DIR) / "Stavrel");
+    const std::string marlwickScript = read(fs::path(MARLWICK_RESOURCES_DIR) / "Marlwick.rc");
+    const std::string stavrelScript = read(fs::path(MARLWICK_RESOURCES_DIR) / "Stavrel.rc");
+    ASSERT_FALSE(marlwick.empty());
+    ASSERT_FALSE(stavrel.empty());
+    // The whole script, as the program registers it when it starts.
+    EXPECT_NE(marlwick.find(marlwickScript), std::string::npos);
+    EXPECT_NE(stavrel.find(stavrelScript), std::string::npos);
+    EXPECT_EQ(stavrel.find(marlwickScript), std::string::npos) << "Stavrel carries nothing of Marlwick";
 }
