@@ -12,6 +12,7 @@
 #include <cstring>
 #include <functional>
 #include <mutex>
+#include <string>
 #include <vector>
 
 // Dispatches what waits in this thread's queue (input, timers, paints).
@@ -22,6 +23,37 @@ inline void PumpMessages()
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+}
+
+// Tree items as a program makes and marks them.
+inline HTREEITEM InsertTreeItem(HWND tree, HTREEITEM parent, const std::u16string& text, HTREEITEM after = TVI_LAST,
+                                LPARAM param = 0)
+{
+    TVINSERTSTRUCTW insert = {};
+    insert.hParent = parent;
+    insert.hInsertAfter = after;
+    insert.item.mask = TVIF_TEXT | TVIF_PARAM;
+    insert.item.pszText = const_cast<LPWSTR>(text.c_str());
+    insert.item.lParam = param;
+    return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
+inline void SetTreeItemState(HWND tree, HTREEITEM item, UINT state, UINT mask)
+{
+    TVITEMW tv = {};
+    tv.mask = TVIF_HANDLE | TVIF_STATE;
+    tv.hItem = item;
+    tv.state = state;
+    tv.stateMask = mask;
+    SendMessageW(tree, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+}
+
+inline RECT TreeItemRect(HWND tree, HTREEITEM item, BOOL labelOnly)
+{
+    RECT rect = {};
+    std::memcpy(&rect, &item, sizeof item); // the item goes in, its rectangle comes out
+    EXPECT_TRUE(SendMessageW(tree, TVM_GETITEMRECT, labelOnly, reinterpret_cast<LPARAM>(&rect)));
+    return rect;
 }
 
 // One WM_NOTIFY as the parent saw it.

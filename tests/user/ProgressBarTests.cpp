@@ -1,6 +1,7 @@
 // The progress bar's range and position, its picture, and a worker moving it
 // and filling a tree view while the GUI thread runs the dialog modally.
 #include "ControlTest.h"
+#include "ScriptModule.h"
 
 #include "user/Automation.h"
 #include "user/ControlAutomation.h"
@@ -119,14 +120,7 @@ END
 
 HINSTANCE Module()
 {
-    static HINSTANCE module = [] {
-        user::ResourceSet set;
-        user::ScriptError error;
-        EXPECT_TRUE(user::ParseResourceScript(kScript, nullptr, set, &error)) << error.message;
-        auto instance = reinterpret_cast<HINSTANCE>(0x7790);
-        user::RegisterResources(instance, set);
-        return instance;
-    }();
+    static HINSTANCE module = RegisterScript(kScript, 0x7790);
     return module;
 }
 
@@ -137,16 +131,6 @@ INT_PTR PlainDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
         return TRUE;
     }
     return msg == WM_INITDIALOG ? TRUE : FALSE;
-}
-
-HTREEITEM InsertFrom(HWND tree, HTREEITEM parent, const std::u16string& text)
-{
-    TVINSERTSTRUCTW insert = {};
-    insert.hParent = parent;
-    insert.hInsertAfter = TVI_LAST;
-    insert.item.mask = TVIF_TEXT;
-    insert.item.pszText = const_cast<LPWSTR>(text.c_str());
-    return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
 } // namespace
@@ -171,9 +155,9 @@ TEST(ControlThreads, AWorkerFillsTheTreeAndMovesTheBarWhileTheDialogRunsModally)
     // The worker inserts and reports progress while the user ticks what is there.
     constexpr int kFolders = 60;
     std::thread worker([&] {
-        HTREEITEM top = InsertFrom(tree, TVI_ROOT, u"Lotus Notes");
+        HTREEITEM top = InsertTreeItem(tree, TVI_ROOT, u"Lotus Notes");
         for (int i = 0; i < kFolders; ++i) {
-            InsertFrom(tree, top, u"Folder " + std::u16string(1, static_cast<char16_t>(u'A' + i % 26))
+            InsertTreeItem(tree, top, u"Folder " + std::u16string(1, static_cast<char16_t>(u'A' + i % 26))
                                       + std::u16string(1, static_cast<char16_t>(u'a' + i / 26)));
             SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(i * 100 / kFolders), 0);
         }

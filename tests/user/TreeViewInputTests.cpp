@@ -29,26 +29,13 @@ protected:
         parent.Take();
     }
 
-    HTREEITEM Insert(HTREEITEM under, const char16_t* text)
-    {
-        TVINSERTSTRUCTW insert = {};
-        insert.hParent = under;
-        insert.hInsertAfter = TVI_LAST;
-        insert.item.mask = TVIF_TEXT;
-        insert.item.pszText = const_cast<LPWSTR>(text);
-        return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
-    }
+    HTREEITEM Insert(HTREEITEM under, const char16_t* text) { return InsertTreeItem(tree, under, text); }
 
     UINT Check(HTREEITEM item) { return automation::TreeItemStateImage(tree, item); }
 
     void SetCheck(HTREEITEM item, UINT index)
     {
-        TVITEMW tv = {};
-        tv.mask = TVIF_HANDLE | TVIF_STATE;
-        tv.hItem = item;
-        tv.state = INDEXTOSTATEIMAGEMASK(index);
-        tv.stateMask = TVIS_STATEIMAGEMASK;
-        SendMessageW(tree, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+        SetTreeItemState(tree, item, INDEXTOSTATEIMAGEMASK(index), TVIS_STATEIMAGEMASK);
     }
 
     void Click(HTREEITEM item, UINT part)
@@ -92,12 +79,7 @@ LRESULT OwnClickProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     SendMessageW(hwnd, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
     if (hit.hItem && (hit.flags & TVHT_ONITEMSTATEICON)) {
         UINT now = automation::TreeItemStateImage(hwnd, hit.hItem);
-        TVITEMW tv = {};
-        tv.mask = TVIF_HANDLE | TVIF_STATE;
-        tv.hItem = hit.hItem;
-        tv.state = INDEXTOSTATEIMAGEMASK(now == 2 ? 1 : 2);
-        tv.stateMask = TVIS_STATEIMAGEMASK;
-        SendMessageW(hwnd, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+        SetTreeItemState(hwnd, hit.hItem, INDEXTOSTATEIMAGEMASK(now == 2 ? 1 : 2), TVIS_STATEIMAGEMASK);
     }
     return 0;
 }

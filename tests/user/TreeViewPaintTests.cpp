@@ -27,33 +27,9 @@ protected:
         GdiTest::TearDown();
     }
 
-    HTREEITEM Insert(HTREEITEM under, const char16_t* text)
-    {
-        TVINSERTSTRUCTW insert = {};
-        insert.hParent = under;
-        insert.hInsertAfter = TVI_LAST;
-        insert.item.mask = TVIF_TEXT;
-        insert.item.pszText = const_cast<LPWSTR>(text);
-        return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
-    }
-
-    void SetState(HTREEITEM item, UINT state, UINT mask)
-    {
-        TVITEMW tv = {};
-        tv.mask = TVIF_HANDLE | TVIF_STATE;
-        tv.hItem = item;
-        tv.state = state;
-        tv.stateMask = mask;
-        SendMessageW(tree, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
-    }
-
-    RECT Label(HTREEITEM item)
-    {
-        RECT rect = {};
-        std::memcpy(&rect, &item, sizeof item);
-        SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect));
-        return rect;
-    }
+    HTREEITEM Insert(HTREEITEM under, const char16_t* text) { return InsertTreeItem(tree, under, text); }
+    void SetState(HTREEITEM item, UINT state, UINT mask) { SetTreeItemState(tree, item, state, mask); }
+    RECT Label(HTREEITEM item) { return TreeItemRect(tree, item, TRUE); }
 
     // Paints the tree into canvas.
     void Paint(BitmapDC& canvas) { SendMessageW(tree, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc()), 0); }

@@ -24,13 +24,7 @@ protected:
 
     HTREEITEM Insert(HTREEITEM under, const char16_t* text, HTREEITEM after = TVI_LAST, LPARAM param = 0)
     {
-        TVINSERTSTRUCTW insert = {};
-        insert.hParent = under;
-        insert.hInsertAfter = after;
-        insert.item.mask = TVIF_TEXT | TVIF_PARAM;
-        insert.item.pszText = const_cast<LPWSTR>(text);
-        insert.item.lParam = param;
-        return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+        return InsertTreeItem(tree, under, text, after, param);
     }
 
     HTREEITEM Next(UINT relation, HTREEITEM item = nullptr)
@@ -62,13 +56,7 @@ protected:
         return info.flags;
     }
 
-    RECT ItemRect(HTREEITEM item, BOOL labelOnly)
-    {
-        RECT rect = {};
-        std::memcpy(&rect, &item, sizeof item);
-        EXPECT_TRUE(SendMessageW(tree, TVM_GETITEMRECT, labelOnly, reinterpret_cast<LPARAM>(&rect)));
-        return rect;
-    }
+    RECT ItemRect(HTREEITEM item, BOOL labelOnly) { return TreeItemRect(tree, item, labelOnly); }
 
     NotifyParent parent;
     HWND tree = nullptr;

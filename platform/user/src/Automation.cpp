@@ -3,7 +3,9 @@
 #include "WindowData.h"
 #include "user/Messages.h"
 
+#include <initializer_list>
 #include <thread>
+#include <utility>
 
 using namespace user::detail;
 
@@ -149,29 +151,34 @@ void MoveMouseTo(HWND window, POINT point)
     PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y)));
 }
 
-void ClickAt(HWND window, POINT point)
+namespace {
+
+// The cursor moves to the point, then the window gets these button messages there.
+void Buttons(HWND window, POINT point, std::initializer_list<std::pair<UINT, WPARAM>> messages)
 {
     LPARAM at = MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y));
     MoveMouseTo(window, point);
-    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageW(window, WM_LBUTTONUP, 0, at);
+    for (const auto& [message, keys] : messages)
+        PostMessageW(window, message, keys, at);
+}
+
+} // namespace
+
+void ClickAt(HWND window, POINT point)
+{
+    Buttons(window, point, {{WM_LBUTTONDOWN, MK_LBUTTON}, {WM_LBUTTONUP, 0}});
 }
 
 void DoubleClickAt(HWND window, POINT point)
 {
     // The second press of a double click arrives as WM_LBUTTONDBLCLK.
-    LPARAM at = MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y));
-    ClickAt(window, point);
-    PostMessageW(window, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-    PostMessageW(window, WM_LBUTTONUP, 0, at);
+    Buttons(window, point,
+            {{WM_LBUTTONDOWN, MK_LBUTTON}, {WM_LBUTTONUP, 0}, {WM_LBUTTONDBLCLK, MK_LBUTTON}, {WM_LBUTTONUP, 0}});
 }
 
 void RightClickAt(HWND window, POINT point)
 {
-    LPARAM at = MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y));
-    MoveMouseTo(window, point);
-    PostMessageW(window, WM_RBUTTONDOWN, MK_RBUTTON, at);
-    PostMessageW(window, WM_RBUTTONUP, 0, at);
+    Buttons(window, point, {{WM_RBUTTONDOWN, MK_RBUTTON}, {WM_RBUTTONUP, 0}});
 }
 
 void ChooseMenuCommand(HWND window, UINT commandId)

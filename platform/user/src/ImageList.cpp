@@ -175,6 +175,31 @@ HBITMAP MaskBitmap(const std::vector<std::uint8_t>& transparent, int cx, int cy,
     return CreateBitmap(width, height, 1, 1, bits.data());
 }
 
+// Appends the images of a row of them; a masked list lets `mask` mark the
+// transparent pixels of image i (all opaque before). The index of the first, or -1.
+template <typename MaskFn>
+int AddSlices(const std::shared_ptr<_IMAGELIST>& list, HBITMAP image, std::uint32_t fill, MaskFn mask)
+{
+    if (!list)
+        return -1;
+    int width = 0, height = 0;
+    Pixels pixels = ReadBitmap(image, &width, &height);
+    const int count = pixels.empty() ? 0 : width / list->cx;
+    if (count == 0)
+        return -1;
+    std::vector<_IMAGELIST::Image> images;
+    for (int i = 0; i < count; ++i) {
+        auto slice = Slice(*list, pixels, width, height, i, fill);
+        if (list->masked) {
+            slice.transparent.assign(slice.pixels.size(), 0);
+            mask(i, slice);
+        }
+        images.push_back(std::move(slice));
+    }
+    std::lock_guard lock(list->mutex);
+    return Append(*list, std::move(images));
+}
+
 } // namespace
 
 HIMAGELIST ImageList_Create(int cx, int cy, UINT flags, int initial, int grow)
@@ -221,59 +246,29 @@ BOOL ImageList_GetIconSize(HIMAGELIST handle, int* cx, int* cy)
 int ImageList_Add(HIMAGELIST handle, HBITMAP image, HBITMAP mask)
 {
     auto list = Lookup(handle);
-    if (!list)
-        return -1;
-    int width = 0, height = 0;
-    Pixels pixels = ReadBitmap(image, &width, &height);
-    const int count = pixels.empty() ? 0 : width / list->cx;
-    if (count == 0)
-        return -1;
     int maskWidth = 0, maskHeight = 0;
-    Pixels maskPixels = list->masked ? ReadBitmap(mask, &maskWidth, &maskHeight) : Pixels();
-    std::vector<_IMAGELIST::Image> images;
-    for (int i = 0; i < count; ++i) {
-        auto slice = Slice(*list, pixels, width, height, i, 0);
-        if (list->masked) {
-            slice.transparent.assign(slice.pixels.size(), 0);
-            if ((i + 1) * list->cx <= maskWidth) {
-                auto bits = Slice(*list, maskPixels, maskWidth, maskHeight, i, 0);
-                for (std::size_t p = 0; p < bits.pixels.size(); ++p)
-                    slice.transparent[p] = bits.pixels[p] != 0;
-            }
-        }
-        images.push_back(std::move(slice));
-    }
-    std::lock_guard lock(list->mutex);
-    return Append(*list, std::move(images));
+    Pixels maskPixels = list && list->masked ? ReadBitmap(mask, &maskWidth, &maskHeight) : Pixels();
+    return AddSlices(list, image, 0, [&](int i, _IMAGELIST::Image& slice) {
+        // A mask narrower than the images leaves the later ones opaque.
+        if ((i + 1) * list->cx > maskWidth)
+            return;
+        auto bits = Slice(*list, maskPixels, maskWidth, maskHeight, i, 0);
+        for (std::size_t p = 0; p < bits.pixels.size(); ++p)
+            slice.transparent[p] = bits.pixels[p] != 0;
+    });
 }
 
 int ImageList_AddMasked(HIMAGELIST handle, HBITMAP image, COLORREF maskColor)
 {
-    auto list = Lookup(handle);
-    if (!list)
-        return -1;
-    int width = 0, height = 0;
-    Pixels pixels = ReadBitmap(image, &width, &height);
-    const int count = pixels.empty() ? 0 : width / list->cx;
-    if (count == 0)
-        return -1;
     const std::uint32_t key = PixelOf(maskColor);
-    std::vector<_IMAGELIST::Image> images;
-    for (int i = 0; i < count; ++i) {
-        auto slice = Slice(*list, pixels, width, height, i, key);
-        if (list->masked) {
-            slice.transparent.assign(slice.pixels.size(), 0);
-            for (std::size_t p = 0; p < slice.pixels.size(); ++p) {
-                if (slice.pixels[p] == key) {
-                    slice.transparent[p] = 1;
-                    slice.pixels[p] = 0;
-                }
+    return AddSlices(Lookup(handle), image, key, [&](int, _IMAGELIST::Image& slice) {
+        for (std::size_t p = 0; p < slice.pixels.size(); ++p) {
+            if (slice.pixels[p] == key) {
+                slice.transparent[p] = 1;
+                slice.pixels[p] = 0;
             }
         }
-        images.push_back(std::move(slice));
-    }
-    std::lock_guard lock(list->mutex);
-    return Append(*list, std::move(images));
+    });
 }
 
 int ImageList_ReplaceIcon(HIMAGELIST handle, int index, HICON icon)
