@@ -3,7 +3,9 @@
 #include "WindowData.h"
 #include "user/Messages.h"
 
+#include <initializer_list>
 #include <thread>
+#include <utility>
 
 using namespace user::detail;
 
@@ -138,13 +140,45 @@ void Click(HWND control)
 {
     RECT rect;
     GetClientRect(control, &rect);
-    LPARAM at = MAKELPARAM(static_cast<WORD>(rect.right / 2), static_cast<WORD>(rect.bottom / 2));
-    POINT screen = {rect.right / 2, rect.bottom / 2};
-    ClientToScreen(control, &screen);
+    ClickAt(control, {rect.right / 2, rect.bottom / 2});
+}
+
+void MoveMouseTo(HWND window, POINT point)
+{
+    POINT screen = point;
+    ClientToScreen(window, &screen);
     SetCursorPos(screen.x, screen.y);
-    PostMessageW(control, WM_MOUSEMOVE, 0, at);
-    PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageW(control, WM_LBUTTONUP, 0, at);
+    PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y)));
+}
+
+namespace {
+
+// The cursor moves to the point, then the window gets these button messages there.
+void Buttons(HWND window, POINT point, std::initializer_list<std::pair<UINT, WPARAM>> messages)
+{
+    LPARAM at = MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y));
+    MoveMouseTo(window, point);
+    for (const auto& [message, keys] : messages)
+        PostMessageW(window, message, keys, at);
+}
+
+} // namespace
+
+void ClickAt(HWND window, POINT point)
+{
+    Buttons(window, point, {{WM_LBUTTONDOWN, MK_LBUTTON}, {WM_LBUTTONUP, 0}});
+}
+
+void DoubleClickAt(HWND window, POINT point)
+{
+    // The second press of a double click arrives as WM_LBUTTONDBLCLK.
+    Buttons(window, point,
+            {{WM_LBUTTONDOWN, MK_LBUTTON}, {WM_LBUTTONUP, 0}, {WM_LBUTTONDBLCLK, MK_LBUTTON}, {WM_LBUTTONUP, 0}});
+}
+
+void RightClickAt(HWND window, POINT point)
+{
+    Buttons(window, point, {{WM_RBUTTONDOWN, MK_RBUTTON}, {WM_RBUTTONUP, 0}});
 }
 
 void ChooseMenuCommand(HWND window, UINT commandId)

@@ -1,4 +1,5 @@
 // The window classes that every program has: dialogs and the standard controls.
+#include "CommonControls.h"
 #include "WindowData.h"
 
 #include "user/Controls.h"
@@ -37,6 +38,8 @@ void EnsureSystemClasses()
         Register(WC_STATIC, StaticWindowProc, CS_DBLCLKS, sizeof(void*));
         Register(WC_EDIT, EditWindowProc, CS_DBLCLKS, sizeof(void*));
     });
+    // Templates name the common controls too, with or without InitCommonControlsEx.
+    RegisterCommonControlClasses();
 }
 
 

@@ -48,6 +48,12 @@ void PressKey(HWND window, WPARAM virtualKey, bool shift = false);
 void TypeText(HWND window, const std::u16string& text);
 // A press and release of the left button in the middle of the control.
 void Click(HWND control);
+// Mouse input at a point of a window's client area: the cursor moves there
+// and the window gets the messages a real mouse would give it.
+void MoveMouseTo(HWND window, POINT point);
+void ClickAt(HWND window, POINT point);
+void DoubleClickAt(HWND window, POINT point);
+void RightClickAt(HWND window, POINT point);
 // The command of a menu item, as choosing it sends it.
 void ChooseMenuCommand(HWND window, UINT commandId);
 // The close box of a top-level window.
