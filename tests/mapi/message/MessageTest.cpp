@@ -5,6 +5,7 @@
 #include "mapi/Message.h"
 #include "mapi/NodeDatabase.h"
 #include "mapi/StructureCheck.h"
+#include "mapi/ltp/CompressedRtf.h"
 #include "mapi/Store.h"
 #include "mapi/ndb/Header.h"
 
@@ -137,6 +138,9 @@ TEST_F(MessageTest, BodiesRecipientsAndAttachmentsOfEverySizeRoundTrip)
     CMessage r = ReadBack(m.GetNid());
     EXPECT_EQ(r.GetBody(), plain);
     EXPECT_EQ(r.GetHtmlBody(), u"<p>Größe</p>");
+    EXPECT_EQ(*r.GetRtfBody(), rtf);
+    std::string terminated = rtf + '\0'; // as Outlook compresses it
+    r.SetProperty(PR_RTF_COMPRESSED, PropertyValue::Binary(ltp::CompressRtf(Bytes(terminated.begin(), terminated.end()))));
     EXPECT_EQ(*r.GetRtfBody(), rtf);
     EXPECT_EQ(r.GetBoolean(PR_RTF_IN_SYNC), true);
     EXPECT_EQ(r.GetString(PR_SENDER_EMAIL_ADDRESS), u"anna@example.com");

@@ -158,7 +158,11 @@ Result<std::string> CMessage::GetRtfBody() const
     auto rtf = message::FromLtp(ltp::DecompressRtf(*value->Get<Bytes>()), "PR_RTF_COMPRESSED");
     if (!rtf)
         return rtf.GetError();
-    return std::string(rtf->begin(), rtf->end());
+    // Outlook counts a terminating NUL into the RTF it compresses.
+    std::string text(rtf->begin(), rtf->end());
+    while (!text.empty() && text.back() == '\0')
+        text.pop_back();
+    return text;
 }
 
 void CMessage::SetRtfBody(const std::string& rtf)

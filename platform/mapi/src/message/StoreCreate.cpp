@@ -30,6 +30,17 @@ Bytes NewRecordKey()
     return key;
 }
 
+// The names a new store's map holds from the start. A map without entries
+// is one that pffexport refuses ("missing name to id map entries data"), and
+// Outlook's new stores come with theirs too.
+const NamedTag* const kFirstNames[] = {
+    &PidLidFileUnder, &PidLidFileUnderId, &PidLidEmail1DisplayName, &PidLidEmail1AddressType,
+    &PidLidEmail1EmailAddress, &PidLidEmail1OriginalDisplayName, &PidLidEmail1OriginalEntryId,
+    &PidLidAddressBookProviderEmailList, &PidLidAddressBookProviderArrayType, &PidLidAppointmentSequence,
+    &PidLidBusyStatus, &PidLidLocation, &PidLidAppointmentStartWhole, &PidLidAppointmentEndWhole,
+    &PidLidAppointmentDuration, &PidLidAppointmentSubType, &PidLidReminderDelta, &PidLidReminderTime,
+    &PidLidReminderSet, &PidLidReminderSignalTime, &PidLidCommonStart, &PidLidCommonEnd, &PidNameKeywords};
+
 Result<void> WriteEmptyNode(CNodeDatabase& db, Nid nid, Nid parent = 0) { return db.WriteNode(nid, parent, NodeContent{}); }
 
 Result<void> WriteTemplates(CStore::Impl& store)
@@ -103,6 +114,8 @@ Result<void> PopulateNewStore(CStore::Impl& store, const std::u16string& display
 {
     store.recordKey = NewRecordKey();
     store.names = ltp::CNameIdMap();
+    for (const NamedTag* tag : kFirstNames)
+        MAPI_TRY(FromLtp(store.names->GetOrAdd(tag->name), "name-to-id map"));
     MAPI_TRY(store.WritePc(SpecialNid::NameToIdMap, 0, store.names->ToBag()));
     MAPI_TRY(WriteTemplates(store));
     MAPI_TRY(WriteNewFolder(store, SpecialNid::RootFolder, SpecialNid::RootFolder, NewFolderPc({}, {})));
