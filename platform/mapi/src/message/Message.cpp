@@ -85,8 +85,21 @@ Result<std::optional<PropertyValue>> CMessage::GetNamedProperty(const NamedTag& 
         return resolved.GetError();
     if (!*resolved)
         return std::optional<PropertyValue>{};
-    const PropertyValue* value = m_properties.Get(**resolved);
-    return value ? std::optional<PropertyValue>(*value) : std::nullopt;
+    const PropertyValue* value = m_properties.Get(CHANGE_PROP_TYPE(**resolved, CPropertyBag::kAnyType));
+    if (!value)
+        return std::optional<PropertyValue>{};
+    if (value->Type() == tag.type)
+        return std::optional<PropertyValue>(*value);
+    // ANSI stores hold strings as PT_STRING8.
+    if (tag.type == PT_UNICODE && value->Type() == PT_STRING8)
+        return std::optional<PropertyValue>(PropertyValue::Unicode(AnsiToWide(*value->Get<std::string>())));
+    if (tag.type == PT_MV_UNICODE && value->Type() == PT_MV_STRING8) {
+        std::vector<std::u16string> list;
+        for (const auto& s : *value->Get<std::vector<std::string>>())
+            list.push_back(AnsiToWide(s));
+        return std::optional<PropertyValue>(PropertyValue::MvUnicode(std::move(list)));
+    }
+    return std::optional<PropertyValue>{};
 }
 
 std::u16string CMessage::GetMessageClass() const { return GetString(PR_MESSAGE_CLASS); }
