@@ -32,6 +32,7 @@ CHeapOnNode::CHeapOnNode(std::uint8_t clientSig) : m_clientSig(clientSig)
 {
     m_pages.emplace_back();
     m_changed.push_back(true);
+    m_levels.push_back(FillLevel(FreeBytes(0)));
 }
 
 Result<CHeapOnNode> CHeapOnNode::Load(const std::vector<Bytes>& blocks)
@@ -40,6 +41,7 @@ Result<CHeapOnNode> CHeapOnNode::Load(const std::vector<Bytes>& blocks)
     CHeapOnNode result;
     result.m_pages.clear();
     result.m_changed.clear();
+    result.m_levels.clear();
     for (std::size_t page = 0; page < blocks.size(); ++page) {
         const Bytes& block = blocks[page];
         const std::string where = "heap page " + std::to_string(page);
@@ -75,6 +77,7 @@ Result<CHeapOnNode> CHeapOnNode::Load(const std::vector<Bytes>& blocks)
         }
         result.m_pages.push_back(std::move(parsed));
         result.m_changed.push_back(false);
+        result.m_levels.push_back(FillLevel(result.FreeBytes(page)));
     }
     return result;
 }
@@ -108,7 +111,11 @@ bool CHeapOnNode::Fits(std::size_t page, std::size_t size, bool newSlot) const
 void CHeapOnNode::MarkChanged(std::size_t page)
 {
     m_changed[page] = true;
-    m_changed[FillLevelSlot(page).first] = true;
+    const std::uint8_t level = FillLevel(FreeBytes(page));
+    if (level != m_levels[page]) {
+        m_levels[page] = level;
+        m_changed[FillLevelSlot(page).first] = true;
+    }
 }
 
 void CHeapOnNode::ClearChanged()
@@ -148,6 +155,7 @@ Result<Hid> CHeapOnNode::Allocate(const Bytes& data)
     if (m_pages.size() >= 0xFFFF) return MakeError("heap: no room for another page");
     m_pages.emplace_back();
     m_changed.push_back(false);
+    m_levels.push_back(0xFF); // its bitmap has no level for it yet
     MarkChanged(m_pages.size() - 1);
     return PlaceIn(m_pages.size() - 1, data);
 }

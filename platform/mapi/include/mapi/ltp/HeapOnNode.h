@@ -66,6 +66,9 @@ private:
     Hid m_userRoot = 0;
     std::vector<Page> m_pages;
     std::vector<bool> m_changed;
+    // The fill level each page's bitmap holds for it: a change that keeps
+    // the level leaves the bitmap page as it is.
+    std::vector<std::uint8_t> m_levels;
 };
 
 } // namespace mapi::ltp
