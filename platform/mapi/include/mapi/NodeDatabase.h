@@ -74,8 +74,8 @@ public:
     // Unicode files open read-write unless readOnly; ANSI files read-only.
     static Result<std::unique_ptr<CNodeDatabase>> Open(const std::filesystem::path& path, bool readOnly = false);
 
-    // Writes what an earlier commit left to tidy (the freed space) and closes;
-    // changes not committed are dropped.
+    // Writes what an earlier commit left to tidy (the freed space), syncs the
+    // file and closes it; changes not committed are dropped.
     Result<void> Close();
 
     bool IsReadOnly() const;
