@@ -2,6 +2,7 @@
 // each kill the file opens, passes the structure check, and holds every
 // message whose Save had returned (and at most the one under way), with the
 // folder's counts in step; readpst reads it too.
+#include "../KillHarness.h"
 #include "../ReaderTools.h"
 #include "../TempDir.h"
 #include "mapi/Folder.h"
@@ -11,9 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <random>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace mapi;
@@ -68,24 +67,10 @@ TEST(MessageKillTest, EveryMessageWhoseSaveReturnedSurvivesSigkill)
     std::mt19937 rng(2024);
     std::uint32_t saved = 0; // messages whose Save returned
     for (int round = 0; round < 20; ++round) {
-        int fds[2];
-        ASSERT_EQ(pipe(fds), 0);
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            close(fds[0]);
-            RunWriter(path, fds[1]);
-        }
-        close(fds[1]);
-        usleep(30'000 + rng() % 150'000);
-        kill(child, SIGKILL);
-        int status = 0;
-        waitpid(child, &status, 0);
-        ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself with " << WEXITSTATUS(status);
-        std::uint32_t n = 0;
-        while (read(fds[0], &n, sizeof n) == sizeof n)
+        const auto run = RunAndKill([&](int out) { RunWriter(path, out); }, 30'000 + rng() % 150'000);
+        ASSERT_TRUE(run.killed) << "the writer stopped by itself with " << run.exitCode;
+        for (std::uint32_t n : run.reported)
             saved = std::max(saved, n + 1);
-        close(fds[0]);
 
         auto report = CheckStructure(path);
         ASSERT_TRUE(report.Ok()) << "round " << round << ": " << report.Message();

@@ -45,38 +45,35 @@ struct Written {
 };
 Written* g_written = nullptr;
 
+// A mail from Anna to Bob, sent `minutes` after kSent.
+CMessage NewMail(CFolder& folder, const std::u16string& subject, int minutes)
+{
+    CMessage m = folder.CreateMessage();
+    m.SetSubject(subject);
+    m.SetSender(u"Anna Sender", u"anna@example.com");
+    m.AddRecipient({MAPI_TO, u"Bob To", u"bob@example.com", u"SMTP", {}});
+    m.SetTime(PR_CLIENT_SUBMIT_TIME, FileTimeFromUnixSeconds(kSent + 60 * minutes));
+    m.SetTime(PR_MESSAGE_DELIVERY_TIME, FileTimeFromUnixSeconds(kSent + 60 * minutes));
+    return m;
+}
+
 void WriteMail(CFolder& folder)
 {
-    CMessage plain = folder.CreateMessage();
-    plain.SetSubject(u"Plain with attachments");
-    plain.SetSender(u"Anna Sender", u"anna@example.com");
-    plain.AddRecipient({MAPI_TO, u"Bob To", u"bob@example.com", u"SMTP", {}});
+    CMessage plain = NewMail(folder, u"Plain with attachments", 0);
     plain.AddRecipient({MAPI_CC, u"Carl Cc", u"carl@example.com", u"SMTP", {}});
     plain.AddRecipient({MAPI_BCC, u"Dora Bcc", u"dora@example.com", u"SMTP", {}});
-    plain.SetTime(PR_CLIENT_SUBMIT_TIME, FileTimeFromUnixSeconds(kSent));
-    plain.SetTime(PR_MESSAGE_DELIVERY_TIME, FileTimeFromUnixSeconds(kSent));
     plain.SetBody(u"First line of the plain body\r\nSecond line");
     plain.AddAttachment(CAttachment::ByValue(u"minutes.txt", BytesOf(Text(300, 1)), u"text/plain"));
     plain.AddAttachment(CAttachment::ByValue(u"scan of the contract.pdf", BytesOf(Text(150'000, 2)), u"application/pdf"));
     plain.SetRead(true);
     Must(plain.Save());
 
-    CMessage html = folder.CreateMessage();
-    html.SetSubject(u"Html body");
-    html.SetSender(u"Anna Sender", u"anna@example.com");
-    html.AddRecipient({MAPI_TO, u"Bob To", u"bob@example.com", u"SMTP", {}});
-    html.SetTime(PR_CLIENT_SUBMIT_TIME, FileTimeFromUnixSeconds(kSent + 60));
-    html.SetTime(PR_MESSAGE_DELIVERY_TIME, FileTimeFromUnixSeconds(kSent + 60));
+    CMessage html = NewMail(folder, u"Html body", 1);
     html.SetBody(u"Html body as text");
     html.SetHtmlBody(u"<html><body><p>Html <b>body</b></p></body></html>");
     Must(html.Save());
 
-    CMessage rtf = folder.CreateMessage();
-    rtf.SetSubject(u"Rtf body");
-    rtf.SetSender(u"Anna Sender", u"anna@example.com");
-    rtf.AddRecipient({MAPI_TO, u"Bob To", u"bob@example.com", u"SMTP", {}});
-    rtf.SetTime(PR_CLIENT_SUBMIT_TIME, FileTimeFromUnixSeconds(kSent + 120));
-    rtf.SetTime(PR_MESSAGE_DELIVERY_TIME, FileTimeFromUnixSeconds(kSent + 120));
+    CMessage rtf = NewMail(folder, u"Rtf body", 2);
     rtf.SetRtfBody(kRtf);
     Must(rtf.Save());
 }

@@ -25,6 +25,16 @@ FolderCounts CountsOf(const CPropertyBag& bag)
 
 std::string NameText(const std::u16string& name) { return "\"" + message::Narrow(name) + "\""; }
 
+// The rows of one of a folder's tables, as the store holds it.
+Result<std::vector<ltp::TableRow>> TableRows(CStore::Impl& store, Nid table, const char* what, Nid folder)
+{
+    MAPI_TRY(store.CheckOpen());
+    auto held = store.tables.Get(*store.db, table);
+    if (!held)
+        return held.GetError();
+    return FromLtp((*held)->ReadAllRows(), std::string(what) + " of folder " + std::to_string(folder));
+}
+
 } // namespace
 
 CFolder::CFolder(std::shared_ptr<CStore> store, Nid nid) : m_store(std::move(store)), m_nid(nid) {}
@@ -74,11 +84,7 @@ Result<std::vector<FolderInfo>> CFolder::ListSubfolders() const
 {
     auto& store = m_store->GetImpl();
     Lock lock(store.mutex);
-    MAPI_TRY(store.CheckOpen());
-    auto table = store.tables.Get(*store.db, message::HierarchyTableOf(m_nid));
-    if (!table)
-        return table.GetError();
-    auto rows = FromLtp((*table)->ReadAllRows(), "hierarchy table of folder " + std::to_string(m_nid));
+    auto rows = TableRows(store, message::HierarchyTableOf(m_nid), "hierarchy table", m_nid);
     if (!rows)
         return rows.GetError();
     std::vector<FolderInfo> folders;
@@ -146,11 +152,7 @@ Result<std::vector<MessageInfo>> CFolder::ListMessages() const
 {
     auto& store = m_store->GetImpl();
     Lock lock(store.mutex);
-    MAPI_TRY(store.CheckOpen());
-    auto table = store.tables.Get(*store.db, message::ContentsTableOf(m_nid));
-    if (!table)
-        return table.GetError();
-    auto rows = FromLtp((*table)->ReadAllRows(), "contents table of folder " + std::to_string(m_nid));
+    auto rows = TableRows(store, message::ContentsTableOf(m_nid), "contents table", m_nid);
     if (!rows)
         return rows.GetError();
     std::vector<MessageInfo> messages;

@@ -71,6 +71,18 @@ Result<ltp::CTableContext> TableWith(const std::vector<std::uint32_t>& columns, 
     return FromLtp(ltp::CTableContext::Create(columns), what);
 }
 
+// The rows of the table in subnode `nid`; none when the message has no such table.
+Result<std::vector<ltp::TableRow>> SubnodeRows(const NodeContent& node, Nid nid, const char* what)
+{
+    auto it = node.subnodes.find(nid);
+    if (it == node.subnodes.end())
+        return std::vector<ltp::TableRow>{};
+    auto table = FromLtp(ltp::CTableContext::Load(it->second), what);
+    if (!table)
+        return table.GetError();
+    return FromLtp(table->ReadAllRows(), what);
+}
+
 } // namespace
 
 std::vector<std::uint32_t> RecipientColumns(const std::vector<std::uint32_t>& templateColumns,
@@ -197,44 +209,34 @@ Result<MessageParts> ParseMessageNode(const NodeContent& node)
         return pc.GetError();
     parts.properties = std::move(*pc);
 
-    if (auto it = node.subnodes.find(kRecipientTable); it != node.subnodes.end()) {
-        auto table = FromLtp(ltp::CTableContext::Load(it->second), "recipient table");
-        if (!table)
-            return table.GetError();
-        auto rows = FromLtp(table->ReadAllRows(), "recipient table");
-        if (!rows)
-            return rows.GetError();
-        for (auto& row : *rows) {
-            Recipient r;
-            r.type = row.cells.GetLong(PR_RECIPIENT_TYPE, MAPI_TO);
-            r.displayName = StringOf(row.cells, PR_DISPLAY_NAME);
-            r.address = StringOf(row.cells, PR_EMAIL_ADDRESS);
-            r.addressType = StringOf(row.cells, PR_ADDRTYPE);
-            for (std::uint32_t tag : kRecipientFields)
-                row.cells.Remove(CHANGE_PROP_TYPE(tag, CPropertyBag::kAnyType));
-            r.extra = std::move(row.cells);
-            parts.recipients.push_back(std::move(r));
-        }
+    auto recipients = SubnodeRows(node, kRecipientTable, "recipient table");
+    if (!recipients)
+        return recipients.GetError();
+    for (auto& row : *recipients) {
+        Recipient r;
+        r.type = row.cells.GetLong(PR_RECIPIENT_TYPE, MAPI_TO);
+        r.displayName = StringOf(row.cells, PR_DISPLAY_NAME);
+        r.address = StringOf(row.cells, PR_EMAIL_ADDRESS);
+        r.addressType = StringOf(row.cells, PR_ADDRTYPE);
+        for (std::uint32_t tag : kRecipientFields)
+            row.cells.Remove(CHANGE_PROP_TYPE(tag, CPropertyBag::kAnyType));
+        r.extra = std::move(row.cells);
+        parts.recipients.push_back(std::move(r));
     }
 
-    if (auto it = node.subnodes.find(kAttachmentTable); it != node.subnodes.end()) {
-        auto table = FromLtp(ltp::CTableContext::Load(it->second), "attachment table");
-        if (!table)
-            return table.GetError();
-        auto rows = FromLtp(table->ReadAllRows(), "attachment table");
-        if (!rows)
-            return rows.GetError();
-        for (const auto& row : *rows) {
-            auto sub = node.subnodes.find(row.rowId);
-            if (sub == node.subnodes.end())
-                return MakeError("attachment " + std::to_string(row.rowId) + " is listed but missing");
-            auto bag = FromLtp(ltp::CPropertyContext::Read(sub->second), "attachment " + std::to_string(row.rowId));
-            if (!bag)
-                return bag.GetError();
-            CAttachment a;
-            a.Properties() = std::move(*bag);
-            parts.attachments.push_back(std::move(a));
-        }
+    auto attachments = SubnodeRows(node, kAttachmentTable, "attachment table");
+    if (!attachments)
+        return attachments.GetError();
+    for (const auto& row : *attachments) {
+        auto sub = node.subnodes.find(row.rowId);
+        if (sub == node.subnodes.end())
+            return MakeError("attachment " + std::to_string(row.rowId) + " is listed but missing");
+        auto bag = FromLtp(ltp::CPropertyContext::Read(sub->second), "attachment " + std::to_string(row.rowId));
+        if (!bag)
+            return bag.GetError();
+        CAttachment a;
+        a.Properties() = std::move(*bag);
+        parts.attachments.push_back(std::move(a));
     }
     return parts;
 }

@@ -8,30 +8,34 @@
 
 namespace mapi::message {
 
+namespace {
+
+// Blocks of a table: `changed` marks those changed since the last write (a
+// block past its end is new), `size` and `bytes` give them.
+template <class Size, class Make>
+BlockStream Stream(std::size_t count, const std::vector<bool>& changed, Size size, Make bytes)
+{
+    BlockStream s;
+    s.count = count;
+    s.changed = [&changed](std::size_t i) { return i >= changed.size() || changed[i]; };
+    s.size = size;
+    s.bytes = bytes;
+    return s;
+}
+
+} // namespace
+
 NodeUpdate TableChanges(const ltp::CTableContext& table)
 {
     NodeUpdate update;
-    BlockStream heap;
-    heap.count = table.HeapPageCount();
-    heap.changed = [&table](std::size_t i) {
-        const auto& changed = table.ChangedHeapPages();
-        return i >= changed.size() || changed[i];
-    };
-    heap.size = [&table](std::size_t i) { return table.HeapPageSize(i); };
-    heap.bytes = [&table](std::size_t i) { return table.HeapPage(i); };
-    update.data = std::move(heap);
-
-    if (table.MatrixNid() != 0) {
-        BlockStream matrix;
-        matrix.count = table.MatrixBlockCount();
-        matrix.changed = [&table](std::size_t i) {
-            const auto& changed = table.ChangedMatrixBlocks();
-            return i >= changed.size() || changed[i];
-        };
-        matrix.size = [&table](std::size_t i) { return table.MatrixBlockSize(i); };
-        matrix.bytes = [&table](std::size_t i) { return table.MatrixBlock(i); };
-        update.subnodes[table.MatrixNid()] = std::move(matrix);
-    }
+    update.data = Stream(
+        table.HeapPageCount(), table.ChangedHeapPages(), [&table](std::size_t i) { return table.HeapPageSize(i); },
+        [&table](std::size_t i) { return table.HeapPage(i); });
+    if (table.MatrixNid() != 0)
+        update.subnodes[table.MatrixNid()] = Stream(
+            table.MatrixBlockCount(), table.ChangedMatrixBlocks(),
+            [&table](std::size_t i) { return table.MatrixBlockSize(i); },
+            [&table](std::size_t i) { return table.MatrixBlock(i); });
     for (std::uint32_t nid : table.ChangedValueSubnodes()) {
         if (const NodeContent* value = table.ValueSubnode(nid))
             update.subnodes[nid] = BlockStream::Whole(value->blocks);
