@@ -236,6 +236,40 @@ Result<std::vector<Bytes>> CNodeDatabase::ReadNodeData(Nid nid)
     return m_impl->ReadDataTree(e->bidData);
 }
 
+Result<Bytes> CNodeDatabase::ReadNodeBlock(Nid nid, std::size_t index)
+{
+    auto e = m_impl->FindNode(nid);
+    if (!e)
+        return e.GetError();
+    auto shape = m_impl->ReadDataTreeShape(e->bidData);
+    if (!shape)
+        return shape.GetError();
+    if (index >= shape->leaves.size())
+        return MakeError("node " + Hex(nid) + " has no block " + std::to_string(index));
+    return m_impl->ReadDataBlock(shape->leaves[index]);
+}
+
+Result<Bytes> CNodeDatabase::ReadSubnodeBlock(Nid nid, Nid subnode, std::size_t index)
+{
+    auto e = m_impl->FindNode(nid);
+    if (!e)
+        return e.GetError();
+    auto entries = m_impl->ReadSubnodeEntries(e->bidSub);
+    if (!entries)
+        return entries.GetError();
+    for (const auto& s : *entries) {
+        if (s.nid != subnode)
+            continue;
+        auto shape = m_impl->ReadDataTreeShape(s.bidData);
+        if (!shape)
+            return shape.GetError();
+        if (index >= shape->leaves.size())
+            return MakeError("subnode " + Hex(subnode) + " of node " + Hex(nid) + " has no block " + std::to_string(index));
+        return m_impl->ReadDataBlock(shape->leaves[index]);
+    }
+    return MakeError("node " + Hex(nid) + " has no subnode " + Hex(subnode));
+}
+
 Result<std::vector<Nid>> CNodeDatabase::ListSubnodes(Nid nid)
 {
     auto e = m_impl->FindNode(nid);

@@ -89,6 +89,9 @@ public:
     Result<NodeContent> ReadNode(Nid nid);
     // The node's data blocks without its subnodes.
     Result<std::vector<Bytes>> ReadNodeData(Nid nid);
+    // One data block of a node, or of one of its subnodes, by its index.
+    Result<Bytes> ReadNodeBlock(Nid nid, std::size_t index);
+    Result<Bytes> ReadSubnodeBlock(Nid nid, Nid subnode, std::size_t index);
     // The NIDs of the node's direct subnodes, and one of them in full.
     Result<std::vector<Nid>> ListSubnodes(Nid nid);
     Result<NodeContent> ReadSubnode(Nid nid, Nid subnode);

@@ -32,7 +32,10 @@ Result<std::vector<ltp::TableRow>> TableRows(CStore::Impl& store, Nid table, con
     auto held = store.tables.Get(*store.db, table);
     if (!held)
         return held.GetError();
-    return FromLtp((*held)->ReadAllRows(), std::string(what) + " of folder " + std::to_string(folder));
+    auto rows = FromLtp((*held)->ReadAllRows(), std::string(what) + " of folder " + std::to_string(folder));
+    // Reading every row brought the whole table into memory.
+    store.tables.Settle();
+    return rows;
 }
 
 } // namespace

@@ -45,6 +45,20 @@ NodeUpdate TableChanges(const ltp::CTableContext& table)
     return update;
 }
 
+void CTableCache::Attach(CNodeDatabase& db, Nid nid, ltp::CTableContext& table)
+{
+    auto fromLtp = [](Result<Bytes>&& r) -> ltp::Result<Bytes> {
+        if (!r)
+            return ltp::MakeError(r.Message());
+        return std::move(*r);
+    };
+    CNodeDatabase* file = &db;
+    table.SetSources([file, nid, fromLtp](std::size_t page) { return fromLtp(file->ReadNodeBlock(nid, page)); },
+                     [file, nid, fromLtp, &table](std::size_t block) {
+                         return fromLtp(file->ReadSubnodeBlock(nid, table.MatrixNid(), block));
+                     });
+}
+
 Result<ltp::CTableContext*> CTableCache::Get(CNodeDatabase& db, Nid nid)
 {
     auto it = m_tables.find(nid);
@@ -56,6 +70,7 @@ Result<ltp::CTableContext*> CTableCache::Get(CNodeDatabase& db, Nid nid)
         if (!table)
             return table.GetError();
         it = m_tables.emplace(nid, Entry{std::move(*table), true, 0}).first;
+        Attach(db, nid, it->second.table);
     }
     it->second.lastUse = ++m_clock;
     return &it->second.table;
@@ -78,8 +93,18 @@ Result<void> CTableCache::Write(CNodeDatabase& db, Nid nid, Nid parent)
     else
         MAPI_TRY(db.WriteNode(nid, parent, entry.table.ToNode()));
     entry.table.ClearChanged();
+    if (!entry.stored)
+        Attach(db, nid, entry.table);
     entry.stored = true;
+    entry.table.EvictClean();
     return {};
+}
+
+void CTableCache::Settle()
+{
+    for (auto& [nid, entry] : m_tables)
+        if (entry.stored)
+            entry.table.EvictClean();
 }
 
 void CTableCache::Trim()
