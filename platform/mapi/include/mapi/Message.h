@@ -2,6 +2,7 @@
 // recipients and its attachments, held in memory and written by Save().
 // Mail, contacts and appointments are all messages; their message class
 // (IPM.Note, IPM.Contact, IPM.Appointment) and properties tell them apart.
+// A CMessage is a value that one thread uses at a time; its store is shared.
 #pragma once
 
 #include "mapi/Attachment.h"
@@ -57,7 +58,8 @@ public:
 
     // Named properties, through the store's name-to-id map.
     Result<void> SetNamedProperty(const NamedTag& tag, PropertyValue value);
-    // nullopt when the message lacks it (or the store never named it).
+    // nullopt when the message lacks it (or the store never named it). A
+    // string of an ANSI store (PT_STRING8) reads as PT_UNICODE.
     Result<std::optional<PropertyValue>> GetNamedProperty(const NamedTag& tag) const;
 
     std::u16string GetMessageClass() const;

@@ -1,9 +1,9 @@
 // The default mail profile: the one process-wide list of open stores that the
 // automation servers share, so that a store one of them opened is the store
 // the others see. Each entry is a PST path, its open store and the display
-// name of its root (the store's display name). The list lives in this
-// library; the servers link it from the program that loads them, so there is
-// one list per process whichever server touches it first.
+// name of its root (the store's display name). The servers share it as they
+// share the other platform layers they link (platform/ole loads them so that
+// one copy of each serves the process), whichever server touches it first.
 #pragma once
 
 #include "mapi/Result.h"
