@@ -50,15 +50,11 @@ Result<std::uint64_t> CNodeDatabase::Impl::RewriteDataTree(const BlockStream& st
 
     std::set<std::uint64_t> keptInternal;
     auto finish = [&](std::uint64_t top) -> Result<std::uint64_t> {
-        // What of the old tree the new one does not use is released; kept
-        // data blocks move over as they are.
-        std::set<std::uint64_t> keptLeaves;
-        for (std::size_t i = 0; i < stream.count; ++i)
-            if (kept[i])
-                keptLeaves.insert(leaves[i]);
-        for (std::uint64_t bid : old.leaves)
-            if (!keptLeaves.count(bid))
-                ReleaseBlock(bid, 0, false);
+        // What of the old tree the new one does not use is released; a kept
+        // data block keeps its place in the tree.
+        for (std::size_t i = 0; i < old.leaves.size(); ++i)
+            if (i >= stream.count || !kept[i])
+                ReleaseBlock(old.leaves[i], 0, false);
         for (std::uint64_t bid : old.xblocks)
             if (!keptInternal.count(bid))
                 ReleaseBlock(bid, 0, false);

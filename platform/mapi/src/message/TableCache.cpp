@@ -71,6 +71,8 @@ Result<ltp::CTableContext*> CTableCache::Get(CNodeDatabase& db, Nid nid)
             return table.GetError();
         it = m_tables.emplace(nid, Entry{std::move(*table), true, 0}).first;
         Attach(db, nid, it->second.table);
+        // Read whole once; what the next row does not need goes again.
+        it->second.table.EvictClean();
     }
     it->second.lastUse = ++m_clock;
     return &it->second.table;
