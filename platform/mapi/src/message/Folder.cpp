@@ -6,6 +6,8 @@
 #include "mapi/Message.h"
 #include "mapi/Store.h"
 
+#include <functional>
+
 namespace mapi {
 
 using Lock = std::lock_guard<std::recursive_mutex>;
@@ -25,17 +27,26 @@ FolderCounts CountsOf(const CPropertyBag& bag)
 
 std::string NameText(const std::u16string& name) { return "\"" + message::Narrow(name) + "\""; }
 
-// The rows of one of a folder's tables, as the store holds it.
-Result<std::vector<ltp::TableRow>> TableRows(CStore::Impl& store, Nid table, const char* what, Nid folder)
+// Visits the rows of one of a folder's tables one at a time, so that a large
+// table is never in memory whole: what was read is dropped as it goes.
+Result<void> ForEachRow(CStore::Impl& store, Nid table, const char* what, Nid folder,
+                        const std::function<void(const ltp::TableRow&)>& visit)
 {
     MAPI_TRY(store.CheckOpen());
     auto held = store.tables.Get(*store.db, table);
     if (!held)
         return held.GetError();
-    auto rows = FromLtp((*held)->ReadAllRows(), std::string(what) + " of folder " + std::to_string(folder));
-    // Reading every row brought the whole table into memory.
+    constexpr std::size_t kRowsBetweenSettles = 4096;
+    for (std::size_t i = 0; i < (*held)->RowCount(); ++i) {
+        auto row = FromLtp((*held)->ReadRowAt(i), std::string(what) + " of folder " + std::to_string(folder));
+        if (!row)
+            return row.GetError();
+        visit(*row);
+        if (i % kRowsBetweenSettles == kRowsBetweenSettles - 1)
+            store.tables.Settle();
+    }
     store.tables.Settle();
-    return rows;
+    return {};
 }
 
 } // namespace
@@ -87,18 +98,15 @@ Result<std::vector<FolderInfo>> CFolder::ListSubfolders() const
 {
     auto& store = m_store->GetImpl();
     Lock lock(store.mutex);
-    auto rows = TableRows(store, message::HierarchyTableOf(m_nid), "hierarchy table", m_nid);
-    if (!rows)
-        return rows.GetError();
     std::vector<FolderInfo> folders;
-    for (const auto& row : *rows) {
+    MAPI_TRY(ForEachRow(store, message::HierarchyTableOf(m_nid), "hierarchy table", m_nid, [&](const ltp::TableRow& row) {
         FolderInfo info;
         info.nid = row.rowId;
         info.name = StringOf(row.cells, PR_DISPLAY_NAME);
         info.containerClass = StringOf(row.cells, PR_CONTAINER_CLASS);
         info.counts = CountsOf(row.cells);
         folders.push_back(std::move(info));
-    }
+    }));
     return folders;
 }
 
@@ -155,12 +163,8 @@ Result<std::vector<MessageInfo>> CFolder::ListMessages() const
 {
     auto& store = m_store->GetImpl();
     Lock lock(store.mutex);
-    auto rows = TableRows(store, message::ContentsTableOf(m_nid), "contents table", m_nid);
-    if (!rows)
-        return rows.GetError();
     std::vector<MessageInfo> messages;
-    messages.reserve(rows->size());
-    for (const auto& row : *rows) {
+    MAPI_TRY(ForEachRow(store, message::ContentsTableOf(m_nid), "contents table", m_nid, [&](const ltp::TableRow& row) {
         MessageInfo info;
         info.nid = row.rowId;
         info.subject = StringOf(row.cells, PR_SUBJECT);
@@ -169,7 +173,7 @@ Result<std::vector<MessageInfo>> CFolder::ListMessages() const
         if (const auto* time = row.cells.Get(PR_MESSAGE_DELIVERY_TIME))
             info.deliveryTime = *time->Get<std::uint64_t>();
         messages.push_back(std::move(info));
-    }
+    }));
     return messages;
 }
 

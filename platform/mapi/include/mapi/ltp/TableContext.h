@@ -50,6 +50,8 @@ public:
 
     Result<std::vector<TableRow>> ReadAllRows() const;
     Result<TableRow> ReadRow(std::uint32_t rowId) const;
+    // The row at `index` of the row matrix (0 to RowCount() - 1).
+    Result<TableRow> ReadRowAt(std::size_t index) const { return DecodeRow(index); }
     bool HasRow(std::uint32_t rowId) const;
 
     // Cells whose tag is not a column (or whose type differs) are ignored, so
