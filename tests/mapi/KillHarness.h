@@ -15,7 +15,8 @@ struct KilledWriter {
 };
 
 // `writer` runs in the child with the pipe's write end and must never
-// return; the child is killed after `microseconds`.
-KilledWriter RunAndKill(const std::function<void(int out)>& writer, unsigned microseconds);
+// return. Once it has reported `firstReports` numbers (however long that
+// takes on a busy machine), it runs `microseconds` more and is killed.
+KilledWriter RunAndKill(const std::function<void(int out)>& writer, std::size_t firstReports, unsigned microseconds);
 
 } // namespace mapitest

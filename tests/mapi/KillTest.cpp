@@ -122,7 +122,7 @@ TEST(KillTest, EveryReturnedCommitSurvivesSigkill)
     std::mt19937 rng(99);
     std::uint32_t reported = 0;
     for (int round = 0; round < 20; ++round) {
-        const auto run = mapitest::RunAndKill([&](int out) { RunWriter(path, out); }, 20000 + rng() % 150000);
+        const auto run = mapitest::RunAndKill([&](int out) { RunWriter(path, out); }, 1, 20000 + rng() % 150000);
         ASSERT_TRUE(run.killed) << "the writer stopped by itself with " << run.exitCode;
         for (std::uint32_t value : run.reported)
             reported = std::max(reported, value);

@@ -67,7 +67,7 @@ TEST(MessageKillTest, EveryMessageWhoseSaveReturnedSurvivesSigkill)
     std::mt19937 rng(2024);
     std::uint32_t saved = 0; // messages whose Save returned
     for (int round = 0; round < 20; ++round) {
-        const auto run = RunAndKill([&](int out) { RunWriter(path, out); }, 30'000 + rng() % 150'000);
+        const auto run = RunAndKill([&](int out) { RunWriter(path, out); }, 3, rng() % 150'000);
         ASSERT_TRUE(run.killed) << "the writer stopped by itself with " << run.exitCode;
         for (std::uint32_t n : run.reported)
             saved = std::max(saved, n + 1);
