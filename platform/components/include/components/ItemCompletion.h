@@ -1,0 +1,27 @@
+// What an item gets when it is saved, beyond the properties put on it: the
+// values that Outlook derives and that readers of the PST expect beside them.
+#pragma once
+
+#include "components/Addresses.h"
+#include "components/ItemProperties.h"
+
+#include <vector>
+
+namespace components {
+
+// The names of one attendee list, as recipients of one type.
+struct AttendeeList {
+    std::int32_t recipientType;
+    std::vector<Address> names;
+};
+
+// Completes a saved item of that kind: its message class, and
+// - appointments: an end when none was put (see the .cpp), the duration, the
+//   reminder times of a set reminder, the attendee recipients and the text
+//   of all attendees;
+// - contacts: a display name made of the name parts when none was put, the
+//   file-as name, the subject, and the type and display names of the e-mail
+//   addresses.
+void CompleteItem(ItemKind kind, ItemDraft& draft, const std::vector<AttendeeList>& attendees);
+
+} // namespace components
