@@ -5,10 +5,16 @@
 #include "win32/Registry.h"
 #include "win32/Spawn.h"
 
+#include <cstdlib>
+#include <ctime>
+
 namespace componenttest {
 
 void ComponentMachine::SetUp()
 {
+    // Local times are UTC here unless a test says otherwise.
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
     MachineFixture::SetUp();
     std::string error;
     ASSERT_TRUE(install::InstallMachine({m_root, MARLWICK_PROGRAMS_DIR, MARLWICK_RESOURCES_DIR}, &error)) << error;

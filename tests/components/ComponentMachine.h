@@ -38,6 +38,12 @@ protected:
     static BOOL Create(COleDispatchDriver& driver, const ole::ServerClass& serverClass, SCODE* why = nullptr);
 };
 
+// A VTS_ string as InvokeHelper takes it.
+inline const BYTE* Params(const char* kinds)
+{
+    return reinterpret_cast<const BYTE*>(kinds);
+}
+
 // The HRESULT that a failed call raised through the driver, S_OK when it
 // raised nothing.
 template <class Call>

@@ -1,0 +1,206 @@
+// Appointments made as the calendar converter makes them: a calendar folder
+// added below the store's top folder, items added to it and filled by the
+// field blocks, then saved with 0x41, the item's method 6 and the folder's.
+#include "RdoTestBase.h"
+
+#include "mapi/PropTags.h"
+#include "mapi/ltp/PropertySets.h"
+#include "ole/DateText.h"
+
+namespace componenttest {
+namespace {
+
+using components::PropertyKey;
+using mapi::ltp::PSETID_Appointment;
+using mapi::ltp::PSETID_Common;
+
+constexpr const char16_t* kCalendarPath = u"\\\\Archive\\Calendar";
+constexpr std::uint64_t kMinute = 600000000ull;
+// 1 July 2026, 09:00 and 10:00, and midnight of that day (UTC).
+constexpr std::uint64_t kNine = 134273700000000000ull;
+constexpr std::uint64_t kTen = 134273736000000000ull;
+constexpr std::uint64_t kMidnight = kNine - 9 * 60 * kMinute;
+
+PropertyKey Appointment(std::uint32_t lid, std::uint16_t type)
+{
+    return PropertyKey::Named(PSETID_Appointment, lid, type);
+}
+
+PropertyKey Common(std::uint32_t lid, std::uint16_t type)
+{
+    return PropertyKey::Named(PSETID_Common, lid, type);
+}
+
+class RdoCalendarTest : public RdoMachine {
+protected:
+    void SetUp() override
+    {
+        RdoMachine::SetUp();
+        COleDispatchDriver session, root, folders;
+        NewSession(session);
+        FolderFromPath(session, u"\\\\Archive", root);
+        ObjectProperty(root, 0x12, folders);
+        AddFolder(folders, u"Calendar", 9);
+        NewSession(m_session);
+        FolderFromPath(m_session, kCalendarPath, m_folder);
+    }
+
+    void NewAppointment(COleDispatchDriver& item)
+    {
+        COleDispatchDriver items;
+        ObjectProperty(m_folder, 0x11, items);
+        ole::CVariant kind;
+        static_cast<VARIANT&>(kind) = ole::MakeLong(1);
+        LPDISPATCH made = nullptr;
+        items.InvokeHelper(4, DISPATCH_METHOD, VT_DISPATCH, &made, Params(VTS_VARIANT), &kind);
+        item.AttachDispatch(made);
+    }
+
+    // Put41 TRUE, the item's method 6, the folder's method 6.
+    void SaveCalendarItem(COleDispatchDriver& item)
+    {
+        item.InvokeHelper(0x41, DISPATCH_PROPERTYPUT, VT_EMPTY, nullptr, Params(VTS_BOOL), TRUE);
+        item.InvokeHelper(6, DISPATCH_METHOD, VT_EMPTY, nullptr, nullptr);
+        m_folder.InvokeHelper(6, DISPATCH_METHOD, VT_EMPTY, nullptr, nullptr);
+    }
+
+    static void Put(COleDispatchDriver& item, DISPID member, const char* kind, ...)
+    {
+        va_list args;
+        va_start(args, kind);
+        item.InvokeHelperV(member, DISPATCH_PROPERTYPUT, VT_EMPTY, nullptr, Params(kind), args);
+        va_end(args);
+    }
+
+    components::ItemDraft OnlyItem()
+    {
+        auto items = ItemsIn(u"Calendar");
+        EXPECT_EQ(items.size(), 1u);
+        return items.empty() ? components::ItemDraft{} : items[0];
+    }
+
+    COleDispatchDriver m_session;
+    COleDispatchDriver m_folder;
+};
+
+TEST_F(RdoCalendarTest, AMeetingKeepsEveryFieldTheMeetingBranchPuts)
+{
+    COleDispatchDriver item;
+    NewAppointment(item);
+    Put(item, 0x6004001A, VTS_I4, 5);
+    Put(item, 0x0, VTS_BSTR, u"Design review");
+    Put(item, 0xB, VTS_BSTR, u"Agenda: the calendar layer");
+    Put(item, 0x60040042, VTS_DATE, ole::MakeDate(2026, 7, 1, 9, 0));
+    Put(item, 0x6004000A, VTS_DATE, ole::MakeDate(2026, 7, 1, 10, 0));
+    Put(item, 0x60040049, VTS_BSTR, u"Room 4");
+    Put(item, 0xD, VTS_BSTR, u"Phone Calls");
+    Put(item, 0xD, VTS_BSTR, u"Holiday");
+    Put(item, 0x6004002F, VTS_I4, 15);
+    Put(item, 0x2D, VTS_BOOL, TRUE);
+    WriteHostFile(Host(u"C:\\Program Files\\Pellinor\\Attachment\\plan.txt"), "first plan");
+    AddAttachment(item, u"C:\\Program Files\\Pellinor\\Attachment\\plan.txt");
+    // The next attachment is detached to the same path: the first keeps its bytes.
+    WriteHostFile(Host(u"C:\\Program Files\\Pellinor\\Attachment\\plan.txt"), "second plan, longer");
+    AddAttachment(item, u"C:\\Program Files\\Pellinor\\Attachment\\plan.txt");
+    Put(item, 0x6004003D, VTS_BSTR, u"Room 4/Acme");
+    Put(item, 0x9, VTS_BSTR, u"Dan Orr/Acme");
+    Put(item, 0x6004003B, VTS_BSTR, u"Ann Lee/Acme, Bob Ray/Acme");
+    Put(item, 0x6004002A, VTS_BSTR, u"Cy Fox/Acme");
+    SaveCalendarItem(item);
+
+    components::ItemDraft meeting = OnlyItem();
+    EXPECT_EQ(meeting.messageClass, u"IPM.Appointment");
+    EXPECT_EQ(meeting.Text(PropertyKey::Tag(0x0037001F)), u"Design review");
+    EXPECT_EQ(meeting.Text(PropertyKey::Tag(0x1000001F)), u"Agenda: the calendar layer");
+    EXPECT_EQ(meeting.Time(PropertyKey::Tag(0x00600040)), kNine);
+    EXPECT_EQ(meeting.Time(PropertyKey::Tag(0x00610040)), kTen);
+    EXPECT_EQ(meeting.Time(Appointment(0x820D, mapi::PT_SYSTIME)), kNine);
+    EXPECT_EQ(meeting.Time(Appointment(0x820E, mapi::PT_SYSTIME)), kTen);
+    EXPECT_EQ(meeting.Number(Appointment(0x8213, mapi::PT_LONG)), 60);
+    EXPECT_EQ(meeting.Text(Appointment(0x8208, mapi::PT_UNICODE)), u"Room 4");
+    EXPECT_EQ(meeting.Number(Appointment(0x8218, mapi::PT_LONG)), 5);
+    const auto* keywords = meeting.Find(
+        PropertyKey::NamedString(mapi::ltp::PS_PUBLIC_STRINGS, u"Keywords", mapi::PT_MV_UNICODE));
+    ASSERT_NE(keywords, nullptr);
+    EXPECT_EQ(*keywords->Get<std::vector<std::u16string>>(), std::vector<std::u16string>{u"Holiday"});
+    EXPECT_EQ(meeting.Flag(Common(0x8503, mapi::PT_BOOLEAN)), true);
+    EXPECT_EQ(meeting.Number(Common(0x8501, mapi::PT_LONG)), 15);
+    EXPECT_EQ(meeting.Time(Common(0x8560, mapi::PT_SYSTIME)), kNine - 15 * kMinute);
+
+    std::vector<std::pair<std::int32_t, std::u16string>> recipients;
+    for (const auto& recipient : meeting.recipients)
+        recipients.emplace_back(recipient.type, recipient.displayName);
+    std::vector<std::pair<std::int32_t, std::u16string>> expected = {
+        {mapi::MAPI_TO, u"Ann Lee/Acme"}, {mapi::MAPI_TO, u"Bob Ray/Acme"}, {mapi::MAPI_CC, u"Dan Orr/Acme"},
+        {mapi::MAPI_CC, u"Cy Fox/Acme"}, {mapi::MAPI_BCC, u"Room 4/Acme"}};
+    EXPECT_EQ(recipients, expected);
+    EXPECT_EQ(meeting.Text(Appointment(0x823B, mapi::PT_UNICODE)), u"Ann Lee/Acme, Bob Ray/Acme");
+    EXPECT_EQ(meeting.Text(Appointment(0x823C, mapi::PT_UNICODE)), u"Cy Fox/Acme");
+
+    ASSERT_EQ(meeting.attachments.size(), 2u);
+    EXPECT_EQ(meeting.attachments[0].fileName, u"plan.txt");
+    EXPECT_EQ(std::string(meeting.attachments[0].data.begin(), meeting.attachments[0].data.end()), "first plan");
+    EXPECT_EQ(std::string(meeting.attachments[1].data.begin(), meeting.attachments[1].data.end()),
+              "second plan, longer");
+}
+
+TEST_F(RdoCalendarTest, AnItemSavedWithoutAnEndEndsAtItsStartOrAfterItsWholeDay)
+{
+    COleDispatchDriver timed, allDay, undated;
+    NewAppointment(timed);
+    Put(timed, 0x60040042, VTS_DATE, ole::MakeDate(2026, 7, 1, 9, 0));
+    SaveCalendarItem(timed);
+    NewAppointment(allDay);
+    Put(allDay, 0x60040042, VTS_DATE, ole::MakeDate(2026, 7, 1));
+    Put(allDay, 0x60040000, VTS_BOOL, TRUE);
+    SaveCalendarItem(allDay);
+    NewAppointment(undated);
+    Put(undated, 0x0, VTS_BSTR, u"No date");
+    SaveCalendarItem(undated);
+
+    auto items = ItemsIn(u"Calendar");
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[0].Time(Appointment(0x820E, mapi::PT_SYSTIME)), kNine);
+    EXPECT_EQ(items[0].Number(Appointment(0x8213, mapi::PT_LONG)), 0);
+    EXPECT_EQ(items[1].Flag(Appointment(0x8215, mapi::PT_BOOLEAN)), true);
+    EXPECT_EQ(items[1].Time(PropertyKey::Tag(0x00610040)), kMidnight + 1440 * kMinute);
+    EXPECT_EQ(items[1].Number(Appointment(0x8213, mapi::PT_LONG)), 1440);
+    EXPECT_FALSE(items[2].Time(Appointment(0x820D, mapi::PT_SYSTIME)));
+    EXPECT_FALSE(items[2].Time(Appointment(0x820E, mapi::PT_SYSTIME)));
+}
+
+TEST_F(RdoCalendarTest, AReminderWithoutMinutesIsFifteenMinutesAndTheDefaultDateIsKept)
+{
+    COleDispatchDriver item;
+    NewAppointment(item);
+    // A start that did not convert is put as 0.0 all the same.
+    Put(item, 0x60040042, VTS_DATE, 0.0);
+    Put(item, 0x2D, VTS_BOOL, TRUE);
+    SaveCalendarItem(item);
+    components::ItemDraft saved = OnlyItem();
+    // 30 December 1899, midnight.
+    constexpr std::uint64_t kDayZero = 94353120000000000ull;
+    EXPECT_EQ(saved.Time(PropertyKey::Tag(0x00600040)), kDayZero);
+    EXPECT_EQ(saved.Number(Common(0x8501, mapi::PT_LONG)), 15);
+    EXPECT_EQ(saved.Time(Common(0x8560, mapi::PT_SYSTIME)), kDayZero - 15 * kMinute);
+}
+
+TEST_F(RdoCalendarTest, AMissingAttachmentFileIsAnErrorThatNamesIt)
+{
+    COleDispatchDriver item;
+    NewAppointment(item);
+    try {
+        AddAttachment(item, u"C:\\Program Files\\Pellinor\\Attachment\\gone.doc");
+        ADD_FAILURE() << "the attachment was added";
+    } catch (const COleDispatchException& error) {
+        EXPECT_EQ(error.m_scError, HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND));
+        EXPECT_NE(error.m_strDescription.find(u"gone.doc"), std::u16string::npos);
+        EXPECT_EQ(error.m_strSource, components::kRdoSessionClass.progId);
+    }
+    EXPECT_EQ(RaisedBy([&] { Put(item, 0x6004002F, VTS_BSTR, u"soon"); }), DISP_E_TYPEMISMATCH);
+    // Contacts' names on an appointment are no members.
+    EXPECT_EQ(RaisedBy([&] { Put(item, 0x6004004D, VTS_BSTR, u"Ann"); }), DISP_E_MEMBERNOTFOUND);
+}
+
+} // namespace
+} // namespace componenttest
