@@ -16,6 +16,7 @@ ninja -C "$build" -j3 mapi_fuzz mapi_fuzz_seed
 corpus="$build/mapi-fuzz-corpus"
 mkdir -p "$corpus"
 samples="${MARLWICK_PST_SAMPLES:-$root/../shared/testdata/pst}"
+[ -d "$samples" ] || samples="$root/../../shared/testdata/pst"
 for f in "$samples"/*.pst; do
     [ -f "$f" ] && cp -f "$f" "$corpus/" && chmod u+w "$corpus/$(basename "$f")"
 done
