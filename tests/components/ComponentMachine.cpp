@@ -18,15 +18,14 @@ void ComponentMachine::SetUp()
     MachineFixture::SetUp();
     std::string error;
     ASSERT_TRUE(install::InstallMachine({m_root, MARLWICK_PROGRAMS_DIR, MARLWICK_RESOURCES_DIR}, &error)) << error;
-    components::CMailProfile::Default().Clear();
-    UseFakeStores();
+    mapi::CMailProfile::Default().CloseAll();
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
 }
 
 void ComponentMachine::TearDown()
 {
     CoUninitialize();
-    components::CMailProfile::Default().Clear();
+    mapi::CMailProfile::Default().CloseAll();
     MachineFixture::TearDown();
 }
 

@@ -4,11 +4,10 @@
 // program registers them.
 #pragma once
 
-#include "FakeStore.h"
-
 #include "afx/OleDispatchDriver.h"
 #include "components/ComponentClasses.h"
-#include "components/MailProfile.h"
+#include "components/Logon.h"
+#include "mapi/Profile.h"
 #include "install/MachineInstaller.h"
 #include "ole/Com.h"
 #include "testsupport/MachineFixture.h"

@@ -2,6 +2,7 @@
 // converters probe it.
 #include "ComponentMachine.h"
 
+#include "components/ProfileStores.h"
 #include "ole/Variant.h"
 
 namespace componenttest {
@@ -56,15 +57,15 @@ protected:
 
 TEST_F(OutlookTest, OpeningAnExistingStoreGivesTheNameOfItsTopFolder)
 {
-    auto& profile = components::CMailProfile::Default();
-    profile.AddStore(kPst).store->SetDisplayName(u"Archive 2024");
-    profile.Clear(); // the store was made by an earlier run
+    auto& profile = mapi::CMailProfile::Default();
+    components::AddProfileStore(kPst, u"Archive 2024");
+    profile.CloseAll(); // the store was made by an earlier run
 
     Logon();
-    AddStore(kPst);
+    AddStore(u"c:\\mail\\ARCHIVE.pst");
     EXPECT_EQ(LastStoreName(), u"Archive 2024");
-    ASSERT_EQ(profile.Stores().size(), 1u);
-    EXPECT_EQ(profile.Stores()[0].windowsPath, kPst);
+    ASSERT_EQ(profile.GetStores().size(), 1u);
+    EXPECT_EQ(profile.GetStores()[0].path, Host(kPst));
 }
 
 TEST_F(OutlookTest, AddStoreMakesAMissingFileAndAStoreAlreadyOpenStaysWhereItIs)
@@ -72,10 +73,11 @@ TEST_F(OutlookTest, AddStoreMakesAMissingFileAndAStoreAlreadyOpenStaysWhereItIs)
     AddStore(kPst);
     EXPECT_TRUE(std::filesystem::exists(Host(kPst)));
     AddStore(u"c:\\mail\\SECOND.pst");
-    components::CMailProfile::Default().Stores().back().store->SetDisplayName(u"Second");
+    auto& profile = mapi::CMailProfile::Default();
+    ASSERT_TRUE(profile.SetRootName(profile.GetStores().back().store, u"Second").Ok());
     AddStore(u"C:\\Mail\\Archive.PST");
 
-    EXPECT_EQ(components::CMailProfile::Default().Stores().size(), 2u);
+    EXPECT_EQ(profile.GetStores().size(), 2u);
     EXPECT_EQ(LastStoreName(), u"Second");
 }
 
@@ -90,7 +92,7 @@ TEST_F(OutlookTest, AStoreThatCannotBeOpenedIsAnErrorAndLeavesTheProfileAlone)
 {
     EXPECT_EQ(RaisedBy([&] { AddStore(u"C:\\Missing\\archive.pst"); }), HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND));
     EXPECT_EQ(RaisedBy([&] { AddStore(u"\\\\server\\share\\archive.pst"); }), HRESULT_FROM_WIN32(ERROR_INVALID_NAME));
-    EXPECT_TRUE(components::CMailProfile::Default().Stores().empty());
+    EXPECT_TRUE(mapi::CMailProfile::Default().GetStores().empty());
     // With no store open there is no last folder.
     EXPECT_NE(RaisedBy([&] { LastStoreName(); }), S_OK);
 }

@@ -3,16 +3,14 @@
 // field blocks, then saved with 0x41, the item's method 6 and the folder's.
 #include "RdoTestBase.h"
 
-#include "mapi/PropTags.h"
-#include "mapi/ltp/PropertySets.h"
 #include "ole/DateText.h"
 
 namespace componenttest {
 namespace {
 
-using components::PropertyKey;
-using mapi::ltp::PSETID_Appointment;
-using mapi::ltp::PSETID_Common;
+using mapi::LidTag;
+using mapi::PSETID_Appointment;
+using mapi::PSETID_Common;
 
 constexpr const char16_t* kCalendarPath = u"\\\\Archive\\Calendar";
 constexpr std::uint64_t kMinute = 600000000ull;
@@ -21,14 +19,14 @@ constexpr std::uint64_t kNine = 134273700000000000ull;
 constexpr std::uint64_t kTen = 134273736000000000ull;
 constexpr std::uint64_t kMidnight = kNine - 9 * 60 * kMinute;
 
-PropertyKey Appointment(std::uint32_t lid, std::uint16_t type)
+mapi::NamedTag Appointment(std::uint32_t lid, std::uint16_t type)
 {
-    return PropertyKey::Named(PSETID_Appointment, lid, type);
+    return LidTag(PSETID_Appointment, lid, type);
 }
 
-PropertyKey Common(std::uint32_t lid, std::uint16_t type)
+mapi::NamedTag Common(std::uint32_t lid, std::uint16_t type)
 {
-    return PropertyKey::Named(PSETID_Common, lid, type);
+    return LidTag(PSETID_Common, lid, type);
 }
 
 class RdoCalendarTest : public RdoMachine {
@@ -72,12 +70,6 @@ protected:
         va_end(args);
     }
 
-    components::ItemDraft OnlyItem()
-    {
-        auto items = ItemsIn(u"Calendar");
-        EXPECT_EQ(items.size(), 1u);
-        return items.empty() ? components::ItemDraft{} : items[0];
-    }
 
     COleDispatchDriver m_session;
     COleDispatchDriver m_folder;
@@ -108,40 +100,59 @@ TEST_F(RdoCalendarTest, AMeetingKeepsEveryFieldTheMeetingBranchPuts)
     Put(item, 0x6004002A, VTS_BSTR, u"Cy Fox/Acme");
     SaveCalendarItem(item);
 
-    components::ItemDraft meeting = OnlyItem();
-    EXPECT_EQ(meeting.messageClass, u"IPM.Appointment");
-    EXPECT_EQ(meeting.Text(PropertyKey::Tag(0x0037001F)), u"Design review");
-    EXPECT_EQ(meeting.Text(PropertyKey::Tag(0x1000001F)), u"Agenda: the calendar layer");
-    EXPECT_EQ(meeting.Time(PropertyKey::Tag(0x00600040)), kNine);
-    EXPECT_EQ(meeting.Time(PropertyKey::Tag(0x00610040)), kTen);
-    EXPECT_EQ(meeting.Time(Appointment(0x820D, mapi::PT_SYSTIME)), kNine);
-    EXPECT_EQ(meeting.Time(Appointment(0x820E, mapi::PT_SYSTIME)), kTen);
-    EXPECT_EQ(meeting.Number(Appointment(0x8213, mapi::PT_LONG)), 60);
-    EXPECT_EQ(meeting.Text(Appointment(0x8208, mapi::PT_UNICODE)), u"Room 4");
-    EXPECT_EQ(meeting.Number(Appointment(0x8218, mapi::PT_LONG)), 5);
-    const auto* keywords = meeting.Find(
-        PropertyKey::NamedString(mapi::ltp::PS_PUBLIC_STRINGS, u"Keywords", mapi::PT_MV_UNICODE));
-    ASSERT_NE(keywords, nullptr);
-    EXPECT_EQ(*keywords->Get<std::vector<std::u16string>>(), std::vector<std::u16string>{u"Holiday"});
-    EXPECT_EQ(meeting.Flag(Common(0x8503, mapi::PT_BOOLEAN)), true);
-    EXPECT_EQ(meeting.Number(Common(0x8501, mapi::PT_LONG)), 15);
-    EXPECT_EQ(meeting.Time(Common(0x8560, mapi::PT_SYSTIME)), kNine - 15 * kMinute);
+    auto items = ItemsIn(u"Calendar");
+    ASSERT_EQ(items.size(), 1u);
+    const mapi::CMessage& meeting = items[0];
+    EXPECT_EQ(meeting.GetMessageClass(), u"IPM.Appointment");
+    EXPECT_EQ(meeting.GetString(0x0037001F), u"Design review");
+    EXPECT_EQ(meeting.GetString(0x1000001F), u"Agenda: the calendar layer");
+    EXPECT_EQ(meeting.GetTime(0x00600040), kNine);
+    EXPECT_EQ(meeting.GetTime(0x00610040), kTen);
+    EXPECT_EQ(Named<std::uint64_t>(meeting, Appointment(0x820D, mapi::PT_SYSTIME)), kNine);
+    EXPECT_EQ(Named<std::uint64_t>(meeting, Appointment(0x820E, mapi::PT_SYSTIME)), kTen);
+    EXPECT_EQ(Named<std::int32_t>(meeting, Appointment(0x8213, mapi::PT_LONG)), 60);
+    EXPECT_EQ(Named<std::u16string>(meeting, Appointment(0x8208, mapi::PT_UNICODE)), u"Room 4");
+    EXPECT_EQ(Named<std::int32_t>(meeting, Appointment(0x8218, mapi::PT_LONG)), 5);
+    EXPECT_EQ(Named<std::vector<std::u16string>>(
+                  meeting, {mapi::NamedProperty::Name(mapi::PS_PUBLIC_STRINGS, u"Keywords"), mapi::PT_MV_UNICODE}),
+              std::vector<std::u16string>{u"Holiday"});
+    EXPECT_EQ(Named<bool>(meeting, Common(0x8503, mapi::PT_BOOLEAN)), true);
+    EXPECT_EQ(Named<std::int32_t>(meeting, Common(0x8501, mapi::PT_LONG)), 15);
+    EXPECT_EQ(Named<std::uint64_t>(meeting, Common(0x8560, mapi::PT_SYSTIME)), kNine - 15 * kMinute);
 
     std::vector<std::pair<std::int32_t, std::u16string>> recipients;
-    for (const auto& recipient : meeting.recipients)
+    for (const auto& recipient : meeting.GetRecipients())
         recipients.emplace_back(recipient.type, recipient.displayName);
     std::vector<std::pair<std::int32_t, std::u16string>> expected = {
         {mapi::MAPI_TO, u"Ann Lee/Acme"}, {mapi::MAPI_TO, u"Bob Ray/Acme"}, {mapi::MAPI_CC, u"Dan Orr/Acme"},
         {mapi::MAPI_CC, u"Cy Fox/Acme"}, {mapi::MAPI_BCC, u"Room 4/Acme"}};
     EXPECT_EQ(recipients, expected);
-    EXPECT_EQ(meeting.Text(Appointment(0x823B, mapi::PT_UNICODE)), u"Ann Lee/Acme, Bob Ray/Acme");
-    EXPECT_EQ(meeting.Text(Appointment(0x823C, mapi::PT_UNICODE)), u"Cy Fox/Acme");
+    EXPECT_EQ(Named<std::u16string>(meeting, Appointment(0x823B, mapi::PT_UNICODE)), u"Ann Lee/Acme, Bob Ray/Acme");
+    EXPECT_EQ(Named<std::u16string>(meeting, Appointment(0x823C, mapi::PT_UNICODE)), u"Cy Fox/Acme");
 
-    ASSERT_EQ(meeting.attachments.size(), 2u);
-    EXPECT_EQ(meeting.attachments[0].fileName, u"plan.txt");
-    EXPECT_EQ(std::string(meeting.attachments[0].data.begin(), meeting.attachments[0].data.end()), "first plan");
-    EXPECT_EQ(std::string(meeting.attachments[1].data.begin(), meeting.attachments[1].data.end()),
-              "second plan, longer");
+    const auto& attachments = meeting.GetAttachments();
+    ASSERT_EQ(attachments.size(), 2u);
+    EXPECT_EQ(attachments[0].GetFileName(), u"plan.txt");
+    mapi::Bytes first = attachments[0].GetData(), second = attachments[1].GetData();
+    EXPECT_EQ(std::string(first.begin(), first.end()), "first plan");
+    EXPECT_EQ(std::string(second.begin(), second.end()), "second plan, longer");
+
+    // What the independent readers show of it.
+    std::string exported = PffExported(Host(kTargetPst), m_root / "pff",
+                                       "Top of Personal Folders/Calendar/Appointment00001/Appointment.txt");
+    EXPECT_EQ(ExportedValue(exported, "Subject:"), "Design review");
+    EXPECT_EQ(ExportedValue(exported, "Start time:"), "Jul 01, 2026 09:00:00.000000000 UTC");
+    EXPECT_EQ(ExportedValue(exported, "End time:"), "Jul 01, 2026 10:00:00.000000000 UTC");
+    EXPECT_EQ(ExportedValue(exported, "Duration:"), "60 minutes");
+    EXPECT_EQ(ExportedValue(exported, "Location:"), "Room 4");
+    EXPECT_EQ(ExportedValue(exported, "Is a reminder:"), "yes");
+    std::string calendar = ReadpstExported(Host(kTargetPst), m_root / "readpst", "Calendar.calendar");
+    EXPECT_NE(calendar.find("SUMMARY:Design review"), std::string::npos) << calendar;
+    EXPECT_NE(calendar.find("DTSTART;VALUE=DATE-TIME:20260701T090000Z"), std::string::npos) << calendar;
+    EXPECT_NE(calendar.find("DTEND;VALUE=DATE-TIME:20260701T100000Z"), std::string::npos) << calendar;
+    EXPECT_NE(calendar.find("LOCATION:Room 4"), std::string::npos) << calendar;
+    EXPECT_NE(calendar.find("CATEGORIES:Holiday"), std::string::npos) << calendar;
+    EXPECT_NE(calendar.find("TRIGGER:-PT15M"), std::string::npos) << calendar;
 }
 
 TEST_F(RdoCalendarTest, AnItemSavedWithoutAnEndEndsAtItsStartOrAfterItsWholeDay)
@@ -160,13 +171,13 @@ TEST_F(RdoCalendarTest, AnItemSavedWithoutAnEndEndsAtItsStartOrAfterItsWholeDay)
 
     auto items = ItemsIn(u"Calendar");
     ASSERT_EQ(items.size(), 3u);
-    EXPECT_EQ(items[0].Time(Appointment(0x820E, mapi::PT_SYSTIME)), kNine);
-    EXPECT_EQ(items[0].Number(Appointment(0x8213, mapi::PT_LONG)), 0);
-    EXPECT_EQ(items[1].Flag(Appointment(0x8215, mapi::PT_BOOLEAN)), true);
-    EXPECT_EQ(items[1].Time(PropertyKey::Tag(0x00610040)), kMidnight + 1440 * kMinute);
-    EXPECT_EQ(items[1].Number(Appointment(0x8213, mapi::PT_LONG)), 1440);
-    EXPECT_FALSE(items[2].Time(Appointment(0x820D, mapi::PT_SYSTIME)));
-    EXPECT_FALSE(items[2].Time(Appointment(0x820E, mapi::PT_SYSTIME)));
+    EXPECT_EQ(Named<std::uint64_t>(items[0], Appointment(0x820E, mapi::PT_SYSTIME)), kNine);
+    EXPECT_EQ(Named<std::int32_t>(items[0], Appointment(0x8213, mapi::PT_LONG)), 0);
+    EXPECT_EQ(Named<bool>(items[1], Appointment(0x8215, mapi::PT_BOOLEAN)), true);
+    EXPECT_EQ(items[1].GetTime(0x00610040), kMidnight + 1440 * kMinute);
+    EXPECT_EQ(Named<std::int32_t>(items[1], Appointment(0x8213, mapi::PT_LONG)), 1440);
+    EXPECT_FALSE(Named<std::uint64_t>(items[2], Appointment(0x820D, mapi::PT_SYSTIME)));
+    EXPECT_FALSE(Named<std::uint64_t>(items[2], Appointment(0x820E, mapi::PT_SYSTIME)));
 }
 
 TEST_F(RdoCalendarTest, AReminderWithoutMinutesIsFifteenMinutesAndTheDefaultDateIsKept)
@@ -177,12 +188,13 @@ TEST_F(RdoCalendarTest, AReminderWithoutMinutesIsFifteenMinutesAndTheDefaultDate
     Put(item, 0x60040042, VTS_DATE, 0.0);
     Put(item, 0x2D, VTS_BOOL, TRUE);
     SaveCalendarItem(item);
-    components::ItemDraft saved = OnlyItem();
+    auto items = ItemsIn(u"Calendar");
+    ASSERT_EQ(items.size(), 1u);
     // 30 December 1899, midnight.
     constexpr std::uint64_t kDayZero = 94353120000000000ull;
-    EXPECT_EQ(saved.Time(PropertyKey::Tag(0x00600040)), kDayZero);
-    EXPECT_EQ(saved.Number(Common(0x8501, mapi::PT_LONG)), 15);
-    EXPECT_EQ(saved.Time(Common(0x8560, mapi::PT_SYSTIME)), kDayZero - 15 * kMinute);
+    EXPECT_EQ(items[0].GetTime(0x00600040), kDayZero);
+    EXPECT_EQ(Named<std::int32_t>(items[0], Common(0x8501, mapi::PT_LONG)), 15);
+    EXPECT_EQ(Named<std::uint64_t>(items[0], Common(0x8560, mapi::PT_SYSTIME)), kDayZero - 15 * kMinute);
 }
 
 TEST_F(RdoCalendarTest, AMissingAttachmentFileIsAnErrorThatNamesIt)

@@ -1,18 +1,17 @@
 // Contacts made as the contact converter makes them: a contacts folder
 // added below the store's top folder, then one session, item and save per
-// contact.
+// contact; read back from the PST.
 #include "RdoTestBase.h"
 
-#include "mapi/PropTags.h"
-#include "mapi/ltp/PropertySets.h"
 #include "components/FolderLookup.h"
 #include "ole/DateText.h"
+#include "win32/WideString.h"
 
 namespace componenttest {
 namespace {
 
-using components::PropertyKey;
-using mapi::ltp::PSETID_Address;
+using mapi::LidTag;
+using mapi::PSETID_Address;
 
 constexpr const char16_t* kContactsPath = u"\\\\Archive\\Contacts";
 
@@ -44,62 +43,81 @@ protected:
     }
 };
 
-TEST_F(RdoContactTest, TheContactsFolderIsAContactsFolderBelowTheTopFolder)
-{
-    auto store = Store();
-    auto folder = store->FindSubfolder(store->TopFolder(), u"contacts");
-    ASSERT_TRUE(folder);
-    EXPECT_EQ(store->m_folders.at(*folder).containerClass, u"IPF.Contact");
-}
+// A Notes person with every field the contact converter carries.
+struct Field {
+    DISPID dispid;
+    const char16_t* text;
+    std::uint32_t tag; // 0 for the two e-mail addresses, which are named properties
+};
+const Field kPerson[] = {
+    {0x6004004D, u"Ann", 0x3A06001F},                // given name
+    {0x60040077, u"Engineer", 0x3A17001F},           // job title
+    {0x60040083, u"Lee", 0x3A11001F},                // surname
+    {0x60040096, u"Q", 0x3A44001F},                  // middle name
+    {0x6004001A, u"+44 20 1111", 0x3A24001F},        // business fax
+    {0x6004006B, u"+44 20 2222", 0x3A25001F},        // home fax
+    {0x60040051, u"Ann Q Lee", 0x3001001F},          // display name
+    {0x6004009E, u"alee", 0x3A4F001F},               // nickname
+    {0x6004002D, u"Acme", 0x3A16001F},               // company
+    {0x6004008A, u"United Kingdom", 0x3A5A001F},     // home address country
+    {0x60040033, u"Research", 0x3A18001F},           // department
+    {0x600400BA, u"+44 20 3333", 0x3A1F001F},        // other telephone
+    {0x6004002B, u"+44 20 4444", 0x3A08001F},        // business telephone
+    {0x60040098, u"+44 77 5555", 0x3A1C001F},        // mobile
+    {0x60040035, u"ann@acme.example", 0},            // e-mail 1
+    {0x60040086, u"ann.lee@acme.example", 0},        // e-mail 2
+};
 
 TEST_F(RdoContactTest, EveryFieldOfAPersonReachesThePropertyThatReadersShowIt)
 {
-    struct Field {
-        DISPID dispid;
-        const char16_t* text;
-        PropertyKey expected;
-    };
-    const Field fields[] = {
-        {0x6004004D, u"Ann", PropertyKey::Tag(0x3A06001F)},                  // given name
-        {0x60040077, u"Engineer", PropertyKey::Tag(0x3A17001F)},             // title
-        {0x60040083, u"Lee", PropertyKey::Tag(0x3A11001F)},                  // surname
-        {0x60040096, u"Q", PropertyKey::Tag(0x3A44001F)},                    // middle name
-        {0x6004001A, u"+44 20 1111", PropertyKey::Tag(0x3A24001F)},          // business fax
-        {0x6004006B, u"+44 20 2222", PropertyKey::Tag(0x3A25001F)},          // home fax
-        {0x60040051, u"Ann Q Lee", PropertyKey::Tag(0x3001001F)},            // display name
-        {0x6004009E, u"alee", PropertyKey::Tag(0x3A4F001F)},                 // nickname
-        {0x6004002D, u"Acme", PropertyKey::Tag(0x3A16001F)},                 // company
-        {0x6004008A, u"United Kingdom", PropertyKey::Tag(0x3A5A001F)},       // home address country
-        {0x60040033, u"Research", PropertyKey::Tag(0x3A18001F)},             // department
-        {0x600400BA, u"+44 20 3333", PropertyKey::Tag(0x3A1F001F)},          // other telephone
-        {0x6004002B, u"+44 20 4444", PropertyKey::Tag(0x3A08001F)},          // business telephone
-        {0x60040098, u"+44 77 5555", PropertyKey::Tag(0x3A1C001F)},          // mobile
-        {0x60040035, u"ann@acme.example", PropertyKey::Named(PSETID_Address, 0x8083, mapi::PT_UNICODE)},
-        {0x60040086, u"ann.lee@acme.example", PropertyKey::Named(PSETID_Address, 0x8093, mapi::PT_UNICODE)},
-    };
     COleDispatchDriver item;
     NewItem(kContactsPath, 2, item);
-    for (const Field& field : fields)
+    for (const Field& field : kPerson)
         PutText(item, field.dispid, field.text);
     PutDate(item, 0x60040008, ole::MakeDate(1980, 5, 17));
     PutDate(item, 0x60040002, ole::MakeDate(2005, 9, 3));
     Save(item);
     Put41(item);
 
-    auto saved = ItemsIn(u"Contacts");
+    auto store = Reopen();
+    auto folder = FolderBelowTop(store, {u"contacts"});
+    ASSERT_TRUE(folder);
+    EXPECT_EQ(folder->GetContainerClass().Value(), u"IPF.Contact");
+    auto saved = MessagesOf(*folder);
     ASSERT_EQ(saved.size(), 1u);
-    const components::ItemDraft& contact = saved[0];
-    EXPECT_EQ(contact.messageClass, u"IPM.Contact");
-    for (const Field& field : fields)
-        EXPECT_EQ(contact.Text(field.expected), field.text) << std::hex << field.dispid;
-    // Birthday and wedding anniversary, midnight UTC of the day.
-    EXPECT_EQ(contact.Time(PropertyKey::Tag(0x3A420040)), 119718432000000000ull);
-    EXPECT_EQ(contact.Time(PropertyKey::Tag(0x3A410040)), 127701792000000000ull);
+    const mapi::CMessage& contact = saved[0];
+    EXPECT_EQ(contact.GetMessageClass(), u"IPM.Contact");
+    for (const Field& field : kPerson) {
+        if (field.tag) {
+            EXPECT_EQ(contact.GetString(field.tag), field.text) << std::hex << field.dispid;
+        }
+    }
+    EXPECT_EQ(Named<std::u16string>(contact, LidTag(PSETID_Address, 0x8083, mapi::PT_UNICODE)), u"ann@acme.example");
+    EXPECT_EQ(Named<std::u16string>(contact, LidTag(PSETID_Address, 0x8093, mapi::PT_UNICODE)),
+              u"ann.lee@acme.example");
+    // Birthday and wedding anniversary: midnight of the day (local time is UTC here).
+    EXPECT_EQ(contact.GetTime(0x3A420040), 119718432000000000ull);
+    EXPECT_EQ(contact.GetTime(0x3A410040), 127701792000000000ull);
     // Filed as "Last, First"; the addresses are SMTP addresses shown with the name.
-    EXPECT_EQ(contact.Text(PropertyKey::Named(PSETID_Address, 0x8005, mapi::PT_UNICODE)), u"Lee, Ann");
-    EXPECT_EQ(contact.Text(PropertyKey::Named(PSETID_Address, 0x8082, mapi::PT_UNICODE)), u"SMTP");
-    EXPECT_EQ(contact.Text(PropertyKey::Named(PSETID_Address, 0x8080, mapi::PT_UNICODE)),
+    EXPECT_EQ(Named<std::u16string>(contact, LidTag(PSETID_Address, 0x8005, mapi::PT_UNICODE)), u"Lee, Ann");
+    EXPECT_EQ(Named<std::u16string>(contact, LidTag(PSETID_Address, 0x8082, mapi::PT_UNICODE)), u"SMTP");
+    EXPECT_EQ(Named<std::u16string>(contact, LidTag(PSETID_Address, 0x8080, mapi::PT_UNICODE)),
               u"Ann Q Lee (ann@acme.example)");
+
+    // What the independent readers show of it.
+    std::string exported = PffExported(Host(kTargetPst), m_root / "pff",
+                                       "Top of Personal Folders/Contacts/Contact00001/Contact.txt");
+    EXPECT_EQ(ExportedValue(exported, "Given name:"), "Ann");
+    EXPECT_EQ(ExportedValue(exported, "Surname:"), "Lee");
+    EXPECT_EQ(ExportedValue(exported, "File under:"), "Lee, Ann");
+    EXPECT_EQ(ExportedValue(exported, "Company name:"), "Acme");
+    EXPECT_EQ(ExportedValue(exported, "Job title:"), "Engineer");
+    EXPECT_EQ(ExportedValue(exported, "Department name:"), "Research");
+    EXPECT_EQ(ExportedValue(exported, "Email address 1:"), "ann@acme.example");
+    std::string vcard = ReadpstExported(Host(kTargetPst), m_root / "readpst", "Contacts.contacts");
+    EXPECT_NE(vcard.find("EMAIL:ann@acme.example"), std::string::npos) << vcard;
+    EXPECT_NE(vcard.find("+44 77 5555"), std::string::npos) << vcard;
+    EXPECT_NE(vcard.find("Acme"), std::string::npos) << vcard;
 }
 
 TEST_F(RdoContactTest, ALaterPutReplacesTheValueOfTheSameProperty)
@@ -114,8 +132,9 @@ TEST_F(RdoContactTest, ALaterPutReplacesTheValueOfTheSameProperty)
     Save(item);
     auto saved = ItemsIn(u"Contacts");
     ASSERT_EQ(saved.size(), 1u);
-    EXPECT_EQ(saved[0].Text(PropertyKey::Tag(0x3001001F)), u"Ann Lee/Acme");
-    EXPECT_EQ(saved[0].Text(PropertyKey::Named(PSETID_Address, 0x8083, mapi::PT_UNICODE)), u"ann@acme.example");
+    EXPECT_EQ(saved[0].GetString(0x3001001F), u"Ann Lee/Acme");
+    EXPECT_EQ(Named<std::u16string>(saved[0], LidTag(PSETID_Address, 0x8083, mapi::PT_UNICODE)),
+              u"ann@acme.example");
 }
 
 TEST_F(RdoContactTest, AContactWithoutNamesIsStillSavedAndOneReleasedUnsavedLeavesNothing)
@@ -130,8 +149,8 @@ TEST_F(RdoContactTest, AContactWithoutNamesIsStillSavedAndOneReleasedUnsavedLeav
     Save(empty);
     auto saved = ItemsIn(u"Contacts");
     ASSERT_EQ(saved.size(), 1u);
-    EXPECT_FALSE(saved[0].Text(PropertyKey::Tag(0x3A06001F)));
-    EXPECT_FALSE(saved[0].Text(PropertyKey::Tag(0x3001001F)));
+    EXPECT_EQ(saved[0].GetString(0x3A06001F), u"");
+    EXPECT_EQ(saved[0].GetString(0x3001001F), u"");
 }
 
 TEST_F(RdoContactTest, SavingAgainKeepsOneItemWithTheLaterValues)
@@ -141,10 +160,12 @@ TEST_F(RdoContactTest, SavingAgainKeepsOneItemWithTheLaterValues)
     PutText(item, 0x6004004D, u"Ann");
     Save(item);
     PutText(item, 0x60040083, u"Lee");
+    PutText(item, 0x60040051, u"Ann Lee");
     Save(item);
     auto saved = ItemsIn(u"Contacts");
     ASSERT_EQ(saved.size(), 1u);
-    EXPECT_EQ(saved[0].Text(PropertyKey::Tag(0x3001001F)), u"Ann Lee");
+    EXPECT_EQ(saved[0].GetString(0x3001001F), u"Ann Lee");
+    EXPECT_EQ(saved[0].GetString(0x3A11001F), u"Lee");
 }
 
 TEST_F(RdoContactTest, AddingAnExistingFolderIsAnErrorThatLeavesTheFolderAsItWas)
@@ -157,16 +178,15 @@ TEST_F(RdoContactTest, AddingAnExistingFolderIsAnErrorThatLeavesTheFolderAsItWas
     FolderFromPath(session, u"\\\\Archive", root);
     ObjectProperty(root, 0x12, folders);
     EXPECT_EQ(RaisedBy([&] { AddFolder(folders, u"CONTACTS", 10); }), static_cast<HRESULT>(0x80040604));
-    EXPECT_EQ(ItemsIn(u"Contacts").size(), 1u);
     EXPECT_EQ(RaisedBy([&] { AddFolder(folders, u"Tasks", 13); }), E_INVALIDARG);
+    EXPECT_EQ(ItemsIn(u"Contacts").size(), 1u);
 }
 
 TEST_F(RdoContactTest, PathsThatLeadNowhereAndSessionsWithoutLogonAreErrors)
 {
     COleDispatchDriver session, folder;
     NewSession(session);
-    EXPECT_EQ(RaisedBy([&] { FolderFromPath(session, u"\\\\Archive\\Missing", folder); }),
-              components::kNotFound);
+    EXPECT_EQ(RaisedBy([&] { FolderFromPath(session, u"\\\\Archive\\Missing", folder); }), components::kNotFound);
     EXPECT_EQ(RaisedBy([&] { FolderFromPath(session, u"\\\\Elsewhere", folder); }), components::kNotFound);
     EXPECT_EQ(RaisedBy([&] { FolderFromPath(session, u"Archive\\Contacts", folder); }), E_INVALIDARG);
     EXPECT_EQ(folder.m_lpDispatch, nullptr);
@@ -190,7 +210,9 @@ TEST_F(RdoContactTest, ValuesOfTheWrongKindAndMembersOfOtherKindsAreRefused)
     // A date given as text converts as VariantChangeType reads it.
     PutText(item, 0x60040008, u"17/05/1980");
     Save(item);
-    EXPECT_EQ(ItemsIn(u"Contacts")[0].Time(PropertyKey::Tag(0x3A420040)), 119718432000000000ull);
+    auto saved = ItemsIn(u"Contacts");
+    ASSERT_EQ(saved.size(), 1u);
+    EXPECT_EQ(saved[0].GetTime(0x3A420040), 119718432000000000ull);
 }
 
 } // namespace

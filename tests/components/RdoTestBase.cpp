@@ -1,5 +1,8 @@
 #include "RdoTestBase.h"
 
+#include "components/ProfileStores.h"
+#include "win32/WideString.h"
+
 namespace componenttest {
 
 void RdoMachine::SetUp()
@@ -7,7 +10,7 @@ void RdoMachine::SetUp()
     ComponentMachine::SetUp();
     RegisterComponents();
     std::filesystem::create_directories(Host(u"C:\\Mail"));
-    components::CMailProfile::Default().AddStore(kTargetPst).store->SetDisplayName(u"Archive");
+    components::AddProfileStore(kTargetPst, u"Archive");
 }
 
 void RdoMachine::NewSession(COleDispatchDriver& session)
@@ -80,21 +83,12 @@ void RdoMachine::AddAttachment(COleDispatchDriver& item, const char16_t* path)
     COleDispatchDriver released(added);
 }
 
-std::shared_ptr<CFakeStore> RdoMachine::Store()
+std::vector<mapi::CMessage> RdoMachine::ItemsIn(const char16_t* folderName)
 {
-    return FakeStoreAt(Host(kTargetPst));
-}
-
-std::vector<components::ItemDraft> RdoMachine::ItemsIn(const char16_t* folderName)
-{
-    std::vector<components::ItemDraft> items;
-    auto store = Store();
-    auto folder = store->FindSubfolder(store->TopFolder(), folderName);
-    if (folder) {
-        for (const auto& [id, item] : store->m_folders.at(*folder).items)
-            items.push_back(item);
-    }
-    return items;
+    m_reopened = Reopen();
+    auto folder = FolderBelowTop(m_reopened, {folderName});
+    EXPECT_TRUE(folder) << "no folder " << Utf16ToUtf8(folderName);
+    return folder ? MessagesOf(*folder) : std::vector<mapi::CMessage>{};
 }
 
 } // namespace componenttest

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "ComponentMachine.h"
+#include "PstBack.h"
 
 #include "ole/Variant.h"
 
@@ -27,9 +28,12 @@ protected:
     static void Save(COleDispatchDriver& item);
     static void AddAttachment(COleDispatchDriver& item, const char16_t* path);
 
-    std::shared_ptr<CFakeStore> Store();
-    // The items saved in a folder of the target store, found by name below its top folder.
-    std::vector<components::ItemDraft> ItemsIn(const char16_t* folderName);
+    // The target store as a reader opens it after the run.
+    std::shared_ptr<mapi::CStore> Reopen() { return ReopenStore(Host(kTargetPst)); }
+    // The items of a folder below the target store's top folder, reopened.
+    std::vector<mapi::CMessage> ItemsIn(const char16_t* folderName);
+
+    std::shared_ptr<mapi::CStore> m_reopened; // keeps the items' store open
 };
 
 } // namespace componenttest

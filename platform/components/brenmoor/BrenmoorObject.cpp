@@ -6,9 +6,12 @@
 #include "components/ItemProperties.h"
 #include "components/MailAssembly.h"
 #include "components/Members.h"
+#include "components/ProfileStores.h"
 #include "ole/Com.h"
 #include "ole/Variant.h"
 #include "win32/FileApi.h"
+
+#include <climits>
 
 namespace brenmoor {
 
@@ -66,9 +69,7 @@ void CBrenmoor::OnInvoke(DISPID member, WORD flags, const ole::CDispArgs& args, 
     case kMakeFolder: {
         args.ExpectCount(1, 1);
         std::u16string path = args.String(0);
-        auto& profile = components::CMailProfile::Default();
-        auto lock = profile.Lock();
-        auto made = components::MakeFolder(profile, components::ParseFolderPath(path),
+        auto made = components::MakeFolder(components::ParseFolderPath(path),
                                            components::ContainerClassOf(components::FolderKind::Mail));
         result = ole::MakeString(made.path);
         return;
@@ -118,12 +119,14 @@ void CBrenmoor::CheckOutlook()
 // empty name leaves the name that the store has.
 std::u16string CBrenmoor::OpenTarget(const std::u16string& pstPath, const std::u16string& rootName)
 {
-    auto& profile = components::CMailProfile::Default();
-    auto lock = profile.Lock();
-    components::ProfileStore opened = profile.AddStore(pstPath);
-    if (!rootName.empty() && opened.store->DisplayName() != rootName)
-        opened.store->SetDisplayName(rootName);
-    return opened.store->DisplayName();
+    auto store = components::AddProfileStore(pstPath, rootName.empty() ? components::kNewStoreName : rootName);
+    std::u16string name = components::Checked(store->GetDisplayName(), u"cannot read the store's name");
+    if (!rootName.empty() && name != rootName) {
+        components::Checked(mapi::CMailProfile::Default().SetRootName(store, rootName),
+                            u"cannot name the store " + rootName);
+        name = rootName;
+    }
+    return name;
 }
 
 void CBrenmoor::WriteMessage(const ole::CDispArgs& args)
@@ -143,15 +146,13 @@ void CBrenmoor::WriteMessage(const ole::CDispArgs& args)
     parts.cc = args.String(8);
     parts.spare = args.String(9);
 
-    components::FolderPath folderPath = components::ParseFolderPath(parts.folderPath);
-    components::ItemDraft message = components::AssembleMail(parts, kRtfBodyFile);
-    auto& profile = components::CMailProfile::Default();
-    auto lock = profile.Lock();
     // A folder that its 0x6003002C call failed to make is made here, so that
     // its messages are not lost.
-    auto folder = components::MakeFolder(profile, folderPath,
+    auto folder = components::MakeFolder(components::ParseFolderPath(parts.folderPath),
                                          components::ContainerClassOf(components::FolderKind::Mail));
-    folder.store->SaveItem(folder.id, message, std::nullopt);
+    mapi::CMessage message = folder.folder.CreateMessage();
+    components::AssembleMail(message, parts, kRtfBodyFile);
+    components::Checked(message.Save(), u"cannot save the message in " + folder.path);
     // The RTF body file is this message's: taken away, so that a later
     // message whose document has no body does not carry this one's.
     if (parts.bodyKind == static_cast<SHORT>(components::BodyKind::Rtf))

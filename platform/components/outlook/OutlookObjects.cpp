@@ -1,8 +1,9 @@
 #include "OutlookObjects.h"
 
 #include "components/ComponentClasses.h"
-#include "components/MailProfile.h"
+#include "components/Logon.h"
 #include "components/Members.h"
+#include "components/ProfileStores.h"
 #include "ole/Variant.h"
 #include "win32/WideString.h"
 
@@ -87,8 +88,7 @@ void CNameSpace::OnMember(DISPID member, WORD flags, const ole::CDispArgs& args,
     case kAddStore: {
         RequireMethod(flags);
         args.ExpectCount(1, 1);
-        std::u16string path = args.String(0);
-        components::CMailProfile::Default().AddStore(path);
+        components::AddProfileStore(args.String(0), components::kNewStoreName);
         return;
     }
     case kFolders:
@@ -107,10 +107,10 @@ void CFolders::OnMember(DISPID member, WORD flags, const ole::CDispArgs& args, V
         throw ole::CDispatchError(DISP_E_MEMBERNOTFOUND);
     RequireMethod(flags);
     args.ExpectCount(0, 0);
-    auto store = components::CMailProfile::Default().Last();
-    if (!store)
+    auto stores = mapi::CMailProfile::Default().GetStores();
+    if (stores.empty())
         throw ole::CDispatchError(E_FAIL, u"the profile has no folders: no store is open");
-    result = ole::MakeDispatch(new CMAPIFolder(Instance(), std::move(store)));
+    result = ole::MakeDispatch(new CMAPIFolder(Instance(), stores.back().store));
 }
 
 void CMAPIFolder::OnMember(DISPID member, WORD flags, const ole::CDispArgs& args, VARIANT& result)
@@ -119,8 +119,7 @@ void CMAPIFolder::OnMember(DISPID member, WORD flags, const ole::CDispArgs& args
         throw ole::CDispatchError(DISP_E_MEMBERNOTFOUND);
     RequireGet(flags);
     args.ExpectCount(0, 0);
-    auto lock = components::CMailProfile::Default().Lock();
-    result = ole::MakeString(m_store->DisplayName());
+    result = ole::MakeString(components::Checked(m_store->GetDisplayName(), u"cannot read the folder's name"));
 }
 
 } // namespace outlook

@@ -7,7 +7,7 @@
 // stores added to the profile stay open after Quit.
 #pragma once
 
-#include "components/MessageStore.h"
+#include "mapi/Store.h"
 #include "ole/DispatchObject.h"
 
 #include <memory>
@@ -54,7 +54,7 @@ private:
 
 class CMAPIFolder final : public COutlookObject {
 public:
-    CMAPIFolder(int instance, std::shared_ptr<components::IMessageStore> store)
+    CMAPIFolder(int instance, std::shared_ptr<mapi::CStore> store)
         : COutlookObject(instance), m_store(std::move(store))
     {
     }
@@ -62,7 +62,7 @@ public:
 private:
     void OnMember(DISPID member, WORD flags, const ole::CDispArgs& args, VARIANT& result) override;
 
-    std::shared_ptr<components::IMessageStore> m_store;
+    std::shared_ptr<mapi::CStore> m_store;
 };
 
 } // namespace outlook

@@ -3,7 +3,9 @@
 #include "components/Addresses.h"
 #include "components/ComponentClasses.h"
 #include "components/FileBytes.h"
+#include "components/Logon.h"
 #include "components/Members.h"
+#include "components/ProfileStores.h"
 #include "ole/Variant.h"
 #include "win32/WideString.h"
 
@@ -63,9 +65,7 @@ void CSession::OnInvoke(DISPID member, WORD flags, const ole::CDispArgs& args, V
         std::u16string path = args.String(0);
         if (!m_loggedOn)
             throw ole::CDispatchError(kNotLoggedOn, u"the session is not logged on");
-        auto& profile = components::CMailProfile::Default();
-        auto lock = profile.Lock();
-        result = ole::MakeDispatch(new CFolder(components::FindFolder(profile, components::ParseFolderPath(path))));
+        result = ole::MakeDispatch(new CFolder(components::FindFolder(components::ParseFolderPath(path))));
         return;
     }
     default:
@@ -113,14 +113,12 @@ void CFolders::OnInvoke(DISPID member, WORD flags, const ole::CDispArgs& args, V
                                       u"folder kind " + Number(asked) + u" is not 9 (calendar) or 10 (contacts)", 1);
         kind = static_cast<components::FolderKind>(asked);
     }
-    auto lock = components::CMailProfile::Default().Lock();
-    auto& store = *m_parent.store;
-    if (store.FindSubfolder(m_parent.id, name))
+    std::u16string path = m_parent.path + u"\\" + name;
+    if (components::Checked(m_parent.folder.FindSubfolder(name), u"cannot read the folders of " + m_parent.path))
         throw ole::CDispatchError(kCollision, u"a folder named \"" + name + u"\" already exists in " + m_parent.path);
-    components::FolderRef made{m_parent.store,
-                               store.CreateSubfolder(m_parent.id, name, components::ContainerClassOf(kind)),
-                               m_parent.path + u"\\" + name};
-    result = ole::MakeDispatch(new CFolder(std::move(made)));
+    mapi::CFolder made = components::Checked(
+        m_parent.folder.CreateSubfolder(name, components::ContainerClassOf(kind)), u"cannot make " + path);
+    result = ole::MakeDispatch(new CFolder({made, path}));
 }
 
 void CItems::OnInvoke(DISPID member, WORD flags, const ole::CDispArgs& args, VARIANT& result)
@@ -133,9 +131,9 @@ void CItems::OnInvoke(DISPID member, WORD flags, const ole::CDispArgs& args, VAR
     if (!components::IsKnownItemKind(kind))
         throw ole::CDispatchError(E_INVALIDARG, u"item kind " + Number(kind) + u" is not 1 (appointment) or 2 (contact)",
                                   0);
-    auto state = std::make_shared<ItemState>();
-    state->kind = static_cast<components::ItemKind>(kind);
-    state->folder = m_folder;
+    auto itemKind = static_cast<components::ItemKind>(kind);
+    auto state = std::make_shared<ItemState>(
+        ItemState{itemKind, m_folder.folder.CreateMessage(components::MessageClassOf(itemKind)), {}, false});
     result = ole::MakeDispatch(new CItem(std::move(state)));
 }
 
@@ -163,23 +161,21 @@ void CItem::OnInvoke(DISPID member, WORD flags, const ole::CDispArgs& args, VARI
     if (!row)
         throw ole::CDispatchError(DISP_E_MEMBERNOTFOUND);
     RequirePut(flags);
-    components::PutItemProperty(m_state->draft, *row, args.PutValue());
+    components::PutItemProperty(m_state->message, *row, args.PutValue());
     if (row->recipientType != 0)
         m_state->attendees[member] = {row->recipientType, components::ParseAddressList(args.PutString())};
 }
 
 void CItem::Save()
 {
-    components::ItemDraft item = m_state->draft;
     std::vector<components::AttendeeList> attendees;
     for (const auto& entry : m_state->attendees)
         attendees.push_back(entry.second);
     // Required attendees first, then optional ones, then resources.
     std::stable_sort(attendees.begin(), attendees.end(),
                      [](const auto& a, const auto& b) { return a.recipientType < b.recipientType; });
-    components::CompleteItem(m_state->kind, item, attendees);
-    auto lock = components::CMailProfile::Default().Lock();
-    m_state->saved = m_state->folder.store->SaveItem(m_state->folder.id, item, m_state->saved);
+    components::CompleteItem(m_state->kind, m_state->message, attendees);
+    components::Checked(m_state->message.Save(), u"cannot save the item");
 }
 
 void CAttachments::OnInvoke(DISPID member, WORD flags, const ole::CDispArgs& args, VARIANT& result)
@@ -191,8 +187,8 @@ void CAttachments::OnInvoke(DISPID member, WORD flags, const ole::CDispArgs& arg
     args.ExpectCount(1, 4);
     std::u16string path = args.String(0);
     // Read now: the caller writes the next attachment to the same path.
-    components::Bytes data = components::ReadFileBytes(path, u"attachment");
-    m_state->draft.attachments.push_back({components::FileNameOf(path), std::move(data)});
+    mapi::Bytes data = components::ReadFileBytes(path, u"attachment");
+    m_state->message.AddAttachment(mapi::CAttachment::ByValue(components::FileNameOf(path), std::move(data)));
     result = ole::MakeDispatch(new CAttachment);
 }
 

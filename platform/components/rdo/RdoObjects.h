@@ -54,13 +54,12 @@ private:
     components::FolderRef m_folder;
 };
 
-// What an item and its attachment collection share: the unsaved item.
+// What an item and its attachment collection share: the message, held in
+// memory until it is saved (a later save replaces what the first wrote).
 struct ItemState {
     components::ItemKind kind;
-    components::FolderRef folder;
-    components::ItemDraft draft;
+    mapi::CMessage message;
     std::map<DISPID, components::AttendeeList> attendees; // by the DISPID that put them
-    std::optional<components::ItemId> saved;              // once saved, later saves replace it
     bool flag41 = false;                                  // property 0x41, kept on the object only
 };
 

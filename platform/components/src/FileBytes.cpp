@@ -36,7 +36,7 @@ std::u16string ReasonOf(DWORD error)
 
 } // namespace
 
-Bytes ReadFileBytes(std::u16string_view windowsPath, std::u16string_view role)
+mapi::Bytes ReadFileBytes(std::u16string_view windowsPath, std::u16string_view role)
 {
     std::u16string path(windowsPath);
     DWORD attributes = GetFileAttributesW(path.c_str());
@@ -48,7 +48,7 @@ Bytes ReadFileBytes(std::u16string_view windowsPath, std::u16string_view role)
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         Fail(GetLastError(), role, path);
-    Bytes data;
+    mapi::Bytes data;
     BYTE buffer[65536];
     for (;;) {
         DWORD got = 0;
@@ -69,6 +69,21 @@ bool FileExists(std::u16string_view windowsPath)
 {
     DWORD attributes = GetFileAttributesW(std::u16string(windowsPath).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<std::u16string> SplitAttachmentList(std::u16string_view list)
+{
+    std::vector<std::u16string> paths;
+    while (!list.empty()) {
+        std::size_t end = list.find(u';');
+        std::u16string_view entry = list.substr(0, end);
+        if (!entry.empty())
+            paths.emplace_back(entry);
+        if (end == std::u16string_view::npos)
+            break;
+        list.remove_prefix(end + 1);
+    }
+    return paths;
 }
 
 std::u16string FileNameOf(std::u16string_view windowsPath)

@@ -1,39 +1,38 @@
 #include "components/FolderLookup.h"
 
-#include "ole/DispatchObject.h"
+#include "components/ProfileStores.h"
 
 namespace components {
 
 namespace {
 
-FolderRef WalkFolders(CMailProfile& profile, const FolderPath& path, const std::u16string_view* containerClass)
+FolderRef WalkFolders(const FolderPath& path, const std::u16string* containerClass)
 {
-    FolderRef folder;
-    folder.store = profile.FindByDisplayName(path.storeName);
-    if (!folder.store)
+    auto store = mapi::CMailProfile::Default().FindStoreByRootName(path.storeName);
+    if (!store)
         throw ole::CDispatchError(kNotFound, u"no open store is named \"" + path.storeName + u"\"");
-    folder.id = folder.store->TopFolder();
-    folder.path = u"\\\\" + path.storeName;
+    std::u16string walked = u"\\\\" + path.storeName;
+    mapi::CFolder folder = Checked(store->GetIpmSubtree(), u"cannot open the top folder of " + walked);
     for (const std::u16string& level : path.levels) {
-        auto next = folder.store->FindSubfolder(folder.id, level);
+        auto next = Checked(folder.FindSubfolder(level), u"cannot read the folders of " + walked);
         if (!next && !containerClass)
-            throw ole::CDispatchError(kNotFound, u"there is no folder \"" + level + u"\" in " + folder.path);
-        folder.id = next ? *next : folder.store->CreateSubfolder(folder.id, level, *containerClass);
-        folder.path += u"\\" + level;
+            throw ole::CDispatchError(kNotFound, u"there is no folder \"" + level + u"\" in " + walked);
+        walked += u"\\" + level;
+        folder = next ? *next : Checked(folder.CreateSubfolder(level, *containerClass), u"cannot make " + walked);
     }
-    return folder;
+    return {folder, walked};
 }
 
 } // namespace
 
-FolderRef FindFolder(CMailProfile& profile, const FolderPath& path)
+FolderRef FindFolder(const FolderPath& path)
 {
-    return WalkFolders(profile, path, nullptr);
+    return WalkFolders(path, nullptr);
 }
 
-FolderRef MakeFolder(CMailProfile& profile, const FolderPath& path, std::u16string_view containerClass)
+FolderRef MakeFolder(const FolderPath& path, const std::u16string& containerClass)
 {
-    return WalkFolders(profile, path, &containerClass);
+    return WalkFolders(path, &containerClass);
 }
 
 } // namespace components

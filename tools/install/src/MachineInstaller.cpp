@@ -1,7 +1,7 @@
 #include "install/MachineInstaller.h"
 
 #include "components/ComponentClasses.h"
-#include "components/MailProfile.h"
+#include "components/Logon.h"
 #include "nsfbuild/SampleDatabases.h"
 #include "ole/ServerRegistration.h"
 

@@ -3,10 +3,11 @@
 // which file and why.
 #pragma once
 
-#include "components/ItemDraft.h"
+#include "mapi/NodeContent.h"
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace components {
 
@@ -14,10 +15,13 @@ namespace components {
 // HRESULT and a description naming `role` and the path ("cannot read the
 // attachment C:\a.doc: the file does not exist") when the path is malformed
 // or outside the machine, the file is missing, a folder, or unreadable.
-Bytes ReadFileBytes(std::u16string_view windowsPath, std::u16string_view role);
+mapi::Bytes ReadFileBytes(std::u16string_view windowsPath, std::u16string_view role);
 
 // Whether a Windows path names an existing file (not a folder).
 bool FileExists(std::u16string_view windowsPath);
+
+// The entries of a ";"-terminated list of paths, in order, empty ones skipped.
+std::vector<std::u16string> SplitAttachmentList(std::u16string_view list);
 
 // The last component of a Windows path.
 std::u16string FileNameOf(std::u16string_view windowsPath);

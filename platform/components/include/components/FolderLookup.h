@@ -1,14 +1,16 @@
-// Folders of the profile's stores by store-rooted path.
+// Folders of the default profile's stores by store-rooted path: the store
+// whose root display name is the path's first part, then its folders by
+// name, below the store's top folder (its IPM subtree).
 #pragma once
 
 #include "components/FolderPath.h"
-#include "components/MailProfile.h"
+#include "mapi/Folder.h"
+#include "ole/ComTypes.h"
 
 namespace components {
 
 struct FolderRef {
-    std::shared_ptr<IMessageStore> store;
-    FolderId id = 0;
+    mapi::CFolder folder;
     std::u16string path; // the store-rooted path it was found by
 };
 
@@ -16,11 +18,9 @@ struct FolderRef {
 inline constexpr HRESULT kNotFound = static_cast<HRESULT>(0x8004010F);
 
 // The folder at the path; throws ole::CDispatchError(kNotFound) naming the
-// first missing level, or the store, when there is none. Call with the
-// profile locked.
-FolderRef FindFolder(CMailProfile& profile, const FolderPath& path);
-// The folder at the path, making each missing level below the store's top
-// folder with the container class. Call with the profile locked.
-FolderRef MakeFolder(CMailProfile& profile, const FolderPath& path, std::u16string_view containerClass);
+// store or the first missing level when there is none.
+FolderRef FindFolder(const FolderPath& path);
+// The folder at the path, making each missing level with the container class.
+FolderRef MakeFolder(const FolderPath& path, const std::u16string& containerClass);
 
 } // namespace components

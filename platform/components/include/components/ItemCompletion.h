@@ -15,13 +15,13 @@ struct AttendeeList {
     std::vector<Address> names;
 };
 
-// Completes a saved item of that kind: its message class, and
+// Completes an item of that kind before it is saved, from what it holds:
 // - appointments: an end when none was put (see the .cpp), the duration, the
-//   reminder times of a set reminder, the attendee recipients and the text
-//   of all attendees;
+//   reminder times of a set reminder, the attendees as recipients (in the
+//   order given) and the text of all attendees;
 // - contacts: a display name made of the name parts when none was put, the
 //   file-as name, the subject, and the type and display names of the e-mail
 //   addresses.
-void CompleteItem(ItemKind kind, ItemDraft& draft, const std::vector<AttendeeList>& attendees);
+void CompleteItem(ItemKind kind, mapi::CMessage& item, const std::vector<AttendeeList>& attendees);
 
 } // namespace components

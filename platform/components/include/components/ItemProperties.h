@@ -4,11 +4,13 @@
 // receive it, so that a reader of the PST finds each value where it looks.
 #pragma once
 
-#include "components/ItemDraft.h"
+#include "mapi/Message.h"
 #include "ole/OleAuto.h"
 
 #include <span>
 #include <string>
+#include <variant>
+#include <vector>
 
 namespace components {
 
@@ -27,11 +29,14 @@ enum class FolderKind : LONG {
 
 enum class PutKind { Text, Date, Bool, Long };
 
+// A property of the saved item: by tag, or by name (its id is the store's).
+using PropertyTarget = std::variant<std::uint32_t, mapi::NamedTag>;
+
 struct ItemPropertyRow {
     DISPID dispid;
     const char16_t* name; // the property's name in the library's object model
     PutKind kind;
-    std::vector<PropertyKey> targets; // every property that receives the value
+    std::vector<PropertyTarget> targets; // every property that receives the value
     // For attendee lists: the recipient type (MAPI_TO, MAPI_CC, MAPI_BCC)
     // that each name of the text becomes; 0 for other rows.
     std::int32_t recipientType = 0;
@@ -41,36 +46,15 @@ struct ItemPropertyRow {
 const ItemPropertyRow* FindItemProperty(ItemKind kind, DISPID dispid);
 std::span<const ItemPropertyRow> ItemProperties(ItemKind kind);
 
-// Puts a value on the draft. Text reaches a PT_MV_UNICODE target as a list of
-// that one text, so a put replaces what an earlier put gave. Throws
+// Puts a value on the unsaved item. Text reaches a PT_MV_UNICODE target as a
+// list of that one text, so a put replaces what an earlier put gave. Throws
 // ole::CDispatchError(DISP_E_TYPEMISMATCH) when the value has no form of the
 // row's kind, and for a date outside the range that the store can hold.
-void PutItemProperty(ItemDraft& draft, const ItemPropertyRow& row, const VARIANT& value);
+void PutItemProperty(mapi::CMessage& item, const ItemPropertyRow& row, const VARIANT& value);
 
 std::u16string MessageClassOf(ItemKind kind);
 std::u16string ContainerClassOf(FolderKind kind);
 bool IsKnownItemKind(LONG kind);
 bool IsKnownFolderKind(LONG kind);
-
-// Properties that the table and the completion of saved items share.
-namespace key {
-PropertyKey StartDate();
-PropertyKey EndDate();
-PropertyKey StartWhole();
-PropertyKey EndWhole();
-PropertyKey CommonStart();
-PropertyKey CommonEnd();
-PropertyKey AllDay();
-PropertyKey ReminderSet();
-PropertyKey ReminderDelta();
-PropertyKey ReminderTime();
-PropertyKey ReminderSignalTime();
-PropertyKey Duration();
-PropertyKey AllAttendees();
-PropertyKey Keywords();
-PropertyKey FileUnder();
-PropertyKey Email1Address();
-PropertyKey Email2Address();
-} // namespace key
 
 } // namespace components

@@ -3,10 +3,11 @@
 // attachment list, body, body kind, cc and a spare part.
 #pragma once
 
-#include "components/ItemDraft.h"
+#include "mapi/Message.h"
 #include "ole/OleAuto.h"
 
 #include <string>
+#include <vector>
 
 namespace components {
 
@@ -29,7 +30,7 @@ struct MailParts {
     std::u16string spare;
 };
 
-// The message, with every file read now: the sender from the "From:" line of
+// Fills a new message with the parts, every file read now: the sender from the "From:" line of
 // the EML file (none when the file holds no such line), the date as delivery
 // and submit time when the text parses as a date, the body as plain text,
 // as HTML (kind 1), or as RTF from rtfBodyPath (kind 2, with the body text as
@@ -37,9 +38,6 @@ struct MailParts {
 // attachment's name and bytes; marked read and not a draft.
 // Throws ole::CDispatchError naming the file for a missing or unreadable EML
 // file or attachment, and for a body kind other than 0, 1 and 2.
-ItemDraft AssembleMail(const MailParts& parts, std::u16string_view rtfBodyPath);
-
-// The entries of a ";"-terminated list of paths, in order, empty ones skipped.
-std::vector<std::u16string> SplitAttachmentList(std::u16string_view list);
+void AssembleMail(mapi::CMessage& message, const MailParts& parts, std::u16string_view rtfBodyPath);
 
 } // namespace components
