@@ -2,6 +2,7 @@
 // once the profile has closed its stores, and through pffexport and readpst.
 #pragma once
 
+#include "components/MessageValues.h"
 #include "mapi/Folder.h"
 #include "mapi/Message.h"
 #include "mapi/Store.h"
@@ -20,15 +21,7 @@ std::optional<mapi::CFolder> FolderBelowTop(const std::shared_ptr<mapi::CStore>&
                                             const std::vector<std::u16string>& levels);
 std::vector<mapi::CMessage> MessagesOf(const mapi::CFolder& folder);
 
-template <typename T>
-std::optional<T> Named(const mapi::CMessage& message, const mapi::NamedTag& tag)
-{
-    auto value = message.GetNamedProperty(tag);
-    if (!value.Ok() || !*value)
-        return std::nullopt;
-    const T* data = (*value)->template Get<T>();
-    return data ? std::optional<T>(*data) : std::nullopt;
-}
+using components::NamedValue;
 
 // pffexport's text of an item: the file `relative` (as "Top of Personal
 // Folders/Calendar/Appointment00001/Appointment.txt") of its export of the

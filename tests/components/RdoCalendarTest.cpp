@@ -108,17 +108,17 @@ TEST_F(RdoCalendarTest, AMeetingKeepsEveryFieldTheMeetingBranchPuts)
     EXPECT_EQ(meeting.GetString(0x1000001F), u"Agenda: the calendar layer");
     EXPECT_EQ(meeting.GetTime(0x00600040), kNine);
     EXPECT_EQ(meeting.GetTime(0x00610040), kTen);
-    EXPECT_EQ(Named<std::uint64_t>(meeting, Appointment(0x820D, mapi::PT_SYSTIME)), kNine);
-    EXPECT_EQ(Named<std::uint64_t>(meeting, Appointment(0x820E, mapi::PT_SYSTIME)), kTen);
-    EXPECT_EQ(Named<std::int32_t>(meeting, Appointment(0x8213, mapi::PT_LONG)), 60);
-    EXPECT_EQ(Named<std::u16string>(meeting, Appointment(0x8208, mapi::PT_UNICODE)), u"Room 4");
-    EXPECT_EQ(Named<std::int32_t>(meeting, Appointment(0x8218, mapi::PT_LONG)), 5);
-    EXPECT_EQ(Named<std::vector<std::u16string>>(
+    EXPECT_EQ(NamedValue<std::uint64_t>(meeting, Appointment(0x820D, mapi::PT_SYSTIME)), kNine);
+    EXPECT_EQ(NamedValue<std::uint64_t>(meeting, Appointment(0x820E, mapi::PT_SYSTIME)), kTen);
+    EXPECT_EQ(NamedValue<std::int32_t>(meeting, Appointment(0x8213, mapi::PT_LONG)), 60);
+    EXPECT_EQ(NamedValue<std::u16string>(meeting, Appointment(0x8208, mapi::PT_UNICODE)), u"Room 4");
+    EXPECT_EQ(NamedValue<std::int32_t>(meeting, Appointment(0x8218, mapi::PT_LONG)), 5);
+    EXPECT_EQ(NamedValue<std::vector<std::u16string>>(
                   meeting, {mapi::NamedProperty::Name(mapi::PS_PUBLIC_STRINGS, u"Keywords"), mapi::PT_MV_UNICODE}),
               std::vector<std::u16string>{u"Holiday"});
-    EXPECT_EQ(Named<bool>(meeting, Common(0x8503, mapi::PT_BOOLEAN)), true);
-    EXPECT_EQ(Named<std::int32_t>(meeting, Common(0x8501, mapi::PT_LONG)), 15);
-    EXPECT_EQ(Named<std::uint64_t>(meeting, Common(0x8560, mapi::PT_SYSTIME)), kNine - 15 * kMinute);
+    EXPECT_EQ(NamedValue<bool>(meeting, Common(0x8503, mapi::PT_BOOLEAN)), true);
+    EXPECT_EQ(NamedValue<std::int32_t>(meeting, Common(0x8501, mapi::PT_LONG)), 15);
+    EXPECT_EQ(NamedValue<std::uint64_t>(meeting, Common(0x8560, mapi::PT_SYSTIME)), kNine - 15 * kMinute);
 
     std::vector<std::pair<std::int32_t, std::u16string>> recipients;
     for (const auto& recipient : meeting.GetRecipients())
@@ -127,8 +127,8 @@ TEST_F(RdoCalendarTest, AMeetingKeepsEveryFieldTheMeetingBranchPuts)
         {mapi::MAPI_TO, u"Ann Lee/Acme"}, {mapi::MAPI_TO, u"Bob Ray/Acme"}, {mapi::MAPI_CC, u"Dan Orr/Acme"},
         {mapi::MAPI_CC, u"Cy Fox/Acme"}, {mapi::MAPI_BCC, u"Room 4/Acme"}};
     EXPECT_EQ(recipients, expected);
-    EXPECT_EQ(Named<std::u16string>(meeting, Appointment(0x823B, mapi::PT_UNICODE)), u"Ann Lee/Acme, Bob Ray/Acme");
-    EXPECT_EQ(Named<std::u16string>(meeting, Appointment(0x823C, mapi::PT_UNICODE)), u"Cy Fox/Acme");
+    EXPECT_EQ(NamedValue<std::u16string>(meeting, Appointment(0x823B, mapi::PT_UNICODE)), u"Ann Lee/Acme, Bob Ray/Acme");
+    EXPECT_EQ(NamedValue<std::u16string>(meeting, Appointment(0x823C, mapi::PT_UNICODE)), u"Cy Fox/Acme");
 
     const auto& attachments = meeting.GetAttachments();
     ASSERT_EQ(attachments.size(), 2u);
@@ -171,13 +171,13 @@ TEST_F(RdoCalendarTest, AnItemSavedWithoutAnEndEndsAtItsStartOrAfterItsWholeDay)
 
     auto items = ItemsIn(u"Calendar");
     ASSERT_EQ(items.size(), 3u);
-    EXPECT_EQ(Named<std::uint64_t>(items[0], Appointment(0x820E, mapi::PT_SYSTIME)), kNine);
-    EXPECT_EQ(Named<std::int32_t>(items[0], Appointment(0x8213, mapi::PT_LONG)), 0);
-    EXPECT_EQ(Named<bool>(items[1], Appointment(0x8215, mapi::PT_BOOLEAN)), true);
+    EXPECT_EQ(NamedValue<std::uint64_t>(items[0], Appointment(0x820E, mapi::PT_SYSTIME)), kNine);
+    EXPECT_EQ(NamedValue<std::int32_t>(items[0], Appointment(0x8213, mapi::PT_LONG)), 0);
+    EXPECT_EQ(NamedValue<bool>(items[1], Appointment(0x8215, mapi::PT_BOOLEAN)), true);
     EXPECT_EQ(items[1].GetTime(0x00610040), kMidnight + 1440 * kMinute);
-    EXPECT_EQ(Named<std::int32_t>(items[1], Appointment(0x8213, mapi::PT_LONG)), 1440);
-    EXPECT_FALSE(Named<std::uint64_t>(items[2], Appointment(0x820D, mapi::PT_SYSTIME)));
-    EXPECT_FALSE(Named<std::uint64_t>(items[2], Appointment(0x820E, mapi::PT_SYSTIME)));
+    EXPECT_EQ(NamedValue<std::int32_t>(items[1], Appointment(0x8213, mapi::PT_LONG)), 1440);
+    EXPECT_FALSE(NamedValue<std::uint64_t>(items[2], Appointment(0x820D, mapi::PT_SYSTIME)));
+    EXPECT_FALSE(NamedValue<std::uint64_t>(items[2], Appointment(0x820E, mapi::PT_SYSTIME)));
 }
 
 TEST_F(RdoCalendarTest, AReminderWithoutMinutesIsFifteenMinutesAndTheDefaultDateIsKept)
@@ -193,8 +193,8 @@ TEST_F(RdoCalendarTest, AReminderWithoutMinutesIsFifteenMinutesAndTheDefaultDate
     // 30 December 1899, midnight.
     constexpr std::uint64_t kDayZero = 94353120000000000ull;
     EXPECT_EQ(items[0].GetTime(0x00600040), kDayZero);
-    EXPECT_EQ(Named<std::int32_t>(items[0], Common(0x8501, mapi::PT_LONG)), 15);
-    EXPECT_EQ(Named<std::uint64_t>(items[0], Common(0x8560, mapi::PT_SYSTIME)), kDayZero - 15 * kMinute);
+    EXPECT_EQ(NamedValue<std::int32_t>(items[0], Common(0x8501, mapi::PT_LONG)), 15);
+    EXPECT_EQ(NamedValue<std::uint64_t>(items[0], Common(0x8560, mapi::PT_SYSTIME)), kDayZero - 15 * kMinute);
 }
 
 TEST_F(RdoCalendarTest, AMissingAttachmentFileIsAnErrorThatNamesIt)

@@ -92,16 +92,16 @@ TEST_F(RdoContactTest, EveryFieldOfAPersonReachesThePropertyThatReadersShowIt)
             EXPECT_EQ(contact.GetString(field.tag), field.text) << std::hex << field.dispid;
         }
     }
-    EXPECT_EQ(Named<std::u16string>(contact, LidTag(PSETID_Address, 0x8083, mapi::PT_UNICODE)), u"ann@acme.example");
-    EXPECT_EQ(Named<std::u16string>(contact, LidTag(PSETID_Address, 0x8093, mapi::PT_UNICODE)),
+    EXPECT_EQ(NamedValue<std::u16string>(contact, LidTag(PSETID_Address, 0x8083, mapi::PT_UNICODE)), u"ann@acme.example");
+    EXPECT_EQ(NamedValue<std::u16string>(contact, LidTag(PSETID_Address, 0x8093, mapi::PT_UNICODE)),
               u"ann.lee@acme.example");
     // Birthday and wedding anniversary: midnight of the day (local time is UTC here).
     EXPECT_EQ(contact.GetTime(0x3A420040), 119718432000000000ull);
     EXPECT_EQ(contact.GetTime(0x3A410040), 127701792000000000ull);
     // Filed as "Last, First"; the addresses are SMTP addresses shown with the name.
-    EXPECT_EQ(Named<std::u16string>(contact, LidTag(PSETID_Address, 0x8005, mapi::PT_UNICODE)), u"Lee, Ann");
-    EXPECT_EQ(Named<std::u16string>(contact, LidTag(PSETID_Address, 0x8082, mapi::PT_UNICODE)), u"SMTP");
-    EXPECT_EQ(Named<std::u16string>(contact, LidTag(PSETID_Address, 0x8080, mapi::PT_UNICODE)),
+    EXPECT_EQ(NamedValue<std::u16string>(contact, LidTag(PSETID_Address, 0x8005, mapi::PT_UNICODE)), u"Lee, Ann");
+    EXPECT_EQ(NamedValue<std::u16string>(contact, LidTag(PSETID_Address, 0x8082, mapi::PT_UNICODE)), u"SMTP");
+    EXPECT_EQ(NamedValue<std::u16string>(contact, LidTag(PSETID_Address, 0x8080, mapi::PT_UNICODE)),
               u"Ann Q Lee (ann@acme.example)");
 
     // What the independent readers show of it.
@@ -133,7 +133,7 @@ TEST_F(RdoContactTest, ALaterPutReplacesTheValueOfTheSameProperty)
     auto saved = ItemsIn(u"Contacts");
     ASSERT_EQ(saved.size(), 1u);
     EXPECT_EQ(saved[0].GetString(0x3001001F), u"Ann Lee/Acme");
-    EXPECT_EQ(Named<std::u16string>(saved[0], LidTag(PSETID_Address, 0x8083, mapi::PT_UNICODE)),
+    EXPECT_EQ(NamedValue<std::u16string>(saved[0], LidTag(PSETID_Address, 0x8083, mapi::PT_UNICODE)),
               u"ann@acme.example");
 }
 

@@ -1,6 +1,7 @@
 #include "components/ItemCompletion.h"
 
 #include "components/LocalTime.h"
+#include "components/MessageValues.h"
 #include "components/ProfileStores.h"
 
 namespace components {
@@ -12,16 +13,6 @@ using namespace mapi;
 // Outlook's reminder when an item sets one without saying how early.
 constexpr std::int32_t kDefaultReminderMinutes = 15;
 
-template <typename T>
-std::optional<T> Named(const CMessage& item, const NamedTag& tag)
-{
-    auto value = item.GetNamedProperty(tag);
-    if (!value.Ok() || !*value)
-        return std::nullopt;
-    const T* data = (*value)->template Get<T>();
-    return data ? std::optional<T>(*data) : std::nullopt;
-}
-
 void SetNamed(CMessage& item, const NamedTag& tag, PropertyValue value)
 {
     Checked(item.SetNamedProperty(tag, std::move(value)), u"cannot complete the item");
@@ -29,9 +20,9 @@ void SetNamed(CMessage& item, const NamedTag& tag, PropertyValue value)
 
 void CompleteAppointment(CMessage& item, const std::vector<AttendeeList>& attendees)
 {
-    auto start = Named<FileTime>(item, PidLidAppointmentStartWhole);
-    auto end = Named<FileTime>(item, PidLidAppointmentEndWhole);
-    bool allDay = Named<bool>(item, PidLidAppointmentSubType).value_or(false);
+    auto start = NamedValue<FileTime>(item, PidLidAppointmentStartWhole);
+    auto end = NamedValue<FileTime>(item, PidLidAppointmentEndWhole);
+    bool allDay = NamedValue<bool>(item, PidLidAppointmentSubType).value_or(false);
     // An item saved without an end ends when it starts, as Outlook shows an
     // appointment whose end was never set; an all-day item covers its whole
     // day, so it ends at the next midnight.
@@ -45,8 +36,8 @@ void CompleteAppointment(CMessage& item, const std::vector<AttendeeList>& attend
         SetNamed(item, PidLidAppointmentDuration,
                  PropertyValue::Long(static_cast<std::int32_t>((*end - *start) / kFileTimeMinute)));
 
-    if (Named<bool>(item, PidLidReminderSet).value_or(false)) {
-        std::int32_t minutes = Named<std::int32_t>(item, PidLidReminderDelta).value_or(kDefaultReminderMinutes);
+    if (NamedValue<bool>(item, PidLidReminderSet).value_or(false)) {
+        std::int32_t minutes = NamedValue<std::int32_t>(item, PidLidReminderDelta).value_or(kDefaultReminderMinutes);
         SetNamed(item, PidLidReminderDelta, PropertyValue::Long(minutes));
         if (start) {
             std::uint64_t early = static_cast<std::uint64_t>(minutes < 0 ? 0 : minutes) * kFileTimeMinute;
@@ -95,7 +86,7 @@ void CompleteEmails(CMessage& item, const std::u16string& displayName)
     std::int32_t slotBits = 0;
     for (std::int32_t slot = 0; slot < 2; ++slot) {
         const EmailSlot& names = kEmailSlots[slot];
-        auto address = Named<std::u16string>(item, LidTag(PSETID_Address, names.addressLid, PT_UNICODE));
+        auto address = NamedValue<std::u16string>(item, LidTag(PSETID_Address, names.addressLid, PT_UNICODE));
         if (!address || address->empty())
             continue;
         auto text = [&](std::uint32_t lid, const std::u16string& value) {
