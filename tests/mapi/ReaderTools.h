@@ -2,8 +2,11 @@
 // pffexport and pffinfo of pff-tools) from tests.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <map>
 #include <string>
+#include <vector>
 
 namespace mapitest {
 
@@ -23,5 +26,17 @@ std::string Quoted(const std::filesystem::path& path);
 // folder. The tests compare its output, so they need the deterministic mode.
 ToolRun RunReadpst(const std::filesystem::path& pst, const std::filesystem::path& outDir,
                    const std::string& options = {});
+
+std::string ReadFile(const std::filesystem::path& path);
+// The regular files under `dir` whose bytes contain `needle`.
+std::vector<std::filesystem::path> FilesContaining(const std::filesystem::path& dir, const std::string& needle);
+
+// The values of pffexport's ItemValues.txt (written with -d): one map per
+// set (a set is a row of a table, or the item itself), from the property id
+// (for a named property the id it maps to) to the value's bytes.
+using ItemValues = std::map<std::uint16_t, std::string>;
+std::vector<ItemValues> ParseItemValues(const std::string& text);
+// A UTF-16LE value as UTF-8 (ASCII is enough for the tests).
+std::string Utf16Value(const std::string& bytes);
 
 } // namespace mapitest

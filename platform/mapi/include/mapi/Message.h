@@ -44,8 +44,8 @@ public:
     bool RemoveProperty(std::uint32_t tag);
 
     // Typed access. SetString writes PT_UNICODE whatever the tag's string
-    // type; GetString reads PT_UNICODE, or PT_STRING8 in the message's code
-    // page (as ANSI stores hold them); empty when the property is missing.
+    // type; GetString reads PT_UNICODE, or PT_STRING8 in the ANSI code page
+    // (Windows-1252, as ANSI stores hold them); empty when it is missing.
     void SetString(std::uint32_t tag, const std::u16string& value);
     std::u16string GetString(std::uint32_t tag) const;
     void SetLong(std::uint32_t tag, std::int32_t value);
@@ -64,6 +64,11 @@ public:
     void SetMessageClass(const std::u16string& messageClass);
     std::u16string GetSubject() const;
     void SetSubject(const std::u16string& subject);
+    // The sender (PR_SENDER_*) and the one it was sent for
+    // (PR_SENT_REPRESENTING_*): names, address, address type, entry ids and
+    // search keys of one person.
+    void SetSender(const std::u16string& name, const std::u16string& address,
+                   const std::u16string& addressType = u"SMTP");
     // MSGFLAG_READ of PR_MESSAGE_FLAGS; a message counts as unread in its
     // folder without it.
     bool IsRead() const;
@@ -112,6 +117,9 @@ private:
     CPropertyBag m_properties;
     std::vector<Recipient> m_recipients;
     std::vector<CAttachment> m_attachments;
+    // Named properties set on this object, with the tags they were given:
+    // Save gives them their ids again, in case the store's map changed.
+    std::vector<std::pair<NamedTag, std::uint32_t>> m_named;
     // As last saved or read: the folder's unread count follows the change.
     bool m_savedRead = false;
 };

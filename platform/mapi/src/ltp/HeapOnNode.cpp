@@ -44,7 +44,7 @@ Result<CHeapOnNode> CHeapOnNode::Load(const std::vector<Bytes>& blocks)
         const Bytes& block = blocks[page];
         const std::string where = "heap page " + std::to_string(page);
         const std::size_t headerSize = PageHeaderSize(page);
-        if (block.size() < headerSize + kPageMapFixedSize || block.size() > kMaxBlockSize)
+        if (block.size() < headerSize + kPageMapFixedSize || block.size() > kMaxAnsiBlockSize)
             return MakeError(where + ": block of " + std::to_string(block.size()) + " bytes");
         if (page == 0) {
             if (block[2] != kHeapSignature) return MakeError(where + ": bad heap signature " + Hex(block[2]));
@@ -211,6 +211,8 @@ Result<Hid> CHeapOnNode::Reallocate(Hid hid, const Bytes& data)
     if (!freed) return freed.TakeError();
     return moved;
 }
+
+std::size_t CHeapOnNode::SerializedPageSize(std::size_t page) const { return UsedBytes(page, 0); }
 
 Bytes CHeapOnNode::SerializePage(std::size_t page) const
 {

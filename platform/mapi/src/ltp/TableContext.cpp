@@ -210,6 +210,15 @@ Result<CTableContext> CTableContext::Load(const NodeContent& node)
         return MakeError("table context: " + std::to_string(tc.m_rowCount) + " rows indexed, " +
                          std::to_string(matrixRows) + " in the matrix");
     tc.m_rows.resize(tc.m_rowCount * tc.m_rowSize);
+    if (tc.m_matrixNid != 0) {
+        // Blocks packed otherwise than MatrixBlock() packs them cannot be kept
+        // as they are when rows change: the first write rewrites them all.
+        const auto& stored = node.subnodes.at(tc.m_matrixNid).blocks;
+        bool packed = stored.size() == tc.MatrixBlockCount();
+        for (std::size_t b = 0; packed && b < stored.size(); ++b)
+            packed = stored[b].size() == tc.MatrixBlockSize(b);
+        if (!packed) tc.m_changedMatrix.assign(tc.MatrixBlockCount(), true);
+    }
     for (const BthRecord& r : records.Value()) {
         const std::size_t index = r.data.size() == 4 ? ReadU32(r.data.data()) : ReadU16(r.data.data());
         if (index >= tc.m_rowCount)
@@ -222,6 +231,13 @@ std::size_t CTableContext::MatrixBlockCount() const
 {
     if (m_matrixNid == 0) return 0;
     return (m_rowCount + RowsPerBlock() - 1) / RowsPerBlock();
+}
+
+std::size_t CTableContext::MatrixBlockSize(std::size_t block) const
+{
+    const std::size_t perBlock = RowsPerBlock() * m_rowSize;
+    const std::size_t start = std::min(block * perBlock, m_rows.size());
+    return std::min(start + perBlock, m_rows.size()) - start;
 }
 
 Bytes CTableContext::MatrixBlock(std::size_t block) const

@@ -25,6 +25,8 @@ public:
     std::vector<Bytes> Serialize() const;
     // One block of Serialize(), for writers that rewrite only changed pages.
     Bytes SerializePage(std::size_t page) const;
+    // The size of SerializePage(page), without building it.
+    std::size_t SerializedPageSize(std::size_t page) const;
 
     std::uint8_t ClientSig() const { return m_clientSig; }
     void SetClientSig(std::uint8_t sig) { m_clientSig = sig; MarkChanged(0); }

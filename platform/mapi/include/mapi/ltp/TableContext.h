@@ -65,9 +65,11 @@ public:
     // the matrix is in a subnode) and the value subnodes added or removed.
     std::size_t HeapPageCount() const { return m_heap.PageCount(); }
     Bytes HeapPage(std::size_t page) const { return m_heap.SerializePage(page); }
+    std::size_t HeapPageSize(std::size_t page) const { return m_heap.SerializedPageSize(page); }
     std::uint32_t MatrixNid() const { return m_matrixNid; }
     std::size_t MatrixBlockCount() const;
     Bytes MatrixBlock(std::size_t block) const;
+    std::size_t MatrixBlockSize(std::size_t block) const;
     // The value subnode `nid`, or null when it was removed.
     const NodeContent* ValueSubnode(std::uint32_t nid) const;
 
