@@ -153,6 +153,10 @@ TEST_F(BrenmoorTest, AMailRunWritesEachMessageFromItsParts)
     EXPECT_EQ(ExportedValue(exported, "Delivery time:"), "Dec 08, 2026 09:05:00.000000000 UTC");
     std::string mbox = ReadpstExported(Host(kMailPst), m_root / "readpst", "mbox", "-r");
     EXPECT_NE(mbox.find("Subject: Quarterly figures"), std::string::npos) << mbox;
+    EXPECT_NE(mbox.find("To: Bob Ray/Acme; Cy Fox/Acme"), std::string::npos) << mbox;
+    EXPECT_NE(mbox.find("Cc: Dan Orr/Acme"), std::string::npos) << mbox;
+    EXPECT_NE(mbox.find("Date: Tue, 08 Dec 2026 09:05:00 +0000"), std::string::npos) << mbox;
+    EXPECT_NE(mbox.find("X-libpst-forensic-sender: CN=Ann Lee/O=Acme"), std::string::npos) << mbox;
     EXPECT_NE(mbox.find("The figures are attached."), std::string::npos) << mbox;
     EXPECT_NE(mbox.find("report.doc"), std::string::npos) << mbox;
 }
@@ -178,6 +182,14 @@ TEST_F(BrenmoorTest, TheBodyIsTextHtmlOrTheRtfOfTheBodyFile)
     EXPECT_EQ(messages[2].GetBody(), u"Rich words");
     EXPECT_EQ(messages[3].GetRtfBody().Value(), "");
     EXPECT_EQ(messages[3].GetBody(), u"");
+
+    // pffexport writes each body in its own kind.
+    const std::string inbox = "Top of Personal Folders/Inbox/";
+    EXPECT_EQ(PffExported(Host(kMailPst), m_root / "pff", inbox + "Message00001/Message.txt"), "plain words");
+    EXPECT_NE(PffExported(Host(kMailPst), m_root / "pff", inbox + "Message00002/Message.html").find("<b>bold</b>"),
+              std::string::npos);
+    // (pffexport ends the RTF it writes with a NUL.)
+    EXPECT_EQ(PffExported(Host(kMailPst), m_root / "pff", inbox + "Message00003/Message.rtf").rfind(rtf, 0), 0u);
 }
 
 TEST_F(BrenmoorTest, NullPartsAreEmptyParts)
@@ -190,8 +202,9 @@ TEST_F(BrenmoorTest, NullPartsAreEmptyParts)
     EXPECT_TRUE(messages[0].GetRecipients().empty());
     EXPECT_TRUE(messages[0].GetAttachments().empty());
     EXPECT_EQ(messages[0].GetString(0x0C1A001F), u"");
-    // A list of dates is no date: the message keeps no delivery time of it.
-    EXPECT_NE(messages[0].GetTime(0x00390040), std::optional<mapi::FileTime>(134411943000000000ull));
+    // A list of dates is no date: the message has no delivery or submit time.
+    EXPECT_FALSE(messages[0].GetTime(0x0E060040));
+    EXPECT_FALSE(messages[0].GetTime(0x00390040));
 }
 
 TEST_F(BrenmoorTest, BadInputIsAClearErrorAndWritesNothing)

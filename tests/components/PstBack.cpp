@@ -71,7 +71,7 @@ std::string PffExported(const fs::path& pst, const fs::path& outDir, const std::
 {
     fs::path target = outDir.string() + ".export";
     if (!fs::exists(target)) {
-        auto run = mapitest::RunTool("pffexport -q -t " + mapitest::Quoted(outDir) + " " + mapitest::Quoted(pst));
+        auto run = mapitest::RunTool("pffexport -q -f all -t " + mapitest::Quoted(outDir) + " " + mapitest::Quoted(pst));
         EXPECT_EQ(run.status, 0) << run.output;
     }
     return Slurp(target / relative);

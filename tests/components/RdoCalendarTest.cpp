@@ -151,7 +151,8 @@ TEST_F(RdoCalendarTest, AMeetingKeepsEveryFieldTheMeetingBranchPuts)
     EXPECT_NE(calendar.find("DTSTART;VALUE=DATE-TIME:20260701T090000Z"), std::string::npos) << calendar;
     EXPECT_NE(calendar.find("DTEND;VALUE=DATE-TIME:20260701T100000Z"), std::string::npos) << calendar;
     EXPECT_NE(calendar.find("LOCATION:Room 4"), std::string::npos) << calendar;
-    EXPECT_NE(calendar.find("CATEGORIES:Holiday"), std::string::npos) << calendar;
+    // Busy time: readpst writes no TRANSP:TRANSPARENT, which marks free time.
+    EXPECT_EQ(calendar.find("TRANSP:"), std::string::npos) << calendar;
     EXPECT_NE(calendar.find("TRIGGER:-PT15M"), std::string::npos) << calendar;
 }
 
@@ -176,6 +177,9 @@ TEST_F(RdoCalendarTest, AnItemSavedWithoutAnEndEndsAtItsStartOrAfterItsWholeDay)
     EXPECT_EQ(NamedValue<bool>(items[1], Appointment(0x8215, mapi::PT_BOOLEAN)), true);
     EXPECT_EQ(items[1].GetTime(0x00610040), kMidnight + 1440 * kMinute);
     EXPECT_EQ(NamedValue<std::int32_t>(items[1], Appointment(0x8213, mapi::PT_LONG)), 1440);
+    // Busy time, but an all-day item is free time.
+    EXPECT_EQ(NamedValue<std::int32_t>(items[0], Appointment(0x8205, mapi::PT_LONG)), 2);
+    EXPECT_EQ(NamedValue<std::int32_t>(items[1], Appointment(0x8205, mapi::PT_LONG)), 0);
     EXPECT_FALSE(NamedValue<std::uint64_t>(items[2], Appointment(0x820D, mapi::PT_SYSTIME)));
     EXPECT_FALSE(NamedValue<std::uint64_t>(items[2], Appointment(0x820E, mapi::PT_SYSTIME)));
 }

@@ -114,10 +114,16 @@ TEST_F(RdoContactTest, EveryFieldOfAPersonReachesThePropertyThatReadersShowIt)
     EXPECT_EQ(ExportedValue(exported, "Job title:"), "Engineer");
     EXPECT_EQ(ExportedValue(exported, "Department name:"), "Research");
     EXPECT_EQ(ExportedValue(exported, "Email address 1:"), "ann@acme.example");
+    EXPECT_EQ(ExportedValue(exported, "Email address 2:"), "ann.lee@acme.example");
+    EXPECT_EQ(ExportedValue(exported, "Mobile phone number:"), "+44 77 5555");
+    EXPECT_EQ(ExportedValue(exported, "Business fax number:"), "+44 20 1111");
+    EXPECT_EQ(ExportedValue(exported, "Flags:"), "0x00000001 (Read)");
     std::string vcard = ReadpstExported(Host(kTargetPst), m_root / "readpst", "Contacts.contacts");
-    EXPECT_NE(vcard.find("EMAIL:ann@acme.example"), std::string::npos) << vcard;
-    EXPECT_NE(vcard.find("+44 77 5555"), std::string::npos) << vcard;
-    EXPECT_NE(vcard.find("Acme"), std::string::npos) << vcard;
+    for (const char* line : {"N:Lee;Ann;Q;;", "NICKNAME:alee", "EMAIL:ann@acme.example", "EMAIL:ann.lee@acme.example",
+                             "BDAY:1980-05-17", "TEL;TYPE=home,fax:+44 20 2222", "TEL;TYPE=cell,voice:+44 77 5555",
+                             "TEL;TYPE=work,voice:+44 20 4444", "TEL;TYPE=msg:+44 20 3333", "TITLE:Engineer",
+                             "ORG:Acme"})
+        EXPECT_NE(vcard.find(line), std::string::npos) << line << "\n" << vcard;
 }
 
 TEST_F(RdoContactTest, ALaterPutReplacesTheValueOfTheSameProperty)

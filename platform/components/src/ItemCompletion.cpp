@@ -32,6 +32,9 @@ void CompleteAppointment(CMessage& item, const std::vector<AttendeeList>& attend
         SetNamed(item, PidLidAppointmentEndWhole, PropertyValue::SysTime(*end));
         SetNamed(item, PidLidCommonEnd, PropertyValue::SysTime(*end));
     }
+    // Outlook makes a new appointment busy time, and an all-day one free time.
+    if (!NamedValue<std::int32_t>(item, PidLidBusyStatus))
+        SetNamed(item, PidLidBusyStatus, PropertyValue::Long(allDay ? olFree : olBusy));
     if (start && end && *end >= *start)
         SetNamed(item, PidLidAppointmentDuration,
                  PropertyValue::Long(static_cast<std::int32_t>((*end - *start) / kFileTimeMinute)));
@@ -128,6 +131,8 @@ void CompleteContact(CMessage& item)
 void CompleteItem(ItemKind kind, mapi::CMessage& item, const std::vector<AttendeeList>& attendees)
 {
     item.SetMessageClass(MessageClassOf(kind));
+    // Items that Outlook makes are read: they count in no folder as unread.
+    item.SetRead(true);
     if (kind == ItemKind::Appointment)
         CompleteAppointment(item, attendees);
     else

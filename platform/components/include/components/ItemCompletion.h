@@ -16,7 +16,8 @@ struct AttendeeList {
 };
 
 // Completes an item of that kind before it is saved, from what it holds:
-// - appointments: an end when none was put (see the .cpp), the duration, the
+// - appointments: an end when none was put (see the .cpp), the busy state
+//   Outlook gives a new appointment, the duration, the
 //   reminder times of a set reminder, the attendees as recipients (in the
 //   order given) and the text of all attendees;
 // - contacts: a display name made of the name parts when none was put, the
