@@ -1,7 +1,6 @@
 #include "BrenmoorObject.h"
 
 #include "components/ComponentClasses.h"
-#include "components/FileBytes.h"
 #include "components/FolderLookup.h"
 #include "components/ItemProperties.h"
 #include "components/MailAssembly.h"
@@ -75,9 +74,9 @@ void CBrenmoor::OnInvoke(DISPID member, WORD flags, const ole::CDispArgs& args, 
         return;
     }
     case kBeginMessage:
+        // The message's folder comes again with its parts: nothing to keep.
         args.ExpectCount(1, 1);
-        m_messageFolder = args.String(0);
-        result = ole::MakeString(m_messageFolder);
+        result = ole::MakeString(args.String(0));
         return;
     case kWriteMessage:
         args.ExpectCount(10, 10);
@@ -85,8 +84,8 @@ void CBrenmoor::OnInvoke(DISPID member, WORD flags, const ole::CDispArgs& args, 
         result = ole::MakeString(u"");
         return;
     case kEndMessage:
+        // Each message was written whole by 0x6003002D.
         args.ExpectCount(0, 0);
-        m_messageFolder.clear();
         result = ole::MakeString(u"");
         return;
     default:

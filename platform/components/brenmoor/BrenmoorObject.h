@@ -20,8 +20,6 @@ private:
     void CheckOutlook();
     std::u16string OpenTarget(const std::u16string& pstPath, const std::u16string& rootName);
     void WriteMessage(const ole::CDispArgs& args);
-
-    std::u16string m_messageFolder; // of the message begun with 0x6003002E
 };
 
 } // namespace brenmoor

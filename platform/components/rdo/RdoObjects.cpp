@@ -133,7 +133,7 @@ void CItems::OnInvoke(DISPID member, WORD flags, const ole::CDispArgs& args, VAR
                                   0);
     auto itemKind = static_cast<components::ItemKind>(kind);
     auto state = std::make_shared<ItemState>(
-        ItemState{itemKind, m_folder.folder.CreateMessage(components::MessageClassOf(itemKind)), {}, false});
+        ItemState{itemKind, m_folder.folder.CreateMessage(components::MessageClassOf(itemKind)), {}});
     result = ole::MakeDispatch(new CItem(std::move(state)));
 }
 
@@ -146,8 +146,9 @@ void CItem::OnInvoke(DISPID member, WORD flags, const ole::CDispArgs& args, VARI
         Save();
         return;
     case kProperty41:
+        // Put after or before the save; nothing of the saved item depends on it.
         RequirePut(flags);
-        m_state->flag41 = args.PutBool();
+        args.PutBool();
         return;
     case kAttachments:
         RequireGet(flags);

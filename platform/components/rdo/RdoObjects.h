@@ -60,7 +60,6 @@ struct ItemState {
     components::ItemKind kind;
     mapi::CMessage message;
     std::map<DISPID, components::AttendeeList> attendees; // by the DISPID that put them
-    bool flag41 = false;                                  // property 0x41, kept on the object only
 };
 
 class CItem final : public CRdoObject {
