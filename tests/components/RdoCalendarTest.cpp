@@ -146,6 +146,12 @@ TEST_F(RdoCalendarTest, AMeetingKeepsEveryFieldTheMeetingBranchPuts)
     EXPECT_EQ(ExportedValue(exported, "Duration:"), "60 minutes");
     EXPECT_EQ(ExportedValue(exported, "Location:"), "Room 4");
     EXPECT_EQ(ExportedValue(exported, "Is a reminder:"), "yes");
+    const std::string exportedItem = "Top of Personal Folders/Calendar/Appointment00001/";
+    std::string attendees = PffExported(Host(kTargetPst), m_root / "pff", exportedItem + "Recipients.txt");
+    for (const char* name : {"Ann Lee/Acme", "Bob Ray/Acme", "Cy Fox/Acme", "Dan Orr/Acme", "Room 4/Acme"})
+        EXPECT_NE(attendees.find(name), std::string::npos) << name << "\n" << attendees;
+    EXPECT_EQ(PffExported(Host(kTargetPst), m_root / "pff", exportedItem + "Attachments/1_plan.txt"), "first plan");
+    EXPECT_EQ(PffExported(Host(kTargetPst), m_root / "pff", exportedItem + "Attachments/2_plan.txt"), "second plan, longer");
     std::string calendar = ReadpstExported(Host(kTargetPst), m_root / "readpst", "Calendar.calendar");
     EXPECT_NE(calendar.find("SUMMARY:Design review"), std::string::npos) << calendar;
     EXPECT_NE(calendar.find("DTSTART;VALUE=DATE-TIME:20260701T090000Z"), std::string::npos) << calendar;
