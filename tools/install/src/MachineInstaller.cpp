@@ -40,6 +40,14 @@ const LaidFile kFiles[] = {
      true},
 };
 
+// The bitmaps the programs load from the install folder, drawn by the build
+// into the artwork folder beside the programs. Optional like the later
+// programs: a partial build lays a machine whose dialogs show no pictures.
+const char* const kBitmaps[] = {"main.bmp",       "Skin.bmp",      "Flash.bmp",     "step1.bmp",
+                                 "step2.bmp",      "step3_mail.bmp", "step3_add.bmp", "step3_cal.bmp",
+                                 "step4.bmp",      "step5_mail.bmp", "step5_add.bmp", "step5_cal.bmp",
+                                 "step6.bmp"};
+
 fs::path HostOf(const fs::path& root, std::u16string_view windowsPath)
 {
     fs::path host = root / (std::string("drive_") + static_cast<char>(CharLowerChar(windowsPath[0])));
@@ -115,6 +123,16 @@ bool InstallMachine(const InstallOptions& options, std::string* error)
         if (file.program)
             fs::permissions(target, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec
                                         | fs::perms::others_read | fs::perms::others_exec);
+    }
+
+    const fs::path installFolder = HostOf(options.root, kInstallFolder);
+    for (const char* bitmap : kBitmaps) {
+        fs::path source = options.programs / "artwork" / bitmap;
+        if (!fs::exists(source))
+            continue;
+        fs::copy_file(source, installFolder / bitmap, fs::copy_options::overwrite_existing, ec);
+        if (ec)
+            return Fail(error, "cannot copy " + source.string() + ": " + ec.message());
     }
 
     win32::SetMachineRoot(options.root);

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 
 namespace gdi {
 
@@ -51,6 +52,11 @@ struct ObjectCounts {
     int Total() const { return bitmaps + brushes + pens + fonts + regions + dcs + icons; }
 };
 ObjectCounts LiveObjectCounts();
+
+// An icon or cursor from the bytes of an .ico or .cur file: the image of the
+// directory that best fits cx x cy (0 x 0: the image's own size), null when
+// the file is damaged.
+HICON LoadIconFile(std::span<const BYTE> file, BOOL icon, int cx, int cy);
 
 // Loads an image resource for LoadImageW and LoadBitmapW when the instance
 // is not null or LR_LOADFROMFILE is absent; installed by the window layer.
