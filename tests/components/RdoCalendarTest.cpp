@@ -34,11 +34,7 @@ protected:
     void SetUp() override
     {
         RdoMachine::SetUp();
-        COleDispatchDriver session, root, folders;
-        NewSession(session);
-        FolderFromPath(session, u"\\\\Archive", root);
-        ObjectProperty(root, 0x12, folders);
-        AddFolder(folders, u"Calendar", 9);
+        AddTopFolder(u"Calendar", 9);
         NewSession(m_session);
         FolderFromPath(m_session, kCalendarPath, m_folder);
     }

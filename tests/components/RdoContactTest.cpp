@@ -20,11 +20,7 @@ protected:
     void SetUp() override
     {
         RdoMachine::SetUp();
-        COleDispatchDriver session, root, folders;
-        NewSession(session);
-        FolderFromPath(session, u"\\\\Archive", root);
-        ObjectProperty(root, 0x12, folders);
-        AddFolder(folders, u"Contacts", 10);
+        AddTopFolder(u"Contacts", 10);
     }
 
     static void PutText(COleDispatchDriver& item, DISPID member, const char16_t* text)

@@ -51,6 +51,15 @@ void RdoMachine::AddFolder(COleDispatchDriver& folders, const char16_t* name, LO
     COleDispatchDriver dropped(made);
 }
 
+void RdoMachine::AddTopFolder(const char16_t* name, LONG kind)
+{
+    COleDispatchDriver session, root, folders;
+    NewSession(session);
+    FolderFromPath(session, u"\\\\Archive", root);
+    ObjectProperty(root, 0x12, folders);
+    AddFolder(folders, name, kind);
+}
+
 void RdoMachine::NewItem(const char16_t* folderPath, LONG kind, COleDispatchDriver& item)
 {
     COleDispatchDriver session, folder, items;

@@ -23,6 +23,9 @@ protected:
     static void ObjectProperty(COleDispatchDriver& from, DISPID member, COleDispatchDriver& into);
     // Folders.Add with a name and a kind.
     static void AddFolder(COleDispatchDriver& folders, const char16_t* name, LONG kind);
+    // The converters' folder set-up: a session of its own, the store's top
+    // folder, its subfolders, and Folders.Add with the name and kind.
+    void AddTopFolder(const char16_t* name, LONG kind);
     // Items.Add of the folder at the path, in a session of its own.
     void NewItem(const char16_t* folderPath, LONG kind, COleDispatchDriver& item);
     static void Save(COleDispatchDriver& item);
