@@ -207,6 +207,15 @@ TEST_F(BrenmoorTest, NullPartsAreEmptyParts)
     EXPECT_FALSE(messages[0].GetTime(0x00390040));
 }
 
+TEST_F(BrenmoorTest, AMessageForAFolderThatWasNeverMadeMakesItRatherThanBeingLost)
+{
+    OpenMailTarget();
+    HandOff({u"\\\\Mail Archive\\Sent\\2024", u"kept"});
+    auto messages = MessagesIn({u"Sent", u"2024"});
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].GetSubject(), u"kept");
+}
+
 TEST_F(BrenmoorTest, BadInputIsAClearErrorAndWritesNothing)
 {
     OpenMailTarget();
