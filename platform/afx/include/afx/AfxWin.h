@@ -6,6 +6,7 @@
 #include "afx/Dc.h"
 #include "afx/Dialog.h"
 #include "afx/Exception.h"
+#include "afx/FileException.h"
 #include "afx/GdiObjects.h"
 #include "afx/Geometry.h"
 #include "afx/MessageMap.h"
