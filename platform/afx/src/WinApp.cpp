@@ -8,6 +8,8 @@ CWinApp* g_app = nullptr;
 std::atomic<bool> g_controlContainer{false};
 } // namespace
 
+IMPLEMENT_DYNAMIC(CWinApp, CWinThread)
+
 struct CWinApp::Storage {
     std::u16string appName;
     std::u16string registryKey;
@@ -20,6 +22,7 @@ CWinApp::CWinApp(LPCWSTR appName)
         m_storage->appName = appName;
         m_pszAppName = m_storage->appName.c_str();
     }
+    m_bAutoDelete = FALSE; // a global, destroyed with the program
     g_app = this;
 }
 
@@ -37,12 +40,7 @@ BOOL CWinApp::InitInstance()
 
 int CWinApp::Run()
 {
-    return ExitInstance();
-}
-
-int CWinApp::ExitInstance()
-{
-    return 0;
+    return CWinThread::Run();
 }
 
 void CWinApp::SetRegistryKey(LPCWSTR registryKey)
@@ -61,6 +59,11 @@ CWinApp* AfxGetApp()
     return g_app;
 }
 
+LPCWSTR AfxGetAppName()
+{
+    return g_app ? g_app->m_pszAppName : nullptr;
+}
+
 void AfxEnableControlContainer()
 {
     g_controlContainer = true;
@@ -76,6 +79,8 @@ int AfxWinMain()
     CWinApp* app = AfxGetApp();
     if (!app)
         return 1;
+    app->m_nThreadID = ::GetCurrentThreadId();
+    AfxSetThread(app);
     if (!app->InitInstance())
         return app->ExitInstance();
     return app->Run();

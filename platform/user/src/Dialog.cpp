@@ -4,6 +4,7 @@
 
 #include "user/Controls.h"
 #include "user/Dialog.h"
+#include "user/Hooks.h"
 #include "user/Messages.h"
 #include "win32/WideString.h"
 
@@ -265,8 +266,21 @@ INT_PTR DialogBoxIndirectParamW(HINSTANCE instance, const user::DialogTemplate& 
     HWND dialog = CreateDialogIndirectParamW(instance, hidden, owner, proc, param);
     if (!dialog)
         return -1;
-    bool disabledOwner = owner && IsWindowEnabled(owner);
-    if (disabledOwner)
+    // The owner comes back and the dialog goes also when a terminated thread
+    // unwinds out of the loop; nothing in here may throw again.
+    struct Cleanup {
+        HWND dialog;
+        HWND owner;
+        bool enableOwner;
+        ~Cleanup()
+        {
+            win32::DeferSafePoints cleaningUp;
+            if (enableOwner)
+                EnableWindow(owner, TRUE);
+            DestroyWindow(dialog);
+        }
+    } cleanup{dialog, owner, owner && IsWindowEnabled(owner)};
+    if (cleanup.enableOwner)
         EnableWindow(owner, FALSE);
     INT_PTR result = 0;
     if (!user::DialogEnded(dialog, &result)) {
@@ -277,16 +291,15 @@ INT_PTR DialogBoxIndirectParamW(HINSTANCE instance, const user::DialogTemplate& 
                 PostQuitMessage(static_cast<int>(msg.wParam)); // the loops further out end too
                 break;
             }
+            if (CallMsgFilterW(&msg, MSGF_DIALOGBOX))
+                continue;
             if (!IsDialogMessageW(dialog, &msg)) {
                 TranslateMessage(&msg);
                 DispatchMessageW(&msg);
             }
         }
     }
-    if (disabledOwner)
-        EnableWindow(owner, TRUE);
     user::DialogEnded(dialog, &result);
-    DestroyWindow(dialog);
     return result;
 }
 

@@ -247,6 +247,7 @@ LRESULT DispatchMessageW(const MSG* msg)
 
 BOOL PostMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    win32::ThreadSafePoint();
     if (!hwnd) {
         Post(CurrentQueue(), Make(nullptr, message, wParam, lParam));
         return TRUE;
