@@ -4,6 +4,7 @@
 #include "Objects.h"
 
 #include "gdi/Gdi.h"
+#include "gdi/GdiObjects.h"
 
 #include <array>
 #include <cstring>
@@ -146,6 +147,14 @@ std::shared_ptr<GdiObject> StockObject(int index)
         g_stock[index] = object;
     }
     return g_stock[index];
+}
+
+HFONT CreateSystemFont(const LOGFONTW& logFont)
+{
+    auto font = std::make_shared<FontObject>();
+    font->logFont = logFont;
+    font->stock = true;
+    return static_cast<HFONT>(InsertObject(font));
 }
 
 std::shared_ptr<BitmapObject> DefaultBitmap()

@@ -35,6 +35,11 @@ bool GetRegion(HRGN region, Region& out);
 BOOL SetRegion(HRGN region, const Region& value);
 HRGN CreateRegion(const Region& value);
 
+// A font that lives as long as the process, as the stock fonts do: not
+// counted among the open objects and never deleted (the window layer's
+// caption and menu fonts).
+HFONT CreateSystemFont(const LOGFONTW& logFont);
+
 // The screen: what GetDeviceCaps reports and what screen DCs paint into.
 void SetScreenSize(int width, int height);
 SIZE GetScreenSize();
