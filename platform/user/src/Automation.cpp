@@ -1,7 +1,11 @@
 #include "user/Automation.h"
 
 #include "WindowData.h"
+
+#include "display/Display.h"
+#include "gdi/PngFile.h"
 #include "user/Messages.h"
+#include "user/Paint.h"
 
 #include <thread>
 
@@ -155,6 +159,44 @@ void ChooseMenuCommand(HWND window, UINT commandId)
 void CloseWindow(HWND window)
 {
     PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+bool WaitForPaint(std::chrono::milliseconds timeout)
+{
+    auto self = CurrentQueue();
+    return WaitUntil(
+        [&] {
+            auto& manager = WindowManager::Get();
+            std::lock_guard lock(manager.mutex);
+            for (const auto& [handle, window] : manager.windows) {
+                if (window->queue != self && window->NeedsPaint() && IsWindowVisible(window->handle))
+                    return false;
+            }
+            return true;
+        },
+        timeout);
+}
+
+bool Screenshot(HWND window, const std::filesystem::path& path)
+{
+    WaitForPaint();
+    if (!window)
+        return display::WriteScreenshot(path);
+    auto surface = user::SurfaceOf(window);
+    if (!surface)
+        return false;
+    RECT rect;
+    RECT root;
+    GetWindowRect(window, &rect);
+    GetWindowRect(GetAncestor(window, GA_ROOT), &root);
+    OffsetRect(&rect, -root.left, -root.top);
+    RECT bounds = {0, 0, surface->Width(), surface->Height()};
+    IntersectRect(&rect, &rect, &bounds);
+    gdi::Surface part(rect.right - rect.left, rect.bottom - rect.top);
+    for (int y = 0; y < part.Height(); ++y)
+        for (int x = 0; x < part.Width(); ++x)
+            part.Set(x, y, surface->At(rect.left + x, rect.top + y));
+    return gdi::WritePng(part, path);
 }
 
 } // namespace user::automation

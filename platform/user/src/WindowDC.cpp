@@ -100,10 +100,6 @@ void FitSurface(WindowData& window)
     window.surface = std::move(surface);
 }
 
-void ScreenChanged()
-{
-}
-
 DWORD ClipFlagsOf(HWND hwnd)
 {
     LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);

@@ -74,7 +74,9 @@ struct WindowData {
     COLORREF layeredKey = 0;
     BYTE layeredAlpha = 255;
     bool layeredShown = false;  // SetLayeredWindowAttributes or UpdateLayeredWindow has run
-    std::shared_ptr<gdi::Surface> layeredImage; // of UpdateLayeredWindow, with alpha
+    std::shared_ptr<gdi::Surface> layeredImage; // of UpdateLayeredWindow
+    bool layeredPerPixel = false;               // layeredImage's fourth byte is its alpha
+    BYTE fadeAlpha = 255;                        // AnimateWindow's blend, as it runs
 };
 
 // A message sent to a window of another thread, waiting for its result.
@@ -159,5 +161,7 @@ std::shared_ptr<WindowData> RootWindowOf(const std::shared_ptr<WindowData>& wind
 void FitSurface(WindowData& window);
 // Tells the display that what windows show has changed.
 void ScreenChanged();
+// Connects the window layer to the display on the first top-level window.
+void EnsureDisplay();
 
 } // namespace user::detail

@@ -48,6 +48,8 @@ void DestroyTree(HWND hwnd);
 HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
                      int height, HWND parent, HMENU menuOrId, HINSTANCE instance, LPVOID param)
 {
+    if (!(style & WS_CHILD))
+        EnsureDisplay();
     auto windowClass = FindClass(className);
     if (!windowClass) {
         SetLastError(1407); // ERROR_CANNOT_FIND_WND_CLASS

@@ -8,6 +8,7 @@
 #include "user/Window.h"
 
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -52,5 +53,13 @@ void Click(HWND control);
 void ChooseMenuCommand(HWND window, UINT commandId);
 // The close box of a top-level window.
 void CloseWindow(HWND window);
+
+// Waits until no visible window of another thread waits to be painted;
+// false when one still did at the timeout.
+bool WaitForPaint(std::chrono::milliseconds timeout = kDefaultWait);
+// A PNG of the window as it shows in its surface (a child: its part of its
+// top-level window's surface), or of the whole composed screen when window
+// is null. Waits for pending paints first. False when it cannot be written.
+bool Screenshot(HWND window, const std::filesystem::path& path);
 
 } // namespace user::automation
