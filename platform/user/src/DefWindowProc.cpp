@@ -105,6 +105,8 @@ void SendHelp(HWND hwnd)
 
 LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (HandleNonClientInput(hwnd, msg, wParam, lParam))
+        return 0;
     switch (msg) {
     case WM_NCCREATE: {
         auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);

@@ -98,11 +98,18 @@ UINT ButtonMessage(int button, bool down, bool client)
     return (client ? kClient : kFrame)[button][down ? 1 : 0];
 }
 
-// A press activates the top-level window it lands in.
-void Activate(HWND hwnd)
+// A press activates the top-level window it lands in, unless the window
+// declines (a popup menu answers WM_MOUSEACTIVATE with MA_NOACTIVATE).
+void Activate(HWND hwnd, LRESULT hit, UINT message)
 {
+    constexpr LRESULT kNoActivate = 3;
+    constexpr LRESULT kNoActivateAndEat = 4;
     HWND top = GetAncestor(hwnd, GA_ROOT);
-    if (top && GetForegroundWindow() != top)
+    if (!top || GetForegroundWindow() == top)
+        return;
+    LRESULT answer = SendMessageW(top, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(top),
+                                  MAKELPARAM(static_cast<WORD>(hit), static_cast<WORD>(message)));
+    if (answer != kNoActivate && answer != kNoActivateAndEat)
         SetForegroundWindow(top);
 }
 
@@ -144,7 +151,7 @@ void MouseButton(POINT screen, int button, bool down)
     if (!target || !IsWindowEnabled(GetAncestor(target, GA_ROOT)))
         return;
     if (down)
-        Activate(target);
+        Activate(target, hit, ButtonMessage(button, down, hit == HTCLIENT));
     if (hit == HTCLIENT)
         PostMessageW(target, ButtonMessage(button, down, true), ButtonState(), ClientPoint(target, screen));
     else

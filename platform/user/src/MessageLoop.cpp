@@ -211,7 +211,12 @@ BOOL TranslateMessage(const MSG* msg)
         ch = static_cast<WCHAR>(key);
     if (!ch)
         return FALSE;
-    PostMessageW(msg->hwnd, msg->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR, ch, msg->lParam);
+    // The character comes next, before any key message already waiting.
+    auto window = WindowManager::Get().Find(msg->hwnd);
+    auto queue = window ? window->queue : CurrentQueue();
+    std::lock_guard lock(queue->mutex);
+    queue->posted.push_front(Make(msg->hwnd, msg->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR, ch, msg->lParam));
+    queue->wake.notify_all();
     return TRUE;
 }
 

@@ -12,6 +12,8 @@
 #include "win32/WideString.h"
 
 #include <algorithm>
+#include <mutex>
+#include <unordered_map>
 
 namespace user::detail {
 
@@ -72,7 +74,29 @@ bool CloseEnabled(HWND hwnd)
     return IsSystemCommandEnabled(hwnd, SC_CLOSE);
 }
 
+std::mutex g_pushedMutex;
+std::unordered_map<HWND, LRESULT> g_pushed;
+
+UINT Pushed(HWND hwnd, LRESULT hit)
+{
+    std::lock_guard lock(g_pushedMutex);
+    auto it = g_pushed.find(hwnd);
+    return it != g_pushed.end() && it->second == hit ? DFCS_PUSHED : 0;
+}
+
 } // namespace
+
+void SetPushedCaptionButton(HWND hwnd, LRESULT hit)
+{
+    {
+        std::lock_guard lock(g_pushedMutex);
+        if (hit == HTNOWHERE)
+            g_pushed.erase(hwnd);
+        else
+            g_pushed[hwnd] = hit;
+    }
+    RepaintFrame(hwnd);
+}
 
 HFONT CaptionFont()
 {
@@ -197,16 +221,17 @@ void PaintFrame(HWND hwnd)
         SelectObject(dc, oldFont);
         RECT box = layout.closeBox;
         if (!IsRectEmpty(&box))
-            DrawFrameControl(dc, &box, DFC_CAPTION, DFCS_CAPTIONCLOSE | (CloseEnabled(hwnd) ? 0 : DFCS_INACTIVE));
+            DrawFrameControl(dc, &box, DFC_CAPTION,
+                             DFCS_CAPTIONCLOSE | (CloseEnabled(hwnd) ? Pushed(hwnd, HTCLOSE) : DFCS_INACTIVE));
         box = layout.maxBox;
         if (!IsRectEmpty(&box))
             DrawFrameControl(dc, &box, DFC_CAPTION,
-                             DFCS_CAPTIONMAX | ((style & WS_MAXIMIZEBOX) ? 0 : DFCS_INACTIVE));
+                             DFCS_CAPTIONMAX | ((style & WS_MAXIMIZEBOX) ? Pushed(hwnd, HTMAXBUTTON) : DFCS_INACTIVE));
         box = layout.minBox;
         if (!IsRectEmpty(&box))
             DrawFrameControl(dc, &box, DFC_CAPTION,
                              (minimized ? DFCS_CAPTIONRESTORE : DFCS_CAPTIONMIN)
-                                 | ((style & WS_MINIMIZEBOX) ? 0 : DFCS_INACTIVE));
+                                 | ((style & WS_MINIMIZEBOX) ? Pushed(hwnd, HTMINBUTTON) : DFCS_INACTIVE));
     }
     if (!IsRectEmpty(&layout.menuBar))
         PaintMenuBar(hwnd, dc, layout.menuBar);

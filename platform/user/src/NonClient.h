@@ -33,6 +33,15 @@ LRESULT HitTestFrame(HWND hwnd, POINT screen);
 // bar that changed), without a WM_NCPAINT.
 void RepaintFrame(HWND hwnd);
 
+// The caption button shown pushed while the mouse holds it (a hit test
+// code, HTNOWHERE for none).
+void SetPushedCaptionButton(HWND hwnd, LRESULT hit);
+
+// DefWindowProc's non-client mouse and menu keys: the caption buttons, moving
+// by the caption, the menu bar, the system menu and SC_KEYMENU. False for
+// a message it leaves to the rest of DefWindowProc.
+bool HandleNonClientInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
 // The fonts of captions, menus and dialogs without a font of their own.
 HFONT CaptionFont();
 HFONT MenuFont();
