@@ -149,12 +149,10 @@ std::shared_ptr<GdiObject> StockObject(int index)
     return g_stock[index];
 }
 
-HFONT CreateSystemFont(const LOGFONTW& logFont)
+void KeepForProcess(HGDIOBJ handle)
 {
-    auto font = std::make_shared<FontObject>();
-    font->logFont = logFont;
-    font->stock = true;
-    return static_cast<HFONT>(InsertObject(font));
+    if (auto object = LookupObject(handle))
+        object->stock = true;
 }
 
 std::shared_ptr<BitmapObject> DefaultBitmap()

@@ -253,8 +253,15 @@ HWND CreateDialogIndirectParamW(HINSTANCE instance, const user::DialogTemplate& 
     for (const auto& control : tmpl.controls) {
         RECT rect = {control.x, control.y, control.x + control.cx, control.y + control.cy};
         MapDialogRect(dialog, &rect);
-        HWND child = CreateWindowExW(control.exStyle | WS_EX_NOPARENTNOTIFY, control.className.c_str(),
-                                     control.text.c_str(), control.style | WS_CHILD, rect.left, rect.top,
+        // Dialogs have the three-dimensional look: a control's border is a sunken client edge.
+        DWORD controlStyle = control.style | WS_CHILD;
+        DWORD controlExStyle = control.exStyle | WS_EX_NOPARENTNOTIFY;
+        if (controlStyle & WS_BORDER) {
+            controlStyle &= ~WS_BORDER;
+            controlExStyle |= WS_EX_CLIENTEDGE;
+        }
+        HWND child = CreateWindowExW(controlExStyle, control.className.c_str(),
+                                     control.text.c_str(), controlStyle, rect.left, rect.top,
                                      rect.right - rect.left, rect.bottom - rect.top, dialog,
                                      reinterpret_cast<HMENU>(static_cast<std::intptr_t>(control.id)), instance,
                                      nullptr);

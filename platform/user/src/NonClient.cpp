@@ -26,7 +26,9 @@ HFONT MakeFont(LONG weight)
     font.lfWeight = weight;
     font.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
     lstrcpynW(font.lfFaceName, u"MS Shell Dlg", LF_FACESIZE);
-    return gdi::CreateSystemFont(font);
+    HFONT handle = CreateFontIndirectW(&font);
+    gdi::KeepForProcess(handle);
+    return handle;
 }
 
 bool Inside(const RECT& rect, POINT point)

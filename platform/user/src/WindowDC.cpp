@@ -121,6 +121,7 @@ HDC MakeWindowDC(HWND hwnd, bool whole, DWORD flags, const gdi::Region* limit)
         if (!root->surface)
             FitSurface(*root);
         surface = root->surface;
+        ++window->openDCs;
         RECT area = RectInRoot(*window, !whole);
         origin = {area.left, area.top};
         visible = VisiblePart(*window, area, flags);
@@ -188,10 +189,20 @@ HDC GetWindowDC(HWND hwnd)
 
 int ReleaseDC(HWND, HDC dc)
 {
+    HWND owner;
     {
         std::lock_guard lock(g_dcMutex);
-        if (!g_windowDCs.erase(dc))
+        auto it = g_windowDCs.find(dc);
+        if (it == g_windowDCs.end())
             return 0;
+        owner = it->second;
+        g_windowDCs.erase(it);
+    }
+    if (owner) {
+        auto& manager = WindowManager::Get();
+        std::lock_guard lock(manager.mutex);
+        if (auto window = manager.Find(owner))
+            --window->openDCs;
     }
     DeleteDC(dc);
     ScreenChanged();

@@ -68,6 +68,7 @@ struct WindowData {
     bool eraseLeft = false;     // WM_ERASEBKGND was sent early and not handled
     bool needsNcPaint = false;
     bool NeedsPaint() const { return !update.IsEmpty() || internalPaint || needsNcPaint; }
+    int openDCs = 0;            // DCs of the window not yet released: painting goes on
 
     // Layered windows (WS_EX_LAYERED): how the display blends the window.
     DWORD layeredFlags = 0;     // LWA_COLORKEY | LWA_ALPHA, once set

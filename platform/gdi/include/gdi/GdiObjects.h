@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 
 namespace gdi {
 
@@ -35,10 +36,14 @@ bool GetRegion(HRGN region, Region& out);
 BOOL SetRegion(HRGN region, const Region& value);
 HRGN CreateRegion(const Region& value);
 
-// A font that lives as long as the process, as the stock fonts do: not
-// counted among the open objects and never deleted (the window layer's
-// caption and menu fonts).
-HFONT CreateSystemFont(const LOGFONTW& logFont);
+// Makes an object live as long as the process, as the stock objects do:
+// not counted among the open objects, and DeleteObject and DestroyIcon
+// leave it (the window layer's caption fonts and shared icons).
+void KeepForProcess(HGDIOBJ object);
+
+// An icon from the bytes of an .ico file (or a cursor from a .cur file):
+// the directory's image that best fits cx x cy (0, 0: the first size).
+HICON CreateIconFromIcoFile(std::span<const BYTE> file, BOOL icon, int cx, int cy);
 
 // The screen: what GetDeviceCaps reports and what screen DCs paint into.
 void SetScreenSize(int width, int height);
