@@ -7,6 +7,7 @@
 #include "display/Display.h"
 #include "gdi/PngFile.h"
 #include "user/Controls.h"
+#include "user/MessageBox.h"
 #include "user/Messages.h"
 #include "user/Paint.h"
 
@@ -96,6 +97,24 @@ HWND WaitForWindowWithControl(int controlId, std::chrono::milliseconds timeout)
 HWND FindControl(HWND dialog, int id)
 {
     return GetDlgItem(dialog, id);
+}
+
+HWND WaitForMessageBox(std::chrono::milliseconds timeout)
+{
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            auto open = user::OpenMessageBoxes();
+            found = open.empty() ? nullptr : open.back();
+            return found != nullptr;
+        },
+        timeout);
+    return found;
+}
+
+std::u16string MessageBoxText(HWND box)
+{
+    return TextOf(GetDlgItem(box, kMessageBoxTextId));
 }
 
 HWND ActiveWindow()

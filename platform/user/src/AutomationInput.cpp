@@ -6,6 +6,7 @@
 
 #include "user/Automation.h"
 #include "user/Input.h"
+#include "user/MessageBox.h"
 #include "user/Messages.h"
 
 using namespace user::detail;
@@ -112,6 +113,16 @@ bool ChooseMenuCommand(HWND window, UINT commandId)
     else
         input::Click(Center(ScreenPart(window, layout.title)), input::kRightButton);
     return ClickThrough(path, 0, 0);
+}
+
+bool AnswerMessageBox(HWND box, int answer)
+{
+    HWND button = GetDlgItem(box, answer);
+    user::MessageBoxRecord record;
+    if (!button || !user::MessageBoxRecordOf(box, record))
+        return false;
+    Click(button);
+    return true;
 }
 
 void CloseWindow(HWND window)

@@ -62,6 +62,13 @@ bool ChooseMenuCommand(HWND window, UINT commandId);
 // The close box of a top-level window (Alt+F4 for a window without one).
 void CloseWindow(HWND window);
 
+// Message boxes: the one opened last and still open (waiting for it to
+// come; null when none came), and answering it by clicking its button
+// (false when it has no such button).
+HWND WaitForMessageBox(std::chrono::milliseconds timeout = kDefaultWait);
+bool AnswerMessageBox(HWND box, int answer);
+std::u16string MessageBoxText(HWND box);
+
 // Reading what the person sees.
 struct MenuEntry {
     UINT id = 0;          // 0 for separators and popups
