@@ -18,9 +18,24 @@ constexpr int kWorkDialog = 202;
 constexpr int kStringTitle = 301;
 
 inline const char* kScript = R"rc(
+130 MENU
+BEGIN
+    POPUP "&File"
+    BEGIN
+        MENUITEM "E&xit", 32771
+    END
+    POPUP "&Log"
+    BEGIN
+        MENUITEM "&View", 32772
+        MENUITEM "&Nowhere", 32790
+        MENUITEM "&Button", 1004
+    END
+END
+
 200 DIALOGEX 0, 0, 240, 120
 STYLE DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE
 CAPTION "Main"
+MENU 130
 BEGIN
     AUTORADIOBUTTON "Mails", 1010, 10, 10, 60, 10, WS_GROUP | WS_TABSTOP
     AUTORADIOBUTTON "Calendar", 1011, 10, 24, 60, 10
@@ -34,6 +49,7 @@ END
 201 DIALOGEX 0, 0, 200, 80
 STYLE DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE
 CAPTION "Step"
+MENU 130
 BEGIN
     PUSHBUTTON "Exit", 1006, 10, 10, 40, 14, WS_TABSTOP
     PUSHBUTTON "Back", 1017, 10, 60, 40, 14, WS_TABSTOP

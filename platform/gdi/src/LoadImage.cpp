@@ -66,6 +66,11 @@ HICON LoadIconFile(std::span<const BYTE> file, BOOL icon, int cx, int cy)
     return CreateIconFromDib(file.subspan(offset, bytes), icon, hotspot, cx, cy);
 }
 
+HICON CreateIconFromIcoFile(std::span<const BYTE> file, BOOL icon, int cx, int cy)
+{
+    return LoadIconFile(file, icon, cx, cy);
+}
+
 void SetResourceImageLoader(ResourceImageLoader loader)
 {
     std::lock_guard lock(g_loaderMutex);

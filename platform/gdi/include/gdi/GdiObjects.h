@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 
 namespace gdi {
 
@@ -34,6 +35,15 @@ HBITMAP CreateBitmapFromSurface(const Surface& surface);
 bool GetRegion(HRGN region, Region& out);
 BOOL SetRegion(HRGN region, const Region& value);
 HRGN CreateRegion(const Region& value);
+
+// Makes an object live as long as the process, as the stock objects do:
+// not counted among the open objects, and DeleteObject and DestroyIcon
+// leave it (the window layer's caption fonts and shared icons).
+void KeepForProcess(HGDIOBJ object);
+
+// An icon from the bytes of an .ico file (or a cursor from a .cur file):
+// the directory's image that best fits cx x cy (0, 0: the first size).
+HICON CreateIconFromIcoFile(std::span<const BYTE> file, BOOL icon, int cx, int cy);
 
 // The screen: what GetDeviceCaps reports and what screen DCs paint into.
 void SetScreenSize(int width, int height);
