@@ -15,6 +15,7 @@ namespace automation = user::automation;
 constexpr int kMainDialog = 200;
 constexpr int kStepDialog = 201;
 constexpr int kWorkDialog = 202;
+constexpr int kPaintDialog = 203;
 constexpr int kStringTitle = 301;
 
 inline const char* kScript = R"rc(
@@ -63,6 +64,15 @@ BEGIN
     LTEXT "", 1033, 10, 10, 180, 10
     LTEXT "", 1034, 10, 24, 180, 10
     DEFPUSHBUTTON "Stop", IDOK, 75, 60, 50, 14
+END
+
+203 DIALOGEX 0, 0, 200, 100
+STYLE DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE
+CAPTION "Paint"
+BEGIN
+    PUSHBUTTON "Draw", 1004, 100, 10, 40, 20, BS_OWNERDRAW
+    LTEXT "Label", 1033, 100, 40, 60, 10
+    DEFPUSHBUTTON "OK", IDOK, 140, 80, 50, 14
 END
 
 STRINGTABLE
