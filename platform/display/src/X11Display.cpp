@@ -60,24 +60,51 @@ public:
         XMapWindow(m_x, m_window);
         XFlush(m_x);
         m_thread = std::thread([this] { Run(); });
-        m_thread.detach(); // the display lasts as long as the process
         return true;
+    }
+
+    // The process's display lives as long as the process; a display closed
+    // earlier stops its thread before it lets the connection go.
+    ~X11Display() override
+    {
+        if (m_thread.joinable()) {
+            m_stop = true;
+            Wake();
+            m_thread.join();
+        }
+        if (m_image) {
+            m_image->data = nullptr; // the pixels are the vector's
+            XDestroyImage(m_image);
+        }
+        if (m_gc)
+            XFreeGC(m_x, m_gc);
+        if (m_window)
+            XDestroyWindow(m_x, m_window);
+        XCloseDisplay(m_x);
+        for (int fd : m_wake) {
+            if (fd >= 0)
+                close(fd);
+        }
     }
 
     const char* Name() const override { return "x11"; }
 
     void Changed() override
     {
-        if (!m_dirty.exchange(true)) {
-            char byte = 1;
-            [[maybe_unused]] ssize_t n = write(m_wake[1], &byte, 1);
-        }
+        if (!m_dirty.exchange(true))
+            Wake();
     }
 
 private:
+    void Wake()
+    {
+        char byte = 1;
+        [[maybe_unused]] ssize_t n = write(m_wake[1], &byte, 1);
+    }
+
     void Run()
     {
-        for (;;) {
+        while (!m_stop) {
             pollfd fds[2] = {{ConnectionNumber(m_x), POLLIN, 0}, {m_wake[0], POLLIN, 0}};
             if (!XPending(m_x))
                 poll(fds, 2, m_dirty ? kFrameMilliseconds : -1);
@@ -152,6 +179,7 @@ private:
     std::vector<std::uint32_t> m_pixels;
     int m_wake[2] = {-1, -1};
     std::atomic<bool> m_dirty{true};
+    std::atomic<bool> m_stop{false};
     std::thread m_thread;
 };
 
@@ -164,10 +192,8 @@ std::unique_ptr<Display> OpenX11Display()
         return nullptr;
     SIZE size = gdi::GetScreenSize();
     auto display = std::make_unique<X11Display>(connection, size.cx, size.cy);
-    if (!display->Open()) {
-        XCloseDisplay(connection);
-        return nullptr;
-    }
+    if (!display->Open())
+        return nullptr; // the destructor lets the connection go
     return display;
 }
 

@@ -93,16 +93,9 @@ void Click(HWND control)
     input::Click(Center(rect));
 }
 
-bool ChooseMenuCommand(HWND window, UINT commandId)
+bool ChooseSystemMenuCommand(HWND window, UINT commandId)
 {
     std::vector<int> path;
-    if (HMENU bar = GetMenu(window); bar && PathTo(bar, commandId, path)) {
-        auto bars = MenuBarItemRects(window);
-        if (path[0] >= static_cast<int>(bars.size()))
-            return false;
-        input::Click(Center(ScreenPart(window, bars[static_cast<std::size_t>(path[0])])));
-        return ClickThrough(path, 1, 0);
-    }
     HMENU system = GetSystemMenu(window, FALSE);
     if (!system || !PathTo(system, commandId, path))
         return false;
@@ -113,6 +106,19 @@ bool ChooseMenuCommand(HWND window, UINT commandId)
     else
         input::Click(Center(ScreenPart(window, layout.title)), input::kRightButton);
     return ClickThrough(path, 0, 0);
+}
+
+bool ChooseMenuCommand(HWND window, UINT commandId)
+{
+    std::vector<int> path;
+    HMENU bar = GetMenu(window);
+    if (!bar || !PathTo(bar, commandId, path))
+        return ChooseSystemMenuCommand(window, commandId);
+    auto bars = MenuBarItemRects(window);
+    if (path[0] >= static_cast<int>(bars.size()))
+        return false;
+    input::Click(Center(ScreenPart(window, bars[static_cast<std::size_t>(path[0])])));
+    return ClickThrough(path, 1, 0);
 }
 
 bool AnswerMessageBox(HWND box, int answer)

@@ -59,6 +59,7 @@ void Click(HWND control);
 // from its system menu, by clicking through the menus as a person would.
 // False when neither menu holds the command or a menu did not open.
 bool ChooseMenuCommand(HWND window, UINT commandId);
+bool ChooseSystemMenuCommand(HWND window, UINT commandId);
 // The close box of a top-level window (Alt+F4 for a window without one).
 void CloseWindow(HWND window);
 
