@@ -1,6 +1,7 @@
 // The resource script reader: DIALOG/DIALOGEX, MENU, STRINGTABLE, ICON and
 // BITMAP statements, with the control statements of dialogs and their default
 // styles.
+#include "user/CommCtrl.h"
 #include "user/Controls.h"
 #include "user/Dialog.h"
 #include "user/Resources.h"
