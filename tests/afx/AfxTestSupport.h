@@ -15,12 +15,28 @@ namespace automation = user::automation;
 constexpr int kMainDialog = 200;
 constexpr int kStepDialog = 201;
 constexpr int kWorkDialog = 202;
+constexpr int kPaintDialog = 203;
 constexpr int kStringTitle = 301;
 
 inline const char* kScript = R"rc(
+130 MENU
+BEGIN
+    POPUP "&File"
+    BEGIN
+        MENUITEM "E&xit", 32771
+    END
+    POPUP "&Log"
+    BEGIN
+        MENUITEM "&View", 32772
+        MENUITEM "&Nowhere", 32790
+        MENUITEM "&Button", 1004
+    END
+END
+
 200 DIALOGEX 0, 0, 240, 120
 STYLE DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE
 CAPTION "Main"
+MENU 130
 BEGIN
     AUTORADIOBUTTON "Mails", 1010, 10, 10, 60, 10, WS_GROUP | WS_TABSTOP
     AUTORADIOBUTTON "Calendar", 1011, 10, 24, 60, 10
@@ -34,6 +50,7 @@ END
 201 DIALOGEX 0, 0, 200, 80
 STYLE DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE
 CAPTION "Step"
+MENU 130
 BEGIN
     PUSHBUTTON "Exit", 1006, 10, 10, 40, 14, WS_TABSTOP
     PUSHBUTTON "Back", 1017, 10, 60, 40, 14, WS_TABSTOP
@@ -47,6 +64,15 @@ BEGIN
     LTEXT "", 1033, 10, 10, 180, 10
     LTEXT "", 1034, 10, 24, 180, 10
     DEFPUSHBUTTON "Stop", IDOK, 75, 60, 50, 14
+END
+
+203 DIALOGEX 0, 0, 200, 100
+STYLE DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE
+CAPTION "Paint"
+BEGIN
+    PUSHBUTTON "Draw", 1004, 100, 10, 40, 20, BS_OWNERDRAW
+    LTEXT "Label", 1033, 100, 40, 60, 10
+    DEFPUSHBUTTON "OK", IDOK, 140, 80, 50, 14
 END
 
 STRINGTABLE

@@ -69,6 +69,15 @@ public:
     {
     }
     std::atomic<HWND> owner{nullptr};
+    std::atomic<int> commandsSeen{0};
+
+    // Counts the commands that reach the step, handled or not.
+    BOOL PreTranslateMessage(MSG* pMsg) override
+    {
+        if (pMsg->message == WM_COMMAND && pMsg->hwnd == m_hWnd)
+            ++commandsSeen;
+        return CDialog::PreTranslateMessage(pMsg);
+    }
 
 protected:
     BOOL OnInitDialog() override
@@ -102,6 +111,7 @@ public:
     }
     std::atomic<int> escapes{0};
     std::atomic<CStepDlg*> step{nullptr};
+    std::atomic<bool> askOnViewLog{false};
     CRecordingButton m_viewLog;
 
     BOOL PreTranslateMessage(MSG* pMsg) override
@@ -130,7 +140,15 @@ protected:
         ShowWindow(SW_SHOWNORMAL);
         m_journal.Add("step returned");
     }
-    afx_msg void OnViewLogButton() { m_journal.Add("view log button"); }
+    afx_msg void OnViewLogButton()
+    {
+        if (askOnViewLog) {
+            int answer = MessageBox(u"Open the log?", u"Question", MB_OKCANCEL);
+            m_journal.Add("answer " + std::to_string(answer));
+            return;
+        }
+        m_journal.Add("view log button");
+    }
     afx_msg void OnViewLogMenu() { m_journal.Add("view log menu"); }
     afx_msg void OnExitMenu() { m_journal.Add("main exit"); }
 
@@ -208,10 +226,14 @@ TEST_F(MainDialog, AMenuCommandTheStepDoesNotHandleReachesTheMainDialog)
     HWND step = automation::WaitForWindow(u"Step");
     ASSERT_NE(step, nullptr);
 
-    automation::ChooseMenuCommand(step, kLogView);    // only the main dialog handles it
-    automation::ChooseMenuCommand(step, kFileExit);   // the step handles it itself
-    automation::ChooseMenuCommand(step, kUnhandledCommand);
-    automation::ChooseMenuCommand(step, 1004);        // a control's id is no menu command
+    // The main dialog alone handles View; the step handles Exit itself; the
+    // third is handled nowhere; a control's id is no menu command.
+    int chosen = 0;
+    for (UINT command : {kLogView, kFileExit, kUnhandledCommand, 1004u}) {
+        ASSERT_TRUE(automation::ChooseMenuCommand(step, command));
+        ++chosen;
+        ASSERT_TRUE(Eventually([&] { return dialog.step.load()->commandsSeen == chosen; }));
+    }
     automation::Click(::GetDlgItem(step, 1017));
     ASSERT_TRUE(Eventually([&] { return journal.Has("step returned"); }));
     EXPECT_EQ(journal.Entries(), (std::vector<std::string>{"view log menu", "step exit", "step returned"}));
@@ -247,6 +269,21 @@ TEST_F(MainDialog, PreTranslateMessageTakesEscapeBeforeTheDialogManager)
     automation::PressKey(main, VK_ESCAPE);
     ASSERT_TRUE(Eventually([&] { return dialog.escapes == 2; }));
     EXPECT_TRUE(::IsWindowVisible(main));
+}
+
+TEST_F(MainDialog, AMessageBoxOverTheDialogKeepsItsOwnKeys)
+{
+    dialog.askOnViewLog = true;
+    HWND main = Start();
+    ASSERT_NE(main, nullptr);
+    automation::Click(::GetDlgItem(main, 1004));
+    HWND box = automation::WaitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    // The box's loop is not the dialog's: Escape is the box's cancel, never
+    // the owner's PreTranslateMessage.
+    automation::PressKey(box, VK_ESCAPE);
+    ASSERT_TRUE(Eventually([&] { return journal.Has("answer 2"); }));
+    EXPECT_EQ(dialog.escapes, 0);
 }
 
 // A dialog whose worker thread writes into it while its modal loop runs.

@@ -10,7 +10,7 @@ namespace {
 using Seen = std::vector<std::string>;
 
 // kCustomDraw, as the common controls send it.
-constexpr UINT kCustomDraw = static_cast<UINT>(-12);
+constexpr UINT kCustomDraw = NM_CUSTOMDRAW;
 
 LPCWSTR TestClass()
 {

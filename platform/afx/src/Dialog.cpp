@@ -2,6 +2,7 @@
 // to its object, and the routing of unhandled commands to the owner.
 #include "afx/DataExchange.h"
 #include "afx/WinThread.h"
+#include "user/Hooks.h"
 
 IMPLEMENT_DYNAMIC(CDialog, CWnd)
 IMPLEMENT_DYNAMIC(CCommonDialog, CDialog)
@@ -26,7 +27,38 @@ bool IsInput(UINT message)
     return (message >= kKeyFirst && message <= kKeyLast) || (message >= WM_MOUSEMOVE && message <= WM_MOUSEWHEEL);
 }
 
+HHOOK& ThreadFilter()
+{
+    thread_local HHOOK hook = nullptr;
+    return hook;
+}
+
+// A framework dialog's modal loop offers each message to the
+// PreTranslateMessage chain first. Other loops (a message box's) see their
+// messages untouched, even those of a box that a framework dialog owns.
+LRESULT MessageFilter(int code, WPARAM wParam, LPARAM lParam)
+{
+    auto* msg = reinterpret_cast<MSG*>(lParam);
+    if (code == MSGF_DIALOGBOX && msg && msg->hwnd) {
+        HWND root = ::GetAncestor(msg->hwnd, GA_ROOT);
+        bool ours = ::GetWindowThreadProcessId(root, nullptr) == ::GetCurrentThreadId()
+            && dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(root));
+        if (ours) {
+            CWinThread* thread = AfxGetThread();
+            if (thread ? thread->PreTranslateMessage(msg) : CWnd::WalkPreTranslateTree(nullptr, msg))
+                return 1;
+        }
+    }
+    return CallNextHookEx(ThreadFilter(), code, wParam, lParam);
+}
+
 } // namespace
+
+void AfxInstallMessageFilter()
+{
+    if (!ThreadFilter())
+        ThreadFilter() = SetWindowsHookExW(WH_MSGFILTER, MessageFilter, nullptr, ::GetCurrentThreadId());
+}
 
 CDialog::CDialog() = default;
 

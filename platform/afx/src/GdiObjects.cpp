@@ -3,6 +3,7 @@
 #include "HandleMap.h"
 #include "afx/Dc.h"
 #include "afx/Wnd.h"
+#include "user/Resources.h"
 #include "win32/WideString.h"
 
 IMPLEMENT_DYNAMIC(CGdiObject, CObject)
@@ -189,8 +190,7 @@ CBitmap* CBitmap::FromHandle(HBITMAP hBitmap)
 
 BOOL CBitmap::LoadBitmap(UINT nIDResource)
 {
-    auto name = reinterpret_cast<LPCWSTR>(static_cast<std::uintptr_t>(nIDResource & 0xFFFF));
-    return LoadBitmap(name);
+    return LoadBitmap(MAKEINTRESOURCEW(static_cast<WORD>(nIDResource)));
 }
 
 BOOL CBitmap::LoadBitmap(LPCWSTR lpszResourceName)

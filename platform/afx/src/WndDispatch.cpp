@@ -5,7 +5,6 @@
 #include "afx/Wnd.h"
 
 #include "WndState.h"
-#include "user/Hooks.h"
 
 namespace {
 
@@ -138,32 +137,4 @@ BOOL CWnd::WalkPreTranslateTree(HWND hWndStop, MSG* pMsg)
             break;
     }
     return FALSE;
-}
-
-namespace {
-
-HHOOK& ThreadFilter()
-{
-    thread_local HHOOK hook = nullptr;
-    return hook;
-}
-
-LRESULT MessageFilter(int code, WPARAM wParam, LPARAM lParam)
-{
-    auto* msg = reinterpret_cast<MSG*>(lParam);
-    if (code >= 0 && msg) {
-        CWinThread* thread = AfxGetThread();
-        BOOL taken = thread ? thread->PreTranslateMessage(msg) : CWnd::WalkPreTranslateTree(nullptr, msg);
-        if (taken)
-            return 1;
-    }
-    return CallNextHookEx(ThreadFilter(), code, wParam, lParam);
-}
-
-} // namespace
-
-void AfxInstallMessageFilter()
-{
-    if (!ThreadFilter())
-        ThreadFilter() = SetWindowsHookExW(WH_MSGFILTER, MessageFilter, nullptr, ::GetCurrentThreadId());
 }

@@ -1,5 +1,6 @@
 // CWnd's thin operations: each forwards to the window layer.
 #include "afx/Dc.h"
+#include "afx/Menu.h"
 #include "afx/WinApp.h"
 #include "afx/Wnd.h"
 
@@ -188,6 +189,31 @@ void CWnd::ValidateRect(LPCRECT lpRect)
 void CWnd::UpdateWindow()
 {
     ::UpdateWindow(m_hWnd);
+}
+
+CDC* CWnd::GetDC()
+{
+    return CDC::FromHandle(::GetDC(m_hWnd));
+}
+
+CDC* CWnd::GetWindowDC()
+{
+    return CDC::FromHandle(::GetWindowDC(m_hWnd));
+}
+
+int CWnd::ReleaseDC(CDC* pDC)
+{
+    return pDC ? ::ReleaseDC(m_hWnd, pDC->m_hDC) : 0;
+}
+
+CMenu* CWnd::GetMenu() const
+{
+    return CMenu::FromHandle(::GetMenu(m_hWnd));
+}
+
+CMenu* CWnd::GetSystemMenu(BOOL bRevert) const
+{
+    return CMenu::FromHandle(::GetSystemMenu(m_hWnd, bRevert));
 }
 
 BOOL CWnd::RedrawWindow(LPCRECT lpRectUpdate, CRgn* prgnUpdate, UINT flags)

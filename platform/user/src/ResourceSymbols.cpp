@@ -1,4 +1,5 @@
 // The symbols that resource scripts may use for styles and ids.
+#include "user/CommCtrl.h"
 #include "user/Controls.h"
 #include "user/Dialog.h"
 #include "user/Resources.h"

@@ -1,4 +1,5 @@
 // The window classes that every program has: dialogs and the standard controls.
+#include "MenuWindow.h"
 #include "WindowData.h"
 
 #include "user/Controls.h"
@@ -36,6 +37,7 @@ void EnsureSystemClasses()
         Register(WC_BUTTON, ButtonWindowProc, CS_DBLCLKS, sizeof(void*));
         Register(WC_STATIC, StaticWindowProc, CS_DBLCLKS, sizeof(void*));
         Register(WC_EDIT, EditWindowProc, CS_DBLCLKS, sizeof(void*));
+        Register(kMenuClass, MenuWindowProc, CS_SAVEBITS, 0);
     });
 }
 

@@ -9,6 +9,7 @@
 #include "afx/FileException.h"
 #include "afx/GdiObjects.h"
 #include "afx/Geometry.h"
+#include "afx/Menu.h"
 #include "afx/MessageMap.h"
 #include "afx/String.h"
 #include "afx/WinApp.h"

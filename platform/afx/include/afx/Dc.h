@@ -7,6 +7,9 @@
 #include "afx/Geometry.h"
 #include "afx/GdiObjects.h"
 #include "afx/String.h"
+#include "user/Paint.h"
+
+class CWnd;
 
 class CDC : public CObject {
     DECLARE_DYNAMIC(CDC)
@@ -109,4 +112,42 @@ public:
     CSize GetTextExtent(LPCWSTR lpszString, int nCount) const;
     CSize GetTextExtent(const CString& str) const;
     BOOL GetTextMetrics(TEXTMETRICW* lpMetrics) const;
+};
+
+// The DC of a WM_PAINT: BeginPaint when made, EndPaint when destroyed.
+class CPaintDC : public CDC {
+    DECLARE_DYNAMIC(CPaintDC)
+
+public:
+    explicit CPaintDC(CWnd* pWnd);
+    ~CPaintDC() override;
+
+    PAINTSTRUCT m_ps = {};
+
+protected:
+    HWND m_hWnd;
+};
+
+// The DC of a window's client area (GetDC), released when destroyed.
+class CClientDC : public CDC {
+    DECLARE_DYNAMIC(CClientDC)
+
+public:
+    explicit CClientDC(CWnd* pWnd);
+    ~CClientDC() override;
+
+protected:
+    HWND m_hWnd;
+};
+
+// The DC of a whole window, frame included (GetWindowDC), released when destroyed.
+class CWindowDC : public CDC {
+    DECLARE_DYNAMIC(CWindowDC)
+
+public:
+    explicit CWindowDC(CWnd* pWnd);
+    ~CWindowDC() override;
+
+protected:
+    HWND m_hWnd;
 };

@@ -16,6 +16,7 @@
 #include "afx/Object.h"
 #include "gdi/GdiTypes.h"
 #include "user/Messages.h"
+#include "user/Notify.h"
 
 class CCmdTarget;
 

@@ -13,6 +13,7 @@
 #include "afx/Geometry.h"
 #include "afx/MessageMap.h"
 #include "afx/String.h"
+#include "user/Controls.h"
 #include "user/Dialog.h"
 #include "user/Help.h"
 #include "user/MessageBox.h"
@@ -23,11 +24,8 @@
 
 class CDC;
 class CFont;
+class CMenu;
 class CRgn;
-
-// The owner-draw record comes with the painting of the window layer.
-struct DRAWITEMSTRUCT;
-using LPDRAWITEMSTRUCT = DRAWITEMSTRUCT*;
 
 class CWnd : public CCmdTarget {
     DECLARE_DYNAMIC(CWnd)
@@ -127,6 +125,10 @@ public:
     void InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE);
     void ValidateRect(LPCRECT lpRect);
     void UpdateWindow();
+    // A DC of the client area (of the whole window), to be released by the caller.
+    CDC* GetDC();
+    CDC* GetWindowDC();
+    int ReleaseDC(CDC* pDC);
     BOOL RedrawWindow(LPCRECT lpRectUpdate = nullptr, CRgn* prgnUpdate = nullptr,
                       UINT flags = RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
 
@@ -144,6 +146,10 @@ public:
     // screen when it has none or the owner is hidden or minimised.
     void CenterWindow(CWnd* pAlternateOwner = nullptr);
     int SetWindowRgn(HRGN hRgn, BOOL bRedraw);
+
+    CMenu* GetMenu() const;
+    // The window's system menu (bRevert TRUE puts the standard one back and gives null).
+    CMenu* GetSystemMenu(BOOL bRevert) const;
 
     HICON SetIcon(HICON hIcon, BOOL bBigIcon);
     HICON GetIcon(BOOL bBigIcon) const;

@@ -34,16 +34,21 @@ constexpr UINT WM_WINDOWPOSCHANGING = 0x0046;
 constexpr UINT WM_WINDOWPOSCHANGED = 0x0047;
 constexpr UINT WM_NOTIFY = 0x004E;
 constexpr UINT WM_HELP = 0x0053;
-constexpr UINT WM_SETICON = 0x0080;
+constexpr UINT WM_CONTEXTMENU = 0x007B;
 constexpr UINT WM_GETICON = 0x007F;
+constexpr UINT WM_SETICON = 0x0080;
 constexpr UINT WM_NCCREATE = 0x0081;
 constexpr UINT WM_NCDESTROY = 0x0082;
 constexpr UINT WM_NCHITTEST = 0x0084;
 constexpr UINT WM_NCPAINT = 0x0085;
+constexpr UINT WM_NCACTIVATE = 0x0086;
 constexpr UINT WM_GETDLGCODE = 0x0087;
 constexpr UINT WM_NCMOUSEMOVE = 0x00A0;
 constexpr UINT WM_NCLBUTTONDOWN = 0x00A1;
+constexpr UINT WM_NCLBUTTONUP = 0x00A2;
+constexpr UINT WM_NCLBUTTONDBLCLK = 0x00A3;
 constexpr UINT WM_NCRBUTTONDOWN = 0x00A4;
+constexpr UINT WM_NCRBUTTONUP = 0x00A5;
 constexpr UINT WM_NCMBUTTONDOWN = 0x00A7;
 constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_KEYUP = 0x0101;
@@ -55,6 +60,8 @@ constexpr UINT WM_INITDIALOG = 0x0110;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_SYSCOMMAND = 0x0112;
 constexpr UINT WM_TIMER = 0x0113;
+constexpr UINT WM_VSCROLL = 0x0115;
+constexpr UINT WM_INITMENU = 0x0116;
 constexpr UINT WM_INITMENUPOPUP = 0x0117;
 constexpr UINT WM_MENUSELECT = 0x011F;
 constexpr UINT WM_ENTERIDLE = 0x0121;
@@ -80,17 +87,10 @@ constexpr UINT WM_EXITMENULOOP = 0x0212;
 constexpr UINT WM_CAPTURECHANGED = 0x0215;
 constexpr UINT WM_MOUSEHOVER = 0x02A1;
 constexpr UINT WM_MOUSELEAVE = 0x02A3;
+constexpr UINT WM_PRINT = 0x0317;
 constexpr UINT WM_PRINTCLIENT = 0x0318;
 constexpr UINT WM_USER = 0x0400;
 constexpr UINT WM_APP = 0x8000;
-
-// The header of every WM_NOTIFY notification.
-struct NMHDR {
-    HWND hwndFrom;
-    UINT_PTR idFrom;
-    UINT code;
-};
-using LPNMHDR = NMHDR*;
 
 // The kinds of WM_CTLCOLOR* request, in the order of their messages.
 constexpr UINT CTLCOLOR_MSGBOX = 0;
@@ -105,13 +105,30 @@ constexpr UINT CTLCOLOR_STATIC = 6;
 // notification back at this offset.
 constexpr UINT WM_REFLECT_BASE = 0xBC00;
 
-// WM_SETICON, WM_GETICON
-constexpr WPARAM ICON_SMALL = 0;
-constexpr WPARAM ICON_BIG = 1;
+// WM_VSCROLL: the low word of wParam; the high word holds the position
+// of SB_THUMBPOSITION and SB_THUMBTRACK.
+constexpr WORD SB_LINEUP = 0;
+constexpr WORD SB_LINEDOWN = 1;
+constexpr WORD SB_PAGEUP = 2;
+constexpr WORD SB_PAGEDOWN = 3;
+constexpr WORD SB_THUMBPOSITION = 4;
+constexpr WORD SB_THUMBTRACK = 5;
+constexpr WORD SB_TOP = 6;
+constexpr WORD SB_BOTTOM = 7;
+constexpr WORD SB_ENDSCROLL = 8;
+
+// WM_MOUSEWHEEL: the high word of wParam, in steps of this size.
+constexpr int WHEEL_DELTA = 120;
 
 // WM_SIZE
 constexpr WPARAM SIZE_RESTORED = 0;
 constexpr WPARAM SIZE_MINIMIZED = 1;
+constexpr WPARAM SIZE_MAXIMIZED = 2;
+
+// WM_SETICON / WM_GETICON
+constexpr WPARAM ICON_SMALL = 0;
+constexpr WPARAM ICON_BIG = 1;
+constexpr WPARAM ICON_SMALL2 = 2;
 
 // WM_ACTIVATE
 constexpr WPARAM WA_INACTIVE = 0;
@@ -132,6 +149,8 @@ constexpr LRESULT HTCLIENT = 1;
 constexpr LRESULT HTCAPTION = 2;
 constexpr LRESULT HTSYSMENU = 3;
 constexpr LRESULT HTMENU = 5;
+constexpr LRESULT HTMINBUTTON = 8;
+constexpr LRESULT HTMAXBUTTON = 9;
 constexpr LRESULT HTBORDER = 18;
 constexpr LRESULT HTCLOSE = 20;
 constexpr LRESULT HTTRANSPARENT = -1;
@@ -171,9 +190,12 @@ constexpr WPARAM VK_UP = 0x26;
 constexpr WPARAM VK_RIGHT = 0x27;
 constexpr WPARAM VK_DOWN = 0x28;
 constexpr WPARAM VK_DELETE = 0x2E;
+constexpr WPARAM VK_ADD = 0x6B;
+constexpr WPARAM VK_SUBTRACT = 0x6D;
 constexpr WPARAM VK_F1 = 0x70;
 constexpr WPARAM VK_F4 = 0x73;
 constexpr WPARAM VK_F10 = 0x79;
+constexpr WPARAM VK_PACKET = 0xE7;
 
 inline WORD LOWORD(UINT_PTR v) { return static_cast<WORD>(v & 0xFFFF); }
 inline WORD HIWORD(UINT_PTR v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
