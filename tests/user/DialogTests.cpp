@@ -1,3 +1,5 @@
+#include "ScriptModule.h"
+
 #include "user/Automation.h"
 #include "user/Controls.h"
 #include "user/Dialog.h"
@@ -47,14 +49,7 @@ END
 
 HINSTANCE Module()
 {
-    static HINSTANCE module = [] {
-        user::ResourceSet set;
-        user::ScriptError error;
-        EXPECT_TRUE(user::ParseResourceScript(kScript, nullptr, set, &error)) << error.message;
-        auto instance = reinterpret_cast<HINSTANCE>(0x7777);
-        user::RegisterResources(instance, set);
-        return instance;
-    }();
+    static HINSTANCE module = RegisterScript(kScript, 0x7777);
     return module;
 }
 

@@ -93,6 +93,36 @@ void Click(HWND control)
     input::Click(Center(rect));
 }
 
+namespace {
+
+POINT OnScreen(HWND window, POINT point)
+{
+    ClientToScreen(window, &point);
+    return point;
+}
+
+} // namespace
+
+void MoveMouseTo(HWND window, POINT point)
+{
+    input::MouseMove(OnScreen(window, point));
+}
+
+void ClickAt(HWND window, POINT point)
+{
+    input::Click(OnScreen(window, point));
+}
+
+void DoubleClickAt(HWND window, POINT point)
+{
+    input::DoubleClick(OnScreen(window, point));
+}
+
+void RightClickAt(HWND window, POINT point)
+{
+    input::Click(OnScreen(window, point), input::kRightButton);
+}
+
 bool ChooseSystemMenuCommand(HWND window, UINT commandId)
 {
     std::vector<int> path;

@@ -98,6 +98,12 @@ UINT ButtonMessage(int button, bool down, bool client)
     return (client ? kClient : kFrame)[button][down ? 1 : 0];
 }
 
+bool TakesDoubleClicks(HWND hwnd)
+{
+    auto window = WindowManager::Get().Find(hwnd);
+    return window && window->windowClass && (window->windowClass->style & CS_DBLCLKS);
+}
+
 // A press activates the top-level window it lands in, unless the window
 // declines (a popup menu answers WM_MOUSEACTIVATE with MA_NOACTIVATE).
 void Activate(HWND hwnd, LRESULT hit, UINT message)
@@ -132,7 +138,9 @@ void MouseMove(POINT screen)
         PostMessageW(target, WM_NCMOUSEMOVE, static_cast<WPARAM>(hit), ScreenPoint(screen));
 }
 
-void MouseButton(POINT screen, int button, bool down)
+namespace {
+
+void Button(POINT screen, int button, bool down, bool doubleClick)
 {
     if (button < kLeftButton || button > kMiddleButton)
         return;
@@ -152,10 +160,21 @@ void MouseButton(POINT screen, int button, bool down)
         return;
     if (down)
         Activate(target, hit, ButtonMessage(button, down, hit == HTCLIENT));
+    UINT message = ButtonMessage(button, down, hit == HTCLIENT);
+    // The double-click message follows its press by a fixed offset (WM_LBUTTONDOWN + 2).
+    if (doubleClick && down && hit == HTCLIENT && TakesDoubleClicks(target))
+        message += 2;
     if (hit == HTCLIENT)
-        PostMessageW(target, ButtonMessage(button, down, true), ButtonState(), ClientPoint(target, screen));
+        PostMessageW(target, message, ButtonState(), ClientPoint(target, screen));
     else
-        PostMessageW(target, ButtonMessage(button, down, false), static_cast<WPARAM>(hit), ScreenPoint(screen));
+        PostMessageW(target, message, static_cast<WPARAM>(hit), ScreenPoint(screen));
+}
+
+} // namespace
+
+void MouseButton(POINT screen, int button, bool down)
+{
+    Button(screen, button, down, false);
 }
 
 void Click(POINT screen, int button)
@@ -163,6 +182,13 @@ void Click(POINT screen, int button)
     MouseMove(screen);
     MouseButton(screen, button, true);
     MouseButton(screen, button, false);
+}
+
+void DoubleClick(POINT screen, int button)
+{
+    Click(screen, button);
+    Button(screen, button, true, true);
+    Button(screen, button, false, true);
 }
 
 HWND KeyTarget(HWND window)

@@ -55,6 +55,14 @@ void TypeText(HWND window, const std::u16string& text);
 // A press and release of the left button in the middle of the control, at
 // its place on the screen.
 void Click(HWND control);
+// Mouse input at a point of a window's client area, through the screen:
+// the cursor moves there and the window under it gets what a real mouse
+// would give it. A double click's second press arrives as WM_LBUTTONDBLCLK
+// at windows whose class asks for double clicks.
+void MoveMouseTo(HWND window, POINT point);
+void ClickAt(HWND window, POINT point);
+void DoubleClickAt(HWND window, POINT point);
+void RightClickAt(HWND window, POINT point);
 // Chooses the item with the command id from the window's menu bar, else
 // from its system menu, by clicking through the menus as a person would.
 // False when neither menu holds the command or a menu did not open.

@@ -19,6 +19,9 @@ void MouseMove(POINT screen);
 void MouseButton(POINT screen, int button, bool down);
 // A press and release at the point.
 void Click(POINT screen, int button = kLeftButton);
+// Two presses and releases at the point; the second press is a double click
+// (WM_xBUTTONDBLCLK) for a window whose class has CS_DBLCLKS.
+void DoubleClick(POINT screen, int button = kLeftButton);
 
 // Key messages go to the focus window of the thread of the foreground
 // window (or to target and its thread when given). Alt held down, or F10,
