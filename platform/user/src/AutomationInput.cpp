@@ -3,11 +3,15 @@
 #include "MenuWindow.h"
 #include "Menus.h"
 #include "NonClient.h"
+#include "WindowData.h"
 
 #include "user/Automation.h"
 #include "user/Input.h"
 #include "user/MessageBox.h"
 #include "user/Messages.h"
+
+#include <algorithm>
+#include <atomic>
 
 using namespace user::detail;
 
@@ -55,6 +59,29 @@ bool ClickThrough(const std::vector<int>& path, std::size_t from, std::size_t le
     return true;
 }
 
+// Keys go to the focus window as it stands when they are posted, so the
+// input posted before them (a click that moves the focus) must have been
+// handled first, as a person's typing waits for the screen. A marker posted
+// behind that input leaves the queue only once everything before it has
+// been dispatched.
+void TakePendingInput(HWND window)
+{
+    DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    if (!thread || thread == GetCurrentThreadId())
+        return;
+    auto queue = QueueOf(thread);
+    static std::atomic<LPARAM> nextMarker{1};
+    LPARAM marker = nextMarker++;
+    if (!queue || !PostMessageW(window, WM_NULL, 0, marker))
+        return;
+    WaitUntil([&] {
+        std::lock_guard lock(queue->mutex);
+        return !queue->alive || std::none_of(queue->posted.begin(), queue->posted.end(), [&](const MSG& msg) {
+            return msg.message == WM_NULL && msg.lParam == marker;
+        });
+    });
+}
+
 RECT ScreenPart(HWND window, const RECT& part)
 {
     RECT rect;
@@ -70,6 +97,7 @@ void PressKey(HWND window, WPARAM virtualKey, bool shift)
 {
     // The key state follows the key messages as their thread takes them, so
     // the shift is down while the key's own messages are handled.
+    TakePendingInput(window);
     HWND target = input::KeyTarget(window);
     if (shift)
         input::Key(VK_SHIFT, true, target);
@@ -81,6 +109,7 @@ void PressKey(HWND window, WPARAM virtualKey, bool shift)
 
 void TypeText(HWND window, const std::u16string& text)
 {
+    TakePendingInput(window);
     HWND target = input::KeyTarget(window);
     for (char16_t c : text)
         input::Character(c, target);
