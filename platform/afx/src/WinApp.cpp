@@ -1,5 +1,7 @@
 #include "afx/WinApp.h"
 
+#include "user/Script.h"
+
 #include <atomic>
 #include <string>
 
@@ -81,6 +83,8 @@ int AfxWinMain()
         return 1;
     app->m_nThreadID = ::GetCurrentThreadId();
     AfxSetThread(app);
+    // A run driven by a script (MARLWICK_SCRIPT) starts its driver first.
+    user::automation::StartScriptFromEnvironment();
     if (!app->InitInstance())
         return app->ExitInstance();
     return app->Run();
