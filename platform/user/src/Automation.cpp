@@ -233,4 +233,39 @@ bool Screenshot(HWND window, const std::filesystem::path& path)
     return gdi::WritePng(part, path);
 }
 
+// Mouse input at a point goes straight to the window's queue, as the tree
+// view's tests were written against.
+void MoveMouseTo(HWND window, POINT point)
+{
+    POINT screen = point;
+    ClientToScreen(window, &screen);
+    SetCursorPos(screen.x, screen.y);
+    PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y)));
+}
+
+void ClickAt(HWND window, POINT point)
+{
+    LPARAM at = MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y));
+    MoveMouseTo(window, point);
+    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(window, WM_LBUTTONUP, 0, at);
+}
+
+void DoubleClickAt(HWND window, POINT point)
+{
+    // The second press of a double click arrives as WM_LBUTTONDBLCLK.
+    LPARAM at = MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y));
+    ClickAt(window, point);
+    PostMessageW(window, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    PostMessageW(window, WM_LBUTTONUP, 0, at);
+}
+
+void RightClickAt(HWND window, POINT point)
+{
+    LPARAM at = MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y));
+    MoveMouseTo(window, point);
+    PostMessageW(window, WM_RBUTTONDOWN, MK_RBUTTON, at);
+    PostMessageW(window, WM_RBUTTONUP, 0, at);
+}
+
 } // namespace user::automation

@@ -60,6 +60,12 @@ void Click(HWND control);
 // False when neither menu holds the command or a menu did not open.
 bool ChooseMenuCommand(HWND window, UINT commandId);
 bool ChooseSystemMenuCommand(HWND window, UINT commandId);
+// Mouse input at a point of a window's client area: the cursor moves there
+// and the window gets the messages a real mouse would give it.
+void MoveMouseTo(HWND window, POINT point);
+void ClickAt(HWND window, POINT point);
+void DoubleClickAt(HWND window, POINT point);
+void RightClickAt(HWND window, POINT point);
 // The close box of a top-level window (Alt+F4 for a window without one).
 void CloseWindow(HWND window);
 

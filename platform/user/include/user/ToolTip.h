@@ -40,8 +40,12 @@ struct TOOLINFOW {
 };
 using LPTOOLINFOW = TOOLINFOW*;
 using TOOLINFO = TOOLINFOW;
-// Structures of this size and up are accepted (the size without lpReserved).
+// Structures of at least the first size are accepted (older callers end
+// after lpszText or after lParam). lpszText may be a string resource id of
+// hinst; the text callback (LPSTR_TEXTCALLBACKW) is not offered and shows nothing.
+constexpr UINT TTTOOLINFOW_V1_SIZE = static_cast<UINT>(offsetof(TOOLINFOW, lParam));
 constexpr UINT TTTOOLINFOW_V2_SIZE = static_cast<UINT>(offsetof(TOOLINFOW, lpReserved));
+inline const LPWSTR LPSTR_TEXTCALLBACKW = reinterpret_cast<LPWSTR>(static_cast<INT_PTR>(-1));
 
 // TTM_SETDELAYTIME / TTM_GETDELAYTIME
 constexpr WPARAM TTDT_AUTOMATIC = 0; // sets all three from the initial delay
@@ -67,10 +71,12 @@ constexpr UINT TTM_DELTOOLW = 0x0400 + 51;        // lParam TOOLINFOW*
 constexpr UINT TTM_NEWTOOLRECTW = 0x0400 + 52;    // lParam TOOLINFOW* with the new rect
 constexpr UINT TTM_GETTEXTW = 0x0400 + 56;        // wParam the buffer's size in characters, lParam TOOLINFOW*
 constexpr UINT TTM_UPDATETIPTEXTW = 0x0400 + 57;  // lParam TOOLINFOW* with the new text
+constexpr UINT TTM_ENUMTOOLSW = 0x0400 + 58;      // wParam index, lParam TOOLINFOW*; FALSE past the last
 constexpr UINT TTM_GETCURRENTTOOLW = 0x0400 + 59; // lParam TOOLINFOW* or null; TRUE while a tip shows
 constexpr UINT TTM_ADDTOOL = TTM_ADDTOOLW;
 constexpr UINT TTM_DELTOOL = TTM_DELTOOLW;
 constexpr UINT TTM_NEWTOOLRECT = TTM_NEWTOOLRECTW;
 constexpr UINT TTM_GETTEXT = TTM_GETTEXTW;
 constexpr UINT TTM_UPDATETIPTEXT = TTM_UPDATETIPTEXTW;
+constexpr UINT TTM_ENUMTOOLS = TTM_ENUMTOOLSW;
 constexpr UINT TTM_GETCURRENTTOOL = TTM_GETCURRENTTOOLW;
