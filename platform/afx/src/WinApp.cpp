@@ -1,5 +1,7 @@
 #include "afx/WinApp.h"
 
+#include "afx/Wnd.h"
+#include "user/Icons.h"
 #include "user/Script.h"
 
 #include <atomic>
@@ -43,6 +45,16 @@ BOOL CWinApp::InitInstance()
 int CWinApp::Run()
 {
     return CWinThread::Run();
+}
+
+HICON CWinApp::LoadIcon(UINT nIDResource) const
+{
+    return ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(static_cast<WORD>(nIDResource)));
+}
+
+HICON CWinApp::LoadStandardIcon(LPCWSTR lpszIconName) const
+{
+    return ::LoadIconW(nullptr, lpszIconName);
 }
 
 void CWinApp::SetRegistryKey(LPCWSTR registryKey)
