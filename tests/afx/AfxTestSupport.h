@@ -129,6 +129,20 @@ private:
     std::future<INT_PTR> m_result;
 };
 
+// A window class whose windows are bound to the CWnd that creates them.
+inline LPCWSTR TestWindowClass()
+{
+    static LPCWSTR name = [] {
+        WNDCLASSEXW wc = {};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = AfxGetAfxWndProc();
+        wc.lpszClassName = u"AfxTestWindow";
+        RegisterClassExW(&wc);
+        return u"AfxTestWindow";
+    }();
+    return name;
+}
+
 inline bool Eventually(const std::function<bool()>& condition)
 {
     return automation::WaitUntil(condition, std::chrono::seconds(20));

@@ -198,24 +198,10 @@ TEST(ImageLists, AListTakesIconsAndDrawsThemAndGoesWithItsObject)
     EXPECT_TRUE(ImageList_Destroy(kept));
 }
 
-// A parent window for tooltip tools, made on the test thread.
-LPCWSTR ParentClass()
-{
-    static LPCWSTR name = [] {
-        WNDCLASSEXW wc = {};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = AfxGetAfxWndProc();
-        wc.lpszClassName = u"AfxToolParent";
-        RegisterClassExW(&wc);
-        return u"AfxToolParent";
-    }();
-    return name;
-}
-
 TEST(ToolTips, ToolsAreWholeWindowsOrRectanglesWithTextsThatChange)
 {
     CWnd parent;
-    ASSERT_TRUE(parent.CreateEx(0, ParentClass(), u"tools", WS_OVERLAPPED, 0, 0, 200, 100, nullptr, nullptr));
+    ASSERT_TRUE(parent.CreateEx(0, TestWindowClass(), u"tools", WS_OVERLAPPED, 0, 0, 200, 100, nullptr, nullptr));
     CButton button;
     ASSERT_TRUE(button.Create(u"Exit", WS_CHILD | WS_VISIBLE, CRect(0, 0, 40, 20), &parent, 1006));
     CToolTipCtrl tip;

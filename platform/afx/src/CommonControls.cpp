@@ -20,6 +20,15 @@ public:
 // An image list has no validity test; its temporaries stay with the thread.
 thread_local afx::detail::TemporaryMap<CImageList, HIMAGELIST> t_imageLists;
 
+// The record of an item for TVM_GETITEM and TVM_SETITEM.
+TVITEMW ItemRecord(HTREEITEM hItem, UINT mask)
+{
+    TVITEMW item = {};
+    item.mask = TVIF_HANDLE | mask;
+    item.hItem = hItem;
+    return item;
+}
+
 } // namespace
 
 CImageList::~CImageList()
@@ -250,9 +259,7 @@ UINT CTreeCtrl::GetItemState(HTREEITEM hItem, UINT nStateMask) const
 
 BOOL CTreeCtrl::SetItemState(HTREEITEM hItem, UINT nState, UINT nStateMask)
 {
-    TVITEMW item = {};
-    item.mask = TVIF_HANDLE | TVIF_STATE;
-    item.hItem = hItem;
+    TVITEMW item = ItemRecord(hItem, TVIF_STATE);
     item.state = nState;
     item.stateMask = nStateMask;
     return SetItem(&item);
@@ -263,9 +270,7 @@ CString CTreeCtrl::GetItemText(HTREEITEM hItem) const
     // Grows the buffer until the text fits with room to spare.
     for (int size = 256;; size *= 2) {
         CString text;
-        TVITEMW item = {};
-        item.mask = TVIF_HANDLE | TVIF_TEXT;
-        item.hItem = hItem;
+        TVITEMW item = ItemRecord(hItem, TVIF_TEXT);
         item.pszText = text.GetBufferSetLength(size);
         item.cchTextMax = size;
         if (!GetItem(&item))
@@ -278,35 +283,27 @@ CString CTreeCtrl::GetItemText(HTREEITEM hItem) const
 
 BOOL CTreeCtrl::SetItemText(HTREEITEM hItem, LPCWSTR lpszItem)
 {
-    TVITEMW item = {};
-    item.mask = TVIF_HANDLE | TVIF_TEXT;
-    item.hItem = hItem;
+    TVITEMW item = ItemRecord(hItem, TVIF_TEXT);
     item.pszText = const_cast<LPWSTR>(lpszItem);
     return SetItem(&item);
 }
 
 DWORD_PTR CTreeCtrl::GetItemData(HTREEITEM hItem) const
 {
-    TVITEMW item = {};
-    item.mask = TVIF_HANDLE | TVIF_PARAM;
-    item.hItem = hItem;
+    TVITEMW item = ItemRecord(hItem, TVIF_PARAM);
     return GetItem(&item) ? static_cast<DWORD_PTR>(item.lParam) : 0;
 }
 
 BOOL CTreeCtrl::SetItemData(HTREEITEM hItem, DWORD_PTR dwData)
 {
-    TVITEMW item = {};
-    item.mask = TVIF_HANDLE | TVIF_PARAM;
-    item.hItem = hItem;
+    TVITEMW item = ItemRecord(hItem, TVIF_PARAM);
     item.lParam = static_cast<LPARAM>(dwData);
     return SetItem(&item);
 }
 
 BOOL CTreeCtrl::SetItemImage(HTREEITEM hItem, int nImage, int nSelectedImage)
 {
-    TVITEMW item = {};
-    item.mask = TVIF_HANDLE | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-    item.hItem = hItem;
+    TVITEMW item = ItemRecord(hItem, TVIF_IMAGE | TVIF_SELECTEDIMAGE);
     item.iImage = nImage;
     item.iSelectedImage = nSelectedImage;
     return SetItem(&item);
@@ -314,9 +311,7 @@ BOOL CTreeCtrl::SetItemImage(HTREEITEM hItem, int nImage, int nSelectedImage)
 
 BOOL CTreeCtrl::ItemHasChildren(HTREEITEM hItem) const
 {
-    TVITEMW item = {};
-    item.mask = TVIF_HANDLE | TVIF_CHILDREN;
-    item.hItem = hItem;
+    TVITEMW item = ItemRecord(hItem, TVIF_CHILDREN);
     return GetItem(&item) && item.cChildren != 0;
 }
 
