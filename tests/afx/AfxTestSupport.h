@@ -16,6 +16,7 @@ constexpr int kMainDialog = 200;
 constexpr int kStepDialog = 201;
 constexpr int kWorkDialog = 202;
 constexpr int kPaintDialog = 203;
+constexpr int kTreeDialog = 204;
 constexpr int kStringTitle = 301;
 
 inline const char* kScript = R"rc(
@@ -63,6 +64,7 @@ CAPTION "Work"
 BEGIN
     LTEXT "", 1033, 10, 10, 180, 10
     LTEXT "", 1034, 10, 24, 180, 10
+    CONTROL "", 1019, "msctls_progress32", PBS_SMOOTH, 10, 40, 180, 10
     DEFPUSHBUTTON "Stop", IDOK, 75, 60, 50, 14
 END
 
@@ -73,6 +75,14 @@ BEGIN
     PUSHBUTTON "Draw", 1004, 100, 10, 40, 20, BS_OWNERDRAW
     LTEXT "Label", 1033, 100, 40, 60, 10
     DEFPUSHBUTTON "OK", IDOK, 140, 80, 50, 14
+END
+
+204 DIALOGEX 0, 0, 200, 160
+STYLE DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE
+CAPTION "Folders"
+BEGIN
+    CONTROL "", 1023, "SysTreeView32", TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_CHECKBOXES | WS_BORDER | WS_TABSTOP, 10, 10, 180, 120
+    DEFPUSHBUTTON "OK", IDOK, 140, 140, 50, 14
 END
 
 STRINGTABLE
@@ -118,6 +128,20 @@ public:
 private:
     std::future<INT_PTR> m_result;
 };
+
+// A window class whose windows are bound to the CWnd that creates them.
+inline LPCWSTR TestWindowClass()
+{
+    static LPCWSTR name = [] {
+        WNDCLASSEXW wc = {};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = AfxGetAfxWndProc();
+        wc.lpszClassName = u"AfxTestWindow";
+        RegisterClassExW(&wc);
+        return u"AfxTestWindow";
+    }();
+    return name;
+}
 
 inline bool Eventually(const std::function<bool()>& condition)
 {

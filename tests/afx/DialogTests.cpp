@@ -16,7 +16,6 @@ namespace {
 constexpr UINT kFileExit = 32771;
 constexpr UINT kLogView = 32772;
 constexpr UINT kUnhandledCommand = 32790;
-constexpr UINT kSetProgress = WM_APP + 5; // stands in for a progress bar's position
 
 // What the dialogs did, read by the test thread.
 class Journal {
@@ -286,18 +285,19 @@ TEST_F(MainDialog, AMessageBoxOverTheDialogKeepsItsOwnKeys)
     EXPECT_EQ(dialog.escapes, 0);
 }
 
-// A dialog whose worker thread writes into it while its modal loop runs.
+// A dialog whose worker thread writes into it while its modal loop runs, as
+// the conversion's worker does: texts and the bar's position.
 class CWorkDlg : public CDialog {
 public:
     CWorkDlg()
         : CDialog(kWorkDialog)
     {
     }
-    std::atomic<int> progress{0};
-    std::atomic<DWORD> handlerThread{0};
+    CProgressCtrl m_progress;
     std::atomic<DWORD> workerThread{0};
 
 protected:
+    void DoDataExchange(CDataExchange* pDX) override { DDX_Control(pDX, 1019, m_progress); }
     BOOL OnInitDialog() override
     {
         CDialog::OnInitDialog();
@@ -312,23 +312,12 @@ protected:
             CString text;
             text.Format(u"Item %d of %d", i, 5);
             self->SetDlgItemText(1033, text);
-            self->SendMessage(kSetProgress, static_cast<WPARAM>(i * 100 / 5));
+            self->SendDlgItemMessage(1019, PBM_SETPOS, static_cast<WPARAM>(i * 100 / 5));
         }
+        self->m_progress.SetPos(250); // clamped to the range
         return 0;
     }
-    afx_msg LRESULT OnSetProgress(WPARAM position, LPARAM)
-    {
-        handlerThread = ::GetCurrentThreadId();
-        progress = static_cast<int>(position);
-        return 0;
-    }
-
-    DECLARE_MESSAGE_MAP()
 };
-
-BEGIN_MESSAGE_MAP(CWorkDlg, CDialog)
-ON_MESSAGE(kSetProgress, &CWorkDlg::OnSetProgress)
-END_MESSAGE_MAP()
 
 TEST(WorkerAndDialog, AWorkerSetsTextsAndPositionsOfADialogThatRunsModally)
 {
@@ -336,12 +325,16 @@ TEST(WorkerAndDialog, AWorkerSetsTextsAndPositionsOfADialogThatRunsModally)
     ModalRun run(dialog);
     HWND window = automation::WaitForWindow(u"Work");
     ASSERT_NE(window, nullptr);
-    ASSERT_TRUE(Eventually([&] { return dialog.progress == 100; }));
-    EXPECT_EQ(automation::TextOf(::GetDlgItem(window, 1033)), u"Item 5 of 5");
-    // The dialog's handler ran on its own thread, not on the worker.
-    EXPECT_EQ(dialog.handlerThread.load(), ::GetWindowThreadProcessId(window, nullptr));
-    EXPECT_NE(dialog.handlerThread.load(), dialog.workerThread.load());
-    automation::PressKey(window, VK_RETURN);
+    ASSERT_TRUE(Eventually([&] { return automation::TextOf(::GetDlgItem(window, 1033)) == u"Item 5 of 5"; }));
+    ASSERT_TRUE(Eventually([&] { return dialog.workerThread != 0; }));
+    EXPECT_TRUE(Eventually([&] { return dialog.m_progress.GetPos() == 100; }));
+    int low = -1;
+    int high = -1;
+    dialog.m_progress.GetRange(low, high);
+    EXPECT_EQ(low, 0);
+    EXPECT_EQ(high, 100);
+    EXPECT_NE(::GetWindowThreadProcessId(window, nullptr), dialog.workerThread.load());
+    automation::Click(::GetDlgItem(window, IDOK));
     EXPECT_EQ(run.Result(), IDOK);
 }
 

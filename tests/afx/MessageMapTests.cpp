@@ -12,23 +12,10 @@ using Seen = std::vector<std::string>;
 // kCustomDraw, as the common controls send it.
 constexpr UINT kCustomDraw = NM_CUSTOMDRAW;
 
-LPCWSTR TestClass()
-{
-    static LPCWSTR name = [] {
-        WNDCLASSEXW wc = {};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = AfxGetAfxWndProc();
-        wc.lpszClassName = u"AfxTestWindow";
-        RegisterClassExW(&wc);
-        return u"AfxTestWindow";
-    }();
-    return name;
-}
-
 class CBaseWnd : public CWnd {
 public:
     Seen seen;
-    BOOL Make() { return CreateEx(0, TestClass(), u"base", WS_OVERLAPPED, 0, 0, 200, 100, nullptr, nullptr); }
+    BOOL Make() { return CreateEx(0, afxtest::TestWindowClass(), u"base", WS_OVERLAPPED, 0, 0, 200, 100, nullptr, nullptr); }
 
     afx_msg void OnTimer(UINT_PTR id) { seen.push_back("base timer " + std::to_string(id)); }
     afx_msg void OnPaint()
@@ -146,7 +133,7 @@ TEST(MessageMap, HandlersGetTheParametersInTheirDocumentedForms)
 class CParentWnd : public CWnd {
 public:
     Seen* seen = nullptr;
-    BOOL Make() { return CreateEx(0, TestClass(), u"parent", WS_OVERLAPPED, 0, 0, 300, 200, nullptr, nullptr); }
+    BOOL Make() { return CreateEx(0, afxtest::TestWindowClass(), u"parent", WS_OVERLAPPED, 0, 0, 300, 200, nullptr, nullptr); }
     HWND MakeButton(int id)
     {
         return ::CreateWindowExW(0, WC_BUTTON, u"b", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0, 50, 20, m_hWnd,
@@ -367,7 +354,7 @@ TEST(WindowObjects, ObjectsAreBoundOncePerWindowAndUnboundWhenTheWindowGoes)
 
     bool deleted = false;
     auto* self = new CSelfDeleting(&deleted);
-    ASSERT_TRUE(self->CreateEx(0, TestClass(), u"self", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr));
+    ASSERT_TRUE(self->CreateEx(0, afxtest::TestWindowClass(), u"self", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr));
     self->DestroyWindow();
     EXPECT_TRUE(deleted);
 

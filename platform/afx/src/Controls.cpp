@@ -4,6 +4,29 @@ IMPLEMENT_DYNAMIC(CButton, CWnd)
 IMPLEMENT_DYNAMIC(CStatic, CWnd)
 IMPLEMENT_DYNAMIC(CEdit, CWnd)
 
+namespace {
+
+template <typename Handle>
+Handle SetImage(const CWnd& control, UINT message, WPARAM type, Handle image)
+{
+    return reinterpret_cast<Handle>(control.SendMessage(message, type, reinterpret_cast<LPARAM>(image)));
+}
+
+// Owner drawing reaches the control's own DrawItem; other notifications
+// are reflected to its map as for every window.
+template <typename Control>
+BOOL ChildNotify(Control& control, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    if (message != WM_DRAWITEM)
+        return control.CWnd::OnChildNotify(message, wParam, lParam, pResult);
+    control.DrawItem(reinterpret_cast<LPDRAWITEMSTRUCT>(lParam));
+    if (pResult)
+        *pResult = TRUE;
+    return TRUE;
+}
+
+} // namespace
+
 BOOL CButton::Create(LPCTSTR lpszCaption, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID)
 {
     return CWnd::Create(WC_BUTTON, lpszCaption, dwStyle, rect, pParentWnd, nID);
@@ -41,7 +64,7 @@ void CButton::SetButtonStyle(UINT nStyle, BOOL bRedraw)
 
 HBITMAP CButton::SetBitmap(HBITMAP hBitmap)
 {
-    return reinterpret_cast<HBITMAP>(SendMessage(BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(hBitmap)));
+    return SetImage(*this, BM_SETIMAGE, IMAGE_BITMAP, hBitmap);
 }
 
 HBITMAP CButton::GetBitmap() const
@@ -51,7 +74,7 @@ HBITMAP CButton::GetBitmap() const
 
 HICON CButton::SetIcon(HICON hIcon)
 {
-    return reinterpret_cast<HICON>(SendMessage(BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(hIcon)));
+    return SetImage(*this, BM_SETIMAGE, IMAGE_ICON, hIcon);
 }
 
 HICON CButton::GetIcon() const
@@ -65,12 +88,7 @@ void CButton::DrawItem(LPDRAWITEMSTRUCT)
 
 BOOL CButton::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 {
-    if (message != WM_DRAWITEM)
-        return CWnd::OnChildNotify(message, wParam, lParam, pResult);
-    DrawItem(reinterpret_cast<LPDRAWITEMSTRUCT>(lParam));
-    if (pResult)
-        *pResult = TRUE;
-    return TRUE;
+    return ChildNotify(*this, message, wParam, lParam, pResult);
 }
 
 BOOL CStatic::Create(LPCTSTR lpszText, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID)
@@ -80,7 +98,7 @@ BOOL CStatic::Create(LPCTSTR lpszText, DWORD dwStyle, const RECT& rect, CWnd* pP
 
 HBITMAP CStatic::SetBitmap(HBITMAP hBitmap)
 {
-    return reinterpret_cast<HBITMAP>(SendMessage(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(hBitmap)));
+    return SetImage(*this, STM_SETIMAGE, IMAGE_BITMAP, hBitmap);
 }
 
 HBITMAP CStatic::GetBitmap() const
@@ -104,12 +122,7 @@ void CStatic::DrawItem(LPDRAWITEMSTRUCT)
 
 BOOL CStatic::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 {
-    if (message != WM_DRAWITEM)
-        return CWnd::OnChildNotify(message, wParam, lParam, pResult);
-    DrawItem(reinterpret_cast<LPDRAWITEMSTRUCT>(lParam));
-    if (pResult)
-        *pResult = TRUE;
-    return TRUE;
+    return ChildNotify(*this, message, wParam, lParam, pResult);
 }
 
 BOOL CEdit::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID)

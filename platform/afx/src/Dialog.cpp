@@ -2,6 +2,7 @@
 // to its object, and the routing of unhandled commands to the owner.
 #include "afx/DataExchange.h"
 #include "afx/WinThread.h"
+#include "WndState.h"
 #include "user/Hooks.h"
 
 IMPLEMENT_DYNAMIC(CDialog, CWnd)
@@ -111,15 +112,7 @@ INT_PTR CDialog::DoModal()
         return -1;
     AfxInstallMessageFilter();
     HWND owner = PreModal();
-    struct Creating {
-        CDialog* previous;
-        explicit Creating(CDialog* dialog)
-            : previous(t_creatingDialog)
-        {
-            t_creatingDialog = dialog;
-        }
-        ~Creating() { t_creatingDialog = previous; }
-    } creating(this);
+    afx::detail::ScopedValue<CDialog*> creating(t_creatingDialog, this);
     INT_PTR result = ::DialogBoxIndirectParamW(AfxGetResourceHandle(), *tmpl, owner, AfxDlgProc,
                                                reinterpret_cast<LPARAM>(this));
     PostModal();

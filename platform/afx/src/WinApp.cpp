@@ -1,5 +1,9 @@
 #include "afx/WinApp.h"
 
+#include "afx/Wnd.h"
+#include "user/Icons.h"
+#include "user/Script.h"
+
 #include <atomic>
 #include <string>
 
@@ -43,6 +47,16 @@ int CWinApp::Run()
     return CWinThread::Run();
 }
 
+HICON CWinApp::LoadIcon(UINT nIDResource) const
+{
+    return ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(static_cast<WORD>(nIDResource)));
+}
+
+HICON CWinApp::LoadStandardIcon(LPCWSTR lpszIconName) const
+{
+    return ::LoadIconW(nullptr, lpszIconName);
+}
+
 void CWinApp::SetRegistryKey(LPCWSTR registryKey)
 {
     m_storage->registryKey = registryKey ? registryKey : u"";
@@ -81,6 +95,8 @@ int AfxWinMain()
         return 1;
     app->m_nThreadID = ::GetCurrentThreadId();
     AfxSetThread(app);
+    // A run driven by a script (MARLWICK_SCRIPT) starts its driver first.
+    user::automation::StartScriptFromEnvironment();
     if (!app->InitInstance())
         return app->ExitInstance();
     return app->Run();

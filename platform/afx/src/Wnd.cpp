@@ -188,15 +188,7 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowNa
                         static_cast<LONG>(dwStyle), lpszWindowName, lpszClassName, dwExStyle};
     if (!PreCreateWindow(cs))
         return FALSE;
-    struct Creating {
-        CWnd* previous;
-        explicit Creating(CWnd* wnd)
-            : previous(t_creating)
-        {
-            t_creating = wnd;
-        }
-        ~Creating() { t_creating = previous; }
-    } creating(this);
+    afx::detail::ScopedValue<CWnd*> creating(t_creating, this);
     HWND hWnd = ::CreateWindowExW(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style), cs.x, cs.y,
                                   cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
     if (!hWnd)

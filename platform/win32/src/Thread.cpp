@@ -89,6 +89,18 @@ bool HasEnded(const ThreadObject& thread)
     return thread.ended;
 }
 
+// The object of a thread that still runs; a thread that has ended can be
+// neither suspended nor resumed.
+std::shared_ptr<ThreadObject> RunningThreadOf(HANDLE thread)
+{
+    auto object = ThreadOf(thread);
+    if (object && HasEnded(*object)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    return object;
+}
+
 } // namespace
 
 std::shared_ptr<ThreadObject> CurrentThreadObject()
@@ -176,13 +188,9 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE start,
 
 DWORD SuspendThread(HANDLE thread)
 {
-    auto object = win32::ThreadOf(thread);
+    auto object = win32::RunningThreadOf(thread);
     if (!object)
         return static_cast<DWORD>(-1);
-    if (win32::HasEnded(*object)) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return static_cast<DWORD>(-1);
-    }
     DWORD previous;
     {
         std::lock_guard lock(object->mutex);
@@ -199,13 +207,9 @@ DWORD SuspendThread(HANDLE thread)
 
 DWORD ResumeThread(HANDLE thread)
 {
-    auto object = win32::ThreadOf(thread);
+    auto object = win32::RunningThreadOf(thread);
     if (!object)
         return static_cast<DWORD>(-1);
-    if (win32::HasEnded(*object)) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return static_cast<DWORD>(-1);
-    }
     DWORD previous;
     {
         std::lock_guard lock(object->mutex);

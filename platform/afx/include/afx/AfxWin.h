@@ -1,6 +1,7 @@
 // The class library in one include, as a program of the framework has it.
 #pragma once
 
+#include "afx/CommonControls.h"
 #include "afx/Controls.h"
 #include "afx/DataExchange.h"
 #include "afx/Dc.h"

@@ -18,6 +18,10 @@ public:
     // Runs the thread's message loop until WM_QUIT.
     int Run() override;
 
+    // An icon of the framework's resource module (shared: never destroyed).
+    HICON LoadIcon(UINT nIDResource) const;
+    HICON LoadStandardIcon(LPCWSTR lpszIconName) const;
+
     // The framework's per-user settings key; kept, never used for storage here.
     void SetRegistryKey(LPCWSTR registryKey);
     LPCWSTR GetRegistryKey() const;
