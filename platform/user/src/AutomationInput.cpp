@@ -93,8 +93,21 @@ void Click(HWND control)
     input::Click(Center(rect));
 }
 
+namespace {
+
+// A menu still closing from the last command is left to close first, as a
+// person waits for it to go.
+bool NoMenuOpen()
+{
+    return WaitUntil([] { return OpenMenuWindows().empty(); });
+}
+
+} // namespace
+
 bool ChooseSystemMenuCommand(HWND window, UINT commandId)
 {
+    if (!NoMenuOpen())
+        return false;
     std::vector<int> path;
     HMENU system = GetSystemMenu(window, FALSE);
     if (!system || !PathTo(system, commandId, path))
@@ -110,6 +123,8 @@ bool ChooseSystemMenuCommand(HWND window, UINT commandId)
 
 bool ChooseMenuCommand(HWND window, UINT commandId)
 {
+    if (!NoMenuOpen())
+        return false;
     std::vector<int> path;
     HMENU bar = GetMenu(window);
     if (!bar || !PathTo(bar, commandId, path))

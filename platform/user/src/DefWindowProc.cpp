@@ -189,6 +189,14 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     }
     case WM_NCHITTEST:
         return HitTestFrame(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    case WM_ACTIVATE:
+        // An activated window takes the focus unless something of it has it.
+        if (LOWORD(wParam) != WA_INACTIVE && !IsIconic(hwnd)) {
+            HWND focus = GetFocus();
+            if (focus != hwnd && !IsChild(hwnd, focus))
+                SetFocus(hwnd);
+        }
+        return 0;
     case WM_MOUSEACTIVATE:
         return 1; // MA_ACTIVATE
     case WM_GETDLGCODE:

@@ -220,8 +220,7 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint)
 {
     if (!paint || !IsWindow(hwnd))
         return nullptr;
-    if (TakeFramePaint(hwnd))
-        SendMessageW(hwnd, WM_NCPAINT, 1, 0);
+    SendFramePaint(hwnd);
     gdi::Region update;
     bool erase = false;
     bool eraseLeft = false;
@@ -238,6 +237,7 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint)
         window->needsErase = false;
         window->eraseLeft = false;
         window->internalPaint = false;
+        ++window->painting; // until EndPaint: the window is not done yet
     }
     RECT client;
     GetClientRect(hwnd, &client);
@@ -256,6 +256,10 @@ BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* paint)
     if (!paint)
         return FALSE;
     ReleaseDC(hwnd, paint->hdc);
+    auto& manager = WindowManager::Get();
+    std::lock_guard lock(manager.mutex);
+    if (auto window = manager.Find(hwnd); window && window->painting > 0)
+        --window->painting;
     return TRUE;
 }
 
