@@ -1,3 +1,4 @@
+#include "TestModule.h"
 #include "user/Automation.h"
 #include "user/Controls.h"
 #include "user/Dialog.h"
@@ -47,14 +48,7 @@ END
 
 HINSTANCE Module()
 {
-    static HINSTANCE module = [] {
-        user::ResourceSet set;
-        user::ScriptError error;
-        EXPECT_TRUE(user::ParseResourceScript(kScript, nullptr, set, &error)) << error.message;
-        auto instance = reinterpret_cast<HINSTANCE>(0x7777);
-        user::RegisterResources(instance, set);
-        return instance;
-    }();
+    static HINSTANCE module = ModuleFromScript(kScript, 0x7777);
     return module;
 }
 

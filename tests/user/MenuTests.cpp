@@ -1,5 +1,6 @@
 // Menus: building them, the system menu, the menu bar in the frame, and
 // choosing items through the real menus by mouse and by keys.
+#include "TestModule.h"
 #include "user/Automation.h"
 #include "user/Dialog.h"
 #include "user/Input.h"
@@ -58,14 +59,7 @@ END
 
 HINSTANCE Module()
 {
-    static HINSTANCE module = [] {
-        user::ResourceSet set;
-        user::ScriptError error;
-        EXPECT_TRUE(user::ParseResourceScript(kScript, nullptr, set, &error)) << error.message;
-        auto instance = reinterpret_cast<HINSTANCE>(0x7788);
-        user::RegisterResources(instance, set);
-        return instance;
-    }();
+    static HINSTANCE module = ModuleFromScript(kScript, 0x7788);
     return module;
 }
 

@@ -107,6 +107,8 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (HandleNonClientInput(hwnd, msg, wParam, lParam))
         return 0;
+    if (IsControlColorMessage(msg))
+        return DefaultControlColors(msg, reinterpret_cast<HDC>(wParam));
     switch (msg) {
     case WM_NCCREATE: {
         auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
@@ -148,14 +150,6 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         RepaintFrame(hwnd);
         return TRUE;
     }
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-        return DefaultControlColors(msg, reinterpret_cast<HDC>(wParam));
     case WM_SETICON:
         return SetIcon(hwnd, wParam, reinterpret_cast<HICON>(lParam));
     case WM_GETICON:

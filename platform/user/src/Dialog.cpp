@@ -131,20 +131,9 @@ LRESULT DialogWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         if (handled) {
             // These messages return the procedure's own result; the others
             // the one it left in DWLP_MSGRESULT.
-            switch (msg) {
-            case WM_INITDIALOG:
-            case WM_CTLCOLORMSGBOX:
-            case WM_CTLCOLOREDIT:
-            case WM_CTLCOLORLISTBOX:
-            case WM_CTLCOLORBTN:
-            case WM_CTLCOLORDLG:
-            case WM_CTLCOLORSCROLLBAR:
-            case WM_CTLCOLORSTATIC:
-            case WM_QUERYDRAGICON:
+            if (msg == WM_INITDIALOG || msg == WM_QUERYDRAGICON || IsControlColorMessage(msg))
                 return handled;
-            default:
-                return GetWindowLongPtrW(hwnd, DWLP_MSGRESULT);
-            }
+            return GetWindowLongPtrW(hwnd, DWLP_MSGRESULT);
         }
     }
     return DefDlgProcW(hwnd, msg, wParam, lParam);

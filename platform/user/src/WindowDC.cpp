@@ -68,6 +68,15 @@ gdi::Region VisiblePart(const WindowData& window, const RECT& area, DWORD flags)
     return visible;
 }
 
+// The surface of the window's top-level window. Called under the manager's lock.
+std::shared_ptr<gdi::Surface> SurfaceUnder(const std::shared_ptr<WindowData>& window)
+{
+    auto root = RootWindowOf(window);
+    if (!root->surface)
+        FitSurface(*root);
+    return root->surface;
+}
+
 std::shared_ptr<gdi::Surface> ScratchScreen()
 {
     static std::mutex mutex;
@@ -117,10 +126,7 @@ HDC MakeWindowDC(HWND hwnd, bool whole, DWORD flags, const gdi::Region* limit)
         auto window = manager.Find(hwnd);
         if (!window)
             return nullptr;
-        auto root = RootWindowOf(window);
-        if (!root->surface)
-            FitSurface(*root);
-        surface = root->surface;
+        surface = SurfaceUnder(window);
         ++window->openDCs;
         RECT area = RectInRoot(*window, !whole);
         origin = {area.left, area.top};
@@ -270,12 +276,7 @@ std::shared_ptr<gdi::Surface> SurfaceOf(HWND hwnd)
     auto& manager = WindowManager::Get();
     std::lock_guard lock(manager.mutex);
     auto window = manager.Find(hwnd);
-    if (!window)
-        return nullptr;
-    auto root = RootWindowOf(window);
-    if (!root->surface)
-        FitSurface(*root);
-    return root->surface;
+    return window ? SurfaceUnder(window) : nullptr;
 }
 
 } // namespace user

@@ -154,6 +154,12 @@ RECT ScreenRect(const WindowData& window);
 
 bool IsOnThisThread(const WindowData& window);
 
+// WM_CTLCOLORMSGBOX to WM_CTLCOLORSTATIC.
+inline bool IsControlColorMessage(UINT msg)
+{
+    return msg >= 0x0132 && msg <= 0x0138;
+}
+
 // Registers the dialog and control classes on first need.
 void EnsureSystemClasses();
 
