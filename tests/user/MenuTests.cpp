@@ -80,6 +80,21 @@ INT_PTR MenuDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
         AppendMenuW(system, MF_STRING, 0x10, u"&About Pellinor for Lotus Notes NSF - MS Outlook PST");
         return TRUE;
     }
+    case WM_CONTEXTMENU: {
+        // A context menu of the Help items in the client area, its choice
+        // returned rather than posted; the caption's is the system menu.
+        POINT at = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ScreenToClient(dialog, &at);
+        RECT client;
+        GetClientRect(dialog, &client);
+        if (!PtInRect(&client, at))
+            return FALSE;
+        UINT chosen = TrackPopupMenu(GetSubMenu(GetMenu(dialog), 2), TPM_RETURNCMD, GET_X_LPARAM(lParam),
+                                     GET_Y_LPARAM(lParam), 0, dialog, nullptr);
+        std::lock_guard lock(g_seen->mutex);
+        g_seen->messages.emplace_back(WM_APP, chosen);
+        return TRUE;
+    }
     case WM_INITMENU:
     case WM_INITMENUPOPUP:
     case WM_SYSCOMMAND:
@@ -212,6 +227,11 @@ TEST_F(MenuTest, AMenuBarTakesItsHeightFromTheClientArea)
     GetWindowRect(withMenu, &window);
     EXPECT_EQ(client.bottom, 100 * 13 / 8 + 1); // the template's height, rounded
     EXPECT_EQ(window.bottom - window.top, client.bottom + 3 + 18 + 19 + 3);
+    RECT adjusted = client;
+    AdjustWindowRectEx(&adjusted, static_cast<DWORD>(GetWindowLongPtrW(withMenu, GWL_STYLE)), TRUE,
+                       static_cast<DWORD>(GetWindowLongPtrW(withMenu, GWL_EXSTYLE)));
+    EXPECT_EQ(adjusted.right - adjusted.left, window.right - window.left);
+    EXPECT_EQ(adjusted.bottom - adjusted.top, window.bottom - window.top);
     // The frame shows the active caption's colour where it starts and the menu bar below it.
     ASSERT_TRUE(automation::WaitForPaint());
     auto screen = display::ComposeScreen();
@@ -301,6 +321,22 @@ TEST_F(MenuTest, TheMenuKeysOpenTheMenuBarByItsMnemonics)
     ASSERT_TRUE(WaitFor(WM_INITMENUPOPUP));
     automation::PressKey(dialog, 'X'); // E&xit
     EXPECT_EQ(Result(), 32771);
+}
+
+TEST_F(MenuTest, AContextMenuReturnsItsChoiceWithoutACommand)
+{
+    HWND dialog = Run(600, u"Menus");
+    ASSERT_NE(dialog, nullptr);
+    RECT rect = automation::PositionOf(dialog);
+    user::input::Click({rect.left + 40, rect.top + 80}, user::input::kRightButton);
+    ASSERT_TRUE(WaitFor(WM_INITMENUPOPUP));
+    automation::PressKey(dialog, VK_DOWN);
+    automation::PressKey(dialog, VK_RETURN);
+    WPARAM chosen = 0;
+    ASSERT_TRUE(WaitFor(WM_APP, &chosen));
+    EXPECT_EQ(chosen, 32775u); // the first item, "&Contents"
+    for (const auto& [msg, value] : Messages())
+        EXPECT_NE(msg, static_cast<UINT>(WM_COMMAND));
 }
 
 TEST_F(MenuTest, TheMinimiseBoxLeavesACaptionThatRestoresTheWindow)
