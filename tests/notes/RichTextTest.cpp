@@ -85,7 +85,8 @@ TEST_F(RichTextTest, AnIndependentRtfReaderReadsTheExportWithItsFormatting)
     m_body.GetCursor(&start);
     m_body.GetEndCursor(&end);
     ASSERT_EQ(m_body.Export("C:\\tol1.rtf", start, end), LNNOERROR);
-    std::string command = "unrtf --html '" + Host(u"C:\\tol1.rtf").string() + "' 2>&1";
+    // unrtf writes the pictures it finds into its working folder: the root's.
+    std::string command = "cd '" + m_root.string() + "' && unrtf --html '" + Host(u"C:\\tol1.rtf").string() + "' 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     ASSERT_NE(pipe, nullptr);
     std::string html;

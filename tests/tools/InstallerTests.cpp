@@ -1,7 +1,9 @@
 #include "ToolsFixture.h"
+#include "gdi/Gdi.h"
 #include "win32/FileApi.h"
 #include "win32/Registry.h"
 #include "win32/Shell.h"
+#include "win32/WideString.h"
 
 namespace fs = std::filesystem;
 
@@ -80,4 +82,26 @@ TEST_F(InstallerTest, TheHelpViewerShowsTheHelpFileAsAPage)
     EXPECT_EQ(page.extension(), ".html");
     EXPECT_NE(ReadHostFile(page).find("Step 1"), std::string::npos);
     fs::remove(page);
+}
+
+TEST_F(InstallerTest, LaysEveryBitmapThatTheProgramsLoadFromTheInstallFolder)
+{
+    Install();
+    for (const char16_t* name : {u"main.bmp", u"Skin.bmp", u"Flash.bmp", u"step1.bmp", u"step2.bmp", u"step3_mail.bmp",
+                                 u"step3_add.bmp", u"step3_cal.bmp", u"step4.bmp", u"step5_mail.bmp",
+                                 u"step5_add.bmp", u"step5_cal.bmp", u"step6.bmp"}) {
+        // As the dialogs load them: the install folder, a backslash and the name.
+        std::u16string path = std::u16string(u"C:\\Program Files\\Pellinor\\") + name;
+        HANDLE bitmap = LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+        EXPECT_NE(bitmap, nullptr) << Utf16ToUtf8(name);
+        if (!bitmap)
+            continue;
+        BITMAP bm{};
+        GetObjectW(bitmap, sizeof bm, &bm);
+        if (std::u16string(name) == u"main.bmp") {
+            EXPECT_EQ(bm.bmWidth, 713);
+            EXPECT_EQ(bm.bmHeight, 488);
+        }
+        DeleteObject(bitmap);
+    }
 }

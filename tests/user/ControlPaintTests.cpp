@@ -1,6 +1,6 @@
 // How the standard controls paint: the colours they ask their parent for,
 // owner-drawn buttons, and what their pixels show in each state.
-#include "TestModule.h"
+#include "ScriptModule.h"
 #include "user/Automation.h"
 #include "user/Controls.h"
 #include "user/Dialog.h"
@@ -41,7 +41,7 @@ END
 
 HINSTANCE Module()
 {
-    static HINSTANCE module = ModuleFromScript(kScript, 0x7799);
+    static HINSTANCE module = RegisterScript(kScript, 0x7799);
     return module;
 }
 

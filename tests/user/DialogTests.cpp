@@ -1,4 +1,5 @@
-#include "TestModule.h"
+#include "ScriptModule.h"
+
 #include "user/Automation.h"
 #include "user/Controls.h"
 #include "user/Dialog.h"
@@ -48,7 +49,7 @@ END
 
 HINSTANCE Module()
 {
-    static HINSTANCE module = ModuleFromScript(kScript, 0x7777);
+    static HINSTANCE module = RegisterScript(kScript, 0x7777);
     return module;
 }
 

@@ -1,6 +1,6 @@
 // Menus: building them, the system menu, the menu bar in the frame, and
 // choosing items through the real menus by mouse and by keys.
-#include "TestModule.h"
+#include "ScriptModule.h"
 #include "user/Automation.h"
 #include "user/Dialog.h"
 #include "user/Input.h"
@@ -59,7 +59,7 @@ END
 
 HINSTANCE Module()
 {
-    static HINSTANCE module = ModuleFromScript(kScript, 0x7788);
+    static HINSTANCE module = RegisterScript(kScript, 0x7788);
     return module;
 }
 

@@ -126,3 +126,80 @@ TEST(ResourceScript, StringsLoadCutToTheirBuffer)
     EXPECT_EQ(LoadStringW(module, 999, buffer, 7), 0);
     EXPECT_EQ(buffer[0], 0);
 }
+
+TEST(ResourceScript, VersionBlocksKeepTheirNumbersStringTablesAndTranslations)
+{
+    const char* script = R"rc(
+1 VERSIONINFO
+ FILEVERSION 1,0,0,1
+ PRODUCTVERSION 2,3,4,5
+ FILEFLAGSMASK 0x3fL
+ FILEOS 0x4L
+ FILETYPE 0x1L
+BEGIN
+    BLOCK "StringFileInfo"
+    BEGIN
+        BLOCK "040904B0"
+        BEGIN
+            VALUE "FileVersion", "1, 0, 0, 1"
+            VALUE "ProductName", "Tool Application"
+        END
+    END
+    BLOCK "VarFileInfo"
+    BEGIN
+        VALUE "Translation", 0x409, 1200, 0x407, 1252
+    END
+END
+)rc";
+    user::ResourceSet set;
+    user::ScriptError error;
+    ASSERT_TRUE(user::ParseResourceScript(script, nullptr, set, &error)) << error.line << ": " << error.message;
+    const user::VersionResource& version = set.versions.at(1);
+    EXPECT_EQ(version.fileVersion[0], 1);
+    EXPECT_EQ(version.fileVersion[3], 1);
+    EXPECT_EQ(version.productVersion[1], 3);
+    EXPECT_EQ(version.productVersion[3], 5);
+    EXPECT_EQ(version.fileFlagsMask, 0x3Fu);
+    EXPECT_EQ(version.fileOS, 4u);
+    EXPECT_EQ(version.fileType, 1u);
+    EXPECT_EQ(version.fileFlags, 0u);
+    const auto& table = version.stringTables.at(u"040904B0");
+    ASSERT_EQ(table.size(), 2u);
+    EXPECT_EQ(table[0].first, u"FileVersion");
+    EXPECT_EQ(table[0].second, u"1, 0, 0, 1");
+    EXPECT_EQ(table[1].second, u"Tool Application");
+    ASSERT_EQ(version.translations.size(), 2u);
+    EXPECT_EQ(version.translations[0], (std::pair<WORD, WORD>{0x409, 1200}));
+    EXPECT_EQ(version.translations[1], (std::pair<WORD, WORD>{0x407, 1252}));
+
+    const HINSTANCE module = reinterpret_cast<HINSTANCE>(static_cast<std::uintptr_t>(0x7E571000));
+    user::RegisterResources(module, set);
+    ASSERT_NE(user::FindVersionResource(module, 1), nullptr);
+    EXPECT_EQ(user::FindVersionResource(module, 1)->productVersion[0], 2);
+    EXPECT_EQ(user::FindVersionResource(module, 2), nullptr);
+}
+
+TEST(ResourceScript, DamagedVersionBlocksFailAtTheirLine)
+{
+    struct Case {
+        const char* script;
+        int line;
+        const char* message;
+    } cases[] = {
+        {"1 VERSIONINFO\n FILEVERSION 1,0,0\nBEGIN\nEND\n", 3, "expected ','"},
+        {"1 VERSIONINFO\n FILECOLOUR 1\nBEGIN\nEND\n", 2, "unexpected FILECOLOUR in a version block"},
+        {"1 VERSIONINFO\nBEGIN\n BLOCK \"Other\"\nBEGIN\nEND\nEND\n", 4, "unknown version block Other"},
+        {"1 VERSIONINFO\nBEGIN\n BLOCK \"VarFileInfo\"\n BEGIN\n  VALUE \"Translation\", 0x409\n END\nEND\n", 6,
+         "expected ','"},
+        {"1 VERSIONINFO\nBEGIN\n BLOCK \"StringFileInfo\"\n BEGIN\n  BLOCK \"040904B0\"\n  BEGIN\n", 7,
+         "expected VALUE"},
+    };
+    for (const Case& c : cases) {
+        user::ResourceSet set;
+        user::ScriptError error;
+        EXPECT_FALSE(user::ParseResourceScript(c.script, nullptr, set, &error)) << c.script;
+        EXPECT_EQ(error.line, c.line) << c.script;
+        EXPECT_EQ(error.message, c.message) << c.script;
+        EXPECT_TRUE(set.versions.empty());
+    }
+}

@@ -1,6 +1,6 @@
 // Scripts that drive a small dialog program from start to end, and what a
 // failing script reports.
-#include "TestModule.h"
+#include "ScriptModule.h"
 #include "user/Automation.h"
 #include "user/Controls.h"
 #include "user/Dialog.h"
@@ -56,7 +56,7 @@ END
 
 HINSTANCE Module()
 {
-    static HINSTANCE module = ModuleFromScript(kProgram, 0x77AA);
+    static HINSTANCE module = RegisterScript(kProgram, 0x77AA);
     return module;
 }
 

@@ -1,6 +1,7 @@
 // Icon images in the form resources and .ico files keep them.
 #pragma once
 
+#include "gdi/GdiObjects.h"
 #include "gdi/GdiTypes.h"
 
 #include <span>
@@ -15,8 +16,5 @@ HICON CreateIconFromDib(std::span<const BYTE> dib, BOOL isIcon, POINT hotspot, i
 // then the most colours. entrySize is 14 (resources) or 16 (files). -1 when
 // the directory is damaged or empty.
 int BestIconEntry(std::span<const BYTE> directory, std::size_t entrySize, BOOL icon, int cx, int cy);
-
-// An .ico or .cur file: the directory, then the images at their offsets.
-HICON LoadIconFile(std::span<const BYTE> file, BOOL icon, int cx, int cy);
 
 } // namespace gdi

@@ -18,7 +18,14 @@ namespace {
 constexpr DWORD kMaxFileBytes = 256u << 20;
 
 std::mutex g_loaderMutex;
-ResourceImageLoader g_loader;
+
+// Made on first use: programs register their resources, and so install the
+// loader, while their static objects are still being constructed.
+ResourceImageLoader& Loader()
+{
+    static ResourceImageLoader loader;
+    return loader;
+}
 
 bool ReadWholeFile(LPCWSTR path, std::vector<BYTE>& bytes)
 {
@@ -66,15 +73,10 @@ HICON LoadIconFile(std::span<const BYTE> file, BOOL icon, int cx, int cy)
     return CreateIconFromDib(file.subspan(offset, bytes), icon, hotspot, cx, cy);
 }
 
-HICON CreateIconFromIcoFile(std::span<const BYTE> file, BOOL icon, int cx, int cy)
-{
-    return LoadIconFile(file, icon, cx, cy);
-}
-
 void SetResourceImageLoader(ResourceImageLoader loader)
 {
     std::lock_guard lock(g_loaderMutex);
-    g_loader = std::move(loader);
+    Loader() = std::move(loader);
 }
 
 } // namespace gdi
@@ -89,7 +91,7 @@ HANDLE LoadImageW(HINSTANCE instance, LPCWSTR name, UINT type, int width, int he
         ResourceImageLoader loader;
         {
             std::lock_guard lock(g_loaderMutex);
-            loader = g_loader;
+            loader = Loader();
         }
         return loader ? loader(instance, name, type, width, height, flags) : nullptr;
     }

@@ -9,6 +9,9 @@
 #include "user/MessageBox.h"
 #include "user/Messages.h"
 
+#include <initializer_list>
+#include <utility>
+
 using namespace user::detail;
 
 namespace user::automation {
@@ -91,6 +94,44 @@ void Click(HWND control)
     RECT rect;
     GetWindowRect(control, &rect);
     input::Click(Center(rect));
+}
+
+void MoveMouseTo(HWND window, POINT point)
+{
+    POINT screen = point;
+    ClientToScreen(window, &screen);
+    SetCursorPos(screen.x, screen.y);
+    PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y)));
+}
+
+namespace {
+
+// The cursor moves to the point, then the window gets these button messages there.
+void Buttons(HWND window, POINT point, std::initializer_list<std::pair<UINT, WPARAM>> messages)
+{
+    LPARAM at = MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y));
+    MoveMouseTo(window, point);
+    for (const auto& [message, keys] : messages)
+        PostMessageW(window, message, keys, at);
+}
+
+} // namespace
+
+void ClickAt(HWND window, POINT point)
+{
+    Buttons(window, point, {{WM_LBUTTONDOWN, MK_LBUTTON}, {WM_LBUTTONUP, 0}});
+}
+
+void DoubleClickAt(HWND window, POINT point)
+{
+    // The second press of a double click arrives as WM_LBUTTONDBLCLK.
+    Buttons(window, point,
+            {{WM_LBUTTONDOWN, MK_LBUTTON}, {WM_LBUTTONUP, 0}, {WM_LBUTTONDBLCLK, MK_LBUTTON}, {WM_LBUTTONUP, 0}});
+}
+
+void RightClickAt(HWND window, POINT point)
+{
+    Buttons(window, point, {{WM_RBUTTONDOWN, MK_RBUTTON}, {WM_RBUTTONUP, 0}});
 }
 
 namespace {

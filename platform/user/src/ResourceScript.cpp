@@ -1,159 +1,21 @@
-// The resource script reader: DIALOG/DIALOGEX, MENU, STRINGTABLE, ICON and
-// BITMAP statements, with the control statements of dialogs and their default
+// The resource script reader: DIALOG/DIALOGEX, MENU, STRINGTABLE, ICON,
+// BITMAP and VERSIONINFO statements, with the control statements of dialogs and their default
 // styles.
+#include "ResourceLexer.h"
+
 #include "user/Controls.h"
 #include "user/Dialog.h"
 #include "user/Resources.h"
 #include "win32/CodePage.h"
 #include "win32/WideString.h"
 
-#include <cctype>
-#include <unordered_map>
-
 namespace user {
 
 namespace {
 
-#define SYMBOL(name) {#name, static_cast<long long>(name)}
-const std::unordered_map<std::string, long long> kSymbols = {
-    SYMBOL(WS_OVERLAPPED), SYMBOL(WS_POPUP), SYMBOL(WS_CHILD), SYMBOL(WS_MINIMIZE), SYMBOL(WS_VISIBLE),
-    SYMBOL(WS_DISABLED), SYMBOL(WS_CLIPSIBLINGS), SYMBOL(WS_CLIPCHILDREN), SYMBOL(WS_MAXIMIZE), SYMBOL(WS_CAPTION),
-    SYMBOL(WS_BORDER), SYMBOL(WS_DLGFRAME), SYMBOL(WS_VSCROLL), SYMBOL(WS_HSCROLL), SYMBOL(WS_SYSMENU),
-    SYMBOL(WS_THICKFRAME), SYMBOL(WS_GROUP), SYMBOL(WS_TABSTOP), SYMBOL(WS_MINIMIZEBOX), SYMBOL(WS_MAXIMIZEBOX),
-    SYMBOL(WS_OVERLAPPEDWINDOW), SYMBOL(WS_POPUPWINDOW), SYMBOL(WS_EX_DLGMODALFRAME), SYMBOL(WS_EX_TOPMOST),
-    SYMBOL(WS_EX_TRANSPARENT), SYMBOL(WS_EX_TOOLWINDOW), SYMBOL(WS_EX_WINDOWEDGE), SYMBOL(WS_EX_CLIENTEDGE),
-    SYMBOL(WS_EX_CONTROLPARENT), SYMBOL(WS_EX_STATICEDGE), SYMBOL(WS_EX_APPWINDOW), SYMBOL(WS_EX_NOPARENTNOTIFY),
-    SYMBOL(DS_ABSALIGN), SYMBOL(DS_SYSMODAL), SYMBOL(DS_SETFONT), SYMBOL(DS_MODALFRAME), SYMBOL(DS_SETFOREGROUND),
-    SYMBOL(DS_3DLOOK), SYMBOL(DS_FIXEDSYS), SYMBOL(DS_CONTROL), SYMBOL(DS_CENTER), SYMBOL(DS_SHELLFONT),
-    SYMBOL(BS_PUSHBUTTON), SYMBOL(BS_DEFPUSHBUTTON), SYMBOL(BS_CHECKBOX), SYMBOL(BS_AUTOCHECKBOX),
-    SYMBOL(BS_RADIOBUTTON), SYMBOL(BS_3STATE), SYMBOL(BS_AUTO3STATE), SYMBOL(BS_GROUPBOX),
-    SYMBOL(BS_AUTORADIOBUTTON), SYMBOL(BS_OWNERDRAW), SYMBOL(BS_LEFTTEXT), SYMBOL(BS_ICON), SYMBOL(BS_BITMAP),
-    SYMBOL(BS_LEFT), SYMBOL(BS_RIGHT), SYMBOL(BS_CENTER), SYMBOL(BS_TOP), SYMBOL(BS_BOTTOM), SYMBOL(BS_VCENTER),
-    SYMBOL(BS_PUSHLIKE), SYMBOL(BS_MULTILINE), SYMBOL(BS_NOTIFY), SYMBOL(BS_FLAT), SYMBOL(SS_LEFT),
-    SYMBOL(SS_CENTER), SYMBOL(SS_RIGHT), SYMBOL(SS_ICON), SYMBOL(SS_BLACKRECT), SYMBOL(SS_GRAYRECT),
-    SYMBOL(SS_WHITERECT), SYMBOL(SS_BLACKFRAME), SYMBOL(SS_GRAYFRAME), SYMBOL(SS_WHITEFRAME), SYMBOL(SS_SIMPLE),
-    SYMBOL(SS_LEFTNOWORDWRAP), SYMBOL(SS_OWNERDRAW), SYMBOL(SS_BITMAP), SYMBOL(SS_ETCHEDHORZ),
-    SYMBOL(SS_ETCHEDVERT), SYMBOL(SS_ETCHEDFRAME), SYMBOL(SS_NOPREFIX), SYMBOL(SS_NOTIFY),
-    SYMBOL(SS_CENTERIMAGE), SYMBOL(SS_SUNKEN), SYMBOL(ES_LEFT), SYMBOL(ES_CENTER), SYMBOL(ES_RIGHT),
-    SYMBOL(ES_MULTILINE), SYMBOL(ES_UPPERCASE), SYMBOL(ES_LOWERCASE), SYMBOL(ES_PASSWORD),
-    SYMBOL(ES_AUTOVSCROLL), SYMBOL(ES_AUTOHSCROLL), SYMBOL(ES_NOHIDESEL), SYMBOL(ES_READONLY),
-    SYMBOL(ES_WANTRETURN), SYMBOL(ES_NUMBER), SYMBOL(PBS_SMOOTH), SYMBOL(PBS_VERTICAL), SYMBOL(TVS_HASBUTTONS),
-    SYMBOL(TVS_HASLINES), SYMBOL(TVS_LINESATROOT), SYMBOL(TVS_EDITLABELS), SYMBOL(TVS_DISABLEDRAGDROP),
-    SYMBOL(TVS_SHOWSELALWAYS), SYMBOL(TVS_CHECKBOXES), SYMBOL(TVS_TRACKSELECT), SYMBOL(TVS_FULLROWSELECT),
-    SYMBOL(IDOK), SYMBOL(IDCANCEL), SYMBOL(IDABORT), SYMBOL(IDRETRY), SYMBOL(IDIGNORE), SYMBOL(IDYES),
-    SYMBOL(IDNO), SYMBOL(IDCLOSE), SYMBOL(IDHELP), SYMBOL(IDC_STATIC),
-};
-#undef SYMBOL
-
-enum class Kind { End, Word, Number, String, Punct };
-
-struct Token {
-    Kind kind = Kind::End;
-    std::string text;
-    long long number = 0;
-    int line = 0;
-};
-
-class Lexer {
-public:
-    explicit Lexer(const std::string& text)
-        : m_text(text)
-    {
-    }
-
-    Token Next()
-    {
-        SkipSpace();
-        Token token;
-        token.line = m_line;
-        if (m_pos >= m_text.size())
-            return token;
-        char c = m_text[m_pos];
-        if (c == '"') {
-            token.kind = Kind::String;
-            ++m_pos;
-            while (m_pos < m_text.size()) {
-                char d = m_text[m_pos++];
-                if (d == '"') {
-                    if (m_pos < m_text.size() && m_text[m_pos] == '"') {
-                        token.text += '"';
-                        ++m_pos;
-                        continue;
-                    }
-                    return token;
-                }
-                if (d == '\\' && m_pos < m_text.size()) {
-                    char e = m_text[m_pos++];
-                    token.text += e == 'n' ? '\n' : e == 't' ? '\t' : e == 'r' ? '\r' : e;
-                    continue;
-                }
-                if (d == '\n')
-                    ++m_line;
-                token.text += d;
-            }
-            token.kind = Kind::End; // an unterminated string
-            token.text = "unterminated string";
-            return token;
-        }
-        if (std::isdigit(static_cast<unsigned char>(c)) || (c == '-' && m_pos + 1 < m_text.size()
-                                                            && std::isdigit(static_cast<unsigned char>(m_text[m_pos + 1])))) {
-            std::size_t used = 0;
-            token.kind = Kind::Number;
-            token.number = std::stoll(m_text.substr(m_pos), &used, 0);
-            m_pos += used;
-            while (m_pos < m_text.size() && (m_text[m_pos] == 'L' || m_text[m_pos] == 'l'))
-                ++m_pos;
-            return token;
-        }
-        if (std::isalpha(static_cast<unsigned char>(c)) || c == '_') {
-            token.kind = Kind::Word;
-            while (m_pos < m_text.size()
-                   && (std::isalnum(static_cast<unsigned char>(m_text[m_pos])) || m_text[m_pos] == '_'))
-                token.text += m_text[m_pos++];
-            return token;
-        }
-        token.kind = Kind::Punct;
-        token.text = std::string(1, c);
-        ++m_pos;
-        return token;
-    }
-
-private:
-    void SkipSpace()
-    {
-        while (m_pos < m_text.size()) {
-            char c = m_text[m_pos];
-            if (c == '\n') {
-                ++m_line;
-                ++m_pos;
-            } else if (std::isspace(static_cast<unsigned char>(c))) {
-                ++m_pos;
-            } else if (m_text.compare(m_pos, 2, "//") == 0 || (c == '#' && AtLineStart())) {
-                while (m_pos < m_text.size() && m_text[m_pos] != '\n')
-                    ++m_pos;
-            } else if (m_text.compare(m_pos, 2, "/*") == 0) {
-                std::size_t end = m_text.find("*/", m_pos + 2);
-                for (std::size_t i = m_pos; i < std::min(end, m_text.size()); ++i)
-                    m_line += m_text[i] == '\n';
-                m_pos = end == std::string::npos ? m_text.size() : end + 2;
-            } else {
-                return;
-            }
-        }
-    }
-
-    bool AtLineStart() const
-    {
-        std::size_t i = m_pos;
-        while (i > 0 && (m_text[i - 1] == ' ' || m_text[i - 1] == '\t'))
-            --i;
-        return i == 0 || m_text[i - 1] == '\n';
-    }
-
-    const std::string& m_text;
-    std::size_t m_pos = 0;
-    int m_line = 1;
-};
+using script::Kind;
+using script::Lexer;
+using script::Token;
 
 struct ControlKeyword {
     const char* keyword;
@@ -207,12 +69,14 @@ public:
 private:
     void Advance() { m_token = m_lexer.Next(); }
 
-    bool Fail(const std::string& message)
+    bool Fail(const std::string& message) { return FailAt(m_token.line, message); }
+
+    bool FailAt(int line, const std::string& message)
     {
         if (!m_failed) {
             m_failed = true;
             m_error = message;
-            m_errorLine = m_token.line;
+            m_errorLine = line;
         }
         return false;
     }
@@ -317,16 +181,111 @@ private:
         if (IsWord("ICON") || IsWord("BITMAP")) {
             bool icon = IsWord("ICON");
             Advance();
+            const int line = m_token.line;
             std::u16string file;
             if (!Text(&file))
                 return false;
             auto bytes = m_reader ? m_reader(Utf16ToUtf8(file)) : std::nullopt;
             if (!bytes)
-                return Fail("cannot read " + Utf16ToUtf8(file));
+                return FailAt(line, "cannot read " + Utf16ToUtf8(file));
             (icon ? m_set.icons : m_set.bitmaps)[static_cast<int>(id)] = std::move(*bytes);
             return true;
         }
+        if (IsWord("VERSIONINFO")) {
+            Advance();
+            return VersionInfo(static_cast<int>(id));
+        }
         return Fail("unknown statement " + m_token.text);
+    }
+
+    bool VersionInfo(int id)
+    {
+        VersionResource version;
+        const std::pair<const char*, DWORD*> fixed[] = {
+            {"FILEFLAGSMASK", &version.fileFlagsMask}, {"FILEFLAGS", &version.fileFlags},
+            {"FILEOS", &version.fileOS},               {"FILETYPE", &version.fileType},
+            {"FILESUBTYPE", &version.fileSubtype}};
+        while (!IsWord("BEGIN")) {
+            long long value;
+            if (IsWord("FILEVERSION") || IsWord("PRODUCTVERSION")) {
+                WORD* parts = IsWord("FILEVERSION") ? version.fileVersion : version.productVersion;
+                Advance();
+                for (int i = 0; i < 4; ++i) {
+                    if ((i > 0 && !Comma()) || !Value(&value))
+                        return false;
+                    parts[i] = static_cast<WORD>(value);
+                }
+                continue;
+            }
+            DWORD* field = nullptr;
+            for (const auto& [keyword, target] : fixed) {
+                if (IsWord(keyword))
+                    field = target;
+            }
+            if (!field)
+                return Fail("unexpected " + m_token.text + " in a version block");
+            Advance();
+            if (!Value(&value))
+                return false;
+            *field = static_cast<DWORD>(value);
+        }
+        Advance();
+        while (!IsWord("END")) {
+            std::u16string name;
+            if (!Expect("BLOCK") || !Text(&name))
+                return false;
+            if (name == u"StringFileInfo") {
+                if (!StringFileInfo(version))
+                    return false;
+            } else if (name == u"VarFileInfo") {
+                if (!VarFileInfo(version))
+                    return false;
+            } else {
+                return Fail("unknown version block " + Utf16ToUtf8(name));
+            }
+        }
+        Advance();
+        m_set.versions[id] = std::move(version);
+        return true;
+    }
+
+    // BEGIN BLOCK "040904B0" BEGIN VALUE "name", "value" ... END ... END
+    bool StringFileInfo(VersionResource& version)
+    {
+        if (!Expect("BEGIN"))
+            return false;
+        while (!IsWord("END")) {
+            std::u16string key;
+            if (!Expect("BLOCK") || !Text(&key) || !Expect("BEGIN"))
+                return false;
+            auto& table = version.stringTables[key];
+            while (!IsWord("END")) {
+                std::u16string name, value;
+                if (!Expect("VALUE") || !Text(&name) || !Comma() || !Text(&value))
+                    return false;
+                table.emplace_back(std::move(name), std::move(value));
+            }
+            Advance();
+        }
+        Advance();
+        return true;
+    }
+
+    // BEGIN VALUE "Translation", language, code page [, language, code page]... END
+    bool VarFileInfo(VersionResource& version)
+    {
+        std::u16string name;
+        if (!Expect("BEGIN") || !Expect("VALUE") || !Text(&name))
+            return false;
+        if (name != u"Translation")
+            return Fail("unknown version value " + Utf16ToUtf8(name));
+        while (SkipComma()) {
+            long long language, codePage;
+            if (!Value(&language) || !Comma() || !Value(&codePage))
+                return false;
+            version.translations.emplace_back(static_cast<WORD>(language), static_cast<WORD>(codePage));
+        }
+        return Expect("END");
     }
 
     bool StringTable()
@@ -543,14 +502,6 @@ private:
 };
 
 } // namespace
-
-std::optional<long long> ResourceSymbol(const std::string& name)
-{
-    auto it = kSymbols.find(name);
-    if (it == kSymbols.end())
-        return std::nullopt;
-    return it->second;
-}
 
 bool ParseResourceScript(const std::string& text, const ResourceFileReader& readFile, ResourceSet& set,
                          ScriptError* error)

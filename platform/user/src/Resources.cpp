@@ -1,5 +1,7 @@
 #include "user/Resources.h"
 
+#include "ResourceImages.h"
+
 #include "win32/WideString.h"
 
 #include <mutex>
@@ -31,6 +33,7 @@ const typename Map::mapped_type* Lookup(HINSTANCE module, Map ResourceSet::*memb
 
 void RegisterResources(HINSTANCE module, const ResourceSet& set)
 {
+    InstallResourceImageLoader();
     std::lock_guard lock(g_mutex);
     ResourceSet& target = Modules()[module];
     for (const auto& [id, v] : set.dialogs)
@@ -43,6 +46,8 @@ void RegisterResources(HINSTANCE module, const ResourceSet& set)
         target.icons[id] = v;
     for (const auto& [id, v] : set.bitmaps)
         target.bitmaps[id] = v;
+    for (const auto& [id, v] : set.versions)
+        target.versions[id] = v;
 }
 
 const DialogTemplate* FindDialogTemplate(HINSTANCE module, int id)
@@ -63,6 +68,11 @@ const std::vector<BYTE>* FindIconResource(HINSTANCE module, int id)
 const std::vector<BYTE>* FindBitmapResource(HINSTANCE module, int id)
 {
     return Lookup(module, &ResourceSet::bitmaps, id);
+}
+
+const VersionResource* FindVersionResource(HINSTANCE module, int id)
+{
+    return Lookup(module, &ResourceSet::versions, id);
 }
 
 } // namespace user

@@ -1,4 +1,5 @@
 // The window classes that every program has: dialogs and the standard controls.
+#include "CommonControls.h"
 #include "MenuWindow.h"
 #include "WindowData.h"
 
@@ -39,6 +40,8 @@ void EnsureSystemClasses()
         Register(WC_EDIT, EditWindowProc, CS_DBLCLKS, sizeof(void*));
         Register(kMenuClass, MenuWindowProc, CS_SAVEBITS, 0);
     });
+    // Templates name the common controls too, with or without InitCommonControlsEx.
+    RegisterCommonControlClasses();
 }
 
 

@@ -66,6 +66,14 @@ FARPROC HostProcAddress(HMODULE module, LPCSTR procName)
     return reinterpret_cast<FARPROC>(symbol);
 }
 
+HMODULE ProgramModule()
+{
+    // The loader hands out one handle for the main program, whoever asks, so
+    // GetProcAddress works on it as on any library.
+    static void* const program = ::dlopen(nullptr, RTLD_NOW);
+    return reinterpret_cast<HMODULE>(program);
+}
+
 BOOL FreeHostLibrary(HMODULE module)
 {
     // The library stays mapped (see the header); only the handle is checked.

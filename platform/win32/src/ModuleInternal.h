@@ -15,5 +15,7 @@ BOOL FreeSystemModule(HMODULE handle);
 HMODULE LoadHostLibrary(LPCWSTR fileName);
 FARPROC HostProcAddress(HMODULE handle, LPCSTR procName);
 BOOL FreeHostLibrary(HMODULE handle);
+// The host loader's handle of the program's own image.
+HMODULE ProgramModule();
 
 } // namespace win32::detail

@@ -1,6 +1,7 @@
 #include "ModuleInternal.h"
 #include "win32/Module.h"
 
+#include "win32/CodePage.h"
 #include "win32/FileApi.h"
 #include "win32/ProcessControl.h"
 #include "win32/Psapi.h"
@@ -40,6 +41,7 @@ win32::ModuleExports Kernel32Exports()
         {"GetVersionExA", Export(&GetVersionExA)},
         {"GetVersionExW", Export(&GetVersionExW)},
         {"GetModuleHandleA", Export(&GetModuleHandleA)},
+        {"GetModuleHandleW", Export(&GetModuleHandleW)},
         {"LoadLibraryA", Export(&LoadLibraryA)},
         {"FreeLibrary", Export(&FreeLibrary)},
         {"GetProcAddress", Export(&GetProcAddress)},
@@ -141,10 +143,8 @@ HMODULE HandleOf(Module& module)
 
 HMODULE GetModuleHandleA(LPCSTR moduleName)
 {
-    if (!moduleName) {
-        SetLastError(ERROR_MOD_NOT_FOUND);
-        return nullptr;
-    }
+    if (!moduleName)
+        return win32::detail::ProgramModule();
     ModuleTable& table = Table();
     std::lock_guard lock(table.mutex);
     Module* module = table.Find(moduleName);
@@ -153,6 +153,13 @@ HMODULE GetModuleHandleA(LPCSTR moduleName)
         return nullptr;
     }
     return HandleOf(*module);
+}
+
+HMODULE GetModuleHandleW(LPCWSTR moduleName)
+{
+    if (!moduleName)
+        return win32::detail::ProgramModule();
+    return GetModuleHandleA(WideToAnsi(moduleName).c_str());
 }
 
 namespace win32::detail {

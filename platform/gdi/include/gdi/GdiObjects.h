@@ -41,10 +41,6 @@ HRGN CreateRegion(const Region& value);
 // leave it (the window layer's caption fonts and shared icons).
 void KeepForProcess(HGDIOBJ object);
 
-// An icon from the bytes of an .ico file (or a cursor from a .cur file):
-// the directory's image that best fits cx x cy (0, 0: the first size).
-HICON CreateIconFromIcoFile(std::span<const BYTE> file, BOOL icon, int cx, int cy);
-
 // The screen: what GetDeviceCaps reports and what screen DCs paint into.
 void SetScreenSize(int width, int height);
 SIZE GetScreenSize();
@@ -61,6 +57,11 @@ struct ObjectCounts {
     int Total() const { return bitmaps + brushes + pens + fonts + regions + dcs + icons; }
 };
 ObjectCounts LiveObjectCounts();
+
+// An icon or cursor from the bytes of an .ico or .cur file: the image of the
+// directory that best fits cx x cy (0 x 0: the image's own size), null when
+// the file is damaged.
+HICON LoadIconFile(std::span<const BYTE> file, BOOL icon, int cx, int cy);
 
 // Loads an image resource for LoadImageW and LoadBitmapW when the instance
 // is not null or LR_LOADFROMFILE is absent; installed by the window layer.

@@ -55,6 +55,13 @@ void TypeText(HWND window, const std::u16string& text);
 // A press and release of the left button in the middle of the control, at
 // its place on the screen.
 void Click(HWND control);
+// Mouse input at a point of a window's client area: the cursor moves there
+// and that window gets the messages a real mouse would give it, whatever
+// lies above it on the screen.
+void MoveMouseTo(HWND window, POINT point);
+void ClickAt(HWND window, POINT point);
+void DoubleClickAt(HWND window, POINT point);
+void RightClickAt(HWND window, POINT point);
 // Chooses the item with the command id from the window's menu bar, else
 // from its system menu, by clicking through the menus as a person would.
 // False when neither menu holds the command or a menu did not open.

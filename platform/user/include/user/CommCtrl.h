@@ -1,7 +1,13 @@
-// The common controls: the classes a program asks for before it makes any of
-// them (tree view, progress bar, ...).
+// The common controls: image lists, progress bars, tree views and tooltips,
+// the notifications they share, and InitCommonControlsEx. Including this
+// header gives all of them, as a program of the platform expects.
 #pragma once
 
+#include "user/ImageList.h"
+#include "user/Notify.h"
+#include "user/ProgressBar.h"
+#include "user/ToolTip.h"
+#include "user/TreeView.h"
 #include "win32/Types.h"
 
 constexpr DWORD ICC_LISTVIEW_CLASSES = 0x00000001;
@@ -19,7 +25,9 @@ struct INITCOMMONCONTROLSEX {
     DWORD dwICC;
 };
 
-// FALSE when the structure's size is not its own.
+// Registers the classes asked for (the common control classes are also
+// registered on first need, so that dialog templates naming them work
+// without it). FALSE when the structure's size is not its own.
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init);
 
 namespace user {

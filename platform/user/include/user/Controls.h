@@ -8,9 +8,6 @@
 constexpr const WCHAR* WC_BUTTON = u"Button";
 constexpr const WCHAR* WC_STATIC = u"Static";
 constexpr const WCHAR* WC_EDIT = u"Edit";
-constexpr const WCHAR* PROGRESS_CLASS = u"msctls_progress32";
-constexpr const WCHAR* WC_TREEVIEW = u"SysTreeView32";
-constexpr const WCHAR* TOOLTIPS_CLASS = u"tooltips_class32";
 
 // Button styles
 constexpr DWORD BS_PUSHBUTTON = 0x00000000;
@@ -143,26 +140,3 @@ constexpr WORD EN_KILLFOCUS = 0x0200;
 constexpr WORD EN_CHANGE = 0x0300;
 constexpr WORD EN_UPDATE = 0x0400;
 constexpr WORD EN_MAXTEXT = 0x0501;
-
-// Progress bar
-constexpr DWORD PBS_SMOOTH = 0x01;
-constexpr DWORD PBS_VERTICAL = 0x04;
-constexpr UINT PBM_SETRANGE = 0x0400 + 1;
-constexpr UINT PBM_SETPOS = 0x0400 + 2;
-constexpr UINT PBM_DELTAPOS = 0x0400 + 3;
-constexpr UINT PBM_SETSTEP = 0x0400 + 4;
-constexpr UINT PBM_STEPIT = 0x0400 + 5;
-constexpr UINT PBM_SETRANGE32 = 0x0400 + 6;
-constexpr UINT PBM_GETRANGE = 0x0400 + 7;
-constexpr UINT PBM_GETPOS = 0x0400 + 8;
-
-// Tree view styles
-constexpr DWORD TVS_HASBUTTONS = 0x0001;
-constexpr DWORD TVS_HASLINES = 0x0002;
-constexpr DWORD TVS_LINESATROOT = 0x0004;
-constexpr DWORD TVS_EDITLABELS = 0x0008;
-constexpr DWORD TVS_DISABLEDRAGDROP = 0x0010;
-constexpr DWORD TVS_SHOWSELALWAYS = 0x0020;
-constexpr DWORD TVS_CHECKBOXES = 0x0100;
-constexpr DWORD TVS_TRACKSELECT = 0x0200;
-constexpr DWORD TVS_FULLROWSELECT = 0x1000;

@@ -61,6 +61,7 @@ constexpr UINT WM_INITDIALOG = 0x0110;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_SYSCOMMAND = 0x0112;
 constexpr UINT WM_TIMER = 0x0113;
+constexpr UINT WM_VSCROLL = 0x0115;
 constexpr UINT WM_INITMENU = 0x0116;
 constexpr UINT WM_INITMENUPOPUP = 0x0117;
 constexpr UINT WM_MENUSELECT = 0x011F;
@@ -95,6 +96,21 @@ constexpr UINT WM_APP = 0x8000;
 // Message reflection of the framework: a parent sends a control its own
 // notification back at this offset.
 constexpr UINT WM_REFLECT_BASE = 0xBC00;
+
+// WM_VSCROLL: the low word of wParam; the high word holds the position
+// of SB_THUMBPOSITION and SB_THUMBTRACK.
+constexpr WORD SB_LINEUP = 0;
+constexpr WORD SB_LINEDOWN = 1;
+constexpr WORD SB_PAGEUP = 2;
+constexpr WORD SB_PAGEDOWN = 3;
+constexpr WORD SB_THUMBPOSITION = 4;
+constexpr WORD SB_THUMBTRACK = 5;
+constexpr WORD SB_TOP = 6;
+constexpr WORD SB_BOTTOM = 7;
+constexpr WORD SB_ENDSCROLL = 8;
+
+// WM_MOUSEWHEEL: the high word of wParam, in steps of this size.
+constexpr int WHEEL_DELTA = 120;
 
 // WM_SIZE
 constexpr WPARAM SIZE_RESTORED = 0;
@@ -166,6 +182,8 @@ constexpr WPARAM VK_UP = 0x26;
 constexpr WPARAM VK_RIGHT = 0x27;
 constexpr WPARAM VK_DOWN = 0x28;
 constexpr WPARAM VK_DELETE = 0x2E;
+constexpr WPARAM VK_ADD = 0x6B;
+constexpr WPARAM VK_SUBTRACT = 0x6D;
 constexpr WPARAM VK_F1 = 0x70;
 constexpr WPARAM VK_F4 = 0x73;
 constexpr WPARAM VK_F10 = 0x79;

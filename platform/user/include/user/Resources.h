@@ -1,5 +1,5 @@
 // The resources of a program: dialog templates, menus, strings, icons and
-// bitmaps, read from resource scripts (a subset of the .rc language) that
+// bitmaps, version blocks, read from resource scripts (a subset of the .rc language) that
 // are built into the program. Every module registers its scripts under its
 // instance handle; the loaders find them by id.
 #pragma once
@@ -13,16 +13,9 @@
 #include <string>
 #include <vector>
 
-// Resource names: a number in the low word of a pointer-sized value, as
-// Windows passes them.
-inline LPCWSTR MAKEINTRESOURCEW(int id)
-{
-    return reinterpret_cast<LPCWSTR>(static_cast<std::uintptr_t>(static_cast<WORD>(id)));
-}
-inline bool IS_INTRESOURCE(LPCWSTR name)
-{
-    return (reinterpret_cast<std::uintptr_t>(name) >> 16) == 0;
-}
+// A resource number in the place of a resource name, as LoadImageW takes it.
+#define MAKEINTRESOURCEW(id) (reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(static_cast<WORD>(id))))
+#define IS_INTRESOURCE(name) ((reinterpret_cast<UINT_PTR>(name) >> 16) == 0)
 
 namespace user {
 
@@ -66,12 +59,28 @@ struct MenuTemplate {
     std::vector<MenuItemTemplate> items;
 };
 
+// A version block: its fixed numbers, its string tables by language and code
+// page ("040904B0"), each a list of name and value, and the translations
+// (language, code page) it lists.
+struct VersionResource {
+    WORD fileVersion[4] = {};
+    WORD productVersion[4] = {};
+    DWORD fileFlagsMask = 0;
+    DWORD fileFlags = 0;
+    DWORD fileOS = 0;
+    DWORD fileType = 0;
+    DWORD fileSubtype = 0;
+    std::map<std::u16string, std::vector<std::pair<std::u16string, std::u16string>>> stringTables;
+    std::vector<std::pair<WORD, WORD>> translations;
+};
+
 struct ResourceSet {
     std::map<int, DialogTemplate> dialogs;
     std::map<int, MenuTemplate> menus;
     std::map<int, std::u16string> strings;
     std::map<int, std::vector<BYTE>> icons;
     std::map<int, std::vector<BYTE>> bitmaps;
+    std::map<int, VersionResource> versions;
 };
 
 // Reads the bytes of a file that a script names (ICON, BITMAP); null when missing.
@@ -91,11 +100,14 @@ bool ParseResourceScript(const std::string& text, const ResourceFileReader& read
 std::optional<long long> ResourceSymbol(const std::string& name);
 
 // Registers a module's resources; a second registration adds to the first.
+// From then on LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON or
+// IMAGE_BITMAP, ...) loads its icons and bitmaps.
 void RegisterResources(HINSTANCE module, const ResourceSet& set);
 const DialogTemplate* FindDialogTemplate(HINSTANCE module, int id);
 const MenuTemplate* FindMenuTemplate(HINSTANCE module, int id);
 const std::vector<BYTE>* FindIconResource(HINSTANCE module, int id);
 const std::vector<BYTE>* FindBitmapResource(HINSTANCE module, int id);
+const VersionResource* FindVersionResource(HINSTANCE module, int id);
 
 } // namespace user
 

@@ -28,7 +28,11 @@ constexpr LONG ERROR_MOD_NOT_FOUND = 126;
 constexpr LONG ERROR_PROC_NOT_FOUND = 127;
 constexpr LONG ERROR_BAD_EXE_FORMAT = 193;
 
+// With a null name, the handle of the program itself: the instance handle
+// that its resources are registered under. Otherwise the system library of
+// that name, when it is loaded.
 HMODULE GetModuleHandleA(LPCSTR moduleName);
+HMODULE GetModuleHandleW(LPCWSTR moduleName);
 // NULL and GetLastError ERROR_MOD_NOT_FOUND when the library is missing,
 // ERROR_BAD_EXE_FORMAT when a file is not a loadable library.
 HMODULE LoadLibraryA(LPCSTR fileName);

@@ -1,4 +1,4 @@
-// A module of the tests, its resources read from a resource script.
+// Registers a resource script of a test under a module handle of its own.
 #pragma once
 
 #include "user/Resources.h"
@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <gtest/gtest.h>
 
-inline HINSTANCE ModuleFromScript(const char* script, std::uintptr_t handle)
+inline HINSTANCE RegisterScript(const char* script, std::uintptr_t handle)
 {
     user::ResourceSet set;
     user::ScriptError error;

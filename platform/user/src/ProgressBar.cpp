@@ -1,0 +1,133 @@
+// The progress bar: its range, position and step, and its picture: a thin
+// sunken frame around blocks (or, with PBS_SMOOTH, one bar) in the highlight
+// colour over the button face.
+#include "CommonControls.h"
+#include "ControlState.h"
+
+#include "user/ProgressBar.h"
+
+#include <algorithm>
+
+namespace user::detail {
+
+namespace {
+
+struct ProgressState {
+    int low = 0;
+    int high = 100;
+    int position = 0;
+    int step = 10;
+};
+
+int Clamp(const ProgressState& state, long long value)
+{
+    if (state.high < state.low)
+        return state.low;
+    return static_cast<int>(std::clamp<long long>(value, state.low, state.high));
+}
+
+// Moves the position; returns the previous one.
+LRESULT MoveTo(HWND hwnd, ProgressState* state, long long value)
+{
+    int old = state->position;
+    state->position = Clamp(*state, value);
+    if (state->position != old)
+        InvalidateRect(hwnd, nullptr, FALSE);
+    return old;
+}
+
+LRESULT SetRange(HWND hwnd, ProgressState* state, int low, int high)
+{
+    LRESULT old = MAKELPARAM(static_cast<WORD>(state->low), static_cast<WORD>(state->high));
+    state->low = low;
+    state->high = high;
+    state->position = Clamp(*state, state->position);
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return old;
+}
+
+} // namespace
+
+void PaintProgressBar(HWND hwnd, HDC dc)
+{
+    auto* state = StateOf<ProgressState>(hwnd);
+    if (!state)
+        return;
+    RECT client;
+    GetClientRect(hwnd, &client);
+    RECT inner = client;
+    DrawEdge(dc, &inner, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
+    FillRect(dc, &inner, GetSysColorBrush(COLOR_BTNFACE));
+    InflateRect(&inner, -1, -1);
+    const int width = inner.right - inner.left;
+    const int height = inner.bottom - inner.top;
+    const long long span = static_cast<long long>(state->high) - state->low;
+    if (width <= 0 || height <= 0 || span <= 0)
+        return;
+    const int filled = static_cast<int>((static_cast<long long>(state->position) - state->low) * width / span);
+    HBRUSH bar = GetSysColorBrush(COLOR_HIGHLIGHT);
+    if (GetWindowLongPtrW(hwnd, GWL_STYLE) & PBS_SMOOTH) {
+        RECT done = {inner.left, inner.top, inner.left + filled, inner.bottom};
+        FillRect(dc, &done, bar);
+        return;
+    }
+    // Blocks two thirds as wide as the bar is high, two pixels apart; the
+    // block that the position reaches into is drawn whole, cut at the end.
+    const int block = std::max(1, (height * 2 + 2) / 3);
+    for (int x = 0; x < filled; x += block + 2) {
+        RECT piece = {inner.left + x, inner.top, std::min(inner.left + x + block, inner.right), inner.bottom};
+        FillRect(dc, &piece, bar);
+    }
+}
+
+LRESULT ProgressBarWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    auto* state = TrackState<ProgressState>(hwnd, msg);
+    if (!state)
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    switch (msg) {
+    case PBM_SETRANGE:
+        return SetRange(hwnd, state, LOWORD(static_cast<UINT_PTR>(lParam)), HIWORD(static_cast<UINT_PTR>(lParam)));
+    case PBM_SETRANGE32:
+        return SetRange(hwnd, state, static_cast<int>(wParam), static_cast<int>(lParam));
+    case PBM_GETRANGE:
+        if (lParam) {
+            auto* range = reinterpret_cast<PBRANGE*>(lParam);
+            range->iLow = state->low;
+            range->iHigh = state->high;
+        }
+        return wParam ? state->low : state->high;
+    case PBM_SETPOS:
+        return MoveTo(hwnd, state, static_cast<int>(wParam));
+    case PBM_GETPOS:
+        return state->position;
+    case PBM_DELTAPOS:
+        return MoveTo(hwnd, state, static_cast<long long>(state->position) + static_cast<int>(wParam));
+    case PBM_SETSTEP: {
+        int old = state->step;
+        state->step = static_cast<int>(wParam);
+        return old;
+    }
+    case PBM_STEPIT: {
+        long long next = static_cast<long long>(state->position) + state->step;
+        // Stepping past the end starts again from the other end.
+        if (next > state->high)
+            next = state->low + (next - state->high);
+        else if (next < state->low)
+            next = state->high - (state->low - next);
+        return MoveTo(hwnd, state, next);
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PRINTCLIENT:
+        PaintProgressBar(hwnd, reinterpret_cast<HDC>(wParam));
+        return 0;
+    case WM_PAINT:
+        PaintThroughBeginPaint(hwnd, PaintProgressBar);
+        return 0;
+    default:
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+}
+
+} // namespace user::detail

@@ -1,0 +1,68 @@
+// The state of one tree view window and the operations its messages, its
+// mouse and keyboard handling and its painting share.
+#pragma once
+
+#include "TreeModel.h"
+
+#include "gdi/GdiTypes.h"
+#include "user/TreeView.h"
+
+namespace user::detail {
+
+struct TreeViewState {
+    HWND hwnd = nullptr;
+    TreeModel model;
+    TreeItem* caret = nullptr;
+    int top = 0; // index of the first shown row in the shown order
+    HIMAGELIST normalImages = nullptr;
+    HIMAGELIST stateImages = nullptr;
+    HFONT font = nullptr;     // from WM_SETFONT; null: DEFAULT_GUI_FONT
+    HFONT boldFont = nullptr; // made from the font for TVIS_BOLD labels, owned
+    bool focused = false;
+    // A left or right press seen by the control, finished by its release,
+    // and what the left press hit.
+    bool leftPressed = false;
+    bool rightPressed = false;
+    TVHITTESTINFO pressed = {};
+};
+
+// The parts of one row, in client coordinates.
+struct TreeRowLayout {
+    int level = 0;      // indent columns before the images
+    RECT row = {};      // the whole row
+    RECT button = {};   // the button's column; empty when the item shows no button
+    RECT stateIcon = {}; // empty without a state image list
+    RECT icon = {};     // empty without a normal image list
+    RECT label = {};
+};
+
+TreeViewState* TreeStateOf(HWND hwnd);
+// Whether the state is still that of a live window: a parent may destroy the
+// tree while it handles a notification.
+bool TreeAlive(HWND hwnd, const TreeViewState* state);
+
+DWORD TreeStyle(const TreeViewState& state);
+int RowsThatFit(const TreeViewState& state);
+// Keeps the scroll position within the rows that exist.
+void ClampScroll(TreeViewState& state);
+TreeRowLayout LayoutRow(const TreeViewState& state, const TreeItem& item, int rowIndex);
+void HitTest(const TreeViewState& state, TVHITTESTINFO& info);
+HFONT LabelFont(const TreeViewState& state, const TreeItem& item);
+
+// The operations behind the messages and the user's input. byUser: the user
+// asked for it (notifications always go out), not a message.
+bool ExpandItem(TreeViewState& state, HTREEITEM handle, UINT action, bool byUser);
+bool SelectCaret(TreeViewState& state, HTREEITEM handle, UINT cause);
+// Expands the item's ancestors and scrolls it into view; kEnsure* flags of
+// what it did.
+constexpr int kEnsureExpanded = 1;
+constexpr int kEnsureScrolled = 2;
+int EnsureShown(TreeViewState& state, HTREEITEM handle);
+void ToggleCheck(TreeViewState& state, TreeItem& item);
+void DescribeItem(const TreeItem* item, TVITEMW& out);
+
+// Mouse and keyboard messages; the result of the message.
+LRESULT TreeMouse(TreeViewState& state, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT TreeKeyDown(TreeViewState& state, WPARAM key);
+
+} // namespace user::detail
