@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <initializer_list>
+#include <utility>
 
 using namespace user::detail;
 
@@ -152,8 +154,21 @@ void RightClickAt(HWND window, POINT point)
     input::Click(OnScreen(window, point), input::kRightButton);
 }
 
+namespace {
+
+// A menu still closing from the last command is left to close first, as a
+// person waits for it to go.
+bool NoMenuOpen()
+{
+    return WaitUntil([] { return OpenMenuWindows().empty(); });
+}
+
+} // namespace
+
 bool ChooseSystemMenuCommand(HWND window, UINT commandId)
 {
+    if (!NoMenuOpen())
+        return false;
     std::vector<int> path;
     HMENU system = GetSystemMenu(window, FALSE);
     if (!system || !PathTo(system, commandId, path))
@@ -169,6 +184,8 @@ bool ChooseSystemMenuCommand(HWND window, UINT commandId)
 
 bool ChooseMenuCommand(HWND window, UINT commandId)
 {
+    if (!NoMenuOpen())
+        return false;
     std::vector<int> path;
     HMENU bar = GetMenu(window);
     if (!bar || !PathTo(bar, commandId, path))
