@@ -61,12 +61,10 @@ constexpr ModeChoice kModes[] = {
 
 } // namespace
 
-BEGIN_MESSAGE_MAP(CMarlwickDlg, CDialog)
+BEGIN_MESSAGE_MAP(CMarlwickDlg, CSkinDialog)
 ON_WM_SYSCOMMAND()
 ON_WM_PAINT()
 ON_WM_QUERYDRAGICON()
-ON_WM_ERASEBKGND()
-ON_WM_CTLCOLOR()
 ON_BN_CLICKED(IDCANCEL, &CMarlwickDlg::OnCancel)
 ON_BN_CLICKED(IDOK, &CMarlwickDlg::OnNext)
 ON_BN_CLICKED(kViewLog, &CMarlwickDlg::OnViewLog)
@@ -82,7 +80,7 @@ ON_WM_HELPINFO()
 END_MESSAGE_MAP()
 
 CMarlwickDlg::CMarlwickDlg()
-    : CDialog(IDD)
+    : CSkinDialog(IDD)
     , m_hIcon(::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(kIconProgram)))
 {
 }
@@ -95,7 +93,7 @@ CMarlwickDlg::~CMarlwickDlg()
 
 void CMarlwickDlg::DoDataExchange(CDataExchange* pDX)
 {
-    CDialog::DoDataExchange(pDX);
+    CSkinDialog::DoDataExchange(pDX);
     DDX_Control(pDX, kStepPicture, m_stcStep);
     DDX_Control(pDX, kViewLog, m_btnViewLog);
     DDX_Control(pDX, kSupport, m_btnSupport);
@@ -109,7 +107,7 @@ void CMarlwickDlg::DoDataExchange(CDataExchange* pDX)
 
 BOOL CMarlwickDlg::OnInitDialog()
 {
-    CDialog::OnInitDialog();
+    CSkinDialog::OnInitDialog();
 
     CString aboutItem;
     aboutItem.LoadString(kStringAboutItem);
@@ -161,7 +159,12 @@ BOOL CMarlwickDlg::OnInitDialog()
 void CMarlwickDlg::ShowSplash()
 {
     auto* splash = new CSplashScreenEx;
-    splash->Create(this, nullptr, kSplashTime, kSplashFlags);
+    if (!splash->Create(this, nullptr, kSplashTime, kSplashFlags)) {
+        // Without a window the object would never free itself.
+        delete splash;
+        ::Sleep(kSplashWait);
+        return;
+    }
     splash->SetBitmap(CString(g_szInstallDir) + u"\\Flash.bmp", 255, 0, 240);
     splash->Show();
     ::Sleep(kSplashWait); // on the machine's clock; no messages meanwhile
@@ -174,7 +177,7 @@ BOOL CMarlwickDlg::PreTranslateMessage(MSG* pMsg)
         ConfirmExit(*this, ExitPrompt::B);
         return TRUE; // No: the key does nothing more
     }
-    return CDialog::PreTranslateMessage(pMsg);
+    return CSkinDialog::PreTranslateMessage(pMsg);
 }
 
 void CMarlwickDlg::OnSysCommand(UINT nID, LPARAM lParam)
@@ -184,13 +187,13 @@ void CMarlwickDlg::OnSysCommand(UINT nID, LPARAM lParam)
         about.DoModal();
         return;
     }
-    CDialog::OnSysCommand(nID, lParam);
+    CSkinDialog::OnSysCommand(nID, lParam);
 }
 
 void CMarlwickDlg::OnPaint()
 {
     if (!IsIconic()) {
-        CDialog::OnPaint();
+        CSkinDialog::OnPaint();
         return;
     }
     CPaintDC dc(this);
@@ -205,16 +208,6 @@ void CMarlwickDlg::OnPaint()
 HCURSOR CMarlwickDlg::OnQueryDragIcon()
 {
     return static_cast<HCURSOR>(m_hIcon);
-}
-
-BOOL CMarlwickDlg::OnEraseBkgnd(CDC* pDC)
-{
-    return m_skin.OnEraseBkgnd(*this, pDC);
-}
-
-HBRUSH CMarlwickDlg::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor)
-{
-    return m_skin.OnCtlColor(*this, pDC, pWnd, nCtlColor);
 }
 
 void CMarlwickDlg::OnCancel()

@@ -7,20 +7,7 @@ namespace {
 constexpr COLORREF kSkin = RGB(40, 160, 220);
 constexpr COLORREF kRed = RGB(255, 0, 0);
 
-class LabelTest : public ControlsTest {
-protected:
-    // Pixels of the label in exactly the colour.
-    static int CountPixels(HWND label, COLORREF color)
-    {
-        RECT client;
-        ::GetClientRect(label, &client);
-        int n = 0;
-        for (int y = 0; y < client.bottom; ++y)
-            for (int x = 0; x < client.right; ++x)
-                n += PixelOf(label, x, y) == color;
-        return n;
-    }
-};
+class LabelTest : public ControlsTest {};
 
 TEST_F(LabelTest, TheWelcomeLabelDrawsLargeBoldRedTextWithTheSkinShowingThrough)
 {
