@@ -56,6 +56,12 @@ public:
         std::lock_guard lock(m_mutex);
         return m_commands;
     }
+    // The low words of the notification codes that reached the map.
+    std::vector<UINT> Notifications()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_notifications;
+    }
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override
@@ -81,9 +87,12 @@ protected:
     // control had its word on a reflected notification).
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, void* pHandlerInfo) override
     {
-        if (nCode == CN_COMMAND) {
+        if (nCode == CN_COMMAND || HIWORD(static_cast<UINT>(nCode)) == WM_NOTIFY) {
             std::lock_guard lock(m_mutex);
-            m_commands.push_back(nID);
+            if (nCode == CN_COMMAND)
+                m_commands.push_back(nID);
+            else
+                m_notifications.push_back(LOWORD(static_cast<UINT>(nCode)));
         }
         return CSkinDialog::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
     }
@@ -98,6 +107,7 @@ protected:
 private:
     std::mutex m_mutex;
     std::vector<UINT> m_commands;
+    std::vector<UINT> m_notifications;
 };
 
 class ControlsTest : public testsupport::MachineFixture {
