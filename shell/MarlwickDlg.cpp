@@ -7,6 +7,7 @@
 #include "Help.h"
 #include "Step2StandInDlg.h"
 #include "WizardChain.h"
+#include "WizardIds.h"
 #include "controls/SplashScreenEx.h"
 #include "user/Icons.h"
 #include "win32/FileApi.h"
@@ -23,21 +24,10 @@ constexpr UINT kIconExit = 133;
 constexpr UINT kStringAboutItem = 101;
 constexpr UINT kAboutCommand = 0x10;
 
-constexpr int kViewLog = 1004;
-constexpr int kSupport = 1005;
-constexpr int kExit = 1006;
-constexpr int kStepPicture = 1007;
 constexpr int kMails = 1010;
 constexpr int kAddressBook = 1011;
 constexpr int kWelcome = 1031;
 constexpr int kCalendar = 1048;
-
-constexpr UINT kFileExit = 32771;
-constexpr UINT kLogView = 32772;
-constexpr UINT kLogClear = 32773;
-constexpr UINT kLogChangePath = 32774;
-constexpr UINT kHelpContents = 32775;
-constexpr UINT kHelpAbout = 32776;
 
 constexpr LPCWSTR kSupportAddress = u"http://www.example.org/support";
 
@@ -67,15 +57,15 @@ ON_WM_PAINT()
 ON_WM_QUERYDRAGICON()
 ON_BN_CLICKED(IDCANCEL, &CMarlwickDlg::OnCancel)
 ON_BN_CLICKED(IDOK, &CMarlwickDlg::OnNext)
-ON_BN_CLICKED(kViewLog, &CMarlwickDlg::OnViewLog)
-ON_BN_CLICKED(kSupport, &CMarlwickDlg::OnSupport)
-ON_BN_CLICKED(kExit, &CMarlwickDlg::OnExit)
-ON_COMMAND(kFileExit, &CMarlwickDlg::OnFileExit)
-ON_COMMAND(kLogView, &CMarlwickDlg::OnLogView)
-ON_COMMAND(kLogClear, &CMarlwickDlg::OnLogClear)
-ON_COMMAND(kLogChangePath, &CMarlwickDlg::OnLogChangePath)
-ON_COMMAND(kHelpContents, &CMarlwickDlg::OnHelpContents)
-ON_COMMAND(kHelpAbout, &CMarlwickDlg::OnHelpAbout)
+ON_BN_CLICKED(IDC_VIEWLOG, &CMarlwickDlg::OnViewLog)
+ON_BN_CLICKED(IDC_SUPPORT, &CMarlwickDlg::OnSupport)
+ON_BN_CLICKED(IDC_EXIT, &CMarlwickDlg::OnExit)
+ON_COMMAND(ID_FILE_EXIT, &CMarlwickDlg::OnFileExit)
+ON_COMMAND(ID_LOG_VIEW, &CMarlwickDlg::OnLogView)
+ON_COMMAND(ID_LOG_CLEAR, &CMarlwickDlg::OnLogClear)
+ON_COMMAND(ID_LOG_CHANGEPATH, &CMarlwickDlg::OnLogChangePath)
+ON_COMMAND(ID_HELP_CONTENTS, &CMarlwickDlg::OnHelpContents)
+ON_COMMAND(ID_HELP_ABOUTUS, &CMarlwickDlg::OnHelpAbout)
 ON_WM_HELPINFO()
 END_MESSAGE_MAP()
 
@@ -94,10 +84,10 @@ CMarlwickDlg::~CMarlwickDlg()
 void CMarlwickDlg::DoDataExchange(CDataExchange* pDX)
 {
     CSkinDialog::DoDataExchange(pDX);
-    DDX_Control(pDX, kStepPicture, m_stcStep);
-    DDX_Control(pDX, kViewLog, m_btnViewLog);
-    DDX_Control(pDX, kSupport, m_btnSupport);
-    DDX_Control(pDX, kExit, m_btnExit);
+    DDX_Control(pDX, IDC_STEPPICTURE, m_stcStep);
+    DDX_Control(pDX, IDC_VIEWLOG, m_btnViewLog);
+    DDX_Control(pDX, IDC_SUPPORT, m_btnSupport);
+    DDX_Control(pDX, IDC_EXIT, m_btnExit);
     DDX_Control(pDX, kMails, m_radMails);
     DDX_Control(pDX, kAddressBook, m_radAddressBook);
     DDX_Control(pDX, kWelcome, m_lblWelcome);

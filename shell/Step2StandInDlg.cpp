@@ -2,15 +2,11 @@
 
 #include "AppSettings.h"
 #include "ExitPrompts.h"
-
-namespace {
-constexpr int kBack = 1017;
-constexpr UINT kFileExit = 32771;
-} // namespace
+#include "WizardIds.h"
 
 BEGIN_MESSAGE_MAP(CStep2StandInDlg, CSkinDialog)
-ON_BN_CLICKED(kBack, &CStep2StandInDlg::OnBack)
-ON_COMMAND(kFileExit, &CStep2StandInDlg::OnFileExit)
+ON_BN_CLICKED(IDC_BACK, &CStep2StandInDlg::OnBack)
+ON_COMMAND(ID_FILE_EXIT, &CStep2StandInDlg::OnFileExit)
 END_MESSAGE_MAP()
 
 CStep2StandInDlg::CStep2StandInDlg()
