@@ -1,6 +1,7 @@
 // A writer killed with SIGKILL at random moments: afterwards the file opens,
 // passes the check and holds exactly the state of the last commit that
 // returned (or of the one under way, had its header reached the disk).
+#include "KillHarness.h"
 #include "TempDir.h"
 #include "mapi/NodeDatabase.h"
 #include "mapi/StructureCheck.h"
@@ -8,10 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <fcntl.h>
 #include <random>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace mapi;
@@ -123,24 +122,10 @@ TEST(KillTest, EveryReturnedCommitSurvivesSigkill)
     std::mt19937 rng(99);
     std::uint32_t reported = 0;
     for (int round = 0; round < 20; ++round) {
-        int fds[2];
-        ASSERT_EQ(pipe(fds), 0);
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            close(fds[0]);
-            RunWriter(path, fds[1]);
-        }
-        close(fds[1]);
-        usleep(20000 + rng() % 150000);
-        kill(child, SIGKILL);
-        int status = 0;
-        waitpid(child, &status, 0);
-        ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself with " << WEXITSTATUS(status);
-        std::uint32_t value = 0;
-        while (read(fds[0], &value, sizeof value) == sizeof value)
+        const auto run = mapitest::RunAndKill([&](int out) { RunWriter(path, out); }, 1, 20000 + rng() % 150000);
+        ASSERT_TRUE(run.killed) << "the writer stopped by itself with " << run.exitCode;
+        for (std::uint32_t value : run.reported)
             reported = std::max(reported, value);
-        close(fds[0]);
 
         auto report = CheckStructure(path);
         ASSERT_TRUE(report.Ok()) << "round " << round << ": " << report.Message();

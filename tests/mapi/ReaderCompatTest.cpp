@@ -1,37 +1,16 @@
 // Files our writer touched, read by the independent PST readers of Debian
 // (pffexport of pff-tools, readpst of pst-utils) when they are installed.
+#include "ReaderTools.h"
 #include "TempDir.h"
 #include "mapi/NodeDatabase.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <sys/wait.h>
 
 using namespace mapi;
+using namespace mapitest;
 
 namespace {
-
-struct ToolRun {
-    int status = -1;
-    std::string output;
-};
-
-ToolRun RunTool(const std::string& command)
-{
-    ToolRun run;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
-        run.output.append(buffer, n);
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
-bool Installed(const char* tool) { return RunTool(std::string("command -v ") + tool).status == 0; }
 
 // Moves every block and page of the file: each node is written anew.
 void RewriteEveryNode(const std::filesystem::path& path)
@@ -72,7 +51,7 @@ TEST_P(ReaderCompatTest, PffexportExportsTheSameItems)
     if (!Installed("pffexport"))
         GTEST_SKIP() << "pffexport not installed";
     auto exportOf = [&](const std::filesystem::path& file, const std::string& target) {
-        const auto run = RunTool("pffexport -q -t '" + (m_dir / target).string() + "' '" + file.string() + "'");
+        const auto run = RunTool("pffexport -q -t " + Quoted(m_dir / target) + " " + Quoted(file));
         EXPECT_EQ(run.status, 0) << run.output;
         std::size_t files = 0;
         for (const auto& e : std::filesystem::recursive_directory_iterator(m_dir / (target + ".export")))
@@ -90,8 +69,7 @@ TEST_P(ReaderCompatTest, ReadpstReadsEveryFolder)
     if (!Installed("readpst"))
         GTEST_SKIP() << "readpst not installed";
     auto summary = [&](const std::filesystem::path& file, const std::string& target) {
-        std::filesystem::create_directory(m_dir / target);
-        const auto run = RunTool("readpst -o '" + (m_dir / target).string() + "' '" + file.string() + "'");
+        const auto run = RunReadpst(file, m_dir / target);
         EXPECT_EQ(run.status, 0) << run.output;
         // The lines that count items per folder, in a stable order.
         std::vector<std::string> lines;

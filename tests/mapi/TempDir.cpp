@@ -15,6 +15,9 @@ CTempDir::CTempDir()
 
 CTempDir::~CTempDir()
 {
+    // MAPITEST_KEEP keeps the folder, to look at what a failing test wrote.
+    if (std::getenv("MAPITEST_KEEP"))
+        return;
     std::error_code ec;
     std::filesystem::remove_all(m_path, ec);
 }

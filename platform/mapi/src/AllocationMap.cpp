@@ -111,6 +111,7 @@ void CAllocationMap::SetRange(std::uint64_t ib, std::size_t size, bool value)
         if (old == value)
             continue;
         const auto mask = static_cast<std::uint8_t>(1u << (7 - unit % 8));
+        p.longestRun = kRunUnknown;
         if (value) {
             p.bits[unit / 8] |= mask;
             --p.freeUnits;
@@ -118,6 +119,7 @@ void CAllocationMap::SetRange(std::uint64_t ib, std::size_t size, bool value)
             p.bits[unit / 8] &= static_cast<std::uint8_t>(~mask);
             ++p.freeUnits;
             p.noRunOf = std::numeric_limits<std::size_t>::max();
+            p.noAlignedRunOf = std::numeric_limits<std::size_t>::max();
             if (pageIndex < m_hint)
                 m_hint = pageIndex;
         }
@@ -159,7 +161,7 @@ Result<std::uint64_t> CAllocationMap::Allocate(std::size_t size, std::size_t ali
             ++m_hint;
             continue;
         }
-        if (p.freeUnits < units || (step == 1 && units >= p.noRunOf))
+        if (p.freeUnits < units || units >= (step == 1 ? p.noRunOf : p.noAlignedRunOf))
             continue;
         std::size_t run = 0;
         for (std::size_t u = 0; u < UnitsPerPage(); ++u) {
@@ -182,8 +184,7 @@ Result<std::uint64_t> CAllocationMap::Allocate(std::size_t size, std::size_t ali
                 return ib;
             }
         }
-        if (step == 1)
-            p.noRunOf = units;
+        (step == 1 ? p.noRunOf : p.noAlignedRunOf) = units;
     }
 }
 
@@ -243,12 +244,21 @@ std::uint64_t CAllocationMap::FreeBytes() const
 
 std::uint8_t CAllocationMap::LongestFreeRun(std::size_t index) const
 {
+    const Page& p = m_pages[index];
+    if (p.longestRun != kRunUnknown)
+        return static_cast<std::uint8_t>(p.longestRun);
     std::size_t run = 0, longest = 0;
     for (std::size_t u = 0; u < UnitsPerPage() && longest < 0xFF; ++u) {
-        run = Bit(m_pages[index], u) ? 0 : run + 1;
+        if (u % 8 == 0 && p.bits[u / 8] == 0xFF) {
+            run = 0;
+            u += 7;
+            continue;
+        }
+        run = Bit(p, u) ? 0 : run + 1;
         longest = std::max(longest, run);
     }
-    return static_cast<std::uint8_t>(std::min<std::size_t>(longest, 0xFF));
+    p.longestRun = static_cast<std::uint16_t>(std::min<std::size_t>(longest, 0xFF));
+    return static_cast<std::uint8_t>(p.longestRun);
 }
 
 std::array<std::uint8_t, 128> CAllocationMap::HeaderFreeMap() const

@@ -60,9 +60,14 @@ private:
         // The smallest run a search found no room for since the last free:
         // fragmented pages are not searched again for runs that long.
         std::size_t noRunOf = std::numeric_limits<std::size_t>::max();
+        // The same for runs that start on a page boundary (B-tree pages).
+        std::size_t noAlignedRunOf = std::numeric_limits<std::size_t>::max();
+        // The longest free run (at most 255 units) while no bit changed.
+        mutable std::uint16_t longestRun = kRunUnknown;
         bool dirty = false;
         bool isNew = false;
     };
+    static constexpr std::uint16_t kRunUnknown = 0xFFFF;
     bool Bit(const Page& p, std::size_t unit) const;
     std::uint8_t LongestFreeRun(std::size_t index) const;
     void SetRange(std::uint64_t ib, std::size_t size, bool value);

@@ -132,11 +132,15 @@ public:
     // to the working set of a batch, whatever the size of the file.
     void Trim(std::uint64_t keep)
     {
-        if (m_root && m_loaded > keep) {
+        // Pages made by splits count as much as pages read: a growing tree
+        // holds mostly those.
+        if (m_root && CountNodes(*m_root) > keep) {
             TrimNode(*m_root);
             m_loaded = CountNodes(*m_root);
         }
     }
+    // The pages held in memory.
+    std::uint64_t CachedPages() const { return m_root ? CountNodes(*m_root) : 0; }
 
     // Writes the changed pages bottom-up and returns the root's new place.
     Result<Bref> Flush(const PageSink& sink)

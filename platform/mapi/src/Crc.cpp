@@ -1,35 +1,24 @@
 #include "mapi/ndb/Crc.h"
 
-#include <array>
+#include <zlib.h>
+
+#include <algorithm>
 
 namespace mapi::ndb {
 
-namespace {
-
-// The 256-entry table of [MS-PST] 5.3, derived from its polynomial.
-constexpr std::array<std::uint32_t, 256> MakeCrcTable()
-{
-    std::array<std::uint32_t, 256> table{};
-    for (std::uint32_t i = 0; i < 256; ++i) {
-        std::uint32_t c = i;
-        for (int k = 0; k < 8; ++k)
-            c = (c & 1) ? (0xEDB88320u ^ (c >> 1)) : (c >> 1);
-        table[i] = c;
-    }
-    return table;
-}
-
-constexpr auto kCrcTable = MakeCrcTable();
-static_assert(kCrcTable[1] == 0x77073096u && kCrcTable[255] == 0x2D02EF8Du);
-
-} // namespace
-
+// zlib's CRC-32 is the same polynomial, table and reflection, but inverts the
+// value on the way in and out; [MS-PST] uses the register as it is.
 std::uint32_t ComputeCrc(std::span<const std::uint8_t> data, std::uint32_t start)
 {
-    std::uint32_t crc = start;
-    for (std::uint8_t b : data)
-        crc = kCrcTable[(crc ^ b) & 0xFF] ^ (crc >> 8);
-    return crc;
+    uLong crc = ~start & 0xFFFFFFFFu;
+    // zlib takes lengths as uInt; blocks and pages are far smaller, but a
+    // caller's span is not bounded by type.
+    while (!data.empty()) {
+        const auto chunk = static_cast<uInt>(std::min<std::size_t>(data.size(), 1u << 30));
+        crc = crc32(crc, data.data(), chunk);
+        data = data.subspan(chunk);
+    }
+    return ~static_cast<std::uint32_t>(crc);
 }
 
 } // namespace mapi::ndb

@@ -276,6 +276,9 @@ Result<void> CNodeDatabase::Close()
     Result<void> result;
     if (d.CheckWritable().Ok() && !d.dirty && d.amap.Dirty())
         result = Commit();
+    // Every commit synced already; a last sync makes closing a promise too.
+    if (result && d.CheckWritable().Ok())
+        result = d.file.Sync();
     d.file.Close();
     return result;
 }

@@ -36,11 +36,22 @@ struct CNodeDatabase::Impl {
     Result<void> CheckWritable() const;
     void ResetTrees();
 
+    // The blocks of a stored data tree: the data blocks in order, and the
+    // XBLOCK or XXBLOCK above them with the XBLOCKs under an XXBLOCK.
+    struct DataTreeShape {
+        std::vector<std::uint64_t> leaves;
+        std::uint64_t top = 0; // 0 for a tree of one block
+        std::uint32_t lcbTotal = 0;
+        std::vector<std::uint64_t> xblocks;
+        std::vector<std::size_t> xblockLeaves; // data blocks under each XBLOCK
+    };
+
     // Reading.
     Result<ndb::NbtEntry> FindNode(Nid nid);
     Result<ndb::BbtEntry> FindBlock(std::uint64_t bid);
     Result<Bytes> ReadBlock(std::uint64_t bid);         // stored bytes of any block
     Result<Bytes> ReadDataBlock(std::uint64_t bid);     // decoded external block
+    Result<DataTreeShape> ReadDataTreeShape(std::uint64_t bidData);
     Result<std::vector<Bytes>> ReadDataTree(std::uint64_t bidData);
     Result<std::vector<ndb::SlEntry>> ReadSubnodeEntries(std::uint64_t bidSub);
     Result<NodeContent> ReadContent(std::uint64_t bidData, std::uint64_t bidSub, int depth);
@@ -49,7 +60,13 @@ struct CNodeDatabase::Impl {
     Result<std::uint64_t> WriteBlock(const Bytes& data, bool internal);
     Result<std::uint64_t> WriteDataTree(const std::vector<Bytes>& blocks);
     Result<std::uint64_t> WriteSubnodeTree(const std::map<std::uint32_t, NodeContent>& subnodes, int depth);
-    void ReleaseBlock(std::uint64_t bid, int depth);
+    Result<std::uint64_t> WriteSubnodeEntries(const std::vector<ndb::SlEntry>& entries);
+    // A data tree over `stream` that keeps the unchanged blocks of `old` and
+    // the XBLOCKs over them; what of `old` it no longer uses is released.
+    Result<std::uint64_t> RewriteDataTree(const BlockStream& stream, const DataTreeShape& old);
+    // Releases a block and, unless `withChildren` is false, the blocks an
+    // internal block refers to.
+    void ReleaseBlock(std::uint64_t bid, int depth, bool withChildren = true);
     ndb::PageSink MakePageSink();
 };
 

@@ -69,17 +69,14 @@ Result<Bytes> CNodeDatabase::Impl::ReadDataBlock(std::uint64_t bid)
     return data;
 }
 
-Result<std::vector<Bytes>> CNodeDatabase::Impl::ReadDataTree(std::uint64_t bidData)
+Result<CNodeDatabase::Impl::DataTreeShape> CNodeDatabase::Impl::ReadDataTreeShape(std::uint64_t bidData)
 {
-    std::vector<Bytes> out;
+    DataTreeShape shape;
     if (bidData == 0)
-        return out;
+        return shape;
     if (!IsInternal(bidData)) {
-        auto block = ReadDataBlock(bidData);
-        if (!block)
-            return block.GetError();
-        out.push_back(std::move(*block));
-        return out;
+        shape.leaves.push_back(bidData);
+        return shape;
     }
     auto raw = ReadBlock(bidData);
     if (!raw)
@@ -87,39 +84,60 @@ Result<std::vector<Bytes>> CNodeDatabase::Impl::ReadDataTree(std::uint64_t bidDa
     auto top = ndb::ParseXBlock(working.format, *raw);
     if (!top)
         return MakeError("block " + Hex(bidData) + ": " + top.Message());
-    std::vector<std::uint64_t> leaves;
+    shape.top = bidData;
+    shape.lcbTotal = top->lcbTotal;
     if (top->level == 1) {
-        leaves = top->bids;
-    } else {
-        for (std::uint64_t xbid : top->bids) {
-            if (!IsInternal(xbid))
-                return MakeError("XXBLOCK " + Hex(bidData) + " refers to a data block");
-            auto xraw = ReadBlock(xbid);
-            if (!xraw)
-                return xraw.GetError();
-            auto x = ndb::ParseXBlock(working.format, *xraw);
-            if (!x)
-                return MakeError("block " + Hex(xbid) + ": " + x.Message());
-            if (x->level != 1)
-                return MakeError("XXBLOCK " + Hex(bidData) + " refers to a block of the wrong level");
-            leaves.insert(leaves.end(), x->bids.begin(), x->bids.end());
+        shape.leaves = top->bids;
+        return shape;
+    }
+    for (std::uint64_t xbid : top->bids) {
+        if (!IsInternal(xbid))
+            return MakeError("XXBLOCK " + Hex(bidData) + " refers to a data block");
+        auto xraw = ReadBlock(xbid);
+        if (!xraw)
+            return xraw.GetError();
+        auto x = ndb::ParseXBlock(working.format, *xraw);
+        if (!x)
+            return MakeError("block " + Hex(xbid) + ": " + x.Message());
+        if (x->level != 1)
+            return MakeError("XXBLOCK " + Hex(bidData) + " refers to a block of the wrong level");
+        shape.xblocks.push_back(xbid);
+        shape.xblockLeaves.push_back(x->bids.size());
+        shape.leaves.insert(shape.leaves.end(), x->bids.begin(), x->bids.end());
+    }
+    return shape;
+}
+
+Result<std::vector<Bytes>> CNodeDatabase::Impl::ReadDataTree(std::uint64_t bidData)
+{
+    std::vector<Bytes> out;
+    auto shape = ReadDataTreeShape(bidData);
+    if (!shape)
+        return shape.GetError();
+    if (shape->top == 0) {
+        for (std::uint64_t bid : shape->leaves) {
+            auto block = ReadDataBlock(bid);
+            if (!block)
+                return block.GetError();
+            out.push_back(std::move(*block));
         }
+        return out;
     }
     std::uint64_t total = 0;
-    for (std::uint64_t bid : leaves) {
+    for (std::uint64_t bid : shape->leaves) {
         auto block = ReadDataBlock(bid);
         if (!block)
             return block.GetError();
         total += block->size();
         // Blocks are not shared within a node: more data than the file holds
         // means the tree refers to the same blocks over and over.
-        if (total > top->lcbTotal || total > file.Size())
+        if (total > shape->lcbTotal || total > file.Size())
             return MakeError("block tree " + Hex(bidData) + " holds more data than it says");
         out.push_back(std::move(*block));
     }
-    if (total != top->lcbTotal)
+    if (total != shape->lcbTotal)
         return MakeError("block tree " + Hex(bidData) + " holds " + std::to_string(total) + " bytes, its XBLOCK says " +
-                         std::to_string(top->lcbTotal));
+                         std::to_string(shape->lcbTotal));
     return out;
 }
 
@@ -216,6 +234,40 @@ Result<std::vector<Bytes>> CNodeDatabase::ReadNodeData(Nid nid)
     if (!e)
         return e.GetError();
     return m_impl->ReadDataTree(e->bidData);
+}
+
+Result<Bytes> CNodeDatabase::ReadNodeBlock(Nid nid, std::size_t index)
+{
+    auto e = m_impl->FindNode(nid);
+    if (!e)
+        return e.GetError();
+    auto shape = m_impl->ReadDataTreeShape(e->bidData);
+    if (!shape)
+        return shape.GetError();
+    if (index >= shape->leaves.size())
+        return MakeError("node " + Hex(nid) + " has no block " + std::to_string(index));
+    return m_impl->ReadDataBlock(shape->leaves[index]);
+}
+
+Result<Bytes> CNodeDatabase::ReadSubnodeBlock(Nid nid, Nid subnode, std::size_t index)
+{
+    auto e = m_impl->FindNode(nid);
+    if (!e)
+        return e.GetError();
+    auto entries = m_impl->ReadSubnodeEntries(e->bidSub);
+    if (!entries)
+        return entries.GetError();
+    for (const auto& s : *entries) {
+        if (s.nid != subnode)
+            continue;
+        auto shape = m_impl->ReadDataTreeShape(s.bidData);
+        if (!shape)
+            return shape.GetError();
+        if (index >= shape->leaves.size())
+            return MakeError("subnode " + Hex(subnode) + " of node " + Hex(nid) + " has no block " + std::to_string(index));
+        return m_impl->ReadDataBlock(shape->leaves[index]);
+    }
+    return MakeError("node " + Hex(nid) + " has no subnode " + Hex(subnode));
 }
 
 Result<std::vector<Nid>> CNodeDatabase::ListSubnodes(Nid nid)

@@ -109,11 +109,18 @@ Result<std::uint64_t> CNodeDatabase::Impl::WriteSubnodeTree(const std::map<std::
             return sub;
         entries.push_back({nid, *data, *sub});
     }
+    return WriteSubnodeEntries(entries);
+}
+
+Result<std::uint64_t> CNodeDatabase::Impl::WriteSubnodeEntries(const std::vector<ndb::SlEntry>& entries)
+{
+    if (entries.empty())
+        return std::uint64_t{0};
     const std::size_t perSl = ndb::MaxSubnodeEntries(working.format, 0);
     const std::size_t perSi = ndb::MaxSubnodeEntries(working.format, 1);
     if (entries.size() <= perSl) {
         ndb::SubnodeBlock sl;
-        sl.leaves = std::move(entries);
+        sl.leaves = entries;
         return WriteBlock(ndb::WriteSubnodeBlock(sl), true);
     }
     if (entries.size() > perSl * perSi)
@@ -133,7 +140,7 @@ Result<std::uint64_t> CNodeDatabase::Impl::WriteSubnodeTree(const std::map<std::
     return WriteBlock(ndb::WriteSubnodeBlock(si), true);
 }
 
-void CNodeDatabase::Impl::ReleaseBlock(std::uint64_t bid, int depth)
+void CNodeDatabase::Impl::ReleaseBlock(std::uint64_t bid, int depth, bool withChildren)
 {
     // A block that cannot be found or read is left where it is: a leak, never
     // a corruption.
@@ -153,7 +160,7 @@ void CNodeDatabase::Impl::ReleaseBlock(std::uint64_t bid, int depth)
     auto raw = ReadBlock(bid);
     if (!raw)
         return;
-    if (IsInternal(bid) && raw->size() >= 2) {
+    if (withChildren && IsInternal(bid) && raw->size() >= 2) {
         if ((*raw)[0] == ndb::kBlockTypeData) {
             if (auto x = ndb::ParseXBlock(working.format, *raw))
                 for (std::uint64_t child : x->bids)

@@ -16,12 +16,13 @@ ninja -C "$build" -j3 mapi_fuzz mapi_fuzz_seed
 corpus="$build/mapi-fuzz-corpus"
 mkdir -p "$corpus"
 samples="${MARLWICK_PST_SAMPLES:-$root/../shared/testdata/pst}"
+[ -d "$samples" ] || samples="$root/../../shared/testdata/pst"
 for f in "$samples"/*.pst; do
     [ -f "$f" ] && cp -f "$f" "$corpus/" && chmod u+w "$corpus/$(basename "$f")"
 done
 
-rm -f "$corpus/seed-store.pst"
-"$build/bin/mapi_fuzz_seed" "$corpus/seed-store.pst"
+rm -f "$corpus/seed-store.pst" "$corpus/seed-messages.pst"
+"$build/bin/mapi_fuzz_seed" "$corpus/seed-store.pst" "$corpus/seed-messages.pst"
 
 exec "$build/bin/mapi_fuzz" -max_total_time="$seconds" -max_len=400000 -timeout=10 \
     -rss_limit_mb=2048 "$corpus"

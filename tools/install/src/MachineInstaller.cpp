@@ -1,6 +1,9 @@
 #include "install/MachineInstaller.h"
 
+#include "components/ComponentClasses.h"
+#include "components/Logon.h"
 #include "nsfbuild/SampleDatabases.h"
+#include "ole/ServerRegistration.h"
 
 #include "win32/MachineRoot.h"
 #include "win32/Registry.h"
@@ -28,6 +31,11 @@ const LaidFile kFiles[] = {
     {"hh", u"C:\\Windows\\hh.exe", true, true},
     {"regsvr32", u"C:\\Windows\\System32\\regsvr32.exe", true, false},
     {"Stavrel", u"C:\\Program Files\\Pellinor\\Stavrel.exe", true, false},
+    // The two components lie in the install folder unregistered: the
+    // program registers them when it first needs them.
+    {"TolvaneRedmp.dll", u"C:\\Program Files\\Pellinor\\TolvaneRedmp.dll", true, false},
+    {"Brenmoor.dll", u"C:\\Program Files\\Pellinor\\Brenmoor.dll", true, false},
+    {"Outlook.dll", components::kOutlookServerPath, true, false},
     {"help/Help.html", u"C:\\Program Files\\Pellinor\\Pellinor for Lotes Notes NSF - MS Outlook PST.chm", false,
      true},
 };
@@ -73,12 +81,30 @@ bool SetString(HKEY root, const char16_t* key, const char16_t* name, std::u16str
     return status == ERROR_SUCCESS;
 }
 
+constexpr const char16_t* kOutlookProfile = u"Outlook";
+
+// Outlook as its own set-up leaves it: the automation server registered and
+// a default mail profile.
+bool InstallOutlook(const fs::path& root, std::string* error)
+{
+    if (!fs::exists(HostOf(root, components::kOutlookServerPath)))
+        return true;
+    if (FAILED(ole::RegisterServerClass(components::kOutlookClass, components::kOutlookServerPath)))
+        return Fail(error, "cannot register the Outlook automation server");
+    std::u16string profileKey = std::u16string(components::kProfilesKey) + u"\\" + kOutlookProfile;
+    if (!SetString(HKEY_CURRENT_USER, profileKey.c_str(), nullptr, u"")
+        || !SetString(HKEY_CURRENT_USER, components::kProfilesKey, components::kDefaultProfileValue, kOutlookProfile))
+        return Fail(error, "cannot write the default mail profile");
+    return true;
+}
+
 } // namespace
 
 bool InstallMachine(const InstallOptions& options, std::string* error)
 {
     std::error_code ec;
-    for (const char16_t* folder : {u"C:\\Windows\\System32", kInstallFolder}) {
+    for (const char16_t* folder :
+         {u"C:\\Windows\\System32", kInstallFolder, u"C:\\Program Files\\Microsoft Office"}) {
         fs::create_directories(HostOf(options.root, folder), ec);
         if (ec)
             return Fail(error, "cannot create " + HostOf(options.root, folder).string() + ": " + ec.message());
@@ -112,6 +138,8 @@ bool InstallMachine(const InstallOptions& options, std::string* error)
     win32::SetMachineRoot(options.root);
     if (!SetString(HKEY_CLASSES_ROOT, u"Corvenna", u"FilePath", kInstallFolder))
         return Fail(error, "cannot write HKEY_CLASSES_ROOT\\Corvenna");
+    if (!InstallOutlook(options.root, error))
+        return false;
 
     // The Notes installation: its data folder with the sample databases,
     // laid once, so a second install keeps what the user changed there.

@@ -15,10 +15,38 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace mapi {
+
+// A node's data blocks when only some of them changed since the node was
+// last read or written: unchanged blocks keep their place on disk (and so do
+// XBLOCKs over unchanged blocks), so that a large node that grows or changes
+// in a few places costs what changed. The caller vouches that a block it
+// calls unchanged has the bytes and size of that block as stored.
+struct BlockStream {
+    std::size_t count = 0;
+    // False when block i is the stored block i; every block past the stored
+    // ones is changed.
+    std::function<bool(std::size_t)> changed;
+    std::function<std::size_t(std::size_t)> size;
+    // The bytes of a changed block.
+    std::function<Bytes(std::size_t)> bytes;
+
+    // Every block changed; the stream refers to `blocks`, which must outlive it.
+    static BlockStream Whole(const std::vector<Bytes>& blocks);
+};
+
+// The parts of a node that changed; subnodes not named stay as they are.
+struct NodeUpdate {
+    std::optional<BlockStream> data; // nullopt: the data stays
+    // A subnode's new data (a subnode new to the node gets no subnodes of its
+    // own), or nullopt to remove the subnode.
+    std::map<Nid, std::optional<BlockStream>> subnodes;
+};
 
 struct NodeInfo {
     Nid nid = 0;
@@ -46,8 +74,8 @@ public:
     // Unicode files open read-write unless readOnly; ANSI files read-only.
     static Result<std::unique_ptr<CNodeDatabase>> Open(const std::filesystem::path& path, bool readOnly = false);
 
-    // Writes what an earlier commit left to tidy (the freed space) and closes;
-    // changes not committed are dropped.
+    // Writes what an earlier commit left to tidy (the freed space), syncs the
+    // file and closes it; changes not committed are dropped.
     Result<void> Close();
 
     bool IsReadOnly() const;
@@ -61,6 +89,9 @@ public:
     Result<NodeContent> ReadNode(Nid nid);
     // The node's data blocks without its subnodes.
     Result<std::vector<Bytes>> ReadNodeData(Nid nid);
+    // One data block of a node, or of one of its subnodes, by its index.
+    Result<Bytes> ReadNodeBlock(Nid nid, std::size_t index);
+    Result<Bytes> ReadSubnodeBlock(Nid nid, Nid subnode, std::size_t index);
     // The NIDs of the node's direct subnodes, and one of them in full.
     Result<std::vector<Nid>> ListSubnodes(Nid nid);
     Result<NodeContent> ReadSubnode(Nid nid, Nid subnode);
@@ -71,6 +102,9 @@ public:
     Result<Nid> AllocateNid(std::uint8_t nidType);
     // Adds or replaces a node; each block holds at most 8176 bytes.
     Result<void> WriteNode(Nid nid, Nid parent, const NodeContent& content);
+    // Rewrites the changed parts of a node (created when it does not exist,
+    // in which case every block must be changed).
+    Result<void> UpdateNode(Nid nid, Nid parent, const NodeUpdate& update);
     Result<void> DeleteNode(Nid nid);
     Result<void> Commit();
     // Drops every change since the last commit.

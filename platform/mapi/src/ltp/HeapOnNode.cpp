@@ -1,5 +1,6 @@
 #include "mapi/ltp/HeapOnNode.h"
 
+#include <cassert>
 #include <string>
 
 #include "mapi/ltp/LittleEndian.h"
@@ -32,6 +33,40 @@ CHeapOnNode::CHeapOnNode(std::uint8_t clientSig) : m_clientSig(clientSig)
 {
     m_pages.emplace_back();
     m_changed.push_back(true);
+    m_levels.push_back(FillLevel(FreeBytes(0)));
+}
+
+Result<CHeapOnNode::Page> CHeapOnNode::ParsePage(const Bytes& block, std::size_t page)
+{
+    const std::string where = "heap page " + std::to_string(page);
+    const std::size_t headerSize = PageHeaderSize(page);
+    if (block.size() < headerSize + kPageMapFixedSize || block.size() > kMaxAnsiBlockSize)
+        return MakeError(where + ": block of " + std::to_string(block.size()) + " bytes");
+    if (page == 0 && block[2] != kHeapSignature) return MakeError(where + ": bad heap signature " + Hex(block[2]));
+    const std::size_t ibHnpm = ReadU16(&block[0]);
+    if (ibHnpm < headerSize || ibHnpm + kPageMapFixedSize > block.size())
+        return MakeError(where + ": page map offset " + std::to_string(ibHnpm) + " out of the block");
+    const std::size_t cAlloc = ReadU16(&block[ibHnpm]);
+    if (cAlloc > kMaxItemsPerPage || ibHnpm + kPageMapFixedSize + 2 * (cAlloc + 1) > block.size())
+        return MakeError(where + ": page map of " + std::to_string(cAlloc) + " items overruns the block");
+    Page parsed;
+    std::size_t previous = ReadU16(&block[ibHnpm + 4]);
+    if (previous < headerSize) return MakeError(where + ": first item overlaps the page header");
+    for (std::size_t i = 0; i < cAlloc; ++i) {
+        const std::size_t next = ReadU16(&block[ibHnpm + 4 + 2 * (i + 1)]);
+        if (next < previous || next > ibHnpm)
+            return MakeError(where + ": item " + std::to_string(i + 1) + " has a bad extent");
+        if (next == previous) {
+            parsed.items.emplace_back();
+            ++parsed.freeSlots;
+        } else {
+            parsed.items.emplace_back(Bytes(block.begin() + previous, block.begin() + next));
+            parsed.payload += next - previous;
+        }
+        previous = next;
+    }
+    parsed.slots = parsed.items.size();
+    return parsed;
 }
 
 Result<CHeapOnNode> CHeapOnNode::Load(const std::vector<Bytes>& blocks)
@@ -40,43 +75,56 @@ Result<CHeapOnNode> CHeapOnNode::Load(const std::vector<Bytes>& blocks)
     CHeapOnNode result;
     result.m_pages.clear();
     result.m_changed.clear();
+    result.m_levels.clear();
     for (std::size_t page = 0; page < blocks.size(); ++page) {
-        const Bytes& block = blocks[page];
-        const std::string where = "heap page " + std::to_string(page);
-        const std::size_t headerSize = PageHeaderSize(page);
-        if (block.size() < headerSize + kPageMapFixedSize || block.size() > kMaxBlockSize)
-            return MakeError(where + ": block of " + std::to_string(block.size()) + " bytes");
+        auto parsed = ParsePage(blocks[page], page);
+        if (!parsed) return parsed.TakeError();
         if (page == 0) {
-            if (block[2] != kHeapSignature) return MakeError(where + ": bad heap signature " + Hex(block[2]));
-            result.m_clientSig = block[3];
-            result.m_userRoot = ReadU32(&block[4]);
+            result.m_clientSig = blocks[0][3];
+            result.m_userRoot = ReadU32(&blocks[0][4]);
         }
-        const std::size_t ibHnpm = ReadU16(&block[0]);
-        if (ibHnpm < headerSize || ibHnpm + kPageMapFixedSize > block.size())
-            return MakeError(where + ": page map offset " + std::to_string(ibHnpm) + " out of the block");
-        const std::size_t cAlloc = ReadU16(&block[ibHnpm]);
-        if (cAlloc > kMaxItemsPerPage || ibHnpm + kPageMapFixedSize + 2 * (cAlloc + 1) > block.size())
-            return MakeError(where + ": page map of " + std::to_string(cAlloc) + " items overruns the block");
-        Page parsed;
-        std::size_t previous = ReadU16(&block[ibHnpm + 4]);
-        if (previous < headerSize) return MakeError(where + ": first item overlaps the page header");
-        for (std::size_t i = 0; i < cAlloc; ++i) {
-            const std::size_t next = ReadU16(&block[ibHnpm + 4 + 2 * (i + 1)]);
-            if (next < previous || next > ibHnpm)
-                return MakeError(where + ": item " + std::to_string(i + 1) + " has a bad extent");
-            if (next == previous) {
-                parsed.items.emplace_back();
-                ++parsed.freeSlots;
-            } else {
-                parsed.items.emplace_back(Bytes(block.begin() + previous, block.begin() + next));
-                parsed.payload += next - previous;
-            }
-            previous = next;
-        }
-        result.m_pages.push_back(std::move(parsed));
+        result.m_pages.push_back(std::move(parsed.Value()));
         result.m_changed.push_back(false);
+        result.m_levels.push_back(FillLevel(result.FreeBytes(page)));
     }
     return result;
+}
+
+void CHeapOnNode::SetPageSource(PageSource source) { m_source = std::move(source); }
+
+Result<void> CHeapOnNode::MakeResident(std::size_t page) const
+{
+    Page& p = m_pages[page];
+    if (p.resident) return {};
+    if (!m_source) return MakeError("heap page " + std::to_string(page) + " is not in memory");
+    auto block = m_source(page);
+    if (!block) return WithContext("heap page " + std::to_string(page), block.TakeError());
+    auto parsed = ParsePage(block.Value(), page);
+    if (!parsed) return parsed.TakeError();
+    if (parsed->slots != p.slots || parsed->payload != p.payload || parsed->freeSlots != p.freeSlots)
+        return MakeError("heap page " + std::to_string(page) + " is not the page that was dropped");
+    p = std::move(parsed.Value());
+    return {};
+}
+
+void CHeapOnNode::EvictCleanPages()
+{
+    if (!m_source) return;
+    const std::size_t keep = m_pages.size() < kPagesSearched ? 0 : m_pages.size() - kPagesSearched;
+    for (std::size_t page = 0; page < keep; ++page) {
+        Page& p = m_pages[page];
+        if (!p.resident || m_changed[page]) continue;
+        p.items.clear();
+        p.items.shrink_to_fit();
+        p.resident = false;
+    }
+}
+
+std::size_t CHeapOnNode::ResidentPages() const
+{
+    std::size_t count = 0;
+    for (const Page& p : m_pages) count += p.resident ? 1 : 0;
+    return count;
 }
 
 std::size_t CHeapOnNode::UsedBytes(std::size_t page, std::size_t extraSlots) const
@@ -84,7 +132,7 @@ std::size_t CHeapOnNode::UsedBytes(std::size_t page, std::size_t extraSlots) con
     const Page& p = m_pages[page];
     std::size_t used = PageHeaderSize(page) + p.payload;
     used += used & 1; // the page map is 2-byte aligned
-    return used + kPageMapFixedSize + 2 * (p.items.size() + extraSlots + 1);
+    return used + kPageMapFixedSize + 2 * (p.slots + extraSlots + 1);
 }
 
 std::size_t CHeapOnNode::FreeBytes(std::size_t page) const
@@ -96,19 +144,23 @@ std::size_t CHeapOnNode::FreeBytes(std::size_t page) const
 bool CHeapOnNode::Fits(std::size_t page, std::size_t size, bool newSlot) const
 {
     const Page& p = m_pages[page];
-    if (newSlot && p.items.size() >= kMaxItemsPerPage) return false;
+    if (newSlot && p.slots >= kMaxItemsPerPage) return false;
     // The worst case of the alignment byte is counted by UsedBytes of the
     // grown payload.
     std::size_t used = PageHeaderSize(page) + p.payload + size;
     used += used & 1;
-    used += kPageMapFixedSize + 2 * (p.items.size() + (newSlot ? 1 : 0) + 1);
+    used += kPageMapFixedSize + 2 * (p.slots + (newSlot ? 1 : 0) + 1);
     return used <= kMaxBlockSize;
 }
 
 void CHeapOnNode::MarkChanged(std::size_t page)
 {
     m_changed[page] = true;
-    m_changed[FillLevelSlot(page).first] = true;
+    const std::uint8_t level = FillLevel(FreeBytes(page));
+    if (level != m_levels[page]) {
+        m_levels[page] = level;
+        m_changed[FillLevelSlot(page).first] = true;
+    }
 }
 
 void CHeapOnNode::ClearChanged()
@@ -128,6 +180,7 @@ Hid CHeapOnNode::PlaceIn(std::size_t page, const Bytes& data)
     }
     if (slot == p.items.size()) p.items.emplace_back();
     p.items[slot] = data;
+    p.slots = p.items.size();
     p.payload += data.size();
     MarkChanged(page);
     return MakeHid(page, slot + 1);
@@ -143,11 +196,16 @@ Result<Hid> CHeapOnNode::Allocate(const Bytes& data)
     const std::size_t pagesTried = m_pages.size() < kPagesSearched ? m_pages.size() : kPagesSearched;
     for (std::size_t n = 0; n < pagesTried; ++n) {
         const std::size_t page = m_pages.size() - 1 - n;
-        if (Fits(page, data.size(), m_pages[page].freeSlots == 0)) return PlaceIn(page, data);
+        if (Fits(page, data.size(), m_pages[page].freeSlots == 0)) {
+            auto resident = MakeResident(page);
+            if (!resident) return resident.TakeError();
+            return PlaceIn(page, data);
+        }
     }
     if (m_pages.size() >= 0xFFFF) return MakeError("heap: no room for another page");
     m_pages.emplace_back();
     m_changed.push_back(false);
+    m_levels.push_back(0xFF); // its bitmap has no level for it yet
     MarkChanged(m_pages.size() - 1);
     return PlaceIn(m_pages.size() - 1, data);
 }
@@ -156,7 +214,7 @@ const Bytes* CHeapOnNode::Find(Hid hid) const
 {
     if (!IsHid(hid) || HidIndex(hid) == 0) return nullptr;
     const std::size_t page = HidPage(hid);
-    if (page >= m_pages.size()) return nullptr;
+    if (page >= m_pages.size() || !MakeResident(page)) return nullptr;
     const auto& items = m_pages[page].items;
     const std::size_t slot = HidIndex(hid) - 1;
     if (slot >= items.size() || !items[slot]) return nullptr;
@@ -167,6 +225,8 @@ bool CHeapOnNode::Contains(Hid hid) const { return Find(hid) != nullptr; }
 
 Result<Bytes> CHeapOnNode::Read(Hid hid) const
 {
+    if (IsHid(hid) && HidPage(hid) < m_pages.size())
+        if (auto resident = MakeResident(HidPage(hid)); !resident) return resident.TakeError();
     const Bytes* item = Find(hid);
     if (!item) return MakeError("heap: no item at HID " + Hex(hid));
     return *item;
@@ -185,6 +245,7 @@ Result<void> CHeapOnNode::Free(Hid hid)
         p.items.pop_back();
         --p.freeSlots;
     }
+    p.slots = p.items.size();
     MarkChanged(HidPage(hid));
     return {};
 }
@@ -212,8 +273,13 @@ Result<Hid> CHeapOnNode::Reallocate(Hid hid, const Bytes& data)
     return moved;
 }
 
+std::size_t CHeapOnNode::SerializedPageSize(std::size_t page) const { return UsedBytes(page, 0); }
+
 Bytes CHeapOnNode::SerializePage(std::size_t page) const
 {
+    // Pages that changed are never dropped; others come back from the node.
+    [[maybe_unused]] const bool resident = MakeResident(page).Ok();
+    assert(resident);
     const Page& p = m_pages[page];
     const std::size_t headerSize = PageHeaderSize(page);
     Bytes out(headerSize, 0);

@@ -1,6 +1,7 @@
 #include "mapi/ltp/TableContext.h"
 
 #include <algorithm>
+#include <cassert>
 #include <set>
 #include <string>
 
@@ -56,6 +57,7 @@ Result<CTableContext> CTableContext::Create(const std::vector<std::uint32_t>& ta
     }
     tc.m_rgib[kTciBm] = static_cast<std::uint16_t>(tc.m_rgib[kTci1b] + (tc.m_columns.size() + 7) / 8);
     tc.m_rowSize = tc.m_rgib[kTciBm];
+    tc.m_matrix.Reset(tc.m_rowSize, tc.RowsPerBlock());
     std::sort(tc.m_columns.begin(), tc.m_columns.end(),
               [](const TableColumn& a, const TableColumn& b) { return a.tag < b.tag; });
 
@@ -105,6 +107,7 @@ Result<CTableContext> CTableContext::CreateWithLayout(const std::vector<TableCol
     const std::size_t cebBytes = (static_cast<std::size_t>(*bits.rbegin()) + 8) / 8;
     tc.m_rgib[kTciBm] = static_cast<std::uint16_t>(tc.m_rgib[kTci1b] + cebBytes);
     tc.m_rowSize = tc.m_rgib[kTciBm];
+    tc.m_matrix.Reset(tc.m_rowSize, tc.RowsPerBlock());
     // Cells may not overlap, and each group must sit inside its rgib range.
     std::vector<bool> used(tc.m_rowSize, false);
     for (const TableColumn& c : tc.m_columns) {
@@ -188,28 +191,39 @@ Result<CTableContext> CTableContext::Load(const NodeContent& node)
     tc.m_rowCount = records->size();
 
     for (const auto& [nid, content] : node.subnodes) tc.m_values.subnodes.emplace(nid, content);
+    Bytes rows;
+    std::vector<std::size_t> storedSizes; // of the matrix subnode's blocks
     if (hnidRows == 0) {
         // No matrix: the table must be empty.
     } else if (heap::IsHid(hnidRows)) {
         auto matrix = tc.m_heap.Read(hnidRows);
         if (!matrix) return WithContext("table context: row matrix", matrix.TakeError());
         tc.m_matrixHid = hnidRows;
-        tc.m_rows = std::move(matrix.Value());
+        rows = std::move(matrix.Value());
     } else {
-        auto sub = node.subnodes.find(hnidRows);
-        if (sub == node.subnodes.end()) return MakeError("table context: row matrix subnode is missing");
+        auto sub = tc.m_values.subnodes.find(hnidRows);
+        if (sub == tc.m_values.subnodes.end()) return MakeError("table context: row matrix subnode is missing");
         tc.m_matrixNid = hnidRows;
         for (const Bytes& block : sub->second.blocks) {
             const std::size_t whole = (block.size() / tc.m_rowSize) * tc.m_rowSize;
-            tc.m_rows.insert(tc.m_rows.end(), block.begin(), block.begin() + whole);
+            storedSizes.push_back(block.size());
+            rows.insert(rows.end(), block.begin(), block.begin() + static_cast<std::ptrdiff_t>(whole));
         }
-        tc.m_changedMatrix.assign(sub->second.blocks.size(), false);
+        // The matrix's blocks live in m_matrix from now on.
+        sub->second.blocks.clear();
     }
-    const std::size_t matrixRows = tc.m_rows.size() / tc.m_rowSize;
+    const std::size_t matrixRows = rows.size() / tc.m_rowSize;
     if (matrixRows < tc.m_rowCount)
         return MakeError("table context: " + std::to_string(tc.m_rowCount) + " rows indexed, " +
                          std::to_string(matrixRows) + " in the matrix");
-    tc.m_rows.resize(tc.m_rowCount * tc.m_rowSize);
+    rows.resize(tc.m_rowCount * tc.m_rowSize);
+    tc.m_matrix.Reset(tc.m_rowSize, tc.RowsPerBlock());
+    tc.m_matrix.Assign(rows);
+    // Blocks packed otherwise than MatrixBlock() packs them cannot be kept
+    // as they are when rows change: the first write rewrites them all.
+    bool packed = storedSizes.size() == tc.MatrixBlockCount();
+    for (std::size_t b = 0; packed && b < storedSizes.size(); ++b) packed = storedSizes[b] == tc.MatrixBlockSize(b);
+    tc.m_changedMatrix.assign(tc.MatrixBlockCount(), !packed);
     for (const BthRecord& r : records.Value()) {
         const std::size_t index = r.data.size() == 4 ? ReadU32(r.data.data()) : ReadU16(r.data.data());
         if (index >= tc.m_rowCount)
@@ -224,13 +238,26 @@ std::size_t CTableContext::MatrixBlockCount() const
     return (m_rowCount + RowsPerBlock() - 1) / RowsPerBlock();
 }
 
+std::size_t CTableContext::MatrixBlockSize(std::size_t block) const { return m_matrix.BlockSize(block); }
+
 Bytes CTableContext::MatrixBlock(std::size_t block) const
 {
-    // Whole rows per block: a reader finds row i in block i / rows-per-block.
-    const std::size_t perBlock = RowsPerBlock() * m_rowSize;
-    const std::size_t start = std::min(block * perBlock, m_rows.size());
-    const std::size_t end = std::min(start + perBlock, m_rows.size());
-    return Bytes(m_rows.begin() + start, m_rows.begin() + end);
+    // Blocks that changed stay in memory; others come back from the node.
+    auto bytes = m_matrix.Block(block);
+    assert(bytes.Ok());
+    return bytes.Ok() ? std::move(bytes.Value()) : Bytes{};
+}
+
+void CTableContext::SetSources(CHeapOnNode::PageSource heapPage, CRowMatrix::BlockSource matrixBlock)
+{
+    m_heap.SetPageSource(std::move(heapPage));
+    m_matrix.SetSource(std::move(matrixBlock));
+}
+
+void CTableContext::EvictClean()
+{
+    m_heap.EvictCleanPages();
+    if (m_matrixNid != 0) m_matrix.Evict(m_changedMatrix);
 }
 
 const NodeContent* CTableContext::ValueSubnode(std::uint32_t nid) const

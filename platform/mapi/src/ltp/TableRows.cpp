@@ -35,7 +35,9 @@ bool CTableContext::HasRow(std::uint32_t rowId) const
 
 Result<TableRow> CTableContext::DecodeRow(std::size_t index) const
 {
-    const std::uint8_t* row = RowAt(index);
+    auto rowBytes = m_matrix.Row(index);
+    if (!rowBytes) return WithContext("table row " + std::to_string(index), rowBytes.TakeError());
+    const std::uint8_t* row = rowBytes.Value();
     const std::uint8_t* ceb = row + m_rgib[kTci1b];
     TableRow out;
     out.rowId = ReadU32(row);
@@ -100,13 +102,17 @@ Result<void> CTableContext::WriteCells(std::size_t index, std::uint32_t rowId, c
         }
         ceb[c.iBit / 8] |= static_cast<std::uint8_t>(0x80 >> (c.iBit % 8));
     }
-    std::copy(row.begin(), row.end(), m_rows.begin() + index * m_rowSize);
+    auto dest = m_matrix.Row(index);
+    if (!dest) return dest.TakeError();
+    std::copy(row.begin(), row.end(), dest.Value());
     return {};
 }
 
 Result<void> CTableContext::FreeCells(std::size_t index)
 {
-    const std::uint8_t* row = RowAt(index);
+    auto rowBytes = m_matrix.Row(index);
+    if (!rowBytes) return rowBytes.TakeError();
+    const std::uint8_t* row = rowBytes.Value();
     const std::uint8_t* ceb = row + m_rgib[kTci1b];
     for (const TableColumn& c : m_columns) {
         if (CellHoldsValue(c) || !(ceb[c.iBit / 8] & (0x80 >> (c.iBit % 8)))) continue;
@@ -132,19 +138,21 @@ Result<void> CTableContext::PlaceMatrix()
 {
     const Hid oldHid = m_matrixHid;
     const std::uint32_t oldNid = m_matrixNid;
-    if (m_matrixNid == 0 && m_rows.size() <= heap::kMaxItemSize) {
-        if (m_rows.empty()) {
+    if (m_matrixNid == 0 && m_matrix.ByteSize() <= heap::kMaxItemSize) {
+        auto rows = m_matrix.All();
+        if (!rows) return rows.TakeError();
+        if (rows->empty()) {
             if (m_matrixHid != 0) {
                 auto freed = m_heap.Free(m_matrixHid);
                 if (!freed) return freed;
                 m_matrixHid = 0;
             }
         } else if (m_matrixHid != 0) {
-            auto moved = m_heap.Reallocate(m_matrixHid, m_rows);
+            auto moved = m_heap.Reallocate(m_matrixHid, rows.Value());
             if (!moved) return moved.TakeError();
             m_matrixHid = moved.Value();
         } else {
-            auto hid = m_heap.Allocate(m_rows);
+            auto hid = m_heap.Allocate(rows.Value());
             if (!hid) return hid.TakeError();
             m_matrixHid = hid.Value();
         }
@@ -171,15 +179,16 @@ Result<void> CTableContext::AppendRow(std::uint32_t rowId, const CPropertyBag& c
 {
     if (HasRow(rowId)) return MakeError("table: row " + std::to_string(rowId) + " exists already");
     const std::size_t index = m_rowCount;
-    m_rows.resize(m_rows.size() + m_rowSize);
+    auto pushed = m_matrix.PushRow();
+    if (!pushed) return pushed;
     auto written = WriteCells(index, rowId, cells);
     if (!written) {
-        m_rows.resize(index * m_rowSize);
+        (void)m_matrix.PopRow();
         return written;
     }
     auto inserted = CBTreeOnHeap::Insert(m_heap, m_rowIndex, U32Bytes(rowId), U32Bytes(static_cast<std::uint32_t>(index)));
     if (!inserted) {
-        m_rows.resize(index * m_rowSize);
+        (void)m_matrix.PopRow();
         return inserted;
     }
     ++m_rowCount;
@@ -212,14 +221,19 @@ Result<void> CTableContext::RemoveRow(std::uint32_t rowId)
     if (!freed) return freed;
     const std::size_t last = m_rowCount - 1;
     if (index != last) {
-        std::copy(RowAt(last), RowAt(last) + m_rowSize, RowAt(index));
-        const std::uint32_t movedId = ReadU32(RowAt(index));
+        auto from = m_matrix.Row(last);
+        if (!from) return from.TakeError();
+        auto to = m_matrix.Row(index);
+        if (!to) return to.TakeError();
+        std::copy(from.Value(), from.Value() + m_rowSize, to.Value());
+        const std::uint32_t movedId = ReadU32(to.Value());
         auto moved = CBTreeOnHeap::Insert(m_heap, m_rowIndex, U32Bytes(movedId), U32Bytes(static_cast<std::uint32_t>(index)));
         if (!moved) return moved;
     }
     auto removed = CBTreeOnHeap::Remove(m_heap, m_rowIndex, U32Bytes(rowId));
     if (!removed) return removed.TakeError();
-    m_rows.resize(last * m_rowSize);
+    auto popped = m_matrix.PopRow();
+    if (!popped) return popped;
     m_rowCount = last;
     auto placed = PlaceMatrix();
     if (!placed) return placed;

@@ -8,6 +8,8 @@
 namespace mapi::ltp::heap {
 
 constexpr std::size_t kMaxBlockSize = 8176;   // payload of one data block
+// The payload of an ANSI file's data block, which readers accept too.
+constexpr std::size_t kMaxAnsiBlockSize = 8180;
 constexpr std::size_t kMaxItemSize = 3580;    // largest heap allocation
 
 // HNHDR, at the start of block 0 (12 bytes).

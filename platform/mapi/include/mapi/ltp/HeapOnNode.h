@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -25,6 +26,8 @@ public:
     std::vector<Bytes> Serialize() const;
     // One block of Serialize(), for writers that rewrite only changed pages.
     Bytes SerializePage(std::size_t page) const;
+    // The size of SerializePage(page), without building it.
+    std::size_t SerializedPageSize(std::size_t page) const;
 
     std::uint8_t ClientSig() const { return m_clientSig; }
     void SetClientSig(std::uint8_t sig) { m_clientSig = sig; MarkChanged(0); }
@@ -41,6 +44,15 @@ public:
     // page, otherwise the item moves and the new HID is returned.
     Result<Hid> Reallocate(Hid hid, const Bytes& data);
 
+    // Where dropped pages come back from: the block of a page as stored.
+    using PageSource = std::function<Result<Bytes>(std::size_t page)>;
+    void SetPageSource(PageSource source);
+    // Drops the items of the pages that did not change since ClearChanged()
+    // (they are as stored), but for the newest, where allocations go; what
+    // allocation needs of them stays. They come back from the page source.
+    void EvictCleanPages();
+    std::size_t ResidentPages() const;
+
     std::size_t PageCount() const { return m_pages.size(); }
     std::size_t FreeBytes(std::size_t page) const;
     const std::vector<bool>& ChangedPages() const { return m_changed; }
@@ -49,9 +61,13 @@ public:
 private:
     struct Page {
         std::vector<std::optional<Bytes>> items; // slot i holds HID index i + 1
+        std::size_t slots = 0;                   // items.size(), kept while dropped
         std::size_t payload = 0;                 // bytes of live items
         std::size_t freeSlots = 0;               // freed slots before the last item
+        bool resident = true;                    // items in memory
     };
+    static Result<Page> ParsePage(const Bytes& block, std::size_t page);
+    Result<void> MakeResident(std::size_t page) const;
     static constexpr std::size_t kPagesSearched = 8;
 
     std::size_t UsedBytes(std::size_t page, std::size_t extraSlots) const;
@@ -62,8 +78,13 @@ private:
 
     std::uint8_t m_clientSig;
     Hid m_userRoot = 0;
-    std::vector<Page> m_pages;
+    // Dropped pages are read back on demand, by const readers too.
+    mutable std::vector<Page> m_pages;
+    PageSource m_source;
     std::vector<bool> m_changed;
+    // The fill level each page's bitmap holds for it: a change that keeps
+    // the level leaves the bitmap page as it is.
+    std::vector<std::uint8_t> m_levels;
 };
 
 } // namespace mapi::ltp

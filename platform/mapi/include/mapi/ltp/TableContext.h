@@ -7,6 +7,7 @@
 #include "mapi/NodeContent.h"
 #include "mapi/ltp/HeapOnNode.h"
 #include "mapi/ltp/PropertyBag.h"
+#include "mapi/ltp/RowMatrix.h"
 
 namespace mapi::ltp {
 
@@ -49,6 +50,8 @@ public:
 
     Result<std::vector<TableRow>> ReadAllRows() const;
     Result<TableRow> ReadRow(std::uint32_t rowId) const;
+    // The row at `index` of the row matrix (0 to RowCount() - 1).
+    Result<TableRow> ReadRowAt(std::size_t index) const { return DecodeRow(index); }
     bool HasRow(std::uint32_t rowId) const;
 
     // Cells whose tag is not a column (or whose type differs) are ignored, so
@@ -65,11 +68,24 @@ public:
     // the matrix is in a subnode) and the value subnodes added or removed.
     std::size_t HeapPageCount() const { return m_heap.PageCount(); }
     Bytes HeapPage(std::size_t page) const { return m_heap.SerializePage(page); }
+    std::size_t HeapPageSize(std::size_t page) const { return m_heap.SerializedPageSize(page); }
     std::uint32_t MatrixNid() const { return m_matrixNid; }
     std::size_t MatrixBlockCount() const;
     Bytes MatrixBlock(std::size_t block) const;
+    std::size_t MatrixBlockSize(std::size_t block) const;
     // The value subnode `nid`, or null when it was removed.
     const NodeContent* ValueSubnode(std::uint32_t nid) const;
+
+    // A table read from a node can drop what is as stored (heap pages,
+    // matrix blocks) and read it back from the node when needed: `heapPage`
+    // and `matrixBlock` give block i of the node and of its matrix subnode.
+    void SetSources(CHeapOnNode::PageSource heapPage, CRowMatrix::BlockSource matrixBlock);
+    // Drops what is as stored, but for what a new row needs (the newest heap
+    // pages, the last matrix block). Only after ClearChanged() does that
+    // cover everything written.
+    void EvictClean();
+    std::size_t ResidentHeapPages() const { return m_heap.ResidentPages(); }
+    std::size_t ResidentMatrixBlocks() const { return m_matrix.ResidentBlocks(); }
 
     const std::vector<bool>& ChangedHeapPages() const { return m_heap.ChangedPages(); }
     const std::vector<bool>& ChangedMatrixBlocks() const { return m_changedMatrix; }
@@ -88,8 +104,6 @@ private:
     Result<void> PlaceMatrix();
     Result<void> WriteTcInfo();
     void MarkRowChanged(std::size_t index);
-    std::uint8_t* RowAt(std::size_t index) { return &m_rows[index * m_rowSize]; }
-    const std::uint8_t* RowAt(std::size_t index) const { return &m_rows[index * m_rowSize]; }
 
     CHeapOnNode m_heap{heap::kClientTableContext};
     NodeContent m_values;            // subnodes of cell values and the matrix
@@ -100,7 +114,7 @@ private:
     Hid m_rowIndex = 0;
     Hid m_matrixHid = 0;             // the matrix item while it fits the heap
     std::uint32_t m_matrixNid = 0;   // the matrix subnode once it does not
-    Bytes m_rows;                    // the matrix, rows back to back
+    CRowMatrix m_matrix;
     std::size_t m_rowCount = 0;
     std::vector<bool> m_changedMatrix;
     std::set<std::uint32_t> m_changedValues;

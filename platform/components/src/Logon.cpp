@@ -1,0 +1,29 @@
+#include "components/Logon.h"
+
+#include "ole/DispatchObject.h"
+#include "win32/Registry.h"
+
+namespace components {
+
+std::optional<std::u16string> DefaultProfileName()
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kProfilesKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return std::nullopt;
+    WCHAR name[256] = {};
+    DWORD bytes = sizeof name - sizeof(WCHAR);
+    DWORD type = 0;
+    LONG status = RegQueryValueExW(key, kDefaultProfileValue, nullptr, &type, reinterpret_cast<LPBYTE>(name), &bytes);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS || type != REG_SZ || name[0] == 0)
+        return std::nullopt;
+    return std::u16string(name);
+}
+
+void RequireDefaultProfile()
+{
+    if (!DefaultProfileName())
+        throw ole::CDispatchError(kLogonFailed, u"no mail profile is set up on this machine");
+}
+
+} // namespace components

@@ -1,0 +1,195 @@
+// Partial rewrites of a node: only the blocks that changed are written; the
+// others, and the XBLOCKs over runs of them, stay where they are.
+#include "NodeDatabaseImpl.h"
+
+#include <set>
+#include <string>
+
+namespace mapi {
+
+BlockStream BlockStream::Whole(const std::vector<Bytes>& blocks)
+{
+    BlockStream s;
+    s.count = blocks.size();
+    s.changed = [](std::size_t) { return true; };
+    s.size = [&blocks](std::size_t i) { return blocks[i].size(); };
+    s.bytes = [&blocks](std::size_t i) { return blocks[i]; };
+    return s;
+}
+
+Result<std::uint64_t> CNodeDatabase::Impl::RewriteDataTree(const BlockStream& stream, const DataTreeShape& old)
+{
+    const std::size_t maxData = Sizes().MaxBlockData();
+    const std::size_t perX = ndb::MaxXBlockEntries(working.format);
+    if (stream.count > perX * perX)
+        return MakeError("node data too large for an XXBLOCK tree");
+
+    std::vector<std::uint64_t> leaves(stream.count);
+    std::vector<bool> kept(stream.count, false);
+    std::uint64_t total = 0;
+    for (std::size_t i = 0; i < stream.count; ++i) {
+        const std::size_t size = stream.size(i);
+        if (size > maxData)
+            return MakeError("a data block holds at most " + std::to_string(maxData) + " bytes, not " +
+                             std::to_string(size));
+        total += size;
+        if (!stream.changed(i)) {
+            if (i >= old.leaves.size())
+                return MakeError("block " + std::to_string(i) + " of the node is not stored yet");
+            leaves[i] = old.leaves[i];
+            kept[i] = true;
+            continue;
+        }
+        auto bid = WriteBlock(stream.bytes(i), false);
+        if (!bid)
+            return bid;
+        leaves[i] = *bid;
+    }
+    if (total > 0xFFFFFFFFu)
+        return MakeError("node data too large for an XXBLOCK tree");
+
+    std::set<std::uint64_t> keptInternal;
+    auto finish = [&](std::uint64_t top) -> Result<std::uint64_t> {
+        // What of the old tree the new one does not use is released; a kept
+        // data block keeps its place in the tree.
+        for (std::size_t i = 0; i < old.leaves.size(); ++i)
+            if (i >= stream.count || !kept[i])
+                ReleaseBlock(old.leaves[i], 0, false);
+        for (std::uint64_t bid : old.xblocks)
+            if (!keptInternal.count(bid))
+                ReleaseBlock(bid, 0, false);
+        if (old.top != 0 && old.top != top)
+            ReleaseBlock(old.top, 0, false);
+        return top;
+    };
+
+    if (stream.count == 0)
+        return finish(0);
+    if (stream.count == 1)
+        return finish(leaves[0]);
+    auto writeX = [&](std::uint8_t level, std::vector<std::uint64_t> children, std::uint64_t bytes) {
+        ndb::XBlock x;
+        x.level = level;
+        x.lcbTotal = static_cast<std::uint32_t>(bytes);
+        x.bids = std::move(children);
+        return WriteBlock(ndb::WriteXBlock(x), true);
+    };
+    if (stream.count <= perX) {
+        auto x = writeX(1, leaves, total);
+        if (!x)
+            return x;
+        return finish(*x);
+    }
+    // An XXBLOCK: an XBLOCK of the old tree over the same unchanged blocks
+    // is used again.
+    std::vector<std::uint64_t> xbids;
+    std::size_t oldStart = 0;
+    for (std::size_t start = 0, group = 0; start < stream.count; start += perX, ++group) {
+        const std::size_t end = std::min(stream.count, start + perX);
+        bool same = group < old.xblocks.size() && oldStart == start && old.xblockLeaves[group] == end - start;
+        if (group < old.xblocks.size())
+            oldStart += old.xblockLeaves[group];
+        std::uint64_t bytes = 0;
+        for (std::size_t i = start; i < end; ++i) {
+            same = same && kept[i];
+            bytes += stream.size(i);
+        }
+        if (same) {
+            xbids.push_back(old.xblocks[group]);
+            keptInternal.insert(old.xblocks[group]);
+            continue;
+        }
+        auto x = writeX(1, std::vector<std::uint64_t>(leaves.begin() + static_cast<std::ptrdiff_t>(start),
+                                                      leaves.begin() + static_cast<std::ptrdiff_t>(end)),
+                        bytes);
+        if (!x)
+            return x;
+        xbids.push_back(*x);
+    }
+    auto top = writeX(2, xbids, total);
+    if (!top)
+        return top;
+    return finish(*top);
+}
+
+Result<void> CNodeDatabase::UpdateNode(Nid nid, Nid parent, const NodeUpdate& update)
+{
+    Impl& d = *m_impl;
+    MAPI_TRY(d.CheckWritable());
+    if (nid == 0)
+        return MakeError("NID 0 is not a node");
+    auto found = d.nbt.Find(nid);
+    if (!found)
+        return found.GetError();
+    const ndb::NbtEntry old = found->value_or(ndb::NbtEntry{});
+    d.dirty = true;
+
+    ndb::NbtEntry entry;
+    entry.nid = nid;
+    entry.nidParent = parent;
+    entry.bidData = old.bidData;
+    entry.bidSub = old.bidSub;
+    if (update.data) {
+        auto shape = d.ReadDataTreeShape(old.bidData);
+        if (!shape)
+            return shape.GetError();
+        auto bid = d.RewriteDataTree(*update.data, *shape);
+        if (!bid)
+            return bid.GetError();
+        entry.bidData = *bid;
+    }
+
+    if (!update.subnodes.empty()) {
+        auto entries = d.ReadSubnodeEntries(old.bidSub);
+        if (!entries)
+            return entries.GetError();
+        std::map<std::uint64_t, ndb::SlEntry> byNid;
+        for (const auto& e : *entries)
+            byNid[e.nid] = e;
+        for (const auto& [subNid, stream] : update.subnodes) {
+            auto it = byNid.find(subNid);
+            if (!stream) {
+                if (it != byNid.end()) {
+                    d.ReleaseBlock(it->second.bidData, 0);
+                    d.ReleaseBlock(it->second.bidSub, 0);
+                    byNid.erase(it);
+                }
+                continue;
+            }
+            ndb::SlEntry sub{subNid, 0, 0};
+            if (it != byNid.end())
+                sub = it->second;
+            auto shape = d.ReadDataTreeShape(sub.bidData);
+            if (!shape)
+                return shape.GetError();
+            auto bid = d.RewriteDataTree(*stream, *shape);
+            if (!bid)
+                return bid.GetError();
+            sub.bidData = *bid;
+            byNid[subNid] = sub;
+        }
+        std::vector<ndb::SlEntry> next;
+        for (const auto& [key, e] : byNid)
+            next.push_back(e);
+        auto bidSub = d.WriteSubnodeEntries(next);
+        if (!bidSub)
+            return bidSub.GetError();
+        entry.bidSub = *bidSub;
+        // The old SLBLOCK/SIBLOCK tree goes, not the subnodes it listed.
+        if (old.bidSub != 0) {
+            auto raw = d.ReadBlock(old.bidSub);
+            if (raw)
+                if (auto sb = ndb::ParseSubnodeBlock(d.working.format, *raw))
+                    for (const auto& branch : sb->branches)
+                        d.ReleaseBlock(branch.bid, 0, false);
+            d.ReleaseBlock(old.bidSub, 0, false);
+        }
+    }
+    MAPI_TRY(d.nbt.Put(entry));
+    auto& counter = d.working.rgnid[NidTypeOf(nid)];
+    if (NidIndexOf(nid) > counter)
+        counter = NidIndexOf(nid);
+    return {};
+}
+
+} // namespace mapi

@@ -1,0 +1,50 @@
+#include "OneOff.h"
+
+#include "win32/CodePage.h"
+#include "win32/WideString.h"
+
+namespace mapi::message {
+
+namespace {
+
+// The MAPI UID of one-off entry ids.
+constexpr std::uint8_t kOneOffProvider[16] = {0x81, 0x2B, 0x1F, 0xA4, 0xBE, 0xA3, 0x10, 0x19,
+                                              0x9D, 0x6E, 0x00, 0xDD, 0x01, 0x0F, 0x54, 0x02};
+// Version 0, then the flags: Unicode strings, no rich text.
+constexpr std::uint8_t kVersionAndFlags[4] = {0x00, 0x00, 0x01, 0x90};
+
+void AppendString(Bytes& out, const std::u16string& text)
+{
+    for (char16_t c : text) {
+        out.push_back(static_cast<std::uint8_t>(c));
+        out.push_back(static_cast<std::uint8_t>(c >> 8));
+    }
+    out.push_back(0);
+    out.push_back(0);
+}
+
+} // namespace
+
+Bytes OneOffEntryId(const std::u16string& name, const std::u16string& address, const std::u16string& addressType)
+{
+    Bytes id(4, 0);
+    id.insert(id.end(), std::begin(kOneOffProvider), std::end(kOneOffProvider));
+    id.insert(id.end(), std::begin(kVersionAndFlags), std::end(kVersionAndFlags));
+    AppendString(id, name);
+    AppendString(id, addressType);
+    AppendString(id, address);
+    return id;
+}
+
+Bytes SearchKey(const std::u16string& address, const std::u16string& addressType)
+{
+    std::u16string key = addressType + u":" + address;
+    for (auto& c : key)
+        c = CharUpperChar(c);
+    const std::string narrow = WideToAnsi(key);
+    Bytes out(narrow.begin(), narrow.end());
+    out.push_back(0);
+    return out;
+}
+
+} // namespace mapi::message

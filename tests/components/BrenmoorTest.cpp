@@ -1,0 +1,272 @@
+// Brenmoor driven as the session set-up and the mail conversion drive it:
+// the target opened, folders made level by level, and each message handed
+// over in its ten parts; read back from the PST.
+#include "ComponentMachine.h"
+#include "PstBack.h"
+
+#include "components/ProfileStores.h"
+#include "win32/FileApi.h"
+
+namespace componenttest {
+namespace {
+
+constexpr const char16_t* kMailPst = u"C:\\Mail\\mail.pst";
+constexpr const char16_t* kAttachmentDir = u"C:\\Program Files\\Pellinor\\Attachment\\";
+
+// A BSTR that the test owns, passed by reference as the conversion passes it.
+class COwnedBstr {
+public:
+    explicit COwnedBstr(const char16_t* text = nullptr) : m_text(text ? SysAllocString(text) : nullptr) {}
+    ~COwnedBstr() { SysFreeString(m_text); }
+    COwnedBstr(const COwnedBstr&) = delete;
+    COwnedBstr& operator=(const COwnedBstr&) = delete;
+    BSTR* operator&() { return &m_text; }
+
+private:
+    BSTR m_text;
+};
+
+// The ten parts, null unless set.
+struct Parts {
+    const char16_t* folder = nullptr;
+    const char16_t* subject = nullptr;
+    const char16_t* to = nullptr;
+    const char16_t* eml = nullptr;
+    const char16_t* date = nullptr;
+    const char16_t* attachments = nullptr;
+    const char16_t* body = nullptr;
+    SHORT kind = 0;
+    const char16_t* cc = nullptr;
+};
+
+class BrenmoorTest : public ComponentMachine {
+protected:
+    void SetUp() override
+    {
+        ComponentMachine::SetUp();
+        RegisterComponents();
+        std::filesystem::create_directories(Host(u"C:\\Mail"));
+        std::filesystem::create_directories(Host(kAttachmentDir));
+        ASSERT_TRUE(Create(m_brenmoor, components::kBrenmoorClass));
+    }
+
+    void CheckOutlook()
+    {
+        VARIANT result;
+        VariantInit(&result);
+        m_brenmoor.InvokeHelper(0x6003002A, DISPATCH_METHOD, VT_VARIANT, &result, nullptr);
+        VariantClear(&result);
+    }
+
+    std::u16string OpenTarget(const char16_t* pst, const char16_t* name)
+    {
+        COwnedBstr path(pst), folder(name);
+        std::u16string result;
+        m_brenmoor.InvokeHelper(0x6003002B, DISPATCH_METHOD, VT_BSTR, &result, Params(VTS_PBSTR VTS_PBSTR), &path,
+                                &folder);
+        return result;
+    }
+
+    void MakeFolder(const char16_t* path)
+    {
+        COwnedBstr folder(path);
+        std::u16string discarded;
+        m_brenmoor.InvokeHelper(0x6003002C, DISPATCH_METHOD, VT_BSTR, &discarded, Params(VTS_PBSTR), &folder);
+    }
+
+    // 0x6003002E, 0x6003002D and 0x6003002F, as the hand-off makes them.
+    void HandOff(const Parts& parts)
+    {
+        std::u16string discarded;
+        COwnedBstr folder(parts.folder);
+        m_brenmoor.InvokeHelper(0x6003002E, DISPATCH_METHOD, VT_BSTR, &discarded, Params(VTS_PBSTR), &folder);
+        COwnedBstr subject(parts.subject), to(parts.to), eml(parts.eml), date(parts.date),
+            attachments(parts.attachments), body(parts.body), cc(parts.cc), spare;
+        SHORT kind = parts.kind;
+        m_brenmoor.InvokeHelper(
+            0x6003002D, DISPATCH_METHOD, VT_BSTR, &discarded,
+            Params(VTS_PBSTR VTS_PBSTR VTS_PBSTR VTS_PBSTR VTS_PBSTR VTS_PBSTR VTS_PBSTR VTS_PI2 VTS_PBSTR VTS_PBSTR),
+            &folder, &subject, &to, &eml, &date, &attachments, &body, &kind, &cc, &spare);
+        m_brenmoor.InvokeHelper(0x6003002F, DISPATCH_METHOD, VT_BSTR, &discarded, nullptr);
+    }
+
+    void OpenMailTarget()
+    {
+        CheckOutlook();
+        OpenTarget(kMailPst, u"Mail Archive");
+        MakeFolder(u"\\\\Mail Archive\\Inbox");
+        MakeFolder(u"\\\\Mail Archive\\Inbox\\2024");
+    }
+
+    std::vector<mapi::CMessage> MessagesIn(const std::vector<std::u16string>& levels)
+    {
+        m_reopened = ReopenStore(Host(kMailPst));
+        auto folder = FolderBelowTop(m_reopened, levels);
+        EXPECT_TRUE(folder);
+        return folder ? MessagesOf(*folder) : std::vector<mapi::CMessage>{};
+    }
+
+    COleDispatchDriver m_brenmoor;
+    std::shared_ptr<mapi::CStore> m_reopened;
+};
+
+TEST_F(BrenmoorTest, AMailRunWritesEachMessageFromItsParts)
+{
+    OpenMailTarget();
+    WriteHostFile(Host(u"C:\\tol.eml"), "From: Ann Lee/Acme <CN=Ann Lee/O=Acme\r\n");
+    WriteHostFile(Host(std::u16string(kAttachmentDir) + u"report.doc"), "report bytes");
+    WriteHostFile(Host(std::u16string(kAttachmentDir) + u"Decode.bmp"), "decoded part");
+    std::u16string attachments = std::u16string(kAttachmentDir) + u"report.doc;" + kAttachmentDir + u"\\Decode.bmp;";
+    HandOff({u"\\\\Mail Archive\\Inbox\\2024", u"Quarterly figures", u"Bob Ray/Acme, Cy Fox/Acme", u"C:\\tol.eml",
+             u"2026-12-08 09:05:00", attachments.c_str(), u"The figures are attached.", 0, u"Dan Orr/Acme"});
+
+    auto messages = MessagesIn({u"Inbox", u"2024"});
+    ASSERT_EQ(messages.size(), 1u);
+    const mapi::CMessage& mail = messages[0];
+    EXPECT_EQ(mail.GetMessageClass(), u"IPM.Note");
+    EXPECT_EQ(mail.GetSubject(), u"Quarterly figures");
+    std::vector<std::pair<std::int32_t, std::u16string>> recipients;
+    for (const auto& recipient : mail.GetRecipients())
+        recipients.emplace_back(recipient.type, recipient.displayName);
+    std::vector<std::pair<std::int32_t, std::u16string>> expected = {
+        {mapi::MAPI_TO, u"Bob Ray/Acme"}, {mapi::MAPI_TO, u"Cy Fox/Acme"}, {mapi::MAPI_CC, u"Dan Orr/Acme"}};
+    EXPECT_EQ(recipients, expected);
+    EXPECT_EQ(mail.GetString(0x0C1A001F), u"Ann Lee/Acme");         // sender name
+    EXPECT_EQ(mail.GetString(0x0C1F001F), u"CN=Ann Lee/O=Acme");    // sender address
+    EXPECT_EQ(mail.GetString(0x0042001F), u"Ann Lee/Acme");         // sent representing
+    EXPECT_EQ(mail.GetTime(0x0E060040), 134411943000000000ull);     // delivery: 8 December 2026 09:05 UTC
+    EXPECT_EQ(mail.GetTime(0x00390040), 134411943000000000ull);     // submit
+    EXPECT_EQ(mail.GetBody(), u"The figures are attached.");
+    EXPECT_TRUE(mail.IsRead());
+    EXPECT_FALSE(mail.IsUnsent());
+    const auto& files = mail.GetAttachments();
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(files[0].GetFileName(), u"report.doc");
+    EXPECT_EQ(files[1].GetFileName(), u"Decode.bmp");
+    mapi::Bytes decoded = files[1].GetData();
+    EXPECT_EQ(std::string(decoded.begin(), decoded.end()), "decoded part");
+
+    std::string exported = PffExported(Host(kMailPst), m_root / "pff",
+                                       "Top of Personal Folders/Inbox/2024/Message00001/OutlookHeaders.txt");
+    EXPECT_EQ(ExportedValue(exported, "Subject:"), "Quarterly figures");
+    EXPECT_EQ(ExportedValue(exported, "Sender name:"), "Ann Lee/Acme");
+    EXPECT_EQ(ExportedValue(exported, "Delivery time:"), "Dec 08, 2026 09:05:00.000000000 UTC");
+    std::string mbox = ReadpstExported(Host(kMailPst), m_root / "readpst", "mbox", "-r");
+    EXPECT_NE(mbox.find("Subject: Quarterly figures"), std::string::npos) << mbox;
+    EXPECT_NE(mbox.find("To: Bob Ray/Acme; Cy Fox/Acme"), std::string::npos) << mbox;
+    EXPECT_NE(mbox.find("Cc: Dan Orr/Acme"), std::string::npos) << mbox;
+    EXPECT_NE(mbox.find("Date: Tue, 08 Dec 2026 09:05:00 +0000"), std::string::npos) << mbox;
+    EXPECT_NE(mbox.find("X-libpst-forensic-sender: CN=Ann Lee/O=Acme"), std::string::npos) << mbox;
+    EXPECT_NE(mbox.find("The figures are attached."), std::string::npos) << mbox;
+    EXPECT_NE(mbox.find("report.doc"), std::string::npos) << mbox;
+}
+
+TEST_F(BrenmoorTest, TheBodyIsTextHtmlOrTheRtfOfTheBodyFile)
+{
+    OpenMailTarget();
+    const char16_t* folder = u"\\\\Mail Archive\\Inbox";
+    HandOff({folder, u"text", nullptr, nullptr, nullptr, nullptr, u"plain words", 0});
+    HandOff({folder, u"html", nullptr, nullptr, nullptr, nullptr, u"<HTML> <b>bold</b></HTML>", 1});
+    const std::string rtf = "{\\rtf1\\ansi\\deff0 {\\fonttbl{\\f0 Arial;}}\\f0 Rich {\\b words}\\par}";
+    WriteHostFile(Host(u"C:\\tol1.rtf"), rtf);
+    HandOff({folder, u"rtf", nullptr, nullptr, nullptr, nullptr, u"Rich words", 2});
+    // The body file was this message's: a later one without a body of its own takes none.
+    EXPECT_FALSE(std::filesystem::exists(Host(u"C:\\tol1.rtf")));
+    HandOff({folder, u"rtf without a body", nullptr, nullptr, nullptr, nullptr, nullptr, 2});
+
+    auto messages = MessagesIn({u"Inbox"});
+    ASSERT_EQ(messages.size(), 4u);
+    EXPECT_EQ(messages[0].GetBody(), u"plain words");
+    EXPECT_EQ(messages[1].GetHtmlBody(), u"<HTML> <b>bold</b></HTML>");
+    EXPECT_EQ(messages[2].GetRtfBody().Value(), rtf);
+    EXPECT_EQ(messages[2].GetBody(), u"Rich words");
+    EXPECT_EQ(messages[3].GetRtfBody().Value(), "");
+    EXPECT_EQ(messages[3].GetBody(), u"");
+
+    // pffexport writes each body in its own kind.
+    const std::string inbox = "Top of Personal Folders/Inbox/";
+    EXPECT_EQ(PffExported(Host(kMailPst), m_root / "pff", inbox + "Message00001/Message.txt"), "plain words");
+    EXPECT_NE(PffExported(Host(kMailPst), m_root / "pff", inbox + "Message00002/Message.html").find("<b>bold</b>"),
+              std::string::npos);
+    // (pffexport ends the RTF it writes with a NUL.)
+    EXPECT_EQ(PffExported(Host(kMailPst), m_root / "pff", inbox + "Message00003/Message.rtf").rfind(rtf, 0), 0u);
+}
+
+TEST_F(BrenmoorTest, NullPartsAreEmptyParts)
+{
+    OpenMailTarget();
+    HandOff({u"\\\\Mail Archive\\Inbox", nullptr, nullptr, nullptr, u"2026-12-08;2026-12-09"});
+    auto messages = MessagesIn({u"Inbox"});
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].GetSubject(), u"");
+    EXPECT_TRUE(messages[0].GetRecipients().empty());
+    EXPECT_TRUE(messages[0].GetAttachments().empty());
+    EXPECT_EQ(messages[0].GetString(0x0C1A001F), u"");
+    // A list of dates is no date: the message has no delivery or submit time.
+    EXPECT_FALSE(messages[0].GetTime(0x0E060040));
+    EXPECT_FALSE(messages[0].GetTime(0x00390040));
+}
+
+TEST_F(BrenmoorTest, AMessageForAFolderThatWasNeverMadeMakesItRatherThanBeingLost)
+{
+    OpenMailTarget();
+    HandOff({u"\\\\Mail Archive\\Sent\\2024", u"kept"});
+    auto messages = MessagesIn({u"Sent", u"2024"});
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].GetSubject(), u"kept");
+}
+
+TEST_F(BrenmoorTest, BadInputIsAClearErrorAndWritesNothing)
+{
+    OpenMailTarget();
+    const char16_t* folder = u"\\\\Mail Archive\\Inbox";
+    try {
+        HandOff({folder, u"lost", nullptr, u"C:\\missing.eml"});
+        ADD_FAILURE() << "a message without its EML file was written";
+    } catch (const COleDispatchException& error) {
+        EXPECT_EQ(error.m_scError, HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
+        EXPECT_NE(error.m_strDescription.find(u"C:\\missing.eml"), std::u16string::npos);
+        EXPECT_EQ(error.m_strSource, components::kBrenmoorClass.progId);
+    }
+    std::u16string missing = std::u16string(kAttachmentDir) + u"gone.doc;";
+    EXPECT_EQ(RaisedBy([&] { HandOff({folder, u"lost", nullptr, nullptr, nullptr, missing.c_str()}); }),
+              HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(RaisedBy([&] { HandOff({folder, u"lost", nullptr, nullptr, nullptr, nullptr, u"body", 7}); }),
+              E_INVALIDARG);
+    EXPECT_EQ(RaisedBy([&] { HandOff({u"Inbox", u"lost"}); }), E_INVALIDARG);
+    EXPECT_EQ(RaisedBy([&] { MakeFolder(u"\\\\Mail Archive\\\\Empty level"); }), E_INVALIDARG);
+    EXPECT_TRUE(MessagesIn({u"Inbox"}).empty());
+}
+
+TEST_F(BrenmoorTest, TheTargetIsOpenedOrMadeAndNamedAsTheRunAddressesIt)
+{
+    components::AddProfileStore(kMailPst, u"Old name");
+    mapi::CMailProfile::Default().CloseAll();
+
+    EXPECT_EQ(OpenTarget(kMailPst, nullptr), u"Old name");
+    EXPECT_EQ(OpenTarget(kMailPst, u"Renamed"), u"Renamed");
+    EXPECT_NE(mapi::CMailProfile::Default().FindStoreByRootName(u"renamed"), nullptr);
+    EXPECT_EQ(OpenTarget(u"C:\\Mail\\new.pst", u"Fresh"), u"Fresh");
+    EXPECT_TRUE(std::filesystem::exists(Host(u"C:\\Mail\\new.pst")));
+    EXPECT_EQ(mapi::CMailProfile::Default().GetStores().size(), 2u);
+    EXPECT_EQ(ReopenStore(Host(kMailPst))->GetDisplayName().Value(), u"Renamed");
+
+    EXPECT_EQ(RaisedBy([&] { OpenTarget(u"C:\\No such folder\\x.pst", u"X"); }),
+              HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND));
+}
+
+TEST_F(BrenmoorTest, OutlookIsUnusableWithoutItsServerOrAMailProfile)
+{
+    EXPECT_EQ(RaisedBy([&] { CheckOutlook(); }), S_OK);
+    RemoveDefaultProfile();
+    EXPECT_EQ(RaisedBy([&] { CheckOutlook(); }), components::kLogonFailed);
+    UnregisterOutlook();
+    EXPECT_EQ(RaisedBy([&] { CheckOutlook(); }), CO_E_CLASSSTRING);
+    EXPECT_EQ(RaisedBy([&] { m_brenmoor.InvokeHelper(0x6003002D, DISPATCH_METHOD, VT_EMPTY, nullptr, nullptr); }),
+              DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(RaisedBy([&] { m_brenmoor.InvokeHelper(0x60030030, DISPATCH_METHOD, VT_EMPTY, nullptr, nullptr); }),
+              DISP_E_MEMBERNOTFOUND);
+}
+
+} // namespace
+} // namespace componenttest

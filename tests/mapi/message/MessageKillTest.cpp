@@ -1,0 +1,111 @@
+// A writer of whole messages killed with SIGKILL at random moments: after
+// each kill the file opens, passes the structure check, and holds every
+// message whose Save had returned (and at most the one under way), with the
+// folder's counts in step; readpst reads it too.
+#include "../KillHarness.h"
+#include "../ReaderTools.h"
+#include "../TempDir.h"
+#include "mapi/Folder.h"
+#include "mapi/Message.h"
+#include "mapi/StructureCheck.h"
+#include "mapi/Store.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <unistd.h>
+
+using namespace mapi;
+using namespace mapitest;
+
+namespace {
+
+std::u16string Wide(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+std::u16string SubjectOf(std::uint32_t n) { return Wide("Message " + std::to_string(n)); }
+
+// Message n's body and attachment, the same in the writer and the checker.
+std::u16string BodyOf(std::uint32_t n) { return std::u16string((n * 7919u) % 12'000u, static_cast<char16_t>(u'a' + n % 26)); }
+Bytes AttachmentOf(std::uint32_t n) { return Bytes((n * 104'729u) % 60'000u + 1, static_cast<std::uint8_t>(n)); }
+bool HasAttachment(std::uint32_t n) { return n % 3 == 0; }
+
+// The child: adds messages after those the folder holds and reports each
+// number through the pipe once its Save has returned.
+[[noreturn]] void RunWriter(const std::filesystem::path& path, int out)
+{
+    auto store = CStore::Open(path);
+    if (!store.Ok())
+        _exit(2);
+    auto folder = (*store)->GetIpmSubtree()->FindSubfolder(u"Inbox");
+    if (!folder.Ok() || !*folder)
+        _exit(3);
+    for (auto n = static_cast<std::uint32_t>((*folder)->ListMessages()->size());; ++n) {
+        CMessage m = (*folder)->CreateMessage();
+        m.SetSubject(SubjectOf(n));
+        m.SetBody(BodyOf(n));
+        m.AddRecipient({MAPI_TO, u"Bob", u"bob@example.com", u"SMTP", {}});
+        m.SetRead(n % 2 == 0);
+        if (HasAttachment(n))
+            m.AddAttachment(CAttachment::ByValue(u"part.bin", AttachmentOf(n)));
+        if (!m.Save().Ok())
+            _exit(4);
+        if (write(out, &n, sizeof n) != sizeof n)
+            _exit(5);
+    }
+}
+
+} // namespace
+
+TEST(MessageKillTest, EveryMessageWhoseSaveReturnedSurvivesSigkill)
+{
+    CTempDir dir;
+    const auto path = dir / "killed.pst";
+    {
+        auto store = CStore::Create(path, u"Killed");
+        ASSERT_TRUE(store.Ok()) << store.Message();
+        ASSERT_TRUE((*store)->GetIpmSubtree()->CreateSubfolder(u"Inbox").Ok());
+    }
+    std::mt19937 rng(2024);
+    std::uint32_t saved = 0; // messages whose Save returned
+    for (int round = 0; round < 20; ++round) {
+        const auto run = RunAndKill([&](int out) { RunWriter(path, out); }, 3, rng() % 150'000);
+        ASSERT_TRUE(run.killed) << "the writer stopped by itself with " << run.exitCode;
+        for (std::uint32_t n : run.reported)
+            saved = std::max(saved, n + 1);
+
+        auto report = CheckStructure(path);
+        ASSERT_TRUE(report.Ok()) << "round " << round << ": " << report.Message();
+        auto store = CStore::Open(path, true);
+        ASSERT_TRUE(store.Ok()) << store.Message();
+        CFolder folder = **(*store)->GetIpmSubtree()->FindSubfolder(u"Inbox");
+        auto list = folder.ListMessages();
+        ASSERT_TRUE(list.Ok()) << list.Message();
+        const auto held = static_cast<std::uint32_t>(list->size());
+        ASSERT_TRUE(held == saved || held == saved + 1) << "round " << round << ": the file holds " << held
+                                                        << " messages, " << saved << " saves returned";
+        auto counts = folder.GetCounts();
+        EXPECT_EQ(counts->contentCount, static_cast<std::int32_t>(held));
+        EXPECT_EQ(counts->unreadCount, static_cast<std::int32_t>(held / 2));
+        for (std::uint32_t i = 0; i < held; ++i) {
+            ASSERT_EQ((*list)[i].subject, SubjectOf(i)) << "round " << round;
+            // The messages of this round in full; earlier rounds checked theirs.
+            if (i + 40 < held)
+                continue;
+            auto m = (*store)->OpenMessage((*list)[i].nid);
+            ASSERT_TRUE(m.Ok()) << m.Message();
+            EXPECT_EQ(m->GetBody(), BodyOf(i));
+            ASSERT_EQ(m->GetAttachments().size(), HasAttachment(i) ? 1u : 0u) << i;
+            if (HasAttachment(i)) {
+                EXPECT_TRUE(m->GetAttachments()[0].GetData() == AttachmentOf(i)) << i;
+            }
+        }
+        saved = held;
+    }
+    EXPECT_GT(saved, 40u) << "the writer saved too little to test anything";
+
+    if (!Installed("readpst"))
+        return;
+    const auto run = RunReadpst(path, dir / "readpst");
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("\"Inbox\" - " + std::to_string(saved) + " items done, 0 items skipped."), std::string::npos)
+        << run.output;
+}
