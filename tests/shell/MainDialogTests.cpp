@@ -50,7 +50,7 @@ TEST_F(MainDialogTest, EscapeAsksPromptBAndNoLeavesTheDialogWithNothingMore)
     automation::PressKey(main, VK_ESCAPE);
     HWND shown = ExpectBox(u"Are you sure you want to exit.", 0x1034, main);
     ASSERT_NE(shown, nullptr);
-    automation::AnswerMessageBox(shown, IDNO);
+    Answer(shown, IDNO);
 
     // The key went no further: no Cancel, no second question.
     automation::Click(::GetDlgItem(main, 1048));
@@ -153,8 +153,7 @@ TEST_F(MainDialogTest, ClearingTheLogAnsweredNoLeavesTheFile)
     ASSERT_TRUE(automation::ChooseMenuCommand(main, kLogClear));
     HWND shown = ExpectBox(u"Are you sure, you want to clear the log?", 0x1024, main);
     ASSERT_NE(shown, nullptr);
-    automation::AnswerMessageBox(shown, IDNO);
-    ASSERT_TRUE(automation::WaitUntil([] { return user::OpenMessageBoxes().empty(); }));
+    Answer(shown, IDNO);
     Settle(main);
     EXPECT_EQ(LogFile(), before);
 }
@@ -210,14 +209,13 @@ TEST_F(MainDialogTest, TheStepsMenuCommandsReachTheMainDialogButItsExitIsItsOwn)
     ASSERT_TRUE(automation::ChooseMenuCommand(step, kFileExit));
     HWND shown = ExpectBox(u"Are you sure you want to exit.", 0x1024, step);
     ASSERT_NE(shown, nullptr);
-    automation::AnswerMessageBox(shown, IDNO);
+    Answer(shown, IDNO);
 
     // Escape in the step is its Cancel: prompt A.
     automation::PressKey(step, VK_ESCAPE);
     shown = ExpectBox(u"Are you sure you want to exit?", 0x1024, step);
     ASSERT_NE(shown, nullptr);
-    automation::AnswerMessageBox(shown, IDNO);
-    ASSERT_TRUE(automation::WaitUntil([] { return user::OpenMessageBoxes().empty(); }));
+    Answer(shown, IDNO);
     EXPECT_TRUE(::IsWindowVisible(step));
     automation::Click(::GetDlgItem(step, 1017));
     ASSERT_TRUE(automation::WaitUntil([&] { return ::IsWindowVisible(main) != FALSE; }));

@@ -75,6 +75,14 @@ protected:
         return box;
     }
 
+    // Clicks the answer and waits for the box to go, as a person waits
+    // before the next move.
+    static void Answer(HWND box, int answer)
+    {
+        automation::AnswerMessageBox(box, answer);
+        EXPECT_TRUE(automation::WaitUntil([&] { return !::IsWindow(box); }));
+    }
+
     // Exit, Yes: the program must end with exit code 0.
     void ExitThroughThePrompt()
     {
