@@ -1,5 +1,6 @@
 // Routing mouse and key input to windows, as the person at the screen
 // makes it.
+#include "MouseTrackingState.h"
 #include "WindowData.h"
 
 #include "user/Automation.h"
@@ -124,6 +125,7 @@ void Activate(HWND hwnd, LRESULT hit, UINT message)
 void MouseMove(POINT screen)
 {
     SetCursorPos(screen.x, screen.y);
+    detail::MouseMovedForTracking(screen);
     if (HWND capture = CaptureWindow()) {
         PostMessageW(capture, WM_MOUSEMOVE, ButtonState(), ClientPoint(capture, screen));
         return;

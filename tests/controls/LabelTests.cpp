@@ -1,0 +1,138 @@
+// The rich label as the welcome text uses it: its font size and weight, its
+// colour in pixels, and no background of its own over the skin.
+#include "ControlsFixture.h"
+
+#include "win32/Shell.h"
+
+namespace {
+
+constexpr COLORREF kSkin = RGB(40, 160, 220);
+constexpr COLORREF kRed = RGB(255, 0, 0);
+
+class LabelTest : public ControlsTest {};
+
+TEST_F(LabelTest, TheWelcomeLabelDrawsLargeBoldRedTextWithTheSkinShowingThrough)
+{
+    dialog.skinPath = WriteBitmap(u"C:\\skin.bmp", 600, 400, [](int, int) { return kSkin; });
+    dialog.setUp = [](CControlsDlg& d) {
+        d.m_welcome.SetFontSize(12).SetFontBold(TRUE).SetTextColor(0x0000FF).SetTransparent(TRUE);
+    };
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND label = ::GetDlgItem(window, 1031);
+
+    const LOGFONTW& font = dialog.m_welcome.GetLogFont();
+    EXPECT_EQ(font.lfHeight, -16) << "12 points on a 96 dots-per-inch screen";
+    EXPECT_EQ(font.lfWidth, 0);
+    EXPECT_EQ(font.lfWeight, 700);
+    EXPECT_NE(::GetWindowLongPtrW(label, GWL_EXSTYLE) & WS_EX_TRANSPARENT, 0);
+
+    RECT client;
+    ::GetClientRect(label, &client);
+    EXPECT_EQ(PixelOf(label, client.right - 2, client.bottom - 2), kSkin) << "no background of its own";
+    const int boldRed = CountPixels(label, kRed);
+    EXPECT_GT(boldRed, 30);
+
+    dialog.Run([&] { dialog.m_welcome.SetFontBold(FALSE); });
+    ASSERT_TRUE(automation::WaitForPaint());
+    EXPECT_EQ(dialog.m_welcome.GetLogFont().lfWeight, 400);
+    const int plainRed = CountPixels(label, kRed);
+    EXPECT_GT(plainRed, 0);
+    EXPECT_LT(plainRed, boldRed) << "bold strokes are wider";
+
+    dialog.Run([&] { dialog.m_welcome.SetTextColor(RGB(0, 128, 0)); });
+    ASSERT_TRUE(automation::WaitForPaint());
+    EXPECT_EQ(CountPixels(label, kRed), 0);
+    EXPECT_GT(CountPixels(label, RGB(0, 128, 0)), 0);
+}
+
+TEST_F(LabelTest, AnOpaqueLabelPaintsTheButtonFaceAndKeepsTheTransparentStyle)
+{
+    dialog.skinPath = WriteBitmap(u"C:\\skin.bmp", 600, 400, [](int, int) { return kSkin; });
+    dialog.setUp = [](CControlsDlg& d) { d.m_welcome.SetTransparent(TRUE).SetTransparent(FALSE); };
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND label = ::GetDlgItem(window, 1031);
+    RECT client;
+    ::GetClientRect(label, &client);
+    EXPECT_EQ(PixelOf(label, client.right - 2, client.bottom - 2), ::GetSysColor(COLOR_BTNFACE));
+    EXPECT_NE(::GetWindowLongPtrW(label, GWL_EXSTYLE) & WS_EX_TRANSPARENT, 0);
+
+    dialog.Run([&] { dialog.m_welcome.SetBkColor(RGB(250, 240, 10)); });
+    ASSERT_TRUE(automation::WaitForPaint());
+    EXPECT_EQ(PixelOf(label, client.right - 2, client.bottom - 2), RGB(250, 240, 10));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(LabelTest, ALinkOpensItsTextAndANotifyingOneTellsItsParentInstead)
+{
+    dialog.setUp = [](CControlsDlg& d) { d.m_welcome.SetLink(TRUE, FALSE); };
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND label = ::GetDlgItem(window, 1031);
+    EXPECT_NE(::GetWindowLongPtrW(label, GWL_STYLE) & SS_NOTIFY, 0);
+    automation::Click(label);
+    ASSERT_TRUE(automation::WaitUntil([] { return win32::ReadShellJournal().size() == 1; }));
+    EXPECT_EQ(win32::ReadShellJournal()[0].verb, u"open");
+    EXPECT_EQ(win32::ReadShellJournal()[0].file, u"Welcome");
+    EXPECT_EQ(win32::ReadShellJournal()[0].show, SW_SHOWNORMAL);
+
+    dialog.Run([&] { dialog.m_welcome.SetLink(TRUE, TRUE); });
+    automation::Click(label);
+    ASSERT_TRUE(automation::WaitUntil([&] { return dialog.Notifications().size() == 1; }));
+    EXPECT_EQ(dialog.Notifications()[0], LOWORD(NM_LINKCLICK));
+    EXPECT_EQ(win32::ReadShellJournal().size(), 1u) << "nothing opened";
+
+    // Without a link the static lets its clicks through and tells no one.
+    dialog.Run([&] { dialog.m_welcome.SetLink(FALSE, TRUE); });
+    EXPECT_EQ(::GetWindowLongPtrW(label, GWL_STYLE) & SS_NOTIFY, 0);
+    automation::Click(label);
+    automation::Click(::GetDlgItem(window, 1005));
+    ASSERT_TRUE(automation::WaitUntil([&] { return !dialog.Commands().empty(); }));
+    EXPECT_EQ(dialog.Notifications().size(), 1u);
+}
+
+class Gradient : public ::testing::Test {
+protected:
+    // Paints the gradient over a strip of the width and reads its top row.
+    std::vector<COLORREF> Paint(int width, COLORREF from, COLORREF to)
+    {
+        CClientDC screen(nullptr);
+        CDC memory;
+        memory.CreateCompatibleDC(&screen);
+        CBitmap canvas;
+        canvas.CreateCompatibleBitmap(&screen, 260, 4);
+        CBitmap* previous = memory.SelectObject(&canvas);
+        memory.FillSolidRect(0, 0, 260, 4, RGB(1, 2, 3));
+        PaintGradient(&memory, CRect(0, 0, width, 4), from, to, 100);
+        std::vector<COLORREF> row;
+        for (int x = 0; x < 260; ++x)
+            row.push_back(memory.GetPixel(x, 1));
+        memory.SelectObject(previous);
+        return row;
+    }
+};
+
+TEST_F(Gradient, BandsOfTwoPixelsAndALastOneThatStopsShortOfTheEndColour)
+{
+    auto row = Paint(250, RGB(0, 0, 0), RGB(255, 255, 255));
+    EXPECT_EQ(row[0], RGB(0, 0, 0));
+    EXPECT_EQ(row[2], RGB(2, 2, 2)) << "the second band: 256 * 255 / 100 a step";
+    EXPECT_EQ(row[197], RGB(249, 249, 249)) << "band 98 ends at 198";
+    EXPECT_EQ(row[198], RGB(252, 252, 252)) << "the last band runs from 198 to the end";
+    EXPECT_EQ(row[249], RGB(252, 252, 252));
+    EXPECT_EQ(row[251], RGB(1, 2, 3));
+
+    auto narrow = Paint(60, RGB(0, 0, 0), RGB(240, 0, 0));
+    EXPECT_EQ(narrow[0], RGB(0, 0, 0));
+    EXPECT_EQ(narrow[1], RGB(4, 0, 0)) << "60 bands of one pixel";
+    EXPECT_EQ(narrow[59], RGB(236, 0, 0));
+
+    auto none = Paint(0, RGB(0, 0, 0), RGB(255, 255, 255));
+    EXPECT_EQ(none[0], RGB(1, 2, 3)) << "nothing over no width";
+}
+
+} // namespace
