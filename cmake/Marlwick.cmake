@@ -28,5 +28,6 @@ function(marlwick_test name)
     add_executable(${name} ${T_UNPARSED_ARGUMENTS})
     target_link_libraries(${name} PRIVATE ${T_LIBS} marlwick_test_support GTest::gtest_main marlwick_options)
     include(GoogleTest)
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+    # Every test runs on the headless display, even on a desktop.
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 ENVIRONMENT MARLWICK_DISPLAY=headless)
 endfunction()

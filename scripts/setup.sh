@@ -12,6 +12,7 @@ packages=(
     zlib1g-dev libpng-dev                          # PNG screenshots
     libfreetype-dev fonts-dejavu-core              # text rendering
     libx11-dev                                     # the desktop display
+    xvfb                                           # a virtual X server that the desktop display is tested under
     pst-utils pff-tools                            # independent PST readers used by the tests
     unrtf                                          # independent RTF reader used by the tests
 )

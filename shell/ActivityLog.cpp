@@ -6,6 +6,7 @@
 #include "win32/CodePage.h"
 #include "win32/FileApi.h"
 #include "win32/Shell.h"
+#include "win32/Thread.h"
 #include "win32/WideString.h"
 
 #include <cstring>
@@ -50,6 +51,8 @@ CString ViewedLogPath()
 
 int WriteActivityLog(LPCWSTR message)
 {
+    // A worker is never parked or unwound while it holds the log's lock.
+    win32::DeferSafePoints holdingLock;
     std::lock_guard lock(g_logMutex);
     WCHAR path[MAX_PATH];
     if (!BuildLogPath(path))

@@ -19,7 +19,11 @@ protected:
         g_szInstallDir[0] = 0;
         InitAppSettings();
         user::ClearMessageBoxHistory();
-        user::SetMessageBoxAnswerer(nullptr);
+        // A box the test does not answer takes its default button, as Enter would.
+        user::SetMessageBoxAnswerer([](const user::MessageBoxRecord& box) {
+            UINT buttons = box.type & MB_TYPEMASK;
+            return buttons == MB_YESNO || buttons == MB_YESNOCANCEL ? IDYES : IDOK;
+        });
     }
 
     void TearDown() override

@@ -1,5 +1,7 @@
 #include "afx/String.h"
 
+#include "afx/Wnd.h"
+
 #include "win32/CodePage.h"
 #include "win32/WideString.h"
 
@@ -221,6 +223,20 @@ int CString::Delete(int index, int count)
     if (index >= 0 && index < GetLength() && count > 0)
         m_data.erase(static_cast<std::size_t>(index), static_cast<std::size_t>(count));
     return GetLength();
+}
+
+BOOL CString::LoadString(UINT id)
+{
+    // Grows the buffer until the string fits with room to spare.
+    for (int size = 256;; size *= 2) {
+        std::u16string buffer(static_cast<std::size_t>(size), u'\0');
+        int length = ::LoadStringW(AfxGetResourceHandle(), id, buffer.data(), size);
+        if (length < size - 1) {
+            buffer.resize(static_cast<std::size_t>(length));
+            m_data = std::move(buffer);
+            return length > 0;
+        }
+    }
 }
 
 void CString::Format(LPCWSTR format, ...)

@@ -1,5 +1,9 @@
 #include "afx/WinApp.h"
 
+#include "afx/Wnd.h"
+#include "user/Icons.h"
+#include "user/Script.h"
+
 #include <atomic>
 #include <string>
 
@@ -7,6 +11,8 @@ namespace {
 CWinApp* g_app = nullptr;
 std::atomic<bool> g_controlContainer{false};
 } // namespace
+
+IMPLEMENT_DYNAMIC(CWinApp, CWinThread)
 
 struct CWinApp::Storage {
     std::u16string appName;
@@ -20,6 +26,7 @@ CWinApp::CWinApp(LPCWSTR appName)
         m_storage->appName = appName;
         m_pszAppName = m_storage->appName.c_str();
     }
+    m_bAutoDelete = FALSE; // a global, destroyed with the program
     g_app = this;
 }
 
@@ -37,12 +44,17 @@ BOOL CWinApp::InitInstance()
 
 int CWinApp::Run()
 {
-    return ExitInstance();
+    return CWinThread::Run();
 }
 
-int CWinApp::ExitInstance()
+HICON CWinApp::LoadIcon(UINT nIDResource) const
 {
-    return 0;
+    return ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(static_cast<WORD>(nIDResource)));
+}
+
+HICON CWinApp::LoadStandardIcon(LPCWSTR lpszIconName) const
+{
+    return ::LoadIconW(nullptr, lpszIconName);
 }
 
 void CWinApp::SetRegistryKey(LPCWSTR registryKey)
@@ -61,6 +73,11 @@ CWinApp* AfxGetApp()
     return g_app;
 }
 
+LPCWSTR AfxGetAppName()
+{
+    return g_app ? g_app->m_pszAppName : nullptr;
+}
+
 void AfxEnableControlContainer()
 {
     g_controlContainer = true;
@@ -76,6 +93,10 @@ int AfxWinMain()
     CWinApp* app = AfxGetApp();
     if (!app)
         return 1;
+    app->m_nThreadID = ::GetCurrentThreadId();
+    AfxSetThread(app);
+    // A run driven by a script (MARLWICK_SCRIPT) starts its driver first.
+    user::automation::StartScriptFromEnvironment();
     if (!app->InitInstance())
         return app->ExitInstance();
     return app->Run();

@@ -161,6 +161,49 @@ BOOL MenuGlyph(HDC dc, const RECT& r, UINT state)
     }
 }
 
+// The glyphs of the caption buttons inside their edge: the close cross, the
+// minimise bar, the maximise box and the restore pair of boxes.
+void CaptionGlyph(HDC dc, const RECT& r, UINT kind, COLORREF color)
+{
+    int width = r.right - r.left;
+    int height = r.bottom - r.top;
+    int size = std::max(2, std::min(width, height) - 4);
+    int x = r.left + (width - size) / 2;
+    int y = r.top + (height - size) / 2;
+    auto bar = [&](int l, int t, int w, int h) {
+        for (int j = 0; j < h; ++j)
+            for (int i = 0; i < w; ++i)
+                SetPixelV(dc, l + i, t + j, color);
+    };
+    auto box = [&](int l, int t, int w, int h) {
+        bar(l, t, w, 2);             // the thick top, a caption of its own
+        bar(l, t + h - 1, w, 1);
+        bar(l, t, 1, h);
+        bar(l + w - 1, t, 1, h);
+    };
+    switch (kind) {
+    case DFCS_CAPTIONMIN:
+        bar(x, y + size - 2, std::max(2, size - 2), 2);
+        break;
+    case DFCS_CAPTIONMAX:
+        box(x, y, size, size - 1);
+        break;
+    case DFCS_CAPTIONRESTORE: {
+        int small = std::max(3, size * 2 / 3);
+        box(x + size - small, y, small, small - 1);
+        box(x, y + size - small, small, small - 1);
+        break;
+    }
+    default: // the close cross: two diagonals, two pixels thick
+        for (int i = 0; i < size; ++i)
+            for (int t = 0; t < 2 && i + t < size; ++t) {
+                SetPixelV(dc, x + i + t, y + i, color);
+                SetPixelV(dc, x + size - 1 - i - t, y + i, color);
+            }
+        break;
+    }
+}
+
 } // namespace
 
 BOOL DrawFrameControl(HDC dc, LPRECT rect, UINT type, UINT state)
@@ -182,15 +225,10 @@ BOOL DrawFrameControl(HDC dc, LPRECT rect, UINT type, UINT state)
     case DFC_CAPTION: {
         RECT r = *rect;
         DrawEdge(dc, &r, (state & DFCS_PUSHED) ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_MIDDLE | BF_SOFT);
-        // The close cross: two diagonals, two pixels thick.
-        int size = std::max(2, std::min(r.right - r.left, r.bottom - r.top) - 4);
-        int x = r.left + (r.right - r.left - size) / 2, y = r.top + (r.bottom - r.top - size) / 2;
+        if (state & DFCS_PUSHED)
+            OffsetRect(&r, 1, 1);
         COLORREF color = GetSysColor((state & DFCS_INACTIVE) ? COLOR_GRAYTEXT : COLOR_BTNTEXT);
-        for (int i = 0; i < size; ++i)
-            for (int t = 0; t < 2 && i + t < size; ++t) {
-                SetPixelV(dc, x + i + t, y + i, color);
-                SetPixelV(dc, x + size - 1 - i - t, y + i, color);
-            }
+        CaptionGlyph(dc, r, state & 0xF, color);
         return TRUE;
     }
     case DFC_MENU:

@@ -103,8 +103,11 @@ BOOL GetIconInfo(HICON handle, ICONINFO* info)
 
 BOOL DestroyIcon(HICON handle)
 {
-    if (!LookupIcon(handle))
+    auto icon = LookupIcon(handle);
+    if (!icon)
         return FALSE;
+    if (icon->stock)
+        return TRUE; // a shared icon stays for the process
     return RemoveObject(handle) ? TRUE : FALSE;
 }
 

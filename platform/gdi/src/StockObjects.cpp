@@ -4,6 +4,7 @@
 #include "Objects.h"
 
 #include "gdi/Gdi.h"
+#include "gdi/GdiObjects.h"
 
 #include <array>
 #include <cstring>
@@ -146,6 +147,12 @@ std::shared_ptr<GdiObject> StockObject(int index)
         g_stock[index] = object;
     }
     return g_stock[index];
+}
+
+void KeepForProcess(HGDIOBJ handle)
+{
+    if (auto object = LookupObject(handle))
+        object->stock = true;
 }
 
 std::shared_ptr<BitmapObject> DefaultBitmap()

@@ -1,5 +1,7 @@
 #include "notes/FaultTable.h"
 
+#include "win32/Thread.h"
+
 #include <atomic>
 #include <map>
 #include <mutex>
@@ -68,6 +70,7 @@ int CallCount(std::string_view call)
 
 LNSTATUS CheckFault(const char* call)
 {
+    win32::ThreadSafePoint();
     if (!g_active.load(std::memory_order_relaxed))
         return LNNOERROR;
     Table& table = TheTable();

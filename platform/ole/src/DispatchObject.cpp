@@ -1,5 +1,7 @@
 #include "ole/DispatchObject.h"
 
+#include "win32/Thread.h"
+
 #include <new>
 #include <string>
 
@@ -90,6 +92,9 @@ HRESULT CDispatchObject::GetIDsOfNames(REFIID, LPOLESTR*, UINT nameCount, LCID, 
 HRESULT CDispatchObject::Invoke(DISPID member, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                 EXCEPINFO* exception, UINT* argError)
 {
+    // Every automation call of the servers passes here: a safe point of
+    // the calling thread, outside the handlers below.
+    win32::ThreadSafePoint();
     if (iid != IID_NULL)
         return DISP_E_UNKNOWNINTERFACE;
     if (!params)

@@ -1,11 +1,17 @@
 #include "user/Automation.h"
 
+#include "MenuWindow.h"
+#include "Menus.h"
 #include "WindowData.h"
-#include "user/Messages.h"
 
-#include <initializer_list>
+#include "display/Display.h"
+#include "gdi/PngFile.h"
+#include "user/Controls.h"
+#include "user/MessageBox.h"
+#include "user/Messages.h"
+#include "user/Paint.h"
+
 #include <thread>
-#include <utility>
 
 using namespace user::detail;
 
@@ -29,19 +35,6 @@ BOOL GetGUIThreadInfo(DWORD threadId, GUITHREADINFO* info)
 }
 
 namespace user::automation {
-
-namespace {
-
-HWND KeyTarget(HWND window)
-{
-    GUITHREADINFO info = {sizeof info, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, {}};
-    DWORD thread = GetWindowThreadProcessId(window, nullptr);
-    if (thread && GetGUIThreadInfo(thread, &info) && info.hwndFocus && IsWindow(info.hwndFocus))
-        return info.hwndFocus;
-    return window;
-}
-
-} // namespace
 
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
 {
@@ -106,6 +99,94 @@ HWND FindControl(HWND dialog, int id)
     return GetDlgItem(dialog, id);
 }
 
+HWND WaitForMessageBox(std::chrono::milliseconds timeout)
+{
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            auto open = user::OpenMessageBoxes();
+            found = open.empty() ? nullptr : open.back();
+            return found != nullptr;
+        },
+        timeout);
+    return found;
+}
+
+std::u16string MessageBoxText(HWND box)
+{
+    return TextOf(GetDlgItem(box, kMessageBoxTextId));
+}
+
+HWND ActiveWindow()
+{
+    for (HWND hwnd : TopLevelWindows()) {
+        WCHAR name[16];
+        GetClassNameW(hwnd, name, 16);
+        if (std::u16string(name) != kMenuClass)
+            return hwnd;
+    }
+    return nullptr;
+}
+
+namespace {
+
+void Flatten(HMENU menu, int depth, std::vector<MenuEntry>& out)
+{
+    for (const auto& item : MenuItems(menu)) {
+        MenuEntry entry;
+        entry.id = item.submenu || item.IsSeparator() ? 0 : item.id;
+        entry.text = item.text;
+        entry.depth = depth;
+        entry.popup = item.submenu != nullptr;
+        entry.separator = item.IsSeparator();
+        entry.enabled = item.IsEnabled();
+        entry.checked = (item.state & MFS_CHECKED) != 0;
+        out.push_back(entry);
+        if (item.submenu)
+            Flatten(item.submenu, depth + 1, out);
+    }
+}
+
+} // namespace
+
+std::vector<MenuEntry> MenuEntries(HWND window)
+{
+    std::vector<MenuEntry> out;
+    if (HMENU menu = GetMenu(window))
+        Flatten(menu, 0, out);
+    return out;
+}
+
+std::vector<MenuEntry> SystemMenuEntries(HWND window)
+{
+    std::vector<MenuEntry> out;
+    if (HMENU menu = GetSystemMenu(window, FALSE))
+        Flatten(menu, 0, out);
+    return out;
+}
+
+UINT CheckStateOf(HWND control)
+{
+    return static_cast<UINT>(SendMessageW(control, BM_GETCHECK, 0, 0));
+}
+
+bool IsEnabled(HWND window)
+{
+    return IsWindowEnabled(window) != FALSE;
+}
+
+bool IsVisible(HWND window)
+{
+    return IsWindowVisible(window) != FALSE;
+}
+
+RECT PositionOf(HWND window)
+{
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
 std::u16string TextOf(HWND hwnd)
 {
     WCHAR buffer[1024];
@@ -113,82 +194,43 @@ std::u16string TextOf(HWND hwnd)
     return std::u16string(buffer, static_cast<std::size_t>(n));
 }
 
-void PressKey(HWND window, WPARAM virtualKey, bool shift)
+bool WaitForPaint(std::chrono::milliseconds timeout)
 {
-    // The key state follows the key messages as their thread takes them, so
-    // the shift is down while the key's own messages are handled.
-    HWND target = KeyTarget(window);
-    if (shift)
-        PostMessageW(target, WM_KEYDOWN, VK_SHIFT, 1);
-    PostMessageW(target, WM_KEYDOWN, virtualKey, 1);
-    PostMessageW(target, WM_KEYUP, virtualKey, static_cast<LPARAM>(0xC0000001));
-    if (shift)
-        PostMessageW(target, WM_KEYUP, VK_SHIFT, static_cast<LPARAM>(0xC0000001));
+    auto self = CurrentQueue();
+    return WaitUntil(
+        [&] {
+            auto& manager = WindowManager::Get();
+            std::lock_guard lock(manager.mutex);
+            for (const auto& [handle, window] : manager.windows) {
+                if (window->queue != self && (window->NeedsPaint() || window->openDCs > 0)
+                    && IsWindowVisible(window->handle))
+                    return false;
+            }
+            return true;
+        },
+        timeout);
 }
 
-void TypeText(HWND window, const std::u16string& text)
+bool Screenshot(HWND window, const std::filesystem::path& path)
 {
-    HWND target = KeyTarget(window);
-    for (char16_t c : text) {
-        // VK_PACKET carries any character; TranslateMessage makes its WM_CHAR.
-        PostMessageW(target, WM_KEYDOWN, 0xE7, static_cast<LPARAM>(static_cast<DWORD>(c) << 16) | 1);
-        PostMessageW(target, WM_KEYUP, 0xE7, static_cast<LPARAM>(static_cast<DWORD>(c) << 16) | 0xC0000001);
-    }
-}
-
-void Click(HWND control)
-{
+    WaitForPaint();
+    if (!window)
+        return display::WriteScreenshot(path);
+    auto surface = user::SurfaceOf(window);
+    if (!surface)
+        return false;
     RECT rect;
-    GetClientRect(control, &rect);
-    ClickAt(control, {rect.right / 2, rect.bottom / 2});
-}
-
-void MoveMouseTo(HWND window, POINT point)
-{
-    POINT screen = point;
-    ClientToScreen(window, &screen);
-    SetCursorPos(screen.x, screen.y);
-    PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y)));
-}
-
-namespace {
-
-// The cursor moves to the point, then the window gets these button messages there.
-void Buttons(HWND window, POINT point, std::initializer_list<std::pair<UINT, WPARAM>> messages)
-{
-    LPARAM at = MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y));
-    MoveMouseTo(window, point);
-    for (const auto& [message, keys] : messages)
-        PostMessageW(window, message, keys, at);
-}
-
-} // namespace
-
-void ClickAt(HWND window, POINT point)
-{
-    Buttons(window, point, {{WM_LBUTTONDOWN, MK_LBUTTON}, {WM_LBUTTONUP, 0}});
-}
-
-void DoubleClickAt(HWND window, POINT point)
-{
-    // The second press of a double click arrives as WM_LBUTTONDBLCLK.
-    Buttons(window, point,
-            {{WM_LBUTTONDOWN, MK_LBUTTON}, {WM_LBUTTONUP, 0}, {WM_LBUTTONDBLCLK, MK_LBUTTON}, {WM_LBUTTONUP, 0}});
-}
-
-void RightClickAt(HWND window, POINT point)
-{
-    Buttons(window, point, {{WM_RBUTTONDOWN, MK_RBUTTON}, {WM_RBUTTONUP, 0}});
-}
-
-void ChooseMenuCommand(HWND window, UINT commandId)
-{
-    PostMessageW(window, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(commandId), 0), 0);
-}
-
-void CloseWindow(HWND window)
-{
-    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    RECT root;
+    GetWindowRect(window, &rect);
+    GetWindowRect(GetAncestor(window, GA_ROOT), &root);
+    OffsetRect(&rect, -root.left, -root.top);
+    RECT bounds = {0, 0, surface->Width(), surface->Height()};
+    IntersectRect(&rect, &rect, &bounds);
+    gdi::Surface part(rect.right - rect.left, rect.bottom - rect.top);
+    for (int y = 0; y < part.Height(); ++y)
+        for (int x = 0; x < part.Width(); ++x)
+            part.Set(x, y, surface->At(rect.left + x, rect.top + y));
+    return gdi::WritePng(part, path);
 }
 
 } // namespace user::automation

@@ -1,5 +1,7 @@
 // The Button class: push buttons, check boxes, radio buttons and group boxes,
 // with their check and push states and BN_CLICKED.
+#include "ButtonPaint.h"
+#include "ControlPaint.h"
 #include "ControlState.h"
 #include "WindowData.h"
 
@@ -17,6 +19,7 @@ struct ButtonState {
     bool tracking = false;
     HANDLE image = nullptr;
     WPARAM imageType = IMAGE_BITMAP;
+    HFONT font = nullptr;
 };
 
 DWORD Type(HWND hwnd)
@@ -67,11 +70,31 @@ void Click(HWND hwnd, ButtonState* state)
     NotifyParent(hwnd, BN_CLICKED);
 }
 
+ButtonLook LookOf(const ButtonState& state)
+{
+    return {state.check, state.pushed, state.focused, state.image, state.imageType, state.font};
+}
+
+// An owner-drawn button is drawn at once when its pushed or focus state
+// changes, with the action that says what changed; others repaint.
+void StateChanged(HWND hwnd, const ButtonState& state, UINT action)
+{
+    if (Type(hwnd) != BS_OWNERDRAW) {
+        InvalidateRect(hwnd, nullptr, FALSE);
+        return;
+    }
+    if (!IsWindowVisible(hwnd))
+        return;
+    HDC dc = GetDC(hwnd);
+    DrawOwnerButton(hwnd, dc, LookOf(state), action);
+    ReleaseDC(hwnd, dc);
+}
+
 void SetPushed(HWND hwnd, ButtonState* state, bool pushed)
 {
     if (state->pushed != pushed) {
         state->pushed = pushed;
-        InvalidateRect(hwnd, nullptr, FALSE);
+        StateChanged(hwnd, *state, ODA_SELECT);
     }
 }
 
@@ -185,12 +208,13 @@ LRESULT ButtonWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_SETFOCUS:
         state->focused = true;
-        InvalidateRect(hwnd, nullptr, FALSE);
+        StateChanged(hwnd, *state, ODA_FOCUS);
         if (GetWindowLongPtrW(hwnd, GWL_STYLE) & BS_NOTIFY)
             NotifyParent(hwnd, BN_SETFOCUS);
         return 0;
     case WM_KILLFOCUS:
         state->focused = false;
+        StateChanged(hwnd, *state, ODA_FOCUS);
         SetPushed(hwnd, state, false);
         if (GetWindowLongPtrW(hwnd, GWL_STYLE) & BS_NOTIFY)
             NotifyParent(hwnd, BN_KILLFOCUS);
@@ -198,6 +222,23 @@ LRESULT ButtonWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_ENABLE:
         InvalidateRect(hwnd, nullptr, TRUE);
         return 0;
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+        return PaintMessage(hwnd, msg, wParam, [&](HDC dc) { PaintButton(hwnd, dc, LookOf(*state)); });
+    case WM_ERASEBKGND:
+        return 1; // the paint fills what it covers with the parent's brush
+    case WM_SETFONT:
+        state->font = reinterpret_cast<HFONT>(wParam);
+        if (lParam)
+            InvalidateRect(hwnd, nullptr, TRUE);
+        return 0;
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(state->font);
+    case WM_SETTEXT: {
+        LRESULT result = DefWindowProcW(hwnd, msg, wParam, lParam);
+        InvalidateRect(hwnd, nullptr, TRUE);
+        return result;
+    }
     case WM_NCHITTEST:
         return type == BS_GROUPBOX ? HTTRANSPARENT : HTCLIENT;
     default:

@@ -1,4 +1,6 @@
 // The default handling of window messages.
+#include "Menus.h"
+#include "NonClient.h"
 #include "WindowData.h"
 
 #include "user/Help.h"
@@ -17,7 +19,66 @@ void StoreText(HWND hwnd, LPCWSTR text)
         return;
     std::lock_guard lock(WindowManager::Get().mutex);
     window->text = text ? text : u"";
-    window->needsPaint = true;
+}
+
+bool HasCaption(HWND hwnd)
+{
+    return (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CAPTION) == WS_CAPTION;
+}
+
+// The class brush erases the background; small values are system colour
+// indexes plus one, as Windows takes them.
+LRESULT EraseWithClassBrush(HWND hwnd, HDC dc)
+{
+    auto window = WindowManager::Get().Find(hwnd);
+    if (!window || !window->windowClass->background)
+        return 0;
+    HBRUSH brush = window->windowClass->background;
+    auto value = reinterpret_cast<std::uintptr_t>(brush);
+    if (value > 0 && value <= COLOR_MENUBAR + 1)
+        brush = GetSysColorBrush(static_cast<int>(value) - 1);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    FillRect(dc, &client, brush);
+    return 1;
+}
+
+// The colours a control gets when its parent leaves them to the default.
+LRESULT DefaultControlColors(UINT msg, HDC dc)
+{
+    bool field = msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORLISTBOX;
+    SetTextColor(dc, GetSysColor(msg == WM_CTLCOLORBTN ? COLOR_BTNTEXT : COLOR_WINDOWTEXT));
+    SetBkColor(dc, GetSysColor(field ? COLOR_WINDOW : COLOR_3DFACE));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(field ? COLOR_WINDOW : COLOR_3DFACE));
+}
+
+LRESULT SetIcon(HWND hwnd, WPARAM which, HICON icon)
+{
+    auto window = WindowManager::Get().Find(hwnd);
+    if (!window)
+        return 0;
+    HICON old;
+    {
+        std::lock_guard lock(WindowManager::Get().mutex);
+        HICON& slot = which == ICON_BIG ? window->bigIcon : window->smallIcon;
+        old = slot;
+        slot = icon;
+    }
+    RepaintFrame(hwnd);
+    return reinterpret_cast<LRESULT>(old);
+}
+
+LRESULT GetIcon(HWND hwnd, WPARAM which)
+{
+    auto window = WindowManager::Get().Find(hwnd);
+    if (!window)
+        return 0;
+    std::lock_guard lock(WindowManager::Get().mutex);
+    if (which == ICON_BIG)
+        return reinterpret_cast<LRESULT>(window->bigIcon);
+    if (which == ICON_SMALL2 && !window->smallIcon)
+        return reinterpret_cast<LRESULT>(window->bigIcon);
+    return reinterpret_cast<LRESULT>(window->smallIcon);
 }
 
 LRESULT CopyText(HWND hwnd, WPARAM maxChars, LPARAM buffer)
@@ -44,6 +105,8 @@ void SendHelp(HWND hwnd)
 
 LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (HandleNonClientInput(hwnd, msg, wParam, lParam))
+        return 0;
     switch (msg) {
     case WM_NCCREATE: {
         auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
@@ -53,6 +116,8 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     }
     case WM_SETTEXT:
         StoreText(hwnd, reinterpret_cast<LPCWSTR>(lParam));
+        if (HasCaption(hwnd))
+            RepaintFrame(hwnd);
         return TRUE;
     case WM_GETTEXT:
         return CopyText(hwnd, wParam, lParam);
@@ -64,14 +129,43 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:
         DestroyWindow(hwnd);
         return 0;
-    case WM_PAINT:
-        ValidateRect(hwnd, nullptr);
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        BeginPaint(hwnd, &paint);
+        EndPaint(hwnd, &paint);
         return 0;
+    }
     case WM_ERASEBKGND:
+        return EraseWithClassBrush(hwnd, reinterpret_cast<HDC>(wParam));
+    case WM_NCPAINT:
+        PaintFrame(hwnd);
         return 0;
+    case WM_NCACTIVATE: {
+        if (auto window = WindowManager::Get().Find(hwnd)) {
+            std::lock_guard lock(WindowManager::Get().mutex);
+            window->activeLook = wParam != FALSE;
+        }
+        RepaintFrame(hwnd);
+        return TRUE;
+    }
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+        return DefaultControlColors(msg, reinterpret_cast<HDC>(wParam));
+    case WM_SETICON:
+        return SetIcon(hwnd, wParam, reinterpret_cast<HICON>(lParam));
+    case WM_GETICON:
+        return GetIcon(hwnd, wParam);
     case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == SC_CLOSE)
-            SendMessageW(hwnd, WM_CLOSE, 0, 0);
+        if ((wParam & 0xFFF0) == SC_CLOSE) {
+            // A disabled Close item leaves the close box, Alt+F4 and the item without effect.
+            if (IsSystemCommandEnabled(hwnd, SC_CLOSE))
+                SendMessageW(hwnd, WM_CLOSE, 0, 0);
+        }
         else if ((wParam & 0xFFF0) == SC_MINIMIZE)
             ShowWindow(hwnd, SW_MINIMIZE);
         else if ((wParam & 0xFFF0) == SC_RESTORE)
@@ -93,20 +187,8 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             return SendMessageW(next, WM_HELP, wParam, lParam);
         return 0;
     }
-    case WM_NCHITTEST: {
-        RECT client;
-        POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        GetClientRect(hwnd, &client);
-        POINT local = point;
-        ScreenToClient(hwnd, &local);
-        if (PtInRect(&client, local))
-            return HTCLIENT;
-        RECT window;
-        GetWindowRect(hwnd, &window);
-        if (!PtInRect(&window, point))
-            return HTNOWHERE;
-        return (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CAPTION) == WS_CAPTION ? HTCAPTION : HTBORDER;
-    }
+    case WM_NCHITTEST:
+        return HitTestFrame(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
     case WM_MOUSEACTIVATE:
         return 1; // MA_ACTIVATE
     case WM_GETDLGCODE:

@@ -4,6 +4,8 @@
 
 #include "user/Controls.h"
 #include "user/Dialog.h"
+#include "user/Hooks.h"
+#include "user/Menu.h"
 #include "user/Messages.h"
 #include "win32/WideString.h"
 
@@ -17,6 +19,7 @@ struct DialogInfo {
     INT_PTR result = 0;
     bool ended = false;
     int defaultId = 0;
+    HFONT font = nullptr; // made from the template, owned by the dialog
 };
 
 std::mutex g_dialogMutex;
@@ -33,6 +36,17 @@ int MulDivRound(int value, int numerator, int denominator)
     long long product = static_cast<long long>(value) * numerator;
     return static_cast<int>(product >= 0 ? (product + denominator / 2) / denominator
                                          : (product - denominator / 2) / denominator);
+}
+
+// The font the template names, at 96 dots per inch.
+HFONT TemplateFont(const user::DialogTemplate& tmpl)
+{
+    LOGFONTW font = {};
+    font.lfHeight = -MulDiv(tmpl.fontSize, 96, 72);
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(font.lfFaceName, tmpl.fontFace.c_str(), LF_FACESIZE);
+    return CreateFontIndirectW(&font);
 }
 
 DLGPROC ProcOf(HWND dialog)
@@ -101,8 +115,15 @@ LRESULT DialogWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     if (msg == WM_NCDESTROY) {
         if (DLGPROC proc = ProcOf(hwnd))
             proc(hwnd, msg, wParam, lParam);
-        std::lock_guard lock(g_dialogMutex);
-        g_dialogs.erase(hwnd);
+        HFONT font = nullptr;
+        {
+            std::lock_guard lock(g_dialogMutex);
+            if (DialogInfo* info = InfoOf(hwnd))
+                font = info->font;
+            g_dialogs.erase(hwnd);
+        }
+        if (font)
+            DeleteObject(font);
         return 0;
     }
     if (DLGPROC proc = ProcOf(hwnd)) {
@@ -162,8 +183,22 @@ LRESULT DefDlgProcW(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
             FocusControl(first);
         return 0;
     }
-    case WM_ERASEBKGND:
+    case WM_ERASEBKGND: {
+        // The dialog's background is the brush its WM_CTLCOLORDLG gives.
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        auto brush = reinterpret_cast<HBRUSH>(SendMessageW(dialog, WM_CTLCOLORDLG, wParam, reinterpret_cast<LPARAM>(dialog)));
+        if (!brush)
+            brush = GetSysColorBrush(COLOR_3DFACE);
+        RECT client;
+        GetClientRect(dialog, &client);
+        FillRect(dc, &client, brush);
         return 1;
+    }
+    case WM_GETFONT: {
+        std::lock_guard lock(g_dialogMutex);
+        DialogInfo* info = InfoOf(dialog);
+        return info ? reinterpret_cast<LRESULT>(info->font) : 0;
+    }
     case WM_GETDLGCODE:
         return 0;
     default:
@@ -189,7 +224,10 @@ HWND CreateDialogIndirectParamW(HINSTANCE instance, const user::DialogTemplate& 
     RECT client = {tmpl.x, tmpl.y, tmpl.x + tmpl.cx, tmpl.y + tmpl.cy};
     MapDialogRect(nullptr, &client);
     DWORD style = tmpl.style & ~WS_VISIBLE;
-    RECT inset = NonClientInsets(style, tmpl.exStyle, tmpl.menuId != 0);
+    DWORD exStyle = tmpl.exStyle | ((tmpl.style & DS_MODALFRAME) ? WS_EX_DLGMODALFRAME : 0);
+    // The menu bar belongs to the window from the start, so its height is part of the frame.
+    HMENU menu = tmpl.menuId && !(tmpl.style & WS_CHILD) ? LoadMenuW(instance, MAKEINTRESOURCEW(tmpl.menuId)) : nullptr;
+    RECT inset = NonClientInsets(style, exStyle, menu != nullptr);
     int width = client.right - client.left + inset.left + inset.right;
     int height = client.bottom - client.top + inset.top + inset.bottom;
     POINT origin = {client.left, client.top};
@@ -198,28 +236,33 @@ HWND CreateDialogIndirectParamW(HINSTANCE instance, const user::DialogTemplate& 
     } else if (owner && !(tmpl.style & WS_CHILD)) {
         ClientToScreen(owner, &origin); // a dialog's place is taken in its owner's client area
     }
-    HWND dialog = CreateWindowExW(tmpl.exStyle, WC_DIALOG, tmpl.caption.c_str(), style, origin.x, origin.y, width,
-                                  height, owner, nullptr, instance, nullptr);
-    if (!dialog)
+    HWND dialog = CreateWindowExW(exStyle, WC_DIALOG, tmpl.caption.c_str(), style, origin.x, origin.y, width, height,
+                                  owner, menu, instance, nullptr);
+    if (!dialog) {
+        if (menu)
+            DestroyMenu(menu);
         return nullptr;
+    }
+    HFONT font = TemplateFont(tmpl);
     {
         std::lock_guard lock(g_dialogMutex);
         g_dialogs[dialog] = {};
+        g_dialogs[dialog].font = font;
     }
     SetWindowLongPtrW(dialog, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(proc));
-    if (tmpl.menuId) {
-        // The menu bar belongs to the window from the start, so its height is
-        // part of the frame; the menu itself is attached by the menu layer.
-        auto window = WindowManager::Get().Find(dialog);
-        std::lock_guard lock(WindowManager::Get().mutex);
-        window->menu = reinterpret_cast<HMENU>(static_cast<std::intptr_t>(tmpl.menuId));
-    }
 
     for (const auto& control : tmpl.controls) {
         RECT rect = {control.x, control.y, control.x + control.cx, control.y + control.cy};
         MapDialogRect(dialog, &rect);
-        HWND child = CreateWindowExW(control.exStyle | WS_EX_NOPARENTNOTIFY, control.className.c_str(),
-                                     control.text.c_str(), control.style | WS_CHILD, rect.left, rect.top,
+        // Dialogs have the three-dimensional look: a control's border is a sunken client edge.
+        DWORD controlStyle = control.style | WS_CHILD;
+        DWORD controlExStyle = control.exStyle | WS_EX_NOPARENTNOTIFY;
+        if (controlStyle & WS_BORDER) {
+            controlStyle &= ~WS_BORDER;
+            controlExStyle |= WS_EX_CLIENTEDGE;
+        }
+        HWND child = CreateWindowExW(controlExStyle, control.className.c_str(),
+                                     control.text.c_str(), controlStyle, rect.left, rect.top,
                                      rect.right - rect.left, rect.bottom - rect.top, dialog,
                                      reinterpret_cast<HMENU>(static_cast<std::intptr_t>(control.id)), instance,
                                      nullptr);
@@ -228,6 +271,7 @@ HWND CreateDialogIndirectParamW(HINSTANCE instance, const user::DialogTemplate& 
             DestroyWindow(dialog);
             return nullptr;
         }
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         if ((control.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON && EqualsNoCase(control.className, WC_BUTTON)) {
             std::lock_guard lock(g_dialogMutex);
             if (DialogInfo* info = InfoOf(dialog); info && !info->defaultId)
@@ -265,8 +309,21 @@ INT_PTR DialogBoxIndirectParamW(HINSTANCE instance, const user::DialogTemplate& 
     HWND dialog = CreateDialogIndirectParamW(instance, hidden, owner, proc, param);
     if (!dialog)
         return -1;
-    bool disabledOwner = owner && IsWindowEnabled(owner);
-    if (disabledOwner)
+    // The owner comes back and the dialog goes also when a terminated thread
+    // unwinds out of the loop; nothing in here may throw again.
+    struct Cleanup {
+        HWND dialog;
+        HWND owner;
+        bool enableOwner;
+        ~Cleanup()
+        {
+            win32::DeferSafePoints cleaningUp;
+            if (enableOwner)
+                EnableWindow(owner, TRUE);
+            DestroyWindow(dialog);
+        }
+    } cleanup{dialog, owner, owner && IsWindowEnabled(owner)};
+    if (cleanup.enableOwner)
         EnableWindow(owner, FALSE);
     INT_PTR result = 0;
     if (!user::DialogEnded(dialog, &result)) {
@@ -277,16 +334,15 @@ INT_PTR DialogBoxIndirectParamW(HINSTANCE instance, const user::DialogTemplate& 
                 PostQuitMessage(static_cast<int>(msg.wParam)); // the loops further out end too
                 break;
             }
+            if (CallMsgFilterW(&msg, MSGF_DIALOGBOX))
+                continue;
             if (!IsDialogMessageW(dialog, &msg)) {
                 TranslateMessage(&msg);
                 DispatchMessageW(&msg);
             }
         }
     }
-    if (disabledOwner)
-        EnableWindow(owner, TRUE);
     user::DialogEnded(dialog, &result);
-    DestroyWindow(dialog);
     return result;
 }
 

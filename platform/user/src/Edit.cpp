@@ -1,6 +1,8 @@
 // The Edit class, single line: text, caret, selection, typing, limits and
 // EN_CHANGE.
+#include "ControlPaint.h"
 #include "ControlState.h"
+#include "EditPaint.h"
 #include "WindowData.h"
 
 #include "user/Controls.h"
@@ -19,15 +21,20 @@ struct EditState {
     std::size_t anchor = 0; // where the selection started
     std::size_t caret = 0;  // where it ends; the caret stands here
     std::size_t limit = kDefaultLimit;
+    int scroll = 0;
+    HFONT font = nullptr;
+    bool focused = false;
+    bool selecting = false; // the mouse drags a selection
 };
+
+EditView ViewOf(const EditState& state)
+{
+    return {state.anchor, state.caret, state.scroll, state.font, state.focused};
+}
 
 std::u16string Text(HWND hwnd)
 {
-    int length = GetWindowTextLengthW(hwnd);
-    std::u16string text(static_cast<std::size_t>(length) + 1, u'\0');
-    GetWindowTextW(hwnd, text.data(), length + 1);
-    text.resize(static_cast<std::size_t>(length));
-    return text;
+    return WindowText(hwnd);
 }
 
 void StoreText(HWND hwnd, const std::u16string& text)
@@ -85,6 +92,7 @@ LRESULT EditWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_SETTEXT: {
         LRESULT result = DefWindowProcW(hwnd, msg, wParam, lParam);
         state->anchor = state->caret = 0;
+        state->scroll = 0;
         InvalidateRect(hwnd, nullptr, TRUE);
         NotifyParent(hwnd, EN_CHANGE);
         return result;
@@ -123,6 +131,7 @@ LRESULT EditWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case EM_SETREADONLY: {
         LONG_PTR s = GetWindowLongPtrW(hwnd, GWL_STYLE);
         SetWindowLongPtrW(hwnd, GWL_STYLE, wParam ? (s | ES_READONLY) : (s & ~static_cast<LONG_PTR>(ES_READONLY)));
+        InvalidateRect(hwnd, nullptr, TRUE);
         return TRUE;
     }
     case WM_CHAR: {
@@ -171,17 +180,57 @@ LRESULT EditWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             return DefWindowProcW(hwnd, msg, wParam, lParam);
         }
     }
-    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDOWN: {
+        // The caret goes where the click is; a drag selects.
         SetFocus(hwnd);
+        std::size_t at = EditPositionAt(hwnd, ViewOf(*state), GET_X_LPARAM(lParam));
+        MoveCaret(hwnd, state, at, GetKeyState(static_cast<int>(VK_SHIFT)) < 0);
+        state->selecting = true;
+        SetCapture(hwnd);
+        return 0;
+    }
+    case WM_MOUSEMOVE:
+        if (state->selecting)
+            MoveCaret(hwnd, state, EditPositionAt(hwnd, ViewOf(*state), GET_X_LPARAM(lParam)), true);
+        return 0;
+    case WM_LBUTTONUP:
+        if (state->selecting) {
+            state->selecting = false;
+            ReleaseCapture();
+        }
+        return 0;
+    case WM_CAPTURECHANGED:
+        state->selecting = false;
         return 0;
     case WM_SETFOCUS:
+        state->focused = true;
         InvalidateRect(hwnd, nullptr, FALSE);
         NotifyParent(hwnd, EN_SETFOCUS);
         return 0;
     case WM_KILLFOCUS:
+        state->focused = false;
         InvalidateRect(hwnd, nullptr, FALSE);
         NotifyParent(hwnd, EN_KILLFOCUS);
         return 0;
+    case WM_ENABLE:
+        InvalidateRect(hwnd, nullptr, TRUE);
+        return 0;
+    case WM_SETFONT:
+        state->font = reinterpret_cast<HFONT>(wParam);
+        if (lParam)
+            InvalidateRect(hwnd, nullptr, TRUE);
+        return 0;
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(state->font);
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+        return PaintMessage(hwnd, msg, wParam, [&](HDC dc) {
+            EditView view = ViewOf(*state);
+            PaintEdit(hwnd, dc, view);
+            state->scroll = view.scroll;
+        });
+    case WM_ERASEBKGND:
+        return 1; // the paint fills the whole client area
     default:
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     }

@@ -1,35 +1,30 @@
 // Window rectangles, client areas and hit testing, with the fixed metrics of
 // this machine's classic look.
+#include "Metrics.h"
 #include "WindowData.h"
 
+#include "gdi/GdiObjects.h"
 #include "user/Messages.h"
+#include "user/Paint.h"
 
 #include <algorithm>
 
 using namespace user::detail;
 
-namespace {
-
-constexpr int kCaption = 18;
-constexpr int kMenuBar = 19;
-constexpr int kDialogFrame = 3;
-constexpr int kThickFrame = 4;
-constexpr int kScreenWidth = 1280;
-constexpr int kScreenHeight = 1024;
-
-} // namespace
-
 namespace user::detail {
+
+int FrameThickness(DWORD style, DWORD exStyle)
+{
+    if (style & WS_THICKFRAME)
+        return kThickFrame;
+    if ((style & WS_DLGFRAME) || (exStyle & WS_EX_DLGMODALFRAME))
+        return kDialogFrame;
+    return (style & WS_BORDER) ? 1 : 0;
+}
 
 RECT NonClientInsets(DWORD style, DWORD exStyle, bool hasMenu)
 {
-    int frame = 0;
-    if (style & WS_THICKFRAME)
-        frame = kThickFrame;
-    else if ((style & WS_DLGFRAME) || (exStyle & WS_EX_DLGMODALFRAME))
-        frame = kDialogFrame;
-    else if (style & WS_BORDER)
-        frame = 1;
+    int frame = FrameThickness(style, exStyle);
     if (exStyle & WS_EX_CLIENTEDGE)
         frame += 2;
     else if (exStyle & WS_EX_STATICEDGE)
@@ -42,14 +37,47 @@ RECT NonClientInsets(DWORD style, DWORD exStyle, bool hasMenu)
     return {frame, top, frame, frame};
 }
 
+RECT InsetsOf(const WindowData& window)
+{
+    bool minimized = (window.style & WS_MINIMIZE) != 0;
+    return NonClientInsets(window.style, window.exStyle, window.menu && !window.parent && !minimized);
+}
+
 RECT ScreenRect(const WindowData& window)
 {
     RECT rect = window.rect;
     auto& manager = WindowManager::Get();
     std::lock_guard lock(manager.mutex);
     for (auto parent = manager.Find(window.parent); parent; parent = manager.Find(parent->parent)) {
-        RECT inset = NonClientInsets(parent->style, parent->exStyle, parent->menu && !parent->parent);
+        RECT inset = InsetsOf(*parent);
         OffsetRect(&rect, parent->rect.left + inset.left, parent->rect.top + inset.top);
+    }
+    return rect;
+}
+
+std::shared_ptr<WindowData> RootWindowOf(const std::shared_ptr<WindowData>& window)
+{
+    auto& manager = WindowManager::Get();
+    std::lock_guard lock(manager.mutex);
+    auto root = window;
+    while (root && root->parent)
+        root = manager.Find(root->parent);
+    return root;
+}
+
+RECT RectInRoot(const WindowData& window, bool client)
+{
+    RECT rect = ScreenRect(window);
+    RECT root = rect;
+    auto& manager = WindowManager::Get();
+    std::lock_guard lock(manager.mutex);
+    for (auto parent = manager.Find(window.parent); parent; parent = manager.Find(parent->parent))
+        root = parent->rect; // the last one met is the top-level window, in screen coordinates
+    OffsetRect(&rect, -root.left, -root.top);
+    if (client) {
+        RECT inset = InsetsOf(window);
+        rect = {rect.left + inset.left, rect.top + inset.top, std::max(rect.left + inset.left, rect.right - inset.right),
+                std::max(rect.top + inset.top, rect.bottom - inset.bottom)};
     }
     return rect;
 }
@@ -61,7 +89,7 @@ namespace {
 RECT ClientScreenRect(const WindowData& window)
 {
     RECT rect = ScreenRect(window);
-    RECT inset = NonClientInsets(window.style, window.exStyle, window.menu && !window.parent);
+    RECT inset = InsetsOf(window);
     return {rect.left + inset.left, rect.top + inset.top, std::max(rect.left + inset.left, rect.right - inset.right),
             std::max(rect.top + inset.top, rect.bottom - inset.bottom)};
 }
@@ -77,6 +105,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
             return FALSE;
         RECT old;
         RECT now;
+        bool restacked = false;
         {
             std::lock_guard lock(manager.mutex);
             old = window->rect;
@@ -88,8 +117,11 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
                 now.bottom = now.top + std::max(cy, 0);
             }
             window->rect = now;
+            if (!window->parent)
+                FitSurface(*window);
             if (!(flags & SWP_NOZORDER)) {
                 auto& siblings = window->parent ? manager.Find(window->parent)->children : manager.topLevel;
+                auto before = siblings;
                 std::erase(siblings, hwnd);
                 if (insertAfter == HWND_BOTTOM)
                     siblings.push_back(hwnd);
@@ -104,15 +136,22 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
                     window->exStyle |= WS_EX_TOPMOST;
                 else if (insertAfter == HWND_NOTOPMOST)
                     window->exStyle &= ~WS_EX_TOPMOST;
-            }
-            if (!(flags & SWP_NOREDRAW)) {
-                window->needsPaint = true;
-                window->needsErase = true;
+                restacked = before != siblings;
             }
         }
-        if (now.left != old.left || now.top != old.top)
+        bool moved = now.left != old.left || now.top != old.top;
+        bool sized = now.right - now.left != old.right - old.left || now.bottom - now.top != old.bottom - old.top;
+        if (!(flags & SWP_NOREDRAW) && (sized || (flags & SWP_FRAMECHANGED) || (restacked && window->parent))) {
+            RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+        }
+        if (!(flags & SWP_NOREDRAW) && window->parent && (moved || sized)) {
+            // What the child uncovered in its parent repaints.
+            RedrawWindow(window->parent, &old, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+            RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+        }
+        if (moved)
             SendMessageW(hwnd, WM_MOVE, 0, MAKELPARAM(static_cast<WORD>(now.left), static_cast<WORD>(now.top)));
-        if (now.right - now.left != old.right - old.left || now.bottom - now.top != old.bottom - old.top) {
+        if (sized) {
             RECT client;
             GetClientRect(hwnd, &client);
             SendMessageW(hwnd, WM_SIZE, SIZE_RESTORED,
@@ -122,6 +161,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
             ShowWindow(hwnd, (flags & SWP_NOACTIVATE) ? SW_SHOWNA : SW_SHOW);
         if (flags & SWP_HIDEWINDOW)
             ShowWindow(hwnd, SW_HIDE);
+        ScreenChanged();
         return TRUE;
     }));
 }
@@ -290,7 +330,7 @@ int SetWindowRgn(HWND hwnd, HRGN region, BOOL)
     if (window->region && window->region != region)
         DeleteObject(window->region);
     window->region = region;
-    window->needsPaint = true;
+    ScreenChanged();
     return 1;
 }
 
@@ -302,17 +342,53 @@ HRGN GetWindowRegionHandle(HWND hwnd)
     return window ? window->region : nullptr;
 }
 
+namespace user::detail {
+
+// A minimised top-level window shrinks to a caption at the bottom left of
+// the screen, beside the ones minimised before it; restored, it goes back.
+void SetMinimized(HWND hwnd, bool minimize)
+{
+    auto& manager = WindowManager::Get();
+    auto window = manager.Find(hwnd);
+    if (!window)
+        return;
+    {
+        std::lock_guard lock(manager.mutex);
+        if (minimize) {
+            int slot = 0;
+            for (const auto& [handle, other] : manager.windows) {
+                if (other != window && !other->parent && (other->style & WS_MINIMIZE))
+                    ++slot;
+            }
+            window->normalRect = window->rect;
+            window->style |= WS_MINIMIZE;
+            int height = kCaption + 2 * FrameThickness(window->style, window->exStyle);
+            int top = GetSystemMetrics(SM_CYSCREEN) - height;
+            window->rect = {slot * kMinimizedWidth, top, (slot + 1) * kMinimizedWidth, top + height};
+        } else {
+            window->style &= ~WS_MINIMIZE;
+            window->rect = window->normalRect;
+        }
+        FitSurface(*window);
+    }
+    RECT client;
+    GetClientRect(hwnd, &client);
+    SendMessageW(hwnd, WM_SIZE, minimize ? SIZE_MINIMIZED : SIZE_RESTORED,
+                 MAKELPARAM(static_cast<WORD>(client.right), static_cast<WORD>(client.bottom)));
+}
+
+} // namespace user::detail
+
 int GetSystemMetrics(int index)
 {
     switch (index) {
     case SM_CXSCREEN:
-        return kScreenWidth;
-    case SM_CYSCREEN:
-        return kScreenHeight;
     case SM_CXFULLSCREEN:
-        return kScreenWidth;
+        return gdi::GetScreenSize().cx;
+    case SM_CYSCREEN:
+        return gdi::GetScreenSize().cy;
     case SM_CYFULLSCREEN:
-        return kScreenHeight - kCaption - 30; // less the caption and a task bar
+        return gdi::GetScreenSize().cy - kCaption - 1; // less a maximised window's caption
     case SM_CYCAPTION:
         return kCaption + 1;
     case SM_CXBORDER:

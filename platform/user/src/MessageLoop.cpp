@@ -1,4 +1,5 @@
 // Getting, peeking, posting, sending and dispatching messages; timers.
+#include "PaintCycle.h"
 #include "WindowData.h"
 
 #include "user/Messages.h"
@@ -42,24 +43,6 @@ MSG Make(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     return msg;
 }
 
-// A window of this thread that waits to be painted, parents before children.
-HWND PendingPaint(const std::shared_ptr<ThreadQueue>& queue, HWND filter)
-{
-    auto& manager = WindowManager::Get();
-    std::lock_guard lock(manager.mutex);
-    std::vector<HWND> pending(manager.topLevel.begin(), manager.topLevel.end());
-    for (std::size_t i = 0; i < pending.size(); ++i) {
-        auto window = manager.Find(pending[i]);
-        if (!window || !(window->style & WS_VISIBLE))
-            continue;
-        if (window->queue == queue && window->needsPaint
-            && (!filter || filter == window->handle || IsChild(filter, window->handle)))
-            return window->handle;
-        pending.insert(pending.end(), window->children.begin(), window->children.end());
-    }
-    return nullptr;
-}
-
 // The key state as of the messages taken so far, as GetKeyState reports it.
 void TrackKeyState(const MSG& msg)
 {
@@ -99,9 +82,14 @@ Found Look(const std::shared_ptr<ThreadQueue>& queue, MSG* out, HWND filter, UIN
     }
     lock.unlock();
     if ((min == 0 && max == 0) || (WM_PAINT >= min && WM_PAINT <= max)) {
-        if (HWND hwnd = PendingPaint(queue, filter)) {
-            *out = Make(hwnd, WM_PAINT, 0, 0);
-            return Found::Message;
+        // A frame waiting alone is painted here, without a WM_PAINT.
+        while (HWND hwnd = NextToPaint(queue, filter)) {
+            if (TakeFramePaint(hwnd))
+                SendMessageW(hwnd, WM_NCPAINT, 1, 0);
+            if (HasClientPaint(hwnd)) {
+                *out = Make(hwnd, WM_PAINT, 0, 0);
+                return Found::Message;
+            }
         }
     }
     lock.lock();
@@ -223,7 +211,12 @@ BOOL TranslateMessage(const MSG* msg)
         ch = static_cast<WCHAR>(key);
     if (!ch)
         return FALSE;
-    PostMessageW(msg->hwnd, msg->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR, ch, msg->lParam);
+    // The character comes next, before any key message already waiting.
+    auto window = WindowManager::Get().Find(msg->hwnd);
+    auto queue = window ? window->queue : CurrentQueue();
+    std::lock_guard lock(queue->mutex);
+    queue->posted.push_front(Make(msg->hwnd, msg->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR, ch, msg->lParam));
+    queue->wake.notify_all();
     return TRUE;
 }
 
@@ -247,6 +240,7 @@ LRESULT DispatchMessageW(const MSG* msg)
 
 BOOL PostMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    win32::ThreadSafePoint();
     if (!hwnd) {
         Post(CurrentQueue(), Make(nullptr, message, wParam, lParam));
         return TRUE;

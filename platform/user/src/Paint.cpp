@@ -1,112 +1,343 @@
+// Update regions and the redraw calls: what is invalid, and sending the
+// WM_NCPAINT / WM_ERASEBKGND / WM_PAINT of RDW_ERASENOW and RDW_UPDATENOW.
+#include "PaintCycle.h"
+#include "WindowData.h"
+
+#include "gdi/GdiObjects.h"
+#include "user/Messages.h"
 #include "user/Paint.h"
 
-#include "WindowData.h"
-#include "user/Messages.h"
+#include <algorithm>
 
 using namespace user::detail;
 
 namespace {
 
-void MarkTree(HWND hwnd, bool paint, bool erase, bool children)
+bool ChildrenTakePart(const WindowData& window, UINT flags)
 {
+    if (flags & RDW_ALLCHILDREN)
+        return true;
+    if (flags & RDW_NOCHILDREN)
+        return false;
+    return !(window.style & WS_CLIPCHILDREN);
+}
+
+RECT WindowBox(const WindowData& window)
+{
+    return {0, 0, window.rect.right - window.rect.left, window.rect.bottom - window.rect.top};
+}
+
+RECT ClientBox(const WindowData& window)
+{
+    RECT box = WindowBox(window);
+    RECT inset = InsetsOf(window);
+    return {inset.left, inset.top, std::max(inset.left, box.right - inset.right),
+            std::max(inset.top, box.bottom - inset.bottom)};
+}
+
+// Marks or clears area (window coordinates of window) as flags say, and
+// goes on into the children that it covers. Runs under the manager's lock.
+void Apply(WindowData& window, const gdi::Region& area, UINT flags, std::vector<std::shared_ptr<ThreadQueue>>& woken)
+{
+    RECT client = ClientBox(window);
+    gdi::Region inClient = area.Intersected(client);
+    inClient.Offset(-client.left, -client.top);
+
+    if (flags & RDW_INVALIDATE) {
+        window.update = gdi::Region::Combine(window.update, inClient, RGN_OR);
+        if ((flags & RDW_ERASE) && !inClient.IsEmpty())
+            window.needsErase = true;
+        if ((flags & RDW_FRAME) && !area.Intersected(WindowBox(window)).IsEmpty())
+            window.needsNcPaint = true;
+        if (flags & RDW_INTERNALPAINT)
+            window.internalPaint = true;
+        if (window.NeedsPaint())
+            woken.push_back(window.queue);
+    }
+    if (flags & RDW_VALIDATE) {
+        window.update = gdi::Region::Combine(window.update, inClient, RGN_DIFF);
+        if ((flags & RDW_NOERASE) || window.update.IsEmpty())
+            window.needsErase = false;
+        if (flags & RDW_NOFRAME)
+            window.needsNcPaint = false;
+        if (flags & RDW_NOINTERNALPAINT)
+            window.internalPaint = false;
+    }
+    if (!ChildrenTakePart(window, flags) || inClient.IsEmpty())
+        return;
     auto& manager = WindowManager::Get();
-    std::vector<HWND> next;
+    for (HWND hwnd : window.children) {
+        auto child = manager.Find(hwnd);
+        if (!child || !(child->style & WS_VISIBLE))
+            continue;
+        gdi::Region childArea = inClient;
+        childArea.Offset(-child->rect.left, -child->rect.top);
+        childArea = childArea.Intersected(WindowBox(*child));
+        if (!childArea.IsEmpty())
+            Apply(*child, childArea, flags | RDW_FRAME, woken); // a covered border repaints too
+    }
+}
+
+void Wake(const std::vector<std::shared_ptr<ThreadQueue>>& queues)
+{
+    for (const auto& queue : queues) {
+        std::lock_guard lock(queue->mutex);
+        queue->wake.notify_all();
+    }
+}
+
+// The area that RedrawWindow's rectangle or region names, in window coordinates.
+gdi::Region AreaOf(const WindowData& window, const RECT* rect, HRGN region, UINT flags)
+{
+    RECT client = ClientBox(window);
+    gdi::Region area;
+    if (region) {
+        gdi::GetRegion(region, area);
+        area.Offset(client.left, client.top);
+    } else if (rect) {
+        RECT r = *rect;
+        OffsetRect(&r, client.left, client.top);
+        area = gdi::Region(r);
+    } else {
+        area = gdi::Region((flags & RDW_FRAME) ? WindowBox(window) : client);
+    }
+    return area;
+}
+
+// Sends the erase of an invalid window now, on a DC clipped to its update region.
+void EraseNow(HWND hwnd)
+{
+    gdi::Region update;
     {
+        auto& manager = WindowManager::Get();
         std::lock_guard lock(manager.mutex);
         auto window = manager.Find(hwnd);
-        if (!window)
+        if (!window || !window->needsErase)
             return;
-        window->needsPaint = paint;
-        window->needsErase = paint && (erase || window->needsErase);
-        if (children)
-            next = window->children;
+        window->needsErase = false;
+        update = window->update;
     }
-    for (HWND child : next)
-        MarkTree(child, paint, erase, true);
-    if (paint) {
+    HDC dc = MakeWindowDC(hwnd, false, ClipFlagsOf(hwnd), &update);
+    bool erased = SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) != 0;
+    ReleaseDC(hwnd, dc);
+    auto window = WindowManager::Get().Find(hwnd);
+    std::lock_guard lock(WindowManager::Get().mutex);
+    if (window)
+        window->eraseLeft = !erased;
+}
+
+void UpdateNow(HWND hwnd, UINT flags, bool paint)
+{
+    std::vector<HWND> children;
+    bool frame = false;
+    bool client = false;
+    {
+        auto& manager = WindowManager::Get();
+        std::lock_guard lock(manager.mutex);
         auto window = manager.Find(hwnd);
-        if (window) {
-            std::lock_guard lock(window->queue->mutex);
-            window->queue->wake.notify_all();
-        }
+        if (!window || !ShownWithParents(*window))
+            return;
+        frame = window->needsNcPaint;
+        window->needsNcPaint = false;
+        client = !window->update.IsEmpty() || window->internalPaint;
+        if (ChildrenTakePart(*window, flags))
+            children.assign(window->children.rbegin(), window->children.rend()); // bottom first
     }
+    if (frame)
+        SendMessageW(hwnd, WM_NCPAINT, 1, 0);
+    if (!paint) {
+        // Children are erased when they are painted, after their parent has
+        // painted over them.
+        EraseNow(hwnd);
+        return;
+    }
+    if (client)
+        SendMessageW(hwnd, WM_PAINT, 0, 0);
+    for (HWND child : children)
+        UpdateNow(child, flags, paint);
 }
 
 } // namespace
 
-BOOL InvalidateRect(HWND hwnd, const RECT*, BOOL erase)
+namespace user::detail {
+
+bool ShownWithParents(const WindowData& window)
 {
+    auto& manager = WindowManager::Get();
+    for (const WindowData* w = &window; w;) {
+        if (!(w->style & WS_VISIBLE))
+            return false;
+        if (!w->parent)
+            return true;
+        auto parent = manager.Find(w->parent);
+        w = parent.get();
+    }
+    return false;
+}
+
+void Invalidate(HWND hwnd, const RECT* rect, HRGN region, UINT flags)
+{
+    std::vector<std::shared_ptr<ThreadQueue>> woken;
+    {
+        auto& manager = WindowManager::Get();
+        std::lock_guard lock(manager.mutex);
+        auto window = manager.Find(hwnd);
+        if (!window || !ShownWithParents(*window))
+            return;
+        Apply(*window, AreaOf(*window, rect, region, flags), flags, woken);
+    }
+    Wake(woken);
+}
+
+HWND NextToPaint(const std::shared_ptr<ThreadQueue>& queue, HWND filter)
+{
+    auto& manager = WindowManager::Get();
+    std::lock_guard lock(manager.mutex);
+    std::vector<HWND> pending(manager.topLevel.begin(), manager.topLevel.end());
+    for (std::size_t i = 0; i < pending.size(); ++i) {
+        auto window = manager.Find(pending[i]);
+        if (!window || !(window->style & WS_VISIBLE))
+            continue;
+        if (window->queue == queue && window->NeedsPaint()
+            && (!filter || filter == window->handle || IsChild(filter, window->handle)))
+            return window->handle;
+        pending.insert(pending.end(), window->children.rbegin(), window->children.rend());
+    }
+    return nullptr;
+}
+
+bool TakeFramePaint(HWND hwnd)
+{
+    auto& manager = WindowManager::Get();
+    std::lock_guard lock(manager.mutex);
+    auto window = manager.Find(hwnd);
+    if (!window || !window->needsNcPaint)
+        return false;
+    window->needsNcPaint = false;
+    return true;
+}
+
+bool HasClientPaint(HWND hwnd)
+{
+    auto& manager = WindowManager::Get();
+    std::lock_guard lock(manager.mutex);
+    auto window = manager.Find(hwnd);
+    return window && (!window->update.IsEmpty() || window->internalPaint);
+}
+
+} // namespace user::detail
+
+BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN region, UINT flags)
+{
+    if (!hwnd) {
+        // The desktop: every window repaints.
+        for (HWND top : user::detail::TopLevelSnapshot())
+            RedrawWindow(top, nullptr, nullptr, flags | RDW_FRAME | RDW_ALLCHILDREN);
+        return TRUE;
+    }
     if (!IsWindow(hwnd))
         return FALSE;
-    // The whole window is repainted; the rectangle only narrows what Windows
-    // would repaint, never what it shows.
-    MarkTree(hwnd, true, erase != FALSE, false);
+    if (flags & (RDW_INVALIDATE | RDW_VALIDATE))
+        Invalidate(hwnd, rect, region, flags);
+    if (flags & (RDW_UPDATENOW | RDW_ERASENOW)) {
+        bool paint = (flags & RDW_UPDATENOW) != 0;
+        RunOnOwner(hwnd, [hwnd, flags, paint]() -> LRESULT {
+            UpdateNow(hwnd, flags, paint);
+            return 0;
+        });
+    }
     return TRUE;
 }
 
-BOOL ValidateRect(HWND hwnd, const RECT*)
+BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase)
 {
-    if (!IsWindow(hwnd))
-        return FALSE;
-    MarkTree(hwnd, false, false, false);
-    return TRUE;
+    if (!hwnd)
+        return RedrawWindow(nullptr, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+    return RedrawWindow(hwnd, rect, nullptr, RDW_INVALIDATE | (erase ? RDW_ERASE : 0));
+}
+
+BOOL InvalidateRgn(HWND hwnd, HRGN region, BOOL erase)
+{
+    return RedrawWindow(hwnd, nullptr, region, RDW_INVALIDATE | (erase ? RDW_ERASE : 0));
+}
+
+BOOL ValidateRect(HWND hwnd, const RECT* rect)
+{
+    return RedrawWindow(hwnd, rect, nullptr, RDW_VALIDATE | RDW_NOCHILDREN);
+}
+
+BOOL ValidateRgn(HWND hwnd, HRGN region)
+{
+    return RedrawWindow(hwnd, nullptr, region, RDW_VALIDATE | RDW_NOCHILDREN);
 }
 
 BOOL UpdateWindow(HWND hwnd)
 {
     if (!IsWindow(hwnd))
         return FALSE;
-    if (user::NeedsPaint(hwnd) && IsWindowVisible(hwnd))
-        SendMessageW(hwnd, WM_PAINT, 0, 0);
-    return TRUE;
+    return RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
-BOOL GetUpdateRect(HWND hwnd, LPRECT rect, BOOL)
+BOOL GetUpdateRect(HWND hwnd, LPRECT rect, BOOL erase)
 {
-    bool pending = user::NeedsPaint(hwnd);
-    if (rect) {
-        if (pending)
-            GetClientRect(hwnd, rect);
-        else
-            SetRectEmpty(rect);
+    RECT bounds = {};
+    {
+        auto& manager = WindowManager::Get();
+        std::lock_guard lock(manager.mutex);
+        auto window = manager.Find(hwnd);
+        if (!window)
+            return FALSE;
+        if (!window->update.IsEmpty())
+            bounds = window->update.Bounds();
     }
-    return pending ? TRUE : FALSE;
+    if (rect)
+        *rect = bounds;
+    if (erase && !IsRectEmpty(&bounds))
+        RedrawWindow(hwnd, nullptr, nullptr, RDW_ERASENOW | RDW_NOCHILDREN);
+    return IsRectEmpty(&bounds) ? FALSE : TRUE;
 }
 
-BOOL RedrawWindow(HWND hwnd, const RECT*, struct HRGN__*, UINT flags)
+int GetUpdateRgn(HWND hwnd, HRGN region, BOOL erase)
 {
-    if (!IsWindow(hwnd))
-        return FALSE;
-    bool children = (flags & RDW_ALLCHILDREN) != 0;
-    if (flags & RDW_INVALIDATE)
-        MarkTree(hwnd, true, (flags & RDW_ERASE) != 0, children);
-    if (flags & RDW_VALIDATE)
-        MarkTree(hwnd, false, false, children);
-    if (flags & RDW_UPDATENOW)
-        UpdateWindow(hwnd);
-    return TRUE;
+    gdi::Region update;
+    {
+        auto& manager = WindowManager::Get();
+        std::lock_guard lock(manager.mutex);
+        auto window = manager.Find(hwnd);
+        if (!window)
+            return ERROR;
+        update = window->update;
+    }
+    if (!gdi::SetRegion(region, update))
+        return ERROR;
+    if (erase && !update.IsEmpty())
+        RedrawWindow(hwnd, nullptr, nullptr, RDW_ERASENOW | RDW_NOCHILDREN);
+    return update.Complexity();
 }
 
 namespace user {
 
 bool NeedsPaint(HWND hwnd)
 {
-    auto window = WindowManager::Get().Find(hwnd);
-    std::lock_guard lock(WindowManager::Get().mutex);
-    return window && window->needsPaint;
+    auto& manager = WindowManager::Get();
+    std::lock_guard lock(manager.mutex);
+    auto window = manager.Find(hwnd);
+    return window && window->NeedsPaint();
 }
 
 bool NeedsErase(HWND hwnd)
 {
-    auto window = WindowManager::Get().Find(hwnd);
-    std::lock_guard lock(WindowManager::Get().mutex);
+    auto& manager = WindowManager::Get();
+    std::lock_guard lock(manager.mutex);
+    auto window = manager.Find(hwnd);
     return window && window->needsErase;
 }
 
 bool TakeEraseRequest(HWND hwnd)
 {
-    auto window = WindowManager::Get().Find(hwnd);
-    std::lock_guard lock(WindowManager::Get().mutex);
+    auto& manager = WindowManager::Get();
+    std::lock_guard lock(manager.mutex);
+    auto window = manager.Find(hwnd);
     if (!window || !window->needsErase)
         return false;
     window->needsErase = false;

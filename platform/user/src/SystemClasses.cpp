@@ -1,5 +1,6 @@
 // The window classes that every program has: dialogs and the standard controls.
 #include "CommonControls.h"
+#include "MenuWindow.h"
 #include "WindowData.h"
 
 #include "user/Controls.h"
@@ -37,6 +38,7 @@ void EnsureSystemClasses()
         Register(WC_BUTTON, ButtonWindowProc, CS_DBLCLKS, sizeof(void*));
         Register(WC_STATIC, StaticWindowProc, CS_DBLCLKS, sizeof(void*));
         Register(WC_EDIT, EditWindowProc, CS_DBLCLKS, sizeof(void*));
+        Register(kMenuClass, MenuWindowProc, CS_SAVEBITS, 0);
     });
     // Templates name the common controls too, with or without InitCommonControlsEx.
     RegisterCommonControlClasses();

@@ -2,17 +2,9 @@
 // the thread that owns a window.
 #include "WindowData.h"
 
-#include <sys/syscall.h>
-#include <unistd.h>
-
 namespace user::detail {
 
 namespace {
-
-DWORD ThisThreadId()
-{
-    return static_cast<DWORD>(::syscall(SYS_gettid));
-}
 
 // Ends a thread's queue with the thread: calls still waiting for it are
 // released with 0, as for a window that no longer exists.
@@ -60,7 +52,7 @@ std::shared_ptr<ThreadQueue> CurrentQueue()
 {
     if (!t_queue.queue) {
         auto queue = std::make_shared<ThreadQueue>();
-        queue->threadId = ThisThreadId();
+        queue->threadId = ::GetCurrentThreadId();
         auto& manager = WindowManager::Get();
         std::lock_guard lock(manager.mutex);
         manager.queues[queue->threadId] = queue;
@@ -118,6 +110,9 @@ bool ServeSentMessages(const std::shared_ptr<ThreadQueue>& queue)
 
 LRESULT RunOnOwner(HWND hwnd, const std::function<LRESULT()>& call)
 {
+    // Every call that reaches a window's procedure passes here: the safe
+    // point of the window calls, where a suspended worker parks.
+    win32::ThreadSafePoint();
     auto window = WindowManager::Get().Find(hwnd);
     if (!window)
         return 0;
@@ -150,11 +145,6 @@ LRESULT RunOnOwner(HWND hwnd, const std::function<LRESULT()>& call)
 }
 
 } // namespace user::detail
-
-DWORD GetCurrentThreadId()
-{
-    return user::detail::CurrentQueue()->threadId;
-}
 
 BOOL InSendMessage()
 {

@@ -3,6 +3,8 @@
 // held while a window procedure runs.
 #pragma once
 
+#include "gdi/Region.h"
+#include "gdi/Surface.h"
 #include "user/MessageQueue.h"
 #include "user/Window.h"
 
@@ -48,11 +50,34 @@ struct WindowData {
     std::vector<LONG_PTR> extra;
     std::shared_ptr<ThreadQueue> queue;
     HINSTANCE instance = nullptr;
-    HMENU menu = nullptr;
+    HMENU menu = nullptr;       // the menu bar of a top-level window
+    HMENU systemMenu = nullptr; // made on the first GetSystemMenu
     HRGN region = nullptr;
+    HICON bigIcon = nullptr;
+    HICON smallIcon = nullptr;
+    RECT normalRect = {};       // where a minimised window goes back to
+    bool activeLook = false;    // the caption shows active (WM_NCACTIVATE)
     bool destroying = false;
-    bool needsPaint = false;
+
+    // Painting. A top-level window owns the surface that it and its children
+    // paint into; the update region is in client coordinates.
+    std::shared_ptr<gdi::Surface> surface;
+    gdi::Region update;
+    bool internalPaint = false;
     bool needsErase = false;
+    bool eraseLeft = false;     // WM_ERASEBKGND was sent early and not handled
+    bool needsNcPaint = false;
+    bool NeedsPaint() const { return !update.IsEmpty() || internalPaint || needsNcPaint; }
+    int openDCs = 0;            // DCs of the window not yet released: painting goes on
+
+    // Layered windows (WS_EX_LAYERED): how the display blends the window.
+    DWORD layeredFlags = 0;     // LWA_COLORKEY | LWA_ALPHA, once set
+    COLORREF layeredKey = 0;
+    BYTE layeredAlpha = 255;
+    bool layeredShown = false;  // SetLayeredWindowAttributes or UpdateLayeredWindow has run
+    std::shared_ptr<gdi::Surface> layeredImage; // of UpdateLayeredWindow
+    bool layeredPerPixel = false;               // layeredImage's fourth byte is its alpha
+    BYTE fadeAlpha = 255;                        // AnimateWindow's blend, as it runs
 };
 
 // A message sent to a window of another thread, waiting for its result.
@@ -124,5 +149,20 @@ bool IsOnThisThread(const WindowData& window);
 
 // Registers the dialog and control classes on first need.
 void EnsureSystemClasses();
+
+// The rectangle of the window (or of its client area) relative to its
+// top-level window's rectangle, that is in the coordinates of the surface
+// it paints into. Called under the manager's lock.
+RECT RectInRoot(const WindowData& window, bool client);
+// The insets of a window as they stand (a minimised window has no menu bar).
+RECT InsetsOf(const WindowData& window);
+std::shared_ptr<WindowData> RootWindowOf(const std::shared_ptr<WindowData>& window);
+
+// Gives a top-level window a surface of its size, keeping what it showed.
+void FitSurface(WindowData& window);
+// Tells the display that what windows show has changed.
+void ScreenChanged();
+// Connects the window layer to the display on the first top-level window.
+void EnsureDisplay();
 
 } // namespace user::detail

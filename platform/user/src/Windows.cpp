@@ -1,7 +1,10 @@
 // Creation, destruction and the state of windows.
+#include "PaintCycle.h"
 #include "WindowData.h"
 
+#include "user/Menu.h"
 #include "user/Messages.h"
+#include "user/Paint.h"
 #include "win32/Process.h"
 #include "win32/WideString.h"
 
@@ -9,6 +12,7 @@
 
 namespace user::detail {
 std::shared_ptr<ClassData> FindClass(LPCWSTR name);
+void SetMinimized(HWND hwnd, bool minimize);
 void DropTimersOf(HWND hwnd);
 void DropPostedMessagesOf(HWND hwnd);
 } // namespace user::detail
@@ -44,6 +48,8 @@ void DestroyTree(HWND hwnd);
 HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
                      int height, HWND parent, HMENU menuOrId, HINSTANCE instance, LPVOID param)
 {
+    if (!(style & WS_CHILD))
+        EnsureDisplay();
     auto windowClass = FindClass(className);
     if (!windowClass) {
         SetLastError(1407); // ERROR_CANNOT_FIND_WND_CLASS
@@ -91,6 +97,8 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
             manager.topLevel.insert(manager.topLevel.begin(), window->handle);
         }
         manager.windows[reinterpret_cast<std::uintptr_t>(window->handle)] = window;
+        if (!child)
+            FitSurface(*window);
     }
     HWND hwnd = window->handle;
 
@@ -144,6 +152,11 @@ void DestroyTree(HWND hwnd)
     }
     if (window->region)
         DeleteObject(window->region);
+    // A window's menus go with it; a child's "menu" is its id.
+    if (window->menu && !window->parent)
+        DestroyMenu(window->menu);
+    if (window->systemMenu)
+        DestroyMenu(window->systemMenu);
     auto& manager = WindowManager::Get();
     std::lock_guard lock(manager.mutex);
     Unlink(*window);
@@ -320,10 +333,12 @@ BOOL ShowWindow(HWND hwnd, int command)
             return FALSE;
         bool wasVisible = (window->style & WS_VISIBLE) != 0;
         bool show = command != SW_HIDE;
-        if (command == SW_MINIMIZE || command == SW_SHOWMINIMIZED)
-            window->style |= WS_MINIMIZE;
-        else if (command == SW_RESTORE || command == SW_SHOWNORMAL)
-            window->style &= ~WS_MINIMIZE;
+        bool minimize = command == SW_MINIMIZE || command == SW_SHOWMINIMIZED;
+        bool restore = command == SW_RESTORE || command == SW_SHOWNORMAL;
+        bool minimized = (window->style & WS_MINIMIZE) != 0;
+        bool reshaped = !window->parent && ((minimize && !minimized) || (restore && minimized));
+        if (reshaped)
+            SetMinimized(hwnd, minimize);
         if (show != wasVisible) {
             SendMessageW(hwnd, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
             {
@@ -332,8 +347,6 @@ BOOL ShowWindow(HWND hwnd, int command)
                     window->style |= WS_VISIBLE;
                 else
                     window->style &= ~WS_VISIBLE;
-                window->needsPaint = show;
-                window->needsErase = show;
             }
             if (!show) {
                 auto queue = window->queue;
@@ -343,15 +356,23 @@ BOOL ShowWindow(HWND hwnd, int command)
             } else if (!window->parent && command != SW_SHOWNA && command != SW_SHOWNOACTIVATE) {
                 SetActiveWindow(hwnd);
             }
-            if (window->parent) {
-                // The parent repaints where the child was or now is.
-                if (auto parent = WindowManager::Get().Find(window->parent)) {
-                    std::lock_guard lock(WindowManager::Get().mutex);
-                    parent->needsPaint = true;
-                    parent->needsErase = true;
-                }
-            }
         }
+        if (show && (!wasVisible || reshaped)) {
+            // The frame and background now, the client area when the thread is idle.
+            RedrawWindow(hwnd, nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_ERASENOW);
+        } else if (!show && wasVisible && window->parent) {
+            // The parent and the siblings repaint where the child was.
+            RECT where;
+            {
+                std::lock_guard lock(WindowManager::Get().mutex);
+                where = window->rect;
+            }
+            RedrawWindow(window->parent, &where, nullptr,
+                         RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_ERASENOW);
+        }
+        if (show != wasVisible || reshaped)
+            ScreenChanged();
         return wasVisible ? TRUE : FALSE;
     }));
 }
@@ -390,7 +411,6 @@ BOOL EnableWindow(HWND hwnd, BOOL enable)
                 window->style &= ~WS_DISABLED;
             else
                 window->style |= WS_DISABLED;
-            window->needsPaint = true;
         }
         if (!enable) {
             auto queue = window->queue;
@@ -461,8 +481,10 @@ HWND SetActiveWindow(HWND hwnd)
             return old;
         queue->active = hwnd;
     }
-    if (old && IsWindow(old))
+    if (old && IsWindow(old)) {
+        SendMessageW(old, WM_NCACTIVATE, FALSE, 0);
         SendMessageW(old, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(hwnd));
+    }
     if (hwnd && IsWindow(hwnd)) {
         auto& manager = WindowManager::Get();
         {
@@ -473,7 +495,9 @@ HWND SetActiveWindow(HWND hwnd)
                 top.insert(top.begin(), hwnd);
             }
         }
+        SendMessageW(hwnd, WM_NCACTIVATE, TRUE, 0);
         SendMessageW(hwnd, WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(old));
+        ScreenChanged();
     }
     return old;
 }

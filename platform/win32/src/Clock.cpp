@@ -1,5 +1,7 @@
 #include "win32/Clock.h"
 
+#include "win32/Thread.h"
+
 #include <ctime>
 #include <thread>
 
@@ -138,5 +140,8 @@ DWORD GetTickCount()
 
 void Sleep(DWORD milliseconds)
 {
+    // A thread that was suspended or terminated meanwhile stops on waking.
+    win32::ThreadSafePoint();
     Current()->Sleep(std::chrono::milliseconds(milliseconds));
+    win32::ThreadSafePoint();
 }

@@ -3,6 +3,7 @@
 #include "ShareLock.h"
 #include "win32/HandleTable.h"
 #include "win32/MachineRoot.h"
+#include "win32/Thread.h"
 #include "win32/WideString.h"
 
 #include <cerrno>
@@ -146,6 +147,7 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, SECUR
 
 BOOL ReadFile(HANDLE handle, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead, OVERLAPPED*)
 {
+    win32::ThreadSafePoint();
     if (bytesRead)
         *bytesRead = 0;
     auto file = FileOf(handle);
@@ -172,6 +174,7 @@ BOOL ReadFile(HANDLE handle, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead
 
 BOOL WriteFile(HANDLE handle, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWritten, OVERLAPPED*)
 {
+    win32::ThreadSafePoint();
     if (bytesWritten)
         *bytesWritten = 0;
     auto file = FileOf(handle);

@@ -20,6 +20,18 @@ std::u16string Pad(std::u16string text, int width, bool leftAlign)
     return text;
 }
 
+// The host's snprintf of one number, however wide its field.
+template <typename Value>
+std::u16string PrintNumber(const std::string& spec, Value value)
+{
+    int length = std::snprintf(nullptr, 0, spec.c_str(), value);
+    if (length <= 0)
+        return {};
+    std::string text(static_cast<std::size_t>(length), '\0');
+    std::snprintf(text.data(), text.size() + 1, spec.c_str(), value);
+    return AnsiToWide(text);
+}
+
 } // namespace
 
 std::u16string FormatWide(const WCHAR* format, va_list args)
@@ -93,7 +105,6 @@ std::u16string FormatWide(const WCHAR* format, va_list args)
         WCHAR conv = *p;
         if (!conv)
             break;
-        char buffer[512];
         switch (conv) {
         case u'd':
         case u'i':
@@ -106,9 +117,9 @@ std::u16string FormatWide(const WCHAR* format, va_list args)
                 spec += "ll";
                 spec += static_cast<char>(conv);
                 if (isSigned)
-                    std::snprintf(buffer, sizeof buffer, spec.c_str(), va_arg(ap, long long));
+                    out += PrintNumber(spec, va_arg(ap, long long));
                 else
-                    std::snprintf(buffer, sizeof buffer, spec.c_str(), va_arg(ap, unsigned long long));
+                    out += PrintNumber(spec, va_arg(ap, unsigned long long));
             } else {
                 // Windows' long is 32 bits, so %ld takes the same int as %d.
                 spec += static_cast<char>(conv);
@@ -116,15 +127,14 @@ std::u16string FormatWide(const WCHAR* format, va_list args)
                     int v = va_arg(ap, int);
                     if (size == Size::Short)
                         v = static_cast<short>(v);
-                    std::snprintf(buffer, sizeof buffer, spec.c_str(), v);
+                    out += PrintNumber(spec, v);
                 } else {
                     unsigned v = va_arg(ap, unsigned);
                     if (size == Size::Short)
                         v = static_cast<unsigned short>(v);
-                    std::snprintf(buffer, sizeof buffer, spec.c_str(), v);
+                    out += PrintNumber(spec, v);
                 }
             }
-            out += AnsiToWide(buffer);
             break;
         }
         case u'f':
@@ -134,12 +144,10 @@ std::u16string FormatWide(const WCHAR* format, va_list args)
         case u'e':
         case u'E':
             spec += static_cast<char>(conv);
-            std::snprintf(buffer, sizeof buffer, spec.c_str(), va_arg(ap, double));
-            out += AnsiToWide(buffer);
+            out += PrintNumber(spec, va_arg(ap, double));
             break;
         case u'p':
-            std::snprintf(buffer, sizeof buffer, "%p", va_arg(ap, void*));
-            out += AnsiToWide(buffer);
+            out += PrintNumber("%p", va_arg(ap, void*));
             break;
         case u'c': {
             WCHAR c = static_cast<WCHAR>(va_arg(ap, int));

@@ -12,3 +12,10 @@ public:
     ~CException() override = default;
     const char* what() const noexcept override { return "framework exception"; }
 };
+
+// An operation the framework does not support: a program's fault, such as a
+// data exchange with a control its template lacks.
+class CNotSupportedException : public CException {
+public:
+    const char* what() const noexcept override { return "operation not supported"; }
+};

@@ -56,6 +56,10 @@ public:
     int Insert(int index, LPCWSTR text);
     int Delete(int index, int count = 1);
 
+    // The string of the framework's resource module; FALSE (and the string
+    // empty) when it has none of that id.
+    BOOL LoadString(UINT id);
+
     void Format(LPCWSTR format, ...);
     void AppendFormat(LPCWSTR format, ...);
 

@@ -3,26 +3,29 @@
 // that returns TRUE, its Run.
 #pragma once
 
-#include "win32/Types.h"
+#include "afx/WinThread.h"
 
 class CWnd;
 
-class CWinApp {
+class CWinApp : public CWinThread {
+    DECLARE_DYNAMIC(CWinApp)
+
 public:
     explicit CWinApp(LPCWSTR appName = nullptr);
-    virtual ~CWinApp();
-    CWinApp(const CWinApp&) = delete;
-    CWinApp& operator=(const CWinApp&) = delete;
+    ~CWinApp() override;
 
-    virtual BOOL InitInstance();
-    virtual int Run();
-    virtual int ExitInstance();
+    BOOL InitInstance() override;
+    // Runs the thread's message loop until WM_QUIT.
+    int Run() override;
+
+    // An icon of the framework's resource module (shared: never destroyed).
+    HICON LoadIcon(UINT nIDResource) const;
+    HICON LoadStandardIcon(LPCWSTR lpszIconName) const;
 
     // The framework's per-user settings key; kept, never used for storage here.
     void SetRegistryKey(LPCWSTR registryKey);
     LPCWSTR GetRegistryKey() const;
 
-    CWnd* m_pMainWnd = nullptr;
     LPCWSTR m_pszAppName = nullptr;
 
 private:
@@ -32,11 +35,13 @@ private:
 };
 
 CWinApp* AfxGetApp();
+LPCWSTR AfxGetAppName();
 
 // Allows dialogs to hold hosted controls; a flag here, since no control
 // container is needed by the programs of this system.
 void AfxEnableControlContainer();
 bool AfxControlContainerEnabled();
 
-// The program entry: runs the global application object.
+// The program entry: makes the application the thread object of the
+// calling thread and runs it: InitInstance, then Run when it returns TRUE.
 int AfxWinMain();

@@ -154,8 +154,8 @@ BOOL DrawFocusRect(HDC dc, const RECT* rect);
 BOOL DrawEdge(HDC dc, LPRECT rect, UINT edge, UINT flags);
 // The classic look of standard control parts: DFC_BUTTON (push buttons,
 // check boxes, radio buttons), DFC_SCROLL (arrow buttons, the combo box
-// button), DFC_CAPTION (the close button) and DFC_MENU (check, bullet and
-// arrow glyphs, black on white).
+// button), DFC_CAPTION (the close, minimise, maximise and restore buttons)
+// and DFC_MENU (check, bullet and arrow glyphs, black on white).
 BOOL DrawFrameControl(HDC dc, LPRECT rect, UINT type, UINT state);
 
 // Rectangles.

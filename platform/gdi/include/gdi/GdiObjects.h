@@ -36,6 +36,11 @@ bool GetRegion(HRGN region, Region& out);
 BOOL SetRegion(HRGN region, const Region& value);
 HRGN CreateRegion(const Region& value);
 
+// Makes an object live as long as the process, as the stock objects do:
+// not counted among the open objects, and DeleteObject and DestroyIcon
+// leave it (the window layer's caption fonts and shared icons).
+void KeepForProcess(HGDIOBJ object);
+
 // The screen: what GetDeviceCaps reports and what screen DCs paint into.
 void SetScreenSize(int width, int height);
 SIZE GetScreenSize();

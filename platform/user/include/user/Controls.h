@@ -54,6 +54,35 @@ constexpr WORD BN_DOUBLECLICKED = 5;
 constexpr WORD BN_SETFOCUS = 6;
 constexpr WORD BN_KILLFOCUS = 7;
 
+// Owner-drawn controls: WM_DRAWITEM's record.
+constexpr UINT ODT_MENU = 1;
+constexpr UINT ODT_BUTTON = 4;
+constexpr UINT ODT_STATIC = 5;
+constexpr UINT ODA_DRAWENTIRE = 0x0001;
+constexpr UINT ODA_SELECT = 0x0002;
+constexpr UINT ODA_FOCUS = 0x0004;
+constexpr UINT ODS_SELECTED = 0x0001;
+constexpr UINT ODS_GRAYED = 0x0002;
+constexpr UINT ODS_DISABLED = 0x0004;
+constexpr UINT ODS_CHECKED = 0x0008;
+constexpr UINT ODS_FOCUS = 0x0010;
+constexpr UINT ODS_DEFAULT = 0x0020;
+constexpr UINT ODS_NOACCEL = 0x0100;
+constexpr UINT ODS_NOFOCUSRECT = 0x0200;
+
+struct DRAWITEMSTRUCT {
+    UINT CtlType;
+    UINT CtlID;
+    UINT itemID;
+    UINT itemAction;
+    UINT itemState;
+    HWND hwndItem;
+    HDC hDC;
+    RECT rcItem;
+    ULONG_PTR itemData;
+};
+using LPDRAWITEMSTRUCT = DRAWITEMSTRUCT*;
+
 // Static styles and messages
 constexpr DWORD SS_LEFT = 0x00000000;
 constexpr DWORD SS_CENTER = 0x00000001;
@@ -76,6 +105,7 @@ constexpr DWORD SS_TYPEMASK = 0x0000001F;
 constexpr DWORD SS_NOPREFIX = 0x00000080;
 constexpr DWORD SS_NOTIFY = 0x00000100;
 constexpr DWORD SS_CENTERIMAGE = 0x00000200;
+constexpr DWORD SS_REALSIZEIMAGE = 0x00000800;
 constexpr DWORD SS_SUNKEN = 0x00001000;
 constexpr UINT STM_SETICON = 0x0170;
 constexpr UINT STM_GETICON = 0x0171;

@@ -4,6 +4,7 @@
 // SendMessage of its own. Timers and paints are made when nothing else waits.
 #pragma once
 
+#include "win32/Thread.h"
 #include "win32/Types.h"
 
 struct MSG {
@@ -32,7 +33,6 @@ LRESULT SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 BOOL InSendMessage();
 BOOL WaitMessage();
 DWORD GetMessageTime();
-DWORD GetCurrentThreadId();
 
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc);
 BOOL KillTimer(HWND hwnd, UINT_PTR id);

@@ -6,17 +6,31 @@
 
 #include "win32/Types.h"
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
-// A resource number in the place of a resource name, as LoadImageW takes it.
-#define MAKEINTRESOURCEW(id) (reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(static_cast<WORD>(id))))
-#define IS_INTRESOURCE(name) ((reinterpret_cast<UINT_PTR>(name) >> 16) == 0)
+// Resource names: a number in the low word of a pointer-sized value, as
+// Windows passes them.
+inline LPCWSTR MAKEINTRESOURCEW(int id)
+{
+    return reinterpret_cast<LPCWSTR>(static_cast<std::uintptr_t>(static_cast<WORD>(id)));
+}
+inline bool IS_INTRESOURCE(LPCWSTR name)
+{
+    return (reinterpret_cast<std::uintptr_t>(name) >> 16) == 0;
+}
 
 namespace user {
+
+// The number of a resource name made with MAKEINTRESOURCEW.
+inline int ResourceNumber(LPCWSTR name)
+{
+    return static_cast<int>(reinterpret_cast<std::uintptr_t>(name) & 0xFFFF);
+}
 
 struct DialogControl {
     int id = 0;

@@ -199,6 +199,34 @@ HWND ChildWindowFromPoint(HWND parent, POINT point);
 int SetWindowRgn(HWND hwnd, HRGN region, BOOL redraw);
 HRGN GetWindowRegionHandle(HWND hwnd);
 
+// Layered windows (WS_EX_LAYERED): the display blends them with what lies
+// below. A layered window shows only once one of the two calls has set how.
+constexpr DWORD LWA_COLORKEY = 0x00000001;
+constexpr DWORD LWA_ALPHA = 0x00000002;
+constexpr DWORD ULW_COLORKEY = 0x00000001;
+constexpr DWORD ULW_ALPHA = 0x00000002;
+constexpr DWORD ULW_OPAQUE = 0x00000004;
+BOOL SetLayeredWindowAttributes(HWND hwnd, COLORREF key, BYTE alpha, DWORD flags);
+BOOL GetLayeredWindowAttributes(HWND hwnd, COLORREF* key, BYTE* alpha, DWORD* flags);
+// The window's picture comes from source (its pixels at sourcePoint, size
+// pixels); with ULW_ALPHA and AC_SRC_ALPHA the source's fourth byte is a
+// premultiplied alpha. position and size, when given, move the window.
+BOOL UpdateLayeredWindow(HWND hwnd, HDC screen, const POINT* position, const SIZE* size, HDC source,
+                         const POINT* sourcePoint, COLORREF key, const BLENDFUNCTION* blend, DWORD flags);
+
+// Shows or hides a window with an effect over time; AW_BLEND fades it in
+// or out (the window draws itself for the effect through WM_PRINTCLIENT).
+constexpr DWORD AW_HOR_POSITIVE = 0x00000001;
+constexpr DWORD AW_HOR_NEGATIVE = 0x00000002;
+constexpr DWORD AW_VER_POSITIVE = 0x00000004;
+constexpr DWORD AW_VER_NEGATIVE = 0x00000008;
+constexpr DWORD AW_CENTER = 0x00000010;
+constexpr DWORD AW_HIDE = 0x00010000;
+constexpr DWORD AW_ACTIVATE = 0x00020000;
+constexpr DWORD AW_SLIDE = 0x00040000;
+constexpr DWORD AW_BLEND = 0x00080000;
+BOOL AnimateWindow(HWND hwnd, DWORD time, DWORD flags);
+
 // System metrics of this machine's classic look.
 constexpr int SM_CXSCREEN = 0;
 constexpr int SM_CYSCREEN = 1;

@@ -10,3 +10,4 @@
 #include "win32/Clock.h"
 #include "win32/Shell.h"
 #include "win32/Process.h"
+#include "win32/Thread.h"

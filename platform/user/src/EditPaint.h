@@ -1,0 +1,26 @@
+// The look of a single-line edit: its text scrolled to keep the caret in
+// view, the selection highlighted while it has the focus, the caret.
+#pragma once
+
+#include "gdi/GdiTypes.h"
+#include "win32/Types.h"
+
+#include <cstddef>
+#include <string>
+
+namespace user::detail {
+
+struct EditView {
+    std::size_t anchor = 0;
+    std::size_t caret = 0;
+    int scroll = 0; // pixels of text scrolled out at the left
+    HFONT font = nullptr;
+    bool focused = false;
+};
+
+// Paints the edit; moves view.scroll so that the caret shows.
+void PaintEdit(HWND hwnd, HDC dc, EditView& view);
+// The character position nearest to a client x.
+std::size_t EditPositionAt(HWND hwnd, const EditView& view, int x);
+
+} // namespace user::detail

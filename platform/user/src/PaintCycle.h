@@ -1,0 +1,35 @@
+// What the paint cycle shares between the window layer's files: marking
+// update regions, finding the next window to paint and making window DCs.
+#pragma once
+
+#include "WindowData.h"
+
+#include "gdi/Region.h"
+
+namespace user::detail {
+
+// Marks (RDW_INVALIDATE) or clears (RDW_VALIDATE) a rectangle or region of
+// the client area, or the whole window; children take part as RedrawWindow
+// says. Hidden windows are left alone: showing them invalidates them whole.
+void Invalidate(HWND hwnd, const RECT* rect, HRGN region, UINT flags);
+
+// Whether the window and all its parents have WS_VISIBLE.
+bool ShownWithParents(const WindowData& window);
+
+// A window of this thread that waits to be painted, parents before children.
+HWND NextToPaint(const std::shared_ptr<ThreadQueue>& queue, HWND filter);
+// Clears a pending frame paint; true when there was one.
+bool TakeFramePaint(HWND hwnd);
+// Whether the client area waits for WM_PAINT.
+bool HasClientPaint(HWND hwnd);
+
+// The DCX_CLIPCHILDREN / DCX_CLIPSIBLINGS that the window's styles ask for.
+DWORD ClipFlagsOf(HWND hwnd);
+// A DC on the window (whole or client area) clipped to what of it shows,
+// and further to limit (device coordinates) when given.
+HDC MakeWindowDC(HWND hwnd, bool whole, DWORD flags, const gdi::Region* limit);
+
+// The top-level windows, top of the z-order first.
+std::vector<HWND> TopLevelSnapshot();
+
+} // namespace user::detail

@@ -1,0 +1,302 @@
+// Running scripts: each command through the automation interface, on the
+// program's active window; the first failure ends the run with its line.
+#include "ScriptLines.h"
+
+#include "user/Automation.h"
+#include "user/Input.h"
+#include "user/MessageBox.h"
+#include "user/Messages.h"
+#include "user/Script.h"
+#include "win32/WideString.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <thread>
+
+namespace user::automation {
+
+namespace {
+
+struct Failure {
+    std::string message;
+};
+
+class Runner {
+public:
+    explicit Runner(std::filesystem::path folder) : m_folder(std::move(folder)) {}
+
+    void Run(const detail::ScriptCommand& command)
+    {
+        m_command = &command;
+        const std::string& name = command.name;
+        if (name == "wait-window")
+            WaitWindow();
+        else if (name == "wait-control")
+            WaitControl();
+        else if (name == "click")
+            automation::Click(Control(Number(0)));
+        else if (name == "key")
+            Key(Text(0));
+        else if (name == "type")
+            TypeText(Active(), Utf8ToUtf16(Text(0)));
+        else if (name == "menu" || name == "sysmenu")
+            Menu(name == "sysmenu");
+        else if (name == "answer")
+            Answer();
+        else if (name == "expect-text")
+            ExpectText();
+        else if (name == "expect-box")
+            ExpectBox();
+        else if (name == "expect-check")
+            ExpectState("check state", [](HWND control) { return static_cast<int>(CheckStateOf(control)); });
+        else if (name == "expect-enabled")
+            ExpectState("enabled state", [](HWND control) { return IsEnabled(control) ? 1 : 0; });
+        else if (name == "expect-visible")
+            ExpectState("visible state", [](HWND control) { return IsVisible(control) ? 1 : 0; });
+        else if (name == "screenshot")
+            Shot();
+        else if (name == "sleep")
+            std::this_thread::sleep_for(std::chrono::milliseconds(Number(0)));
+        else if (name == "timeout")
+            m_timeout = std::chrono::milliseconds(Number(0));
+        else if (name == "close")
+            CloseWindow(Active());
+        else
+            throw Failure{"unknown command " + name};
+    }
+
+private:
+    const std::string& Text(std::size_t index) const
+    {
+        if (index >= m_command->arguments.size())
+            throw Failure{m_command->name + " needs " + std::to_string(index + 1) + " argument(s)"};
+        return m_command->arguments[index];
+    }
+
+    long Number(std::size_t index) const
+    {
+        const std::string& text = Text(index);
+        char* end = nullptr;
+        long value = std::strtol(text.c_str(), &end, 0);
+        if (text.empty() || *end)
+            throw Failure{"not a number: " + text};
+        return value;
+    }
+
+    HWND Active() const
+    {
+        HWND window = nullptr;
+        WaitUntil([&] { return (window = ActiveWindow()) != nullptr; }, m_timeout);
+        if (!window)
+            throw Failure{"no window is open"};
+        return window;
+    }
+
+    // The control of the active window; it may still be on its way.
+    HWND Control(long id) const
+    {
+        HWND control = nullptr;
+        WaitUntil(
+            [&] {
+                HWND window = ActiveWindow();
+                control = window ? GetDlgItem(window, static_cast<int>(id)) : nullptr;
+                return control != nullptr;
+            },
+            m_timeout);
+        if (!control)
+            throw Failure{"the active window has no control " + std::to_string(id)};
+        return control;
+    }
+
+    template <typename Condition>
+    void WaitFor(Condition condition, const std::string& what) const
+    {
+        if (!WaitUntil(condition, m_timeout))
+            throw Failure{what};
+    }
+
+    void WaitWindow()
+    {
+        std::u16string title = Utf8ToUtf16(Text(0));
+        auto timeout = m_command->arguments.size() > 1 ? std::chrono::milliseconds(Number(1)) : m_timeout;
+        if (!WaitForWindow(title, timeout))
+            throw Failure{"no window \"" + Text(0) + "\" came"};
+    }
+
+    void WaitControl()
+    {
+        auto timeout = m_command->arguments.size() > 1 ? std::chrono::milliseconds(Number(1)) : m_timeout;
+        if (!WaitForWindowWithControl(static_cast<int>(Number(0)), timeout))
+            throw Failure{"no window with control " + Text(0) + " came"};
+    }
+
+    void Key(const std::string& spec)
+    {
+        static const std::map<std::string, WPARAM> kNames = {
+            {"ESCAPE", VK_ESCAPE}, {"ESC", VK_ESCAPE},     {"RETURN", VK_RETURN}, {"ENTER", VK_RETURN},
+            {"TAB", VK_TAB},       {"SPACE", VK_SPACE},    {"BACK", VK_BACK},     {"BACKSPACE", VK_BACK},
+            {"DELETE", VK_DELETE}, {"UP", VK_UP},          {"DOWN", VK_DOWN},     {"LEFT", VK_LEFT},
+            {"RIGHT", VK_RIGHT},   {"HOME", VK_HOME},      {"END", VK_END},       {"PAGEUP", VK_PRIOR},
+            {"PAGEDOWN", VK_NEXT}, {"ALT", VK_MENU},       {"F10", VK_F10},
+        };
+        std::string rest = spec;
+        std::vector<WPARAM> held;
+        for (auto [prefix, key] : {std::pair{"shift+", VK_SHIFT}, {"ctrl+", VK_CONTROL}, {"alt+", VK_MENU}}) {
+            if (rest.rfind(prefix, 0) == 0) {
+                held.push_back(key);
+                rest = rest.substr(std::string(prefix).size());
+            }
+        }
+        WPARAM key = 0;
+        if (auto it = kNames.find(rest); it != kNames.end())
+            key = it->second;
+        else if (rest.size() >= 2 && rest[0] == 'F' && std::isdigit(static_cast<unsigned char>(rest[1])))
+            key = VK_F1 + static_cast<WPARAM>(std::atoi(rest.c_str() + 1) - 1);
+        else if (rest.size() == 1 && std::isalnum(static_cast<unsigned char>(rest[0])))
+            key = static_cast<WPARAM>(std::toupper(static_cast<unsigned char>(rest[0])));
+        if (!key || key > VK_F10 + 2)
+            throw Failure{"unknown key " + spec};
+        HWND target = input::KeyTarget(Active());
+        for (WPARAM modifier : held)
+            input::Key(static_cast<UINT>(modifier), true, target);
+        input::Key(static_cast<UINT>(key), true, target);
+        input::Key(static_cast<UINT>(key), false, target);
+        for (auto it = held.rbegin(); it != held.rend(); ++it)
+            input::Key(static_cast<UINT>(*it), false, target);
+    }
+
+    void Menu(bool system)
+    {
+        auto id = static_cast<UINT>(Number(0));
+        HWND window = Active();
+        bool chosen = system ? ChooseSystemMenuCommand(window, id) : ChooseMenuCommand(window, id);
+        if (!chosen)
+            throw Failure{std::string(system ? "the system menu" : "the menus") + " of the active window hold no command "
+                          + Text(0)};
+    }
+
+    void Answer()
+    {
+        static const std::map<std::string, int> kAnswers = {{"YES", IDYES}, {"NO", IDNO}, {"OK", IDOK}, {"CANCEL", IDCANCEL}};
+        auto it = kAnswers.find(Text(0));
+        if (it == kAnswers.end())
+            throw Failure{"unknown answer " + Text(0)};
+        HWND box = WaitForMessageBox(m_timeout);
+        if (!box)
+            throw Failure{"no message box came"};
+        if (!AnswerMessageBox(box, it->second))
+            throw Failure{"the message box \"" + Utf16ToUtf8(MessageBoxText(box)) + "\" has no button " + Text(0)};
+        // The next command finds the box gone.
+        WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); }, "the message box stayed open");
+    }
+
+    void ExpectText()
+    {
+        HWND control = Control(Number(0));
+        std::u16string wanted = Utf8ToUtf16(Text(1));
+        if (!WaitUntil([&] { return TextOf(control) == wanted; }, m_timeout))
+            throw Failure{"control " + Text(0) + " shows \"" + Utf16ToUtf8(TextOf(control)) + "\", not \"" + Text(1)
+                          + "\""};
+    }
+
+    void ExpectBox()
+    {
+        std::u16string wanted = Utf8ToUtf16(Text(0));
+        std::u16string seen;
+        bool found = WaitUntil(
+            [&] {
+                for (HWND box : OpenMessageBoxes()) {
+                    seen = MessageBoxText(box);
+                    if (seen == wanted)
+                        return true;
+                }
+                return false;
+            },
+            m_timeout);
+        if (!found)
+            throw Failure{seen.empty() ? "no message box \"" + Text(0) + "\" came"
+                                       : "the message box says \"" + Utf16ToUtf8(seen) + "\", not \"" + Text(0) + "\""};
+    }
+
+    template <typename Read>
+    void ExpectState(const char* what, Read read)
+    {
+        HWND control = Control(Number(0));
+        long wanted = Number(1);
+        if (!WaitUntil([&] { return read(control) == wanted; }, m_timeout))
+            throw Failure{"control " + Text(0) + " has " + what + " " + std::to_string(read(control)) + ", not "
+                          + Text(1)};
+    }
+
+    void Shot()
+    {
+        std::filesystem::path path = Text(0);
+        if (path.is_relative())
+            path = m_folder / path;
+        if (!Screenshot(nullptr, path))
+            throw Failure{"cannot write the screenshot " + path.string()};
+    }
+
+    std::filesystem::path m_folder;
+    std::chrono::milliseconds m_timeout = kDefaultWait;
+    const detail::ScriptCommand* m_command = nullptr;
+};
+
+} // namespace
+
+ScriptResult RunScript(const std::string& text, const std::filesystem::path& folder)
+{
+    Runner runner(folder);
+    std::istringstream lines(text);
+    std::string line;
+    int number = 0;
+    while (std::getline(lines, line)) {
+        ++number;
+        detail::ScriptCommand command;
+        std::string error;
+        if (!detail::ParseScriptLine(line, number, command, error))
+            return {false, number, error};
+        if (command.name.empty())
+            continue;
+        try {
+            runner.Run(command);
+        } catch (const Failure& failure) {
+            return {false, number, failure.message};
+        }
+    }
+    return {};
+}
+
+ScriptResult RunScriptFile(const std::filesystem::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return {false, 0, "cannot read the script"};
+    std::ostringstream text;
+    text << file.rdbuf();
+    return RunScript(text.str(), path.parent_path());
+}
+
+bool StartScriptFromEnvironment()
+{
+    const char* name = std::getenv("MARLWICK_SCRIPT");
+    if (!name || !*name)
+        return false;
+    std::filesystem::path path = name;
+    std::thread([path] {
+        ScriptResult result = RunScriptFile(path);
+        if (result.ok)
+            return;
+        std::fprintf(stderr, "%s:%d: %s\n", path.string().c_str(), result.line, result.message.c_str());
+        std::fflush(stderr);
+        // At once: the program's own threads are still at work.
+        std::_Exit(kScriptFailureExitCode);
+    }).detach();
+    return true;
+}
+
+} // namespace user::automation

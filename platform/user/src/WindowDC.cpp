@@ -1,0 +1,277 @@
+// The DCs of windows and their surfaces: what part of its top-level
+// window's surface a window may paint, BeginPaint and EndPaint.
+#include "PaintCycle.h"
+#include "WindowData.h"
+
+#include "gdi/GdiObjects.h"
+#include "user/Messages.h"
+#include "user/Paint.h"
+
+#include <algorithm>
+#include <mutex>
+#include <unordered_map>
+
+using namespace user::detail;
+
+namespace {
+
+std::mutex g_dcMutex;
+std::unordered_map<HDC, HWND> g_windowDCs; // every window DC open now, with its window
+
+// A window's rectangle in root coordinates, cut to its window region.
+gdi::Region ShapeInRoot(const WindowData& window)
+{
+    RECT rect = RectInRoot(window, false);
+    gdi::Region shape(rect);
+    gdi::Region region;
+    if (window.region && gdi::GetRegion(window.region, region)) {
+        region.Offset(rect.left, rect.top);
+        shape = gdi::Region::Combine(shape, region, RGN_AND);
+    }
+    return shape;
+}
+
+// What of area (root coordinates) the window may paint. Runs under the
+// manager's lock.
+gdi::Region VisiblePart(const WindowData& window, const RECT& area, DWORD flags)
+{
+    if (!ShownWithParents(window))
+        return {};
+    auto& manager = WindowManager::Get();
+    gdi::Region visible(area);
+    bool clipSiblings = (flags & DCX_CLIPSIBLINGS) != 0;
+    for (auto current = manager.Find(window.handle); current;) {
+        visible = gdi::Region::Combine(visible, ShapeInRoot(*current), RGN_AND);
+        auto parent = manager.Find(current->parent);
+        if (!parent)
+            break;
+        if (clipSiblings) {
+            for (HWND sibling : parent->children) {
+                if (sibling == current->handle)
+                    break; // the ones before it in the list lie above it
+                auto above = manager.Find(sibling);
+                if (above && (above->style & WS_VISIBLE))
+                    visible = gdi::Region::Combine(visible, ShapeInRoot(*above), RGN_DIFF);
+            }
+        }
+        visible = visible.Intersected(RectInRoot(*parent, true));
+        current = parent;
+        clipSiblings = (current->style & WS_CLIPSIBLINGS) != 0;
+    }
+    if (flags & DCX_CLIPCHILDREN) {
+        for (HWND hwnd : window.children) {
+            auto child = manager.Find(hwnd);
+            if (child && (child->style & WS_VISIBLE))
+                visible = gdi::Region::Combine(visible, ShapeInRoot(*child), RGN_DIFF);
+        }
+    }
+    return visible;
+}
+
+std::shared_ptr<gdi::Surface> ScratchScreen()
+{
+    static std::mutex mutex;
+    static std::shared_ptr<gdi::Surface> screen;
+    std::lock_guard lock(mutex);
+    SIZE size = gdi::GetScreenSize();
+    if (!screen || screen->Width() != size.cx || screen->Height() != size.cy)
+        screen = std::make_shared<gdi::Surface>(size.cx, size.cy);
+    return screen;
+}
+
+} // namespace
+
+namespace user::detail {
+
+void FitSurface(WindowData& window)
+{
+    int width = std::max<int>(window.rect.right - window.rect.left, 0);
+    int height = std::max<int>(window.rect.bottom - window.rect.top, 0);
+    if (window.surface && window.surface->Width() == width && window.surface->Height() == height)
+        return;
+    auto surface = std::make_shared<gdi::Surface>(width, height);
+    surface->Fill(gdi::PixelFromColor(GetSysColor(COLOR_3DFACE)));
+    if (window.surface) {
+        int w = std::min(width, window.surface->Width());
+        int h = std::min(height, window.surface->Height());
+        for (int y = 0; y < h; ++y)
+            std::copy_n(window.surface->Row(y), w, surface->Row(y));
+    }
+    window.surface = std::move(surface);
+}
+
+DWORD ClipFlagsOf(HWND hwnd)
+{
+    LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
+    return ((style & WS_CLIPCHILDREN) ? DCX_CLIPCHILDREN : 0) | ((style & WS_CLIPSIBLINGS) ? DCX_CLIPSIBLINGS : 0);
+}
+
+HDC MakeWindowDC(HWND hwnd, bool whole, DWORD flags, const gdi::Region* limit)
+{
+    std::shared_ptr<gdi::Surface> surface;
+    POINT origin;
+    gdi::Region visible;
+    {
+        auto& manager = WindowManager::Get();
+        std::lock_guard lock(manager.mutex);
+        auto window = manager.Find(hwnd);
+        if (!window)
+            return nullptr;
+        auto root = RootWindowOf(window);
+        if (!root->surface)
+            FitSurface(*root);
+        surface = root->surface;
+        ++window->openDCs;
+        RECT area = RectInRoot(*window, !whole);
+        origin = {area.left, area.top};
+        visible = VisiblePart(*window, area, flags);
+    }
+    visible.Offset(-origin.x, -origin.y);
+    if (limit)
+        visible = gdi::Region::Combine(visible, *limit, RGN_AND);
+    HDC dc = gdi::CreateSurfaceDC(surface, origin, &visible);
+    if (dc) {
+        std::lock_guard lock(g_dcMutex);
+        g_windowDCs[dc] = hwnd;
+    }
+    return dc;
+}
+
+std::vector<HWND> TopLevelSnapshot()
+{
+    auto& manager = WindowManager::Get();
+    std::lock_guard lock(manager.mutex);
+    return manager.topLevel;
+}
+
+} // namespace user::detail
+
+HDC GetDCEx(HWND hwnd, HRGN region, DWORD flags)
+{
+    if (!hwnd) {
+        HDC dc = gdi::CreateSurfaceDC(ScratchScreen(), {0, 0}, nullptr);
+        std::lock_guard lock(g_dcMutex);
+        g_windowDCs[dc] = nullptr;
+        return dc;
+    }
+    gdi::Region limit;
+    const gdi::Region* limitPtr = nullptr;
+    if (region && (flags & (DCX_INTERSECTRGN | DCX_EXCLUDERGN))) {
+        // The region is in screen coordinates; the DC's are the window's or the client area's.
+        if (!gdi::GetRegion(region, limit))
+            return nullptr;
+        POINT origin = {0, 0};
+        if (flags & DCX_WINDOW) {
+            RECT rect;
+            GetWindowRect(hwnd, &rect);
+            origin = {rect.left, rect.top};
+        } else {
+            ClientToScreen(hwnd, &origin);
+        }
+        limit.Offset(-origin.x, -origin.y);
+        if (flags & DCX_EXCLUDERGN)
+            limit = gdi::Region::Combine(gdi::Region(RECT{-0x4000000, -0x4000000, 0x4000000, 0x4000000}), limit,
+                                         RGN_DIFF);
+        limitPtr = &limit;
+    }
+    return MakeWindowDC(hwnd, (flags & DCX_WINDOW) != 0, flags, limitPtr);
+}
+
+HDC GetDC(HWND hwnd)
+{
+    return GetDCEx(hwnd, nullptr, hwnd ? ClipFlagsOf(hwnd) : 0);
+}
+
+HDC GetWindowDC(HWND hwnd)
+{
+    return GetDCEx(hwnd, nullptr, DCX_WINDOW | (hwnd ? ClipFlagsOf(hwnd) : 0));
+}
+
+int ReleaseDC(HWND, HDC dc)
+{
+    HWND owner;
+    {
+        std::lock_guard lock(g_dcMutex);
+        auto it = g_windowDCs.find(dc);
+        if (it == g_windowDCs.end())
+            return 0;
+        owner = it->second;
+        g_windowDCs.erase(it);
+    }
+    if (owner) {
+        auto& manager = WindowManager::Get();
+        std::lock_guard lock(manager.mutex);
+        if (auto window = manager.Find(owner))
+            --window->openDCs;
+    }
+    DeleteDC(dc);
+    ScreenChanged();
+    return 1;
+}
+
+HWND WindowFromDC(HDC dc)
+{
+    std::lock_guard lock(g_dcMutex);
+    auto it = g_windowDCs.find(dc);
+    return it == g_windowDCs.end() ? nullptr : it->second;
+}
+
+HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint)
+{
+    if (!paint || !IsWindow(hwnd))
+        return nullptr;
+    if (TakeFramePaint(hwnd))
+        SendMessageW(hwnd, WM_NCPAINT, 1, 0);
+    gdi::Region update;
+    bool erase = false;
+    bool eraseLeft = false;
+    {
+        auto& manager = WindowManager::Get();
+        std::lock_guard lock(manager.mutex);
+        auto window = manager.Find(hwnd);
+        if (!window)
+            return nullptr;
+        update = window->update;
+        erase = window->needsErase;
+        eraseLeft = window->eraseLeft;
+        window->update = {};
+        window->needsErase = false;
+        window->eraseLeft = false;
+        window->internalPaint = false;
+    }
+    RECT client;
+    GetClientRect(hwnd, &client);
+    update = update.Intersected(client);
+    *paint = {};
+    paint->hdc = MakeWindowDC(hwnd, false, ClipFlagsOf(hwnd), &update);
+    paint->rcPaint = update.IsEmpty() ? RECT{0, 0, 0, 0} : update.Bounds();
+    paint->fErase = eraseLeft ? TRUE : FALSE;
+    if (erase)
+        paint->fErase = SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(paint->hdc), 0) ? FALSE : TRUE;
+    return paint->hdc;
+}
+
+BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* paint)
+{
+    if (!paint)
+        return FALSE;
+    ReleaseDC(hwnd, paint->hdc);
+    return TRUE;
+}
+
+namespace user {
+
+std::shared_ptr<gdi::Surface> SurfaceOf(HWND hwnd)
+{
+    auto& manager = WindowManager::Get();
+    std::lock_guard lock(manager.mutex);
+    auto window = manager.Find(hwnd);
+    if (!window)
+        return nullptr;
+    auto root = RootWindowOf(window);
+    if (!root->surface)
+        FitSurface(*root);
+    return root->surface;
+}
+
+} // namespace user
