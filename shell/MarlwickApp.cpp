@@ -17,6 +17,7 @@ BOOL CMarlwickApp::InitInstance()
     SetRegistryKey(u"Local AppWizard-Generated Applications");
 
     CMarlwickDlg dlg;
+    m_pMainWnd = &dlg;
     dlg.DoModal();
     return FALSE;
 }

@@ -1,25 +1,289 @@
 #include "MarlwickDlg.h"
 
+#include "AboutDlg.h"
 #include "ActivityLog.h"
 #include "AppSettings.h"
-#include "win32/Clock.h"
+#include "ExitPrompts.h"
+#include "Help.h"
+#include "Step2StandInDlg.h"
+#include "WizardChain.h"
+#include "controls/SplashScreenEx.h"
+#include "user/Icons.h"
 #include "win32/FileApi.h"
+#include "win32/Shell.h"
+
+int g_nConvMode = 0;
 
 namespace {
-constexpr DWORD kSplashPause = 2500;
+
+constexpr UINT kIconProgram = 128;
+constexpr UINT kIconViewLog = 131;
+constexpr UINT kIconSupport = 132;
+constexpr UINT kIconExit = 133;
+constexpr UINT kStringAboutItem = 101;
+constexpr UINT kAboutCommand = 0x10;
+
+constexpr int kViewLog = 1004;
+constexpr int kSupport = 1005;
+constexpr int kExit = 1006;
+constexpr int kStepPicture = 1007;
+constexpr int kMails = 1010;
+constexpr int kAddressBook = 1011;
+constexpr int kWelcome = 1031;
+constexpr int kCalendar = 1048;
+
+constexpr UINT kFileExit = 32771;
+constexpr UINT kLogView = 32772;
+constexpr UINT kLogClear = 32773;
+constexpr UINT kLogChangePath = 32774;
+constexpr UINT kHelpContents = 32775;
+constexpr UINT kHelpAbout = 32776;
+
+constexpr LPCWSTR kSupportAddress = u"http://www.example.org/support";
+
+// The splash: shown 2000 ms by its own timer, faded in and out, shadowed,
+// centred on the screen; the key colour RGB(255, 0, 240) is cut away. The
+// dialog waits 2500 ms without taking messages before it hides it.
+constexpr DWORD kSplashTime = 2000;
+constexpr DWORD kSplashFlags = CSS_FADEIN | CSS_FADEOUT | CSS_SHADOW | CSS_CENTERSCREEN;
+constexpr DWORD kSplashWait = 2500;
+
+struct ModeChoice {
+    int radio;
+    int mode;
+    LPCWSTR line;
+};
+constexpr ModeChoice kModes[] = {
+    {kMails, 1, u"Mode : Migrating Mail Folder"},
+    {kAddressBook, 2, u"Mode : Migrating Address Folder"},
+    {kCalendar, 3, u"Mode : Migrating Calendar Folder"},
+};
+
+} // namespace
+
+BEGIN_MESSAGE_MAP(CMarlwickDlg, CDialog)
+ON_WM_SYSCOMMAND()
+ON_WM_PAINT()
+ON_WM_QUERYDRAGICON()
+ON_WM_ERASEBKGND()
+ON_WM_CTLCOLOR()
+ON_BN_CLICKED(IDCANCEL, &CMarlwickDlg::OnCancel)
+ON_BN_CLICKED(IDOK, &CMarlwickDlg::OnNext)
+ON_BN_CLICKED(kViewLog, &CMarlwickDlg::OnViewLog)
+ON_BN_CLICKED(kSupport, &CMarlwickDlg::OnSupport)
+ON_BN_CLICKED(kExit, &CMarlwickDlg::OnExit)
+ON_COMMAND(kFileExit, &CMarlwickDlg::OnFileExit)
+ON_COMMAND(kLogView, &CMarlwickDlg::OnLogView)
+ON_COMMAND(kLogClear, &CMarlwickDlg::OnLogClear)
+ON_COMMAND(kLogChangePath, &CMarlwickDlg::OnLogChangePath)
+ON_COMMAND(kHelpContents, &CMarlwickDlg::OnHelpContents)
+ON_COMMAND(kHelpAbout, &CMarlwickDlg::OnHelpAbout)
+ON_WM_HELPINFO()
+END_MESSAGE_MAP()
+
+CMarlwickDlg::CMarlwickDlg()
+    : CDialog(IDD)
+    , m_hIcon(::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(kIconProgram)))
+{
 }
 
-int CMarlwickDlg::DoModal()
+CMarlwickDlg::~CMarlwickDlg()
 {
-    OnInitDialog();
-    return 2; // IDCANCEL
+    if (m_hStepPicture)
+        ::DeleteObject(m_hStepPicture);
+}
+
+void CMarlwickDlg::DoDataExchange(CDataExchange* pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, kStepPicture, m_stcStep);
+    DDX_Control(pDX, kViewLog, m_btnViewLog);
+    DDX_Control(pDX, kSupport, m_btnSupport);
+    DDX_Control(pDX, kExit, m_btnExit);
+    DDX_Control(pDX, kMails, m_radMails);
+    DDX_Control(pDX, kAddressBook, m_radAddressBook);
+    DDX_Control(pDX, kWelcome, m_lblWelcome);
+    DDX_Control(pDX, IDCANCEL, m_btnCancel);
+    DDX_Control(pDX, kCalendar, m_radCalendar);
 }
 
 BOOL CMarlwickDlg::OnInitDialog()
 {
-    Sleep(kSplashPause);
+    CDialog::OnInitDialog();
+
+    CString aboutItem;
+    aboutItem.LoadString(kStringAboutItem);
+    if (!aboutItem.IsEmpty()) {
+        if (CMenu* systemMenu = GetSystemMenu(FALSE)) {
+            systemMenu->AppendMenu(MF_SEPARATOR);
+            systemMenu->AppendMenu(MF_STRING, kAboutCommand, aboutItem);
+        }
+    }
+
+    m_radMails.SetCheck(BST_CHECKED);
+    SetWindowText(g_szAppTitle);
+
+    const struct {
+        CxShadeButton& button;
+        UINT icon;
+        LPCWSTR tip;
+    } tools[] = {{m_btnViewLog, kIconViewLog, u"View Log"},
+                 {m_btnSupport, kIconSupport, u"Support"},
+                 {m_btnExit, kIconExit, u"Exit"}};
+    for (const auto& tool : tools) {
+        tool.button.SetShade(SHS_VSHADE, 8, 10, 0, 0);
+        tool.button.SetIcon(tool.icon, 0x300, tool.icon, tool.icon);
+        tool.button.SetToolTipText(tool.tip, u"");
+    }
+
+    const CString installDir(g_szInstallDir);
+    m_hStepPicture = static_cast<HBITMAP>(
+        ::LoadImageW(nullptr, installDir + u"\\step1.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+    m_stcStep.SetBitmap(m_hStepPicture);
+    m_skin.Load(installDir + u"\\main.bmp");
+
+    ShowSplash();
     WriteLogStartBlock();
-    CString attachments = CString(g_szInstallDir) + u"\\Attachment";
-    CreateDirectoryW(attachments, nullptr);
+
+    m_lblWelcome.SetFontSize(12);
+    m_lblWelcome.SetFontBold(TRUE);
+    m_lblWelcome.SetTextColor(0x0000FF);
+    m_lblWelcome.SetTransparent(TRUE);
+
+    m_btnCancel.ShowWindow(SW_HIDE);
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+    // The converters' temporary attachment folder; a failure shows later.
+    ::CreateDirectoryW(installDir + u"\\Attachment", nullptr);
     return TRUE;
+}
+
+void CMarlwickDlg::ShowSplash()
+{
+    auto* splash = new CSplashScreenEx;
+    splash->Create(this, nullptr, kSplashTime, kSplashFlags);
+    splash->SetBitmap(CString(g_szInstallDir) + u"\\Flash.bmp", 255, 0, 240);
+    splash->Show();
+    ::Sleep(kSplashWait); // on the machine's clock; no messages meanwhile
+    splash->Hide();       // destroys the window, and the object with it
+}
+
+BOOL CMarlwickDlg::PreTranslateMessage(MSG* pMsg)
+{
+    if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_ESCAPE) {
+        ConfirmExit(*this, ExitPrompt::B);
+        return TRUE; // No: the key does nothing more
+    }
+    return CDialog::PreTranslateMessage(pMsg);
+}
+
+void CMarlwickDlg::OnSysCommand(UINT nID, LPARAM lParam)
+{
+    if ((nID & 0xFFF0) == kAboutCommand) {
+        CAboutDlg about;
+        about.DoModal();
+        return;
+    }
+    CDialog::OnSysCommand(nID, lParam);
+}
+
+void CMarlwickDlg::OnPaint()
+{
+    if (!IsIconic()) {
+        CDialog::OnPaint();
+        return;
+    }
+    CPaintDC dc(this);
+    CRect client;
+    GetClientRect(&client);
+    dc.FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
+    const int x = (client.Width() - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.Height() - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+    dc.DrawIcon(x, y, m_hIcon);
+}
+
+HCURSOR CMarlwickDlg::OnQueryDragIcon()
+{
+    return static_cast<HCURSOR>(m_hIcon);
+}
+
+BOOL CMarlwickDlg::OnEraseBkgnd(CDC* pDC)
+{
+    return m_skin.OnEraseBkgnd(*this, pDC);
+}
+
+HBRUSH CMarlwickDlg::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor)
+{
+    return m_skin.OnCtlColor(*this, pDC, pWnd, nCtlColor);
+}
+
+void CMarlwickDlg::OnCancel()
+{
+    ConfirmExit(*this, ExitPrompt::A);
+}
+
+void CMarlwickDlg::OnNext()
+{
+    for (const ModeChoice& choice : kModes) {
+        if (IsDlgButtonChecked(choice.radio) != BST_CHECKED)
+            continue;
+        g_nConvMode = choice.mode;
+        WriteActivityLog(u"\r\n");
+        WriteActivityLog(u"Step 1 :");
+        WriteActivityLog(u"-------");
+        WriteActivityLog(choice.line);
+    }
+    RunNextStep<CStep2StandInDlg>(*this);
+}
+
+void CMarlwickDlg::OnViewLog()
+{
+    ViewActivityLog();
+}
+
+void CMarlwickDlg::OnSupport()
+{
+    ::ShellExecuteW(nullptr, u"open", kSupportAddress, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void CMarlwickDlg::OnExit()
+{
+    ConfirmExit(*this, ExitPrompt::A);
+}
+
+void CMarlwickDlg::OnFileExit()
+{
+    ConfirmExit(*this, ExitPrompt::A);
+}
+
+void CMarlwickDlg::OnLogView()
+{
+    ViewActivityLog();
+}
+
+void CMarlwickDlg::OnLogClear()
+{
+    ClearActivityLog(m_hWnd);
+}
+
+void CMarlwickDlg::OnLogChangePath()
+{
+    // The log-folder dialog comes with the later wizard steps.
+}
+
+void CMarlwickDlg::OnHelpContents()
+{
+    OpenHelpFile();
+}
+
+void CMarlwickDlg::OnHelpAbout()
+{
+    CAboutDlg about;
+    about.DoModal();
+}
+
+BOOL CMarlwickDlg::OnHelpInfo(HELPINFO*)
+{
+    OpenHelpFile();
+    return FALSE;
 }

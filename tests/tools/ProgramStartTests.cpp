@@ -1,8 +1,13 @@
-// The real program, started as a user starts it, in a laid-out machine root.
+// The real program, started as a user starts it, in a machine root laid out
+// by the installer, and driven by a script (MARLWICK_SCRIPT) as a person
+// would drive it.
 #include "ToolsFixture.h"
+#include "gdi/BmpFormat.h"
+#include "gdi/PngFile.h"
 #include "win32/Registry.h"
 
 #include <cstdlib>
+#include <fstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,10 +15,14 @@ namespace fs = std::filesystem;
 
 class ProgramStartTest : public ToolsFixture {
 protected:
-    int RunMarlwick()
+    // Runs Marlwick with the script; its exit code, or -1 when it did not exit.
+    int RunMarlwick(const std::string& script)
     {
+        fs::path file = m_root / "run.txt";
+        WriteHostFile(file, script);
         pid_t child = fork();
         if (child == 0) {
+            setenv("MARLWICK_SCRIPT", file.c_str(), 1);
             execl(MARLWICK_PROGRAMS_DIR "/Marlwick", "Marlwick", static_cast<char*>(nullptr));
             _exit(127);
         }
@@ -21,20 +30,77 @@ protected:
         waitpid(child, &status, 0);
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
+
+    std::string Log() { return ReadHostFile(Host(u"C:\\Program Files\\Pellinor\\Activity Log.txt")); }
+
+    static std::shared_ptr<gdi::Surface> ReadBitmap(const fs::path& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::vector<BYTE> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        return gdi::ParseBmp(bytes).image;
+    }
+
+    static constexpr const char* kExit = "click 1006\nexpect-box \"Are you sure you want to exit?\"\nanswer YES\n";
 };
 
-TEST_F(ProgramStartTest, TheProgramStartsWritesItsStartBlockAndEnds)
+TEST_F(ProgramStartTest, AWalkThroughStepOneUnderAScript)
 {
     Install();
-    EXPECT_EQ(RunMarlwick(), 0);
-    std::string log = ReadHostFile(Host(u"C:\\Program Files\\Pellinor\\Activity Log.txt"));
+    const int code = RunMarlwick(std::string(R"(# step 1, the stand-in for step 2, Back, and Exit
+wait-control 1031
+expect-check 1010 1
+expect-visible 2 0
+screenshot "step1.png"
+click 1048
+expect-check 1048 1
+expect-check 1010 0
+click 1
+wait-control 1017
+expect-visible 1017 1
+click 1017
+wait-control 1031
+expect-check 1048 1
+)") + kExit);
+    EXPECT_EQ(code, 0) << "Yes on the exit prompt ends the program with exit(0)";
+
+    const std::string log = Log();
     const std::string head = "\r\n\r\n\r\n-----------------------Start--------------------------\r\nVersion 4.0\r\n";
     ASSERT_EQ(log.compare(0, head.size(), head), 0) << log;
-    std::string stamp = log.substr(head.size());
     int day, month, year, hour, minute;
-    ASSERT_EQ(std::sscanf(stamp.c_str(), "%d-%d-%d %d:%d", &day, &month, &year, &hour, &minute), 5) << stamp;
+    ASSERT_EQ(std::sscanf(log.c_str() + head.size(), "%d-%d-%d %d:%d", &day, &month, &year, &hour, &minute), 5);
     EXPECT_GE(year, 2024);
+    const std::string step = "\r\n\r\n\r\nStep 1 :\r\n-------\r\nMode : Migrating Calendar Folder";
+    ASSERT_GE(log.size(), step.size());
+    EXPECT_EQ(log.substr(log.size() - step.size()), step) << "one step-1 block, the last thing logged";
     EXPECT_TRUE(fs::is_directory(Host(u"C:\\Program Files\\Pellinor\\Attachment")));
+
+    // The screenshot shows the background bitmap and the red welcome text.
+    auto shot = gdi::ReadPng(m_root / "step1.png");
+    ASSERT_NE(shot, nullptr);
+    auto skin = ReadBitmap(Host(u"C:\\Program Files\\Pellinor\\main.bmp"));
+    ASSERT_NE(skin, nullptr);
+    // Points of the skin that no control covers: the top bar beside its
+    // lettering, both sides of the group of radio buttons, and the foot
+    // below the etched line.
+    const POINT samples[] = {{500, 8}, {650, 300}, {20, 250}, {200, 480}};
+    auto matchesAt = [&](int ox, int oy) {
+        for (POINT p : samples) {
+            if (!shot->Contains(ox + p.x, oy + p.y)
+                || gdi::ColorFromPixel(shot->At(ox + p.x, oy + p.y)) != gdi::ColorFromPixel(skin->At(p.x, p.y)))
+                return false;
+        }
+        return true;
+    };
+    bool found = false;
+    for (int oy = 0; oy < 100 && !found; ++oy)
+        for (int ox = 0; ox < 40 && !found; ++ox)
+            found = matchesAt(ox, oy);
+    EXPECT_TRUE(found) << "main.bmp lies under the dialog's client area";
+    int red = 0;
+    for (int y = 0; y < shot->Height(); ++y)
+        for (int x = 0; x < shot->Width(); ++x)
+            red += gdi::ColorFromPixel(shot->At(x, y)) == RGB(255, 0, 0);
+    EXPECT_GT(red, 100) << "the welcome text in red";
 }
 
 TEST_F(ProgramStartTest, ALogFolderOfTheSettingsTakesTheLog)
@@ -46,7 +112,7 @@ TEST_F(ProgramStartTest, ALogFolderOfTheSettingsTakesTheLog)
     const char16_t logs[] = u"C:\\Logs";
     RegSetValueExW(key, u"LogPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(logs), sizeof logs);
     RegCloseKey(key);
-    EXPECT_EQ(RunMarlwick(), 0);
+    EXPECT_EQ(RunMarlwick(std::string("wait-control 1031\n") + kExit), 0);
     EXPECT_TRUE(fs::exists(Host(u"C:\\Logs\\Activity Log.txt")));
     EXPECT_FALSE(fs::exists(Host(u"C:\\Program Files\\Pellinor\\Activity Log.txt")));
 }

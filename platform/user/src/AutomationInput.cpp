@@ -59,11 +59,12 @@ bool ClickThrough(const std::vector<int>& path, std::size_t from, std::size_t le
     return true;
 }
 
-// Keys go to the focus window as it stands when they are posted, so the
-// input posted before them (a click that moves the focus) must have been
-// handled first, as a person's typing waits for the screen. A marker posted
-// behind that input leaves the queue only once everything before it has
-// been dispatched.
+// Keys go to the focus window, and the mouse to the window under it or to
+// the one that captured it, as they stand when the input is posted; so the
+// input posted before (a click that moves the focus or holds the capture)
+// must have been handled first, as a person's next move waits for the
+// screen. A marker posted behind that input leaves the queue only once
+// everything before it has been dispatched.
 void TakePendingInput(HWND window)
 {
     DWORD thread = GetWindowThreadProcessId(window, nullptr);
@@ -117,6 +118,7 @@ void TypeText(HWND window, const std::u16string& text)
 
 void Click(HWND control)
 {
+    TakePendingInput(control);
     RECT rect;
     GetWindowRect(control, &rect);
     input::Click(Center(rect));
@@ -134,21 +136,25 @@ POINT OnScreen(HWND window, POINT point)
 
 void MoveMouseTo(HWND window, POINT point)
 {
+    TakePendingInput(window);
     input::MouseMove(OnScreen(window, point));
 }
 
 void ClickAt(HWND window, POINT point)
 {
+    TakePendingInput(window);
     input::Click(OnScreen(window, point));
 }
 
 void DoubleClickAt(HWND window, POINT point)
 {
+    TakePendingInput(window);
     input::DoubleClick(OnScreen(window, point));
 }
 
 void RightClickAt(HWND window, POINT point)
 {
+    TakePendingInput(window);
     input::Click(OnScreen(window, point), input::kRightButton);
 }
 
@@ -192,6 +198,7 @@ bool AnswerMessageBox(HWND box, int answer)
 
 void CloseWindow(HWND window)
 {
+    TakePendingInput(window);
     FrameLayout layout = LayoutFrame(window);
     if (!IsRectEmpty(&layout.closeBox)) {
         input::Click(Center(ScreenPart(window, layout.closeBox)));

@@ -1,0 +1,127 @@
+// CxShadeButton: the owner-drawn button of the skinned dialogs. It takes
+// over a push button, check box or radio button of a dialog template when
+// the dialog binds it (DDX_Control), then paints the control itself from
+// pre-rendered faces (normal, down, disabled, hover, and two dotted bands of
+// the focus rectangle), an icon, its caption and a 3-D edge; it tracks the
+// mouse for its hover look, keeps its own check state, and carries a tooltip.
+// A click reaches the dialog as the ordinary command of the button's id.
+#pragma once
+
+#include "afx/AfxWin.h"
+#include "afx/CommonControls.h"
+#include "controls/Dib.h"
+
+// Posted by a shaded radio button that became checked to the other controls
+// of its dialog group.
+constexpr UINT WM_SHADE_UNCHECK = WM_USER + 0x100;
+
+// The face patterns of SetShade.
+enum ShadeEffect {
+    SHS_NOISE = 0,      // grain only around the mid level
+    SHS_DIAGSHADE = 1,  // light top-left to dark bottom-right
+    SHS_HSHADE = 2,     // dark bottom to light top
+    SHS_VSHADE = 3,     // light left to dark right (the one the dialogs use)
+    SHS_HBUMP = 4,
+    SHS_VBUMP = 5,
+    SHS_SOFTBUMP = 6,
+    SHS_HARDBUMP = 7,
+    SHS_METAL = 8,
+};
+
+class CxShadeButton : public CButton {
+    DECLARE_DYNAMIC(CxShadeButton)
+
+public:
+    // The button kinds it tells apart.
+    enum Kind { Push = 0, CheckBox = 2, Radio = 4 };
+
+    CxShadeButton();
+    ~CxShadeButton() override;
+
+    // Builds the faces from the window's size and the system colours.
+    void SetShade(UINT shadeID = 0, BYTE granularity = 8, BYTE highlight = 10, BYTE coloring = 0,
+                  COLORREF color = 0);
+    // Icons of the program's resources; alignment 256 left, 512 right, any
+    // other value centred above the caption (stored as 768). A down or hover
+    // id of 0 uses the icon.
+    void SetIcon(UINT nIcon, UINT nIconAlign = 768, UINT nIconDown = 0, UINT nIconHighLight = 0);
+    // The tooltip's text, and the text shown while a check-style button is
+    // checked (when not empty); the tooltip is made on first use.
+    void SetToolTipText(CString s, CString sDown = CString());
+
+    void SetTextAlign(UINT nTextAlign);
+    void SetFlat(bool bFlag);
+    COLORREF SetTextColor(COLORREF new_color);
+    void SetButtonStyle(UINT nStyle, BOOL bRedraw = TRUE);
+    bool SetTextFont(const LOGFONTW* plf);
+    bool SetTextFont(CString sFontName, LONG nHeight, LONG nWeight = FW_NORMAL, BYTE bItalic = 0,
+                     BYTE bUnderline = 0);
+    const LOGFONTW* GetTextFont() const { return m_pLF; }
+    int ReleasePress();
+
+    // State the dialogs and tests read.
+    bool IsChecked() const { return m_Checked; }
+    bool IsHovering() const { return m_tracking; }
+    int GetKind() const { return m_Style; }
+    HICON GetIconHandle() const { return m_Icon; }
+    const RECT& GetIconBox() const { return m_IconBox; }
+    UINT GetIconAlign() const { return m_IconAlign; }
+    CToolTipCtrl& GetToolTip() { return m_tooltip; }
+    const CxDib& GetFace(int which) const;
+    enum Face { FaceNormal, FaceDown, FaceDisabled, FaceHover, FaceBandH, FaceBandV };
+
+    void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
+
+protected:
+    void PreSubclassWindow() override;
+
+    afx_msg BOOL OnEraseBkgnd(CDC* pDC);
+    afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
+    afx_msg void OnLButtonUp(UINT nFlags, CPoint point);
+    afx_msg void OnMouseMove(UINT nFlags, CPoint point);
+    afx_msg void OnLButtonDblClk(UINT nFlags, CPoint point);
+    afx_msg void OnKillFocus(CWnd* pNewWnd);
+    afx_msg void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+    afx_msg void OnMouseLeave();
+    afx_msg LRESULT OnRadioInfo(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnBMSetCheck(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnBMGetCheck(WPARAM wParam, LPARAM lParam);
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void RelayEvent(UINT message, WPARAM wParam, LPARAM lParam);
+    void DestroyIcons();
+    HICON LoadButtonIcon(UINT id) const;
+    void ReadStyle(DWORD style);
+    // Fills the normal face's pixels with the effect's pattern.
+    void FillEffect(UINT shadeID, BYTE granularity);
+    CString ShownToolTipText() const;
+
+    CFont m_Font;
+    LOGFONTW* m_pLF = nullptr;
+    CString m_ToolTipUp;
+    CString m_ToolTipDw;
+    bool m_Checked = false;
+    bool m_IsPushLike = false;
+    int m_Style = Push;
+    CxDib m_dNormal;
+    CxDib m_dDown;
+    CxDib m_dDisabled;
+    CxDib m_dOver;
+    CxDib m_dh;
+    CxDib m_dv;
+    bool m_tracking = false;
+    bool m_button_down = false;
+    CToolTipCtrl m_tooltip;
+    short m_FocusRectMargin = 4;
+    COLORREF m_TextColor;
+    BOOL m_Border = TRUE;
+    HICON m_Icon = nullptr;
+    HICON m_IconDown = nullptr;
+    HICON m_IconHighLight = nullptr;
+    RECT m_IconBox = {};
+    UINT m_TextAlign = DT_CENTER;
+    UINT m_IconAlign = 768;
+    bool m_flat = false;
+};

@@ -1,0 +1,26 @@
+#include "controls/TransparentStatic.h"
+
+IMPLEMENT_DYNAMIC(CTransparentStatic, CStatic)
+
+BEGIN_MESSAGE_MAP(CTransparentStatic, CStatic)
+ON_MESSAGE(WM_SETTEXT, &CTransparentStatic::OnSetText)
+ON_WM_CTLCOLOR_REFLECT()
+END_MESSAGE_MAP()
+
+LRESULT CTransparentStatic::OnSetText(WPARAM, LPARAM)
+{
+    LRESULT result = Default();
+    CRect rect;
+    GetWindowRect(&rect);
+    CWnd* parent = GetParent();
+    parent->ScreenToClient(&rect);
+    parent->InvalidateRect(&rect, TRUE);
+    parent->UpdateWindow();
+    return result;
+}
+
+HBRUSH CTransparentStatic::CtlColor(CDC* pDC, UINT)
+{
+    pDC->SetBkMode(TRANSPARENT);
+    return static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
+}

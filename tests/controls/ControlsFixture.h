@@ -1,0 +1,155 @@
+// A machine root with a dialog of every skinned control, run modally on a GUI
+// thread of its own and driven through the automation interface.
+#pragma once
+
+#include "afx/AfxWin.h"
+#include "controls/Label.h"
+#include "controls/ShadeButton.h"
+#include "controls/Skin.h"
+#include "controls/TransparentStatic.h"
+#include "controls/UrlLinkButton.h"
+#include "gdi/BmpFormat.h"
+#include "testsupport/MachineFixture.h"
+#include "user/Automation.h"
+#include "user/ControlAutomation.h"
+
+#include <atomic>
+#include <functional>
+#include <future>
+#include <mutex>
+#include <vector>
+
+namespace automation = user::automation;
+
+constexpr int kControlsDialog = 200;
+constexpr UINT kRunMessage = WM_APP + 77;
+
+// The test dialog: the controls bound as the wizard binds them, the skin's
+// handlers, and a record of the commands that reach it.
+class CControlsDlg : public CDialog {
+public:
+    CControlsDlg()
+        : CDialog(kControlsDialog)
+    {
+    }
+
+    CxShadeButton m_viewLog;  // 1004
+    CxShadeButton m_shaded;   // 1005
+    CxShadeButton m_one;      // 1010
+    CxShadeButton m_two;      // 1011
+    CLabel m_welcome;         // 1031
+    CTransparentStatic m_status; // 1033
+    CURLLinkButton m_link;    // 1040
+    CDialogSkin m_skin;
+
+    // Run in OnInitDialog after the controls are bound, on the GUI thread.
+    std::function<void(CControlsDlg&)> setUp;
+    std::u16string skinPath;
+
+    // Runs the call on the dialog's GUI thread and waits for it.
+    void Run(const std::function<void()>& call)
+    {
+        ::SendMessageW(m_hWnd, kRunMessage, 0, reinterpret_cast<LPARAM>(&call));
+    }
+
+    std::vector<UINT> Commands()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_commands;
+    }
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override
+    {
+        DDX_Control(pDX, 1004, m_viewLog);
+        DDX_Control(pDX, 1005, m_shaded);
+        DDX_Control(pDX, 1010, m_one);
+        DDX_Control(pDX, 1011, m_two);
+        DDX_Control(pDX, 1031, m_welcome);
+        DDX_Control(pDX, 1033, m_status);
+        DDX_Control(pDX, 1040, m_link);
+    }
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        if (!skinPath.empty())
+            m_skin.Load(skinPath.c_str());
+        if (setUp)
+            setUp(*this);
+        return TRUE;
+    }
+    // Commands and clicks that reach the dialog's own map (after the
+    // control had its word on a reflected notification).
+    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, void* pHandlerInfo) override
+    {
+        if (nCode == CN_COMMAND) {
+            std::lock_guard lock(m_mutex);
+            m_commands.push_back(nID);
+        }
+        return CDialog::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
+    }
+    afx_msg LRESULT OnRun(WPARAM, LPARAM lParam)
+    {
+        (*reinterpret_cast<const std::function<void()>*>(lParam))();
+        return 0;
+    }
+    afx_msg BOOL OnEraseBkgnd(CDC* pDC) { return m_skin.OnEraseBkgnd(*this, pDC); }
+    afx_msg HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor)
+    {
+        return m_skin.OnCtlColor(*this, pDC, pWnd, nCtlColor);
+    }
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    std::mutex m_mutex;
+    std::vector<UINT> m_commands;
+};
+
+class ControlsTest : public testsupport::MachineFixture {
+protected:
+    void TearDown() override
+    {
+        if (m_run.valid()) {
+            if (dialog.m_hWnd)
+                ::PostMessageW(dialog.m_hWnd, WM_COMMAND, IDOK, 0);
+            m_run.wait();
+        }
+        MachineFixture::TearDown();
+    }
+
+    // Opens the dialog; null when it did not come.
+    HWND Start()
+    {
+        m_run = std::async(std::launch::async, [this] { return dialog.DoModal(); });
+        HWND window = automation::WaitForWindow(u"Controls");
+        if (window)
+            automation::WaitForPaint();
+        return window;
+    }
+
+    // A picture file in the machine root, filled by the painter.
+    std::u16string WriteBitmap(std::u16string_view windowsPath, int width, int height,
+                               const std::function<COLORREF(int x, int y)>& painter)
+    {
+        gdi::Surface image(width, height);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                image.Set(x, y, gdi::PixelFromColor(painter(x, y)));
+        auto bytes = gdi::EncodeBmp(image, 24);
+        WriteHostFile(Host(windowsPath), std::string(bytes.begin(), bytes.end()));
+        return std::u16string(windowsPath);
+    }
+
+    static COLORREF PixelOf(HWND window, int x, int y)
+    {
+        HDC dc = ::GetDC(window);
+        COLORREF color = ::GetPixel(dc, x, y);
+        ::ReleaseDC(window, dc);
+        return color;
+    }
+
+    // Lives until the modal run has ended.
+    CControlsDlg dialog;
+    std::future<INT_PTR> m_run;
+};

@@ -1,0 +1,109 @@
+// The shaded button as the wizard's dialogs use it: a click is the dialog's
+// command, the icon sits centred above the middle, the hover face follows
+// the mouse, and the tooltip and check state of radio buttons follow clicks.
+#include "ControlsFixture.h"
+
+#include <algorithm>
+
+namespace {
+
+int Brightness(COLORREF c)
+{
+    return GetRValue(c) + GetGValue(c) + GetBValue(c);
+}
+
+class ShadeButtonTest : public ControlsTest {};
+
+TEST_F(ShadeButtonTest, AClickReachesTheDialogAsTheButtonsOwnCommand)
+{
+    dialog.setUp = [](CControlsDlg& d) { d.m_shaded.SetShade(SHS_VSHADE, 8, 10, 0, 0); };
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND button = ::GetDlgItem(window, 1005);
+    EXPECT_EQ(::GetWindowLongPtrW(button, GWL_STYLE) & 0xF, static_cast<LONG_PTR>(BS_OWNERDRAW));
+
+    automation::Click(button);
+    ASSERT_TRUE(automation::WaitUntil([&] {
+        auto commands = dialog.Commands();
+        return std::count(commands.begin(), commands.end(), 1005u) == 1;
+    }));
+    EXPECT_EQ(automation::CheckStateOf(button), 0u) << "a push button is never checked";
+}
+
+TEST_F(ShadeButtonTest, TheIconSitsCentredAboveTheMiddleAndHoverLightensTheFace)
+{
+    dialog.setUp = [](CControlsDlg& d) {
+        d.m_viewLog.SetShade(SHS_VSHADE, 8, 10, 0, 0);
+        d.m_viewLog.SetIcon(131, 0x300, 131, 131);
+    };
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND button = ::GetDlgItem(window, 1004);
+    RECT client;
+    ::GetClientRect(button, &client);
+    const int w = client.right, h = client.bottom;
+
+    const RECT box = dialog.m_viewLog.GetIconBox();
+    EXPECT_EQ(box.right - box.left, 32);
+    EXPECT_EQ(box.bottom - box.top, 32);
+    EXPECT_EQ(box.left, std::max(w / 2 - 16, 0));
+    EXPECT_EQ(box.top, std::max(h / 2 - 32, 0));
+
+    // A corner of the face, clear of the edge and the focus bands.
+    const COLORREF face = PixelOf(button, w - 3, h - 3);
+    int drawn = 0;
+    for (int y = box.top; y < std::min<int>(box.bottom, h); ++y)
+        for (int x = box.left; x < box.right; ++x)
+            drawn += PixelOf(button, x, y) != face;
+    EXPECT_GT(drawn, 100) << "the icon is drawn in its box";
+
+    automation::MoveMouseTo(button, {w - 3, h - 3});
+    ASSERT_TRUE(automation::WaitUntil([&] { return PixelOf(button, w - 3, h - 3) != face; }));
+    EXPECT_GT(Brightness(PixelOf(button, w - 3, h - 3)), Brightness(face)) << "the hover face is lighter";
+
+    RECT dialogClient;
+    ::GetClientRect(window, &dialogClient);
+    automation::MoveMouseTo(window, {dialogClient.right - 5, dialogClient.bottom - 40});
+    EXPECT_TRUE(automation::WaitUntil([&] { return PixelOf(button, w - 3, h - 3) == face; }))
+        << "leaving brings the normal face back";
+}
+
+TEST_F(ShadeButtonTest, ATooltipCarriesTheTextAndARadioShowsItsCheckedText)
+{
+    dialog.setUp = [](CControlsDlg& d) {
+        d.m_viewLog.SetToolTipText(u"View Log", u"");
+        d.m_one.SetToolTipText(u"One up", u"One down");
+        d.m_two.SetToolTipText(u"Two up", u"");
+    };
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND viewLog = ::GetDlgItem(window, 1004), one = ::GetDlgItem(window, 1010), two = ::GetDlgItem(window, 1011);
+    HWND tip = automation::FindToolTip(viewLog);
+    ASSERT_NE(tip, nullptr);
+    EXPECT_EQ(automation::ToolTipText(tip, viewLog), u"View Log");
+
+    HWND oneTip = automation::FindToolTip(one);
+    ASSERT_NE(oneTip, nullptr);
+    automation::Click(one);
+    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(one) == 1; }));
+    EXPECT_EQ(automation::ToolTipText(oneTip, one), u"One down");
+
+    // Checking the other radio of the group unchecks the first.
+    automation::Click(two);
+    ASSERT_TRUE(automation::WaitUntil(
+        [&] { return automation::CheckStateOf(two) == 1 && automation::CheckStateOf(one) == 0; }));
+    ASSERT_TRUE(automation::WaitUntil([&] { return automation::ToolTipText(oneTip, one) == u"One up"; }));
+    EXPECT_EQ(automation::ToolTipText(automation::FindToolTip(two), two), u"Two up")
+        << "an empty checked text shows the plain one";
+
+    // A click never clears a radio button.
+    automation::Click(two);
+    automation::Click(::GetDlgItem(window, 1005));
+    ASSERT_TRUE(automation::WaitUntil([&] {
+        auto commands = dialog.Commands();
+        return std::count(commands.begin(), commands.end(), 1005u) == 1;
+    }));
+    EXPECT_EQ(automation::CheckStateOf(two), 1u);
+}
+
+} // namespace

@@ -1,0 +1,113 @@
+// The splash window: its picture's key colour cut out of its shape, its
+// place, its fade on the machine's clock, and the object that ends with its
+// window.
+#include "ControlsFixture.h"
+
+#include "controls/SplashScreenEx.h"
+#include "display/Display.h"
+
+namespace {
+
+constexpr COLORREF kKey = RGB(255, 0, 240);
+constexpr COLORREF kCard = RGB(30, 60, 120);
+
+// A splash that tells when it is gone.
+class CWatchedSplash : public CSplashScreenEx {
+public:
+    explicit CWatchedSplash(bool* deleted)
+        : m_deleted(deleted)
+    {
+    }
+    ~CWatchedSplash() override { *m_deleted = true; }
+
+private:
+    bool* m_deleted;
+};
+
+class SplashTest : public ControlsTest {
+protected:
+    // 8 x 4: key pixels at the left of row 0, at the end of row 1 after a
+    // run, and one that differs from the key by one in blue.
+    std::u16string Picture()
+    {
+        return WriteBitmap(u"C:\\Program Files\\Pellinor\\Flash.bmp", 8, 4, [](int x, int y) {
+            if (y == 0 && x < 2)
+                return kKey;
+            if (y == 1 && x == 7)
+                return kKey;
+            if (y == 2 && x == 3)
+                return RGB(255, 0, 239);
+            return kCard;
+        });
+    }
+};
+
+TEST_F(SplashTest, TheKeyColourIsCutOutExactlyAndTheScreenShowsWhatLiesBelow)
+{
+    std::u16string path = Picture();
+    bool deleted = false;
+    auto* splash = new CWatchedSplash(&deleted);
+    ASSERT_TRUE(splash->Create(nullptr, nullptr, 2000, 0x0F));
+    ASSERT_TRUE(splash->SetBitmap(path.c_str(), 255, 0, 240));
+    HWND hwnd = splash->m_hWnd;
+    HRGN shape = ::GetWindowRegionHandle(hwnd);
+    ASSERT_NE(shape, nullptr);
+    EXPECT_FALSE(::PtInRegion(shape, 0, 0));
+    EXPECT_FALSE(::PtInRegion(shape, 1, 0));
+    EXPECT_TRUE(::PtInRegion(shape, 2, 0));
+    EXPECT_TRUE(::PtInRegion(shape, 6, 1));
+    EXPECT_FALSE(::PtInRegion(shape, 7, 1)) << "a key pixel in the last column after a run";
+    EXPECT_TRUE(::PtInRegion(shape, 0, 2)) << "the next row starts clean";
+    EXPECT_TRUE(::PtInRegion(shape, 3, 2)) << "one off in a channel stays";
+
+    splash->Show();
+    RECT rect;
+    ::GetWindowRect(hwnd, &rect);
+    EXPECT_EQ(rect.left, (::GetSystemMetrics(SM_CXFULLSCREEN) - 8) / 2);
+    EXPECT_EQ(rect.top, (::GetSystemMetrics(SM_CYFULLSCREEN) - 4) / 2);
+    EXPECT_EQ(rect.right - rect.left, 8);
+    EXPECT_TRUE(::IsWindowVisible(hwnd));
+    EXPECT_NE(::GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    EXPECT_EQ(m_clock->TotalSlept().count(), 500) << "the fade in";
+
+    auto screen = display::ComposeScreen();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(gdi::ColorFromPixel(screen->At(rect.left + 3, rect.top)), kCard);
+    EXPECT_NE(gdi::ColorFromPixel(screen->At(rect.left, rect.top)), kKey) << "the cut shows the desktop";
+
+    splash->Hide();
+    EXPECT_FALSE(::IsWindow(hwnd));
+    EXPECT_TRUE(deleted) << "the object ends with its window";
+    EXPECT_EQ(m_clock->TotalSlept().count(), 700) << "and the fade out";
+}
+
+TEST_F(SplashTest, NoKeyLeavesItRectangularAndASecondSplashNeedsTheShadowFlag)
+{
+    std::u16string path = Picture();
+    auto* first = new CSplashScreenEx;
+    ASSERT_TRUE(first->Create(nullptr, nullptr, 0, CSS_SHADOW));
+    ASSERT_TRUE(first->SetBitmap(path.c_str(), -1, 0, 240));
+    EXPECT_EQ(::GetWindowRegionHandle(first->m_hWnd), nullptr);
+    first->Show();
+    RECT rect;
+    ::GetWindowRect(first->m_hWnd, &rect);
+    EXPECT_EQ(rect.left, 0) << "no centring: the top-left corner";
+    EXPECT_EQ(rect.top, 0);
+    EXPECT_FALSE(first->SetBitmap(u"C:\\missing.bmp", -1, -1, -1));
+    EXPECT_EQ(rect.right - rect.left, 8) << "a failed load keeps the picture";
+    first->Hide();
+
+    // The class stays registered: only the shadowed form creates again.
+    auto* plain = new CSplashScreenEx;
+    EXPECT_FALSE(plain->Create(nullptr, nullptr, 0, 0));
+    delete plain;
+    auto* shadowed = new CSplashScreenEx;
+    EXPECT_TRUE(shadowed->Create(nullptr, nullptr, 0, CSS_SHADOW));
+    EXPECT_TRUE(shadowed->SetBitmap(300)) << "a bitmap resource of the program";
+    shadowed->Show();
+    ::GetWindowRect(shadowed->m_hWnd, &rect);
+    EXPECT_EQ(rect.right - rect.left, 440);
+    shadowed->Hide();
+}
+
+} // namespace
