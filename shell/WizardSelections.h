@@ -1,13 +1,11 @@
-// The choices of the wizard steps that the conversion run reads: the mode of
-// step 1, the target of step 4 and the folders ticked in step 3. The PST
-// folder name and the NSF path are string globals of the settings.
+// The choices of the wizard steps that the conversion run reads: the target
+// of step 4 and the folders ticked in step 3. The mode of step 1 lives with
+// the main dialog; the PST folder name and the NSF path are string globals
+// of the settings.
 #pragma once
 
 #include "StringList.h"
 #include "win32/Types.h"
-
-// 0 until step 1's Next: 1 mail folders, 2 address book, 3 calendar.
-extern int g_nConvMode;
 
 // The target PST, a new one or, with g_bUpdateExistingPst at 1, an existing one.
 extern WCHAR g_szPstPath[MAX_PATH];
