@@ -48,6 +48,8 @@ CProDlg::~CProDlg()
         WaitForSingleObject(m_pWorker->m_hThread, INFINITE);
         delete m_pWorker;
     }
+    if (m_hStepPicture)
+        DeleteObject(m_hStepPicture);
 }
 
 void CProDlg::DoDataExchange(CDataExchange* pDX)
@@ -114,8 +116,8 @@ BOOL CProDlg::OnInitDialog()
         tool.button.SetToolTipText(tool.tip, u"");
     }
 
-    HANDLE step = LoadImageW(nullptr, InstalledFile(u"\\step6.bmp"), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
-    m_picStep.SendMessage(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(step));
+    m_hStepPicture = LoadImageW(nullptr, InstalledFile(u"\\step6.bmp"), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+    m_picStep.SendMessage(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m_hStepPicture));
     m_hbmBackground.Load(InstalledFile(u"\\main.bmp"));
 
     if (g_bUpdateExistingPst == 1) {

@@ -118,4 +118,6 @@ private:
     CWinThread* m_pWorker = nullptr;
     // The completion dialog is handed over to once.
     bool m_bHandedOver = false;
+    // The step picture, which the picture control does not own.
+    HANDLE m_hStepPicture = nullptr;
 };
