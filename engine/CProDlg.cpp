@@ -5,11 +5,11 @@
 #include "CCompDlg.h"
 #include "ConversionThreads.h"
 #include "Help.h"
-#include "RunFlags.h"
 #include "MarlwickDlg.h"
+#include "RunFlags.h"
+#include "ToolButtons.h"
 #include "WizardSelections.h"
 #include "gdi/Gdi.h"
-#include "win32/Shell.h"
 #include "win32/WideString.h"
 
 IMPLEMENT_DYNAMIC(CProDlg, CDialog)
@@ -17,13 +17,7 @@ IMPLEMENT_DYNAMIC(CProDlg, CDialog)
 namespace {
 
 constexpr UINT kTemplateId = 150;
-constexpr LPCWSTR kSupportAddress = u"http://www.example.org/support";
 constexpr LPCWSTR kNewTargetPrefix = u"Pellinor Conversion Folder";
-
-constexpr UINT kIconViewLog = 131;
-constexpr UINT kIconSupport = 132;
-constexpr UINT kIconExit = 133;
-constexpr UINT kIconCentred = 768;
 
 CString InstalledFile(LPCWSTR fileName)
 {
@@ -103,18 +97,7 @@ BOOL CProDlg::OnInitDialog()
     CDialog::OnInitDialog();
     SetWindowText(g_szAppTitle);
 
-    const struct {
-        CxShadeButton& button;
-        UINT icon;
-        LPCWSTR tip;
-    } tools[] = {{m_btnViewLog, kIconViewLog, u"View Log"},
-                 {m_btnSupport, kIconSupport, u"Support"},
-                 {m_btnExit, kIconExit, u"Exit"}};
-    for (const auto& tool : tools) {
-        tool.button.SetShade(SHS_VSHADE, 8, 10, 0, 0);
-        tool.button.SetIcon(tool.icon, kIconCentred, tool.icon, tool.icon);
-        tool.button.SetToolTipText(tool.tip, u"");
-    }
+    SetUpToolButtons(m_btnViewLog, m_btnSupport, m_btnExit);
 
     m_hStepPicture = LoadImageW(nullptr, InstalledFile(u"\\step6.bmp"), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
     m_picStep.SendMessage(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m_hStepPicture));
@@ -187,7 +170,7 @@ void CProDlg::OnViewLog()
 
 void CProDlg::OnSupport()
 {
-    ShellExecuteW(nullptr, u"open", kSupportAddress, nullptr, nullptr, SW_SHOWNORMAL);
+    OpenSupportPage();
 }
 
 BOOL CProDlg::OnHelpInfo(HELPINFO*)

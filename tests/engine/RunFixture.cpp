@@ -118,6 +118,10 @@ void RunFixture::TearDown()
                 if (!automation::AnswerMessageBox(box, IDNO))
                     automation::AnswerMessageBox(box, IDOK);
             }
+            for (HWND window : automation::TopLevelWindows()) {
+                if (HWND ok = GetDlgItem(window, IDOK); ok && GetDlgItem(window, 1040))
+                    PostMessageW(ok, BM_CLICK, 0, 0);
+            }
             PostThreadMessageW(m_guiThreadId, WM_QUIT, 0, 0);
             return m_dialogShown.load() == nullptr;
         });

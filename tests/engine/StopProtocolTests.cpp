@@ -30,6 +30,15 @@ protected:
     // stops before anything of the next unit.
     void LetUnitEnd() { m_gate->Let(1); }
 
+    // Pause, and the worker parked at the end of its first unit.
+    void PauseAfterFirstUnit()
+    {
+        automation::Click(m_pause);
+        ASSERT_TRUE(automation::WaitUntil([this] { return automation::TextOf(m_pause) == u"Resume"; }));
+        LetUnitEnd();
+        ASSERT_TRUE(WaitForWorkerParked());
+    }
+
     // Lets the run go to its end and closes the completion dialog.
     void FinishWithOk(const std::u16string& result)
     {
@@ -72,11 +81,8 @@ TEST_F(StopProtocol, NoWhileRunningHoldsTheWorkerDuringTheQuestionAndChangesNoth
 
 TEST_F(StopProtocol, PauseHoldsTheWorkerAndResumeLetsItGoOn)
 {
-    automation::Click(m_pause);
-    ASSERT_TRUE(automation::WaitUntil([this] { return automation::TextOf(m_pause) == u"Resume"; }));
+    PauseAfterFirstUnit();
     EXPECT_EQ(g_bPaused, 1);
-    LetUnitEnd();
-    ASSERT_TRUE(WaitForWorkerParked());
     EXPECT_EQ(m_gate->Entered(), 1);
 
     automation::Click(m_pause);
@@ -88,10 +94,7 @@ TEST_F(StopProtocol, PauseHoldsTheWorkerAndResumeLetsItGoOn)
 
 TEST_F(StopProtocol, NoWhilePausedLeavesTheRunPaused)
 {
-    automation::Click(m_pause);
-    ASSERT_TRUE(automation::WaitUntil([this] { return automation::TextOf(m_pause) == u"Resume"; }));
-    LetUnitEnd();
-    ASSERT_TRUE(WaitForWorkerParked());
+    PauseAfterFirstUnit();
 
     automation::Click(m_stop);
     Answer(u"Are you sure you want to stop?", IDNO);
@@ -110,10 +113,7 @@ TEST_F(StopProtocol, NoWhilePausedLeavesTheRunPaused)
 
 TEST_F(StopProtocol, YesWhilePausedReleasesTheRunWhichEndsAborted)
 {
-    automation::Click(m_pause);
-    ASSERT_TRUE(automation::WaitUntil([this] { return automation::TextOf(m_pause) == u"Resume"; }));
-    LetUnitEnd();
-    ASSERT_TRUE(WaitForWorkerParked());
+    PauseAfterFirstUnit();
 
     automation::Click(m_stop);
     Answer(u"Are you sure you want to stop?", IDYES);

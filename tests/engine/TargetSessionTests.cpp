@@ -42,6 +42,19 @@ protected:
         g_bUpdateExistingPst = 1;
     }
 
+    // Opens step 6 on an existing PST: Outlook's failure is reported as the
+    // dialog opens, before the worker starts.
+    void StartRunOnExistingPstAnsweringOutlook()
+    {
+        UpdateExistingPst(kExistingPst);
+        BeginRun();
+        auto box = Answer(kOutlookMissing, IDOK);
+        EXPECT_EQ(box.type, 0u);
+        EXPECT_EQ(g_bStopRequested, 1);
+        EXPECT_EQ(g_bAbortRequested, 1);
+        EXPECT_NE(WaitForProgressDialog(), nullptr);
+    }
+
     // The run goes to its completion dialog, which reports the result.
     void ExpectRunEnds(const std::u16string& result)
     {
@@ -130,12 +143,7 @@ TEST_F(TargetSessions, AnExistingPstLendsItsRootFolderNameToTheRun)
 TEST_F(TargetSessions, OutlookMissingForAnExistingPstIsReportedTwice)
 {
     UnregisterOutlook();
-    UpdateExistingPst(kExistingPst);
-    BeginRun();
-    auto box = Answer(kOutlookMissing, IDOK);
-    EXPECT_EQ(box.type, 0u);
-    EXPECT_EQ(g_bStopRequested, 1);
-    ASSERT_NE(WaitForProgressDialog(), nullptr);
+    StartRunOnExistingPstAnsweringOutlook();
     // The worker starts all the same and its own check reports again.
     auto again = Answer(kOutlookMissing, IDOK);
     EXPECT_EQ(again.type, 0x1010u);
@@ -146,11 +154,7 @@ TEST_F(TargetSessions, OutlookMissingForAnExistingPstIsReportedTwice)
 TEST_F(TargetSessions, AFailedLogonEndsTheRunAbortedInsteadOfConvertingIntoNoTarget)
 {
     RemoveDefaultProfile();
-    UpdateExistingPst(kExistingPst);
-    BeginRun();
-    auto box = Answer(kOutlookMissing, IDOK);
-    EXPECT_EQ(box.type, 0u);
-    ASSERT_NE(WaitForProgressDialog(), nullptr);
+    StartRunOnExistingPstAnsweringOutlook();
     EXPECT_EQ(Dialog().m_strTargetFolder.Str(), u"");
     // Brenmoor's own check of Outlook fails on the logon too.
     auto brenmoor = Answer(kOutlookNotInstalled, IDOK);
@@ -161,12 +165,7 @@ TEST_F(TargetSessions, AFailedLogonEndsTheRunAbortedInsteadOfConvertingIntoNoTar
 TEST_F(TargetSessions, AnExistingPstThatOutlookCannotAddEndsTheRunAborted)
 {
     WriteHostFile(Host(kExistingPst), "this is no personal folders file");
-    UpdateExistingPst(kExistingPst);
-    BeginRun();
-    auto box = Answer(kOutlookMissing, IDOK);
-    EXPECT_EQ(box.type, 0u);
-    EXPECT_EQ(g_bAbortRequested, 1);
-    ASSERT_NE(WaitForProgressDialog(), nullptr);
+    StartRunOnExistingPstAnsweringOutlook();
     auto brenmoor = Answer(kOutlookNotConfigured, IDOK);
     EXPECT_EQ(brenmoor.type, 0x1010u);
     ExpectRunEnds(u"Conversion Aborted");
