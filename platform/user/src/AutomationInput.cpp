@@ -160,6 +160,7 @@ void RightClickAt(HWND window, POINT point)
 
 bool ChooseSystemMenuCommand(HWND window, UINT commandId)
 {
+    TakePendingInput(window);
     std::vector<int> path;
     HMENU system = GetSystemMenu(window, FALSE);
     if (!system || !PathTo(system, commandId, path))
@@ -175,6 +176,7 @@ bool ChooseSystemMenuCommand(HWND window, UINT commandId)
 
 bool ChooseMenuCommand(HWND window, UINT commandId)
 {
+    TakePendingInput(window);
     std::vector<int> path;
     HMENU bar = GetMenu(window);
     if (!bar || !PathTo(bar, commandId, path))
