@@ -2,27 +2,25 @@
 
 #include "AppSettings.h"
 
-BEGIN_MESSAGE_MAP(CAboutDlg, CDialog)
+BEGIN_MESSAGE_MAP(CAboutDlg, CSkinDialog)
 ON_BN_CLICKED(1004, &CAboutDlg::OnWebsite)
-ON_WM_ERASEBKGND()
-ON_WM_CTLCOLOR()
 END_MESSAGE_MAP()
 
 CAboutDlg::CAboutDlg()
-    : CDialog(IDD)
+    : CSkinDialog(IDD)
 {
 }
 
 void CAboutDlg::DoDataExchange(CDataExchange* pDX)
 {
-    CDialog::DoDataExchange(pDX);
+    CSkinDialog::DoDataExchange(pDX);
     DDX_Control(pDX, 1004, m_lnkWebsite);
     DDX_Control(pDX, 1005, m_lnkSupport);
 }
 
 BOOL CAboutDlg::OnInitDialog()
 {
-    CDialog::OnInitDialog();
+    CSkinDialog::OnInitDialog();
     SetWindowText(g_szAppTitle);
     m_skin.Load(CString(g_szInstallDir) + u"\\Skin.bmp");
     return TRUE;
@@ -33,12 +31,3 @@ void CAboutDlg::OnWebsite()
     // The link button opens its address itself and keeps the click.
 }
 
-BOOL CAboutDlg::OnEraseBkgnd(CDC* pDC)
-{
-    return m_skin.OnEraseBkgnd(*this, pDC);
-}
-
-HBRUSH CAboutDlg::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor)
-{
-    return m_skin.OnCtlColor(*this, pDC, pWnd, nCtlColor);
-}

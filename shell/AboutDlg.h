@@ -3,10 +3,10 @@
 // background is the install folder's "\Skin.bmp".
 #pragma once
 
-#include "controls/Skin.h"
+#include "controls/SkinDialog.h"
 #include "controls/UrlLinkButton.h"
 
-class CAboutDlg : public CDialog {
+class CAboutDlg : public CSkinDialog {
 public:
     enum { IDD = 100 };
     CAboutDlg();
@@ -16,13 +16,10 @@ protected:
     BOOL OnInitDialog() override;
 
     afx_msg void OnWebsite();
-    afx_msg BOOL OnEraseBkgnd(CDC* pDC);
-    afx_msg HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
 
     DECLARE_MESSAGE_MAP()
 
 private:
     CURLLinkButton m_lnkWebsite; // 1004
     CURLLinkButton m_lnkSupport; // 1005
-    CDialogSkin m_skin;
 };

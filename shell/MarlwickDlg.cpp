@@ -8,6 +8,7 @@
 #include "Step2StandInDlg.h"
 #include "ToolButtons.h"
 #include "WizardChain.h"
+#include "WizardIds.h"
 #include "controls/SplashScreenEx.h"
 #include "user/Icons.h"
 #include "win32/FileApi.h"
@@ -21,21 +22,11 @@ constexpr UINT kIconProgram = 128;
 constexpr UINT kStringAboutItem = 101;
 constexpr UINT kAboutCommand = 0x10;
 
-constexpr int kViewLog = 1004;
-constexpr int kSupport = 1005;
-constexpr int kExit = 1006;
-constexpr int kStepPicture = 1007;
 constexpr int kMails = 1010;
 constexpr int kAddressBook = 1011;
 constexpr int kWelcome = 1031;
 constexpr int kCalendar = 1048;
 
-constexpr UINT kFileExit = 32771;
-constexpr UINT kLogView = 32772;
-constexpr UINT kLogClear = 32773;
-constexpr UINT kLogChangePath = 32774;
-constexpr UINT kHelpContents = 32775;
-constexpr UINT kHelpAbout = 32776;
 
 // The splash: shown 2000 ms by its own timer, faded in and out, shadowed,
 // centred on the screen; the key colour RGB(255, 0, 240) is cut away. The
@@ -57,28 +48,26 @@ constexpr ModeChoice kModes[] = {
 
 } // namespace
 
-BEGIN_MESSAGE_MAP(CMarlwickDlg, CDialog)
+BEGIN_MESSAGE_MAP(CMarlwickDlg, CSkinDialog)
 ON_WM_SYSCOMMAND()
 ON_WM_PAINT()
 ON_WM_QUERYDRAGICON()
-ON_WM_ERASEBKGND()
-ON_WM_CTLCOLOR()
 ON_BN_CLICKED(IDCANCEL, &CMarlwickDlg::OnCancel)
 ON_BN_CLICKED(IDOK, &CMarlwickDlg::OnNext)
-ON_BN_CLICKED(kViewLog, &CMarlwickDlg::OnViewLog)
-ON_BN_CLICKED(kSupport, &CMarlwickDlg::OnSupport)
-ON_BN_CLICKED(kExit, &CMarlwickDlg::OnExit)
-ON_COMMAND(kFileExit, &CMarlwickDlg::OnFileExit)
-ON_COMMAND(kLogView, &CMarlwickDlg::OnLogView)
-ON_COMMAND(kLogClear, &CMarlwickDlg::OnLogClear)
-ON_COMMAND(kLogChangePath, &CMarlwickDlg::OnLogChangePath)
-ON_COMMAND(kHelpContents, &CMarlwickDlg::OnHelpContents)
-ON_COMMAND(kHelpAbout, &CMarlwickDlg::OnHelpAbout)
+ON_BN_CLICKED(IDC_VIEWLOG, &CMarlwickDlg::OnViewLog)
+ON_BN_CLICKED(IDC_SUPPORT, &CMarlwickDlg::OnSupport)
+ON_BN_CLICKED(IDC_EXIT, &CMarlwickDlg::OnExit)
+ON_COMMAND(ID_FILE_EXIT, &CMarlwickDlg::OnFileExit)
+ON_COMMAND(ID_LOG_VIEW, &CMarlwickDlg::OnLogView)
+ON_COMMAND(ID_LOG_CLEAR, &CMarlwickDlg::OnLogClear)
+ON_COMMAND(ID_LOG_CHANGEPATH, &CMarlwickDlg::OnLogChangePath)
+ON_COMMAND(ID_HELP_CONTENTS, &CMarlwickDlg::OnHelpContents)
+ON_COMMAND(ID_HELP_ABOUTUS, &CMarlwickDlg::OnHelpAbout)
 ON_WM_HELPINFO()
 END_MESSAGE_MAP()
 
 CMarlwickDlg::CMarlwickDlg()
-    : CDialog(IDD)
+    : CSkinDialog(IDD)
     , m_hIcon(::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(kIconProgram)))
 {
 }
@@ -91,11 +80,11 @@ CMarlwickDlg::~CMarlwickDlg()
 
 void CMarlwickDlg::DoDataExchange(CDataExchange* pDX)
 {
-    CDialog::DoDataExchange(pDX);
-    DDX_Control(pDX, kStepPicture, m_stcStep);
-    DDX_Control(pDX, kViewLog, m_btnViewLog);
-    DDX_Control(pDX, kSupport, m_btnSupport);
-    DDX_Control(pDX, kExit, m_btnExit);
+    CSkinDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_STEPPICTURE, m_stcStep);
+    DDX_Control(pDX, IDC_VIEWLOG, m_btnViewLog);
+    DDX_Control(pDX, IDC_SUPPORT, m_btnSupport);
+    DDX_Control(pDX, IDC_EXIT, m_btnExit);
     DDX_Control(pDX, kMails, m_radMails);
     DDX_Control(pDX, kAddressBook, m_radAddressBook);
     DDX_Control(pDX, kWelcome, m_lblWelcome);
@@ -105,7 +94,7 @@ void CMarlwickDlg::DoDataExchange(CDataExchange* pDX)
 
 BOOL CMarlwickDlg::OnInitDialog()
 {
-    CDialog::OnInitDialog();
+    CSkinDialog::OnInitDialog();
 
     CString aboutItem;
     aboutItem.LoadString(kStringAboutItem);
@@ -146,7 +135,12 @@ BOOL CMarlwickDlg::OnInitDialog()
 void CMarlwickDlg::ShowSplash()
 {
     auto* splash = new CSplashScreenEx;
-    splash->Create(this, nullptr, kSplashTime, kSplashFlags);
+    if (!splash->Create(this, nullptr, kSplashTime, kSplashFlags)) {
+        // Without a window the object would never free itself.
+        delete splash;
+        ::Sleep(kSplashWait);
+        return;
+    }
     splash->SetBitmap(CString(g_szInstallDir) + u"\\Flash.bmp", 255, 0, 240);
     splash->Show();
     ::Sleep(kSplashWait); // on the machine's clock; no messages meanwhile
@@ -159,7 +153,7 @@ BOOL CMarlwickDlg::PreTranslateMessage(MSG* pMsg)
         ConfirmExit(*this, ExitPrompt::B);
         return TRUE; // No: the key does nothing more
     }
-    return CDialog::PreTranslateMessage(pMsg);
+    return CSkinDialog::PreTranslateMessage(pMsg);
 }
 
 void CMarlwickDlg::OnSysCommand(UINT nID, LPARAM lParam)
@@ -169,13 +163,13 @@ void CMarlwickDlg::OnSysCommand(UINT nID, LPARAM lParam)
         about.DoModal();
         return;
     }
-    CDialog::OnSysCommand(nID, lParam);
+    CSkinDialog::OnSysCommand(nID, lParam);
 }
 
 void CMarlwickDlg::OnPaint()
 {
     if (!IsIconic()) {
-        CDialog::OnPaint();
+        CSkinDialog::OnPaint();
         return;
     }
     CPaintDC dc(this);
@@ -190,16 +184,6 @@ void CMarlwickDlg::OnPaint()
 HCURSOR CMarlwickDlg::OnQueryDragIcon()
 {
     return static_cast<HCURSOR>(m_hIcon);
-}
-
-BOOL CMarlwickDlg::OnEraseBkgnd(CDC* pDC)
-{
-    return m_skin.OnEraseBkgnd(*this, pDC);
-}
-
-HBRUSH CMarlwickDlg::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor)
-{
-    return m_skin.OnCtlColor(*this, pDC, pWnd, nCtlColor);
 }
 
 void CMarlwickDlg::OnCancel()

@@ -8,13 +8,13 @@
 
 #include "controls/Label.h"
 #include "controls/ShadeButton.h"
-#include "controls/Skin.h"
+#include "controls/SkinDialog.h"
 
 // The conversion mode chosen by step 1's Next: 1 mail folders, 2 address
 // book, 3 calendar; 0 until then.
 extern int g_nConvMode;
 
-class CMarlwickDlg : public CDialog {
+class CMarlwickDlg : public CSkinDialog {
 public:
     enum { IDD = 102 };
     CMarlwickDlg();
@@ -31,8 +31,6 @@ protected:
     afx_msg void OnSysCommand(UINT nID, LPARAM lParam);
     afx_msg void OnPaint();
     afx_msg HCURSOR OnQueryDragIcon();
-    afx_msg BOOL OnEraseBkgnd(CDC* pDC);
-    afx_msg HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
     afx_msg void OnNext();
     afx_msg void OnViewLog();
     afx_msg void OnSupport();
@@ -58,7 +56,7 @@ private:
     CButton m_radMails;            // 1010
     CButton m_radAddressBook;      // 1011
     CLabel m_lblWelcome;           // 1031
-    CDialogSkin m_skin;            // "\main.bmp"
+    // The skin, "\main.bmp", is the base's m_skin.
     CButton m_btnCancel;           // 2, hidden
     CButton m_radCalendar;         // 1048
     HBITMAP m_hStepPicture = nullptr;

@@ -2,27 +2,21 @@
 
 #include "AppSettings.h"
 #include "ExitPrompts.h"
+#include "WizardIds.h"
 
-namespace {
-constexpr int kBack = 1017;
-constexpr UINT kFileExit = 32771;
-} // namespace
-
-BEGIN_MESSAGE_MAP(CStep2StandInDlg, CDialog)
-ON_BN_CLICKED(kBack, &CStep2StandInDlg::OnBack)
-ON_COMMAND(kFileExit, &CStep2StandInDlg::OnFileExit)
-ON_WM_ERASEBKGND()
-ON_WM_CTLCOLOR()
+BEGIN_MESSAGE_MAP(CStep2StandInDlg, CSkinDialog)
+ON_BN_CLICKED(IDC_BACK, &CStep2StandInDlg::OnBack)
+ON_COMMAND(ID_FILE_EXIT, &CStep2StandInDlg::OnFileExit)
 END_MESSAGE_MAP()
 
 CStep2StandInDlg::CStep2StandInDlg()
-    : CDialog(IDD)
+    : CSkinDialog(IDD)
 {
 }
 
 BOOL CStep2StandInDlg::OnInitDialog()
 {
-    CDialog::OnInitDialog();
+    CSkinDialog::OnInitDialog();
     SetWindowText(g_szAppTitle);
     m_skin.Load(CString(g_szInstallDir) + u"\\main.bmp");
     return TRUE;
@@ -43,12 +37,3 @@ void CStep2StandInDlg::OnFileExit()
     ConfirmExit(*this, ExitPrompt::C);
 }
 
-BOOL CStep2StandInDlg::OnEraseBkgnd(CDC* pDC)
-{
-    return m_skin.OnEraseBkgnd(*this, pDC);
-}
-
-HBRUSH CStep2StandInDlg::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor)
-{
-    return m_skin.OnCtlColor(*this, pDC, pWnd, nCtlColor);
-}

@@ -4,9 +4,9 @@
 // step 2 (dialog 136) in MarlwickDlg.cpp's OnNext.
 #pragma once
 
-#include "controls/Skin.h"
+#include "controls/SkinDialog.h"
 
-class CStep2StandInDlg : public CDialog {
+class CStep2StandInDlg : public CSkinDialog {
 public:
     enum { IDD = 199 };
     CStep2StandInDlg();
@@ -18,11 +18,6 @@ protected:
 
     afx_msg void OnBack();
     afx_msg void OnFileExit();
-    afx_msg BOOL OnEraseBkgnd(CDC* pDC);
-    afx_msg HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
 
     DECLARE_MESSAGE_MAP()
-
-private:
-    CDialogSkin m_skin;
 };

@@ -4,6 +4,12 @@
 #include "closer/CProcessTerminator.h"
 #include "win32/Process.h"
 
+// The help command of the framework's application; with no window it is
+// never reached.
+BEGIN_MESSAGE_MAP(CStavrelApp, CWinApp)
+ON_COMMAND(ID_HELP, &CWinApp::OnHelp)
+END_MESSAGE_MAP()
+
 BOOL CStavrelApp::InitInstance()
 {
     AfxEnableControlContainer();

@@ -43,24 +43,6 @@ CxShadeButton::~CxShadeButton()
     DestroyIcons();
 }
 
-const CxDib& CxShadeButton::GetFace(int which) const
-{
-    switch (which) {
-    case FaceDown:
-        return m_dDown;
-    case FaceDisabled:
-        return m_dDisabled;
-    case FaceHover:
-        return m_dOver;
-    case FaceBandH:
-        return m_dh;
-    case FaceBandV:
-        return m_dv;
-    default:
-        return m_dNormal;
-    }
-}
-
 void CxShadeButton::ReadStyle(DWORD style)
 {
     m_IsPushLike = (style & BS_PUSHLIKE) != 0;

@@ -1,7 +1,5 @@
 #include "ControlsFixture.h"
 
-BEGIN_MESSAGE_MAP(CControlsDlg, CDialog)
-ON_WM_ERASEBKGND()
-ON_WM_CTLCOLOR()
+BEGIN_MESSAGE_MAP(CControlsDlg, CSkinDialog)
 ON_MESSAGE(kRunMessage, &CControlsDlg::OnRun)
 END_MESSAGE_MAP()

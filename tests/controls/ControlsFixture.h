@@ -5,7 +5,7 @@
 #include "afx/AfxWin.h"
 #include "controls/Label.h"
 #include "controls/ShadeButton.h"
-#include "controls/Skin.h"
+#include "controls/SkinDialog.h"
 #include "controls/TransparentStatic.h"
 #include "controls/UrlLinkButton.h"
 #include "gdi/BmpFormat.h"
@@ -26,10 +26,10 @@ constexpr UINT kRunMessage = WM_APP + 77;
 
 // The test dialog: the controls bound as the wizard binds them, the skin's
 // handlers, and a record of the commands that reach it.
-class CControlsDlg : public CDialog {
+class CControlsDlg : public CSkinDialog {
 public:
     CControlsDlg()
-        : CDialog(kControlsDialog)
+        : CSkinDialog(kControlsDialog)
     {
     }
 
@@ -40,7 +40,6 @@ public:
     CLabel m_welcome;         // 1031
     CTransparentStatic m_status; // 1033
     CURLLinkButton m_link;    // 1040
-    CDialogSkin m_skin;
 
     // Run in OnInitDialog after the controls are bound, on the GUI thread.
     std::function<void(CControlsDlg&)> setUp;
@@ -57,6 +56,12 @@ public:
         std::lock_guard lock(m_mutex);
         return m_commands;
     }
+    // The low words of the notification codes that reached the map.
+    std::vector<UINT> Notifications()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_notifications;
+    }
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override
@@ -71,7 +76,7 @@ protected:
     }
     BOOL OnInitDialog() override
     {
-        CDialog::OnInitDialog();
+        CSkinDialog::OnInitDialog();
         if (!skinPath.empty())
             m_skin.Load(skinPath.c_str());
         if (setUp)
@@ -82,21 +87,19 @@ protected:
     // control had its word on a reflected notification).
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, void* pHandlerInfo) override
     {
-        if (nCode == CN_COMMAND) {
+        if (nCode == CN_COMMAND || HIWORD(static_cast<UINT>(nCode)) == WM_NOTIFY) {
             std::lock_guard lock(m_mutex);
-            m_commands.push_back(nID);
+            if (nCode == CN_COMMAND)
+                m_commands.push_back(nID);
+            else
+                m_notifications.push_back(LOWORD(static_cast<UINT>(nCode)));
         }
-        return CDialog::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
+        return CSkinDialog::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
     }
     afx_msg LRESULT OnRun(WPARAM, LPARAM lParam)
     {
         (*reinterpret_cast<const std::function<void()>*>(lParam))();
         return 0;
-    }
-    afx_msg BOOL OnEraseBkgnd(CDC* pDC) { return m_skin.OnEraseBkgnd(*this, pDC); }
-    afx_msg HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor)
-    {
-        return m_skin.OnCtlColor(*this, pDC, pWnd, nCtlColor);
     }
 
     DECLARE_MESSAGE_MAP()
@@ -104,6 +107,7 @@ protected:
 private:
     std::mutex m_mutex;
     std::vector<UINT> m_commands;
+    std::vector<UINT> m_notifications;
 };
 
 class ControlsTest : public testsupport::MachineFixture {
@@ -151,5 +155,17 @@ protected:
 
     // Lives until the modal run has ended.
     CControlsDlg dialog;
+    // Pixels of the control in exactly the colour.
+    static int CountPixels(HWND control, COLORREF color)
+    {
+        RECT client;
+        ::GetClientRect(control, &client);
+        int n = 0;
+        for (int y = 0; y < client.bottom; ++y)
+            for (int x = 0; x < client.right; ++x)
+                n += PixelOf(control, x, y) == color;
+        return n;
+    }
+
     std::future<INT_PTR> m_run;
 };

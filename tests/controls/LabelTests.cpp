@@ -2,25 +2,14 @@
 // colour in pixels, and no background of its own over the skin.
 #include "ControlsFixture.h"
 
+#include "win32/Shell.h"
+
 namespace {
 
 constexpr COLORREF kSkin = RGB(40, 160, 220);
 constexpr COLORREF kRed = RGB(255, 0, 0);
 
-class LabelTest : public ControlsTest {
-protected:
-    // Pixels of the label in exactly the colour.
-    static int CountPixels(HWND label, COLORREF color)
-    {
-        RECT client;
-        ::GetClientRect(label, &client);
-        int n = 0;
-        for (int y = 0; y < client.bottom; ++y)
-            for (int x = 0; x < client.right; ++x)
-                n += PixelOf(label, x, y) == color;
-        return n;
-    }
-};
+class LabelTest : public ControlsTest {};
 
 TEST_F(LabelTest, TheWelcomeLabelDrawsLargeBoldRedTextWithTheSkinShowingThrough)
 {
@@ -72,6 +61,78 @@ TEST_F(LabelTest, AnOpaqueLabelPaintsTheButtonFaceAndKeepsTheTransparentStyle)
     dialog.Run([&] { dialog.m_welcome.SetBkColor(RGB(250, 240, 10)); });
     ASSERT_TRUE(automation::WaitForPaint());
     EXPECT_EQ(PixelOf(label, client.right - 2, client.bottom - 2), RGB(250, 240, 10));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(LabelTest, ALinkOpensItsTextAndANotifyingOneTellsItsParentInstead)
+{
+    dialog.setUp = [](CControlsDlg& d) { d.m_welcome.SetLink(TRUE, FALSE); };
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND label = ::GetDlgItem(window, 1031);
+    EXPECT_NE(::GetWindowLongPtrW(label, GWL_STYLE) & SS_NOTIFY, 0);
+    automation::Click(label);
+    ASSERT_TRUE(automation::WaitUntil([] { return win32::ReadShellJournal().size() == 1; }));
+    EXPECT_EQ(win32::ReadShellJournal()[0].verb, u"open");
+    EXPECT_EQ(win32::ReadShellJournal()[0].file, u"Welcome");
+    EXPECT_EQ(win32::ReadShellJournal()[0].show, SW_SHOWNORMAL);
+
+    dialog.Run([&] { dialog.m_welcome.SetLink(TRUE, TRUE); });
+    automation::Click(label);
+    ASSERT_TRUE(automation::WaitUntil([&] { return dialog.Notifications().size() == 1; }));
+    EXPECT_EQ(dialog.Notifications()[0], LOWORD(NM_LINKCLICK));
+    EXPECT_EQ(win32::ReadShellJournal().size(), 1u) << "nothing opened";
+
+    // Without a link the static lets its clicks through and tells no one.
+    dialog.Run([&] { dialog.m_welcome.SetLink(FALSE, TRUE); });
+    EXPECT_EQ(::GetWindowLongPtrW(label, GWL_STYLE) & SS_NOTIFY, 0);
+    automation::Click(label);
+    automation::Click(::GetDlgItem(window, 1005));
+    ASSERT_TRUE(automation::WaitUntil([&] { return !dialog.Commands().empty(); }));
+    EXPECT_EQ(dialog.Notifications().size(), 1u);
+}
+
+class Gradient : public ::testing::Test {
+protected:
+    // Paints the gradient over a strip of the width and reads its top row.
+    std::vector<COLORREF> Paint(int width, COLORREF from, COLORREF to)
+    {
+        CClientDC screen(nullptr);
+        CDC memory;
+        memory.CreateCompatibleDC(&screen);
+        CBitmap canvas;
+        canvas.CreateCompatibleBitmap(&screen, 260, 4);
+        CBitmap* previous = memory.SelectObject(&canvas);
+        memory.FillSolidRect(0, 0, 260, 4, RGB(1, 2, 3));
+        PaintGradient(&memory, CRect(0, 0, width, 4), from, to, 100);
+        std::vector<COLORREF> row;
+        for (int x = 0; x < 260; ++x)
+            row.push_back(memory.GetPixel(x, 1));
+        memory.SelectObject(previous);
+        return row;
+    }
+};
+
+TEST_F(Gradient, BandsOfTwoPixelsAndALastOneThatStopsShortOfTheEndColour)
+{
+    auto row = Paint(250, RGB(0, 0, 0), RGB(255, 255, 255));
+    EXPECT_EQ(row[0], RGB(0, 0, 0));
+    EXPECT_EQ(row[2], RGB(2, 2, 2)) << "the second band: 256 * 255 / 100 a step";
+    EXPECT_EQ(row[197], RGB(249, 249, 249)) << "band 98 ends at 198";
+    EXPECT_EQ(row[198], RGB(252, 252, 252)) << "the last band runs from 198 to the end";
+    EXPECT_EQ(row[249], RGB(252, 252, 252));
+    EXPECT_EQ(row[251], RGB(1, 2, 3));
+
+    auto narrow = Paint(60, RGB(0, 0, 0), RGB(240, 0, 0));
+    EXPECT_EQ(narrow[0], RGB(0, 0, 0));
+    EXPECT_EQ(narrow[1], RGB(4, 0, 0)) << "60 bands of one pixel";
+    EXPECT_EQ(narrow[59], RGB(236, 0, 0));
+
+    auto none = Paint(0, RGB(0, 0, 0), RGB(255, 255, 255));
+    EXPECT_EQ(none[0], RGB(1, 2, 3)) << "nothing over no width";
 }
 
 } // namespace

@@ -6,19 +6,7 @@
 
 namespace {
 
-class LinkButtonTest : public ControlsTest {
-protected:
-    static int CountPixels(HWND button, COLORREF color)
-    {
-        RECT client;
-        ::GetClientRect(button, &client);
-        int n = 0;
-        for (int y = 0; y < client.bottom; ++y)
-            for (int x = 0; x < client.right; ++x)
-                n += PixelOf(button, x, y) == color;
-        return n;
-    }
-};
+class LinkButtonTest : public ControlsTest {};
 
 TEST_F(LinkButtonTest, AClickOpensTheCaptionAndShowsTheLinkVisited)
 {

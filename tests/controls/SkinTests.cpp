@@ -93,7 +93,7 @@ TEST_F(SkinPainter, TheBitmapLiesUnscaledAtTheTopLeftAndStaticsShowItThrough)
     dialog.skinPath = WriteBitmap(u"C:\\Program Files\\Pellinor\\main.bmp", 700, 500, Pattern);
     HWND window = Start();
     ASSERT_NE(window, nullptr);
-    EXPECT_NE(dialog.m_skin.GetBitmap(), nullptr);
+    EXPECT_NE(dialog.GetSkin().GetBitmap(), nullptr);
     // Points clear of every control.
     EXPECT_EQ(PixelOf(window, 150, 45), Pattern(150, 45));
     EXPECT_EQ(PixelOf(window, 30, 170), Pattern(30, 170));
@@ -119,8 +119,8 @@ TEST_F(SkinPainter, WithoutItsBitmapTheDialogErasesAsUsual)
     dialog.skinPath = u"C:\\Program Files\\Pellinor\\main.bmp"; // never written
     HWND window = Start();
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(dialog.m_skin.GetBitmap(), nullptr);
-    EXPECT_EQ(dialog.m_skin.GetRegion(), nullptr);
+    EXPECT_EQ(dialog.GetSkin().GetBitmap(), nullptr);
+    EXPECT_EQ(dialog.GetSkin().GetRegion(), nullptr);
     EXPECT_EQ(PixelOf(window, 150, 45), ::GetSysColor(COLOR_BTNFACE));
 }
 

@@ -48,14 +48,9 @@ TEST_F(MainDialogTest, EscapeAsksPromptBAndNoLeavesTheDialogWithNothingMore)
     HWND main = Start();
     ASSERT_NE(main, nullptr);
     automation::PressKey(main, VK_ESCAPE);
-    user::MessageBoxRecord box;
-    HWND shown = NextBox(box);
+    HWND shown = ExpectBox(u"Are you sure you want to exit.", 0x1034, main);
     ASSERT_NE(shown, nullptr);
-    EXPECT_EQ(box.text, u"Are you sure you want to exit.");
-    EXPECT_EQ(box.caption, u"Pellinor for NSF to PST");
-    EXPECT_EQ(box.type, 0x1034u);
-    EXPECT_EQ(box.owner, main);
-    automation::AnswerMessageBox(shown, IDNO);
+    Answer(shown, IDNO);
 
     // The key went no further: no Cancel, no second question.
     automation::Click(::GetDlgItem(main, 1048));
@@ -71,12 +66,8 @@ TEST_F(MainDialogTest, TheCloseBoxAsksPromptAAndYesEndsTheProcessWithCodeZero)
     HWND main = Start();
     ASSERT_NE(main, nullptr);
     automation::CloseWindow(main);
-    user::MessageBoxRecord box;
-    HWND shown = NextBox(box);
+    HWND shown = ExpectBox(u"Are you sure you want to exit?", 0x1024, main);
     ASSERT_NE(shown, nullptr);
-    EXPECT_EQ(box.text, u"Are you sure you want to exit?");
-    EXPECT_EQ(box.type, 0x1024u);
-    EXPECT_EQ(box.owner, main);
     const std::string before = LogFile();
     automation::AnswerMessageBox(shown, IDYES);
     EXPECT_EQ(ExitCode(), 0);
@@ -160,13 +151,9 @@ TEST_F(MainDialogTest, ClearingTheLogAnsweredNoLeavesTheFile)
     const std::string before = LogFile();
     ASSERT_FALSE(before.empty());
     ASSERT_TRUE(automation::ChooseMenuCommand(main, kLogClear));
-    user::MessageBoxRecord box;
-    HWND shown = NextBox(box);
+    HWND shown = ExpectBox(u"Are you sure, you want to clear the log?", 0x1024, main);
     ASSERT_NE(shown, nullptr);
-    EXPECT_EQ(box.text, u"Are you sure, you want to clear the log?");
-    EXPECT_EQ(box.type, 0x1024u);
-    automation::AnswerMessageBox(shown, IDNO);
-    ASSERT_TRUE(automation::WaitUntil([] { return user::OpenMessageBoxes().empty(); }));
+    Answer(shown, IDNO);
     Settle(main);
     EXPECT_EQ(LogFile(), before);
 }
@@ -220,22 +207,15 @@ TEST_F(MainDialogTest, TheStepsMenuCommandsReachTheMainDialogButItsExitIsItsOwn)
 
     // File / Exit is the step's own: prompt C, owned by the step.
     ASSERT_TRUE(automation::ChooseMenuCommand(step, kFileExit));
-    user::MessageBoxRecord box;
-    HWND shown = NextBox(box);
+    HWND shown = ExpectBox(u"Are you sure you want to exit.", 0x1024, step);
     ASSERT_NE(shown, nullptr);
-    EXPECT_EQ(box.text, u"Are you sure you want to exit.");
-    EXPECT_EQ(box.type, 0x1024u);
-    EXPECT_EQ(box.owner, step);
-    automation::AnswerMessageBox(shown, IDNO);
+    Answer(shown, IDNO);
 
     // Escape in the step is its Cancel: prompt A.
     automation::PressKey(step, VK_ESCAPE);
-    shown = NextBox(box);
+    shown = ExpectBox(u"Are you sure you want to exit?", 0x1024, step);
     ASSERT_NE(shown, nullptr);
-    EXPECT_EQ(box.text, u"Are you sure you want to exit?");
-    EXPECT_EQ(box.owner, step);
-    automation::AnswerMessageBox(shown, IDNO);
-    ASSERT_TRUE(automation::WaitUntil([] { return user::OpenMessageBoxes().empty(); }));
+    Answer(shown, IDNO);
     EXPECT_TRUE(::IsWindowVisible(step));
     automation::Click(::GetDlgItem(step, 1017));
     ASSERT_TRUE(automation::WaitUntil([&] { return ::IsWindowVisible(main) != FALSE; }));

@@ -59,13 +59,28 @@ protected:
         return main;
     }
 
-    // The next message box, with its record; null when none came.
-    HWND NextBox(user::MessageBoxRecord& record)
+    // The next message box, which must show the text with the flags and the
+    // program's caption, owned by the window; null when none came.
+    HWND ExpectBox(const std::u16string& text, UINT type, HWND owner)
     {
         HWND box = automation::WaitForMessageBox();
-        if (box)
-            user::MessageBoxRecordOf(box, record);
+        EXPECT_NE(box, nullptr) << "no box came";
+        user::MessageBoxRecord record;
+        if (!box || !user::MessageBoxRecordOf(box, record))
+            return nullptr;
+        EXPECT_EQ(record.text, text);
+        EXPECT_EQ(record.type, type);
+        EXPECT_EQ(record.caption, u"Pellinor for NSF to PST");
+        EXPECT_EQ(record.owner, owner);
         return box;
+    }
+
+    // Clicks the answer and waits for the box to go, as a person waits
+    // before the next move.
+    static void Answer(HWND box, int answer)
+    {
+        automation::AnswerMessageBox(box, answer);
+        EXPECT_TRUE(automation::WaitUntil([&] { return !::IsWindow(box); }));
     }
 
     // Exit, Yes: the program must end with exit code 0.

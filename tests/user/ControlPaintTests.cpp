@@ -1,5 +1,6 @@
 // How the standard controls paint: the colours they ask their parent for,
 // owner-drawn buttons, and what their pixels show in each state.
+#include "ScriptModule.h"
 #include "user/Automation.h"
 #include "user/Controls.h"
 #include "user/Dialog.h"
@@ -40,14 +41,7 @@ END
 
 HINSTANCE Module()
 {
-    static HINSTANCE module = [] {
-        user::ResourceSet set;
-        user::ScriptError error;
-        EXPECT_TRUE(user::ParseResourceScript(kScript, nullptr, set, &error)) << error.message;
-        auto instance = reinterpret_cast<HINSTANCE>(0x7799);
-        user::RegisterResources(instance, set);
-        return instance;
-    }();
+    static HINSTANCE module = RegisterScript(kScript, 0x7799);
     return module;
 }
 

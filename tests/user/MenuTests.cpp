@@ -1,5 +1,6 @@
 // Menus: building them, the system menu, the menu bar in the frame, and
 // choosing items through the real menus by mouse and by keys.
+#include "ScriptModule.h"
 #include "user/Automation.h"
 #include "user/Dialog.h"
 #include "user/Input.h"
@@ -58,14 +59,7 @@ END
 
 HINSTANCE Module()
 {
-    static HINSTANCE module = [] {
-        user::ResourceSet set;
-        user::ScriptError error;
-        EXPECT_TRUE(user::ParseResourceScript(kScript, nullptr, set, &error)) << error.message;
-        auto instance = reinterpret_cast<HINSTANCE>(0x7788);
-        user::RegisterResources(instance, set);
-        return instance;
-    }();
+    static HINSTANCE module = RegisterScript(kScript, 0x7788);
     return module;
 }
 
@@ -84,6 +78,21 @@ INT_PTR MenuDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
         HMENU system = GetSystemMenu(dialog, FALSE);
         AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
         AppendMenuW(system, MF_STRING, 0x10, u"&About Pellinor for Lotus Notes NSF - MS Outlook PST");
+        return TRUE;
+    }
+    case WM_CONTEXTMENU: {
+        // A context menu of the Help items in the client area, its choice
+        // returned rather than posted; the caption's is the system menu.
+        POINT at = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ScreenToClient(dialog, &at);
+        RECT client;
+        GetClientRect(dialog, &client);
+        if (!PtInRect(&client, at))
+            return FALSE;
+        UINT chosen = TrackPopupMenu(GetSubMenu(GetMenu(dialog), 2), TPM_RETURNCMD, GET_X_LPARAM(lParam),
+                                     GET_Y_LPARAM(lParam), 0, dialog, nullptr);
+        std::lock_guard lock(g_seen->mutex);
+        g_seen->messages.emplace_back(WM_APP, chosen);
         return TRUE;
     }
     case WM_INITMENU:
@@ -218,6 +227,11 @@ TEST_F(MenuTest, AMenuBarTakesItsHeightFromTheClientArea)
     GetWindowRect(withMenu, &window);
     EXPECT_EQ(client.bottom, 100 * 13 / 8 + 1); // the template's height, rounded
     EXPECT_EQ(window.bottom - window.top, client.bottom + 3 + 18 + 19 + 3);
+    RECT adjusted = client;
+    AdjustWindowRectEx(&adjusted, static_cast<DWORD>(GetWindowLongPtrW(withMenu, GWL_STYLE)), TRUE,
+                       static_cast<DWORD>(GetWindowLongPtrW(withMenu, GWL_EXSTYLE)));
+    EXPECT_EQ(adjusted.right - adjusted.left, window.right - window.left);
+    EXPECT_EQ(adjusted.bottom - adjusted.top, window.bottom - window.top);
     // The frame shows the active caption's colour where it starts and the menu bar below it.
     ASSERT_TRUE(automation::WaitForPaint());
     auto screen = display::ComposeScreen();
@@ -307,6 +321,22 @@ TEST_F(MenuTest, TheMenuKeysOpenTheMenuBarByItsMnemonics)
     ASSERT_TRUE(WaitFor(WM_INITMENUPOPUP));
     automation::PressKey(dialog, 'X'); // E&xit
     EXPECT_EQ(Result(), 32771);
+}
+
+TEST_F(MenuTest, AContextMenuReturnsItsChoiceWithoutACommand)
+{
+    HWND dialog = Run(600, u"Menus");
+    ASSERT_NE(dialog, nullptr);
+    RECT rect = automation::PositionOf(dialog);
+    user::input::Click({rect.left + 40, rect.top + 80}, user::input::kRightButton);
+    ASSERT_TRUE(WaitFor(WM_INITMENUPOPUP));
+    automation::PressKey(dialog, VK_DOWN);
+    automation::PressKey(dialog, VK_RETURN);
+    WPARAM chosen = 0;
+    ASSERT_TRUE(WaitFor(WM_APP, &chosen));
+    EXPECT_EQ(chosen, 32775u); // the first item, "&Contents"
+    for (const auto& [msg, value] : Messages())
+        EXPECT_NE(msg, static_cast<UINT>(WM_COMMAND));
 }
 
 TEST_F(MenuTest, TheMinimiseBoxLeavesACaptionThatRestoresTheWindow)

@@ -1,5 +1,6 @@
 // Scripts that drive a small dialog program from start to end, and what a
 // failing script reports.
+#include "ScriptModule.h"
 #include "user/Automation.h"
 #include "user/Controls.h"
 #include "user/Dialog.h"
@@ -55,14 +56,7 @@ END
 
 HINSTANCE Module()
 {
-    static HINSTANCE module = [] {
-        user::ResourceSet set;
-        user::ScriptError error;
-        EXPECT_TRUE(user::ParseResourceScript(kProgram, nullptr, set, &error)) << error.message;
-        auto instance = reinterpret_cast<HINSTANCE>(0x77AA);
-        user::RegisterResources(instance, set);
-        return instance;
-    }();
+    static HINSTANCE module = RegisterScript(kProgram, 0x77AA);
     return module;
 }
 

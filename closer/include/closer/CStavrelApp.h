@@ -13,4 +13,6 @@ public:
     // code 0 through the runtime's exit, whatever the search found; it never
     // returns, so no message loop and no window ever come to be.
     BOOL InitInstance() override;
+
+    DECLARE_MESSAGE_MAP()
 };

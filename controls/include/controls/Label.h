@@ -43,10 +43,8 @@ public:
     virtual CLabel& SetMailLink(BOOL bEnable, BOOL bNotifyParent);
     virtual CLabel& SetLinkURL(const CString& strURL);
 
-    // What the label draws with, for its dialog and its tests.
+    // The description the label's font is built from.
     const LOGFONTW& GetLogFont() const { return m_lf; }
-    COLORREF GetTextColor() const { return m_crText; }
-    BOOL IsTransparent() const { return m_bTransparent; }
 
 protected:
     void PreSubclassWindow() override;

@@ -59,16 +59,8 @@ public:
     const LOGFONTW* GetTextFont() const { return m_pLF; }
     int ReleasePress();
 
-    // State the dialogs and tests read.
-    bool IsChecked() const { return m_Checked; }
-    bool IsHovering() const { return m_tracking; }
-    int GetKind() const { return m_Style; }
-    HICON GetIconHandle() const { return m_Icon; }
+    // Where the icon is drawn, in client coordinates.
     const RECT& GetIconBox() const { return m_IconBox; }
-    UINT GetIconAlign() const { return m_IconAlign; }
-    CToolTipCtrl& GetToolTip() { return m_tooltip; }
-    const CxDib& GetFace(int which) const;
-    enum Face { FaceNormal, FaceDown, FaceDisabled, FaceHover, FaceBandH, FaceBandV };
 
     void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
 

@@ -32,7 +32,6 @@ public:
     void SetToolTipColors(COLORREF clrText, COLORREF clrBk);
 
     bool IsVisited() const { return m_bVisited != FALSE; }
-    bool IsHovering() const { return m_bHover != FALSE; }
 
     void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
     BOOL PreTranslateMessage(MSG* pMsg) override;

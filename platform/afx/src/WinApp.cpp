@@ -1,6 +1,7 @@
 #include "afx/WinApp.h"
 
 #include "afx/Wnd.h"
+#include "user/Help.h"
 #include "user/Icons.h"
 #include "user/Script.h"
 
@@ -35,6 +36,19 @@ CWinApp::~CWinApp()
     if (g_app == this)
         g_app = nullptr;
     delete m_storage;
+}
+
+void CWinApp::OnHelp()
+{
+    HWND main = m_pMainWnd ? m_pMainWnd->GetSafeHwnd() : nullptr;
+    if (!main)
+        return;
+    HELPINFO info{};
+    info.cbSize = sizeof(info);
+    info.iContextType = HELPINFO_WINDOW;
+    info.iCtrlId = GetDlgCtrlID(main);
+    info.hItemHandle = main;
+    ::SendMessageW(main, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 BOOL CWinApp::InitInstance()

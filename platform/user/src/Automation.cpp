@@ -202,7 +202,7 @@ bool WaitForPaint(std::chrono::milliseconds timeout)
             auto& manager = WindowManager::Get();
             std::lock_guard lock(manager.mutex);
             for (const auto& [handle, window] : manager.windows) {
-                if (window->queue != self && (window->NeedsPaint() || window->openDCs > 0)
+                if (window->queue != self && (window->NeedsPaint() || window->openDCs > 0 || window->painting > 0)
                     && IsWindowVisible(window->handle))
                     return false;
             }

@@ -59,12 +59,12 @@ bool ClickThrough(const std::vector<int>& path, std::size_t from, std::size_t le
     return true;
 }
 
-// Keys go to the focus window, and the mouse to the window under it or to
-// the one that captured it, as they stand when the input is posted; so the
-// input posted before (a click that moves the focus or holds the capture)
-// must have been handled first, as a person's next move waits for the
-// screen. A marker posted behind that input leaves the queue only once
-// everything before it has been dispatched.
+// The mouse goes to the window under it, or to the one that captured it, as
+// they stand when the input is posted; so the input posted before (a press
+// that holds the capture, a click that opens a window) must have been
+// handled first, as a person's next move waits for the screen. A marker
+// posted behind that input leaves the queue only once everything before it
+// has been dispatched.
 void TakePendingInput(HWND window)
 {
     DWORD thread = GetWindowThreadProcessId(window, nullptr);
@@ -98,7 +98,6 @@ void PressKey(HWND window, WPARAM virtualKey, bool shift)
 {
     // The key state follows the key messages as their thread takes them, so
     // the shift is down while the key's own messages are handled.
-    TakePendingInput(window);
     HWND target = input::KeyTarget(window);
     if (shift)
         input::Key(VK_SHIFT, true, target);
@@ -110,7 +109,6 @@ void PressKey(HWND window, WPARAM virtualKey, bool shift)
 
 void TypeText(HWND window, const std::u16string& text)
 {
-    TakePendingInput(window);
     HWND target = input::KeyTarget(window);
     for (char16_t c : text)
         input::Character(c, target);
@@ -158,9 +156,22 @@ void RightClickAt(HWND window, POINT point)
     input::Click(OnScreen(window, point), input::kRightButton);
 }
 
+namespace {
+
+// A menu still closing from the last command is left to close first, as a
+// person waits for it to go.
+bool NoMenuOpen()
+{
+    return WaitUntil([] { return OpenMenuWindows().empty(); });
+}
+
+} // namespace
+
 bool ChooseSystemMenuCommand(HWND window, UINT commandId)
 {
     TakePendingInput(window);
+    if (!NoMenuOpen())
+        return false;
     std::vector<int> path;
     HMENU system = GetSystemMenu(window, FALSE);
     if (!system || !PathTo(system, commandId, path))
@@ -177,6 +188,8 @@ bool ChooseSystemMenuCommand(HWND window, UINT commandId)
 bool ChooseMenuCommand(HWND window, UINT commandId)
 {
     TakePendingInput(window);
+    if (!NoMenuOpen())
+        return false;
     std::vector<int> path;
     HMENU bar = GetMenu(window);
     if (!bar || !PathTo(bar, commandId, path))

@@ -113,6 +113,10 @@ LRESULT ButtonWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     auto* state = TrackState<ButtonState>(hwnd, msg);
     if (!state)
         return DefWindowProcW(hwnd, msg, wParam, lParam);
+    LRESULT common;
+    auto paint = [&](HDC dc) { PaintButton(hwnd, dc, LookOf(*state)); };
+    if (CommonControlMessage(hwnd, msg, wParam, lParam, state->font, paint, &common))
+        return common;
     DWORD type = Type(hwnd);
     switch (msg) {
     case WM_GETDLGCODE:
@@ -221,21 +225,6 @@ LRESULT ButtonWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         if (GetWindowLongPtrW(hwnd, GWL_STYLE) & BS_NOTIFY)
             NotifyParent(hwnd, BN_KILLFOCUS);
         return 0;
-    case WM_ENABLE:
-        InvalidateRect(hwnd, nullptr, TRUE);
-        return 0;
-    case WM_PAINT:
-    case WM_PRINTCLIENT:
-        return PaintMessage(hwnd, msg, wParam, [&](HDC dc) { PaintButton(hwnd, dc, LookOf(*state)); });
-    case WM_ERASEBKGND:
-        return 1; // the paint fills what it covers with the parent's brush
-    case WM_SETFONT:
-        state->font = reinterpret_cast<HFONT>(wParam);
-        if (lParam)
-            InvalidateRect(hwnd, nullptr, TRUE);
-        return 0;
-    case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(state->font);
     case WM_SETTEXT: {
         LRESULT result = DefWindowProcW(hwnd, msg, wParam, lParam);
         InvalidateRect(hwnd, nullptr, TRUE);

@@ -76,11 +76,12 @@ HFONT ControlFont(HFONT chosen)
     return chosen ? chosen : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
-void PaintThroughBeginPaint(HWND hwnd, void (*)(HWND, HDC))
+void PaintThroughBeginPaint(HWND hwnd, void (*paint)(HWND, HDC))
 {
-    // Window surfaces arrive with the painting pipeline; until then a paint
-    // only settles the window's update state.
-    ValidateRect(hwnd, nullptr);
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    paint(hwnd, dc);
+    EndPaint(hwnd, &ps);
 }
 
 } // namespace user::detail

@@ -43,4 +43,37 @@ LRESULT PaintMessage(HWND hwnd, UINT msg, WPARAM wParam, Paint paint)
     return 0;
 }
 
+// The messages every standard control answers alike: its font, a repaint
+// when it is enabled or disabled, and painting with paint (which fills what
+// it covers, so the background is never erased on its own). True with the
+// result for one of them.
+template <typename Paint>
+bool CommonControlMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, HFONT& font, Paint paint,
+                          LRESULT* result)
+{
+    *result = 0;
+    switch (msg) {
+    case WM_ENABLE:
+        InvalidateRect(hwnd, nullptr, TRUE);
+        return true;
+    case WM_SETFONT:
+        font = reinterpret_cast<HFONT>(wParam);
+        if (lParam)
+            InvalidateRect(hwnd, nullptr, TRUE);
+        return true;
+    case WM_GETFONT:
+        *result = reinterpret_cast<LRESULT>(font);
+        return true;
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+        *result = PaintMessage(hwnd, msg, wParam, paint);
+        return true;
+    case WM_ERASEBKGND:
+        *result = 1;
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace user::detail

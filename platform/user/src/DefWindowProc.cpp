@@ -107,6 +107,8 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (HandleNonClientInput(hwnd, msg, wParam, lParam))
         return 0;
+    if (IsControlColorMessage(msg))
+        return DefaultControlColors(msg, reinterpret_cast<HDC>(wParam));
     switch (msg) {
     case WM_NCCREATE: {
         auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
@@ -148,14 +150,6 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         RepaintFrame(hwnd);
         return TRUE;
     }
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-        return DefaultControlColors(msg, reinterpret_cast<HDC>(wParam));
     case WM_SETICON:
         return SetIcon(hwnd, wParam, reinterpret_cast<HICON>(lParam));
     case WM_GETICON:
@@ -189,6 +183,14 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     }
     case WM_NCHITTEST:
         return HitTestFrame(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    case WM_ACTIVATE:
+        // An activated window takes the focus unless something of it has it.
+        if (LOWORD(wParam) != WA_INACTIVE && !IsIconic(hwnd)) {
+            HWND focus = GetFocus();
+            if (focus != hwnd && !IsChild(hwnd, focus))
+                SetFocus(hwnd);
+        }
+        return 0;
     case WM_MOUSEACTIVATE:
         return 1; // MA_ACTIVATE
     case WM_GETDLGCODE:

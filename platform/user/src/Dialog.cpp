@@ -20,6 +20,7 @@ struct DialogInfo {
     bool ended = false;
     int defaultId = 0;
     HFONT font = nullptr; // made from the template, owned by the dialog
+    HWND savedFocus = nullptr; // the control that had the focus when the dialog was deactivated
 };
 
 std::mutex g_dialogMutex;
@@ -131,20 +132,9 @@ LRESULT DialogWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         if (handled) {
             // These messages return the procedure's own result; the others
             // the one it left in DWLP_MSGRESULT.
-            switch (msg) {
-            case WM_INITDIALOG:
-            case WM_CTLCOLORMSGBOX:
-            case WM_CTLCOLOREDIT:
-            case WM_CTLCOLORLISTBOX:
-            case WM_CTLCOLORBTN:
-            case WM_CTLCOLORDLG:
-            case WM_CTLCOLORSCROLLBAR:
-            case WM_CTLCOLORSTATIC:
-            case WM_QUERYDRAGICON:
+            if (msg == WM_INITDIALOG || msg == WM_QUERYDRAGICON || IsControlColorMessage(msg))
                 return handled;
-            default:
-                return GetWindowLongPtrW(hwnd, DWLP_MSGRESULT);
-            }
+            return GetWindowLongPtrW(hwnd, DWLP_MSGRESULT);
         }
     }
     return DefDlgProcW(hwnd, msg, wParam, lParam);
@@ -181,6 +171,26 @@ LRESULT DefDlgProcW(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
         HWND first = GetNextDlgTabItem(dialog, nullptr, FALSE);
         if (first)
             FocusControl(first);
+        return 0;
+    }
+    case WM_ACTIVATE: {
+        // The focus leaves with the activation and comes back to where it was.
+        std::unique_lock lock(g_dialogMutex);
+        DialogInfo* info = InfoOf(dialog);
+        if (!info)
+            return 0;
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            info->savedFocus = focus && IsChild(dialog, focus) ? focus : nullptr;
+            return 0;
+        }
+        HWND saved = info->savedFocus;
+        lock.unlock();
+        HWND focus = GetFocus();
+        if (saved && IsWindow(saved) && IsChild(dialog, saved))
+            SetFocus(saved);
+        else if (!focus || (focus != dialog && !IsChild(dialog, focus)))
+            FocusControl(GetNextDlgTabItem(dialog, nullptr, FALSE));
         return 0;
     }
     case WM_ERASEBKGND: {

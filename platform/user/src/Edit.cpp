@@ -84,6 +84,14 @@ LRESULT EditWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     auto* state = TrackState<EditState>(hwnd, msg);
     if (!state)
         return DefWindowProcW(hwnd, msg, wParam, lParam);
+    LRESULT common;
+    auto paint = [&](HDC dc) {
+        EditView view = ViewOf(*state);
+        PaintEdit(hwnd, dc, view);
+        state->scroll = view.scroll;
+    };
+    if (CommonControlMessage(hwnd, msg, wParam, lParam, state->font, paint, &common))
+        return common;
     DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
     bool readOnly = (style & ES_READONLY) != 0;
     switch (msg) {
@@ -212,25 +220,6 @@ LRESULT EditWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         InvalidateRect(hwnd, nullptr, FALSE);
         NotifyParent(hwnd, EN_KILLFOCUS);
         return 0;
-    case WM_ENABLE:
-        InvalidateRect(hwnd, nullptr, TRUE);
-        return 0;
-    case WM_SETFONT:
-        state->font = reinterpret_cast<HFONT>(wParam);
-        if (lParam)
-            InvalidateRect(hwnd, nullptr, TRUE);
-        return 0;
-    case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(state->font);
-    case WM_PAINT:
-    case WM_PRINTCLIENT:
-        return PaintMessage(hwnd, msg, wParam, [&](HDC dc) {
-            EditView view = ViewOf(*state);
-            PaintEdit(hwnd, dc, view);
-            state->scroll = view.scroll;
-        });
-    case WM_ERASEBKGND:
-        return 1; // the paint fills the whole client area
     default:
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     }

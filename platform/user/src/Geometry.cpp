@@ -180,6 +180,20 @@ BOOL GetWindowRect(HWND hwnd, LPRECT rect)
     return TRUE;
 }
 
+BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle)
+{
+    if (!rect)
+        return FALSE;
+    RECT inset = NonClientInsets(style, exStyle, menu != FALSE);
+    *rect = {rect->left - inset.left, rect->top - inset.top, rect->right + inset.right, rect->bottom + inset.bottom};
+    return TRUE;
+}
+
+BOOL AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu)
+{
+    return AdjustWindowRectEx(rect, style, menu, 0);
+}
+
 BOOL GetClientRect(HWND hwnd, LPRECT rect)
 {
     auto window = WindowManager::Get().Find(hwnd);

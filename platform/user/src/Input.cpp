@@ -226,7 +226,7 @@ void Key(UINT virtualKey, bool down, HWND target)
     UINT message = down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
     // Bit 29 tells that Alt is down; bits 30 and 31 mark a release.
     LPARAM flags = 1 | (alt ? 0x20000000 : 0) | (down ? 0 : static_cast<LPARAM>(0xC0000000));
-    PostMessageW(hwnd, message, virtualKey, flags);
+    PostInput(GetWindowThreadProcessId(hwnd, nullptr), message, virtualKey, flags);
 }
 
 void Character(char16_t character, HWND target)
@@ -236,8 +236,9 @@ void Character(char16_t character, HWND target)
         return;
     // VK_PACKET carries the character in the high word; TranslateMessage makes its WM_CHAR.
     LPARAM packet = static_cast<LPARAM>(static_cast<DWORD>(character) << 16);
-    PostMessageW(hwnd, WM_KEYDOWN, VK_PACKET, packet | 1);
-    PostMessageW(hwnd, WM_KEYUP, VK_PACKET, packet | static_cast<LPARAM>(0xC0000001));
+    DWORD thread = GetWindowThreadProcessId(hwnd, nullptr);
+    PostInput(thread, WM_KEYDOWN, VK_PACKET, packet | 1);
+    PostInput(thread, WM_KEYUP, VK_PACKET, packet | static_cast<LPARAM>(0xC0000001));
 }
 
 } // namespace user::input

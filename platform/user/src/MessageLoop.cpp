@@ -63,8 +63,20 @@ Found Look(const std::shared_ptr<ThreadQueue>& queue, MSG* out, HWND filter, UIN
 {
     ServeSentMessages(queue);
     std::unique_lock lock(queue->mutex);
-    for (auto it = queue->posted.begin(); it != queue->posted.end(); ++it) {
-        if (Matches(*it, filter, min, max)) {
+    for (auto it = queue->posted.begin(); it != queue->posted.end();) {
+        if (it->hwnd == kToFocus) {
+            // Keys go to the window that has the focus when the thread takes them.
+            it->hwnd = queue->focus ? queue->focus : queue->active;
+            if (!it->hwnd) {
+                it = queue->posted.erase(it);
+                continue;
+            }
+        }
+        if (!Matches(*it, filter, min, max)) {
+            ++it;
+            continue;
+        }
+        {
             *out = *it;
             if (remove) {
                 queue->posted.erase(it);
@@ -84,8 +96,7 @@ Found Look(const std::shared_ptr<ThreadQueue>& queue, MSG* out, HWND filter, UIN
     if ((min == 0 && max == 0) || (WM_PAINT >= min && WM_PAINT <= max)) {
         // A frame waiting alone is painted here, without a WM_PAINT.
         while (HWND hwnd = NextToPaint(queue, filter)) {
-            if (TakeFramePaint(hwnd))
-                SendMessageW(hwnd, WM_NCPAINT, 1, 0);
+            SendFramePaint(hwnd);
             if (HasClientPaint(hwnd)) {
                 *out = Make(hwnd, WM_PAINT, 0, 0);
                 return Found::Message;
@@ -148,6 +159,15 @@ void DropTimersOf(HWND hwnd)
         return;
     std::lock_guard lock(window->queue->mutex);
     std::erase_if(window->queue->timers, [hwnd](const Timer& t) { return t.hwnd == hwnd; });
+}
+
+bool PostInput(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto queue = QueueOf(threadId);
+    if (!queue)
+        return false;
+    Post(queue, Make(kToFocus, message, wParam, lParam));
+    return true;
 }
 
 void DropPostedMessagesOf(HWND hwnd)

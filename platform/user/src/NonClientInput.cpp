@@ -156,6 +156,14 @@ bool HandleNonClientInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         if (wParam == HTCAPTION || wParam == HTSYSMENU)
             SendMessageW(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), lParam);
         return true;
+    case WM_RBUTTONUP: {
+        // The client area's context menu: the window (or, by default, its parents) may show one.
+        POINT screen = at;
+        ClientToScreen(hwnd, &screen);
+        SendMessageW(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd),
+                     MAKELPARAM(static_cast<WORD>(screen.x), static_cast<WORD>(screen.y)));
+        return true;
+    }
     case WM_CONTEXTMENU: {
         LRESULT hit = HitTestFrame(hwnd, at);
         if (hit == HTCAPTION || hit == HTSYSMENU) {

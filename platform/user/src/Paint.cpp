@@ -129,7 +129,6 @@ void EraseNow(HWND hwnd)
 void UpdateNow(HWND hwnd, UINT flags, bool paint)
 {
     std::vector<HWND> children;
-    bool frame = false;
     bool client = false;
     {
         auto& manager = WindowManager::Get();
@@ -137,14 +136,11 @@ void UpdateNow(HWND hwnd, UINT flags, bool paint)
         auto window = manager.Find(hwnd);
         if (!window || !ShownWithParents(*window))
             return;
-        frame = window->needsNcPaint;
-        window->needsNcPaint = false;
         client = !window->update.IsEmpty() || window->internalPaint;
         if (ChildrenTakePart(*window, flags))
             children.assign(window->children.rbegin(), window->children.rend()); // bottom first
     }
-    if (frame)
-        SendMessageW(hwnd, WM_NCPAINT, 1, 0);
+    SendFramePaint(hwnd);
     if (!paint) {
         // Children are erased when they are painted, after their parent has
         // painted over them.
@@ -189,6 +185,24 @@ void Invalidate(HWND hwnd, const RECT* rect, HRGN region, UINT flags)
     Wake(woken);
 }
 
+void ShowAndInvalidate(HWND hwnd)
+{
+    std::vector<std::shared_ptr<ThreadQueue>> woken;
+    {
+        // One step, so that no one sees the window shown and not yet invalid.
+        auto& manager = WindowManager::Get();
+        std::lock_guard lock(manager.mutex);
+        auto window = manager.Find(hwnd);
+        if (!window)
+            return;
+        window->style |= WS_VISIBLE;
+        if (ShownWithParents(*window))
+            Apply(*window, gdi::Region(WindowBox(*window)), RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN,
+                  woken);
+    }
+    Wake(woken);
+}
+
 HWND NextToPaint(const std::shared_ptr<ThreadQueue>& queue, HWND filter)
 {
     auto& manager = WindowManager::Get();
@@ -206,14 +220,21 @@ HWND NextToPaint(const std::shared_ptr<ThreadQueue>& queue, HWND filter)
     return nullptr;
 }
 
-bool TakeFramePaint(HWND hwnd)
+bool SendFramePaint(HWND hwnd)
 {
     auto& manager = WindowManager::Get();
+    {
+        std::lock_guard lock(manager.mutex);
+        auto window = manager.Find(hwnd);
+        if (!window || !window->needsNcPaint)
+            return false;
+        window->needsNcPaint = false;
+        ++window->painting;
+    }
+    SendMessageW(hwnd, WM_NCPAINT, 1, 0);
     std::lock_guard lock(manager.mutex);
-    auto window = manager.Find(hwnd);
-    if (!window || !window->needsNcPaint)
-        return false;
-    window->needsNcPaint = false;
+    if (auto window = manager.Find(hwnd))
+        --window->painting;
     return true;
 }
 

@@ -16,10 +16,14 @@ void Invalidate(HWND hwnd, const RECT* rect, HRGN region, UINT flags);
 // Whether the window and all its parents have WS_VISIBLE.
 bool ShownWithParents(const WindowData& window);
 
+// Sets WS_VISIBLE and invalidates the window whole, with its frame, its
+// background and its children, in one step.
+void ShowAndInvalidate(HWND hwnd);
+
 // A window of this thread that waits to be painted, parents before children.
 HWND NextToPaint(const std::shared_ptr<ThreadQueue>& queue, HWND filter);
-// Clears a pending frame paint; true when there was one.
-bool TakeFramePaint(HWND hwnd);
+// Sends the window's pending WM_NCPAINT; false when its frame waited for none.
+bool SendFramePaint(HWND hwnd);
 // Whether the client area waits for WM_PAINT.
 bool HasClientPaint(HWND hwnd);
 

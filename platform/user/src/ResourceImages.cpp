@@ -1,7 +1,7 @@
-// Loading the images of modules' resources (and the system's) for
-// LoadImageW, LoadIconW and LoadCursorW: the graphics layer asks through its
-// resource hook, which this layer fills with a look-up in the registered
-// resources.
+// LoadImageW of a module's icon and bitmap resources, and of the system's
+// icons: the graphics layer asks through its resource hook, which this
+// layer fills with a look-up in the registered resources. LoadIconW and
+// LoadCursorW give shared images of the same.
 #include "ResourceImages.h"
 #include "SystemIcons.h"
 
@@ -15,40 +15,35 @@
 #include <mutex>
 #include <tuple>
 
-using namespace user::detail;
+namespace user {
 
 namespace {
 
 HANDLE LoadResourceImage(HINSTANCE module, LPCWSTR name, UINT type, int width, int height, UINT flags)
 {
+    // Resources here are numbered; named ones do not exist.
     if (!name || !IS_INTRESOURCE(name))
-        return nullptr; // resources are found by number
-    int id = user::ResourceNumber(name);
-    bool defaultSize = (flags & LR_DEFAULTSIZE) != 0;
+        return nullptr;
+    const int id = ResourceNumber(name);
     if (type == IMAGE_ICON || type == IMAGE_CURSOR) {
-        if (!module)
-            return type == IMAGE_ICON ? SystemIcon(id) : (id == 32512 ? ArrowCursor() : nullptr);
-        const std::vector<BYTE>* file = user::FindIconResource(module, id);
+        if (!module) // the system's own
+            return type == IMAGE_ICON ? detail::SystemIcon(id) : (id == 32512 ? detail::ArrowCursor() : nullptr);
+        const std::vector<BYTE>* file = FindIconResource(module, id);
         if (!file)
             return nullptr;
+        const bool defaultSize = flags & LR_DEFAULTSIZE;
         return gdi::LoadIconFile(*file, type == IMAGE_ICON, width ? width : (defaultSize ? 32 : 0),
                                  height ? height : (defaultSize ? 32 : 0));
     }
-    if (type != IMAGE_BITMAP || !module)
-        return nullptr;
-    const std::vector<BYTE>* file = user::FindBitmapResource(module, id);
-    if (!file)
-        return nullptr;
-    gdi::DibResult dib = gdi::ParseBmp(*file);
-    if (!dib.image)
-        return nullptr;
-    return gdi::CreateBitmapFromSurface(*dib.image);
+    if (type == IMAGE_BITMAP) {
+        const std::vector<BYTE>* file = FindBitmapResource(module, id);
+        if (!file)
+            return nullptr;
+        gdi::DibResult dib = gdi::ParseBmp(*file);
+        return dib.image ? gdi::CreateBitmapFromSurface(*dib.image) : nullptr;
+    }
+    return nullptr;
 }
-
-const bool g_installed = [] {
-    user::InstallResourceImageLoader();
-    return true;
-}();
 
 // Shared icons and cursors: one handle per module, name and kind, for the process.
 HANDLE LoadShared(HINSTANCE module, LPCWSTR name, UINT type)
@@ -69,9 +64,14 @@ HANDLE LoadShared(HINSTANCE module, LPCWSTR name, UINT type)
     return image;
 }
 
-} // namespace
+// Installed when the program starts too, so that the system's own icons
+// load before any module has registered resources.
+const bool g_installed = [] {
+    InstallResourceImageLoader();
+    return true;
+}();
 
-namespace user {
+} // namespace
 
 void InstallResourceImageLoader()
 {
@@ -83,10 +83,10 @@ void InstallResourceImageLoader()
 
 HICON LoadIconW(HINSTANCE module, LPCWSTR name)
 {
-    return static_cast<HICON>(LoadShared(module, name, IMAGE_ICON));
+    return static_cast<HICON>(user::LoadShared(module, name, IMAGE_ICON));
 }
 
 HCURSOR LoadCursorW(HINSTANCE module, LPCWSTR name)
 {
-    return static_cast<HCURSOR>(LoadShared(module, name, IMAGE_CURSOR));
+    return static_cast<HCURSOR>(user::LoadShared(module, name, IMAGE_CURSOR));
 }

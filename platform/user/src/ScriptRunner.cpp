@@ -134,7 +134,7 @@ private:
             throw Failure{"no window with control " + Text(0) + " came"};
     }
 
-    void Key(const std::string& spec)
+    void Key(const std::string& keyName)
     {
         static const std::map<std::string, WPARAM> kNames = {
             {"ESCAPE", VK_ESCAPE}, {"ESC", VK_ESCAPE},     {"RETURN", VK_RETURN}, {"ENTER", VK_RETURN},
@@ -143,7 +143,7 @@ private:
             {"RIGHT", VK_RIGHT},   {"HOME", VK_HOME},      {"END", VK_END},       {"PAGEUP", VK_PRIOR},
             {"PAGEDOWN", VK_NEXT}, {"ALT", VK_MENU},       {"F10", VK_F10},
         };
-        std::string rest = spec;
+        std::string rest = keyName;
         std::vector<WPARAM> held;
         for (auto [prefix, key] : {std::pair{"shift+", VK_SHIFT}, {"ctrl+", VK_CONTROL}, {"alt+", VK_MENU}}) {
             if (rest.rfind(prefix, 0) == 0) {
@@ -159,7 +159,7 @@ private:
         else if (rest.size() == 1 && std::isalnum(static_cast<unsigned char>(rest[0])))
             key = static_cast<WPARAM>(std::toupper(static_cast<unsigned char>(rest[0])));
         if (!key || key > VK_F10 + 2)
-            throw Failure{"unknown key " + spec};
+            throw Failure{"unknown key " + keyName};
         HWND target = input::KeyTarget(Active());
         for (WPARAM modifier : held)
             input::Key(static_cast<UINT>(modifier), true, target);

@@ -173,6 +173,9 @@ LRESULT StaticWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     auto* state = TrackState<StaticState>(hwnd, msg);
     if (!state)
         return DefWindowProcW(hwnd, msg, wParam, lParam);
+    LRESULT common;
+    if (CommonControlMessage(hwnd, msg, wParam, lParam, state->font, [&](HDC dc) { Paint(hwnd, dc, *state); }, &common))
+        return common;
     DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
     switch (msg) {
     case WM_CREATE:
@@ -209,21 +212,6 @@ LRESULT StaticWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         InvalidateRect(hwnd, nullptr, TRUE);
         return result;
     }
-    case WM_ENABLE:
-        InvalidateRect(hwnd, nullptr, TRUE);
-        return 0;
-    case WM_SETFONT:
-        state->font = reinterpret_cast<HFONT>(wParam);
-        if (lParam)
-            InvalidateRect(hwnd, nullptr, TRUE);
-        return 0;
-    case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(state->font);
-    case WM_PAINT:
-    case WM_PRINTCLIENT:
-        return PaintMessage(hwnd, msg, wParam, [&](HDC dc) { Paint(hwnd, dc, *state); });
-    case WM_ERASEBKGND:
-        return 1; // the paint fills what it covers with the parent's brush
     default:
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     }

@@ -68,6 +68,15 @@ gdi::Region VisiblePart(const WindowData& window, const RECT& area, DWORD flags)
     return visible;
 }
 
+// The surface of the window's top-level window. Called under the manager's lock.
+std::shared_ptr<gdi::Surface> SurfaceUnder(const std::shared_ptr<WindowData>& window)
+{
+    auto root = RootWindowOf(window);
+    if (!root->surface)
+        FitSurface(*root);
+    return root->surface;
+}
+
 std::shared_ptr<gdi::Surface> ScratchScreen()
 {
     static std::mutex mutex;
@@ -117,10 +126,7 @@ HDC MakeWindowDC(HWND hwnd, bool whole, DWORD flags, const gdi::Region* limit)
         auto window = manager.Find(hwnd);
         if (!window)
             return nullptr;
-        auto root = RootWindowOf(window);
-        if (!root->surface)
-            FitSurface(*root);
-        surface = root->surface;
+        surface = SurfaceUnder(window);
         ++window->openDCs;
         RECT area = RectInRoot(*window, !whole);
         origin = {area.left, area.top};
@@ -220,8 +226,7 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint)
 {
     if (!paint || !IsWindow(hwnd))
         return nullptr;
-    if (TakeFramePaint(hwnd))
-        SendMessageW(hwnd, WM_NCPAINT, 1, 0);
+    SendFramePaint(hwnd);
     gdi::Region update;
     bool erase = false;
     bool eraseLeft = false;
@@ -238,6 +243,7 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint)
         window->needsErase = false;
         window->eraseLeft = false;
         window->internalPaint = false;
+        ++window->painting; // until EndPaint: the window is not done yet
     }
     RECT client;
     GetClientRect(hwnd, &client);
@@ -256,6 +262,10 @@ BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* paint)
     if (!paint)
         return FALSE;
     ReleaseDC(hwnd, paint->hdc);
+    auto& manager = WindowManager::Get();
+    std::lock_guard lock(manager.mutex);
+    if (auto window = manager.Find(hwnd); window && window->painting > 0)
+        --window->painting;
     return TRUE;
 }
 
@@ -266,12 +276,7 @@ std::shared_ptr<gdi::Surface> SurfaceOf(HWND hwnd)
     auto& manager = WindowManager::Get();
     std::lock_guard lock(manager.mutex);
     auto window = manager.Find(hwnd);
-    if (!window)
-        return nullptr;
-    auto root = RootWindowOf(window);
-    if (!root->surface)
-        FitSurface(*root);
-    return root->surface;
+    return window ? SurfaceUnder(window) : nullptr;
 }
 
 } // namespace user

@@ -69,6 +69,7 @@ struct WindowData {
     bool needsNcPaint = false;
     bool NeedsPaint() const { return !update.IsEmpty() || internalPaint || needsNcPaint; }
     int openDCs = 0;            // DCs of the window not yet released: painting goes on
+    int painting = 0;           // paints begun (BeginPaint, a frame's) and not yet ended
 
     // Layered windows (WS_EX_LAYERED): how the display blends the window.
     DWORD layeredFlags = 0;     // LWA_COLORKEY | LWA_ALPHA, once set
@@ -131,6 +132,12 @@ public:
 std::shared_ptr<ThreadQueue> CurrentQueue();
 std::shared_ptr<ThreadQueue> QueueOf(DWORD threadId);
 
+// The window of keyboard input posted to a thread: replaced, as the thread
+// takes the message, by the window that has the focus then.
+inline const HWND kToFocus = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(1));
+// Posts keyboard input to the thread, for its focus window.
+bool PostInput(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam);
+
 // Runs call on the thread that owns hwnd: at once when that is this thread,
 // else as a sent message, serving this thread's own sent messages meanwhile.
 // A window whose thread has gone gives 0.
@@ -146,6 +153,12 @@ RECT NonClientInsets(DWORD style, DWORD exStyle, bool hasMenu);
 RECT ScreenRect(const WindowData& window);
 
 bool IsOnThisThread(const WindowData& window);
+
+// WM_CTLCOLORMSGBOX to WM_CTLCOLORSTATIC.
+inline bool IsControlColorMessage(UINT msg)
+{
+    return msg >= 0x0132 && msg <= 0x0138;
+}
 
 // Registers the dialog and control classes on first need.
 void EnsureSystemClasses();

@@ -43,6 +43,28 @@ void Unlink(WindowData& window)
 
 void DestroyTree(HWND hwnd);
 
+// The active window went away: its owner takes the activation when it can,
+// else the next shown and enabled top-level window of the thread.
+void ActivateAnother(const WindowData& gone)
+{
+    HWND next = nullptr;
+    {
+        auto& manager = WindowManager::Get();
+        std::lock_guard lock(manager.mutex);
+        auto usable = [&](const std::shared_ptr<WindowData>& w) {
+            return w && w.get() != &gone && w->queue == gone.queue && (w->style & WS_VISIBLE)
+                && !(w->style & WS_DISABLED) && !(w->exStyle & WS_EX_TOOLWINDOW);
+        };
+        if (auto owner = manager.Find(gone.owner); usable(owner))
+            next = owner->handle;
+        for (auto it = manager.topLevel.begin(); !next && it != manager.topLevel.end(); ++it) {
+            if (auto candidate = manager.Find(*it); usable(candidate))
+                next = candidate->handle;
+        }
+    }
+    SetActiveWindow(next);
+}
+
 } // namespace
 
 HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
@@ -341,26 +363,32 @@ BOOL ShowWindow(HWND hwnd, int command)
             SetMinimized(hwnd, minimize);
         if (show != wasVisible) {
             SendMessageW(hwnd, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
-            {
+            if (show) {
+                ShowAndInvalidate(hwnd);
+            } else {
                 std::lock_guard lock(WindowManager::Get().mutex);
-                if (show)
-                    window->style |= WS_VISIBLE;
-                else
-                    window->style &= ~WS_VISIBLE;
+                window->style &= ~WS_VISIBLE;
             }
             if (!show) {
                 auto queue = window->queue;
-                std::lock_guard lock(queue->mutex);
-                if (queue->focus && (queue->focus == hwnd || IsChild(hwnd, queue->focus)))
-                    queue->focus = nullptr;
+                bool wasActive;
+                {
+                    std::lock_guard lock(queue->mutex);
+                    if (queue->focus && (queue->focus == hwnd || IsChild(hwnd, queue->focus)))
+                        queue->focus = nullptr;
+                    wasActive = queue->active == hwnd;
+                }
+                if (wasActive && !window->parent)
+                    ActivateAnother(*window);
             } else if (!window->parent && command != SW_SHOWNA && command != SW_SHOWNOACTIVATE) {
                 SetActiveWindow(hwnd);
             }
         }
+        if (show && reshaped)
+            RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
         if (show && (!wasVisible || reshaped)) {
             // The frame and background now, the client area when the thread is idle.
-            RedrawWindow(hwnd, nullptr, nullptr,
-                         RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_ERASENOW);
+            RedrawWindow(hwnd, nullptr, nullptr, RDW_ERASENOW);
         } else if (!show && wasVisible && window->parent) {
             // The parent and the siblings repaint where the child was.
             RECT where;

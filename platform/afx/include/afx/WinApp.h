@@ -7,6 +7,9 @@
 
 class CWnd;
 
+// The framework's command of a Help menu item or of F1 routed as a command.
+constexpr UINT ID_HELP = 0xE146;
+
 class CWinApp : public CWinThread {
     DECLARE_DYNAMIC(CWinApp)
 
@@ -25,6 +28,10 @@ public:
     // The framework's per-user settings key; kept, never used for storage here.
     void SetRegistryKey(LPCWSTR registryKey);
     LPCWSTR GetRegistryKey() const;
+
+    // The framework's help command: asks the main window for help as F1 on
+    // it would (WM_HELP); with no main window it does nothing.
+    void OnHelp();
 
     LPCWSTR m_pszAppName = nullptr;
 

@@ -23,9 +23,10 @@ void Click(POINT screen, int button = kLeftButton);
 // (WM_xBUTTONDBLCLK) for a window whose class has CS_DBLCLKS.
 void DoubleClick(POINT screen, int button = kLeftButton);
 
-// Key messages go to the focus window of the thread of the foreground
-// window (or to target and its thread when given). Alt held down, or F10,
-// makes WM_SYSKEYDOWN / WM_SYSKEYUP.
+// Key messages go to the thread of the foreground window (or of target when
+// given), to the window that has the focus when the thread takes them (its
+// active window when nothing has). Alt held down, or F10, makes
+// WM_SYSKEYDOWN / WM_SYSKEYUP.
 void Key(UINT virtualKey, bool down, HWND target = nullptr);
 // A character without a virtual key of its own (VK_PACKET).
 void Character(char16_t character, HWND target = nullptr);

@@ -13,16 +13,9 @@
 #include <string>
 #include <vector>
 
-// Resource names: a number in the low word of a pointer-sized value, as
-// Windows passes them.
-inline LPCWSTR MAKEINTRESOURCEW(int id)
-{
-    return reinterpret_cast<LPCWSTR>(static_cast<std::uintptr_t>(static_cast<WORD>(id)));
-}
-inline bool IS_INTRESOURCE(LPCWSTR name)
-{
-    return (reinterpret_cast<std::uintptr_t>(name) >> 16) == 0;
-}
+// A resource number in the place of a resource name, as LoadImageW takes it.
+#define MAKEINTRESOURCEW(id) (reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(static_cast<WORD>(id))))
+#define IS_INTRESOURCE(name) ((reinterpret_cast<UINT_PTR>(name) >> 16) == 0)
 
 namespace user {
 

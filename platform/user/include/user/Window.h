@@ -187,6 +187,10 @@ HWND GetCapture();
 BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
 BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
 BOOL GetWindowRect(HWND hwnd, LPRECT rect);
+// The window rectangle that a client rectangle needs with these styles and
+// a menu bar or none, by the frames and captions windows are drawn with.
+BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle);
+BOOL AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu);
 BOOL GetClientRect(HWND hwnd, LPRECT rect);
 BOOL ClientToScreen(HWND hwnd, LPPOINT point);
 BOOL ScreenToClient(HWND hwnd, LPPOINT point);
