@@ -8,6 +8,7 @@
 #include "MarlwickDlg.h"
 #include "RunFlags.h"
 #include "ToolButtons.h"
+#include "WizardIds.h"
 #include "WizardSelections.h"
 #include "gdi/Gdi.h"
 #include "win32/WideString.h"
@@ -17,6 +18,7 @@ IMPLEMENT_DYNAMIC(CProDlg, CDialog)
 namespace {
 
 constexpr UINT kTemplateId = 150;
+constexpr int kPauseButton = 1017;
 constexpr LPCWSTR kNewTargetPrefix = u"Pellinor Conversion Folder";
 
 CString InstalledFile(LPCWSTR fileName)
@@ -49,13 +51,13 @@ CProDlg::~CProDlg()
 void CProDlg::DoDataExchange(CDataExchange* pDX)
 {
     CDialog::DoDataExchange(pDX);
-    DDX_Control(pDX, 1004, m_btnViewLog);
-    DDX_Control(pDX, 1005, m_btnSupport);
-    DDX_Control(pDX, 1006, m_btnExit);
-    DDX_Control(pDX, 1007, m_picStep);
+    DDX_Control(pDX, IDC_VIEWLOG, m_btnViewLog);
+    DDX_Control(pDX, IDC_SUPPORT, m_btnSupport);
+    DDX_Control(pDX, IDC_EXIT, m_btnExit);
+    DDX_Control(pDX, IDC_STEPPICTURE, m_picStep);
     DDX_Control(pDX, 1019, m_progCurrent);
     DDX_Control(pDX, 1020, m_progOverall);
-    DDX_Control(pDX, 1017, m_btnPause);
+    DDX_Control(pDX, kPauseButton, m_btnPause);
     DDX_Control(pDX, IDOK, m_btnStop);
     DDX_Control(pDX, 1033, m_stcFolder);
     DDX_Control(pDX, 1034, m_stcCount);
@@ -72,10 +74,10 @@ void CProDlg::DoDataExchange(CDataExchange* pDX)
 
 // clang-format off
 BEGIN_MESSAGE_MAP(CProDlg, CDialog)
-    ON_BN_CLICKED(1017, &CProDlg::OnPause)
-    ON_BN_CLICKED(1004, &CProDlg::OnViewLog)
-    ON_BN_CLICKED(1005, &CProDlg::OnSupport)
-    ON_BN_CLICKED(1006, &CProDlg::OnExit)
+    ON_BN_CLICKED(kPauseButton, &CProDlg::OnPause)
+    ON_BN_CLICKED(IDC_VIEWLOG, &CProDlg::OnViewLog)
+    ON_BN_CLICKED(IDC_SUPPORT, &CProDlg::OnSupport)
+    ON_BN_CLICKED(IDC_EXIT, &CProDlg::OnExit)
     ON_WM_PAINT()
     ON_WM_TIMER()
     ON_WM_ERASEBKGND()
@@ -83,7 +85,7 @@ BEGIN_MESSAGE_MAP(CProDlg, CDialog)
     ON_BN_CLICKED(IDOK, &CProDlg::OnStop)
     ON_WM_HELPINFO()
     ON_NOTIFY(NM_CUSTOMDRAW, 1019, &CProDlg::OnCustomDrawProgress)
-    ON_COMMAND(32771, &CProDlg::OnQuitCommand)
+    ON_COMMAND(ID_FILE_EXIT, &CProDlg::OnQuitCommand)
 END_MESSAGE_MAP()
 // clang-format on
 
