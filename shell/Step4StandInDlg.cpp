@@ -1,7 +1,7 @@
 #include "Step4StandInDlg.h"
 
 #include "ExitPrompts.h"
-#include "SelectedFolders.h"
+#include "WizardSelections.h"
 #include "WizardIds.h"
 
 BEGIN_MESSAGE_MAP(CStep4StandInDlg, CSkinDialog)

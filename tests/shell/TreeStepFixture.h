@@ -7,7 +7,7 @@
 #include "CopyStopStandIn.h"
 #include "FolderTreeFixture.h"
 #include "MarlwickDlg.h"
-#include "SelectedFolders.h"
+#include "WizardSelections.h"
 #include "ShellFixture.h"
 #include "notes/Notes.h"
 #include "nsfbuild/Description.h"

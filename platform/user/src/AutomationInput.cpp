@@ -169,6 +169,7 @@ bool NoMenuOpen()
 
 bool ChooseSystemMenuCommand(HWND window, UINT commandId)
 {
+    TakePendingInput(window);
     if (!NoMenuOpen())
         return false;
     std::vector<int> path;
@@ -186,6 +187,7 @@ bool ChooseSystemMenuCommand(HWND window, UINT commandId)
 
 bool ChooseMenuCommand(HWND window, UINT commandId)
 {
+    TakePendingInput(window);
     if (!NoMenuOpen())
         return false;
     std::vector<int> path;

@@ -1,6 +1,5 @@
-#include "StepFrame.h"
+#include "ToolButtons.h"
 
-#include "AppSettings.h"
 #include "win32/Shell.h"
 
 namespace {
@@ -9,7 +8,6 @@ constexpr UINT kIconViewLog = 131;
 constexpr UINT kIconSupport = 132;
 constexpr UINT kIconExit = 133;
 constexpr UINT kIconCentred = 0x300;
-
 constexpr LPCWSTR kSupportAddress = u"http://www.example.org/support";
 
 } // namespace
@@ -26,14 +24,6 @@ void SetUpToolButtons(CxShadeButton& viewLog, CxShadeButton& support, CxShadeBut
         tool.button.SetIcon(tool.icon, kIconCentred, tool.icon, tool.icon);
         tool.button.SetToolTipText(tool.tip, u"");
     }
-}
-
-HBITMAP LoadStepPicture(CStatic& picture, LPCWSTR fileName)
-{
-    auto bitmap = static_cast<HBITMAP>(::LoadImageW(nullptr, CString(g_szInstallDir) + fileName, IMAGE_BITMAP, 0, 0,
-                                                    LR_LOADFROMFILE));
-    picture.SetBitmap(bitmap);
-    return bitmap;
 }
 
 void OpenSupportPage()
