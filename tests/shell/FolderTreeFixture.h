@@ -26,6 +26,28 @@ inline char MarkOf(HWND tree, HTREEITEM item)
     return ticked ? (bold ? 'T' : 't') : (bold ? 'P' : '.');
 }
 
+// Clicks the item's check box and waits until its own mark is the one
+// expected; the click's whole rule has run by then.
+inline void ClickTreeBox(HWND tree, HTREEITEM item, char expected)
+{
+    ASSERT_TRUE(automation::ClickTreeItem(tree, item, TVHT_ONITEMSTATEICON));
+    ASSERT_TRUE(automation::WaitUntil([&] { return MarkOf(tree, item) == expected; }))
+        << "mark " << MarkOf(tree, item);
+}
+
+inline bool IsTreeItemExpanded(HWND tree, HTREEITEM item)
+{
+    return ::SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_EXPANDED) != 0;
+}
+
+// Clicks the item's label, which expands or collapses it.
+inline void ClickTreeLabel(HWND tree, HTREEITEM item)
+{
+    const bool before = IsTreeItemExpanded(tree, item);
+    ASSERT_TRUE(automation::ClickTreeItem(tree, item, TVHT_ONITEMLABEL));
+    ASSERT_TRUE(automation::WaitUntil([&] { return IsTreeItemExpanded(tree, item) != before; }));
+}
+
 class CTreeHostDlg : public CDialog {
 public:
     CTreeHostDlg()
@@ -65,27 +87,9 @@ protected:
         return marks;
     }
 
-    // Clicks the item's check box and waits until its own mark is the one
-    // expected; the click's whole rule has run by then.
-    void ClickBox(HTREEITEM item, char expected)
-    {
-        ASSERT_TRUE(automation::ClickTreeItem(m_tree, item, TVHT_ONITEMSTATEICON));
-        ASSERT_TRUE(automation::WaitUntil([&] { return MarkOf(m_tree, item) == expected; }))
-            << "mark " << MarkOf(m_tree, item);
-    }
-
-    bool IsExpanded(HTREEITEM item)
-    {
-        return ::SendMessageW(m_tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_EXPANDED) != 0;
-    }
-
-    // Clicks the item's label, which expands or collapses it.
-    void ClickLabel(HTREEITEM item)
-    {
-        const bool before = IsExpanded(item);
-        ASSERT_TRUE(automation::ClickTreeItem(m_tree, item, TVHT_ONITEMLABEL));
-        ASSERT_TRUE(automation::WaitUntil([&] { return IsExpanded(item) != before; }));
-    }
+    void ClickBox(HTREEITEM item, char expected) { ClickTreeBox(m_tree, item, expected); }
+    bool IsExpanded(HTREEITEM item) { return IsTreeItemExpanded(m_tree, item); }
+    void ClickLabel(HTREEITEM item) { ClickTreeLabel(m_tree, item); }
 
     CTreeHostDlg m_dialog;
     std::future<INT_PTR> m_run;

@@ -36,33 +36,27 @@ TEST_F(FolderTreeTest, ABoxClickSetsTheSubtreeAndRecomputesEveryAncestor)
     BuildProjects();
     ASSERT_EQ(All(), ".....");
 
-    // A leaf alone: its ancestors are partial.
-    ClickBox(y2005, 'T');
-    EXPECT_EQ(All(), "P.PT.");
-    // Its last unticked sibling: the parent is ticked, the top still partial.
-    ClickBox(y2006, 'T');
-    EXPECT_EQ(All(), "P.TTT");
-    // The top's last unticked child: everything is ticked.
-    ClickBox(inbox, 'T');
-    EXPECT_EQ(All(), "TTTTT");
-    // Unticking one leaf unticks every ancestor, which stay bold.
-    ClickBox(y2005, '.');
-    EXPECT_EQ(All(), "PTP.T");
-    // Unticking the partial parent's sibling leaves only 2006 below the top.
-    ClickBox(inbox, '.');
-    EXPECT_EQ(All(), "P.P.T");
-
-    // The top item ticks and bolds everything, then clears everything.
-    ClickBox(top, 'T');
-    EXPECT_EQ(All(), "TTTTT");
-    ClickBox(top, '.');
-    EXPECT_EQ(All(), ".....");
-
-    // A ticked middle item carries its subtree along both ways.
-    ClickBox(projects, 'T');
-    EXPECT_EQ(All(), "P.TTT");
-    ClickBox(projects, '.');
-    EXPECT_EQ(All(), ".....");
+    // Each click and the marks of top, Inbox, Projects, 2005 and 2006 after it.
+    const struct {
+        HTREEITEM item;
+        char own;
+        const char* all;
+        const char* why;
+    } clicks[] = {
+        {y2005, 'T', "P.PT.", "a leaf alone: its ancestors are partial"},
+        {y2006, 'T', "P.TTT", "its last unticked sibling: the parent is ticked"},
+        {inbox, 'T', "TTTTT", "the top's last unticked child: everything is ticked"},
+        {y2005, '.', "PTP.T", "unticking a leaf unticks every ancestor, which stay bold"},
+        {inbox, '.', "P.P.T", "only 2006 is left ticked below the top"},
+        {top, 'T', "TTTTT", "the top ticks and bolds everything"},
+        {top, '.', ".....", "and clears everything"},
+        {projects, 'T', "P.TTT", "a middle item carries its subtree along"},
+        {projects, '.', ".....", "both ways"},
+    };
+    for (const auto& click : clicks) {
+        ClickBox(click.item, click.own);
+        EXPECT_EQ(All(), click.all) << click.why;
+    }
 }
 
 TEST_F(FolderTreeTest, ClicksOffTheBoxOnlyExpandOrCollapseAndSelect)

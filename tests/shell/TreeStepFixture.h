@@ -12,8 +12,6 @@
 #include "notes/Notes.h"
 #include "nsfbuild/Description.h"
 
-#include <fstream>
-
 class TreeStepFixture : public ShellFixture {
 protected:
     static constexpr const char16_t* kInstallDir = u"C:\\Program Files\\Pellinor";
@@ -23,14 +21,7 @@ protected:
     {
         ShellFixture::SetUp();
         user::SetMessageBoxAnswerer(nullptr);
-        MakeFolder(kInstallDir);
-        for (const char* name : {"main.bmp", "step3_mail.bmp", "step3_add.bmp", "step3_cal.bmp"}) {
-            std::ifstream in(std::filesystem::path(MARLWICK_ARTWORK_DIR) / name, std::ios::binary);
-            std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            ASSERT_FALSE(bytes.empty()) << name;
-            WriteHostFile(Host(std::u16string(kInstallDir) + u"\\" + Utf8ToUtf16(name)), bytes);
-        }
-        SetSetting(u"FilePath", kInstallDir);
+        InstallArtwork(kInstallDir, {"main.bmp", "step3_mail.bmp", "step3_add.bmp", "step3_cal.bmp"});
         ReadRegString(HKEY_CLASSES_ROOT, u"Corvenna", u"FilePath", g_szInstallDir);
         ResetGlobals();
     }
@@ -96,42 +87,9 @@ protected:
 
     HTREEITEM Item(const std::vector<std::u16string>& path) const { return automation::FindTreeItem(m_tree, path); }
 
-    void ClickBox(HTREEITEM item, char expected)
-    {
-        ASSERT_TRUE(automation::ClickTreeItem(m_tree, item, TVHT_ONITEMSTATEICON));
-        ASSERT_TRUE(automation::WaitUntil([&] { return MarkOf(m_tree, item) == expected; }));
-    }
-
-    void Expand(HTREEITEM item)
-    {
-        ASSERT_TRUE(automation::ClickTreeItem(m_tree, item, TVHT_ONITEMLABEL));
-        ASSERT_TRUE(automation::WaitUntil([&] {
-            return ::SendMessageW(m_tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_EXPANDED) != 0;
-        }));
-    }
-
-    // The next message box, which must show the text with the flags, the
-    // program's caption and the owner; null when none came.
-    HWND ExpectBox(const std::u16string& text, UINT type, HWND owner)
-    {
-        HWND box = automation::WaitForMessageBox();
-        EXPECT_NE(box, nullptr) << "no box came";
-        user::MessageBoxRecord record;
-        if (!box || !user::MessageBoxRecordOf(box, record))
-            return nullptr;
-        EXPECT_EQ(record.text, text);
-        EXPECT_EQ(record.type, type);
-        EXPECT_EQ(record.caption, u"Pellinor for NSF to PST");
-        EXPECT_EQ(record.owner, owner);
-        return box;
-    }
-
-    static void Answer(HWND box, int answer)
-    {
-        ASSERT_NE(box, nullptr);
-        automation::AnswerMessageBox(box, answer);
-        EXPECT_TRUE(automation::WaitUntil([&] { return !::IsWindow(box); }));
-    }
+    void ClickBox(HTREEITEM item, char expected) { ClickTreeBox(m_tree, item, expected); }
+    // Expands a collapsed item by a click on its label.
+    void Expand(HTREEITEM item) { ClickTreeLabel(m_tree, item); }
 
     // Step 4 (its stand-in until it is built), shown by step 3's Next.
     static HWND WaitForStep4() { return automation::WaitForWindowWithControl(1028); }
@@ -159,18 +117,7 @@ protected:
         }
     }
 
-    // The code the program ended with, or -1 when it did not end by exit().
-    int ExitCode()
-    {
-        if (m_run.wait_for(std::chrono::seconds(20)) != std::future_status::ready)
-            return -1;
-        try {
-            m_run.get();
-        } catch (const testsupport::ProcessExit& exit) {
-            return exit.code;
-        }
-        return -1;
-    }
+    int ExitCode() { return ExitCodeOf(m_run); }
 
     // Exit and Yes in whichever step shows, after any box left open.
     void EndTheProgram()
