@@ -11,6 +11,7 @@
 #include "ShellFixture.h"
 #include "notes/Notes.h"
 #include "nsfbuild/Description.h"
+#include "win32/Shell.h"
 
 class TreeStepFixture : public ShellFixture {
 protected:

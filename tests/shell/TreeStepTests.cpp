@@ -204,6 +204,38 @@ TEST_F(TreeStepTest, BackFreesTheListAndTheExitPromptsEndTheProgram)
     EXPECT_EQ(g_bTreeStop, 0);
 }
 
+TEST_F(TreeStepTest, TheToolButtonsHaveTheirOwnIdsHereAndF1OpensTheHelp)
+{
+    wcscpy_s(g_szLogDir, MAX_PATH, u"C:\\Logs");
+    ASSERT_NE(Open(1, kMailNsf), nullptr);
+    ASSERT_TRUE(WaitForFolders());
+    const struct {
+        int id;
+        const char16_t* tip;
+    } tools[] = {{1024, u"View Log"}, {1025, u"Support"}, {1026, u"Exit"}};
+    for (const auto& tool : tools) {
+        HWND tip = automation::FindToolTip(Control(tool.id));
+        ASSERT_NE(tip, nullptr) << tool.id;
+        EXPECT_EQ(automation::ToolTipText(tip, Control(tool.id)), tool.tip);
+    }
+
+    automation::Click(Control(1024));
+    ASSERT_TRUE(automation::WaitUntil([] { return win32::ReadShellJournal().size() == 1; }));
+    EXPECT_EQ(win32::ReadShellJournal()[0].file, u"C:\\Windows\\Notepad.exe");
+    EXPECT_EQ(win32::ReadShellJournal()[0].parameters, u"C:\\Logs\\Activity Log.txt");
+
+    automation::Click(Control(1025));
+    ASSERT_TRUE(automation::WaitUntil([] { return win32::ReadShellJournal().size() == 2; }));
+    EXPECT_EQ(win32::ReadShellJournal()[1].file, u"http://www.example.org/support");
+
+    automation::PressKey(m_tree, VK_F1);
+    ASSERT_TRUE(automation::WaitUntil([] { return win32::ReadShellJournal().size() > 2; }));
+    const auto help = win32::ReadShellJournal()[2];
+    EXPECT_TRUE((help.file + help.parameters).find(u".chm") != std::u16string::npos);
+    EXPECT_TRUE(user::MessageBoxHistory().empty());
+    EXPECT_TRUE(automation::IsVisible(m_step));
+}
+
 TEST_F(TreeStepTest, AddressBookAndCalendarShowTheDatabaseItselfWithoutNotes)
 {
     const std::u16string names = u"C:\\Notes\\Data\\names.nsf"; // need not exist
