@@ -44,14 +44,6 @@ LPCWSTR StepPictureOf(int mode)
     }
 }
 
-int CountNodes(const StringNode* node)
-{
-    int count = 0;
-    for (; node; node = node->next)
-        ++count;
-    return count;
-}
-
 } // namespace
 
 BEGIN_MESSAGE_MAP(Ctreedlg, CSkinDialog)
@@ -158,7 +150,7 @@ void Ctreedlg::HideEnumerationProgress()
 void Ctreedlg::OnNext()
 {
     CollectSelectedFolders();
-    g_nSelFolderCount = CountNodes(g_pSelFolderList);
+    g_nSelFolderCount = CountStringNodes(g_pSelFolderList);
     if (g_nSelFolderCount == 0) {
         MessageBox(u"Please Select Any Folder", g_szMsgCaption, kNoSelectionFlags);
         return;
