@@ -74,10 +74,12 @@ protected:
     bool ProgressShown() const { return automation::IsVisible(Control(1032)) && automation::IsVisible(Control(1019)); }
 
     // The walk ended and gave the step free: the buttons are enabled and the
-    // label hidden, which at the start of a walk they are not both.
+    // label and the bar hidden, which at the start of a walk they are not all.
     bool WaitForFolders()
     {
-        return automation::WaitUntil([&] { return NextEnabled() && !automation::IsVisible(Control(1032)); });
+        return automation::WaitUntil([&] {
+            return NextEnabled() && !automation::IsVisible(Control(1032)) && !automation::IsVisible(Control(1019));
+        });
     }
     // The mail walk ended its Notes session: every way it ends past the
     // session's set-up does so last.

@@ -174,6 +174,7 @@ TEST_F(TreeStepTest, BackFreesTheListAndTheExitPromptsEndTheProgram)
     g_bCopyStop = 1;
     ASSERT_NE(Open(1, kMailNsf), nullptr);
     ASSERT_TRUE(WaitForFolders());
+    ASSERT_TRUE(WaitForSessionEnd());
 
     automation::PressKey(m_step, VK_ESCAPE);
     Answer(ExpectBox(u"Are you sure you want to exit?", 0x1024, m_step), IDNO);
