@@ -1,6 +1,8 @@
 // The face patterns at their pixels against the formulas of each effect,
 // with the grain replayed from the C runtime's generator worked out here
 // from its own formula.
+#include "ReferenceRandom.h"
+
 #include "controls/ShadeEffects.h"
 
 #include "win32/CrtRandom.h"
@@ -8,23 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <functional>
 #include <vector>
 
 namespace {
-
-// The numbers the generator gives from state 1.
-std::vector<int> DrawsFromOne(std::size_t count)
-{
-    std::vector<int> draws;
-    std::uint32_t state = 1;
-    for (std::size_t i = 0; i < count; ++i) {
-        state = state * 214013u + 2531011u;
-        draws.push_back(static_cast<int>((state >> 16) & 0x7FFF));
-    }
-    return draws;
-}
 
 int Cubic(int v)
 {
