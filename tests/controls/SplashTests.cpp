@@ -85,7 +85,7 @@ TEST_F(SplashTest, NoKeyLeavesItRectangularAndASecondSplashNeedsTheShadowFlag)
 {
     std::u16string path = Picture();
     auto* first = new CSplashScreenEx;
-    ASSERT_TRUE(first->Create(nullptr, nullptr, 0, CSS_SHADOW));
+    ASSERT_TRUE(first->Create(nullptr, nullptr, 0, SPLASH_DROP_SHADOW));
     ASSERT_TRUE(first->SetBitmap(path.c_str(), -1, 0, 240));
     EXPECT_EQ(::GetWindowRegionHandle(first->m_hWnd), nullptr);
     first->Show();
@@ -102,12 +102,66 @@ TEST_F(SplashTest, NoKeyLeavesItRectangularAndASecondSplashNeedsTheShadowFlag)
     EXPECT_FALSE(plain->Create(nullptr, nullptr, 0, 0));
     delete plain;
     auto* shadowed = new CSplashScreenEx;
-    EXPECT_TRUE(shadowed->Create(nullptr, nullptr, 0, CSS_SHADOW));
+    EXPECT_TRUE(shadowed->Create(nullptr, nullptr, 0, SPLASH_DROP_SHADOW));
     EXPECT_TRUE(shadowed->SetBitmap(300)) << "a bitmap resource of the program";
     shadowed->Show();
     ::GetWindowRect(shadowed->m_hWnd, &rect);
     EXPECT_EQ(rect.right - rect.left, 440);
     shadowed->Hide();
+}
+
+// A splash of the dialog's GUI thread: centred on its parent (the screen's
+// centring wins when both are asked), ended by a click aimed at it, or by
+// its display time.
+TEST_F(SplashTest, CentredOnItsParentItEndsOnAClickOrWhenItsTimeIsUp)
+{
+    std::u16string path = Picture();
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    RECT parent;
+    ::GetWindowRect(window, &parent);
+
+    bool deleted = false;
+    HWND clicked = nullptr;
+    dialog.Run([&] {
+        auto* splash = new CWatchedSplash(&deleted);
+        splash->Create(&dialog, u"Hello", 0, SPLASH_DROP_SHADOW | SPLASH_CENTER_PARENT | SPLASH_HIDE_ON_INPUT);
+        splash->SetBitmap(path.c_str(), -1, -1, -1);
+        splash->Show();
+        clicked = splash->m_hWnd;
+    });
+    ASSERT_NE(clicked, nullptr);
+    RECT rect;
+    ::GetWindowRect(clicked, &rect);
+    EXPECT_EQ(rect.left, parent.left + (parent.right - parent.left - 8) / 2);
+    EXPECT_EQ(rect.top, parent.top + (parent.bottom - parent.top - 4) / 2);
+    EXPECT_EQ(::GetWindow(clicked, GW_OWNER), window);
+    automation::ClickAt(clicked, {4, 2});
+    ASSERT_TRUE(automation::WaitUntil([&] { return !::IsWindow(clicked); }));
+    EXPECT_TRUE(deleted);
+
+    HWND timed = nullptr;
+    dialog.Run([&] {
+        auto* splash = new CSplashScreenEx;
+        splash->Create(&dialog, nullptr, 1000,
+                       SPLASH_DROP_SHADOW | SPLASH_CENTER_PARENT | SPLASH_CENTER_SCREEN);
+        splash->SetBitmap(path.c_str(), -1, -1, -1);
+        splash->Show();
+        timed = splash->m_hWnd;
+    });
+    ASSERT_NE(timed, nullptr);
+    ::GetWindowRect(timed, &rect);
+    EXPECT_EQ(rect.left, (::GetSystemMetrics(SM_CXFULLSCREEN) - 8) / 2) << "the screen wins";
+    automation::ClickAt(timed, {4, 2});
+    automation::WaitForPaint();
+    EXPECT_TRUE(::IsWindow(timed)) << "input ends only a splash that asks for it";
+    m_clock->Advance(std::chrono::milliseconds(999));
+    ::PostMessageW(window, WM_NULL, 0, 0);
+    automation::WaitForPaint();
+    EXPECT_TRUE(::IsWindow(timed));
+    m_clock->Advance(std::chrono::milliseconds(1));
+    ::PostMessageW(window, WM_NULL, 0, 0);
+    EXPECT_TRUE(automation::WaitUntil([&] { return !::IsWindow(timed); })) << "the display time is up";
 }
 
 } // namespace
