@@ -60,10 +60,16 @@ void CLabel::RebuildFont()
 
 void CLabel::RedrawWithParent()
 {
+    // A setter called before the label is bound only stores its value; the
+    // first paint shows it.
+    if (!::IsWindow(m_hWnd))
+        return;
     CRect rect;
     GetWindowRect(&rect);
     RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     CWnd* parent = GetParent();
+    if (!parent)
+        return;
     parent->ScreenToClient(&rect);
     parent->InvalidateRect(&rect, TRUE);
     parent->UpdateWindow();
@@ -223,9 +229,9 @@ CLabel& CLabel::SetText3D(BOOL bSet, BOOL bDirection)
     return *this;
 }
 
-CLabel& CLabel::SetRotationAngle(UINT nAngle, BOOL bRotation)
+CLabel& CLabel::SetRotationAngle(int nAngle, BOOL bRotation)
 {
-    m_lf.lfEscapement = m_lf.lfOrientation = static_cast<LONG>(nAngle * 10);
+    m_lf.lfEscapement = m_lf.lfOrientation = nAngle * 10;
     m_bRotated = bRotation;
     RebuildFont();
     RedrawWithParent();
@@ -272,7 +278,7 @@ void CLabel::OnLButtonDown(UINT, CPoint)
 {
     if (m_bNotifyParent) {
         NMHDR header = {m_hWnd, static_cast<UINT_PTR>(GetDlgCtrlID()), NM_LINKCLICK};
-        ::SendMessageW(GetParent()->m_hWnd, WM_NOTIFY, static_cast<WPARAM>(GetDlgCtrlID()),
+        ::SendMessageW(::GetParent(m_hWnd), WM_NOTIFY, static_cast<WPARAM>(GetDlgCtrlID()),
                        reinterpret_cast<LPARAM>(&header));
     } else {
         CString text;

@@ -135,4 +135,26 @@ TEST_F(Gradient, BandsOfTwoPixelsAndALastOneThatStopsShortOfTheEndColour)
     EXPECT_EQ(none[0], RGB(1, 2, 3)) << "nothing over no width";
 }
 
+// Setters called before the label is bound keep their values for the first
+// paint; a transparent static without a parent has nothing to repaint.
+TEST(UnboundControls, SettersOfALabelWithoutAWindowStoreAndChain)
+{
+    CLabel label;
+    CLabel& chained = label.SetTextColor(RGB(1, 2, 3)).SetFontBold(TRUE).SetBkColor(RGB(4, 5, 6)).SetText(u"x");
+    EXPECT_EQ(&chained, &label);
+    EXPECT_EQ(label.GetLogFont().lfWeight, FW_BOLD);
+    label.SetRotationAngle(-45, TRUE).SetFontItalic(TRUE).SetTransparent(TRUE);
+    EXPECT_EQ(label.GetLogFont().lfEscapement, -450);
+    EXPECT_EQ(label.GetLogFont().lfOrientation, -450);
+    EXPECT_EQ(label.GetLogFont().lfItalic, 1);
+
+    CTransparentStatic alone;
+    ASSERT_TRUE(alone.CreateEx(0, WC_STATIC, u"old", WS_POPUP | WS_VISIBLE, 0, 0, 80, 20, nullptr, nullptr));
+    alone.SetWindowText(u"new");
+    CString text;
+    alone.GetWindowText(text);
+    EXPECT_EQ(text, u"new");
+    alone.DestroyWindow();
+}
+
 } // namespace
