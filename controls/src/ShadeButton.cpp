@@ -5,6 +5,7 @@
 #include "user/MouseTracking.h"
 
 #include <algorithm>
+#include <new>
 
 IMPLEMENT_DYNAMIC(CxShadeButton, CButton)
 
@@ -106,12 +107,17 @@ void CxShadeButton::SetButtonStyle(UINT nStyle, BOOL bRedraw)
         Invalidate();
 }
 
+bool CxShadeButton::AllocateFontDescription()
+{
+    if (!m_pLF)
+        m_pLF = new (std::nothrow) LOGFONTW{};
+    return m_pLF != nullptr;
+}
+
 bool CxShadeButton::SetTextFont(const LOGFONTW* plf)
 {
-    if (!plf)
+    if (!plf || !AllocateFontDescription())
         return false;
-    if (!m_pLF)
-        m_pLF = new LOGFONTW{};
     *m_pLF = *plf;
     m_Font.DeleteObject();
     return m_Font.CreateFontIndirect(m_pLF) != FALSE;
@@ -119,8 +125,8 @@ bool CxShadeButton::SetTextFont(const LOGFONTW* plf)
 
 bool CxShadeButton::SetTextFont(CString sFontName, LONG nHeight, LONG nWeight, BYTE bItalic, BYTE bUnderline)
 {
-    if (!m_pLF)
-        m_pLF = new LOGFONTW{};
+    if (!AllocateFontDescription())
+        return false;
     const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(sFontName.GetLength()), LF_FACESIZE - 1);
     std::copy_n(static_cast<LPCWSTR>(sFontName), n, m_pLF->lfFaceName);
     m_pLF->lfFaceName[n] = 0;

@@ -106,4 +106,62 @@ TEST_F(ShadeButtonTest, ATooltipCarriesTheTextAndARadioShowsItsCheckedText)
     EXPECT_EQ(automation::CheckStateOf(two), 1u);
 }
 
+TEST_F(ShadeButtonTest, ACheckBoxTogglesOnAClickOverItTwiceOnADoubleClickAndOnSpace)
+{
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND check = ::GetDlgItem(window, 1014);
+    RECT client;
+    ::GetClientRect(check, &client);
+    const POINT inside = {client.right / 2, client.bottom / 2};
+
+    automation::ClickAt(check, inside);
+    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(check) == 1; }));
+    automation::ClickAt(check, inside);
+    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(check) == 0; }));
+
+    // Released away from it: no toggle.
+    automation::PressMouseAt(check, inside);
+    automation::MoveMouseTo(window, {5, 150});
+    automation::ReleaseMouseAt(window, {5, 150});
+    automation::WaitForPaint();
+    EXPECT_EQ(automation::CheckStateOf(check), 0u);
+
+    // The second press of a double click is a press of its own.
+    automation::DoubleClickAt(check, inside);
+    automation::MoveMouseTo(check, inside); // once the double click is handled
+    EXPECT_EQ(automation::CheckStateOf(check), 0u);
+    automation::ClickAt(check, inside);
+    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(check) == 1; }));
+
+    automation::PressKey(check, VK_SPACE);
+    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(check) == 0; }));
+    automation::PressKey(check, VK_SPACE);
+    EXPECT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(check) == 1; }));
+}
+
+TEST_F(ShadeButtonTest, AFlatButtonShowsItsEdgeOnlyUnderTheMouse)
+{
+    dialog.setUp = [](CControlsDlg& d) {
+        d.m_shaded.SetShade(GrainOnly, 0, 0, 0, 0);
+        d.m_shaded.SetFlat(true);
+    };
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND button = ::GetDlgItem(window, 1005);
+    RECT client;
+    ::GetClientRect(button, &client);
+    const COLORREF light = ::GetSysColor(COLOR_BTNHIGHLIGHT);
+    automation::MoveMouseTo(window, {5, 150});
+    automation::WaitForPaint();
+    EXPECT_EQ(PixelOf(button, 0, 0), PixelOf(button, 2, 2)) << "the face reaches the corner";
+    EXPECT_NE(PixelOf(button, 0, 0), light);
+
+    automation::MoveMouseTo(button, {client.right / 2, client.bottom - 3});
+    ASSERT_TRUE(automation::WaitUntil([&] { return PixelOf(button, 0, 0) == light; }));
+    EXPECT_EQ(PixelOf(button, client.right - 1, client.bottom - 1), ::GetSysColor(COLOR_BTNSHADOW))
+        << "a thin frame, light above and dark below";
+    EXPECT_EQ(PixelOf(button, 1, 1), PixelOf(button, 2, 2));
+}
+
 } // namespace

@@ -87,6 +87,9 @@ protected:
 private:
     void RelayEvent(UINT message, WPARAM wParam, LPARAM lParam);
     void DestroyIcons();
+    // The zero-filled font description, made on first use; false when it
+    // cannot be had.
+    bool AllocateFontDescription();
     HICON LoadButtonIcon(UINT id) const;
     void ReadStyle(DWORD style);
     CString ShownToolTipText() const;
