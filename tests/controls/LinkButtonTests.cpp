@@ -42,4 +42,28 @@ TEST_F(LinkButtonTest, ThePrefixGoesBeforeTheCaptionOrTheAddress)
     EXPECT_EQ(win32::ReadShellJournal()[0].file, u"mailto:team@example.org");
 }
 
+TEST_F(LinkButtonTest, EnterOpensOnItsReleaseSpaceNeverAndADisabledLinkNothing)
+{
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND link = ::GetDlgItem(window, 1040);
+    dialog.Run([&] { dialog.m_link.SetFocus(); });
+
+    automation::PressKey(link, VK_SPACE);
+    automation::PressKey(link, VK_RETURN);
+    ASSERT_TRUE(automation::WaitUntil([] { return !win32::ReadShellJournal().empty(); }));
+    automation::WaitForPaint();
+    EXPECT_EQ(win32::ReadShellJournal().size(), 1u) << "once, for Enter only";
+    auto commands = dialog.Commands();
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), 1040u), 0);
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), static_cast<UINT>(IDOK)), 0)
+        << "Enter never reached the dialog's default button";
+
+    dialog.Run([&] { dialog.m_link.EnableWindow(FALSE); });
+    automation::Click(link);
+    automation::WaitForPaint();
+    EXPECT_EQ(win32::ReadShellJournal().size(), 1u);
+    EXPECT_GT(CountPixels(link, ::GetSysColor(COLOR_GRAYTEXT)), 0) << "drawn in the disabled colour";
+}
+
 } // namespace
