@@ -21,6 +21,34 @@ RGBQUAD EntryOf(CxDib& dib, int index)
     return {entry[0], entry[1], entry[2], entry[3]};
 }
 
+// A memory DC holding a bitmap of the screen's kind, to draw into and read.
+class Canvas {
+public:
+    Canvas(int width, int height)
+        : m_screen(::GetDC(nullptr))
+        , m_memory(::CreateCompatibleDC(m_screen))
+        , m_bitmap(::CreateCompatibleBitmap(m_screen, width, height))
+        , m_previous(::SelectObject(m_memory, m_bitmap))
+    {
+    }
+    ~Canvas()
+    {
+        ::SelectObject(m_memory, m_previous);
+        ::DeleteObject(m_bitmap);
+        ::DeleteDC(m_memory);
+        ::ReleaseDC(nullptr, m_screen);
+    }
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+    operator HDC() const { return m_memory; }
+
+private:
+    HDC m_screen;
+    HDC m_memory;
+    HBITMAP m_bitmap;
+    HGDIOBJ m_previous;
+};
+
 TEST(DibBuffer, CreateLaysOutRowsOnFourByteBoundariesAndRoundsTheDepth)
 {
     CxDib dib;
@@ -92,19 +120,12 @@ TEST(DibBuffer, TheTopRowIsTheLastInMemoryAndDrawShowsTheColours)
     copy.Clone(dib);
     EXPECT_EQ(copy.GetBits()[stride + 2], 7);
 
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    HBITMAP target = ::CreateCompatibleBitmap(screen, 10, 10);
-    HGDIOBJ previous = ::SelectObject(memory, target);
+    Canvas memory(10, 10);
     EXPECT_EQ(copy.Draw(memory, 4, 5), 1);
     EXPECT_EQ(::GetPixel(memory, 6, 5), RGB(10, 200, 30));
     EXPECT_EQ(::GetPixel(memory, 5, 5), RGB(0, 0, 0));
     CxDib empty;
     EXPECT_EQ(empty.Draw(memory, 0, 0), 0);
-    ::SelectObject(memory, previous);
-    ::DeleteObject(target);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
 }
 
 } // namespace
@@ -197,10 +218,7 @@ TEST(DibPixels, IndicesOfEveryDepthStayInTheirPixelAndMatchWhatGdiDraws)
     EXPECT_EQ(deep.GetPixelIndex(1, 0), 0) << "no colour table, no index";
 
     // GDI reads the packed pixels where the buffer put them.
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    HBITMAP target = ::CreateCompatibleBitmap(screen, 12, 4);
-    HGDIOBJ previous = ::SelectObject(memory, target);
+    Canvas memory(12, 4);
     four.Draw(memory, 0, 0);
     one.Draw(memory, 0, 3);
     deep.Draw(memory, 10, 0);
@@ -209,10 +227,6 @@ TEST(DibPixels, IndicesOfEveryDepthStayInTheirPixelAndMatchWhatGdiDraws)
     EXPECT_EQ(::GetPixel(memory, 9, 3), RGB(255, 255, 255));
     EXPECT_EQ(::GetPixel(memory, 8, 3), RGB(0, 0, 0));
     EXPECT_EQ(::GetPixel(memory, 11, 0), RGB(10, 20, 30));
-    ::SelectObject(memory, previous);
-    ::DeleteObject(target);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
 }
 
 TEST(DibPalette, GreyRampsNearestEntriesAndColoursThroughTheTable)
@@ -307,10 +321,7 @@ TEST(DibDrawing, StretchScalesTheWholeImageIntoTheRectangle)
     dib.SetPixelIndex(0, 0, 1);
     dib.SetPixelIndex(1, 0, 2);
 
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    HBITMAP target = ::CreateCompatibleBitmap(screen, 8, 4);
-    HGDIOBJ previous = ::SelectObject(memory, target);
+    Canvas memory(8, 4);
     ::PatBlt(memory, 0, 0, 8, 4, WHITENESS);
     EXPECT_EQ(dib.Stretch(memory, 2, 1, 4, 2), 1);
     EXPECT_EQ(::GetPixel(memory, 2, 1), RGB(200, 0, 0));
@@ -321,10 +332,6 @@ TEST(DibDrawing, StretchScalesTheWholeImageIntoTheRectangle)
     EXPECT_EQ(dib.Stretch(nullptr, 0, 0, 4, 4), 0);
     CxDib empty;
     EXPECT_EQ(empty.Stretch(memory, 0, 0, 4, 4), 0);
-    ::SelectObject(memory, previous);
-    ::DeleteObject(target);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
 }
 
 class DibFile : public testsupport::MachineFixture {};
