@@ -25,9 +25,22 @@ HANDLE OpenLog(LPCWSTR path)
     return CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-// The log folder for writing: LogPath when it names something that exists,
-// else the install folder.
-bool BuildLogPath(WCHAR (&path)[MAX_PATH])
+void OpenInNotepad(LPCWSTR file)
+{
+    WCHAR notepad[MAX_PATH];
+    GetWindowsDirectoryW(notepad, MAX_PATH);
+    wcscat_s(notepad, MAX_PATH, u"\\Notepad.exe");
+    ShellExecuteW(nullptr, u"open", notepad, file, nullptr, SW_SHOWNORMAL);
+}
+
+CString ViewedLogPath()
+{
+    return CString(g_szLogDir) + u"\\" + kLogFileName;
+}
+
+} // namespace
+
+bool GetWrittenLogPath(WCHAR (&path)[MAX_PATH])
 {
     ReadRegString(HKEY_CLASSES_ROOT, g_szRegKey, u"LogPath", path);
     if (path[0] == 0 || _waccess(path, 0) != 0)
@@ -42,20 +55,13 @@ bool BuildLogPath(WCHAR (&path)[MAX_PATH])
     return wcscat_s(path, MAX_PATH, kLogFileName) == 0;
 }
 
-CString ViewedLogPath()
-{
-    return CString(g_szLogDir) + u"\\" + kLogFileName;
-}
-
-} // namespace
-
 int WriteActivityLog(LPCWSTR message)
 {
     // A worker is never parked or unwound while it holds the log's lock.
     win32::DeferSafePoints holdingLock;
     std::lock_guard lock(g_logMutex);
     WCHAR path[MAX_PATH];
-    if (!BuildLogPath(path))
+    if (!GetWrittenLogPath(path))
         return 0;
     if (_waccess(path, 0) == 0)
         SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
@@ -83,10 +89,14 @@ int WriteActivityLog(LPCWSTR message)
 
 void ViewActivityLog()
 {
-    WCHAR notepad[MAX_PATH];
-    GetWindowsDirectoryW(notepad, MAX_PATH);
-    wcscat_s(notepad, MAX_PATH, u"\\Notepad.exe");
-    ShellExecuteW(nullptr, u"open", notepad, ViewedLogPath(), nullptr, SW_SHOWNORMAL);
+    OpenInNotepad(ViewedLogPath());
+}
+
+void ViewWrittenActivityLog()
+{
+    WCHAR path[MAX_PATH];
+    if (GetWrittenLogPath(path))
+        OpenInNotepad(path);
 }
 
 void ClearActivityLog(HWND owner)

@@ -15,6 +15,15 @@ int WriteActivityLog(LPCWSTR message);
 // Opens the log of g_szLogDir in Notepad.
 void ViewActivityLog();
 
+// The file that the writer writes now: in LogPath when that names something
+// that exists, else in the install folder. False when the folder leaves no
+// room for the file name in MAX_PATH characters.
+bool GetWrittenLogPath(WCHAR (&path)[MAX_PATH]);
+
+// Opens in Notepad the file that the writer writes, so that a viewer never
+// opens a missing file while a log exists.
+void ViewWrittenActivityLog();
+
 // Asks, then deletes the log of g_szLogDir on Yes.
 void ClearActivityLog(HWND owner);
 

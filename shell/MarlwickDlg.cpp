@@ -6,6 +6,7 @@
 #include "ExitPrompts.h"
 #include "Help.h"
 #include "Step2StandInDlg.h"
+#include "ToolButtons.h"
 #include "WizardChain.h"
 #include "WizardIds.h"
 #include "controls/SplashScreenEx.h"
@@ -18,9 +19,6 @@ int g_nConvMode = 0;
 namespace {
 
 constexpr UINT kIconProgram = 128;
-constexpr UINT kIconViewLog = 131;
-constexpr UINT kIconSupport = 132;
-constexpr UINT kIconExit = 133;
 constexpr UINT kStringAboutItem = 101;
 constexpr UINT kAboutCommand = 0x10;
 
@@ -29,7 +27,6 @@ constexpr int kAddressBook = 1011;
 constexpr int kWelcome = 1031;
 constexpr int kCalendar = 1048;
 
-constexpr LPCWSTR kSupportAddress = u"http://www.example.org/support";
 
 // The splash: shown 2000 ms by its own timer, faded in and out, shadowed,
 // centred on the screen; the key colour RGB(255, 0, 240) is cut away. The
@@ -111,18 +108,7 @@ BOOL CMarlwickDlg::OnInitDialog()
     m_radMails.SetCheck(BST_CHECKED);
     SetWindowText(g_szAppTitle);
 
-    const struct {
-        CxShadeButton& button;
-        UINT icon;
-        LPCWSTR tip;
-    } tools[] = {{m_btnViewLog, kIconViewLog, u"View Log"},
-                 {m_btnSupport, kIconSupport, u"Support"},
-                 {m_btnExit, kIconExit, u"Exit"}};
-    for (const auto& tool : tools) {
-        tool.button.SetShade(SHS_VSHADE, 8, 10, 0, 0);
-        tool.button.SetIcon(tool.icon, 0x300, tool.icon, tool.icon);
-        tool.button.SetToolTipText(tool.tip, u"");
-    }
+    SetUpToolButtons(m_btnViewLog, m_btnSupport, m_btnExit);
 
     const CString installDir(g_szInstallDir);
     m_hStepPicture = static_cast<HBITMAP>(
@@ -226,7 +212,7 @@ void CMarlwickDlg::OnViewLog()
 
 void CMarlwickDlg::OnSupport()
 {
-    ::ShellExecuteW(nullptr, u"open", kSupportAddress, nullptr, nullptr, SW_SHOWNORMAL);
+    OpenSupportPage();
 }
 
 void CMarlwickDlg::OnExit()

@@ -3,6 +3,7 @@
 
 #include "testsupport/MachineFixture.h"
 #include "win32/FileApi.h"
+#include "win32/Process.h"
 #include "win32/ProcessControl.h"
 #include "win32/Psapi.h"
 #include "win32/ToolHelp.h"
@@ -210,6 +211,20 @@ TEST_F(HostProcesses, TerminatingOneOfOurOwnKillsItAndAProgramOfTheRootShowsItsW
     CloseHandle(process);
     ASSERT_TRUE(m_children.EndsWithin(child));
     EXPECT_EQ(m_children.EndSignal(child), SIGKILL);
+}
+
+TEST_F(HostProcesses, TerminatingTheOwnProcessEndsItWithItsExitCode)
+{
+    HANDLE self = OpenProcess(PROCESS_TERMINATE, FALSE, GetCurrentProcessId());
+    ASSERT_NE(self, nullptr);
+    int code = -1;
+    try {
+        TerminateProcess(self, 7);
+    } catch (const testsupport::ProcessExit& exit) {
+        code = exit.code;
+    }
+    EXPECT_EQ(code, 7);
+    CloseHandle(self);
 }
 
 } // namespace

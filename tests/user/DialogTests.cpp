@@ -45,6 +45,15 @@ STYLE WS_POPUP | WS_VISIBLE
 BEGIN
     CONTROL "", 7, "NoSuchClass", 0, 0, 0, 10, 10
 END
+
+503 DIALOGEX 0, 0, 100, 60
+STYLE DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_VISIBLE
+CAPTION "Drawn"
+BEGIN
+    CONTROL "Log", 1004, "Button", BS_OWNERDRAW | WS_TABSTOP, 5, 5, 40, 14
+    PUSHBUTTON "Pause", 1017, 5, 40, 40, 14
+    DEFPUSHBUTTON "Stop", IDOK, 55, 40, 40, 14
+END
 )rc";
 
 HINSTANCE Module()
@@ -162,6 +171,17 @@ TEST_F(DialogTest, EnterPressesAPushButtonThatHasTheFocus)
     automation::PressKey(dialog, VK_TAB); // from the edit to Back
     automation::PressKey(dialog, VK_RETURN);
     EXPECT_EQ(run.Result(), 2);
+}
+
+TEST_F(DialogTest, EnterWithAnOwnerDrawnButtonFocusedGivesTheDefaultButton)
+{
+    ModalRun run(503);
+    HWND dialog = automation::WaitForWindow(u"Drawn");
+    ASSERT_NE(dialog, nullptr);
+    // The owner-drawn button, first of the tab stops, has the focus.
+    automation::PressKey(dialog, VK_RETURN);
+    EXPECT_EQ(run.Result(), IDOK);
+    EXPECT_EQ(Commands(), std::vector<int>{IDOK});
 }
 
 TEST_F(DialogTest, EscapeAndTheCloseBoxGiveCancel)

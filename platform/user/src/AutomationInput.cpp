@@ -185,6 +185,7 @@ bool NoMenuOpen()
 
 bool ChooseSystemMenuCommand(HWND window, UINT commandId)
 {
+    TakePendingInput(window);
     if (!NoMenuOpen())
         return false;
     std::vector<int> path;
@@ -202,6 +203,7 @@ bool ChooseSystemMenuCommand(HWND window, UINT commandId)
 
 bool ChooseMenuCommand(HWND window, UINT commandId)
 {
+    TakePendingInput(window);
     if (!NoMenuOpen())
         return false;
     std::vector<int> path;

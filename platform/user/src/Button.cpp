@@ -124,7 +124,9 @@ LRESULT ButtonWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             return DLGC_STATIC;
         if (type == BS_DEFPUSHBUTTON)
             return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
-        if (type == BS_PUSHBUTTON || type == BS_OWNERDRAW)
+        // An owner-drawn button is no push button to the dialog manager:
+        // Enter with it focused gives the dialog's default button.
+        if (type == BS_PUSHBUTTON)
             return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
         if (IsRadioType(type))
             return DLGC_BUTTON | DLGC_RADIOBUTTON;

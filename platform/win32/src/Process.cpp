@@ -56,7 +56,9 @@ std::u16string MakeCommandLine()
 
 namespace win32 {
 
-void RuntimeExit(int code)
+namespace {
+
+void CallExitHook(int code)
 {
     std::function<void(int)> hook;
     {
@@ -65,7 +67,20 @@ void RuntimeExit(int code)
     }
     if (hook)
         hook(code);
+}
+
+} // namespace
+
+void RuntimeExit(int code)
+{
+    CallExitHook(code);
     std::exit(code);
+}
+
+void RuntimeTerminate(int code)
+{
+    CallExitHook(code);
+    std::_Exit(code);
 }
 
 void SetProcessExitHook(std::function<void(int)> hook)

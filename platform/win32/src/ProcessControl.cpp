@@ -2,6 +2,8 @@
 
 #include "ProcessObject.h"
 
+#include "win32/Process.h"
+
 namespace {
 
 // The rights that any user may have on any process.
@@ -56,6 +58,10 @@ BOOL TerminateProcess(HANDLE process, UINT exitCode)
     auto object = win32::ProcessOfHandle(process, PROCESS_TERMINATE);
     if (!object)
         return FALSE;
+    // The own process ends with its exit code, which a signal from the host
+    // could not give it.
+    if (object->record.id == GetCurrentProcessId())
+        win32::RuntimeTerminate(static_cast<int>(exitCode));
     if (!object->link->Terminate(exitCode)) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;

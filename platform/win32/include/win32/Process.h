@@ -15,6 +15,9 @@ namespace win32 {
 // Runs the exit handlers and ends the process with the code, unless a test
 // has installed a hook; the hook must not return (it throws, typically).
 [[noreturn]] void RuntimeExit(int code);
+// Ends the process at once with the code, without the exit handlers, as
+// TerminateProcess does to its own process; the same test hook sees it.
+[[noreturn]] void RuntimeTerminate(int code);
 void SetProcessExitHook(std::function<void(int)> hook);
 
 // Starts a host program detached (it outlives this process and is never

@@ -1,0 +1,6 @@
+#include "WizardSelections.h"
+
+WCHAR g_szPstPath[MAX_PATH];
+int g_bUpdateExistingPst;
+StringNode* g_pSelFolderList;
+int g_nSelFolderCount;
