@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <new>
+#include <vector>
 
 IMPLEMENT_DYNAMIC(CxShadeButton, CButton)
 
@@ -335,9 +336,16 @@ LRESULT CxShadeButton::OnBMSetCheck(WPARAM wParam, LPARAM)
     if (m_Style == Radio && m_Checked) {
         HWND parent = ::GetParent(m_hWnd);
         if (parent && m_hWnd) {
-            for (HWND next = ::GetNextDlgGroupItem(parent, m_hWnd, FALSE); next && next != m_hWnd;
-                 next = ::GetNextDlgGroupItem(parent, next, FALSE))
+            // The walk skips disabled and hidden controls, so from a disabled
+            // button it never comes back to it: it ends at the first control
+            // met twice.
+            std::vector<HWND> met;
+            for (HWND next = ::GetNextDlgGroupItem(parent, m_hWnd, FALSE);
+                 next && next != m_hWnd && std::find(met.begin(), met.end(), next) == met.end();
+                 next = ::GetNextDlgGroupItem(parent, next, FALSE)) {
+                met.push_back(next);
                 ::PostMessageW(next, WM_SHADE_UNCHECK, 0, 0);
+            }
         }
     }
     if (m_tooltip.m_hWnd) {
