@@ -148,6 +148,17 @@ TEST(UnboundControls, SettersOfALabelWithoutAWindowStoreAndChain)
     EXPECT_EQ(label.GetLogFont().lfOrientation, -450);
     EXPECT_EQ(label.GetLogFont().lfItalic, 1);
 
+    // A point size sets the height and width only; a face name too long for
+    // the description is cut to its 31 characters.
+    label.SetFontName(u"DejaVu Sans").SetFontSize(10);
+    EXPECT_EQ(label.GetLogFont().lfHeight, -13) << "10 points on a 96 dots-per-inch screen";
+    EXPECT_EQ(label.GetLogFont().lfWidth, 0);
+    EXPECT_EQ(label.GetLogFont().lfWeight, FW_BOLD);
+    EXPECT_EQ(std::u16string(label.GetLogFont().lfFaceName), u"DejaVu Sans");
+    const std::u16string longName(40, u'x');
+    label.SetFontName(longName.c_str());
+    EXPECT_EQ(std::u16string(label.GetLogFont().lfFaceName), longName.substr(0, 31));
+
     CTransparentStatic alone;
     ASSERT_TRUE(alone.CreateEx(0, WC_STATIC, u"old", WS_POPUP | WS_VISIBLE, 0, 0, 80, 20, nullptr, nullptr));
     alone.SetWindowText(u"new");
