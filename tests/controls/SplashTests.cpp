@@ -164,4 +164,52 @@ TEST_F(SplashTest, CentredOnItsParentItEndsOnAClickOrWhenItsTimeIsUp)
     EXPECT_TRUE(automation::WaitUntil([&] { return !::IsWindow(timed); })) << "the display time is up";
 }
 
+// Text over the picture in its own font and colour, inside its rectangle;
+// a key press aimed at a splash that asks for it ends it.
+TEST_F(SplashTest, TextLiesInItsRectangleAndAKeyEndsTheSplash)
+{
+    std::u16string path = WriteBitmap(u"C:\\card.bmp", 120, 60, [](int, int) { return kCard; });
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    const COLORREF yellow = RGB(255, 255, 0);
+    HWND splash = nullptr;
+    dialog.Run([&] {
+        auto* screen = new CSplashScreenEx;
+        screen->Create(&dialog, u"Hi", 0, SPLASH_DROP_SHADOW | SPLASH_HIDE_ON_INPUT);
+        screen->SetBitmap(path.c_str(), -1, -1, -1);
+        screen->SetTextFont(u"DejaVu Sans", 160, 0x01);
+        screen->SetTextColor(yellow);
+        screen->SetTextRect(CRect(0, 30, 120, 60));
+        screen->Show();
+        splash = screen->m_hWnd;
+    });
+    ASSERT_NE(splash, nullptr);
+    automation::WaitForPaint();
+    int above = 0, inside = 0;
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 120; ++x)
+            (y < 30 ? above : inside) += PixelOf(splash, x, y) == yellow;
+    EXPECT_EQ(above, 0);
+    EXPECT_GT(inside, 20) << "large bold text in the lower half";
+    EXPECT_EQ(PixelOf(splash, 2, 2), kCard);
+
+    automation::PressKey(splash, VK_SPACE);
+    EXPECT_TRUE(automation::WaitUntil([&] { return !::IsWindow(splash); }));
+}
+
+// A picture wider than the screen, centred on it, starts left of the screen.
+TEST_F(SplashTest, APictureWiderThanTheScreenStartsLeftOfIt)
+{
+    const int wide = ::GetSystemMetrics(SM_CXFULLSCREEN) + 101;
+    std::u16string path = WriteBitmap(u"C:\\wide.bmp", wide, 3, [](int, int) { return kCard; });
+    auto* splash = new CSplashScreenEx;
+    ASSERT_TRUE(splash->Create(nullptr, nullptr, 0, SPLASH_DROP_SHADOW | SPLASH_CENTER_SCREEN));
+    ASSERT_TRUE(splash->SetBitmap(path.c_str(), -1, -1, -1));
+    splash->Show();
+    RECT rect;
+    ::GetWindowRect(splash->m_hWnd, &rect);
+    EXPECT_EQ(rect.left, -50) << "(screen - width) / 2, truncated toward zero";
+    splash->Hide();
+}
+
 } // namespace
