@@ -161,7 +161,7 @@ void CxShadeButton::DestroyIcons()
 HICON CxShadeButton::LoadButtonIcon(UINT id) const
 {
     return static_cast<HICON>(
-        ::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(static_cast<int>(id)), IMAGE_ICON, 0, 0, LR_DEFAULTCOLOR));
+        ::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(static_cast<WORD>(id)), IMAGE_ICON, 0, 0, LR_DEFAULTCOLOR));
 }
 
 void CxShadeButton::SetIcon(UINT nIcon, UINT nIconAlign, UINT nIconDown, UINT nIconHighLight)

@@ -98,7 +98,11 @@ BOOL CSplashScreenEx::TakeBitmap(short red, short green, short blue)
     if (red != -1 && green != -1 && blue != -1) {
         m_hRegion = BuildKeyRegion(m_bitmap, RGB(static_cast<BYTE>(red), static_cast<BYTE>(green),
                                                  static_cast<BYTE>(blue)));
-        SetWindowRgn(m_hRegion, TRUE); // the window owns it now
+        // The window owns the region now; without a window it is ours to free.
+        if (!SetWindowRgn(m_hRegion, TRUE)) {
+            ::DeleteObject(m_hRegion);
+            m_hRegion = nullptr;
+        }
     }
     return TRUE;
 }
@@ -196,6 +200,11 @@ void CSplashScreenEx::Show()
 
 void CSplashScreenEx::Hide()
 {
+    if (!m_hWnd) {
+        // Create failed: no window will end the object, so Hide does.
+        delete this;
+        return;
+    }
     if ((m_dwStyle & SPLASH_FADE_OUT) && m_fnAnimateWindow)
         m_fnAnimateWindow(m_hWnd, kFadeOutTime, AW_BLEND | AW_HIDE);
     else

@@ -121,13 +121,15 @@ TEST_F(ShadeButtonLook, IconsAlignLeftOrRightAndAMissingOneIsNotDrawn)
     EXPECT_EQ(box.top, std::max(h / 2 - 16, 0));
     ASSERT_TRUE(automation::WaitUntil([&] { return drawnIn(0, 36) > 100; }));
 
+    // The id is a 16-bit resource number: the bits above it do not count.
     dialog.Run([&] {
-        dialog.m_viewLog.SetIcon(131, 512);
+        dialog.m_viewLog.SetIcon(0x10000 + 131, 512);
         dialog.m_viewLog.Invalidate();
     });
     box = dialog.m_viewLog.GetIconBox();
     EXPECT_EQ(box.left, w - 32 - 4);
     EXPECT_EQ(box.right - box.left, 32);
+    ASSERT_TRUE(automation::WaitUntil([&] { return drawnIn(w - 36, w) > 100 && drawnIn(0, w - 36) == 0; }));
 
     dialog.Run([&] {
         dialog.m_viewLog.SetIcon(999, 768);

@@ -49,7 +49,8 @@ public:
     void SetTextFormat(UINT uTextFormat);
 
     void Show();
-    // Hides the splash, destroys its window and so the object.
+    // Hides the splash, destroys its window and so the object (also the
+    // object of a splash whose Create failed).
     void Hide();
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
