@@ -74,6 +74,13 @@ TEST_F(SplashTest, TheKeyColourIsCutOutExactlyAndTheScreenShowsWhatLiesBelow)
     ASSERT_NE(screen, nullptr);
     EXPECT_EQ(gdi::ColorFromPixel(screen->At(rect.left + 3, rect.top)), kCard);
     EXPECT_NE(gdi::ColorFromPixel(screen->At(rect.left, rect.top)), kKey) << "the cut shows the desktop";
+    // The drop shadow darkens the desktop below and right of the shape.
+    const COLORREF desktop = ::GetSysColor(COLOR_DESKTOP);
+    const COLORREF shadow = gdi::ColorFromPixel(screen->At(rect.left + 5, rect.bottom + 1));
+    EXPECT_LT(GetRValue(shadow) + GetGValue(shadow) + GetBValue(shadow),
+              GetRValue(desktop) + GetGValue(desktop) + GetBValue(desktop));
+    EXPECT_EQ(gdi::ColorFromPixel(screen->At(rect.left + 1, rect.bottom + 1)), desktop) << "offset right";
+    EXPECT_EQ(gdi::ColorFromPixel(screen->At(rect.right + 5, rect.bottom + 1)), desktop);
 
     splash->Hide();
     EXPECT_FALSE(::IsWindow(hwnd));
