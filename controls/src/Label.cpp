@@ -4,6 +4,7 @@
 #include "win32/Shell.h"
 
 #include <algorithm>
+#include <climits>
 
 IMPLEMENT_DYNAMIC(CLabel, CStatic)
 
@@ -141,8 +142,11 @@ CLabel& CLabel::SetFontItalic(BOOL bSet)
 
 CLabel& CLabel::SetFontSize(int nSize)
 {
+    // Tenths of a point; a size whose tenths leave the range of int is held
+    // at its end.
+    const long long tenths = std::clamp<long long>(nSize * 10LL, INT_MIN, INT_MAX);
     CFont sized;
-    sized.CreatePointFont(nSize * 10, m_lf.lfFaceName);
+    sized.CreatePointFont(static_cast<int>(tenths), m_lf.lfFaceName);
     LOGFONTW lf = {};
     sized.GetLogFont(&lf);
     m_lf.lfHeight = lf.lfHeight;

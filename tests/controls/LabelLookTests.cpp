@@ -6,6 +6,7 @@
 #include "win32/Shell.h"
 
 #include <chrono>
+#include <cstdlib>
 
 namespace {
 
@@ -190,6 +191,84 @@ TEST_F(LabelLook, AMailLinkAndALinkWithItsOwnAddress)
     ASSERT_TRUE(automation::WaitUntil([] { return win32::ReadShellJournal().size() == 2; }));
     EXPECT_EQ(win32::ReadShellJournal()[1].verb, u"open");
     EXPECT_EQ(win32::ReadShellJournal()[1].file, u"http://www.example.org/a");
+}
+
+// The layout follows the static's style: SS_CENTERIMAGE centres a single
+// line both ways whatever the alignment, and only horizontally a text with a
+// line break; SS_LEFTNOWORDWRAP keeps a long text on one line. An ampersand
+// always underlines the next character, and disabling changes nothing.
+TEST_F(LabelLook, TheLayoutFollowsTheStaticsStyle)
+{
+    dialog.setUp = [](CControlsDlg& d) { d.m_welcome.SetBkColor(kWhite).SetTextColor(RGB(0, 0, 0)); };
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    RECT client;
+    ::GetClientRect(Label(), &client);
+    const int w = client.right, h = client.bottom;
+    auto ink = [&] {
+        std::vector<bool> marks(static_cast<std::size_t>(w * h));
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                marks[static_cast<std::size_t>(y * w + x)] = PixelOf(Label(), x, y) != kWhite;
+        return marks;
+    };
+    auto bounds = [&] {
+        auto marks = ink();
+        RECT box = {w, h, -1, -1};
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                if (marks[static_cast<std::size_t>(y * w + x)])
+                    box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y), std::max<LONG>(box.right, x + 1),
+                           std::max<LONG>(box.bottom, y + 1)};
+        return box;
+    };
+    auto restyle = [&](DWORD remove, DWORD add, const CString& text) {
+        dialog.Run([&] {
+            dialog.m_welcome.ModifyStyle(remove, add);
+            dialog.m_welcome.SetText(text);
+        });
+        automation::WaitForPaint();
+    };
+
+    restyle(0, SS_CENTERIMAGE, u"Centred");
+    RECT box = bounds();
+    EXPECT_LE(std::abs(box.left - (w - box.right)), 2);
+    EXPECT_LE(std::abs(box.top - (h - box.bottom)), 3);
+    restyle(0, SS_RIGHT, u"Centred");
+    const RECT again = bounds();
+    EXPECT_TRUE(::EqualRect(&box, &again)) << "the alignment gives way to the centring";
+
+    restyle(0, 0, u"Two\r\nlines");
+    box = bounds();
+    EXPECT_LT(box.top, 3) << "no vertical centring with a line break";
+    EXPECT_GT(box.left, w / 3);
+
+    const CString longText(u"A text far too long for one line of this label, so it wraps or it does not");
+    restyle(SS_TYPEMASK | SS_CENTERIMAGE, SS_LEFT, longText);
+    const LONG wrapped = bounds().bottom;
+    restyle(SS_TYPEMASK, SS_LEFTNOWORDWRAP, longText);
+    EXPECT_LT(bounds().bottom, wrapped) << "one line";
+
+    restyle(SS_TYPEMASK, SS_LEFT | SS_NOPREFIX, u"AB");
+    const auto plain = ink();
+    const LONG baseline = bounds().bottom;
+    restyle(0, 0, u"A&B");
+    const auto prefixed = ink();
+    int extra = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const auto i = static_cast<std::size_t>(y * w + x);
+            EXPECT_EQ(plain[i] && !prefixed[i], false) << x << ", " << y;
+            if (prefixed[i] && !plain[i]) {
+                ++extra;
+                EXPECT_GE(y, baseline - 2) << "only the underline is added";
+            }
+        }
+    EXPECT_GT(extra, 0);
+
+    dialog.Run([&] { dialog.m_welcome.EnableWindow(FALSE); });
+    automation::WaitForPaint();
+    EXPECT_EQ(ink(), prefixed) << "a disabled label paints alike";
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 
 #include "win32/Shell.h"
 
+#include <climits>
+
 namespace {
 
 constexpr COLORREF kSkin = RGB(40, 160, 220);
@@ -158,6 +160,11 @@ TEST(UnboundControls, SettersOfALabelWithoutAWindowStoreAndChain)
     const std::u16string longName(40, u'x');
     label.SetFontName(longName.c_str());
     EXPECT_EQ(std::u16string(label.GetLogFont().lfFaceName), longName.substr(0, 31));
+    // A size whose tenths of a point overflow an int is held at the largest.
+    label.SetFontSize(INT_MAX);
+    EXPECT_EQ(label.GetLogFont().lfHeight, -::MulDiv(96, INT_MAX, 720));
+    label.SetFontSize(INT_MIN);
+    EXPECT_EQ(label.GetLogFont().lfHeight, -::MulDiv(96, INT_MIN, 720));
 
     CTransparentStatic alone;
     ASSERT_TRUE(alone.CreateEx(0, WC_STATIC, u"old", WS_POPUP | WS_VISIBLE, 0, 0, 80, 20, nullptr, nullptr));
