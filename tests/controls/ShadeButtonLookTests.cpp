@@ -161,4 +161,56 @@ TEST_F(ShadeButtonLook, ADisabledRadioCheckedByItsDialogUnchecksItsGroup)
     EXPECT_EQ(automation::CheckStateOf(::GetDlgItem(window, 1005)), 0u);
 }
 
+// The caption's font and colour, and a check box turned into a push button.
+TEST_F(ShadeButtonLook, CaptionFontColourAndANewButtonStyle)
+{
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND button = ::GetDlgItem(window, 1005), check = ::GetDlgItem(window, 1014);
+    MoveAway(window);
+    const int before = static_cast<int>(CountPixels(button, ::GetSysColor(COLOR_BTNFACE)));
+    EXPECT_EQ(dialog.m_shaded.GetTextFont(), nullptr);
+
+    bool refused = true, made = false;
+    COLORREF previous = 0;
+    dialog.Run([&] {
+        refused = !dialog.m_shaded.SetTextFont(static_cast<const LOGFONTW*>(nullptr));
+        made = dialog.m_shaded.SetTextFont(CString(std::u16string(40, u'D').c_str()), -20, FW_BOLD, 1, 0);
+        previous = dialog.m_shaded.SetTextColor(RGB(200, 0, 0));
+        dialog.m_shaded.Invalidate();
+    });
+    EXPECT_TRUE(refused);
+    EXPECT_TRUE(made);
+    EXPECT_EQ(previous, ::GetSysColor(COLOR_BTNTEXT));
+    const LOGFONTW* font = dialog.m_shaded.GetTextFont();
+    ASSERT_NE(font, nullptr);
+    EXPECT_EQ(std::u16string(font->lfFaceName), std::u16string(31, u'D')) << "31 characters of the face";
+    EXPECT_EQ(font->lfHeight, -20);
+    EXPECT_EQ(font->lfWeight, FW_BOLD);
+    EXPECT_EQ(font->lfItalic, 1);
+    EXPECT_EQ(font->lfCharSet, 0) << "the other fields stay as allocated";
+    ASSERT_TRUE(automation::WaitUntil([&] { return CountPixels(button, RGB(200, 0, 0)) > 0; }));
+    EXPECT_LT(static_cast<int>(CountPixels(button, ::GetSysColor(COLOR_BTNFACE))), before) << "a larger caption";
+
+    LOGFONTW whole = {};
+    whole.lfHeight = -9;
+    whole.lfCharSet = 2;
+    dialog.Run([&] { made = dialog.m_shaded.SetTextFont(&whole); });
+    EXPECT_TRUE(made);
+    EXPECT_EQ(dialog.m_shaded.GetTextFont()->lfCharSet, 2);
+    EXPECT_EQ(dialog.m_shaded.GetTextFont()->lfFaceName[0], 0);
+
+    // Checked, then made a push button: unchecked, and a click checks nothing.
+    automation::Click(check);
+    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(check) == 1; }));
+    dialog.Run([&] { dialog.m_check.SetButtonStyle(BS_PUSHBUTTON, TRUE); });
+    EXPECT_EQ(automation::CheckStateOf(check), 0u);
+    automation::Click(check);
+    ASSERT_TRUE(automation::WaitUntil([&] {
+        auto commands = dialog.Commands();
+        return std::count(commands.begin(), commands.end(), 1014u) == 2;
+    }));
+    EXPECT_EQ(automation::CheckStateOf(check), 0u);
+}
+
 } // namespace
