@@ -3,6 +3,7 @@
 // mail link.
 #include "ControlsFixture.h"
 
+#include "user/Icons.h"
 #include "win32/Shell.h"
 
 #include <chrono>
@@ -191,6 +192,13 @@ TEST_F(LabelLook, AMailLinkAndALinkWithItsOwnAddress)
     ASSERT_TRUE(automation::WaitUntil([] { return win32::ReadShellJournal().size() == 2; }));
     EXPECT_EQ(win32::ReadShellJournal()[1].verb, u"open");
     EXPECT_EQ(win32::ReadShellJournal()[1].file, u"http://www.example.org/a");
+
+    // The link cursor shows over the label; the label never destroys it.
+    HCURSOR hand = ::LoadCursorW(nullptr, IDC_HAND);
+    dialog.Run([&] { dialog.m_welcome.SetLinkCursor(hand); });
+    ::SetCursor(nullptr);
+    ::SendMessageW(Label(), WM_SETCURSOR, reinterpret_cast<WPARAM>(Label()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(::GetCursor(), hand);
 }
 
 // The layout follows the static's style: SS_CENTERIMAGE centres a single
