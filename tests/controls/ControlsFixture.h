@@ -134,6 +134,14 @@ protected:
         return window;
     }
 
+    // The mouse to a corner of the dialog clear of every control.
+    void MoveMouseAway()
+    {
+        RECT client;
+        ::GetClientRect(dialog.m_hWnd, &client);
+        automation::MoveMouseTo(dialog.m_hWnd, {client.right - 5, client.bottom - 40});
+    }
+
     // A picture file in the machine root, filled by the painter.
     std::u16string WriteBitmap(std::u16string_view windowsPath, int width, int height,
                                const std::function<COLORREF(int x, int y)>& painter)

@@ -92,12 +92,6 @@ protected:
         m_clock->Advance(std::chrono::milliseconds(10));
         ::PostMessageW(dialog.m_hWnd, WM_NULL, 0, 0);
     }
-    void Leave()
-    {
-        RECT client;
-        ::GetClientRect(dialog.m_hWnd, &client);
-        automation::MoveMouseTo(dialog.m_hWnd, {client.right - 5, client.bottom - 40});
-    }
     bool Shows(COLORREF color) const { return CountPixels(Link(), color) > 0; }
 };
 
@@ -123,7 +117,7 @@ TEST_F(LinkButtonPointer, HoverClickAndHoverAgainAfterLeaving)
     automation::MoveMouseTo(Link(), {13, 5});
     EXPECT_EQ(Tracking(), static_cast<DWORD>(TME_LEAVE)) << "still tracked from before the click: no new hover";
 
-    Leave();
+    MoveMouseAway();
     Hover();
     EXPECT_TRUE(automation::WaitUntil([&] { return Shows(hover) && !Shows(visited); }));
 }
@@ -151,7 +145,7 @@ TEST_F(LinkButtonPointer, TheTooltipShowsTheTargetBetweenHoverAndLeave)
     m_clock->Advance(std::chrono::milliseconds(500));
     ::PostMessageW(dialog.m_hWnd, WM_NULL, 0, 0);
     EXPECT_TRUE(automation::WaitUntil([&] { return automation::IsToolTipShowing(tip); }));
-    Leave();
+    MoveMouseAway();
     EXPECT_TRUE(automation::WaitUntil([&] { return !automation::IsToolTipShowing(tip); }));
 }
 

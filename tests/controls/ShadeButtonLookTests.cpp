@@ -29,13 +29,6 @@ protected:
             }
         return n ? std::pair{sx / n, sy / n} : std::pair{-1.0, -1.0};
     }
-    void MoveAway(HWND window)
-    {
-        RECT client;
-        ::GetClientRect(window, &client);
-        automation::MoveMouseTo(window, {client.right - 5, client.bottom - 40});
-        automation::WaitForPaint();
-    }
 };
 
 // The default button wears a sunken edge around a raised one: the sunken
@@ -48,7 +41,8 @@ TEST_F(ShadeButtonLook, TheDefaultButtonShowsADoubleEdgeAlsoWhenFlatAndHovering)
     RECT client;
     ::GetClientRect(button, &client);
     const int w = client.right, h = client.bottom;
-    MoveAway(window);
+    MoveMouseAway();
+    automation::WaitForPaint();
     EXPECT_EQ(PixelOf(button, 0, 0), ::GetSysColor(COLOR_3DLIGHT)) << "a plain raised edge";
 
     dialog.Run([&] { dialog.SetDefID(1005); });
@@ -79,7 +73,8 @@ TEST_F(ShadeButtonLook, ADisabledCaptionIsEmbossed)
     HWND window = Start();
     ASSERT_NE(window, nullptr);
     HWND button = ::GetDlgItem(window, 1005);
-    MoveAway(window);
+    MoveMouseAway();
+    automation::WaitForPaint();
     ASSERT_GE(Centre(button, false).first, 0);
     EXPECT_LT(Centre(button, true).first, 0) << "enabled: a dark caption only";
 
@@ -108,7 +103,8 @@ TEST_F(ShadeButtonLook, IconsAlignLeftOrRightAndAMissingOneIsNotDrawn)
                 n += PixelOf(button, x, y) != face;
         return n;
     };
-    MoveAway(window);
+    MoveMouseAway();
+    automation::WaitForPaint();
     EXPECT_EQ(drawnIn(0, w), 0) << "a plain face without an icon";
 
     dialog.Run([&] {
@@ -167,7 +163,8 @@ TEST_F(ShadeButtonLook, CaptionFontColourAndANewButtonStyle)
     HWND window = Start();
     ASSERT_NE(window, nullptr);
     HWND button = ::GetDlgItem(window, 1005), check = ::GetDlgItem(window, 1014);
-    MoveAway(window);
+    MoveMouseAway();
+    automation::WaitForPaint();
     const int before = static_cast<int>(CountPixels(button, ::GetSysColor(COLOR_BTNFACE)));
     EXPECT_EQ(dialog.m_shaded.GetTextFont(), nullptr);
 

@@ -167,9 +167,7 @@ TEST_F(ShadeButtonStates, TheTintColoursEveryFaceAndTheHighlightIsCapped)
         return RGB((200 * 50 + GetRValue(e) * 50) / 100, (GetGValue(e) * 50) / 100, (GetBValue(e) * 50) / 100);
     };
 
-    RECT client;
-    ::GetClientRect(window, &client);
-    automation::MoveMouseTo(window, {client.right - 5, client.bottom - 40});
+    MoveMouseAway();
     ASSERT_TRUE(automation::WaitUntil([&] { return PixelOf(button, 2, 2) == tinted(2, 2); }));
     EXPECT_EQ(PixelOf(button, W - 3, H - 3), tinted(W - 3, H - 3));
 
