@@ -81,6 +81,16 @@ TEST_F(ShadeButtonTest, ATooltipCarriesTheTextAndARadioShowsItsCheckedText)
     HWND tip = automation::FindToolTip(viewLog);
     ASSERT_NE(tip, nullptr);
     EXPECT_EQ(automation::ToolTipText(tip, viewLog), u"View Log");
+    // The button relays the mouse to it: the tip shows after its delay from
+    // the first move (which the second waits for), and a press hides it.
+    automation::MoveMouseTo(viewLog, {3, 3});
+    automation::MoveMouseTo(viewLog, {4, 3});
+    m_clock->Advance(std::chrono::milliseconds(500));
+    ::PostMessageW(window, WM_NULL, 0, 0);
+    ASSERT_TRUE(automation::WaitUntil([&] { return automation::IsToolTipShowing(tip); }));
+    automation::PressMouseAt(viewLog, {4, 3});
+    EXPECT_TRUE(automation::WaitUntil([&] { return !automation::IsToolTipShowing(tip); }));
+    automation::ReleaseMouseAt(viewLog, {4, 3});
 
     HWND oneTip = automation::FindToolTip(one);
     ASSERT_NE(oneTip, nullptr);
