@@ -16,7 +16,7 @@ namespace {
 constexpr int kFromText = 1035;
 constexpr int kSubjectText = 1036;
 // A subject that would not fit a buffer of 1,024 bytes with its terminator
-// is cut to its first 1,000 bytes.
+// (1,024 bytes or more) is cut to its first 1,000 bytes.
 constexpr LNINT kSubjectBuffer = 1024;
 constexpr std::size_t kSubjectCut = 1000;
 // The posted date is converted into a buffer of 200 characters.
@@ -169,7 +169,7 @@ void CMailMessageBuilder::ReadSubject(const LNDocument& document, MailMessagePar
     document.GetItem("Subject", &subjects);
     const LNString subject = subjects[0];
     std::string bytes = subject.Text();
-    if (subject.GetBufLength() >= kSubjectBuffer)
+    if (subject.GetByteLength() >= kSubjectBuffer)
         bytes.resize(kSubjectCut);
     const CString text(AnsiToWide(bytes));
     m_dialog.SetDlgItemText(kSubjectText, text);

@@ -59,9 +59,19 @@ void MailRunFixture::PinFreeSpace(std::optional<unsigned long long> bytes)
 
 std::u16string MailRunFixture::RunToEnd()
 {
-    if (!StartRun())
-        return u"(no progress dialog)";
+    return CloseCompletionDialog(RunToCompletionDialog());
+}
+
+HWND MailRunFixture::RunToCompletionDialog()
+{
+    EXPECT_NE(StartRun(), nullptr);
     HWND completion = WaitForCompletionDialog();
+    EXPECT_NE(completion, nullptr);
+    return completion;
+}
+
+std::u16string MailRunFixture::CloseCompletionDialog(HWND completion)
+{
     if (!completion)
         return u"(no completion dialog)";
     std::u16string result = TextOf(completion, 1040);

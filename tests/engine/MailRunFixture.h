@@ -35,6 +35,10 @@ protected:
     // Runs the conversion to its completion dialog, closes it with OK and
     // waits for the end of the process: the dialog's result text.
     std::u16string RunToEnd();
+    // The same in two halves, so that the hidden progress dialog can be read
+    // while the completion dialog is up.
+    HWND RunToCompletionDialog();
+    std::u16string CloseCompletionDialog(HWND completion);
 
     // After the run: the messages of the folder at those levels below the
     // step-5 folder, in the order they were written; fails the test when the
