@@ -104,6 +104,17 @@ bool MailRunFixture::HasFolder(const std::vector<std::u16string>& levels)
     return componenttest::FolderBelowTop(m_store, path).has_value();
 }
 
+std::vector<std::vector<std::string>> MailRunFixture::LoggedSummaries() const
+{
+    std::vector<std::vector<std::string>> summaries;
+    auto lines = LogLines();
+    for (std::size_t i = 0; i + 4 < lines.size(); ++i) {
+        if (lines[i] == "Step 6 :" && lines[i + 1] == "-------")
+            summaries.push_back({lines[i + 2], lines[i + 3], lines[i + 4]});
+    }
+    return summaries;
+}
+
 std::map<std::u16string, std::string> AttachmentsOf(const mapi::CMessage& message)
 {
     std::map<std::u16string, std::string> files;

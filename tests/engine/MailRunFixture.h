@@ -47,6 +47,9 @@ protected:
     // Whether the step-5 folder holds a folder at those levels.
     bool HasFolder(const std::vector<std::u16string>& levels);
 
+    // The three counter lines of each "Step 6 :" block of the log.
+    std::vector<std::vector<std::string>> LoggedSummaries() const;
+
     std::shared_ptr<mapi::CStore> m_store;
 
 private:

@@ -71,5 +71,60 @@ TEST_F(MailWalk, TickedFoldersGoBelowTheStepFiveFolderUnderTheirPstNames)
     EXPECT_EQ(g_nFoldersDone, 6);
 }
 
+TEST_F(MailWalk, AnEntryTicksOnlyTheFolderOfItsOwnCase)
+{
+    UseNsf(kFolders);
+    TickFolders({u"inbox"});
+    HWND completion = RunToCompletionDialog();
+    // The user folder "inbox" matched; ($Inbox), mapped to "Inbox", did not.
+    EXPECT_EQ(TextOf(m_progress, 1033), u"1/1   [inbox]");
+    CloseCompletionDialog(completion);
+    ASSERT_EQ(MessagesIn({u"inbox"}).size(), 1u);
+    EXPECT_EQ(MessagesIn({u"inbox"})[0].GetSubject(), u"sent");
+}
+
+TEST_F(MailWalk, ASystemFolderAndAUserFolderOfItsPstNameAreBothConverted)
+{
+    UseNsf(R"nsf(
+folder ($Inbox)
+entries a
+folder Inbox
+entries b
+note a
+text Subject "system inbox"
+note b
+text Subject "user inbox"
+)nsf");
+    TickFolders({u"Inbox"});
+    HWND completion = RunToCompletionDialog();
+    EXPECT_EQ(TextOf(m_progress, 1033), u"2/1   [Inbox]");
+    CloseCompletionDialog(completion);
+    std::vector<std::u16string> subjects;
+    for (const auto& message : MessagesIn({u"Inbox"}))
+        subjects.push_back(message.GetSubject());
+    EXPECT_EQ(subjects, (std::vector<std::u16string>{u"system inbox", u"user inbox"}));
+}
+
+TEST_F(MailWalk, AWalkThatMatchesNothingStillFillsTheOverallBarAndEnds)
+{
+    UseNsf(kFolders);
+    TickFolders({u"Archive"});
+    HWND completion = RunToCompletionDialog();
+    EXPECT_EQ(TextOf(m_progress, 1033), u"");
+    EXPECT_EQ(ProgressOf(GetDlgItem(m_progress, 1020)), 100);
+    EXPECT_EQ(ProgressOf(GetDlgItem(m_progress, 1019)), 0);
+    EXPECT_EQ(CloseCompletionDialog(completion), u"Conversion Completed Successfully");
+    EXPECT_FALSE(HasFolder({}));
+}
+
+TEST_F(MailWalk, ADatabaseWithoutViewsOrFoldersEndsAtOnce)
+{
+    UseNsf("note lonely\ntext Subject alone\n");
+    TickFolders({u"Inbox"});
+    EXPECT_EQ(RunToEnd(), u"Conversion Completed Successfully");
+    EXPECT_EQ(g_nFoldersDone, 0);
+    EXPECT_TRUE(LoggedSummaries().empty());
+}
+
 } // namespace
 } // namespace enginetest
