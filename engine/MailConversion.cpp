@@ -6,7 +6,6 @@
 #include "CProDlg.h"
 #include "MailFolderPaths.h"
 #include "PartString.h"
-#include "PathFunctions.h"
 #include "RunFlags.h"
 #include "StepGuard.h"
 #include "WizardSelections.h"
@@ -44,9 +43,6 @@ void CMailConverter::StopCheck()
 {
     if (!g_bStopRequested)
         return;
-    // What a stopped document detached goes before the completion dialog,
-    // which removes the attachment folder only when it is empty.
-    DeleteFilesInFolder(AttachmentFolder());
     m_dialog.StopCheck();
     throw LeaveConverter{};
 }

@@ -31,9 +31,7 @@ void CMailMessageBuilder::HandOffToBrenmoor(MailMessageParts& parts)
     if (g_nMailBodyFormat != 1)
         parts.bodyKind = kMailBodyRtf;
     RunGuarded([&] { CallBrenmoor(m_dialog.m_dispBrenmoor, parts); });
-    // Released and emptied before the stop check, so that a run ending
-    // there leaves no attachment behind.
+    m_stopCheck();
     parts.ReleaseMessage();
     DeleteFilesInFolder(AttachmentFolder());
-    m_stopCheck();
 }
