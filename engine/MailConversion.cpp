@@ -3,13 +3,13 @@
 #include "MailConverter.h"
 
 #include "AppSettings.h"
+#include "BrenmoorDispatch.h"
 #include "CProDlg.h"
 #include "MailFolderPaths.h"
 #include "PartString.h"
 #include "RunFlags.h"
 #include "StepGuard.h"
 #include "WizardSelections.h"
-#include "BrenmoorDispatch.h"
 #include "user/ProgressBar.h"
 #include "win32/CodePage.h"
 
@@ -53,9 +53,9 @@ void CMailConverter::Run()
         return;
     if (!m_dialog.PrepareTargetComponents())
         return;
-    if (!OpenSource())
+    LNINT viewFolderCount = 0;
+    if (!OpenSource(viewFolderCount))
         return;
-    const LNINT viewFolderCount = m_viewFolders.GetCount();
     for (LNINT k = 0; k < viewFolderCount; ++k) {
         StopCheck();
         // A failure inside a view folder leaves it there; what reached the
@@ -66,14 +66,16 @@ void CMailConverter::Run()
     EndRun();
 }
 
-bool CMailConverter::OpenSource()
+bool CMailConverter::OpenSource(LNINT& viewFolderCount)
 {
     m_folderName = WideToAnsi(g_strPstFolderName.Str());
     bool sessionReady = false;
     bool opened = RunGuarded([&] {
         sessionReady = m_dialog.OpenNotesDatabase(m_session, m_database);
-        if (sessionReady)
-            m_database.GetViewFolders(&m_viewFolders, FALSE);
+        if (!sessionReady)
+            return;
+        m_database.GetViewFolders(&m_viewFolders, FALSE);
+        viewFolderCount = m_viewFolders.GetCount();
     });
     if (!opened) {
         // An NSF that cannot be opened ends the run as not completed,
@@ -135,7 +137,8 @@ void CMailConverter::CreatePstFolderPath(const std::u16string& folderPath)
 
 void CMailConverter::EndRun()
 {
-    m_database.Close();
-    m_session.Term(0);
+    // Nothing may keep the run from its completion dialog now.
+    RunGuarded([&] { m_database.Close(); });
+    RunGuarded([&] { m_session.Term(0); });
     m_dialog.ShowCompletionDialog();
 }

@@ -27,7 +27,9 @@ private:
     // The run's stop test: the completion dialog when a stop is requested,
     // and then the converter is left (LeaveConverter).
     void StopCheck();
-    bool OpenSource();
+    // The session, the database and its view folders; false when the run
+    // cannot go on.
+    bool OpenSource(LNINT& viewFolderCount);
     void WalkViewFolder(LNINT k);
     bool IsFolderSelected(const std::u16string& folderPath);
     void CreatePstFolderPath(const std::u16string& folderPath);

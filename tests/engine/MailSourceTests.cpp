@@ -72,5 +72,13 @@ TEST_F(MailSource, ASessionThatCannotBeInitialisedIsReportedAndTheRunEndsNotComp
     EXPECT_EQ(LogLines().back(), "Conversion not completed successfully");
 }
 
+TEST_F(MailSource, ADatabaseThatFailsToCloseAtTheEndStillEndsTheRunInItsCompletionDialog)
+{
+    notes::SetFault("LNDatabase::Close", LNERR_WRITE_FAILED);
+    notes::SetFault("LNNotesSession::Term", LNERR_NO_SESSION);
+    EXPECT_EQ(RunToEnd(), u"Conversion Completed Successfully");
+    EXPECT_EQ(MessagesIn({u"Inbox"}).size(), 1u);
+}
+
 } // namespace
 } // namespace enginetest
