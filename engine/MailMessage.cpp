@@ -64,47 +64,37 @@ CMailMessageBuilder::CMailMessageBuilder(CProDlg& dialog, LNNotesSession& sessio
 void CMailMessageBuilder::ConvertMailDocument(const LNDocument& document, MailMessageParts& parts)
 {
     parts.ReleaseMessage();
-    RunGuarded([&] { WriteSenderEml(document); });
-    m_stopCheck();
-    RunGuarded([&] {
-        if (document.HasItem("SendTo"))
-            parts.to = JoinAbbreviatedNames(document, "SendTo");
-    });
-    m_stopCheck();
+    // Each step is skipped when it fails, and the stop check follows it.
+    auto step = [this](auto&& body) {
+        RunGuarded(body);
+        m_stopCheck();
+    };
+    step([&] { WriteSenderEml(document); });
+    step([&] { parts.to = RecipientNames(document, "SendTo", true); });
     // The entered names are read without asking for them first: a missing
     // item fails its step and leaves the part empty.
-    RunGuarded([&] {
-        if (parts.to.IsEmpty())
-            parts.to = JoinAbbreviatedNames(document, "EnterSendTo");
-    });
-    m_stopCheck();
-    RunGuarded([&] {
-        if (document.HasItem("CopyTo"))
-            parts.cc = JoinAbbreviatedNames(document, "CopyTo");
-    });
-    m_stopCheck();
-    RunGuarded([&] {
-        if (parts.cc.IsEmpty())
-            parts.cc = JoinAbbreviatedNames(document, "EnterCopyTo");
-    });
-    m_stopCheck();
-    RunGuarded([&] { ReadPostedDate(document, parts); });
-    m_stopCheck();
-    RunGuarded([&] {
+    step([&] { parts.to = parts.to.IsEmpty() ? RecipientNames(document, "EnterSendTo", false) : parts.to; });
+    step([&] { parts.cc = RecipientNames(document, "CopyTo", true); });
+    step([&] { parts.cc = parts.cc.IsEmpty() ? RecipientNames(document, "EnterCopyTo", false) : parts.cc; });
+    step([&] { ReadPostedDate(document, parts); });
+    step([&] {
         if (!parts.date.IsEmpty())
             return;
         LNString modified;
         document.GetLastModified().GetText(&modified);
         parts.date = Widened(modified);
     });
-    m_stopCheck();
-    RunGuarded([&] { ReadSubject(document, parts); });
-    m_stopCheck();
-    RunGuarded([&] { CollectAttachments(document, parts); });
-    m_stopCheck();
-    RunGuarded([&] { ReadMailBody(document, parts); });
-    m_stopCheck();
+    step([&] { ReadSubject(document, parts); });
+    step([&] { CollectAttachments(document, parts); });
+    step([&] { ReadMailBody(document, parts); });
     HandOffToBrenmoor(parts);
+}
+
+CString CMailMessageBuilder::RecipientNames(const LNDocument& document, const char* itemName, bool askFirst)
+{
+    if (askFirst && !document.HasItem(itemName))
+        return CString();
+    return JoinAbbreviatedNames(document, itemName);
 }
 
 void CMailMessageBuilder::WriteSenderEml(const LNDocument& document)

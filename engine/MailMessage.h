@@ -62,6 +62,8 @@ public:
 
 private:
     void WriteSenderEml(const LNDocument& document);
+    // The names of the item, or nothing when askFirst finds no such item.
+    CString RecipientNames(const LNDocument& document, const char* itemName, bool askFirst);
     CString JoinAbbreviatedNames(const LNDocument& document, const char* itemName);
     void ReadPostedDate(const LNDocument& document, MailMessageParts& parts);
     void ReadSubject(const LNDocument& document, MailMessageParts& parts);
