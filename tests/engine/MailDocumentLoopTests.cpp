@@ -115,7 +115,7 @@ TEST_F(MailDocumentLoop, AStopBetweenTwoStepsOfADocumentEndsTheRunBeforeItsHandO
         return kPlentyFree;
     });
     ASSERT_NE(StartRun(), nullptr);
-    ASSERT_EQ(atSecond.get_future().wait_for(std::chrono::seconds(20)), std::future_status::ready);
+    ASSERT_EQ(atSecond.get_future().wait_for(kPatience), std::future_status::ready);
 
     automation::Click(GetDlgItem(m_progress, IDOK));
     Answer(u"Are you sure you want to stop?", IDYES);
