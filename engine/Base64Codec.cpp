@@ -1,5 +1,7 @@
 #include "Base64Codec.h"
 
+#include "FileHandle.h"
+
 #include "afx/Exception.h"
 #include "win32/FileApi.h"
 
@@ -46,24 +48,6 @@ int DecodePartialGroup(const char* chars, int count, BYTE* out)
     return Base64Codec().DecodeGroup(group, out);
 }
 
-// Closes a handle when it goes out of scope.
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : m_handle(handle) {}
-    ~FileHandle()
-    {
-        if (IsOpen())
-            CloseHandle(m_handle);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    bool IsOpen() const { return m_handle != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
-
 HANDLE OpenSource(LPCWSTR path)
 {
     return CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -74,7 +58,7 @@ HANDLE CreateDestination(LPCWSTR path)
     return CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-DWORD ReadChunk(const FileHandle& file, void* buffer, DWORD size)
+DWORD ReadChunk(const CFileHandle& file, void* buffer, DWORD size)
 {
     DWORD read = 0;
     if (!ReadFile(file.Get(), buffer, size, &read, nullptr))
@@ -82,7 +66,7 @@ DWORD ReadChunk(const FileHandle& file, void* buffer, DWORD size)
     return read;
 }
 
-void WriteAll(const FileHandle& file, const void* data, std::size_t size)
+void WriteAll(const CFileHandle& file, const void* data, std::size_t size)
 {
     DWORD written = 0;
     if (size && (!WriteFile(file.Get(), data, static_cast<DWORD>(size), &written, nullptr) || written != size))
@@ -132,10 +116,10 @@ std::size_t Base64Codec::DecodeText(const char* text, BYTE* out, std::size_t out
 
 int Base64Codec::Base64DecodeFile(LPCWSTR source, LPCWSTR destination)
 {
-    FileHandle in(OpenSource(source));
+    CFileHandle in(OpenSource(source));
     if (!in.IsOpen())
         return 0;
-    FileHandle out(CreateDestination(destination));
+    CFileHandle out(CreateDestination(destination));
     if (!out.IsOpen())
         return 1;
 
@@ -233,10 +217,10 @@ std::vector<BYTE> Base64Codec::AllocDecodeBuffer(const char* text)
 
 int Base64Codec::Base64EncodeFile(LPCWSTR source, LPCWSTR destination)
 {
-    FileHandle in(OpenSource(source));
+    CFileHandle in(OpenSource(source));
     if (!in.IsOpen())
         return 0;
-    FileHandle out(CreateDestination(destination));
+    CFileHandle out(CreateDestination(destination));
     if (!out.IsOpen())
         return 1;
     std::vector<char> line;

@@ -13,6 +13,10 @@
 
 #include <cstddef>
 
+class LNDatabase;
+class LNNotesSession;
+struct PstFreeSpaceAnswers;
+
 class CProDlg : public CDialog {
     DECLARE_DYNAMIC(CProDlg)
 
@@ -38,6 +42,20 @@ public:
     // registering either file on demand, then opens the target in Brenmoor.
     // Always 0; a failure is reported and raises the stop flags.
     int InitRdoAndBrenmoor(CString pstPath);
+
+    // Shared first steps of the converters that read the NSF, on the worker.
+    // Initialises the Notes session and opens the database at g_strNsfPath;
+    // from then on every Notes error is thrown as its status, as those of
+    // GetDatabase and Open are. FALSE when the session cannot be initialised:
+    // that has been reported and the run marked not completed and stopped.
+    BOOL OpenNotesDatabase(LNNotesSession& session, LNDatabase& database);
+    // The NSF cannot be read: says so, and marks the run not completed and
+    // stopped; the caller's stop check then ends it.
+    void ReportUnreadableNsf();
+    // The free-space question before each document (PstFreeSpace.h). FALSE
+    // when the run ends: after No, whose completion dialog has run, or after
+    // the fourth Yes, when the converter returns at once.
+    BOOL CheckPstFreeSpace(int foldersToLog, PstFreeSpaceAnswers& answers);
 
     // The converters' stop test: when a stop is requested, the completion
     // dialog runs (and ends the process). TRUE when the converter must leave.

@@ -27,11 +27,6 @@ int CountNodes(const StringNode* node)
 
 } // namespace
 
-void CProDlg::ConvertMailFolders()
-{
-    RunStandInConverter();
-}
-
 void CProDlg::ConvertContacts()
 {
     RunStandInConverter();

@@ -1,5 +1,6 @@
-// The choices of the wizard steps that the conversion run reads: the target
-// of step 4 and the folders ticked in step 3. The mode of step 1 lives with
+// The choices of the wizard steps that the conversion run reads: the mail
+// body format of step 2, the target of step 4 and the folders ticked in
+// step 3. The mode of step 1 lives with
 // the main dialog; the PST folder name and the NSF path are string globals
 // of the settings.
 #pragma once
@@ -15,3 +16,7 @@ extern int g_bUpdateExistingPst;
 // backslash, and their number.
 extern StringNode* g_pSelFolderList;
 extern int g_nSelFolderCount;
+
+// How mail bodies are converted: 1 plain text ("Normal Recovery (TXT
+// Format)"), 0 rich text exported as RTF ("Advance Recovery (RTF Format)").
+extern int g_nMailBodyFormat;

@@ -1,6 +1,6 @@
 // A machine laid out by the installer (Outlook installed, the two component
 // files unregistered in an install folder whose path holds a blank), the
-// wizard's selections of a mail run into a new PST, and step 6 opened on a
+// wizard's selections of a run into a new PST, and step 6 opened on a
 // GUI thread of its own as step 5's Convert opens it. The tests drive it
 // through the automation interface.
 //

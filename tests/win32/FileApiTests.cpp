@@ -200,6 +200,29 @@ TEST_F(FileApiTest, DiskFreeSpaceCanBePinned)
     EXPECT_EQ(available.QuadPart, 314572800u);
     EXPECT_EQ(free.QuadPart, 314572800u);
     EXPECT_FALSE(GetDiskFreeSpaceExW(u"C:\\missing", &available, nullptr, nullptr));
+    unsetenv("MARLWICK_DISK_FREE");
+}
+
+TEST_F(FileApiTest, ADiskFreeSpaceHookAnswersForEveryFolderOrFailsTheCall)
+{
+    std::u16string asked;
+    win32::SetDiskFreeSpaceHook([&asked](LPCWSTR folder) -> std::optional<ULONGLONG> {
+        asked = folder;
+        if (asked == u"C:\\broken")
+            return std::nullopt;
+        return 314572801;
+    });
+    ULARGE_INTEGER available, total, free;
+    ASSERT_TRUE(GetDiskFreeSpaceExW(u"C:\\missing", &available, &total, &free));
+    EXPECT_EQ(asked, u"C:\\missing");
+    EXPECT_EQ(available.QuadPart, 314572801u);
+    EXPECT_EQ(free.QuadPart, 314572801u);
+    SetLastError(0);
+    EXPECT_FALSE(GetDiskFreeSpaceExW(u"C:\\broken", &available, &total, &free));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_READY));
+    win32::SetDiskFreeSpaceHook(nullptr);
+    EXPECT_FALSE(GetDiskFreeSpaceExW(u"C:\\broken", &available, &total, &free));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
 TEST_F(FileApiTest, CopyAndMove)

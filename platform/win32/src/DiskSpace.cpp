@@ -2,9 +2,19 @@
 #include "win32/MachineRoot.h"
 
 #include <cstdlib>
+#include <mutex>
 #include <sys/statvfs.h>
 
 namespace {
+
+std::mutex g_hookMutex;
+win32::DiskFreeSpaceHook g_hook;
+
+win32::DiskFreeSpaceHook CurrentHook()
+{
+    std::lock_guard lock(g_hookMutex);
+    return g_hook;
+}
 
 // A test or a benchmark can pin the free space to exact figures.
 bool OverriddenFreeSpace(ULONGLONG* bytes)
@@ -20,11 +30,37 @@ bool OverriddenFreeSpace(ULONGLONG* bytes)
     return true;
 }
 
+void Report(ULONGLONG available, ULONGLONG total, ULONGLONG free, PULARGE_INTEGER freeBytesAvailableToCaller,
+            PULARGE_INTEGER totalNumberOfBytes, PULARGE_INTEGER totalNumberOfFreeBytes)
+{
+    if (freeBytesAvailableToCaller)
+        freeBytesAvailableToCaller->QuadPart = available;
+    if (totalNumberOfBytes)
+        totalNumberOfBytes->QuadPart = total;
+    if (totalNumberOfFreeBytes)
+        totalNumberOfFreeBytes->QuadPart = free;
+}
+
 } // namespace
+
+void win32::SetDiskFreeSpaceHook(DiskFreeSpaceHook hook)
+{
+    std::lock_guard lock(g_hookMutex);
+    g_hook = std::move(hook);
+}
 
 BOOL GetDiskFreeSpaceExW(LPCWSTR directoryName, PULARGE_INTEGER freeBytesAvailableToCaller,
                          PULARGE_INTEGER totalNumberOfBytes, PULARGE_INTEGER totalNumberOfFreeBytes)
 {
+    if (auto hook = CurrentHook()) {
+        std::optional<ULONGLONG> pinned = hook(directoryName);
+        if (!pinned) {
+            SetLastError(static_cast<DWORD>(ERROR_NOT_READY));
+            return FALSE;
+        }
+        Report(*pinned, *pinned, *pinned, freeBytesAvailableToCaller, totalNumberOfBytes, totalNumberOfFreeBytes);
+        return TRUE;
+    }
     LONG error = 0;
     auto resolved = win32::ResolvePath(directoryName ? directoryName : u"\\", win32::Resolve::Existing, &error);
     if (!resolved) {
@@ -45,11 +81,6 @@ BOOL GetDiskFreeSpaceExW(LPCWSTR directoryName, PULARGE_INTEGER freeBytesAvailab
         if (total < pinned)
             total = pinned;
     }
-    if (freeBytesAvailableToCaller)
-        freeBytesAvailableToCaller->QuadPart = available;
-    if (totalNumberOfBytes)
-        totalNumberOfBytes->QuadPart = total;
-    if (totalNumberOfFreeBytes)
-        totalNumberOfFreeBytes->QuadPart = free;
+    Report(available, total, free, freeBytesAvailableToCaller, totalNumberOfBytes, totalNumberOfFreeBytes);
     return TRUE;
 }

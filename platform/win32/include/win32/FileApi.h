@@ -86,9 +86,26 @@ int _wunlink(const WCHAR* path);
 DWORD GetShortPathNameW(LPCWSTR longPath, LPWSTR shortPath, DWORD bufferChars);
 
 // Free space of the drive that holds the folder. MARLWICK_DISK_FREE, when set
-// to a number of bytes, replaces what the host reports (free and available).
+// to a number of bytes, replaces what the host reports (free and available);
+// a hook set by win32::SetDiskFreeSpaceHook comes before both.
 BOOL GetDiskFreeSpaceExW(LPCWSTR directoryName, PULARGE_INTEGER freeBytesAvailableToCaller,
                          PULARGE_INTEGER totalNumberOfBytes, PULARGE_INTEGER totalNumberOfFreeBytes);
 
 UINT GetWindowsDirectoryW(LPWSTR buffer, UINT bufferChars);
 UINT GetSystemDirectoryW(LPWSTR buffer, UINT bufferChars);
+
+#include <functional>
+#include <optional>
+
+constexpr LONG ERROR_NOT_READY = 21;
+
+namespace win32 {
+
+// For tests and benchmarks: the free bytes that GetDiskFreeSpaceExW reports
+// for a folder (free and available alike), or nullopt to make the call fail
+// with ERROR_NOT_READY. The hook runs on the calling thread, so a test may
+// also hold a worker there. An empty hook removes it.
+using DiskFreeSpaceHook = std::function<std::optional<ULONGLONG>(LPCWSTR directoryName)>;
+void SetDiskFreeSpaceHook(DiskFreeSpaceHook hook);
+
+} // namespace win32

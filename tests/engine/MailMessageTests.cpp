@@ -1,0 +1,180 @@
+// The parts of one message as the documents give them: the sender through
+// the EML file, the recipients, the date and the subject, read back from
+// the PST.
+#include "MailRunFixture.h"
+
+#include "user/Automation.h"
+
+namespace enginetest {
+namespace {
+
+constexpr std::uint32_t kSenderName = 0x0C1A001F;
+constexpr std::uint32_t kSenderAddress = 0x0C1F001F;
+constexpr std::uint32_t kDeliveryTime = 0x0E060040;
+
+// The FILETIME of a time of the machine's zone, which is UTC.
+std::uint64_t FileTimeOf(int year, int month, int day, int hour, int minute, int second)
+{
+    // Days since 1970-01-01 of the proleptic Gregorian calendar.
+    const int y = month <= 2 ? year - 1 : year;
+    const int era = y / 400;
+    const int yearOfEra = y - era * 400;
+    const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    const long long days = era * 146097LL + dayOfEra - 719468;
+    const long long seconds = days * 86400 + hour * 3600 + minute * 60 + second;
+    return static_cast<std::uint64_t>(seconds + 11644473600LL) * 10000000ULL;
+}
+
+std::vector<std::u16string> Subjects(const std::vector<mapi::CMessage>& messages)
+{
+    std::vector<std::u16string> subjects;
+    for (const auto& message : messages)
+        subjects.push_back(message.GetSubject());
+    return subjects;
+}
+
+class MailMessage : public MailRunFixture {
+protected:
+    void SetUp() override
+    {
+        MailRunFixture::SetUp();
+        TickFolders({u"Inbox"});
+    }
+
+    // A database whose inbox holds the notes of the description, in order.
+    void UseInbox(const std::string& notes, const std::string& keys)
+    {
+        UseNsf("folder ($Inbox)\nentries " + keys + "\n" + notes);
+    }
+};
+
+TEST_F(MailMessage, TheSenderReachesTheMessageThroughTheEmlFileAndIsShown)
+{
+    UseInbox(R"nsf(
+note memo
+text From "CN=Ann Lee/OU=Sales/O=Acme"
+)nsf",
+             "memo");
+    HWND completion = RunToCompletionDialog();
+    EXPECT_EQ(TextOf(m_progress, 1035), u"Ann Lee/Sales/Acme <CN=Ann Lee/OU=Sales/O=Acme");
+    CloseCompletionDialog(completion);
+
+    // The line has no closing bracket; the file keeps the last document's.
+    EXPECT_EQ(ReadHostFile(Host(u"C:\\tol.eml")), "From: Ann Lee/Sales/Acme <CN=Ann Lee/OU=Sales/O=Acme\r\n");
+    auto messages = MessagesIn({u"Inbox"});
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].GetString(kSenderName), u"Ann Lee/Sales/Acme");
+    EXPECT_EQ(messages[0].GetString(kSenderAddress), u"CN=Ann Lee/OU=Sales/O=Acme");
+}
+
+TEST_F(MailMessage, RecipientsAreAbbreviatedAndJoinedAndAnEmptyListFallsBackToTheEnteredNames)
+{
+    UseInbox(R"nsf(
+note listed
+text SendTo "CN=Bob Stone/O=Acme" "carol@example.com" "CN=Dee Vance/OU=R\x26D/O=Acme"
+text CopyTo "CN=Eve Hart/O=Acme"
+text EnterSendTo "never read"
+note empty
+text SendTo "" ""
+text EnterSendTo "frank@example.com"
+text EnterCopyTo "CN=Gus Wu/O=Acme"
+note unreadable
+numbers SendTo 1 2
+text EnterSendTo "hal@example.com"
+note none
+text Subject "nobody"
+)nsf",
+             "listed empty unreadable none");
+    EXPECT_EQ(RunToEnd(), u"Conversion Completed Successfully");
+
+    auto messages = MessagesIn({u"Inbox"});
+    ASSERT_EQ(messages.size(), 4u);
+    using Names = std::vector<std::u16string>;
+    EXPECT_EQ(RecipientsOf(messages[0], mapi::MAPI_TO), (Names{u"Bob Stone/Acme", u"carol@example.com", u"Dee Vance/R&D/Acme"}));
+    EXPECT_EQ(RecipientsOf(messages[0], mapi::MAPI_CC), (Names{u"Eve Hart/Acme"}));
+    EXPECT_EQ(RecipientsOf(messages[1], mapi::MAPI_TO), (Names{u"frank@example.com"}));
+    EXPECT_EQ(RecipientsOf(messages[1], mapi::MAPI_CC), (Names{u"Gus Wu/Acme"}));
+    // A "SendTo" that cannot be read as text still lets "EnterSendTo" run.
+    EXPECT_EQ(RecipientsOf(messages[2], mapi::MAPI_TO), (Names{u"hal@example.com"}));
+    EXPECT_TRUE(messages[3].GetRecipients().empty());
+}
+
+TEST_F(MailMessage, TheDateIsThePostedDateElseTheLastChangeOfTheDocument)
+{
+    UseInbox(R"nsf(
+note posted
+modified "2026-11-02 08:00:00"
+times PostedDate "2026-12-01 10:15:00"
+note unposted
+modified "2026-11-03 17:45:30"
+)nsf",
+             "posted unposted");
+    EXPECT_EQ(RunToEnd(), u"Conversion Completed Successfully");
+
+    auto messages = MessagesIn({u"Inbox"});
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].GetTime(kDeliveryTime), FileTimeOf(2026, 12, 1, 10, 15, 0));
+    EXPECT_EQ(messages[1].GetTime(kDeliveryTime), FileTimeOf(2026, 11, 3, 17, 45, 30));
+}
+
+TEST_F(MailMessage, ASubjectThatWouldNotFitItsKilobyteWithTheTerminatorIsCutToAThousandBytes)
+{
+    const std::string fits(1023, 'a');
+    const std::string tooLong = std::string(1000, 'b') + std::string(24, 'c');
+    const std::string muchTooLong = std::string(1000, 'd') + std::string(500, 'e');
+    UseInbox("note fits\ntext Subject " + fits + "\nnote long\ntext Subject " + tooLong +
+                 "\nnote longer\ntext Subject " + muchTooLong + "\n",
+             "fits long longer");
+    HWND completion = RunToCompletionDialog();
+    EXPECT_TRUE(TextOf(m_progress, 1036) == std::u16string(1000, u'd'));
+    CloseCompletionDialog(completion);
+
+    auto subjects = Subjects(MessagesIn({u"Inbox"}));
+    ASSERT_EQ(subjects.size(), 3u);
+    EXPECT_TRUE(subjects[0] == std::u16string(1023, u'a')) << subjects[0].size();
+    EXPECT_TRUE(subjects[1] == std::u16string(1000, u'b')) << subjects[1].size();
+    EXPECT_TRUE(subjects[2] == std::u16string(1000, u'd')) << subjects[2].size();
+}
+
+TEST_F(MailMessage, LongNamesAreNeverCut)
+{
+    // Far beyond the kilobyte buffers of names.
+    const std::string longName = "CN=" + std::string(1500, 'n') + "/O=Acme";
+    std::string dates;
+    for (int day = 1; day <= 20; ++day)
+        dates += " \"2026-12-" + std::string(day < 10 ? "0" : "") + std::to_string(day) + " 09:00:00\"";
+    UseInbox("note long\ntext From \"" + longName + "\"\ntext SendTo \"" + longName + "\"\ntimes PostedDate" + dates +
+                 "\n",
+             "long");
+    EXPECT_EQ(RunToEnd(), u"Conversion Completed Successfully");
+
+    auto messages = MessagesIn({u"Inbox"});
+    ASSERT_EQ(messages.size(), 1u);
+    const std::u16string abbreviated = std::u16string(1500, u'n') + u"/Acme";
+    EXPECT_EQ(messages[0].GetString(kSenderName), abbreviated);
+    EXPECT_EQ(messages[0].GetString(kSenderAddress), AnsiToWide(longName));
+    EXPECT_EQ(RecipientsOf(messages[0], mapi::MAPI_TO), std::vector<std::u16string>{abbreviated});
+    // Twenty dates make no date the message could carry.
+    EXPECT_FALSE(messages[0].GetTime(kDeliveryTime));
+}
+
+TEST_F(MailMessage, ADocumentWithoutItemsIsStillOneMessageDatedByItsLastChange)
+{
+    WriteHostFile(Host(u"C:\\tol.eml"), "From: left over <x\r\n");
+    UseInbox("note bare\nmodified \"2026-10-10 10:10:10\"\n", "bare");
+    EXPECT_EQ(RunToEnd(), u"Conversion Completed Successfully");
+
+    EXPECT_EQ(ReadHostFile(Host(u"C:\\tol.eml")), "");
+    auto messages = MessagesIn({u"Inbox"});
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].GetSubject(), u"");
+    EXPECT_EQ(messages[0].GetString(kSenderName), u"");
+    EXPECT_TRUE(messages[0].GetRecipients().empty());
+    EXPECT_TRUE(messages[0].GetAttachments().empty());
+    EXPECT_EQ(messages[0].GetBody(), u"");
+    EXPECT_EQ(messages[0].GetTime(kDeliveryTime), FileTimeOf(2026, 10, 10, 10, 10, 10));
+}
+
+} // namespace
+} // namespace enginetest
