@@ -1,0 +1,62 @@
+#include "ContactRunFixture.h"
+
+#include "AppSettings.h"
+#include "MarlwickDlg.h"
+#include "WizardSelections.h"
+#include "win32/WideString.h"
+
+#include <cstdio>
+
+namespace enginetest {
+
+std::string Quoted(const std::string& text)
+{
+    std::string word = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            word += '\\';
+            word += static_cast<char>(c);
+        } else if (c < 0x20 || c >= 0x7f) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+            word += escaped;
+        } else {
+            word += static_cast<char>(c);
+        }
+    }
+    return word + "\"";
+}
+
+std::string PersonNote(const std::string& key, const ContactItems& items)
+{
+    std::string note = "note " + key + "\ntext Form Person\n";
+    for (const auto& [name, value] : items)
+        note += "text " + name + " " + Quoted(value) + "\n";
+    return note;
+}
+
+std::string AddressBook(const std::vector<std::string>& persons)
+{
+    std::string description = "note group\ntext Form Group\ntext ListName Staff\ntext Members \"Ann Lee\"\n";
+    for (const std::string& person : persons)
+        description += person;
+    return description;
+}
+
+void ContactRunFixture::SetUp()
+{
+    MailRunFixture::SetUp();
+    g_nConvMode = 2;
+    g_strPstFolderName = kContactsFolder;
+}
+
+std::vector<mapi::CMessage> ContactRunFixture::Contacts()
+{
+    if (!m_store)
+        m_store = componenttest::ReopenStore(Host(kPstPath));
+    auto folder = componenttest::FolderBelowTop(m_store, {kContactsFolder});
+    EXPECT_TRUE(folder) << "no contacts folder";
+    return folder ? componenttest::MessagesOf(*folder) : std::vector<mapi::CMessage>{};
+}
+
+} // namespace enginetest

@@ -1,0 +1,40 @@
+// A run in the Address Book mode over an address book built from a
+// description: the mail run's machine and helpers with the conversion mode 2,
+// the step-5 folder "Contacts", and the contacts read back once the process
+// has ended.
+#pragma once
+
+#include "MailRunFixture.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace enginetest {
+
+inline constexpr const char16_t* kContactsTarget = u"Pellinor Conversion FolderContacts";
+inline constexpr const char16_t* kContactsFolder = u"Contacts";
+
+using ContactItems = std::vector<std::pair<std::string, std::string>>;
+
+// The description of a "Person" document: its key and text items, each
+// item a name and a value, written as a quoted word.
+std::string PersonNote(const std::string& key, const ContactItems& items);
+// An address book of those persons, with one "Group" document beside them
+// that the run must leave alone.
+std::string AddressBook(const std::vector<std::string>& persons);
+// A description word quoting any text.
+std::string Quoted(const std::string& text);
+
+class ContactRunFixture : public MailRunFixture {
+protected:
+    void SetUp() override;
+
+    // After the run: the contacts of the step-5 folder in the order they
+    // were saved; fails the test when the folder is missing.
+    std::vector<mapi::CMessage> Contacts();
+    // The dialog's text of a control while the completion dialog is up.
+    std::u16string ProgressText(int id) { return TextOf(m_progress, id); }
+};
+
+} // namespace enginetest
