@@ -106,8 +106,6 @@ bool CContactConverter::FindPersons()
         m_database.Search(LNFormula("Form=\"Person\""), &m_persons);
         m_count = m_persons.GetCount();
     });
-    if (!sessionReady)
-        return false;
     if (!found) {
         // An NSF that cannot be opened or searched ends the run as not
         // completed, through the completion dialog.
@@ -116,6 +114,8 @@ bool CContactConverter::FindPersons()
         StopCheck();
         return false;
     }
+    if (!sessionReady)
+        return false;
     if (m_count == 0) {
         m_dialog.MessageBox(kNoPersons, g_szMsgCaption, kErrorFlags);
         RaiseStopFlags();
