@@ -50,10 +50,10 @@ void ContactRunFixture::SetUp()
     g_strPstFolderName = kContactsFolder;
 }
 
-std::vector<mapi::CMessage> ContactRunFixture::Contacts()
+std::vector<mapi::CMessage> ContactRunFixture::Contacts(const char16_t* pstPath)
 {
     if (!m_store)
-        m_store = componenttest::ReopenStore(Host(kPstPath));
+        m_store = componenttest::ReopenStore(Host(pstPath));
     auto folder = componenttest::FolderBelowTop(m_store, {kContactsFolder});
     EXPECT_TRUE(folder) << "no contacts folder";
     return folder ? componenttest::MessagesOf(*folder) : std::vector<mapi::CMessage>{};

@@ -32,7 +32,7 @@ protected:
 
     // After the run: the contacts of the step-5 folder in the order they
     // were saved; fails the test when the folder is missing.
-    std::vector<mapi::CMessage> Contacts();
+    std::vector<mapi::CMessage> Contacts(const char16_t* pstPath = kPstPath);
     // The dialog's text of a control while the completion dialog is up.
     std::u16string ProgressText(int id) { return TextOf(m_progress, id); }
 };

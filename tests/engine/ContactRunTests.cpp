@@ -6,6 +6,8 @@
 #include "ContactRunFixture.h"
 
 #include "AppSettings.h"
+#include "WizardSelections.h"
+#include "mapi/Store.h"
 #include "RunFlags.h"
 #include "notes/FaultTable.h"
 #include "user/Automation.h"
@@ -30,10 +32,10 @@ std::string Persons(int count)
 
 class ContactRun : public ContactRunFixture {
 protected:
-    std::vector<std::u16string> GivenNames()
+    std::vector<std::u16string> GivenNames(const char16_t* pstPath = kPstPath)
     {
         std::vector<std::u16string> names;
-        for (const auto& contact : Contacts())
+        for (const auto& contact : Contacts(pstPath))
             names.push_back(contact.GetString(0x3A06001F));
         return names;
     }
@@ -138,6 +140,28 @@ TEST_F(ContactRun, AStopWhileAContactIsFilledLeavesItUnsavedAndKeepsTheOnesBefor
     EXPECT_EQ(CloseCompletionDialog(completion), u"Conversion Aborted");
     EXPECT_EQ(GivenNames(), Names{u"First1"});
     EXPECT_TRUE(LoggedSummaries().empty());
+}
+
+TEST_F(ContactRun, AStoreThatHasTheFolderAlreadyGetsEveryContactAddedBesideTheOnesThere)
+{
+    constexpr const char16_t* kExistingPst = u"C:\\Data\\Archive.pst";
+    {
+        auto made = mapi::CStore::Create(Host(kExistingPst), u"Archive 2024");
+        ASSERT_TRUE(made.Ok()) << made.Message();
+        auto top = (*made)->GetIpmSubtree();
+        ASSERT_TRUE(top.Ok()) << top.Message();
+        auto folder = top->CreateSubfolder(kContactsFolder, u"IPF.Contact");
+        ASSERT_TRUE(folder.Ok()) << folder.Message();
+        mapi::CMessage there = folder->CreateMessage(u"IPM.Contact");
+        there.SetString(0x3A06001F, u"First1");
+        ASSERT_TRUE(there.Save().Ok());
+        (*made)->Close();
+    }
+    wcscpy_s(g_szPstPath, MAX_PATH, kExistingPst);
+    g_bUpdateExistingPst = 1;
+    UseNsf(Persons(2));
+    EXPECT_EQ(RunToEnd(), u"Conversion Completed Successfully");
+    EXPECT_EQ(GivenNames(kExistingPst), (Names{u"First1", u"First1", u"First2"}));
 }
 
 TEST_F(ContactRun, AnAddressBookWithoutPersonsIsReportedAndEndsAbortedWithTheFolderMade)
