@@ -62,18 +62,15 @@ protected:
     void SetUp() override
     {
         ContactRunFixture::SetUp();
-        UseNsf(Database());
-        HWND completion = RunToCompletionDialog();
-        m_nameShown = ProgressText(1035);
-        m_mobileShown = ProgressText(1036);
-        m_counterShown = ProgressText(1034);
-        m_labels = {ProgressText(1037), ProgressText(1038), ProgressText(1039), ProgressText(1033),
-                    ProgressText(1047)};
-        m_bars = {ProgressOf(GetDlgItem(m_progress, 1019)), ProgressOf(GetDlgItem(m_progress, 1020))};
-        ASSERT_EQ(CloseCompletionDialog(completion), u"Conversion Completed Successfully");
+        ConvertWholly(Database(), [this] {
+            m_counterShown = ProgressText(1034);
+            m_labels = {ProgressText(1037), ProgressText(1038), ProgressText(1039), ProgressText(1033),
+                        ProgressText(1047)};
+            m_bars = {ProgressOf(GetDlgItem(m_progress, 1019)), ProgressOf(GetDlgItem(m_progress, 1020))};
+        });
     }
 
-    std::u16string m_nameShown, m_mobileShown, m_counterShown;
+    std::u16string m_counterShown;
     std::vector<std::u16string> m_labels;
     std::vector<int> m_bars;
 };

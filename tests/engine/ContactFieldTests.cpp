@@ -71,16 +71,11 @@ protected:
     void SetUp() override
     {
         ContactRunFixture::SetUp();
-        UseNsf(Database());
-        HWND completion = RunToCompletionDialog();
-        m_nameShown = ProgressText(1035);
-        m_mobileShown = ProgressText(1036);
-        ASSERT_EQ(CloseCompletionDialog(completion), u"Conversion Completed Successfully");
+        ConvertWholly(Database());
         m_contacts = Contacts();
         ASSERT_EQ(m_contacts.size(), 5u);
     }
 
-    std::u16string m_nameShown, m_mobileShown;
     std::vector<mapi::CMessage> m_contacts;
 };
 

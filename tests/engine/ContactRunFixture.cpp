@@ -50,6 +50,26 @@ void ContactRunFixture::SetUp()
     g_strPstFolderName = kContactsFolder;
 }
 
+std::u16string ContactRunFixture::RunToEndReading(const std::function<void()>& read)
+{
+    HWND completion = RunToCompletionDialog();
+    if (completion)
+        read();
+    return CloseCompletionDialog(completion);
+}
+
+void ContactRunFixture::ConvertWholly(const std::string& description, const std::function<void()>& alsoRead)
+{
+    UseNsf(description);
+    auto result = RunToEndReading([&] {
+        m_nameShown = ProgressText(1035);
+        m_mobileShown = ProgressText(1036);
+        if (alsoRead)
+            alsoRead();
+    });
+    ASSERT_EQ(result, u"Conversion Completed Successfully");
+}
+
 std::vector<mapi::CMessage> ContactRunFixture::Contacts(const char16_t* pstPath)
 {
     if (!m_store)

@@ -6,6 +6,7 @@
 
 #include "MailRunFixture.h"
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -33,8 +34,18 @@ protected:
     // After the run: the contacts of the step-5 folder in the order they
     // were saved; fails the test when the folder is missing.
     std::vector<mapi::CMessage> Contacts(const char16_t* pstPath = kPstPath);
-    // The dialog's text of a control while the completion dialog is up.
+    // Runs the conversion to its end, calling read while the completion
+    // dialog is up and the hidden progress dialog can still be read: the
+    // completion dialog's result text.
+    std::u16string RunToEndReading(const std::function<void()>& read);
+    // Converts the address book of the description to a successful end,
+    // keeping the name and mobile number the dialog shows last; alsoRead
+    // reads more of the dialog meanwhile.
+    void ConvertWholly(const std::string& description, const std::function<void()>& alsoRead = {});
+    // The progress dialog's text of a control.
     std::u16string ProgressText(int id) { return TextOf(m_progress, id); }
+
+    std::u16string m_nameShown, m_mobileShown;
 };
 
 } // namespace enginetest
