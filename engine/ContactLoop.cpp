@@ -57,7 +57,8 @@ void CContactConverter::ConvertPerson(LNINT i)
     LNDocument person = m_persons[i];
     person.Open(0);
     const ContactFillOutcome outcome = FillContactItem(m_dialog, person, item);
-    person.Close();
+    // Closing only lets go of the items read; a failure there loses nothing.
+    RunGuarded([&] { person.Close(); });
     if (outcome == ContactFillOutcome::Stopped) {
         // The contact in hand is left unsaved.
         item.ReleaseDispatch();

@@ -189,6 +189,14 @@ TEST_F(ContactRun, AFileThatIsNoDatabaseIsReportedAndEndsNotCompleted)
     EXPECT_TRUE(LoggedSummaries().empty());
 }
 
+TEST_F(ContactRun, ADocumentThatCannotBeClosedLosesNothing)
+{
+    UseNsf(Persons(3));
+    notes::SetFault("LNNote::Close", LNERR_WRITE_FAILED, 0, 2);
+    EXPECT_EQ(RunToEnd(), u"Conversion Completed Successfully");
+    EXPECT_EQ(GivenNames(), (Names{u"First1", u"First2", u"First3"}));
+}
+
 TEST_F(ContactRun, ADocumentThatCannotBeOpenedEndsTheLoopThereAndTheRunNotCompleted)
 {
     UseNsf(Persons(4));
