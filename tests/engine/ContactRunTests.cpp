@@ -189,6 +189,17 @@ TEST_F(ContactRun, AFileThatIsNoDatabaseIsReportedAndEndsNotCompleted)
     EXPECT_TRUE(LoggedSummaries().empty());
 }
 
+TEST_F(ContactRun, AStoreWhoseRootCannotBeFoundEndsTheRunNotCompleted)
+{
+    // The store opens under the whole name, which the folder path then
+    // reads as a root and a subfolder.
+    g_strPstFolderName = u"Address\\Book";
+    UseNsf(Persons(2));
+    EXPECT_EQ(RunToEnd(), u"Conversion not completed successfully");
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_TRUE(LoggedSummaries().empty());
+}
+
 TEST_F(ContactRun, ADocumentThatCannotBeClosedLosesNothing)
 {
     UseNsf(Persons(3));
