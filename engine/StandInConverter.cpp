@@ -27,11 +27,6 @@ int CountNodes(const StringNode* node)
 
 } // namespace
 
-void CProDlg::ConvertContacts()
-{
-    RunStandInConverter();
-}
-
 void CProDlg::ConvertCalendar()
 {
     RunStandInConverter();

@@ -1,0 +1,69 @@
+// The loop over the "Person" documents: the free-space question, a new RDO
+// session and contact item per document, the item filled and saved, and the
+// two progress bars.
+#include "ContactConverter.h"
+
+#include "CProDlg.h"
+#include "ContactFields.h"
+#include "RdoDispatch.h"
+#include "RunFlags.h"
+#include "StepGuard.h"
+#include "user/ProgressBar.h"
+
+namespace {
+
+constexpr int kCountText = 1034;
+
+// A session object that cannot be made: the contact cannot be written.
+struct SessionMissing {};
+
+} // namespace
+
+void CContactConverter::ConvertPersons()
+{
+    for (LNINT i = 0; i < m_count; ++i) {
+        g_nCurrentProgress = i;
+        g_nOverallProgress = i;
+        if (!m_dialog.CheckPstFreeSpace(1, m_freeSpaceAnswers))
+            throw LeaveConverter{};
+        CString counter;
+        counter.Format(u"%d/%d", i + 1, m_count);
+        m_dialog.SetDlgItemText(kCountText, counter);
+        if (!RunGuarded([&] { ConvertPerson(i); })) {
+            // The rest of the address book is left; the run says it did not
+            // complete rather than report the contacts it lost as converted.
+            g_bNotCompleted = 1;
+            RaiseStopFlags();
+            return;
+        }
+        const auto position = static_cast<unsigned long long>(i + 1) * 100 / static_cast<unsigned long long>(m_count);
+        m_dialog.m_progCurrent.SendMessage(PBM_SETPOS, static_cast<WPARAM>(position));
+        m_dialog.m_progOverall.SendMessage(PBM_SETPOS, static_cast<WPARAM>(position));
+    }
+    g_nCurrentProgress = m_count;
+    g_nOverallProgress = m_count;
+}
+
+void CContactConverter::ConvertPerson(LNINT i)
+{
+    COleDispatchDriver session;
+    if (!session.CreateDispatch(kRdoSessionProgId))
+        throw SessionMissing{};
+    RdoSession_Logon(session);
+    COleDispatchDriver folder(RdoSession_GetFolderFromPath(session, m_contactsPath));
+    COleDispatchDriver items(RdoFolder_GetItems(folder));
+    COleDispatchDriver item(RdoItems_Add(items, kRdoItemContact));
+
+    LNDocument person = m_persons[i];
+    person.Open(0);
+    const ContactFillOutcome outcome = FillContactItem(m_dialog, person, item);
+    // Closing only lets go of the items read; a failure there loses nothing.
+    RunGuarded([&] { person.Close(); });
+    if (outcome == ContactFillOutcome::Stopped) {
+        // The contact in hand is left unsaved.
+        item.ReleaseDispatch();
+        StopCheck();
+    }
+    RdoMessage_Call6(item);
+    RdoMessage_Put41(item, TRUE);
+}

@@ -1,0 +1,50 @@
+// What the conversion benchmarks share: a machine root laid out by the
+// installer, the work done in child processes so that each figure of peak
+// memory is one process's alone, and a whole run of step 6 timed from its
+// opening to its completion dialog. Nothing waits for a person: every
+// message box is answered (Yes to a question, OK otherwise) and the free
+// space of the PST's drive is pinned high.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace bench {
+
+// Prints the failure under the program's name and ends the process.
+[[noreturn]] void Fail(const std::string& what);
+
+double Seconds(std::chrono::steady_clock::time_point since);
+long PeakResidentKiB();
+
+// Runs the body in a child process and waits for it; false when it failed.
+bool InChild(const std::function<void()>& body);
+
+// The environment of every benchmark process: the headless screen, UTC.
+void SetUpBenchmarkProcess();
+
+// In a new machine root laid out by the installer (the closer made
+// harmless, C:\Data and the Notes data folder "mail" made): builds the
+// database in one child process (build is given the host path of that
+// "mail" folder) and says how long it took, then converts it in another
+// with the machine root set and COM initialised; the machine is removed.
+void MeasureInMachine(std::size_t count, const char* unit,
+                      const std::function<void(const std::filesystem::path&)>& build,
+                      const std::function<void()>& convert);
+
+struct RunFigures {
+    double seconds = 0;
+    long peakKiB = 0;
+    long peakBeforeKiB = 0;
+    double pstMiB = 0;
+    std::u16string result;
+};
+
+// Sets the settings and run choices common to every mode (install folder,
+// NSF, PST, the step-5 folder name), opens step 6 on a GUI thread of its own
+// and waits for the completion dialog.
+RunFigures RunConversion(int mode, const char16_t* nsfPath, const char16_t* pstPath, const char16_t* folderName);
+
+} // namespace bench

@@ -1,0 +1,62 @@
+// Cost of a whole contact conversion: a synthetic address book (every field
+// the conversion reads, and groups that it must leave) converted by the real
+// converter into a new PST, step 6 opened as step 5 opens it. Every contact
+// goes through a session, a logon, a folder look-up and a save of its own.
+// A plain timer; the figures are printed, nothing is asserted.
+//
+//   contact_conversion_benchmark [PERSONS...]   (default 10000)
+//
+// Each size runs in processes of its own: one builds the database, one
+// converts it, so that the peak memory is the conversion's alone. The two
+// fixed waits of the folder set-up (2 s) are part of the time.
+#include "BenchmarkHarness.h"
+
+#include "notes/Notes.h"
+#include "nsfbuild/Synthetic.h"
+#include "win32/WideString.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char16_t* kNsfPath = u"C:\\Notes\\Data\\mail\\names.nsf";
+constexpr const char16_t* kPstPath = u"C:\\Data\\contacts.pst";
+
+void Measure(std::size_t persons)
+{
+    auto build = [&](const fs::path& mailFolder) {
+        nsfbuild::AddressBookOptions options;
+        options.persons = persons;
+        options.groups = persons / 100;
+        if (auto result = nsfbuild::BuildSyntheticAddressBook(mailFolder / "names.nsf", options); !result)
+            bench::Fail(result.message);
+    };
+    auto convert = [&] {
+        const bench::RunFigures run = bench::RunConversion(2, kNsfPath, kPstPath, u"Contacts");
+        std::printf("%9zu persons %8.1f s %9.1f contacts/s %8.2f ms/contact  peak %7ld MiB (%ld before)  "
+                    "PST %7.1f MiB  %s\n",
+                    persons, run.seconds, static_cast<double>(persons) / run.seconds,
+                    run.seconds * 1000 / static_cast<double>(persons), run.peakKiB / 1024, run.peakBeforeKiB / 1024,
+                    run.pstMiB, Utf16ToUtf8(run.result).c_str());
+    };
+    bench::MeasureInMachine(persons, "persons", build, convert);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    bench::SetUpBenchmarkProcess();
+    std::vector<std::size_t> sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes.push_back(std::strtoull(argv[i], nullptr, 10));
+    if (sizes.empty())
+        sizes = {10000};
+    for (std::size_t persons : sizes)
+        Measure(persons);
+    return 0;
+}
