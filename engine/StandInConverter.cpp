@@ -6,6 +6,7 @@
 // issue replaces its function below with the real conversion.
 #include "CProDlg.h"
 
+#include "CalendarConversion.h"
 #include "RunFlags.h"
 #include "WizardSelections.h"
 #include "user/ProgressBar.h"
@@ -34,6 +35,10 @@ void CProDlg::ConvertContacts()
 
 void CProDlg::ConvertCalendar()
 {
+    if (CalendarConversion conversion = GetCalendarConversion()) {
+        conversion(*this);
+        return;
+    }
     RunStandInConverter();
 }
 
