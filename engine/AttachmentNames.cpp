@@ -31,14 +31,24 @@ std::u16string AttachmentBaseName(std::u16string_view name)
     return base;
 }
 
-std::u16string CAttachmentNames::Take(std::u16string_view name)
+std::u16string CAttachmentNames::Take(std::u16string_view name, std::size_t maxLength)
 {
     const std::u16string base = AttachmentBaseName(name);
     std::size_t dot = base.rfind(u'.');
     if (dot == 0 || dot == std::u16string::npos)
         dot = base.size();
-    std::u16string candidate = base;
+    // An extension that would leave no room for a stem is cut like one.
+    if (maxLength != std::u16string::npos && base.size() - dot >= maxLength)
+        dot = base.size();
+    const std::u16string_view stem = std::u16string_view(base).substr(0, dot);
+    const std::u16string_view extension = std::u16string_view(base).substr(dot);
+    auto fitted = [&](const std::u16string& number) {
+        const std::size_t tail = number.size() + extension.size();
+        const std::size_t room = maxLength > tail ? maxLength - tail : 0;
+        return std::u16string(stem.substr(0, room)) + number + std::u16string(extension);
+    };
+    std::u16string candidate = fitted(u"");
     for (int number = 2; !m_taken.insert(Folded(candidate)).second; ++number)
-        candidate = base.substr(0, dot) + u"(" + AnsiToWide(std::to_string(number)) + u")" + base.substr(dot);
+        candidate = fitted(u"(" + AnsiToWide(std::to_string(number)) + u")");
     return candidate;
 }

@@ -4,8 +4,11 @@
 // folder, and ";" (which ends an entry of the attachment list) becomes "_".
 // Two attachments of one document never share a file: a name already taken
 // gets a number, "report(2).doc", the second "$MIM" part's decode file too.
+// A name too long for the folder's paths loses the end of its stem, never
+// its extension, rather than the attachment.
 #pragma once
 
+#include <cstddef>
 #include <set>
 #include <string>
 #include <string_view>
@@ -17,8 +20,9 @@ std::u16string AttachmentBaseName(std::u16string_view name);
 class CAttachmentNames {
 public:
     // A file name for the attachment name, not yet taken in this document;
-    // names are compared without regard to case, as the folder does.
-    std::u16string Take(std::u16string_view name);
+    // names are compared without regard to case, as the folder does. The
+    // result holds at most maxLength characters.
+    std::u16string Take(std::u16string_view name, std::size_t maxLength = std::u16string::npos);
 
 private:
     std::set<std::u16string> m_taken;

@@ -8,6 +8,8 @@
 #include "win32/CodePage.h"
 #include "win32/FileApi.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr std::u16string_view kMimePartPrefix = u"$MIM";
@@ -16,6 +18,14 @@ constexpr std::u16string_view kDecodeFileName = u"Decode.bmp";
 // A part that could not be decoded is left out of the list, which must name
 // only files that exist.
 struct DecodeFailed {};
+
+// The characters a file name may have in the folder: a path holds fewer
+// than MAX_PATH.
+std::size_t RoomForName(const CString& folder)
+{
+    const auto used = static_cast<std::size_t>(folder.GetLength());
+    return used < MAX_PATH - 1 ? MAX_PATH - 1 - used : 0;
+}
 
 } // namespace
 
@@ -45,13 +55,13 @@ CString CMailMessageBuilder::DetachAttachment(const LNAttachment& attachment, co
                                               CAttachmentNames& names)
 {
     const std::u16string name = AnsiToWide(attachment.GetAttachmentName().Text());
-    const CString path = folder + CString(names.Take(name));
+    const CString path = folder + CString(names.Take(name, RoomForName(folder)));
     attachment.Detach(LNString(WideToAnsi(path.Str())));
     if (name.compare(0, kMimePartPrefix.size(), kMimePartPrefix) != 0)
         return path;
     // Every part decodes into a file of its own; the first one keeps the
     // name "\Decode.bmp" after the folder's own backslash.
-    const CString decoded = folder + u"\\" + CString(names.Take(kDecodeFileName));
+    const CString decoded = folder + u"\\" + CString(names.Take(kDecodeFileName, std::max<std::size_t>(RoomForName(folder), 1) - 1));
     if (m_codec.Base64DecodeFile(path, decoded) != 0 || _waccess(decoded, 0) != 0)
         throw DecodeFailed{};
     return decoded;

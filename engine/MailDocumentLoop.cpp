@@ -40,7 +40,8 @@ void CMailConverter::ConvertEntry(const LNViewFolder& viewFolder, LNINT i, LNINT
         document.Open(0);
         m_builder.ConvertMailDocument(document, parts);
     });
-    document.Close();
+    // A document that cannot be closed costs nothing more.
+    RunGuarded([&] { document.Close(); });
     const auto position = static_cast<unsigned long long>(i + 1) * 100 / static_cast<unsigned long long>(n);
     m_dialog.m_progCurrent.SendMessage(PBM_SETPOS, static_cast<WPARAM>(position));
 }

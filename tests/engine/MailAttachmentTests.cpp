@@ -94,6 +94,20 @@ attach REPORT.doc second
     EXPECT_EQ(ReadHostFile(Host(u"C:\\Windows\\win.ini")), "[windows]");
 }
 
+TEST_F(MailAttachment, ALongNameIsKeptWholeAsFarAsAPathCanHoldIt)
+{
+    // The folder's path takes 37 characters; a path holds at most 259.
+    const std::string whole = std::string(218, 'w') + ".txt";
+    const std::string tooLong = std::string(300, 'x') + ".txt";
+    auto messages = ConvertNote("attach " + whole + " whole\nattach " + tooLong + " cut\n");
+    ASSERT_EQ(messages.size(), 1u);
+    const std::u16string cut = std::u16string(259 - 37 - 4, u'x') + u".txt";
+    EXPECT_EQ(NamesOf(messages[0]), (std::vector<std::u16string>{AnsiToWide(whole), cut}));
+    auto files = AttachmentsOf(messages[0]);
+    EXPECT_EQ(files[AnsiToWide(whole)], "whole");
+    EXPECT_EQ(files[cut], "cut");
+}
+
 TEST_F(MailAttachment, OneAttachmentThatCannotBeDetachedCostsOnlyItself)
 {
     notes::SetFault("LNAttachment::Detach", LNERR_CANNOT_CREATE_FILE, 1, 1);

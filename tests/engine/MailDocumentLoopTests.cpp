@@ -99,6 +99,15 @@ TEST_F(MailDocumentLoop, EachDocumentMovesTheCounterAndTheBarsEvenWhenItCannotBe
     EXPECT_TRUE(LoggedSummaries().empty());
 }
 
+TEST_F(MailDocumentLoop, ADocumentThatCannotBeClosedLeavesTheRestOfItsFolderToBeConverted)
+{
+    notes::SetFault("LNNote::Close", LNERR_DATABASE_CORRUPT, 0, 1);
+    HWND completion = RunToCompletionDialog();
+    EXPECT_EQ(Showing(), (Seen{u"3/3", 100, 100}));
+    EXPECT_EQ(CloseCompletionDialog(completion), u"Conversion Completed Successfully");
+    EXPECT_EQ(MessagesIn({u"Inbox"}).size(), 3u);
+}
+
 TEST_F(MailDocumentLoop, AStopBetweenTwoStepsOfADocumentEndsTheRunBeforeItsHandOff)
 {
     // The worker is held as the second document begins.

@@ -59,4 +59,15 @@ TEST(AttachmentFileNames, ANameTakenInTheDocumentGetsANumberWhateverItsCase)
     EXPECT_EQ(names.Take(u".profile"), u".profile(2)");
 }
 
+TEST(AttachmentFileNames, ANameTooLongForItsRoomLosesTheEndOfItsStemNotItsExtension)
+{
+    CAttachmentNames names;
+    EXPECT_EQ(names.Take(u"minutes.doc", 11), u"minutes.doc");
+    EXPECT_EQ(names.Take(u"quarterly.pdf", 10), u"quarte.pdf");
+    EXPECT_EQ(names.Take(u"quarterly.pdf", 10), u"qua(2).pdf");
+    // An extension that fills the room is cut like any name.
+    EXPECT_EQ(names.Take(u"a.verylongextension", 8), u"a.verylo");
+    EXPECT_EQ(names.Take(u"README", 3), u"REA");
+}
+
 } // namespace
