@@ -8,6 +8,8 @@
 //
 // Each size runs in processes of its own: one builds the database, one
 // converts it, so that the peak memory is the conversion's alone.
+#include "ConversionBench.h"
+
 #include "AppSettings.h"
 #include "CProDlg.h"
 #include "MarlwickDlg.h"
@@ -35,47 +37,10 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using namespace conversionbench;
 
 constexpr const char16_t* kNsfPath = u"C:\\Notes\\Data\\mail\\bench.nsf";
 constexpr const char16_t* kPstPath = u"C:\\Data\\bench.pst";
-
-double Seconds(Clock::time_point since)
-{
-    return std::chrono::duration<double>(Clock::now() - since).count();
-}
-
-long PeakResidentKiB()
-{
-    rusage usage = {};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
-[[noreturn]] void Fail(const std::string& what)
-{
-    std::fprintf(stderr, "mail_conversion_benchmark: %s\n", what.c_str());
-    std::_Exit(2);
-}
-
-// Runs the body in a child process and waits for it; false when it failed.
-template <class Body>
-bool InChild(Body body)
-{
-    std::fflush(stdout);
-    pid_t child = fork();
-    if (child < 0)
-        Fail("cannot fork");
-    if (child == 0) {
-        body();
-        std::fflush(stdout);
-        std::_Exit(0);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
 
 // The folders step 3 would list for the database: every view or folder not
 // hidden, and the system folders by their PST names; ($All) is left out.
@@ -125,48 +90,22 @@ void Convert(std::size_t messages, int bodyFormat)
     g_strPstFolderName = u"Mail";
     wcscpy_s(g_szPstPath, MAX_PATH, kPstPath);
     win32::SetDiskFreeSpaceHook([](LPCWSTR) -> std::optional<ULONGLONG> { return 1ull << 40; });
-    user::SetMessageBoxAnswerer([](const user::MessageBoxRecord& box) {
-        std::fprintf(stderr, "answered: %s\n", Utf16ToUtf8(box.text).c_str());
-        return (box.type & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK;
-    });
 
     const long residentBefore = PeakResidentKiB();
-    const Clock::time_point start = Clock::now();
-    std::thread gui([] {
-        CProDlg dialog;
-        dialog.DoModal();
-    });
-    gui.detach();
-    HWND completion = user::automation::WaitForWindowWithControl(1040, std::chrono::hours(12));
-    const double seconds = Seconds(start);
-    if (!completion)
-        Fail("the run did not end");
-    const std::u16string result = user::automation::TextOf(GetDlgItem(completion, 1040));
-    std::error_code error;
-    const auto pstBytes = fs::file_size(win32::ResolvePath(kPstPath, win32::Resolve::Existing)->hostPath, error);
+    const StepSixRun run = RunStepSix();
+    const double seconds = run.seconds;
     std::printf("%9zu %-4s %9zu docs %8.1f s %9.1f msg/s %8.2f ms/msg  peak %7ld MiB (%ld before)  PST %7.1f MiB  %s\n",
                 messages, bodyFormat ? "TXT" : "RTF", documents, seconds, documents / seconds,
                 seconds * 1000 / static_cast<double>(documents), PeakResidentKiB() / 1024, residentBefore / 1024,
-                static_cast<double>(pstBytes) / (1 << 20), Utf16ToUtf8(result).c_str());
+                FileMiB(kPstPath), Utf16ToUtf8(run.result).c_str());
 }
 
 void Measure(std::size_t messages, int bodyFormat)
 {
-    std::string pattern = (fs::temp_directory_path() / "marlwick-mailbench-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
-        Fail("cannot make a machine root");
-    const fs::path root = pattern;
+    const fs::path root = NewMachineFolder("marlwick-mailbench");
     const Clock::time_point building = Clock::now();
     bool built = InChild([&] {
-        win32::SetMachineRoot(root);
-        std::string error;
-        if (!install::InstallMachine({root, MARLWICK_PROGRAMS_DIR, MARLWICK_RESOURCES_DIR}, &error))
-            Fail(error);
-        // The closer would end an Outlook of the host.
-        fs::copy_file("/bin/true", root / "drive_c" / "Program Files" / "Pellinor" / "Stavrel.exe",
-                      fs::copy_options::overwrite_existing);
-        fs::create_directories(root / "drive_c" / "Data");
-        fs::create_directories(root / "drive_c" / "Notes" / "Data" / "mail");
+        LayOutMachine(root);
         nsfbuild::MailboxOptions options;
         options.messages = messages;
         options.folders = 20;
