@@ -26,14 +26,14 @@ constexpr UINT kQuestionOkFlags = 0x1020; // system-modal, question icon, OK
 constexpr LPCWSTR kViewUnreadable = u"1Please Verify the NSF file...";
 constexpr LPCWSTR kDatabaseUnreadable = u"Please Verify the NSF file...";
 
-// The text of a Notes status, fetched as the handlers do and not shown.
+} // namespace
+
 void FetchErrorText(LNSTATUS status)
 {
+    // The handlers fetch the text and show none of it.
     char text[512];
     LNGetErrorMessageText(status, text, sizeof text);
 }
-
-} // namespace
 
 void RunCalendarConversion(CProDlg& dialog)
 {

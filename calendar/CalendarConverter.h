@@ -27,6 +27,8 @@ extern std::atomic<unsigned> g_nCalendarEntryCount;
 void RunCalendarConversion(CProDlg& dialog);
 // Makes RunCalendarConversion the calendar mode's converter.
 void InstallCalendarConversion();
+// The text of a Notes status, as the error handlers fetch it.
+void FetchErrorText(LNSTATUS status);
 
 class CCalendarConverter {
 public:

@@ -81,8 +81,7 @@ void CCalendarConverter::ConvertEntry(const LNViewFolder& view, unsigned i)
         }
         document.Close();
     } catch (LNSTATUS status) {
-        char text[512];
-        LNGetErrorMessageText(status, text, sizeof text);
+        FetchErrorText(status);
         AbandonEntry();
     } catch (const CException&) {
         // An item the RDO library refused: the rest of the entry is skipped
