@@ -2,11 +2,10 @@
 
 #include "ole/Variant.h"
 
-DATE DateTextToDate(LPCWSTR text)
+DATE DateTextToDate(std::u16string_view text)
 {
     ole::CVariant textValue;
-    textValue.vt = VT_BSTR;
-    textValue.bstrVal = SysAllocString(text);
+    static_cast<VARIANT&>(textValue) = ole::MakeString(text);
     ole::CVariant dateValue;
     if (FAILED(VariantChangeType(&dateValue, &textValue, 0, VT_DATE)))
         return 0.0;

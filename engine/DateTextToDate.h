@@ -3,6 +3,8 @@
 
 #include "ole/OleAuto.h"
 
+#include <string_view>
+
 // The text converted to a date by VariantChangeType; 0.0 (30 December
 // 1899, midnight) when it does not read as one.
-DATE DateTextToDate(LPCWSTR text);
+DATE DateTextToDate(std::u16string_view text);

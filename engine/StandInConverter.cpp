@@ -6,7 +6,9 @@
 // issue replaces its function below with the real conversion.
 #include "CProDlg.h"
 
+#include "CalendarConversion.h"
 #include "RunFlags.h"
+#include "StringList.h"
 #include "WizardSelections.h"
 #include "user/ProgressBar.h"
 #include "win32/Clock.h"
@@ -17,18 +19,14 @@ namespace {
 // The time one unit of work takes, so that a person sees the run go.
 constexpr DWORD kUnitOfWork = 400;
 
-int CountNodes(const StringNode* node)
-{
-    int count = 0;
-    for (; node; node = node->next)
-        ++count;
-    return count;
-}
-
 } // namespace
 
 void CProDlg::ConvertCalendar()
 {
+    if (CalendarConversion conversion = GetCalendarConversion()) {
+        conversion(*this);
+        return;
+    }
     RunStandInConverter();
 }
 
@@ -38,7 +36,7 @@ void CProDlg::RunStandInConverter()
         return;
     if (!PrepareTargetComponents())
         return;
-    const int units = CountNodes(g_pSelFolderList);
+    const int units = CountStringNodes(g_pSelFolderList);
     int unit = 0;
     for (const StringNode* folder = g_pSelFolderList; folder; folder = folder->next) {
         ++unit;

@@ -1,0 +1,176 @@
+// The calendar run's set-up, its walk over the view folders, its end and the
+// handlers of the view folder and the database.
+#include "CalendarConverter.h"
+
+#include "AppSettings.h"
+#include "CProDlg.h"
+#include "CalendarConversion.h"
+#include "RdoDispatch.h"
+#include "RunFlags.h"
+#include "StepGuard.h"
+#include "win32/Clock.h"
+
+int g_bSeriesType2Done = 0;
+int g_bSeriesType16Done = 0;
+int g_bSeriesType8Done = 0;
+std::atomic<unsigned> g_nCalendarEntryCount{0};
+
+namespace {
+
+constexpr LPCWSTR kRdoSessionProgId = u"TolvaneRedmp.RDOSessionTol";
+constexpr const char* kCalendarView = "($Calendar)";
+// The narrow copy of a view folder's name.
+constexpr std::size_t kViewNameBytes = 260;
+constexpr DWORD kFolderPause = 1000;
+constexpr UINT kQuestionOkFlags = 0x1020; // system-modal, question icon, OK
+constexpr LPCWSTR kViewUnreadable = u"1Please Verify the NSF file...";
+constexpr LPCWSTR kDatabaseUnreadable = u"Please Verify the NSF file...";
+
+} // namespace
+
+void FetchErrorText(LNSTATUS status)
+{
+    // The handlers fetch the text and show none of it.
+    char text[512];
+    LNGetErrorMessageText(status, text, sizeof text);
+}
+
+void RunCalendarConversion(CProDlg& dialog)
+{
+    CCalendarConverter converter(dialog);
+    try {
+        converter.Run();
+    } catch (const LeaveConverter&) {
+    }
+}
+
+void InstallCalendarConversion()
+{
+    SetCalendarConversion(&RunCalendarConversion);
+}
+
+CCalendarConverter::CCalendarConverter(CProDlg& dialog)
+    : m_dialog(dialog)
+{
+}
+
+void CCalendarConverter::StopCheck()
+{
+    if (!g_bStopRequested)
+        return;
+    m_dialog.StopCheck();
+    throw LeaveConverter{};
+}
+
+void CCalendarConverter::Run()
+{
+    if (!m_dialog.CheckOutlookInstalled())
+        return;
+    Relabel();
+    bool prepared = false;
+    // An exception out of the component set-up ends the run at once.
+    if (!RunGuarded([&] { prepared = m_dialog.PrepareTargetComponents(); }) || !prepared)
+        return;
+    try {
+        CreateCalendarFolder();
+        ConvertNotesSource();
+    } catch (const CException&) {
+        EndRunOnTargetFailure();
+        return;
+    }
+    EndRun();
+}
+
+void CCalendarConverter::Relabel()
+{
+    m_dialog.SetDlgItemText(1037, u"No. of item (s)     :");
+    m_dialog.SetDlgItemText(1038, u"Date                    :");
+    m_dialog.SetDlgItemText(1047, u"Enumerating Calendar, Please wait...");
+    m_dialog.SetDlgItemText(1033, g_strPstFolderName);
+}
+
+void CCalendarConverter::CreateCalendarFolder()
+{
+    COleDispatchDriver session;
+    session.CreateDispatch(kRdoSessionProgId);
+    RdoSession_Logon(session);
+    const std::u16string rootPath = u"\\\\" + m_dialog.m_strTargetFolder.Str();
+    COleDispatchDriver root;
+    root.AttachDispatch(RdoSession_GetFolderFromPath(session, rootPath.c_str()));
+    m_rootFolders.AttachDispatch(RdoObject_Get12(root));
+    Sleep(kFolderPause);
+    // A folder that cannot be added may be there already: the entries open
+    // it by its path all the same.
+    RunGuarded([&] { RdoFolders_Add(m_rootFolders, g_strPstFolderName, kRdoFolderCalendar); });
+    Sleep(kFolderPause);
+    root.ReleaseDispatch();
+    session.ReleaseDispatch();
+    m_calendarFolderPath = rootPath + u"\\" + g_strPstFolderName.Str();
+}
+
+void CCalendarConverter::ConvertNotesSource()
+{
+    try {
+        // Every Notes error from the session's start on is thrown, the
+        // session's own included.
+        LNSetThrowAllErrorsGlobal(TRUE);
+        if (!m_dialog.OpenNotesDatabase(m_session, m_database)) {
+            StopCheck();
+            return;
+        }
+        m_database.GetViewFolders(&m_viewFolders, FALSE);
+        StopCheck();
+        for (LNINT v = 0; v < m_viewFolders.GetCount(); ++v) {
+            ConvertView(v);
+            StopCheck();
+        }
+        m_database.Close();
+        StopCheck();
+    } catch (LNSTATUS status) {
+        FetchErrorText(status);
+        g_bNotCompleted = 1;
+        g_bAbortRequested = 1;
+        m_dialog.MessageBox(kDatabaseUnreadable, g_szMsgCaption, kQuestionOkFlags);
+    }
+}
+
+void CCalendarConverter::ConvertView(LNINT v)
+{
+    try {
+        LNViewFolder view = m_viewFolders[v];
+        view.Open(0);
+        const std::string name = view.GetName().Text().substr(0, kViewNameBytes - 1);
+        StopCheck();
+        if (name != kCalendarView)
+            return;
+        m_viewSession.ReleaseDispatch();
+        m_viewSession.CreateDispatch(kRdoSessionProgId);
+        RdoSession_Logon(m_viewSession);
+        const unsigned count = static_cast<unsigned>(view.GetEntryCount());
+        g_nCalendarEntryCount = count;
+        StopCheck();
+        ConvertEntries(view, count);
+        m_viewSession.ReleaseDispatch();
+        StopCheck();
+    } catch (LNSTATUS status) {
+        FetchErrorText(status);
+        g_bNotCompleted = 1;
+        m_dialog.MessageBox(kViewUnreadable, g_szMsgCaption, kQuestionOkFlags);
+    }
+}
+
+void CCalendarConverter::EndRun()
+{
+    // Nothing may keep the run from its completion dialog now.
+    RunGuarded([&] { m_session.Term(0); });
+    m_dialog.ShowCompletionDialog();
+}
+
+void CCalendarConverter::EndRunOnTargetFailure()
+{
+    g_bNotCompleted = 1;
+    g_bAbortRequested = 1;
+    FreeStringList(&g_lstStartDates);
+    FreeStringList(&g_lstEndDates);
+    EndRun();
+}

@@ -1,0 +1,130 @@
+// The calendar run's recovery from Notes errors, at the entry, the view
+// folder and the database, and from a refusal of the RDO library.
+#include "CalendarRunFixture.h"
+
+#include "RunFlags.h"
+#include "notes/Notes.h"
+
+namespace calendartest {
+namespace {
+
+constexpr UINT kQuestionOk = 0x1020;
+
+const std::string kTwoEntries = R"nsf(
+note first
+calendar 1
+text Subject First
+note second
+calendar 1
+text Subject Second
+)nsf";
+
+class CalendarRecoveryTest : public CalendarRunFixture {};
+
+TEST_F(CalendarRecoveryTest, ANotesErrorInsideAnEntryKeepsWhatWasPutAndTheRunGoesOn)
+{
+    notes::SetFault("LNAttachment::Detach", LNERR_CANNOT_CREATE_FILE, 0, 1);
+    UseNsf(CalendarNsf({"reminder", "first"}, R"nsf(
+note reminder
+calendar 4
+text Subject Rent
+times StartDate 2026-07-02
+attach lease.pdf "lease"
+text Categories "H"
+text Location Office
+)nsf" + kTwoEntries));
+    EXPECT_EQ(RunToEnd(), u"Conversion Completed Successfully");
+    auto items = Items();
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(SubjectOf(items[0]), u"Rent");
+    EXPECT_EQ(StartOf(items[0]), kJulyFirstNine - 9 * kHour + kDay);
+    // Still all-day; the blocks after the failing one were not run.
+    EXPECT_EQ(AllDayOf(items[0]), true);
+    EXPECT_TRUE(CategoriesOf(items[0]).empty());
+    EXPECT_FALSE(LocationOf(items[0]));
+    EXPECT_EQ(SubjectOf(items[1]), u"First");
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(g_bNotCompleted, 1);
+}
+
+TEST_F(CalendarRecoveryTest, AnErrorInASeriesKeepsTheSavedOccurrencesAndNoDatePieceLeaksOn)
+{
+    // The second occurrence's attachment fails.
+    notes::SetFault("LNAttachment::Detach", LNERR_CANNOT_CREATE_FILE, 1, 1);
+    UseNsf(CalendarNsf({"series", "meeting"}, R"nsf(
+note series
+calendar 16
+text Subject Series
+times StartDateTime "2026-07-01 09:00:00" "2026-07-02 09:00:00" "2026-07-03 09:00:00"
+attach a.txt "A"
+note meeting
+calendar 8
+text Subject Meeting
+times StartDateTime "2026-07-10 09:00:00" "2026-07-11 09:00:00"
+times EndDateTime "2026-07-10 10:00:00" "2026-07-11 10:00:00"
+)nsf"));
+    EXPECT_EQ(RunToEnd(), u"Conversion Completed Successfully");
+    auto items = Items();
+    ASSERT_EQ(items.size(), 1u + 2u);
+    EXPECT_EQ(SubjectOf(items[0]), u"Series");
+    EXPECT_EQ(StartOf(items[0]), kJulyFirstNine);
+    EXPECT_EQ(StartOf(items[1]), kJulyFirstNine + 9 * kDay);
+    EXPECT_EQ(StartOf(items[2]), kJulyFirstNine + 10 * kDay);
+    EXPECT_EQ(EndOf(items[2]), kJulyFirstNine + 10 * kDay + kHour);
+}
+
+TEST_F(CalendarRecoveryTest, AViewThatCannotBeOpenedIsReportedAndTheOtherViewsAreStillVisited)
+{
+    // The second view folder, the first "($Calendar)".
+    notes::SetFault("LNViewFolder::Open", LNERR_DATABASE_CORRUPT, 1, 1);
+    UseNsf("view ($All)\nview ($Calendar)\nentries first\nview Other\nview ($Calendar)\nentries second\n" +
+           kTwoEntries);
+    ASSERT_NE(StartRun(), nullptr);
+    Answer(u"1Please Verify the NSF file...", IDOK);
+    HWND completion = WaitForCompletionDialog();
+    auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, u"1Please Verify the NSF file...");
+    EXPECT_EQ(boxes[0].caption, kCaption);
+    EXPECT_EQ(boxes[0].type, kQuestionOk);
+    EXPECT_EQ(notes::CallCount("LNViewFolder::Open"), 4);
+    EXPECT_EQ(CloseCompletionDialog(completion), u"Conversion Completed Successfully");
+    auto items = Items();
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(SubjectOf(items[0]), u"Second");
+}
+
+TEST_F(CalendarRecoveryTest, ADatabaseThatCannotBeOpenedEndsTheRunAsNotCompleted)
+{
+    notes::SetFault("LNDatabase::Open", LNERR_NOT_A_DATABASE);
+    UseNsf(CalendarNsf({"first"}, kTwoEntries));
+    ASSERT_NE(StartRun(), nullptr);
+    Answer(u"Please Verify the NSF file...", IDOK);
+    EXPECT_EQ(CloseCompletionDialog(WaitForCompletionDialog()), u"Conversion not completed successfully");
+    auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, u"Please Verify the NSF file...");
+    EXPECT_EQ(boxes[0].type, kQuestionOk);
+    EXPECT_EQ(notes::CallCount("LNNotesSession::Term"), 1);
+    // The calendar folder was made before the NSF was opened.
+    EXPECT_TRUE(Items().empty());
+}
+
+TEST_F(CalendarRecoveryTest, AnItemTheStoreRefusesSkipsItsEntryOnly)
+{
+    // The store cannot read the detached file back: the item's attachment
+    // call fails in the RDO library, not in Notes.
+    UseNsf(CalendarNsf({"broken", "first"}, "note broken\ncalendar 1\ntext Subject Broken\nattach gone.txt gone\n" +
+                                                kTwoEntries));
+    notes::SetFault("LNAttachment::Detach", LNWARN_NOT_FOUND);
+    EXPECT_EQ(RunToEnd(), u"Conversion Completed Successfully");
+    auto items = Items();
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(SubjectOf(items[0]), u"Broken");
+    EXPECT_TRUE(items[0].GetAttachments().empty());
+    EXPECT_EQ(SubjectOf(items[1]), u"First");
+    EXPECT_EQ(g_bNotCompleted, 1);
+}
+
+} // namespace
+} // namespace calendartest
