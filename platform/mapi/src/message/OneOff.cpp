@@ -3,6 +3,9 @@
 #include "win32/CodePage.h"
 #include "win32/WideString.h"
 
+#include <algorithm>
+#include <array>
+
 namespace mapi::message {
 
 namespace {
@@ -27,9 +30,12 @@ void AppendString(Bytes& out, const std::u16string& text)
 
 Bytes OneOffEntryId(const std::u16string& name, const std::u16string& address, const std::u16string& addressType)
 {
-    Bytes id(4, 0);
-    id.insert(id.end(), std::begin(kOneOffProvider), std::end(kOneOffProvider));
-    id.insert(id.end(), std::begin(kVersionAndFlags), std::end(kVersionAndFlags));
+    // Four zero flag bytes, the provider, then version and flags; built in a
+    // fixed header so that the vector is made from it at once.
+    std::array<std::uint8_t, 4 + sizeof kOneOffProvider + sizeof kVersionAndFlags> header{};
+    std::copy(std::begin(kOneOffProvider), std::end(kOneOffProvider), header.begin() + 4);
+    std::copy(std::begin(kVersionAndFlags), std::end(kVersionAndFlags), header.begin() + 4 + sizeof kOneOffProvider);
+    Bytes id(header.begin(), header.end());
     AppendString(id, name);
     AppendString(id, addressType);
     AppendString(id, address);
