@@ -2,6 +2,7 @@
 #include "win32/MachineRoot.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <sys/statvfs.h>
 
 namespace {
@@ -52,4 +53,15 @@ BOOL GetDiskFreeSpaceExW(LPCWSTR directoryName, PULARGE_INTEGER freeBytesAvailab
     if (totalNumberOfFreeBytes)
         totalNumberOfFreeBytes->QuadPart = free;
     return TRUE;
+}
+
+DWORD GetLogicalDrives()
+{
+    DWORD drives = 0;
+    std::error_code error;
+    for (int n = 0; n < 26; ++n) {
+        if (std::filesystem::is_directory(win32::DriveFolder(static_cast<WCHAR>(u'A' + n)), error))
+            drives |= 1u << n;
+    }
+    return drives;
 }
