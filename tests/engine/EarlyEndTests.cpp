@@ -55,7 +55,7 @@ TEST_F(EarlyEnd, OutlookMissingIsReportedThenTheSummaryAndTheAbortedResultAreLog
     EXPECT_EQ(g_pConvThread.load(), nullptr);
     // The worker has ended, and the object a handler may still hold is
     // there to be asked: a suspension of an ended thread fails harmlessly.
-    EXPECT_EQ(WaitForSingleObject(worker->m_hThread, 20000), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(worker->m_hThread, 60000), WAIT_OBJECT_0);
     EXPECT_EQ(worker->SuspendThread(), static_cast<DWORD>(-1));
 
     automation::Click(GetDlgItem(completion, IDOK));
@@ -90,9 +90,9 @@ TEST_F(EarlyEnd, ButtonsPressedAfterTheWorkerEndedDoNothing)
     Answer(kOutlookMissing, IDOK);
     // The completion dialog cannot run: the dialog comes back once, with
     // its worker gone, and stays.
-    ASSERT_EQ(WaitForSingleObject(worker, 20000), WAIT_OBJECT_0);
-    ASSERT_TRUE(automation::WaitForPaint());
-    ASSERT_TRUE(automation::WaitUntil([this] { return automation::IsVisible(m_progress); }));
+    ASSERT_EQ(WaitForSingleObject(worker, 60000), WAIT_OBJECT_0);
+    ASSERT_TRUE(automation::WaitForPaint(kPatience));
+    ASSERT_TRUE(Eventually([this] { return automation::IsVisible(m_progress); }));
     AfxSetResourceHandle(programResources);
 
     HWND pause = GetDlgItem(m_progress, 1017);

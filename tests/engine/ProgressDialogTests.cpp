@@ -58,7 +58,7 @@ TEST_F(ProgressDialog, ViewLogOpensTheLogThatIsWrittenWhenTheLogFolderIsGone)
     wcscpy_s(g_szLogDir, MAX_PATH, u"C:\\Gone");
     ASSERT_NE(StartRun(), nullptr);
     automation::Click(GetDlgItem(m_progress, 1004));
-    ASSERT_TRUE(automation::WaitUntil([this] { return !ShellCallsOn(u"\\Notepad.exe").empty(); }));
+    ASSERT_TRUE(Eventually([this] { return !ShellCallsOn(u"\\Notepad.exe").empty(); }));
     auto notepad = ShellCallsOn(u"\\Notepad.exe");
     EXPECT_EQ(notepad[0].file, u"C:\\Windows\\Notepad.exe");
     EXPECT_EQ(notepad[0].parameters, m_installDir + u"\\Activity Log.txt");
@@ -70,14 +70,14 @@ TEST_F(ProgressDialog, SupportOpensTheSupportPageAndF1TheHelpFile)
 {
     ASSERT_NE(StartRun(), nullptr);
     automation::Click(GetDlgItem(m_progress, 1005));
-    ASSERT_TRUE(automation::WaitUntil([this] { return !ShellCallsOn(u"/support").empty(); }));
+    ASSERT_TRUE(Eventually([this] { return !ShellCallsOn(u"/support").empty(); }));
     auto support = ShellCallsOn(u"/support");
     EXPECT_EQ(support[0].file, u"http://www.example.org/support");
     EXPECT_EQ(support[0].verb, u"open");
     EXPECT_EQ(support[0].show, SW_SHOWNORMAL);
 
     automation::PressKey(m_progress, VK_F1);
-    ASSERT_TRUE(automation::WaitUntil([this] { return !ShellCallsOn(kHelpFileName).empty(); }));
+    ASSERT_TRUE(Eventually([this] { return !ShellCallsOn(kHelpFileName).empty(); }));
     // The help request leaves the run as it was.
     EXPECT_TRUE(automation::IsVisible(m_progress));
     EXPECT_TRUE(Boxes().empty());

@@ -96,7 +96,7 @@ TEST_F(RunEnd, TheViewLogBoxOpensTheLogThatWasWrittenWhereNoLogFolderIsSet)
     HWND box = GetDlgItem(completion, 1014);
     EXPECT_EQ(automation::CheckStateOf(box), static_cast<UINT>(BST_UNCHECKED));
     automation::Click(box);
-    ASSERT_TRUE(automation::WaitUntil([box] { return automation::CheckStateOf(box) == BST_CHECKED; }));
+    ASSERT_TRUE(Eventually([box] { return automation::CheckStateOf(box) == BST_CHECKED; }));
     automation::Click(GetDlgItem(completion, IDOK));
     EXPECT_EQ(WaitForProcessEnd(), 0);
 

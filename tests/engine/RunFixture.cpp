@@ -48,11 +48,6 @@ LPCWSTR HolderClass()
     return name;
 }
 
-bool Eventually(const std::function<bool()>& condition)
-{
-    return automation::WaitUntil(condition, std::chrono::seconds(20));
-}
-
 } // namespace
 
 void RunFixture::SetUp()
@@ -167,7 +162,7 @@ void RunFixture::BeginRun()
 
 HWND RunFixture::WaitForProgressDialog()
 {
-    m_progress = automation::WaitForWindowWithControl(1019);
+    m_progress = automation::WaitForWindowWithControl(1019, kPatience);
     return m_progress;
 }
 
@@ -205,7 +200,7 @@ bool RunFixture::WaitForWorkerParked()
 
 HWND RunFixture::WaitForCompletionDialog()
 {
-    return automation::WaitForWindowWithControl(1040);
+    return automation::WaitForWindowWithControl(1040, kPatience);
 }
 
 int RunFixture::WaitForProcessEnd()
@@ -291,6 +286,11 @@ void RunFixture::ReleaseGuiThread()
         m_holding = false;
         m_release.set_value();
     }
+}
+
+bool RunFixture::Eventually(const std::function<bool()>& condition)
+{
+    return automation::WaitUntil(condition, kPatience);
 }
 
 int RunFixture::ProgressOf(HWND bar)

@@ -17,6 +17,8 @@
 #include "win32/Shell.h"
 
 #include <atomic>
+#include <chrono>
+#include <functional>
 #include <future>
 #include <string>
 #include <thread>
@@ -25,6 +27,9 @@
 namespace enginetest {
 
 inline constexpr int kNoExit = -1;
+// How long a test waits for what the run must do: long enough for a loaded
+// machine running the sanitizer build.
+inline constexpr std::chrono::seconds kPatience{60};
 inline constexpr const char16_t* kPstPath = u"C:\\Data\\Mail.pst";
 inline constexpr const char16_t* kAppTitle = u"Pellinor for Lotus Notes NSF - MS Outlook PST";
 inline constexpr const char16_t* kCaption = u"Pellinor for NSF to PST";
@@ -70,6 +75,8 @@ protected:
     void HoldGuiThread();
     void ReleaseGuiThread();
 
+    // Waits up to kPatience for the condition.
+    static bool Eventually(const std::function<bool()>& condition);
     static int ProgressOf(HWND bar);
     static std::u16string TextOf(HWND dialog, int id);
 

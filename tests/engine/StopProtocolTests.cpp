@@ -34,7 +34,7 @@ protected:
     void PauseAfterFirstUnit()
     {
         automation::Click(m_pause);
-        ASSERT_TRUE(automation::WaitUntil([this] { return automation::TextOf(m_pause) == u"Resume"; }));
+        ASSERT_TRUE(Eventually([this] { return automation::TextOf(m_pause) == u"Resume"; }));
         LetUnitEnd();
         ASSERT_TRUE(WaitForWorkerParked());
     }

@@ -67,7 +67,7 @@ int UnitGate::Entered()
 bool UnitGate::WaitForEntered(int count)
 {
     std::unique_lock lock(m_mutex);
-    return m_changed.wait_for(lock, std::chrono::seconds(20), [&] { return m_entered >= count; });
+    return m_changed.wait_for(lock, std::chrono::seconds(60), [&] { return m_entered >= count; });
 }
 
 } // namespace enginetest
