@@ -1,6 +1,5 @@
+// Step 3's selections, until its own dialog defines them.
 #include "WizardSelections.h"
 
-WCHAR g_szPstPath[MAX_PATH];
-int g_bUpdateExistingPst;
 StringNode* g_pSelFolderList;
 int g_nSelFolderCount;
