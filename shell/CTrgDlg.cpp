@@ -129,13 +129,13 @@ void CTrgDlg::OnBrowseNewPst()
     ::GetLocalTime(&now);
     WCHAR stamp[MAX_PATH];
     StringCchPrintfW(stamp, MAX_PATH, u"%d-%d-%d %d-%d", now.wDay, now.wMonth, now.wYear, now.wHour, now.wMinute);
-    // Each piece is cut to the buffer rather than written past it.
-    lstrcpynW(g_szPstPath, browser.GetFolderPath(), MAX_PATH);
-    std::size_t length = wcslen(g_szPstPath);
-    StringCchCatW(g_szPstPath, MAX_PATH,
-                  length && g_szPstPath[length - 1] == u'\\' ? u"Tolvane " : u"\\Tolvane ");
-    StringCchCatW(g_szPstPath, MAX_PATH, stamp);
-    StringCchCatW(g_szPstPath, MAX_PATH, u".pst");
+    const CString folder = browser.GetFolderPath();
+    const bool rooted = !folder.IsEmpty() && folder[folder.GetLength() - 1] == u'\\';
+    const CString proposal = folder + (rooted ? u"Tolvane " : u"\\Tolvane ") + stamp + u".pst";
+    // A name cut to the buffer would name another file: a folder too deep
+    // for the whole name proposes nothing.
+    if (!StorePstPath(proposal))
+        return;
     SetDlgItemText(kNewPath, g_szPstPath);
 }
 
