@@ -130,6 +130,21 @@ TEST_F(TargetStepTest, ANewPstIsNamedFromTheFolderAndTheTimeAndChecked)
         << log;
 }
 
+TEST_F(TargetStepTest, AFolderTooDeepForTheWholeNameProposesNothing)
+{
+    const std::u16string deep = u"C:\\" + std::u16string(120, u'a') + u"\\" + std::u16string(120, u'b');
+    MakeFolder(deep);
+    MakeFolder(u"C:\\Mail");
+    HWND step = Open();
+    ASSERT_NE(step, nullptr);
+    automation::Click(::GetDlgItem(step, kNewPst));
+    ASSERT_TRUE(automation::WaitUntil([&] { return Enabled(step, kBrowseNew); }));
+    ASSERT_EQ(ProposedAfterPicking(step, u"C:\\Mail"), u"C:\\Mail\\Tolvane 8-12-2026 9-5.pst");
+    // A cut name would name another file: the proposal stays as it was.
+    EXPECT_EQ(ProposedAfterPicking(step, deep), u"C:\\Mail\\Tolvane 8-12-2026 9-5.pst");
+    EXPECT_EQ(std::u16string(g_szPstPath), u"C:\\Mail\\Tolvane 8-12-2026 9-5.pst");
+}
+
 TEST_F(TargetStepTest, AnExistingPstIsCheckedThenBackedUpBeforeStep5)
 {
     PutFile(u"C:\\Mail\\a.pst", std::string(9000, 'p'));
