@@ -16,7 +16,8 @@ protected:
     static constexpr const char16_t* kNotesData = u"C:\\Notes\\Data\\";
 
     // Controls that only one step has, to find the step that shows.
-    static constexpr int kStep2Control = 1015; // Browse for the NSF
+    static constexpr int kStep2Control = 1049; // the plain-text format button
+    static constexpr int kStep3Tree = 1023;    // the folder tree
     static constexpr int kStep4Control = 1028; // the new PST's path
     static constexpr int kStep5Control = 1043; // the note under the name
     static constexpr int kStep6Control = 1047; // the progress dialog's status
@@ -108,6 +109,35 @@ protected:
         if (step)
             automation::WaitForPaint();
         return step;
+    }
+
+    // Step 3, which step 2's Next runs: the folder tree, or the page that
+    // stands in for it.
+    static HWND WaitForStep3()
+    {
+        HWND found = nullptr;
+        automation::WaitUntil([&] {
+            for (HWND window : automation::TopLevelWindows()) {
+                bool standIn = ::GetDlgItem(window, 1017) && ::GetDlgItem(window, IDOK)
+                    && !::GetDlgItem(window, kStep2Control) && !::GetDlgItem(window, kStep4Control)
+                    && !::GetDlgItem(window, kStep5Control);
+                if (::GetDlgItem(window, kStep3Tree) || standIn) {
+                    found = window;
+                    return true;
+                }
+            }
+            return false;
+        });
+        return found;
+    }
+
+    // Step 3's Back (1015 in the tree's step), and step 2 shows again.
+    static void BackFromStep3(HWND step3, HWND step2)
+    {
+        const int back = ::GetDlgItem(step3, kStep3Tree) ? 1015 : 1017;
+        automation::Click(::GetDlgItem(step3, back));
+        EXPECT_TRUE(automation::WaitUntil([&] { return ::IsWindowVisible(step2) != FALSE; }));
+        EXPECT_FALSE(::IsWindow(step3)) << "Back ends the step";
     }
 
     static void SetText(HWND step, int control, const std::u16string& text)

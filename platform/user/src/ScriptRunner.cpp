@@ -245,6 +245,7 @@ private:
         std::u16string path = Utf8ToUtf16(Text(0));
         if (!(pick ? PickFile(dialog, path) : TypeFileName(dialog, path)))
             throw Failure{"the open-file dialog cannot reach " + Text(0)};
+        WaitUntilGone(dialog, "open-file dialog");
     }
 
     void ChooseFolder()
@@ -254,6 +255,15 @@ private:
             throw Failure{"no folder browser came"};
         if (!PickFolder(browser, Utf8ToUtf16(Text(0))))
             throw Failure{"the folder browser cannot choose " + Text(0)};
+        WaitUntilGone(browser, "folder browser");
+    }
+
+    // The next command acts on the window the dialog gives back to, as a
+    // person waits for the dialog to close before going on.
+    void WaitUntilGone(HWND dialog, const std::string& what) const
+    {
+        if (!WaitUntil([&] { return !IsWindow(dialog); }, m_timeout))
+            throw Failure{"the " + what + " stays open"};
     }
 
     void Shot()
