@@ -3,7 +3,7 @@
 #include "AppSettings.h"
 #include "BackupCopy.h"
 #include "MarlwickDlg.h"
-#include "Step3StandInDlg.h"
+#include "Ctreedlg.h"
 #include "StepChecks.h"
 #include "StepLog.h"
 #include "ToolButtons.h"
@@ -254,6 +254,5 @@ void CSourceDld::OnNext()
     WriteStepLine(u"NSF Source Path : ", nsfText);
     WriteStepLine(u"Backup NSF Path : ", backup);
 
-    // Step 3 until its own dialog lands in the shell: the stand-in.
-    RunNextStep<CStep3StandInDlg>(*this);
+    RunNextStep<Ctreedlg>(*this);
 }

@@ -11,7 +11,10 @@
 
 #include "afx/AfxWin.h"
 
+#include <functional>
+
 enum class ExitPrompt { A, B, C };
 
-// Returns only when the answer is No.
-void ConfirmExit(CWnd& owner, ExitPrompt prompt);
+// Returns only when the answer is No. On Yes, beforeExit (when given) runs
+// just before the process ends: a step raises its own stop flags there.
+void ConfirmExit(CWnd& owner, ExitPrompt prompt, const std::function<void()>& beforeExit = {});

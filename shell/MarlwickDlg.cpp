@@ -7,13 +7,13 @@
 #include "Help.h"
 #include "CSourceDld.h"
 #include "MinimizedIcon.h"
+#include "StepPicture.h"
 #include "ToolButtons.h"
 #include "WizardChain.h"
 #include "WizardIds.h"
 #include "controls/SplashScreenEx.h"
 #include "user/Icons.h"
 #include "win32/FileApi.h"
-#include "win32/Shell.h"
 
 int g_nConvMode = 0;
 
@@ -27,7 +27,6 @@ constexpr int kMails = 1010;
 constexpr int kAddressBook = 1011;
 constexpr int kWelcome = 1031;
 constexpr int kCalendar = 1048;
-
 
 // The splash: shown 2000 ms by its own timer, faded in and out, shadowed,
 // centred on the screen; the key colour RGB(255, 0, 240) is cut away. The
@@ -112,9 +111,7 @@ BOOL CMarlwickDlg::OnInitDialog()
     SetUpToolButtons(m_btnViewLog, m_btnSupport, m_btnExit);
 
     const CString installDir(g_szInstallDir);
-    m_hStepPicture = static_cast<HBITMAP>(
-        ::LoadImageW(nullptr, installDir + u"\\step1.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
-    m_stcStep.SetBitmap(m_hStepPicture);
+    m_hStepPicture = LoadStepPicture(m_stcStep, u"\\step1.bmp");
     m_skin.Load(installDir + u"\\main.bmp");
 
     ShowSplash();

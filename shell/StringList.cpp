@@ -62,6 +62,14 @@ void AppendStringNode(StringNode** head, const WCHAR* text)
     last->next = NewNode(text);
 }
 
+int CountStringNodes(const StringNode* head)
+{
+    int count = 0;
+    for (; head; head = head->next)
+        ++count;
+    return count;
+}
+
 void FreeStringList(StringNode** head)
 {
     while (*head) {

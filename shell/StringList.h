@@ -16,6 +16,9 @@ struct StringNode {
 // "Out Of Memory" and ends the program.
 void AppendStringNode(StringNode** head, const WCHAR* text);
 
+// The number of nodes; 0 for the empty list.
+int CountStringNodes(const StringNode* head);
+
 // Releases every node and its text and leaves the head null.
 void FreeStringList(StringNode** head);
 

@@ -4,6 +4,7 @@
 #include "win32/Shell.h"
 
 #include <algorithm>
+#include <climits>
 
 IMPLEMENT_DYNAMIC(CLabel, CStatic)
 
@@ -60,10 +61,16 @@ void CLabel::RebuildFont()
 
 void CLabel::RedrawWithParent()
 {
+    // A setter called before the label is bound only stores its value; the
+    // first paint shows it.
+    if (!::IsWindow(m_hWnd))
+        return;
     CRect rect;
     GetWindowRect(&rect);
     RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     CWnd* parent = GetParent();
+    if (!parent)
+        return;
     parent->ScreenToClient(&rect);
     parent->InvalidateRect(&rect, TRUE);
     parent->UpdateWindow();
@@ -135,8 +142,11 @@ CLabel& CLabel::SetFontItalic(BOOL bSet)
 
 CLabel& CLabel::SetFontSize(int nSize)
 {
+    // Tenths of a point; a size whose tenths leave the range of int is held
+    // at its end.
+    const long long tenths = std::clamp<long long>(nSize * 10LL, INT_MIN, INT_MAX);
     CFont sized;
-    sized.CreatePointFont(nSize * 10, m_lf.lfFaceName);
+    sized.CreatePointFont(static_cast<int>(tenths), m_lf.lfFaceName);
     LOGFONTW lf = {};
     sized.GetLogFont(&lf);
     m_lf.lfHeight = lf.lfHeight;
@@ -223,9 +233,9 @@ CLabel& CLabel::SetText3D(BOOL bSet, BOOL bDirection)
     return *this;
 }
 
-CLabel& CLabel::SetRotationAngle(UINT nAngle, BOOL bRotation)
+CLabel& CLabel::SetRotationAngle(int nAngle, BOOL bRotation)
 {
-    m_lf.lfEscapement = m_lf.lfOrientation = static_cast<LONG>(nAngle * 10);
+    m_lf.lfEscapement = m_lf.lfOrientation = nAngle * 10;
     m_bRotated = bRotation;
     RebuildFont();
     RedrawWithParent();
@@ -272,7 +282,7 @@ void CLabel::OnLButtonDown(UINT, CPoint)
 {
     if (m_bNotifyParent) {
         NMHDR header = {m_hWnd, static_cast<UINT_PTR>(GetDlgCtrlID()), NM_LINKCLICK};
-        ::SendMessageW(GetParent()->m_hWnd, WM_NOTIFY, static_cast<WPARAM>(GetDlgCtrlID()),
+        ::SendMessageW(::GetParent(m_hWnd), WM_NOTIFY, static_cast<WPARAM>(GetDlgCtrlID()),
                        reinterpret_cast<LPARAM>(&header));
     } else {
         CString text;

@@ -5,6 +5,8 @@
 #include "user/MouseTracking.h"
 
 #include <algorithm>
+#include <new>
+#include <vector>
 
 IMPLEMENT_DYNAMIC(CxShadeButton, CButton)
 
@@ -106,12 +108,17 @@ void CxShadeButton::SetButtonStyle(UINT nStyle, BOOL bRedraw)
         Invalidate();
 }
 
+bool CxShadeButton::AllocateFontDescription()
+{
+    if (!m_pLF)
+        m_pLF = new (std::nothrow) LOGFONTW{};
+    return m_pLF != nullptr;
+}
+
 bool CxShadeButton::SetTextFont(const LOGFONTW* plf)
 {
-    if (!plf)
+    if (!plf || !AllocateFontDescription())
         return false;
-    if (!m_pLF)
-        m_pLF = new LOGFONTW{};
     *m_pLF = *plf;
     m_Font.DeleteObject();
     return m_Font.CreateFontIndirect(m_pLF) != FALSE;
@@ -119,8 +126,8 @@ bool CxShadeButton::SetTextFont(const LOGFONTW* plf)
 
 bool CxShadeButton::SetTextFont(CString sFontName, LONG nHeight, LONG nWeight, BYTE bItalic, BYTE bUnderline)
 {
-    if (!m_pLF)
-        m_pLF = new LOGFONTW{};
+    if (!AllocateFontDescription())
+        return false;
     const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(sFontName.GetLength()), LF_FACESIZE - 1);
     std::copy_n(static_cast<LPCWSTR>(sFontName), n, m_pLF->lfFaceName);
     m_pLF->lfFaceName[n] = 0;
@@ -154,7 +161,7 @@ void CxShadeButton::DestroyIcons()
 HICON CxShadeButton::LoadButtonIcon(UINT id) const
 {
     return static_cast<HICON>(
-        ::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(static_cast<int>(id)), IMAGE_ICON, 0, 0, LR_DEFAULTCOLOR));
+        ::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(static_cast<WORD>(id)), IMAGE_ICON, 0, 0, LR_DEFAULTCOLOR));
 }
 
 void CxShadeButton::SetIcon(UINT nIcon, UINT nIconAlign, UINT nIconDown, UINT nIconHighLight)
@@ -329,9 +336,16 @@ LRESULT CxShadeButton::OnBMSetCheck(WPARAM wParam, LPARAM)
     if (m_Style == Radio && m_Checked) {
         HWND parent = ::GetParent(m_hWnd);
         if (parent && m_hWnd) {
-            for (HWND next = ::GetNextDlgGroupItem(parent, m_hWnd, FALSE); next && next != m_hWnd;
-                 next = ::GetNextDlgGroupItem(parent, next, FALSE))
+            // The walk skips disabled and hidden controls, so from a disabled
+            // button it never comes back to it: it ends at the first control
+            // met twice.
+            std::vector<HWND> met;
+            for (HWND next = ::GetNextDlgGroupItem(parent, m_hWnd, FALSE);
+                 next && next != m_hWnd && std::find(met.begin(), met.end(), next) == met.end();
+                 next = ::GetNextDlgGroupItem(parent, next, FALSE)) {
+                met.push_back(next);
                 ::PostMessageW(next, WM_SHADE_UNCHECK, 0, 0);
+            }
         }
     }
     if (m_tooltip.m_hWnd) {

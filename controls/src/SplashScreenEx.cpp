@@ -42,14 +42,14 @@ BOOL CSplashScreenEx::Create(CWnd* pWndParent, LPCWSTR szText, DWORD dwTimeout, 
 
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof wc;
-    wc.style = CS_DBLCLKS | CS_SAVEBITS | ((dwStyle & CSS_SHADOW) ? CS_DROPSHADOW : 0);
+    wc.style = CS_DBLCLKS | CS_SAVEBITS | ((dwStyle & SPLASH_DROP_SHADOW) ? CS_DROPSHADOW : 0);
     wc.lpfnWndProc = AfxGetAfxWndProc();
     wc.hInstance = AfxGetInstanceHandle();
     wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = ::GetSysColorBrush(COLOR_WINDOW);
     wc.lpszClassName = kSplashClassName;
     if (!::RegisterClassExW(&wc)) {
-        if (!(dwStyle & CSS_SHADOW))
+        if (!(dwStyle & SPLASH_DROP_SHADOW))
             return FALSE;
         // The class of an earlier splash: only the shadowed form goes on.
         wc.style &= ~CS_DROPSHADOW;
@@ -85,10 +85,10 @@ BOOL CSplashScreenEx::TakeBitmap(short red, short green, short blue)
     m_nBitmapHeight = info.bmHeight;
     m_rcText.SetRect(0, 0, info.bmWidth, info.bmHeight);
 
-    if (m_dwStyle & CSS_CENTERSCREEN) {
+    if (m_dwStyle & SPLASH_CENTER_SCREEN) {
         m_nxPos = (::GetSystemMetrics(SM_CXFULLSCREEN) - m_nBitmapWidth) / 2;
         m_nyPos = (::GetSystemMetrics(SM_CYFULLSCREEN) - m_nBitmapHeight) / 2;
-    } else if ((m_dwStyle & CSS_CENTERAPP) && m_pWndParent) {
+    } else if ((m_dwStyle & SPLASH_CENTER_PARENT) && m_pWndParent) {
         CRect parent;
         m_pWndParent->GetWindowRect(&parent);
         m_nxPos = parent.left + (parent.Width() - m_nBitmapWidth) / 2;
@@ -98,7 +98,11 @@ BOOL CSplashScreenEx::TakeBitmap(short red, short green, short blue)
     if (red != -1 && green != -1 && blue != -1) {
         m_hRegion = BuildKeyRegion(m_bitmap, RGB(static_cast<BYTE>(red), static_cast<BYTE>(green),
                                                  static_cast<BYTE>(blue)));
-        SetWindowRgn(m_hRegion, TRUE); // the window owns it now
+        // The window owns the region now; without a window it is ours to free.
+        if (!SetWindowRgn(m_hRegion, TRUE)) {
+            ::DeleteObject(m_hRegion);
+            m_hRegion = nullptr;
+        }
     }
     return TRUE;
 }
@@ -186,7 +190,7 @@ void CSplashScreenEx::Show()
 {
     SetWindowPos(nullptr, m_nxPos, m_nyPos, m_nBitmapWidth, m_nBitmapHeight,
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
-    if ((m_dwStyle & CSS_FADEIN) && m_fnAnimateWindow)
+    if ((m_dwStyle & SPLASH_FADE_IN) && m_fnAnimateWindow)
         m_fnAnimateWindow(m_hWnd, kFadeInTime, AW_BLEND);
     else
         ShowWindow(SW_SHOW);
@@ -196,7 +200,12 @@ void CSplashScreenEx::Show()
 
 void CSplashScreenEx::Hide()
 {
-    if ((m_dwStyle & CSS_FADEOUT) && m_fnAnimateWindow)
+    if (!m_hWnd) {
+        // Create failed: no window will end the object, so Hide does.
+        delete this;
+        return;
+    }
+    if ((m_dwStyle & SPLASH_FADE_OUT) && m_fnAnimateWindow)
         m_fnAnimateWindow(m_hWnd, kFadeOutTime, AW_BLEND | AW_HIDE);
     else
         ShowWindow(SW_HIDE);
@@ -211,7 +220,7 @@ void CSplashScreenEx::PostNcDestroy()
 
 BOOL CSplashScreenEx::PreTranslateMessage(MSG* pMsg)
 {
-    if (m_dwStyle & CSS_HIDEONCLICK) {
+    if (m_dwStyle & SPLASH_HIDE_ON_INPUT) {
         switch (pMsg->message) {
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:

@@ -10,9 +10,11 @@ END_MESSAGE_MAP()
 LRESULT CTransparentStatic::OnSetText(WPARAM, LPARAM)
 {
     LRESULT result = Default();
+    CWnd* parent = GetParent();
+    if (!parent)
+        return result; // nothing beneath it to repaint
     CRect rect;
     GetWindowRect(&rect);
-    CWnd* parent = GetParent();
     parent->ScreenToClient(&rect);
     parent->InvalidateRect(&rect, TRUE);
     parent->UpdateWindow();

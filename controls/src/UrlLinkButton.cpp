@@ -39,6 +39,9 @@ CURLLinkButton::CURLLinkButton()
         wcscat_s(path, MAX_PATH, u"\\Winhlp32.exe");
         if (HMODULE help = ::LoadLibraryW(path))
             s_hLinkCursor = ::LoadCursorW(help, MAKEINTRESOURCEW(kHandCursorId));
+        // Without the help viewer, the system's own hand stands in.
+        if (!s_hLinkCursor)
+            s_hLinkCursor = ::LoadCursorW(nullptr, IDC_HAND);
     }
 }
 

@@ -338,6 +338,57 @@ TEST(WorkerAndDialog, AWorkerSetsTextsAndPositionsOfADialogThatRunsModally)
     EXPECT_EQ(run.Result(), IDOK);
 }
 
+// A popup of the dialog's thread that takes mouse presses aimed at it
+// before they are dispatched, as a splash window that ends on a click does.
+class CPressPopup : public CWnd {
+public:
+    std::atomic<int> presses{0};
+
+    BOOL PreTranslateMessage(MSG* pMsg) override
+    {
+        if (pMsg->message == WM_LBUTTONDOWN) {
+            ++presses;
+            return TRUE;
+        }
+        return CWnd::PreTranslateMessage(pMsg);
+    }
+};
+
+class CPopupDlg : public CDialog {
+public:
+    CPopupDlg()
+        : CDialog(kStepDialog)
+    {
+    }
+    CPressPopup popup;
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        popup.CreateEx(WS_EX_TOOLWINDOW, TestWindowClass(), u"Popup", WS_POPUP | WS_VISIBLE, 400, 300, 40, 40,
+                       m_hWnd, nullptr);
+        return TRUE;
+    }
+    void OnCancel() override
+    {
+        popup.DestroyWindow();
+        CDialog::OnCancel();
+    }
+};
+
+TEST(ModalLoop, AFrameworkPopupOfTheDialogsThreadSeesItsMessagesBeforeDispatch)
+{
+    CPopupDlg dialog;
+    ModalRun run(dialog);
+    HWND popup = automation::WaitForWindow(u"Popup");
+    ASSERT_NE(popup, nullptr);
+    automation::ClickAt(popup, {5, 5});
+    EXPECT_TRUE(automation::WaitUntil([&] { return dialog.popup.presses == 1; }));
+    ::PostMessageW(automation::WaitForWindow(u"Step"), WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(run.Result(), IDCANCEL);
+}
+
 TEST(DialogTemplates, AMissingTemplateMakesNoDialog)
 {
     Module();

@@ -37,6 +37,7 @@ public:
     CxShadeButton m_shaded;   // 1005
     CxShadeButton m_one;      // 1010
     CxShadeButton m_two;      // 1011
+    CxShadeButton m_check;    // 1014
     CLabel m_welcome;         // 1031
     CTransparentStatic m_status; // 1033
     CURLLinkButton m_link;    // 1040
@@ -70,6 +71,7 @@ protected:
         DDX_Control(pDX, 1005, m_shaded);
         DDX_Control(pDX, 1010, m_one);
         DDX_Control(pDX, 1011, m_two);
+        DDX_Control(pDX, 1014, m_check);
         DDX_Control(pDX, 1031, m_welcome);
         DDX_Control(pDX, 1033, m_status);
         DDX_Control(pDX, 1040, m_link);
@@ -130,6 +132,14 @@ protected:
         if (window)
             automation::WaitForPaint();
         return window;
+    }
+
+    // The mouse to a corner of the dialog clear of every control.
+    void MoveMouseAway()
+    {
+        RECT client;
+        ::GetClientRect(dialog.m_hWnd, &client);
+        automation::MoveMouseTo(dialog.m_hWnd, {client.right - 5, client.bottom - 40});
     }
 
     // A picture file in the machine root, filled by the painter.

@@ -4,6 +4,8 @@
 
 #include "win32/Shell.h"
 
+#include <climits>
+
 namespace {
 
 constexpr COLORREF kSkin = RGB(40, 160, 220);
@@ -133,6 +135,44 @@ TEST_F(Gradient, BandsOfTwoPixelsAndALastOneThatStopsShortOfTheEndColour)
 
     auto none = Paint(0, RGB(0, 0, 0), RGB(255, 255, 255));
     EXPECT_EQ(none[0], RGB(1, 2, 3)) << "nothing over no width";
+}
+
+// Setters called before the label is bound keep their values for the first
+// paint; a transparent static without a parent has nothing to repaint.
+TEST(UnboundControls, SettersOfALabelWithoutAWindowStoreAndChain)
+{
+    CLabel label;
+    CLabel& chained = label.SetTextColor(RGB(1, 2, 3)).SetFontBold(TRUE).SetBkColor(RGB(4, 5, 6)).SetText(u"x");
+    EXPECT_EQ(&chained, &label);
+    EXPECT_EQ(label.GetLogFont().lfWeight, FW_BOLD);
+    label.SetRotationAngle(-45, TRUE).SetFontItalic(TRUE).SetTransparent(TRUE);
+    EXPECT_EQ(label.GetLogFont().lfEscapement, -450);
+    EXPECT_EQ(label.GetLogFont().lfOrientation, -450);
+    EXPECT_EQ(label.GetLogFont().lfItalic, 1);
+
+    // A point size sets the height and width only; a face name too long for
+    // the description is cut to its 31 characters.
+    label.SetFontName(u"DejaVu Sans").SetFontSize(10);
+    EXPECT_EQ(label.GetLogFont().lfHeight, -13) << "10 points on a 96 dots-per-inch screen";
+    EXPECT_EQ(label.GetLogFont().lfWidth, 0);
+    EXPECT_EQ(label.GetLogFont().lfWeight, FW_BOLD);
+    EXPECT_EQ(std::u16string(label.GetLogFont().lfFaceName), u"DejaVu Sans");
+    const std::u16string longName(40, u'x');
+    label.SetFontName(longName.c_str());
+    EXPECT_EQ(std::u16string(label.GetLogFont().lfFaceName), longName.substr(0, 31));
+    // A size whose tenths of a point overflow an int is held at the largest.
+    label.SetFontSize(INT_MAX);
+    EXPECT_EQ(label.GetLogFont().lfHeight, -::MulDiv(96, INT_MAX, 720));
+    label.SetFontSize(INT_MIN);
+    EXPECT_EQ(label.GetLogFont().lfHeight, -::MulDiv(96, INT_MIN, 720));
+
+    CTransparentStatic alone;
+    ASSERT_TRUE(alone.CreateEx(0, WC_STATIC, u"old", WS_POPUP | WS_VISIBLE, 0, 0, 80, 20, nullptr, nullptr));
+    alone.SetWindowText(u"new");
+    CString text;
+    alone.GetWindowText(text);
+    EXPECT_EQ(text, u"new");
+    alone.DestroyWindow();
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 // shell and turns it to the visited colour; the dialog never sees the click.
 #include "ControlsFixture.h"
 
+#include "user/Icons.h"
+#include "user/MouseTracking.h"
 #include "win32/Shell.h"
 
 namespace {
@@ -40,6 +42,142 @@ TEST_F(LinkButtonTest, ThePrefixGoesBeforeTheCaptionOrTheAddress)
     automation::Click(::GetDlgItem(window, 1040));
     ASSERT_TRUE(automation::WaitUntil([] { return !win32::ReadShellJournal().empty(); }));
     EXPECT_EQ(win32::ReadShellJournal()[0].file, u"mailto:team@example.org");
+}
+
+TEST_F(LinkButtonTest, EnterOpensOnItsReleaseSpaceNeverAndADisabledLinkNothing)
+{
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND link = ::GetDlgItem(window, 1040);
+    dialog.Run([&] { dialog.m_link.SetFocus(); });
+
+    automation::PressKey(link, VK_SPACE);
+    automation::PressKey(link, VK_RETURN);
+    ASSERT_TRUE(automation::WaitUntil([] { return !win32::ReadShellJournal().empty(); }));
+    automation::WaitForPaint();
+    EXPECT_EQ(win32::ReadShellJournal().size(), 1u) << "once, for Enter only";
+    auto commands = dialog.Commands();
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), 1040u), 0);
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), static_cast<UINT>(IDOK)), 0)
+        << "Enter never reached the dialog's default button";
+
+    dialog.Run([&] { dialog.m_link.EnableWindow(FALSE); });
+    automation::Click(link);
+    automation::WaitForPaint();
+    EXPECT_EQ(win32::ReadShellJournal().size(), 1u);
+    EXPECT_GT(CountPixels(link, ::GetSysColor(COLOR_GRAYTEXT)), 0) << "drawn in the disabled colour";
+}
+
+} // namespace
+
+namespace {
+
+class LinkButtonPointer : public ControlsTest {
+protected:
+    HWND Link() const { return ::GetDlgItem(dialog.m_hWnd, 1040); }
+    // The flags of the mouse tracking that the dialog's thread asked for.
+    DWORD Tracking()
+    {
+        TRACKMOUSEEVENT query = {sizeof query, TME_QUERY, nullptr, 0};
+        dialog.Run([&] { ::TrackMouseEvent(&query); });
+        return query.hwndTrack == Link() ? query.dwFlags : 0;
+    }
+    // The hover notification comes after the hover time on the machine's
+    // clock, counted from the move that asked for it; 1 ms is held to the
+    // shortest timer, 10 ms.
+    void Hover()
+    {
+        automation::MoveMouseTo(Link(), {10, 5});
+        ASSERT_TRUE(automation::WaitUntil([&] { return (Tracking() & TME_HOVER) != 0; }));
+        m_clock->Advance(std::chrono::milliseconds(10));
+        ::PostMessageW(dialog.m_hWnd, WM_NULL, 0, 0);
+    }
+    bool Shows(COLORREF color) const { return CountPixels(Link(), color) > 0; }
+};
+
+// Hovering shows the hover colour and the hand; a click turns the link
+// visited even under the pointer, and hovering again after leaving shows the
+// hover colour, which goes before the visited one.
+TEST_F(LinkButtonPointer, HoverClickAndHoverAgainAfterLeaving)
+{
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    const COLORREF hover = ::GetSysColor(COLOR_HOTLIGHT), visited = RGB(128, 0, 128);
+    ASSERT_NE(hover, ::GetSysColor(COLOR_HIGHLIGHT));
+    Hover();
+    ASSERT_TRUE(automation::WaitUntil([&] { return Shows(hover); }));
+
+    ::SendMessageW(Link(), WM_SETCURSOR, reinterpret_cast<WPARAM>(Link()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_HAND)) << "the system's hand stands in for the viewer's";
+    EXPECT_NE(::GetCursor(), nullptr);
+
+    automation::Click(Link());
+    ASSERT_TRUE(automation::WaitUntil([&] { return Shows(visited) && !Shows(hover); }));
+    automation::MoveMouseTo(Link(), {12, 5});
+    automation::MoveMouseTo(Link(), {13, 5});
+    EXPECT_EQ(Tracking(), static_cast<DWORD>(TME_LEAVE)) << "still tracked from before the click: no new hover";
+
+    MoveMouseAway();
+    Hover();
+    EXPECT_TRUE(automation::WaitUntil([&] { return Shows(hover) && !Shows(visited); }));
+}
+
+// The tooltip shows the target when given no text, and from a hover until
+// the leave; a second text only changes the tip.
+TEST_F(LinkButtonPointer, TheTooltipShowsTheTargetBetweenHoverAndLeave)
+{
+    dialog.setUp = [](CControlsDlg& d) { d.m_link.SetURLPrefix(u"see "); d.m_link.SetToolTipText(u""); };
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND tip = automation::FindToolTip(Link());
+    ASSERT_NE(tip, nullptr);
+    EXPECT_EQ(automation::ToolTipText(tip, Link()), u"see http://www.example.org/");
+
+    dialog.Run([&] { dialog.m_link.SetToolTipText(u"The example"); });
+    EXPECT_EQ(::SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
+    EXPECT_EQ(automation::ToolTipText(tip, Link()), u"The example");
+    Hover();
+    ASSERT_TRUE(automation::WaitUntil([&] { return Shows(::GetSysColor(COLOR_HOTLIGHT)); }));
+    // The tip's delay runs from the first relayed move, which the second waits for.
+    automation::MoveMouseTo(Link(), {14, 5});
+    automation::MoveMouseTo(Link(), {14, 6});
+    EXPECT_FALSE(automation::IsToolTipShowing(tip));
+    m_clock->Advance(std::chrono::milliseconds(500));
+    ::PostMessageW(dialog.m_hWnd, WM_NULL, 0, 0);
+    EXPECT_TRUE(automation::WaitUntil([&] { return automation::IsToolTipShowing(tip); }));
+    MoveMouseAway();
+    EXPECT_TRUE(automation::WaitUntil([&] { return !automation::IsToolTipShowing(tip); }));
+}
+
+// Any message for the button between Enter's press and release cancels the
+// release; a new text resizes the button to it.
+TEST_F(LinkButtonPointer, AMoveBetweenEntersPressAndReleaseCancelsItAndATextResizes)
+{
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    dialog.Run([&] { dialog.m_link.SetFocus(); });
+    ::PostMessageW(Link(), WM_KEYDOWN, VK_RETURN, 0);
+    ::PostMessageW(Link(), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+    ::PostMessageW(Link(), WM_KEYUP, VK_RETURN, 0);
+    // The messages are handled in order: once the second Enter has opened the
+    // link, the first release is long handled.
+    ::PostMessageW(Link(), WM_KEYDOWN, VK_RETURN, 0);
+    ::PostMessageW(Link(), WM_KEYUP, VK_RETURN, 0);
+    ASSERT_TRUE(automation::WaitUntil([] { return !win32::ReadShellJournal().empty(); }));
+    dialog.Run([] {});
+    EXPECT_EQ(win32::ReadShellJournal().size(), 1u);
+
+    SIZE extent = {};
+    dialog.Run([&] {
+        dialog.m_link.SetText(u"Short");
+        CClientDC dc(&dialog.m_link);
+        extent = dc.GetTextExtent(CString(u"Short"));
+    });
+    RECT rect;
+    ::GetWindowRect(Link(), &rect);
+    EXPECT_EQ(rect.right - rect.left, extent.cx);
+    EXPECT_EQ(rect.bottom - rect.top, extent.cy);
+    EXPECT_GT(extent.cx, 0);
 }
 
 } // namespace

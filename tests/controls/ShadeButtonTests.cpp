@@ -81,6 +81,16 @@ TEST_F(ShadeButtonTest, ATooltipCarriesTheTextAndARadioShowsItsCheckedText)
     HWND tip = automation::FindToolTip(viewLog);
     ASSERT_NE(tip, nullptr);
     EXPECT_EQ(automation::ToolTipText(tip, viewLog), u"View Log");
+    // The button relays the mouse to it: the tip shows after its delay from
+    // the first move (which the second waits for), and a press hides it.
+    automation::MoveMouseTo(viewLog, {3, 3});
+    automation::MoveMouseTo(viewLog, {4, 3});
+    m_clock->Advance(std::chrono::milliseconds(500));
+    ::PostMessageW(window, WM_NULL, 0, 0);
+    ASSERT_TRUE(automation::WaitUntil([&] { return automation::IsToolTipShowing(tip); }));
+    automation::PressMouseAt(viewLog, {4, 3});
+    EXPECT_TRUE(automation::WaitUntil([&] { return !automation::IsToolTipShowing(tip); }));
+    automation::ReleaseMouseAt(viewLog, {4, 3});
 
     HWND oneTip = automation::FindToolTip(one);
     ASSERT_NE(oneTip, nullptr);
@@ -104,6 +114,64 @@ TEST_F(ShadeButtonTest, ATooltipCarriesTheTextAndARadioShowsItsCheckedText)
         return std::count(commands.begin(), commands.end(), 1005u) == 1;
     }));
     EXPECT_EQ(automation::CheckStateOf(two), 1u);
+}
+
+TEST_F(ShadeButtonTest, ACheckBoxTogglesOnAClickOverItTwiceOnADoubleClickAndOnSpace)
+{
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND check = ::GetDlgItem(window, 1014);
+    RECT client;
+    ::GetClientRect(check, &client);
+    const POINT inside = {client.right / 2, client.bottom / 2};
+
+    automation::ClickAt(check, inside);
+    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(check) == 1; }));
+    automation::ClickAt(check, inside);
+    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(check) == 0; }));
+
+    // Released away from it: no toggle.
+    automation::PressMouseAt(check, inside);
+    automation::MoveMouseTo(window, {5, 150});
+    automation::ReleaseMouseAt(window, {5, 150});
+    automation::WaitForPaint();
+    EXPECT_EQ(automation::CheckStateOf(check), 0u);
+
+    // The second press of a double click is a press of its own.
+    automation::DoubleClickAt(check, inside);
+    automation::MoveMouseTo(check, inside); // once the double click is handled
+    EXPECT_EQ(automation::CheckStateOf(check), 0u);
+    automation::ClickAt(check, inside);
+    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(check) == 1; }));
+
+    automation::PressKey(check, VK_SPACE);
+    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(check) == 0; }));
+    automation::PressKey(check, VK_SPACE);
+    EXPECT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(check) == 1; }));
+}
+
+TEST_F(ShadeButtonTest, AFlatButtonShowsItsEdgeOnlyUnderTheMouse)
+{
+    dialog.setUp = [](CControlsDlg& d) {
+        d.m_shaded.SetShade(GrainOnly, 0, 0, 0, 0);
+        d.m_shaded.SetFlat(true);
+    };
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND button = ::GetDlgItem(window, 1005);
+    RECT client;
+    ::GetClientRect(button, &client);
+    const COLORREF light = ::GetSysColor(COLOR_BTNHIGHLIGHT);
+    automation::MoveMouseTo(window, {5, 150});
+    automation::WaitForPaint();
+    EXPECT_EQ(PixelOf(button, 0, 0), PixelOf(button, 2, 2)) << "the face reaches the corner";
+    EXPECT_NE(PixelOf(button, 0, 0), light);
+
+    automation::MoveMouseTo(button, {client.right / 2, client.bottom - 3});
+    ASSERT_TRUE(automation::WaitUntil([&] { return PixelOf(button, 0, 0) == light; }));
+    EXPECT_EQ(PixelOf(button, client.right - 1, client.bottom - 1), ::GetSysColor(COLOR_BTNSHADOW))
+        << "a thin frame, light above and dark below";
+    EXPECT_EQ(PixelOf(button, 1, 1), PixelOf(button, 2, 2));
 }
 
 } // namespace

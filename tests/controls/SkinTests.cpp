@@ -147,6 +147,18 @@ TEST_F(SkinPainter, ATransparentStaticLeavesNoTraceOfALongerText)
     ::SetDlgItemTextW(window, 1033, u"Ok");
     ASSERT_TRUE(automation::WaitForPaint());
     EXPECT_EQ(differs(half), 0);
+
+    // The same text again still repaints the skin under the control: a
+    // smear drawn over it goes.
+    HDC dc = ::GetDC(status);
+    HBRUSH smear = ::CreateSolidBrush(RGB(255, 0, 255));
+    ::FillRect(dc, &client, smear);
+    ::DeleteObject(smear);
+    ::ReleaseDC(status, dc);
+    ASSERT_GT(differs(half), 0);
+    ::SetDlgItemTextW(window, 1033, u"Ok");
+    ASSERT_TRUE(automation::WaitForPaint());
+    EXPECT_EQ(differs(half), 0);
 }
 
 } // namespace

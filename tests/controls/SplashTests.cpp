@@ -74,6 +74,13 @@ TEST_F(SplashTest, TheKeyColourIsCutOutExactlyAndTheScreenShowsWhatLiesBelow)
     ASSERT_NE(screen, nullptr);
     EXPECT_EQ(gdi::ColorFromPixel(screen->At(rect.left + 3, rect.top)), kCard);
     EXPECT_NE(gdi::ColorFromPixel(screen->At(rect.left, rect.top)), kKey) << "the cut shows the desktop";
+    // The drop shadow darkens the desktop below and right of the shape.
+    const COLORREF desktop = ::GetSysColor(COLOR_DESKTOP);
+    const COLORREF shadow = gdi::ColorFromPixel(screen->At(rect.left + 5, rect.bottom + 1));
+    EXPECT_LT(GetRValue(shadow) + GetGValue(shadow) + GetBValue(shadow),
+              GetRValue(desktop) + GetGValue(desktop) + GetBValue(desktop));
+    EXPECT_EQ(gdi::ColorFromPixel(screen->At(rect.left + 1, rect.bottom + 1)), desktop) << "offset right";
+    EXPECT_EQ(gdi::ColorFromPixel(screen->At(rect.right + 5, rect.bottom + 1)), desktop);
 
     splash->Hide();
     EXPECT_FALSE(::IsWindow(hwnd));
@@ -85,7 +92,7 @@ TEST_F(SplashTest, NoKeyLeavesItRectangularAndASecondSplashNeedsTheShadowFlag)
 {
     std::u16string path = Picture();
     auto* first = new CSplashScreenEx;
-    ASSERT_TRUE(first->Create(nullptr, nullptr, 0, CSS_SHADOW));
+    ASSERT_TRUE(first->Create(nullptr, nullptr, 0, SPLASH_DROP_SHADOW));
     ASSERT_TRUE(first->SetBitmap(path.c_str(), -1, 0, 240));
     EXPECT_EQ(::GetWindowRegionHandle(first->m_hWnd), nullptr);
     first->Show();
@@ -97,17 +104,126 @@ TEST_F(SplashTest, NoKeyLeavesItRectangularAndASecondSplashNeedsTheShadowFlag)
     EXPECT_EQ(rect.right - rect.left, 8) << "a failed load keeps the picture";
     first->Hide();
 
-    // The class stays registered: only the shadowed form creates again.
-    auto* plain = new CSplashScreenEx;
+    // The class stays registered: only the shadowed form creates again. A
+    // splash without its window goes through the owner's calls and still
+    // ends with Hide, its picture and key region freed (the sanitizer build
+    // would report them).
+    bool deleted = false;
+    auto* plain = new CWatchedSplash(&deleted);
     EXPECT_FALSE(plain->Create(nullptr, nullptr, 0, 0));
-    delete plain;
+    EXPECT_TRUE(plain->SetBitmap(path.c_str(), 255, 0, 240));
+    plain->Show();
+    plain->Hide();
+    EXPECT_TRUE(deleted);
     auto* shadowed = new CSplashScreenEx;
-    EXPECT_TRUE(shadowed->Create(nullptr, nullptr, 0, CSS_SHADOW));
+    EXPECT_TRUE(shadowed->Create(nullptr, nullptr, 0, SPLASH_DROP_SHADOW));
     EXPECT_TRUE(shadowed->SetBitmap(300)) << "a bitmap resource of the program";
     shadowed->Show();
     ::GetWindowRect(shadowed->m_hWnd, &rect);
     EXPECT_EQ(rect.right - rect.left, 440);
     shadowed->Hide();
+}
+
+// A splash of the dialog's GUI thread: centred on its parent (the screen's
+// centring wins when both are asked), ended by a click aimed at it, or by
+// its display time.
+TEST_F(SplashTest, CentredOnItsParentItEndsOnAClickOrWhenItsTimeIsUp)
+{
+    std::u16string path = Picture();
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    RECT parent;
+    ::GetWindowRect(window, &parent);
+
+    bool deleted = false;
+    HWND clicked = nullptr;
+    dialog.Run([&] {
+        auto* splash = new CWatchedSplash(&deleted);
+        splash->Create(&dialog, u"Hello", 0, SPLASH_DROP_SHADOW | SPLASH_CENTER_PARENT | SPLASH_HIDE_ON_INPUT);
+        splash->SetBitmap(path.c_str(), -1, -1, -1);
+        splash->Show();
+        clicked = splash->m_hWnd;
+    });
+    ASSERT_NE(clicked, nullptr);
+    RECT rect;
+    ::GetWindowRect(clicked, &rect);
+    EXPECT_EQ(rect.left, parent.left + (parent.right - parent.left - 8) / 2);
+    EXPECT_EQ(rect.top, parent.top + (parent.bottom - parent.top - 4) / 2);
+    EXPECT_EQ(::GetWindow(clicked, GW_OWNER), window);
+    automation::ClickAt(clicked, {4, 2});
+    ASSERT_TRUE(automation::WaitUntil([&] { return !::IsWindow(clicked); }));
+    EXPECT_TRUE(deleted);
+
+    HWND timed = nullptr;
+    dialog.Run([&] {
+        auto* splash = new CSplashScreenEx;
+        splash->Create(&dialog, nullptr, 1000,
+                       SPLASH_DROP_SHADOW | SPLASH_CENTER_PARENT | SPLASH_CENTER_SCREEN);
+        splash->SetBitmap(path.c_str(), -1, -1, -1);
+        splash->Show();
+        timed = splash->m_hWnd;
+    });
+    ASSERT_NE(timed, nullptr);
+    ::GetWindowRect(timed, &rect);
+    EXPECT_EQ(rect.left, (::GetSystemMetrics(SM_CXFULLSCREEN) - 8) / 2) << "the screen wins";
+    automation::ClickAt(timed, {4, 2});
+    automation::WaitForPaint();
+    EXPECT_TRUE(::IsWindow(timed)) << "input ends only a splash that asks for it";
+    m_clock->Advance(std::chrono::milliseconds(999));
+    ::PostMessageW(window, WM_NULL, 0, 0);
+    automation::WaitForPaint();
+    EXPECT_TRUE(::IsWindow(timed));
+    m_clock->Advance(std::chrono::milliseconds(1));
+    ::PostMessageW(window, WM_NULL, 0, 0);
+    EXPECT_TRUE(automation::WaitUntil([&] { return !::IsWindow(timed); })) << "the display time is up";
+}
+
+// Text over the picture in its own font and colour, inside its rectangle;
+// a key press aimed at a splash that asks for it ends it.
+TEST_F(SplashTest, TextLiesInItsRectangleAndAKeyEndsTheSplash)
+{
+    std::u16string path = WriteBitmap(u"C:\\card.bmp", 120, 60, [](int, int) { return kCard; });
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    const COLORREF yellow = RGB(255, 255, 0);
+    HWND splash = nullptr;
+    dialog.Run([&] {
+        auto* screen = new CSplashScreenEx;
+        screen->Create(&dialog, u"Hi", 0, SPLASH_DROP_SHADOW | SPLASH_HIDE_ON_INPUT);
+        screen->SetBitmap(path.c_str(), -1, -1, -1);
+        screen->SetTextFont(u"DejaVu Sans", 160, 0x01);
+        screen->SetTextColor(yellow);
+        screen->SetTextRect(CRect(0, 30, 120, 60));
+        screen->Show();
+        splash = screen->m_hWnd;
+    });
+    ASSERT_NE(splash, nullptr);
+    automation::WaitForPaint();
+    int above = 0, inside = 0;
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 120; ++x)
+            (y < 30 ? above : inside) += PixelOf(splash, x, y) == yellow;
+    EXPECT_EQ(above, 0);
+    EXPECT_GT(inside, 20) << "large bold text in the lower half";
+    EXPECT_EQ(PixelOf(splash, 2, 2), kCard);
+
+    automation::PressKey(splash, VK_SPACE);
+    EXPECT_TRUE(automation::WaitUntil([&] { return !::IsWindow(splash); }));
+}
+
+// A picture wider than the screen, centred on it, starts left of the screen.
+TEST_F(SplashTest, APictureWiderThanTheScreenStartsLeftOfIt)
+{
+    const int wide = ::GetSystemMetrics(SM_CXFULLSCREEN) + 101;
+    std::u16string path = WriteBitmap(u"C:\\wide.bmp", wide, 3, [](int, int) { return kCard; });
+    auto* splash = new CSplashScreenEx;
+    ASSERT_TRUE(splash->Create(nullptr, nullptr, 0, SPLASH_DROP_SHADOW | SPLASH_CENTER_SCREEN));
+    ASSERT_TRUE(splash->SetBitmap(path.c_str(), -1, -1, -1));
+    splash->Show();
+    RECT rect;
+    ::GetWindowRect(splash->m_hWnd, &rect);
+    EXPECT_EQ(rect.left, -50) << "(screen - width) / 2, truncated toward zero";
+    splash->Hide();
 }
 
 } // namespace

@@ -36,8 +36,12 @@ protected:
         if (m_run.valid() && m_run.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
             for (HWND box : user::OpenMessageBoxes())
                 automation::AnswerMessageBox(box, AnswerFor(box));
-            if (HWND step = automation::WaitForWindowWithControl(1006, std::chrono::seconds(2)))
+            // The Exit button: 1006, or 1026 in step 3.
+            HWND step = automation::WaitForWindowWithControl(1006, std::chrono::seconds(2));
+            if (step)
                 automation::Click(::GetDlgItem(step, 1006));
+            else if ((step = automation::WaitForWindowWithControl(1026, std::chrono::seconds(2))))
+                automation::Click(::GetDlgItem(step, 1026));
             if (HWND box = automation::WaitForMessageBox(std::chrono::seconds(5)))
                 automation::AnswerMessageBox(box, IDYES);
             EXPECT_EQ(ExitCode(), 0);
@@ -128,14 +132,22 @@ protected:
             }
             return false;
         });
+        // In the address-book and calendar modes the tree's walk disables
+        // Back and Next, puts the database under the top item, and enables
+        // them again: the step is ready once both items are in and Back is.
+        if (HWND tree = found ? ::GetDlgItem(found, kStep3Tree) : nullptr) {
+            automation::WaitUntil([&] {
+                return ::SendMessageW(tree, TVM_GETCOUNT, 0, 0) >= 2 && automation::IsEnabled(::GetDlgItem(found, 1015));
+            });
+        }
         return found;
     }
 
     // Step 3's Back (1015 in the tree's step), and step 2 shows again.
     static void BackFromStep3(HWND step3, HWND step2)
     {
-        const int back = ::GetDlgItem(step3, kStep3Tree) ? 1015 : 1017;
-        automation::Click(::GetDlgItem(step3, back));
+        HWND back = ::GetDlgItem(step3, ::GetDlgItem(step3, kStep3Tree) ? 1015 : 1017);
+        automation::Click(back);
         EXPECT_TRUE(automation::WaitUntil([&] { return ::IsWindowVisible(step2) != FALSE; }));
         EXPECT_FALSE(::IsWindow(step3)) << "Back ends the step";
     }

@@ -44,9 +44,11 @@ TEST_F(StringListTest, AppendsKeepOrderAndOwnTheirCopies)
     AppendStringNode(&head, u"same");
     EXPECT_EQ(Texts(head), (std::vector<std::u16string>{u"Lotus Notes\\", u"", u"same", u"same"}));
     EXPECT_NE(head->next->next->text, head->next->next->next->text);
+    EXPECT_EQ(CountStringNodes(head), 4);
 
     FreeStringList(&head);
     EXPECT_EQ(head, nullptr);
+    EXPECT_EQ(CountStringNodes(head), 0);
     FreeStringList(&head);
     AppendStringNode(&head, u"again");
     EXPECT_EQ(Texts(head), (std::vector<std::u16string>{u"again"}));

@@ -37,17 +37,7 @@ protected:
 
     // The install folder with the bitmaps of the build, and the settings
     // that the installer writes.
-    void Install()
-    {
-        MakeFolder(kInstallDir);
-        for (const char* name : {"main.bmp", "Skin.bmp", "Flash.bmp", "step1.bmp"}) {
-            std::ifstream in(std::filesystem::path(MARLWICK_ARTWORK_DIR) / name, std::ios::binary);
-            std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            ASSERT_FALSE(bytes.empty()) << name;
-            WriteHostFile(Host(std::u16string(kInstallDir) + u"\\" + Utf8ToUtf16(name)), bytes);
-        }
-        SetSetting(u"FilePath", kInstallDir);
-    }
+    void Install() { InstallArtwork(kInstallDir, {"main.bmp", "Skin.bmp", "Flash.bmp", "step1.bmp"}); }
 
     // Starts the program as its entry does and waits for step 1.
     HWND Start()
@@ -57,30 +47,6 @@ protected:
         if (main)
             automation::WaitForPaint();
         return main;
-    }
-
-    // The next message box, which must show the text with the flags and the
-    // program's caption, owned by the window; null when none came.
-    HWND ExpectBox(const std::u16string& text, UINT type, HWND owner)
-    {
-        HWND box = automation::WaitForMessageBox();
-        EXPECT_NE(box, nullptr) << "no box came";
-        user::MessageBoxRecord record;
-        if (!box || !user::MessageBoxRecordOf(box, record))
-            return nullptr;
-        EXPECT_EQ(record.text, text);
-        EXPECT_EQ(record.type, type);
-        EXPECT_EQ(record.caption, u"Pellinor for NSF to PST");
-        EXPECT_EQ(record.owner, owner);
-        return box;
-    }
-
-    // Clicks the answer and waits for the box to go, as a person waits
-    // before the next move.
-    static void Answer(HWND box, int answer)
-    {
-        automation::AnswerMessageBox(box, answer);
-        EXPECT_TRUE(automation::WaitUntil([&] { return !::IsWindow(box); }));
     }
 
     // Exit, Yes: the program must end with exit code 0.
@@ -94,18 +60,7 @@ protected:
         EXPECT_EQ(ExitCode(), 0);
     }
 
-    // The code the program ended with, or -1 when it did not end by exit().
-    int ExitCode()
-    {
-        if (m_run.wait_for(std::chrono::seconds(20)) != std::future_status::ready)
-            return -1;
-        try {
-            m_run.get();
-        } catch (const testsupport::ProcessExit& exit) {
-            return exit.code;
-        }
-        return -1;
-    }
+    int ExitCode() { return ExitCodeOf(m_run); }
 
     // Waits until the program's thread has handled what was sent before.
     void Settle(HWND window) { ::SendMessageW(window, WM_NULL, 0, 0); }

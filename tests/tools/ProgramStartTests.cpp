@@ -103,41 +103,31 @@ expect-check 1048 1
     EXPECT_GT(red, 100) << "the welcome text in red";
 }
 
-TEST_F(ProgramStartTest, AWalkFromStepOneToTheConversion)
+TEST_F(ProgramStartTest, AWalkThroughStepsTwoAndThreeAndBack)
 {
     Install();
-    const int code = RunMarlwick(R"(# every step with its Next, a blank folder name, the run, the end
-timeout 60000
+    const int code = RunMarlwick(std::string(R"(# step 2 proposes the mail database; step 3 fills its tree from it
+timeout 30000
 wait-control 1031
 click 1
 wait-control 1049
 expect-text 1012 "C:\\Program Files\\Lotus\\Notes\\Data\\mail\\rhale.nsf"
 click 3
-wait-control 1098
-click 1
-wait-control 1028
-click 1010
-click 1029
-choose-folder "C:\\"
-click 1
-wait-control 1043
-click 1013
-key HOME
-key shift+END
-type " "
-click 1
-wait-control 1047
-wait-control 1040
-click 1
-)");
-    EXPECT_EQ(code, 0) << "the completion dialog's OK ends the program";
+wait-control 1023
+expect-visible 1032 0
+expect-visible 1019 0
+expect-enabled 1015 1
+click 1015
+wait-control 1049
+click 1017
+wait-control 1031
+)") + kExit);
+    EXPECT_EQ(code, 0);
     const std::string log = Log();
-    for (const char* block : {"Step 2 :\r\n-------\r\nNSF Source Path : C:\\Program Files\\Lotus\\Notes\\Data\\mail\\rhale.nsf"
-                              "\r\nBackup NSF Path : \r\n",
-                              "Step 4 :\r\n-------\r\nNew PST File Path : C:\\Tolvane ",
-                              "Step 5 :\r\n-------\r\nNew Folder in PST :  \r\n",
-                              "Conversion completed successfully"})
-        EXPECT_NE(log.find(block), std::string::npos) << block << "\n" << log;
+    EXPECT_NE(log.find("Step 2 :\r\n-------\r\nNSF Source Path : C:\\Program Files\\Lotus\\Notes\\Data\\mail\\"
+                       "rhale.nsf\r\nBackup NSF Path : "),
+              std::string::npos)
+        << log;
 }
 
 TEST_F(ProgramStartTest, ALogFolderOfTheSettingsTakesTheLog)

@@ -224,6 +224,29 @@ TEST_F(DialogTest, AutoRadioButtonsOfOneGroupClearEachOther)
     run.Result();
 }
 
+TEST_F(DialogTest, AButtonHeldDownShowsPushedAndOnlyAReleaseOverItClicks)
+{
+    ModalRun run(500);
+    HWND dialog = automation::WaitForWindow(u"Choices");
+    ASSERT_NE(dialog, nullptr);
+    HWND cancel = GetDlgItem(dialog, IDCANCEL);
+    auto pushed = [&] { return (SendMessageW(cancel, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0; };
+
+    automation::PressMouseAt(cancel, {5, 5});
+    ASSERT_TRUE(automation::WaitUntil(pushed));
+    // Dragged off, the button comes up; released there, nothing is clicked.
+    automation::MoveMouseTo(dialog, {5, 5});
+    ASSERT_TRUE(automation::WaitUntil([&] { return !pushed(); }));
+    automation::ReleaseMouseAt(dialog, {5, 5});
+    automation::PressMouseAt(cancel, {5, 5});
+    ASSERT_TRUE(automation::WaitUntil(pushed));
+    EXPECT_TRUE(Commands().empty());
+
+    automation::ReleaseMouseAt(cancel, {6, 6});
+    EXPECT_EQ(run.Result(), IDCANCEL);
+    EXPECT_EQ(Commands(), std::vector<int>{IDCANCEL});
+}
+
 TEST_F(DialogTest, TabWalksTheTabStopsAndTypingFillsTheEdit)
 {
     ModalRun run(500);

@@ -5,6 +5,8 @@
 #include "user/Dialog.h"
 #include "user/MessageBox.h"
 #include "user/Messages.h"
+#include "win32/FileApi.h"
+#include "win32/Thread.h"
 
 #include <future>
 #include <gtest/gtest.h>
@@ -176,6 +178,31 @@ TEST_F(MessageBoxTest, AWorkersBoxOverADialogThatRunsModallyOnTheGuiThread)
     EXPECT_EQ(history[0].answer, IDYES);
     EndDialog(dialog, IDCANCEL);
     EXPECT_EQ(gui.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+}
+
+TEST_F(MessageBoxTest, AWorkerTerminatedWhileItsBoxWaitsUnwindsOutOfIt)
+{
+    struct Worker {
+        static DWORD Run(LPVOID)
+        {
+            MessageBoxW(nullptr, u"Your Lotus Notes is not configured", u"Pellinor", MB_OK | MB_SYSTEMMODAL);
+            return 7; // never reached: the box is not answered
+        }
+    };
+    HANDLE worker = CreateThread(nullptr, 0, &Worker::Run, nullptr, 0, nullptr);
+    ASSERT_NE(worker, nullptr);
+    HWND box = automation::WaitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    // Painted and idle: nothing is left for its loop but to wait.
+    ASSERT_TRUE(automation::WaitForPaint());
+    ASSERT_TRUE(TerminateThread(worker, 3));
+    ASSERT_EQ(WaitForSingleObject(worker, 10000), WAIT_OBJECT_0);
+    DWORD code = 0;
+    EXPECT_TRUE(GetExitCodeThread(worker, &code));
+    EXPECT_EQ(code, 3u);
+    EXPECT_FALSE(IsWindow(box));
+    EXPECT_TRUE(user::OpenMessageBoxes().empty());
+    CloseHandle(worker);
 }
 
 } // namespace

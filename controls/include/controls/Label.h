@@ -21,6 +21,8 @@ public:
     CLabel();
     ~CLabel() override;
 
+    // The setters that redraw store their value and redraw only once the
+    // label has a window (and its parent, when it has one).
     virtual CLabel& SetBkColor(COLORREF crBkgnd, COLORREF crBkgndHigh = 0, BOOL bGradient = FALSE);
     virtual CLabel& SetTextColor(COLORREF crText);
     virtual CLabel& SetText(const CString& strText);
@@ -37,7 +39,7 @@ public:
     virtual CLabel& SetLink(BOOL bLink, BOOL bNotifyParent);
     virtual CLabel& SetLinkCursor(HCURSOR hCursor);
     virtual CLabel& SetText3D(BOOL bSet, BOOL bDirection = TRUE);
-    virtual CLabel& SetRotationAngle(UINT nAngle, BOOL bRotation);
+    virtual CLabel& SetRotationAngle(int nAngle, BOOL bRotation);
     virtual CLabel& SetText3DColor(COLORREF cr3DColor);
     virtual CLabel& SetFontIndirect(LOGFONTW lf);
     virtual CLabel& SetMailLink(BOOL bEnable, BOOL bNotifyParent);

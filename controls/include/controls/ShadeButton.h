@@ -10,23 +10,23 @@
 #include "afx/AfxWin.h"
 #include "afx/CommonControls.h"
 #include "controls/Dib.h"
+#include "controls/ShadeEffects.h"
 
 // Posted by a shaded radio button that became checked to the other controls
 // of its dialog group.
 constexpr UINT WM_SHADE_UNCHECK = WM_USER + 0x100;
 
-// The face patterns of SetShade.
-enum ShadeEffect {
-    SHS_NOISE = 0,      // grain only around the mid level
-    SHS_DIAGSHADE = 1,  // light top-left to dark bottom-right
-    SHS_HSHADE = 2,     // dark bottom to light top
-    SHS_VSHADE = 3,     // light left to dark right (the one the dialogs use)
-    SHS_HBUMP = 4,
-    SHS_VBUMP = 5,
-    SHS_SOFTBUMP = 6,
-    SHS_HARDBUMP = 7,
-    SHS_METAL = 8,
-};
+// The effect numbers under the names the dialogs first used, kept so that
+// their calls stay as they are.
+constexpr UINT SHS_NOISE = GrainOnly;
+constexpr UINT SHS_DIAGSHADE = DiagonalGradient;
+constexpr UINT SHS_HSHADE = VerticalGradient;
+constexpr UINT SHS_VSHADE = HorizontalGradient;
+constexpr UINT SHS_HBUMP = VerticalCubic;
+constexpr UINT SHS_VBUMP = HorizontalCubic;
+constexpr UINT SHS_SOFTBUMP = CornerCubic;
+constexpr UINT SHS_HARDBUMP = CubicWithBevels;
+constexpr UINT SHS_METAL = DiagonalStreaks;
 
 class CxShadeButton : public CButton {
     DECLARE_DYNAMIC(CxShadeButton)
@@ -38,8 +38,11 @@ public:
     CxShadeButton();
     ~CxShadeButton() override;
 
-    // Builds the faces from the window's size and the system colours.
-    void SetShade(UINT shadeID = 0, BYTE granularity = 8, BYTE highlight = 10, BYTE coloring = 0,
+    // Builds the faces from the window's size and the system colours: the
+    // effect's pattern (ShadeEffect), the grain, the percentage of the 3-D
+    // highlight in the hover and down faces, and the percentage of the tint
+    // colour in every face. Only the low 8 bits of the numbers count.
+    void SetShade(UINT shadeID = GrainOnly, UINT granularity = 8, UINT highlight = 10, UINT coloring = 0,
                   COLORREF color = 0);
     // Icons of the program's resources; alignment 256 left, 512 right, any
     // other value centred above the caption (stored as 768). A down or hover
@@ -84,10 +87,11 @@ protected:
 private:
     void RelayEvent(UINT message, WPARAM wParam, LPARAM lParam);
     void DestroyIcons();
+    // The zero-filled font description, made on first use; false when it
+    // cannot be had.
+    bool AllocateFontDescription();
     HICON LoadButtonIcon(UINT id) const;
     void ReadStyle(DWORD style);
-    // Fills the normal face's pixels with the effect's pattern.
-    void FillEffect(UINT shadeID, BYTE granularity);
     CString ShownToolTipText() const;
 
     CFont m_Font;

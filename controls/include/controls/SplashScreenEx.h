@@ -8,12 +8,21 @@
 
 #include "afx/AfxWin.h"
 
-constexpr DWORD CSS_FADEIN = 0x0001;
-constexpr DWORD CSS_FADEOUT = 0x0002;
-constexpr DWORD CSS_SHADOW = 0x0004;
-constexpr DWORD CSS_CENTERSCREEN = 0x0008;
-constexpr DWORD CSS_CENTERAPP = 0x0010;
-constexpr DWORD CSS_HIDEONCLICK = 0x0020;
+constexpr DWORD SPLASH_FADE_IN = 0x0001;       // Show blends the window in (500 ms)
+constexpr DWORD SPLASH_FADE_OUT = 0x0002;      // Hide blends it out (200 ms)
+constexpr DWORD SPLASH_DROP_SHADOW = 0x0004;   // the window class throws a shadow
+constexpr DWORD SPLASH_CENTER_SCREEN = 0x0008; // SetBitmap centres it on the screen
+constexpr DWORD SPLASH_CENTER_PARENT = 0x0010; // ... or on the parent, without the flag above
+constexpr DWORD SPLASH_HIDE_ON_INPUT = 0x0020; // a key or mouse press aimed at it ends it
+
+// The flags under the names the dialogs first used, kept so that their
+// calls stay as they are.
+constexpr DWORD CSS_FADEIN = SPLASH_FADE_IN;
+constexpr DWORD CSS_FADEOUT = SPLASH_FADE_OUT;
+constexpr DWORD CSS_SHADOW = SPLASH_DROP_SHADOW;
+constexpr DWORD CSS_CENTERSCREEN = SPLASH_CENTER_SCREEN;
+constexpr DWORD CSS_CENTERAPP = SPLASH_CENTER_PARENT;
+constexpr DWORD CSS_HIDEONCLICK = SPLASH_HIDE_ON_INPUT;
 
 // The window class of every splash window.
 constexpr const WCHAR* kSplashClassName = u"SplashScreenExClass";
@@ -40,12 +49,14 @@ public:
     void SetTextFormat(UINT uTextFormat);
 
     void Show();
-    // Hides the splash, destroys its window and so the object.
+    // Hides the splash, destroys its window and so the object (also the
+    // object of a splash whose Create failed).
     void Hide();
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
-    static constexpr DWORD CSS_FADE_DEFAULT = CSS_FADEIN | CSS_FADEOUT | CSS_SHADOW | CSS_CENTERSCREEN;
+    static constexpr DWORD CSS_FADE_DEFAULT =
+        SPLASH_FADE_IN | SPLASH_FADE_OUT | SPLASH_DROP_SHADOW | SPLASH_CENTER_SCREEN;
 
 protected:
     void PostNcDestroy() override;

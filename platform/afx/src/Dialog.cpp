@@ -34,7 +34,8 @@ HHOOK& ThreadFilter()
     return hook;
 }
 
-// A framework dialog's modal loop offers each message to the
+// A framework dialog's modal loop offers each message of a framework window
+// of its thread (the dialog's own, or a popup such as a splash) to the
 // PreTranslateMessage chain first. Other loops (a message box's) see their
 // messages untouched, even those of a box that a framework dialog owns.
 LRESULT MessageFilter(int code, WPARAM wParam, LPARAM lParam)
@@ -43,7 +44,7 @@ LRESULT MessageFilter(int code, WPARAM wParam, LPARAM lParam)
     if (code == MSGF_DIALOGBOX && msg && msg->hwnd) {
         HWND root = ::GetAncestor(msg->hwnd, GA_ROOT);
         bool ours = ::GetWindowThreadProcessId(root, nullptr) == ::GetCurrentThreadId()
-            && dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(root));
+            && CWnd::FromHandlePermanent(root) != nullptr;
         if (ours) {
             CWinThread* thread = AfxGetThread();
             if (thread ? thread->PreTranslateMessage(msg) : CWnd::WalkPreTranslateTree(nullptr, msg))

@@ -27,13 +27,14 @@ gdi::Pixel Blend(gdi::Pixel source, gdi::Pixel dest, unsigned sourceWeight, unsi
     return out;
 }
 
-void ComposeLayer(const Layer& layer, gdi::Surface& screen)
+constexpr int kShadowOffset = 4;  // pixels below and right of the window
+constexpr unsigned kShadowDarkness = 96; // of 255, towards black
+
+// The part of the screen the layer may cover: its rectangle (cut to its
+// image, which may lag behind a resize), its shape, the screen.
+gdi::Region AreaOf(const Layer& layer, const gdi::Surface& screen)
 {
-    if (!layer.image || layer.alpha == 0)
-        return;
     const gdi::Surface& image = *layer.image;
-    // The part of the screen the layer may cover: its rectangle (cut to its
-    // image, which may lag behind a resize), its shape, the screen.
     RECT box = {layer.rect.left, layer.rect.top, layer.rect.left + std::min<LONG>(layer.rect.right - layer.rect.left, image.Width()),
                 layer.rect.top + std::min<LONG>(layer.rect.bottom - layer.rect.top, image.Height())};
     gdi::Region area(box);
@@ -42,7 +43,33 @@ void ComposeLayer(const Layer& layer, gdi::Surface& screen)
         shape.Offset(layer.rect.left, layer.rect.top);
         area = gdi::Region::Combine(area, shape, RGN_AND);
     }
-    area = area.Intersected({0, 0, screen.Width(), screen.Height()});
+    return area.Intersected({0, 0, screen.Width(), screen.Height()});
+}
+
+// Darkens what lies below and right of the layer's shape; the layer then
+// covers the part of it under itself.
+void ComposeShadow(const Layer& layer, const gdi::Region& area, gdi::Surface& screen)
+{
+    gdi::Region shadow = area;
+    shadow.Offset(kShadowOffset, kShadowOffset);
+    shadow = gdi::Region::Combine(shadow, area, RGN_DIFF).Intersected({0, 0, screen.Width(), screen.Height()});
+    const unsigned darkness = kShadowDarkness * layer.alpha / 255;
+    for (const RECT& r : shadow.Rects())
+        for (LONG y = r.top; y < r.bottom; ++y) {
+            gdi::Pixel* to = screen.Row(y);
+            for (LONG x = r.left; x < r.right; ++x)
+                to[x] = Blend(0, to[x], darkness, 255 - darkness);
+        }
+}
+
+void ComposeLayer(const Layer& layer, gdi::Surface& screen)
+{
+    if (!layer.image || layer.alpha == 0)
+        return;
+    const gdi::Surface& image = *layer.image;
+    const gdi::Region area = AreaOf(layer, screen);
+    if (layer.dropShadow)
+        ComposeShadow(layer, area, screen);
     gdi::Pixel key = layer.colorKey ? gdi::PixelFromColor(*layer.colorKey) : 0;
     for (const RECT& r : area.Rects()) {
         for (LONG y = r.top; y < r.bottom; ++y) {

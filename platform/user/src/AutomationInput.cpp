@@ -156,6 +156,22 @@ void RightClickAt(HWND window, POINT point)
     input::Click(OnScreen(window, point), input::kRightButton);
 }
 
+void PressMouseAt(HWND window, POINT point)
+{
+    TakePendingInput(window);
+    const POINT screen = OnScreen(window, point);
+    input::MouseMove(screen);
+    input::MouseButton(screen, input::kLeftButton, true);
+}
+
+void ReleaseMouseAt(HWND window, POINT point)
+{
+    TakePendingInput(window);
+    const POINT screen = OnScreen(window, point);
+    input::MouseMove(screen);
+    input::MouseButton(screen, input::kLeftButton, false);
+}
+
 namespace {
 
 // A menu still closing from the last command is left to close first, as a

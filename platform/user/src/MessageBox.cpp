@@ -141,10 +141,19 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
         g_history.push_back(run.record);
     }
     user::DialogTemplate tmpl = MessageBoxTemplate(run.record.text, run.record.caption, type);
+    // The box leaves the open ones also when a terminated thread unwinds
+    // out of its loop.
+    struct Closed {
+        BoxRun& run;
+        ~Closed()
+        {
+            std::lock_guard lock(g_mutex);
+            if (run.record.window)
+                g_open.erase(run.record.window);
+        }
+    } closed{run};
     INT_PTR answer = DialogBoxIndirectParamW(nullptr, tmpl, owner, MessageBoxProc, reinterpret_cast<LPARAM>(&run));
     std::lock_guard lock(g_mutex);
-    if (run.record.window)
-        g_open.erase(run.record.window);
     if (auto* record = HistoryRecord(run)) {
         record->answer = static_cast<int>(answer);
         record->window = nullptr;

@@ -4,6 +4,7 @@
 
 #include "user/Messages.h"
 #include "win32/Clock.h"
+#include "win32/Thread.h"
 
 #include <algorithm>
 #include <chrono>
@@ -185,6 +186,10 @@ BOOL GetMessageW(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax)
 {
     auto queue = CurrentQueue();
     for (;;) {
+        // A wait for messages is a safe point: a worker that is terminated
+        // while a modal loop of its own (a message box) waits unwinds from
+        // it, and a suspended one stops taking messages.
+        win32::ThreadSafePoint();
         std::int64_t nextTimer = -1;
         Found found = Look(queue, msg, hwnd, filterMin, filterMax, true, &nextTimer);
         if (found == Found::Message)

@@ -27,7 +27,7 @@ HANDLE LoadResourceImage(HINSTANCE module, LPCWSTR name, UINT type, int width, i
     const int id = ResourceNumber(name);
     if (type == IMAGE_ICON || type == IMAGE_CURSOR) {
         if (!module) // the system's own
-            return type == IMAGE_ICON ? detail::SystemIcon(id) : (id == 32512 ? detail::ArrowCursor() : nullptr);
+            return type == IMAGE_ICON ? detail::SystemIcon(id) : detail::SystemCursor(id);
         const std::vector<BYTE>* file = FindIconResource(module, id);
         if (!file)
             return nullptr;

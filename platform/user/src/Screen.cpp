@@ -55,6 +55,7 @@ std::vector<display::Layer> Scene()
             if (window->layeredFlags & LWA_COLORKEY)
                 layer.colorKey = window->layeredKey;
         }
+        layer.dropShadow = window->windowClass && (window->windowClass->style & CS_DROPSHADOW);
         layer.alpha = static_cast<BYTE>(layer.alpha * window->fadeAlpha / 255);
         layers.push_back(std::move(layer));
     }

@@ -1,4 +1,4 @@
-// The system's icons and arrow, drawn with GDI once per process: a colour
+// The system's icons and cursors, drawn with GDI once per process: a colour
 // image on a key colour, and the mask made from where the key shows.
 #include "SystemIcons.h"
 
@@ -100,6 +100,24 @@ void DrawArrow(HDC dc)
     });
 }
 
+// The hourglass of a busy program.
+void DrawHourglass(HDC dc)
+{
+    Shape(dc, RGB(255, 255, 255), RGB(0, 0, 0), 1, [&] {
+        POINT glass[6] = {{4, 1}, {20, 1}, {13, 12}, {20, 23}, {4, 23}, {11, 12}};
+        Polygon(dc, glass, 6);
+    });
+}
+
+// The pointing hand of links: a finger up from a palm.
+void DrawHand(HDC dc)
+{
+    Shape(dc, RGB(255, 255, 255), RGB(0, 0, 0), 1, [&] {
+        POINT hand[10] = {{5, 0}, {9, 0}, {9, 8}, {18, 9}, {19, 20}, {16, 24}, {7, 24}, {1, 15}, {3, 13}, {5, 15}};
+        Polygon(dc, hand, 10);
+    });
+}
+
 // Draws on the key colour and makes the icon: the key colour becomes the
 // mask's transparent part.
 HICON Make(BOOL isIcon, auto draw)
@@ -150,11 +168,27 @@ HICON SystemIcon(int id)
     return icon;
 }
 
-HCURSOR ArrowCursor()
+HCURSOR SystemCursor(int id)
 {
+    static std::map<int, HCURSOR> cursors;
     std::lock_guard lock(g_mutex);
-    static HCURSOR arrow = Make(FALSE, [](HDC dc) { DrawArrow(dc); });
-    return arrow;
+    HCURSOR& cursor = cursors[id];
+    if (!cursor) {
+        switch (id) {
+        case 32512:
+            cursor = Make(FALSE, [](HDC dc) { DrawArrow(dc); });
+            break;
+        case 32514:
+            cursor = Make(FALSE, [](HDC dc) { DrawHourglass(dc); });
+            break;
+        case 32649:
+            cursor = Make(FALSE, [](HDC dc) { DrawHand(dc); });
+            break;
+        default:
+            break;
+        }
+    }
+    return cursor;
 }
 
 } // namespace user::detail

@@ -30,6 +30,7 @@ struct Layer {
     BYTE alpha = 255;                          // constant opacity
     std::optional<COLORREF> colorKey;          // pixels of this colour are left out
     bool perPixelAlpha = false;                // the image's fourth byte is a premultiplied alpha
+    bool dropShadow = false;                   // a shadow below and right of its shape (CS_DROPSHADOW)
 };
 
 // The layers on screen now, top of the z-order first.

@@ -63,6 +63,10 @@ void MoveMouseTo(HWND window, POINT point);
 void ClickAt(HWND window, POINT point);
 void DoubleClickAt(HWND window, POINT point);
 void RightClickAt(HWND window, POINT point);
+// The left button pressed at a point and held, and released at a point:
+// the two halves of a click, with moves (MoveMouseTo) between them to drag.
+void PressMouseAt(HWND window, POINT point);
+void ReleaseMouseAt(HWND window, POINT point);
 // Chooses the item with the command id from the window's menu bar, else
 // from its system menu, by clicking through the menus as a person would.
 // False when neither menu holds the command or a menu did not open.

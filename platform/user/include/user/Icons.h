@@ -17,11 +17,13 @@ inline const LPCWSTR IDI_WARNING = IDI_EXCLAMATION;
 inline const LPCWSTR IDI_INFORMATION = IDI_ASTERISK;
 inline const LPCWSTR IDC_ARROW = MAKEINTRESOURCEW(32512);
 inline const LPCWSTR IDC_WAIT = MAKEINTRESOURCEW(32514);
+inline const LPCWSTR IDC_HAND = MAKEINTRESOURCEW(32649);
 
 // A shared icon of the module's resources (32 x 32), or of the system's
 // with a null module. Shared icons live as long as the process.
 HICON LoadIconW(HINSTANCE module, LPCWSTR name);
-// The system's arrow (null module), or a cursor resource of the module.
+// The system's arrow, hourglass or hand (null module), or a cursor resource
+// of the module.
 HCURSOR LoadCursorW(HINSTANCE module, LPCWSTR name);
 
 // The cursor shown over the screen (null: none); SetCursor returns the one
