@@ -2,11 +2,11 @@
 
 #include "ActivityLog.h"
 #include "AppSettings.h"
-#include "CopyStopStandIn.h"
+#include "CCopyProg.h"
+#include "CTrgDlg.h"
 #include "ExitPrompts.h"
 #include "Help.h"
 #include "MarlwickDlg.h"
-#include "Step4StandInDlg.h"
 #include "StepPicture.h"
 #include "ToolButtons.h"
 #include "WizardChain.h"
@@ -161,7 +161,7 @@ void Ctreedlg::OnNext()
     WriteActivityLog(u"List of Selected NSF Folder(s) : ");
     for (const StringNode* node = g_pSelFolderList; node; node = node->next)
         WriteActivityLog(node->text);
-    RunNextStep<CStep4StandInDlg>(*this);
+    RunNextStep<CTrgDlg>(*this);
 }
 
 void Ctreedlg::CollectSelectedFolders()

@@ -5,7 +5,8 @@
 #include "AppSettings.h"
 #include "ExitPrompts.h"
 #include "Help.h"
-#include "Step2StandInDlg.h"
+#include "CSourceDld.h"
+#include "MinimizedIcon.h"
 #include "StepPicture.h"
 #include "ToolButtons.h"
 #include "WizardChain.h"
@@ -169,13 +170,7 @@ void CMarlwickDlg::OnPaint()
         CSkinDialog::OnPaint();
         return;
     }
-    CPaintDC dc(this);
-    CRect client;
-    GetClientRect(&client);
-    dc.FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
-    const int x = (client.Width() - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
-    const int y = (client.Height() - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
-    dc.DrawIcon(x, y, m_hIcon);
+    PaintMinimizedIcon(*this, m_hIcon);
 }
 
 HCURSOR CMarlwickDlg::OnQueryDragIcon()
@@ -199,7 +194,7 @@ void CMarlwickDlg::OnNext()
         WriteActivityLog(u"-------");
         WriteActivityLog(choice.line);
     }
-    RunNextStep<CStep2StandInDlg>(*this);
+    RunNextStep<CSourceDld>(*this);
 }
 
 void CMarlwickDlg::OnViewLog()
@@ -234,7 +229,7 @@ void CMarlwickDlg::OnLogClear()
 
 void CMarlwickDlg::OnLogChangePath()
 {
-    // The log-folder dialog comes with the later wizard steps.
+    m_dlgLog.DoModal();
 }
 
 void CMarlwickDlg::OnHelpContents()

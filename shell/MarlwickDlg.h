@@ -6,6 +6,7 @@
 // does not handle itself reaches this dialog's handlers.
 #pragma once
 
+#include "CLogDlg.h"
 #include "controls/Label.h"
 #include "controls/ShadeButton.h"
 #include "controls/SkinDialog.h"
@@ -55,6 +56,7 @@ private:
     CxShadeButton m_btnExit;       // 1006
     CButton m_radMails;            // 1010
     CButton m_radAddressBook;      // 1011
+    CLogDlg m_dlgLog;              // Log / Change Path; its window is made anew by every run
     CLabel m_lblWelcome;           // 1031
     // The skin, "\main.bmp", is the base's m_skin.
     CButton m_btnCancel;           // 2, hidden

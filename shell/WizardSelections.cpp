@@ -1,7 +1,5 @@
+// The folders ticked in step 3, filled by its Next and read by the run.
 #include "WizardSelections.h"
 
-WCHAR g_szPstPath[MAX_PATH];
-int g_bUpdateExistingPst;
 StringNode* g_pSelFolderList;
 int g_nSelFolderCount;
-int g_nMailBodyFormat;

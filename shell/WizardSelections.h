@@ -1,12 +1,17 @@
-// The choices of the wizard steps that the conversion run reads: the mail
-// body format of step 2, the target of step 4 and the folders ticked in
-// step 3. The mode of step 1 lives with
-// the main dialog; the PST folder name and the NSF path are string globals
-// of the settings.
+// The choices of the wizard steps, each defined by the step that makes it:
+// the body format and the backup lists by step 2 (CSourceDld.cpp), the
+// target by step 4 (CTrgDlg.cpp), the ticked folders by step 3. The mode of
+// step 1 lives with the main dialog; the PST folder name and the NSF path
+// are string globals of the settings.
 #pragma once
 
 #include "StringList.h"
 #include "win32/Types.h"
+
+// The file of each backup copy and its destination, at the same places;
+// filled by a step's Next just before the copier runs, empty otherwise.
+extern StringNode* g_pBackupSrcList;
+extern StringNode* g_pBackupDstList;
 
 // The target PST, a new one or, with g_bUpdateExistingPst at 1, an existing one.
 extern WCHAR g_szPstPath[MAX_PATH];

@@ -2,7 +2,7 @@
 // close box and the Exit button; Next and Back through the chain with their
 // log blocks; the menus, routed from a later step to the main dialog; the
 // system menu's About item; F1.
-#include "WizardFixture.h"
+#include "StepFixture.h"
 
 #include "user/ControlAutomation.h"
 
@@ -15,12 +15,11 @@ constexpr UINT kLogClear = 32773;
 constexpr UINT kHelpContents = 32775;
 constexpr UINT kHelpAbout = 32776;
 
-class MainDialogTest : public WizardFixture {
+class MainDialogTest : public StepFixture {
 protected:
     void SetUp() override
     {
-        WizardFixture::SetUp();
-        Install();
+        StepFixture::SetUp();
         MakeFolder(u"C:\\Logs");
         SetSetting(u"LogPath", u"C:\\Logs");
     }

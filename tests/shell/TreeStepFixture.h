@@ -4,7 +4,7 @@
 #pragma once
 
 #include "Ctreedlg.h"
-#include "CopyStopStandIn.h"
+#include "CCopyProg.h"
 #include "FolderTreeFixture.h"
 #include "MarlwickDlg.h"
 #include "WizardSelections.h"
@@ -94,7 +94,7 @@ protected:
     // Expands a collapsed item by a click on its label.
     void Expand(HTREEITEM item) { ClickTreeLabel(m_tree, item); }
 
-    // Step 4 (its stand-in until it is built), shown by step 3's Next.
+    // Step 4, shown by step 3's Next.
     static HWND WaitForStep4() { return automation::WaitForWindowWithControl(1028); }
 
     // The selected-folder list as it stands.

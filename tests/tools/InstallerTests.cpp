@@ -32,7 +32,7 @@ TEST_F(InstallerTest, LaysTheWindowsFolderTheInstallFolderAndTheSettingsKey)
     ASSERT_EQ(RegQueryValueExW(key, u"DirectoryValue", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &dataSize),
               ERROR_SUCCESS);
     RegCloseKey(key);
-    EXPECT_EQ(std::u16string(value), u"C:\\Program Files\\Lotus\\Notes\\Data");
+    EXPECT_EQ(std::u16string(value), u"C:\\Program Files\\Lotus\\Notes\\Data\\") << "with its closing backslash";
 
     ASSERT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, u"Corvenna", 0, KEY_READ, &key), ERROR_SUCCESS);
     DWORD size = sizeof value, type = 0;

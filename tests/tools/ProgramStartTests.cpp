@@ -103,6 +103,33 @@ expect-check 1048 1
     EXPECT_GT(red, 100) << "the welcome text in red";
 }
 
+TEST_F(ProgramStartTest, AWalkThroughStepsTwoAndThreeAndBack)
+{
+    Install();
+    const int code = RunMarlwick(std::string(R"(# step 2 proposes the mail database; step 3 fills its tree from it
+timeout 30000
+wait-control 1031
+click 1
+wait-control 1049
+expect-text 1012 "C:\\Program Files\\Lotus\\Notes\\Data\\mail\\rhale.nsf"
+click 3
+wait-control 1023
+expect-visible 1032 0
+expect-visible 1019 0
+expect-enabled 1015 1
+click 1015
+wait-control 1049
+click 1017
+wait-control 1031
+)") + kExit);
+    EXPECT_EQ(code, 0);
+    const std::string log = Log();
+    EXPECT_NE(log.find("Step 2 :\r\n-------\r\nNSF Source Path : C:\\Program Files\\Lotus\\Notes\\Data\\mail\\"
+                       "rhale.nsf\r\nBackup NSF Path : "),
+              std::string::npos)
+        << log;
+}
+
 TEST_F(ProgramStartTest, ALogFolderOfTheSettingsTakesTheLog)
 {
     Install();

@@ -30,6 +30,7 @@ struct OpenBox {
 std::mutex g_mutex;
 user::MessageBoxAnswerer g_answerer;
 std::vector<user::MessageBoxRecord> g_history;
+std::vector<UINT> g_beeps;
 std::uint64_t g_generation = 0; // a cleared history starts a new generation
 std::uint64_t g_opened = 0;
 std::map<HWND, OpenBox> g_open;
@@ -160,6 +161,13 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
     return static_cast<int>(answer);
 }
 
+BOOL MessageBeep(UINT type)
+{
+    std::lock_guard lock(g_mutex);
+    g_beeps.push_back(type);
+    return TRUE;
+}
+
 namespace user {
 
 void SetMessageBoxAnswerer(MessageBoxAnswerer answerer)
@@ -174,10 +182,17 @@ std::vector<MessageBoxRecord> MessageBoxHistory()
     return g_history;
 }
 
+std::vector<UINT> BeepHistory()
+{
+    std::lock_guard lock(g_mutex);
+    return g_beeps;
+}
+
 void ClearMessageBoxHistory()
 {
     std::lock_guard lock(g_mutex);
     g_history.clear();
+    g_beeps.clear();
     ++g_generation;
 }
 

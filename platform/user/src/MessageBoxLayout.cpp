@@ -1,4 +1,5 @@
 #include "MessageBoxLayout.h"
+#include "TemplateControl.h"
 
 #include "user/Controls.h"
 #include "user/Dialog.h"
@@ -47,21 +48,6 @@ SIZE MeasureText(const std::u16string& text)
     DeleteDC(dc);
     DeleteObject(handle);
     return {rect.right - rect.left + 2, rect.bottom - rect.top};
-}
-
-DialogControl Control(int id, const char16_t* className, std::u16string text, DWORD style, int x, int y, int cx,
-                      int cy)
-{
-    DialogControl control;
-    control.id = id;
-    control.className = className;
-    control.text = std::move(text);
-    control.style = style | WS_CHILD | WS_VISIBLE;
-    control.x = static_cast<short>(x);
-    control.y = static_cast<short>(y);
-    control.cx = static_cast<short>(cx);
-    control.cy = static_cast<short>(cy);
-    return control;
 }
 
 } // namespace
@@ -113,10 +99,10 @@ DialogTemplate MessageBoxTemplate(const std::u16string& text, const std::u16stri
     tmpl.cx = static_cast<short>(width);
     tmpl.cy = static_cast<short>(buttonsTop + kButtonHeight + kMargin);
     if (icon)
-        tmpl.controls.push_back(Control(-1, u"Static", u"", SS_ICON, kMargin, top, kIconSize, kIconSize));
+        tmpl.controls.push_back(TemplateControl(-1, u"Static", u"", SS_ICON, kMargin, top, kIconSize, kIconSize));
     // A one-line text sits beside the middle of the icon.
     int textTop = top + (icon && textHeight < kIconSize ? (kIconSize - textHeight) / 2 : 0);
-    tmpl.controls.push_back(Control(kMessageBoxTextId, u"Static", text, SS_LEFT | SS_NOPREFIX | WS_GROUP, textLeft,
+    tmpl.controls.push_back(TemplateControl(kMessageBoxTextId, u"Static", text, SS_LEFT | SS_NOPREFIX | WS_GROUP, textLeft,
                                     textTop, textWidth, textHeight));
     int defaultIndex = std::min(static_cast<int>((type & MB_DEFMASK) >> 8), static_cast<int>(buttons.size()) - 1);
     int x = (width - buttonsWidth) / 2;
@@ -124,7 +110,7 @@ DialogTemplate MessageBoxTemplate(const std::u16string& text, const std::u16stri
         DWORD style = (static_cast<int>(i) == defaultIndex ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP
             | (i == 0 ? WS_GROUP : 0);
         tmpl.controls.push_back(
-            Control(buttons[i].id, u"Button", buttons[i].text, style, x, buttonsTop, kButtonWidth, kButtonHeight));
+            TemplateControl(buttons[i].id, u"Button", buttons[i].text, style, x, buttonsTop, kButtonWidth, kButtonHeight));
         x += kButtonWidth + kButtonGap;
     }
     return tmpl;

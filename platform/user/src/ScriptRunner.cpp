@@ -3,6 +3,7 @@
 #include "ScriptLines.h"
 
 #include "user/Automation.h"
+#include "user/CommonDialogAutomation.h"
 #include "user/Input.h"
 #include "user/MessageBox.h"
 #include "user/Messages.h"
@@ -65,6 +66,10 @@ public:
             m_timeout = std::chrono::milliseconds(Number(0));
         else if (name == "close")
             CloseWindow(Active());
+        else if (name == "choose-file" || name == "pick-file")
+            ChooseFile(name == "pick-file");
+        else if (name == "choose-folder")
+            ChooseFolder();
         else
             throw Failure{"unknown command " + name};
     }
@@ -230,6 +235,35 @@ private:
         if (!WaitUntil([&] { return read(control) == wanted; }, m_timeout))
             throw Failure{"control " + Text(0) + " has " + what + " " + std::to_string(read(control)) + ", not "
                           + Text(1)};
+    }
+
+    void ChooseFile(bool pick)
+    {
+        HWND dialog = WaitForOpenFileDialog(m_timeout);
+        if (!dialog)
+            throw Failure{"no open-file dialog came"};
+        std::u16string path = Utf8ToUtf16(Text(0));
+        if (!(pick ? PickFile(dialog, path) : TypeFileName(dialog, path)))
+            throw Failure{"the open-file dialog cannot reach " + Text(0)};
+        WaitUntilGone(dialog, "open-file dialog");
+    }
+
+    void ChooseFolder()
+    {
+        HWND browser = WaitForFolderBrowser(m_timeout);
+        if (!browser)
+            throw Failure{"no folder browser came"};
+        if (!PickFolder(browser, Utf8ToUtf16(Text(0))))
+            throw Failure{"the folder browser cannot choose " + Text(0)};
+        WaitUntilGone(browser, "folder browser");
+    }
+
+    // The next command acts on the window the dialog gives back to, as a
+    // person waits for the dialog to close before going on.
+    void WaitUntilGone(HWND dialog, const std::string& what) const
+    {
+        if (!WaitUntil([&] { return !IsWindow(dialog); }, m_timeout))
+            throw Failure{"the " + what + " stays open"};
     }
 
     void Shot()

@@ -2,6 +2,7 @@
 #include "win32/MachineRoot.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 #include <sys/statvfs.h>
 
@@ -83,4 +84,15 @@ BOOL GetDiskFreeSpaceExW(LPCWSTR directoryName, PULARGE_INTEGER freeBytesAvailab
     }
     Report(available, total, free, freeBytesAvailableToCaller, totalNumberOfBytes, totalNumberOfFreeBytes);
     return TRUE;
+}
+
+DWORD GetLogicalDrives()
+{
+    DWORD drives = 0;
+    std::error_code error;
+    for (int n = 0; n < 26; ++n) {
+        if (std::filesystem::is_directory(win32::DriveFolder(static_cast<WCHAR>(u'A' + n)), error))
+            drives |= 1u << n;
+    }
+    return drives;
 }

@@ -1,6 +1,6 @@
 #include "win32/FileApi.h"
 
-#include "ShareLock.h"
+#include "FileObject.h"
 #include "win32/HandleTable.h"
 #include "win32/MachineRoot.h"
 #include "win32/Thread.h"
@@ -15,17 +15,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class FileObject : public win32::KernelObject {
-public:
-    ~FileObject() override
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    int fd = -1;
-    DWORD access = 0;
-    win32::ShareLock share;
-};
+using win32::FileObject;
+
+} // namespace
+
+namespace win32 {
 
 LONG ErrnoToWin32(int err)
 {
@@ -52,6 +46,21 @@ LONG ErrnoToWin32(int err)
     }
 }
 
+std::shared_ptr<FileObject> FileOf(HANDLE handle)
+{
+    auto file = LookupHandleAs<FileObject>(handle);
+    if (!file)
+        SetLastError(ERROR_INVALID_HANDLE);
+    return file;
+}
+
+} // namespace win32
+
+namespace {
+
+using win32::ErrnoToWin32;
+using win32::FileOf;
+
 template <typename T>
 T Fail(LONG error, T value)
 {
@@ -64,14 +73,6 @@ T Fail(LONG error, T value)
 bool IsReadOnly(const struct stat& st)
 {
     return (st.st_mode & 0222) == 0;
-}
-
-std::shared_ptr<FileObject> FileOf(HANDLE handle)
-{
-    auto file = win32::LookupHandleAs<FileObject>(handle);
-    if (!file)
-        SetLastError(ERROR_INVALID_HANDLE);
-    return file;
 }
 
 std::optional<win32::HostPath> Existing(LPCWSTR name)

@@ -147,7 +147,9 @@ bool InstallMachine(const InstallOptions& options, std::string* error)
         if (auto laid = nsfbuild::LaySampleDatabases(kNotesDataFolder); !laid)
             return Fail(error, "cannot lay the sample databases: " + laid.message);
     }
-    if (auto registered = nsfbuild::RegisterNotesDataFolder(kNotesDataFolder); !registered)
+    // Notes writes its data folder with a closing backslash, and the wizard
+    // appends "mail\" and "names.nsf" to it as it stands.
+    if (auto registered = nsfbuild::RegisterNotesDataFolder(std::u16string(kNotesDataFolder) + u"\\"); !registered)
         return Fail(error, "cannot register the Notes data folder: " + registered.message);
     return true;
 }

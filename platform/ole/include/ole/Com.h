@@ -25,6 +25,12 @@ HRESULT CoInitialize(void* reserved);
 HRESULT CoInitializeEx(void* reserved, DWORD model);
 void CoUninitialize();
 
+// The task allocator: memory that one party allocates and another frees,
+// such as the item lists the shell hands out. Any thread may free it.
+LPVOID CoTaskMemAlloc(SIZE_T bytes);
+LPVOID CoTaskMemRealloc(LPVOID memory, SIZE_T bytes);
+void CoTaskMemFree(LPVOID memory);
+
 HRESULT CLSIDFromProgID(LPCOLESTR progId, LPCLSID clsid);
 // Fails with CO_E_NOTINITIALIZED on a thread that has not initialised COM,
 // REGDB_E_CLASSNOTREG for a class without a server, and with the Win32 error

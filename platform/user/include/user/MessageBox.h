@@ -44,6 +44,10 @@ constexpr int kMessageBoxTextId = 0xFFFF;
 // box; a Yes/No box ignores Escape and has its close box disabled.
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 
+// The system's sound for the type (MB_ICONHAND, MB_OK, ...). The screen has
+// no speaker: the beep is recorded for tests and scripts to read.
+BOOL MessageBeep(UINT type);
+
 namespace user {
 
 struct MessageBoxRecord {
@@ -60,6 +64,8 @@ using MessageBoxAnswerer = std::function<int(const MessageBoxRecord&)>;
 
 void SetMessageBoxAnswerer(MessageBoxAnswerer answerer);
 std::vector<MessageBoxRecord> MessageBoxHistory();
+// The types of the beeps sounded, oldest first; cleared with the boxes.
+std::vector<UINT> BeepHistory();
 void ClearMessageBoxHistory();
 
 // The message boxes open now, the first opened first.

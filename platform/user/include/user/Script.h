@@ -25,6 +25,12 @@
 //   sleep 100                 waits this many real milliseconds
 //   timeout 20000             the waits of the following commands
 //   close                     the close box of the active window
+//   choose-file "C:\\a.nsf"     types the path into the open-file dialog's
+//                             name box and presses Open
+//   pick-file "C:\\a.nsf"       opens the dialog's tree down to the file,
+//                             clicks it and presses Open
+//   choose-folder "C:\\Bak"     opens the folder browser's tree down to the
+//                             folder, clicks it and presses OK
 #pragma once
 
 #include <filesystem>

@@ -66,6 +66,22 @@ BOOL SetEndOfFile(HANDLE file);
 BOOL FlushFileBuffers(HANDLE file);
 BOOL CloseHandle(HANDLE object);
 
+// Byte-range locks: a range that another lock overlaps (of this handle or
+// any other, in any process on the root) is refused with
+// ERROR_LOCK_VIOLATION; an unlock must name a range exactly as it was
+// locked (else ERROR_NOT_LOCKED). The locks bind other LockFile calls only:
+// reads and writes are not checked against them.
+BOOL LockFile(HANDLE file, DWORD offsetLow, DWORD offsetHigh, DWORD bytesLow, DWORD bytesHigh);
+BOOL UnlockFile(HANDLE file, DWORD offsetLow, DWORD offsetHigh, DWORD bytesLow, DWORD bytesHigh);
+
+constexpr DWORD FILE_TYPE_UNKNOWN = 0x0000;
+constexpr DWORD FILE_TYPE_DISK = 0x0001;
+constexpr DWORD FILE_TYPE_CHAR = 0x0002;
+constexpr DWORD FILE_TYPE_PIPE = 0x0003;
+// FILE_TYPE_DISK for a file; FILE_TYPE_UNKNOWN with ERROR_INVALID_HANDLE
+// for anything else.
+DWORD GetFileType(HANDLE file);
+
 BOOL DeleteFileW(LPCWSTR fileName);
 BOOL CopyFileW(LPCWSTR existingFileName, LPCWSTR newFileName, BOOL failIfExists);
 BOOL MoveFileW(LPCWSTR existingFileName, LPCWSTR newFileName);
@@ -90,6 +106,9 @@ DWORD GetShortPathNameW(LPCWSTR longPath, LPWSTR shortPath, DWORD bufferChars);
 // a hook set by win32::SetDiskFreeSpaceHook comes before both.
 BOOL GetDiskFreeSpaceExW(LPCWSTR directoryName, PULARGE_INTEGER freeBytesAvailableToCaller,
                          PULARGE_INTEGER totalNumberOfBytes, PULARGE_INTEGER totalNumberOfFreeBytes);
+
+// Bit n set for each drive letter 'A' + n that the machine has.
+DWORD GetLogicalDrives();
 
 UINT GetWindowsDirectoryW(LPWSTR buffer, UINT bufferChars);
 UINT GetSystemDirectoryW(LPWSTR buffer, UINT bufferChars);

@@ -34,3 +34,13 @@ std::vector<std::u16string> SplitCommandLine(std::u16string_view commandLine);
 // The whole command line: program name, then the parameters as the starter gave them.
 LPCWSTR GetCommandLineW();
 DWORD GetCurrentProcessId();
+
+// The pseudo handle of this process, for DuplicateHandle.
+HANDLE GetCurrentProcess();
+
+constexpr DWORD DUPLICATE_CLOSE_SOURCE = 0x1;
+constexpr DWORD DUPLICATE_SAME_ACCESS = 0x2;
+// A second handle to the same object (a file keeps its position and access,
+// shared with the first). Both processes must be this one.
+BOOL DuplicateHandle(HANDLE sourceProcess, HANDLE source, HANDLE targetProcess, LPHANDLE target, DWORD access,
+                     BOOL inherit, DWORD options);

@@ -1,0 +1,28 @@
+// The kernel object behind a file handle, shared by the file functions.
+#pragma once
+
+#include "ShareLock.h"
+#include "win32/HandleTable.h"
+
+#include <memory>
+
+namespace win32 {
+
+class FileObject : public KernelObject {
+public:
+    ~FileObject() override;
+    int fd = -1;
+    DWORD access = 0;
+    ShareLock share;
+};
+
+// The file object of a handle; null, with ERROR_INVALID_HANDLE, when the
+// handle is not an open file.
+std::shared_ptr<FileObject> FileOf(HANDLE handle);
+
+LONG ErrnoToWin32(int err);
+
+// Releases the byte-range locks an open holds (its handles are all closed).
+void DropRangeLocks(const FileObject* file);
+
+} // namespace win32

@@ -1,4 +1,0 @@
-// STAND-IN until the backup copier lands (see CopyStopStandIn.h).
-#include "CopyStopStandIn.h"
-
-std::atomic<int> g_bCopyStop{0};
