@@ -7,6 +7,7 @@
 #include "MinimizedIcon.h"
 #include "StepChecks.h"
 #include "StepLog.h"
+#include "TargetStepIds.h"
 #include "ToolButtons.h"
 #include "WizardChain.h"
 #include "WizardIds.h"
@@ -23,15 +24,7 @@ int g_bUpdateExistingPst = 0;
 namespace {
 
 constexpr UINT kIconProgram = 128;
-constexpr int kNewPst = 1010;
-constexpr int kExistingPst = 1011;
-constexpr int kExistingPath = 1012;
-constexpr int kBackupPath = 1013;
-constexpr int kBackupCheck = 1014;
-constexpr int kBrowseExisting = 1015;
-constexpr int kBrowseBackup = 1016;
-constexpr int kNewPath = 1028;
-constexpr int kBrowseNew = 1029;
+using namespace target_step;
 
 constexpr UINT kInformation = 0x1040;
 constexpr UINT kStop = 0x1010;

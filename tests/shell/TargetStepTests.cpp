@@ -4,20 +4,13 @@
 // exit prompts. The step runs alone, as step 3's Next runs it.
 #include "CTrgDlg.h"
 #include "StepFixture.h"
+#include "TargetStepIds.h"
 
 #include <cstdlib>
 
 namespace {
 
-constexpr int kNewPst = 1010;
-constexpr int kExistingPst = 1011;
-constexpr int kExistingPath = 1012;
-constexpr int kBackupPath = 1013;
-constexpr int kBackupCheck = 1014;
-constexpr int kBrowseExisting = 1015;
-constexpr int kBrowseBackup = 1016;
-constexpr int kNewPath = 1028;
-constexpr int kBrowseNew = 1029;
+using namespace target_step;
 
 constexpr UINT kNotice = 0x1040;
 constexpr UINT kStop = 0x1010;

@@ -60,12 +60,7 @@ void Measure(std::size_t entries)
 int main(int argc, char** argv)
 {
     bench::SetUpBenchmarkProcess();
-    std::vector<std::size_t> sizes;
-    for (int i = 1; i < argc; ++i)
-        sizes.push_back(std::strtoull(argv[i], nullptr, 10));
-    if (sizes.empty())
-        sizes = {10000};
-    for (std::size_t entries : sizes)
+    for (std::size_t entries : bench::SizesFromArguments(argc, argv, {10000}))
         Measure(entries);
     return 0;
 }

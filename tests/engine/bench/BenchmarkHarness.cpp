@@ -132,4 +132,16 @@ RunFigures RunConversion(int mode, const char16_t* nsfPath, const char16_t* pstP
     return figures;
 }
 
+std::vector<std::size_t> SizesFromArguments(int argc, char** argv, std::vector<std::size_t> fallback)
+{
+    std::vector<std::size_t> sizes;
+    for (int i = 1; i < argc; ++i) {
+        char* end = nullptr;
+        const unsigned long long size = std::strtoull(argv[i], &end, 10);
+        if (end != argv[i] && *end == '\0')
+            sizes.push_back(size);
+    }
+    return sizes.empty() ? fallback : sizes;
+}
+
 } // namespace bench

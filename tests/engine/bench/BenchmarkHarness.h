@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace bench {
 
@@ -24,6 +25,10 @@ bool InChild(const std::function<void()>& body);
 
 // The environment of every benchmark process: the headless screen, UTC.
 void SetUpBenchmarkProcess();
+
+// The sizes named on the command line (numbers), or the fallback sizes
+// when none is named; other arguments are left to the caller.
+std::vector<std::size_t> SizesFromArguments(int argc, char** argv, std::vector<std::size_t> fallback);
 
 // In a new machine root laid out by the installer (the closer made
 // harmless, C:\Data and the Notes data folder "mail" made): builds the

@@ -51,12 +51,7 @@ void Measure(std::size_t persons)
 int main(int argc, char** argv)
 {
     bench::SetUpBenchmarkProcess();
-    std::vector<std::size_t> sizes;
-    for (int i = 1; i < argc; ++i)
-        sizes.push_back(std::strtoull(argv[i], nullptr, 10));
-    if (sizes.empty())
-        sizes = {10000};
-    for (std::size_t persons : sizes)
+    for (std::size_t persons : bench::SizesFromArguments(argc, argv, {10000}))
         Measure(persons);
     return 0;
 }

@@ -95,17 +95,12 @@ void Measure(std::size_t messages, int bodyFormat)
 int main(int argc, char** argv)
 {
     bench::SetUpBenchmarkProcess();
-    std::vector<std::size_t> sizes;
     int bodyFormat = 1;
     for (int i = 1; i < argc; ++i) {
         if (std::string(argv[i]) == "--rtf")
             bodyFormat = 0;
-        else
-            sizes.push_back(std::strtoull(argv[i], nullptr, 10));
     }
-    if (sizes.empty())
-        sizes = {10000, 100000};
-    for (std::size_t messages : sizes)
+    for (std::size_t messages : bench::SizesFromArguments(argc, argv, {10000, 100000}))
         Measure(messages, bodyFormat);
     return 0;
 }
