@@ -7,6 +7,7 @@
 #include "mapi/Folder.h"
 #include "mapi/Message.h"
 #include "mapi/Store.h"
+#include "win32/WideString.h"
 #include "win32/Registry.h"
 
 #include <cstdlib>
@@ -153,6 +154,8 @@ click 1
 wait-control 1049
 click 3
 wait-control 1023
+expect-visible 1032 0
+expect-visible 1019 0
 expect-enabled 1 1
 tick-tree-item 1023 "Lotus Notes" "Inbox"
 click 1
