@@ -4,6 +4,7 @@
 
 #include "user/Automation.h"
 #include "user/CommonDialogAutomation.h"
+#include "user/ControlAutomation.h"
 #include "user/Input.h"
 #include "user/MessageBox.h"
 #include "user/Messages.h"
@@ -70,6 +71,8 @@ public:
             ChooseFile(name == "pick-file");
         else if (name == "choose-folder")
             ChooseFolder();
+        else if (name == "tick-tree-item")
+            TickTreeItem();
         else
             throw Failure{"unknown command " + name};
     }
@@ -256,6 +259,29 @@ private:
         if (!PickFolder(browser, Utf8ToUtf16(Text(0))))
             throw Failure{"the folder browser cannot choose " + Text(0)};
         WaitUntilGone(browser, "folder browser");
+    }
+
+    // The check box of the item the texts lead to, clicked through the screen:
+    // the tree's owner may keep rules of its own on a click there (a parent
+    // ticked with its children, say) that the control's space key bypasses.
+    // The item may still be on its way; the command ends once the click has
+    // changed the check.
+    void TickTreeItem()
+    {
+        HWND tree = Control(Number(0));
+        std::vector<std::u16string> path;
+        for (std::size_t i = 1; i < m_command->arguments.size(); ++i)
+            path.push_back(Utf8ToUtf16(m_command->arguments[i]));
+        if (path.empty())
+            Text(1); // names the missing argument
+        HTREEITEM item = nullptr;
+        WaitFor([&] { return (item = FindTreeItem(tree, path)) != nullptr; },
+                "the tree " + Text(0) + " holds no item " + Text(m_command->arguments.size() - 1));
+        const UINT before = TreeItemStateImage(tree, item);
+        if (!ClickTreeItem(tree, item, TVHT_ONITEMSTATEICON))
+            throw Failure{"the item " + Text(m_command->arguments.size() - 1) + " has no check box"};
+        WaitFor([&] { return TreeItemStateImage(tree, item) != before; },
+                "the click left the check of " + Text(m_command->arguments.size() - 1) + " as it was");
     }
 
     // The next command acts on the window the dialog gives back to, as a

@@ -31,6 +31,10 @@
 //                             clicks it and presses Open
 //   choose-folder "C:\\Bak"     opens the folder browser's tree down to the
 //                             folder, clicks it and presses OK
+//   tick-tree-item 1023 "Mail" "Inbox"
+//                             clicks the check box of the tree item these
+//                             texts lead to, from a top-level item down, and
+//                             waits until its check has changed
 #pragma once
 
 #include <filesystem>
