@@ -128,7 +128,7 @@ private:
     // Suspends the worker while the question is open; Yes stops the run.
     void RunStopProtocol(LPCWSTR question);
     void StartWorker();
-    // What every converter does until its own conversion replaces it.
+    // The calendar mode's run when no calendar conversion is installed.
     void RunStandInConverter();
 
     // The worker's object, kept until the dialog goes, so that a handler

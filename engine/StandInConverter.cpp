@@ -1,9 +1,9 @@
-// The stand-in converter: until a mode's own conversion exists, its converter
-// runs this. It makes the converters' shared first steps (Outlook check, PST
-// folder, target components, stop check), then one unit of work per
-// selected folder with the converters' progress and stop checks, and ends
-// the run in the completion dialog as a converter does. Each converter's
-// issue replaces its function below with the real conversion.
+// The calendar mode's converter: the calendar library's conversion once the
+// program has installed it (CalendarConversion.h). A run without it, as the
+// run's own tests make, walks the stand-in below: the converters' shared
+// first steps (Outlook check, PST folder, target components, stop check),
+// then one unit of work per selected folder with the converters' progress
+// and stop checks, ending in the completion dialog as a converter does.
 #include "CProDlg.h"
 
 #include "CalendarConversion.h"
