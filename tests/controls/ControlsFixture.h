@@ -52,6 +52,15 @@ public:
         ::SendMessageW(m_hWnd, kRunMessage, 0, reinterpret_cast<LPARAM>(&call));
     }
 
+    // Waits until the GUI thread has handled every message posted to it
+    // before this call: a sent call would overtake them.
+    bool HandlePostedMessages()
+    {
+        m_posted = false;
+        ::PostMessageW(m_hWnd, kRunMessage, 0, reinterpret_cast<LPARAM>(&m_markPosted));
+        return automation::WaitUntil([&] { return m_posted.load(); });
+    }
+
     std::vector<UINT> Commands()
     {
         std::lock_guard lock(m_mutex);
@@ -107,6 +116,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    std::atomic<bool> m_posted{false};
+    const std::function<void()> m_markPosted = [this] { m_posted = true; };
     std::mutex m_mutex;
     std::vector<UINT> m_commands;
     std::vector<UINT> m_notifications;

@@ -144,6 +144,8 @@ TEST_F(ShadeButtonLook, ADisabledRadioCheckedByItsDialogUnchecksItsGroup)
     HWND one = ::GetDlgItem(window, 1010), two = ::GetDlgItem(window, 1011);
     automation::Click(two);
     ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(two) == 1; }));
+    // The click unchecks the rest of the group through posted messages.
+    ASSERT_TRUE(dialog.HandlePostedMessages());
 
     dialog.Run([&] {
         dialog.m_one.EnableWindow(FALSE);
