@@ -7,6 +7,7 @@
 #include "mapi/Folder.h"
 #include "mapi/Message.h"
 #include "mapi/Store.h"
+#include "nsfbuild/Synthetic.h"
 #include "win32/WideString.h"
 #include "win32/Registry.h"
 
@@ -200,6 +201,124 @@ click 1
         auto other = (*named)->FindSubfolder(unticked);
         EXPECT_TRUE(other.Ok() && !*other) << "an unticked folder is left out";
     }
+}
+
+// The items of the folder that step 5 named in the one PST of C:\.
+static std::vector<mapi::CMessage> ItemsOfTheNewPst(const fs::path& driveC, const char16_t* folderName)
+{
+    std::vector<mapi::CMessage> items;
+    const std::vector<fs::path> psts = PstFilesIn(driveC);
+    EXPECT_EQ(psts.size(), 1u);
+    if (psts.size() != 1)
+        return items;
+    auto store = mapi::CStore::Open(psts[0], true);
+    EXPECT_TRUE(store.Ok()) << store.Message();
+    if (!store.Ok())
+        return items;
+    auto top = (*store)->GetIpmSubtree();
+    EXPECT_TRUE(top.Ok()) << top.Message();
+    if (!top.Ok())
+        return items;
+    auto folder = top->FindSubfolder(folderName);
+    EXPECT_TRUE(folder.Ok() && *folder) << "step 5's folder";
+    if (!folder.Ok() || !*folder)
+        return items;
+    auto listed = (*folder)->ListMessages();
+    EXPECT_TRUE(listed.Ok()) << listed.Message();
+    if (!listed.Ok())
+        return items;
+    for (const auto& info : *listed) {
+        auto item = (*folder)->OpenMessage(info.nid);
+        EXPECT_TRUE(item.Ok()) << item.Message();
+        if (item.Ok())
+            items.push_back(std::move(*item));
+    }
+    return items;
+}
+
+// Steps 4 and 5 and the run: a new PST in C:\, the folder named, Convert, and
+// the completion dialog's OK.
+static std::string NewPstNamedAndConverted(const std::string& folderName)
+{
+    return R"(wait-control 1028
+click 1010
+click 1029
+choose-folder "C:\\"
+click 1
+wait-control 1043
+click 1013
+key HOME
+key shift+END
+type ")" + folderName + R"("
+click 1
+wait-control 1040
+expect-text 1040 "Conversion Completed Successfully"
+click 1
+)";
+}
+
+TEST_F(ProgramStartTest, AnAddressBookWalkConvertsEveryPersonOfTheProposedDatabase)
+{
+    Install();
+    const int code = RunMarlwick(R"(# address book: step 2 proposes names.nsf, step 3 shows it as one item
+timeout 60000
+wait-control 1031
+click 1011
+click 1
+wait-control 1012
+expect-text 1012 "C:\\Program Files\\Lotus\\Notes\\Data\\names.nsf"
+expect-visible 1049 0
+click 3
+wait-control 1023
+tick-tree-item 1023 "Lotus Notes" "C:\\Program Files\\Lotus\\Notes\\Data\\names.nsf"
+click 1
+)" + NewPstNamedAndConverted("From the Address Book"));
+    EXPECT_EQ(code, 0);
+    EXPECT_NE(Log().find("Mode : Migrating Address Folder"), std::string::npos);
+
+    const std::vector<mapi::CMessage> contacts = ItemsOfTheNewPst(Host(u"C:\\"), u"From the Address Book");
+    EXPECT_EQ(contacts.size(), 25u) << "the sample's 25 persons, not its groups";
+    for (const auto& contact : contacts) {
+        EXPECT_EQ(contact.GetMessageClass(), u"IPM.Contact");
+        EXPECT_FALSE(contact.GetString(0x3001001F).empty()) << "a display name";
+    }
+}
+
+TEST_F(ProgramStartTest, ACalendarWalkConvertsTheEntriesOfATypedDatabase)
+{
+    Install();
+    // Three entries (the sample's 21 would take minutes: every entry waits
+    // six seconds): an entry of no calendar type, an appointment and a series.
+    nsfbuild::CalendarOptions options;
+    options.entries = 3;
+    ASSERT_TRUE(nsfbuild::BuildSyntheticCalendar(Host(u"C:\\Three.nsf"), options));
+    const int code = RunMarlwick(R"(# calendar: a database typed into step 2
+timeout 90000
+wait-control 1031
+click 1048
+click 1
+wait-control 1012
+click 1012
+key HOME
+key shift+END
+type "C:\\Three.nsf"
+click 3
+wait-control 1023
+tick-tree-item 1023 "Lotus Notes" "C:\\Three.nsf"
+click 1
+)" + NewPstNamedAndConverted("Diary"));
+    EXPECT_EQ(code, 0);
+    const std::string log = Log();
+    EXPECT_NE(log.find("NSF Source Path : C:\\Three.nsf"), std::string::npos) << log;
+
+    const std::vector<mapi::CMessage> items = ItemsOfTheNewPst(Host(u"C:\\"), u"Diary");
+    EXPECT_GE(items.size(), 3u) << "one item per entry, and one per date of the series";
+    int withSubject = 0;
+    for (const auto& item : items) {
+        EXPECT_EQ(item.GetMessageClass(), u"IPM.Appointment");
+        withSubject += !item.GetSubject().empty();
+    }
+    EXPECT_GE(withSubject, 2) << "the appointment's and the series' subjects";
 }
 
 TEST_F(ProgramStartTest, ALogFolderOfTheSettingsTakesTheLog)

@@ -199,6 +199,10 @@ TEST_F(ScriptTest, AFailureNamesItsLineAndWhatFailed)
     EXPECT_EQ(result.message, "unknown key F99");
     result = automation::RunScript("timeout 50\nwait-window \"Nobody\"\n", m_folder);
     EXPECT_EQ(result.message, "no window \"Nobody\" came");
+    result = automation::RunScript("tick-tree-item 1012\n", m_folder);
+    EXPECT_EQ(result.message, "tick-tree-item needs 2 argument(s)");
+    result = automation::RunScript("timeout 50\ntick-tree-item 1012 \"Lotus Notes\" \"Inbox\"\n", m_folder);
+    EXPECT_EQ(result.message, "the tree 1012 holds no item Inbox");
 
     EXPECT_TRUE(automation::RunScript("close\nanswer YES\n", m_folder).ok); // the close box asks, Yes ends it
     EXPECT_EQ(program.wait_for(std::chrono::seconds(10)), std::future_status::ready);
