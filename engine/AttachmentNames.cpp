@@ -25,7 +25,6 @@ std::u16string AttachmentBaseName(std::u16string_view name)
 {
     std::size_t separator = name.find_last_of(u"\\/:");
     std::u16string base(separator == std::u16string_view::npos ? name : name.substr(separator + 1));
-    std::replace(base.begin(), base.end(), u';', u'_');
     if (std::all_of(base.begin(), base.end(), [](char16_t c) { return c == u'.'; }))
         return std::u16string(kFallbackName);
     return base;
@@ -33,7 +32,8 @@ std::u16string AttachmentBaseName(std::u16string_view name)
 
 std::u16string CAttachmentNames::Take(std::u16string_view name, std::size_t maxLength)
 {
-    const std::u16string base = AttachmentBaseName(name);
+    std::u16string base = AttachmentBaseName(name);
+    std::replace(base.begin(), base.end(), u';', u'_');
     std::size_t dot = base.rfind(u'.');
     if (dot == 0 || dot == std::u16string::npos)
         dot = base.size();

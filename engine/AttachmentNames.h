@@ -1,7 +1,8 @@
 // The names under which one document's attachments are detached into the
 // attachment folder. A name from the database is not trusted as a path:
 // only its last component is used, so that no name reaches outside the
-// folder, and ";" (which ends an entry of the attachment list) becomes "_".
+// folder, and ";" (which ends an entry of the mail's attachment list)
+// becomes "_".
 // Two attachments of one document never share a file: a name already taken
 // gets a number, "report(2).doc", the second "$MIM" part's decode file too.
 // A name too long for the folder's paths loses the end of its stem, never

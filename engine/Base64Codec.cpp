@@ -198,10 +198,13 @@ std::size_t Base64Codec::DecodedSize(const char* text)
 {
     const std::size_t length = text ? std::strlen(text) : 0;
     std::size_t size = length / 4 * 3;
-    if (length >= 1 && text[length - 1] == kPad && size)
+    // One "=" at the end stands for one byte less, two for two: a "=" before
+    // a last character that is none counts for nothing.
+    if (length >= 1 && text[length - 1] == kPad && size) {
         --size;
-    if (length >= 2 && text[length - 2] == kPad && size)
-        --size;
+        if (length >= 2 && text[length - 2] == kPad && size)
+            --size;
+    }
     return size;
 }
 

@@ -113,7 +113,8 @@ private:
     {
         const char* native = value.GetPlatformTextPtr();
         const std::size_t length = strnlen(native, kContactTextBuffer);
-        const bool fits = value.GetBufLength() < kContactTextBuffer && length < kContactTextBuffer;
+        // The buffer length counts the terminator: 1023 bytes of text fit.
+        const bool fits = value.GetBufLength() <= kContactTextBuffer && length < kContactTextBuffer;
         const std::size_t copied = fits ? length : std::min<std::size_t>(length, kContactTextCut);
         std::memcpy(m_narrow, native, copied);
         m_narrow[copied] = 0;

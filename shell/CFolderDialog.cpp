@@ -4,6 +4,7 @@
 #include "user/MessageBox.h"
 #include "win32/WideString.h"
 
+#include <cstring>
 #include <new>
 
 IMPLEMENT_DYNAMIC(CFolderDialog, CCommonDialog)
@@ -21,7 +22,7 @@ CFolderDialog::CFolderDialog(LPCWSTR lpszTitle, LPCWSTR lpszInitialFolder, CWnd*
     // A failed allocation leaves the pointer null: the browser runs without it.
     m_bi.pszDisplayName = static_cast<LPWSTR>(::operator new(kDisplayNameBytes, std::nothrow));
     if (m_bi.pszDisplayName)
-        m_bi.pszDisplayName[0] = 0;
+        std::memset(m_bi.pszDisplayName, 0, kDisplayNameBytes);
     m_bi.lpszTitle = lpszTitle;
     m_bi.ulFlags = uFlags;
     m_bi.lpfn = &CFolderDialog::BrowseCallbackProc;

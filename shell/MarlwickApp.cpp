@@ -4,6 +4,12 @@
 #include "MarlwickDlg.h"
 #include "user/CommCtrl.h"
 
+// The framework's help command goes to its default handler; nothing in the
+// program raises it.
+BEGIN_MESSAGE_MAP(CMarlwickApp, CWinApp)
+ON_COMMAND(ID_HELP, &CWinApp::OnHelp)
+END_MESSAGE_MAP()
+
 CMarlwickApp::CMarlwickApp() = default;
 
 BOOL CMarlwickApp::InitInstance()

@@ -10,4 +10,6 @@ public:
     // Settles the settings, runs the main dialog modally, and returns FALSE
     // so that the program ends when the main dialog does.
     BOOL InitInstance() override;
+
+    DECLARE_MESSAGE_MAP()
 };

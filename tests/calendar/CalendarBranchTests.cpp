@@ -68,11 +68,14 @@ calendar 1
 attach "..\\..\\escape.txt" "outside?"
 attach notes.txt "first"
 attach notes.txt "second"
+attach "plan;v2.txt" "fourth"
 )nsf");
     ASSERT_EQ(items.size(), 1u);
     auto attachments = items[0].GetAttachments();
-    ASSERT_EQ(attachments.size(), 3u);
+    ASSERT_EQ(attachments.size(), 4u);
     EXPECT_EQ(attachments[0].GetFileName(), u"escape.txt");
+    // Each file is added by itself, so a ";" of its name stays.
+    EXPECT_EQ(attachments[3].GetFileName(), u"plan;v2.txt");
     mapi::Bytes second = attachments[1].GetData(), third = attachments[2].GetData();
     EXPECT_EQ(std::string(second.begin(), second.end()), "first");
     EXPECT_EQ(std::string(third.begin(), third.end()), "second");

@@ -2,6 +2,7 @@
 // folder and the database, and from a refusal of the RDO library.
 #include "CalendarRunFixture.h"
 
+#include "AppSettings.h"
 #include "RunFlags.h"
 #include "notes/Notes.h"
 
@@ -124,6 +125,18 @@ TEST_F(CalendarRecoveryTest, AnItemTheStoreRefusesSkipsItsEntryOnly)
     EXPECT_TRUE(items[0].GetAttachments().empty());
     EXPECT_EQ(SubjectOf(items[1]), u"First");
     EXPECT_EQ(g_bNotCompleted, 1);
+}
+
+// A target whose root folder cannot be found would lose every entry: the
+// run ends at the set-up, not completed, instead of reporting success.
+TEST_F(CalendarRecoveryTest, ATargetRootThatCannotBeFoundEndsTheRunNotCompleted)
+{
+    // The store is named with the whole name, which the root's path then
+    // reads as a folder and its subfolder.
+    g_strPstFolderName = u"Diary\\Book";
+    UseNsf(CalendarNsf({"first", "second"}, kTwoEntries));
+    EXPECT_EQ(RunToEnd(), u"Conversion not completed successfully");
+    EXPECT_TRUE(Boxes().empty());
 }
 
 } // namespace

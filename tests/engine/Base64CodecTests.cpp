@@ -75,6 +75,7 @@ TEST(Base64Text, SizesOfBuffers)
     EXPECT_EQ(Base64Codec::DecodedSize("QUI="), 2u);
     EXPECT_EQ(Base64Codec::DecodedSize("QQ=="), 1u);
     EXPECT_EQ(Base64Codec::DecodedSize(""), 0u);
+    EXPECT_EQ(Base64Codec::DecodedSize("QQ=A"), 3u) << "a \"=\" counts only at the end";
     EXPECT_EQ(Base64Codec().AllocDecodeBuffer("QUJDQQ==").size(), 4u);
 }
 

@@ -38,7 +38,7 @@ TEST(AttachmentFileNames, OnlyTheLastComponentOfANameIsUsed)
     EXPECT_EQ(AttachmentBaseName(u"..\\..\\Windows\\win.ini"), u"win.ini");
     EXPECT_EQ(AttachmentBaseName(u"a/b/c.txt"), u"c.txt");
     EXPECT_EQ(AttachmentBaseName(u"D:evil.exe"), u"evil.exe");
-    EXPECT_EQ(AttachmentBaseName(u"list;of;names"), u"list_of_names");
+    EXPECT_EQ(AttachmentBaseName(u"list;of;names"), u"list;of;names");
     EXPECT_EQ(AttachmentBaseName(u".."), u"Attachment");
     EXPECT_EQ(AttachmentBaseName(u"C:\\"), u"Attachment");
     EXPECT_EQ(AttachmentBaseName(u""), u"Attachment");
@@ -57,6 +57,8 @@ TEST(AttachmentFileNames, ANameTakenInTheDocumentGetsANumberWhateverItsCase)
     EXPECT_EQ(names.Take(u"readme"), u"readme(2)");
     EXPECT_EQ(names.Take(u".profile"), u".profile");
     EXPECT_EQ(names.Take(u".profile"), u".profile(2)");
+    // ";" ends an entry of the mail's attachment list.
+    EXPECT_EQ(names.Take(u"list;of;names"), u"list_of_names");
 }
 
 TEST(AttachmentFileNames, ANameTooLongForItsRoomLosesTheEndOfItsStemNotItsExtension)

@@ -1,8 +1,12 @@
 #include "Help.h"
+#include "MarlwickApp.h"
+#include "afx/Wnd.h"
 #include "ShellFixture.h"
 #include "win32/Environment.h"
 #include "win32/MachineRoot.h"
 #include "win32/Shell.h"
+#include "user/Help.h"
+#include "user/Window.h"
 
 class HelpTest : public ShellFixture {
 protected:
@@ -91,4 +95,45 @@ TEST_F(HelpTest, ASearchPathThatWouldOverflowItsBufferIsLeftAlone)
     SetEnvironmentVariableW(u"PATH", tooLong.c_str());
     OpenHelpFile();
     EXPECT_EQ(SearchPath(), tooLong);
+}
+
+namespace {
+
+int g_helpAsked = 0;
+
+LRESULT CountHelp(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_HELP) {
+        ++g_helpAsked;
+        return TRUE;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+} // namespace
+
+// The application's map takes the framework's help command, and only it,
+// to the framework's handler, which asks the main window for help.
+TEST_F(HelpTest, TheApplicationTakesTheHelpCommandToItsMainWindow)
+{
+    CMarlwickApp app;
+    WNDCLASSEXW cls{};
+    cls.cbSize = sizeof(cls);
+    cls.lpfnWndProc = CountHelp;
+    cls.lpszClassName = u"MarlwickHelpProbe";
+    ASSERT_TRUE(RegisterClassExW(&cls));
+    HWND window = CreateWindowExW(0, u"MarlwickHelpProbe", u"probe", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  nullptr, nullptr);
+    ASSERT_TRUE(window);
+    CWnd main;
+    main.Attach(window);
+    app.m_pMainWnd = &main;
+    g_helpAsked = 0;
+    EXPECT_TRUE(app.OnCmdMsg(ID_HELP, CN_COMMAND, nullptr, nullptr));
+    EXPECT_EQ(g_helpAsked, 1);
+    EXPECT_FALSE(app.OnCmdMsg(ID_HELP + 1, CN_COMMAND, nullptr, nullptr));
+    app.m_pMainWnd = nullptr;
+    main.Detach();
+    DestroyWindow(window);
+    UnregisterClassW(u"MarlwickHelpProbe", nullptr);
 }

@@ -110,6 +110,25 @@ TEST_F(SourceStepTest, WithoutNotesTheStepSaysSoOnceAndOpensEmpty)
     EXPECT_EQ(user::MessageBoxHistory().size(), 1u);
 }
 
+// An empty data folder is still a Notes installation: the address book is
+// proposed by its bare name and nothing is said.
+TEST_F(SourceStepTest, AnEmptyDataFolderValueIsReadAndProposesTheBareAddressBook)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Lotus\\Notes\\Installer", 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const char16_t empty[] = u"";
+    ASSERT_EQ(RegSetValueExW(key, u"DirectoryValue", 0, REG_SZ, reinterpret_cast<const BYTE*>(empty), sizeof empty),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    HWND step = StartAtStep2(1011);
+    ASSERT_NE(step, nullptr);
+    EXPECT_EQ(automation::TextOf(::GetDlgItem(step, kNsfPath)), u"names.nsf");
+    EXPECT_EQ(std::u16string(g_strNsfPath), u"names.nsf");
+    EXPECT_TRUE(user::MessageBoxHistory().empty());
+}
+
 TEST_F(SourceStepTest, NextChecksTheDatabaseAndTheBackupInTheirOrderAndLogsNothingWhenRefused)
 {
     PutFile(u"C:\\Data\\a.nsf", std::string(6000, 'n'));
