@@ -145,64 +145,6 @@ static std::vector<fs::path> PstFilesIn(const fs::path& folder)
     return found;
 }
 
-TEST_F(ProgramStartTest, AWalkThatTicksTheInboxConvertsItIntoANewPst)
-{
-    Install();
-    const int code = RunMarlwick(R"(# mail: the Inbox ticked in step 3, a new PST in C:\, a folder name, Convert
-timeout 60000
-wait-control 1031
-click 1
-wait-control 1049
-click 3
-wait-control 1023
-expect-visible 1032 0
-expect-visible 1019 0
-expect-enabled 1 1
-tick-tree-item 1023 "Lotus Notes" "Inbox"
-click 1
-wait-control 1028
-click 1010
-click 1029
-choose-folder "C:\\"
-click 1
-wait-control 1043
-click 1013
-key HOME
-key shift+END
-type "From Notes"
-click 1
-wait-control 1040
-expect-text 1040 "Conversion Completed Successfully"
-click 1
-)");
-    EXPECT_EQ(code, 0) << "the completion dialog's OK ends the program";
-    const std::string log = Log();
-    EXPECT_NE(log.find("Step 5 :\r\n-------\r\nNew Folder in PST : From Notes\r\n"), std::string::npos) << log;
-
-    const std::vector<fs::path> psts = PstFilesIn(Host(u"C:\\"));
-    ASSERT_EQ(psts.size(), 1u);
-    auto store = mapi::CStore::Open(psts[0], true);
-    ASSERT_TRUE(store.Ok()) << store.Message();
-    auto top = (*store)->GetIpmSubtree();
-    ASSERT_TRUE(top.Ok()) << top.Message();
-    auto named = top->FindSubfolder(u"From Notes");
-    ASSERT_TRUE(named.Ok() && *named) << "step 5's folder";
-    auto inbox = (*named)->FindSubfolder(u"Inbox");
-    ASSERT_TRUE(inbox.Ok() && *inbox) << "the ticked folder";
-    auto messages = (*inbox)->ListMessages();
-    ASSERT_TRUE(messages.Ok()) << messages.Message();
-    EXPECT_FALSE(messages->empty()) << "the Inbox's mail";
-    for (const auto& info : *messages) {
-        auto message = (*inbox)->OpenMessage(info.nid);
-        ASSERT_TRUE(message.Ok()) << message.Message();
-        EXPECT_FALSE(message->GetSubject().empty());
-    }
-    for (const char16_t* unticked : {u"Sent", u"Drafts", u"Projects"}) {
-        auto other = (*named)->FindSubfolder(unticked);
-        EXPECT_TRUE(other.Ok() && !*other) << "an unticked folder is left out";
-    }
-}
-
 // The items of the folder that step 5 named in the one PST of C:\.
 static std::vector<mapi::CMessage> ItemsOfTheNewPst(const fs::path& driveC, const char16_t* folderName)
 {
@@ -255,6 +197,50 @@ wait-control 1040
 expect-text 1040 "Conversion Completed Successfully"
 click 1
 )";
+}
+
+TEST_F(ProgramStartTest, AWalkThatTicksTheInboxConvertsItIntoANewPst)
+{
+    Install();
+    const int code = RunMarlwick(R"(# mail: the Inbox ticked in step 3, a new PST in C:\, a folder name, Convert
+timeout 60000
+wait-control 1031
+click 1
+wait-control 1049
+click 3
+wait-control 1023
+expect-visible 1032 0
+expect-visible 1019 0
+expect-enabled 1 1
+tick-tree-item 1023 "Lotus Notes" "Inbox"
+click 1
+)" + NewPstNamedAndConverted("From Notes"));
+    EXPECT_EQ(code, 0) << "the completion dialog's OK ends the program";
+    const std::string log = Log();
+    EXPECT_NE(log.find("Step 5 :\r\n-------\r\nNew Folder in PST : From Notes\r\n"), std::string::npos) << log;
+
+    const std::vector<fs::path> psts = PstFilesIn(Host(u"C:\\"));
+    ASSERT_EQ(psts.size(), 1u);
+    auto store = mapi::CStore::Open(psts[0], true);
+    ASSERT_TRUE(store.Ok()) << store.Message();
+    auto top = (*store)->GetIpmSubtree();
+    ASSERT_TRUE(top.Ok()) << top.Message();
+    auto named = top->FindSubfolder(u"From Notes");
+    ASSERT_TRUE(named.Ok() && *named) << "step 5's folder";
+    auto inbox = (*named)->FindSubfolder(u"Inbox");
+    ASSERT_TRUE(inbox.Ok() && *inbox) << "the ticked folder";
+    auto messages = (*inbox)->ListMessages();
+    ASSERT_TRUE(messages.Ok()) << messages.Message();
+    EXPECT_FALSE(messages->empty()) << "the Inbox's mail";
+    for (const auto& info : *messages) {
+        auto message = (*inbox)->OpenMessage(info.nid);
+        ASSERT_TRUE(message.Ok()) << message.Message();
+        EXPECT_FALSE(message->GetSubject().empty());
+    }
+    for (const char16_t* unticked : {u"Sent", u"Drafts", u"Projects"}) {
+        auto other = (*named)->FindSubfolder(unticked);
+        EXPECT_TRUE(other.Ok() && !*other) << "an unticked folder is left out";
+    }
 }
 
 TEST_F(ProgramStartTest, AnAddressBookWalkConvertsEveryPersonOfTheProposedDatabase)
