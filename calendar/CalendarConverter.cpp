@@ -104,8 +104,14 @@ void CCalendarConverter::CreateCalendarFolder()
     RunGuarded([&] { RdoFolders_Add(m_rootFolders, g_strPstFolderName, kRdoFolderCalendar); });
     Sleep(kFolderPause);
     root.ReleaseDispatch();
-    session.ReleaseDispatch();
     m_calendarFolderPath = rootPath + u"\\" + g_strPstFolderName.Str();
+    // A folder that was neither made nor there would take every entry's
+    // item calls and save nothing: the run ends here instead (the caller's
+    // handler) rather than report a success.
+    COleDispatchDriver calendar;
+    calendar.AttachDispatch(RdoSession_GetFolderFromPath(session, m_calendarFolderPath.c_str()));
+    calendar.ReleaseDispatch();
+    session.ReleaseDispatch();
 }
 
 void CCalendarConverter::ConvertNotesSource()

@@ -4,6 +4,8 @@
 
 #include "AppSettings.h"
 #include "RunFlags.h"
+#include "WizardSelections.h"
+#include "mapi/Store.h"
 #include "notes/Notes.h"
 
 namespace calendartest {
@@ -133,6 +135,25 @@ TEST_F(CalendarRecoveryTest, ATargetRootThatCannotBeFoundEndsTheRunNotCompleted)
 {
     // The store is named with the whole name, which the root's path then
     // reads as a folder and its subfolder.
+    g_strPstFolderName = u"Diary\\Book";
+    UseNsf(CalendarNsf({"first", "second"}, kTwoEntries));
+    EXPECT_EQ(RunToEnd(), u"Conversion not completed successfully");
+    EXPECT_TRUE(Boxes().empty());
+}
+
+// In a store whose root is found, a calendar folder that can be neither made
+// nor opened would leave every entry unsaved: the run ends at the set-up.
+TEST_F(CalendarRecoveryTest, ACalendarFolderThatCannotBeMadeOrOpenedEndsTheRunNotCompleted)
+{
+    constexpr const char16_t* kExistingPst = u"C:\\Data\\Archive.pst";
+    {
+        auto made = mapi::CStore::Create(Host(kExistingPst), u"Archive 2024");
+        ASSERT_TRUE(made.Ok()) << made.Message();
+        (*made)->Close();
+    }
+    wcscpy_s(g_szPstPath, MAX_PATH, kExistingPst);
+    g_bUpdateExistingPst = 1;
+    // No folder is named with a backslash; the path reads it as two levels.
     g_strPstFolderName = u"Diary\\Book";
     UseNsf(CalendarNsf({"first", "second"}, kTwoEntries));
     EXPECT_EQ(RunToEnd(), u"Conversion not completed successfully");
