@@ -72,6 +72,16 @@ public:
         std::lock_guard lock(m_mutex);
         return m_notifications;
     }
+    // Every WM_NOTIFY that reached the dialog, as it came.
+    struct Notice {
+        WPARAM wParam;
+        NMHDR header;
+    };
+    std::vector<Notice> Notices()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_notices;
+    }
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override
@@ -107,6 +117,14 @@ protected:
         }
         return CSkinDialog::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
     }
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_notices.push_back({wParam, *reinterpret_cast<const NMHDR*>(lParam)});
+        }
+        return CSkinDialog::OnNotify(wParam, lParam, pResult);
+    }
     afx_msg LRESULT OnRun(WPARAM, LPARAM lParam)
     {
         (*reinterpret_cast<const std::function<void()>*>(lParam))();
@@ -121,6 +139,7 @@ private:
     std::mutex m_mutex;
     std::vector<UINT> m_commands;
     std::vector<UINT> m_notifications;
+    std::vector<Notice> m_notices;
 };
 
 class ControlsTest : public testsupport::MachineFixture {

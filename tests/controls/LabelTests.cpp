@@ -86,6 +86,14 @@ TEST_F(LabelTest, ALinkOpensItsTextAndANotifyingOneTellsItsParentInstead)
     automation::Click(label);
     ASSERT_TRUE(automation::WaitUntil([&] { return dialog.Notifications().size() == 1; }));
     EXPECT_EQ(dialog.Notifications()[0], LOWORD(NM_LINKCLICK));
+    std::vector<CControlsDlg::Notice> clicks;
+    for (const auto& notice : dialog.Notices())
+        if (notice.header.code == 0x8200)
+            clicks.push_back(notice);
+    ASSERT_EQ(clicks.size(), 1u);
+    EXPECT_EQ(clicks[0].wParam, 1031u);
+    EXPECT_EQ(clicks[0].header.hwndFrom, label);
+    EXPECT_EQ(clicks[0].header.idFrom, 1031u);
     EXPECT_EQ(win32::ReadShellJournal().size(), 1u) << "nothing opened";
 
     // Without a link the static lets its clicks through and tells no one.
@@ -173,6 +181,22 @@ TEST(UnboundControls, SettersOfALabelWithoutAWindowStoreAndChain)
     alone.GetWindowText(text);
     EXPECT_EQ(text, u"new");
     alone.DestroyWindow();
+}
+
+// Bound to its control, the label takes the control's font as its own.
+TEST_F(LabelTest, TheLabelStartsFromTheFontOfItsControl)
+{
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    LOGFONTW control = {};
+    auto font = reinterpret_cast<HFONT>(::SendMessageW(::GetDlgItem(window, 1031), WM_GETFONT, 0, 0));
+    ASSERT_NE(font, nullptr);
+    ASSERT_NE(::GetObjectW(font, sizeof control, &control), 0);
+    const LOGFONTW& label = dialog.m_welcome.GetLogFont();
+    EXPECT_EQ(std::u16string(label.lfFaceName), std::u16string(control.lfFaceName));
+    EXPECT_EQ(label.lfHeight, control.lfHeight);
+    EXPECT_EQ(label.lfWeight, control.lfWeight);
+    EXPECT_NE(control.lfHeight, 0);
 }
 
 } // namespace

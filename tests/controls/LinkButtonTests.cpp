@@ -42,6 +42,13 @@ TEST_F(LinkButtonTest, ThePrefixGoesBeforeTheCaptionOrTheAddress)
     automation::Click(::GetDlgItem(window, 1040));
     ASSERT_TRUE(automation::WaitUntil([] { return !win32::ReadShellJournal().empty(); }));
     EXPECT_EQ(win32::ReadShellJournal()[0].file, u"mailto:team@example.org");
+
+    // No address and no prefix: the caption itself.
+    dialog.Run([&] {
+        dialog.m_link.SetURL(nullptr);
+        dialog.m_link.SetURLPrefix(nullptr);
+    });
+    EXPECT_EQ(std::u16string(dialog.m_link.GetURL()), u"http://www.example.org/");
 }
 
 TEST_F(LinkButtonTest, EnterOpensOnItsReleaseSpaceNeverAndADisabledLinkNothing)
@@ -156,6 +163,8 @@ TEST_F(LinkButtonPointer, AMoveBetweenEntersPressAndReleaseCancelsItAndATextResi
     HWND window = Start();
     ASSERT_NE(window, nullptr);
     dialog.Run([&] { dialog.m_link.SetFocus(); });
+    // A release without its press opens nothing.
+    ::PostMessageW(Link(), WM_KEYUP, VK_RETURN, 0);
     ::PostMessageW(Link(), WM_KEYDOWN, VK_RETURN, 0);
     ::PostMessageW(Link(), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
     ::PostMessageW(Link(), WM_KEYUP, VK_RETURN, 0);
@@ -178,6 +187,29 @@ TEST_F(LinkButtonPointer, AMoveBetweenEntersPressAndReleaseCancelsItAndATextResi
     EXPECT_EQ(rect.right - rect.left, extent.cx);
     EXPECT_EQ(rect.bottom - rect.top, extent.cy);
     EXPECT_GT(extent.cx, 0);
+}
+
+// The tooltip's colours reach it once it exists; asked for before, they go
+// nowhere and the tip keeps its own.
+TEST_F(LinkButtonPointer, TooltipColoursReachOnlyAnExistingTip)
+{
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    dialog.Run([&] { dialog.m_link.SetToolTipColors(RGB(1, 2, 3), RGB(4, 5, 6)); });
+    EXPECT_EQ(automation::FindToolTip(Link()), nullptr);
+
+    dialog.Run([&] { dialog.m_link.SetToolTipText(u"Tip"); });
+    HWND tip = automation::FindToolTip(Link());
+    ASSERT_NE(tip, nullptr);
+    EXPECT_NE(static_cast<COLORREF>(::SendMessageW(tip, TTM_GETTIPTEXTCOLOR, 0, 0)), RGB(1, 2, 3));
+    EXPECT_NE(static_cast<COLORREF>(::SendMessageW(tip, TTM_GETTIPBKCOLOR, 0, 0)), RGB(4, 5, 6));
+
+    dialog.Run([&] { dialog.m_link.SetToolTipColors(RGB(10, 20, 30), RGB(200, 210, 220)); });
+    EXPECT_EQ(static_cast<COLORREF>(::SendMessageW(tip, TTM_GETTIPTEXTCOLOR, 0, 0)), RGB(10, 20, 30));
+    EXPECT_EQ(static_cast<COLORREF>(::SendMessageW(tip, TTM_GETTIPBKCOLOR, 0, 0)), RGB(200, 210, 220));
+    dialog.Run([&] { dialog.m_link.SetToolTipTextColor(RGB(7, 7, 7)); });
+    EXPECT_EQ(static_cast<COLORREF>(::SendMessageW(tip, TTM_GETTIPTEXTCOLOR, 0, 0)), RGB(7, 7, 7));
+    EXPECT_EQ(static_cast<COLORREF>(::SendMessageW(tip, TTM_GETTIPBKCOLOR, 0, 0)), RGB(200, 210, 220));
 }
 
 } // namespace
