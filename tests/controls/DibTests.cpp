@@ -402,4 +402,45 @@ TEST_F(DibFile, WriteBmpFillsAnExistingFileThatTheBmpReaderReadsBack)
     EXPECT_EQ(static_cast<BYTE>(deepBytes[10]), 54);
 }
 
+// Rows of the smallest images round up to four bytes; an image without
+// columns or rows holds a block but no pixel to read or write.
+TEST(DibBuffer, SmallAndEmptyImagesKeepTheirRowsAndPixelsInBounds)
+{
+    CxDib dib;
+    const struct {
+        DWORD width;
+        WORD bits;
+        DWORD stride;
+    } rows[] = {{1, 1, 4}, {32, 1, 4}, {33, 1, 8}, {1, 4, 4}, {9, 4, 8}, {1, 8, 4}, {5, 8, 8}, {1, 24, 4}, {3, 24, 12},
+                {5, 24, 16}};
+    for (const auto& row : rows) {
+        ASSERT_NE(dib.Create(row.width, 2, row.bits), nullptr);
+        EXPECT_EQ(dib.GetRowStride(), row.stride) << row.width << " x " << row.bits;
+        EXPECT_EQ(dib.GetTotalBytes(), 40u + dib.GetPaletteBytes() + row.stride * 2);
+    }
+
+    dib.Create(1, 1, 8);
+    dib.SetGrayPalette();
+    dib.SetPixelIndex(0, 0, 200);
+    EXPECT_EQ(dib.GetPixelIndex(0, 0), 200);
+    EXPECT_EQ(dib.GetBits()[0], 200);
+    EXPECT_EQ(dib.GetPixelIndex(1, 0), 0);
+    EXPECT_EQ(dib.GetPixelIndex(0, 1), 0);
+    EXPECT_EQ(dib.GetPixelIndex(0, -1), 0);
+
+    for (auto [w, h] : {std::pair{0u, 5u}, std::pair{5u, 0u}}) {
+        ASSERT_NE(dib.Create(w, h, 8), nullptr);
+        EXPECT_TRUE(dib.IsValid());
+        EXPECT_EQ(dib.GetTotalBytes(), 40u + 1024 + dib.GetRowStride() * h);
+        dib.Clear(5);
+        dib.SetPixelIndex(0, 0, 5);
+        EXPECT_EQ(dib.GetPixelIndex(0, 0), 0);
+        EXPECT_EQ(Rgb(dib.GetPixelColor(0, 0)), (std::array<int, 3>{0, 0, 0}));
+        CxDib copy;
+        copy.Clone(dib);
+        EXPECT_EQ(copy.GetWidth(), w);
+        EXPECT_EQ(copy.GetHeight(), h);
+    }
+}
+
 } // namespace

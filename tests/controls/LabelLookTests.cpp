@@ -278,6 +278,12 @@ TEST_F(LabelLook, AMailLinkAndALinkWithItsOwnAddress)
     EXPECT_EQ(win32::ReadShellJournal()[1].verb, u"open");
     EXPECT_EQ(win32::ReadShellJournal()[1].file, u"http://www.example.org/a");
 
+    // A mail link that notifies its parent opens nothing.
+    dialog.Run([&] { dialog.m_welcome.SetMailLink(TRUE, TRUE); });
+    automation::Click(Label());
+    ASSERT_TRUE(automation::WaitUntil([&] { return dialog.Notifications().size() == 1; }));
+    EXPECT_EQ(win32::ReadShellJournal().size(), 2u);
+
     // The link cursor shows over the label; the label never destroys it.
     HCURSOR hand = ::LoadCursorW(nullptr, IDC_HAND);
     dialog.Run([&] { dialog.m_welcome.SetLinkCursor(hand); });

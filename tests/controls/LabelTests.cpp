@@ -199,4 +199,45 @@ TEST_F(LabelTest, TheLabelStartsFromTheFontOfItsControl)
     EXPECT_NE(control.lfHeight, 0);
 }
 
+// A label made on its own, whose control has no font, starts from the
+// system font.
+TEST(UnboundControls, ALabelWhoseControlHasNoFontTakesTheSystemFont)
+{
+    CLabel label;
+    ASSERT_TRUE(label.CreateEx(0, WC_STATIC, u"x", WS_POPUP, 0, 0, 80, 20, nullptr, nullptr));
+    ASSERT_EQ(::SendMessageW(label.m_hWnd, WM_GETFONT, 0, 0), 0);
+    LOGFONTW system = {};
+    ASSERT_NE(::GetObjectW(::GetStockObject(SYSTEM_FONT), sizeof system, &system), 0);
+    EXPECT_EQ(std::u16string(label.GetLogFont().lfFaceName), std::u16string(system.lfFaceName));
+    EXPECT_EQ(label.GetLogFont().lfHeight, system.lfHeight);
+    EXPECT_EQ(label.GetLogFont().lfWeight, system.lfWeight);
+    label.DestroyWindow();
+}
+
+// A graded background runs in 100 bands from the left colour; the last band,
+// reaching the right edge, stops short of the end colour.
+TEST_F(LabelTest, AGradedBackgroundStartsAtItsColourAndEndsShortOfTheOther)
+{
+    dialog.setUp = [](CControlsDlg& d) { d.m_welcome.SetBkColor(RGB(0, 0, 0), RGB(255, 255, 255), TRUE); };
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND label = ::GetDlgItem(window, 1031);
+    RECT client;
+    ::GetClientRect(label, &client);
+    ASSERT_GT(client.right, 200);
+    // The bands are drawn with the null pen, which leaves their last row
+    // out: the rows above it show them.
+    const int y = client.bottom - 2;
+    EXPECT_EQ(PixelOf(label, 0, y), RGB(0, 0, 0));
+    EXPECT_EQ(PixelOf(label, client.right - 1, y), RGB(252, 252, 252));
+    EXPECT_EQ(PixelOf(label, client.right - 1, 0), RGB(252, 252, 252));
+    const int step = client.right / 100;
+    EXPECT_EQ(PixelOf(label, step, y), RGB(2, 2, 2)) << "the second band";
+
+    // A solid colour after it gives the label its brush again.
+    dialog.Run([&] { dialog.m_welcome.SetBkColor(RGB(9, 99, 199)); });
+    ASSERT_TRUE(automation::WaitForPaint());
+    EXPECT_EQ(PixelOf(label, client.right - 1, y), RGB(9, 99, 199));
+}
+
 } // namespace

@@ -274,4 +274,51 @@ TEST_F(ShadeButtonTest, ACheckedCheckBoxShowsTheDownFace)
     EXPECT_TRUE(automation::WaitUntil([&] { return PixelOf(check, corner.x, corner.y) == normal; }));
 }
 
+// The tooltip text given while the button is checked: the checked text when
+// there is one, else the plain one.
+TEST_F(ShadeButtonTest, ATooltipGivenWhileCheckedShowsTheCheckedTextWhenItHasOne)
+{
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND check = ::GetDlgItem(window, 1014);
+    automation::Click(check);
+    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(check) == 1; }));
+    dialog.Run([&] { dialog.m_check.SetToolTipText(u"Plain", u""); });
+    HWND tip = automation::FindToolTip(check);
+    ASSERT_NE(tip, nullptr);
+    EXPECT_EQ(automation::ToolTipText(tip, check), u"Plain");
+    dialog.Run([&] { dialog.m_check.SetToolTipText(u"Plain", u"Ticked"); });
+    EXPECT_EQ(automation::ToolTipText(tip, check), u"Ticked");
+    EXPECT_EQ(automation::FindToolTip(check), tip) << "one tooltip, its text updated";
+
+    automation::Click(check);
+    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(check) == 0; }));
+    EXPECT_EQ(automation::ToolTipText(tip, check), u"Plain");
+}
+
+// The faces have the window's size when they are made: after the button
+// grows, a new SetShade covers it whole.
+TEST_F(ShadeButtonTest, SetShadeAgainFitsTheFacesToTheNewSize)
+{
+    dialog.setUp = [](CControlsDlg& d) { d.m_viewLog.SetShade(GrainOnly, 0, 0, 0, RGB(0, 0, 0)); };
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND button = ::GetDlgItem(window, 1004);
+    MoveMouseAway();
+    automation::WaitForPaint();
+    const COLORREF face = PixelOf(button, 3, 3);
+    RECT rect;
+    ::GetWindowRect(button, &rect);
+    const int w = rect.right - rect.left + 30, h = rect.bottom - rect.top + 20;
+    dialog.Run([&] {
+        dialog.m_viewLog.SetWindowPos(nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER);
+        dialog.m_viewLog.SetShade(GrainOnly, 0, 0, 0, RGB(0, 0, 0));
+        dialog.m_viewLog.Invalidate();
+    });
+    ASSERT_TRUE(automation::WaitForPaint());
+    EXPECT_EQ(PixelOf(button, w - 3, h - 3), face);
+    EXPECT_EQ(PixelOf(button, w / 2, h - 3), face);
+    EXPECT_EQ(PixelOf(button, w - 3, 3), face);
+}
+
 } // namespace
