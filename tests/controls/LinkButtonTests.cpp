@@ -75,6 +75,33 @@ TEST_F(LinkButtonTest, EnterOpensOnItsReleaseSpaceNeverAndADisabledLinkNothing)
     EXPECT_GT(CountPixels(link, ::GetSysColor(COLOR_GRAYTEXT)), 0) << "drawn in the disabled colour";
 }
 
+// Enabled, the caption wears the underlined link font; disabled, it is drawn
+// in the disabled colour without it, so without the underline.
+TEST_F(LinkButtonTest, ADisabledLinkDrawsWithoutTheLinkFont)
+{
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND link = ::GetDlgItem(window, 1040);
+    // The longest horizontal run of pixels in the colour.
+    auto longestRun = [&](COLORREF color) {
+        RECT client;
+        ::GetClientRect(link, &client);
+        int longest = 0;
+        for (int y = 0; y < client.bottom; ++y)
+            for (int x = 0, run = 0; x < client.right; ++x) {
+                run = PixelOf(link, x, y) == color ? run + 1 : 0;
+                longest = std::max(longest, run);
+            }
+        return longest;
+    };
+    EXPECT_GT(longestRun(::GetSysColor(COLOR_HIGHLIGHT)), 60) << "the underline";
+
+    dialog.Run([&] { dialog.m_link.EnableWindow(FALSE); });
+    ASSERT_TRUE(automation::WaitUntil([&] { return CountPixels(link, ::GetSysColor(COLOR_GRAYTEXT)) > 0; }));
+    automation::WaitForPaint();
+    EXPECT_LT(longestRun(::GetSysColor(COLOR_GRAYTEXT)), 20);
+}
+
 } // namespace
 
 namespace {

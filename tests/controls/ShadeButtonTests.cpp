@@ -4,6 +4,7 @@
 #include "ControlsFixture.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -319,6 +320,84 @@ TEST_F(ShadeButtonTest, SetShadeAgainFitsTheFacesToTheNewSize)
     EXPECT_EQ(PixelOf(button, w - 3, h - 3), face);
     EXPECT_EQ(PixelOf(button, w / 2, h - 3), face);
     EXPECT_EQ(PixelOf(button, w - 3, 3), face);
+}
+
+// The icon stands in for a down icon that does not load and for a hover icon
+// that is not given; an icon that does not load leaves none at all.
+TEST_F(ShadeButtonTest, TheIconStandsInForAMissingDownOrHoverIcon)
+{
+    dialog.setUp = [](CControlsDlg& d) {
+        d.m_shaded.SetWindowText(u"");
+        d.m_shaded.SetShade(GrainOnly, 0, 50, 0, 0);
+        d.m_shaded.SetIcon(131, 768, 999, 0);
+    };
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND button = ::GetDlgItem(window, 1005);
+    RECT client;
+    ::GetClientRect(button, &client);
+    const int w = client.right, h = client.bottom;
+    const RECT box = dialog.m_shaded.GetIconBox();
+    ASSERT_LT(box.right, w - 3) << "the corner lies clear of the icon";
+    // Pixels of the icon box (moved by the shift) unlike the face at the
+    // corner, inside the edge and the focus bands; a level of grain is no
+    // difference.
+    auto iconPixels = [&](int shift) {
+        const int face = Brightness(PixelOf(button, w - 3, h - 3));
+        int n = 0;
+        for (int y = std::max<int>(box.top, 5) + shift; y < std::min<int>(box.bottom, h - 5) + shift; ++y)
+            for (int x = std::max<int>(box.left, 5) + shift; x < std::min<int>(box.right, w - 5) + shift; ++x)
+                n += std::abs(Brightness(PixelOf(button, x, y)) - face) > 8;
+        return n;
+    };
+    MoveMouseAway();
+    automation::WaitForPaint();
+    const COLORREF normal = PixelOf(button, w - 3, h - 3);
+    EXPECT_GT(iconPixels(0), 100);
+
+    automation::MoveMouseTo(button, {w - 3, h - 3});
+    ASSERT_TRUE(automation::WaitUntil([&] { return PixelOf(button, w - 3, h - 3) != normal; }));
+    EXPECT_GT(iconPixels(0), 100) << "hovering";
+
+    automation::PressMouseAt(button, {w - 3, h - 3});
+    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(button) == 0 && PixelOf(button, 0, 0) != PixelOf(button, w - 1, h - 1); }));
+    automation::WaitForPaint();
+    EXPECT_GT(iconPixels(1), 100) << "pressed, one pixel down and right";
+    automation::ReleaseMouseAt(button, {w - 3, h - 3});
+
+    dialog.Run([&] {
+        dialog.m_shaded.SetIcon(999, 768, 131, 131);
+        dialog.m_shaded.Invalidate();
+    });
+    MoveMouseAway();
+    automation::WaitForPaint();
+    EXPECT_EQ(iconPixels(0), 0);
+}
+
+// A press ends the hover look: let go without moving, the button shows its
+// normal face until the mouse moves over it again.
+TEST_F(ShadeButtonTest, APressEndsTheHoverLookUntilTheNextMove)
+{
+    dialog.setUp = [](CControlsDlg& d) { d.m_shaded.SetShade(GrainOnly, 0, 50, 0, 0); };
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND button = ::GetDlgItem(window, 1005);
+    RECT client;
+    ::GetClientRect(button, &client);
+    const POINT corner = {client.right - 3, client.bottom - 3};
+    MoveMouseAway();
+    automation::WaitForPaint();
+    const COLORREF normal = PixelOf(button, corner.x, corner.y);
+
+    automation::MoveMouseTo(button, corner);
+    ASSERT_TRUE(automation::WaitUntil([&] { return PixelOf(button, corner.x, corner.y) != normal; }));
+    const COLORREF lit = PixelOf(button, corner.x, corner.y);
+    automation::PressMouseAt(button, corner);
+    automation::ReleaseMouseAt(button, corner);
+    ASSERT_TRUE(automation::WaitUntil([&] { return dialog.Commands() == std::vector<UINT>{1005}; }));
+    EXPECT_TRUE(automation::WaitUntil([&] { return PixelOf(button, corner.x, corner.y) == normal; }));
+    automation::MoveMouseTo(button, {corner.x - 1, corner.y});
+    EXPECT_TRUE(automation::WaitUntil([&] { return PixelOf(button, corner.x, corner.y) == lit; }));
 }
 
 } // namespace
