@@ -88,6 +88,18 @@ TEST_F(TerminatorTest, ToolHelpEndsOnlyTheFirstMatchIgnoringCaseButNeverTheFirst
     EXPECT_EQ(terminator.reports[2].first, "Outlook.exe");
 }
 
+// Letters beyond ASCII are upper-cased in the ANSI code page too: the
+// process's name arrives in it, and so is the wanted name given.
+TEST_F(TerminatorTest, CaseIsIgnoredForTheAnsiCodePagesLettersToo)
+{
+    m_table->Add(1, "init");
+    m_table->Add(6, "outl\xC3\xA9.exe"); // "outlé.exe" on the host
+    m_table->Add(7, "outle.exe");
+    RecordingTerminator terminator;
+    EXPECT_TRUE(terminator.TerminateProcessByName("OUTL\xC9.EXE")); // "OUTLÉ.EXE" in Windows-1252
+    EXPECT_EQ(TerminatedIds(), std::vector<DWORD>{6});
+}
+
 TEST_F(TerminatorTest, ToolHelpWithoutAMatchOrWithOnlyTheFirstEntryMatchingEndsNothing)
 {
     m_table->Add(1, "OUTLOOK.EXE");

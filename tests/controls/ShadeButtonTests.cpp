@@ -400,4 +400,29 @@ TEST_F(ShadeButtonTest, APressEndsTheHoverLookUntilTheNextMove)
     EXPECT_TRUE(automation::WaitUntil([&] { return PixelOf(button, corner.x, corner.y) == lit; }));
 }
 
+// A new button style turns the push button into a check box or a radio
+// button that toggles or checks on a click; the window stays owner-drawn.
+TEST_F(ShadeButtonTest, ANewStyleMakesAPushButtonACheckBoxOrARadio)
+{
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND button = ::GetDlgItem(window, 1005);
+    dialog.Run([&] { dialog.m_shaded.SetButtonStyle(BS_AUTOCHECKBOX, FALSE); });
+    EXPECT_EQ(::GetWindowLongPtrW(button, GWL_STYLE) & 0xF, static_cast<LONG_PTR>(BS_OWNERDRAW));
+    automation::Click(button);
+    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(button) == 1; }));
+    automation::Click(button);
+    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(button) == 0; }));
+
+    dialog.Run([&] { dialog.m_shaded.SetButtonStyle(BS_AUTORADIOBUTTON, TRUE); });
+    automation::Click(button);
+    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(button) == 1; }));
+    automation::Click(button);
+    ASSERT_TRUE(automation::WaitUntil([&] {
+        auto commands = dialog.Commands();
+        return std::count(commands.begin(), commands.end(), 1005u) == 4;
+    }));
+    EXPECT_EQ(automation::CheckStateOf(button), 1u) << "a click never clears a radio button";
+}
+
 } // namespace
