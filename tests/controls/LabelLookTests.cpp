@@ -350,4 +350,32 @@ TEST_F(LabelLook, TheLayoutFollowsTheStaticsStyle)
     EXPECT_EQ(ink(), prefixed) << "a disabled label paints alike";
 }
 
+// A tab in the text of a left-aligned label is expanded to the next tab
+// stop, eight average characters on.
+TEST_F(LabelLook, ATabReachesTheNextTabStop)
+{
+    ASSERT_TRUE(StartBlackOnWhite());
+    int average = 0;
+    dialog.Run([&] {
+        dialog.m_welcome.SetText(u"A\tB");
+        CClientDC dc(&dialog.m_welcome);
+        CFont font;
+        font.CreateFontIndirect(&dialog.m_welcome.GetLogFont());
+        CFont* previous = dc.SelectObject(&font);
+        TEXTMETRICW metrics = {};
+        dc.GetTextMetrics(&metrics);
+        average = metrics.tmAveCharWidth;
+        dc.SelectObject(previous);
+    });
+    ASSERT_GT(average, 0);
+    automation::WaitForPaint();
+    const RECT tabbed = InkBounds(kWhite);
+    dialog.Run([&] { dialog.m_welcome.SetText(u"AB"); });
+    automation::WaitForPaint();
+    const RECT plain = InkBounds(kWhite);
+    EXPECT_LT(plain.right, 3 * average);
+    EXPECT_GE(tabbed.right, 8 * average);
+    EXPECT_LT(tabbed.right, 10 * average);
+}
+
 } // namespace

@@ -425,4 +425,25 @@ TEST_F(ShadeButtonTest, ANewStyleMakesAPushButtonACheckBoxOrARadio)
     EXPECT_EQ(automation::CheckStateOf(button), 1u) << "a click never clears a radio button";
 }
 
+// A button too small for its focus margins still gets dotted bands one
+// pixel long, which start with the shadow colour.
+TEST_F(ShadeButtonTest, AButtonTooSmallForItsMarginsStillShowsItsFocusBands)
+{
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND button = ::GetDlgItem(window, 1005);
+    dialog.Run([&] {
+        dialog.m_shaded.SetWindowText(u"");
+        dialog.m_shaded.SetWindowPos(nullptr, 0, 0, 9, 9, SWP_NOMOVE | SWP_NOZORDER);
+        dialog.m_shaded.SetShade(GrainOnly, 0, 0, 0, 0);
+        dialog.m_shaded.SetFocus();
+        dialog.m_shaded.Invalidate();
+    });
+    ASSERT_TRUE(automation::WaitForPaint());
+    const COLORREF shadow = ::GetSysColor(COLOR_BTNSHADOW);
+    ASSERT_NE(PixelOf(button, 4, 4), shadow) << "the face inside the margins";
+    EXPECT_EQ(PixelOf(button, 5, 4), shadow) << "the horizontal band";
+    EXPECT_EQ(PixelOf(button, 4, 5), shadow) << "the vertical band";
+}
+
 } // namespace

@@ -289,4 +289,32 @@ TEST_F(SplashTest, AResourcePictureThatDoesNotLoadFails)
     EXPECT_FALSE(::IsWindow(splash));
 }
 
+// Runs of the picture's other colours, row by row: one that ends at the
+// right edge after a key pixel is a rectangle of its own; a picture all of
+// the key gives an empty region, not none.
+TEST_F(SplashTest, TheShapeIsTheRunsOfOtherColoursRowByRow)
+{
+    std::u16string path = WriteBitmap(u"C:\\runs.bmp", 3, 2, [](int x, int y) {
+        return y == 0 && x != 1 ? kCard : kKey;
+    });
+    auto* splash = new CSplashScreenEx;
+    ASSERT_TRUE(splash->Create(nullptr, nullptr, 0, SPLASH_DROP_SHADOW));
+    ASSERT_TRUE(splash->SetBitmap(path.c_str(), 255, 0, 240));
+    HRGN shape = ::GetWindowRegionHandle(splash->m_hWnd);
+    ASSERT_NE(shape, nullptr);
+    HRGN expected = ::CreateRectRgn(0, 0, 1, 1);
+    HRGN last = ::CreateRectRgn(2, 0, 3, 1);
+    ::CombineRgn(expected, expected, last, RGN_OR);
+    EXPECT_TRUE(::EqualRgn(shape, expected));
+
+    std::u16string keyOnly = WriteBitmap(u"C:\\key.bmp", 3, 2, [](int, int) { return kKey; });
+    ASSERT_TRUE(splash->SetBitmap(keyOnly.c_str(), 255, 0, 240));
+    ASSERT_NE(::GetWindowRegionHandle(splash->m_hWnd), nullptr);
+    RECT box;
+    EXPECT_EQ(::GetRgnBox(::GetWindowRegionHandle(splash->m_hWnd), &box), NULLREGION);
+    ::DeleteObject(expected);
+    ::DeleteObject(last);
+    splash->Hide();
+}
+
 } // namespace
