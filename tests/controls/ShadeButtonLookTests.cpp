@@ -12,15 +12,14 @@ protected:
     // are lighter (or darker) than the button face; x < 0 when there are none.
     static std::pair<double, double> Centre(HWND button, bool lighter)
     {
-        const auto brightness = [](COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c); };
-        const int face = brightness(::GetSysColor(COLOR_BTNFACE));
+        const int face = Brightness(::GetSysColor(COLOR_BTNFACE));
         RECT client;
         ::GetClientRect(button, &client);
         double sx = 0, sy = 0;
         int n = 0;
         for (int y = 2; y < client.bottom - 2; ++y)
             for (int x = 2; x < client.right - 2; ++x) {
-                const int level = brightness(PixelOf(button, x, y));
+                const int level = Brightness(PixelOf(button, x, y));
                 if (lighter ? level > face : level < face) {
                     sx += x;
                     sy += y;

@@ -8,11 +8,6 @@
 
 namespace {
 
-int Brightness(COLORREF c)
-{
-    return GetRValue(c) + GetGValue(c) + GetBValue(c);
-}
-
 class ShadeButtonTest : public ControlsTest {};
 
 TEST_F(ShadeButtonTest, AClickReachesTheDialogAsTheButtonsOwnCommand)
@@ -117,40 +112,6 @@ TEST_F(ShadeButtonTest, ATooltipCarriesTheTextAndARadioShowsItsCheckedText)
     EXPECT_EQ(automation::CheckStateOf(two), 1u);
 }
 
-TEST_F(ShadeButtonTest, ACheckBoxTogglesOnAClickOverItTwiceOnADoubleClickAndOnSpace)
-{
-    HWND window = Start();
-    ASSERT_NE(window, nullptr);
-    HWND check = ::GetDlgItem(window, 1014);
-    RECT client;
-    ::GetClientRect(check, &client);
-    const POINT inside = {client.right / 2, client.bottom / 2};
-
-    automation::ClickAt(check, inside);
-    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(check) == 1; }));
-    automation::ClickAt(check, inside);
-    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(check) == 0; }));
-
-    // Released away from it: no toggle.
-    automation::PressMouseAt(check, inside);
-    automation::MoveMouseTo(window, {5, 150});
-    automation::ReleaseMouseAt(window, {5, 150});
-    automation::WaitForPaint();
-    EXPECT_EQ(automation::CheckStateOf(check), 0u);
-
-    // The second press of a double click is a press of its own.
-    automation::DoubleClickAt(check, inside);
-    automation::MoveMouseTo(check, inside); // once the double click is handled
-    EXPECT_EQ(automation::CheckStateOf(check), 0u);
-    automation::ClickAt(check, inside);
-    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(check) == 1; }));
-
-    automation::PressKey(check, VK_SPACE);
-    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(check) == 0; }));
-    automation::PressKey(check, VK_SPACE);
-    EXPECT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(check) == 1; }));
-}
-
 TEST_F(ShadeButtonTest, AFlatButtonShowsItsEdgeOnlyUnderTheMouse)
 {
     dialog.setUp = [](CControlsDlg& d) {
@@ -173,128 +134,6 @@ TEST_F(ShadeButtonTest, AFlatButtonShowsItsEdgeOnlyUnderTheMouse)
     EXPECT_EQ(PixelOf(button, client.right - 1, client.bottom - 1), ::GetSysColor(COLOR_BTNSHADOW))
         << "a thin frame, light above and dark below";
     EXPECT_EQ(PixelOf(button, 1, 1), PixelOf(button, 2, 2));
-}
-
-// Space checks a radio button and unchecks the rest of its group, and never
-// clears it; unchecking a radio button leaves the group alone, and any
-// non-zero check state counts as checked.
-TEST_F(ShadeButtonTest, SpaceChecksARadioAndOnlyCheckingWalksTheGroup)
-{
-    HWND window = Start();
-    ASSERT_NE(window, nullptr);
-    HWND one = ::GetDlgItem(window, 1010), two = ::GetDlgItem(window, 1011), check = ::GetDlgItem(window, 1014);
-    automation::Click(one);
-    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(one) == 1; }));
-    ASSERT_TRUE(dialog.HandlePostedMessages());
-
-    dialog.Run([&] { dialog.m_two.SetFocus(); });
-    automation::PressKey(two, VK_SPACE);
-    ASSERT_TRUE(automation::WaitUntil(
-        [&] { return automation::CheckStateOf(two) == 1 && automation::CheckStateOf(one) == 0; }));
-    automation::PressKey(two, VK_SPACE);
-    ASSERT_TRUE(dialog.HandlePostedMessages());
-    EXPECT_EQ(automation::CheckStateOf(two), 1u) << "space never clears a radio button";
-
-    dialog.Run([&] { dialog.m_one.SetCheck(BST_CHECKED); });
-    ASSERT_TRUE(dialog.HandlePostedMessages());
-    ASSERT_EQ(automation::CheckStateOf(two), 0u);
-    dialog.Run([&] { dialog.m_two.SetCheck(BST_UNCHECKED); });
-    ASSERT_TRUE(dialog.HandlePostedMessages());
-    EXPECT_EQ(automation::CheckStateOf(one), 1u) << "unchecking posts nothing to the group";
-
-    dialog.Run([&] { dialog.m_check.SetCheck(BST_INDETERMINATE); });
-    EXPECT_EQ(automation::CheckStateOf(check), 1u);
-    ASSERT_TRUE(dialog.HandlePostedMessages());
-    EXPECT_EQ(automation::CheckStateOf(one), 1u) << "a check box has no group to uncheck";
-}
-
-// A press that loses the focus, or that the dialog releases, is no press any
-// more: letting go over the check box toggles nothing.
-TEST_F(ShadeButtonTest, APressEndedByAFocusChangeOrReleasePressTogglesNothing)
-{
-    HWND window = Start();
-    ASSERT_NE(window, nullptr);
-    HWND check = ::GetDlgItem(window, 1014);
-    RECT client;
-    ::GetClientRect(check, &client);
-    const POINT inside = {client.right / 2, client.bottom / 2};
-    auto capture = [&] {
-        HWND holder = nullptr;
-        dialog.Run([&] { holder = ::GetCapture(); });
-        return holder;
-    };
-
-    automation::PressMouseAt(check, inside);
-    ASSERT_TRUE(automation::WaitUntil([&] { return capture() == check; }));
-    dialog.Run([&] { ::SetFocus(::GetDlgItem(window, 1012)); });
-    EXPECT_EQ(capture(), nullptr) << "losing the focus lets the mouse go";
-    automation::ReleaseMouseAt(check, inside);
-    automation::MoveMouseTo(check, {inside.x + 1, inside.y}); // once the release is handled
-    EXPECT_EQ(automation::CheckStateOf(check), 0u);
-
-    int result = -1;
-    automation::PressMouseAt(check, inside);
-    ASSERT_TRUE(automation::WaitUntil([&] { return capture() == check; }));
-    dialog.Run([&] { result = dialog.m_check.ReleasePress(); });
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(capture(), nullptr);
-    automation::ReleaseMouseAt(check, inside);
-    automation::MoveMouseTo(check, inside);
-    EXPECT_EQ(automation::CheckStateOf(check), 0u);
-
-    // A whole click still toggles it.
-    automation::ClickAt(check, inside);
-    EXPECT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(check) == 1; }));
-}
-
-// A checked check box wears the down face, which is the hover face, also
-// while the mouse is away; unchecked it goes back to the normal face.
-TEST_F(ShadeButtonTest, ACheckedCheckBoxShowsTheDownFace)
-{
-    dialog.setUp = [](CControlsDlg& d) { d.m_check.SetShade(GrainOnly, 0, 50, 0, 0); };
-    HWND window = Start();
-    ASSERT_NE(window, nullptr);
-    HWND check = ::GetDlgItem(window, 1014);
-    RECT client;
-    ::GetClientRect(check, &client);
-    const POINT corner = {client.right - 2, client.bottom - 2};
-    MoveMouseAway();
-    automation::WaitForPaint();
-    const COLORREF normal = PixelOf(check, corner.x, corner.y);
-
-    automation::MoveMouseTo(check, {corner.x, corner.y - 1});
-    ASSERT_TRUE(automation::WaitUntil([&] { return PixelOf(check, corner.x, corner.y) != normal; }));
-    const COLORREF lit = PixelOf(check, corner.x, corner.y);
-    EXPECT_GT(Brightness(lit), Brightness(normal));
-    MoveMouseAway();
-    ASSERT_TRUE(automation::WaitUntil([&] { return PixelOf(check, corner.x, corner.y) == normal; }));
-
-    dialog.Run([&] { dialog.m_check.SetCheck(BST_CHECKED); });
-    EXPECT_TRUE(automation::WaitUntil([&] { return PixelOf(check, corner.x, corner.y) == lit; }));
-    dialog.Run([&] { dialog.m_check.SetCheck(BST_UNCHECKED); });
-    EXPECT_TRUE(automation::WaitUntil([&] { return PixelOf(check, corner.x, corner.y) == normal; }));
-}
-
-// The tooltip text given while the button is checked: the checked text when
-// there is one, else the plain one.
-TEST_F(ShadeButtonTest, ATooltipGivenWhileCheckedShowsTheCheckedTextWhenItHasOne)
-{
-    HWND window = Start();
-    ASSERT_NE(window, nullptr);
-    HWND check = ::GetDlgItem(window, 1014);
-    automation::Click(check);
-    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(check) == 1; }));
-    dialog.Run([&] { dialog.m_check.SetToolTipText(u"Plain", u""); });
-    HWND tip = automation::FindToolTip(check);
-    ASSERT_NE(tip, nullptr);
-    EXPECT_EQ(automation::ToolTipText(tip, check), u"Plain");
-    dialog.Run([&] { dialog.m_check.SetToolTipText(u"Plain", u"Ticked"); });
-    EXPECT_EQ(automation::ToolTipText(tip, check), u"Ticked");
-    EXPECT_EQ(automation::FindToolTip(check), tip) << "one tooltip, its text updated";
-
-    automation::Click(check);
-    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(check) == 0; }));
-    EXPECT_EQ(automation::ToolTipText(tip, check), u"Plain");
 }
 
 // The faces have the window's size when they are made: after the button
@@ -398,31 +237,6 @@ TEST_F(ShadeButtonTest, APressEndsTheHoverLookUntilTheNextMove)
     EXPECT_TRUE(automation::WaitUntil([&] { return PixelOf(button, corner.x, corner.y) == normal; }));
     automation::MoveMouseTo(button, {corner.x - 1, corner.y});
     EXPECT_TRUE(automation::WaitUntil([&] { return PixelOf(button, corner.x, corner.y) == lit; }));
-}
-
-// A new button style turns the push button into a check box or a radio
-// button that toggles or checks on a click; the window stays owner-drawn.
-TEST_F(ShadeButtonTest, ANewStyleMakesAPushButtonACheckBoxOrARadio)
-{
-    HWND window = Start();
-    ASSERT_NE(window, nullptr);
-    HWND button = ::GetDlgItem(window, 1005);
-    dialog.Run([&] { dialog.m_shaded.SetButtonStyle(BS_AUTOCHECKBOX, FALSE); });
-    EXPECT_EQ(::GetWindowLongPtrW(button, GWL_STYLE) & 0xF, static_cast<LONG_PTR>(BS_OWNERDRAW));
-    automation::Click(button);
-    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(button) == 1; }));
-    automation::Click(button);
-    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(button) == 0; }));
-
-    dialog.Run([&] { dialog.m_shaded.SetButtonStyle(BS_AUTORADIOBUTTON, TRUE); });
-    automation::Click(button);
-    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(button) == 1; }));
-    automation::Click(button);
-    ASSERT_TRUE(automation::WaitUntil([&] {
-        auto commands = dialog.Commands();
-        return std::count(commands.begin(), commands.end(), 1005u) == 4;
-    }));
-    EXPECT_EQ(automation::CheckStateOf(button), 1u) << "a click never clears a radio button";
 }
 
 // A button too small for its focus margins still gets dotted bands one
