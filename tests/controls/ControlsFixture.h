@@ -178,6 +178,19 @@ protected:
         automation::MoveMouseTo(dialog.m_hWnd, {client.right - 5, client.bottom - 40});
     }
 
+    // The control's pixel at the point with the mouse away, then with the
+    // mouse over the control at that point (and left there): its normal and
+    // its hover look, the same twice when the look did not change.
+    std::pair<COLORREF, COLORREF> NormalAndHoverAt(HWND control, POINT at)
+    {
+        MoveMouseAway();
+        automation::WaitForPaint();
+        const COLORREF normal = PixelOf(control, at.x, at.y);
+        automation::MoveMouseTo(control, at);
+        automation::WaitUntil([&] { return PixelOf(control, at.x, at.y) != normal; });
+        return {normal, PixelOf(control, at.x, at.y)};
+    }
+
     // A picture file in the machine root, filled by the painter.
     std::u16string WriteBitmap(std::u16string_view windowsPath, int width, int height,
                                const std::function<COLORREF(int x, int y)>& painter)

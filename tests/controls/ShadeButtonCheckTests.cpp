@@ -7,16 +7,27 @@
 
 namespace {
 
-class ShadeButtonCheck : public ControlsTest {};
+class ShadeButtonCheck : public ControlsTest {
+protected:
+    // Opens the dialog and gives its check box; null when it did not come.
+    HWND StartAtCheckBox()
+    {
+        if (!Start())
+            return nullptr;
+        HWND check = ::GetDlgItem(dialog.m_hWnd, 1014);
+        RECT client;
+        ::GetClientRect(check, &client);
+        inside = {client.right / 2, client.bottom / 2};
+        return check;
+    }
+    POINT inside = {}; // the middle of the check box
+};
 
 TEST_F(ShadeButtonCheck, ACheckBoxTogglesOnAClickOverItTwiceOnADoubleClickAndOnSpace)
 {
-    HWND window = Start();
-    ASSERT_NE(window, nullptr);
-    HWND check = ::GetDlgItem(window, 1014);
-    RECT client;
-    ::GetClientRect(check, &client);
-    const POINT inside = {client.right / 2, client.bottom / 2};
+    HWND check = StartAtCheckBox();
+    ASSERT_NE(check, nullptr);
+    HWND window = dialog.m_hWnd;
 
     automation::ClickAt(check, inside);
     ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(check) == 1; }));
@@ -80,12 +91,9 @@ TEST_F(ShadeButtonCheck, SpaceChecksARadioAndOnlyCheckingWalksTheGroup)
 // more: letting go over the check box toggles nothing.
 TEST_F(ShadeButtonCheck, APressEndedByAFocusChangeOrReleasePressTogglesNothing)
 {
-    HWND window = Start();
-    ASSERT_NE(window, nullptr);
-    HWND check = ::GetDlgItem(window, 1014);
-    RECT client;
-    ::GetClientRect(check, &client);
-    const POINT inside = {client.right / 2, client.bottom / 2};
+    HWND check = StartAtCheckBox();
+    ASSERT_NE(check, nullptr);
+    HWND window = dialog.m_hWnd;
     auto capture = [&] {
         HWND holder = nullptr;
         dialog.Run([&] { holder = ::GetCapture(); });
@@ -126,14 +134,8 @@ TEST_F(ShadeButtonCheck, ACheckedCheckBoxShowsTheDownFace)
     RECT client;
     ::GetClientRect(check, &client);
     const POINT corner = {client.right - 2, client.bottom - 2};
-    MoveMouseAway();
-    automation::WaitForPaint();
-    const COLORREF normal = PixelOf(check, corner.x, corner.y);
-
-    automation::MoveMouseTo(check, {corner.x, corner.y - 1});
-    ASSERT_TRUE(automation::WaitUntil([&] { return PixelOf(check, corner.x, corner.y) != normal; }));
-    const COLORREF lit = PixelOf(check, corner.x, corner.y);
-    EXPECT_GT(Brightness(lit), Brightness(normal));
+    const auto [normal, lit] = NormalAndHoverAt(check, corner);
+    ASSERT_GT(Brightness(lit), Brightness(normal));
     MoveMouseAway();
     ASSERT_TRUE(automation::WaitUntil([&] { return PixelOf(check, corner.x, corner.y) == normal; }));
 

@@ -224,13 +224,8 @@ TEST_F(ShadeButtonTest, APressEndsTheHoverLookUntilTheNextMove)
     RECT client;
     ::GetClientRect(button, &client);
     const POINT corner = {client.right - 3, client.bottom - 3};
-    MoveMouseAway();
-    automation::WaitForPaint();
-    const COLORREF normal = PixelOf(button, corner.x, corner.y);
-
-    automation::MoveMouseTo(button, corner);
-    ASSERT_TRUE(automation::WaitUntil([&] { return PixelOf(button, corner.x, corner.y) != normal; }));
-    const COLORREF lit = PixelOf(button, corner.x, corner.y);
+    const auto [normal, lit] = NormalAndHoverAt(button, corner);
+    ASSERT_NE(lit, normal);
     automation::PressMouseAt(button, corner);
     automation::ReleaseMouseAt(button, corner);
     ASSERT_TRUE(automation::WaitUntil([&] { return dialog.Commands() == std::vector<UINT>{1005}; }));
