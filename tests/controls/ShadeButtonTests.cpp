@@ -136,6 +136,32 @@ TEST_F(ShadeButtonTest, AFlatButtonShowsItsEdgeOnlyUnderTheMouse)
     EXPECT_EQ(PixelOf(button, 1, 1), PixelOf(button, 2, 2));
 }
 
+// Without a highlight the hover face is the normal face: only the flat
+// button's edge shows that the mouse is over it.
+TEST_F(ShadeButtonTest, WithoutAHighlightTheHoverFaceIsTheNormalFace)
+{
+    dialog.setUp = [](CControlsDlg& d) {
+        d.m_shaded.SetShade(HorizontalGradient, 8, 0, 0, 0);
+        d.m_shaded.SetFlat(true);
+    };
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND button = ::GetDlgItem(window, 1005);
+    RECT client;
+    ::GetClientRect(button, &client);
+    const POINT corner = {client.right - 3, client.bottom - 3};
+    const COLORREF light = ::GetSysColor(COLOR_BTNHIGHLIGHT);
+    MoveMouseAway();
+    automation::WaitForPaint();
+    const COLORREF normal = PixelOf(button, corner.x, corner.y);
+    ASSERT_NE(PixelOf(button, 0, 0), light);
+
+    automation::MoveMouseTo(button, corner);
+    ASSERT_TRUE(automation::WaitUntil([&] { return PixelOf(button, 0, 0) == light; }));
+    automation::WaitForPaint();
+    EXPECT_EQ(PixelOf(button, corner.x, corner.y), normal);
+}
+
 // The faces have the window's size when they are made: after the button
 // grows, a new SetShade covers it whole.
 TEST_F(ShadeButtonTest, SetShadeAgainFitsTheFacesToTheNewSize)
