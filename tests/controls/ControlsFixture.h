@@ -22,13 +22,13 @@
 namespace automation = user::automation;
 
 constexpr int kControlsDialog = 200;
+constexpr UINT kRunMessage = WM_APP + 77;
 
 // The sum of a colour's three channels.
 inline int Brightness(COLORREF c)
 {
     return GetRValue(c) + GetGValue(c) + GetBValue(c);
 }
-constexpr UINT kRunMessage = WM_APP + 77;
 
 // The test dialog: the controls bound as the wizard binds them, the skin's
 // handlers, and a record of the commands that reach it.
