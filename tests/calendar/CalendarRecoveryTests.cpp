@@ -113,6 +113,22 @@ TEST_F(CalendarRecoveryTest, ADatabaseThatCannotBeOpenedEndsTheRunAsNotCompleted
     EXPECT_TRUE(Items().empty());
 }
 
+// The calendar starts its Notes session with every error thrown: one that
+// cannot be started is the database's failure, and the session is still
+// ended before the completion dialog.
+TEST_F(CalendarRecoveryTest, ASessionThatCannotBeStartedEndsTheRunAsNotCompleted)
+{
+    notes::SetFault("LNNotesSession::Initialize", LNERR_DATABASE_CORRUPT);
+    UseNsf(CalendarNsf({"first"}, kTwoEntries));
+    ASSERT_NE(StartRun(), nullptr);
+    Answer(u"Please Verify the NSF file...", IDOK);
+    EXPECT_EQ(CloseCompletionDialog(WaitForCompletionDialog()), u"Conversion not completed successfully");
+    EXPECT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(notes::CallCount("LNNotesSession::Term"), 1);
+    EXPECT_EQ(notes::CallCount("LNDatabase::Open"), 0);
+    EXPECT_TRUE(Items().empty());
+}
+
 TEST_F(CalendarRecoveryTest, AnItemTheStoreRefusesSkipsItsEntryOnly)
 {
     // The store cannot read the detached file back: the item's attachment
@@ -129,12 +145,13 @@ TEST_F(CalendarRecoveryTest, AnItemTheStoreRefusesSkipsItsEntryOnly)
     EXPECT_EQ(g_bNotCompleted, 1);
 }
 
-// A target whose root folder cannot be found would lose every entry: the
-// run ends at the set-up, not completed, instead of reporting success.
-TEST_F(CalendarRecoveryTest, ATargetRootThatCannotBeFoundEndsTheRunNotCompleted)
+// A calendar folder that cannot be made in a new PST would lose every
+// entry: the run ends at the set-up, not completed, instead of reporting
+// success.
+TEST_F(CalendarRecoveryTest, ACalendarFolderThatCannotBeMadeInANewPstEndsTheRunNotCompleted)
 {
-    // The store is named with the whole name, which the root's path then
-    // reads as a folder and its subfolder.
+    // The store is found under the whole name, but no folder's name holds a
+    // backslash.
     g_strPstFolderName = u"Diary\\Book";
     UseNsf(CalendarNsf({"first", "second"}, kTwoEntries));
     EXPECT_EQ(RunToEnd(), u"Conversion not completed successfully");

@@ -2,6 +2,7 @@
 // PST, and what the dialog shows meanwhile.
 #include "MailRunFixture.h"
 
+#include "AppSettings.h"
 #include "MailConverter.h"
 #include "RunFlags.h"
 #include "user/Automation.h"
@@ -69,6 +70,17 @@ TEST_F(MailWalk, TickedFoldersGoBelowTheStepFiveFolderUnderTheirPstNames)
     EXPECT_FALSE(HasFolder({u"Private"}));
     EXPECT_FALSE(HasFolder({u"($Calendar)"}));
     EXPECT_EQ(g_nFoldersDone, 6);
+}
+
+TEST_F(MailWalk, AStepFiveNameWithABackslashAddsALevelToEveryFolder)
+{
+    UseNsf(kFolders);
+    g_strPstFolderName = u"Mail\\2026";
+    TickFolders({u"Inbox", u"Projects\\2026"});
+    EXPECT_EQ(RunToEnd(), u"Conversion Completed Successfully");
+    ASSERT_EQ(MessagesIn({u"2026", u"Inbox"}).size(), 1u);
+    EXPECT_EQ(MessagesIn({u"2026", u"Inbox"})[0].GetSubject(), u"in the inbox");
+    ASSERT_EQ(MessagesIn({u"2026", u"Projects", u"2026"}).size(), 1u);
 }
 
 TEST_F(MailWalk, AnEntryTicksOnlyTheFolderOfItsOwnCase)
