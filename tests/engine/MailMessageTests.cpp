@@ -11,6 +11,9 @@
 #include "user/Automation.h"
 #include "win32/CodePage.h"
 
+#include <functional>
+#include <set>
+
 namespace enginetest {
 namespace {
 
@@ -189,13 +192,19 @@ struct BrenmoorCall {
     DISPID member = 0;
     std::vector<std::optional<std::u16string>> parts;
     LONG kind = -1;
+    // The files in the attachment folder as the call came.
+    std::size_t attachmentFiles = 0;
 };
 
-// Takes Brenmoor's place on the dialog and records what it is handed.
+// Takes Brenmoor's place on the dialog and records what it is handed; it
+// refuses the messages whose 0x6003002D calls are counted in refused (from 1).
 class CBrenmoorRecorder final : public ole::CDispatchObject {
 public:
-    explicit CBrenmoorRecorder(std::vector<BrenmoorCall>& calls)
+    CBrenmoorRecorder(std::vector<BrenmoorCall>& calls, const std::set<int>& refused,
+                      std::function<std::size_t()> attachmentFiles)
         : m_calls(calls)
+        , m_refused(refused)
+        , m_attachmentFiles(std::move(attachmentFiles))
     {
     }
 
@@ -204,6 +213,11 @@ private:
     {
         BrenmoorCall call;
         call.member = member;
+        call.attachmentFiles = m_attachmentFiles();
+        if (member == 0x6003002D && m_refused.count(++m_messages)) {
+            m_calls.push_back(std::move(call));
+            throw ole::CDispatchError(E_FAIL, u"the message cannot be written");
+        }
         for (UINT i = 0; i < args.Count(); ++i) {
             if (member == 0x6003002D && i == 7) {
                 call.kind = args.Long(i);
@@ -219,6 +233,9 @@ private:
     }
 
     std::vector<BrenmoorCall>& m_calls;
+    std::set<int> m_refused;
+    std::function<std::size_t()> m_attachmentFiles;
+    int m_messages = 0;
 };
 
 constexpr const char16_t* kFolderPath = u"\\\\Pellinor Conversion FolderMail\\Mail\\Inbox";
@@ -228,7 +245,16 @@ protected:
     void SetUp() override
     {
         MailRunFixture::SetUp();
-        m_dialog.m_dispBrenmoor.AttachDispatch(new CBrenmoorRecorder(m_calls));
+        RefuseMessages({});
+    }
+
+    void RefuseMessages(const std::set<int>& refused)
+    {
+        const std::filesystem::path folder = Host(m_installDir + u"\\Attachment");
+        m_dialog.m_dispBrenmoor.AttachDispatch(new CBrenmoorRecorder(m_calls, refused, [folder] {
+            auto files = std::filesystem::directory_iterator(folder);
+            return static_cast<std::size_t>(std::distance(begin(files), end(files)));
+        }));
     }
 
     void TearDown() override
@@ -329,6 +355,34 @@ modified "2026-10-10 10:10:10"
     const Parts bare = {kFolderPath,  std::nullopt, std::nullopt, u"C:\\tol.eml", u"2026-10-10 10:10:10",
                         std::nullopt, std::nullopt, std::nullopt, std::nullopt,    std::nullopt};
     EXPECT_EQ(m_calls[4].parts, bare);
+}
+
+TEST_F(MailHandOff, AMessageBrenmoorRefusesIsStillClearedAwaySoTheNextOneIsItsOwn)
+{
+    RefuseMessages({1});
+    HandOverFolder(R"nsf(
+folder ($Inbox)
+entries refused next
+note refused
+text Subject Refused
+text SendTo "carol@example.com"
+attach report.doc "report"
+note next
+modified "2026-10-10 10:10:10"
+times PostedDate
+)nsf");
+    ASSERT_EQ(m_calls.size(), 5u);
+    // The refused message gets no third call.
+    EXPECT_EQ(m_calls[1].member, 0x6003002D);
+    EXPECT_EQ(m_calls[1].attachmentFiles, 1u);
+    EXPECT_EQ(m_calls[2].member, 0x6003002E);
+    // Its parts and its detached file are gone before the next message; a
+    // posted date without a value gives the date of the last change.
+    EXPECT_EQ(m_calls[2].attachmentFiles, 0u);
+    const Parts next = {kFolderPath,  std::nullopt, std::nullopt, u"C:\\tol.eml", u"2026-10-10 10:10:10",
+                        std::nullopt, std::nullopt, std::nullopt, std::nullopt,    std::nullopt};
+    EXPECT_EQ(m_calls[3].parts, next);
+    EXPECT_EQ(m_calls[4].member, 0x6003002F);
 }
 
 } // namespace
