@@ -171,6 +171,8 @@ note fewer
 calendar 8
 times StartDateTime "2026-07-01 09:00:00" "2026-07-02 09:00:00" "2026-07-03 09:00:00"
 times EndDateTime "2026-07-01 10:00:00" "2026-07-02 11:00:00"
+richtext Body
+run ")nsf" + std::string(250, 'b') + R"nsf("
 note more
 calendar 8
 times StartDateTime "2026-07-01 09:00:00" "2026-07-02 09:00:00" "2026-07-03 09:00:00"
@@ -206,6 +208,14 @@ times EndDateTime "2026-07-06 10:00:00" "2026-07-07 10:00:00"
     }
     EXPECT_FALSE(StartOf(items[12]));
     EXPECT_EQ(StartOf(items[13]), July(6, 9));
+    // A meeting keeps its whole body, and every meeting item is marked as
+    // not yet responded to (5).
+    for (int occ = 0; occ < 3; ++occ)
+        EXPECT_EQ(items[occ].GetString(0x1000001F), std::u16string(250, u'b')) << occ;
+    for (const auto& item : items)
+        EXPECT_EQ(componenttest::NamedValue<std::int32_t>(
+                      item, mapi::LidTag(mapi::PSETID_Appointment, 0x8218, mapi::PT_LONG)),
+                  5);
     // Without "Alarms" neither reminder is put.
     EXPECT_FALSE(ReminderOf(items[0]).value_or(false));
 }
@@ -277,6 +287,8 @@ times StartDate 2026-07-02 2026-07-03
 note undated
 calendar 4
 text Subject Someday
+richtext Body
+run ")nsf" + std::string(250, 'b') + R"nsf("
 )nsf");
     ASSERT_EQ(items.size(), 3u);
     EXPECT_EQ(StartOf(items[0]), July(2));
@@ -286,6 +298,11 @@ text Subject Someday
     EXPECT_EQ(items[1].GetTime(0x00600040), kDayZero);
     EXPECT_EQ(AllDayOf(items[2]), true);
     EXPECT_FALSE(StartOf(items[2]));
+    // A single-date entry keeps 199 characters of its body.
+    EXPECT_EQ(items[2].GetString(0x1000001F), std::u16string(199, u'b'));
+    // Only meetings carry a response status.
+    EXPECT_FALSE(componenttest::NamedValue<std::int32_t>(
+        items[2], mapi::LidTag(mapi::PSETID_Appointment, 0x8218, mapi::PT_LONG)));
 }
 
 } // namespace
