@@ -5,6 +5,7 @@
 #include "AppSettings.h"
 #include "MailConverter.h"
 #include "RunFlags.h"
+#include "notes/FaultTable.h"
 #include "user/Automation.h"
 
 namespace enginetest {
@@ -115,6 +116,27 @@ text Subject "user inbox"
     for (const auto& message : MessagesIn({u"Inbox"}))
         subjects.push_back(message.GetSubject());
     EXPECT_EQ(subjects, (std::vector<std::u16string>{u"system inbox", u"user inbox"}));
+}
+
+TEST_F(MailWalk, AFolderThatFailsIsLeftWhereItFailedAndTheWalkGoesOn)
+{
+    UseNsf(kFolders);
+    TickFolders({u"Inbox", u"Sent", u"Projects"});
+    // ($Inbox), the second view folder, cannot be opened; the first folder
+    // to be counted, ($Sent), cannot be counted.
+    notes::SetFault("LNViewFolder::Open", LNERR_DATABASE_CORRUPT, 1, 1);
+    notes::SetFault("LNViewFolder::GetEntryCount", LNERR_DATABASE_CORRUPT, 0, 1);
+    HWND completion = RunToCompletionDialog();
+    EXPECT_EQ(TextOf(m_progress, 1033), u"2/3   [Projects]");
+    EXPECT_EQ(ProgressOf(GetDlgItem(m_progress, 1020)), 100);
+    EXPECT_EQ(CloseCompletionDialog(completion), u"Conversion Completed Successfully");
+    EXPECT_FALSE(HasFolder({u"Inbox"}));
+    // The folder was made before its documents were counted.
+    EXPECT_TRUE(HasFolder({u"Sent"}));
+    EXPECT_TRUE(MessagesIn({u"Sent"}).empty());
+    ASSERT_EQ(MessagesIn({u"Projects"}).size(), 1u);
+    EXPECT_EQ(MessagesIn({u"Projects"})[0].GetSubject(), u"project");
+    EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(MailWalk, AWalkThatMatchesNothingStillFillsTheOverallBarAndEnds)
