@@ -357,6 +357,36 @@ modified "2026-10-10 10:10:10"
     EXPECT_EQ(m_calls[4].parts, bare);
 }
 
+TEST_F(MailHandOff, AFailingStepCostsOnlyItsOwnPart)
+{
+    // The sent-to names cannot be abbreviated (the sender's can), the posted
+    // date cannot be read and neither can the body's text.
+    notes::SetFault("LNNotesSession::AbbreviateName", LNERR_DATABASE_CORRUPT, 1, 1);
+    notes::SetFault("LNDatetimes::GetText", LNERR_DATABASE_CORRUPT);
+    notes::SetFault("LNRichText::GetText", LNERR_DATABASE_CORRUPT);
+    HandOverFolder(R"nsf(
+folder ($Inbox)
+entries faulty
+note faulty
+modified "2026-10-10 10:10:10"
+text From "CN=Ann Lee/O=Acme"
+text SendTo "CN=Bob Stone/O=Acme"
+text EnterSendTo "entered@example.com"
+times PostedDate "2026-12-01 10:15:00"
+text Subject Kept
+richtext Body
+run "lost"
+)nsf");
+    ASSERT_EQ(m_calls.size(), 3u);
+    // The entered names stand in for the sent-to ones, the last change for
+    // the posted date; the body is empty and so plain text.
+    const Parts faulty = {kFolderPath,  u"Kept",       u"entered@example.com", u"C:\\tol.eml", u"2026-10-10 10:10:10",
+                          std::nullopt, std::nullopt, std::nullopt,           std::nullopt,     std::nullopt};
+    EXPECT_EQ(m_calls[1].parts, faulty);
+    EXPECT_EQ(m_calls[1].kind, 0);
+    EXPECT_EQ(ReadHostFile(Host(u"C:\\tol.eml")), "From: Ann Lee/Acme <CN=Ann Lee/O=Acme\r\n");
+}
+
 TEST_F(MailHandOff, AMessageBrenmoorRefusesIsStillClearedAwaySoTheNextOneIsItsOwn)
 {
     RefuseMessages({1});
