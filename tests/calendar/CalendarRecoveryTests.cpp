@@ -97,9 +97,14 @@ TEST_F(CalendarRecoveryTest, AViewThatCannotBeOpenedIsReportedAndTheOtherViewsAr
     EXPECT_EQ(SubjectOf(items[0]), u"Second");
 }
 
-TEST_F(CalendarRecoveryTest, ADatabaseThatCannotBeOpenedEndsTheRunAsNotCompleted)
+// The calendar starts its Notes session with every error thrown, so a
+// session that cannot be started fails as a database that cannot be opened
+// does; either way the session is ended before the completion dialog.
+class CalendarUnreadableTest : public CalendarRunFixture, public testing::WithParamInterface<const char*> {};
+
+TEST_P(CalendarUnreadableTest, ANsfThatCannotBeReadEndsTheRunAsNotCompleted)
 {
-    notes::SetFault("LNDatabase::Open", LNERR_NOT_A_DATABASE);
+    notes::SetFault(GetParam(), LNERR_NOT_A_DATABASE);
     UseNsf(CalendarNsf({"first"}, kTwoEntries));
     ASSERT_NE(StartRun(), nullptr);
     Answer(u"Please Verify the NSF file...", IDOK);
@@ -113,21 +118,11 @@ TEST_F(CalendarRecoveryTest, ADatabaseThatCannotBeOpenedEndsTheRunAsNotCompleted
     EXPECT_TRUE(Items().empty());
 }
 
-// The calendar starts its Notes session with every error thrown: one that
-// cannot be started is the database's failure, and the session is still
-// ended before the completion dialog.
-TEST_F(CalendarRecoveryTest, ASessionThatCannotBeStartedEndsTheRunAsNotCompleted)
-{
-    notes::SetFault("LNNotesSession::Initialize", LNERR_DATABASE_CORRUPT);
-    UseNsf(CalendarNsf({"first"}, kTwoEntries));
-    ASSERT_NE(StartRun(), nullptr);
-    Answer(u"Please Verify the NSF file...", IDOK);
-    EXPECT_EQ(CloseCompletionDialog(WaitForCompletionDialog()), u"Conversion not completed successfully");
-    EXPECT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(notes::CallCount("LNNotesSession::Term"), 1);
-    EXPECT_EQ(notes::CallCount("LNDatabase::Open"), 0);
-    EXPECT_TRUE(Items().empty());
-}
+INSTANTIATE_TEST_SUITE_P(FailingCalls, CalendarUnreadableTest,
+                         testing::Values("LNDatabase::Open", "LNNotesSession::Initialize"),
+                         [](const testing::TestParamInfo<const char*>& info) {
+                             return info.index == 0 ? std::string("DatabaseOpen") : std::string("SessionStart");
+                         });
 
 TEST_F(CalendarRecoveryTest, AnItemTheStoreRefusesSkipsItsEntryOnly)
 {
