@@ -4,6 +4,7 @@
 
 #include "AppSettings.h"
 #include "RunFlags.h"
+#include "notes/Notes.h"
 
 #include <fstream>
 
@@ -40,6 +41,7 @@ text Categories "H"
 note lower
 calendar 1
 text Categories "PC" "h"
+times StartDateTime "2026-07-01 09:00:00" "2026-07-02 09:00:00"
 note none
 calendar 1
 text Categories
@@ -55,6 +57,8 @@ text Alarms "1"
     EXPECT_EQ(CategoriesOf(items[0]), std::vector<std::u16string>{u"Holiday"});
     EXPECT_EQ(CategoriesOf(items[1]), std::vector<std::u16string>{u"Miscellaneous"});
     EXPECT_TRUE(CategoriesOf(items[2]).empty());
+    // An appointment's start list is converted whole: two dates are no date.
+    EXPECT_EQ(items[1].GetTime(0x00600040), kDayZero);
     // "Alarms" with the alarm off puts FALSE; without "Alarms" nothing.
     EXPECT_EQ(ReminderOf(items[3]), false);
     EXPECT_FALSE(ReminderOf(items[0]).value_or(false));
@@ -167,6 +171,8 @@ note fewer
 calendar 8
 times StartDateTime "2026-07-01 09:00:00" "2026-07-02 09:00:00" "2026-07-03 09:00:00"
 times EndDateTime "2026-07-01 10:00:00" "2026-07-02 11:00:00"
+richtext Body
+run ")nsf" + std::string(250, 'b') + R"nsf("
 note more
 calendar 8
 times StartDateTime "2026-07-01 09:00:00" "2026-07-02 09:00:00" "2026-07-03 09:00:00"
@@ -202,6 +208,14 @@ times EndDateTime "2026-07-06 10:00:00" "2026-07-07 10:00:00"
     }
     EXPECT_FALSE(StartOf(items[12]));
     EXPECT_EQ(StartOf(items[13]), July(6, 9));
+    // A meeting keeps its whole body, and every meeting item is marked as
+    // not yet responded to (5).
+    for (int occ = 0; occ < 3; ++occ)
+        EXPECT_EQ(items[occ].GetString(0x1000001F), std::u16string(250, u'b')) << occ;
+    for (const auto& item : items)
+        EXPECT_EQ(componenttest::NamedValue<std::int32_t>(
+                      item, mapi::LidTag(mapi::PSETID_Appointment, 0x8218, mapi::PT_LONG)),
+                  5);
     // Without "Alarms" neither reminder is put.
     EXPECT_FALSE(ReminderOf(items[0]).value_or(false));
 }
@@ -230,6 +244,35 @@ text RequiredAttendees
     EXPECT_EQ(toAttendees(items[1]).value_or(u"(none)"), u"");
 }
 
+TEST_F(CalendarBranchTest, AResourceThatCannotBeAbbreviatedStaysWholeWhileAnAttendeeCostsItsOccurrence)
+{
+    // The second and third abbreviations fail: the attendee of the first
+    // meeting's second occurrence, then the second meeting's resource.
+    notes::SetFault("LNNotesSession::AbbreviateName", LNERR_DATABASE_CORRUPT, 1, 2);
+    auto items = Convert({"attendee", "resource"}, R"nsf(
+note attendee
+calendar 8
+text Subject Twice
+times StartDateTime "2026-07-01 09:00:00" "2026-07-02 09:00:00"
+text RequiredAttendees "CN=Bob Ray/O=Acme"
+note resource
+calendar 8
+text Subject Beamer
+text RequiredResources "CN=Beamer/O=Acme"
+text RequiredAttendees "CN=Ann Lee/O=Acme"
+)nsf");
+    using Names = std::vector<std::u16string>;
+    ASSERT_EQ(items.size(), 2u);
+    // The occurrence before the failing one stays; the failing one is lost.
+    EXPECT_EQ(SubjectOf(items[0]), u"Twice");
+    EXPECT_EQ(StartOf(items[0]), July(1, 9));
+    EXPECT_EQ(RecipientsOf(items[0], mapi::MAPI_TO), Names{u"Bob Ray/Acme"});
+    EXPECT_EQ(SubjectOf(items[1]), u"Beamer");
+    EXPECT_EQ(RecipientsOf(items[1], mapi::MAPI_BCC), Names{u"CN=Beamer/O=Acme"});
+    EXPECT_EQ(RecipientsOf(items[1], mapi::MAPI_TO), Names{u"Ann Lee/Acme"});
+    EXPECT_EQ(g_bNotCompleted, 1);
+}
+
 TEST_F(CalendarBranchTest, ASingleDateEntryIsAnAllDayItemStartingAtItsDate)
 {
     auto items = Convert({"dated", "two", "undated"}, R"nsf(
@@ -244,6 +287,8 @@ times StartDate 2026-07-02 2026-07-03
 note undated
 calendar 4
 text Subject Someday
+richtext Body
+run ")nsf" + std::string(250, 'b') + R"nsf("
 )nsf");
     ASSERT_EQ(items.size(), 3u);
     EXPECT_EQ(StartOf(items[0]), July(2));
@@ -253,6 +298,11 @@ text Subject Someday
     EXPECT_EQ(items[1].GetTime(0x00600040), kDayZero);
     EXPECT_EQ(AllDayOf(items[2]), true);
     EXPECT_FALSE(StartOf(items[2]));
+    // A single-date entry keeps 199 characters of its body.
+    EXPECT_EQ(items[2].GetString(0x1000001F), std::u16string(199, u'b'));
+    // Only meetings carry a response status.
+    EXPECT_FALSE(componenttest::NamedValue<std::int32_t>(
+        items[2], mapi::LidTag(mapi::PSETID_Appointment, 0x8218, mapi::PT_LONG)));
 }
 
 } // namespace

@@ -1,10 +1,14 @@
 // The calendar run's set-up, its view loop and its entry loop: which views
-// are converted, the entry counter and the bars, the pauses and a stop.
+// are converted, the entry counter and the bars, the pauses and where a stop
+// takes effect.
 #include "CalendarRunFixture.h"
 
 #include "CalendarConverter.h"
 #include "RunFlags.h"
 #include "user/Automation.h"
+#include "user/ProgressBar.h"
+
+#include <atomic>
 
 namespace calendartest {
 namespace {
@@ -34,12 +38,84 @@ std::vector<std::string> Keys(int count)
     return keys;
 }
 
+// The worker sends its texts and bar positions to the progress dialog and
+// waits until the GUI thread has taken each. A control subclassed here
+// raises the stop flags, as the stop protocol's Yes does, while the worker
+// waits in the nth send of a message to it: the stop comes at a known step.
+struct StopTrigger {
+    HWND control = nullptr;
+    WNDPROC previous = nullptr;
+    UINT message = 0;
+    // For WM_SETTEXT, only sends of this text count.
+    std::u16string text;
+    std::atomic<int> left{0};
+};
+StopTrigger g_trigger;
+
+LRESULT StopTriggerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == g_trigger.message && g_trigger.left > 0) {
+        const bool counts = message != WM_SETTEXT || g_trigger.text == reinterpret_cast<LPCWSTR>(lParam);
+        if (counts && --g_trigger.left == 0)
+            RaiseStopFlags();
+    }
+    return CallWindowProcW(g_trigger.previous, hwnd, message, wParam, lParam);
+}
+
 class CalendarLoopTest : public CalendarRunFixture {
 protected:
+    void TearDown() override
+    {
+        Disarm();
+        CalendarRunFixture::TearDown();
+    }
+
     Shown Now() const
     {
         return {TextOf(m_progress, 1034), ProgressOf(GetDlgItem(m_progress, 1019)),
                 ProgressOf(GetDlgItem(m_progress, 1020))};
+    }
+
+    // Starts the run with its worker held at its first pause, arms the
+    // trigger on the control and lets the worker go.
+    void RunStoppingAt(int id, UINT message, int nth, const std::u16string& text = {})
+    {
+        m_gate->Close();
+        ASSERT_NE(StartRun(), nullptr);
+        ASSERT_TRUE(m_gate->WaitForEntered(1));
+        HWND control = GetDlgItem(m_progress, id);
+        ASSERT_NE(control, nullptr);
+        g_trigger.message = message;
+        g_trigger.text = text;
+        g_trigger.left = nth;
+        g_trigger.previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(control, GWLP_WNDPROC));
+        g_trigger.control = control;
+        SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StopTriggerProc));
+        m_gate->Open();
+    }
+
+    void Disarm()
+    {
+        if (g_trigger.control)
+            SetWindowLongPtrW(g_trigger.control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_trigger.previous));
+        g_trigger.control = nullptr;
+        g_trigger.left = 0;
+    }
+
+    // The completion dialog's result once the run has ended.
+    std::u16string ResultOfRun()
+    {
+        HWND completion = WaitForCompletionDialog();
+        Disarm();
+        return CloseCompletionDialog(completion);
+    }
+
+    std::vector<std::u16string> Subjects()
+    {
+        std::vector<std::u16string> subjects;
+        for (const auto& item : Items())
+            subjects.push_back(SubjectOf(item));
+        return subjects;
     }
 };
 
@@ -139,6 +215,70 @@ TEST_F(CalendarLoopTest, AStopDuringAnEntrysPausesEndsTheRunBeforeItIsRead)
     auto items = Items();
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(SubjectOf(items[0]), u"Entry 0");
+}
+
+// Where a stop raised inside an entry's branch takes effect: a date series
+// or a meeting is converted to its last occurrence, while the item of a
+// single appointment or a single-date entry is lost at the branch's end. No
+// later entry is begun.
+struct BranchStop {
+    const char* name;
+    std::string note;
+    // The subject's showing during which the stop comes.
+    int showing;
+    std::size_t itemsSaved;
+};
+
+void PrintTo(const BranchStop& stop, std::ostream* out)
+{
+    *out << stop.name;
+}
+
+const std::string kFiveStarts =
+    R"( "2026-07-01 09:00:00" "2026-07-02 09:00:00" "2026-07-03 09:00:00" "2026-07-04 09:00:00" "2026-07-05 09:00:00")";
+
+class CalendarBranchStopTest : public CalendarLoopTest, public testing::WithParamInterface<BranchStop> {};
+
+TEST_P(CalendarBranchStopTest, AStopInsideABranchTakesEffectAtItsEnd)
+{
+    UseNsf(CalendarNsf({"before", "stopped", "after"},
+                       "note before\ncalendar 1\ntext Subject Before\nnote stopped\n" + GetParam().note +
+                           "note after\ncalendar 1\ntext Subject After\n"));
+    RunStoppingAt(1036, WM_SETTEXT, GetParam().showing, u"Stopped");
+    EXPECT_EQ(ResultOfRun(), u"Conversion Aborted");
+    std::vector<std::u16string> expected = {u"Before"};
+    expected.resize(1 + GetParam().itemsSaved, u"Stopped");
+    EXPECT_EQ(Subjects(), expected);
+    EXPECT_FALSE(LogHas("Step 6 :"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EntryTypes, CalendarBranchStopTest,
+    testing::Values(
+        BranchStop{"appointment", "calendar 1\ntext Subject Stopped\n", 1, 0},
+        BranchStop{"single date", "calendar 4\ntext Subject Stopped\ntimes StartDate 2026-07-02\n", 1, 0},
+        BranchStop{"anniversary", "calendar 2\ntext Subject Stopped\ntimes StartDate 2026-07-01\ntimes StartDateTime" +
+                                      kFiveStarts + "\n",
+                   2, 5},
+        BranchStop{"event", "calendar 16\ntext Subject Stopped\ntimes StartDateTime" + kFiveStarts + "\n", 2, 5},
+        BranchStop{"meeting", "calendar 8\ntext Subject Stopped\ntimes StartDateTime" + kFiveStarts + "\n", 2, 5}),
+    [](const testing::TestParamInfo<BranchStop>& info) {
+        std::string name = info.param.name;
+        std::erase(name, ' ');
+        return name;
+    });
+
+TEST_F(CalendarLoopTest, AStopAsAnEntryIsFinishedKeepsItsItemAndShowsItsPosition)
+{
+    UseNsf(CalendarNsf(Keys(2), Appointments(2)));
+    // The current bar's position of the first entry.
+    RunStoppingAt(1019, PBM_SETPOS, 1);
+    HWND completion = WaitForCompletionDialog();
+    ASSERT_NE(completion, nullptr);
+    Disarm();
+    EXPECT_EQ(Now(), (Shown{u"0/2", 50, 50}));
+    EXPECT_EQ(CloseCompletionDialog(completion), u"Conversion Aborted");
+    EXPECT_EQ(Subjects(), std::vector<std::u16string>{u"Entry 0"});
 }
 
 } // namespace

@@ -97,9 +97,14 @@ TEST_F(CalendarRecoveryTest, AViewThatCannotBeOpenedIsReportedAndTheOtherViewsAr
     EXPECT_EQ(SubjectOf(items[0]), u"Second");
 }
 
-TEST_F(CalendarRecoveryTest, ADatabaseThatCannotBeOpenedEndsTheRunAsNotCompleted)
+// The calendar starts its Notes session with every error thrown, so a
+// session that cannot be started fails as a database that cannot be opened
+// does; either way the session is ended before the completion dialog.
+class CalendarUnreadableTest : public CalendarRunFixture, public testing::WithParamInterface<const char*> {};
+
+TEST_P(CalendarUnreadableTest, ANsfThatCannotBeReadEndsTheRunAsNotCompleted)
 {
-    notes::SetFault("LNDatabase::Open", LNERR_NOT_A_DATABASE);
+    notes::SetFault(GetParam(), LNERR_NOT_A_DATABASE);
     UseNsf(CalendarNsf({"first"}, kTwoEntries));
     ASSERT_NE(StartRun(), nullptr);
     Answer(u"Please Verify the NSF file...", IDOK);
@@ -112,6 +117,12 @@ TEST_F(CalendarRecoveryTest, ADatabaseThatCannotBeOpenedEndsTheRunAsNotCompleted
     // The calendar folder was made before the NSF was opened.
     EXPECT_TRUE(Items().empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(FailingCalls, CalendarUnreadableTest,
+                         testing::Values("LNDatabase::Open", "LNNotesSession::Initialize"),
+                         [](const testing::TestParamInfo<const char*>& info) {
+                             return info.index == 0 ? std::string("DatabaseOpen") : std::string("SessionStart");
+                         });
 
 TEST_F(CalendarRecoveryTest, AnItemTheStoreRefusesSkipsItsEntryOnly)
 {
@@ -129,12 +140,13 @@ TEST_F(CalendarRecoveryTest, AnItemTheStoreRefusesSkipsItsEntryOnly)
     EXPECT_EQ(g_bNotCompleted, 1);
 }
 
-// A target whose root folder cannot be found would lose every entry: the
-// run ends at the set-up, not completed, instead of reporting success.
-TEST_F(CalendarRecoveryTest, ATargetRootThatCannotBeFoundEndsTheRunNotCompleted)
+// A calendar folder that cannot be made in a new PST would lose every
+// entry: the run ends at the set-up, not completed, instead of reporting
+// success.
+TEST_F(CalendarRecoveryTest, ACalendarFolderThatCannotBeMadeInANewPstEndsTheRunNotCompleted)
 {
-    // The store is named with the whole name, which the root's path then
-    // reads as a folder and its subfolder.
+    // The store is found under the whole name, but no folder's name holds a
+    // backslash.
     g_strPstFolderName = u"Diary\\Book";
     UseNsf(CalendarNsf({"first", "second"}, kTwoEntries));
     EXPECT_EQ(RunToEnd(), u"Conversion not completed successfully");

@@ -216,6 +216,24 @@ TEST_F(BrenmoorTest, AMessageForAFolderThatWasNeverMadeMakesItRatherThanBeingLos
     EXPECT_EQ(messages[0].GetSubject(), u"kept");
 }
 
+TEST_F(BrenmoorTest, AStoreNameWithABackslashTakesTheLongestRunOfThePathThatNamesAStore)
+{
+    CheckOutlook();
+    OpenTarget(kMailPst, u"Mail\\2026");
+    OpenTarget(u"C:\\Mail\\other.pst", u"Mail");
+    MakeFolder(u"\\\\Mail\\2026\\Inbox");
+    HandOff({u"\\\\Mail\\2026\\Inbox", u"into the named store"});
+    HandOff({u"\\\\Mail\\2025\\Inbox", u"into the other store"});
+    auto messages = MessagesIn({u"Inbox"});
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].GetSubject(), u"into the named store");
+    auto other = ReopenStore(Host(u"C:\\Mail\\other.pst"));
+    ASSERT_TRUE(other);
+    auto inbox = FolderBelowTop(other, {u"2025", u"Inbox"});
+    ASSERT_TRUE(inbox);
+    EXPECT_EQ(MessagesOf(*inbox).size(), 1u);
+}
+
 TEST_F(BrenmoorTest, BadInputIsAClearErrorAndWritesNothing)
 {
     OpenMailTarget();

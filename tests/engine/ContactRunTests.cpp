@@ -189,15 +189,16 @@ TEST_F(ContactRun, AFileThatIsNoDatabaseIsReportedAndEndsNotCompleted)
     EXPECT_TRUE(LoggedSummaries().empty());
 }
 
-TEST_F(ContactRun, AStoreWhoseRootCannotBeFoundEndsTheRunNotCompleted)
+TEST_F(ContactRun, AContactsFolderThatCannotBeMadeEndsTheRunNotCompletedAtItsFirstContact)
 {
-    // The store opens under the whole name, which the folder path then
-    // reads as a root and a subfolder.
+    // The store is found under the whole name, but no folder's name holds a
+    // backslash: the contacts folder is never made and no contact can go in.
     g_strPstFolderName = u"Address\\Book";
     UseNsf(Persons(2));
     EXPECT_EQ(RunToEnd(), u"Conversion not completed successfully");
     EXPECT_TRUE(Boxes().empty());
-    EXPECT_TRUE(LoggedSummaries().empty());
+    EXPECT_EQ(LoggedSummaries(), (std::vector<Lines>{
+                                     {"No. of folder selected : 1", "Current Progress : 0", "Overall Progress : 0"}}));
 }
 
 TEST_F(ContactRun, ADocumentThatCannotBeClosedLosesNothing)

@@ -104,6 +104,20 @@ TEST_F(MailFreeSpace, TheFourthYesOfARunAcrossFoldersEndsIt)
     EXPECT_EQ(g_bAbortRequested, 1);
 }
 
+TEST_F(MailFreeSpace, TheQuestionIsAboutTheFolderOfThePst)
+{
+    // Only the PST's own folder is short of room.
+    const std::u16string pstFolder = u"C:\\Data";
+    win32::SetDiskFreeSpaceHook([pstFolder](LPCWSTR path) -> std::optional<ULONGLONG> {
+        return path == pstFolder ? kThreshold : kPlentyFree;
+    });
+    ASSERT_NE(StartRun(), nullptr);
+    Answer(kQuestion, IDNO);
+    EXPECT_EQ(CloseCompletionDialog(WaitForCompletionDialog()), u"Conversion Aborted");
+    EXPECT_EQ(QuestionsAsked(), 1u);
+    EXPECT_TRUE(MessagesIn({u"Inbox"}).empty());
+}
+
 TEST_F(MailFreeSpace, ADriveThatCannotBeMeasuredAsksNothingAndIsLoggedOnce)
 {
     PinFreeSpace(std::nullopt);

@@ -1,9 +1,18 @@
 // The parts of one message as the documents give them: the sender through
 // the EML file, the recipients, the date and the subject, read back from
-// the PST.
+// the PST; and the parts exactly as Brenmoor is handed them.
 #include "MailRunFixture.h"
 
+#include "CProDlg.h"
+#include "MailMessage.h"
+#include "notes/Notes.h"
+#include "ole/DispatchObject.h"
+#include "ole/Variant.h"
 #include "user/Automation.h"
+#include "win32/CodePage.h"
+
+#include <functional>
+#include <set>
 
 namespace enginetest {
 namespace {
@@ -174,6 +183,236 @@ TEST_F(MailMessage, ADocumentWithoutItemsIsStillOneMessageDatedByItsLastChange)
     EXPECT_TRUE(messages[0].GetAttachments().empty());
     EXPECT_EQ(messages[0].GetBody(), u"");
     EXPECT_EQ(messages[0].GetTime(kDeliveryTime), FileTimeOf(2026, 10, 10, 10, 10, 10));
+}
+
+// One call that Brenmoor received: its member and its string arguments, a
+// null string as nullopt (the kind of 0x6003002D, its eighth, as nullopt
+// beside the kind itself).
+struct BrenmoorCall {
+    DISPID member = 0;
+    std::vector<std::optional<std::u16string>> parts;
+    LONG kind = -1;
+    // The files in the attachment folder as the call came.
+    std::size_t attachmentFiles = 0;
+};
+
+// Takes Brenmoor's place on the dialog and records what it is handed; it
+// refuses the messages whose 0x6003002D calls are counted in refused (from 1).
+class CBrenmoorRecorder final : public ole::CDispatchObject {
+public:
+    CBrenmoorRecorder(std::vector<BrenmoorCall>& calls, const std::set<int>& refused,
+                      std::function<std::size_t()> attachmentFiles)
+        : m_calls(calls)
+        , m_refused(refused)
+        , m_attachmentFiles(std::move(attachmentFiles))
+    {
+    }
+
+private:
+    void OnInvoke(DISPID member, WORD, const ole::CDispArgs& args, VARIANT& result) override
+    {
+        BrenmoorCall call;
+        call.member = member;
+        call.attachmentFiles = m_attachmentFiles();
+        if (member == 0x6003002D && m_refused.count(++m_messages)) {
+            m_calls.push_back(std::move(call));
+            throw ole::CDispatchError(E_FAIL, u"the message cannot be written");
+        }
+        for (UINT i = 0; i < args.Count(); ++i) {
+            if (member == 0x6003002D && i == 7) {
+                call.kind = args.Long(i);
+                call.parts.emplace_back();
+                continue;
+            }
+            const VARIANT& value = args.At(i);
+            const BSTR text = (value.vt & VT_BYREF) ? *value.pbstrVal : value.bstrVal;
+            call.parts.push_back(text ? std::optional<std::u16string>(text) : std::nullopt);
+        }
+        m_calls.push_back(std::move(call));
+        result = ole::MakeString(u"");
+    }
+
+    std::vector<BrenmoorCall>& m_calls;
+    std::set<int> m_refused;
+    std::function<std::size_t()> m_attachmentFiles;
+    int m_messages = 0;
+};
+
+constexpr const char16_t* kFolderPath = u"\\\\Pellinor Conversion FolderMail\\Mail\\Inbox";
+
+class MailHandOff : public MailRunFixture {
+protected:
+    void SetUp() override
+    {
+        MailRunFixture::SetUp();
+        RefuseMessages({});
+    }
+
+    void RefuseMessages(const std::set<int>& refused)
+    {
+        const std::filesystem::path folder = Host(m_installDir + u"\\Attachment");
+        m_dialog.m_dispBrenmoor.AttachDispatch(new CBrenmoorRecorder(m_calls, refused, [folder] {
+            auto files = std::filesystem::directory_iterator(folder);
+            return static_cast<std::size_t>(std::distance(begin(files), end(files)));
+        }));
+    }
+
+    void TearDown() override
+    {
+        m_dialog.m_dispBrenmoor.ReleaseDispatch();
+        if (m_opened) {
+            m_database.Close();
+            m_session.Term(0);
+        }
+        MailRunFixture::TearDown();
+    }
+
+    // Hands every document of the database's first folder over as the
+    // document loop does, into the recorded calls.
+    void HandOverFolder(const std::string& description)
+    {
+        UseNsf(description);
+        ASSERT_EQ(m_session.Initialize(700, 0, nullptr, TRUE, nullptr), LNNOERROR);
+        m_opened = true;
+        LNSetThrowAllErrorsGlobal(TRUE);
+        m_session.GetDatabase(LNString(WideToAnsi(kNsfPath)), &m_database, nullptr);
+        m_database.Open();
+        LNViewFolderArray folders;
+        m_database.GetViewFolders(&folders, FALSE);
+        LNViewFolder folder = folders[0];
+        folder.Open(0);
+        CMailMessageBuilder builder(m_dialog, m_session, [] {});
+        MailMessageParts parts;
+        parts.folderPath = kFolderPath;
+        for (LNINT i = 0; i < folder.GetEntryCount(); ++i) {
+            LNDocument document;
+            folder[i].GetDocument(&document);
+            document.Open(0);
+            builder.ConvertMailDocument(document, parts);
+            document.Close();
+        }
+    }
+
+    using Parts = std::vector<std::optional<std::u16string>>;
+
+    std::vector<BrenmoorCall> m_calls;
+    CProDlg m_dialog;
+    LNNotesSession m_session;
+    LNDatabase m_database;
+    bool m_opened = false;
+};
+
+TEST_F(MailHandOff, EveryMessageIsHandedOverInTenPartsWithEmptyOnesAsNullStrings)
+{
+    // Twenty posted dates: more than the 199 characters the date keeps.
+    std::string dates, datesText;
+    for (int day = 1; day <= 20; ++day) {
+        const std::string value = "2026-12-" + std::string(day < 10 ? "0" : "") + std::to_string(day) + " 09:00:00";
+        dates += " \"" + value + "\"";
+        datesText += (day > 1 ? ";" : "") + value;
+    }
+    HandOverFolder(R"nsf(
+folder ($Inbox)
+entries full bare
+note full
+text From "CN=Ann Lee/O=Acme"
+text SendTo "CN=Bob Stone/O=Acme" "carol@example.com" "CN=Dee Vance/OU=R\x26D/O=Acme"
+text CopyTo "CN=Eve Hart/O=Acme"
+text Subject Minutes
+richtext Body
+run "The minutes."
+attach report.doc "report"
+attach $MIMEPart1 "SGVsbG8="
+times PostedDate)nsf" + dates + R"nsf(
+note bare
+modified "2026-10-10 10:10:10"
+)nsf");
+
+    ASSERT_EQ(m_calls.size(), 6u);
+    for (std::size_t message = 0; message < 2; ++message) {
+        EXPECT_EQ(m_calls[3 * message].member, 0x6003002E);
+        EXPECT_EQ(m_calls[3 * message].parts, Parts{kFolderPath});
+        EXPECT_EQ(m_calls[3 * message + 1].member, 0x6003002D);
+        EXPECT_EQ(m_calls[3 * message + 1].parts.size(), 10u);
+        EXPECT_EQ(m_calls[3 * message + 1].kind, 0);
+        EXPECT_EQ(m_calls[3 * message + 2].member, 0x6003002F);
+        EXPECT_TRUE(m_calls[3 * message + 2].parts.empty());
+    }
+
+    const std::u16string attachments = m_installDir + u"\\Attachment\\";
+    const Parts full = {kFolderPath,
+                        u"Minutes",
+                        u"Bob Stone/Acme, carol@example.com, Dee Vance/R&D/Acme",
+                        u"C:\\tol.eml",
+                        AnsiToWide(datesText.substr(0, 199)),
+                        attachments + u"report.doc;" + attachments + u"\\Decode.bmp;",
+                        u"The minutes.",
+                        std::nullopt,
+                        u"Eve Hart/Acme",
+                        std::nullopt};
+    EXPECT_EQ(m_calls[1].parts, full);
+    // Only the folder, the EML file and the date of the last change.
+    const Parts bare = {kFolderPath,  std::nullopt, std::nullopt, u"C:\\tol.eml", u"2026-10-10 10:10:10",
+                        std::nullopt, std::nullopt, std::nullopt, std::nullopt,    std::nullopt};
+    EXPECT_EQ(m_calls[4].parts, bare);
+}
+
+TEST_F(MailHandOff, AFailingStepCostsOnlyItsOwnPart)
+{
+    // The sent-to names cannot be abbreviated (the sender's can), the posted
+    // date cannot be read and neither can the body's text.
+    notes::SetFault("LNNotesSession::AbbreviateName", LNERR_DATABASE_CORRUPT, 1, 1);
+    notes::SetFault("LNDatetimes::GetText", LNERR_DATABASE_CORRUPT);
+    notes::SetFault("LNRichText::GetText", LNERR_DATABASE_CORRUPT);
+    HandOverFolder(R"nsf(
+folder ($Inbox)
+entries faulty
+note faulty
+modified "2026-10-10 10:10:10"
+text From "CN=Ann Lee/O=Acme"
+text SendTo "CN=Bob Stone/O=Acme"
+text EnterSendTo "entered@example.com"
+times PostedDate "2026-12-01 10:15:00"
+text Subject Kept
+richtext Body
+run "lost"
+)nsf");
+    ASSERT_EQ(m_calls.size(), 3u);
+    // The entered names stand in for the sent-to ones, the last change for
+    // the posted date; the body is empty and so plain text.
+    const Parts faulty = {kFolderPath,  u"Kept",       u"entered@example.com", u"C:\\tol.eml", u"2026-10-10 10:10:10",
+                          std::nullopt, std::nullopt, std::nullopt,           std::nullopt,     std::nullopt};
+    EXPECT_EQ(m_calls[1].parts, faulty);
+    EXPECT_EQ(m_calls[1].kind, 0);
+    EXPECT_EQ(ReadHostFile(Host(u"C:\\tol.eml")), "From: Ann Lee/Acme <CN=Ann Lee/O=Acme\r\n");
+}
+
+TEST_F(MailHandOff, AMessageBrenmoorRefusesIsStillClearedAwaySoTheNextOneIsItsOwn)
+{
+    RefuseMessages({1});
+    HandOverFolder(R"nsf(
+folder ($Inbox)
+entries refused next
+note refused
+text Subject Refused
+text SendTo "carol@example.com"
+attach report.doc "report"
+note next
+modified "2026-10-10 10:10:10"
+times PostedDate
+)nsf");
+    ASSERT_EQ(m_calls.size(), 5u);
+    // The refused message gets no third call.
+    EXPECT_EQ(m_calls[1].member, 0x6003002D);
+    EXPECT_EQ(m_calls[1].attachmentFiles, 1u);
+    EXPECT_EQ(m_calls[2].member, 0x6003002E);
+    // Its parts and its detached file are gone before the next message; a
+    // posted date without a value gives the date of the last change.
+    EXPECT_EQ(m_calls[2].attachmentFiles, 0u);
+    const Parts next = {kFolderPath,  std::nullopt, std::nullopt, u"C:\\tol.eml", u"2026-10-10 10:10:10",
+                        std::nullopt, std::nullopt, std::nullopt, std::nullopt,    std::nullopt};
+    EXPECT_EQ(m_calls[3].parts, next);
+    EXPECT_EQ(m_calls[4].member, 0x6003002F);
 }
 
 } // namespace

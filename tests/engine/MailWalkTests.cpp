@@ -2,8 +2,10 @@
 // PST, and what the dialog shows meanwhile.
 #include "MailRunFixture.h"
 
+#include "AppSettings.h"
 #include "MailConverter.h"
 #include "RunFlags.h"
+#include "notes/FaultTable.h"
 #include "user/Automation.h"
 
 namespace enginetest {
@@ -71,6 +73,17 @@ TEST_F(MailWalk, TickedFoldersGoBelowTheStepFiveFolderUnderTheirPstNames)
     EXPECT_EQ(g_nFoldersDone, 6);
 }
 
+TEST_F(MailWalk, AStepFiveNameWithABackslashAddsALevelToEveryFolder)
+{
+    UseNsf(kFolders);
+    g_strPstFolderName = u"Mail\\2026";
+    TickFolders({u"Inbox", u"Projects\\2026"});
+    EXPECT_EQ(RunToEnd(), u"Conversion Completed Successfully");
+    ASSERT_EQ(MessagesIn({u"2026", u"Inbox"}).size(), 1u);
+    EXPECT_EQ(MessagesIn({u"2026", u"Inbox"})[0].GetSubject(), u"in the inbox");
+    ASSERT_EQ(MessagesIn({u"2026", u"Projects", u"2026"}).size(), 1u);
+}
+
 TEST_F(MailWalk, AnEntryTicksOnlyTheFolderOfItsOwnCase)
 {
     UseNsf(kFolders);
@@ -103,6 +116,27 @@ text Subject "user inbox"
     for (const auto& message : MessagesIn({u"Inbox"}))
         subjects.push_back(message.GetSubject());
     EXPECT_EQ(subjects, (std::vector<std::u16string>{u"system inbox", u"user inbox"}));
+}
+
+TEST_F(MailWalk, AFolderThatFailsIsLeftWhereItFailedAndTheWalkGoesOn)
+{
+    UseNsf(kFolders);
+    TickFolders({u"Inbox", u"Sent", u"Projects"});
+    // ($Inbox), the second view folder, cannot be opened; the first folder
+    // to be counted, ($Sent), cannot be counted.
+    notes::SetFault("LNViewFolder::Open", LNERR_DATABASE_CORRUPT, 1, 1);
+    notes::SetFault("LNViewFolder::GetEntryCount", LNERR_DATABASE_CORRUPT, 0, 1);
+    HWND completion = RunToCompletionDialog();
+    EXPECT_EQ(TextOf(m_progress, 1033), u"2/3   [Projects]");
+    EXPECT_EQ(ProgressOf(GetDlgItem(m_progress, 1020)), 100);
+    EXPECT_EQ(CloseCompletionDialog(completion), u"Conversion Completed Successfully");
+    EXPECT_FALSE(HasFolder({u"Inbox"}));
+    // The folder was made before its documents were counted.
+    EXPECT_TRUE(HasFolder({u"Sent"}));
+    EXPECT_TRUE(MessagesIn({u"Sent"}).empty());
+    ASSERT_EQ(MessagesIn({u"Projects"}).size(), 1u);
+    EXPECT_EQ(MessagesIn({u"Projects"})[0].GetSubject(), u"project");
+    EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(MailWalk, AWalkThatMatchesNothingStillFillsTheOverallBarAndEnds)
