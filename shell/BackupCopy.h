@@ -10,5 +10,7 @@ bool BrowseForBackupFolder(CString& folder);
 
 // Copies the file to the destination with the copier's progress dialog,
 // through the backup lists, which are empty again when it returns. The
-// copier reports its own failures.
-void RunBackupCopy(LPCWSTR source, LPCWSTR destination);
+// copier reports its own failures. It is owned by the step that asks for
+// it, so that the step waits for it as for any modal dialog: a second Next
+// meanwhile would start another copy over the lists this one still reads.
+void RunBackupCopy(CWnd& step, LPCWSTR source, LPCWSTR destination);
