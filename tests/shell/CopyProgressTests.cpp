@@ -316,6 +316,37 @@ TEST_F(CopyProgressTest, StopAnsweredYesEndsAtOnceAndTheNextRunCopiesWhole)
     EXPECT_EQ(ReadHostFile(Host(u"C:\\Bak\\b.pst")), Bytes(10000, 7));
 }
 
+// The worker's own message about a held source leaves the Stop button
+// free; Yes then ends the run and the worker with its message.
+TEST_F(CopyProgressTest, StopWhileTheWorkerSaysTheSourceIsHeldEndsTheRun)
+{
+    WriteHostFile(Host(u"C:\\Data\\a.nsf"), Bytes(3000, 10));
+    WriteHostFile(Host(u"C:\\Data\\b.nsf"), Bytes(3000, 11));
+    std::filesystem::create_directories(Host(u"C:\\Bak"));
+    AddPair(u"C:\\Data\\a.nsf", u"C:\\Bak\\a.nsf");
+    AddPair(u"C:\\Data\\b.nsf", u"C:\\Bak\\b.nsf");
+    HANDLE holder = CreateFileW(u"C:\\Data\\a.nsf", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    Run();
+    HWND dialog = automation::WaitForWindowWithControl(kLabel);
+    ASSERT_NE(dialog, nullptr);
+    HWND held = automation::WaitForMessageBox();
+    ASSERT_NE(held, nullptr);
+    EXPECT_TRUE(automation::IsEnabled(::GetDlgItem(dialog, IDOK)));
+    automation::Click(::GetDlgItem(dialog, IDOK));
+    ASSERT_TRUE(automation::WaitUntil([] { return user::OpenMessageBoxes().size() == 2; }));
+    HWND question = nullptr;
+    for (HWND box : user::OpenMessageBoxes())
+        question = box != held ? box : question;
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(automation::MessageBoxText(question), kStopQuestion);
+    automation::AnswerMessageBox(question, IDYES);
+    ASSERT_TRUE(Ended()) << "the run ends and the step goes on";
+    EXPECT_TRUE(automation::WaitUntil([&] { return !::IsWindow(held); })) << "the worker's message goes with it";
+    CloseHandle(holder);
+    EXPECT_FALSE(std::filesystem::exists(Host(u"C:\\Bak\\b.nsf"))) << "nothing is copied after Yes";
+}
+
 } // namespace
 
 namespace {

@@ -172,6 +172,13 @@ TEST_F(LogFolderTest, BrowseFillsTheBoxAndCancelChangesNothing)
     EXPECT_TRUE(user::MessageBoxHistory().empty());
     EXPECT_EQ(Setting(), u"C:\\Logs");
     EXPECT_EQ(std::u16string(g_szLogDir), u"C:\\Logs");
+
+    // The next run shows the log folder again, not what was left unapplied.
+    dialog = OpenLogDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(automation::TextOf(::GetDlgItem(dialog, kLogPath)), u"C:\\Logs");
+    automation::PressKey(dialog, VK_ESCAPE);
+    ASSERT_TRUE(automation::WaitUntil([&] { return !::IsWindow(dialog); }));
 }
 
 // The folder browser alone, on a GUI thread of its own.
