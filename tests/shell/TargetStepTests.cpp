@@ -6,6 +6,7 @@
 #include "StepFixture.h"
 #include "TargetStepIds.h"
 #include "user/ShlObj.h"
+#include "win32/Shell.h"
 
 #include <cstdlib>
 
@@ -267,6 +268,27 @@ TEST_F(TargetStepTest, TheExistingPstBrowserFillsItsBoxAndBackEmptiesTheFolderLi
     ASSERT_TRUE(RunEnded());
     EXPECT_EQ(g_pSelFolderList, nullptr);
     EXPECT_EQ(std::u16string(g_szPstPath), u"C:\\Mail\\b.pst") << "Back keeps the target";
+}
+
+// The buttons that every step from 2 to 5 shares, and F1.
+TEST_F(TargetStepTest, ViewLogSupportAndF1OpenWhatTheySay)
+{
+    wcscpy_s(g_szLogDir, MAX_PATH, u"C:\\Logs");
+    HWND step = Open();
+    ASSERT_NE(step, nullptr);
+    automation::Click(::GetDlgItem(step, 1004));
+    ASSERT_TRUE(automation::WaitUntil([] { return win32::ReadShellJournal().size() == 1; }));
+    EXPECT_EQ(win32::ReadShellJournal()[0].file, u"C:\\Windows\\Notepad.exe");
+    EXPECT_EQ(win32::ReadShellJournal()[0].parameters, u"C:\\Logs\\Activity Log.txt");
+    automation::Click(::GetDlgItem(step, 1005));
+    ASSERT_TRUE(automation::WaitUntil([] { return win32::ReadShellJournal().size() == 2; }));
+    EXPECT_EQ(win32::ReadShellJournal()[1].file, u"http://www.example.org/support");
+    automation::PressKey(::GetDlgItem(step, kNewPath), VK_F1);
+    ASSERT_TRUE(automation::WaitUntil([] { return win32::ReadShellJournal().size() > 2; }));
+    const auto help = win32::ReadShellJournal()[2];
+    EXPECT_EQ(help.file, u"Pellinor for Lotes Notes NSF - MS Outlook PST.chm");
+    EXPECT_TRUE(user::MessageBoxHistory().empty());
+    EXPECT_TRUE(::IsWindowVisible(step));
 }
 
 TEST_F(TargetStepTest, TheExitPromptsAskAndNoLeavesTheStep)
