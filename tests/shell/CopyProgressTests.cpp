@@ -250,6 +250,7 @@ TEST_F(CopyProgressTest, AnExistingDestinationIsOverwrittenOnlyOnYesAndAHeldSour
                          nullptr);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(user::MessageBoxHistory().back().type, 0x1040u);
+    EXPECT_TRUE(automation::IsEnabled(::GetDlgItem(dialog, IDOK))) << "Stop is back after the question";
     Answer(box, IDOK);
     ASSERT_TRUE(Ended());
     CloseHandle(holder);

@@ -237,11 +237,15 @@ TEST_F(MainDialogTest, TheStepsMenuCommandsReachTheMainDialogButItsExitIsItsOwn)
     ASSERT_NE(shown, nullptr);
     Answer(shown, IDNO);
 
-    // Escape in the step is its Cancel: prompt A.
+    // Escape in the step is its Cancel: prompt A, and step 1's prompt B
+    // stays out of it.
+    const std::size_t asked = user::MessageBoxHistory().size();
     automation::PressKey(step, VK_ESCAPE);
     shown = ExpectBox(u"Are you sure you want to exit?", 0x1024, step);
     ASSERT_NE(shown, nullptr);
     Answer(shown, IDNO);
+    Settle(step);
+    EXPECT_EQ(user::MessageBoxHistory().size(), asked + 1);
     EXPECT_TRUE(::IsWindowVisible(step));
     automation::Click(::GetDlgItem(step, 1017));
     ASSERT_TRUE(automation::WaitUntil([&] { return ::IsWindowVisible(main) != FALSE; }));
