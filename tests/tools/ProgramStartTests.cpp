@@ -170,6 +170,33 @@ wait-control 1031
         << Log();
 }
 
+// The end of the process while step 3's worker still reads a database of
+// many folders: the program ends with its code 0, not in a crash.
+TEST_F(ProgramStartTest, LeavingStepThreeWhileItsFoldersAreReadEndsWithCodeZero)
+{
+    Install();
+    nsfbuild::MailboxOptions options;
+    options.messages = 20;
+    options.folders = 3000;
+    ASSERT_TRUE(nsfbuild::BuildSyntheticMailbox(Host(u"C:\\Many.nsf"), options).ok);
+    for (const char* leave : {"key ESCAPE\n", "click 1026\n"}) {
+        SCOPED_TRACE(leave);
+        const int code = RunMarlwick(std::string(R"(# mail: a database of many folders, left while step 3 reads it
+timeout 30000
+wait-control 1031
+click 1
+wait-control 1049
+click 1012
+key HOME
+key shift+END
+type "C:\\Many.nsf"
+click 3
+wait-control 1023
+)") + leave + "expect-box \"Are you sure you want to exit?\"\nanswer YES\n");
+        EXPECT_EQ(code, 0);
+    }
+}
+
 // The PST files in the machine's C:\ folder.
 static std::vector<fs::path> PstFilesIn(const fs::path& folder)
 {
