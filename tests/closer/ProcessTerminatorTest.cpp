@@ -2,6 +2,7 @@
 
 #include "closer/CProcessTerminator.h"
 #include "win32/Module.h"
+#include "win32/Psapi.h"
 #include "win32/ToolHelp.h"
 
 #include <cstdlib>
@@ -85,6 +86,18 @@ TEST_F(TerminatorTest, ToolHelpEndsOnlyTheFirstMatchIgnoringCaseButNeverTheFirst
         reported.push_back(r.second);
     EXPECT_EQ(reported, (std::vector<DWORD>{1, 5, 9, 12, 1, 5, 9}));
     EXPECT_EQ(terminator.reports[2].first, "Outlook.exe");
+}
+
+// Letters beyond ASCII are upper-cased in the ANSI code page too: the
+// process's name arrives in it, and so is the wanted name given.
+TEST_F(TerminatorTest, CaseIsIgnoredForTheAnsiCodePagesLettersToo)
+{
+    m_table->Add(1, "init");
+    m_table->Add(6, "outl\xC3\xA9.exe"); // "outlé.exe" on the host
+    m_table->Add(7, "outle.exe");
+    RecordingTerminator terminator;
+    EXPECT_TRUE(terminator.TerminateProcessByName("OUTL\xC9.EXE")); // "OUTLÉ.EXE" in Windows-1252
+    EXPECT_EQ(TerminatedIds(), std::vector<DWORD>{6});
 }
 
 TEST_F(TerminatorTest, ToolHelpWithoutAMatchOrWithOnlyTheFirstEntryMatchingEndsNothing)
@@ -235,6 +248,139 @@ TEST_F(TerminatorTest, TheLibrariesAreHeldUntilTheTerminatorGoes)
     }
     EXPECT_EQ(GetModuleHandleA("PSAPI.DLL"), nullptr);
     EXPECT_EQ(GetModuleHandleA("VDMDBG.DLL"), nullptr);
+}
+
+// Stand-ins for the system's process functions that fail on a chosen call
+// and otherwise run the real ones.
+int g_calls = 0;
+int g_failingCall = 0;
+bool FailsNow()
+{
+    return ++g_calls == g_failingCall;
+}
+HANDLE SnapshotFailingOnce(DWORD flags, DWORD processId)
+{
+    return FailsNow() ? INVALID_HANDLE_VALUE : CreateToolhelp32Snapshot(flags, processId);
+}
+BOOL FirstEntryFailingOnce(HANDLE snapshot, LPPROCESSENTRY32 entry)
+{
+    return FailsNow() ? FALSE : Process32First(snapshot, entry);
+}
+BOOL EnumProcessesFailing(DWORD*, DWORD, LPDWORD)
+{
+    return FALSE;
+}
+DWORD BaseNameUnreadable(HANDLE, HMODULE, LPSTR, DWORD)
+{
+    return 0;
+}
+
+class TerminatorFailures : public TerminatorTest {
+protected:
+    void SetUp() override
+    {
+        TerminatorTest::SetUp();
+        g_calls = 0;
+        g_failingCall = 0;
+    }
+    // KERNEL32.DLL with the two walk functions given.
+    static void Kernel32With(FARPROC snapshot, FARPROC first)
+    {
+        win32::RegisterSystemModule("KERNEL32.DLL",
+                                    {{"CreateToolhelp32Snapshot", snapshot},
+                                     {"Process32First", first},
+                                     {"Process32Next", reinterpret_cast<FARPROC>(&Process32Next)}},
+                                    true);
+    }
+    // PSAPI.DLL with the real functions but for the one given.
+    static void PsapiWith(const char* name, FARPROC replacement)
+    {
+        win32::ModuleExports exports = {
+            {"EnumProcesses", reinterpret_cast<FARPROC>(&EnumProcesses)},
+            {"EnumProcessModules", reinterpret_cast<FARPROC>(&EnumProcessModules)},
+            {"GetModuleFileNameExA", reinterpret_cast<FARPROC>(&GetModuleFileNameExA)},
+            {"GetModuleBaseNameA", reinterpret_cast<FARPROC>(&GetModuleBaseNameA)}};
+        for (auto& [exportName, function] : exports)
+            if (exportName == name)
+                function = replacement;
+        win32::RegisterSystemModule("PSAPI.DLL", exports, false);
+    }
+    std::vector<DWORD> Reported(const RecordingTerminator& terminator) const
+    {
+        std::vector<DWORD> ids;
+        for (auto& r : terminator.reports)
+            ids.push_back(r.second);
+        return ids;
+    }
+};
+
+// A walk whose snapshot cannot be taken, or whose first entry cannot be read,
+// reports and compares nothing, and the search goes on as if it had ended.
+TEST_F(TerminatorFailures, AWalkWithoutItsSnapshotOrFirstEntryIsPassedOver)
+{
+    m_table->Add(1, "init");
+    m_table->Add(4, "OUTLOOK.EXE");
+
+    Kernel32With(reinterpret_cast<FARPROC>(&SnapshotFailingOnce), reinterpret_cast<FARPROC>(&Process32First));
+    g_failingCall = 1;
+    RecordingTerminator firstWalkLost;
+    EXPECT_TRUE(firstWalkLost.TerminateProcessByName("OUTLOOK.EXE"));
+    EXPECT_EQ(Reported(firstWalkLost), (std::vector<DWORD>{1, 4})) << "the second walk only";
+    EXPECT_EQ(TerminatedIds(), std::vector<DWORD>{4});
+
+    m_table->Add(7, "OUTLOOK.EXE");
+    g_calls = 0;
+    g_failingCall = 2;
+    RecordingTerminator secondWalkLost;
+    EXPECT_TRUE(secondWalkLost.TerminateProcessByName("OUTLOOK.EXE"));
+    EXPECT_EQ(Reported(secondWalkLost), (std::vector<DWORD>{1, 7}));
+    EXPECT_EQ(TerminatedIds(), std::vector<DWORD>{4}) << "nothing compared, nothing more ended";
+
+    Kernel32With(reinterpret_cast<FARPROC>(&CreateToolhelp32Snapshot),
+                 reinterpret_cast<FARPROC>(&FirstEntryFailingOnce));
+    g_calls = 0;
+    g_failingCall = 2;
+    RecordingTerminator secondFirstLost;
+    EXPECT_TRUE(secondFirstLost.TerminateProcessByName("OUTLOOK.EXE"));
+    EXPECT_EQ(Reported(secondFirstLost), (std::vector<DWORD>{1, 7}));
+    EXPECT_EQ(TerminatedIds(), std::vector<DWORD>{4});
+}
+
+TEST_F(TerminatorFailures, PsapiWithoutAProcessListFailsAndAFalseReportSparesTheMatch)
+{
+    RunOnNt4();
+    m_table->Add(2, "init");
+    m_table->Add(5, "OUTLOOK.EXE");
+    m_table->Add(8, "OUTLOOK.EXE");
+
+    PsapiWith("EnumProcesses", reinterpret_cast<FARPROC>(&EnumProcessesFailing));
+    RecordingTerminator noList;
+    ASSERT_TRUE(noList.LoadHelperLibraries());
+    EXPECT_FALSE(noList.TerminateProcessByName("OUTLOOK.EXE"));
+    EXPECT_TRUE(noList.reports.empty());
+
+    // The report comes before the comparison: stopping at the match spares
+    // it and the search still counts as run.
+    win32::ResetSystemModules();
+    RecordingTerminator stopped;
+    stopped.stopAt = 5;
+    ASSERT_TRUE(stopped.LoadHelperLibraries());
+    EXPECT_TRUE(stopped.TerminateProcessByName("OUTLOOK.EXE"));
+    EXPECT_EQ(Reported(stopped), (std::vector<DWORD>{2, 5}));
+    EXPECT_TRUE(m_table->terminated.empty()) << "neither the match nor a later one";
+}
+
+TEST_F(TerminatorFailures, PsapiTakesAnUnreadableBaseNameForNoMatch)
+{
+    RunOnNt4();
+    m_table->Add(2, "OUTLOOK.EXE");
+    m_table->Add(3, "OUTLOOK.EXE");
+    PsapiWith("GetModuleBaseNameA", reinterpret_cast<FARPROC>(&BaseNameUnreadable));
+    RecordingTerminator terminator;
+    ASSERT_TRUE(terminator.LoadHelperLibraries());
+    EXPECT_TRUE(terminator.TerminateProcessByName("OUTLOOK.EXE"));
+    EXPECT_EQ(Reported(terminator), (std::vector<DWORD>{2, 3})) << "every process is still reported";
+    EXPECT_TRUE(m_table->terminated.empty());
 }
 
 } // namespace

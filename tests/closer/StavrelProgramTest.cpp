@@ -4,6 +4,7 @@
 #include "afx/Ctl3d.h"
 #include "closer/CStavrelApp.h"
 #include "testsupport/MachineFixture.h"
+#include "user/Window.h"
 #include "win32/Shell.h"
 
 #include <csignal>
@@ -61,6 +62,17 @@ TEST_F(StavrelInProcess, StartUpEndsOutlookAndExitsWithZeroInsteadOfRunning)
     table->Add(31, "OUTLOOK.EXE");
     win32::SetProcessTable(table);
 
+    auto windows = [] {
+        int n = 0;
+        ::EnumWindows(
+            [](HWND, LPARAM count) {
+                ++*reinterpret_cast<int*>(count);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&n));
+        return n;
+    };
+    const int before = windows();
     CStavrelApp app;
     try {
         app.InitInstance();
@@ -72,6 +84,7 @@ TEST_F(StavrelInProcess, StartUpEndsOutlookAndExitsWithZeroInsteadOfRunning)
     EXPECT_EQ(table->terminated[0], std::make_pair(DWORD{30}, UINT{1}));
     EXPECT_TRUE(AfxControlContainerEnabled());
     EXPECT_TRUE(Afx3dControlsEnabled());
+    EXPECT_EQ(windows(), before) << "no window is made";
 }
 
 // The built program over the host's real processes.

@@ -24,6 +24,12 @@ namespace automation = user::automation;
 constexpr int kControlsDialog = 200;
 constexpr UINT kRunMessage = WM_APP + 77;
 
+// The sum of a colour's three channels.
+inline int Brightness(COLORREF c)
+{
+    return GetRValue(c) + GetGValue(c) + GetBValue(c);
+}
+
 // The test dialog: the controls bound as the wizard binds them, the skin's
 // handlers, and a record of the commands that reach it.
 class CControlsDlg : public CSkinDialog {
@@ -72,6 +78,16 @@ public:
         std::lock_guard lock(m_mutex);
         return m_notifications;
     }
+    // Every WM_NOTIFY that reached the dialog, as it came.
+    struct Notice {
+        WPARAM wParam;
+        NMHDR header;
+    };
+    std::vector<Notice> Notices()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_notices;
+    }
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override
@@ -107,6 +123,14 @@ protected:
         }
         return CSkinDialog::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
     }
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_notices.push_back({wParam, *reinterpret_cast<const NMHDR*>(lParam)});
+        }
+        return CSkinDialog::OnNotify(wParam, lParam, pResult);
+    }
     afx_msg LRESULT OnRun(WPARAM, LPARAM lParam)
     {
         (*reinterpret_cast<const std::function<void()>*>(lParam))();
@@ -121,6 +145,7 @@ private:
     std::mutex m_mutex;
     std::vector<UINT> m_commands;
     std::vector<UINT> m_notifications;
+    std::vector<Notice> m_notices;
 };
 
 class ControlsTest : public testsupport::MachineFixture {
@@ -151,6 +176,19 @@ protected:
         RECT client;
         ::GetClientRect(dialog.m_hWnd, &client);
         automation::MoveMouseTo(dialog.m_hWnd, {client.right - 5, client.bottom - 40});
+    }
+
+    // The control's pixel at the point with the mouse away, then with the
+    // mouse over the control at that point (and left there): its normal and
+    // its hover look, the same twice when the look did not change.
+    std::pair<COLORREF, COLORREF> NormalAndHoverAt(HWND control, POINT at)
+    {
+        MoveMouseAway();
+        automation::WaitForPaint();
+        const COLORREF normal = PixelOf(control, at.x, at.y);
+        automation::MoveMouseTo(control, at);
+        automation::WaitUntil([&] { return PixelOf(control, at.x, at.y) != normal; });
+        return {normal, PixelOf(control, at.x, at.y)};
     }
 
     // A picture file in the machine root, filled by the painter.

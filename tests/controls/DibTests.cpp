@@ -95,11 +95,18 @@ TEST(DibBuffer, PaletteWritesStayInsideTheTableAndBlendingIsCapped)
     EXPECT_EQ(second.rgbRed, (200 * 25 + 100 * 75) / 100);
     EXPECT_EQ(second.rgbGreen, 75);
 
+    // No table: entries and blends are ignored, and the pixels right after
+    // the header are left as they are.
     CxDib deep;
     deep.Create(4, 4, 24);
-    deep.SetPaletteEntry(0, RGB(1, 1, 1)); // no table: ignored, nothing written
+    deep.Clear(7);
+    deep.SetPaletteEntry(0, RGB(1, 1, 1));
+    deep.SetPaletteEntry(1, RGBQUAD{1, 1, 1, 0});
+    deep.SetPaletteEntry(2, 1, 1, 1);
     deep.BlendPalette(RGB(1, 1, 1), 50);
     EXPECT_EQ(deep.GetNumColors(), 0);
+    for (DWORD i = 0; i < deep.GetRowStride() * 4; ++i)
+        ASSERT_EQ(deep.GetBits()[i], 7) << i;
 }
 
 TEST(DibBuffer, TheTopRowIsTheLastInMemoryAndDrawShowsTheColours)
@@ -292,6 +299,13 @@ TEST(DibColor, HueSaturationAndLightnessOnTheScaleOf240)
     EXPECT_EQ(hsl(255, 0, 10)[0], 238);
     EXPECT_EQ(Rgb(CxDib::HslToRgb(CxDib::RgbToHsl(Quad(255, 0, 10)))), (std::array<int, 3>{255, 0, 13}));
 
+    // Light colours take the other saturation formula; they and white come
+    // back as themselves.
+    EXPECT_EQ(hsl(255, 200, 200), (std::array<int, 3>{0, 240, 214}));
+    EXPECT_EQ(Rgb(CxDib::HslToRgb(CxDib::RgbToHsl(Quad(255, 200, 200)))), (std::array<int, 3>{255, 200, 200}));
+    EXPECT_EQ(hsl(255, 255, 255), (std::array<int, 3>{160, 0, 240}));
+    EXPECT_EQ(Rgb(CxDib::HslToRgb(CxDib::RgbToHsl(Quad(255, 255, 255)))), (std::array<int, 3>{255, 255, 255}));
+
     // The COLORREF form holds H, S and L from the low byte up.
     EXPECT_EQ(Rgb(CxDib::HslToRgb(COLORREF{20 | (240 << 8) | (120 << 16)})), (std::array<int, 3>{255, 128, 0}));
     // Values past the scale stay within a byte: green works out at 288,
@@ -372,6 +386,61 @@ TEST_F(DibFile, WriteBmpFillsAnExistingFileThatTheBmpReaderReadsBack)
     EXPECT_EQ(read.layout.bitCount, 8);
     EXPECT_EQ(gdi::ColorFromPixel(read.image->At(2, 0)), RGB(10, 120, 230));
     EXPECT_EQ(gdi::ColorFromPixel(read.image->At(2, 1)), RGB(0, 0, 0));
+
+    // Without a colour table the pixels follow the 54 bytes of the headers.
+    CxDib deep;
+    deep.Create(3, 2, 24);
+    deep.Clear(0);
+    deep.SetPixelColor(0, 0, RGB(200, 100, 50));
+    ASSERT_EQ(deep.WriteBmp("C:\\face.bmp"), 1);
+    const std::string deepBytes = ReadHostFile(Host(u"C:\\face.bmp"));
+    ASSERT_EQ(deepBytes.size(), 14u + 40 + 12 * 2);
+    auto deepRead = gdi::ParseBmp({reinterpret_cast<const BYTE*>(deepBytes.data()), deepBytes.size()});
+    ASSERT_TRUE(deepRead.image) << deepRead.error;
+    EXPECT_EQ(deepRead.layout.bitCount, 24);
+    EXPECT_EQ(gdi::ColorFromPixel(deepRead.image->At(0, 0)), RGB(200, 100, 50));
+    EXPECT_EQ(static_cast<BYTE>(deepBytes[10]), 54);
+}
+
+// Rows of the smallest images round up to four bytes; an image without
+// columns or rows holds a block but no pixel to read or write.
+TEST(DibBuffer, SmallAndEmptyImagesKeepTheirRowsAndPixelsInBounds)
+{
+    CxDib dib;
+    const struct {
+        DWORD width;
+        WORD bits;
+        DWORD stride;
+    } rows[] = {{1, 1, 4}, {32, 1, 4}, {33, 1, 8}, {1, 4, 4}, {9, 4, 8}, {1, 8, 4}, {5, 8, 8}, {1, 24, 4}, {3, 24, 12},
+                {5, 24, 16}};
+    for (const auto& row : rows) {
+        ASSERT_NE(dib.Create(row.width, 2, row.bits), nullptr);
+        EXPECT_EQ(dib.GetRowStride(), row.stride) << row.width << " x " << row.bits;
+        EXPECT_EQ(dib.GetTotalBytes(), 40u + dib.GetPaletteBytes() + row.stride * 2);
+    }
+
+    dib.Create(1, 1, 8);
+    dib.SetGrayPalette();
+    dib.SetPixelIndex(0, 0, 200);
+    EXPECT_EQ(dib.GetPixelIndex(0, 0), 200);
+    EXPECT_EQ(dib.GetBits()[0], 200);
+    EXPECT_EQ(dib.GetPixelIndex(1, 0), 0);
+    EXPECT_EQ(dib.GetPixelIndex(0, 1), 0);
+    EXPECT_EQ(dib.GetPixelIndex(0, -1), 0);
+
+    for (auto [w, h] : {std::pair{0u, 5u}, std::pair{5u, 0u}}) {
+        ASSERT_NE(dib.Create(w, h, 8), nullptr);
+        EXPECT_TRUE(dib.IsValid());
+        EXPECT_EQ(dib.GetTotalBytes(), 40u + 1024 + dib.GetRowStride() * h);
+        dib.Clear(5);
+        dib.SetPixelIndex(0, 0, 5);
+        EXPECT_EQ(dib.GetPixelIndex(0, 0), 0);
+        EXPECT_EQ(Rgb(dib.GetPixelColor(0, 0)), (std::array<int, 3>{0, 0, 0}));
+        CxDib copy;
+        copy.Clone(dib);
+        EXPECT_EQ(copy.GetWidth(), w);
+        EXPECT_EQ(copy.GetHeight(), h);
+    }
 }
 
 } // namespace

@@ -74,6 +74,18 @@ protected:
         automation::WaitForPaint();
     }
 
+    // One flash period, with the tick it brings handled before this returns.
+    void TickHandled()
+    {
+        m_clock->Advance(std::chrono::milliseconds(500));
+        dialog.Run([&] {
+            MSG msg;
+            while (::PeekMessageW(&msg, Label(), WM_TIMER, WM_TIMER, PM_REMOVE))
+                ::DispatchMessageW(&msg);
+        });
+        automation::WaitForPaint();
+    }
+
     // The mean position of the pixels where one channel leads the others.
     struct Centre {
         double x = -1, y = -1;
@@ -129,6 +141,43 @@ TEST_F(LabelLook, FlashingTextVanishesInItsOffPhaseOnTheTimersTicks)
     ASSERT_TRUE(automation::WaitUntil([&] { return Marked(kWhite) > 0; }));
     EXPECT_GT(CountPixels(Label(), RGB(0, 0, 0)), 0);
     EXPECT_EQ(Where(true).x, -1) << "no red";
+}
+
+// Stopping a text flash repaints nothing: text left in its off phase stays
+// hidden until the next paint. Starting a flash again begins in the off
+// phase; a background flash draws the text alike in both phases.
+TEST_F(LabelLook, AFlashStopsWithoutARepaintAndStartsAgainInItsOffPhase)
+{
+    dialog.setUp = [](CControlsDlg& d) { d.m_welcome.SetBkColor(kWhite).SetTextColor(RGB(200, 0, 0)).FlashText(TRUE); };
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    ASSERT_EQ(Marked(kWhite), 0);
+    dialog.Run([&] { dialog.m_welcome.FlashText(FALSE); });
+    automation::WaitForPaint();
+    EXPECT_EQ(Marked(kWhite), 0) << "no repaint of its own";
+    dialog.Run([&] { dialog.m_welcome.Invalidate(); });
+    ASSERT_TRUE(automation::WaitUntil([&] { return Marked(kWhite) > 0; }));
+
+    dialog.Run([&] { dialog.m_welcome.FlashText(TRUE); });
+    TickHandled();
+    ASSERT_GT(Marked(kWhite), 0) << "the tick's repaint is done";
+    dialog.Run([&] {
+        dialog.m_welcome.FlashText(TRUE);
+        dialog.m_welcome.Invalidate();
+    });
+    EXPECT_TRUE(automation::WaitUntil([&] { return Marked(kWhite) == 0; })) << "a new flash starts off";
+
+    dialog.Run([&] {
+        dialog.m_welcome.FlashBackground(TRUE);
+        dialog.m_welcome.Invalidate();
+    });
+    ASSERT_TRUE(automation::WaitUntil([&] { return Marked(kWhite) > 0; }));
+    automation::WaitForPaint();
+    const int shown = Marked(kWhite);
+    TickHandled();
+    EXPECT_EQ(Marked(kWhite), shown);
+    TickHandled();
+    EXPECT_EQ(Marked(kWhite), shown);
 }
 
 // The 3-D copy lies one pixel below and right of the text, or above and
@@ -191,13 +240,24 @@ TEST_F(LabelLook, FramesAndANewButtonFaceColour)
     ::GetClientRect(Label(), &framed);
     EXPECT_EQ(framed.right, plain.right);
 
-    const int index = COLOR_BTNFACE;
-    const COLORREF saved = ::GetSysColor(COLOR_BTNFACE), changed = RGB(10, 120, 90);
-    ::SetSysColors(1, &index, &changed);
+    ASSERT_EQ(::GetSysColor(COLOR_WINDOWTEXT), RGB(0, 0, 0));
+    const int indices[] = {COLOR_BTNFACE, COLOR_WINDOWTEXT};
+    const COLORREF saved[] = {::GetSysColor(COLOR_BTNFACE), RGB(0, 0, 0)}, changed[] = {RGB(10, 120, 90), RGB(0, 0, 200)};
+    ::SetSysColors(2, indices, changed);
     ::SendMessageW(Label(), WM_SYSCOLORCHANGE, 0, 0);
-    const bool repainted = automation::WaitUntil([&] { return PixelOf(Label(), plain.right - 2, 2) == changed; });
-    ::SetSysColors(1, &index, &saved);
+    const bool repainted = automation::WaitUntil([&] { return PixelOf(Label(), plain.right - 2, 2) == changed[0]; });
+    // Black text over the new face, and nothing of the new blue text colour.
+    int dark = 0, blue = 0;
+    for (int y = 0; y < plain.bottom; ++y)
+        for (int x = 0; x < plain.right; ++x) {
+            const COLORREF c = PixelOf(Label(), x, y);
+            dark += GetRValue(c) + GetGValue(c) + GetBValue(c) < 60;
+            blue += GetBValue(c) > GetGValue(c) + 60;
+        }
+    ::SetSysColors(2, indices, saved);
     EXPECT_TRUE(repainted);
+    EXPECT_GT(dark, 0) << "the text keeps the colour it was made with";
+    EXPECT_EQ(blue, 0);
 }
 
 // A mail link hands "mailto:" and the text to the shell with no verb; a URL
@@ -217,6 +277,12 @@ TEST_F(LabelLook, AMailLinkAndALinkWithItsOwnAddress)
     ASSERT_TRUE(automation::WaitUntil([] { return win32::ReadShellJournal().size() == 2; }));
     EXPECT_EQ(win32::ReadShellJournal()[1].verb, u"open");
     EXPECT_EQ(win32::ReadShellJournal()[1].file, u"http://www.example.org/a");
+
+    // A mail link that notifies its parent opens nothing.
+    dialog.Run([&] { dialog.m_welcome.SetMailLink(TRUE, TRUE); });
+    automation::Click(Label());
+    ASSERT_TRUE(automation::WaitUntil([&] { return dialog.Notifications().size() == 1; }));
+    EXPECT_EQ(win32::ReadShellJournal().size(), 2u);
 
     // The link cursor shows over the label; the label never destroys it.
     HCURSOR hand = ::LoadCursorW(nullptr, IDC_HAND);
@@ -282,6 +348,34 @@ TEST_F(LabelLook, TheLayoutFollowsTheStaticsStyle)
     dialog.Run([&] { dialog.m_welcome.EnableWindow(FALSE); });
     automation::WaitForPaint();
     EXPECT_EQ(ink(), prefixed) << "a disabled label paints alike";
+}
+
+// A tab in the text of a left-aligned label is expanded to the next tab
+// stop, eight average characters on.
+TEST_F(LabelLook, ATabReachesTheNextTabStop)
+{
+    ASSERT_TRUE(StartBlackOnWhite());
+    int average = 0;
+    dialog.Run([&] {
+        dialog.m_welcome.SetText(u"A\tB");
+        CClientDC dc(&dialog.m_welcome);
+        CFont font;
+        font.CreateFontIndirect(&dialog.m_welcome.GetLogFont());
+        CFont* previous = dc.SelectObject(&font);
+        TEXTMETRICW metrics = {};
+        dc.GetTextMetrics(&metrics);
+        average = metrics.tmAveCharWidth;
+        dc.SelectObject(previous);
+    });
+    ASSERT_GT(average, 0);
+    automation::WaitForPaint();
+    const RECT tabbed = InkBounds(kWhite);
+    dialog.Run([&] { dialog.m_welcome.SetText(u"AB"); });
+    automation::WaitForPaint();
+    const RECT plain = InkBounds(kWhite);
+    EXPECT_LT(plain.right, 3 * average);
+    EXPECT_GE(tabbed.right, 8 * average);
+    EXPECT_LT(tabbed.right, 10 * average);
 }
 
 } // namespace

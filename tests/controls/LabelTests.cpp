@@ -86,6 +86,14 @@ TEST_F(LabelTest, ALinkOpensItsTextAndANotifyingOneTellsItsParentInstead)
     automation::Click(label);
     ASSERT_TRUE(automation::WaitUntil([&] { return dialog.Notifications().size() == 1; }));
     EXPECT_EQ(dialog.Notifications()[0], LOWORD(NM_LINKCLICK));
+    std::vector<CControlsDlg::Notice> clicks;
+    for (const auto& notice : dialog.Notices())
+        if (notice.header.code == 0x8200)
+            clicks.push_back(notice);
+    ASSERT_EQ(clicks.size(), 1u);
+    EXPECT_EQ(clicks[0].wParam, 1031u);
+    EXPECT_EQ(clicks[0].header.hwndFrom, label);
+    EXPECT_EQ(clicks[0].header.idFrom, 1031u);
     EXPECT_EQ(win32::ReadShellJournal().size(), 1u) << "nothing opened";
 
     // Without a link the static lets its clicks through and tells no one.
@@ -173,6 +181,63 @@ TEST(UnboundControls, SettersOfALabelWithoutAWindowStoreAndChain)
     alone.GetWindowText(text);
     EXPECT_EQ(text, u"new");
     alone.DestroyWindow();
+}
+
+// Bound to its control, the label takes the control's font as its own.
+TEST_F(LabelTest, TheLabelStartsFromTheFontOfItsControl)
+{
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    LOGFONTW control = {};
+    auto font = reinterpret_cast<HFONT>(::SendMessageW(::GetDlgItem(window, 1031), WM_GETFONT, 0, 0));
+    ASSERT_NE(font, nullptr);
+    ASSERT_NE(::GetObjectW(font, sizeof control, &control), 0);
+    const LOGFONTW& label = dialog.m_welcome.GetLogFont();
+    EXPECT_EQ(std::u16string(label.lfFaceName), std::u16string(control.lfFaceName));
+    EXPECT_EQ(label.lfHeight, control.lfHeight);
+    EXPECT_EQ(label.lfWeight, control.lfWeight);
+    EXPECT_NE(control.lfHeight, 0);
+}
+
+// A label made on its own, whose control has no font, starts from the
+// system font.
+TEST(UnboundControls, ALabelWhoseControlHasNoFontTakesTheSystemFont)
+{
+    CLabel label;
+    ASSERT_TRUE(label.CreateEx(0, WC_STATIC, u"x", WS_POPUP, 0, 0, 80, 20, nullptr, nullptr));
+    ASSERT_EQ(::SendMessageW(label.m_hWnd, WM_GETFONT, 0, 0), 0);
+    LOGFONTW system = {};
+    ASSERT_NE(::GetObjectW(::GetStockObject(SYSTEM_FONT), sizeof system, &system), 0);
+    EXPECT_EQ(std::u16string(label.GetLogFont().lfFaceName), std::u16string(system.lfFaceName));
+    EXPECT_EQ(label.GetLogFont().lfHeight, system.lfHeight);
+    EXPECT_EQ(label.GetLogFont().lfWeight, system.lfWeight);
+    label.DestroyWindow();
+}
+
+// A graded background runs in 100 bands from the left colour; the last band,
+// reaching the right edge, stops short of the end colour.
+TEST_F(LabelTest, AGradedBackgroundStartsAtItsColourAndEndsShortOfTheOther)
+{
+    dialog.setUp = [](CControlsDlg& d) { d.m_welcome.SetBkColor(RGB(0, 0, 0), RGB(255, 255, 255), TRUE); };
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND label = ::GetDlgItem(window, 1031);
+    RECT client;
+    ::GetClientRect(label, &client);
+    ASSERT_GT(client.right, 200);
+    // The bands are drawn with the null pen, which leaves their last row
+    // out: the rows above it show them.
+    const int y = client.bottom - 2;
+    EXPECT_EQ(PixelOf(label, 0, y), RGB(0, 0, 0));
+    EXPECT_EQ(PixelOf(label, client.right - 1, y), RGB(252, 252, 252));
+    EXPECT_EQ(PixelOf(label, client.right - 1, 0), RGB(252, 252, 252));
+    const int step = client.right / 100;
+    EXPECT_EQ(PixelOf(label, step, y), RGB(2, 2, 2)) << "the second band";
+
+    // A solid colour after it gives the label its brush again.
+    dialog.Run([&] { dialog.m_welcome.SetBkColor(RGB(9, 99, 199)); });
+    ASSERT_TRUE(automation::WaitForPaint());
+    EXPECT_EQ(PixelOf(label, client.right - 1, y), RGB(9, 99, 199));
 }
 
 } // namespace

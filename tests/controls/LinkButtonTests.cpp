@@ -42,6 +42,13 @@ TEST_F(LinkButtonTest, ThePrefixGoesBeforeTheCaptionOrTheAddress)
     automation::Click(::GetDlgItem(window, 1040));
     ASSERT_TRUE(automation::WaitUntil([] { return !win32::ReadShellJournal().empty(); }));
     EXPECT_EQ(win32::ReadShellJournal()[0].file, u"mailto:team@example.org");
+
+    // No address and no prefix: the caption itself.
+    dialog.Run([&] {
+        dialog.m_link.SetURL(nullptr);
+        dialog.m_link.SetURLPrefix(nullptr);
+    });
+    EXPECT_EQ(std::u16string(dialog.m_link.GetURL()), u"http://www.example.org/");
 }
 
 TEST_F(LinkButtonTest, EnterOpensOnItsReleaseSpaceNeverAndADisabledLinkNothing)
@@ -66,6 +73,33 @@ TEST_F(LinkButtonTest, EnterOpensOnItsReleaseSpaceNeverAndADisabledLinkNothing)
     automation::WaitForPaint();
     EXPECT_EQ(win32::ReadShellJournal().size(), 1u);
     EXPECT_GT(CountPixels(link, ::GetSysColor(COLOR_GRAYTEXT)), 0) << "drawn in the disabled colour";
+}
+
+// Enabled, the caption wears the underlined link font; disabled, it is drawn
+// in the disabled colour without it, so without the underline.
+TEST_F(LinkButtonTest, ADisabledLinkDrawsWithoutTheLinkFont)
+{
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND link = ::GetDlgItem(window, 1040);
+    // The longest horizontal run of pixels in the colour.
+    auto longestRun = [&](COLORREF color) {
+        RECT client;
+        ::GetClientRect(link, &client);
+        int longest = 0;
+        for (int y = 0; y < client.bottom; ++y)
+            for (int x = 0, run = 0; x < client.right; ++x) {
+                run = PixelOf(link, x, y) == color ? run + 1 : 0;
+                longest = std::max(longest, run);
+            }
+        return longest;
+    };
+    EXPECT_GT(longestRun(::GetSysColor(COLOR_HIGHLIGHT)), 60) << "the underline";
+
+    dialog.Run([&] { dialog.m_link.EnableWindow(FALSE); });
+    ASSERT_TRUE(automation::WaitUntil([&] { return CountPixels(link, ::GetSysColor(COLOR_GRAYTEXT)) > 0; }));
+    automation::WaitForPaint();
+    EXPECT_LT(longestRun(::GetSysColor(COLOR_GRAYTEXT)), 20);
 }
 
 } // namespace
@@ -156,6 +190,8 @@ TEST_F(LinkButtonPointer, AMoveBetweenEntersPressAndReleaseCancelsItAndATextResi
     HWND window = Start();
     ASSERT_NE(window, nullptr);
     dialog.Run([&] { dialog.m_link.SetFocus(); });
+    // A release without its press opens nothing.
+    ::PostMessageW(Link(), WM_KEYUP, VK_RETURN, 0);
     ::PostMessageW(Link(), WM_KEYDOWN, VK_RETURN, 0);
     ::PostMessageW(Link(), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
     ::PostMessageW(Link(), WM_KEYUP, VK_RETURN, 0);
@@ -178,6 +214,29 @@ TEST_F(LinkButtonPointer, AMoveBetweenEntersPressAndReleaseCancelsItAndATextResi
     EXPECT_EQ(rect.right - rect.left, extent.cx);
     EXPECT_EQ(rect.bottom - rect.top, extent.cy);
     EXPECT_GT(extent.cx, 0);
+}
+
+// The tooltip's colours reach it once it exists; asked for before, they go
+// nowhere and the tip keeps its own.
+TEST_F(LinkButtonPointer, TooltipColoursReachOnlyAnExistingTip)
+{
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    dialog.Run([&] { dialog.m_link.SetToolTipColors(RGB(1, 2, 3), RGB(4, 5, 6)); });
+    EXPECT_EQ(automation::FindToolTip(Link()), nullptr);
+
+    dialog.Run([&] { dialog.m_link.SetToolTipText(u"Tip"); });
+    HWND tip = automation::FindToolTip(Link());
+    ASSERT_NE(tip, nullptr);
+    EXPECT_NE(static_cast<COLORREF>(::SendMessageW(tip, TTM_GETTIPTEXTCOLOR, 0, 0)), RGB(1, 2, 3));
+    EXPECT_NE(static_cast<COLORREF>(::SendMessageW(tip, TTM_GETTIPBKCOLOR, 0, 0)), RGB(4, 5, 6));
+
+    dialog.Run([&] { dialog.m_link.SetToolTipColors(RGB(10, 20, 30), RGB(200, 210, 220)); });
+    EXPECT_EQ(static_cast<COLORREF>(::SendMessageW(tip, TTM_GETTIPTEXTCOLOR, 0, 0)), RGB(10, 20, 30));
+    EXPECT_EQ(static_cast<COLORREF>(::SendMessageW(tip, TTM_GETTIPBKCOLOR, 0, 0)), RGB(200, 210, 220));
+    dialog.Run([&] { dialog.m_link.SetToolTipTextColor(RGB(7, 7, 7)); });
+    EXPECT_EQ(static_cast<COLORREF>(::SendMessageW(tip, TTM_GETTIPTEXTCOLOR, 0, 0)), RGB(7, 7, 7));
+    EXPECT_EQ(static_cast<COLORREF>(::SendMessageW(tip, TTM_GETTIPBKCOLOR, 0, 0)), RGB(200, 210, 220));
 }
 
 } // namespace

@@ -12,15 +12,14 @@ protected:
     // are lighter (or darker) than the button face; x < 0 when there are none.
     static std::pair<double, double> Centre(HWND button, bool lighter)
     {
-        const auto brightness = [](COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c); };
-        const int face = brightness(::GetSysColor(COLOR_BTNFACE));
+        const int face = Brightness(::GetSysColor(COLOR_BTNFACE));
         RECT client;
         ::GetClientRect(button, &client);
         double sx = 0, sy = 0;
         int n = 0;
         for (int y = 2; y < client.bottom - 2; ++y)
             for (int x = 2; x < client.right - 2; ++x) {
-                const int level = brightness(PixelOf(button, x, y));
+                const int level = Brightness(PixelOf(button, x, y));
                 if (lighter ? level > face : level < face) {
                     sx += x;
                     sy += y;
@@ -132,6 +131,37 @@ TEST_F(ShadeButtonLook, IconsAlignLeftOrRightAndAMissingOneIsNotDrawn)
         dialog.m_viewLog.Invalidate();
     });
     EXPECT_TRUE(automation::WaitUntil([&] { return drawnIn(0, w) == 0; }));
+}
+
+// A centred icon sits above the middle and the caption takes the lower
+// part: from the icon's bottom to five pixels above the button's.
+TEST_F(ShadeButtonLook, UnderACentredIconTheCaptionTakesTheLowerPart)
+{
+    const int w = 140, h = 80;
+    dialog.setUp = [&](CControlsDlg& d) {
+        d.m_viewLog.SetWindowText(u"A wide caption text");
+        d.m_viewLog.SetWindowPos(nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER);
+        d.m_viewLog.SetShade(GrainOnly, 0, 0, 0, 0);
+        d.m_viewLog.SetIcon(131, 768);
+    };
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND button = ::GetDlgItem(window, 1004);
+    MoveMouseAway();
+    automation::WaitForPaint();
+    const RECT box = dialog.m_viewLog.GetIconBox();
+    ASSERT_EQ(box.bottom, h / 2) << "the icon's bottom at the middle";
+    // The caption's dark pixels beside the icon, inside the edge.
+    int top = h, bottom = -1;
+    for (int y = 2; y < h - 2; ++y)
+        for (int x = 2; x < w - 2; ++x)
+            if ((x < box.left || x >= box.right) && Brightness(PixelOf(button, x, y)) < 300) {
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    ASSERT_GE(bottom, 0) << "a caption beside the icon";
+    EXPECT_GE(top, box.bottom);
+    EXPECT_LT(bottom, h - 5);
 }
 
 // Checking a disabled radio button unchecks the rest of its group; the walk

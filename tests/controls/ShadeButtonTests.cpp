@@ -4,13 +4,9 @@
 #include "ControlsFixture.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
-
-int Brightness(COLORREF c)
-{
-    return GetRValue(c) + GetGValue(c) + GetBValue(c);
-}
 
 class ShadeButtonTest : public ControlsTest {};
 
@@ -116,40 +112,6 @@ TEST_F(ShadeButtonTest, ATooltipCarriesTheTextAndARadioShowsItsCheckedText)
     EXPECT_EQ(automation::CheckStateOf(two), 1u);
 }
 
-TEST_F(ShadeButtonTest, ACheckBoxTogglesOnAClickOverItTwiceOnADoubleClickAndOnSpace)
-{
-    HWND window = Start();
-    ASSERT_NE(window, nullptr);
-    HWND check = ::GetDlgItem(window, 1014);
-    RECT client;
-    ::GetClientRect(check, &client);
-    const POINT inside = {client.right / 2, client.bottom / 2};
-
-    automation::ClickAt(check, inside);
-    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(check) == 1; }));
-    automation::ClickAt(check, inside);
-    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(check) == 0; }));
-
-    // Released away from it: no toggle.
-    automation::PressMouseAt(check, inside);
-    automation::MoveMouseTo(window, {5, 150});
-    automation::ReleaseMouseAt(window, {5, 150});
-    automation::WaitForPaint();
-    EXPECT_EQ(automation::CheckStateOf(check), 0u);
-
-    // The second press of a double click is a press of its own.
-    automation::DoubleClickAt(check, inside);
-    automation::MoveMouseTo(check, inside); // once the double click is handled
-    EXPECT_EQ(automation::CheckStateOf(check), 0u);
-    automation::ClickAt(check, inside);
-    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(check) == 1; }));
-
-    automation::PressKey(check, VK_SPACE);
-    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(check) == 0; }));
-    automation::PressKey(check, VK_SPACE);
-    EXPECT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(check) == 1; }));
-}
-
 TEST_F(ShadeButtonTest, AFlatButtonShowsItsEdgeOnlyUnderTheMouse)
 {
     dialog.setUp = [](CControlsDlg& d) {
@@ -172,6 +134,151 @@ TEST_F(ShadeButtonTest, AFlatButtonShowsItsEdgeOnlyUnderTheMouse)
     EXPECT_EQ(PixelOf(button, client.right - 1, client.bottom - 1), ::GetSysColor(COLOR_BTNSHADOW))
         << "a thin frame, light above and dark below";
     EXPECT_EQ(PixelOf(button, 1, 1), PixelOf(button, 2, 2));
+}
+
+// Without a highlight the hover face is the normal face: only the flat
+// button's edge shows that the mouse is over it.
+TEST_F(ShadeButtonTest, WithoutAHighlightTheHoverFaceIsTheNormalFace)
+{
+    dialog.setUp = [](CControlsDlg& d) {
+        d.m_shaded.SetShade(HorizontalGradient, 8, 0, 0, 0);
+        d.m_shaded.SetFlat(true);
+    };
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND button = ::GetDlgItem(window, 1005);
+    RECT client;
+    ::GetClientRect(button, &client);
+    const POINT corner = {client.right - 3, client.bottom - 3};
+    const COLORREF light = ::GetSysColor(COLOR_BTNHIGHLIGHT);
+    MoveMouseAway();
+    automation::WaitForPaint();
+    const COLORREF normal = PixelOf(button, corner.x, corner.y);
+    ASSERT_NE(PixelOf(button, 0, 0), light);
+
+    automation::MoveMouseTo(button, corner);
+    ASSERT_TRUE(automation::WaitUntil([&] { return PixelOf(button, 0, 0) == light; }));
+    automation::WaitForPaint();
+    EXPECT_EQ(PixelOf(button, corner.x, corner.y), normal);
+}
+
+// The faces have the window's size when they are made: after the button
+// grows, a new SetShade covers it whole.
+TEST_F(ShadeButtonTest, SetShadeAgainFitsTheFacesToTheNewSize)
+{
+    dialog.setUp = [](CControlsDlg& d) { d.m_viewLog.SetShade(GrainOnly, 0, 0, 0, RGB(0, 0, 0)); };
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND button = ::GetDlgItem(window, 1004);
+    MoveMouseAway();
+    automation::WaitForPaint();
+    const COLORREF face = PixelOf(button, 3, 3);
+    RECT rect;
+    ::GetWindowRect(button, &rect);
+    const int w = rect.right - rect.left + 30, h = rect.bottom - rect.top + 20;
+    dialog.Run([&] {
+        dialog.m_viewLog.SetWindowPos(nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER);
+        dialog.m_viewLog.SetShade(GrainOnly, 0, 0, 0, RGB(0, 0, 0));
+        dialog.m_viewLog.Invalidate();
+    });
+    ASSERT_TRUE(automation::WaitForPaint());
+    EXPECT_EQ(PixelOf(button, w - 3, h - 3), face);
+    EXPECT_EQ(PixelOf(button, w / 2, h - 3), face);
+    EXPECT_EQ(PixelOf(button, w - 3, 3), face);
+}
+
+// The icon stands in for a down icon that does not load and for a hover icon
+// that is not given; an icon that does not load leaves none at all.
+TEST_F(ShadeButtonTest, TheIconStandsInForAMissingDownOrHoverIcon)
+{
+    dialog.setUp = [](CControlsDlg& d) {
+        d.m_shaded.SetWindowText(u"");
+        d.m_shaded.SetShade(GrainOnly, 0, 50, 0, 0);
+        d.m_shaded.SetIcon(131, 768, 999, 0);
+    };
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND button = ::GetDlgItem(window, 1005);
+    RECT client;
+    ::GetClientRect(button, &client);
+    const int w = client.right, h = client.bottom;
+    const RECT box = dialog.m_shaded.GetIconBox();
+    ASSERT_LT(box.right, w - 3) << "the corner lies clear of the icon";
+    // Pixels of the icon box (moved by the shift) unlike the face at the
+    // corner, inside the edge and the focus bands; a level of grain is no
+    // difference.
+    auto iconPixels = [&](int shift) {
+        const int face = Brightness(PixelOf(button, w - 3, h - 3));
+        int n = 0;
+        for (int y = std::max<int>(box.top, 5) + shift; y < std::min<int>(box.bottom, h - 5) + shift; ++y)
+            for (int x = std::max<int>(box.left, 5) + shift; x < std::min<int>(box.right, w - 5) + shift; ++x)
+                n += std::abs(Brightness(PixelOf(button, x, y)) - face) > 8;
+        return n;
+    };
+    MoveMouseAway();
+    automation::WaitForPaint();
+    const COLORREF normal = PixelOf(button, w - 3, h - 3);
+    EXPECT_GT(iconPixels(0), 100);
+
+    automation::MoveMouseTo(button, {w - 3, h - 3});
+    ASSERT_TRUE(automation::WaitUntil([&] { return PixelOf(button, w - 3, h - 3) != normal; }));
+    EXPECT_GT(iconPixels(0), 100) << "hovering";
+
+    automation::PressMouseAt(button, {w - 3, h - 3});
+    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(button) == 0 && PixelOf(button, 0, 0) != PixelOf(button, w - 1, h - 1); }));
+    automation::WaitForPaint();
+    EXPECT_GT(iconPixels(1), 100) << "pressed, one pixel down and right";
+    automation::ReleaseMouseAt(button, {w - 3, h - 3});
+
+    dialog.Run([&] {
+        dialog.m_shaded.SetIcon(999, 768, 131, 131);
+        dialog.m_shaded.Invalidate();
+    });
+    MoveMouseAway();
+    automation::WaitForPaint();
+    EXPECT_EQ(iconPixels(0), 0);
+}
+
+// A press ends the hover look: let go without moving, the button shows its
+// normal face until the mouse moves over it again.
+TEST_F(ShadeButtonTest, APressEndsTheHoverLookUntilTheNextMove)
+{
+    dialog.setUp = [](CControlsDlg& d) { d.m_shaded.SetShade(GrainOnly, 0, 50, 0, 0); };
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND button = ::GetDlgItem(window, 1005);
+    RECT client;
+    ::GetClientRect(button, &client);
+    const POINT corner = {client.right - 3, client.bottom - 3};
+    const auto [normal, lit] = NormalAndHoverAt(button, corner);
+    ASSERT_NE(lit, normal);
+    automation::PressMouseAt(button, corner);
+    automation::ReleaseMouseAt(button, corner);
+    ASSERT_TRUE(automation::WaitUntil([&] { return dialog.Commands() == std::vector<UINT>{1005}; }));
+    EXPECT_TRUE(automation::WaitUntil([&] { return PixelOf(button, corner.x, corner.y) == normal; }));
+    automation::MoveMouseTo(button, {corner.x - 1, corner.y});
+    EXPECT_TRUE(automation::WaitUntil([&] { return PixelOf(button, corner.x, corner.y) == lit; }));
+}
+
+// A button too small for its focus margins still gets dotted bands one
+// pixel long, which start with the shadow colour.
+TEST_F(ShadeButtonTest, AButtonTooSmallForItsMarginsStillShowsItsFocusBands)
+{
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND button = ::GetDlgItem(window, 1005);
+    dialog.Run([&] {
+        dialog.m_shaded.SetWindowText(u"");
+        dialog.m_shaded.SetWindowPos(nullptr, 0, 0, 9, 9, SWP_NOMOVE | SWP_NOZORDER);
+        dialog.m_shaded.SetShade(GrainOnly, 0, 0, 0, 0);
+        dialog.m_shaded.SetFocus();
+        dialog.m_shaded.Invalidate();
+    });
+    ASSERT_TRUE(automation::WaitForPaint());
+    const COLORREF shadow = ::GetSysColor(COLOR_BTNSHADOW);
+    ASSERT_NE(PixelOf(button, 4, 4), shadow) << "the face inside the margins";
+    EXPECT_EQ(PixelOf(button, 5, 4), shadow) << "the horizontal band";
+    EXPECT_EQ(PixelOf(button, 4, 5), shadow) << "the vertical band";
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 
 #include "gdi/GdiObjects.h"
 
+#include <tuple>
+
 namespace {
 
 class SkinRegion : public ::testing::Test {
@@ -74,6 +76,17 @@ TEST_F(SkinRegion, ManyRunsGiveTheSameRegionAsOneBatchAndBothWaysAgree)
     ::DeleteObject(inverse);
     ::DeleteObject(expected);
     ::DeleteObject(stripes);
+
+    // No pixel near the key: the whole picture, either way.
+    HBITMAP grey = Bitmap(7, 3, [](int x, int y) { return RGB(90 + x, 90, 90 + y); });
+    HRGN whole = ::CreateRectRgn(0, 0, 7, 3);
+    for (BOOL inverse : {FALSE, TRUE}) {
+        HRGN covered = BitmapToRegion(grey, 0x00FF00, inverse);
+        EXPECT_TRUE(::EqualRgn(covered, whole)) << "inverse " << inverse;
+        ::DeleteObject(covered);
+    }
+    ::DeleteObject(whole);
+    ::DeleteObject(grey);
 
     HBITMAP green = Bitmap(5, 5, [](int, int) { return RGB(0, 255, 0); });
     HRGN none = BitmapToRegion(green, 0x00FF00, FALSE);
@@ -159,6 +172,68 @@ TEST_F(SkinPainter, ATransparentStaticLeavesNoTraceOfALongerText)
     ::SetDlgItemTextW(window, 1033, u"Ok");
     ASSERT_TRUE(automation::WaitForPaint());
     EXPECT_EQ(differs(half), 0);
+}
+
+// The dialog answers the colour requests of its buttons and statics with the
+// hollow brush over a transparent background, and leaves every other kind of
+// request to the default colours.
+TEST_F(SkinPainter, ButtonsAndStaticsGetTheHollowBrushAndOtherRequestsTheDefaults)
+{
+    dialog.skinPath = WriteBitmap(u"C:\\skin.bmp", 700, 500, Pattern);
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    const HBRUSH hollow = static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
+    struct Answer {
+        HBRUSH brush;
+        int mode;
+    };
+    auto ask = [&](UINT message, HWND control) {
+        Answer answer = {};
+        dialog.Run([&] {
+            HDC dc = ::GetDC(control);
+            ::SetBkMode(dc, OPAQUE);
+            answer.brush = reinterpret_cast<HBRUSH>(
+                ::SendMessageW(window, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
+            answer.mode = ::GetBkMode(dc);
+            ::ReleaseDC(control, dc);
+        });
+        return answer;
+    };
+
+    for (auto [message, id] : {std::pair{WM_CTLCOLORBTN, 1005}, std::pair{WM_CTLCOLORSTATIC, 1034}}) {
+        const Answer answer = ask(message, ::GetDlgItem(window, id));
+        EXPECT_EQ(answer.brush, hollow) << message;
+        EXPECT_EQ(answer.mode, TRANSPARENT) << message;
+    }
+    const HWND edit = ::GetDlgItem(window, 1012);
+    for (auto [message, control, color] :
+         {std::tuple{WM_CTLCOLOREDIT, edit, COLOR_WINDOW}, std::tuple{WM_CTLCOLORLISTBOX, edit, COLOR_WINDOW},
+          std::tuple{WM_CTLCOLORDLG, window, COLOR_3DFACE}, std::tuple{WM_CTLCOLORSCROLLBAR, edit, COLOR_3DFACE},
+          std::tuple{WM_CTLCOLORMSGBOX, window, COLOR_3DFACE}}) {
+        const Answer answer = ask(message, control);
+        EXPECT_EQ(answer.brush, ::GetSysColorBrush(color)) << message;
+        EXPECT_EQ(answer.mode, OPAQUE) << message;
+    }
+}
+
+// Under a parent that leaves colour requests to its controls, the
+// transparent static answers its own: the hollow brush, no background.
+TEST(TransparentStatic, AnswersItsOwnColourRequestWithTheHollowBrush)
+{
+    CWnd parent;
+    ASSERT_TRUE(parent.CreateEx(0, WC_STATIC, u"", WS_POPUP, 0, 0, 120, 40, nullptr, nullptr));
+    CTransparentStatic status;
+    ASSERT_TRUE(status.CreateEx(0, WC_STATIC, u"text", WS_CHILD | WS_VISIBLE, 0, 0, 80, 20, parent.m_hWnd,
+                                reinterpret_cast<HMENU>(7)));
+    HDC dc = ::GetDC(status.m_hWnd);
+    ::SetBkMode(dc, OPAQUE);
+    const LRESULT brush =
+        ::SendMessageW(parent.m_hWnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(status.m_hWnd));
+    EXPECT_EQ(reinterpret_cast<HBRUSH>(brush), static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH)));
+    EXPECT_EQ(::GetBkMode(dc), TRANSPARENT);
+    ::ReleaseDC(status.m_hWnd, dc);
+    status.DestroyWindow();
+    parent.DestroyWindow();
 }
 
 } // namespace

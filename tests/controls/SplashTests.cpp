@@ -226,4 +226,95 @@ TEST_F(SplashTest, APictureWiderThanTheScreenStartsLeftOfIt)
     splash->Hide();
 }
 
+// Without a display time no timer runs: the splash stays however long it
+// shows, until input that it asks for (here the right button) ends it.
+// Setting its picture does not show it.
+TEST_F(SplashTest, WithoutADisplayTimeOnlyInputEndsIt)
+{
+    std::u16string path = Picture();
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND splash = nullptr;
+    bool deleted = false;
+    bool visibleBeforeShow = true;
+    dialog.Run([&] {
+        auto* screen = new CWatchedSplash(&deleted);
+        screen->Create(&dialog, nullptr, 0, SPLASH_DROP_SHADOW | SPLASH_HIDE_ON_INPUT);
+        screen->SetBitmap(path.c_str(), 255, 0, 240);
+        visibleBeforeShow = ::IsWindowVisible(screen->m_hWnd) != FALSE;
+        screen->Show();
+        splash = screen->m_hWnd;
+    });
+    ASSERT_NE(splash, nullptr);
+    EXPECT_FALSE(visibleBeforeShow);
+    m_clock->Advance(std::chrono::minutes(10));
+    ::PostMessageW(window, WM_NULL, 0, 0);
+    automation::WaitForPaint();
+    dialog.Run([] {});
+    EXPECT_TRUE(::IsWindow(splash));
+    EXPECT_FALSE(deleted);
+
+    automation::RightClickAt(splash, {4, 2});
+    ASSERT_TRUE(automation::WaitUntil([&] { return !::IsWindow(splash); }));
+    dialog.Run([] {});
+    EXPECT_TRUE(deleted);
+}
+
+// A bitmap resource that does not load leaves the splash without a picture
+// but with the size it had; it still paints and ends.
+TEST_F(SplashTest, AResourcePictureThatDoesNotLoadFails)
+{
+    std::u16string path = Picture();
+    HWND window = Start();
+    ASSERT_NE(window, nullptr);
+    HWND splash = nullptr;
+    BOOL loaded = TRUE;
+    CSplashScreenEx* screen = nullptr;
+    dialog.Run([&] {
+        screen = new CSplashScreenEx;
+        screen->Create(&dialog, u"text", 0, SPLASH_DROP_SHADOW);
+        screen->SetBitmap(path.c_str(), -1, -1, -1);
+        loaded = screen->SetBitmap(999);
+        screen->Show();
+        splash = screen->m_hWnd;
+    });
+    ASSERT_NE(splash, nullptr);
+    EXPECT_FALSE(loaded);
+    EXPECT_TRUE(automation::WaitForPaint());
+    RECT rect;
+    ::GetWindowRect(splash, &rect);
+    EXPECT_EQ(rect.right - rect.left, 8);
+    EXPECT_EQ(rect.bottom - rect.top, 4);
+    dialog.Run([&] { screen->Hide(); });
+    EXPECT_FALSE(::IsWindow(splash));
+}
+
+// Runs of the picture's other colours, row by row: one that ends at the
+// right edge after a key pixel is a rectangle of its own; a picture all of
+// the key gives an empty region, not none.
+TEST_F(SplashTest, TheShapeIsTheRunsOfOtherColoursRowByRow)
+{
+    std::u16string path = WriteBitmap(u"C:\\runs.bmp", 3, 2, [](int x, int y) {
+        return y == 0 && x != 1 ? kCard : kKey;
+    });
+    auto* splash = new CSplashScreenEx;
+    ASSERT_TRUE(splash->Create(nullptr, nullptr, 0, SPLASH_DROP_SHADOW));
+    ASSERT_TRUE(splash->SetBitmap(path.c_str(), 255, 0, 240));
+    HRGN shape = ::GetWindowRegionHandle(splash->m_hWnd);
+    ASSERT_NE(shape, nullptr);
+    HRGN expected = ::CreateRectRgn(0, 0, 1, 1);
+    HRGN last = ::CreateRectRgn(2, 0, 3, 1);
+    ::CombineRgn(expected, expected, last, RGN_OR);
+    EXPECT_TRUE(::EqualRgn(shape, expected));
+
+    std::u16string keyOnly = WriteBitmap(u"C:\\key.bmp", 3, 2, [](int, int) { return kKey; });
+    ASSERT_TRUE(splash->SetBitmap(keyOnly.c_str(), 255, 0, 240));
+    ASSERT_NE(::GetWindowRegionHandle(splash->m_hWnd), nullptr);
+    RECT box;
+    EXPECT_EQ(::GetRgnBox(::GetWindowRegionHandle(splash->m_hWnd), &box), NULLREGION);
+    ::DeleteObject(expected);
+    ::DeleteObject(last);
+    splash->Hide();
+}
+
 } // namespace
