@@ -213,6 +213,11 @@ TEST_F(TargetStepTest, OnlyAnExistingPstWithItsBoxTickedIsBackedUp)
     EXPECT_FALSE(std::filesystem::exists(Host(u"C:\\Nowhere")));
     EXPECT_EQ(std::u16string(g_szPstPath), u"C:\\Mail\\new.pst");
     Back(next, step);
+    // Step 4 shows again as the user left it.
+    EXPECT_EQ(automation::CheckStateOf(::GetDlgItem(step, kNewPst)), 1u);
+    EXPECT_EQ(automation::CheckStateOf(::GetDlgItem(step, kBackupCheck)), 1u);
+    EXPECT_EQ(automation::TextOf(::GetDlgItem(step, kNewPath)), u"C:\\Mail\\new.pst");
+    EXPECT_EQ(automation::TextOf(::GetDlgItem(step, kBackupPath)), u"C:\\Nowhere");
 
     automation::Click(::GetDlgItem(step, kExistingPst));
     ASSERT_TRUE(automation::WaitUntil([&] { return Enabled(step, kBrowseExisting); }));
