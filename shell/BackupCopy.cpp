@@ -33,11 +33,11 @@ bool BrowseForBackupFolder(CString& folder)
     return hasPath;
 }
 
-void RunBackupCopy(LPCWSTR source, LPCWSTR destination)
+void RunBackupCopy(CWnd& step, LPCWSTR source, LPCWSTR destination)
 {
     AppendStringNode(&g_pBackupSrcList, source);
     AppendStringNode(&g_pBackupDstList, destination);
-    CCopyProg copier;
+    CCopyProg copier(&step);
     copier.DoModal();
     FreeStringList(&g_pBackupSrcList);
     FreeStringList(&g_pBackupDstList);

@@ -10,5 +10,7 @@ bool BrowseForBackupFolder(CString& folder);
 
 // Copies the file to the destination with the copier's progress dialog,
 // through the backup lists, which are empty again when it returns. The
-// copier reports its own failures.
-void RunBackupCopy(LPCWSTR source, LPCWSTR destination);
+// copier reports its own failures. It is owned by the step that asks for
+// it, so that the step waits for it as for any modal dialog: a Back or Next
+// pressed meanwhile would run inside the Next that is still copying.
+void RunBackupCopy(CWnd& step, LPCWSTR source, LPCWSTR destination);

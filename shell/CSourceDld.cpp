@@ -261,7 +261,7 @@ void CSourceDld::OnNext()
     if (m_chkBackup.GetCheck() == BST_CHECKED) {
         if (!CheckBackup(backup))
             return;
-        RunBackupCopy(g_strNsfPath, BackupDestination(g_strNsfPath, backup));
+        RunBackupCopy(*this, g_strNsfPath, BackupDestination(g_strNsfPath, backup));
     }
 
     CString nsfText;

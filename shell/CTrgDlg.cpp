@@ -237,7 +237,7 @@ bool CTrgDlg::TakeExistingPst()
         MessageBox(u"Not enough space at the destination. Please select different location.", g_szMsgCaption, kStop);
         return false;
     }
-    RunBackupCopy(path, BackupDestination(path, backup));
+    RunBackupCopy(*this, path, BackupDestination(path, backup));
     return true;
 }
 

@@ -141,4 +141,21 @@ TEST_F(AppStartTest, WithoutASettingsKeyTheDialogOpensWithoutPictures)
     EXPECT_EQ(m_clock->TotalSlept().count(), 3200) << "a splash without a picture still fades and waits";
 }
 
+// Every user of the install folder appends "\" and a name to it: a setting
+// that ends with a backslash doubles it, and the file system takes that.
+TEST_F(AppStartTest, AnInstallFolderWithATrailingBackslashStillFindsEverything)
+{
+    Install();
+    SetSetting(u"FilePath", u"C:\\Program Files\\Pellinor\\");
+    HWND main = Start();
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(std::u16string(g_szInstallDir), u"C:\\Program Files\\Pellinor\\");
+    EXPECT_NE(::SendMessageW(::GetDlgItem(main, 1007), STM_GETIMAGE, IMAGE_BITMAP, 0), 0) << "the step picture";
+    EXPECT_TRUE(fs::is_directory(Host(u"C:\\Program Files\\Pellinor\\Attachment")));
+    EXPECT_EQ(Log(), "\r\n\r\n\r\n-----------------------Start--------------------------\r\nVersion 4.0\r\n8-12-2026 9:5");
+    RECT client;
+    ::GetClientRect(main, &client);
+    EXPECT_NE(PixelOf(main, client.right - 5, client.bottom / 2), ::GetSysColor(COLOR_BTNFACE)) << "the skin";
+}
+
 } // namespace

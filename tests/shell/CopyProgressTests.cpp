@@ -8,6 +8,8 @@
 #include "WizardSelections.h"
 #include "afx/WinThread.h"
 #include "user/Automation.h"
+#include "user/ProgressBar.h"
+#include "win32/WideString.h"
 
 #include <future>
 
@@ -32,6 +34,50 @@ protected:
         goOn.wait();
         return result;
     }
+};
+
+// The copier whose label and bar tell the test what they are given, in
+// the order they are given it: "Copying ..." texts and bar positions.
+class WatchedCopyProg : public CCopyProg {
+public:
+    static std::vector<std::u16string>& Seen()
+    {
+        static std::vector<std::u16string> seen;
+        return seen;
+    }
+
+protected:
+    // Watched before the copier binds its bar and starts its worker, so
+    // that nothing the worker sends can come first.
+    BOOL OnInitDialog() override
+    {
+        Seen().clear();
+        s_label = Watch(::GetDlgItem(m_hWnd, kLabel), &WatchLabel);
+        s_bar = Watch(::GetDlgItem(m_hWnd, 1019), &WatchBar);
+        return CCopyProg::OnInitDialog();
+    }
+
+private:
+    static WNDPROC Watch(HWND control, WNDPROC watcher)
+    {
+        return reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(watcher)));
+    }
+    static LRESULT WatchLabel(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        if (message == WM_SETTEXT)
+            Seen().emplace_back(reinterpret_cast<LPCWSTR>(lParam));
+        return ::CallWindowProcW(s_label, hwnd, message, wParam, lParam);
+    }
+    static LRESULT WatchBar(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        if (message == PBM_SETPOS)
+            Seen().push_back(Utf8ToUtf16(std::to_string(wParam)));
+        return ::CallWindowProcW(s_bar, hwnd, message, wParam, lParam);
+    }
+
+    static inline WNDPROC s_label = nullptr;
+    static inline WNDPROC s_bar = nullptr;
 };
 
 class CopyProgressTest : public ShellFixture {
@@ -147,6 +193,34 @@ TEST_F(CopyProgressTest, EveryPairIsCopiedExactlyWhateverItsSizeAndTheDialogEnds
     EXPECT_EQ(g_pCopyThread.load(), nullptr) << "no copy worker is left";
 }
 
+// The bar moves once per block to pos * 100 / size, at most 100: a file
+// of 5000 bytes shows 81 then 100; one of two exact blocks ends with its
+// empty block; a file smaller than a block is done in one.
+TEST_F(CopyProgressTest, TheLabelNamesEachSourceAndTheBarFollowsItsBlocksToAHundred)
+{
+    WriteHostFile(Host(u"C:\\Data\\a.nsf"), Bytes(5000, 1));
+    WriteHostFile(Host(u"C:\\Data\\b.pst"), Bytes(8192, 2));
+    WriteHostFile(Host(u"C:\\Data\\c.nsf"), Bytes(100, 3));
+    WriteHostFile(Host(u"C:\\Data\\d.nsf"), Bytes(3 * 4096 + 1, 4));
+    std::filesystem::create_directories(Host(u"C:\\Bak"));
+    AddPair(u"C:\\Data\\a.nsf", u"C:\\Bak\\a.nsf");
+    AddPair(u"C:\\Data\\b.pst", u"C:\\Bak\\b.pst");
+    AddPair(u"C:\\Data\\c.nsf", u"C:\\Bak\\c.nsf");
+    AddPair(u"C:\\Data\\d.nsf", u"C:\\Bak\\d.nsf");
+    m_run = std::async(std::launch::async, [] {
+        WatchedCopyProg copier;
+        return copier.DoModal();
+    });
+    ASSERT_TRUE(Ended());
+    const std::vector<std::u16string> wanted = {
+        u"Copying C:\\Data\\a.nsf", u"81", u"100",
+        u"Copying C:\\Data\\b.pst", u"50", u"100", u"100",
+        u"Copying C:\\Data\\c.nsf", u"100",
+        u"Copying C:\\Data\\d.nsf", u"33", u"66", u"99", u"100"};
+    EXPECT_EQ(WatchedCopyProg::Seen(), wanted);
+    EXPECT_EQ(ReadHostFile(Host(u"C:\\Bak\\d.nsf")), Bytes(3 * 4096 + 1, 4));
+}
+
 TEST_F(CopyProgressTest, AnExistingDestinationIsOverwrittenOnlyOnYesAndAHeldSourceIsSkipped)
 {
     WriteHostFile(Host(u"C:\\Data\\a.nsf"), Bytes(5000, 1));
@@ -176,6 +250,7 @@ TEST_F(CopyProgressTest, AnExistingDestinationIsOverwrittenOnlyOnYesAndAHeldSour
                          nullptr);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(user::MessageBoxHistory().back().type, 0x1040u);
+    EXPECT_TRUE(automation::IsEnabled(::GetDlgItem(dialog, IDOK))) << "Stop is back after the question";
     Answer(box, IDOK);
     ASSERT_TRUE(Ended());
     CloseHandle(holder);
@@ -240,6 +315,37 @@ TEST_F(CopyProgressTest, StopAnsweredYesEndsAtOnceAndTheNextRunCopiesWhole)
     Run();
     ASSERT_TRUE(Ended());
     EXPECT_EQ(ReadHostFile(Host(u"C:\\Bak\\b.pst")), Bytes(10000, 7));
+}
+
+// The worker's own message about a held source leaves the Stop button
+// free; Yes then ends the run and the worker with its message.
+TEST_F(CopyProgressTest, StopWhileTheWorkerSaysTheSourceIsHeldEndsTheRun)
+{
+    WriteHostFile(Host(u"C:\\Data\\a.nsf"), Bytes(3000, 10));
+    WriteHostFile(Host(u"C:\\Data\\b.nsf"), Bytes(3000, 11));
+    std::filesystem::create_directories(Host(u"C:\\Bak"));
+    AddPair(u"C:\\Data\\a.nsf", u"C:\\Bak\\a.nsf");
+    AddPair(u"C:\\Data\\b.nsf", u"C:\\Bak\\b.nsf");
+    HANDLE holder = CreateFileW(u"C:\\Data\\a.nsf", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    Run();
+    HWND dialog = automation::WaitForWindowWithControl(kLabel);
+    ASSERT_NE(dialog, nullptr);
+    HWND held = automation::WaitForMessageBox();
+    ASSERT_NE(held, nullptr);
+    EXPECT_TRUE(automation::IsEnabled(::GetDlgItem(dialog, IDOK)));
+    automation::Click(::GetDlgItem(dialog, IDOK));
+    ASSERT_TRUE(automation::WaitUntil([] { return user::OpenMessageBoxes().size() == 2; }));
+    HWND question = nullptr;
+    for (HWND box : user::OpenMessageBoxes())
+        question = box != held ? box : question;
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(automation::MessageBoxText(question), kStopQuestion);
+    automation::AnswerMessageBox(question, IDYES);
+    ASSERT_TRUE(Ended()) << "the run ends and the step goes on";
+    EXPECT_TRUE(automation::WaitUntil([&] { return !::IsWindow(held); })) << "the worker's message goes with it";
+    CloseHandle(holder);
+    EXPECT_FALSE(std::filesystem::exists(Host(u"C:\\Bak\\b.nsf"))) << "nothing is copied after Yes";
 }
 
 } // namespace

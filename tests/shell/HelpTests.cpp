@@ -68,6 +68,28 @@ TEST_F(HelpTest, AnInstallFolderWithATrailingBackslashStillFindsTheFile)
     EXPECT_GT(OpenHelpFile(), 32);
 }
 
+// Without an install folder the file is looked for at the root of the
+// current drive.
+TEST_F(HelpTest, WithoutAnInstallFolderTheRootOfTheDriveIsTried)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, u"Corvenna", 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+    RegDeleteValueW(key, u"FilePath");
+    RegCloseKey(key);
+    EXPECT_LE(OpenHelpFile(), 32);
+    auto journal = win32::ReadShellJournal();
+    ASSERT_EQ(journal.size(), 3u);
+    EXPECT_EQ(journal[1].file, u"\\Pellinor for Lotes Notes NSF - MS Outlook PST.chm");
+    EXPECT_EQ(journal[2].parameters, u"\\Pellinor for Lotes Notes NSF - MS Outlook PST.chm");
+
+    WriteHostFile(Host(u"C:\\Pellinor for Lotes Notes NSF - MS Outlook PST.chm"), "<html/>");
+    MakeFolder(u"C:\\Work");
+    ASSERT_TRUE(SetCurrentDirectoryW(u"C:\\Work"));
+    EXPECT_GT(OpenHelpFile(), 32);
+    SetCurrentDirectoryW(u"C:\\");
+    EXPECT_EQ(win32::ReadShellJournal().size(), 5u) << "the second attempt opens it";
+}
+
 TEST_F(HelpTest, EveryRequestAddsTheInstallFolderToTheSearchPathAgain)
 {
     OpenHelpFile();

@@ -3,6 +3,9 @@
 // the browser's results, its initial folder and its validation.
 #include "CFolderDialog.h"
 #include "StepFixture.h"
+#include "win32/MachineRoot.h"
+#include "user/ShlObj.h"
+#include "win32/Shell.h"
 
 #include <future>
 
@@ -100,6 +103,44 @@ TEST_F(LogFolderTest, ApplyStoresAnExistingPathAndRefusesTheRest)
     EXPECT_NE(ReadHostFile(Host(u"C:\\Logs\\Activity Log.txt")).find("Start"), std::string::npos);
 }
 
+// A relative folder that exists from the current folder is stored as
+// typed; a registry that cannot be written leaves the writer where it was
+// while View Log follows the new folder.
+TEST_F(LogFolderTest, ARelativeFolderIsStoredAsTypedAndAnUnwritableSettingOnlyMovesViewLog)
+{
+    ASSERT_NE(m_main, nullptr);
+    MakeFolder(u"C:\\Work\\Logs");
+    ASSERT_TRUE(SetCurrentDirectoryW(u"C:\\Work"));
+    HWND dialog = OpenLogDialog();
+    ASSERT_NE(dialog, nullptr);
+    SetText(dialog, kLogPath, u"Logs");
+    Apply(dialog);
+    ASSERT_TRUE(automation::WaitUntil([&] { return !::IsWindow(dialog); }));
+    SetCurrentDirectoryW(u"C:\\");
+    EXPECT_EQ(Setting(), u"Logs");
+    EXPECT_EQ(std::u16string(g_szLogDir), u"Logs");
+    EXPECT_TRUE(user::MessageBoxHistory().empty());
+
+    SetSetting(u"LogPath", u"C:\\Logs");
+    ::setenv("MARLWICK_REGISTRY_READONLY", "HKEY_CLASSES_ROOT", 1);
+    MakeFolder(u"C:\\Other");
+    dialog = OpenLogDialog();
+    ASSERT_NE(dialog, nullptr);
+    SetText(dialog, kLogPath, u"C:\\Other");
+    Apply(dialog);
+    ASSERT_TRUE(automation::WaitUntil([&] { return !::IsWindow(dialog); }));
+    EXPECT_TRUE(user::MessageBoxHistory().empty()) << "nothing is reported";
+    EXPECT_EQ(Setting(), u"C:\\Logs");
+    EXPECT_EQ(std::u16string(g_szLogDir), u"C:\\Other");
+    automation::Click(::GetDlgItem(m_main, 1004));
+    ASSERT_TRUE(automation::WaitUntil([] { return !win32::ReadShellJournal().empty(); }));
+    EXPECT_EQ(win32::ReadShellJournal().back().parameters, u"C:\\Other\\Activity Log.txt");
+    automation::Click(::GetDlgItem(m_main, IDOK));
+    ASSERT_NE(WaitForStep(kStep2Control), nullptr);
+    EXPECT_NE(ReadHostFile(Host(u"C:\\Logs\\Activity Log.txt")).find("Step 1 :"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(Host(u"C:\\Other\\Activity Log.txt")));
+}
+
 TEST_F(LogFolderTest, BrowseFillsTheBoxAndCancelChangesNothing)
 {
     ASSERT_NE(m_main, nullptr);
@@ -110,6 +151,7 @@ TEST_F(LogFolderTest, BrowseFillsTheBoxAndCancelChangesNothing)
     HWND browser = automation::WaitForFolderBrowser();
     ASSERT_NE(browser, nullptr);
     EXPECT_EQ(::GetWindow(browser, GW_OWNER), dialog);
+    EXPECT_EQ(automation::TextOf(::GetDlgItem(browser, kBrowseTitleId)), u"Select Folder:");
     automation::PressKey(browser, VK_ESCAPE);
     ASSERT_TRUE(automation::WaitUntil([&] { return !::IsWindow(browser); }));
     Settle(dialog);
@@ -130,6 +172,13 @@ TEST_F(LogFolderTest, BrowseFillsTheBoxAndCancelChangesNothing)
     EXPECT_TRUE(user::MessageBoxHistory().empty());
     EXPECT_EQ(Setting(), u"C:\\Logs");
     EXPECT_EQ(std::u16string(g_szLogDir), u"C:\\Logs");
+
+    // The next run shows the log folder again, not what was left unapplied.
+    dialog = OpenLogDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(automation::TextOf(::GetDlgItem(dialog, kLogPath)), u"C:\\Logs");
+    automation::PressKey(dialog, VK_ESCAPE);
+    ASSERT_TRUE(automation::WaitUntil([&] { return !::IsWindow(dialog); }));
 }
 
 // The folder browser alone, on a GUI thread of its own.

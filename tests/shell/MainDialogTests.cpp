@@ -73,6 +73,22 @@ TEST_F(MainDialogTest, TheCloseBoxAsksPromptAAndYesEndsTheProcessWithCodeZero)
     EXPECT_EQ(LogFile(), before) << "nothing is logged on the way out";
 }
 
+// In step 1 the Exit button and File / Exit ask as the close box does,
+// with the question mark (not the step dialogs' full stop of File / Exit).
+TEST_F(MainDialogTest, TheExitButtonAndFileExitAskPromptAAndNoKeepsStepOne)
+{
+    HWND main = Start();
+    ASSERT_NE(main, nullptr);
+    automation::Click(::GetDlgItem(main, 1006));
+    Answer(ExpectBox(u"Are you sure you want to exit?", 0x1024, main), IDNO);
+    ASSERT_TRUE(automation::ChooseMenuCommand(main, kFileExit));
+    HWND shown = ExpectBox(u"Are you sure you want to exit?", 0x1024, main);
+    ASSERT_NE(shown, nullptr);
+    Answer(shown, IDNO);
+    EXPECT_TRUE(::IsWindowVisible(main));
+    EXPECT_EQ(user::MessageBoxHistory().size(), 2u);
+}
+
 TEST_F(MainDialogTest, EveryNextWritesItsBlockAndTheLastModeStays)
 {
     HWND main = Start();
@@ -155,6 +171,17 @@ TEST_F(MainDialogTest, ClearingTheLogAnsweredNoLeavesTheFile)
     Answer(shown, IDNO);
     Settle(main);
     EXPECT_EQ(LogFile(), before);
+
+    // Yes deletes the log of the log folder; the next message starts anew.
+    ASSERT_TRUE(automation::ChooseMenuCommand(main, kLogClear));
+    shown = ExpectBox(u"Are you sure, you want to clear the log?", 0x1024, main);
+    ASSERT_NE(shown, nullptr);
+    Answer(shown, IDYES);
+    Settle(main);
+    EXPECT_FALSE(std::filesystem::exists(Host(u"C:\\Logs\\Activity Log.txt")));
+    automation::Click(::GetDlgItem(main, IDOK));
+    ASSERT_NE(WaitForStep(), nullptr);
+    EXPECT_EQ(LogFile(), "\r\n\r\n\r\nStep 1 :\r\n-------\r\nMode : Migrating Mail Folder");
 }
 
 TEST_F(MainDialogTest, F1AndHelpContentsOpenTheHelpAndNothingElse)
@@ -210,11 +237,15 @@ TEST_F(MainDialogTest, TheStepsMenuCommandsReachTheMainDialogButItsExitIsItsOwn)
     ASSERT_NE(shown, nullptr);
     Answer(shown, IDNO);
 
-    // Escape in the step is its Cancel: prompt A.
+    // Escape in the step is its Cancel: prompt A, and step 1's prompt B
+    // stays out of it.
+    const std::size_t asked = user::MessageBoxHistory().size();
     automation::PressKey(step, VK_ESCAPE);
     shown = ExpectBox(u"Are you sure you want to exit?", 0x1024, step);
     ASSERT_NE(shown, nullptr);
     Answer(shown, IDNO);
+    Settle(step);
+    EXPECT_EQ(user::MessageBoxHistory().size(), asked + 1);
     EXPECT_TRUE(::IsWindowVisible(step));
     automation::Click(::GetDlgItem(step, 1017));
     ASSERT_TRUE(automation::WaitUntil([&] { return ::IsWindowVisible(main) != FALSE; }));

@@ -31,6 +31,49 @@ TEST_F(NameStepTest, TheNameIsProposedFromTheClockAndAnEmptyOneIsRefusedUnlogged
     EXPECT_TRUE(g_strPstFolderName.IsEmpty()) << "the empty text was taken";
 }
 
+// Any name of one character or more is taken as it stands, a blank too:
+// Convert logs it and runs step 6, which, with no conversion mode, hands
+// over to its completion dialog at once.
+TEST_F(NameStepTest, ABlankNameIsLoggedAsItStandsAndConvertRunsStep6)
+{
+    HWND step = Open();
+    ASSERT_NE(step, nullptr);
+    SetText(step, kName, u" ");
+    automation::Click(::GetDlgItem(step, IDOK));
+    HWND completion = automation::WaitForWindowWithControl(1040);
+    ASSERT_NE(completion, nullptr);
+    EXPECT_FALSE(::IsWindowVisible(step)) << "step 5 hides while step 6 runs";
+    EXPECT_EQ(std::u16string(g_strPstFolderName), u" ");
+    EXPECT_TRUE(user::MessageBoxHistory().empty());
+    EXPECT_NE(Log().find("\r\n\r\n\r\nStep 5 :\r\n-------\r\nNew Folder in PST :  \r\n"), std::string::npos)
+        << Log();
+    automation::Click(::GetDlgItem(completion, IDOK));
+    EXPECT_EQ(ExitCode(), 0);
+}
+
+TEST_F(NameStepTest, TheStepPictureFollowsTheMode)
+{
+    InstallArtwork(kInstallDir, {"step5_add.bmp"});
+    wcscpy_s(g_szInstallDir, MAX_PATH, kInstallDir);
+    const auto pictureIn = [](HWND step) {
+        return ::SendMessageW(::GetDlgItem(step, 1007), STM_GETIMAGE, IMAGE_BITMAP, 0) != 0;
+    };
+    for (int mode : {1, 3, 2}) {
+        SCOPED_TRACE(mode);
+        g_nConvMode = mode;
+        HWND step = Open();
+        ASSERT_NE(step, nullptr);
+        EXPECT_EQ(pictureIn(step), mode == 2) << "only the address book's picture is installed";
+        automation::Click(::GetDlgItem(step, 1017));
+        ASSERT_TRUE(RunEnded());
+    }
+    InstallArtwork(kInstallDir, {"step5_cal.bmp"});
+    g_nConvMode = 3;
+    HWND step = Open();
+    ASSERT_NE(step, nullptr);
+    EXPECT_TRUE(pictureIn(step));
+}
+
 TEST_F(NameStepTest, BackLowersTheUpdateFlagAndEndsTheStep)
 {
     g_bUpdateExistingPst = 1;

@@ -3,6 +3,7 @@
 // order with their messages, the backup copy, the log block, Back and the
 // browsers.
 #include "StepFixture.h"
+#include "user/ShlObj.h"
 
 #include <cstdlib>
 
@@ -110,6 +111,31 @@ TEST_F(SourceStepTest, WithoutNotesTheStepSaysSoOnceAndOpensEmpty)
     EXPECT_EQ(user::MessageBoxHistory().size(), 1u);
 }
 
+TEST_F(SourceStepTest, TheCalendarModeProposesTheMailDatabaseAndAnEmptyMailFolderNothing)
+{
+    PutFile(u"C:\\Notes\\Data\\mail\\ann.nsf", "mail");
+    PutFile(u"C:\\Notes\\Data\\mail\\notes.txt", "not a database");
+    HWND step = StartAtStep2(1048);
+    ASSERT_NE(step, nullptr);
+    EXPECT_EQ(automation::TextOf(::GetDlgItem(step, kNsfPath)), u"C:\\Notes\\Data\\mail\\ann.nsf");
+    EXPECT_EQ(std::u16string(g_strNsfPath), u"C:\\Notes\\Data\\mail\\ann.nsf");
+    EXPECT_FALSE(automation::IsVisible(::GetDlgItem(step, kTxt)));
+    EXPECT_FALSE(automation::IsVisible(::GetDlgItem(step, kRtf)));
+    Back(step, m_main);
+
+    // No database in the mail folder: the box stays empty, nothing is said,
+    // and the path of the last visit is kept.
+    std::filesystem::remove(Host(u"C:\\Notes\\Data\\mail\\ann.nsf"));
+    automation::Click(::GetDlgItem(m_main, 1010));
+    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(::GetDlgItem(m_main, 1010)) == 1; }));
+    automation::Click(::GetDlgItem(m_main, IDOK));
+    step = WaitForStep(kStep2Control);
+    ASSERT_NE(step, nullptr);
+    EXPECT_EQ(automation::TextOf(::GetDlgItem(step, kNsfPath)), u"");
+    EXPECT_EQ(std::u16string(g_strNsfPath), u"C:\\Notes\\Data\\mail\\ann.nsf");
+    EXPECT_TRUE(user::MessageBoxHistory().empty());
+}
+
 // An empty data folder is still a Notes installation: the address book is
 // proposed by its bare name and nothing is said.
 TEST_F(SourceStepTest, AnEmptyDataFolderValueIsReadAndProposesTheBareAddressBook)
@@ -213,6 +239,40 @@ TEST_F(SourceStepTest, ABackupIntoADriveRootAndNoBackupAtAll)
     EXPECT_EQ(Occurrences(Log(), "Step 2 :"), 2) << "every Next that goes on logs its block";
 }
 
+// The copier asks before it overwrites an earlier backup; the step waits
+// for it and goes on whatever the answer, and the old copy answered No
+// stays as it was.
+TEST_F(SourceStepTest, AnEarlierBackupIsOverwrittenOnlyOnYesAndTheStepGoesOnEitherWay)
+{
+    PutFile(u"C:\\Data\\a.nsf", "new database");
+    PutFile(u"C:\\Bak\\a.nsf", "earlier backup, longer than the database");
+    HWND step = StartAtStep2(1048);
+    ASSERT_NE(step, nullptr);
+    SetText(step, kNsfPath, u"C:\\Data\\a.nsf");
+    Tick(step, kBackupCheck);
+    SetText(step, kBackupPath, u"C:\\Bak");
+
+    for (int answer : {IDNO, IDYES}) {
+        automation::Click(::GetDlgItem(step, kNext));
+        HWND box = automation::WaitForMessageBox();
+        ASSERT_NE(box, nullptr);
+        user::MessageBoxRecord record;
+        ASSERT_TRUE(user::MessageBoxRecordOf(box, record));
+        EXPECT_EQ(record.text, u"File Exists, Do You Want To Overwrite?");
+        EXPECT_EQ(record.type, 0x1024u);
+        ASSERT_NE(record.owner, nullptr);
+        EXPECT_NE(::GetDlgItem(record.owner, 1022), nullptr) << "asked by the copier";
+        EXPECT_FALSE(automation::IsEnabled(step)) << "the step waits for the copier";
+        Answer(box, answer);
+        HWND next = WaitForStep3();
+        ASSERT_NE(next, nullptr);
+        EXPECT_EQ(ReadHostFile(Host(u"C:\\Bak\\a.nsf")),
+                  answer == IDYES ? "new database" : "earlier backup, longer than the database");
+        BackFromStep3(next, step);
+    }
+    EXPECT_EQ(Occurrences(Log(), "Backup NSF Path : C:\\Bak"), 2);
+}
+
 TEST_F(SourceStepTest, TheBrowsersFillTheBoxesAndCancelChangesNothing)
 {
     PutFile(u"C:\\Data\\b.nsf", "b");
@@ -220,8 +280,19 @@ TEST_F(SourceStepTest, TheBrowsersFillTheBoxesAndCancelChangesNothing)
     HWND step = StartAtStep2(1010);
     ASSERT_NE(step, nullptr);
 
+    // A cancelled dialog changes nothing and gives the step back whole.
+    SetText(step, kNsfPath, u"C:\\Data\\kept.nsf");
     automation::Click(::GetDlgItem(step, kBrowseNsf));
     HWND dialog = automation::WaitForOpenFileDialog();
+    ASSERT_NE(dialog, nullptr);
+    automation::Click(::GetDlgItem(dialog, IDCANCEL));
+    ASSERT_TRUE(automation::WaitUntil([&] { return automation::IsEnabled(step); }));
+    EXPECT_EQ(automation::TextOf(::GetDlgItem(step, kNsfPath)), u"C:\\Data\\kept.nsf");
+    for (int button : {kNext, 1017, kBrowseNsf})
+        EXPECT_TRUE(automation::IsEnabled(::GetDlgItem(step, button))) << button;
+
+    automation::Click(::GetDlgItem(step, kBrowseNsf));
+    dialog = automation::WaitForOpenFileDialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_FALSE(automation::IsEnabled(step)) << "the step waits for the dialog";
     EXPECT_FALSE(automation::IsEnabled(::GetDlgItem(step, kNext)));
@@ -239,6 +310,7 @@ TEST_F(SourceStepTest, TheBrowsersFillTheBoxesAndCancelChangesNothing)
     automation::Click(::GetDlgItem(step, kBrowseBackup));
     HWND browser = automation::WaitForFolderBrowser();
     ASSERT_NE(browser, nullptr);
+    EXPECT_EQ(automation::TextOf(::GetDlgItem(browser, kBrowseTitleId)), u"Please select a folder below. Then Click OK.");
     ASSERT_TRUE(automation::PickFolder(browser, u"C:\\Bak\\Nsf"));
     ASSERT_TRUE(automation::WaitUntil([&] { return automation::IsEnabled(step); }));
     EXPECT_EQ(automation::TextOf(::GetDlgItem(step, kBackupPath)), u"C:\\Bak\\Nsf");
@@ -249,6 +321,16 @@ TEST_F(SourceStepTest, TheBrowsersFillTheBoxesAndCancelChangesNothing)
     automation::PressKey(browser, VK_ESCAPE);
     ASSERT_TRUE(automation::WaitUntil([&] { return automation::IsEnabled(step); }));
     EXPECT_EQ(automation::TextOf(::GetDlgItem(step, kBackupPath)), u"C:\\Bak\\Nsf");
+
+    // The box's text when Next is pressed counts, not the file browsed.
+    PutFile(u"C:\\Data\\typed.nsf", "t");
+    automation::Click(::GetDlgItem(step, kBackupCheck));
+    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(::GetDlgItem(step, kBackupCheck)) == 0; }));
+    SetText(step, kNsfPath, u"C:\\Data\\typed.nsf");
+    automation::Click(::GetDlgItem(step, kNext));
+    ASSERT_TRUE(automation::WaitUntil([&] { return !::IsWindowVisible(step); })) << "step 3 runs";
+    EXPECT_EQ(std::u16string(g_strNsfPath), u"C:\\Data\\typed.nsf");
+    EXPECT_NE(Log().find("NSF Source Path : C:\\Data\\typed.nsf\r\n"), std::string::npos);
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 #include "CTrgDlg.h"
 #include "StepFixture.h"
 #include "TargetStepIds.h"
+#include "user/ShlObj.h"
+#include "win32/Shell.h"
 
 #include <cstdlib>
 
@@ -46,6 +48,7 @@ protected:
         if (!browser)
             return u"no browser";
         EXPECT_EQ(::GetWindow(browser, GW_OWNER), step) << "the step owns the browser";
+        EXPECT_EQ(automation::TextOf(::GetDlgItem(browser, kBrowseTitleId)), u"Select Folder:");
         EXPECT_TRUE(automation::PickFolder(browser, folder));
         automation::WaitUntil([&] { return !::IsWindow(browser); });
         Settle(step);
@@ -151,6 +154,7 @@ TEST_F(TargetStepTest, AnExistingPstIsCheckedThenBackedUpBeforeStep5)
     SetText(step, kExistingPath, u"C:\\Mail\\a.pst");
     Tick(step, kBackupCheck);
     ExpectRefusal(step, IDOK, u"Please select backup path.", kNotice);
+    EXPECT_EQ(std::u16string(g_szPstPath), u"C:\\Mail\\a.pst") << "taken once it was found to exist";
     for (const char16_t* backup : {u"d:\\mail\\", u"c:\\mail\\", u"c:\\mail", u"C:\\Mail\\a.pst"}) {
         SetText(step, kBackupPath, backup);
         ExpectRefusal(step, IDOK, std::u16string(backup)[0] == u'd' ? u"Backup path does't exist." : kSamePath,
@@ -167,14 +171,69 @@ TEST_F(TargetStepTest, AnExistingPstIsCheckedThenBackedUpBeforeStep5)
     ExpectRefusal(step, IDOK, u"Not enough space at the destination. Please select different location.", kStop);
     EXPECT_FALSE(std::filesystem::exists(Host(u"C:\\Bak\\a.pst")));
 
+    // An earlier, longer backup is asked about while the step waits, and
+    // Yes makes it an exact copy.
     ::setenv("MARLWICK_DISK_FREE", "9001", 1);
-    HWND next = ExpectStep5(step);
+    PutFile(u"C:\\Bak\\a.pst", std::string(20000, 'o'));
+    automation::Click(::GetDlgItem(step, IDOK));
+    HWND box = automation::WaitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(automation::MessageBoxText(box), u"File Exists, Do You Want To Overwrite?");
+    EXPECT_FALSE(automation::IsEnabled(step)) << "the step waits for the copier";
+    Answer(box, IDYES);
+    HWND next = WaitForStep(kStep5Control);
     ASSERT_NE(next, nullptr);
     EXPECT_EQ(ReadHostFile(Host(u"C:\\Bak\\a.pst")), std::string(9000, 'p'));
     EXPECT_EQ(std::u16string(g_szPstPath), u"C:\\Mail\\a.pst") << "the typed path, never browsed";
     EXPECT_EQ(g_bUpdateExistingPst, 1);
     EXPECT_EQ(g_pBackupSrcList, nullptr);
     EXPECT_NE(Log().find("Default PST Path : C:\\Mail\\a.pst\r\nBackup PST Path : C:\\Bak"), std::string::npos);
+}
+
+// The backup box and folder count only with "Update Existing PST file":
+// a new PST is never copied nor its backup folder checked, and an existing
+// one is copied only while the box is ticked.
+TEST_F(TargetStepTest, OnlyAnExistingPstWithItsBoxTickedIsBackedUp)
+{
+    MakeFolder(u"C:\\Mail");
+    MakeFolder(u"C:\\Bak");
+    PutFile(u"C:\\Mail\\a.pst", "existing");
+    HWND step = Open();
+    ASSERT_NE(step, nullptr);
+
+    automation::Click(::GetDlgItem(step, kNewPst));
+    ASSERT_TRUE(automation::WaitUntil([&] { return Enabled(step, kBrowseNew); }));
+    Tick(step, kBackupCheck);
+    SetText(step, kNewPath, u"C:\\Mail\\new.pst");
+    SetText(step, kExistingPath, u"C:\\Mail\\a.pst");
+    SetText(step, kBackupPath, u"C:\\Nowhere");
+    HWND next = ExpectStep5(step);
+    ASSERT_NE(next, nullptr);
+    EXPECT_TRUE(user::MessageBoxHistory().empty()) << "no backup check";
+    EXPECT_FALSE(std::filesystem::exists(Host(u"C:\\Nowhere")));
+    EXPECT_EQ(std::u16string(g_szPstPath), u"C:\\Mail\\new.pst");
+    Back(next, step);
+    // Step 4 shows again as the user left it.
+    EXPECT_EQ(automation::CheckStateOf(::GetDlgItem(step, kNewPst)), 1u);
+    EXPECT_EQ(automation::CheckStateOf(::GetDlgItem(step, kBackupCheck)), 1u);
+    EXPECT_EQ(automation::TextOf(::GetDlgItem(step, kNewPath)), u"C:\\Mail\\new.pst");
+    EXPECT_EQ(automation::TextOf(::GetDlgItem(step, kBackupPath)), u"C:\\Nowhere");
+
+    automation::Click(::GetDlgItem(step, kExistingPst));
+    ASSERT_TRUE(automation::WaitUntil([&] { return Enabled(step, kBrowseExisting); }));
+    SetText(step, kBackupPath, u"C:\\Bak");
+    automation::Click(::GetDlgItem(step, kBackupCheck));
+    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(::GetDlgItem(step, kBackupCheck)) == 0; }));
+    next = ExpectStep5(step);
+    ASSERT_NE(next, nullptr);
+    EXPECT_FALSE(std::filesystem::exists(Host(u"C:\\Bak\\a.pst"))) << "unticked: no copy";
+    EXPECT_EQ(std::u16string(g_szPstPath), u"C:\\Mail\\a.pst");
+    EXPECT_EQ(g_bUpdateExistingPst, 1);
+    EXPECT_TRUE(user::MessageBoxHistory().empty());
+    // The backup line is logged as the box reads, copy or not.
+    EXPECT_TRUE(Log().ends_with("\r\nNew PST File Path : C:\\Mail\\new.pst\r\nDefault PST Path : C:\\Mail\\a.pst"
+                                "\r\nBackup PST Path : C:\\Bak"))
+        << Log();
 }
 
 TEST_F(TargetStepTest, TheExistingPstBrowserFillsItsBoxAndBackEmptiesTheFolderList)
@@ -185,8 +244,21 @@ TEST_F(TargetStepTest, TheExistingPstBrowserFillsItsBoxAndBackEmptiesTheFolderLi
     HWND step = Open();
     ASSERT_NE(step, nullptr);
     Tick(step, kBackupCheck);
+
+    // A cancelled dialog changes nothing and gives the step back whole.
+    wcscpy_s(g_szPstPath, MAX_PATH, u"C:\\Earlier.pst");
     automation::Click(::GetDlgItem(step, kBrowseExisting));
     HWND dialog = automation::WaitForOpenFileDialog();
+    ASSERT_NE(dialog, nullptr);
+    automation::Click(::GetDlgItem(dialog, IDCANCEL));
+    ASSERT_TRUE(automation::WaitUntil([&] { return automation::IsEnabled(step); }));
+    EXPECT_EQ(automation::TextOf(::GetDlgItem(step, kExistingPath)), u"");
+    EXPECT_EQ(std::u16string(g_szPstPath), u"C:\\Earlier.pst");
+    for (int button : {IDOK, 1017, kBrowseExisting, kBrowseBackup})
+        EXPECT_TRUE(Enabled(step, button)) << button;
+
+    automation::Click(::GetDlgItem(step, kBrowseExisting));
+    dialog = automation::WaitForOpenFileDialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_FALSE(automation::IsEnabled(step));
     EXPECT_FALSE(Enabled(step, kBrowseBackup));
@@ -201,6 +273,27 @@ TEST_F(TargetStepTest, TheExistingPstBrowserFillsItsBoxAndBackEmptiesTheFolderLi
     ASSERT_TRUE(RunEnded());
     EXPECT_EQ(g_pSelFolderList, nullptr);
     EXPECT_EQ(std::u16string(g_szPstPath), u"C:\\Mail\\b.pst") << "Back keeps the target";
+}
+
+// The buttons that every step from 2 to 5 shares, and F1.
+TEST_F(TargetStepTest, ViewLogSupportAndF1OpenWhatTheySay)
+{
+    wcscpy_s(g_szLogDir, MAX_PATH, u"C:\\Logs");
+    HWND step = Open();
+    ASSERT_NE(step, nullptr);
+    automation::Click(::GetDlgItem(step, 1004));
+    ASSERT_TRUE(automation::WaitUntil([] { return win32::ReadShellJournal().size() == 1; }));
+    EXPECT_EQ(win32::ReadShellJournal()[0].file, u"C:\\Windows\\Notepad.exe");
+    EXPECT_EQ(win32::ReadShellJournal()[0].parameters, u"C:\\Logs\\Activity Log.txt");
+    automation::Click(::GetDlgItem(step, 1005));
+    ASSERT_TRUE(automation::WaitUntil([] { return win32::ReadShellJournal().size() == 2; }));
+    EXPECT_EQ(win32::ReadShellJournal()[1].file, u"http://www.example.org/support");
+    automation::PressKey(::GetDlgItem(step, kNewPath), VK_F1);
+    ASSERT_TRUE(automation::WaitUntil([] { return win32::ReadShellJournal().size() > 2; }));
+    const auto help = win32::ReadShellJournal()[2];
+    EXPECT_EQ(help.file, u"Pellinor for Lotes Notes NSF - MS Outlook PST.chm");
+    EXPECT_TRUE(user::MessageBoxHistory().empty());
+    EXPECT_TRUE(::IsWindowVisible(step));
 }
 
 TEST_F(TargetStepTest, TheExitPromptsAskAndNoLeavesTheStep)

@@ -135,6 +135,68 @@ wait-control 1031
         << log;
 }
 
+TEST_F(ProgramStartTest, StepTwosBackupCopiesTheDatabaseBeforeStepThree)
+{
+    Install();
+    fs::create_directories(Host(u"C:\\Bak"));
+    const int code = RunMarlwick(std::string(R"(# calendar: the proposed database backed up into C:\Bak
+timeout 30000
+wait-control 1031
+click 1048
+click 1
+wait-control 1012
+click 1014
+expect-enabled 1016 1
+click 1013
+type "C:\\Bak"
+click 3
+wait-control 1023
+tick-tree-item 1023 "Lotus Notes" "C:\\Program Files\\Lotus\\Notes\\Data\\mail\\rhale.nsf"
+expect-enabled 1015 1
+click 1015
+wait-control 1012
+click 1017
+wait-control 1031
+)") + kExit);
+    EXPECT_EQ(code, 0);
+    const fs::path source = Host(u"C:\\Program Files\\Lotus\\Notes\\Data\\mail\\rhale.nsf");
+    const fs::path copy = Host(u"C:\\Bak\\rhale.nsf");
+    ASSERT_TRUE(fs::exists(copy));
+    EXPECT_EQ(fs::file_size(copy), fs::file_size(source));
+    EXPECT_TRUE(ReadHostFile(copy) == ReadHostFile(source)) << "an exact copy";
+    EXPECT_NE(Log().find("\r\nNSF Source Path : C:\\Program Files\\Lotus\\Notes\\Data\\mail\\rhale.nsf"
+                         "\r\nBackup NSF Path : C:\\Bak"),
+              std::string::npos)
+        << Log();
+}
+
+// The end of the process while step 3's worker still reads a database of
+// many folders: the program ends with its code 0, not in a crash.
+TEST_F(ProgramStartTest, LeavingStepThreeWhileItsFoldersAreReadEndsWithCodeZero)
+{
+    Install();
+    nsfbuild::MailboxOptions options;
+    options.messages = 20;
+    options.folders = 3000;
+    ASSERT_TRUE(nsfbuild::BuildSyntheticMailbox(Host(u"C:\\Many.nsf"), options).ok);
+    for (const char* leave : {"key ESCAPE\n", "click 1026\n"}) {
+        SCOPED_TRACE(leave);
+        const int code = RunMarlwick(std::string(R"(# mail: a database of many folders, left while step 3 reads it
+timeout 30000
+wait-control 1031
+click 1
+wait-control 1049
+click 1012
+key HOME
+key shift+END
+type "C:\\Many.nsf"
+click 3
+wait-control 1023
+)") + leave + "expect-box \"Are you sure you want to exit?\"\nanswer YES\n");
+        EXPECT_EQ(code, 0);
+    }
+}
+
 // The PST files in the machine's C:\ folder.
 static std::vector<fs::path> PstFilesIn(const fs::path& folder)
 {
