@@ -75,11 +75,15 @@ protected:
 
     // The walk ended and gave the step free: the buttons are enabled and the
     // label and the bar hidden, which at the start of a walk they are not all.
+    // A loaded machine may take long over the whole walk: it waits longer
+    // than for a single window.
     bool WaitForFolders()
     {
-        return automation::WaitUntil([&] {
-            return NextEnabled() && !automation::IsVisible(Control(1032)) && !automation::IsVisible(Control(1019));
-        });
+        return automation::WaitUntil(
+            [&] {
+                return NextEnabled() && !automation::IsVisible(Control(1032)) && !automation::IsVisible(Control(1019));
+            },
+            std::chrono::seconds(60));
     }
     // The mail walk ended its Notes session: every way it ends past the
     // session's set-up does so last.
