@@ -50,8 +50,8 @@ protected:
         BeginRun();
         auto box = Answer(kOutlookMissing, IDOK);
         EXPECT_EQ(box.type, 0u);
-        EXPECT_EQ(g_bStopRequested, 1);
-        EXPECT_EQ(g_bAbortRequested, 1);
+        // Raised once the message has been answered.
+        EXPECT_TRUE(automation::WaitUntil([] { return g_bStopRequested == 1 && g_bAbortRequested == 1; }));
         EXPECT_NE(WaitForProgressDialog(), nullptr);
     }
 
