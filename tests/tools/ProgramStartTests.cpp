@@ -52,6 +52,7 @@ TEST_F(ProgramStartTest, AWalkThroughStepOneUnderAScript)
 {
     Install();
     const int code = RunMarlwick(std::string(R"(# step 1, the stand-in for step 2, Back, and Exit
+timeout 30000
 wait-control 1031
 expect-check 1010 1
 expect-visible 2 0
@@ -378,7 +379,7 @@ TEST_F(ProgramStartTest, ALogFolderOfTheSettingsTakesTheLog)
     const char16_t logs[] = u"C:\\Logs";
     RegSetValueExW(key, u"LogPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(logs), sizeof logs);
     RegCloseKey(key);
-    EXPECT_EQ(RunMarlwick(std::string("wait-control 1031\n") + kExit), 0);
+    EXPECT_EQ(RunMarlwick(std::string("timeout 30000\nwait-control 1031\n") + kExit), 0);
     EXPECT_TRUE(fs::exists(Host(u"C:\\Logs\\Activity Log.txt")));
     EXPECT_FALSE(fs::exists(Host(u"C:\\Program Files\\Pellinor\\Activity Log.txt")));
 }
