@@ -22,10 +22,12 @@ void InitAppSettings()
     ReadRegString(HKEY_CLASSES_ROOT, g_szRegKey, u"LogPath", g_szLogDir);
 }
 
-LONG ReadRegString(HKEY root, LPCWSTR subKey, LPCWSTR valueName, WCHAR* out)
+LONG ReadRegString(HKEY root, LPCWSTR subKey, LPCWSTR valueName, WCHAR* out, bool* read)
 {
     constexpr DWORD kReadBytes = 520;
     out[0] = 0;
+    if (read)
+        *read = false;
     HKEY key = nullptr;
     LONG status = RegOpenKeyExW(root, subKey, 0, KEY_READ, &key);
     if (status != ERROR_SUCCESS)
@@ -44,6 +46,8 @@ LONG ReadRegString(HKEY root, LPCWSTR subKey, LPCWSTR valueName, WCHAR* out)
         if (length < static_cast<std::size_t>(MAX_PATH)) {
             std::memcpy(out, data, length * sizeof(WCHAR));
             out[length] = 0;
+            if (read)
+                *read = true;
         }
     }
     return RegCloseKey(key);

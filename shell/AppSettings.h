@@ -20,8 +20,10 @@ void InitAppSettings();
 
 // Reads a string value of root\subKey into out (MAX_PATH characters). out is
 // empty when the key or value is missing, or when the value does not fit with
-// its terminator. Returns the error of opening the key or of closing it.
-LONG ReadRegString(HKEY root, LPCWSTR subKey, LPCWSTR valueName, WCHAR* out);
+// its terminator. Returns the error of opening the key or of closing it;
+// read, when given, tells whether a value was read, which an empty out
+// cannot tell.
+LONG ReadRegString(HKEY root, LPCWSTR subKey, LPCWSTR valueName, WCHAR* out, bool* read = nullptr);
 
 // Stores value as REG_SZ with its terminator under root\subKey, creating the
 // key; failures are not reported.

@@ -89,22 +89,9 @@ bool CSourceDld::ReadNotesDataFolder(CString& folder)
 {
     // An empty value is still a value: only a key or value that cannot be
     // read means that Notes is missing.
-    WCHAR value[MAX_PATH] = {};
+    WCHAR value[MAX_PATH];
     bool read = false;
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kNotesKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        DWORD size = sizeof value;
-        read = RegQueryValueExW(key, u"DirectoryValue", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size)
-               == ERROR_SUCCESS;
-        // A value stored without its terminator ends after its last character;
-        // one that fills the whole buffer cannot be ended and counts as unread.
-        const std::size_t chars = size / sizeof(WCHAR);
-        if (read && chars == MAX_PATH && value[MAX_PATH - 1] != 0)
-            read = false;
-        else if (read)
-            value[chars < MAX_PATH ? chars : MAX_PATH - 1] = 0;
-        RegCloseKey(key);
-    }
+    ReadRegString(HKEY_CURRENT_USER, kNotesKey, u"DirectoryValue", value, &read);
     if (!read) {
         MessageBox(u"Lotus Notes not found installed or corrupted. Please install Lotus Notes & re-run conversion "
                    u"Application",

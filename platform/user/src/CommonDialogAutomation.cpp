@@ -1,5 +1,7 @@
 #include "user/CommonDialogAutomation.h"
 
+#include "ItemIdList.h"
+
 #include "user/CommDlg.h"
 #include "user/CommandIds.h"
 #include "user/ControlAutomation.h"
@@ -21,18 +23,9 @@ HTREEITEM Next(HWND tree, UINT relation, HTREEITEM item)
 // drive as "Local Disk (C:)", then each folder.
 std::vector<std::u16string> ItemTexts(const std::u16string& path)
 {
-    std::vector<std::u16string> texts;
-    std::size_t start = 0;
-    while (start < path.size()) {
-        std::size_t slash = path.find(u'\\', start);
-        std::size_t end = slash == std::u16string::npos ? path.size() : slash;
-        std::u16string part = path.substr(start, end - start);
-        if (texts.empty() && part.size() == 2 && part[1] == u':')
-            part = u"Local Disk (" + std::u16string(1, CharUpperChar(part[0])) + u":)";
-        if (!part.empty())
-            texts.push_back(part);
-        start = end + 1;
-    }
+    std::vector<std::u16string> texts = detail::PathComponents(path);
+    if (!texts.empty() && texts[0].size() == 2 && texts[0][1] == u':')
+        texts[0] = u"Local Disk (" + std::u16string(1, CharUpperChar(texts[0][0])) + u":)";
     return texts;
 }
 

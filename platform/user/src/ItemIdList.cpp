@@ -18,20 +18,6 @@ constexpr std::size_t kSizeField = 2;
 // A path holds fewer than MAX_PATH characters, so no list grows past this.
 constexpr std::size_t kMaxListBytes = 4096;
 
-std::vector<std::u16string> Components(const std::u16string& path)
-{
-    std::vector<std::u16string> parts;
-    std::size_t start = 0;
-    while (start < path.size()) {
-        std::size_t slash = path.find(u'\\', start);
-        std::size_t end = slash == std::u16string::npos ? path.size() : slash;
-        if (end > start)
-            parts.push_back(path.substr(start, end - start));
-        start = end + 1;
-    }
-    return parts;
-}
-
 void PutWord(BYTE* at, std::size_t value)
 {
     at[0] = static_cast<BYTE>(value & 0xFF);
@@ -45,10 +31,24 @@ std::size_t GetWord(const BYTE* at)
 
 } // namespace
 
+std::vector<std::u16string> PathComponents(const std::u16string& path)
+{
+    std::vector<std::u16string> parts;
+    std::size_t start = 0;
+    while (start < path.size()) {
+        std::size_t slash = path.find(u'\\', start);
+        std::size_t end = slash == std::u16string::npos ? path.size() : slash;
+        if (end > start)
+            parts.push_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
 PIDLIST_ABSOLUTE MakeIdList(const std::u16string& fullPath)
 {
     std::vector<BYTE> bytes;
-    for (const std::u16string& part : Components(fullPath)) {
+    for (const std::u16string& part : PathComponents(fullPath)) {
         std::size_t size = kSizeField + part.size() * 2;
         std::size_t at = bytes.size();
         bytes.resize(at + size);

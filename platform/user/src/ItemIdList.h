@@ -7,9 +7,13 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace user::detail {
 
+// The components of a full path, one per identifier: the parts between its
+// backslashes, empty ones left out.
+std::vector<std::u16string> PathComponents(const std::u16string& path);
 // A list for a full path ("" for the computer, "C:\" for a drive, "C:\a\b");
 // null when the task allocator fails.
 PIDLIST_ABSOLUTE MakeIdList(const std::u16string& fullPath);
