@@ -11,6 +11,7 @@ packages=(
     libsqlite3-dev sqlite3                         # the Notes database files
     zlib1g-dev libpng-dev                          # PNG screenshots
     libfreetype-dev fonts-dejavu-core              # text rendering
+    fonts-droid-fallback fonts-nanum fonts-symbola # linked fonts: CJK, hangul, symbols and emoji
     libx11-dev                                     # the desktop display
     xvfb                                           # a virtual X server that the desktop display is tested under
     pst-utils pff-tools                            # independent PST readers used by the tests

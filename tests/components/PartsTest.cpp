@@ -41,6 +41,25 @@ TEST(AddressTest, AListSplitsAtCommasAndSemicolonsOutsideQuotesAndBrackets)
     EXPECT_TRUE(components::ParseAddressList(u" , ;").empty());
 }
 
+TEST(AddressTest, OnlyAnInternetAddressIsTypedSmtpAndEveryNotesNameIsTypedNotes)
+{
+    for (const char16_t* internet : {u"ann@acme.example", u"a.b+c@mail.acme.co.uk", u"x@[192.0.2.1]",
+                                     u"zoë@bücher.example", u"o'hara@acme-corp.example"})
+        EXPECT_EQ(components::ParseAddress(internet).addressType, u"SMTP") << std::string(internet, internet + 3);
+    for (const char16_t* notes :
+         {u"CN=First Last/OU=Unit/O=Org@NotesDomain", u"CN=First Last/OU=Unit/O=Org@Notes.Domain",
+          u"First Last/Unit/Org@NotesDomain", u"First Last/Org", u"Ann@NotesDomain", u"ann lee@acme.example",
+          u"a@b@acme.example", u"@acme.example", u"ann@", u"ann@.example", u"ann@acme..example", u"ann@-acme.example",
+          u"Ann Lee"})
+        EXPECT_EQ(components::ParseAddress(notes).addressType, u"NOTES") << std::string(notes, notes + 3);
+    // A Notes name keeps its whole text as display name and address.
+    EXPECT_EQ(components::ParseAddress(u"CN=First Last/OU=Unit/O=Org@NotesDomain"),
+              (Address{u"CN=First Last/OU=Unit/O=Org@NotesDomain", u"CN=First Last/OU=Unit/O=Org@NotesDomain",
+                       u"NOTES"}));
+    EXPECT_EQ(components::SenderOfEml(u"From: First Last/Unit/Org <CN=First Last/OU=Unit/O=Org@NotesDomain\r\n"),
+              (Address{u"First Last/Unit/Org", u"CN=First Last/OU=Unit/O=Org@NotesDomain", u"NOTES"}));
+}
+
 TEST(FolderPathTest, AStoreRootedPathGivesTheStoreAndItsLevels)
 {
     auto path = components::ParseFolderPath(u"\\\\Mail Archive\\Inbox\\2024\\");

@@ -1,5 +1,6 @@
 #include "GdiTest.h"
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 
@@ -472,4 +473,76 @@ TEST_F(TextTest, AWidthAskedForStretchesTheCharacters)
     SelectObject(dc.dc(), old);
     DeleteObject(natural);
     DeleteObject(wide);
+}
+
+// What a text draws: the pixels of a bitmap it is drawn into in the dialog
+// font, black on white, and its extent.
+struct TextPicture {
+    std::vector<COLORREF> pixels;
+    SIZE extent{};
+    bool HasInk() const
+    {
+        return std::any_of(pixels.begin(), pixels.end(), [](COLORREF c) { return c != RGB(255, 255, 255); });
+    }
+};
+
+TextPicture DrawInDialogFont(const std::u16string& text)
+{
+    constexpr int kWidth = 120, kHeight = 30;
+    HFONT font = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, u"MS Shell Dlg");
+    TextPicture picture;
+    {
+        BitmapDC dc(kWidth, kHeight);
+        HGDIOBJ old = SelectObject(dc.dc(), font);
+        SetBkMode(dc.dc(), TRANSPARENT);
+        TextOutW(dc.dc(), 2, 2, text.c_str(), static_cast<int>(text.size()));
+        GetTextExtentPoint32W(dc.dc(), text.c_str(), static_cast<int>(text.size()), &picture.extent);
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x)
+                picture.pixels.push_back(dc.At(x, y));
+        SelectObject(dc.dc(), old);
+    }
+    DeleteObject(font);
+    return picture;
+}
+
+TEST_F(TextTest, CharactersTheDialogFontLacksAreDrawnFromALinkedFontNotAsBoxes)
+{
+    // A private-use character of the last plane: no font has it, so it
+    // shows the missing-character box.
+    const std::u16string box = u"\U0010FFFD";
+    const TextPicture boxes = DrawInDialogFont(box + box);
+    ASSERT_TRUE(boxes.HasInk());
+    for (const std::u16string& text : {std::u16string(u"中文"), std::u16string(u"日本"), std::u16string(u"한국"),
+                                       std::u16string(u"😀🎉"), std::u16string(u"✉✈"), std::u16string(u"Σω"),
+                                       std::u16string(u"Жд"), std::u16string(u"عر")}) {
+        const TextPicture picture = DrawInDialogFont(text);
+        EXPECT_TRUE(picture.HasInk()) << "nothing drawn for text " << text.size();
+        EXPECT_NE(picture.pixels, boxes.pixels) << "boxes drawn for the text starting with U+" << std::hex << static_cast<int>(text[0]);
+    }
+    // Each half of the pair is a box of its own when it stands alone.
+    const std::u16string face = u"😀";
+    EXPECT_NE(DrawInDialogFont(face).pixels, DrawInDialogFont(face.substr(0, 1) + face.substr(0, 1)).pixels);
+}
+
+TEST_F(TextTest, ASurrogatePairIsOneCharacterWhoseSecondHalfTakesNoRoom)
+{
+    HFONT font = MakeFont(u"MS Shell Dlg", -11);
+    BitmapDC dc(200, 40);
+    HGDIOBJ old = SelectObject(dc.dc(), font);
+    const std::u16string text = u"a😀b";
+    ASSERT_EQ(text.size(), 4u);
+    int fit = 0;
+    int dx[4] = {};
+    SIZE size{};
+    ASSERT_TRUE(GetTextExtentExPointW(dc.dc(), text.c_str(), 4, 1000, &fit, dx, &size));
+    EXPECT_EQ(fit, 4);
+    EXPECT_GT(dx[1], dx[0]);    // the face has a width ...
+    EXPECT_EQ(dx[2], dx[1]);    // ... which its second half does not add to
+    EXPECT_GT(dx[3], dx[2]);
+    SIZE alone{};
+    GetTextExtentPoint32W(dc.dc(), u"😀", 2, &alone);
+    EXPECT_EQ(dx[2] - dx[0], alone.cx);
+    SelectObject(dc.dc(), old);
+    DeleteObject(font);
 }

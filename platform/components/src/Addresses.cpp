@@ -27,9 +27,56 @@ std::u16string_view Unquote(std::u16string_view text)
     return text;
 }
 
+bool IsDomainLabel(std::u16string_view label)
+{
+    if (label.empty() || label.front() == u'-' || label.back() == u'-')
+        return false;
+    for (char16_t c : label) {
+        const bool ascii = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'-';
+        if (!ascii && c < 0x80) // letters of other scripts stand in internationalised domains
+            return false;
+    }
+    return true;
+}
+
+// An internet domain: two or more dot-separated labels, or an address
+// literal in brackets. A Notes domain ("@Acme") is a single word.
+bool IsInternetDomain(std::u16string_view domain)
+{
+    if (domain.size() > 2 && domain.front() == u'[' && domain.back() == u']')
+        return true;
+    std::size_t labels = 0;
+    while (true) {
+        std::size_t dot = domain.find(u'.');
+        if (!IsDomainLabel(domain.substr(0, dot)))
+            return false;
+        ++labels;
+        if (dot == std::u16string_view::npos)
+            return labels >= 2;
+        domain.remove_prefix(dot + 1);
+    }
+}
+
+// An internet address is an addr-spec: no blanks, exactly one "@" with a
+// local part before it and an internet domain after it. A Notes name,
+// canonical ("CN=Ann Lee/O=Acme") or abbreviated ("Ann Lee/Acme"), with or
+// without "@NotesDomain", is none: its "/" separates the levels of the name.
+bool IsInternetAddress(std::u16string_view address)
+{
+    const std::size_t at = address.find(u'@');
+    if (at == std::u16string_view::npos || at == 0 || address.find(u'@', at + 1) != std::u16string_view::npos)
+        return false;
+    for (char16_t c : address)
+        if (c <= u' ' || c == 0x7F)
+            return false;
+    if (address.substr(0, at).find(u'/') != std::u16string_view::npos)
+        return false;
+    return IsInternetDomain(address.substr(at + 1));
+}
+
 std::u16string TypeOf(std::u16string_view address)
 {
-    return address.find(u'@') != std::u16string_view::npos ? u"SMTP" : u"NOTES";
+    return IsInternetAddress(address) ? u"SMTP" : u"NOTES";
 }
 
 } // namespace

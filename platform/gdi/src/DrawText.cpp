@@ -23,18 +23,18 @@ struct Layout {
     int charExtra;
     int tabWidth; // 0: tabs are not expanded
 
-    int CharWidth(char16_t c, int x) const
+    int CharWidth(std::u16string_view text, std::size_t i, int x) const
     {
-        if (c == u'\t' && tabWidth > 0)
+        if (text[i] == u'\t' && tabWidth > 0)
             return tabWidth - (x % tabWidth);
-        return font.GlyphOf(c).advance + charExtra;
+        return CodeUnitAdvance(font, text, i, charExtra);
     }
 
     int Width(std::u16string_view text) const
     {
         int x = 0;
-        for (char16_t c : text)
-            x += CharWidth(c, x);
+        for (std::size_t i = 0; i < text.size(); ++i)
+            x += CharWidth(text, i, x);
         return x;
     }
 };
@@ -114,6 +114,14 @@ std::vector<Line> WrapLine(const Line& line, const Layout& layout, int maxWidth)
     return out;
 }
 
+// Drops the last character, both halves of a surrogate pair at once.
+void PopCharacter(std::u16string& text)
+{
+    const bool pair = text.size() >= 2 && text.back() >= 0xDC00 && text.back() <= 0xDFFF &&
+                      text[text.size() - 2] >= 0xD800 && text[text.size() - 2] <= 0xDBFF;
+    text.resize(text.size() - (pair ? 2 : 1));
+}
+
 // Cuts a line that is wider than maxWidth and ends it with "...".
 void EndEllipsis(Line& line, const Layout& layout, int maxWidth)
 {
@@ -121,7 +129,7 @@ void EndEllipsis(Line& line, const Layout& layout, int maxWidth)
         return;
     const std::u16string dots = u"...";
     while (!line.text.empty() && layout.Width(line.text + dots) > maxWidth)
-        line.text.pop_back();
+        PopCharacter(line.text);
     if (line.underline >= static_cast<int>(line.text.size()))
         line.underline = -1;
     line.text += dots;
@@ -141,7 +149,7 @@ void PathEllipsis(Line& line, const Layout& layout, int maxWidth)
     std::u16string head = line.text.substr(0, slash);
     std::u16string tail = line.text.substr(slash);
     while (!head.empty() && layout.Width(head + u"..." + tail) > maxWidth)
-        head.pop_back();
+        PopCharacter(head);
     line.text = head + u"..." + tail;
     line.underline = -1;
     line.width = layout.Width(line.text);
@@ -253,8 +261,8 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format)
         // Tabs are drawn as the space up to the next stop.
         std::vector<int> advances;
         int pen = 0;
-        for (char16_t c : line.text) {
-            advances.push_back(layout.CharWidth(c, pen));
+        for (std::size_t i = 0; i < line.text.size(); ++i) {
+            advances.push_back(layout.CharWidth(line.text, i, pen));
             pen += advances.back();
         }
         std::u16string shown = line.text;

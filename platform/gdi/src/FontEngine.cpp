@@ -25,6 +25,15 @@ enum class Family { Sans, SansCondensed, Serif, SerifCondensed, Mono };
 
 const char* const kFontDir = "/usr/share/fonts/truetype/dejavu/";
 
+// The linked fonts of the machine, asked in this order for a character the
+// chosen font lacks: CJK ideographs and kana, hangul, then symbols and emoji
+// (drawn in one colour, as GDI draws them).
+const char* const kLinkedFonts[] = {
+    "/usr/share/fonts/truetype/droid/DroidSansFallbackFull.ttf",
+    "/usr/share/fonts/truetype/nanum/NanumGothic.ttf",
+    "/usr/share/fonts/truetype/ancient-scripts/Symbola_hint.ttf",
+};
+
 struct FaceAlias {
     const char16_t* name;
     Family family;
@@ -149,9 +158,18 @@ int Scale(long fontUnits, int ppem, long unitsPerEm)
     return static_cast<int>(std::lround(static_cast<double>(fontUnits) * ppem / unitsPerEm));
 }
 
+class FreeTypeFont;
+std::shared_ptr<FreeTypeFont> RealizeFromFile(const std::string& file, const LOGFONTW& lf);
+
+bool IsSurrogate(char32_t c)
+{
+    return c >= 0xD800 && c <= 0xDFFF;
+}
+
 class FreeTypeFont : public RealizedFont {
 public:
-    FreeTypeFont(FT_Face face, int ppem, const FontKey& key, const LOGFONTW& lf) : m_face(face)
+    FreeTypeFont(FT_Face face, int ppem, const FontKey& key, const LOGFONTW& lf)
+        : m_face(face), m_ppem(ppem), m_logFont(lf)
     {
         TEXTMETRICW& tm = m_metrics;
         std::memset(&tm, 0, sizeof tm);
@@ -229,16 +247,24 @@ public:
     double Angle() const override { return m_angle; }
     void SetUpright(std::shared_ptr<RealizedFont> upright) { m_upright = std::move(upright); }
 
-    const Glyph& GlyphOf(char16_t c) override
+    bool HasCharacter(char32_t c) const { return m_face && FT_Get_Char_Index(m_face, c) != 0; }
+
+    const Glyph& GlyphOf(char32_t c) override
     {
         auto it = m_glyphs.find(c);
         if (it != m_glyphs.end())
             return it->second;
         Glyph& glyph = m_glyphs[c];
         // Control characters and lone surrogate halves draw nothing.
-        if (!m_face || c < 0x20 || (c >= 0xD800 && c <= 0xDFFF))
+        if (!m_face || c < 0x20 || IsSurrogate(c))
             return glyph;
         FT_UInt index = FT_Get_Char_Index(m_face, c);
+        if (index == 0) {
+            if (FreeTypeFont* linked = LinkedFontWith(c)) {
+                glyph = linked->GlyphOf(c);
+                return glyph;
+            }
+        }
         if (FT_Load_Glyph(m_face, index, FT_LOAD_DEFAULT | FT_LOAD_TARGET_NORMAL) != 0)
             return glyph;
         FT_GlyphSlot slot = m_face->glyph;
@@ -262,14 +288,37 @@ public:
     }
 
 private:
+    // The first linked font that has the character, realised at this font's
+    // em size, weight, slant and escapement; none when no font has it (the
+    // font's own missing-character box is drawn then).
+    FreeTypeFont* LinkedFontWith(char32_t c)
+    {
+        const auto& files = LinkedFontFiles();
+        if (m_linked.empty())
+            m_linked.resize(files.size());
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            if (!m_linked[i]) {
+                LOGFONTW lf = m_logFont;
+                lf.lfHeight = -m_ppem;
+                m_linked[i] = RealizeFromFile(files[i], lf);
+            }
+            if (m_linked[i].get() != this && m_linked[i]->HasCharacter(c))
+                return m_linked[i].get();
+        }
+        return nullptr;
+    }
+
     FT_Face m_face;
+    int m_ppem;
+    LOGFONTW m_logFont;
+    std::vector<std::shared_ptr<FreeTypeFont>> m_linked;
     TEXTMETRICW m_metrics;
     int m_underlinePos = 1;
     int m_underlineThickness = 1;
     int m_strikePos = 1;
     double m_angle = 0;
     std::shared_ptr<RealizedFont> m_upright; // the same font unrotated, for advances
-    std::unordered_map<char16_t, Glyph> m_glyphs;
+    std::unordered_map<char32_t, Glyph> m_glyphs;
 };
 
 // The em size for a logical height: negative heights are the em height,
@@ -319,11 +368,12 @@ std::string FontFileFor(const LOGFONTW& lf)
     return std::string(kFontDir) + FileName(FamilyOf(lf), false, false);
 }
 
-std::shared_ptr<RealizedFont> RealizeFont(const LOGFONTW& lf)
+namespace {
+
+std::shared_ptr<FreeTypeFont> RealizeFromFile(const std::string& file, const LOGFONTW& lf)
 {
     auto lock = FontLock();
-    static auto* cache = new std::map<FontKey, std::shared_ptr<RealizedFont>>;
-    std::string file = FontFileFor(lf);
+    static auto* cache = new std::map<FontKey, std::shared_ptr<FreeTypeFont>>;
     FontKey key{file, static_cast<int>(lf.lfHeight), lf.lfUnderline != 0, lf.lfStrikeOut != 0,
                 lf.lfWeight == FW_DONTCARE ? FW_NORMAL : lf.lfWeight, lf.lfItalic != 0, lf.lfCharSet,
                 lf.lfEscapement, std::clamp<LONG>(lf.lfWidth < 0 ? -lf.lfWidth : lf.lfWidth, 0, 1000)};
@@ -337,10 +387,43 @@ std::shared_ptr<RealizedFont> RealizeFont(const LOGFONTW& lf)
     if (font->Angle() != 0) {
         LOGFONTW upright = lf;
         upright.lfEscapement = 0;
-        font->SetUpright(RealizeFont(upright));
+        font->SetUpright(RealizeFromFile(file, upright));
     }
     cache->emplace(key, font);
     return font;
+}
+
+} // namespace
+
+std::shared_ptr<RealizedFont> RealizeFont(const LOGFONTW& lf)
+{
+    auto lock = FontLock();
+    return RealizeFromFile(FontFileFor(lf), lf);
+}
+
+const std::vector<std::string>& LinkedFontFiles()
+{
+    static const auto* files = [] {
+        auto* present = new std::vector<std::string>;
+        for (const char* file : kLinkedFonts)
+            if (std::filesystem::exists(file))
+                present->push_back(file);
+        return present;
+    }();
+    return *files;
+}
+
+const Glyph& RealizedFont::GlyphAt(std::u16string_view text, std::size_t i)
+{
+    static const Glyph kNothing;
+    const char16_t c = text[i];
+    const auto high = [](char16_t u) { return u >= 0xD800 && u <= 0xDBFF; };
+    const auto low = [](char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; };
+    if (high(c) && i + 1 < text.size() && low(text[i + 1]))
+        return GlyphOf(0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+    if (low(c) && i > 0 && high(text[i - 1]))
+        return kNothing;
+    return GlyphOf(c);
 }
 
 } // namespace gdi

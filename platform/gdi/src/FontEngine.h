@@ -1,7 +1,9 @@
 // Fonts realised with FreeType: the Windows face names map onto the DejaVu
 // families, sizes follow Windows logical heights (negative: the em height in
 // pixels; positive: the cell height, ascent plus descent), and glyphs are
-// rendered anti-aliased and cached per realised font.
+// rendered anti-aliased and cached per realised font. A character that the
+// font lacks is drawn from the first linked font that has it (CJK, emoji,
+// symbols), at the same em size, as Windows' font linking does.
 #pragma once
 
 #include "gdi/GdiTypes.h"
@@ -9,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -27,8 +30,13 @@ class RealizedFont {
 public:
     virtual ~RealizedFont() = default;
     virtual const TEXTMETRICW& Metrics() const = 0;
-    // The glyph of one UTF-16 code unit (surrogates give an empty glyph).
-    virtual const Glyph& GlyphOf(char16_t c) = 0;
+    // The glyph of one character (a code point); surrogate halves give an
+    // empty glyph.
+    virtual const Glyph& GlyphOf(char32_t c) = 0;
+    // The glyph at text[i], a UTF-16 text: a surrogate pair gives its
+    // character's glyph at its first half and an empty one, which takes no
+    // room, at its second; a lone half draws nothing.
+    const Glyph& GlyphAt(std::u16string_view text, std::size_t i);
     virtual int UnderlinePosition() const = 0;  // pixels below the baseline
     virtual int UnderlineThickness() const = 0;
     virtual int StrikeOutPosition() const = 0;  // pixels above the baseline
@@ -49,5 +57,9 @@ std::unique_lock<std::recursive_mutex> FontLock();
 // The DejaVu file a face name, weight and slant map to (for tests and
 // diagnostics).
 std::string FontFileFor(const LOGFONTW& logFont);
+
+// The linked fonts, in the order they are asked for a missing character:
+// those of the machine's fonts that are installed.
+const std::vector<std::string>& LinkedFontFiles();
 
 } // namespace gdi

@@ -15,20 +15,29 @@ std::shared_ptr<RealizedFont> FontOfDc(const DcObject& dc)
     return RealizeFont(dc.state.font->logFont);
 }
 
+int CodeUnitAdvance(RealizedFont& font, std::u16string_view text, std::size_t i, int charExtra)
+{
+    // The second half of a surrogate pair takes no room: its character's
+    // advance stands at the first half.
+    if (i > 0 && text[i] >= 0xDC00 && text[i] <= 0xDFFF && text[i - 1] >= 0xD800 && text[i - 1] <= 0xDBFF)
+        return 0;
+    return font.GlyphAt(text, i).advance + charExtra;
+}
+
 std::vector<int> Advances(RealizedFont& font, std::u16string_view text, int charExtra)
 {
     std::vector<int> advances;
     advances.reserve(text.size());
-    for (char16_t c : text)
-        advances.push_back(font.GlyphOf(c).advance + charExtra);
+    for (std::size_t i = 0; i < text.size(); ++i)
+        advances.push_back(CodeUnitAdvance(font, text, i, charExtra));
     return advances;
 }
 
 int RunWidth(RealizedFont& font, std::u16string_view text, int charExtra)
 {
     int width = 0;
-    for (char16_t c : text)
-        width += font.GlyphOf(c).advance + charExtra;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        width += CodeUnitAdvance(font, text, i, charExtra);
     return width;
 }
 
@@ -76,8 +85,8 @@ int DrawRun(Canvas& canvas, RealizedFont& font, int x, int baseline, std::u16str
     const double cosA = std::cos(angle), sinA = std::sin(angle);
     int pen = x;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const Glyph& glyph = font.GlyphOf(text[i]);
-        int advance = dx ? dx[i] : glyph.advance + charExtra;
+        const Glyph& glyph = font.GlyphAt(text, i);
+        int advance = dx ? dx[i] : CodeUnitAdvance(font, text, i, charExtra);
         // Along a rotated baseline the pen moves by the advance turned by
         // the escapement (screen y grows downwards).
         int originX = pen, originY = baseline;
@@ -181,7 +190,7 @@ BOOL GetTextExtentExPointW(HDC dc, LPCWSTR text, int count, int maxExtent, int* 
     auto font = FontOfDc(*object);
     int width = 0, fitted = 0;
     for (int i = 0; i < count; ++i) {
-        width += font->GlyphOf(text[i]).advance + object->state.charExtra;
+        width += CodeUnitAdvance(*font, std::u16string_view(text, count), i, object->state.charExtra);
         if (dx)
             dx[i] = width;
         if (width <= maxExtent)

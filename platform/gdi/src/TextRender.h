@@ -10,7 +10,11 @@ namespace gdi {
 
 std::shared_ptr<RealizedFont> FontOfDc(const DcObject& dc);
 
-// The advance of each character, with the DC's character extra.
+// The advance of the code unit text[i], with the DC's character extra; the
+// second half of a surrogate pair has none.
+int CodeUnitAdvance(RealizedFont& font, std::u16string_view text, std::size_t i, int charExtra);
+
+// The advance of each code unit, with the DC's character extra.
 std::vector<int> Advances(RealizedFont& font, std::u16string_view text, int charExtra);
 int RunWidth(RealizedFont& font, std::u16string_view text, int charExtra);
 

@@ -13,7 +13,7 @@ namespace components {
 struct Address {
     std::u16string displayName;
     std::u16string emailAddress;
-    std::u16string addressType; // "SMTP" for an internet address, "NOTES" for a Notes name
+    std::u16string addressType; // "SMTP" for an internet address (an addr-spec), "NOTES" for a Notes name
     bool operator==(const Address&) const = default;
 };
 
