@@ -15,6 +15,7 @@ packages=(
     libx11-dev                                     # the desktop display
     xvfb                                           # a virtual X server that the desktop display is tested under
     pst-utils pff-tools                            # independent PST readers used by the tests
+    libgsf-bin                                     # reads the .msg files that readpst writes, in the tests
     unrtf                                          # independent RTF reader used by the tests
 )
 

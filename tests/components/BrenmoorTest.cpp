@@ -3,6 +3,7 @@
 // over in its ten parts; read back from the PST.
 #include "ComponentMachine.h"
 #include "PstBack.h"
+#include "ReaderTools.h"
 
 #include "components/ProfileStores.h"
 #include "win32/FileApi.h"
@@ -159,6 +160,51 @@ TEST_F(BrenmoorTest, AMailRunWritesEachMessageFromItsParts)
     EXPECT_NE(mbox.find("X-libpst-forensic-sender: CN=Ann Lee/O=Acme"), std::string::npos) << mbox;
     EXPECT_NE(mbox.find("The figures are attached."), std::string::npos) << mbox;
     EXPECT_NE(mbox.find("report.doc"), std::string::npos) << mbox;
+}
+
+TEST_F(BrenmoorTest, NotesNamesWithTheirDomainAreTypedNotesAndInternetAddressesSmtp)
+{
+    OpenMailTarget();
+    WriteHostFile(Host(u"C:\\tol.eml"), "From: First Last/Unit/Org <CN=First Last/OU=Unit/O=Org@NotesDomain\r\n");
+    HandOff({u"\\\\Mail Archive\\Inbox", u"Domains", u"CN=Bob Ray/O=Acme@AcmeMail, carl@acme.example", u"C:\\tol.eml",
+             u"2026-12-08 09:05:00", nullptr, u"text", 0, u"Dan Orr/Acme@AcmeMail"});
+
+    auto messages = MessagesIn({u"Inbox"});
+    ASSERT_EQ(messages.size(), 1u);
+    const mapi::CMessage& mail = messages[0];
+    EXPECT_EQ(mail.GetString(0x0C1E001F), u"NOTES");                                   // sender address type
+    EXPECT_EQ(mail.GetString(0x0C1F001F), u"CN=First Last/OU=Unit/O=Org@NotesDomain"); // sender address
+    EXPECT_EQ(mail.GetString(0x0064001F), u"NOTES");                                   // sent-representing type
+    std::vector<std::pair<std::u16string, std::u16string>> types;
+    for (const auto& recipient : mail.GetRecipients())
+        types.emplace_back(recipient.address, recipient.addressType);
+    std::vector<std::pair<std::u16string, std::u16string>> expected = {
+        {u"CN=Bob Ray/O=Acme@AcmeMail", u"NOTES"}, {u"carl@acme.example", u"SMTP"}, {u"Dan Orr/Acme@AcmeMail", u"NOTES"}};
+    EXPECT_EQ(types, expected);
+
+    std::string recipients =
+        PffExported(Host(kMailPst), m_root / "pff", "Top of Personal Folders/Inbox/Message00001/Recipients.txt");
+    for (const char* block : {"Email address:\t\tCN=Bob Ray/O=Acme@AcmeMail\nAddress type:\t\tNOTES",
+                              "Email address:\t\tcarl@acme.example\nAddress type:\t\tSMTP",
+                              "Email address:\t\tDan Orr/Acme@AcmeMail\nAddress type:\t\tNOTES"})
+        EXPECT_NE(recipients.find(block), std::string::npos) << block << "\n" << recipients;
+    // readpst keeps the types in the .msg files it writes: the sender's, and
+    // that of the Notes recipient (it writes none for internet addresses).
+    auto run = mapitest::RunReadpst(Host(kMailPst), m_root / "readpst", "-m");
+    ASSERT_EQ(run.status, 0) << run.output;
+    std::filesystem::path msg;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(m_root / "readpst"))
+        if (entry.path().extension() == ".msg")
+            msg = entry.path();
+    ASSERT_FALSE(msg.empty());
+    auto stream = [&](const std::string& name) {
+        auto run = mapitest::RunTool("gsf cat " + mapitest::Quoted(msg) + " " + mapitest::Quoted(name));
+        EXPECT_EQ(run.status, 0) << run.output;
+        return run.output;
+    };
+    EXPECT_EQ(stream("__substg1.0_0C1E001E").rfind("NOTES", 0), 0u);
+    EXPECT_EQ(stream("__recip_version1.0_#00000000/__substg1.0_3003001E").rfind("CN=Bob Ray/O=Acme@AcmeMail", 0), 0u);
+    EXPECT_EQ(stream("__recip_version1.0_#00000000/__substg1.0_3002001E").rfind("NOTES", 0), 0u);
 }
 
 TEST_F(BrenmoorTest, TheBodyIsTextHtmlOrTheRtfOfTheBodyFile)

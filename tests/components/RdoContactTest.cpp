@@ -122,6 +122,29 @@ TEST_F(RdoContactTest, EveryFieldOfAPersonReachesThePropertyThatReadersShowIt)
         EXPECT_NE(vcard.find(line), std::string::npos) << line << "\n" << vcard;
 }
 
+TEST_F(RdoContactTest, ANotesNameAsEmailIsTypedNotesBesideAnInternetAddress)
+{
+    COleDispatchDriver item;
+    NewItem(kContactsPath, 2, item);
+    PutText(item, 0x60040035, u"CN=Ann Lee/O=Acme@AcmeMail");
+    PutText(item, 0x60040086, u"ann.lee@acme.example");
+    Save(item);
+    Put41(item);
+
+    auto store = Reopen();
+    auto folder = FolderBelowTop(store, {u"contacts"});
+    ASSERT_TRUE(folder);
+    auto saved = MessagesOf(*folder);
+    ASSERT_EQ(saved.size(), 1u);
+    EXPECT_EQ(NamedValue<std::u16string>(saved[0], LidTag(PSETID_Address, 0x8083, mapi::PT_UNICODE)),
+              u"CN=Ann Lee/O=Acme@AcmeMail");
+    EXPECT_EQ(NamedValue<std::u16string>(saved[0], LidTag(PSETID_Address, 0x8082, mapi::PT_UNICODE)), u"NOTES");
+    EXPECT_EQ(NamedValue<std::u16string>(saved[0], LidTag(PSETID_Address, 0x8092, mapi::PT_UNICODE)), u"SMTP");
+    std::string exported = PffExported(Host(kTargetPst), m_root / "pff",
+                                       "Top of Personal Folders/Contacts/Contact00001/Contact.txt");
+    EXPECT_NE(exported.find("CN=Ann Lee/O=Acme@AcmeMail"), std::string::npos) << exported;
+}
+
 TEST_F(RdoContactTest, ALaterPutReplacesTheValueOfTheSameProperty)
 {
     COleDispatchDriver item;
