@@ -132,3 +132,49 @@ TEST_F(TreePaintTest, ABoldLabelIsWiderAndDarker)
     const COLORREF ink = GetSysColor(COLOR_WINDOWTEXT);
     EXPECT_GT(CountColour(canvas, bold, ink), CountColour(canvas, plain, ink));
 }
+
+TEST_F(TreePaintTest, LabelsInOtherScriptsDrawTheirGlyphsNotBoxes)
+{
+    const std::u16string box = u"\U0010FFFD"; // no font has it: the missing-character box
+    const std::u16string cjk = u"中文資料夾", emoji = u"😀🎉";
+    Make(TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_CHECKBOXES);
+    SetWindowPos(tree, nullptr, 0, 0, kWidth, 6 * TreeViewItemHeight, SWP_NOMOVE | SWP_NOZORDER);
+    SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(top));
+    HTREEITEM cjkItem = Insert(top, cjk.c_str());
+    HTREEITEM emojiItem = Insert(top, emoji.c_str());
+    // Items of as many missing characters, in the same places.
+    HWND boxes = CreateWindowExW(0, WC_TREEVIEW, u"", WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES |
+                                                          TVS_LINESATROOT | TVS_CHECKBOXES,
+                                 0, 0, kWidth, 6 * TreeViewItemHeight, parent.hwnd, nullptr, nullptr, nullptr);
+    HTREEITEM boxTop = InsertTreeItem(boxes, TVI_ROOT, u"Lotus Notes");
+    InsertTreeItem(boxes, boxTop, u"Inbox");
+    InsertTreeItem(boxes, boxTop, u"Sent");
+    std::u16string fiveBoxes, twoBoxes;
+    for (int i = 0; i < 5; ++i)
+        fiveBoxes += box;
+    twoBoxes = box + box;
+    HTREEITEM cjkBoxes = InsertTreeItem(boxes, boxTop, fiveBoxes.c_str());
+    HTREEITEM emojiBoxes = InsertTreeItem(boxes, boxTop, twoBoxes.c_str());
+    SendMessageW(boxes, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(boxTop));
+
+    auto labelPixels = [](HWND window, RECT label) {
+        BitmapDC canvas(kWidth, 6 * TreeViewItemHeight);
+        SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc()), 0);
+        std::vector<COLORREF> pixels;
+        int ink = 0;
+        for (int y = label.top; y < label.bottom; ++y)
+            for (int x = label.left; x < label.right + 40; ++x) {
+                pixels.push_back(canvas.At(x, y));
+                ink += canvas.At(x, y) != GetSysColor(COLOR_WINDOW) ? 1 : 0;
+            }
+        EXPECT_GT(ink, 0);
+        return pixels;
+    };
+    EXPECT_NE(labelPixels(tree, Label(cjkItem)), labelPixels(boxes, TreeItemRect(boxes, cjkBoxes, TRUE)));
+    EXPECT_NE(labelPixels(tree, Label(emojiItem)), labelPixels(boxes, TreeItemRect(boxes, emojiBoxes, TRUE)));
+    // The emoji label is as wide as two characters, not four halves.
+    RECT emojiLabel = Label(emojiItem);
+    RECT emojiBoxLabel = TreeItemRect(boxes, emojiBoxes, TRUE);
+    EXPECT_LT(emojiLabel.right - emojiLabel.left, 2 * (emojiBoxLabel.right - emojiBoxLabel.left));
+    DestroyWindow(boxes);
+}
