@@ -12,6 +12,7 @@ packages=(
     zlib1g-dev libpng-dev                          # PNG screenshots
     libfreetype-dev fonts-dejavu-core              # text rendering
     fonts-droid-fallback fonts-nanum fonts-symbola # linked fonts: CJK, hangul, symbols and emoji
+    libfribidi-dev                                 # right-to-left text: Arabic joining and bidirectional order
     libx11-dev                                     # the desktop display
     xvfb                                           # a virtual X server that the desktop display is tested under
     pst-utils pff-tools                            # independent PST readers used by the tests

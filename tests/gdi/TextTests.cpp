@@ -486,7 +486,9 @@ struct TextPicture {
     }
 };
 
-TextPicture DrawInDialogFont(const std::u16string& text)
+// Each piece is drawn by a call of its own, from the left, one after the
+// other; one piece is the text drawn whole.
+TextPicture DrawPiecesInDialogFont(const std::vector<std::u16string>& pieces)
 {
     constexpr int kWidth = 120, kHeight = 30;
     HFONT font = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, u"MS Shell Dlg");
@@ -495,8 +497,14 @@ TextPicture DrawInDialogFont(const std::u16string& text)
         BitmapDC dc(kWidth, kHeight);
         HGDIOBJ old = SelectObject(dc.dc(), font);
         SetBkMode(dc.dc(), TRANSPARENT);
-        TextOutW(dc.dc(), 2, 2, text.c_str(), static_cast<int>(text.size()));
-        GetTextExtentPoint32W(dc.dc(), text.c_str(), static_cast<int>(text.size()), &picture.extent);
+        int x = 2;
+        for (const std::u16string& text : pieces) {
+            TextOutW(dc.dc(), x, 2, text.c_str(), static_cast<int>(text.size()));
+            SIZE extent{};
+            GetTextExtentPoint32W(dc.dc(), text.c_str(), static_cast<int>(text.size()), &extent);
+            x += extent.cx;
+            picture.extent.cx += extent.cx;
+        }
         for (int y = 0; y < kHeight; ++y)
             for (int x = 0; x < kWidth; ++x)
                 picture.pixels.push_back(dc.At(x, y));
@@ -504,6 +512,11 @@ TextPicture DrawInDialogFont(const std::u16string& text)
     }
     DeleteObject(font);
     return picture;
+}
+
+TextPicture DrawInDialogFont(const std::u16string& text)
+{
+    return DrawPiecesInDialogFont({text});
 }
 
 TEST_F(TextTest, CharactersTheDialogFontLacksAreDrawnFromALinkedFontNotAsBoxes)
@@ -545,4 +558,24 @@ TEST_F(TextTest, ASurrogatePairIsOneCharacterWhoseSecondHalfTakesNoRoom)
     EXPECT_EQ(dx[2] - dx[0], alone.cx);
     SelectObject(dc.dc(), old);
     DeleteObject(font);
+}
+
+TEST_F(TextTest, ArabicJoinsItsLettersAndReadsRightToLeftInsideALeftToRightLine)
+{
+    // "سلام" shows as initial seen, the lam-alef ligature and an isolated
+    // meem, drawn from the right: from the left, meem, lam-alef, seen.
+    const TextPicture word = DrawInDialogFont(u"سلام");
+    const TextPicture shown = DrawPiecesInDialogFont({u"\uFEE1", u"\uFEFC", u"\uFEB3"});
+    EXPECT_EQ(word.pixels, shown.pixels);
+    EXPECT_EQ(word.extent.cx, shown.extent.cx);
+    // Not the isolated letters in their logical order.
+    EXPECT_NE(word.pixels, DrawPiecesInDialogFont({u"\uFEB1", u"\uFEDD", u"\uFE8D", u"\uFEE1"}).pixels);
+    // Latin around it keeps its places and its order; numbers after an
+    // Arabic word go to its left, as the bidirectional algorithm has it.
+    EXPECT_EQ(DrawInDialogFont(u"ab سلام cd").pixels,
+              DrawPiecesInDialogFont({u"ab ", u"\uFEE1", u"\uFEFC", u"\uFEB3", u" cd"}).pixels);
+    EXPECT_EQ(DrawInDialogFont(u"ab سلام 12").pixels,
+              DrawPiecesInDialogFont({u"ab ", u"12", u" ", u"\uFEE1", u"\uFEFC", u"\uFEB3"}).pixels);
+    // Hebrew reverses without joining.
+    EXPECT_EQ(DrawInDialogFont(u"שלום").pixels, DrawPiecesInDialogFont({u"ם", u"ו", u"ל", u"ש"}).pixels);
 }

@@ -2,6 +2,8 @@
 // ellipses, clipping and DT_CALCRECT measuring.
 #include "TextRender.h"
 
+#include "Bidi.h"
+
 #include "gdi/Gdi.h"
 #include "win32/WideString.h"
 
@@ -30,8 +32,9 @@ struct Layout {
         return CodeUnitAdvance(font, text, i, charExtra);
     }
 
-    int Width(std::u16string_view text) const
+    int Width(std::u16string_view logical) const
     {
+        const std::u16string text = ForDisplay(logical).shaped;
         int x = 0;
         for (std::size_t i = 0; i < text.size(); ++i)
             x += CharWidth(text, i, x);
@@ -261,8 +264,9 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format)
         // Tabs are drawn as the space up to the next stop.
         std::vector<int> advances;
         int pen = 0;
-        for (std::size_t i = 0; i < line.text.size(); ++i) {
-            advances.push_back(layout.CharWidth(line.text, i, pen));
+        const std::u16string shapedLine = ForDisplay(line.text).shaped;
+        for (std::size_t i = 0; i < shapedLine.size(); ++i) {
+            advances.push_back(layout.CharWidth(shapedLine, i, pen));
             pen += advances.back();
         }
         std::u16string shown = line.text;

@@ -255,8 +255,10 @@ public:
         if (it != m_glyphs.end())
             return it->second;
         Glyph& glyph = m_glyphs[c];
-        // Control characters and lone surrogate halves draw nothing.
-        if (!m_face || c < 0x20 || IsSurrogate(c))
+        // Control characters, lone surrogate halves and the zero-width
+        // no-break space (which also stands for a joined ligature's second
+        // character) draw nothing.
+        if (!m_face || c < 0x20 || IsSurrogate(c) || c == 0xFEFF)
             return glyph;
         FT_UInt index = FT_Get_Char_Index(m_face, c);
         if (index == 0) {

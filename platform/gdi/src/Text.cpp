@@ -1,6 +1,8 @@
 // Fonts and the text calls: TextOut, ExtTextOut, extents and metrics.
 #include "TextRender.h"
 
+#include "Bidi.h"
+
 #include "gdi/Gdi.h"
 #include "win32/WideString.h"
 
@@ -24,8 +26,9 @@ int CodeUnitAdvance(RealizedFont& font, std::u16string_view text, std::size_t i,
     return font.GlyphAt(text, i).advance + charExtra;
 }
 
-std::vector<int> Advances(RealizedFont& font, std::u16string_view text, int charExtra)
+std::vector<int> Advances(RealizedFont& font, std::u16string_view logical, int charExtra)
 {
+    const std::u16string text = ForDisplay(logical).shaped;
     std::vector<int> advances;
     advances.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i)
@@ -33,8 +36,9 @@ std::vector<int> Advances(RealizedFont& font, std::u16string_view text, int char
     return advances;
 }
 
-int RunWidth(RealizedFont& font, std::u16string_view text, int charExtra)
+int RunWidth(RealizedFont& font, std::u16string_view logical, int charExtra)
 {
+    const std::u16string text = ForDisplay(logical).shaped;
     int width = 0;
     for (std::size_t i = 0; i < text.size(); ++i)
         width += CodeUnitAdvance(font, text, i, charExtra);
@@ -77,14 +81,19 @@ void Bar(Canvas& canvas, const RunStyle& style, int left, int right, int top, in
 
 } // namespace
 
-int DrawRun(Canvas& canvas, RealizedFont& font, int x, int baseline, std::u16string_view text, const int* dx,
+int DrawRun(Canvas& canvas, RealizedFont& font, int x, int baseline, std::u16string_view logical, const int* dx,
             int charExtra, const RunStyle& style)
 {
     auto lock = FontLock();
     const double angle = font.Angle();
     const double cosA = std::cos(angle), sinA = std::sin(angle);
+    // Right-to-left runs are drawn from their end; each code unit keeps its
+    // own advance wherever it stands.
+    const DisplayText display = ForDisplay(logical);
+    const std::u16string_view text = display.shaped;
     int pen = x;
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    for (std::size_t v = 0; v < text.size(); ++v) {
+        const std::size_t i = display.visualOrder.empty() ? v : display.visualOrder[v];
         const Glyph& glyph = font.GlyphAt(text, i);
         int advance = dx ? dx[i] : CodeUnitAdvance(font, text, i, charExtra);
         // Along a rotated baseline the pen moves by the advance turned by
@@ -188,9 +197,10 @@ BOOL GetTextExtentExPointW(HDC dc, LPCWSTR text, int count, int maxExtent, int* 
         return FALSE;
     auto lock = FontLock();
     auto font = FontOfDc(*object);
+    const std::u16string shaped = ForDisplay(std::u16string_view(text, count)).shaped;
     int width = 0, fitted = 0;
     for (int i = 0; i < count; ++i) {
-        width += CodeUnitAdvance(*font, std::u16string_view(text, count), i, object->state.charExtra);
+        width += CodeUnitAdvance(*font, shaped, i, object->state.charExtra);
         if (dx)
             dx[i] = width;
         if (width <= maxExtent)
