@@ -7,7 +7,6 @@
 #include "RdoDispatch.h"
 #include "RdoItemProperties.h"
 #include "RunFlags.h"
-#include "StepGuard.h"
 #include "user/ProgressBar.h"
 #include "win32/Clock.h"
 
@@ -50,11 +49,13 @@ void CCalendarConverter::PrepareEntryItem(unsigned i)
         m_calendarFolder.ReleaseDispatch();
         m_calendarFolder.AttachDispatch(RdoSession_GetFolderFromPath(m_viewSession, m_calendarFolderPath.c_str()));
     };
-    // A folder that cannot be opened is tried again at the next interval.
+    // A folder that cannot be opened (again) would take no more items: its
+    // failure leaves the loop for the run's handler of the RDO library,
+    // which ends the run as not completed with the entries saved so far.
     if (i == 0)
-        RunGuarded(openFolder);
+        openFolder();
     if (i % kFolderReopenInterval == 0)
-        RunGuarded(openFolder);
+        openFolder();
     Sleep(kEntryPause);
     m_items.ReleaseDispatch();
     m_items.AttachDispatch(RdoFolder_GetItems(m_calendarFolder));
