@@ -4,7 +4,6 @@
 
 #include "AppSettings.h"
 #include "CProDlg.h"
-#include "CalendarConversion.h"
 #include "RdoDispatch.h"
 #include "RunFlags.h"
 #include "StepGuard.h"
@@ -47,11 +46,6 @@ void RunCalendarConversion(CProDlg& dialog)
         converter.Run();
     } catch (const LeaveConverter&) {
     }
-}
-
-void InstallCalendarConversion()
-{
-    SetCalendarConversion(&RunCalendarConversion);
 }
 
 CCalendarConverter::CCalendarConverter(CProDlg& dialog)

@@ -25,8 +25,6 @@ extern std::atomic<unsigned> g_nCalendarEntryCount;
 // Runs the calendar conversion on the dialog's worker; returns when the run
 // ended early or its completion dialog came back.
 void RunCalendarConversion(CProDlg& dialog);
-// Makes RunCalendarConversion the calendar mode's converter.
-void InstallCalendarConversion();
 // The text of a Notes status, as the error handlers fetch it.
 void FetchErrorText(LNSTATUS status);
 // "\\" + the target folder + "\" + the step-5 folder name: where the entry
