@@ -29,16 +29,14 @@ int CCalendarConverter::CountOccurrences(const LNDocument& document) const
 void CCalendarConverter::ConvertAppointmentEntry(const LNDocument& document)
 {
     CCalendarFields fields = Fields(document, m_item);
-    fields.ConvertSubjectField();
-    fields.ConvertBodyField(BodyVariant::WholeText);
-    if (fields.Has("StartDateTime"))
-        RdoItem_PutStart(m_item, DateTextToDate(fields.ReadShownDateList("StartDateTime", kShortWideChars).wide));
-    if (fields.Has("EndDateTime"))
-        RdoItem_PutEnd(m_item, DateTextToDate(ReadDateListText(document, "EndDateTime", kShortWideChars).wide));
-    fields.ConvertLocationField();
-    fields.ConvertCategoriesField();
-    fields.ConvertAlarmField();
-    fields.ConvertAttachments();
+    fields.CopySubject();
+    fields.CopyBody();
+    fields.CopyStartDateTime();
+    fields.CopyEndDateTime();
+    fields.CopyLocation();
+    fields.CopyCategories();
+    fields.CopyAlarm();
+    fields.CopyAttachments();
     StopCheck();
 }
 
@@ -85,7 +83,7 @@ void CCalendarConverter::ConvertDateSeriesEntry(const LNDocument& document, LNCA
 
 void CCalendarConverter::ConvertSingleDateEntry(const LNDocument& document)
 {
-    m_type4Entry = true;
+    bType4Entry = true;
     CCalendarFields fields = Fields(document, m_item);
     fields.ConvertSubjectField();
     fields.ConvertBodyField(BodyVariant::Short);

@@ -4,7 +4,6 @@
 
 #include "AppSettings.h"
 #include "CProDlg.h"
-#include "CalendarConversion.h"
 #include "RdoDispatch.h"
 #include "RunFlags.h"
 #include "StepGuard.h"
@@ -35,6 +34,11 @@ void FetchErrorText(LNSTATUS status)
     LNGetErrorMessageText(status, text, sizeof text);
 }
 
+std::u16string CalendarFolderPath(const std::u16string& targetFolder, const std::u16string& folderName)
+{
+    return u"\\\\" + targetFolder + u"\\" + folderName;
+}
+
 void RunCalendarConversion(CProDlg& dialog)
 {
     CCalendarConverter converter(dialog);
@@ -42,11 +46,6 @@ void RunCalendarConversion(CProDlg& dialog)
         converter.Run();
     } catch (const LeaveConverter&) {
     }
-}
-
-void InstallCalendarConversion()
-{
-    SetCalendarConversion(&RunCalendarConversion);
 }
 
 CCalendarConverter::CCalendarConverter(CProDlg& dialog)
@@ -75,10 +74,10 @@ void CCalendarConverter::Run()
         CreateCalendarFolder();
         ConvertNotesSource();
     } catch (const CException&) {
-        EndRunOnTargetFailure();
+        FinishCalendarRunOnTargetFailure();
         return;
     }
-    EndRun();
+    FinishCalendarRun();
 }
 
 void CCalendarConverter::Relabel()
@@ -104,7 +103,7 @@ void CCalendarConverter::CreateCalendarFolder()
     RunGuarded([&] { RdoFolders_Add(m_rootFolders, g_strPstFolderName, kRdoFolderCalendar); });
     Sleep(kFolderPause);
     root.ReleaseDispatch();
-    m_calendarFolderPath = rootPath + u"\\" + g_strPstFolderName.Str();
+    m_calendarFolderPath = CalendarFolderPath(m_dialog.m_strTargetFolder.Str(), g_strPstFolderName.Str());
     // A folder that was neither made nor there would take every entry's
     // item calls and save nothing: the run ends here instead (the caller's
     // handler) rather than report a success.
@@ -127,20 +126,25 @@ void CCalendarConverter::ConvertNotesSource()
         m_database.GetViewFolders(&m_viewFolders, FALSE);
         StopCheck();
         for (LNINT v = 0; v < m_viewFolders.GetCount(); ++v) {
-            ConvertView(v);
+            ConvertCalendarView(v);
             StopCheck();
         }
         m_database.Close();
         StopCheck();
     } catch (LNSTATUS status) {
-        FetchErrorText(status);
-        g_bNotCompleted = 1;
-        g_bAbortRequested = 1;
-        m_dialog.MessageBox(kDatabaseUnreadable, g_szMsgCaption, kQuestionOkFlags);
+        OnCalendarDatabaseError(status);
     }
 }
 
-void CCalendarConverter::ConvertView(LNINT v)
+void CCalendarConverter::OnCalendarDatabaseError(LNSTATUS status)
+{
+    FetchErrorText(status);
+    g_bNotCompleted = 1;
+    g_bAbortRequested = 1;
+    m_dialog.MessageBox(kDatabaseUnreadable, g_szMsgCaption, kQuestionOkFlags);
+}
+
+void CCalendarConverter::ConvertCalendarView(LNINT v)
 {
     try {
         LNViewFolder view = m_viewFolders[v];
@@ -155,28 +159,38 @@ void CCalendarConverter::ConvertView(LNINT v)
         const unsigned count = static_cast<unsigned>(view.GetEntryCount());
         g_nCalendarEntryCount = count;
         StopCheck();
-        ConvertEntries(view, count);
-        m_viewSession.ReleaseDispatch();
-        StopCheck();
+        ConvertCalendarEntries(view, count);
+        NextCalendarView();
     } catch (LNSTATUS status) {
-        FetchErrorText(status);
-        g_bNotCompleted = 1;
-        m_dialog.MessageBox(kViewUnreadable, g_szMsgCaption, kQuestionOkFlags);
+        OnCalendarViewError(status);
     }
 }
 
-void CCalendarConverter::EndRun()
+void CCalendarConverter::NextCalendarView()
+{
+    m_viewSession.ReleaseDispatch();
+    StopCheck();
+}
+
+void CCalendarConverter::OnCalendarViewError(LNSTATUS status)
+{
+    FetchErrorText(status);
+    g_bNotCompleted = 1;
+    m_dialog.MessageBox(kViewUnreadable, g_szMsgCaption, kQuestionOkFlags);
+}
+
+void CCalendarConverter::FinishCalendarRun()
 {
     // Nothing may keep the run from its completion dialog now.
     RunGuarded([&] { m_session.Term(0); });
     m_dialog.ShowCompletionDialog();
 }
 
-void CCalendarConverter::EndRunOnTargetFailure()
+void CCalendarConverter::FinishCalendarRunOnTargetFailure()
 {
     g_bNotCompleted = 1;
     g_bAbortRequested = 1;
     FreeStringList(&g_lstStartDates);
     FreeStringList(&g_lstEndDates);
-    EndRun();
+    FinishCalendarRun();
 }

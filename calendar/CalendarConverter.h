@@ -25,10 +25,14 @@ extern std::atomic<unsigned> g_nCalendarEntryCount;
 // Runs the calendar conversion on the dialog's worker; returns when the run
 // ended early or its completion dialog came back.
 void RunCalendarConversion(CProDlg& dialog);
-// Makes RunCalendarConversion the calendar mode's converter.
-void InstallCalendarConversion();
 // The text of a Notes status, as the error handlers fetch it.
 void FetchErrorText(LNSTATUS status);
+// "\\" + the target folder + "\" + the step-5 folder name: where the entry
+// loop opens the calendar folder.
+std::u16string CalendarFolderPath(const std::u16string& targetFolder, const std::u16string& folderName);
+
+// The entry type of a meeting.
+inline constexpr LNCALENTRYTYPE CalEntryType8 = LNCALENTRYTYPE_MEETING;
 
 class CCalendarConverter {
 public:
@@ -43,19 +47,28 @@ private:
     void Relabel();
     void CreateCalendarFolder();
     void ConvertNotesSource();
-    void ConvertView(LNINT v);
-    void EndRun();
+    void ConvertCalendarView(LNINT v);
+    // The end of a converted view: its session released, then the stop test.
+    void NextCalendarView();
+    void FinishCalendarRun();
     // A failure of the RDO library outside an entry: the run cannot write
     // and ends as not completed.
-    void EndRunOnTargetFailure();
+    void FinishCalendarRunOnTargetFailure();
 
     // The entry loop and its steps (CalendarEntry.cpp).
-    void ConvertEntries(const LNViewFolder& view, unsigned count);
+    void ConvertCalendarEntries(const LNViewFolder& view, unsigned count);
     void PrepareEntryItem(unsigned i);
     void ConvertEntry(const LNViewFolder& view, unsigned i);
     void DispatchEntry(const LNDocument& document, const LNCalendarEntry& calendarEntry);
     void FinishCalendarEntry(unsigned i, unsigned count);
     void SaveCalendarItem(COleDispatchDriver& item);
+
+    // The handlers of Notes errors: inside an entry (the entry is
+    // abandoned, the run goes on), a view folder (reported, the next view
+    // follows) and the database (reported, the run is aborted).
+    void OnCalendarEntryError(LNSTATUS status);
+    void OnCalendarViewError(LNSTATUS status);
+    void OnCalendarDatabaseError(LNSTATUS status);
 
     // The branches (CalendarBranches.cpp, CalendarMeeting.cpp).
     void ConvertAppointmentEntry(const LNDocument& document);
@@ -63,6 +76,8 @@ private:
     void ConvertMeetingEntry(const LNDocument& document);
     void ConvertMeetingOccurrence(const LNDocument& document, int occurrence);
     void ConvertSingleDateEntry(const LNDocument& document);
+    // The branch of entry type 4 as the entry loop names it.
+    void ConvertDateOnlyEntry(const LNDocument& document) { ConvertSingleDateEntry(document); }
     // The number of items of a series or meeting: one per start date.
     int CountOccurrences(const LNDocument& document) const;
     CCalendarFields Fields(const LNDocument& document, COleDispatchDriver& item);
@@ -83,5 +98,5 @@ private:
     COleDispatchDriver m_item;
     // The ";" of the entry's start list, once a branch has split it.
     int m_splitCount = 0;
-    bool m_type4Entry = false;
+    bool bType4Entry = false;
 };

@@ -7,7 +7,6 @@
 #include "RdoDispatch.h"
 #include "RdoItemProperties.h"
 #include "RunFlags.h"
-#include "StepGuard.h"
 #include "user/ProgressBar.h"
 #include "win32/Clock.h"
 
@@ -29,7 +28,7 @@ void AbandonEntry()
 
 } // namespace
 
-void CCalendarConverter::ConvertEntries(const LNViewFolder& view, unsigned count)
+void CCalendarConverter::ConvertCalendarEntries(const LNViewFolder& view, unsigned count)
 {
     for (unsigned i = 0; i < count; ++i) {
         PrepareEntryItem(i);
@@ -50,11 +49,13 @@ void CCalendarConverter::PrepareEntryItem(unsigned i)
         m_calendarFolder.ReleaseDispatch();
         m_calendarFolder.AttachDispatch(RdoSession_GetFolderFromPath(m_viewSession, m_calendarFolderPath.c_str()));
     };
-    // A folder that cannot be opened is tried again at the next interval.
+    // A folder that cannot be opened (again) would take no more items: its
+    // failure leaves the loop for the run's handler of the RDO library,
+    // which ends the run as not completed with the entries saved so far.
     if (i == 0)
-        RunGuarded(openFolder);
+        openFolder();
     if (i % kFolderReopenInterval == 0)
-        RunGuarded(openFolder);
+        openFolder();
     Sleep(kEntryPause);
     m_items.ReleaseDispatch();
     m_items.AttachDispatch(RdoFolder_GetItems(m_calendarFolder));
@@ -81,13 +82,18 @@ void CCalendarConverter::ConvertEntry(const LNViewFolder& view, unsigned i)
         }
         document.Close();
     } catch (LNSTATUS status) {
-        FetchErrorText(status);
-        AbandonEntry();
+        OnCalendarEntryError(status);
     } catch (const CException&) {
         // An item the RDO library refused: the rest of the entry is skipped
         // as after a Notes error, so that one entry does not end the run.
         AbandonEntry();
     }
+}
+
+void CCalendarConverter::OnCalendarEntryError(LNSTATUS status)
+{
+    FetchErrorText(status);
+    AbandonEntry();
 }
 
 void CCalendarConverter::DispatchEntry(const LNDocument& document, const LNCalendarEntry& calendarEntry)
@@ -99,17 +105,17 @@ void CCalendarConverter::DispatchEntry(const LNDocument& document, const LNCalen
         ConvertDateSeriesEntry(document, LNCALENTRYTYPE_ANNIVERSARY);
     if (calendarEntry.GetEntryType() == LNCALENTRYTYPE_EVENT)
         ConvertDateSeriesEntry(document, LNCALENTRYTYPE_EVENT);
-    if (calendarEntry.GetEntryType() == LNCALENTRYTYPE_MEETING)
+    if (calendarEntry.GetEntryType() == CalEntryType8)
         ConvertMeetingEntry(document);
     if (calendarEntry.GetEntryType() == LNCALENTRYTYPE_REMINDER)
-        ConvertSingleDateEntry(document);
+        ConvertDateOnlyEntry(document);
 }
 
 void CCalendarConverter::FinishCalendarEntry(unsigned i, unsigned count)
 {
     if (g_bSeriesType8Done != 1 && g_bSeriesType16Done != 1 && g_bSeriesType2Done != 1) {
         try {
-            if (m_type4Entry)
+            if (bType4Entry)
                 RdoItem_Put60040000(m_item, TRUE);
             SaveCalendarItem(m_item);
         } catch (const CException&) {
@@ -119,7 +125,7 @@ void CCalendarConverter::FinishCalendarEntry(unsigned i, unsigned count)
         m_item.ReleaseDispatch();
         m_items.ReleaseDispatch();
         m_rootFolders.ReleaseDispatch();
-        m_type4Entry = false;
+        bType4Entry = false;
     }
     const unsigned position = (i + 1) * 100 / count;
     g_bSeriesType2Done = 0;

@@ -42,13 +42,16 @@ std::u16string FittingPath(const std::u16string& folder, std::u16string name)
 
 } // namespace
 
-std::u16string CCalendarFields::ReadLimitedText(const char* name)
+LNString CCalendarFields::ReadItemText(const char* name)
 {
     LNText text;
     m_note.GetItem(name, &text);
-    // A list without elements reads as an empty text.
-    const LNString first = text.GetCount() > 0 ? text[0].GetText() : LNString();
-    return WidenCapped(CopyLimitedText(first), kShortWideChars);
+    return text.GetCount() > 0 ? text[0].GetText() : LNString();
+}
+
+std::u16string CCalendarFields::ReadLimitedText(const char* name)
+{
+    return WidenCapped(CopyLimitedText(ReadItemText(name)), kShortWideChars);
 }
 
 void CCalendarFields::ConvertSubjectField()
@@ -121,6 +124,18 @@ void CCalendarFields::ConvertAttachments()
         attachment.Detach(LNString(WideToAnsi(path)));
         RdoAttachments_Add(collection, path.c_str());
     }
+}
+
+void CCalendarFields::CopyStartDateTime()
+{
+    if (Has("StartDateTime"))
+        RdoItem_PutStart(m_item, DateTextToDate(ReadShownDateList("StartDateTime", kShortWideChars).wide));
+}
+
+void CCalendarFields::CopyEndDateTime()
+{
+    if (Has("EndDateTime"))
+        RdoItem_PutEnd(m_item, DateTextToDate(ReadDateListText(m_note, "EndDateTime", kShortWideChars).wide));
 }
 
 DateListText CCalendarFields::ReadShownDateList(const char* name, std::size_t wideCapacity)

@@ -39,6 +39,19 @@ public:
     // Each attachment detached into the attachment folder and added.
     void ConvertAttachments();
 
+    // The blocks of a single appointment (entry type 1), in the order that
+    // branch runs them; the ones that share a block above call it.
+    void CopySubject() { ConvertSubjectField(); }
+    void CopyBody() { ConvertBodyField(BodyVariant::WholeText); }
+    // The whole "StartDateTime" list as one date, shown in the date line.
+    void CopyStartDateTime();
+    // The whole "EndDateTime" list as one date.
+    void CopyEndDateTime();
+    void CopyLocation() { ConvertLocationField(); }
+    void CopyCategories() { ConvertCategoriesField(); }
+    void CopyAlarm() { ConvertAlarmField(); }
+    void CopyAttachments() { ConvertAttachments(); }
+
     // The date text shown in the dialog's date line.
     DateListText ReadShownDateList(const char* name, std::size_t wideCapacity);
 
@@ -46,6 +59,8 @@ public:
     COleDispatchDriver& Item() { return m_item; }
 
 private:
+    // Element 0 of a text item; an item without elements reads empty.
+    LNString ReadItemText(const char* name);
     // Element 0 of a text item, through the subject's 1000-byte cut, wide.
     std::u16string ReadLimitedText(const char* name);
 

@@ -9,7 +9,7 @@ constexpr std::size_t kLimitedTextCut = 1000;
 
 } // namespace
 
-std::string CopyLimitedText(const LNString& text)
+ItemTextBuffer CopyLimitedText(const LNString& text)
 {
     // The buffer length counts the terminator: 1024 bytes of text need 1025.
     if (static_cast<std::size_t>(text.GetBufLength()) > kItemTextBytes)
@@ -17,7 +17,7 @@ std::string CopyLimitedText(const LNString& text)
     return text.Text();
 }
 
-std::string CopyBoundedText(std::string_view text, std::size_t bufferBytes)
+ItemTextBuffer CopyBoundedText(std::string_view text, std::size_t bufferBytes)
 {
     return std::string(text.substr(0, bufferBytes - 1));
 }

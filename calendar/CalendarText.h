@@ -17,12 +17,16 @@ inline constexpr std::size_t kShortWideChars = 200;
 // The wide capacity of a date list.
 inline constexpr std::size_t kDateListWideChars = 1024;
 
+// The narrow copy of one field, as held in its buffer of kItemTextBytes
+// with the terminator.
+using ItemTextBuffer = std::string;
+
 // Subject and location: a text that does not fit the buffer with its
 // terminator is cut to its first 1000 bytes; a shorter one is taken whole.
-std::string CopyLimitedText(const LNString& text);
+ItemTextBuffer CopyLimitedText(const LNString& text);
 // A text copied with its terminator into a buffer of that many bytes: cut
 // to bufferBytes - 1 when longer.
-std::string CopyBoundedText(std::string_view text, std::size_t bufferBytes = kItemTextBytes);
+ItemTextBuffer CopyBoundedText(std::string_view text, std::size_t bufferBytes = kItemTextBytes);
 // ANSI to wide text in a buffer of capacity characters, terminator
 // included: at most capacity - 1 characters are kept.
 std::u16string WidenCapped(std::string_view narrow, std::size_t capacity);
@@ -30,3 +34,8 @@ std::u16string WidenCapped(std::string_view narrow, std::size_t capacity);
 // The word put for one element of "Categories", compared whole and
 // case-sensitively.
 LPCWSTR MapCategoryCode(std::string_view element);
+// The same mapping under the name the single appointment's blocks use.
+inline LPCWSTR MapCategoryWord(std::string_view element)
+{
+    return MapCategoryCode(element);
+}

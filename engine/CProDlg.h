@@ -24,7 +24,8 @@ public:
     explicit CProDlg(CWnd* pParent = nullptr);
     ~CProDlg() override;
 
-    // The converters, run on the worker thread by the thread procedures.
+    // The converters, run on the worker thread by the thread procedures:
+    // each runs the one installed for its mode (Converters.h).
     void ConvertMailFolders();
     void ConvertContacts();
     void ConvertCalendar();
@@ -128,8 +129,8 @@ private:
     // Suspends the worker while the question is open; Yes stops the run.
     void RunStopProtocol(LPCWSTR question);
     void StartWorker();
-    // The calendar mode's run when no calendar conversion is installed.
-    void RunStandInConverter();
+    // The converter installed for the mode, run on the worker.
+    void RunConverterOf(int mode);
 
     // The worker's object, kept until the dialog goes, so that a handler
     // that read g_pConvThread may still suspend or resume it.

@@ -5,6 +5,7 @@
 #include "AppSettings.h"
 #include "CProDlg.h"
 #include "ConversionThreads.h"
+#include "Converters.h"
 #include "RdoDispatch.h"
 #include "RunFlags.h"
 #include "StepGuard.h"
@@ -27,9 +28,9 @@ void MarkNotCompleted()
 
 } // namespace
 
-void CProDlg::ConvertContacts()
+void RunContactConversion(CProDlg& dialog)
 {
-    CContactConverter converter(*this);
+    CContactConverter converter(dialog);
     try {
         converter.Run();
     } catch (const LeaveConverter&) {
@@ -111,6 +112,10 @@ bool CContactConverter::FindPersons()
         // completed, through the completion dialog.
         RunGuarded([&] { m_session.Term(0); });
         m_dialog.ReportUnreadableNsf();
+        // The completion dialog ends the process: the run's end block goes
+        // to the log before it, as at every other end of the run.
+        g_nFoldersLogged = 1;
+        WriteRunSummary(1);
         StopCheck();
         return false;
     }

@@ -5,6 +5,7 @@
 #include "AppSettings.h"
 #include "BrenmoorDispatch.h"
 #include "CProDlg.h"
+#include "Converters.h"
 #include "MailFolderPaths.h"
 #include "PartString.h"
 #include "RunFlags.h"
@@ -24,9 +25,9 @@ constexpr int kFolderText = 1033;
 
 } // namespace
 
-void CProDlg::ConvertMailFolders()
+void RunMailConversion(CProDlg& dialog)
 {
-    CMailConverter converter(*this);
+    CMailConverter converter(dialog);
     try {
         converter.Run();
     } catch (const LeaveConverter&) {

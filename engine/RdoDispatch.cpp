@@ -24,6 +24,12 @@ LPDISPATCH GetObject(COleDispatchDriver& owner, DISPID property)
     return object;
 }
 
+// An optional argument left out.
+VARIANT MissingArgument()
+{
+    return ole::MakeMissing();
+}
+
 } // namespace
 
 void RdoSession_Logon(COleDispatchDriver& session)
@@ -78,9 +84,9 @@ void RdoAttachments_Add(COleDispatchDriver& attachments, LPCWSTR filePath)
 {
     ole::CVariant file, type, position, displayName;
     static_cast<VARIANT&>(file) = ole::MakeString(filePath ? filePath : u"");
-    static_cast<VARIANT&>(type) = ole::MakeMissing();
-    static_cast<VARIANT&>(position) = ole::MakeMissing();
-    static_cast<VARIANT&>(displayName) = ole::MakeMissing();
+    static_cast<VARIANT&>(type) = MissingArgument();
+    static_cast<VARIANT&>(position) = MissingArgument();
+    static_cast<VARIANT&>(displayName) = MissingArgument();
     ole::CVariant ignored;
     attachments.InvokeHelper(kAttachmentsAdd, DISPATCH_METHOD, VT_VARIANT, &ignored,
                              Params(VTS_VARIANT VTS_VARIANT VTS_VARIANT VTS_VARIANT), &file, &type, &position,

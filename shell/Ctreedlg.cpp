@@ -159,8 +159,8 @@ void Ctreedlg::OnNext()
     WriteActivityLog(u"Step 3 :");
     WriteActivityLog(u"-------");
     WriteActivityLog(u"List of Selected NSF Folder(s) : ");
-    for (const StringNode* node = g_pSelFolderList; node; node = node->next)
-        WriteActivityLog(node->text);
+    for (g_pSelFolderCursor = g_pSelFolderList; g_pSelFolderCursor; g_pSelFolderCursor = g_pSelFolderCursor->next)
+        WriteActivityLog(g_pSelFolderCursor->text);
     RunNextStep<CTrgDlg>(*this);
 }
 

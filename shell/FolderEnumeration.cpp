@@ -31,6 +31,8 @@ constexpr SystemFolder kSystemFolders[] = {
 
 // Information icon, system-modal.
 constexpr UINT kNotConfiguredFlags = 0x1040;
+// Stop icon, system-modal.
+constexpr UINT kWrongSourceFlags = 0x1010;
 
 // The NSF path in the ANSI code page, cut to the buffer as the class library
 // takes it; false when it did not fit whole.
@@ -98,6 +100,16 @@ UINT EnumNsfFoldersThread(LPVOID pParam)
     dialog->EnableStepButtons(FALSE);
     char nsfPath[kNsfPathBufferBytes];
     const bool pathFits = NarrowNsfPath(nsfPath);
+    // A database that cannot be opened or listed: said so, and the user is
+    // let back to choose another file; nothing can be ticked, so Next stays
+    // off.
+    const auto endUnreadableWalk = [&] {
+        EndSession(session);
+        ::MessageBoxW(nullptr, u"Please check if you have select the correct source file.", g_szMsgCaption,
+                      kWrongSourceFlags);
+        dialog->HideEnumerationProgress();
+        dialog->m_btnBack.EnableWindow(TRUE);
+    };
     if (session.Initialize(700, 0, nullptr) != LNNOERROR) {
         ::MessageBoxW(nullptr, u"Your Lotus Notes is not confogured, please call Administrator ", g_szMsgCaption,
                       kNotConfiguredFlags);
@@ -106,7 +118,7 @@ UINT EnumNsfFoldersThread(LPVOID pParam)
     LNSetThrowAllErrorsGlobal(TRUE);
     // A path cut to the buffer would name another file; it is not opened.
     if (!pathFits) {
-        EndSession(session);
+        endUnreadableWalk();
         return 0;
     }
     try {
@@ -136,9 +148,7 @@ UINT EnumNsfFoldersThread(LPVOID pParam)
         dialog->HideEnumerationProgress();
         EndSession(session);
     } catch (LNSTATUS) {
-        // The database could not be opened or listed: the walk ends here and
-        // the step stays blocked.
-        EndSession(session);
+        endUnreadableWalk();
     }
     return 0;
 }

@@ -1,13 +1,22 @@
-// The one application object of the program, built before the entry runs,
-// and the calendar conversion installed as the calendar mode's converter:
-// it lives above the engine, which cannot reach it by itself.
+// The program: its application object, with the converter of each
+// conversion mode wired before the wizard starts.
 #include "CalendarConverter.h"
+#include "Converters.h"
 #include "MarlwickApp.h"
 
 namespace {
 
-const bool g_calendarInstalled = (InstallCalendarConversion(), true);
+class CMarlwickProgram : public CMarlwickApp {
+public:
+    BOOL InitInstance() override
+    {
+        InstallConverters({.mail = &RunMailConversion,
+                           .contacts = &RunContactConversion,
+                           .calendar = &RunCalendarConversion});
+        return CMarlwickApp::InitInstance();
+    }
+};
 
 } // namespace
 
-CMarlwickApp theApp;
+CMarlwickProgram theApp;

@@ -3,3 +3,4 @@
 
 StringNode* g_pSelFolderList;
 int g_nSelFolderCount;
+const StringNode* g_pSelFolderCursor;

@@ -21,6 +21,8 @@ extern int g_bUpdateExistingPst;
 // backslash, and their number.
 extern StringNode* g_pSelFolderList;
 extern int g_nSelFolderCount;
+// The node of g_pSelFolderList that a walk on the GUI thread stands on.
+extern const StringNode* g_pSelFolderCursor;
 
 // How mail bodies are converted: 1 plain text ("Normal Recovery (TXT
 // Format)"), 0 rich text exported as RTF ("Advance Recovery (RTF Format)").

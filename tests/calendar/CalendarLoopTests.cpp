@@ -5,6 +5,7 @@
 
 #include "CalendarConverter.h"
 #include "RunFlags.h"
+#include "mapi/Profile.h"
 #include "user/Automation.h"
 #include "user/ProgressBar.h"
 
@@ -60,6 +61,32 @@ LRESULT StopTriggerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
             RaiseStopFlags();
     }
     return CallWindowProcW(g_trigger.previous, hwnd, message, wParam, lParam);
+}
+
+// Renames the calendar folder in the store while the worker waits for the
+// GUI thread to show the counter text given: the worker's item in hand is
+// saved in it all the same, but the folder's path names nothing from then on.
+struct RenameTrigger {
+    WNDPROC previous = nullptr;
+    std::u16string counter;
+    std::atomic<bool> renamed{false};
+};
+RenameTrigger g_rename;
+
+LRESULT RenameTriggerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_SETTEXT && !g_rename.renamed && g_rename.counter == reinterpret_cast<LPCWSTR>(lParam)) {
+        auto store = mapi::CMailProfile::Default().FindStoreByRootName(enginetest::kTargetFolder);
+        if (store) {
+            auto top = store->GetIpmSubtree();
+            if (top.Ok()) {
+                auto calendar = top.Value().FindSubfolder(kCalendarFolder);
+                if (calendar.Ok() && *calendar)
+                    g_rename.renamed = (*calendar)->SetName(u"Moved").Ok();
+            }
+        }
+    }
+    return CallWindowProcW(g_rename.previous, hwnd, message, wParam, lParam);
 }
 
 class CalendarLoopTest : public CalendarRunFixture {
@@ -181,6 +208,39 @@ TEST_F(CalendarLoopTest, AViewPastTheFolderReopeningKeepsEveryEntry)
     ASSERT_EQ(items.size(), 151u);
     EXPECT_EQ(SubjectOf(items[150]), u"Entry 150");
     EXPECT_EQ(g_nCalendarEntryCount, 151u);
+}
+
+// The folder is opened again at entry 150: when it cannot be, no later entry
+// has a place, and the run ends there as not completed with the entries
+// saved so far kept.
+TEST_F(CalendarLoopTest, AFolderThatCannotBeOpenedAgainEndsTheRunNotCompletedKeepingTheEntriesBefore)
+{
+    UseNsf(CalendarNsf(Keys(152), Appointments(152)));
+    m_gate->Close();
+    ASSERT_NE(StartRun(), nullptr);
+    ASSERT_TRUE(m_gate->WaitForEntered(1));
+    HWND counter = GetDlgItem(m_progress, 1034);
+    ASSERT_NE(counter, nullptr);
+    g_rename.counter = u"149/152";
+    g_rename.renamed = false;
+    g_rename.previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(counter, GWLP_WNDPROC));
+    SetWindowLongPtrW(counter, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RenameTriggerProc));
+    m_gate->Open();
+    HWND completion = WaitForCompletionDialog();
+    SetWindowLongPtrW(counter, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_rename.previous));
+    ASSERT_TRUE(g_rename.renamed);
+    EXPECT_EQ(TextOf(m_progress, 1034), u"149/152") << "no entry after the failure was begun";
+    EXPECT_EQ(CloseCompletionDialog(completion), u"Conversion not completed successfully");
+    EXPECT_EQ(LogLines().back(), "Conversion not completed successfully");
+    EXPECT_TRUE(Boxes().empty());
+    ReopenOnce();
+    auto moved = componenttest::FolderBelowTop(m_store, {u"Moved"});
+    ASSERT_TRUE(moved);
+    auto items = componenttest::MessagesOf(*moved);
+    ASSERT_EQ(items.size(), 150u);
+    EXPECT_EQ(SubjectOf(items.front()), u"Entry 0");
+    EXPECT_EQ(SubjectOf(items.back()), u"Entry 149");
+    EXPECT_EQ(g_bNotCompleted, 1);
 }
 
 TEST_F(CalendarLoopTest, UnknownTypesAndDocumentsThatDoNotOpenGiveEmptyItems)

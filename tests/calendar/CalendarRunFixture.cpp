@@ -2,7 +2,7 @@
 
 #include "CalendarConverter.h"
 #include "CalendarDates.h"
-#include "CalendarConversion.h"
+#include "Converters.h"
 #include "MarlwickDlg.h"
 
 namespace calendartest {
@@ -25,14 +25,13 @@ void CalendarRunFixture::SetUp()
 {
     MailRunFixture::SetUp();
     g_nConvMode = 3;
-    InstallCalendarConversion();
+    InstallConverter(3, &RunCalendarConversion);
     g_bSeriesType2Done = g_bSeriesType16Done = g_bSeriesType8Done = 0;
 }
 
 void CalendarRunFixture::TearDown()
 {
     MailRunFixture::TearDown();
-    SetCalendarConversion(nullptr);
     FreeStringList(&g_lstStartDates);
     FreeStringList(&g_lstEndDates);
 }

@@ -6,6 +6,7 @@
 #include "ContactRunFixture.h"
 
 #include "AppSettings.h"
+#include "PstFreeSpace.h"
 #include "WizardSelections.h"
 #include "mapi/Store.h"
 #include "RunFlags.h"
@@ -186,7 +187,35 @@ TEST_F(ContactRun, AFileThatIsNoDatabaseIsReportedAndEndsNotCompleted)
     HWND completion = WaitForCompletionDialog();
     EXPECT_EQ(CloseCompletionDialog(completion), u"Conversion not completed successfully");
     EXPECT_TRUE(Contacts().empty());
-    EXPECT_TRUE(LoggedSummaries().empty());
+    // The run's end block comes before the completion dialog's result, as
+    // at every other end of the run: each line after a line break.
+    const std::string log = ReadHostFile(Host(m_installDir + u"\\Activity Log.txt"));
+    const std::string end = "\r\n\r\n"
+                            "\r\nStep 6 :"
+                            "\r\n-------"
+                            "\r\nNo. of folder selected : 1"
+                            "\r\nCurrent Progress : 0"
+                            "\r\nOverall Progress : 0"
+                            "\r\nConversion not completed successfully";
+    ASSERT_GE(log.size(), end.size());
+    EXPECT_EQ(log.substr(log.size() - end.size()), end);
+    EXPECT_EQ(g_nFoldersLogged, 1);
+}
+
+// An address book that cannot be searched ends the same way.
+TEST_F(ContactRun, AnAddressBookThatCannotBeSearchedIsReportedWithTheEndBlock)
+{
+    UseNsf(Persons(2));
+    notes::SetFault("LNDatabase::Search", LNERR_DATABASE_CORRUPT);
+    ASSERT_NE(StartRun(), nullptr);
+    auto box = Answer(kWrongSource, IDOK);
+    EXPECT_EQ(box.type, 0x1010u);
+    HWND completion = WaitForCompletionDialog();
+    EXPECT_EQ(CloseCompletionDialog(completion), u"Conversion not completed successfully");
+    EXPECT_TRUE(Contacts().empty());
+    EXPECT_EQ(LoggedSummaries(), (std::vector<Lines>{
+                                     {"No. of folder selected : 1", "Current Progress : 0", "Overall Progress : 0"}}));
+    EXPECT_EQ(LogLines().back(), "Conversion not completed successfully");
 }
 
 TEST_F(ContactRun, AContactsFolderThatCannotBeMadeEndsTheRunNotCompletedAtItsFirstContact)

@@ -50,10 +50,9 @@ protected:
     // The three counter lines of each "Step 6 :" block of the log.
     std::vector<std::vector<std::string>> LoggedSummaries() const;
 
-    std::shared_ptr<mapi::CStore> m_store;
-
-private:
+    // The PST as the run left it, opened once after the run.
     void ReopenOnce();
+    std::shared_ptr<mapi::CStore> m_store;
 };
 
 // The attachment files of a message, by name: their bytes.

@@ -3,6 +3,8 @@
 #include "RunFixture.h"
 
 #include "components/ComponentClasses.h"
+#include "Converters.h"
+#include "MarlwickDlg.h"
 #include "PstBack.h"
 #include "RunFlags.h"
 #include "WizardSelections.h"
@@ -50,6 +52,29 @@ TEST_F(RunEnd, ANewPstGetsTheComponentsRegisteredSilentlyAndTheNamedTargetFolder
     ASSERT_TRUE(name.Ok()) << name.Message();
     EXPECT_EQ(name.Value(), u"Pellinor Conversion FolderMail");
 }
+
+// A mode whose converter is missing writes nothing: its run ends in the
+// completion dialog as not completed, with the summary of an unstarted run
+// and no PST.
+class RunWithoutConverter : public RunFixture, public testing::WithParamInterface<int> {};
+
+TEST_P(RunWithoutConverter, EndsNotCompleted)
+{
+    InstallConverter(GetParam(), nullptr);
+    g_nConvMode = GetParam();
+    ASSERT_NE(StartRun(), nullptr);
+    HWND completion = WaitForCompletionDialog();
+    ASSERT_NE(completion, nullptr);
+    EXPECT_EQ(TextOf(completion, 1040), u"Conversion not completed successfully");
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(LogLines().back(), "Conversion not completed successfully");
+    EXPECT_TRUE(LogHas("Step 6 :"));
+    EXPECT_FALSE(std::filesystem::exists(Host(kPstPath)));
+    automation::Click(GetDlgItem(completion, IDOK));
+    EXPECT_EQ(WaitForProcessEnd(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, RunWithoutConverter, testing::Values(1, 2, 3));
 
 TEST_F(RunEnd, OkEndsTheProcessAfterStartingTheCloserRemovingTheRtfFileAndLoggingTheResult)
 {

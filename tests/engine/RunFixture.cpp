@@ -1,7 +1,9 @@
 #include "RunFixture.h"
 
 #include "AppSettings.h"
+#include "Converters.h"
 #include "RunFlags.h"
+#include "StandInConverter.h"
 #include "MarlwickDlg.h"
 #include "WizardSelections.h"
 #include "user/Automation.h"
@@ -64,8 +66,11 @@ void RunFixture::SetUp()
     std::filesystem::create_directories(Host(m_installDir + u"\\Attachment"));
     std::filesystem::create_directories(Host(u"C:\\Data"));
 
-    // The run's own behaviour is tested over the stand-in converter of a
-    // mode whose conversion is not built yet; the mail tests choose mode 1.
+    // The run's own behaviour is tested over the stand-in converter, here
+    // the calendar mode's; the mail and contacts tests choose their modes,
+    // and the calendar's install its converter.
+    InstallConverters(
+        {.mail = &RunMailConversion, .contacts = &RunContactConversion, .calendar = &RunStandInConverter});
     g_nConvMode = 3;
     wcscpy_s(g_szPstPath, MAX_PATH, kPstPath);
     g_bUpdateExistingPst = 0;
@@ -130,6 +135,7 @@ void RunFixture::TearDown()
     }
     FreeStringList(&g_pSelFolderList);
     g_nSelFolderCount = 0;
+    InstallConverters({});
     ComponentMachine::TearDown();
 }
 

@@ -264,45 +264,79 @@ TEST_F(TreeStepTest, AddressBookAndCalendarShowTheDatabaseItselfWithoutNotes)
     EXPECT_EQ(notes::CallCount("LNNotesSession::Initialize"), 0);
 }
 
-TEST_F(TreeStepTest, AWalkThatCannotReadTheDatabaseOrIsStoppedLeavesTheStepBlocked)
+// A database that cannot be opened or listed is said so, and the user can
+// go back to choose another file; nothing can be ticked, so Next stays off.
+TEST_F(TreeStepTest, AWalkThatCannotReadTheDatabaseSaysSoAndLetsTheUserGoBack)
 {
+    const std::string whole = ReadHostFile(Host(kMailNsf));
+    ASSERT_GT(whole.size(), 64u);
     WriteHostFile(Host(u"C:\\Notes\\Data\\junk.nsf"), "not a database at all");
+    WriteHostFile(Host(u"C:\\Notes\\Data\\empty.nsf"), "");
+    WriteHostFile(Host(u"C:\\Notes\\Data\\cut.nsf"), whole.substr(0, whole.size() / 3));
+    std::string noise(4096, '\0');
+    std::uint32_t seed = 12345;
+    for (char& byte : noise) {
+        seed = seed * 1103515245u + 12345u;
+        byte = static_cast<char>(seed >> 16);
+    }
+    WriteHostFile(Host(u"C:\\Notes\\Data\\noise.nsf"), noise);
+    MakeFolder(u"C:\\Notes\\Data\\folder.nsf");
     const std::u16string tooLong = u"C:\\" + std::u16string(252, u'd') + u".nsf";
     const struct {
         const char* what;
         std::u16string path;
         const char* faultyCall;
-        bool stop;
     } cases[] = {
-        {"missing file", u"C:\\Notes\\Data\\gone.nsf", nullptr, false},
-        {"not a database", u"C:\\Notes\\Data\\junk.nsf", nullptr, false},
-        {"views cannot be listed", kMailNsf, "LNDatabase::GetViewFolders", false},
-        {"path beyond the buffer", tooLong, nullptr, false},
-        {"stop requested", kMailNsf, nullptr, true},
+        {"missing file", u"C:\\Notes\\Data\\gone.nsf", nullptr},
+        {"not a database", u"C:\\Notes\\Data\\junk.nsf", nullptr},
+        {"zero-length file", u"C:\\Notes\\Data\\empty.nsf", nullptr},
+        {"truncated database", u"C:\\Notes\\Data\\cut.nsf", nullptr},
+        {"random bytes", u"C:\\Notes\\Data\\noise.nsf", nullptr},
+        {"folder named .nsf", u"C:\\Notes\\Data\\folder.nsf", nullptr},
+        {"views cannot be listed", kMailNsf, "LNDatabase::GetViewFolders"},
+        {"path beyond the buffer", tooLong, nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         ResetGlobals();
         if (c.faultyCall)
             notes::SetFault(c.faultyCall, LNERR_DATABASE_CORRUPT);
-        g_bTreeStop = c.stop ? 1 : 0;
         user::ClearMessageBoxHistory();
         ASSERT_NE(Open(1, c.path), nullptr);
-        ASSERT_TRUE(WaitForSessionEnd());
-        ASSERT_TRUE(automation::WaitUntil([] { return g_bTreeStop == 0; })) << "the walk resets the flag";
+        Answer(ExpectBox(u"Please check if you have select the correct source file.", 0x1010, nullptr), IDOK);
+        ASSERT_TRUE(automation::WaitUntil([&] { return BackEnabled(); }, std::chrono::seconds(60)));
         EXPECT_FALSE(NextEnabled());
-        EXPECT_FALSE(BackEnabled());
-        EXPECT_TRUE(ProgressShown());
+        EXPECT_FALSE(automation::IsVisible(Control(1032)));
+        EXPECT_FALSE(automation::IsVisible(Control(1019)));
         EXPECT_EQ(::SendMessageW(m_tree, TVM_GETCOUNT, 0, 0), 0);
-        EXPECT_TRUE(user::MessageBoxHistory().empty()) << "nothing is shown";
         if (c.path == tooLong) {
             EXPECT_EQ(notes::CallCount("LNNotesSession::GetDatabase"), 0) << "a cut path is never opened";
         }
-        EndTheProgram();
+        // Back leaves the step as from any other walk.
+        automation::Click(Control(1015));
+        EXPECT_EQ(Result(), IDCANCEL);
+        EXPECT_TRUE(SelectedFolders().empty());
     }
+}
 
-    // One view folder that fails is skipped; the walk goes on to the end.
-    ResetGlobals();
+// A walk stopped by the step's own end leaves the step as it stands.
+TEST_F(TreeStepTest, AStoppedWalkLeavesTheStepBlockedWithoutABox)
+{
+    g_bTreeStop = 1;
+    user::ClearMessageBoxHistory();
+    ASSERT_NE(Open(1, kMailNsf), nullptr);
+    ASSERT_TRUE(WaitForSessionEnd());
+    ASSERT_TRUE(automation::WaitUntil([] { return g_bTreeStop == 0; })) << "the walk resets the flag";
+    EXPECT_FALSE(NextEnabled());
+    EXPECT_FALSE(BackEnabled());
+    EXPECT_TRUE(ProgressShown());
+    EXPECT_EQ(::SendMessageW(m_tree, TVM_GETCOUNT, 0, 0), 0);
+    EXPECT_TRUE(user::MessageBoxHistory().empty()) << "nothing is shown";
+    EndTheProgram();
+}
+
+TEST_F(TreeStepTest, AViewFolderThatCannotBeOpenedIsSkipped)
+{
     notes::SetFault("LNViewFolder::Open", LNERR_NOT_OPEN, 1, 1);
     ASSERT_NE(Open(1, kMailNsf), nullptr);
     ASSERT_TRUE(WaitForFolders());

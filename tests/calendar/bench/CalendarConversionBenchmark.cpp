@@ -12,6 +12,7 @@
 #include "BenchmarkHarness.h"
 
 #include "CalendarConverter.h"
+#include "Converters.h"
 #include "nsfbuild/Synthetic.h"
 #include "win32/Clock.h"
 #include "win32/WideString.h"
@@ -41,7 +42,7 @@ void Measure(std::size_t entries)
             bench::Fail(result.message);
     };
     auto convert = [&] {
-        InstallCalendarConversion();
+        InstallConverter(3, &RunCalendarConversion);
         auto clock = std::make_shared<win32::VirtualClock>(std::chrono::system_clock::now());
         win32::SetClock(clock);
         const bench::RunFigures run = bench::RunConversion(3, kNsfPath, kPstPath, u"Calendar");

@@ -2,6 +2,7 @@
 
 #include "AppSettings.h"
 #include "CProDlg.h"
+#include "Converters.h"
 #include "MarlwickDlg.h"
 #include "WizardSelections.h"
 #include "install/MachineInstaller.h"
@@ -103,6 +104,8 @@ RunFigures RunConversion(int mode, const char16_t* nsfPath, const char16_t* pstP
     wcscpy_s(g_szInstallDir, MAX_PATH, install::kInstallFolder);
     InitAppSettings();
     g_nConvMode = mode;
+    InstallConverter(1, &RunMailConversion);
+    InstallConverter(2, &RunContactConversion);
     g_strNsfPath = nsfPath;
     g_strPstFolderName = folderName;
     wcscpy_s(g_szPstPath, MAX_PATH, pstPath);
