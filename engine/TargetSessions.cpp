@@ -3,6 +3,7 @@
 // registered on demand from the install folder.
 #include "CProDlg.h"
 
+#include "ActivityLog.h"
 #include "AppSettings.h"
 #include "BrenmoorDispatch.h"
 #include "OutlookDispatch.h"
@@ -26,6 +27,11 @@ constexpr LPCWSTR kRdoMissing = u"Redemption.dll is not properly configured. Ple
 constexpr LPCWSTR kBrenmoorMissing = u"Brenmoor.dll is not properly configured. Please Re-Install the software.";
 constexpr LPCWSTR kOutlookNotInstalled = u"Microsoft Outlook is not Installed Properly";
 constexpr LPCWSTR kOutlookNotConfigured = u"Outlook is not properly configured. Please Re-Install the software.";
+constexpr LPCWSTR kAnsiPst = u"This PST file is in the old ANSI format and cannot be updated. Please choose another "
+                             u"PST file or a new one.";
+
+// What Outlook reports for a PST in the old ANSI format (MAPI_E_VERSION).
+constexpr SCODE kStoreVersionError = static_cast<SCODE>(0x80040110);
 
 constexpr UINT kErrorFlags = 0x1010;  // system-modal, stop icon, OK
 constexpr UINT kNoticeFlags = 0x1040; // system-modal, information icon, OK
@@ -54,6 +60,14 @@ void RegisterComponentFile(LPCWSTR fileName)
         return;
     CString argument = CString(u"/s ") + shortPath;
     _wspawnl(_P_WAIT, regsvr32, regsvr32, argument.GetString(), u"", nullptr);
+}
+
+// The fixed messages of the target's failures say little; the log keeps
+// what actually failed, as the failing component described it.
+void LogTargetFailure(const std::u16string& description)
+{
+    CString line = CString(u"Target PST not opened : ") + description.c_str();
+    WriteActivityLog(line);
 }
 
 // A BSTR made for a call by reference and freed after it; a failed
@@ -120,6 +134,13 @@ void CProDlg::OpenOutlookStore(CString pstPath)
         m_dispFolders.AttachDispatch(OutlookNameSpace_GetFolders(m_dispNamespace));
         m_dispStoreRoot.AttachDispatch(OutlookFolders_GetLast(m_dispFolders));
         m_strTargetFolder = OutlookFolder_GetName(m_dispStoreRoot);
+    } catch (const COleDispatchException& error) {
+        LogTargetFailure(error.m_strDescription);
+        // A PST that cannot be updated is no fault of Outlook: the user is
+        // told so, and nothing has been written into the file.
+        LPCWSTR text = error.m_scError == kStoreVersionError ? kAnsiPst : kOutlookMissing;
+        ::MessageBoxW(GetSafeHwnd(), text, g_szMsgCaption, 0);
+        RaiseStopFlags();
     } catch (...) {
         ::MessageBoxW(GetSafeHwnd(), kOutlookMissing, g_szMsgCaption, 0);
         RaiseStopFlags();
@@ -169,6 +190,10 @@ int CProDlg::InitRdoAndBrenmoor(CString pstPath)
     CallString folder(targetFolder);
     try {
         Brenmoor_Call6003002B(m_dispBrenmoor, pst.Ref(), folder.Ref());
+    } catch (const COleDispatchException& error) {
+        LogTargetFailure(error.m_strDescription);
+        MessageBox(kOutlookNotConfigured, g_szMsgCaption, kErrorFlags);
+        RaiseStopFlags();
     } catch (...) {
         MessageBox(kOutlookNotConfigured, g_szMsgCaption, kErrorFlags);
         RaiseStopFlags();

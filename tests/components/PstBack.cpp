@@ -2,7 +2,11 @@
 
 #include "ReaderTools.h"
 
+#include "components/StoreFileChecks.h"
+#include "mapi/NodeDatabase.h"
 #include "mapi/Profile.h"
+#include "mapi/PropTags.h"
+#include "mapi/ltp/PropertyContext.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -105,6 +109,24 @@ std::optional<std::string> ExportedValue(const std::string& text, const std::str
         return first == std::string::npos ? std::string() : value.substr(first, last - first + 1);
     }
     return std::nullopt;
+}
+
+bool ProtectStore(const std::filesystem::path& hostPath, const std::u16string& password)
+{
+    auto db = mapi::CNodeDatabase::Open(hostPath);
+    if (!db)
+        return false;
+    auto node = (*db)->ReadNode(mapi::SpecialNid::MessageStore);
+    if (!node)
+        return false;
+    auto bag = mapi::ltp::CPropertyContext::Read(*node);
+    if (!bag)
+        return false;
+    const auto crc = components::StorePasswordCrc(password);
+    bag->Set(mapi::PR_PST_PASSWORD, mapi::PropertyValue::Long(static_cast<std::int32_t>(crc)));
+    auto content = mapi::ltp::CPropertyContext::Write(*bag, *node);
+    return content && (*db)->WriteNode(mapi::SpecialNid::MessageStore, 0, *content).Ok() && (*db)->Commit().Ok()
+        && (*db)->Close().Ok();
 }
 
 } // namespace componenttest

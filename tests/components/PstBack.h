@@ -20,6 +20,9 @@ std::shared_ptr<mapi::CStore> ReopenStore(const std::filesystem::path& hostPath)
 std::optional<mapi::CFolder> FolderBelowTop(const std::shared_ptr<mapi::CStore>& store,
                                             const std::vector<std::u16string>& levels);
 std::vector<mapi::CMessage> MessagesOf(const mapi::CFolder& folder);
+// Sets the store's PR_PST_PASSWORD as Outlook does for a password; false
+// when the closed file cannot be changed.
+bool ProtectStore(const std::filesystem::path& hostPath, const std::u16string& password);
 
 using components::NamedValue;
 

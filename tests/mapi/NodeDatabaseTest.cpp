@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <random>
 
 using namespace mapi;
@@ -332,6 +334,33 @@ TEST_F(NodeDatabaseTest, FailedCreationLeavesNoFile)
     ASSERT_FALSE(db.Ok());
     EXPECT_NE(db.Message().find("gave up"), std::string::npos) << db.Message();
     EXPECT_TRUE(std::filesystem::is_empty(m_dir.Path())) << "neither the store nor its temporary file remain";
+}
+
+TEST_F(NodeDatabaseTest, ACreationRemovesWhatKilledCreationsLeftButNotWhatLivingOnesBuild)
+{
+    // A process that has ended: its pid names a creation that nobody builds.
+    const pid_t ended = ::fork();
+    ASSERT_GE(ended, 0);
+    if (ended == 0)
+        ::_exit(0);
+    ASSERT_EQ(::waitpid(ended, nullptr, 0), ended);
+    const auto touch = [&](const std::string& name) {
+        std::ofstream(m_dir / name) << "half a store";
+        return m_dir / name;
+    };
+    const auto killed = touch("old.pst.creating-" + std::to_string(ended));
+    const auto killedOther = touch("Archive 2024.pst.creating-" + std::to_string(ended));
+    const auto living = touch("other.pst.creating-" + std::to_string(::getpid()));
+    const auto notOne = touch("notes.creating-12x");
+    const auto unrelated = touch("letter.txt");
+
+    ASSERT_TRUE(CreateDb());
+    EXPECT_FALSE(std::filesystem::exists(killed));
+    EXPECT_FALSE(std::filesystem::exists(killedOther));
+    EXPECT_TRUE(std::filesystem::exists(living));
+    EXPECT_TRUE(std::filesystem::exists(notOne));
+    EXPECT_TRUE(std::filesystem::exists(unrelated));
+    EXPECT_TRUE(std::filesystem::exists(m_path));
 }
 
 TEST_F(NodeDatabaseTest, ReadOnlyOpenRefusesWrites)

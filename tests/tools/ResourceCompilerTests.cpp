@@ -117,3 +117,14 @@ TEST_F(ResourceCompilerTest, EachProgramCarriesItsOwnScript)
     EXPECT_NE(stavrel.find(stavrelScript), std::string::npos);
     EXPECT_EQ(stavrel.find(marlwickScript), std::string::npos) << "Stavrel carries nothing of Marlwick";
 }
+
+TEST_F(ResourceCompilerTest, ANumberTooLargeIsAnErrorOfTheScriptNotACrash)
+{
+    fs::path script = Write(m_root / "Huge.rc", "// huge\n1 DIALOGEX 0, 0, 99999999999999999999, 10\nBEGIN\nEND\n");
+    fs::path output = m_root / "out.cpp";
+    auto [status, message] = RunTool(script.string() + " " + output.string() + " " + (m_root / "out.d").string()
+                                     + " --name res/Huge.rc");
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(message, "res/Huge.rc:2: error: number too large: 99999999999999999999\n");
+    EXPECT_FALSE(fs::exists(output));
+}

@@ -203,3 +203,48 @@ TEST(ResourceScript, DamagedVersionBlocksFailAtTheirLine)
         EXPECT_TRUE(set.versions.empty());
     }
 }
+
+TEST(ResourceScript, NumbersTooLargeForTheirFieldFailAtTheirLine)
+{
+    struct Case {
+        const char* script;
+        int line;
+        const char* message;
+    } cases[] = {
+        {"\n1 DIALOGEX 0, 0, 99999999999999999999, 10\nBEGIN\nEND\n", 2, "number too large: 99999999999999999999"},
+        {"1 DIALOGEX 0, 0, 10, 10\nBEGIN\n LTEXT \"x\", 5, 0, 0x10000, 1, 1\nEND\n", 3,
+         "number too large for a 16-bit value: 65536"},
+        {"1 DIALOGEX 0, 0, 10, 10\nSTYLE 0x100000000\nBEGIN\nEND\n", 2, "number too large for a 32-bit value: 4294967296"},
+        {"1 DIALOGEX 0, 0, 10, 10\nBEGIN\n CONTROL \"x\", 0xFFFFFFFFFFFFFFFFF, \"Button\", 0, 0, 0, 1, 1\nEND\n", 3,
+         "number too large: 0xFFFFFFFFFFFFFFFFF"},
+        {"70000 DIALOGEX 0, 0, 10, 10\nBEGIN\nEND\n", 1, "number too large for a 16-bit value: 70000"},
+        {"STRINGTABLE\nBEGIN\n 65536 \"x\"\nEND\n", 3, "number too large for a 16-bit value: 65536"},
+        {"1 VERSIONINFO\n FILEVERSION 1, 0, 65536, 0\nBEGIN\nEND\n", 2, "number too large for a 16-bit value: 65536"},
+        {"1 MENU\nBEGIN\n MENUITEM \"x\", 5000000000\nEND\n", 3, "number too large for a 32-bit value: 5000000000"},
+        {"1 DIALOGEX 0, 0, 10, 10\nBEGIN\n ICON 99999999999999999999, 3, 0, 0\nEND\n", 3,
+         "number too large: 99999999999999999999"},
+    };
+    for (const Case& c : cases) {
+        user::ResourceSet set;
+        user::ScriptError error;
+        EXPECT_FALSE(user::ParseResourceScript(c.script, nullptr, set, &error)) << c.script;
+        EXPECT_EQ(error.line, c.line) << c.script;
+        EXPECT_EQ(error.message, c.message) << c.script;
+    }
+}
+
+TEST(ResourceScript, NumbersAtTheEdgesOfTheirFieldKeepTheirBits)
+{
+    user::ResourceSet set;
+    user::ScriptError error;
+    ASSERT_TRUE(user::ParseResourceScript("65535 DIALOGEX -32768, 32767, 65535, 0\nSTYLE 0xFFFFFFFF\nBEGIN\n"
+                                          " LTEXT \"x\", -1, 0, 0, 1, 1\nEND\n",
+                                          nullptr, set, &error))
+        << error.line << ": " << error.message;
+    const auto& dialog = set.dialogs.at(65535);
+    EXPECT_EQ(dialog.x, -32768);
+    EXPECT_EQ(dialog.y, 32767);
+    EXPECT_EQ(dialog.cx, -1);
+    EXPECT_EQ(dialog.style, 0xFFFFFFFFu);
+    EXPECT_EQ(dialog.controls.at(0).id, -1);
+}

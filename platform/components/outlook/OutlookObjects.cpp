@@ -1,5 +1,7 @@
 #include "OutlookObjects.h"
 
+#include "PasswordDialog.h"
+
 #include "components/ComponentClasses.h"
 #include "components/Logon.h"
 #include "components/Members.h"
@@ -88,7 +90,7 @@ void CNameSpace::OnMember(DISPID member, WORD flags, const ole::CDispArgs& args,
     case kAddStore: {
         RequireMethod(flags);
         args.ExpectCount(1, 1);
-        components::AddProfileStore(args.String(0), components::kNewStoreName);
+        components::AddProfileStore(args.String(0), components::kNewStoreName, AskStorePassword);
         return;
     }
     case kFolders:

@@ -1,5 +1,6 @@
 // Opening, creating and committing the node database.
 #include "NodeDatabaseImpl.h"
+#include "StaleCreations.h"
 
 #include "mapi/ndb/Page.h"
 
@@ -118,6 +119,7 @@ Result<std::unique_ptr<CNodeDatabase>> CNodeDatabase::Create(const std::filesyst
     auto building = path;
     building += ".creating-" + std::to_string(::getpid());
     std::filesystem::remove(building, ec);
+    ndb::RemoveStaleCreations(path.parent_path());
 
     auto impl = std::make_unique<Impl>(ndb::Format::Unicode);
     MAPI_TRY(impl->file.Open(building, true, true));

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cctype>
+#include <stdexcept>
 #include <string>
 
 namespace user::script {
@@ -14,6 +15,7 @@ struct Token {
     Kind kind = Kind::End;
     std::string text;
     long long number = 0;
+    bool tooLarge = false; // a number past the range of long long; text holds it
     int line = 0;
 };
 
@@ -62,7 +64,16 @@ public:
                                                             && std::isdigit(static_cast<unsigned char>(m_text[m_pos + 1])))) {
             std::size_t used = 0;
             token.kind = Kind::Number;
-            token.number = std::stoll(m_text.substr(m_pos), &used, 0);
+            try {
+                token.number = std::stoll(m_text.substr(m_pos), &used, 0);
+            } catch (const std::out_of_range&) {
+                // The parser reports it with its line, as every other error.
+                token.tooLarge = true;
+                used = 1;
+                while (m_pos + used < m_text.size() && std::isalnum(static_cast<unsigned char>(m_text[m_pos + used])))
+                    ++used;
+                token.text = m_text.substr(m_pos, used);
+            }
             m_pos += used;
             while (m_pos < m_text.size() && (m_text[m_pos] == 'L' || m_text[m_pos] == 'l'))
                 ++m_pos;

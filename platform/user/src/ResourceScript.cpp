@@ -9,6 +9,9 @@
 #include "win32/CodePage.h"
 #include "win32/WideString.h"
 
+#include <limits>
+#include <type_traits>
+
 namespace user {
 
 namespace {
@@ -122,6 +125,8 @@ private:
             }
             long long term;
             if (m_token.kind == Kind::Number) {
+                if (m_token.tooLarge)
+                    return Fail("number too large: " + m_token.text);
                 term = m_token.number;
             } else if (m_token.kind == Kind::Word) {
                 auto symbol = ResourceSymbol(m_token.text);
@@ -147,6 +152,25 @@ private:
         return true;
     }
 
+    // A value stored in a field of type T: it must fit T's bits, read
+    // signed or unsigned (so -1 and 0xFFFF both fit a 16-bit field).
+    template <class T>
+    bool ValueOf(T* out, long long base = 0)
+    {
+        const int line = m_token.line;
+        long long value;
+        if (!Value(&value, base))
+            return false;
+        using Signed = std::make_signed_t<T>;
+        using Unsigned = std::make_unsigned_t<T>;
+        if (value < static_cast<long long>(std::numeric_limits<Signed>::min())
+            || value > static_cast<long long>(std::numeric_limits<Unsigned>::max()))
+            return FailAt(line, "number too large for a " + std::to_string(sizeof(T) * 8) + "-bit value: "
+                                    + std::to_string(value));
+        *out = static_cast<T>(value);
+        return true;
+    }
+
     bool Text(std::u16string* out)
     {
         if (m_token.kind != Kind::String)
@@ -162,17 +186,18 @@ private:
             Advance();
             return StringTable();
         }
-        long long id;
-        if (!Value(&id))
+        WORD resourceId;
+        if (!ValueOf(&resourceId))
             return false;
+        const int id = resourceId;
         if (IsWord("DIALOG") || IsWord("DIALOGEX")) {
             Advance();
-            return Dialog(static_cast<int>(id));
+            return Dialog(id);
         }
         if (IsWord("MENU") || IsWord("MENUEX")) {
             Advance();
             MenuTemplate menu;
-            menu.id = static_cast<int>(id);
+            menu.id = id;
             if (!MenuItems(menu.items))
                 return false;
             m_set.menus[menu.id] = std::move(menu);
@@ -188,12 +213,12 @@ private:
             auto bytes = m_reader ? m_reader(Utf16ToUtf8(file)) : std::nullopt;
             if (!bytes)
                 return FailAt(line, "cannot read " + Utf16ToUtf8(file));
-            (icon ? m_set.icons : m_set.bitmaps)[static_cast<int>(id)] = std::move(*bytes);
+            (icon ? m_set.icons : m_set.bitmaps)[id] = std::move(*bytes);
             return true;
         }
         if (IsWord("VERSIONINFO")) {
             Advance();
-            return VersionInfo(static_cast<int>(id));
+            return VersionInfo(id);
         }
         return Fail("unknown statement " + m_token.text);
     }
@@ -206,14 +231,12 @@ private:
             {"FILEOS", &version.fileOS},               {"FILETYPE", &version.fileType},
             {"FILESUBTYPE", &version.fileSubtype}};
         while (!IsWord("BEGIN")) {
-            long long value;
             if (IsWord("FILEVERSION") || IsWord("PRODUCTVERSION")) {
                 WORD* parts = IsWord("FILEVERSION") ? version.fileVersion : version.productVersion;
                 Advance();
                 for (int i = 0; i < 4; ++i) {
-                    if ((i > 0 && !Comma()) || !Value(&value))
+                    if ((i > 0 && !Comma()) || !ValueOf(&parts[i]))
                         return false;
-                    parts[i] = static_cast<WORD>(value);
                 }
                 continue;
             }
@@ -225,9 +248,8 @@ private:
             if (!field)
                 return Fail("unexpected " + m_token.text + " in a version block");
             Advance();
-            if (!Value(&value))
+            if (!ValueOf(field))
                 return false;
-            *field = static_cast<DWORD>(value);
         }
         Advance();
         while (!IsWord("END")) {
@@ -280,10 +302,10 @@ private:
         if (name != u"Translation")
             return Fail("unknown version value " + Utf16ToUtf8(name));
         while (SkipComma()) {
-            long long language, codePage;
-            if (!Value(&language) || !Comma() || !Value(&codePage))
+            WORD language, codePage;
+            if (!ValueOf(&language) || !Comma() || !ValueOf(&codePage))
                 return false;
-            version.translations.emplace_back(static_cast<WORD>(language), static_cast<WORD>(codePage));
+            version.translations.emplace_back(language, codePage);
         }
         return Expect("END");
     }
@@ -293,14 +315,14 @@ private:
         if (!Expect("BEGIN"))
             return false;
         while (!IsWord("END")) {
-            long long id;
-            if (!Value(&id))
+            WORD id;
+            if (!ValueOf(&id))
                 return false;
             SkipComma();
             std::u16string text;
             if (!Text(&text))
                 return false;
-            m_set.strings[static_cast<int>(id)] = std::move(text);
+            m_set.strings[id] = std::move(text);
         }
         Advance();
         return true;
@@ -310,26 +332,19 @@ private:
     {
         DialogTemplate dialog;
         dialog.id = id;
-        long long x, y, cx, cy;
-        if (!Value(&x) || !Comma() || !Value(&y) || !Comma() || !Value(&cx) || !Comma() || !Value(&cy))
+        if (!ValueOf(&dialog.x) || !Comma() || !ValueOf(&dialog.y) || !Comma() || !ValueOf(&dialog.cx) || !Comma()
+            || !ValueOf(&dialog.cy))
             return false;
-        dialog.x = static_cast<short>(x);
-        dialog.y = static_cast<short>(y);
-        dialog.cx = static_cast<short>(cx);
-        dialog.cy = static_cast<short>(cy);
         dialog.style = WS_POPUP | WS_BORDER | WS_SYSMENU;
         while (!IsWord("BEGIN")) {
-            long long value;
             if (IsWord("STYLE")) {
                 Advance();
-                if (!Value(&value))
+                if (!ValueOf(&dialog.style))
                     return false;
-                dialog.style = static_cast<DWORD>(value);
             } else if (IsWord("EXSTYLE")) {
                 Advance();
-                if (!Value(&value))
+                if (!ValueOf(&dialog.exStyle))
                     return false;
-                dialog.exStyle = static_cast<DWORD>(value);
             } else if (IsWord("CAPTION")) {
                 Advance();
                 if (!Text(&dialog.caption))
@@ -337,16 +352,19 @@ private:
                 dialog.style |= WS_CAPTION;
             } else if (IsWord("MENU")) {
                 Advance();
-                if (!Value(&value))
+                WORD menuId;
+                if (!ValueOf(&menuId))
                     return false;
-                dialog.menuId = static_cast<int>(value);
+                dialog.menuId = menuId;
             } else if (IsWord("FONT")) {
                 Advance();
-                if (!Value(&value) || !Comma() || !Text(&dialog.fontFace))
+                WORD fontSize;
+                if (!ValueOf(&fontSize) || !Comma() || !Text(&dialog.fontFace))
                     return false;
-                dialog.fontSize = static_cast<int>(value);
+                dialog.fontSize = fontSize;
                 while (SkipComma()) {
-                    if (!Value(&value))
+                    DWORD ignored; // weight, italic, character set
+                    if (!ValueOf(&ignored))
                         return false;
                 }
             } else {
@@ -368,25 +386,19 @@ private:
     bool Control(DialogTemplate& dialog)
     {
         DialogControl control;
-        long long value;
         if (IsWord("CONTROL")) {
             // CONTROL text, id, class, style, x, y, cx, cy [, exstyle]
             Advance();
-            if (!Text(&control.text) || !Comma() || !Value(&value) || !Comma())
+            if (!Text(&control.text) || !Comma() || !ValueOf(&control.id) || !Comma())
                 return false;
-            control.id = static_cast<int>(value);
             if (!Text(&control.className) || !Comma())
                 return false;
-            if (!Value(&value, WS_CHILD | WS_VISIBLE))
+            if (!ValueOf(&control.style, WS_CHILD | WS_VISIBLE))
                 return false;
-            control.style = static_cast<DWORD>(value);
             if (!Comma() || !Box(control))
                 return false;
-            if (SkipComma()) {
-                if (!Value(&value))
-                    return false;
-                control.exStyle = static_cast<DWORD>(value);
-            }
+            if (SkipComma() && !ValueOf(&control.exStyle))
+                return false;
             dialog.controls.push_back(std::move(control));
             return true;
         }
@@ -403,6 +415,8 @@ private:
         control.className = keyword->className;
         if (!isEdit) {
             if (isIcon && m_token.kind == Kind::Number) {
+                if (m_token.tooLarge)
+                    return Fail("number too large: " + m_token.text);
                 control.text = u"#" + Utf8ToUtf16(std::to_string(m_token.number));
                 Advance();
             } else if (!Text(&control.text)) {
@@ -411,35 +425,22 @@ private:
             if (!Comma())
                 return false;
         }
-        if (!Value(&value) || !Comma())
+        if (!ValueOf(&control.id) || !Comma())
             return false;
-        control.id = static_cast<int>(value);
         if (isIcon) {
-            long long x, y;
-            if (!Value(&x) || !Comma() || !Value(&y))
+            if (!ValueOf(&control.x) || !Comma() || !ValueOf(&control.y))
                 return false;
-            control.x = static_cast<short>(x);
-            control.y = static_cast<short>(y);
-            if (SkipComma()) {
-                long long cx, cy;
-                if (!Value(&cx) || !Comma() || !Value(&cy))
-                    return false;
-                control.cx = static_cast<short>(cx);
-                control.cy = static_cast<short>(cy);
-            }
+            if (SkipComma() && (!ValueOf(&control.cx) || !Comma() || !ValueOf(&control.cy)))
+                return false;
         } else if (!Box(control)) {
             return false;
         }
         control.style = WS_CHILD | WS_VISIBLE | keyword->style;
         if (SkipComma()) {
-            if (!Value(&value, control.style))
+            if (!ValueOf(&control.style, control.style))
                 return false;
-            control.style = static_cast<DWORD>(value);
-            if (SkipComma()) {
-                if (!Value(&value))
-                    return false;
-                control.exStyle = static_cast<DWORD>(value);
-            }
+            if (SkipComma() && !ValueOf(&control.exStyle))
+                return false;
         }
         dialog.controls.push_back(std::move(control));
         return true;
@@ -447,14 +448,8 @@ private:
 
     bool Box(DialogControl& control)
     {
-        long long x, y, cx, cy;
-        if (!Value(&x) || !Comma() || !Value(&y) || !Comma() || !Value(&cx) || !Comma() || !Value(&cy))
-            return false;
-        control.x = static_cast<short>(x);
-        control.y = static_cast<short>(y);
-        control.cx = static_cast<short>(cx);
-        control.cy = static_cast<short>(cy);
-        return true;
+        return ValueOf(&control.x) && Comma() && ValueOf(&control.y) && Comma() && ValueOf(&control.cx) && Comma()
+            && ValueOf(&control.cy);
     }
 
     bool MenuItems(std::vector<MenuItemTemplate>& items)
@@ -478,10 +473,8 @@ private:
                     Advance();
                     item.separator = true;
                 } else {
-                    long long id;
-                    if (!Text(&item.text) || !Comma() || !Value(&id))
+                    if (!Text(&item.text) || !Comma() || !ValueOf(&item.id))
                         return false;
-                    item.id = static_cast<UINT>(id);
                 }
             } else {
                 return Fail("unexpected " + m_token.text + " in a menu");

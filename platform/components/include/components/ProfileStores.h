@@ -3,6 +3,7 @@
 // failed calls of the automation objects.
 #pragma once
 
+#include "components/StoreFileChecks.h"
 #include "mapi/Profile.h"
 #include "ole/DispatchObject.h"
 
@@ -36,7 +37,9 @@ inline void Checked(mapi::Result<void> result, std::u16string_view doing)
 // Opens the PST at a Windows path into the default profile, creating it with
 // `newDisplayName` when it does not exist; a store already open keeps its
 // place. Throws ole::CDispatchError with the Win32 error of a path that is
-// malformed, outside the machine or in a missing folder.
-std::shared_ptr<mapi::CStore> AddProfileStore(std::u16string_view windowsPath, const std::u16string& newDisplayName);
+// malformed, outside the machine or in a missing folder, and with the
+// refusals of StoreFileChecks.h (a store with a password needs `prompt`).
+std::shared_ptr<mapi::CStore> AddProfileStore(std::u16string_view windowsPath, const std::u16string& newDisplayName,
+                                              const PasswordPrompt& prompt = {});
 
 } // namespace components
