@@ -142,6 +142,8 @@ Result<std::unique_ptr<CNodeDatabase>> CNodeDatabase::Create(const std::filesyst
     if (built)
         built = db->Commit();
     if (built)
+        built = db->m_impl->file.Sync();
+    if (built)
         built = PublishNewFile(building, path);
     if (built)
         built = db->m_impl->file.SyncDirectory();
@@ -197,6 +199,24 @@ Result<std::unique_ptr<CNodeDatabase>> CNodeDatabase::Open(const std::filesystem
     return std::unique_ptr<CNodeDatabase>(new CNodeDatabase(std::move(impl)));
 }
 
+// Durability. A batch's new blocks and B-tree pages go to space that no
+// durable header uses; the map pages, the density list and the header are
+// written in place. Commit then makes one fdatasync, which carries the
+// batch's blocks and pages and also the header of the previous commit, and
+// only after it writes this batch's header, unsynced:
+// - the process dying at any point loses nothing whose commit returned: the
+//   kernel holds every page written, and the header is written last;
+// - a power failure leaves the last header that reached the disk whole (at
+//   worst the one before the last commit, which the sync made durable), and
+//   every block and page that header refers to was synced before it; so the
+//   file holds every commit but at most the last one;
+// - space a batch freed was used by the header before it, which stays the
+//   one a power failure may leave until the next commit's sync: it is
+//   handed out again only after that sync (freedByUnsyncedHeader);
+// - the map pages are conservative under either header: they mark free only
+//   what neither of the last two headers uses;
+// - Close syncs the file whole, so a closed store (the end of every run)
+//   holds every commit.
 Result<void> CNodeDatabase::Commit()
 {
     Impl& d = *m_impl;
@@ -220,32 +240,43 @@ Result<void> CNodeDatabase::Commit()
         MAPI_TRY(d.file.WriteAt(ndb::kDListOffset,
                                 ndb::WriteDListPage(d.amap.DensityList(), ndb::kDListOffset, d.dlistBid)));
     MAPI_TRY(d.file.Sync());
+    d.ReleaseFreedByDurableHeader();
 
-    ndb::Header& h = d.working;
+    ndb::Header h = d.working;
     h.root.nbt = *nbtRoot;
     h.root.bbt = *bbtRoot;
-    h.root.ibFileEof = d.amap.FileEnd();
-    h.root.ibAMapLast = d.amap.LastAMapOffset();
-    h.root.cbAMapFree = d.amap.FreeBytes();
-    h.root.cbPMapFree = 0;
-    h.root.fAMapValid = ndb::kAMapValid2;
-    h.rgbFM = d.amap.HeaderFreeMap();
-    h.rgbFP = d.amap.HeaderFreePageMap();
-    ++h.dwUnique;
-    MAPI_TRY(d.file.WriteAt(0, ndb::WriteHeader(h)));
-    MAPI_TRY(d.file.Sync());
+    MAPI_TRY(d.WriteHeader(h));
+    d.working = h;
     d.committed = h;
 
-    // The old state is unreachable now: its space may be reused. The map
-    // pages reach the disk with the next commit or at close.
-    for (const auto& [ib, size] : d.pendingFree)
-        d.amap.Free(ib, size);
+    d.freedByUnsyncedHeader = std::move(d.pendingFree);
     d.pendingFree.clear();
     d.dirty = false;
     d.failed = false;
     d.nbt.Trim(Impl::kCachedPages);
     d.bbt.Trim(Impl::kCachedPages);
     return {};
+}
+
+Result<void> CNodeDatabase::Impl::WriteHeader(ndb::Header& h)
+{
+    h.root.ibFileEof = amap.FileEnd();
+    h.root.ibAMapLast = amap.LastAMapOffset();
+    h.root.cbAMapFree = amap.FreeBytes();
+    h.root.cbPMapFree = 0;
+    h.root.fAMapValid = ndb::kAMapValid2;
+    h.rgbFM = amap.HeaderFreeMap();
+    h.rgbFP = amap.HeaderFreePageMap();
+    ++h.dwUnique;
+    return file.WriteAt(0, ndb::WriteHeader(h));
+}
+
+void CNodeDatabase::Impl::ReleaseFreedByDurableHeader()
+{
+    // The map pages reach the disk with the next commit or at close.
+    for (const auto& [ib, size] : freedByUnsyncedHeader)
+        amap.Free(ib, size);
+    freedByUnsyncedHeader.clear();
 }
 
 Result<void> CNodeDatabase::Rollback()
@@ -276,11 +307,27 @@ Result<void> CNodeDatabase::Close()
         return {};
     Impl& d = *m_impl;
     Result<void> result;
-    if (d.CheckWritable().Ok() && !d.dirty && d.amap.Dirty())
-        result = Commit();
-    // Every commit synced already; a last sync makes closing a promise too.
-    if (result && d.CheckWritable().Ok())
+    if (d.CheckWritable().Ok()) {
+        // The sync makes the last header durable; then the space its batch
+        // freed is marked free on disk too, under a header of its own.
         result = d.file.Sync();
+        if (result && !d.dirty) {
+            d.ReleaseFreedByDurableHeader();
+            if (d.amap.Dirty()) {
+                result = d.amap.WriteDirty(d.file);
+                if (result && d.hasDList)
+                    result = d.file.WriteAt(ndb::kDListOffset, ndb::WriteDListPage(d.amap.DensityList(),
+                                                                                  ndb::kDListOffset, d.dlistBid));
+                ndb::Header h = d.committed;
+                if (result)
+                    result = d.WriteHeader(h);
+                if (result)
+                    result = d.file.Sync();
+                if (result)
+                    d.committed = d.working = h;
+            }
+        }
+    }
     d.file.Close();
     return result;
 }

@@ -22,8 +22,12 @@ struct CNodeDatabase::Impl {
     ndb::CBTree<ndb::NbtEntry> nbt;
     ndb::CBTree<ndb::BbtEntry> bbt;
     // Space of blocks and pages the batch stopped using; reusable only once
-    // the header that no longer refers to it is on disk.
+    // the header that no longer refers to it is durable.
     std::vector<std::pair<std::uint64_t, std::size_t>> pendingFree;
+    // What the last committed batch freed: its header is written but not
+    // synced yet, so the header before it may still be the one a power
+    // failure leaves, and that one uses this space.
+    std::vector<std::pair<std::uint64_t, std::size_t>> freedByUnsyncedHeader;
     // The density list page, kept up to date when the file has one.
     bool hasDList = false;
     std::uint64_t dlistBid = 0;
@@ -35,6 +39,10 @@ struct CNodeDatabase::Impl {
     const ndb::FormatSizes& Sizes() const { return ndb::SizesOf(working.format); }
     Result<void> CheckWritable() const;
     void ResetTrees();
+    // Writes the header of the committed state with the map's figures.
+    Result<void> WriteHeader(ndb::Header& h);
+    // The last written header is durable: the space its batch freed can go.
+    void ReleaseFreedByDurableHeader();
 
     // The blocks of a stored data tree: the data blocks in order, and the
     // XBLOCK or XXBLOCK above them with the XBLOCKs under an XXBLOCK.

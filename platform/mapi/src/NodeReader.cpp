@@ -270,6 +270,40 @@ Result<Bytes> CNodeDatabase::ReadSubnodeBlock(Nid nid, Nid subnode, std::size_t 
     return MakeError("node " + Hex(nid) + " has no subnode " + Hex(subnode));
 }
 
+Result<std::vector<std::size_t>> CNodeDatabase::BlockSizes(Nid nid, Nid subnode)
+{
+    auto e = m_impl->FindNode(nid);
+    if (!e)
+        return e.GetError();
+    std::uint64_t bidData = e->bidData;
+    if (subnode != 0) {
+        auto entries = m_impl->ReadSubnodeEntries(e->bidSub);
+        if (!entries)
+            return entries.GetError();
+        bidData = 0;
+        bool found = false;
+        for (const auto& s : *entries)
+            if (s.nid == subnode) {
+                bidData = s.bidData;
+                found = true;
+            }
+        if (!found)
+            return MakeError("node " + Hex(nid) + " has no subnode " + Hex(subnode));
+    }
+    auto shape = m_impl->ReadDataTreeShape(bidData);
+    if (!shape)
+        return shape.GetError();
+    std::vector<std::size_t> sizes;
+    sizes.reserve(shape->leaves.size());
+    for (std::uint64_t bid : shape->leaves) {
+        auto block = m_impl->FindBlock(bid);
+        if (!block)
+            return block.GetError();
+        sizes.push_back(block->cb);
+    }
+    return sizes;
+}
+
 Result<std::vector<Nid>> CNodeDatabase::ListSubnodes(Nid nid)
 {
     auto e = m_impl->FindNode(nid);

@@ -1,5 +1,6 @@
 #include "PstFile.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -17,7 +18,11 @@ Error SysError(const std::string& what, const std::filesystem::path& path)
     return MakeError(what + " " + path.string() + ": " + std::strerror(errno));
 }
 
+std::atomic<IFileObserver*> g_observer{nullptr};
+
 } // namespace
+
+void SetFileObserver(IFileObserver* observer) { g_observer = observer; }
 
 CPstFile::~CPstFile() { Close(); }
 
@@ -87,6 +92,8 @@ Result<void> CPstFile::WriteAt(std::uint64_t ib, const std::vector<std::uint8_t>
     }
     if (ib + bytes.size() > m_size)
         m_size = ib + bytes.size();
+    if (IFileObserver* observer = g_observer)
+        observer->Wrote(ib, bytes);
     return {};
 }
 
@@ -95,6 +102,8 @@ Result<void> CPstFile::Resize(std::uint64_t size)
     if (::ftruncate(m_fd, static_cast<off_t>(size)) != 0)
         return SysError("cannot resize", m_path);
     m_size = size;
+    if (IFileObserver* observer = g_observer)
+        observer->Resized(size);
     return {};
 }
 
@@ -115,6 +124,8 @@ Result<void> CPstFile::Sync()
 {
     if (::fdatasync(m_fd) != 0)
         return SysError("cannot flush", m_path);
+    if (IFileObserver* observer = g_observer)
+        observer->Synced();
     return {};
 }
 

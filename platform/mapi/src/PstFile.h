@@ -10,6 +10,18 @@
 
 namespace mapi::ndb {
 
+// Sees what the store hands to its files, in order: tests replay a run's
+// writes as a power failure would leave them, benchmarks count bytes and
+// flushes. One observer per process; none in normal use.
+class IFileObserver {
+public:
+    virtual ~IFileObserver() = default;
+    virtual void Wrote(std::uint64_t ib, const std::vector<std::uint8_t>& bytes) = 0;
+    virtual void Resized(std::uint64_t size) = 0;
+    virtual void Synced() = 0;
+};
+void SetFileObserver(IFileObserver* observer);
+
 class CPstFile {
 public:
     CPstFile() = default;

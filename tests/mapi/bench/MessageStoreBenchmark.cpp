@@ -1,8 +1,11 @@
 // Writes a store of many messages the way a conversion does (each message
-// saved, durably, on its own) and reports the rate, the bytes written per
-// message against the message's own bytes, the peak memory and how long
-// readpst takes to read the result. Run by hand in the release build:
-//   mapi_store_benchmark [messages=100000] [file=/tmp/mapi-bench.pst]
+// saved, durably, on its own: 4 KB of body, a 16 KB attachment in every
+// tenth) and prints each figure beside its limit, the disk's own limit
+// measured in the same run. Run by hand in a release build:
+//   mapi_store_benchmark [messages=10000] [file=/var/tmp/mapi-bench.pst]
+//   mapi_store_benchmark --append [messages=1000] [file]   (adds to the
+//       store a previous run left, in a process of its own for its memory)
+#include "PstFile.h"
 #include "mapi/Folder.h"
 #include "mapi/Message.h"
 #include "mapi/Store.h"
@@ -10,26 +13,41 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <string>
 #include <sys/resource.h>
+#include <unistd.h>
+#include <vector>
 
 using namespace mapi;
 using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr std::size_t kBodyBytes = 4096;       // the plain body, UTF-16
+constexpr std::size_t kBodyBytes = 4096;        // the plain body, UTF-16
 constexpr std::size_t kAttachmentBytes = 16384; // in every tenth message
 
-// Bytes this process has handed to write calls so far (/proc/self/io wchar).
-std::uint64_t BytesWritten()
+// What the store hands to its file: bytes and flushes.
+class CCounter : public ndb::IFileObserver {
+public:
+    std::uint64_t bytes = 0;
+    std::uint64_t syncs = 0;
+    void Wrote(std::uint64_t, const std::vector<std::uint8_t>& b) override { bytes += b.size(); }
+    void Resized(std::uint64_t) override {}
+    void Synced() override { ++syncs; }
+};
+
+// Bytes of page cache this process dirtied (/proc/self/io write_bytes):
+// what the disk is sent, page by page.
+std::uint64_t DiskBytesWritten()
 {
     std::ifstream io("/proc/self/io");
     std::string key;
     std::uint64_t value = 0;
     while (io >> key >> value)
-        if (key == "wchar:")
+        if (key == "write_bytes:")
             return value;
     return 0;
 }
@@ -41,14 +59,130 @@ long PeakKilobytes()
     return usage.ru_maxrss;
 }
 
+double Secs(const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; }
+
+double CpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return Secs(usage.ru_utime) + Secs(usage.ru_stime);
+}
+
+double UserSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return Secs(usage.ru_utime);
+}
+
 double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
+
+CMessage MakeMessage(const CFolder& folder, std::size_t i)
+{
+    static const std::u16string body(kBodyBytes / 2, u'x');
+    static const Bytes attachment(kAttachmentBytes, 0x5A);
+    CMessage m = folder.CreateMessage();
+    m.SetSubject(u"Weekly report " + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)));
+    m.SetSender(u"Anna Sender", u"anna@example.com");
+    m.AddRecipient({MAPI_TO, u"Bob Receiver", u"bob@example.com", u"SMTP", {}});
+    m.SetTime(PR_MESSAGE_DELIVERY_TIME, FileTimeFromUnixSeconds(1'700'000'000 + static_cast<std::int64_t>(i)));
+    m.SetBody(body);
+    if (i % 10 == 0)
+        m.AddAttachment(CAttachment::ByValue(u"report.bin", attachment));
+    return m;
+}
+
+// The disk's time and this process's CPU (user and system) for `total`
+// bytes in `chunks` pieces, each followed by an fdatasync (chunks = 1:
+// written sequentially, one flush at the end).
+struct DiskRun {
+    double seconds = 0;
+    double cpu = 0;
+};
+DiskRun DiskLimit(const std::filesystem::path& path, std::uint64_t total, std::size_t chunks)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return {-1, -1};
+    const std::size_t chunk = static_cast<std::size_t>(total / chunks) + 1;
+    const std::vector<char> bytes(std::min<std::size_t>(chunk, 1 << 20), 'p');
+    const auto start = Clock::now();
+    const double cpuStart = CpuSeconds();
+    std::uint64_t done = 0;
+    for (std::size_t i = 0; i < chunks && done < total; ++i) {
+        std::size_t left = static_cast<std::size_t>(std::min<std::uint64_t>(chunk, total - done));
+        while (left > 0) {
+            const std::size_t n = std::min(left, bytes.size());
+            if (::pwrite(fd, bytes.data(), n, static_cast<off_t>(done)) != static_cast<ssize_t>(n))
+                break;
+            done += n;
+            left -= n;
+        }
+        ::fdatasync(fd);
+    }
+    DiskRun run{Seconds(start), CpuSeconds() - cpuStart};
+    ::close(fd);
+    std::filesystem::remove(path);
+    return run;
+}
+
+void Line(const char* what, double value, const char* unit, const char* limit, bool met)
+{
+    if (*limit == 0)
+        std::printf("%-44s %12.3f %s\n", what, value, unit);
+    else
+        std::printf("%-44s %12.3f %-10s limit %-22s %s\n", what, value, unit, limit, met ? "met" : "NOT MET");
+}
+
+int Append(std::size_t count, const std::filesystem::path& path)
+{
+    CCounter counter;
+    const double cpuBefore = CpuSeconds();
+    const auto start = Clock::now();
+    auto store = CStore::Open(path);
+    if (!store.Ok()) {
+        std::fprintf(stderr, "%s\n", store.Message().c_str());
+        return 1;
+    }
+    auto folder = (*store)->GetIpmSubtree()->FindSubfolder(u"Inbox");
+    if (!folder.Ok() || !*folder) {
+        std::fprintf(stderr, "the store has no Inbox\n");
+        return 1;
+    }
+    const auto before = (*folder)->GetCounts()->contentCount;
+    const long openedKb = PeakKilobytes();
+    ndb::SetFileObserver(&counter);
+    for (std::size_t i = 0; i < count; ++i)
+        if (auto saved = MakeMessage(**folder, static_cast<std::size_t>(before) + i).Save(); !saved.Ok()) {
+            std::fprintf(stderr, "message %zu: %s\n", i, saved.Message().c_str());
+            return 1;
+        }
+    if (auto closed = (*store)->Close(); !closed.Ok()) {
+        std::fprintf(stderr, "%s\n", closed.Message().c_str());
+        return 1;
+    }
+    ndb::SetFileObserver(nullptr);
+    std::printf("added %zu messages to a folder of %d in %.2f s (%.3f ms CPU each)\n", count, before,
+                Seconds(start), (CpuSeconds() - cpuBefore) * 1e3 / static_cast<double>(count));
+    std::printf("peak memory after opening the store: %ld KB\n", openedKb);
+    Line("peak memory adding to the folder", PeakKilobytes() / 1024.0, "MB", "< 64 MB", PeakKilobytes() < 64 * 1024);
+    Line("fdatasync per message", static_cast<double>(counter.syncs) / count, "", "<= 1 (+2 at close)",
+         counter.syncs <= count + 2);
+    return 0;
+}
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const std::size_t count = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 100'000;
-    const std::filesystem::path path = argc > 2 ? argv[2] : "/tmp/mapi-bench.pst";
+    int arg = 1;
+    const bool append = argc > 1 && std::strcmp(argv[1], "--append") == 0;
+    arg += append ? 1 : 0;
+    const std::size_t count = argc > arg ? std::strtoul(argv[arg], nullptr, 10) : (append ? 1'000 : 10'000);
+    const std::filesystem::path path = argc > arg + 1 ? argv[arg + 1] : "/var/tmp/mapi-bench.pst";
+    if (append)
+        return Append(count, path);
+
     std::filesystem::remove(path);
     auto store = CStore::Create(path, u"Benchmark");
     if (!store.Ok()) {
@@ -60,53 +194,89 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", folder.Message().c_str());
         return 1;
     }
+    const auto sizeBefore = std::filesystem::file_size(path);
 
-    const std::u16string body(kBodyBytes / 2, u'x');
-    const Bytes attachment(kAttachmentBytes, 0x5A);
-    std::uint64_t ownBytes = 0;
-    const std::uint64_t writtenBefore = BytesWritten();
+    CCounter counter;
+    ndb::SetFileObserver(&counter);
+    const std::uint64_t diskBefore = DiskBytesWritten();
+    const double cpuStart = CpuSeconds();
+    const double userStart = UserSeconds();
     const auto start = Clock::now();
+    // CPU per message over a window of messages ending at each mark.
+    const std::size_t window = std::min<std::size_t>(1'000, count);
+    std::vector<std::pair<std::size_t, double>> windowCpu; // (end, ms per message)
+    double at10k = 0;
+    double windowStart = cpuStart;
+    std::printf("%-22s %12s %14s %14s\n", "messages", "per second", "CPU ms each", "peak memory");
     auto batchStart = start;
+    double batchCpu = cpuStart;
     const std::size_t batch = count >= 10 ? count / 10 : 1;
-    std::printf("%-22s %12s %14s\n", "messages", "per second", "peak memory");
     for (std::size_t i = 0; i < count; ++i) {
-        CMessage m = folder->CreateMessage();
-        const std::u16string subject = u"Weekly report " + std::u16string(1, static_cast<char16_t>(u'A' + i % 26));
-        m.SetSubject(subject);
-        m.SetSender(u"Anna Sender", u"anna@example.com");
-        m.AddRecipient({MAPI_TO, u"Bob Receiver", u"bob@example.com", u"SMTP", {}});
-        m.SetTime(PR_MESSAGE_DELIVERY_TIME, FileTimeFromUnixSeconds(1'700'000'000 + static_cast<std::int64_t>(i)));
-        m.SetBody(body);
-        ownBytes += kBodyBytes + subject.size() * 2;
-        if (i % 10 == 0) {
-            m.AddAttachment(CAttachment::ByValue(u"report.bin", attachment));
-            ownBytes += kAttachmentBytes;
-        }
-        if (auto saved = m.Save(); !saved.Ok()) {
+        if ((i + window) % 5'000 == 0 || i + window == count)
+            windowStart = CpuSeconds();
+        if (auto saved = MakeMessage(*folder, i).Save(); !saved.Ok()) {
             std::fprintf(stderr, "message %zu: %s\n", i, saved.Message().c_str());
             return 1;
         }
+        if ((i + 1) % 5'000 == 0 || i + 1 == count)
+            windowCpu.emplace_back(i + 1, (CpuSeconds() - windowStart) * 1e3 / static_cast<double>(window));
+        if (i + 1 == 10'000)
+            at10k = Seconds(start);
         if ((i + 1) % batch == 0) {
-            std::printf("%9zu - %-10zu %12.0f %11ld KB\n", i + 1 - batch, i + 1,
-                        static_cast<double>(batch) / Seconds(batchStart), PeakKilobytes());
+            const double cpu = CpuSeconds();
+            std::printf("%9zu - %-10zu %12.0f %14.3f %11ld KB\n", i + 1 - batch, i + 1,
+                        static_cast<double>(batch) / Seconds(batchStart), (cpu - batchCpu) * 1e3 / batch,
+                        PeakKilobytes());
             batchStart = Clock::now();
+            batchCpu = cpu;
         }
     }
     const double writing = Seconds(start);
+    const double cpu = CpuSeconds() - cpuStart;
+    const double user = UserSeconds() - userStart;
+    const long peakKb = PeakKilobytes();
     if (auto closed = (*store)->Close(); !closed.Ok()) {
         std::fprintf(stderr, "%s\n", closed.Message().c_str());
         return 1;
     }
-    const std::uint64_t written = BytesWritten() - writtenBefore;
+    ndb::SetFileObserver(nullptr);
+    const double disk = static_cast<double>(DiskBytesWritten() - diskBefore);
     const auto fileSize = std::filesystem::file_size(path);
+    const double growth = static_cast<double>(fileSize - sizeBefore);
+    const double n = static_cast<double>(count);
 
-    std::printf("\n%zu messages in %.1f s: %.0f messages per second\n", count, writing, count / writing);
-    std::printf("message's own bytes:        %8.0f per message\n", static_cast<double>(ownBytes) / count);
-    std::printf("bytes written to the file:  %8.0f per message (%.1f times its own)\n",
-                static_cast<double>(written) / count, static_cast<double>(written) / ownBytes);
-    std::printf("file size:                  %8.0f per message (%.1f MB)\n", static_cast<double>(fileSize) / count,
+    const auto scratch = path.parent_path() / (path.stem().string() + "-disk-limit");
+    const DiskRun sequential = DiskLimit(scratch, fileSize, 1);
+    const DiskRun chunked = DiskLimit(scratch, fileSize, count);
+
+    std::printf("\n%zu messages in %.2f s: %.0f messages per second; the file %.1f MB\n", count, writing, n / writing,
                 fileSize / 1e6);
-    std::printf("peak memory:                %8ld KB\n", PeakKilobytes());
+    std::printf("disk alone, the same bytes: %.2f s (%.3f ms CPU each) with one fdatasync per message-sized chunk, "
+                "%.2f s in one go\n",
+                chunked.seconds, chunked.cpu * 1e3 / n, sequential.seconds);
+    Line("time against the disk's (one sync per chunk)", writing / chunked.seconds, "times", "", true);
+    Line("fdatasync per message", static_cast<double>(counter.syncs) / n, "", "<= 1", counter.syncs <= count + 2);
+    Line("CPU per message (user and system)", cpu * 1e3 / n, "ms", "< 0.5 ms", cpu * 1e3 / n < 0.5);
+    Line("  of it user", user * 1e3 / n, "ms", "", true);
+    Line("  of it beyond the disk's own sync and write", (cpu - chunked.cpu) * 1e3 / n, "ms", "< 0.5 ms",
+         (cpu - chunked.cpu) * 1e3 / n < 0.5);
+    Line("bytes handed to the file / file growth", counter.bytes / growth, "times", "<= 4", counter.bytes / growth <= 4);
+    Line("disk bytes written (pages) / file growth", disk / growth, "times", "<= 4", disk / growth <= 4);
+    for (const auto& [end, ms] : windowCpu)
+        std::printf("  CPU per message over the %zu up to %zu: %.3f ms\n", window, end, ms);
+    auto cpuAt = [&](std::size_t end) {
+        for (const auto& [e, ms] : windowCpu)
+            if (e == end)
+                return ms;
+        return 0.0;
+    };
+    if (cpuAt(5'000) > 0 && cpuAt(50'000) > 0)
+        Line("CPU per message at 50,000 / at 5,000", cpuAt(50'000) / cpuAt(5'000), "times", "<= 1.2",
+             cpuAt(50'000) / cpuAt(5'000) <= 1.2);
+    if (count >= 100'000 && at10k > 0)
+        Line("time(all) / time(10,000)", writing / at10k, "times", "<= 11 at 100,000",
+             writing / at10k <= 11.0 * static_cast<double>(count) / 100'000);
+    Line("peak memory", peakKb / 1024.0, "MB", "< 64 MB", peakKb < 64 * 1024);
 
     const auto out = path.parent_path() / (path.stem().string() + "-readpst");
     std::filesystem::remove_all(out);
@@ -114,7 +284,7 @@ int main(int argc, char** argv)
     const auto reading = Clock::now();
     const std::string command = "readpst -j 0 -q -o '" + out.string() + "' '" + path.string() + "' > /dev/null 2>&1";
     const int status = std::system(command.c_str());
-    std::printf("readpst reading the file:   %8.1f s%s\n", Seconds(reading), status == 0 ? "" : " (failed)");
+    std::printf("readpst reading the file: %.1f s%s\n", Seconds(reading), status == 0 ? "" : " (failed)");
     std::filesystem::remove_all(out);
     return 0;
 }

@@ -352,3 +352,56 @@ TEST(TableContext, CopiesAGivenLayoutAndRejectsBadOnes)
     broken[4].ibData = 2; // a 1-byte cell among the 4-byte ones
     EXPECT_FALSE(CTableContext::CreateWithLayout(broken));
 }
+
+TEST(TableContext, LazyLoadReadsEachPageOnceAndLeavesTheMatrixStored)
+{
+    auto created = CTableContext::Create(kMessageColumns);
+    ASSERT_TRUE(created);
+    CTableContext tc = std::move(created.Value());
+    const int count = 6000;
+    for (int i = 0; i < count; ++i) ASSERT_TRUE(tc.AppendRow(0x200024 + 32 * i, MessageRow(i)));
+    const NodeContent node = tc.ToNode();
+    ASSERT_GT(node.blocks.size(), 24u);
+
+    std::uint32_t matrixNid = 0;
+    for (const auto& [nid, sub] : node.subnodes)
+        if (sub.blocks.size() > 1) matrixNid = nid;
+    ASSERT_NE(matrixNid, 0u);
+    std::vector<int> pageReads(node.blocks.size(), 0);
+    std::size_t matrixReads = 0;
+    CTableContext::LazySource source;
+    source.heapPages = node.blocks.size();
+    source.heapPage = [&](std::size_t page) -> Result<Bytes> {
+        ++pageReads.at(page);
+        return node.blocks.at(page);
+    };
+    for (const auto& [nid, sub] : node.subnodes) source.subnodes.push_back(nid);
+    source.subnode = [&](std::uint32_t nid) -> Result<NodeContent> {
+        EXPECT_NE(nid, matrixNid) << "the matrix is read a block at a time";
+        return node.subnodes.at(nid);
+    };
+    source.blockSizes = [&](std::uint32_t nid) -> Result<std::vector<std::size_t>> {
+        std::vector<std::size_t> sizes;
+        for (const Bytes& b : node.subnodes.at(nid).blocks) sizes.push_back(b.size());
+        return sizes;
+    };
+    source.subnodeBlock = [&](std::uint32_t nid, std::size_t block) -> Result<Bytes> {
+        ++matrixReads;
+        return node.subnodes.at(nid).blocks.at(block);
+    };
+    auto lazy = CTableContext::LoadLazily(source);
+    ASSERT_TRUE(lazy) << lazy.Message();
+    // Loading read every heap page once (the row index's again at most) and
+    // no block of the matrix; most pages left memory at once.
+    EXPECT_EQ(matrixReads, 0u);
+    for (std::size_t page = 0; page < pageReads.size(); ++page) EXPECT_LE(pageReads[page], 2) << page;
+    EXPECT_LE(lazy->ResidentHeapPages(), 8u + 4u) << "the newest pages, the header and the row index's path";
+    EXPECT_EQ(lazy->ResidentMatrixBlocks(), 0u);
+
+    // It appends as the table it came from does, and reads what it dropped.
+    ASSERT_TRUE(lazy->AppendRow(0x200024 + 32 * count, MessageRow(count)));
+    ASSERT_TRUE(tc.AppendRow(0x200024 + 32 * count, MessageRow(count)));
+    EXPECT_EQ(lazy->ResidentMatrixBlocks(), 1u);
+    EXPECT_TRUE(lazy->ToNode() == tc.ToNode());
+    EXPECT_FALSE(lazy->AppendRow(0x200024 + 32 * 7, MessageRow(7))) << "an id from a dropped page is still known";
+}

@@ -92,6 +92,9 @@ public:
     // One data block of a node, or of one of its subnodes, by its index.
     Result<Bytes> ReadNodeBlock(Nid nid, std::size_t index);
     Result<Bytes> ReadSubnodeBlock(Nid nid, Nid subnode, std::size_t index);
+    // The sizes of the data blocks of a node, or of one of its subnodes
+    // (subnode 0: the node's own), from the block trees without the blocks.
+    Result<std::vector<std::size_t>> BlockSizes(Nid nid, Nid subnode = 0);
     // The NIDs of the node's direct subnodes, and one of them in full.
     Result<std::vector<Nid>> ListSubnodes(Nid nid);
     Result<NodeContent> ReadSubnode(Nid nid, Nid subnode);

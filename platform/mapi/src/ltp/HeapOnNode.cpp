@@ -90,6 +90,37 @@ Result<CHeapOnNode> CHeapOnNode::Load(const std::vector<Bytes>& blocks)
     return result;
 }
 
+Result<CHeapOnNode> CHeapOnNode::LoadLazily(std::size_t pages, PageSource source)
+{
+    if (pages == 0) return MakeError("heap: node has no data block");
+    CHeapOnNode result;
+    result.m_pages.clear();
+    result.m_changed.clear();
+    result.m_levels.clear();
+    result.m_source = std::move(source);
+    for (std::size_t page = 0; page < pages; ++page) {
+        auto block = result.m_source(page);
+        if (!block) return WithContext("heap page " + std::to_string(page), block.TakeError());
+        auto parsed = ParsePage(block.Value(), page);
+        if (!parsed) return parsed.TakeError();
+        if (page == 0) {
+            result.m_clientSig = block.Value()[3];
+            result.m_userRoot = ReadU32(&block.Value()[4]);
+        }
+        result.m_pages.push_back(std::move(parsed.Value()));
+        result.m_changed.push_back(false);
+        result.m_levels.push_back(FillLevel(result.FreeBytes(page)));
+        // Dropped at once: the items come back when they are read.
+        if (page + kPagesSearched < pages) {
+            Page& p = result.m_pages.back();
+            p.items.clear();
+            p.items.shrink_to_fit();
+            p.resident = false;
+        }
+    }
+    return result;
+}
+
 void CHeapOnNode::SetPageSource(PageSource source) { m_source = std::move(source); }
 
 Result<void> CHeapOnNode::MakeResident(std::size_t page) const
@@ -107,13 +138,13 @@ Result<void> CHeapOnNode::MakeResident(std::size_t page) const
     return {};
 }
 
-void CHeapOnNode::EvictCleanPages()
+void CHeapOnNode::EvictCleanPages(const std::set<std::size_t>& keep)
 {
     if (!m_source) return;
-    const std::size_t keep = m_pages.size() < kPagesSearched ? 0 : m_pages.size() - kPagesSearched;
-    for (std::size_t page = 0; page < keep; ++page) {
+    const std::size_t older = m_pages.size() < kPagesSearched ? 0 : m_pages.size() - kPagesSearched;
+    for (std::size_t page = 0; page < older; ++page) {
         Page& p = m_pages[page];
-        if (!p.resident || m_changed[page]) continue;
+        if (!p.resident || m_changed[page] || keep.count(page)) continue;
         p.items.clear();
         p.items.shrink_to_fit();
         p.resident = false;

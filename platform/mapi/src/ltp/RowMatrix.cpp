@@ -26,6 +26,15 @@ void CRowMatrix::Assign(const Bytes& rows)
     m_rowCount = rows.size() / m_rowSize;
 }
 
+void CRowMatrix::AssignStored(std::size_t rows)
+{
+    Reset(m_rowSize, m_perBlock);
+    m_rowCount = rows;
+    const std::size_t blocks = (rows + m_perBlock - 1) / m_perBlock;
+    m_blocks.assign(blocks, Bytes{});
+    m_resident.assign(blocks, false);
+}
+
 Result<void> CRowMatrix::MakeResident(std::size_t block) const
 {
     if (m_resident[block]) return {};

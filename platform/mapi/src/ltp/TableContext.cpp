@@ -144,12 +144,10 @@ Result<void> CTableContext::WriteTcInfo()
     return {};
 }
 
-Result<CTableContext> CTableContext::Load(const NodeContent& node)
+Result<std::pair<CTableContext, std::uint32_t>> CTableContext::FromHeap(CHeapOnNode heap)
 {
-    auto heapLoaded = CHeapOnNode::Load(node.blocks);
-    if (!heapLoaded) return WithContext("table context", heapLoaded.TakeError());
     CTableContext tc;
-    tc.m_heap = std::move(heapLoaded.Value());
+    tc.m_heap = std::move(heap);
     if (tc.m_heap.ClientSig() != heap::kClientTableContext)
         return MakeError("table context: heap has client signature " + std::to_string(tc.m_heap.ClientSig()));
     tc.m_tcInfo = tc.m_heap.UserRoot();
@@ -190,6 +188,22 @@ Result<CTableContext> CTableContext::Load(const NodeContent& node)
     if (!records) return WithContext("table context: row index", records.TakeError());
     tc.m_rowCount = records->size();
 
+    for (const BthRecord& r : records.Value()) {
+        const std::size_t index = r.data.size() == 4 ? ReadU32(r.data.data()) : ReadU16(r.data.data());
+        if (index >= tc.m_rowCount)
+            return MakeError("table context: row " + std::to_string(ReadU32(r.key.data())) + " points past the matrix");
+    }
+    return std::make_pair(std::move(tc), hnidRows);
+}
+
+Result<CTableContext> CTableContext::Load(const NodeContent& node)
+{
+    auto heapLoaded = CHeapOnNode::Load(node.blocks);
+    if (!heapLoaded) return WithContext("table context", heapLoaded.TakeError());
+    auto loaded = FromHeap(std::move(heapLoaded.Value()));
+    if (!loaded) return loaded.TakeError();
+    CTableContext& tc = loaded->first;
+    const std::uint32_t hnidRows = loaded->second;
     for (const auto& [nid, content] : node.subnodes) tc.m_values.subnodes.emplace(nid, content);
     Bytes rows;
     std::vector<std::size_t> storedSizes; // of the matrix subnode's blocks
@@ -224,12 +238,71 @@ Result<CTableContext> CTableContext::Load(const NodeContent& node)
     bool packed = storedSizes.size() == tc.MatrixBlockCount();
     for (std::size_t b = 0; packed && b < storedSizes.size(); ++b) packed = storedSizes[b] == tc.MatrixBlockSize(b);
     tc.m_changedMatrix.assign(tc.MatrixBlockCount(), !packed);
-    for (const BthRecord& r : records.Value()) {
-        const std::size_t index = r.data.size() == 4 ? ReadU32(r.data.data()) : ReadU16(r.data.data());
-        if (index >= tc.m_rowCount)
-            return MakeError("table context: row " + std::to_string(ReadU32(r.key.data())) + " points past the matrix");
+    return std::move(tc);
+}
+
+Result<CTableContext> CTableContext::LoadLazily(const LazySource& source)
+{
+    auto heapLoaded = CHeapOnNode::LoadLazily(source.heapPages, source.heapPage);
+    if (!heapLoaded) return WithContext("table context", heapLoaded.TakeError());
+    auto loaded = FromHeap(std::move(heapLoaded.Value()));
+    if (!loaded) return loaded.TakeError();
+    CTableContext& tc = loaded->first;
+    const std::uint32_t hnidRows = loaded->second;
+    // Counting the rows brought the row index's pages back; they go again,
+    // but for those a new row needs.
+    tc.m_heap.EvictCleanPages(tc.AppendPath());
+    for (std::uint32_t nid : source.subnodes) {
+        if (nid == hnidRows) continue;
+        auto value = source.subnode(nid);
+        if (!value) return WithContext("table context: subnode " + std::to_string(nid), value.TakeError());
+        tc.m_values.subnodes.emplace(nid, std::move(value.Value()));
     }
-    return tc;
+    tc.m_matrix.Reset(tc.m_rowSize, tc.RowsPerBlock());
+    if (hnidRows == 0 || heap::IsHid(hnidRows)) {
+        Bytes rows;
+        if (hnidRows != 0) {
+            auto matrix = tc.m_heap.Read(hnidRows);
+            if (!matrix) return WithContext("table context: row matrix", matrix.TakeError());
+            tc.m_matrixHid = hnidRows;
+            rows = std::move(matrix.Value());
+        }
+        if (rows.size() / tc.m_rowSize < tc.m_rowCount)
+            return MakeError("table context: " + std::to_string(tc.m_rowCount) + " rows indexed, " +
+                             std::to_string(rows.size() / tc.m_rowSize) + " in the matrix");
+        rows.resize(tc.m_rowCount * tc.m_rowSize);
+        tc.m_matrix.Assign(rows);
+        return std::move(tc);
+    }
+    if (std::find(source.subnodes.begin(), source.subnodes.end(), hnidRows) == source.subnodes.end())
+        return MakeError("table context: row matrix subnode is missing");
+    tc.m_matrixNid = hnidRows;
+    auto sizes = source.blockSizes(hnidRows);
+    if (!sizes) return WithContext("table context: row matrix", sizes.TakeError());
+    std::size_t matrixRows = 0;
+    for (std::size_t size : sizes.Value()) matrixRows += size / tc.m_rowSize;
+    if (matrixRows < tc.m_rowCount)
+        return MakeError("table context: " + std::to_string(tc.m_rowCount) + " rows indexed, " +
+                         std::to_string(matrixRows) + " in the matrix");
+    tc.m_matrix.SetSource([read = source.subnodeBlock, hnidRows](std::size_t block) { return read(hnidRows, block); });
+    tc.m_matrix.AssignStored(tc.m_rowCount);
+    bool packed = sizes->size() == tc.MatrixBlockCount();
+    for (std::size_t b = 0; packed && b < sizes->size(); ++b) packed = (*sizes)[b] == tc.MatrixBlockSize(b);
+    if (!packed) {
+        // Packed otherwise than MatrixBlock() packs them: the rows are read
+        // whole once, and the first write rewrites every block.
+        Bytes rows;
+        for (std::size_t b = 0; b < sizes->size(); ++b) {
+            auto block = source.subnodeBlock(hnidRows, b);
+            if (!block) return WithContext("table context: row matrix", block.TakeError());
+            const std::size_t whole = (block->size() / tc.m_rowSize) * tc.m_rowSize;
+            rows.insert(rows.end(), block->begin(), block->begin() + static_cast<std::ptrdiff_t>(whole));
+        }
+        rows.resize(tc.m_rowCount * tc.m_rowSize);
+        tc.m_matrix.Assign(rows);
+    }
+    tc.m_changedMatrix.assign(tc.MatrixBlockCount(), !packed);
+    return std::move(tc);
 }
 
 std::size_t CTableContext::MatrixBlockCount() const
@@ -254,9 +327,27 @@ void CTableContext::SetSources(CHeapOnNode::PageSource heapPage, CRowMatrix::Blo
     m_matrix.SetSource(std::move(matrixBlock));
 }
 
+std::set<std::size_t> CTableContext::AppendPath() const
+{
+    // The row index's header and its nodes down to the last leaf, where a
+    // new row id (the largest so far, as a new message's) goes.
+    std::set<std::size_t> pages{heap::HidPage(m_tcInfo), heap::HidPage(m_rowIndex)};
+    auto header = CBTreeOnHeap::ReadHeader(m_heap, m_rowIndex);
+    if (!header) return pages;
+    Hid hid = header->root;
+    for (int level = header->levels; hid != 0; --level) {
+        pages.insert(heap::HidPage(hid));
+        if (level == 0) break;
+        auto node = m_heap.Read(hid);
+        if (!node || node->size() < kRowIdSize + 4u) break;
+        hid = ReadU32(&node.Value()[node->size() - 4]);
+    }
+    return pages;
+}
+
 void CTableContext::EvictClean()
 {
-    m_heap.EvictCleanPages();
+    m_heap.EvictCleanPages(AppendPath());
     if (m_matrixNid != 0) m_matrix.Evict(m_changedMatrix);
 }
 

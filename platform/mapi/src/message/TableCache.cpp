@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace mapi::message {
@@ -63,15 +64,34 @@ Result<ltp::CTableContext*> CTableCache::Get(CNodeDatabase& db, Nid nid)
 {
     auto it = m_tables.find(nid);
     if (it == m_tables.end()) {
-        auto node = db.ReadNode(nid);
-        if (!node)
-            return node.GetError();
-        auto table = FromLtp(ltp::CTableContext::Load(*node), "table " + std::to_string(nid));
+        // Read a block at a time: a large folder's table never sits in
+        // memory whole.
+        auto pages = db.BlockSizes(nid);
+        if (!pages)
+            return pages.GetError();
+        auto subnodes = db.ListSubnodes(nid);
+        if (!subnodes)
+            return subnodes.GetError();
+        auto fromLtp = [](auto&& r) -> ltp::Result<std::decay_t<decltype(*r)>> {
+            if (!r)
+                return ltp::MakeError(r.Message());
+            return std::move(*r);
+        };
+        CNodeDatabase* file = &db;
+        ltp::CTableContext::LazySource source;
+        source.heapPages = pages->size();
+        source.heapPage = [file, nid, fromLtp](std::size_t page) { return fromLtp(file->ReadNodeBlock(nid, page)); };
+        source.subnodes.assign(subnodes->begin(), subnodes->end());
+        source.subnode = [file, nid, fromLtp](std::uint32_t sub) { return fromLtp(file->ReadSubnode(nid, sub)); };
+        source.blockSizes = [file, nid, fromLtp](std::uint32_t sub) { return fromLtp(file->BlockSizes(nid, sub)); };
+        source.subnodeBlock = [file, nid, fromLtp](std::uint32_t sub, std::size_t block) {
+            return fromLtp(file->ReadSubnodeBlock(nid, sub, block));
+        };
+        auto table = FromLtp(ltp::CTableContext::LoadLazily(source), "table " + std::to_string(nid));
         if (!table)
             return table.GetError();
         it = m_tables.emplace(nid, Entry{std::move(*table), true, 0}).first;
         Attach(db, nid, it->second.table);
-        // Read whole once; what the next row does not need goes again.
         it->second.table.EvictClean();
     }
     it->second.lastUse = ++m_clock;

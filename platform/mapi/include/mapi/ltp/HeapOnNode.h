@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "mapi/NodeContent.h"
@@ -23,6 +24,11 @@ public:
     explicit CHeapOnNode(std::uint8_t clientSig = heap::kClientPropertyContext);
 
     static Result<CHeapOnNode> Load(const std::vector<Bytes>& blocks);
+    using PageSource = std::function<Result<Bytes>(std::size_t page)>;
+    // A stored heap of `pages` pages read one page at a time from `source`,
+    // which it keeps: of the pages only the newest, where allocations go,
+    // stay in memory.
+    static Result<CHeapOnNode> LoadLazily(std::size_t pages, PageSource source);
     std::vector<Bytes> Serialize() const;
     // One block of Serialize(), for writers that rewrite only changed pages.
     Bytes SerializePage(std::size_t page) const;
@@ -45,12 +51,12 @@ public:
     Result<Hid> Reallocate(Hid hid, const Bytes& data);
 
     // Where dropped pages come back from: the block of a page as stored.
-    using PageSource = std::function<Result<Bytes>(std::size_t page)>;
     void SetPageSource(PageSource source);
     // Drops the items of the pages that did not change since ClearChanged()
     // (they are as stored), but for the newest, where allocations go; what
     // allocation needs of them stays. They come back from the page source.
-    void EvictCleanPages();
+    // Pages named in `keep` stay too.
+    void EvictCleanPages(const std::set<std::size_t>& keep = {});
     std::size_t ResidentPages() const;
 
     std::size_t PageCount() const { return m_pages.size(); }

@@ -20,6 +20,9 @@ public:
     void Reset(std::size_t rowSize, std::size_t rowsPerBlock);
     // All rows back to back, as stored.
     void Assign(const Bytes& rows);
+    // `rows` rows as stored, packed as Block() packs them, none in memory:
+    // they come from the block source.
+    void AssignStored(std::size_t rows);
     void SetSource(BlockSource source) { m_source = std::move(source); }
 
     std::size_t RowCount() const { return m_rowCount; }

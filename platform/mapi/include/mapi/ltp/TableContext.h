@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <utility>
 #include <set>
 #include <vector>
 
@@ -42,6 +44,20 @@ public:
     // offset 0, distinct bits) and the rgib offsets derived from it.
     static Result<CTableContext> CreateWithLayout(const std::vector<TableColumn>& columns);
     static Result<CTableContext> Load(const NodeContent& node);
+    // A stored table read a block at a time, so that a large one never sits
+    // in memory whole: of the heap pages and matrix blocks only what the next
+    // row needs stays; the rest comes back from the sources, which the table
+    // keeps. Value subnodes are read whole.
+    struct LazySource {
+        std::size_t heapPages = 0;
+        CHeapOnNode::PageSource heapPage;
+        std::vector<std::uint32_t> subnodes;
+        std::function<Result<NodeContent>(std::uint32_t nid)> subnode;
+        // The sizes of a subnode's data blocks, without reading them.
+        std::function<Result<std::vector<std::size_t>>(std::uint32_t nid)> blockSizes;
+        std::function<Result<Bytes>(std::uint32_t nid, std::size_t block)> subnodeBlock;
+    };
+    static Result<CTableContext> LoadLazily(const LazySource& source);
 
     const std::vector<TableColumn>& Columns() const { return m_columns; }
     std::size_t RowSize() const { return m_rowSize; }
@@ -95,6 +111,9 @@ public:
 private:
     CTableContext() = default;
 
+    // The table's header and row count from its heap; also the HNID of its
+    // row matrix.
+    static Result<std::pair<CTableContext, std::uint32_t>> FromHeap(CHeapOnNode heap);
     Result<void> InitializeHeap();
     std::size_t RowsPerBlock() const;
     Result<std::size_t> RowIndexOf(std::uint32_t rowId) const;
@@ -104,6 +123,8 @@ private:
     Result<void> PlaceMatrix();
     Result<void> WriteTcInfo();
     void MarkRowChanged(std::size_t index);
+    // The heap pages that appending a row reads.
+    std::set<std::size_t> AppendPath() const;
 
     CHeapOnNode m_heap{heap::kClientTableContext};
     NodeContent m_values;            // subnodes of cell values and the matrix
