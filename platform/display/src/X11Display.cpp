@@ -147,6 +147,12 @@ private:
             break;
         case ButtonPress:
         case ButtonRelease: {
+            // Buttons 4 and 5 are the wheel's notches away and towards the user; a notch is one press.
+            if (event.xbutton.button == Button4 || event.xbutton.button == Button5) {
+                if (event.type == ButtonPress && sink.wheel)
+                    sink.wheel({event.xbutton.x, event.xbutton.y}, event.xbutton.button == Button4 ? 120 : -120);
+                break;
+            }
             int button = event.xbutton.button == Button1 ? 0 : event.xbutton.button == Button3 ? 1 : 2;
             if (event.xbutton.button <= Button3 && sink.mouseButton)
                 sink.mouseButton({event.xbutton.x, event.xbutton.y}, button, event.type == ButtonPress);

@@ -172,6 +172,16 @@ void ReleaseMouseAt(HWND window, POINT point)
     input::MouseButton(screen, input::kLeftButton, false);
 }
 
+void TurnWheel(HWND window, POINT point, int notches)
+{
+    TakePendingInput(window);
+    const POINT screen = OnScreen(window, point);
+    input::MouseMove(screen);
+    const int step = notches < 0 ? -WHEEL_DELTA : WHEEL_DELTA;
+    for (int i = 0; i < (notches < 0 ? -notches : notches); ++i)
+        input::MouseWheel(screen, step, window);
+}
+
 namespace {
 
 // A menu still closing from the last command is left to close first, as a

@@ -79,8 +79,22 @@ ButtonLook LookOf(const ButtonState& state)
 // changes, with the action that says what changed; others repaint.
 void StateChanged(HWND hwnd, const ButtonState& state, UINT action)
 {
-    if (Type(hwnd) != BS_OWNERDRAW) {
-        InvalidateRect(hwnd, nullptr, FALSE);
+    DWORD type = Type(hwnd);
+    if (type != BS_OWNERDRAW) {
+        // A check box or radio paints on its parent's brush, which may be
+        // hollow over a picture: what it showed (the focus rectangle) goes
+        // only when the parent paints again under it.
+        HWND parent = GetParent(hwnd);
+        bool box = type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON
+            && !(GetWindowLongPtrW(hwnd, GWL_STYLE) & BS_PUSHLIKE);
+        if (box && parent && IsWindowVisible(hwnd)) {
+            RECT rect;
+            GetWindowRect(hwnd, &rect);
+            MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+            RedrawWindow(parent, &rect, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        } else {
+            InvalidateRect(hwnd, nullptr, FALSE);
+        }
         return;
     }
     if (!IsWindowVisible(hwnd))

@@ -175,6 +175,11 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             PostMessageW(top, WM_SYSCOMMAND, SC_CLOSE, 0);
         }
         return 0;
+    case WM_MOUSEWHEEL:
+        // A child that does not scroll by the wheel passes it up to its parent.
+        if ((GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD) && GetParent(hwnd))
+            return SendMessageW(GetParent(hwnd), WM_MOUSEWHEEL, wParam, lParam);
+        return 0;
     case WM_HELP: {
         HWND next = GetParent(hwnd);
         if (next)

@@ -1,5 +1,6 @@
 // Dialog boxes: creation from templates, the dialog window's default
 // handling, the modal loop and the dialog manager's keyboard.
+#include "DialogMnemonics.h"
 #include "WindowData.h"
 
 #include "user/Controls.h"
@@ -179,15 +180,19 @@ LRESULT DefDlgProcW(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
         DialogInfo* info = InfoOf(dialog);
         if (!info)
             return 0;
+        // A dialog made while this one was active may have taken the focus
+        // already: then the control that had it last is the one to keep.
         if (LOWORD(wParam) == WA_INACTIVE) {
             HWND focus = GetFocus();
-            info->savedFocus = focus && IsChild(dialog, focus) ? focus : nullptr;
+            info->savedFocus = focus && IsChild(dialog, focus) ? focus : LastFocusOf(dialog);
             return 0;
         }
         HWND saved = info->savedFocus;
         lock.unlock();
         HWND focus = GetFocus();
-        if (saved && IsWindow(saved) && IsChild(dialog, saved))
+        if (!saved || !IsWindow(saved) || !IsChild(dialog, saved))
+            saved = LastFocusOf(dialog);
+        if (saved && saved != dialog && IsChild(dialog, saved) && focus != saved)
             SetFocus(saved);
         else if (!focus || (focus != dialog && !IsChild(dialog, focus)))
             FocusControl(GetNextDlgTabItem(dialog, nullptr, FALSE));
@@ -435,6 +440,8 @@ BOOL IsDialogMessageW(HWND dialog, LPMSG msg)
             }
         }
     }
+    if ((msg->message == WM_CHAR || msg->message == WM_SYSCHAR) && HandleDialogMnemonic(dialog, *msg))
+        return TRUE;
     TranslateMessage(msg);
     DispatchMessageW(msg);
     return TRUE;

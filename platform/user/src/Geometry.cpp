@@ -1,6 +1,7 @@
 // Window rectangles, client areas and hit testing, with the fixed metrics of
 // this machine's classic look.
 #include "Metrics.h"
+#include "ScrollBars.h"
 #include "WindowData.h"
 
 #include "gdi/GdiObjects.h"
@@ -40,7 +41,13 @@ RECT NonClientInsets(DWORD style, DWORD exStyle, bool hasMenu)
 RECT InsetsOf(const WindowData& window)
 {
     bool minimized = (window.style & WS_MINIMIZE) != 0;
-    return NonClientInsets(window.style, window.exStyle, window.menu && !window.parent && !minimized);
+    RECT insets = NonClientInsets(window.style, window.exStyle, window.menu && !window.parent && !minimized);
+    // The standard scroll bars lie inside the client edge, beside the client area.
+    if (!minimized && (window.style & WS_VSCROLL))
+        insets.right += kScrollBarSize;
+    if (!minimized && (window.style & WS_HSCROLL))
+        insets.bottom += kScrollBarSize;
+    return insets;
 }
 
 RECT ScreenRect(const WindowData& window)
@@ -422,8 +429,23 @@ int GetSystemMetrics(int index)
         return 16;
     case SM_CYMENU:
         return kMenuBar;
+    case SM_CXVSCROLL:
+    case SM_CYHSCROLL:
+    case SM_CYVSCROLL:
+    case SM_CXHSCROLL:
+    case SM_CYVTHUMB:
+    case SM_CXHTHUMB:
+        return kScrollBarSize;
     default:
         return 0;
     }
 }
 
+BOOL SystemParametersInfoW(UINT action, UINT, void* value, UINT)
+{
+    if (action == SPI_GETWHEELSCROLLLINES && value) {
+        *static_cast<UINT*>(value) = 3;
+        return TRUE;
+    }
+    return FALSE;
+}

@@ -193,6 +193,18 @@ void DoubleClick(POINT screen, int button)
     Button(screen, button, false, true);
 }
 
+void MouseWheel(POINT screen, int delta, HWND target)
+{
+    SetCursorPos(screen.x, screen.y);
+    HWND hwnd = KeyTarget(target);
+    if (!hwnd)
+        return;
+    WPARAM keys = ButtonState() | (GetKeyState(static_cast<int>(VK_SHIFT)) < 0 ? MK_SHIFT : 0)
+        | (GetKeyState(static_cast<int>(VK_CONTROL)) < 0 ? MK_CONTROL : 0);
+    WPARAM wParam = MAKEWPARAM(static_cast<WORD>(keys), static_cast<WORD>(static_cast<short>(delta)));
+    PostInput(GetWindowThreadProcessId(hwnd, nullptr), WM_MOUSEWHEEL, wParam, ScreenPoint(screen));
+}
+
 HWND KeyTarget(HWND window)
 {
     HWND top = window ? window : GetForegroundWindow();

@@ -5,10 +5,12 @@
 #include "Menus.h"
 #include "Metrics.h"
 #include "PaintCycle.h"
+#include "ScrollBars.h"
 
 #include "gdi/GdiObjects.h"
 #include "user/Messages.h"
 #include "user/Paint.h"
+#include "user/ScrollBar.h"
 #include "win32/WideString.h"
 
 #include <algorithm>
@@ -237,6 +239,7 @@ void PaintFrame(HWND hwnd)
     }
     if (!IsRectEmpty(&layout.menuBar))
         PaintMenuBar(hwnd, dc, layout.menuBar);
+    PaintScrollBars(hwnd, dc);
     ReleaseDC(hwnd, dc);
 }
 
@@ -272,6 +275,10 @@ LRESULT HitTestFrame(HWND hwnd, POINT screen)
         return HTCAPTION;
     if (Inside(layout.menuBar, at))
         return HTMENU;
+    if (Inside(LayoutScrollBar(hwnd, SB_VERT).bar, at))
+        return HTVSCROLL;
+    if (Inside(LayoutScrollBar(hwnd, SB_HORZ).bar, at))
+        return HTHSCROLL;
     return HTBORDER;
 }
 

@@ -4,8 +4,10 @@
 #include "MenuTracking.h"
 #include "Menus.h"
 #include "NonClient.h"
+#include "ScrollBars.h"
 
 #include "user/Messages.h"
+#include "user/ScrollBar.h"
 
 using namespace user::detail;
 
@@ -141,6 +143,10 @@ bool HandleNonClientInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             return true;
         case HTSYSMENU:
             TrackSystemMenu(hwnd, SystemMenuPoint(hwnd));
+            return true;
+        case HTVSCROLL:
+        case HTHSCROLL:
+            TrackScrollBar(hwnd, wParam == HTVSCROLL ? SB_VERT : SB_HORZ, at);
             return true;
         case HTCAPTION:
             // A minimised window comes back when its caption is clicked.

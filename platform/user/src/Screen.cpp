@@ -67,6 +67,7 @@ display::InputSink Sink()
     display::InputSink sink;
     sink.mouseMove = [](POINT point) { user::input::MouseMove(point); };
     sink.mouseButton = [](POINT point, int button, bool down) { user::input::MouseButton(point, button, down); };
+    sink.wheel = [](POINT point, int delta) { user::input::MouseWheel(point, delta); };
     sink.key = [](UINT key, bool down) { user::input::Key(key, down); };
     sink.character = [](char16_t c) { user::input::Character(c); };
     return sink;

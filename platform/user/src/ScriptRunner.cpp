@@ -41,6 +41,8 @@ public:
             WaitControl();
         else if (name == "click")
             automation::Click(Control(Number(0)));
+        else if (name == "wheel")
+            Wheel();
         else if (name == "key")
             Key(Text(0));
         else if (name == "type")
@@ -78,6 +80,15 @@ public:
     }
 
 private:
+    // wheel ID NOTCHES: the wheel turns over the middle of the control.
+    void Wheel()
+    {
+        HWND control = Control(Number(0));
+        RECT client;
+        GetClientRect(control, &client);
+        TurnWheel(control, {client.right / 2, client.bottom / 2}, static_cast<int>(Number(1)));
+    }
+
     const std::string& Text(std::size_t index) const
     {
         if (index >= m_command->arguments.size())

@@ -6,6 +6,7 @@
 #include "TreeViewState.h"
 
 #include "user/ImageList.h"
+#include "user/ScrollBar.h"
 #include "win32/WideString.h"
 
 #include <algorithm>
@@ -64,6 +65,8 @@ LRESULT InsertItem(TreeViewState& state, const TVINSERTSTRUCTW* insert)
     // Rows inserted above the first shown one push it down, so the view stays.
     if (state.top > 0 && state.model.IsShown(added) && ShownIndex(state, added) < state.top)
         ++state.top;
+    if (state.model.IsShown(added))
+        ClampScroll(state);
     InvalidateRect(state.hwnd, nullptr, TRUE);
     return reinterpret_cast<LRESULT>(added->handle);
 }
@@ -241,12 +244,31 @@ LRESULT VerticalScroll(TreeViewState& state, WORD request, int position)
     case SB_PAGEUP: ScrollTo(state, state.top - page); break;
     case SB_PAGEDOWN: ScrollTo(state, state.top + page); break;
     case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: ScrollTo(state, position); break;
+    case SB_THUMBTRACK: {
+        // The message carries 16 bits of the position; the bar has all of it.
+        SCROLLINFO info = {sizeof(SCROLLINFO), SIF_TRACKPOS, 0, 0, 0, 0, position};
+        GetScrollInfo(state.hwnd, SB_VERT, &info);
+        ScrollTo(state, request == SB_THUMBTRACK ? info.nTrackPos : position);
+        break;
+    }
     case SB_TOP: ScrollTo(state, 0); break;
     case SB_BOTTOM: ScrollTo(state, static_cast<int>(state.model.Count())); break;
     default: break;
     }
     return 0;
+}
+
+// The wheel scrolls the lines the system asks for a notch; turns of less
+// than a notch add up until they make one.
+void WheelScroll(TreeViewState& state, int delta)
+{
+    UINT lines = 3;
+    SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    state.wheelRest += delta;
+    const int notches = state.wheelRest / WHEEL_DELTA;
+    state.wheelRest -= notches * WHEEL_DELTA;
+    if (notches)
+        ScrollTo(state, state.top - notches * static_cast<int>(lines));
 }
 
 void Focus(TreeViewState& state, bool focused, UINT code)
@@ -501,11 +523,9 @@ LRESULT TreeViewWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_VSCROLL:
         return VerticalScroll(*state, LOWORD(wParam), static_cast<short>(HIWORD(wParam)));
-    case WM_MOUSEWHEEL: {
-        int notches = static_cast<short>(HIWORD(wParam)) / WHEEL_DELTA;
-        ScrollTo(*state, state->top - 3 * notches);
+    case WM_MOUSEWHEEL:
+        WheelScroll(*state, static_cast<short>(HIWORD(wParam)));
         return 0;
-    }
     case WM_SETFOCUS:
         Focus(*state, true, NM_SETFOCUS);
         return 0;

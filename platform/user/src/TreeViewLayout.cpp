@@ -4,6 +4,7 @@
 
 #include "gdi/Gdi.h"
 #include "user/ImageList.h"
+#include "user/ScrollBar.h"
 #include "user/Window.h"
 
 #include <algorithm>
@@ -53,7 +54,18 @@ int RowsThatFit(const TreeViewState& state)
 void ClampScroll(TreeViewState& state)
 {
     const int shown = static_cast<int>(state.model.ShownOrder().size());
-    state.top = std::clamp(state.top, 0, std::max(0, shown - RowsThatFit(state)));
+    const int rows = RowsThatFit(state);
+    state.top = std::clamp(state.top, 0, std::max(0, shown - rows));
+    // The vertical bar shows while the rows do not all fit, as it tells
+    // again only when something it shows has changed.
+    if (shown == state.barShown && rows == state.barRows && state.top == state.barTop)
+        return;
+    state.barShown = shown;
+    state.barRows = rows;
+    state.barTop = state.top;
+    SCROLLINFO info = {sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, shown - 1, static_cast<UINT>(rows),
+                       state.top, 0};
+    SetScrollInfo(state.hwnd, SB_VERT, &info, TRUE);
 }
 
 HFONT LabelFont(const TreeViewState& state, const TreeItem& item)

@@ -14,6 +14,11 @@ struct TreeViewState {
     TreeModel model;
     TreeItem* caret = nullptr;
     int top = 0; // index of the first shown row in the shown order
+    // What the vertical scroll bar was last told: rows shown, rows that fit, top.
+    int barShown = -1;
+    int barRows = -1;
+    int barTop = -1;
+    int wheelRest = 0; // wheel turns short of a notch
     HIMAGELIST normalImages = nullptr;
     HIMAGELIST stateImages = nullptr;
     HFONT font = nullptr;     // from WM_SETFONT; null: DEFAULT_GUI_FONT

@@ -3,6 +3,8 @@
 // held while a window procedure runs.
 #pragma once
 
+#include "ScrollBarState.h"
+
 #include "gdi/Region.h"
 #include "gdi/Surface.h"
 #include "user/MessageQueue.h"
@@ -57,6 +59,8 @@ struct WindowData {
     HICON smallIcon = nullptr;
     RECT normalRect = {};       // where a minimised window goes back to
     bool activeLook = false;    // the caption shows active (WM_NCACTIVATE)
+    ScrollBarState scrollBars[2]; // SB_HORZ, SB_VERT
+    HWND lastFocus = nullptr;   // of a top-level window: what of it had the focus last
     bool destroying = false;
 
     // Painting. A top-level window owns the surface that it and its children
@@ -145,6 +149,10 @@ LRESULT RunOnOwner(HWND hwnd, const std::function<LRESULT()>& call);
 
 // Serves the sent messages waiting for this thread; true when it served any.
 bool ServeSentMessages(const std::shared_ptr<ThreadQueue>& queue);
+
+// The window of the top-level window (itself or a descendant) that had the
+// focus last and still exists; null when none.
+HWND LastFocusOf(HWND top);
 
 // Offsets of the client area inside the window rectangle.
 RECT NonClientInsets(DWORD style, DWORD exStyle, bool hasMenu);

@@ -477,12 +477,36 @@ HWND SetFocus(HWND hwnd)
             return old;
         queue->focus = hwnd;
     }
+    if (hwnd) {
+        // The top-level window remembers it, to give it back when it is active again.
+        auto& manager = WindowManager::Get();
+        std::lock_guard lock(manager.mutex);
+        if (auto root = RootWindowOf(manager.Find(hwnd)))
+            root->lastFocus = hwnd;
+    }
     if (old && IsWindow(old))
         SendMessageW(old, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd), 0);
     if (hwnd && IsWindow(hwnd))
         SendMessageW(hwnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
     return old;
 }
+
+namespace user::detail {
+
+HWND LastFocusOf(HWND top)
+{
+    auto& manager = WindowManager::Get();
+    std::lock_guard lock(manager.mutex);
+    auto window = manager.Find(top);
+    if (!window || !window->lastFocus)
+        return nullptr;
+    auto focus = manager.Find(window->lastFocus);
+    if (!focus || focus->destroying || RootWindowOf(focus) != window)
+        return nullptr;
+    return focus->handle;
+}
+
+} // namespace user::detail
 
 HWND GetFocus()
 {

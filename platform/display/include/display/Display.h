@@ -42,6 +42,8 @@ void SetSceneSource(SceneSource source);
 struct InputSink {
     std::function<void(POINT point)> mouseMove;
     std::function<void(POINT point, int button, bool down)> mouseButton;
+    // The wheel turned by delta (120 a notch, positive away from the user).
+    std::function<void(POINT point, int delta)> wheel;
     std::function<void(UINT virtualKey, bool down)> key;
     std::function<void(char16_t character)> character;
 };

@@ -67,6 +67,10 @@ void RightClickAt(HWND window, POINT point);
 // the two halves of a click, with moves (MoveMouseTo) between them to drag.
 void PressMouseAt(HWND window, POINT point);
 void ReleaseMouseAt(HWND window, POINT point);
+// The mouse moves to a point of the window's client area and the wheel
+// turns there by notches (positive away from the user); the focus window
+// of the window's thread hears it, as from the person's wheel.
+void TurnWheel(HWND window, POINT point, int notches);
 // Chooses the item with the command id from the window's menu bar, else
 // from its system menu, by clicking through the menus as a person would.
 // False when neither menu holds the command or a menu did not open.

@@ -23,6 +23,11 @@ void Click(POINT screen, int button = kLeftButton);
 // (WM_xBUTTONDBLCLK) for a window whose class has CS_DBLCLKS.
 void DoubleClick(POINT screen, int button = kLeftButton);
 
+// The wheel turned at the point by delta (WHEEL_DELTA a notch, positive
+// away from the user): WM_MOUSEWHEEL goes to the focus window of the
+// foreground thread, as keys do, with the point on the screen.
+void MouseWheel(POINT screen, int delta, HWND target = nullptr);
+
 // Key messages go to the thread of the foreground window (or of target when
 // given), to the window that has the focus when the thread takes them (its
 // active window when nothing has). Alt held down, or F10, makes

@@ -61,6 +61,7 @@ constexpr UINT WM_INITDIALOG = 0x0110;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_SYSCOMMAND = 0x0112;
 constexpr UINT WM_TIMER = 0x0113;
+constexpr UINT WM_HSCROLL = 0x0114;
 constexpr UINT WM_VSCROLL = 0x0115;
 constexpr UINT WM_INITMENU = 0x0116;
 constexpr UINT WM_INITMENUPOPUP = 0x0117;
@@ -150,6 +151,8 @@ constexpr LRESULT HTCLIENT = 1;
 constexpr LRESULT HTCAPTION = 2;
 constexpr LRESULT HTSYSMENU = 3;
 constexpr LRESULT HTMENU = 5;
+constexpr LRESULT HTHSCROLL = 6;
+constexpr LRESULT HTVSCROLL = 7;
 constexpr LRESULT HTMINBUTTON = 8;
 constexpr LRESULT HTMAXBUTTON = 9;
 constexpr LRESULT HTBORDER = 18;
@@ -172,6 +175,9 @@ constexpr LRESULT DLGC_BUTTON = 0x2000;
 // Mouse key state of mouse messages
 constexpr WPARAM MK_LBUTTON = 0x0001;
 constexpr WPARAM MK_RBUTTON = 0x0002;
+constexpr WPARAM MK_SHIFT = 0x0004;
+constexpr WPARAM MK_CONTROL = 0x0008;
+constexpr WPARAM MK_MBUTTON = 0x0010;
 
 // Virtual keys
 constexpr WPARAM VK_BACK = 0x08;

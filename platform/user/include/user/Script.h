@@ -31,6 +31,8 @@
 //                             clicks it and presses Open
 //   choose-folder "C:\\Bak"     opens the folder browser's tree down to the
 //                             folder, clicks it and presses OK
+//   wheel 1023 -3             turns the mouse wheel over the control by
+//                             notches (negative: towards the user, down)
 //   tick-tree-item 1023 "Mail" "Inbox"
 //                             clicks the check box of the tree item these
 //                             texts lead to, from a top-level item down, and

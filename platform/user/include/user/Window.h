@@ -234,19 +234,29 @@ BOOL AnimateWindow(HWND hwnd, DWORD time, DWORD flags);
 // System metrics of this machine's classic look.
 constexpr int SM_CXSCREEN = 0;
 constexpr int SM_CYSCREEN = 1;
+constexpr int SM_CXVSCROLL = 2;
+constexpr int SM_CYHSCROLL = 3;
 constexpr int SM_CYCAPTION = 4;
 constexpr int SM_CXBORDER = 5;
 constexpr int SM_CYBORDER = 6;
 constexpr int SM_CXDLGFRAME = 7;
 constexpr int SM_CYDLGFRAME = 8;
+constexpr int SM_CYVTHUMB = 9;
+constexpr int SM_CXHTHUMB = 10;
 constexpr int SM_CXICON = 11;
 constexpr int SM_CYICON = 12;
 constexpr int SM_CYMENU = 15;
 constexpr int SM_CXFULLSCREEN = 16;
 constexpr int SM_CYFULLSCREEN = 17;
+constexpr int SM_CYVSCROLL = 20;
+constexpr int SM_CXHSCROLL = 21;
 constexpr int SM_CXFRAME = 32;
 constexpr int SM_CYFRAME = 33;
 constexpr int SM_CXSMICON = 49;
 constexpr int SM_CYSMICON = 50;
 int GetSystemMetrics(int index);
+
+// SystemParametersInfoW: the lines one notch of the mouse wheel scrolls.
+constexpr UINT SPI_GETWHEELSCROLLLINES = 0x0068;
+BOOL SystemParametersInfoW(UINT action, UINT param, void* value, UINT winIni);
 
