@@ -10,6 +10,7 @@
 #include "notes/Notes.h"
 
 #include <atomic>
+#include <cstdint>
 #include <string>
 
 class CProDlg;
@@ -56,6 +57,10 @@ private:
     void DispatchEntry(const LNDocument& document, const LNCalendarEntry& calendarEntry);
     void FinishCalendarEntry(unsigned i, unsigned count);
     void SaveCalendarItem(COleDispatchDriver& item);
+    // Logs the entry's item as lost, once per entry, and marks the run not
+    // completed; the run goes on with the next entry. The subject is read
+    // only from a document that could be read.
+    void ReportLostEntry(const std::u16string& why, bool readable = true);
 
     // The branches (CalendarBranches.cpp, CalendarMeeting.cpp).
     void ConvertAppointmentEntry(const LNDocument& document);
@@ -84,4 +89,8 @@ private:
     // The ";" of the entry's start list, once a branch has split it.
     int m_splitCount = 0;
     bool m_type4Entry = false;
+    // The entry being converted, which names it in the log when it is lost.
+    std::int64_t m_entryNoteId = 0;
+    LNDocument m_entryDocument;
+    bool m_entryLost = false;
 };
