@@ -10,6 +10,7 @@
 #include "notes/Notes.h"
 
 #include <atomic>
+#include <cstdint>
 #include <string>
 
 class CProDlg;
@@ -62,6 +63,10 @@ private:
     void DispatchEntry(const LNDocument& document, const LNCalendarEntry& calendarEntry);
     void FinishCalendarEntry(unsigned i, unsigned count);
     void SaveCalendarItem(COleDispatchDriver& item);
+    // Logs the entry's item as lost, once per entry, and marks the run not
+    // completed; the run goes on with the next entry. The subject is read
+    // only from a document that could be read.
+    void ReportLostEntry(const std::u16string& why, bool readable = true);
 
     // The handlers of Notes errors: inside an entry (the entry is
     // abandoned, the run goes on), a view folder (reported, the next view
@@ -99,4 +104,8 @@ private:
     // The ";" of the entry's start list, once a branch has split it.
     int m_splitCount = 0;
     bool bType4Entry = false;
+    // The entry being converted, which names it in the log when it is lost.
+    std::int64_t m_entryNoteId = 0;
+    LNDocument m_entryDocument;
+    bool m_entryLost = false;
 };

@@ -7,6 +7,7 @@
 #include "RdoDispatch.h"
 #include "RdoItemProperties.h"
 #include "RunFlags.h"
+#include "LostDocuments.h"
 #include "user/ProgressBar.h"
 #include "win32/Clock.h"
 
@@ -67,12 +68,24 @@ void CCalendarConverter::PrepareEntryItem(unsigned i)
 
 void CCalendarConverter::ConvertEntry(const LNViewFolder& view, unsigned i)
 {
+    m_entryNoteId = 0;
+    m_entryDocument = LNDocument();
+    m_entryLost = false;
+    bool opened = false;
     try {
         const LNVFEntry entry = view[static_cast<LNINT>(i)];
+        m_entryNoteId = entry.GetNoteID();
         LNDocument document;
-        if (entry.GetDocument(&document) != LNNOERROR)
+        if (const LNSTATUS status = entry.GetDocument(&document)) {
+            ReportLostEntry(u"the document cannot be read (" + NotesErrorText(status) + u")", false);
             return;
-        if (document.Open() == LNNOERROR) {
+        }
+        m_entryDocument = document;
+        const LNSTATUS openStatus = document.Open();
+        if (openStatus != LNNOERROR)
+            ReportLostEntry(u"the document cannot be read (" + NotesErrorText(openStatus) + u")", false);
+        if (openStatus == LNNOERROR) {
+            opened = true;
             // Read as the frame reads it: a note without the date fails here.
             [[maybe_unused]] const LNDatetime added = document.GetAddedToFile();
             const LNCalendarEntry calendarEntry(document);
@@ -82,6 +95,8 @@ void CCalendarConverter::ConvertEntry(const LNViewFolder& view, unsigned i)
         }
         document.Close();
     } catch (LNSTATUS status) {
+        if (!opened)
+            ReportLostEntry(u"the document cannot be read (" + NotesErrorText(status) + u")", false);
         OnCalendarEntryError(status);
     } catch (const CException&) {
         // An item the RDO library refused: the rest of the entry is skipped
@@ -121,6 +136,7 @@ void CCalendarConverter::FinishCalendarEntry(unsigned i, unsigned count)
         } catch (const CException&) {
             // The item is lost; the run goes on with the next entry.
             g_bNotCompleted = 1;
+            ReportLostEntry(u"the calendar item could not be saved (" + CurrentFailureText() + u")");
         }
         m_item.ReleaseDispatch();
         m_items.ReleaseDispatch();
@@ -139,7 +155,20 @@ void CCalendarConverter::FinishCalendarEntry(unsigned i, unsigned count)
 
 void CCalendarConverter::SaveCalendarItem(COleDispatchDriver& item)
 {
-    RdoItem_Put41(item, TRUE);
-    RdoItem_Call6(item);
+    try {
+        RdoItem_Put41(item, TRUE);
+        RdoItem_Call6(item);
+    } catch (const CException&) {
+        ReportLostEntry(u"the calendar item could not be saved (" + CurrentFailureText() + u")");
+        throw;
+    }
     RdoObject_Method6(m_calendarFolder);
+}
+
+void CCalendarConverter::ReportLostEntry(const std::u16string& why, bool readable)
+{
+    if (m_entryLost)
+        return;
+    m_entryLost = true;
+    ReportLostDocument(m_entryNoteId, readable ? FirstTextOf(m_entryDocument, "Subject") : std::u16string(), why);
 }

@@ -4,6 +4,7 @@
 #include "AttachmentNames.h"
 #include "CProDlg.h"
 #include "CalendarText.h"
+#include "LostDocuments.h"
 #include "RdoDispatch.h"
 #include "RdoItemProperties.h"
 #include "StepGuard.h"
@@ -121,8 +122,18 @@ void CCalendarFields::ConvertAttachments()
         // The name is the database's, not a path: only its last component
         // is used, so that the file stays inside the attachment folder.
         const std::u16string path = FittingPath(folder, AttachmentBaseName(AnsiToWide(name)));
-        attachment.Detach(LNString(WideToAnsi(path)));
-        RdoAttachments_Add(collection, path.c_str());
+        try {
+            attachment.Detach(LNString(WideToAnsi(path)));
+        } catch (LNSTATUS) {
+            ReportLostAttachment(name, u"cannot be detached");
+            throw;
+        }
+        try {
+            RdoAttachments_Add(collection, path.c_str());
+        } catch (const CException&) {
+            ReportLostAttachment(name, u"could not be added");
+            throw;
+        }
     }
 }
 
@@ -136,6 +147,13 @@ void CCalendarFields::CopyEndDateTime()
 {
     if (Has("EndDateTime"))
         RdoItem_PutEnd(m_item, DateTextToDate(ReadDateListText(m_note, "EndDateTime", kShortWideChars).wide));
+}
+
+void CCalendarFields::ReportLostAttachment(const std::string& name, const std::u16string& what)
+{
+    LNNote note = m_note;
+    ReportLostDocument(note.GetNoteID(), FirstTextOf(note, "Subject"),
+                       u"attachment \"" + AnsiToWide(name) + u"\" " + what + u" (" + CurrentFailureText() + u")");
 }
 
 DateListText CCalendarFields::ReadShownDateList(const char* name, std::size_t wideCapacity)

@@ -63,6 +63,9 @@ private:
     LNString ReadItemText(const char* name);
     // Element 0 of a text item, through the subject's 1000-byte cut, wide.
     std::u16string ReadLimitedText(const char* name);
+    // An attachment that does not reach the item is logged as lost; called
+    // while its failure is being handled.
+    void ReportLostAttachment(const std::string& name, const std::u16string& what);
 
     CProDlg& m_dialog;
     const LNNotesSession& m_session;

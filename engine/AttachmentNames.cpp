@@ -7,6 +7,7 @@
 namespace {
 
 constexpr std::u16string_view kFallbackName = u"Attachment";
+constexpr std::u16string_view kNotInFileNames = u"*?\"<>|";
 
 std::u16string Folded(std::u16string_view name)
 {
@@ -27,6 +28,9 @@ std::u16string AttachmentBaseName(std::u16string_view name)
     std::u16string base(separator == std::u16string_view::npos ? name : name.substr(separator + 1));
     if (std::all_of(base.begin(), base.end(), [](char16_t c) { return c == u'.'; }))
         return std::u16string(kFallbackName);
+    // A character that no Windows file name holds would make the detach
+    // fail and lose the attachment; it becomes "_" instead.
+    std::replace_if(base.begin(), base.end(), [](char16_t c) { return c < 0x20 || kNotInFileNames.find(c) != std::u16string_view::npos; }, u'_');
     return base;
 }
 

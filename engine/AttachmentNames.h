@@ -14,8 +14,10 @@
 #include <string>
 #include <string_view>
 
-// The last component of a name, after any "\", "/" or ":"; "Attachment" for
-// a name that leaves nothing usable ("", ".", "..", "C:\").
+// The last component of a name, after any "\", "/" or ":", with the
+// characters that a Windows file name cannot hold (* ? " < > | and the
+// control characters) made "_"; "Attachment" for a name that leaves nothing
+// usable ("", ".", "..", "C:\").
 std::u16string AttachmentBaseName(std::u16string_view name);
 
 class CAttachmentNames {

@@ -34,7 +34,10 @@ private:
     // run cannot go on.
     bool FindPersons();
     void ConvertPersons();
-    void ConvertPerson(LNINT i);
+    // False when the contact was lost with its document alone (the
+    // document unreadable, the save refused): that is logged, and the loop
+    // goes on. Any other failure throws and leaves the loop.
+    bool ConvertPerson(LNINT i);
     void EndRun();
 
     CProDlg& m_dialog;

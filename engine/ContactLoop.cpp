@@ -7,15 +7,36 @@
 #include "ContactFields.h"
 #include "RdoDispatch.h"
 #include "RunFlags.h"
-#include "StepGuard.h"
+#include "LostDocuments.h"
 #include "user/ProgressBar.h"
+
+#include <stdexcept>
 
 namespace {
 
 constexpr int kCountText = 1034;
 
 // A session object that cannot be made: the contact cannot be written.
-struct SessionMissing {};
+struct SessionMissing : std::runtime_error {
+    SessionMissing()
+        : std::runtime_error("no session of the RDO library")
+    {
+    }
+};
+
+void ThrowIfFailed(LNSTATUS status)
+{
+    if (status != LNNOERROR)
+        throw status;
+}
+
+// The note id of the i-th document, or 0 when even that cannot be had.
+std::int64_t NoteIdAt(const LNDocumentArray& documents, LNINT i)
+{
+    std::int64_t id = 0;
+    RunGuarded([&] { id = documents[i].GetNoteID(); });
+    return id;
+}
 
 } // namespace
 
@@ -29,9 +50,12 @@ void CContactConverter::ConvertPersons()
         CString counter;
         counter.Format(u"%d/%d", i + 1, m_count);
         m_dialog.SetDlgItemText(kCountText, counter);
-        if (!RunGuarded([&] { ConvertPerson(i); })) {
-            // The rest of the address book is left; the run says it did not
-            // complete rather than report the contacts it lost as converted.
+        std::u16string why;
+        if (!RunGuardedTelling([&] { ConvertPerson(i); }, why)) {
+            // The session, folder or item cannot be had: the rest of the
+            // address book is left; the run says it did not complete rather
+            // than report the contacts it lost as converted.
+            ReportLostDocument(NoteIdAt(m_persons, i), u"", u"the contact could not be written (" + why + u")");
             g_bNotCompleted = 1;
             RaiseStopFlags();
             return;
@@ -44,7 +68,7 @@ void CContactConverter::ConvertPersons()
     g_nOverallProgress = m_count;
 }
 
-void CContactConverter::ConvertPerson(LNINT i)
+bool CContactConverter::ConvertPerson(LNINT i)
 {
     COleDispatchDriver session;
     if (!session.CreateDispatch(kRdoSessionProgId))
@@ -55,7 +79,11 @@ void CContactConverter::ConvertPerson(LNINT i)
     COleDispatchDriver item(RdoItems_Add(items, kRdoItemContact));
 
     LNDocument person = m_persons[i];
-    person.Open(0);
+    std::u16string why;
+    if (!RunGuardedTelling([&] { ThrowIfFailed(person.Open(0)); }, why)) {
+        ReportLostDocument(person.GetNoteID(), u"", u"the document cannot be read (" + why + u")");
+        return false;
+    }
     const ContactFillOutcome outcome = FillContactItem(m_dialog, person, item);
     // Closing only lets go of the items read; a failure there loses nothing.
     RunGuarded([&] { person.Close(); });
@@ -64,6 +92,14 @@ void CContactConverter::ConvertPerson(LNINT i)
         item.ReleaseDispatch();
         StopCheck();
     }
-    RdoMessage_Call6(item);
-    RdoMessage_Put41(item, TRUE);
+    if (!RunGuardedTelling(
+            [&] {
+                RdoMessage_Call6(item);
+                RdoMessage_Put41(item, TRUE);
+            },
+            why)) {
+        ReportLostDocument(person.GetNoteID(), FirstTextOf(person, "FullName"), u"the contact could not be saved (" + why + u")");
+        return false;
+    }
+    return true;
 }

@@ -3,12 +3,13 @@
 // files for Brenmoor.
 #include "MailMessage.h"
 
-#include "StepGuard.h"
+#include "LostDocuments.h"
 #include "notes/Notes.h"
 #include "win32/CodePage.h"
 #include "win32/FileApi.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace {
 
@@ -17,7 +18,12 @@ constexpr std::u16string_view kDecodeFileName = u"Decode.bmp";
 
 // A part that could not be decoded is left out of the list, which must name
 // only files that exist.
-struct DecodeFailed {};
+struct DecodeFailed : std::runtime_error {
+    DecodeFailed()
+        : std::runtime_error("its base64 text cannot be decoded")
+    {
+    }
+};
 
 // The characters a file name may have in the folder: a path holds fewer
 // than MAX_PATH.
@@ -40,12 +46,21 @@ void CMailMessageBuilder::CollectAttachments(const LNDocument& document, MailMes
     CAttachmentNames names;
     CString list;
     // Each attachment has a guard of its own: one that fails costs only
-    // itself, not those detached before it.
+    // itself, not those detached before it, and is reported as lost.
     for (LNINT a = 0; a < count; ++a) {
-        RunGuarded([&] {
-            CString entry = DetachAttachment(attachments[a], folder, names);
-            list += entry + u";";
-        });
+        std::u16string name;
+        std::u16string why;
+        const bool detached = RunGuardedTelling(
+            [&] {
+                const LNAttachment attachment = attachments[a];
+                name = AnsiToWide(attachment.GetAttachmentName().Text());
+                CString entry = DetachAttachment(attachment, folder, names);
+                list += entry + u";";
+            },
+            why);
+        if (!detached)
+            ReportLostDocument(parts.noteId, parts.subject.Str(),
+                               u"attachment \"" + name + u"\" cannot be detached (" + why + u")");
     }
     if (!list.IsEmpty())
         parts.attachments = list;

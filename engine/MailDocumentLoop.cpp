@@ -5,7 +5,7 @@
 
 #include "CProDlg.h"
 #include "RunFlags.h"
-#include "StepGuard.h"
+#include "LostDocuments.h"
 #include "WizardSelections.h"
 #include "user/ProgressBar.h"
 
@@ -33,13 +33,25 @@ void CMailConverter::ConvertEntry(const LNViewFolder& viewFolder, LNINT i, LNINT
     m_dialog.SetDlgItemText(kCountText, counter);
 
     LNDocument document;
-    // A document that cannot be fetched or opened, or whose conversion
-    // fails outside its guarded steps, is skipped; the bar moves all the same.
-    RunGuarded([&] {
-        viewFolder[i].GetDocument(&document);
-        document.Open(0);
-        m_builder.ConvertMailDocument(document, parts);
-    });
+    // A document that cannot be fetched or opened is skipped and reported as
+    // lost; one whose conversion fails outside its guarded steps is skipped.
+    // The bar moves all the same.
+    std::int64_t noteId = 0;
+    std::u16string why;
+    const bool opened = RunGuardedTelling(
+        [&] {
+            const LNVFEntry entry = viewFolder[i];
+            noteId = entry.GetNoteID();
+            if (const LNSTATUS status = entry.GetDocument(&document))
+                throw status;
+            if (const LNSTATUS status = document.Open(0))
+                throw status;
+        },
+        why);
+    if (opened)
+        RunGuarded([&] { m_builder.ConvertMailDocument(document, parts); });
+    else
+        ReportLostDocument(noteId, u"", u"the document cannot be read (" + why + u")");
     // A document that cannot be closed costs nothing more.
     RunGuarded([&] { document.Close(); });
     const auto position = static_cast<unsigned long long>(i + 1) * 100 / static_cast<unsigned long long>(n);

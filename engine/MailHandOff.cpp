@@ -4,6 +4,7 @@
 
 #include "BrenmoorDispatch.h"
 #include "CProDlg.h"
+#include "LostDocuments.h"
 #include "PartString.h"
 #include "PathFunctions.h"
 #include "StepGuard.h"
@@ -30,7 +31,9 @@ void CMailMessageBuilder::HandOffToBrenmoor(MailMessageParts& parts)
     parts.spare.Empty();
     if (g_nMailBodyFormat != 1)
         parts.bodyKind = kMailBodyRtf;
-    RunGuarded([&] { CallBrenmoor(m_dialog.m_dispBrenmoor, parts); });
+    std::u16string why;
+    if (!RunGuardedTelling([&] { CallBrenmoor(m_dialog.m_dispBrenmoor, parts); }, why))
+        ReportLostDocument(parts.noteId, parts.subject.Str(), u"the message could not be saved (" + why + u")");
     m_stopCheck();
     parts.ReleaseMessage();
     DeleteFilesInFolder(AttachmentFolder());

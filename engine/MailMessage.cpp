@@ -64,6 +64,7 @@ CMailMessageBuilder::CMailMessageBuilder(CProDlg& dialog, LNNotesSession& sessio
 void CMailMessageBuilder::ConvertMailDocument(const LNDocument& document, MailMessageParts& parts)
 {
     parts.ReleaseMessage();
+    parts.noteId = document.GetNoteID();
     // Each step is skipped when it fails, and the stop check follows it.
     auto step = [this](auto&& body) {
         RunGuarded(body);

@@ -9,6 +9,7 @@
 #include "afx/String.h"
 #include "ole/OleAuto.h"
 
+#include <cstdint>
 #include <functional>
 
 class CProDlg;
@@ -37,6 +38,9 @@ struct MailMessageParts {
     SHORT bodyKind = kMailBodyText; // 8
     CString cc;          // 9: "CopyTo", else "EnterCopyTo"
     CString spare;       // 10: always empty
+    // The note id of the document the parts come from, which names it in
+    // the log when its message is lost.
+    std::int64_t noteId = 0;
 
     // Empties parts 2 to 10.
     void ReleaseMessage();

@@ -3,6 +3,8 @@
 // takes effect.
 #include "CalendarRunFixture.h"
 
+#include "NsfRows.h"
+
 #include "CalendarConverter.h"
 #include "RunFlags.h"
 #include "mapi/Profile.h"
@@ -247,13 +249,18 @@ TEST_F(CalendarLoopTest, UnknownTypesAndDocumentsThatDoNotOpenGiveEmptyItems)
 {
     notes::SetFault("LNDocument::Open", LNERR_NOTE_NOT_FOUND, 1, 1);
     UseNsf(CalendarNsf({"odd", "e0", "e1"}, "note odd\ncalendar 32\ntext Subject Odd\n" + Appointments(2)));
-    EXPECT_EQ(RunToEnd(), u"Conversion Completed Successfully");
+    // The document that does not open is reported as not converted.
+    EXPECT_EQ(RunToEnd(), u"Conversion not completed successfully");
     auto items = Items();
     ASSERT_EQ(items.size(), 3u);
     EXPECT_EQ(SubjectOf(items[0]), u"");
     EXPECT_EQ(SubjectOf(items[1]), u"");
     EXPECT_EQ(SubjectOf(items[2]), u"Entry 1");
     EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(enginetest::LossLines(LogLines()),
+              std::vector<std::string>{"Not converted : Note ID "
+                                       + enginetest::NoteIdWithText(Host(enginetest::kNsfPath), "Subject", "Entry 0")
+                                       + " \"\" : the document cannot be read (Document not found)"});
 }
 
 TEST_F(CalendarLoopTest, AStopDuringAnEntrysPausesEndsTheRunBeforeItIsRead)

@@ -2,6 +2,13 @@
 // folder and the database, and from a refusal of the RDO library.
 #include "CalendarRunFixture.h"
 
+#include "NsfRows.h"
+#include "testsupport/FileSizeLimit.h"
+#include "win32/WideString.h"
+
+#include <algorithm>
+#include <filesystem>
+
 #include "AppSettings.h"
 #include "RunFlags.h"
 #include "WizardSelections.h"
@@ -22,7 +29,15 @@ calendar 1
 text Subject Second
 )nsf";
 
-class CalendarRecoveryTest : public CalendarRunFixture {};
+class CalendarRecoveryTest : public CalendarRunFixture {
+protected:
+    // The log line of an entry's lost attachment.
+    std::string LostLine(const std::string& subject, const std::string& what)
+    {
+        return "Not converted : Note ID " + enginetest::NoteIdWithText(Host(enginetest::kNsfPath), "Subject", subject)
+               + " \"" + subject + "\" : attachment " + what;
+    }
+};
 
 TEST_F(CalendarRecoveryTest, ANotesErrorInsideAnEntryKeepsWhatWasPutAndTheRunGoesOn)
 {
@@ -36,7 +51,10 @@ attach lease.pdf "lease"
 text Categories "H"
 text Location Office
 )nsf" + kTwoEntries));
-    EXPECT_EQ(RunToEnd(), u"Conversion Completed Successfully");
+    // The lost attachment is reported; the entry keeps the rest.
+    EXPECT_EQ(RunToEnd(), u"Conversion not completed successfully");
+    EXPECT_EQ(enginetest::LossLines(LogLines()),
+              std::vector<std::string>{LostLine("Rent", "\"lease.pdf\" cannot be detached (Cannot create file)")});
     auto items = Items();
     ASSERT_EQ(items.size(), 2u);
     EXPECT_EQ(SubjectOf(items[0]), u"Rent");
@@ -66,7 +84,9 @@ text Subject Meeting
 times StartDateTime "2026-07-10 09:00:00" "2026-07-11 09:00:00"
 times EndDateTime "2026-07-10 10:00:00" "2026-07-11 10:00:00"
 )nsf"));
-    EXPECT_EQ(RunToEnd(), u"Conversion Completed Successfully");
+    EXPECT_EQ(RunToEnd(), u"Conversion not completed successfully");
+    EXPECT_EQ(enginetest::LossLines(LogLines()),
+              std::vector<std::string>{LostLine("Series", "\"a.txt\" cannot be detached (Cannot create file)")});
     auto items = Items();
     ASSERT_EQ(items.size(), 1u + 2u);
     EXPECT_EQ(SubjectOf(items[0]), u"Series");
@@ -95,6 +115,50 @@ TEST_F(CalendarRecoveryTest, AViewThatCannotBeOpenedIsReportedAndTheOtherViewsAr
     auto items = Items();
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(SubjectOf(items[0]), u"Second");
+}
+
+TEST_F(CalendarRecoveryTest, ItemsThatNoLongerFitAFullFileSystemAreLoggedAndTheRunGoesOn)
+{
+    constexpr int kEntries = 8;
+    std::vector<std::string> keys;
+    std::string notes;
+    for (int i = 0; i < kEntries; ++i) {
+        keys.push_back("e" + std::to_string(i));
+        notes += "note e" + std::to_string(i) + "\ncalendar 1\ntext Subject \"Entry " + std::to_string(i)
+                 + "\"\nrichtext Body\nrun \"" + std::string(40000, static_cast<char>('a' + i)) + "\"\n";
+    }
+    UseNsf(CalendarNsf(keys, notes));
+    m_gate->Close();
+    ASSERT_NE(StartRun(), nullptr);
+    // Held at the first pause of the fourth entry, three items saved: from
+    // here on the PST can no longer grow.
+    m_gate->Let(2 + 3 * 3);
+    ASSERT_TRUE(m_gate->WaitForEntered(2 + 3 * 3 + 1));
+    std::u16string result;
+    {
+        testsupport::FileSizeLimit full(std::filesystem::file_size(Host(enginetest::kPstPath)));
+        ASSERT_TRUE(full.Set());
+        m_gate->Open();
+        result = CloseCompletionDialog(WaitForCompletionDialog());
+    }
+    EXPECT_EQ(result, u"Conversion not completed successfully");
+    std::vector<std::u16string> saved;
+    for (const auto& item : Items())
+        saved.push_back(SubjectOf(item));
+    const auto losses = enginetest::LossLines(LogLines());
+    ASSERT_GE(saved.size(), 3u);
+    EXPECT_EQ(saved[2], u"Entry 2");
+    EXPECT_FALSE(losses.empty());
+    for (int i = 0; i < kEntries; ++i) {
+        const std::string subject = "Entry " + std::to_string(i);
+        const bool inPst = std::find(saved.begin(), saved.end(), Utf8ToUtf16(subject)) != saved.end();
+        const std::string head = "Not converted : Note ID "
+                                 + enginetest::NoteIdWithText(Host(enginetest::kNsfPath), "Subject", subject) + " \""
+                                 + subject + "\" : the calendar item could not be saved (";
+        const bool logged = std::any_of(losses.begin(), losses.end(),
+                                        [&](const std::string& line) { return line.rfind(head, 0) == 0; });
+        EXPECT_NE(inPst, logged) << subject;
+    }
 }
 
 // The calendar starts its Notes session with every error thrown, so a
@@ -131,7 +195,11 @@ TEST_F(CalendarRecoveryTest, AnItemTheStoreRefusesSkipsItsEntryOnly)
     UseNsf(CalendarNsf({"broken", "first"}, "note broken\ncalendar 1\ntext Subject Broken\nattach gone.txt gone\n" +
                                                 kTwoEntries));
     notes::SetFault("LNAttachment::Detach", LNWARN_NOT_FOUND);
-    EXPECT_EQ(RunToEnd(), u"Conversion Completed Successfully");
+    EXPECT_EQ(RunToEnd(), u"Conversion not completed successfully");
+    EXPECT_EQ(enginetest::LossLines(LogLines()),
+              std::vector<std::string>{LostLine("Broken", "\"gone.txt\" could not be added (cannot read the attachment "
+                                                 "C:\\Program Files\\Pellinor\\Attachment\\gone.txt: the file "
+                                                 "does not exist)")});
     auto items = Items();
     ASSERT_EQ(items.size(), 2u);
     EXPECT_EQ(SubjectOf(items[0]), u"Broken");

@@ -5,6 +5,9 @@
 // cannot be opened.
 #include "ContactRunFixture.h"
 
+#include "NsfRows.h"
+#include "FullDisk.h"
+
 #include "AppSettings.h"
 #include "PstFreeSpace.h"
 #include "WizardSelections.h"
@@ -238,15 +241,55 @@ TEST_F(ContactRun, ADocumentThatCannotBeClosedLosesNothing)
     EXPECT_EQ(GivenNames(), (Names{u"First1", u"First2", u"First3"}));
 }
 
-TEST_F(ContactRun, ADocumentThatCannotBeOpenedEndsTheLoopThereAndTheRunNotCompleted)
+TEST_F(ContactRun, ADocumentThatCannotBeOpenedIsLoggedAndTheLoopGoesOnToTheNext)
 {
     UseNsf(Persons(4));
     notes::SetFault("LNDocument::Open", LNERR_DATABASE_CORRUPT, 2, 1);
     HWND completion = RunToCompletionDialog();
     EXPECT_EQ(CloseCompletionDialog(completion), u"Conversion not completed successfully");
-    EXPECT_EQ(GivenNames(), (Names{u"First1", u"First2"}));
+    EXPECT_EQ(GivenNames(), (Names{u"First1", u"First2", u"First4"}));
+    EXPECT_EQ(LossLines(LogLines()),
+              Lines{"Not converted : Note ID " + NoteIdWithText(Host(kNsfPath), "FullName", "Person 3")
+                    + " \"\" : the document cannot be read (Database is damaged)"});
     EXPECT_EQ(LoggedSummaries(), (std::vector<Lines>{
-                                     {"No. of folder selected : 1", "Current Progress : 2", "Overall Progress : 2"}}));
+                                     {"No. of folder selected : 1", "Current Progress : 4", "Overall Progress : 4"}}));
+}
+
+TEST_F(ContactRun, ContactsThatNoLongerFitAFullFileSystemAreLoggedByName)
+{
+    constexpr int kPersons = 12;
+    std::vector<std::string> persons;
+    for (int i = 1; i <= kPersons; ++i) {
+        const std::string n = std::to_string(i);
+        ContactItems items{{"FirstName", "First" + n}, {"FullName", "Person " + n}};
+        // Long texts in many fields, so that every contact needs room.
+        for (const char* field : {"JobTitle", "LastName", "ShortName", "CompanyName", "Country", "Department",
+                                  "MiscPhone1", "OfficePhoneNumber", "InternetAddress", "OfficeFAXPhoneNumber"})
+            items.emplace_back(field, std::string(1000, static_cast<char>('a' + i)));
+        persons.push_back(PersonNote("p" + n, items));
+    }
+    UseNsf(AddressBook(persons));
+    std::u16string result;
+    {
+        // Full from the fourth contact on.
+        FullDiskAt full(Host(kPstPath), 4);
+        result = RunToEnd();
+        EXPECT_TRUE(full.Filled());
+    }
+    EXPECT_EQ(result, u"Conversion not completed successfully");
+    const Names saved = GivenNames();
+    const Lines losses = LossLines(LogLines());
+    EXPECT_GE(saved.size(), 3u);
+    EXPECT_FALSE(losses.empty());
+    for (int i = 1; i <= kPersons; ++i) {
+        const std::string n = std::to_string(i);
+        const bool inPst = std::find(saved.begin(), saved.end(), Utf8ToUtf16("First" + n)) != saved.end();
+        const std::string head = "Not converted : Note ID " + NoteIdWithText(Host(kNsfPath), "FullName", "Person " + n)
+                                 + " \"Person " + n + "\" : the contact could not be saved (";
+        const bool logged = std::any_of(losses.begin(), losses.end(),
+                                        [&](const std::string& line) { return line.rfind(head, 0) == 0; });
+        EXPECT_NE(inPst, logged) << n << "\n" << testing::PrintToString(losses);
+    }
 }
 
 } // namespace

@@ -4,6 +4,9 @@
 #include "MailRunFixture.h"
 
 #include "Base64Codec.h"
+#include "NsfRows.h"
+#include "ReaderTools.h"
+#include "win32/WideString.h"
 #include "notes/FaultTable.h"
 
 namespace enginetest {
@@ -43,11 +46,19 @@ protected:
     }
 
     // The attachments of the single message of a one-note inbox.
-    std::vector<mapi::CMessage> ConvertNote(const std::string& note)
+    std::vector<mapi::CMessage> ConvertNote(const std::string& note,
+                                            const std::u16string& result = u"Conversion Completed Successfully")
     {
-        UseNsf("folder ($Inbox)\nentries one\nnote one\n" + note);
-        EXPECT_EQ(RunToEnd(), u"Conversion Completed Successfully");
+        UseNsf("folder ($Inbox)\nentries one\nnote one\ntext Subject Files\n" + note);
+        EXPECT_EQ(RunToEnd(), result);
         return MessagesIn({u"Inbox"});
+    }
+
+    // The log line of an attachment of that note that was lost.
+    std::string LostLine(const std::string& name, const std::string& why)
+    {
+        return "Not converted : Note ID " + NoteIdWithText(Host(kNsfPath), "Subject", "Files")
+               + " \"Files\" : attachment \"" + name + "\" cannot be detached (" + why + ")";
     }
 };
 
@@ -108,21 +119,61 @@ TEST_F(MailAttachment, ALongNameIsKeptWholeAsFarAsAPathCanHoldIt)
     EXPECT_EQ(files[cut], "cut");
 }
 
-TEST_F(MailAttachment, OneAttachmentThatCannotBeDetachedCostsOnlyItself)
+TEST_F(MailAttachment, OneAttachmentThatCannotBeDetachedCostsOnlyItselfAndIsLogged)
 {
     notes::SetFault("LNAttachment::Detach", LNERR_CANNOT_CREATE_FILE, 1, 1);
-    auto messages = ConvertNote("attach first.txt 1\nattach second.txt 2\nattach third.txt 3\n");
+    auto messages = ConvertNote("attach first.txt 1\nattach second.txt 2\nattach third.txt 3\n",
+                                u"Conversion not completed successfully");
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(NamesOf(messages[0]), (std::vector<std::u16string>{u"first.txt", u"third.txt"}));
+    EXPECT_EQ(LossLines(LogLines()), std::vector<std::string>{LostLine("second.txt", "Cannot create file")});
 }
 
-TEST_F(MailAttachment, AMimePartThatCannotBeDecodedIsLeftOutNotTheMessage)
+TEST_F(MailAttachment, AMimePartThatCannotBeDecodedIsLeftOutNotTheMessageAndIsLogged)
 {
     // The decode file's name is taken by a folder, so it cannot be created.
     std::filesystem::create_directories(Host(m_installDir + u"\\Attachment\\Decode.bmp"));
-    auto messages = ConvertNote("attach $MIMEPart1 SGVsbG8=\nattach kept.txt kept\n");
+    auto messages = ConvertNote("attach $MIMEPart1 SGVsbG8=\nattach kept.txt kept\n",
+                                u"Conversion not completed successfully");
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(NamesOf(messages[0]), std::vector<std::u16string>{u"kept.txt"});
+    EXPECT_EQ(LossLines(LogLines()),
+              std::vector<std::string>{LostLine("$MIMEPart1", "its base64 text cannot be decoded")});
+}
+
+TEST_F(MailAttachment, NamesThatNoWindowsFileCanHoldReachThePstWithThoseCharactersReplaced)
+{
+    auto messages = ConvertNote("attach \"a*b?.txt\" star\n"
+                                "attach \"\\\"q\\\".txt\" quotes\n"
+                                "attach \"<x>|y.txt\" brackets\n"
+                                "attach \"tab\\tname\\x01.txt\" controls\n");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(AttachmentsOf(messages[0]), (std::map<std::u16string, std::string>{{u"a_b_.txt", "star"},
+                                                                                {u"_q_.txt", "quotes"},
+                                                                                {u"_x__y.txt", "brackets"},
+                                                                                {u"tab_name_.txt", "controls"}}));
+    EXPECT_TRUE(LossLines(LogLines()).empty());
+
+    // The independent readers find them under those names.
+    if (mapitest::Installed("pffexport")) {
+        const std::filesystem::path out = m_root / "pff";
+        auto run = mapitest::RunTool("pffexport -q -f all -t " + mapitest::Quoted(out) + " "
+                                     + mapitest::Quoted(Host(kPstPath)));
+        ASSERT_EQ(run.status, 0) << run.output;
+        const auto attachments = std::filesystem::path(out.string() + ".export") / "Top of Personal Folders" / "Mail"
+                                 / "Inbox" / "Message00001" / "Attachments";
+        EXPECT_EQ(mapitest::ReadFile(attachments / "1_a_b_.txt"), "star");
+        EXPECT_EQ(mapitest::ReadFile(attachments / "4_tab_name_.txt"), "controls");
+    }
+    if (mapitest::Installed("readpst")) {
+        const std::filesystem::path out = m_root / "readpst";
+        std::filesystem::create_directories(out);
+        auto run = mapitest::RunReadpst(Host(kPstPath), out, "-r");
+        ASSERT_EQ(run.status, 0) << run.output;
+        const std::string mbox = mapitest::ReadFile(out / Utf16ToUtf8(kTargetFolder) / "Mail" / "Inbox" / "mbox");
+        for (const char* name : {"a_b_.txt", "_q_.txt", "_x__y.txt", "tab_name_.txt"})
+            EXPECT_NE(mbox.find("filename=\"" + std::string(name) + "\""), std::string::npos) << name;
+    }
 }
 
 } // namespace

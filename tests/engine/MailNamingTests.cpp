@@ -45,6 +45,21 @@ TEST(AttachmentFileNames, OnlyTheLastComponentOfANameIsUsed)
     EXPECT_EQ(AttachmentBaseName(u".profile"), u".profile");
 }
 
+TEST(AttachmentFileNames, CharactersNoWindowsFileNameHoldsBecomeUnderscores)
+{
+    EXPECT_EQ(AttachmentBaseName(u"a*b?c\"d<e>f|g.txt"), u"a_b_c_d_e_f_g.txt");
+    EXPECT_EQ(AttachmentBaseName(u"tab\tnew\nline\x01\x1f.txt"), u"tab_new_line__.txt");
+    // Only the last component is looked at; what is left of it is kept.
+    EXPECT_EQ(AttachmentBaseName(u"dir\\what?.txt"), u"what_.txt");
+    EXPECT_EQ(AttachmentBaseName(u"\x7f~#%&{}.txt"), u"\x7f~#%&{}.txt");
+    EXPECT_EQ(AttachmentBaseName(u"\u00e9t\u00e9 \u4e2d.doc"), u"\u00e9t\u00e9 \u4e2d.doc");
+    // Two names that the replacement makes one do not share a file.
+    CAttachmentNames names;
+    EXPECT_EQ(names.Take(u"a*b.txt"), u"a_b.txt");
+    EXPECT_EQ(names.Take(u"a?b.txt"), u"a_b(2).txt");
+    EXPECT_EQ(names.Take(u"a_b.txt"), u"a_b(3).txt");
+}
+
 TEST(AttachmentFileNames, ANameTakenInTheDocumentGetsANumberWhateverItsCase)
 {
     CAttachmentNames names;

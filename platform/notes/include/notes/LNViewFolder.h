@@ -13,6 +13,9 @@ class LNVFEntry {
 public:
     // Fills document with the entry's document, not yet open.
     LNSTATUS GetDocument(LNDocument* document) const;
+    // The note id of the entry's document, known also when the document
+    // cannot be opened.
+    std::int64_t GetNoteID() const { return m_noteId; }
 
 private:
     friend class LNViewFolder;
