@@ -2,6 +2,8 @@
 // the items of date series and meetings, and single-date entries.
 #include "CalendarRunFixture.h"
 
+#include "NsfRows.h"
+
 #include "AppSettings.h"
 #include "RunFlags.h"
 #include "notes/Notes.h"
@@ -86,6 +88,26 @@ attach "plan;v2.txt" "fourth"
     // A name from the database is no path: nothing lands beside the folder.
     EXPECT_FALSE(std::filesystem::exists(Host(std::u16string(g_szInstallDir) + u"\\..\\escape.txt")));
     EXPECT_TRUE(std::filesystem::exists(Host(std::u16string(g_szInstallDir) + u"\\Attachment\\escape.txt")));
+}
+
+TEST_F(CalendarBranchTest, AttachmentNamesThatNoWindowsFileHoldsReachTheItemWithThoseCharactersReplaced)
+{
+    auto items = Convert({"odd"}, R"nsf(
+note odd
+calendar 1
+attach "agenda?.txt" "agenda"
+attach "<draft>|*.doc" "draft"
+attach "tab\tname.txt" "tab"
+)nsf");
+    ASSERT_EQ(items.size(), 1u);
+    auto attachments = items[0].GetAttachments();
+    ASSERT_EQ(attachments.size(), 3u);
+    EXPECT_EQ(attachments[0].GetFileName(), u"agenda_.txt");
+    EXPECT_EQ(attachments[1].GetFileName(), u"_draft___.doc");
+    EXPECT_EQ(attachments[2].GetFileName(), u"tab_name.txt");
+    mapi::Bytes draft = attachments[1].GetData();
+    EXPECT_EQ(std::string(draft.begin(), draft.end()), "draft");
+    EXPECT_TRUE(enginetest::LossLines(LogLines()).empty());
 }
 
 TEST_F(CalendarBranchTest, ADateSeriesGivesOneItemPerStartAndNeverSavesTheEntrysOwnItem)

@@ -3,8 +3,11 @@
 #include "gdi/BmpFormat.h"
 #include "testsupport/MachineFixture.h"
 
+#include <cstdio>
 #include <cstring>
 #include <random>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -276,4 +279,43 @@ TEST_F(LoadImageTest, LoadsABmpFileByItsWindowsPath)
     EXPECT_EQ(LoadImageW(nullptr, u"C:\\Program Files\\Pellinor\\broken.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE),
               nullptr);
     EXPECT_EQ(gdi::LiveObjectCounts().Total(), before.Total());
+}
+
+// Found by the BMP fuzz target: 79 bytes that claim 20228 x 8194 pixels of
+// 8 bits made the decoder fill a surface of 660 MB before it saw that the
+// file holds 8 bytes of them.
+TEST(BmpFuzzFindings, ASmallFileClaimingAHugePictureIsRefusedWithoutItsMemory)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's own mappings count against a data limit";
+#else
+    const std::vector<BYTE> file = {
+        0x42, 0x4D, 0x4E, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46, 0x00,
+        0x00, 0x00, 0x28, 0x00, 0x00, 0x00, 0x04, 0x4F, 0x00, 0x00, 0x02, 0x20,
+        0x00, 0x00, 0x01, 0x00, 0x08, 0x00, 0x00, 0x00, 0x00, 0x00, 0x08, 0x00,
+        0x00, 0x00, 0x13, 0x0B, 0x00, 0x00, 0x13, 0x0B, 0x00, 0x00, 0x04, 0x00,
+        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+        0xFF, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x01, 0x02, 0x03, 0x00,
+        0x00, 0x01, 0xCD, 0x03, 0x02, 0x01, 0x00,
+    };
+    // With 256 MB more data than the process has, the surface could not be
+    // made: a decoder that made it first fails with bad_alloc.
+    rlimit before{};
+    getrlimit(RLIMIT_DATA, &before);
+    rlimit limit = before;
+    std::size_t used = 0;
+    if (FILE* status = std::fopen("/proc/self/statm", "r")) {
+        unsigned long pages = 0;
+        if (std::fscanf(status, "%lu", &pages) == 1)
+            used = pages * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+        std::fclose(status);
+    }
+    limit.rlim_cur = used + (256u << 20);
+    ASSERT_EQ(setrlimit(RLIMIT_DATA, &limit), 0);
+    gdi::DibResult result;
+    EXPECT_NO_THROW(result = gdi::ParseBmp(file));
+    setrlimit(RLIMIT_DATA, &before);
+    EXPECT_EQ(result.image, nullptr);
+    EXPECT_EQ(result.error, "DIB pixels are truncated");
+#endif
 }

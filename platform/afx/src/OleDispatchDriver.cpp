@@ -303,17 +303,3 @@ void COleDispatchDriver::GetProperty(DISPID dispId, VARTYPE vtProp, void* pvProp
     const_cast<COleDispatchDriver*>(this)->InvokeHelper(dispId, DISPATCH_PROPERTYGET, vtProp, pvProp, nullptr);
 }
 
-void COleDispatchDriver::SetProperty(DISPID dispId, VARTYPE vtProp, ...)
-{
-    BYTE info[2] = {static_cast<BYTE>(vtProp), 0};
-    WORD flags = vtProp == VT_DISPATCH ? DISPATCH_PROPERTYPUTREF : DISPATCH_PROPERTYPUT;
-    va_list args;
-    va_start(args, vtProp);
-    try {
-        InvokeHelperV(dispId, flags, VT_EMPTY, nullptr, info, args);
-    } catch (...) {
-        va_end(args);
-        throw;
-    }
-    va_end(args);
-}

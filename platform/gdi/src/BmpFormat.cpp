@@ -259,6 +259,12 @@ DibResult Decode(std::span<const BYTE> header, std::span<const BYTE> bits)
     DibResult result;
     if (!ParseDibHeader(header, result.layout, result.error))
         return result;
+    // Checked before the surface is made: a file of a few bytes that claims
+    // a large picture must not cost the memory of one.
+    if (bits.size() < result.layout.imageBytes) {
+        result.error = "DIB pixels are truncated";
+        return result;
+    }
     auto image = std::make_shared<Surface>(result.layout.width, result.layout.height, !result.layout.topDown);
     if (!DecodeDibPixels(result.layout, bits, *image, result.error))
         return result;

@@ -92,7 +92,11 @@ void PaintItems(HWND hwnd, HDC dc)
         if (hot)
             FillRect(dc, &r, GetSysColorBrush(COLOR_HIGHLIGHT));
         COLORREF color = GetSysColor(hot ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT);
-        auto [text, accelerator] = SplitAccelerator(item.text);
+        // Named, not bound: a lambda may not capture a structured binding
+        // in clang before version 16.
+        const auto split = SplitAccelerator(item.text);
+        const std::u16string& text = split.first;
+        const std::u16string& accelerator = split.second;
         RECT textRect = {r.left + kCheckColumn, r.top, r.right - kArrowColumn, r.bottom};
         auto draw = [&](COLORREF c, int offset) {
             RECT t = textRect;

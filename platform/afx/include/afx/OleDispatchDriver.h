@@ -102,7 +102,16 @@ public:
     void InvokeHelperV(DISPID dispId, WORD wFlags, VARTYPE vtRet, void* pvRet, const BYTE* pbParamInfo,
                        va_list argList);
     void GetProperty(DISPID dispId, VARTYPE vtProp, void* pvProp) const;
-    void SetProperty(DISPID dispId, VARTYPE vtProp, ...);
+    // The value goes on as a variadic argument of InvokeHelper, with the
+    // promotions of one; a template, because va_start may not start from a
+    // VARTYPE, which is promoted itself.
+    template <class Value>
+    void SetProperty(DISPID dispId, VARTYPE vtProp, Value value)
+    {
+        const BYTE info[2] = {static_cast<BYTE>(vtProp), 0};
+        const WORD flags = vtProp == VT_DISPATCH ? DISPATCH_PROPERTYPUTREF : DISPATCH_PROPERTYPUT;
+        InvokeHelper(dispId, flags, VT_EMPTY, nullptr, info, value);
+    }
 
     operator LPDISPATCH() const { return m_lpDispatch; }
 
