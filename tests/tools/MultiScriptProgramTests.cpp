@@ -350,11 +350,17 @@ TEST_P(MultiScriptProgramTest, MailAndContactsReachTheStoreAndBothReadersCharact
     Install();
     ASSERT_EQ(GetACP(), CP_UTF8) << "the installer lays a UTF-8 machine";
     fs::create_directories(Host(u"C:\\Out"));
-    Build(u"C:\\Γράμματα.nsf", MailDatabase());
+    // A database name of 100 Greek letters: its log line "NSF Source Path :
+    // C:\..." runs past 200 bytes, and byte 200 falls inside a letter.
+    std::string greek;
+    for (int i = 0; i < 100; ++i)
+        greek += "Γ";
+    const std::string mailPath = "C:\\" + greek + ".nsf";
+    Build(W(mailPath).c_str(), MailDatabase());
     Build(u"C:\\Επαφές.nsf", AddressBook());
 
     // Mail: the Inbox and two folders named in other scripts, one nested.
-    const int mail = RunMarlwick("timeout 60000\nwait-control 1031\n" + StepTwo("C:\\\\Γράμματα.nsf", "mail")
+    const int mail = RunMarlwick("timeout 60000\nwait-control 1031\n" + StepTwo("C:\\\\" + greek + ".nsf", "mail")
                                  + "tick-tree-item 1023 \"Lotus Notes\" \"Inbox\"\n"
                                  + "tick-tree-item 1023 \"Lotus Notes\" \"" + kMeetings + "\"\n"
                                  + "tick-tree-item 1023 \"Lotus Notes\" \"" + kProjects + "\" \"" + kMinutes + "\"\n"
@@ -375,7 +381,8 @@ TEST_P(MultiScriptProgramTest, MailAndContactsReachTheStoreAndBothReadersCharact
     const std::string log = Log();
     EXPECT_FALSE(HasBrokenUtf8(log)) << "the log is whole UTF-8";
     EXPECT_EQ(log.find("\xEF\xBF\xBD"), std::string::npos) << "no replacement character in the log";
-    EXPECT_NE(log.find("NSF Source Path : C:\\Γράμματα.nsf"), std::string::npos) << log;
+    // 18 bytes of label, 3 of "C:\", then 89 whole letters: 199 bytes.
+    EXPECT_NE(log.find("\r\nNSF Source Path : " + mailPath.substr(0, 3 + 2 * 89) + "\r\n"), std::string::npos) << log;
     EXPECT_NE(log.find("New Folder in PST : " + Utf16ToUtf8(kTarget)), std::string::npos) << log;
 
     // The store layer.
