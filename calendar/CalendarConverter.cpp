@@ -8,6 +8,7 @@
 #include "RunFlags.h"
 #include "StepGuard.h"
 #include "win32/Clock.h"
+#include "win32/CodePage.h"
 
 int g_bSeriesType2Done = 0;
 int g_bSeriesType16Done = 0;
@@ -149,7 +150,8 @@ void CCalendarConverter::ConvertCalendarView(LNINT v)
     try {
         LNViewFolder view = m_viewFolders[v];
         view.Open(0);
-        const std::string name = view.GetName().Text().substr(0, kViewNameBytes - 1);
+        const LNString fullName = view.GetName();
+        const std::string name = fullName.Text().substr(0, AnsiCutLength(fullName.Text(), kViewNameBytes - 1));
         StopCheck();
         if (name != kCalendarView)
             return;

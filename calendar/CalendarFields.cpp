@@ -35,8 +35,10 @@ std::u16string FittingPath(const std::u16string& folder, std::u16string name)
     const std::size_t room = kAttachmentPathBytes - 1;
     while (WideToAnsi(folder + name).size() > room && !name.empty()) {
         const std::size_t dot = name.rfind(u'.');
-        const std::size_t cutAt = (dot == std::u16string::npos || dot == 0) ? name.size() - 1 : dot - 1;
-        name.erase(cutAt, 1);
+        const std::size_t end = (dot == std::u16string::npos || dot == 0) ? name.size() : dot;
+        // A character of a supplementary plane goes as a whole.
+        const std::size_t cutAt = WideCutLength(name, end - 1);
+        name.erase(cutAt, end - cutAt);
     }
     return folder + (name.empty() ? u"Attachment" : name);
 }

@@ -49,7 +49,7 @@ std::u16string CAttachmentNames::Take(std::u16string_view name, std::size_t maxL
     auto fitted = [&](const std::u16string& number) {
         const std::size_t tail = number.size() + extension.size();
         const std::size_t room = maxLength > tail ? maxLength - tail : 0;
-        return std::u16string(stem.substr(0, room)) + number + std::u16string(extension);
+        return std::u16string(stem.substr(0, WideCutLength(stem, room))) + number + std::u16string(extension);
     };
     std::u16string candidate = fitted(u"");
     for (int number = 2; !m_taken.insert(Folded(candidate)).second; ++number)

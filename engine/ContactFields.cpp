@@ -115,7 +115,7 @@ private:
         const std::size_t length = strnlen(native, kContactTextBuffer);
         // The buffer length counts the terminator: 1023 bytes of text fit.
         const bool fits = value.GetBufLength() <= kContactTextBuffer && length < kContactTextBuffer;
-        const std::size_t copied = fits ? length : std::min<std::size_t>(length, kContactTextCut);
+        const std::size_t copied = fits ? length : AnsiCutLength(std::string_view(native, length), kContactTextCut);
         std::memcpy(m_narrow, native, copied);
         m_narrow[copied] = 0;
         if (copied == 0)

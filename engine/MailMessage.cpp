@@ -161,7 +161,7 @@ void CMailMessageBuilder::ReadSubject(const LNDocument& document, MailMessagePar
     const LNString subject = subjects[0];
     std::string bytes = subject.Text();
     if (subject.GetByteLength() >= kSubjectBuffer)
-        bytes.resize(kSubjectCut);
+        bytes.resize(AnsiCutLength(bytes, kSubjectCut));
     const CString text(AnsiToWide(bytes));
     m_dialog.SetDlgItemText(kSubjectText, text);
     if (!text.IsEmpty())

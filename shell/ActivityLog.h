@@ -1,6 +1,7 @@
 // "Activity Log.txt": the plain-text journal of what the user chose and what
 // the conversion did. Every message is CR LF and at most 200 bytes of its
-// ANSI text; the file restarts when it has grown past 5 MB.
+// text in the machine's ANSI code page (UTF-8 under 65001), never half a
+// character; the file restarts when it has grown past 5 MB.
 #pragma once
 
 #include "win32/Types.h"

@@ -61,7 +61,7 @@ bool ReadViewFolderName(const LNViewFolderArray& folders, LNINT i, char (&name)[
         folder.Open(0);
         const LNString text = folder.GetName();
         folder.Close();
-        const std::size_t kept = std::min<std::size_t>(text.GetByteLength(), kNameBufferBytes - 1);
+        const std::size_t kept = AnsiCutLength(text.Text(), kNameBufferBytes - 1);
         std::memcpy(name, text.GetPlatformTextPtr(), kept);
         name[kept] = 0;
         return true;

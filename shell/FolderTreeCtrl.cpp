@@ -34,8 +34,7 @@ constexpr SystemFolderIcon kSystemFolderIcons[] = {
 CString ItemTextOf(const char* name)
 {
     std::u16string text = AnsiToWide(name);
-    if (text.size() > static_cast<std::size_t>(CFolderTreeCtrl::kMaxTextChars))
-        text.resize(CFolderTreeCtrl::kMaxTextChars);
+    text.resize(WideCutLength(text, CFolderTreeCtrl::kMaxTextChars));
     return CString(std::move(text));
 }
 
@@ -149,5 +148,5 @@ void CFolderTreeCtrl::GetItemPath(HTREEITEM item, char* out) const
         path += *text;
         path += '\\';
     }
-    std::memcpy(out, path.data(), std::min<std::size_t>(path.size(), kMaxPathBytes));
+    std::memcpy(out, path.data(), AnsiCutLength(path, kMaxPathBytes));
 }

@@ -1,6 +1,7 @@
 #include "StepLog.h"
 
 #include "ActivityLog.h"
+#include "win32/CodePage.h"
 #include "win32/WideString.h"
 
 #include <string>
@@ -15,7 +16,6 @@ void WriteStepHeading(int step)
 void WriteStepLine(LPCWSTR label, LPCWSTR value)
 {
     std::u16string line = std::u16string(label) + value;
-    if (line.size() >= static_cast<std::size_t>(MAX_PATH))
-        line.resize(MAX_PATH - 1);
+    line.resize(WideCutLength(line, MAX_PATH - 1));
     WriteActivityLog(line.c_str());
 }

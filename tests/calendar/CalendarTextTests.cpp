@@ -2,6 +2,8 @@
 #include "CalendarDates.h"
 #include "CalendarText.h"
 #include "ole/DateText.h"
+#include "testsupport/AnsiCodePage.h"
+#include "win32/CodePage.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +17,10 @@ std::vector<std::u16string> Pieces(const StringNode* list)
     return pieces;
 }
 
-TEST(CalendarTextTest, ASubjectIsCutOnlyWhenItDoesNotFitItsBufferWithTheTerminator)
+// A Windows-1252 machine, one byte a character.
+using CalendarTextTest = testsupport::Machine1252Fixture;
+
+TEST_F(CalendarTextTest, ASubjectIsCutOnlyWhenItDoesNotFitItsBufferWithTheTerminator)
 {
     EXPECT_EQ(CopyLimitedText(LNString(std::string(1023, 's'))).size(), 1023u);
     EXPECT_EQ(CopyLimitedText(LNString(std::string(1024, 's'))).size(), 1000u);
@@ -25,7 +30,27 @@ TEST(CalendarTextTest, ASubjectIsCutOnlyWhenItDoesNotFitItsBufferWithTheTerminat
     EXPECT_EQ(WidenCapped("R\xe9union", kShortWideChars), u"R\u00e9union");
 }
 
-TEST(CalendarTextTest, OnlyTheWholeCodesHAndPcHaveWordsOfTheirOwn)
+TEST_F(CalendarTextTest, UnderUtf8TheCutsKeepWholeCharacters)
+{
+    testsupport::UseAnsiCodePage(65001);
+    // 1,024 bytes or more: cut at 1,000, here before a character that
+    // spans bytes 999 to 1,001.
+    const std::string subject = std::string(998, 's') + "\xE4\xB8\xAD" + std::string(100, 't');
+    EXPECT_EQ(CopyLimitedText(LNString(subject)), std::string(998, 's'));
+    std::string greek;
+    for (int i = 0; i < 600; ++i)
+        greek += "\xCE\xA3";
+    EXPECT_EQ(CopyLimitedText(LNString(greek)), greek.substr(0, 1000));
+    EXPECT_EQ(CopyBoundedText(std::string(1022, 'b') + "\xCE\xA3"), std::string(1022, 'b'))
+        << "1,023 bytes fit, half a sigma does not";
+    // 199 wide characters: a character of a supplementary plane at the end
+    // goes whole.
+    const std::string emoji = std::string(198, 'e') + "\xF0\x9F\x8E\x89";
+    EXPECT_EQ(WidenCapped(emoji, kShortWideChars), std::u16string(198, u'e'));
+    EXPECT_EQ(WidenCapped("\xCE\xA3\xCF\x85", kShortWideChars), u"\u03A3\u03C5");
+}
+
+TEST_F(CalendarTextTest, OnlyTheWholeCodesHAndPcHaveWordsOfTheirOwn)
 {
     EXPECT_EQ(std::u16string(MapCategoryCode("H")), u"Holiday");
     EXPECT_EQ(std::u16string(MapCategoryCode("PC")), u"Phone Calls");
@@ -33,7 +58,7 @@ TEST(CalendarTextTest, OnlyTheWholeCodesHAndPcHaveWordsOfTheirOwn)
         EXPECT_EQ(std::u16string(MapCategoryCode(other)), u"Miscellaneous") << other;
 }
 
-TEST(CalendarTextTest, ADateListIsCutIntoItsValuesInOrder)
+TEST_F(CalendarTextTest, ADateListIsCutIntoItsValuesInOrder)
 {
     StringNode* list = nullptr;
     DateListText three{"2026-07-01;2026-07-02;2026-07-03", u"2026-07-01;2026-07-02;2026-07-03"};
@@ -55,7 +80,7 @@ TEST(CalendarTextTest, ADateListIsCutIntoItsValuesInOrder)
     EXPECT_EQ(list, nullptr);
 }
 
-TEST(CalendarTextTest, AnEndListIsCutIntoAsManyPiecesAsTheStartsHave)
+TEST_F(CalendarTextTest, AnEndListIsCutIntoAsManyPiecesAsTheStartsHave)
 {
     StringNode* list = nullptr;
     // Fewer ends than starts: the last end fills the remaining places.
@@ -68,7 +93,7 @@ TEST(CalendarTextTest, AnEndListIsCutIntoAsManyPiecesAsTheStartsHave)
     FreeStringList(&list);
 }
 
-TEST(CalendarTextTest, DatesConvertAsVariantChangeTypeMakesThem)
+TEST_F(CalendarTextTest, DatesConvertAsVariantChangeTypeMakesThem)
 {
     EXPECT_EQ(DateTextToDate(u"2026-07-01 09:00:00"), ole::MakeDate(2026, 7, 1, 9, 0));
     EXPECT_EQ(DateTextToDate(u"2026-07-02"), ole::MakeDate(2026, 7, 2));

@@ -1,3 +1,4 @@
+#include "testsupport/AnsiCodePage.h"
 #include "win32/AnsiCase.h"
 #include "win32/Module.h"
 #include "win32/Psapi.h"
@@ -114,7 +115,9 @@ TEST_F(ReportedVersion, AWrongSizeFieldFails)
     EXPECT_FALSE(GetVersionExA(nullptr));
 }
 
-TEST(AnsiUpperCase, FollowsWindows1252AndKeepsWhatItCannotHold)
+using AnsiUpperCase = testsupport::Machine1252Fixture;
+
+TEST_F(AnsiUpperCase, FollowsWindows1252AndKeepsWhatItCannotHold)
 {
     std::string text = "outlook.exe \xE9\xFF\x9A\x9C\xB5\xDF 1";
     CharUpperA(text.data());
@@ -124,6 +127,16 @@ TEST(AnsiUpperCase, FollowsWindows1252AndKeepsWhatItCannotHold)
     std::string part = "abc";
     EXPECT_EQ(CharUpperBuffA(part.data(), 2), 2u);
     EXPECT_EQ(part, "ABc");
+}
+
+// Under UTF-8 a character is upper-cased whole when its upper case has as
+// many bytes; ASCII always is.
+TEST_F(AnsiUpperCase, UnderUtf8WholeCharactersAreUpperCased)
+{
+    testsupport::UseAnsiCodePage(65001);
+    std::string text = "outlook.exe \xC3\xA9\xCE\xB1\xD0\xB6 \xE4\xB8\xAD \xF0\x9F\x8E\x89"; // "é α ж 中 🎉"
+    CharUpperA(text.data());
+    EXPECT_EQ(text, "OUTLOOK.EXE \xC3\x89\xCE\x91\xD0\x96 \xE4\xB8\xAD \xF0\x9F\x8E\x89");
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "FakeProcessTable.h"
 #include "HostChildren.h"
 
-#include "testsupport/MachineFixture.h"
+#include "testsupport/AnsiCodePage.h"
 #include "win32/FileApi.h"
 #include "win32/Process.h"
 #include "win32/ProcessControl.h"
@@ -14,14 +14,20 @@
 
 namespace {
 
-class FakeProcesses : public ::testing::Test {
+// A Windows-1252 machine: the narrow names are in its code page.
+class FakeProcesses : public testsupport::Machine1252Fixture {
 protected:
     void SetUp() override
     {
+        Machine1252Fixture::SetUp();
         m_table = std::make_shared<FakeProcessTable>();
         win32::SetProcessTable(m_table);
     }
-    void TearDown() override { win32::SetProcessTable(nullptr); }
+    void TearDown() override
+    {
+        win32::SetProcessTable(nullptr);
+        Machine1252Fixture::TearDown();
+    }
 
     std::shared_ptr<FakeProcessTable> m_table;
 };

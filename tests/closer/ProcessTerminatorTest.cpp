@@ -1,3 +1,4 @@
+#include "testsupport/AnsiCodePage.h"
 #include "FakeProcessTable.h"
 
 #include "closer/CProcessTerminator.h"
@@ -26,10 +27,12 @@ public:
     DWORD stopAt = 0;
 };
 
-class TerminatorTest : public ::testing::Test {
+// A Windows-1252 machine: the narrow names are in its code page.
+class TerminatorTest : public testsupport::Machine1252Fixture {
 protected:
     void SetUp() override
     {
+        Machine1252Fixture::SetUp();
         ::unsetenv("MARLWICK_WINVER");
         win32::ResetSystemModules();
         m_table = std::make_shared<FakeProcessTable>();
@@ -40,6 +43,7 @@ protected:
         win32::SetProcessTable(nullptr);
         win32::ResetSystemModules();
         ::unsetenv("MARLWICK_WINVER");
+        Machine1252Fixture::TearDown();
     }
     static void RunOnNt4() { ::setenv("MARLWICK_WINVER", "4.0.1381", 1); }
 

@@ -6,6 +6,7 @@
 
 #include "Base64Codec.h"
 #include "ReaderTools.h"
+#include "testsupport/AnsiCodePage.h"
 #include "WizardSelections.h"
 #include "win32/CodePage.h"
 #include "win32/WideString.h"
@@ -156,18 +157,22 @@ std::vector<std::u16string> SubjectsOf(const std::vector<mapi::CMessage>& messag
     return subjects;
 }
 
+// The parameter: the body format (1 text, 0 RTF), plus 2 for a machine whose
+// code page is Windows-1252 rather than UTF-8.
 class MailEndToEnd : public MailRunFixture, public ::testing::WithParamInterface<int> {
 protected:
     void SetUp() override
     {
         MailRunFixture::SetUp();
-        g_nMailBodyFormat = GetParam();
+        if (GetParam() & 2)
+            testsupport::UseAnsiCodePage(1252);
+        g_nMailBodyFormat = GetParam() & 1;
         UseNsf(Database());
         TickFolders({u"Inbox", u"Sent", u"Drafts", u"Trash", u"Projects", u"Projects\\2026"});
         ASSERT_EQ(RunToEnd(), u"Conversion Completed Successfully");
     }
 
-    bool Rtf() const { return GetParam() == 0; }
+    bool Rtf() const { return (GetParam() & 1) == 0; }
 };
 
 using Subjects = std::vector<std::u16string>;
@@ -278,9 +283,10 @@ TEST_P(MailEndToEnd, ReadpstReadsEveryFolderAsAMailboxOfItsMessages)
     EXPECT_NE(inbox.find(Rtf() ? "Content-Type: application/rtf" : "Content-Type: text/html"), std::string::npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(BodyFormats, MailEndToEnd, ::testing::Values(1, 0),
+INSTANTIATE_TEST_SUITE_P(BodyFormats, MailEndToEnd, ::testing::Values(1, 0, 3, 2),
                          [](const ::testing::TestParamInfo<int>& info) {
-                             return info.param == 1 ? "NormalRecoveryTxt" : "AdvanceRecoveryRtf";
+                             return std::string(info.param & 1 ? "NormalRecoveryTxt" : "AdvanceRecoveryRtf")
+                                  + (info.param & 2 ? "Windows1252" : "");
                          });
 
 } // namespace

@@ -2,6 +2,7 @@
 // the EML file, the recipients, the date and the subject, read back from
 // the PST; and the parts exactly as Brenmoor is handed them.
 #include "MailRunFixture.h"
+#include "testsupport/AnsiCodePage.h"
 
 #include "CProDlg.h"
 #include "MailMessage.h"
@@ -144,6 +145,34 @@ TEST_F(MailMessage, ASubjectThatWouldNotFitItsKilobyteWithTheTerminatorIsCutToAT
     EXPECT_TRUE(subjects[0] == std::u16string(1023, u'a')) << subjects[0].size();
     EXPECT_TRUE(subjects[1] == std::u16string(1000, u'b')) << subjects[1].size();
     EXPECT_TRUE(subjects[2] == std::u16string(1000, u'd')) << subjects[2].size();
+}
+
+TEST_F(MailMessage, UnderUtf8TheThousandByteCutKeepsWholeCharacters)
+{
+    testsupport::UseAnsiCodePage(65001);
+    // 999 bytes, then a euro sign across bytes 1000 to 1002; then 998 bytes
+    // and an emoji across 999 to 1002. Both are 1,024 bytes or more.
+    const std::string euro = std::string(999, 'a') + "€" + std::string(30, 'z');
+    const std::string emoji = std::string(998, 'b') + "🎉" + std::string(30, 'z');
+    const std::string greek = [] {
+        std::string text;
+        for (int i = 0; i < 600; ++i)
+            text += "Σ";
+        return text;
+    }();
+    UseInbox("note euro\ntext Subject \"" + euro + "\"\nnote emoji\ntext Subject \"" + emoji
+                 + "\"\nnote greek\ntext Subject \"" + greek + "\"\n",
+             "euro emoji greek");
+    HWND completion = RunToCompletionDialog();
+    CloseCompletionDialog(completion);
+
+    auto subjects = Subjects(MessagesIn({u"Inbox"}));
+    ASSERT_EQ(subjects.size(), 3u);
+    EXPECT_TRUE(subjects[0] == std::u16string(999, u'a')) << subjects[0].size();
+    EXPECT_TRUE(subjects[1] == std::u16string(998, u'b')) << subjects[1].size();
+    EXPECT_TRUE(subjects[2] == std::u16string(500, u'\u03A3')) << subjects[2].size();
+    for (const auto& subject : subjects)
+        EXPECT_EQ(subject.find(u'\uFFFD'), std::u16string::npos) << "no replacement character";
 }
 
 TEST_F(MailMessage, LongNamesAreNeverCut)

@@ -26,14 +26,26 @@ constexpr std::size_t kMaxXEntries = (8192 - kBlockTrailer - 8) / 4;
 constexpr std::size_t kMaxSlEntries = (8192 - kBlockTrailer - 4) / 12;
 constexpr std::uint64_t kFirstBlockAt = 0x4600; // after a page left for the map
 
+// ANSI stores hold Windows-1252, whatever the code page of this machine.
+std::string To1252(const std::u16string& text)
+{
+    if (text.empty())
+        return {};
+    std::string narrow(text.size() * 2, '\0');
+    const int n = WideCharToMultiByte(CP_1252, 0, text.data(), static_cast<int>(text.size()), narrow.data(),
+                                      static_cast<int>(narrow.size()), nullptr, nullptr);
+    narrow.resize(static_cast<std::size_t>(n));
+    return narrow;
+}
+
 PropertyValue ToString8(const PropertyValue& v)
 {
     if (const auto* s = v.Get<std::u16string>())
-        return PropertyValue::String8(WideToAnsi(*s));
+        return PropertyValue::String8(To1252(*s));
     if (const auto* list = v.Get<std::vector<std::u16string>>()) {
         std::vector<std::string> out;
         for (const auto& s : *list)
-            out.push_back(WideToAnsi(s));
+            out.push_back(To1252(s));
         return PropertyValue::MvString8(std::move(out));
     }
     return v;

@@ -93,7 +93,7 @@ TEST_F(DamagedFileTest, AnotherFormatOrVersionIsRefused)
     BuildDatabase(u"C:\\format.nsf", kMailDescription);
     BuildDatabase(u"C:\\version.nsf", kMailDescription);
     Execute(u"C:\\format.nsf", "UPDATE nsf_meta SET value = 'something-else' WHERE key = 'format'");
-    Execute(u"C:\\version.nsf", "UPDATE nsf_meta SET value = '2' WHERE key = 'version'");
+    Execute(u"C:\\version.nsf", "UPDATE nsf_meta SET value = '3' WHERE key = 'version'");
     EXPECT_EQ(OpenStatus("C:\\format.nsf"), LNERR_NOT_A_DATABASE);
     EXPECT_EQ(OpenStatus("C:\\version.nsf"), LNERR_NOT_A_DATABASE);
 }

@@ -1,4 +1,5 @@
 #include "NotesFixture.h"
+#include "testsupport/AnsiCodePage.h"
 
 #include "nsfbuild/Description.h"
 #include "nsfbuild/NsfWriter.h"
@@ -64,6 +65,9 @@ numbers Alarms 1
 void NotesFixture::SetUp()
 {
     MachineFixture::SetUp();
+    // The library's own tests read their texts on a Windows-1252 machine;
+    // the tests of other scripts choose UTF-8 themselves.
+    testsupport::UseAnsiCodePage(1252);
     notes::ClearFaults();
     LNSetThrowAllErrorsGlobal(FALSE);
 }

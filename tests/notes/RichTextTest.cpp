@@ -1,4 +1,5 @@
 #include "NotesFixture.h"
+#include "testsupport/AnsiCodePage.h"
 #include "RtfReader.h"
 
 #include <algorithm>
@@ -103,6 +104,7 @@ TEST_F(RichTextTest, AnIndependentRtfReaderReadsTheExportWithItsFormatting)
 
 TEST_F(RichTextTest, AnsiCharactersAreEscapedSoTheDocumentIsSevenBit)
 {
+    testsupport::UseAnsiCodePage(1252);
     BuildDatabase(u"C:\\accents.nsf", "view V\nentries n\nnote n\nrichtext Body\nrun bold \"caf\\xe9 \\x80\"\n");
     LNDatabase accents;
     ASSERT_EQ(m_session.GetDatabase("C:\\accents.nsf", &accents), LNNOERROR);

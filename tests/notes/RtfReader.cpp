@@ -1,5 +1,7 @@
 #include "RtfReader.h"
 
+#include "win32/WideString.h"
+
 #include <cctype>
 #include <cstdlib>
 
@@ -51,6 +53,7 @@ std::optional<RtfDocument> ReadRtf(const std::string& rtf)
     State state;
     std::string fontName, pictureHex;
     bool closed = false;
+    char16_t highSurrogate = 0;
 
     auto emit = [&](const std::string& text) {
         if (state.destination == State::FontTable) {
@@ -168,6 +171,21 @@ std::optional<RtfDocument> ReadRtf(const std::string& rtf)
             state.destination = State::Skip;
         else if (state.destination == State::FontTable && word == "f")
             fontName.clear();
+        else if (word == "u") {
+            // \uN and its one fallback character; a pair of surrogates is one character.
+            const auto unit = static_cast<char16_t>(std::atoi(digits.c_str()) & 0xFFFF);
+            if (unit >= 0xD800 && unit <= 0xDBFF) {
+                highSurrogate = unit;
+            } else {
+                std::u16string wide;
+                if (highSurrogate && unit >= 0xDC00 && unit <= 0xDFFF)
+                    wide += highSurrogate;
+                wide += unit;
+                highSurrogate = 0;
+                emit(Utf16ToUtf8(wide));
+            }
+            ++i;
+        }
     }
     if (!closed)
         return std::nullopt;

@@ -10,7 +10,7 @@
 namespace notestest {
 
 struct RtfSegment {
-    std::string text; // ANSI bytes, \'hh decoded; \par and \line as "\n"
+    std::string text; // ANSI bytes, \'hh decoded, \uN as UTF-8; \par and \line as "\n"
     bool bold = false;
     bool italic = false;
     bool underline = false;

@@ -1,4 +1,5 @@
 #include "ActivityLog.h"
+#include "testsupport/AnsiCodePage.h"
 #include "ShellFixture.h"
 #include "win32/FileApi.h"
 #include "win32/Shell.h"
@@ -38,10 +39,32 @@ TEST_F(ActivityLogTest, MessagesAreCutAt200BytesOfTheirAnsiText)
     WriteActivityLog(longText.c_str());
     EXPECT_EQ(Log(), "\r\n" + std::string(200, 'x'));
 
-    // The cut counts ANSI bytes; characters outside the code page become "?".
+    // Under Windows-1252 the cut counts its bytes; characters outside the
+    // code page become "?".
+    testsupport::UseAnsiCodePage(1252);
     fs::remove(Host(u"C:\\Logs\\Activity Log.txt"));
     WriteActivityLog(u"caf\u00E9 \u0416\u4E2D \u20AC");
     EXPECT_EQ(Log(), "\r\ncaf\xE9 ?? \x80");
+}
+
+TEST_F(ActivityLogTest, UnderUtf8EveryCharacterIsWrittenAndTheCutKeepsWholeCharacters)
+{
+    testsupport::UseAnsiCodePage(65001);
+    WriteActivityLog(u"Συνάντηση Встреча 会议 اجتماع café 🎉");
+    EXPECT_EQ(Log(), "\r\nΣυνάντηση Встреча 会议 اجتماع café 🎉");
+
+    // The 200th byte falls inside the euro sign, then inside the emoji: the
+    // character is left out whole.
+    for (const std::u16string& tail : {std::u16string(u"\u20AC"), std::u16string(u"\U0001F389")}) {
+        fs::remove(Host(u"C:\\Logs\\Activity Log.txt"));
+        const std::u16string message = std::u16string(198, u'x') + tail + u"after";
+        WriteActivityLog(message.c_str());
+        EXPECT_EQ(Log(), "\r\n" + std::string(198, 'x'));
+    }
+    // A character that ends exactly at byte 200 is kept.
+    fs::remove(Host(u"C:\\Logs\\Activity Log.txt"));
+    WriteActivityLog((std::u16string(197, u'x') + u"\u20ACafter").c_str());
+    EXPECT_EQ(Log(), "\r\n" + std::string(197, 'x') + "\xE2\x82\xAC");
 }
 
 TEST_F(ActivityLogTest, TheFileRestartsOnlyWhenLargerThanFiveMegabytes)

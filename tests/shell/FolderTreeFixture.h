@@ -4,6 +4,7 @@
 #pragma once
 
 #include "FolderTreeCtrl.h"
+#include "testsupport/MachineFixture.h"
 #include "afx/AfxWin.h"
 #include "user/Automation.h"
 #include "user/ControlAutomation.h"
@@ -60,10 +61,12 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override { DDX_Control(pDX, 1023, m_tree); }
 };
 
-class FolderTreeFixture : public ::testing::Test {
+// In a machine root of its own, so that a test may set the machine's code page.
+class FolderTreeFixture : public testsupport::MachineFixture {
 protected:
     void SetUp() override
     {
+        MachineFixture::SetUp();
         m_run = std::async(std::launch::async, [this] { return m_dialog.DoModal(); });
         m_window = automation::WaitForWindowWithControl(1023);
         ASSERT_NE(m_window, nullptr);
@@ -74,6 +77,7 @@ protected:
     {
         ::PostMessageW(m_window, WM_COMMAND, IDCANCEL, 0);
         EXPECT_EQ(m_run.wait_for(std::chrono::seconds(20)), std::future_status::ready);
+        MachineFixture::TearDown();
     }
 
     HTREEITEM Item(const std::vector<std::u16string>& path) { return automation::FindTreeItem(m_tree, path); }

@@ -2,6 +2,8 @@
 // paths make, their icons, and the paths that items give back, up to the
 // limits of the path buffers.
 #include "FolderTreeFixture.h"
+#include "testsupport/AnsiCodePage.h"
+#include "win32/CodePage.h"
 
 #include <cstring>
 
@@ -179,6 +181,7 @@ TEST_F(FolderTreeTest, AnItemsPathRunsFromTheTopWithABackslashAfterEachText)
     EXPECT_STREQ(path, "");
 
     // Texts outside ASCII go through the ANSI code page both ways.
+    testsupport::UseAnsiCodePage(1252);
     tree.InsertPath("Lotus Notes\\R\xE9sum\xE9s\\");
     EXPECT_NE(Item({u"Lotus Notes", u"R\u00E9sum\u00E9s"}), nullptr);
     tree.GetItemPath(Item({u"Lotus Notes", u"R\u00E9sum\u00E9s"}), path);
@@ -214,6 +217,46 @@ TEST_F(FolderTreeTest, PathsBeyondTheLimitsAreLeftOutAndLongTextsAreCut)
     EXPECT_EQ(std::string(guarded), prefix + std::string(199 - prefix.size(), 'n'));
     for (std::size_t i = CFolderTreeCtrl::kPathBufferBytes; i < sizeof guarded; ++i)
         EXPECT_EQ(guarded[i], 'Z') << i;
+}
+
+TEST_F(FolderTreeTest, UnderUtf8TheLimitsCountBytesAndNoCutSplitsACharacter)
+{
+    testsupport::UseAnsiCodePage(65001);
+    CFolderTreeCtrl& tree = m_dialog.m_tree;
+    const std::string prefix = "Lotus Notes\\";
+    // A component of 33 three-byte characters is 99 bytes: at the limit, kept.
+    std::string cjk99;
+    for (int i = 0; i < 33; ++i)
+        cjk99 += "会";
+    ASSERT_EQ(cjk99.size(), 99u);
+    tree.InsertPath((prefix + cjk99 + "\\").c_str());
+    const std::u16string wide99(33, u'\u4F1A');
+    HTREEITEM item = Item({u"Lotus Notes", wide99});
+    ASSERT_NE(item, nullptr);
+    char path[CFolderTreeCtrl::kPathBufferBytes];
+    tree.GetItemPath(item, path);
+    EXPECT_EQ(std::string(path), prefix + cjk99 + "\\");
+    // One more character is 102 bytes: the path is left out whole.
+    const UINT count = tree.GetCount();
+    tree.InsertPath((prefix + cjk99 + "会\\").c_str());
+    EXPECT_EQ(tree.GetCount(), count);
+
+    // A text whose path runs past 199 bytes inside a character is cut
+    // before that character, never through it.
+    std::string greek;
+    for (int i = 0; i < 120; ++i)
+        greek += "Σ"; // two bytes each
+    HTREEITEM top = Item({u"Lotus Notes"});
+    HTREEITEM longItem = tree.FindOrInsertChild(greek.c_str(), top);
+    tree.GetItemPath(longItem, path);
+    const std::string cut(path);
+    EXPECT_EQ(cut.size(), 198u) << "12 bytes of prefix and 93 whole characters";
+    EXPECT_EQ(AnsiToWide(cut), u"Lotus Notes\\" + std::u16string(93, u'\u03A3'));
+
+    // An emoji past the 199th character of a text is not split in two.
+    std::string emoji = std::string(198, 'e') + "🎉";
+    HTREEITEM emojiItem = tree.FindOrInsertChild(emoji.c_str(), top);
+    EXPECT_EQ(tree.GetItemText(emojiItem), CString(std::u16string(198, u'e')));
 }
 
 TEST_F(FolderTreeTest, CountCheckedCountsOnlyTheHighestTickedItems)

@@ -1,5 +1,6 @@
 #include "ToolsFixture.h"
 #include "gdi/Gdi.h"
+#include "win32/CodePage.h"
 #include "win32/FileApi.h"
 #include "win32/Registry.h"
 #include "win32/Shell.h"
@@ -49,6 +50,32 @@ TEST_F(InstallerTest, ASecondInstallKeepsTheUsersFiles)
     WriteHostFile(Host(u"C:\\Program Files\\Pellinor\\Activity Log.txt"), "\r\nkept");
     Install();
     EXPECT_EQ(ReadHostFile(Host(u"C:\\Program Files\\Pellinor\\Activity Log.txt")), "\r\nkept");
+}
+
+TEST_F(InstallerTest, TheMachinesCodePageIsUtf8UnlessWindows1252IsAskedFor)
+{
+    auto acp = [] {
+        HKEY key = nullptr;
+        WCHAR value[16] = {};
+        DWORD bytes = sizeof value - sizeof(WCHAR);
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kCodePageKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+            RegQueryValueExW(key, kAnsiCodePageValue, nullptr, nullptr, reinterpret_cast<LPBYTE>(value), &bytes);
+            RegCloseKey(key);
+        }
+        return std::u16string(value);
+    };
+    Install();
+    EXPECT_EQ(acp(), u"65001");
+    EXPECT_EQ(GetACP(), CP_UTF8);
+    install::InstallOptions options{m_root, MARLWICK_PROGRAMS_DIR, MARLWICK_RESOURCES_DIR};
+    options.ansiCodePage = 1252;
+    std::string error;
+    ASSERT_TRUE(install::InstallMachine(options, &error)) << error;
+    EXPECT_EQ(acp(), u"1252");
+    EXPECT_EQ(GetACP(), 1252u);
+    options.ansiCodePage = 932;
+    EXPECT_FALSE(install::InstallMachine(options, &error));
+    EXPECT_NE(error.find("932"), std::string::npos) << error;
 }
 
 TEST_F(InstallerTest, AMissingProgramIsReported)

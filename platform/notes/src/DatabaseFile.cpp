@@ -116,17 +116,25 @@ LNSTATUS DatabaseFile::Open(const std::filesystem::path& hostPath, std::unique_p
     }
     bool formatOk = false;
     bool versionOk = false;
+    std::string version;
     while ((result = sqlite3_step(marker)) == SQLITE_ROW) {
         std::string key = ColumnBytes(marker, 0);
         std::string value = ColumnBytes(marker, 1);
         if (key == "format")
             formatOk = value == format::kFormatName;
         else if (key == "version")
-            versionOk = value == std::to_string(format::kFormatVersion);
+            version = value;
     }
     sqlite3_finalize(marker);
     if (result != SQLITE_DONE)
         return StatusOf(result);
+    // Version 1 held its text in Windows-1252.
+    if (version == "1") {
+        versionOk = true;
+        opened->m_text = FileText(FileEncoding::Windows1252);
+    } else {
+        versionOk = version == std::to_string(format::kFormatVersion);
+    }
     if (!formatOk || !versionOk)
         return LNERR_NOT_A_DATABASE;
     if (LNSTATUS status = opened->Prepare())
@@ -169,7 +177,7 @@ LNSTATUS DatabaseFile::ReadViewFolders(std::vector<ViewFolderRow>* rows)
     while ((result = sqlite3_step(m_viewFolders)) == SQLITE_ROW) {
         ViewFolderRow row;
         row.position = static_cast<LNINT>(sqlite3_column_int64(m_viewFolders, 0));
-        row.name = ColumnBytes(m_viewFolders, 1);
+        row.name = m_text.ToAnsi(ColumnBytes(m_viewFolders, 1));
         row.isFolder = sqlite3_column_int(m_viewFolders, 2) != 0;
         std::int64_t count = sqlite3_column_int64(m_viewFolders, 3);
         if (count < 0 || count > INT32_MAX)
@@ -234,6 +242,7 @@ LNSTATUS DatabaseFile::ReadItemsAndAttachments(NoteData* note)
             item.type = static_cast<LNITEMTYPE>(type);
             item.flags = static_cast<LNITEMFLAGS>(sqlite3_column_int64(m_items, 2));
             item.value = ColumnBytes(m_items, 3);
+            m_text.ItemToAnsi(item);
             note->items.push_back(std::move(item));
         }
         if (LNSTATUS status = StatusOf(result))
@@ -245,7 +254,7 @@ LNSTATUS DatabaseFile::ReadItemsAndAttachments(NoteData* note)
     while ((result = sqlite3_step(m_attachments)) == SQLITE_ROW) {
         AttachmentInfo info;
         info.attachId = sqlite3_column_int64(m_attachments, 0);
-        info.name = ColumnBytes(m_attachments, 1);
+        info.name = m_text.ToAnsi(ColumnBytes(m_attachments, 1));
         info.size = sqlite3_column_int64(m_attachments, 2);
         note->attachments.push_back(std::move(info));
     }

@@ -3,6 +3,7 @@
 // objects of one database may be used from several threads.
 #pragma once
 
+#include "FileText.h"
 #include "notes/Detail.h"
 #include "notes/format/DateTimeValue.h"
 
@@ -50,6 +51,7 @@ private:
     LNSTATUS Prepare();
     LNSTATUS ReadItemsAndAttachments(NoteData* note);
     sqlite3* m_db = nullptr;
+    FileText m_text{FileEncoding::Utf8};
     std::mutex m_mutex;
     sqlite3_stmt* m_viewFolders = nullptr;
     sqlite3_stmt* m_entry = nullptr;

@@ -1,5 +1,8 @@
 #include "RtfWriter.h"
 
+#include "win32/CodePage.h"
+
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 
@@ -7,10 +10,29 @@ namespace notes::detail {
 
 namespace {
 
+// A character past ASCII as \uN with "?" for readers without Unicode; the
+// characters of the supplementary planes as their two surrogates.
+void AppendUnicode(std::string& out, std::string_view text, std::size_t& i)
+{
+    std::size_t end = i + 1;
+    while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        ++end;
+    for (char16_t unit : AnsiToWide(text.substr(i, end - i)))
+        out += "\\u" + std::to_string(static_cast<std::int16_t>(unit)) + "?";
+    i = end;
+}
+
 void AppendEscaped(std::string& out, std::string_view text)
 {
     static const char kHex[] = "0123456789abcdef";
-    for (unsigned char c : text) {
+    const bool utf8 = GetACP() == CP_UTF8;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x80 && utf8) {
+            AppendUnicode(out, text, i);
+            continue;
+        }
         if (c == '\\' || c == '{' || c == '}') {
             out += '\\';
             out += static_cast<char>(c);
@@ -21,6 +43,7 @@ void AppendEscaped(std::string& out, std::string_view text)
         } else {
             out += static_cast<char>(c);
         }
+        ++i;
     }
 }
 

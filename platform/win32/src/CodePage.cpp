@@ -1,7 +1,9 @@
 #include "win32/CodePage.h"
+#include "win32/Registry.h"
 #include "win32/WideString.h"
 
 #include <array>
+#include <atomic>
 #include <cstring>
 
 namespace {
@@ -13,6 +15,11 @@ constexpr std::array<char16_t, 32> kHigh1252 = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+// 0 until the machine's setting has been read.
+std::atomic<UINT> g_ansiCodePage{0};
 
 char16_t From1252(unsigned char b)
 {
@@ -33,9 +40,37 @@ int To1252(char16_t c)
     return -1;
 }
 
-bool IsAnsi(UINT codePage)
+UINT ReadMachineCodePage()
 {
-    return codePage == CP_ACP || codePage == CP_THREAD_ACP || codePage == CP_OEMCP || codePage == CP_1252;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kCodePageKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return CP_UTF8;
+    WCHAR text[16] = {};
+    DWORD type = 0;
+    DWORD bytes = sizeof text - sizeof(WCHAR);
+    LONG status = RegQueryValueExW(key, kAnsiCodePageValue, nullptr, &type, reinterpret_cast<LPBYTE>(text), &bytes);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS || type != REG_SZ)
+        return CP_UTF8;
+    return std::u16string_view(text) == u"1252" ? CP_1252 : CP_UTF8;
+}
+
+// The code page a call names: CP_ACP and CP_THREAD_ACP stand for the
+// machine's; 0 for a code page this machine does not have.
+UINT Resolve(UINT codePage)
+{
+    switch (codePage) {
+    case CP_ACP:
+    case CP_THREAD_ACP:
+        return GetACP();
+    case CP_OEMCP:
+    case CP_1252:
+        return CP_1252;
+    case CP_UTF8:
+        return CP_UTF8;
+    default:
+        return 0;
+    }
 }
 
 std::size_t InputLength(LPCSTR src, int srcBytes)
@@ -46,6 +81,146 @@ std::size_t InputLength(LPCSTR src, int srcBytes)
 std::size_t InputLength(LPCWSTR src, int srcChars)
 {
     return srcChars < 0 ? wcslen(src) + 1 : static_cast<std::size_t>(srcChars);
+}
+
+// The bytes a UTF-8 sequence with this lead byte has, or 0 for a byte that
+// cannot begin one.
+std::size_t Utf8SequenceLength(unsigned char lead)
+{
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return 2;
+    if (lead >= 0xE0 && lead <= 0xEF)
+        return 3;
+    if (lead >= 0xF0 && lead <= 0xF4)
+        return 4;
+    return 0;
+}
+
+// The allowed range of the byte after a lead byte: it rules out overlong
+// forms, encoded surrogates and code points past U+10FFFF.
+bool ValidSecondByte(unsigned char lead, unsigned char b)
+{
+    switch (lead) {
+    case 0xE0:
+        return b >= 0xA0 && b <= 0xBF;
+    case 0xED:
+        return b >= 0x80 && b <= 0x9F;
+    case 0xF0:
+        return b >= 0x90 && b <= 0xBF;
+    case 0xF4:
+        return b >= 0x80 && b <= 0x8F;
+    default:
+        return b >= 0x80 && b <= 0xBF;
+    }
+}
+
+void AppendCodePoint(std::u16string& out, char32_t c)
+{
+    if (c >= 0x10000) {
+        c -= 0x10000;
+        out += static_cast<char16_t>(0xD800 + (c >> 10));
+        out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+    } else {
+        out += static_cast<char16_t>(c);
+    }
+}
+
+// Strict UTF-8: each maximal invalid part of a sequence becomes one U+FFFD.
+// Returns false when any replacement was made.
+bool DecodeUtf8(std::string_view in, std::u16string& out)
+{
+    bool clean = true;
+    out.reserve(in.size());
+    std::size_t i = 0;
+    while (i < in.size()) {
+        const auto lead = static_cast<unsigned char>(in[i]);
+        const std::size_t length = Utf8SequenceLength(lead);
+        if (length == 1) {
+            out += static_cast<char16_t>(lead);
+            ++i;
+            continue;
+        }
+        if (length == 0) {
+            out += kReplacement;
+            clean = false;
+            ++i;
+            continue;
+        }
+        char32_t c = lead & (0xFF >> (length + 1));
+        std::size_t taken = 1;
+        while (taken < length && i + taken < in.size()) {
+            const auto b = static_cast<unsigned char>(in[i + taken]);
+            const bool valid = taken == 1 ? ValidSecondByte(lead, b) : (b & 0xC0) == 0x80;
+            if (!valid)
+                break;
+            c = (c << 6) | (b & 0x3F);
+            ++taken;
+        }
+        if (taken == length) {
+            AppendCodePoint(out, c);
+        } else {
+            out += kReplacement;
+            clean = false;
+        }
+        i += taken;
+    }
+    return clean;
+}
+
+// UTF-16 to UTF-8; a lone surrogate becomes U+FFFD. Returns false when any did.
+bool EncodeUtf8(std::u16string_view in, std::string& out)
+{
+    bool clean = true;
+    out.reserve(in.size());
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        char32_t c = in[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < in.size() && in[i + 1] >= 0xDC00 && in[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (in[i + 1] - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = kReplacement;
+            clean = false;
+        }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return clean;
+}
+
+// Returns whether any character became the default character.
+bool Encode1252(std::u16string_view in, char fallback, std::string& out)
+{
+    bool usedDefault = false;
+    out.reserve(in.size());
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        char16_t c = in[i];
+        // A surrogate pair is one character and gets one default character.
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < in.size() && in[i + 1] >= 0xDC00 && in[i + 1] <= 0xDFFF)
+            ++i;
+        int b = To1252(c);
+        if (b < 0) {
+            out += fallback;
+            usedDefault = true;
+        } else {
+            out += static_cast<char>(b);
+        }
+    }
+    return usedDefault;
 }
 
 // Stores the converted text in dst under the Win32 rules for output sizes.
@@ -62,25 +237,64 @@ int Deliver(const std::basic_string<Char>& converted, Char* dst, int dstSize)
     return static_cast<int>(converted.size());
 }
 
+int Fail(LONG error)
+{
+    SetLastError(error);
+    return 0;
+}
+
+std::string ToAnsi(std::u16string_view text)
+{
+    std::string out;
+    if (GetACP() == CP_UTF8)
+        EncodeUtf8(text, out);
+    else
+        Encode1252(text, '?', out);
+    return out;
+}
+
 } // namespace
 
-int MultiByteToWideChar(UINT codePage, DWORD /*flags*/, LPCSTR src, int srcBytes, LPWSTR dst, int dstChars)
+UINT GetACP()
 {
-    if (!src || dstChars < 0 || (dstChars > 0 && !dst) || srcBytes == 0) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
+    UINT codePage = g_ansiCodePage.load(std::memory_order_acquire);
+    if (codePage == 0) {
+        codePage = ReadMachineCodePage();
+        g_ansiCodePage.store(codePage, std::memory_order_release);
     }
-    std::size_t n = InputLength(src, srcBytes);
+    return codePage;
+}
+
+namespace win32 {
+
+void ReloadAnsiCodePage()
+{
+    g_ansiCodePage.store(0, std::memory_order_release);
+}
+
+} // namespace win32
+
+int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR src, int srcBytes, LPWSTR dst, int dstChars)
+{
+    if (!src || dstChars < 0 || (dstChars > 0 && !dst) || srcBytes == 0 || srcBytes < -1)
+        return Fail(ERROR_INVALID_PARAMETER);
+    const UINT resolved = Resolve(codePage);
+    if (resolved == 0)
+        return Fail(ERROR_INVALID_PARAMETER);
+    const std::string_view in(src, InputLength(src, srcBytes));
     std::u16string converted;
-    if (codePage == CP_UTF8) {
-        converted = Utf8ToUtf16(std::string_view(src, n));
-    } else if (IsAnsi(codePage)) {
-        converted.reserve(n);
-        for (std::size_t i = 0; i < n; ++i)
-            converted += From1252(static_cast<unsigned char>(src[i]));
+    if (resolved == CP_UTF8) {
+        if (flags & ~MB_ERR_INVALID_CHARS)
+            return Fail(ERROR_INVALID_FLAGS);
+        if (!DecodeUtf8(in, converted) && (flags & MB_ERR_INVALID_CHARS))
+            return Fail(ERROR_NO_UNICODE_TRANSLATION);
     } else {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
+        if (flags & ~(MB_PRECOMPOSED | MB_COMPOSITE | MB_USEGLYPHCHARS | MB_ERR_INVALID_CHARS)
+            || (flags & (MB_PRECOMPOSED | MB_COMPOSITE)) == (MB_PRECOMPOSED | MB_COMPOSITE))
+            return Fail(ERROR_INVALID_FLAGS);
+        converted.reserve(in.size());
+        for (char b : in)
+            converted += From1252(static_cast<unsigned char>(b));
     }
     return Deliver(converted, dst, dstChars);
 }
@@ -88,39 +302,57 @@ int MultiByteToWideChar(UINT codePage, DWORD /*flags*/, LPCSTR src, int srcBytes
 int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR src, int srcChars, LPSTR dst, int dstBytes,
                         LPCSTR defaultChar, LPBOOL usedDefaultChar)
 {
-    if (!src || dstBytes < 0 || (dstBytes > 0 && !dst) || srcChars == 0) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
-    }
-    std::size_t n = InputLength(src, srcChars);
+    if (!src || dstBytes < 0 || (dstBytes > 0 && !dst) || srcChars == 0 || srcChars < -1)
+        return Fail(ERROR_INVALID_PARAMETER);
+    const UINT resolved = Resolve(codePage);
+    if (resolved == 0)
+        return Fail(ERROR_INVALID_PARAMETER);
+    const std::u16string_view in(src, InputLength(src, srcChars));
     std::string converted;
-    if (usedDefaultChar)
-        *usedDefaultChar = FALSE;
-    if (codePage == CP_UTF8) {
-        converted = Utf16ToUtf8(std::u16string_view(src, n));
-    } else if (IsAnsi(codePage)) {
-        char fallback = defaultChar && *defaultChar ? *defaultChar : '?';
-        converted.reserve(n);
-        for (std::size_t i = 0; i < n; ++i) {
-            char16_t c = src[i];
-            // A surrogate pair is one character and gets one default character.
-            if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n && src[i + 1] >= 0xDC00 && src[i + 1] <= 0xDFFF)
-                ++i;
-            int b = To1252(c);
-            if (b < 0) {
-                converted += fallback;
-                if (usedDefaultChar)
-                    *usedDefaultChar = TRUE;
-            } else {
-                converted += static_cast<char>(b);
-            }
-        }
+    if (resolved == CP_UTF8) {
+        // UTF-8 holds every character, so it takes no default character.
+        if (flags & ~WC_ERR_INVALID_CHARS)
+            return Fail(ERROR_INVALID_FLAGS);
+        if (defaultChar || usedDefaultChar)
+            return Fail(ERROR_INVALID_PARAMETER);
+        if (!EncodeUtf8(in, converted) && (flags & WC_ERR_INVALID_CHARS))
+            return Fail(ERROR_NO_UNICODE_TRANSLATION);
     } else {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
+        if (flags & ~(WC_COMPOSITECHECK | WC_NO_BEST_FIT_CHARS))
+            return Fail(ERROR_INVALID_FLAGS);
+        const char fallback = defaultChar && *defaultChar ? *defaultChar : '?';
+        const bool used = Encode1252(in, fallback, converted);
+        if (usedDefaultChar)
+            *usedDefaultChar = used ? TRUE : FALSE;
     }
-    (void)flags;
     return Deliver(converted, dst, dstBytes);
+}
+
+std::size_t AnsiCutLength(std::string_view text, std::size_t maxBytes)
+{
+    if (text.size() <= maxBytes)
+        return text.size();
+    if (GetACP() != CP_UTF8)
+        return maxBytes;
+    // Step back to the first byte of the character that the limit falls in,
+    // when that character is a whole sequence running past the limit.
+    std::size_t start = maxBytes;
+    while (start > 0 && maxBytes - start < 3 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80)
+        --start;
+    if (start == maxBytes)
+        return maxBytes;
+    const std::size_t length = Utf8SequenceLength(static_cast<unsigned char>(text[start]));
+    return length > 1 && start + length > maxBytes ? start : maxBytes;
+}
+
+std::size_t WideCutLength(std::u16string_view text, std::size_t maxChars)
+{
+    if (text.size() <= maxChars)
+        return text.size();
+    if (maxChars > 0 && text[maxChars - 1] >= 0xD800 && text[maxChars - 1] <= 0xDBFF && text[maxChars] >= 0xDC00
+        && text[maxChars] <= 0xDFFF)
+        return maxChars - 1;
+    return maxChars;
 }
 
 int WideToAnsiTruncated(LPCWSTR src, char* dst, int maxBytes)
@@ -128,8 +360,7 @@ int WideToAnsiTruncated(LPCWSTR src, char* dst, int maxBytes)
     if (!dst || maxBytes < 0)
         return 0;
     std::string converted = src ? WideToAnsi(src) : std::string();
-    std::size_t n = converted.size() < static_cast<std::size_t>(maxBytes) ? converted.size()
-                                                                          : static_cast<std::size_t>(maxBytes);
+    const std::size_t n = AnsiCutLength(converted, static_cast<std::size_t>(maxBytes));
     std::memcpy(dst, converted.data(), n);
     dst[n] = 0;
     return static_cast<int>(n);
@@ -137,22 +368,18 @@ int WideToAnsiTruncated(LPCWSTR src, char* dst, int maxBytes)
 
 std::string WideToAnsi(std::u16string_view text)
 {
-    if (text.empty())
-        return {};
-    std::string out(text.size(), '\0');
-    int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(),
-                                static_cast<int>(out.size()), nullptr, nullptr);
-    out.resize(static_cast<std::size_t>(n));
-    return out;
+    return ToAnsi(text);
 }
 
 std::u16string AnsiToWide(std::string_view text)
 {
-    if (text.empty())
-        return {};
-    std::u16string out(text.size(), u'\0');
-    int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(),
-                                static_cast<int>(out.size()));
-    out.resize(static_cast<std::size_t>(n));
+    std::u16string out;
+    if (GetACP() == CP_UTF8) {
+        DecodeUtf8(text, out);
+    } else {
+        out.reserve(text.size());
+        for (char b : text)
+            out += From1252(static_cast<unsigned char>(b));
+    }
     return out;
 }

@@ -1,5 +1,6 @@
 #include "win32/MachineRoot.h"
 
+#include "win32/CodePage.h"
 #include "win32/WideString.h"
 
 #include <cstdlib>
@@ -69,6 +70,8 @@ fs::path MachineRoot()
 void SetMachineRoot(const fs::path& root)
 {
     ::setenv("MARLWICK_ROOT", root.c_str(), 1);
+    // Another machine may have another code page.
+    ReloadAnsiCodePage();
 }
 
 fs::path DriveFolder(WCHAR driveLetter)

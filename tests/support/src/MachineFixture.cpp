@@ -1,6 +1,9 @@
 #include "testsupport/MachineFixture.h"
+#include "testsupport/AnsiCodePage.h"
 
+#include "win32/CodePage.h"
 #include "win32/MachineRoot.h"
+#include "win32/Registry.h"
 #include "win32/Process.h"
 #include "win32/WideString.h"
 
@@ -83,6 +86,19 @@ std::string MachineFixture::ReadHostFile(const fs::path& path) const
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+void UseAnsiCodePage(unsigned codePage)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kCodePageKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const std::u16string value = Utf8ToUtf16(std::to_string(codePage));
+    EXPECT_EQ(RegSetValueExW(key, kAnsiCodePageValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                             static_cast<DWORD>((value.size() + 1) * sizeof(char16_t))),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    win32::ReloadAnsiCodePage();
 }
 
 } // namespace testsupport

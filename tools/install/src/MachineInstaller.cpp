@@ -5,6 +5,7 @@
 #include "nsfbuild/SampleDatabases.h"
 #include "ole/ServerRegistration.h"
 
+#include "win32/CodePage.h"
 #include "win32/MachineRoot.h"
 #include "win32/Registry.h"
 #include "win32/WideString.h"
@@ -136,6 +137,12 @@ bool InstallMachine(const InstallOptions& options, std::string* error)
     }
 
     win32::SetMachineRoot(options.root);
+    if (options.ansiCodePage != CP_UTF8 && options.ansiCodePage != CP_1252)
+        return Fail(error, "unsupported code page " + std::to_string(options.ansiCodePage));
+    if (!SetString(HKEY_LOCAL_MACHINE, kCodePageKey, kAnsiCodePageValue,
+                   Utf8ToUtf16(std::to_string(options.ansiCodePage))))
+        return Fail(error, "cannot write the machine's code page");
+    win32::ReloadAnsiCodePage();
     if (!SetString(HKEY_CLASSES_ROOT, u"Corvenna", u"FilePath", kInstallFolder))
         return Fail(error, "cannot write HKEY_CLASSES_ROOT\\Corvenna");
     if (!InstallOutlook(options.root, error))

@@ -1,11 +1,12 @@
 // marlwick-install: lays out a machine root for Marlwick.
-//   marlwick-install --programs DIR --resources DIR [--root DIR]
+//   marlwick-install --programs DIR --resources DIR [--root DIR] [--code-page 65001|1252]
 // The root defaults to the machine root of the environment (MARLWICK_ROOT,
 // else the user's data folder).
 #include "install/MachineInstaller.h"
 #include "win32/MachineRoot.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 int main(int argc, char** argv)
@@ -19,13 +20,15 @@ int main(int argc, char** argv)
             options.programs = argv[i + 1];
         else if (!std::strcmp(argv[i], "--resources"))
             options.resources = argv[i + 1];
+        else if (!std::strcmp(argv[i], "--code-page"))
+            options.ansiCodePage = static_cast<unsigned>(std::strtoul(argv[i + 1], nullptr, 10));
         else {
             std::fprintf(stderr, "marlwick-install: unknown option %s\n", argv[i]);
             return 2;
         }
     }
     if (options.programs.empty() || options.resources.empty()) {
-        std::fprintf(stderr, "usage: marlwick-install --programs DIR --resources DIR [--root DIR]\n");
+        std::fprintf(stderr, "usage: marlwick-install --programs DIR --resources DIR [--root DIR] [--code-page 65001|1252]\n");
         return 2;
     }
     std::string error;

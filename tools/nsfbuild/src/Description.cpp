@@ -1,6 +1,8 @@
 #include "nsfbuild/Description.h"
 
 #include "nsfbuild/NsfWriter.h"
+#include "win32/CodePage.h"
+#include "win32/WideString.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -38,8 +40,34 @@ bool DecodeHex(std::string_view hex, std::string& bytes)
     return true;
 }
 
+// The character of a Windows-1252 byte, in UTF-8.
+std::string Character1252(char byte)
+{
+    WCHAR wide = 0;
+    MultiByteToWideChar(CP_1252, 0, &byte, 1, &wide, 1);
+    return Utf16ToUtf8(std::u16string_view(&wide, 1));
+}
+
+std::string Windows1252ToUtf8(std::string_view text)
+{
+    std::string out;
+    for (char byte : text)
+        out += Character1252(byte);
+    return out;
+}
+
+bool IsUtf8(std::string_view text)
+{
+    if (text.empty())
+        return true;
+    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()), nullptr,
+                               0) > 0;
+}
+
 // Splits a line into words; false for an unterminated quote or a bad escape.
-bool SplitWords(std::string_view line, std::vector<std::string>& words, std::string& error)
+// A \xHH escape is the Windows-1252 character of that byte, or with rawBytes
+// the byte itself (for the contents of an attachment).
+bool SplitWords(std::string_view line, std::vector<std::string>& words, std::string& error, bool rawBytes = false)
 {
     std::size_t i = 0;
     while (true) {
@@ -81,7 +109,7 @@ bool SplitWords(std::string_view line, std::vector<std::string>& words, std::str
                     error = "bad \\x escape";
                     return false;
                 }
-                word += byte;
+                word += rawBytes ? byte : Character1252(byte[0]);
                 i += 2;
                 break;
             }
@@ -364,6 +392,17 @@ Result ParseDescription(std::string_view text, DatabaseContent* described)
             return Result::Error("line " + std::to_string(lineNumber) + ": " + error);
         if (words.empty() || words[0].starts_with("#"))
             continue;
+        // A word that is not UTF-8 is Windows-1252, as the texts of the
+        // first descriptions were.
+        for (std::string& word : words) {
+            if (!IsUtf8(word))
+                word = Windows1252ToUtf8(word);
+        }
+        if (words[0] == "attach" && words.size() == 3) {
+            std::vector<std::string> raw;
+            SplitWords(line, raw, error, true);
+            words[2] = raw[2];
+        }
         error = parser.Statement(words);
         if (!error.empty())
             return Result::Error("line " + std::to_string(lineNumber) + ": " + error);

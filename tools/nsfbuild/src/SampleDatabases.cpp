@@ -42,18 +42,26 @@ Result HostPathOf(const std::u16string& windowsPath, std::filesystem::path* host
     return Result::Ok();
 }
 
+std::string FirstCharacter(const std::string& text)
+{
+    std::size_t length = 1;
+    while (length < text.size() && AnsiCutLength(text, length) == 0)
+        ++length;
+    return text.substr(0, length);
+}
+
 } // namespace
 
 std::string SampleMailFileName(const std::string& userName)
 {
     std::string last = userName.substr(userName.find_last_of(' ') == std::string::npos ? 0
                                                                                         : userName.find_last_of(' ') + 1);
-    std::string shortName = userName.empty() ? "user" : std::string(1, userName[0]) + last;
+    std::string shortName = userName.empty() ? "user" : FirstCharacter(userName) + last;
     if (userName.find(' ') == std::string::npos)
         shortName = userName.empty() ? "user" : userName;
     for (auto& c : shortName)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return "mail\\" + shortName.substr(0, 8) + ".nsf";
+    return "mail\\" + shortName.substr(0, AnsiCutLength(shortName, 8)) + ".nsf";
 }
 
 Result LaySampleDatabases(const std::u16string& notesDataFolder, const std::string& userName)

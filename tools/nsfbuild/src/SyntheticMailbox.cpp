@@ -4,9 +4,13 @@
 #include "CalendarNotes.h"
 #include "SyntheticText.h"
 
+#include <iterator>
+
 namespace nsfbuild {
 
 namespace {
+
+const char* const kScriptFolders[] = {"Συναντήσεις", "Проекты", "会议记录", "اجتماعات"};
 
 struct FolderList {
     std::string name;
@@ -92,14 +96,17 @@ Result BuildSyntheticMailbox(const std::filesystem::path& hostPath, const Mailbo
     const std::size_t firstUser = lists.size();
     for (std::size_t f = 0; f < options.folders; ++f) {
         // The parent of the nested folders, a folder ending in ")" and one
-        // whose name needs the ANSI code page come first.
+        // with an accented letter come first; folders named in other scripts
+        // follow.
         std::string name = f % 4 == 1 ? "Projects\\" + std::to_string(2020 + f) : "Folder " + std::to_string(f + 1);
         if (f == 0)
             name = "Projects";
         else if (f == 2)
             name = "Taxes (2025)";
         else if (f == 3)
-            name = "R\xe9unions";
+            name = "Réunions";
+        else if (f >= 6 && f - 6 < std::size(kScriptFolders))
+            name = kScriptFolders[f - 6];
         lists.push_back({name, true, {}});
     }
 

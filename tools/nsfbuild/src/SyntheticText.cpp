@@ -12,13 +12,21 @@ const char* const kWords[] = {
     "the", "a", "for", "with", "and", "of", "to", "in", "on", "by", "next", "week", "monday", "friday", "please",
     "attached", "details", "thanks", "regards", "soon",
 };
+// Words of other scripts, mixed into the sentences: Greek, Cyrillic, CJK,
+// Arabic, accented Latin and emoji (a character of a supplementary plane).
+const char* const kScriptWords[] = {
+    "συνάντηση", "προϋπολογισμός", "встреча", "отчёт", "会议", "报告", "予定表", "اجتماع", "تقرير",
+    "réunion", "Müller", "façade", "año", "🎉", "📅", "✅",
+};
 const char* const kFirstNames[] = {
     "Ann", "Bela", "Corin", "Dana", "Elio", "Fenna", "Gareth", "Hilde", "Ivo", "Jora", "Kasimir", "Lena",
     "Marek", "Nadia", "Oskar", "Petra", "Quill", "Rosa", "Stellan", "Talia", "Ulf", "Vera", "Wim", "Yara",
+    "Zoë", "Δήμητρα", "Светлана", "美玲", "ليلى",
 };
 const char* const kLastNames[] = {
     "Lee", "Amberly", "Brook", "Castell", "Dunmore", "Ellery", "Fairholt", "Grennan", "Hollis", "Ingram",
     "Jessop", "Kettering", "Lowell", "Marchetti", "Norwood", "Oakes", "Penhallow", "Quarry", "Rowan", "Sallow",
+    "Núñez", "Παπαδόπουλος", "Иванова", "王", "حداد",
 };
 const char* const kCompanies[] = {"Acme", "Example Trading", "Northwind Example", "Bluefield Works", "Harbor Labs"};
 const char* const kUnits[] = {"Sales", "Finance", "Research", "Support", "Operations"};
@@ -49,6 +57,8 @@ std::size_t CSyntheticText::Between(std::size_t low, std::size_t high)
 
 std::string CSyntheticText::Word()
 {
+    if (OneIn(8))
+        return Pick(*this, kScriptWords);
     return Pick(*this, kWords);
 }
 

@@ -15,8 +15,19 @@ std::u16string StringOf(const CPropertyBag& bag, std::uint32_t tag)
     if (const auto* wide = value->Get<std::u16string>())
         return *wide;
     if (const auto* narrow = value->Get<std::string>())
-        return AnsiToWide(*narrow);
+        return Windows1252Text(*narrow);
     return {};
+}
+
+std::u16string Windows1252Text(std::string_view text)
+{
+    if (text.empty())
+        return {};
+    std::u16string wide(text.size(), u'\0');
+    const int n = MultiByteToWideChar(CP_1252, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                                      static_cast<int>(wide.size()));
+    wide.resize(static_cast<std::size_t>(n));
+    return wide;
 }
 
 bool SameName(const std::u16string& a, const std::u16string& b) { return EqualsNoCase(a, b); }

@@ -28,6 +28,9 @@ inline Result<void> FromLtp(ltp::Result<void>&& result, const std::string& conte
 // The text of a PT_UNICODE or PT_STRING8 property (the latter in the
 // Windows-1252 code page); empty when the bag has neither.
 std::u16string StringOf(const CPropertyBag& bag, std::uint32_t tag);
+// PT_STRING8 text of an ANSI store: Windows-1252, whatever the machine's
+// code page, as the stores written by Outlook on such machines hold it.
+std::u16string Windows1252Text(std::string_view text);
 // Folder names compare without regard to case.
 bool SameName(const std::u16string& a, const std::u16string& b);
 std::string Narrow(const std::u16string& text); // UTF-8, for messages

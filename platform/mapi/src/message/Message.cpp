@@ -92,11 +92,11 @@ Result<std::optional<PropertyValue>> CMessage::GetNamedProperty(const NamedTag& 
         return std::optional<PropertyValue>(*value);
     // ANSI stores hold strings as PT_STRING8.
     if (tag.type == PT_UNICODE && value->Type() == PT_STRING8)
-        return std::optional<PropertyValue>(PropertyValue::Unicode(AnsiToWide(*value->Get<std::string>())));
+        return std::optional<PropertyValue>(PropertyValue::Unicode(message::Windows1252Text(*value->Get<std::string>())));
     if (tag.type == PT_MV_UNICODE && value->Type() == PT_MV_STRING8) {
         std::vector<std::u16string> list;
         for (const auto& s : *value->Get<std::vector<std::string>>())
-            list.push_back(AnsiToWide(s));
+            list.push_back(message::Windows1252Text(s));
         return std::optional<PropertyValue>(PropertyValue::MvUnicode(std::move(list)));
     }
     return std::optional<PropertyValue>{};
@@ -153,7 +153,7 @@ std::u16string CMessage::GetHtmlBody() const
     const std::string_view raw(reinterpret_cast<const char*>(bytes->data()), bytes->size());
     if (GetLong(PR_INTERNET_CPID).value_or(0) == 65001)
         return Utf8ToUtf16(raw);
-    return AnsiToWide(raw);
+    return message::Windows1252Text(raw);
 }
 
 void CMessage::SetHtmlBody(const std::u16string& html)

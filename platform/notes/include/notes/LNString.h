@@ -1,5 +1,5 @@
-// A text of the class library, held in the platform character set (the ANSI
-// code page, Windows-1252).
+// A text of the class library, held in the platform character set (the
+// machine's ANSI code page).
 //
 // GetBufLength is the size of the buffer the text needs: its bytes PLUS the
 // terminating zero. So "Inbox" has a buffer length of 6 and an empty text 1.

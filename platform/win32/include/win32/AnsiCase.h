@@ -1,4 +1,4 @@
-// Upper case of narrow text in the ANSI code page (Windows-1252), character
+// Upper case of narrow text in the ANSI code page, character
 // by character as the wide upper case has it; a character whose upper case
 // the code page cannot hold (the micro sign, for one) is left as it is.
 #pragma once

@@ -14,6 +14,8 @@ struct InstallOptions {
     std::filesystem::path root;      // the machine root to lay out
     std::filesystem::path programs;  // the folder of the built programs
     std::filesystem::path resources; // the res/ folder of the sources
+    // The machine's ANSI code page: 65001 (UTF-8), or 1252 (Western European).
+    unsigned ansiCodePage = 65001;
 };
 
 // The install folder, as the registry's FilePath names it.

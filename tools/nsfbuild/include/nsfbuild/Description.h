@@ -1,8 +1,10 @@
 // A readable description of a database, for test fixtures and hand-made
-// samples. One statement per line; "#" starts a comment line. Words are bare
-// or "quoted", quoted ones with the escapes \" \\ \n \r \t and \xHH (a byte,
-// so texts can hold any ANSI character). A bare word takes its backslashes
-// as they are: folder Projects\2026 and folder "Projects\\2026" are one name.
+// samples, in UTF-8: texts hold any character, those of the supplementary
+// planes included (a word that is not UTF-8 is read as Windows-1252). One statement per line; "#" starts a comment line. Words
+// are bare or "quoted", quoted ones with the escapes \" \\ \n \r \t and \xHH
+// (the Windows-1252 character of that byte; in the contents of an attachment,
+// the byte itself). A bare word takes its backslashes as they are: folder
+// Projects\2026 and folder "Projects\\2026" are one name.
 //
 //   view NAME                 a view (in file order with the folders)
 //   folder NAME               a folder; "\" in NAME nests it

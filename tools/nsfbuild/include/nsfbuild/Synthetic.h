@@ -14,7 +14,8 @@ struct MailboxOptions {
     std::size_t messages = 1000;
     // User folders besides the system ones (($Inbox), ($Sent), ($Drafts),
     // ($Trash)): "Projects" and folders nested in it ("Projects\2021"),
-    // "Taxes (2025)", "R\xe9unions" (Windows-1252), "Folder N".
+    // "Taxes (2025)", "Réunions", folders named in Greek, Cyrillic, Chinese
+    // and Arabic, "Folder N".
     std::size_t folders = 10;
     // Entries of a ($Calendar) view in the same file; 0 for none.
     std::size_t calendarEntries = 0;

@@ -2,21 +2,22 @@
 // format = kFormatName and a version this library reads.
 //
 //   nsf_meta      key, value: the format marker and version
-//   view_folders  position (their order), name (ANSI bytes; "\" separates
+//   view_folders  position (their order), name (UTF-8; "\" separates
 //                 levels of a nested folder), is_folder, entry_count
 //   vf_entries    vf_position, position, note_id: the ordered entries
 //   notes         note_id, unid (32 hex digits), created, modified, added
 //                 (seconds as in DateTimeValue), cal_type (0: not a calendar
 //                 entry), cal_alarm (0 or 1)
-//   items         item_id, note_id, position, name (ANSI), type (LNITEMTYPE),
+//   items         item_id, note_id, position, name (UTF-8), type (LNITEMTYPE),
 //                 flags (LNITEMFLAGS), value (a blob of ItemCodec)
-//   attachments   attach_id, note_id, position, name (ANSI), data
+//   attachments   attach_id, note_id, position, name (UTF-8), data
 #pragma once
 
 namespace notes::format {
 
 inline constexpr const char* kFormatName = "marlwick-notes-database";
-inline constexpr int kFormatVersion = 1;
+// Version 2 holds its text in UTF-8; version 1 held Windows-1252.
+inline constexpr int kFormatVersion = 2;
 
 inline constexpr const char* kCreateTablesSql = R"sql(
 CREATE TABLE nsf_meta(key TEXT PRIMARY KEY, value TEXT NOT NULL);
