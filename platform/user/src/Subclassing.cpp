@@ -6,33 +6,40 @@
 #include "TreeViewState.h"
 #include "WindowData.h"
 
+#include <algorithm>
+#include <atomic>
 #include <mutex>
-#include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace user {
 
 namespace {
 
+using SubclassList = std::vector<std::pair<WNDPROC, PassThroughQuery>>;
+
+// Registered once or twice in a process's life and read on every query: a
+// list replaced whole on a registration, read without a lock. Replaced lists
+// are kept, as a reader may still hold one.
 std::mutex g_subclassMutex;
-std::unordered_map<WNDPROC, PassThroughQuery>& Subclasses()
+std::atomic<const SubclassList*> g_subclasses{new SubclassList};
+
+PassThroughQuery QueryOf(WNDPROC proc)
 {
-    static auto* subclasses = new std::unordered_map<WNDPROC, PassThroughQuery>;
-    return *subclasses;
+    for (const auto& [subclass, query] : *g_subclasses.load(std::memory_order_acquire)) {
+        if (subclass == proc)
+            return query;
+    }
+    return nullptr;
 }
 
 // The procedure msg reaches first that is not a passing subclass.
-WNDPROC Receiver(HWND hwnd, UINT msg)
+WNDPROC Receiver(HWND hwnd, UINT msg, WNDPROC proc)
 {
-    auto proc = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
     for (int depth = 0; proc && depth < 8; ++depth) {
-        PassThroughQuery query = nullptr;
-        {
-            std::lock_guard lock(g_subclassMutex);
-            auto it = Subclasses().find(proc);
-            if (it == Subclasses().end())
-                return proc;
-            query = it->second;
-        }
+        PassThroughQuery query = QueryOf(proc);
+        if (!query)
+            return proc;
         proc = query(hwnd, msg);
     }
     return nullptr;
@@ -43,7 +50,10 @@ WNDPROC Receiver(HWND hwnd, UINT msg)
 void RegisterPassThroughSubclass(WNDPROC subclass, PassThroughQuery query)
 {
     std::lock_guard lock(g_subclassMutex);
-    Subclasses()[subclass] = query;
+    auto* list = new SubclassList(*g_subclasses.load());
+    std::erase_if(*list, [&](const auto& entry) { return entry.first == subclass; });
+    list->emplace_back(subclass, query);
+    g_subclasses.store(list, std::memory_order_release);
 }
 
 namespace detail {
@@ -52,10 +62,16 @@ bool AnswerWithoutOwner(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESU
 {
     if (!IsTreeQuery(msg))
         return false;
-    auto window = WindowManager::Get().Find(hwnd);
-    if (!window || IsOnThisThread(*window))
-        return false;
-    if (Receiver(hwnd, msg) != &TreeViewWindowProc)
+    WNDPROC proc = nullptr;
+    {
+        auto& manager = WindowManager::Get();
+        std::lock_guard lock(manager.mutex);
+        auto it = manager.windows.find(reinterpret_cast<std::uintptr_t>(hwnd));
+        if (it == manager.windows.end() || IsOnThisThread(*it->second))
+            return false;
+        proc = it->second->proc;
+    }
+    if (Receiver(hwnd, msg, proc) != &TreeViewWindowProc)
         return false;
     return AnswerTreeQuery(hwnd, msg, wParam, lParam, result);
 }
