@@ -162,9 +162,9 @@ bool AnswerWithoutOwner(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESU
 void NotifyArrival(ThreadQueue& queue);
 
 // Spins for a short while, without the lock, until something arrives after
-// seen (the value of arrivals that the caller saw under the lock), or until
-// done says so; only when the thread has served a message from another
-// thread a moment ago. True when it ended because something came.
+// seen (the value of arrivals that the caller saw under the lock); only when
+// the thread has served a message from another thread a moment ago. True
+// when it ended because something came.
 bool SpinForArrival(ThreadQueue& queue, std::uint64_t seen);
 
 // Serves the sent messages waiting for this thread; true when it served any.
