@@ -1,7 +1,10 @@
 #include "testsupport/MachineFixture.h"
+#include "win32/MachineRoot.h"
 #include "win32/Registry.h"
 #include "win32/WideString.h"
 
+#include <filesystem>
+#include <fstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -187,4 +190,43 @@ TEST_F(RegistryTest, ProcessesOnOneRootShareTheRegistryWithoutLosingWrites)
             EXPECT_EQ(value, static_cast<DWORD>(w * 1000 + i));
         }
     }
+}
+
+TEST_F(RegistryTest, AReadSeesTheFileAsAnotherProcessOrAnEditorLastLeftIt)
+{
+    std::vector<BYTE> data;
+    DWORD type = 0;
+    Set(u"Seen", u"v", REG_SZ, Bytes(u"first", true));
+    ASSERT_EQ(Query(u"Seen", u"v", &type, &data, 64), ERROR_SUCCESS);
+    EXPECT_EQ(data, Bytes(u"first", true));
+
+    // Another process replaces the file while this one holds what it read last.
+    pid_t child = fork();
+    if (child == 0) {
+        HKEY k = nullptr;
+        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, u"Seen", 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS)
+            _exit(1);
+        const std::vector<BYTE> second = Bytes(u"second", true);
+        _exit(RegSetValueExW(k, u"v", 0, REG_SZ, second.data(), static_cast<DWORD>(second.size())) == ERROR_SUCCESS
+                  ? 0
+                  : 2);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_EQ(Query(u"Seen", u"v", &type, &data, 64), ERROR_SUCCESS);
+    EXPECT_EQ(data, Bytes(u"second", true));
+
+    // An editor rewrites the file in place, the same inode with other text.
+    const auto file = win32::MachineRoot() / "registry.txt";
+    {
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out << "[HKEY_CLASSES_ROOT\\Seen]\n\"v\"=sz:\"edited by hand\"\n";
+    }
+    ASSERT_EQ(Query(u"Seen", u"v", &type, &data, 64), ERROR_SUCCESS);
+    EXPECT_EQ(data, Bytes(u"edited by hand", true));
+
+    // A file that is gone holds no keys.
+    std::filesystem::remove(file);
+    EXPECT_EQ(Query(u"Seen", u"v", &type, &data, 64), ERROR_FILE_NOT_FOUND);
 }

@@ -4,6 +4,7 @@
 
 #include "HandleMap.h"
 #include "WndState.h"
+#include "user/Subclassing.h"
 #include "win32/Module.h"
 #include "win32/Thread.h"
 
@@ -25,6 +26,36 @@ std::unordered_map<HWND, CWnd*>& PermanentMap()
 
 HINSTANCE g_resourceHandle = nullptr;
 bool g_resourceHandleSet = false;
+
+// Reads what a window's object keeps for itself.
+struct ObjectAccess : CWnd {
+    static WNDPROC SuperOf(const CWnd& wnd) { return wnd.*(&ObjectAccess::m_pfnSuper); }
+};
+
+// The procedure a message reaches unchanged through the object's map (it has
+// no entry for it), or null; what the window layer asks AfxWndProc.
+WNDPROC AfxPassThroughOf(HWND hWnd, UINT message)
+{
+    // Under the map's lock the object stays bound while its map is read.
+    std::lock_guard lock(g_permanentMutex);
+    auto it = PermanentMap().find(hWnd);
+    if (it == PermanentMap().end())
+        return nullptr;
+    const CWnd& wnd = *it->second;
+    if (CCmdTarget::FindMessageEntry(static_cast<const CCmdTarget&>(wnd).GetMessageMap(), message, 0, 0))
+        return nullptr;
+    return ObjectAccess::SuperOf(wnd);
+}
+
+// Tells the window layer that AfxWndProc hands on what the map leaves.
+void DeclarePassThrough()
+{
+    static const bool declared = [] {
+        user::RegisterPassThroughSubclass(&AfxWndProc, &AfxPassThroughOf);
+        return true;
+    }();
+    (void)declared;
+}
 
 // The object whose CreateEx is making a window on this thread.
 thread_local CWnd* t_creating = nullptr;
@@ -116,6 +147,7 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
     if (current == AfxWndProc || !Attach(hWnd))
         return FALSE; // already some object's window
     PreSubclassWindow();
+    DeclarePassThrough();
     m_pfnSuper = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
     return TRUE;
@@ -145,6 +177,7 @@ void CWnd::BindCreated(HWND hWnd)
     PreSubclassWindow();
     WNDPROC current = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hWnd, GWLP_WNDPROC));
     if (current != AfxWndProc) {
+        DeclarePassThrough();
         m_pfnSuper = current;
         ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc));
     }

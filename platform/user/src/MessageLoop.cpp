@@ -131,6 +131,13 @@ void Wait(const std::shared_ptr<ThreadQueue>& queue, std::int64_t nextTimer)
     std::unique_lock lock(queue->mutex);
     if (!queue->sent.empty() || !queue->posted.empty() || queue->quit)
         return;
+    const std::uint64_t seen = queue->arrivals.load(std::memory_order_relaxed);
+    lock.unlock();
+    if (SpinForArrival(*queue, seen))
+        return;
+    lock.lock();
+    if (queue->arrivals.load(std::memory_order_relaxed) != seen)
+        return;
     if (nextTimer < 0) {
         queue->wake.wait_for(lock, std::chrono::milliseconds(50));
     } else if (IsVirtualClock()) {
@@ -146,7 +153,7 @@ void Post(const std::shared_ptr<ThreadQueue>& queue, const MSG& msg)
 {
     std::lock_guard lock(queue->mutex);
     queue->posted.push_back(msg);
-    queue->wake.notify_all();
+    NotifyArrival(*queue);
 }
 
 } // namespace
@@ -241,7 +248,7 @@ BOOL TranslateMessage(const MSG* msg)
     auto queue = window ? window->queue : CurrentQueue();
     std::lock_guard lock(queue->mutex);
     queue->posted.push_front(Make(msg->hwnd, msg->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR, ch, msg->lParam));
-    queue->wake.notify_all();
+    NotifyArrival(*queue);
     return TRUE;
 }
 
@@ -294,11 +301,15 @@ void PostQuitMessage(int exitCode)
     std::lock_guard lock(queue->mutex);
     queue->quit = true;
     queue->quitCode = exitCode;
-    queue->wake.notify_all();
+    NotifyArrival(*queue);
 }
 
 LRESULT SendMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    LRESULT answer = 0;
+    win32::ThreadSafePoint();
+    if (AnswerWithoutOwner(hwnd, message, wParam, lParam, &answer))
+        return answer;
     return RunOnOwner(hwnd, [=]() -> LRESULT {
         if (!IsWindow(hwnd))
             return 0;
@@ -341,7 +352,7 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc)
         }
     }
     queue->timers.push_back({hwnd, id, elapse, Now() + elapse, proc});
-    queue->wake.notify_all();
+    NotifyArrival(*queue);
     return hwnd ? (id ? id : 1) : id;
 }
 

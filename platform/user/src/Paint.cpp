@@ -82,7 +82,7 @@ void Wake(const std::vector<std::shared_ptr<ThreadQueue>>& queues)
 {
     for (const auto& queue : queues) {
         std::lock_guard lock(queue->mutex);
-        queue->wake.notify_all();
+        NotifyArrival(*queue);
     }
 }
 

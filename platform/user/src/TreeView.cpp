@@ -11,12 +11,22 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 namespace user::detail {
 
 HIMAGELIST MakeCheckBoxImages();
 
 namespace {
+
+// The live trees, for the readers of other threads: a tree leaves it before
+// its state is freed, and a reader keeps it while it reads.
+std::mutex g_treesMutex;
+std::unordered_map<HWND, TreeViewState*>& LiveTrees()
+{
+    static auto* trees = new std::unordered_map<HWND, TreeViewState*>;
+    return *trees;
+}
 
 // Reads the members of an insert or set request that its mask names.
 void ApplyItem(TreeItem& item, const TVITEMW& in)
@@ -432,15 +442,56 @@ int EnsureShown(TreeViewState& state, HTREEITEM handle)
     return done;
 }
 
+bool IsTreeQuery(UINT msg)
+{
+    return msg == TVM_GETNEXTITEM || msg == TVM_GETITEMSTATE || msg == TVM_GETITEMW;
+}
+
+bool AnswerTreeQuery(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    std::lock_guard trees(g_treesMutex);
+    auto it = LiveTrees().find(hwnd);
+    if (it == LiveTrees().end())
+        return false;
+    TreeViewState& state = *it->second;
+    std::unique_lock busy(*state.lock, std::try_to_lock);
+    if (!busy)
+        return false;
+    switch (msg) {
+    case TVM_GETNEXTITEM:
+        *result = NextItem(state, static_cast<UINT>(wParam), reinterpret_cast<HTREEITEM>(lParam));
+        return true;
+    case TVM_GETITEMSTATE: {
+        const TreeItem* item = state.model.Find(reinterpret_cast<HTREEITEM>(wParam));
+        *result = item ? static_cast<LRESULT>(item->state & static_cast<UINT>(lParam)) : 0;
+        return true;
+    }
+    case TVM_GETITEMW:
+        *result = GetItem(state, reinterpret_cast<TVITEMW*>(lParam));
+        return true;
+    default:
+        return false;
+    }
+}
+
 LRESULT TreeViewWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (msg == WM_NCDESTROY) {
+        std::lock_guard trees(g_treesMutex);
+        LiveTrees().erase(hwnd);
+    }
     auto* state = TrackState<TreeViewState>(hwnd, msg);
     if (!state)
         return DefWindowProcW(hwnd, msg, wParam, lParam);
+    const auto lock = state->lock;
+    std::unique_lock own(*lock);
     switch (msg) {
-    case WM_NCCREATE:
+    case WM_NCCREATE: {
         state->hwnd = hwnd;
+        std::lock_guard trees(g_treesMutex);
+        LiveTrees()[hwnd] = state;
         return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
     case WM_CREATE:
         SetFont(*state, nullptr);
         // The check boxes' list outlives the tree, as the platform documents:

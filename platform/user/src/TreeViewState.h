@@ -7,9 +7,17 @@
 #include "gdi/GdiTypes.h"
 #include "user/TreeView.h"
 
+#include <memory>
+#include <mutex>
+
 namespace user::detail {
 
 struct TreeViewState {
+    // Held by the window's own thread while its procedure runs; another
+    // thread that only reads items takes it when it is free (see
+    // AnswerTreeQuery) and otherwise sends its message as usual. Shared, so
+    // that a procedure whose tree is destroyed under it still lets it go.
+    std::shared_ptr<std::recursive_mutex> lock = std::make_shared<std::recursive_mutex>();
     HWND hwnd = nullptr;
     TreeModel model;
     TreeItem* caret = nullptr;
@@ -45,6 +53,12 @@ TreeViewState* TreeStateOf(HWND hwnd);
 // Whether the state is still that of a live window: a parent may destroy the
 // tree while it handles a notification.
 bool TreeAlive(HWND hwnd, const TreeViewState* state);
+
+// Answers a message that only reads items (TVM_GETNEXTITEM,
+// TVM_GETITEMSTATE, TVM_GETITEMW) on the calling thread, when the tree is
+// not busy on its own thread; false when the caller must send it.
+bool AnswerTreeQuery(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
+bool IsTreeQuery(UINT msg);
 
 DWORD TreeStyle(const TreeViewState& state);
 int RowsThatFit(const TreeViewState& state);

@@ -10,7 +10,9 @@
 #include "user/MessageQueue.h"
 #include "user/Window.h"
 
+#include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -89,7 +91,7 @@ struct WindowData {
 struct SentMessage {
     std::function<LRESULT()> call;
     LRESULT result = 0;
-    bool done = false;
+    std::atomic<bool> done{false}; // set under the sender's lock; read by a spinning sender without it
     std::shared_ptr<ThreadQueue> sender;
 };
 
@@ -104,6 +106,14 @@ struct Timer {
 struct ThreadQueue {
     std::mutex mutex;
     std::condition_variable wake;
+    // Counts everything that wakes the thread (sent and posted messages, the
+    // quit request), so that a thread that spins before it sleeps sees it
+    // without the lock.
+    std::atomic<std::uint64_t> arrivals{0};
+    // When the thread last served a message sent from another thread, on
+    // the steady clock: a thread that is being sent to spins briefly before
+    // it sleeps, so that the next call of a burst costs no wake-up.
+    std::atomic<std::int64_t> lastServedNs{0};
     std::deque<MSG> posted;
     std::deque<std::shared_ptr<SentMessage>> sent;
     std::vector<Timer> timers;
@@ -146,6 +156,20 @@ bool PostInput(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam);
 // else as a sent message, serving this thread's own sent messages meanwhile.
 // A window whose thread has gone gives 0.
 LRESULT RunOnOwner(HWND hwnd, const std::function<LRESULT()>& call);
+
+// Answers a message for a window of another thread on this thread, when
+// its procedures only read what the window holds (user/Subclassing.h);
+// false when it must be sent.
+bool AnswerWithoutOwner(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
+
+// Wakes the queue's thread for something just added under its lock.
+void NotifyArrival(ThreadQueue& queue);
+
+// Spins for a short while, without the lock, until something arrives after
+// seen (the value of arrivals that the caller saw under the lock); only when
+// the thread has served a message from another thread a moment ago. True
+// when it ended because something came.
+bool SpinForArrival(ThreadQueue& queue, std::uint64_t seen);
 
 // Serves the sent messages waiting for this thread; true when it served any.
 bool ServeSentMessages(const std::shared_ptr<ThreadQueue>& queue);

@@ -10,7 +10,9 @@
 #include <functional>
 #include <mutex>
 #include <sstream>
+#include <memory>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -135,16 +137,64 @@ private:
     int m_fd = -1;
 };
 
-RegistryTree LoadUnlocked()
+// The last file read and what it held. Every change replaces the file
+// (Update renames a new one over it), and the open descriptor keeps the old
+// file's inode from being reused while it is cached, so a file of the same
+// device, inode, size and time is the file that was read.
+struct CachedRegistry {
+    fs::path file;
+    int fd = -1;
+    struct stat seen = {};
+    std::shared_ptr<const RegistryTree> tree;
+};
+CachedRegistry g_cache; // under g_registryMutex
+
+bool SameFile(const struct stat& a, const struct stat& b)
 {
-    std::ifstream in(RegistryFilePath(), std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return win32::ParseRegistry(text.str());
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
 }
 
-RegistryTree Load()
+// The cached tree when the file is still the one it was read from; called
+// under g_registryMutex.
+std::shared_ptr<const RegistryTree> CachedIfCurrent(const fs::path& file)
 {
+    struct stat now = {};
+    if (!g_cache.tree || g_cache.file != file || ::stat(file.c_str(), &now) != 0 || !SameFile(now, g_cache.seen))
+        return nullptr;
+    return g_cache.tree;
+}
+
+// Called under the lock.
+std::shared_ptr<const RegistryTree> LoadUnlocked()
+{
+    const fs::path file = RegistryFilePath();
+    if (auto cached = CachedIfCurrent(file))
+        return cached;
+    std::string text;
+    struct stat seen = {};
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0 && ::fstat(fd, &seen) == 0) {
+        char buffer[65536];
+        for (ssize_t got; (got = ::pread(fd, buffer, sizeof buffer, static_cast<off_t>(text.size()))) > 0;)
+            text.append(buffer, static_cast<std::size_t>(got));
+    }
+    auto tree = std::make_shared<const RegistryTree>(win32::ParseRegistry(text));
+    if (g_cache.fd >= 0)
+        ::close(g_cache.fd);
+    g_cache = {};
+    if (fd >= 0)
+        g_cache = {file, fd, seen, tree};
+    return tree;
+}
+
+std::shared_ptr<const RegistryTree> Load()
+{
+    {
+        std::lock_guard guard(g_registryMutex);
+        if (auto cached = CachedIfCurrent(RegistryFilePath()))
+            return cached;
+    }
     RegistryLock lock(false);
     return LoadUnlocked();
 }
@@ -154,7 +204,7 @@ RegistryTree Load()
 LONG Update(const std::function<LONG(RegistryTree&)>& change)
 {
     RegistryLock lock(true);
-    RegistryTree tree = LoadUnlocked();
+    RegistryTree tree = *LoadUnlocked();
     LONG result = change(tree);
     if (result != ERROR_SUCCESS)
         return result;
@@ -196,7 +246,8 @@ bool ValidKey(HKEY key)
     return key != nullptr;
 }
 
-RegistryValue* FindValue(RegistryKey& key, LPCWSTR name)
+template <typename Key>
+auto FindValue(Key& key, LPCWSTR name) -> decltype(&key.values.front())
 {
     std::u16string wanted = name ? name : u"";
     for (auto& v : key.values) {
@@ -221,7 +272,7 @@ LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD, REGSAM desired, PHKEY result
     std::u16string path = JoinKeyPath(PathOf(key), subKey);
     if (WantsWrite(desired) && IsRootReadOnly(RootOf(path)))
         return ERROR_ACCESS_DENIED;
-    if (!KeyExists(Load(), path))
+    if (!KeyExists(*Load(), path))
         return ERROR_FILE_NOT_FOUND;
     *result = NewHandle(path, desired);
     return ERROR_SUCCESS;
@@ -236,7 +287,7 @@ LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM desi
     std::u16string path = JoinKeyPath(PathOf(key), subKey);
     bool created = false;
     LONG status = ERROR_SUCCESS;
-    if (KeyExists(Load(), path)) {
+    if (KeyExists(*Load(), path)) {
         if (WantsWrite(desired) && IsRootReadOnly(RootOf(path)))
             return ERROR_ACCESS_DENIED;
     } else {
@@ -271,12 +322,13 @@ LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD, LPDWORD type, LPBYTE
         return ERROR_INVALID_HANDLE;
     if (data && !dataBytes)
         return ERROR_INVALID_PARAMETER;
-    RegistryTree tree = Load();
+    const auto snapshot = Load();
+    const RegistryTree& tree = *snapshot;
     std::u16string path = PathOf(key);
     auto it = tree.find(RegistryKeyId(path));
     if (it == tree.end())
         return path.find(u'\\') == std::u16string::npos ? ERROR_FILE_NOT_FOUND : 1018; // ERROR_KEY_DELETED
-    RegistryValue* value = FindValue(it->second, valueName);
+    const RegistryValue* value = FindValue(it->second, valueName);
     if (!value)
         return ERROR_FILE_NOT_FOUND;
     if (type)
@@ -370,7 +422,8 @@ LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameChars, LPDWOR
 {
     if (!ValidKey(key) || !name || !nameChars)
         return ERROR_INVALID_PARAMETER;
-    RegistryTree tree = Load();
+    const auto snapshot = Load();
+    const RegistryTree& tree = *snapshot;
     std::u16string prefix = RegistryKeyId(PathOf(key)) + u"\\";
     DWORD seen = 0;
     for (const auto& [id, entry] : tree) {

@@ -49,6 +49,26 @@ bool TakeMarker(int fd, off_t marker)
 }
 
 std::mutex g_gateMutex;
+// The gate file of the machine root, kept open between opens of files (under
+// g_gateMutex): the flock is taken and given back on the one descriptor.
+// A forked child opens its own, as a flock shared with the parent's
+// descriptor would not keep the two apart.
+std::filesystem::path g_gatePath;
+int g_gateFd = -1;
+pid_t g_gateProcess = 0;
+
+int GateFile()
+{
+    auto path = win32::MachineRoot() / ".share.lock";
+    if (g_gateFd >= 0 && path == g_gatePath && g_gateProcess == ::getpid())
+        return g_gateFd;
+    if (g_gateFd >= 0)
+        ::close(g_gateFd);
+    g_gateFd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    g_gatePath = path;
+    g_gateProcess = ::getpid();
+    return g_gateFd;
+}
 
 } // namespace
 
@@ -57,8 +77,7 @@ namespace win32 {
 ShareGate::ShareGate()
 {
     g_gateMutex.lock();
-    auto path = MachineRoot() / ".share.lock";
-    m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    m_fd = GateFile();
     if (m_fd >= 0)
         ::flock(m_fd, LOCK_EX);
 }
@@ -66,7 +85,7 @@ ShareGate::ShareGate()
 ShareGate::~ShareGate()
 {
     if (m_fd >= 0)
-        ::close(m_fd); // releases the flock
+        ::flock(m_fd, LOCK_UN);
     g_gateMutex.unlock();
 }
 

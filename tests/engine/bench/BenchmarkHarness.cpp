@@ -102,6 +102,9 @@ void MeasureInMachine(std::size_t count, const char* unit, const std::function<v
 RunFigures RunConversion(int mode, const char16_t* nsfPath, const char16_t* pstPath, const char16_t* folderName)
 {
     wcscpy_s(g_szInstallDir, MAX_PATH, install::kInstallFolder);
+    // The folder that the main dialog makes at start-up, where the
+    // converters detach attachments.
+    ::CreateDirectoryW((std::u16string(install::kInstallFolder) + u"\\Attachment").c_str(), nullptr);
     InitAppSettings();
     g_nConvMode = mode;
     InstallConverter(1, &RunMailConversion);

@@ -25,6 +25,8 @@ namespace fs = std::filesystem;
 
 constexpr const char16_t* kNsfPath = u"C:\\Notes\\Data\\mail\\names.nsf";
 constexpr const char16_t* kPstPath = u"C:\\Data\\contacts.pst";
+constexpr double kLimitPerSecond = 1000;
+constexpr double kFixedWaitSeconds = 2; // the folder set-up's two waits of a second
 
 void Measure(std::size_t persons)
 {
@@ -37,9 +39,10 @@ void Measure(std::size_t persons)
     };
     auto convert = [&] {
         const bench::RunFigures run = bench::RunConversion(2, kNsfPath, kPstPath, u"Contacts");
-        std::printf("%9zu persons %8.1f s %9.1f contacts/s %8.2f ms/contact  peak %7ld MiB (%ld before)  "
-                    "PST %7.1f MiB  %s\n",
-                    persons, run.seconds, static_cast<double>(persons) / run.seconds,
+        const double work = run.seconds > kFixedWaitSeconds ? run.seconds - kFixedWaitSeconds : run.seconds;
+        std::printf("%9zu persons %8.1f s %9.1f contacts/s besides the fixed waits (limit at least %.0f) %8.2f "
+                    "ms/contact  peak %7ld MiB (%ld before)  PST %7.1f MiB  %s\n",
+                    persons, run.seconds, static_cast<double>(persons) / work, kLimitPerSecond,
                     run.seconds * 1000 / static_cast<double>(persons), run.peakKiB / 1024, run.peakBeforeKiB / 1024,
                     run.pstMiB, Utf16ToUtf8(run.result).c_str());
     };

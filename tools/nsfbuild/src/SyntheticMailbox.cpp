@@ -66,9 +66,12 @@ NoteContent Message(CSyntheticText& random, std::size_t index, const MailboxOpti
         picture.bytes = SamplePng();
         body.paragraphs.push_back({{picture}});
     }
-    if (index % 20 == 11) {
+    const std::size_t every = options.attachmentEvery ? options.attachmentEvery : 20;
+    if (index % every == 11 % every) {
         std::string name = random.Word() + "-" + std::to_string(index) + ".doc";
-        note.attachments.push_back({name, random.Bytes(random.Between(1024, 48 * 1024))});
+        const std::size_t bytes =
+            options.attachmentBytes ? options.attachmentBytes : random.Between(1024, 48 * 1024);
+        note.attachments.push_back({name, random.Bytes(bytes)});
         notes::format::RichElement place;
         place.kind = notes::format::RichElementKind::AttachmentRef;
         place.text = name;

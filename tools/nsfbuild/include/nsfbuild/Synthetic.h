@@ -19,14 +19,18 @@ struct MailboxOptions {
     std::size_t folders = 10;
     // Entries of a ($Calendar) view in the same file; 0 for none.
     std::size_t calendarEntries = 0;
+    // One message in attachmentEvery carries a file attachment, of
+    // attachmentBytes bytes (0: a size from 1 to 48 KiB).
+    std::size_t attachmentEvery = 20;
+    std::size_t attachmentBytes = 0;
     std::string owner = "Robin Hale";
     std::uint64_t seed = 1;
 };
 
 // Messages of realistic sizes: From, SendTo, CopyTo, Subject, PostedDate
 // and a rich-text Body of a few paragraphs with some formatting; one in ten
-// has an HTML body ("<HTML> ..."), one in twenty an attachment of 1 to 48
-// KiB, one in fifty a "$MIMEPart" attachment holding base64 text, one in
+// has an HTML body ("<HTML> ..."), one in twenty (attachmentEvery) an attachment
+// of 1 to 48 KiB (attachmentBytes), one in fifty a "$MIMEPart" attachment holding base64 text, one in
 // twenty-five a picture in its body. Every message is in ($All) and in one
 // other folder; the views ($All), ($Inbox) ... come first.
 Result BuildSyntheticMailbox(const std::filesystem::path& hostPath, const MailboxOptions& options);

@@ -1,0 +1,81 @@
+// The query answered on the caller's thread: which procedure a message
+// reaches, through the subclasses that said they pass what they leave.
+#include "user/Subclassing.h"
+
+#include "CommonControls.h"
+#include "TreeViewState.h"
+#include "WindowData.h"
+
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+namespace user {
+
+namespace {
+
+using SubclassList = std::vector<std::pair<WNDPROC, PassThroughQuery>>;
+
+// Registered once or twice in a process's life and read on every query: a
+// list replaced whole on a registration, read without a lock. Replaced lists
+// are kept, as a reader may still hold one.
+std::mutex g_subclassMutex;
+std::atomic<const SubclassList*> g_subclasses{new SubclassList};
+
+PassThroughQuery QueryOf(WNDPROC proc)
+{
+    for (const auto& [subclass, query] : *g_subclasses.load(std::memory_order_acquire)) {
+        if (subclass == proc)
+            return query;
+    }
+    return nullptr;
+}
+
+// The procedure msg reaches first that is not a passing subclass.
+WNDPROC Receiver(HWND hwnd, UINT msg, WNDPROC proc)
+{
+    for (int depth = 0; proc && depth < 8; ++depth) {
+        PassThroughQuery query = QueryOf(proc);
+        if (!query)
+            return proc;
+        proc = query(hwnd, msg);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void RegisterPassThroughSubclass(WNDPROC subclass, PassThroughQuery query)
+{
+    std::lock_guard lock(g_subclassMutex);
+    auto* list = new SubclassList(*g_subclasses.load());
+    std::erase_if(*list, [&](const auto& entry) { return entry.first == subclass; });
+    list->emplace_back(subclass, query);
+    g_subclasses.store(list, std::memory_order_release);
+}
+
+namespace detail {
+
+bool AnswerWithoutOwner(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    if (!IsTreeQuery(msg))
+        return false;
+    WNDPROC proc = nullptr;
+    {
+        auto& manager = WindowManager::Get();
+        std::lock_guard lock(manager.mutex);
+        auto it = manager.windows.find(reinterpret_cast<std::uintptr_t>(hwnd));
+        if (it == manager.windows.end() || IsOnThisThread(*it->second))
+            return false;
+        proc = it->second->proc;
+    }
+    if (Receiver(hwnd, msg, proc) != &TreeViewWindowProc)
+        return false;
+    return AnswerTreeQuery(hwnd, msg, wParam, lParam, result);
+}
+
+} // namespace detail
+
+} // namespace user
