@@ -30,6 +30,13 @@ fi
 
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null 2>&1; then
+        echo "setup.sh: these Debian packages are missing: ${missing[*]}" >&2
+        echo "setup.sh: installing them needs root, and this machine has no sudo. As root, run:" >&2
+        echo "    apt-get update && apt-get install -y --no-install-recommends ${missing[*]}" >&2
+        echo "then run this command again." >&2
+        exit 1
+    fi
     sudo="sudo"
 fi
 echo "Installing: ${missing[*]}"

@@ -107,11 +107,17 @@ void Ctreedlg::StartEnumeration()
         walk = SingleFileTreeThread;
     if (!walk)
         return;
+    // Back and Next are disabled before the walk starts, not once its thread
+    // gets to them: until then they showed enabled, and a click that came in
+    // that moment was lost when the thread disabled them.
+    EnableStepButtons(FALSE);
     // Started held so that the object is kept once the thread ends: the
     // dialog waits for it before its windows go.
     m_pEnumThread = AfxBeginThread(walk, this, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
-    if (!m_pEnumThread)
+    if (!m_pEnumThread) {
+        EnableStepButtons(TRUE);
         return;
+    }
     m_pEnumThread->m_bAutoDelete = FALSE;
     m_pEnumThread->ResumeThread();
 }

@@ -1,6 +1,10 @@
 #include "ToolButtons.h"
 
+#include "ActivityLog.h"
+
 #include "win32/Shell.h"
+
+#include <string>
 
 namespace {
 
@@ -28,5 +32,10 @@ void SetUpToolButtons(CxShadeButton& viewLog, CxShadeButton& support, CxShadeBut
 
 void OpenSupportPage()
 {
+    // Without a browser the click would do nothing visible: the log says why.
+    if (!win32::HasHostOpener()) {
+        std::u16string line = u"Support : no web browser on this machine to open ";
+        WriteActivityLog((line + kSupportAddress).c_str());
+    }
     ::ShellExecuteW(nullptr, u"open", kSupportAddress, nullptr, nullptr, SW_SHOWNORMAL);
 }

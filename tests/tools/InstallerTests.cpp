@@ -85,32 +85,6 @@ TEST_F(InstallerTest, AMissingProgramIsReported)
     EXPECT_NE(error.find("Notepad"), std::string::npos);
 }
 
-TEST_F(InstallerTest, NotepadShowsTheWholeRestOfItsCommandLineAsOneFile)
-{
-    Install();
-    fs::path seen = UseRecordingOpener();
-    WriteHostFile(Host(u"C:\\Logs\\Activity Log.txt"), "\r\nx");
-    ASSERT_GT(reinterpret_cast<std::intptr_t>(ShellExecuteW(nullptr, u"open", u"C:\\Windows\\Notepad.exe",
-                                                            u"C:\\LOGS\\Activity Log.txt", nullptr, SW_SHOWNORMAL)),
-              32);
-    ASSERT_TRUE(WaitFor(seen));
-    EXPECT_EQ(fs::path(ReadHostFile(seen)), Host(u"C:\\Logs\\Activity Log.txt"));
-}
-
-TEST_F(InstallerTest, TheHelpViewerShowsTheHelpFileAsAPage)
-{
-    Install();
-    fs::path seen = UseRecordingOpener();
-    ShellExecuteW(nullptr, u"open", u"C:\\Windows\\hh.exe",
-                  u"C:\\Program Files\\Pellinor\\Pellinor for Lotes Notes NSF - MS Outlook PST.chm", nullptr,
-                  SW_SHOWNORMAL);
-    ASSERT_TRUE(WaitFor(seen));
-    fs::path page = ReadHostFile(seen);
-    EXPECT_EQ(page.extension(), ".html");
-    EXPECT_NE(ReadHostFile(page).find("Step 1"), std::string::npos);
-    fs::remove(page);
-}
-
 TEST_F(InstallerTest, LaysEveryBitmapThatTheProgramsLoadFromTheInstallFolder)
 {
     Install();

@@ -136,6 +136,28 @@ wait-control 1031
         << log;
 }
 
+TEST_F(ProgramStartTest, AClickRightAfterStepThreeEnablesNextReachesIt)
+{
+    Install();
+    // Nothing ticked: Next, once the tree is filled, asks for a folder.
+    const int code = RunMarlwick(R"(timeout 30000
+wait-control 1031
+click 1
+wait-control 1049
+click 3
+wait-control 1023
+expect-enabled 1 1
+click 1
+expect-box "Please Select Any Folder"
+answer OK
+expect-visible 1019 0
+click 1026
+expect-box "Are you sure you want to exit?"
+answer YES
+)");
+    EXPECT_EQ(code, 0) << "a code of 3 is a script that failed";
+}
+
 TEST_F(ProgramStartTest, StepTwosBackupCopiesTheDatabaseBeforeStepThree)
 {
     Install();

@@ -225,3 +225,46 @@ TEST_F(ScriptTest, AFailingScriptFromTheEnvironmentEndsTheProcessWithItsCode)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ScriptTest, ARelativeScriptNameIsTakenFromTheFolderTheProcessStartedIn)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto path = Write("timeout 20\nwait-window \"Never\"\n");
+    // The whole path: the folder of a re-run death test has its own number.
+    const std::string expected =
+        path.parent_path().parent_path().string() + "/marlwick-script-[0-9]+/run.txt:2: no window \"Never\" came";
+    EXPECT_EXIT(
+        {
+            if (chdir(path.parent_path().c_str()) != 0)
+                _exit(8);
+            setenv("MARLWICK_SCRIPT", "run.txt", 1);
+            automation::StartScriptFromEnvironment();
+            // The programs this one starts are not driven by its script.
+            if (getenv("MARLWICK_SCRIPT"))
+                _exit(9);
+            if (chdir("/") != 0)
+                _exit(8);
+            for (;;)
+                pause();
+        },
+        ::testing::ExitedWithCode(automation::kScriptFailureExitCode), expected);
+}
+
+TEST_F(ScriptTest, AScriptThatEndsWhileTheProgramStillRunsEndsItWithTheFailureCode)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto path = Write("timeout 50\n\n# nothing more\n");
+    EXPECT_EXIT(
+        {
+            setenv("MARLWICK_SCRIPT", path.c_str(), 1);
+            automation::StartScriptFromEnvironment();
+            for (;;)
+                pause();
+        },
+        ::testing::ExitedWithCode(automation::kScriptFailureExitCode),
+        "run.txt:3: the script ended while the program still runs");
+}
+
+} // namespace

@@ -1,19 +1,20 @@
-// hh.exe of the machine: shows the help file named on its command line. The
-// help file of this machine is an HTML document, so a copy of it under an
-// .html name goes to the host's browser.
+// hh.exe of the machine: shows the help file named on its command line in a
+// window of its own. The help file of this machine is an HTML document under
+// the help file's name; the window shows its text.
+#include "user/Script.h"
+#include "viewer/HtmlText.h"
+#include "viewer/TextViewer.h"
 #include "win32/MachineRoot.h"
 #include "win32/Process.h"
-#include "win32/Shell.h"
 #include "win32/WideString.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <unistd.h>
-
-namespace fs = std::filesystem;
+#include <fstream>
+#include <iterator>
 
 int main()
 {
+    const bool driven = user::automation::StartScriptFromEnvironment();
     auto args = win32::SplitCommandLine(GetCommandLineW());
     if (args.size() < 2)
         return 0;
@@ -21,17 +22,15 @@ int main()
     for (std::size_t i = 2; i < args.size(); ++i)
         file += u" " + args[i];
     auto found = win32::ResolvePath(file, win32::Resolve::Existing);
-    if (!found) {
+    std::ifstream in;
+    if (found)
+        in.open(found->hostPath, std::ios::binary);
+    if (!found || !in.is_open()) {
         std::fprintf(stderr, "Cannot open the file: %s\n", Utf16ToUtf8(file).c_str());
         return 1;
     }
-    fs::path page = fs::temp_directory_path() / ("marlwick-help-" + std::to_string(::getpid()) + ".html");
-    std::error_code ec;
-    fs::copy_file(found->hostPath, page, fs::copy_options::overwrite_existing, ec);
-    if (ec) {
-        std::fprintf(stderr, "Cannot open the file: %s\n", ec.message().c_str());
-        return 1;
-    }
-    win32::OpenOnHost(page.string());
-    return 0;
+    std::string html((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    viewer::HtmlText page = viewer::HtmlToText(html);
+    std::u16string title = page.title.empty() ? u"HTML Help" : page.title;
+    return viewer::RunViewer(viewer::OpenViewerWindow(title, page.text), driven);
 }

@@ -111,7 +111,7 @@ int AfxWinMain()
     AfxSetThread(app);
     // A run driven by a script (MARLWICK_SCRIPT) starts its driver first.
     user::automation::StartScriptFromEnvironment();
-    if (!app->InitInstance())
-        return app->ExitInstance();
-    return app->Run();
+    int code = app->InitInstance() ? app->Run() : app->ExitInstance();
+    user::automation::ProgramRunEnded();
+    return code;
 }

@@ -11,6 +11,7 @@
 #include "user/Messages.h"
 #include "user/Paint.h"
 
+#include <algorithm>
 #include <thread>
 
 using namespace user::detail;
@@ -189,9 +190,11 @@ RECT PositionOf(HWND window)
 
 std::u16string TextOf(HWND hwnd)
 {
-    WCHAR buffer[1024];
-    int n = GetWindowTextW(hwnd, buffer, 1024);
-    return std::u16string(buffer, static_cast<std::size_t>(n));
+    // The whole text, however long: a viewer's edit holds a whole file.
+    std::u16string text(static_cast<std::size_t>(std::max(0, GetWindowTextLengthW(hwnd))) + 1, u'\0');
+    int n = GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()));
+    text.resize(static_cast<std::size_t>(std::max(0, n)));
+    return text;
 }
 
 bool WaitForPaint(std::chrono::milliseconds timeout)

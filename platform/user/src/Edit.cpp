@@ -1,7 +1,8 @@
-// The Edit class, single line: text, caret, selection, typing, limits and
-// EN_CHANGE.
+// The Edit class: text, caret, selection, typing, limits and EN_CHANGE; the
+// lines of a multi-line edit are in EditMultiLine.cpp.
 #include "ControlPaint.h"
 #include "ControlState.h"
+#include "EditMultiLine.h"
 #include "EditPaint.h"
 #include "WindowData.h"
 
@@ -22,6 +23,7 @@ struct EditState {
     std::size_t caret = 0;  // where it ends; the caret stands here
     std::size_t limit = kDefaultLimit;
     int scroll = 0;
+    int topLine = 0;
     HFONT font = nullptr;
     bool focused = false;
     bool selecting = false; // the mouse drags a selection
@@ -29,7 +31,26 @@ struct EditState {
 
 EditView ViewOf(const EditState& state)
 {
-    return {state.anchor, state.caret, state.scroll, state.font, state.focused};
+    return {state.anchor, state.caret, state.scroll, state.topLine, state.font, state.focused};
+}
+
+void Keep(EditState* state, const EditView& view)
+{
+    state->caret = view.caret;
+    state->scroll = view.scroll;
+    state->topLine = view.topLine;
+}
+
+bool IsMultiLine(HWND hwnd)
+{
+    return (GetWindowLongPtrW(hwnd, GWL_STYLE) & ES_MULTILINE) != 0;
+}
+
+std::size_t PositionAt(HWND hwnd, const EditState& state, LPARAM lParam)
+{
+    if (IsMultiLine(hwnd))
+        return MultiLinePositionAt(hwnd, ViewOf(state), {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    return EditPositionAt(hwnd, ViewOf(state), GET_X_LPARAM(lParam));
 }
 
 std::u16string Text(HWND hwnd)
@@ -74,6 +95,11 @@ void MoveCaret(HWND hwnd, EditState* state, std::size_t to, bool extend)
     state->caret = std::min(to, Text(hwnd).size());
     if (!extend)
         state->anchor = state->caret;
+    if (IsMultiLine(hwnd)) {
+        EditView view = ViewOf(*state);
+        ScrollCaretIntoView(hwnd, view);
+        Keep(state, view);
+    }
     InvalidateRect(hwnd, nullptr, FALSE);
 }
 
@@ -87,7 +113,12 @@ LRESULT EditWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     LRESULT common;
     auto paint = [&](HDC dc) {
         EditView view = ViewOf(*state);
-        PaintEdit(hwnd, dc, view);
+        if (IsMultiLine(hwnd)) {
+            PaintMultiLineEdit(hwnd, dc, view);
+            state->topLine = view.topLine;
+        } else {
+            PaintEdit(hwnd, dc, view);
+        }
         state->scroll = view.scroll;
     };
     if (CommonControlMessage(hwnd, msg, wParam, lParam, state->font, paint, &common))
@@ -101,6 +132,7 @@ LRESULT EditWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         LRESULT result = DefWindowProcW(hwnd, msg, wParam, lParam);
         state->anchor = state->caret = 0;
         state->scroll = 0;
+        state->topLine = 0;
         InvalidateRect(hwnd, nullptr, TRUE);
         NotifyParent(hwnd, EN_CHANGE);
         return result;
@@ -136,6 +168,23 @@ LRESULT EditWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case EM_GETLIMITTEXT:
         return static_cast<LRESULT>(state->limit);
+    case EM_GETLINECOUNT:
+        return static_cast<LRESULT>(IsMultiLine(hwnd) ? LineStarts(Text(hwnd)).size() : 1);
+    case EM_GETFIRSTVISIBLELINE:
+        return IsMultiLine(hwnd) ? state->topLine : 0;
+    case EM_LINESCROLL:
+    case WM_VSCROLL: {
+        if (!IsMultiLine(hwnd))
+            return FALSE;
+        EditView view = ViewOf(*state);
+        if (msg == EM_LINESCROLL)
+            ScrollLines(hwnd, view, static_cast<long>(lParam));
+        else
+            ScrollBy(hwnd, view, LOWORD(wParam), HIWORD(wParam));
+        Keep(state, view);
+        InvalidateRect(hwnd, nullptr, FALSE);
+        return msg == EM_LINESCROLL ? TRUE : 0;
+    }
     case EM_SETREADONLY: {
         LONG_PTR s = GetWindowLongPtrW(hwnd, GWL_STYLE);
         SetWindowLongPtrW(hwnd, GWL_STYLE, wParam ? (s | ES_READONLY) : (s & ~static_cast<LONG_PTR>(ES_READONLY)));
@@ -163,6 +212,16 @@ LRESULT EditWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_KEYDOWN: {
         bool shift = GetKeyState(static_cast<int>(VK_SHIFT)) < 0;
         std::size_t length = Text(hwnd).size();
+        if (IsMultiLine(hwnd)) {
+            EditView view = ViewOf(*state);
+            if (MultiLineKey(hwnd, view, wParam, GetKeyState(static_cast<int>(VK_CONTROL)) < 0)) {
+                Keep(state, view);
+                if (!shift)
+                    state->anchor = state->caret;
+                InvalidateRect(hwnd, nullptr, FALSE);
+                return 0;
+            }
+        }
         switch (wParam) {
         case VK_LEFT:
             MoveCaret(hwnd, state, state->caret ? state->caret - 1 : 0, shift);
@@ -191,7 +250,7 @@ LRESULT EditWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_LBUTTONDOWN: {
         // The caret goes where the click is; a drag selects.
         SetFocus(hwnd);
-        std::size_t at = EditPositionAt(hwnd, ViewOf(*state), GET_X_LPARAM(lParam));
+        std::size_t at = PositionAt(hwnd, *state, lParam);
         MoveCaret(hwnd, state, at, GetKeyState(static_cast<int>(VK_SHIFT)) < 0);
         state->selecting = true;
         SetCapture(hwnd);
@@ -199,7 +258,7 @@ LRESULT EditWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     }
     case WM_MOUSEMOVE:
         if (state->selecting)
-            MoveCaret(hwnd, state, EditPositionAt(hwnd, ViewOf(*state), GET_X_LPARAM(lParam)), true);
+            MoveCaret(hwnd, state, PositionAt(hwnd, *state, lParam), true);
         return 0;
     case WM_LBUTTONUP:
         if (state->selecting) {

@@ -14,6 +14,7 @@ struct EditView {
     std::size_t anchor = 0;
     std::size_t caret = 0;
     int scroll = 0; // pixels of text scrolled out at the left
+    int topLine = 0; // multi-line: the first line in view
     HFONT font = nullptr;
     bool focused = false;
 };

@@ -16,7 +16,7 @@ bool ReadQuoted(const std::string& line, std::size_t& at, std::string& out, std:
             if (at >= line.size())
                 break;
             char escaped = line[at++];
-            out += escaped == 'n' ? '\n' : escaped;
+            out += escaped == 'n' ? '\n' : escaped == 'r' ? '\r' : escaped == 't' ? '\t' : escaped;
         } else {
             out += c;
         }

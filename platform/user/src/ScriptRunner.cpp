@@ -2,6 +2,7 @@
 // program's active window; the first failure ends the run with its line.
 #include "ScriptLines.h"
 
+#include "display/Display.h"
 #include "user/Automation.h"
 #include "user/CommonDialogAutomation.h"
 #include "user/ControlAutomation.h"
@@ -11,6 +12,7 @@
 #include "user/Script.h"
 #include "win32/WideString.h"
 
+#include <atomic>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -26,6 +28,19 @@ namespace {
 struct Failure {
     std::string message;
 };
+
+// Set when the program's run ends: its main loop returned, or it exits.
+std::atomic<bool> g_runEnded{false};
+
+// Gives a program whose script has ended the time to end by itself. Touches
+// nothing but the flag, since the process may be exiting around it.
+bool WaitForTheRunToEnd(std::chrono::milliseconds timeout)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!g_runEnded && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return g_runEnded;
+}
 
 class Runner {
 public:
@@ -78,6 +93,8 @@ public:
         else
             throw Failure{"unknown command " + name};
     }
+
+    std::chrono::milliseconds Timeout() const { return m_timeout; }
 
 private:
     // wheel ID NOTCHES: the wheel turns over the middle of the control.
@@ -330,16 +347,16 @@ ScriptResult RunScript(const std::string& text, const std::filesystem::path& fol
         detail::ScriptCommand command;
         std::string error;
         if (!detail::ParseScriptLine(line, number, command, error))
-            return {false, number, error};
+            return {false, number, error, runner.Timeout()};
         if (command.name.empty())
             continue;
         try {
             runner.Run(command);
         } catch (const Failure& failure) {
-            return {false, number, failure.message};
+            return {false, number, failure.message, runner.Timeout()};
         }
     }
-    return {};
+    return {true, number, {}, runner.Timeout()};
 }
 
 ScriptResult RunScriptFile(const std::filesystem::path& path)
@@ -352,16 +369,33 @@ ScriptResult RunScriptFile(const std::filesystem::path& path)
     return RunScript(text.str(), path.parent_path());
 }
 
+void ProgramRunEnded()
+{
+    g_runEnded = true;
+}
+
 bool StartScriptFromEnvironment()
 {
     const char* name = std::getenv("MARLWICK_SCRIPT");
     if (!name || !*name)
         return false;
-    std::filesystem::path path = name;
+    std::error_code ec;
+    std::filesystem::path path = std::filesystem::absolute(name, ec);
+    if (ec)
+        path = name;
+    // The display is chosen while the variable still says that a script
+    // drives the run; the programs started from here on do not inherit it.
+    display::Current();
+    ::unsetenv("MARLWICK_SCRIPT");
+    g_runEnded = false;
+    static const bool registered = std::atexit([] { g_runEnded = true; }) == 0;
+    (void)registered;
     std::thread([path] {
         ScriptResult result = RunScriptFile(path);
-        if (result.ok)
+        if (result.ok && WaitForTheRunToEnd(result.timeout))
             return;
+        if (result.ok)
+            result.message = "the script ended while the program still runs";
         std::fprintf(stderr, "%s:%d: %s\n", path.string().c_str(), result.line, result.message.c_str());
         std::fflush(stderr);
         // At once: the program's own threads are still at work.

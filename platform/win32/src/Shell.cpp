@@ -95,6 +95,23 @@ bool IsProgram(std::u16string_view path)
     return ext == u"exe" || ext == u"com";
 }
 
+// The program of the machine that Windows associates with a document type,
+// when the machine has it.
+std::optional<win32::HostPath> AssociatedViewer(std::u16string_view ext)
+{
+    const char16_t* program = nullptr;
+    if (ext == u"chm")
+        program = u"C:\\Windows\\hh.exe";
+    else if (ext == u"txt" || ext == u"log" || ext == u"ini")
+        program = u"C:\\Windows\\Notepad.exe";
+    if (!program)
+        return std::nullopt;
+    auto found = win32::ResolvePath(program, win32::Resolve::Existing);
+    if (!found || ::access(found->hostPath.c_str(), X_OK) != 0)
+        return std::nullopt;
+    return found;
+}
+
 std::u16string CurrentDirectoryText()
 {
     WCHAR buffer[MAX_PATH];
@@ -189,8 +206,14 @@ int Execute(LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory)
             return SE_ERR_ACCESSDENIED;
         return win32::StartDetached(found->hostPath, line, folder) ? kSuccess : SE_ERR_ACCESSDENIED;
     }
-    if (Extension(found->windowsPath).empty())
+    const std::u16string ext = Extension(found->windowsPath);
+    if (ext.empty())
         return SE_ERR_NOASSOC;
+    if (auto viewer = AssociatedViewer(ext)) {
+        std::u16string line = u"\"" + viewer->windowsPath + u"\" " + found->windowsPath;
+        return win32::StartDetached(viewer->hostPath, line, found->hostPath.parent_path()) ? kSuccess
+                                                                                          : SE_ERR_ACCESSDENIED;
+    }
     win32::OpenOnHost(found->hostPath.string());
     return kSuccess;
 }
@@ -208,13 +231,27 @@ HINSTANCE ShellExecuteW(HWND, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LP
 
 namespace win32 {
 
+namespace {
+
+fs::path HostOpener()
+{
+    if (const char* custom = std::getenv("MARLWICK_OPENER"); custom && *custom)
+        return custom;
+    if (std::getenv("DISPLAY") && ::access("/usr/bin/xdg-open", X_OK) == 0)
+        return "/usr/bin/xdg-open";
+    return {};
+}
+
+} // namespace
+
+bool HasHostOpener()
+{
+    return !HostOpener().empty();
+}
+
 void OpenOnHost(const std::string& target)
 {
-    fs::path opener;
-    if (const char* custom = std::getenv("MARLWICK_OPENER"); custom && *custom)
-        opener = custom;
-    else if (std::getenv("DISPLAY") && ::access("/usr/bin/xdg-open", X_OK) == 0)
-        opener = "/usr/bin/xdg-open";
+    fs::path opener = HostOpener();
     if (opener.empty())
         return;
     std::u16string line = u"opener \"" + Utf8ToUtf16(target) + u"\"";

@@ -1,7 +1,7 @@
 // Scripts that drive a whole run of the program as a person would, through
 // the automation interface. A script is a UTF-8 text file of one command a
 // line; blank lines and lines starting with '#' are skipped. Arguments are
-// words, numbers or double-quoted texts ("a \"b\"", with \\, \" and \n).
+// words, numbers or double-quoted texts ("a \"b\"", with \\, \", \n, \r and \t).
 // Every command acts on the active top-level window of the program (a
 // message box, when one is open); waits end after the timeout (10 s, or as
 // set with `timeout`).
@@ -39,6 +39,7 @@
 //                             waits until its check has changed
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 
@@ -48,6 +49,7 @@ struct ScriptResult {
     bool ok = true;
     int line = 0;        // of the command that failed
     std::string message; // what failed
+    std::chrono::milliseconds timeout{}; // the waits in force when it ended
 };
 
 // Runs a script on the calling thread; stops at the first failure.
@@ -58,9 +60,17 @@ ScriptResult RunScriptFile(const std::filesystem::path& path);
 constexpr int kScriptFailureExitCode = 3;
 
 // When MARLWICK_SCRIPT names a script file, runs it on a thread of its own.
-// A failure (or a file that cannot be read) is written to stderr as
-// "file:line: message" and ends the process at once with
-// kScriptFailureExitCode. Returns whether a script was started.
+// A relative name is taken from the folder the process started in. The
+// variable is taken out of the environment, so that the programs this one
+// starts are not driven by the same script. A failure (or a file that
+// cannot be read) is written to stderr as "file:line: message" and ends the
+// process at once with kScriptFailureExitCode; so does a script that ends
+// while the program still runs, once the program has had the script's
+// timeout to end by itself. Returns whether a script was started.
 bool StartScriptFromEnvironment();
+
+// The program has ended its run (its main loop returned): a script that ends
+// now has not left it running.
+void ProgramRunEnded();
 
 } // namespace user::automation

@@ -1,7 +1,9 @@
 // ShellExecuteW over the machine root: programs of the root (ours, with
-// Windows names) are started with their parameters; documents and web
-// addresses go to the host's opener when there is one (MARLWICK_OPENER, or
-// xdg-open on a desktop). Every call is written to the shell journal, a file
+// Windows names) are started with their parameters; documents of the types
+// that the machine's own viewers open (help files with hh.exe, text files
+// with Notepad.exe, as Windows associates them) are opened by them; other
+// documents and web addresses go to the host's opener when there is one
+// (MARLWICK_OPENER, or xdg-open on a desktop). Every call is written to the shell journal, a file
 // of the machine root that tests read.
 #pragma once
 
@@ -36,6 +38,8 @@ struct ShellRecord {
 // Hands a host file or an address to the host's opener (MARLWICK_OPENER, else
 // xdg-open when there is a display); without one, nothing happens.
 void OpenOnHost(const std::string& target);
+// Whether the host has an opener for OpenOnHost.
+bool HasHostOpener();
 
 // Every ShellExecuteW of every process on this root, oldest first.
 std::vector<ShellRecord> ReadShellJournal();

@@ -1,0 +1,307 @@
+// The machine's viewers: Notepad.exe and hh.exe show their file in a window
+// of the window system, whose multi-line edit scrolls through it; both are
+// checked as a person sees them, by a script driving the real program.
+#include "ToolsFixture.h"
+#include "user/Automation.h"
+#include "user/Controls.h"
+#include "user/Input.h"
+#include "user/Messages.h"
+#include "user/Window.h"
+#include "viewer/HtmlText.h"
+#include "viewer/TextViewer.h"
+#include "win32/Shell.h"
+#include "win32/WideString.h"
+
+#include <fstream>
+#include <future>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+namespace automation = user::automation;
+
+namespace {
+
+// A text as a quoted script argument.
+std::string Quoted(const std::string& text)
+{
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '\\' || c == '"')
+            out += {'\\', c};
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else
+            out += c;
+    }
+    return out + "\"";
+}
+
+// The viewer window on a thread of its own, as its program runs it.
+class RunningViewer {
+public:
+    RunningViewer(const std::u16string& title, const std::u16string& text)
+    {
+        std::promise<HWND> opened;
+        m_window = opened.get_future();
+        m_thread = std::thread([&opened, title, text] {
+            HWND window = viewer::OpenViewerWindow(title, text);
+            opened.set_value(window);
+            viewer::RunViewer(window, true);
+        });
+        m_hwnd = m_window.get();
+    }
+    ~RunningViewer()
+    {
+        if (IsWindow(m_hwnd))
+            PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
+        m_thread.join();
+    }
+    HWND Window() const { return m_hwnd; }
+    HWND Edit() const { return GetDlgItem(m_hwnd, viewer::kTextControlId); }
+
+private:
+    std::future<HWND> m_window;
+    std::thread m_thread;
+    HWND m_hwnd = nullptr;
+};
+
+LRESULT Send(HWND window, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0)
+{
+    return SendMessageW(window, msg, wParam, lParam);
+}
+
+DWORD Caret(HWND edit)
+{
+    DWORD from = 0, to = 0;
+    Send(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+    return to;
+}
+
+std::u16string Lines(int count)
+{
+    std::u16string text;
+    for (int i = 1; i <= count; ++i)
+        text += u"Line " + Utf8ToUtf16(std::to_string(i)) + (i < count ? u"\r\n" : u"");
+    return text;
+}
+
+} // namespace
+
+class ViewerTest : public ToolsFixture {
+protected:
+    // Runs an installed viewer of the machine with the command line and a
+    // script; its exit code, or -1 when it did not exit by itself.
+    int RunViewerProgram(const std::u16string& program, const std::u16string& commandLine,
+                         const std::string& script, std::string* errors = nullptr)
+    {
+        fs::path file = m_root / "viewer.txt";
+        fs::path err = m_root / "viewer-stderr.txt";
+        if (!script.empty())
+            WriteHostFile(file, script);
+        const fs::path host = Host(program);
+        const std::string line = Utf16ToUtf8(commandLine);
+        pid_t child = fork();
+        if (child == 0) {
+            if (script.empty())
+                unsetenv("MARLWICK_SCRIPT");
+            else
+                setenv("MARLWICK_SCRIPT", file.c_str(), 1);
+            setenv("MARLWICK_CMDLINE", line.c_str(), 1);
+            setenv("MARLWICK_DISPLAY", "headless", 1);
+            FILE* out = freopen(err.c_str(), "w", stderr);
+            (void)out;
+            execl(host.c_str(), host.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        if (errors)
+            *errors = ReadHostFile(err);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+};
+
+TEST_F(ViewerTest, NotepadShowsTheActivityLogAsItsFileHolds)
+{
+    Install();
+    const std::string log = "\r\n\r\n\r\n-----------------------Start--------------------------\r\nVersion 4.0\r\n"
+                            "\r\nStep 1 :\r\n-------\r\nMode : Migrating \"Mail\" Folder \\ Inbox\tdone";
+    WriteHostFile(Host(u"C:\\Logs\\Activity Log.txt"), log);
+    std::string errors;
+    // As View Log starts it: the rest of the command line is one file name.
+    int code = RunViewerProgram(u"C:\\Windows\\Notepad.exe",
+                                u"\"C:\\Windows\\Notepad.exe\" C:\\LOGS\\Activity Log.txt",
+                                "wait-window \"Activity Log.txt - Notepad\"\n"
+                                "expect-text 15 "
+                                    + Quoted(log)
+                                    + "\n"
+                                      "screenshot \"notepad.png\"\n"
+                                      "close\n",
+                                &errors);
+    EXPECT_EQ(code, 0) << errors;
+    EXPECT_TRUE(fs::exists(m_root / "notepad.png"));
+
+    // A script that finds other text fails with what the window shows.
+    code = RunViewerProgram(u"C:\\Windows\\Notepad.exe", u"Notepad.exe C:\\Logs\\Activity Log.txt",
+                            "timeout 200\nexpect-text 15 \"Version 4.0\"\n", &errors);
+    EXPECT_EQ(code, 3);
+    EXPECT_NE(errors.find("Step 1 :"), std::string::npos) << errors;
+}
+
+TEST_F(ViewerTest, AViewerThatNobodyCanSeeOrDriveEndsAtOnce)
+{
+    Install();
+    WriteHostFile(Host(u"C:\\a.txt"), "a");
+    EXPECT_EQ(RunViewerProgram(u"C:\\Windows\\Notepad.exe", u"Notepad.exe C:\\a.txt", ""), 0);
+    EXPECT_EQ(RunViewerProgram(u"C:\\Windows\\Notepad.exe", u"Notepad.exe C:\\missing.txt", ""), 1);
+}
+
+TEST_F(ViewerTest, HelpOpensTheHelpDocumentInItsOwnWindow)
+{
+    Install();
+    std::string errors;
+    int code = RunViewerProgram(
+        u"C:\\Windows\\hh.exe",
+        u"\"C:\\Windows\\hh.exe\" C:\\Program Files\\Pellinor\\Pellinor for Lotes Notes NSF - MS Outlook PST.chm",
+        "wait-window \"Pellinor for Lotus Notes NSF - MS Outlook PST: Help\"\n"
+        "wait-control 15\n"
+        "key ctrl+END\n"
+        "screenshot \"help.png\"\n"
+        "close\n",
+        &errors);
+    EXPECT_EQ(code, 0) << errors;
+    EXPECT_TRUE(fs::exists(m_root / "help.png"));
+}
+
+TEST_F(ViewerTest, TheMachineOpensHelpAndTextFilesWithItsOwnViewers)
+{
+    Install();
+    // The viewers of this root record how they were started.
+    fs::path seen = m_root / "started.txt";
+    for (const char16_t* program : {u"C:\\Windows\\hh.exe", u"C:\\Windows\\Notepad.exe"}) {
+        fs::remove(Host(program));
+        WriteHostFile(Host(program), "#!/bin/sh\nprintf '%s' \"$MARLWICK_CMDLINE\" > '" + seen.string() + ".tmp'\nmv '"
+                                         + seen.string() + ".tmp' '" + seen.string() + "'\n");
+        fs::permissions(Host(program), fs::perms::owner_all);
+    }
+    fs::path opened = UseRecordingOpener();
+    WriteHostFile(Host(u"C:\\Program Files\\Pellinor\\Activity Log.txt"), "\r\nx");
+    auto open = [](LPCWSTR file) {
+        return reinterpret_cast<std::intptr_t>(ShellExecuteW(nullptr, u"open", file, nullptr, nullptr, SW_SHOWNORMAL));
+    };
+    EXPECT_GT(open(u"C:\\Program Files\\Pellinor\\Pellinor for Lotes Notes NSF - MS Outlook PST.chm"), 32);
+    ASSERT_TRUE(WaitFor(seen));
+    EXPECT_EQ(ReadHostFile(seen),
+              "\"C:\\Windows\\hh.exe\" C:\\Program Files\\Pellinor\\Pellinor for Lotes Notes NSF - MS Outlook PST.chm");
+    fs::remove(seen);
+    EXPECT_GT(open(u"c:\\program files\\pellinor\\activity log.txt"), 32);
+    ASSERT_TRUE(WaitFor(seen));
+    EXPECT_EQ(ReadHostFile(seen), "\"C:\\Windows\\Notepad.exe\" C:\\program files\\pellinor\\activity log.txt");
+    EXPECT_FALSE(fs::exists(opened)) << "the host's opener is not needed for either";
+
+    // A web address still goes to the host's opener.
+    EXPECT_TRUE(win32::HasHostOpener());
+    EXPECT_GT(open(u"http://www.example.org/support"), 32);
+    ASSERT_TRUE(WaitFor(opened));
+    EXPECT_EQ(ReadHostFile(opened), "http://www.example.org/support");
+    unsetenv("MARLWICK_OPENER");
+    unsetenv("DISPLAY");
+    EXPECT_FALSE(win32::HasHostOpener());
+}
+
+TEST_F(ViewerTest, TheTextScrollsByLinesPagesAndTheScrollRequests)
+{
+    RunningViewer viewer(u"Lines - Notepad", Lines(200));
+    HWND edit = viewer.Edit();
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(automation::TextOf(edit), Lines(200));
+    EXPECT_EQ(Send(edit, EM_GETLINECOUNT), 200);
+    EXPECT_EQ(Send(edit, EM_GETFIRSTVISIBLELINE), 0);
+    const std::string shotTop = (m_root / "top.png").string();
+    ASSERT_TRUE(automation::Screenshot(viewer.Window(), shotTop));
+
+    // Page down moves the caret and the view by the lines that fit.
+    automation::PressKey(edit, VK_NEXT);
+    ASSERT_TRUE(automation::WaitUntil([&] { return Send(edit, EM_GETFIRSTVISIBLELINE) > 0; }));
+    const LRESULT page = Send(edit, EM_GETFIRSTVISIBLELINE);
+    const std::u16string text = Lines(200);
+    // The caret stands at the start of the line a page further down.
+    const std::u16string pageLine = u"Line " + Utf8ToUtf16(std::to_string(page + 1)) + u"\r\n";
+    EXPECT_EQ(Caret(edit), text.find(pageLine));
+
+    // Down at the last visible line scrolls by one; the caret keeps its column.
+    automation::PressKey(edit, VK_END);
+    ASSERT_TRUE(automation::WaitUntil([&] { return Caret(edit) == text.find(u"\r\n", text.find(pageLine)); }));
+    for (LRESULT i = 0; i < page; ++i)
+        automation::PressKey(edit, VK_DOWN);
+    ASSERT_TRUE(automation::WaitUntil([&] { return Send(edit, EM_GETFIRSTVISIBLELINE) == page + 1; }));
+    const std::u16string below = u"Line " + Utf8ToUtf16(std::to_string(2 * page + 1));
+    EXPECT_EQ(Caret(edit), text.find(below) + below.size());
+
+    // Ctrl+End: the last line shows at the bottom.
+    user::input::Key(static_cast<UINT>(VK_CONTROL), true, edit);
+    automation::PressKey(edit, VK_END);
+    user::input::Key(static_cast<UINT>(VK_CONTROL), false, edit);
+    ASSERT_TRUE(automation::WaitUntil([&] { return Caret(edit) == text.size(); }));
+    EXPECT_EQ(Send(edit, EM_GETFIRSTVISIBLELINE), 200 - page);
+
+    // Scroll requests move the view and leave the caret where it is.
+    Send(edit, WM_VSCROLL, SB_TOP);
+    EXPECT_EQ(Send(edit, EM_GETFIRSTVISIBLELINE), 0);
+    Send(edit, WM_VSCROLL, SB_LINEDOWN);
+    Send(edit, WM_VSCROLL, SB_PAGEDOWN);
+    EXPECT_EQ(Send(edit, EM_GETFIRSTVISIBLELINE), 1 + page);
+    Send(edit, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 500));
+    EXPECT_EQ(Send(edit, EM_GETFIRSTVISIBLELINE), 200 - page) << "no further than the last page";
+    EXPECT_TRUE(Send(edit, EM_LINESCROLL, 0, -3));
+    EXPECT_EQ(Send(edit, EM_GETFIRSTVISIBLELINE), 197 - page);
+    EXPECT_EQ(Caret(edit), text.size());
+
+    // A click puts the caret on the line under it; the screen shows the
+    // lines scrolled.
+    Send(edit, WM_VSCROLL, SB_TOP);
+    RECT client;
+    GetClientRect(edit, &client);
+    const int lineHeight = client.bottom / static_cast<int>(page);
+    automation::ClickAt(edit, {2, lineHeight * 3 + lineHeight / 2});
+    ASSERT_TRUE(automation::WaitUntil([&] { return Caret(edit) == text.find(u"Line 4\r\n"); }));
+    Send(edit, WM_VSCROLL, SB_BOTTOM);
+    const std::string shotBottom = (m_root / "bottom.png").string();
+    ASSERT_TRUE(automation::Screenshot(viewer.Window(), shotBottom));
+    EXPECT_NE(ReadHostFile(shotTop), ReadHostFile(shotBottom));
+}
+
+TEST(HtmlText, TheHelpDocumentReadsAsHeadingsAndParagraphs)
+{
+    std::ifstream in(MARLWICK_RESOURCES_DIR "/help/Help.html", std::ios::binary);
+    std::string html((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(html.empty());
+    viewer::HtmlText page = viewer::HtmlToText(html);
+    EXPECT_EQ(page.title, u"Pellinor for Lotus Notes NSF - MS Outlook PST: Help");
+    const std::string text = Utf16ToUtf8(page.text);
+    EXPECT_EQ(text.rfind("Pellinor for Lotus Notes NSF - MS Outlook PST\r\n\r\nThe wizard moves the contents of a "
+                         "Lotus Notes database (an NSF file) into an Outlook personal folders file (a PST file).",
+                         0),
+              0u)
+        << text;
+    EXPECT_NE(text.find("\r\n\r\nStep 1: what to convert\r\n\r\nChoose Mails to move mail folders, Address Book "),
+              std::string::npos);
+    EXPECT_EQ(text.find("font-family"), std::string::npos) << "style sheets are not text";
+    EXPECT_EQ(text.find('<'), std::string::npos);
+    EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+}
+
+TEST(HtmlText, EntitiesBreaksAndCommentsAsABrowserShowsThem)
+{
+    viewer::HtmlText page = viewer::HtmlToText("<TITLE> A  &amp; B </TITLE><!-- <p>hidden</p> -->"
+                                               "<P>x &lt;y&gt; &#233;&#x41;&#0; &bogus; & z</P>"
+                                               "one<br>two<BR/>  three<script>var a = '<p>';</script>");
+    EXPECT_EQ(page.title, u"A & B");
+    EXPECT_EQ(page.text, u"x <y> \u00e9A\ufffd &bogus; & z\r\n\r\none\r\ntwo\r\nthree\r\n");
+    EXPECT_EQ(viewer::HtmlToText("").text, u"");
+    EXPECT_EQ(viewer::HtmlToText("<p>unclosed &amp").text, u"unclosed &amp\r\n");
+}
