@@ -7,6 +7,7 @@
 
 #include "components/ProfileStores.h"
 #include "win32/FileApi.h"
+#include "win32/WideString.h"
 
 namespace componenttest {
 namespace {
@@ -251,6 +252,48 @@ TEST_F(BrenmoorTest, NullPartsAreEmptyParts)
     // A list of dates is no date: the message has no delivery or submit time.
     EXPECT_FALSE(messages[0].GetTime(0x0E060040));
     EXPECT_FALSE(messages[0].GetTime(0x00390040));
+}
+
+// Outlook keeps drafts unsent: what goes into the run's "Drafts" folder, and
+// a message without a date; the rest stay sent, a deeper "Drafts" included.
+TEST_F(BrenmoorTest, DraftsAndUndatedMessagesAreSavedUnsent)
+{
+    CheckOutlook();
+    OpenTarget(kMailPst, u"Mail Archive");
+    MakeFolder(u"\\\\Mail Archive\\Mail");
+    HandOff({u"\\\\Mail Archive\\Mail\\Drafts", u"draft", nullptr, nullptr, u"2026-12-08 09:05:00"});
+    HandOff({u"\\\\Mail Archive\\Mail\\Inbox", u"undated"});
+    HandOff({u"\\\\Mail Archive\\Mail\\Inbox", u"dated", nullptr, nullptr, u"2026-12-08 09:05:00"});
+    HandOff({u"\\\\Mail Archive\\Mail\\Projects\\Drafts", u"nested", nullptr, nullptr, u"2026-12-08 09:05:00"});
+
+    const std::pair<std::vector<std::u16string>, std::vector<std::pair<std::u16string, bool>>> expected[] = {
+        {{u"Mail", u"Drafts"}, {{u"draft", true}}},
+        {{u"Mail", u"Inbox"}, {{u"undated", true}, {u"dated", false}}},
+        {{u"Mail", u"Projects", u"Drafts"}, {{u"nested", false}}},
+    };
+    for (const auto& [folder, messages] : expected) {
+        std::vector<std::pair<std::u16string, bool>> read;
+        for (const auto& message : MessagesIn(folder))
+            read.emplace_back(message.GetSubject(), message.IsUnsent());
+        EXPECT_EQ(read, messages) << Utf16ToUtf8(folder.back());
+    }
+
+    const std::pair<const char*, const char*> exportedFlags[] = {
+        {"Mail/Drafts/Message00001", "0x00000009 (Read, Unsent)"},
+        {"Mail/Inbox/Message00001", "0x00000009 (Read, Unsent)"},
+        {"Mail/Inbox/Message00002", "0x00000001 (Read)"},
+        {"Mail/Projects/Drafts/Message00001", "0x00000001 (Read)"},
+    };
+    for (const auto& [message, flags] : exportedFlags) {
+        std::string headers =
+            PffExported(Host(kMailPst), m_root / "pff", std::string("Top of Personal Folders/") + message + "/OutlookHeaders.txt");
+        EXPECT_EQ(ExportedValue(headers, "Flags:"), flags) << message;
+    }
+    // readpst shows no sent state; it reads the draft where it was written,
+    // read like every other message.
+    std::string drafts = ReadpstExported(Host(kMailPst), m_root / "readpst", "Drafts.mbox");
+    EXPECT_NE(drafts.find("Subject: draft\n"), std::string::npos) << drafts;
+    EXPECT_NE(drafts.find("Status: RO\n"), std::string::npos) << drafts;
 }
 
 TEST_F(BrenmoorTest, AMessageForAFolderThatWasNeverMadeMakesItRatherThanBeingLost)

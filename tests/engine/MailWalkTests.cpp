@@ -73,6 +73,39 @@ TEST_F(MailWalk, TickedFoldersGoBelowTheStepFiveFolderUnderTheirPstNames)
     EXPECT_EQ(g_nFoldersDone, 6);
 }
 
+// The drafts of the Notes mailbox stay drafts; a sent or a posted copy of
+// the same document elsewhere stays sent.
+TEST_F(MailWalk, TheNotesDraftsAreSavedUnsentAndTheOtherFoldersSent)
+{
+    UseNsf(R"nsf(
+view ($All)
+entries a b
+folder ($Inbox)
+entries a
+folder ($Drafts)
+entries b
+folder Projects
+entries b
+
+note a
+text Subject "received"
+note b
+text Subject "unfinished"
+)nsf");
+    TickFolders({u"Inbox", u"Drafts", u"Projects"});
+    EXPECT_EQ(RunToEnd(), u"Conversion Completed Successfully");
+    auto unsent = [this](const std::vector<std::u16string>& levels) {
+        std::vector<std::pair<std::u16string, bool>> found;
+        for (const auto& message : MessagesIn(levels))
+            found.emplace_back(message.GetSubject(), message.IsUnsent());
+        return found;
+    };
+    using Found = std::vector<std::pair<std::u16string, bool>>;
+    EXPECT_EQ(unsent({u"Drafts"}), (Found{{u"unfinished", true}}));
+    EXPECT_EQ(unsent({u"Inbox"}), (Found{{u"received", false}}));
+    EXPECT_EQ(unsent({u"Projects"}), (Found{{u"unfinished", false}}));
+}
+
 TEST_F(MailWalk, AStepFiveNameWithABackslashAddsALevelToEveryFolder)
 {
     UseNsf(kFolders);

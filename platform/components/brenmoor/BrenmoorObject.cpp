@@ -46,6 +46,24 @@ HRESULT Call(IDispatch* object, DISPID member, const char16_t* text, VARIANT* re
     return hr == DISP_E_EXCEPTION && FAILED(error.scode) ? error.scode : hr;
 }
 
+// The drafts folder that the mail walk makes: "Drafts" right below the
+// run's folder in the target store, in any letter case, as the store
+// matches folder names.
+bool IsDraftsFolder(const components::FolderPath& path)
+{
+    constexpr std::u16string_view kDrafts = u"drafts";
+    if (path.levels.size() != 2 || path.levels[1].size() != kDrafts.size())
+        return false;
+    for (std::size_t i = 0; i < kDrafts.size(); ++i) {
+        char16_t c = path.levels[1][i];
+        if (c >= u'A' && c <= u'Z')
+            c = static_cast<char16_t>(c + (u'a' - u'A'));
+        if (c != kDrafts[i])
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 std::u16string CBrenmoor::ErrorSource() const
@@ -147,10 +165,14 @@ void CBrenmoor::WriteMessage(const ole::CDispArgs& args)
 
     // A folder that its 0x6003002C call failed to make is made here, so that
     // its messages are not lost.
-    auto folder = components::MakeFolder(components::ParseFolderPath(parts.folderPath),
-                                         components::ContainerClassOf(components::FolderKind::Mail));
+    const components::FolderPath path = components::ParseFolderPath(parts.folderPath);
+    auto folder = components::MakeFolder(path, components::ContainerClassOf(components::FolderKind::Mail));
     mapi::CMessage message = folder.folder.CreateMessage();
     components::AssembleMail(message, parts, kRtfBodyFile);
+    // Outlook keeps drafts unsent: the messages of the drafts folder, and
+    // one that was never posted (no date).
+    if (IsDraftsFolder(path) || parts.dateText.empty())
+        message.SetUnsent(true);
     components::Checked(message.Save(), u"cannot save the message in " + folder.path);
     // The RTF body file is this message's: taken away, so that a later
     // message whose document has no body does not carry this one's.
