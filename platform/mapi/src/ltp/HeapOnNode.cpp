@@ -224,7 +224,10 @@ Result<Hid> CHeapOnNode::Allocate(const Bytes& data)
         return MakeError("heap: item of " + std::to_string(data.size()) + " bytes exceeds " + std::to_string(kMaxItemSize));
     // The most recent pages only, newest first: items of one structure stay
     // together, and an allocation costs the same however large the heap is.
-    const std::size_t pagesTried = m_pages.size() < kPagesSearched ? m_pages.size() : kPagesSearched;
+    // An appending heap fills its newest page only: the pages before it stay
+    // as written.
+    const std::size_t searched = m_appending ? 1 : kPagesSearched;
+    const std::size_t pagesTried = m_pages.size() < searched ? m_pages.size() : searched;
     for (std::size_t n = 0; n < pagesTried; ++n) {
         const std::size_t page = m_pages.size() - 1 - n;
         if (Fits(page, data.size(), m_pages[page].freeSlots == 0)) {
@@ -291,7 +294,13 @@ Result<Hid> CHeapOnNode::Reallocate(Hid hid, const Bytes& data)
     const std::size_t page = HidPage(hid);
     Page& p = m_pages[page];
     const std::size_t oldSize = old->size();
-    if (data.size() <= oldSize || Fits(page, data.size() - oldSize, false)) {
+    // In an appending heap an item that grows (a row index's last leaf)
+    // moves to the newest page once, so that the appends after it change
+    // that page only instead of an old full one as well.
+    const std::size_t newest = m_pages.size() - 1;
+    const bool moveToNewest = m_appending && data.size() > oldSize && page != newest &&
+                              Fits(newest, data.size(), m_pages[newest].freeSlots == 0);
+    if (!moveToNewest && (data.size() <= oldSize || Fits(page, data.size() - oldSize, false))) {
         p.items[HidIndex(hid) - 1] = data;
         p.payload = p.payload - oldSize + data.size();
         MarkChanged(page);

@@ -68,6 +68,7 @@ Result<CTableContext> CTableContext::Create(const std::vector<std::uint32_t>& ta
 
 Result<void> CTableContext::InitializeHeap()
 {
+    m_heap.SetAppending(true);
     // TCINFO first so that it is the first item, then the row index.
     auto info = m_heap.Allocate(Bytes(kTcInfoFixedSize + kColDescSize * m_columns.size(), 0));
     if (!info) return info.TakeError();
@@ -148,6 +149,7 @@ Result<std::pair<CTableContext, std::uint32_t>> CTableContext::FromHeap(CHeapOnN
 {
     CTableContext tc;
     tc.m_heap = std::move(heap);
+    tc.m_heap.SetAppending(true);
     if (tc.m_heap.ClientSig() != heap::kClientTableContext)
         return MakeError("table context: heap has client signature " + std::to_string(tc.m_heap.ClientSig()));
     tc.m_tcInfo = tc.m_heap.UserRoot();

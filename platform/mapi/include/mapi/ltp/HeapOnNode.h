@@ -50,6 +50,10 @@ public:
     // page, otherwise the item moves and the new HID is returned.
     Result<Hid> Reallocate(Hid hid, const Bytes& data);
 
+    // A heap that mostly grows at its end (a table's rows): allocations go
+    // to the newest page or a new one, and an item that grows moves there.
+    void SetAppending(bool appending) { m_appending = appending; }
+
     // Where dropped pages come back from: the block of a page as stored.
     void SetPageSource(PageSource source);
     // Drops the items of the pages that did not change since ClearChanged()
@@ -87,6 +91,7 @@ private:
     // Dropped pages are read back on demand, by const readers too.
     mutable std::vector<Page> m_pages;
     PageSource m_source;
+    bool m_appending = false;
     std::vector<bool> m_changed;
     // The fill level each page's bitmap holds for it: a change that keeps
     // the level leaves the bitmap page as it is.
