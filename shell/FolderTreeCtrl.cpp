@@ -64,8 +64,16 @@ std::vector<std::string> PathComponents(std::string_view path)
 
 } // namespace
 
+namespace {
+
+// A worker's insert, run whole on the tree's own thread.
+constexpr UINT kInsertPathMessage = WM_APP + 1;
+
+} // namespace
+
 BEGIN_MESSAGE_MAP(CFolderTreeCtrl, CTreeCtrl)
 ON_WM_LBUTTONDOWN()
+ON_MESSAGE(kInsertPathMessage, &CFolderTreeCtrl::OnInsertPath)
 END_MESSAGE_MAP()
 
 void CFolderTreeCtrl::SetupImageList()
@@ -83,6 +91,15 @@ void CFolderTreeCtrl::SetupImageList()
 
 void CFolderTreeCtrl::InsertPath(const char* path)
 {
+    // From the worker, each call into the tree is a message of its own, and
+    // the user's click could land between reading a parent's children and
+    // marking the parent: the parent would keep a mark its children no longer
+    // justify. The whole insert runs on the tree's thread instead, between
+    // the user's clicks.
+    if (m_hWnd && ::GetWindowThreadProcessId(m_hWnd, nullptr) != ::GetCurrentThreadId()) {
+        SendMessage(kInsertPathMessage, 0, reinterpret_cast<LPARAM>(path));
+        return;
+    }
     HTREEITEM item = TVI_ROOT;
     for (const std::string& component : PathComponents(path)) {
         item = FindOrInsertChild(component.c_str(), item);
@@ -149,4 +166,10 @@ void CFolderTreeCtrl::GetItemPath(HTREEITEM item, char* out) const
         path += '\\';
     }
     std::memcpy(out, path.data(), AnsiCutLength(path, kMaxPathBytes));
+}
+
+LRESULT CFolderTreeCtrl::OnInsertPath(WPARAM, LPARAM path)
+{
+    InsertPath(reinterpret_cast<const char*>(path));
+    return 0;
 }

@@ -82,6 +82,7 @@ public:
 
 protected:
     afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
+    afx_msg LRESULT OnInsertPath(WPARAM, LPARAM path);
 
     DECLARE_MESSAGE_MAP()
 
