@@ -139,3 +139,44 @@ TEST_F(TreeStepLiveTest, TheScreenShowsTheTicksAndTheBoldLabels)
 }
 
 } // namespace
+
+TEST_F(TreeStepLiveTest, FolderNamesInChineseAndEmojiShowTheirGlyphsNotBoxes)
+{
+    // U+10FFFD is a character no font has: its folder shows the boxes that
+    // the other names would show without the linked fonts.
+    Build(kMailNsf, "folder 中文\nfolder 😀🎉\nfolder \U0010FFFD\U0010FFFD\n");
+    ASSERT_NE(Open(1, kMailNsf), nullptr);
+    ASSERT_TRUE(WaitForFolders());
+    Expand(Item({u"Lotus Notes"}));
+    HTREEITEM chinese = Item({u"Lotus Notes", u"中文"});
+    HTREEITEM emoji = Item({u"Lotus Notes", u"😀🎉"});
+    HTREEITEM boxes = Item({u"Lotus Notes", u"\U0010FFFD\U0010FFFD"});
+    ASSERT_TRUE(chinese && emoji && boxes);
+    automation::PressKey(m_tree, VK_HOME); // the caret's highlight stays off the three labels
+
+    const auto file = m_root / "step3-scripts.png";
+    ASSERT_TRUE(automation::Screenshot(m_tree, file));
+    auto shot = gdi::ReadPng(file);
+    ASSERT_TRUE(shot);
+    POINT origin = {0, 0};
+    ::ClientToScreen(m_tree, &origin);
+    const RECT window = automation::PositionOf(m_tree);
+    // The label's pixels, from its left edge, as wide as the box label.
+    auto pixels = [&](HTREEITEM item, int width) {
+        RECT rect = {};
+        std::memcpy(&rect, &item, sizeof item);
+        ::SendMessageW(m_tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect));
+        std::vector<std::uint32_t> out;
+        for (int y = rect.top; y < rect.bottom; ++y)
+            for (int x = rect.left; x < rect.left + width; ++x)
+                out.push_back(shot->At(x + origin.x - window.left, y + origin.y - window.top) & 0xFFFFFF);
+        return out;
+    };
+    RECT boxRect = {};
+    std::memcpy(&boxRect, &boxes, sizeof boxes);
+    ::SendMessageW(m_tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&boxRect));
+    const int width = boxRect.right - boxRect.left;
+    const auto boxPixels = pixels(boxes, width);
+    EXPECT_NE(pixels(chinese, width), boxPixels);
+    EXPECT_NE(pixels(emoji, width), boxPixels);
+}
