@@ -288,6 +288,11 @@ TEST_F(TargetStepTest, ViewLogSupportAndF1OpenWhatTheySay)
     automation::Click(::GetDlgItem(step, 1005));
     ASSERT_TRUE(automation::WaitUntil([] { return win32::ReadShellJournal().size() == 2; }));
     EXPECT_EQ(win32::ReadShellJournal()[1].file, u"http://www.example.org/support");
+    // No browser on this machine: the log says why nothing opened.
+    const std::string log = ReadHostFile(Host(u"C:\\Program Files\\Pellinor\\Activity Log.txt"));
+    EXPECT_NE(log.find("Support : no web browser on this machine to open http://www.example.org/support"),
+              std::string::npos)
+        << log;
     automation::PressKey(::GetDlgItem(step, kNewPath), VK_F1);
     ASSERT_TRUE(automation::WaitUntil([] { return win32::ReadShellJournal().size() > 2; }));
     const auto help = win32::ReadShellJournal()[2];
