@@ -17,7 +17,7 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" >/dev/null
 # shellcheck disable=SC2086
-ninja -C "$build" -j"${FUZZ_JOBS:-4}" $targets
+ninja -C "$build" -j"${FUZZ_JOBS:-$(nproc)}" $targets
 
 seeds_of() {
     case "$1" in

@@ -331,6 +331,8 @@ TEST_F(SourceStepTest, TheBrowsersFillTheBoxesAndCancelChangesNothing)
     ASSERT_TRUE(automation::WaitUntil([&] { return !::IsWindowVisible(step); })) << "step 3 runs";
     EXPECT_EQ(std::u16string(g_strNsfPath), u"C:\\Data\\typed.nsf");
     EXPECT_NE(Log().find("NSF Source Path : C:\\Data\\typed.nsf\r\n"), std::string::npos);
+    // The typed file holds no database: step 3 says so and waits for Back.
+    Answer(ExpectBox(u"Please check if you have select the correct source file.", 0x1010, nullptr), IDOK);
 }
 
 } // namespace
