@@ -6,6 +6,7 @@
 #include "user/Controls.h"
 #include "user/Input.h"
 #include "user/Messages.h"
+#include "user/ScrollBar.h"
 #include "user/Window.h"
 #include "viewer/HtmlText.h"
 #include "viewer/TextViewer.h"
@@ -273,6 +274,45 @@ TEST_F(ViewerTest, TheTextScrollsByLinesPagesAndTheScrollRequests)
     const std::string shotBottom = (m_root / "bottom.png").string();
     ASSERT_TRUE(automation::Screenshot(viewer.Window(), shotBottom));
     EXPECT_NE(ReadHostFile(shotTop), ReadHostFile(shotBottom));
+}
+
+TEST_F(ViewerTest, TheScrollBarFollowsTheViewAndTheWheelScrollsThreeLinesANotch)
+{
+    RunningViewer viewer(u"Lines - Notepad", Lines(200));
+    HWND edit = viewer.Edit();
+    ASSERT_NE(edit, nullptr);
+    auto bar = [&] {
+        SCROLLINFO info = {};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_ALL;
+        EXPECT_TRUE(GetScrollInfo(edit, SB_VERT, &info));
+        return info;
+    };
+    SCROLLINFO info = bar();
+    EXPECT_EQ(info.nMin, 0);
+    EXPECT_EQ(info.nMax, 199);
+    EXPECT_GT(info.nPage, 1u);
+    EXPECT_EQ(info.nPos, 0);
+    const int page = static_cast<int>(info.nPage);
+
+    automation::ClickAt(edit, {2, 2}); // the wheel goes to the focus
+    automation::TurnWheel(edit, {20, 20}, -1);
+    ASSERT_TRUE(automation::WaitUntil([&] { return Send(edit, EM_GETFIRSTVISIBLELINE) == 3; }));
+    EXPECT_EQ(bar().nPos, 3);
+    automation::TurnWheel(edit, {20, 20}, -2);
+    ASSERT_TRUE(automation::WaitUntil([&] { return Send(edit, EM_GETFIRSTVISIBLELINE) == 9; }));
+    automation::TurnWheel(edit, {20, 20}, 1);
+    ASSERT_TRUE(automation::WaitUntil([&] { return Send(edit, EM_GETFIRSTVISIBLELINE) == 6; }));
+    EXPECT_EQ(bar().nPos, 6);
+
+    Send(edit, WM_VSCROLL, SB_BOTTOM);
+    EXPECT_EQ(bar().nPos, 200 - page);
+    automation::PressKey(edit, VK_HOME);
+    user::input::Key(static_cast<UINT>(VK_CONTROL), true, edit);
+    automation::PressKey(edit, VK_HOME);
+    user::input::Key(static_cast<UINT>(VK_CONTROL), false, edit);
+    ASSERT_TRUE(automation::WaitUntil([&] { return Send(edit, EM_GETFIRSTVISIBLELINE) == 0; }));
+    EXPECT_EQ(bar().nPos, 0) << "the caret's keys move the bar too";
 }
 
 TEST(HtmlText, TheHelpDocumentReadsAsHeadingsAndParagraphs)

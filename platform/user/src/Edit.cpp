@@ -27,6 +27,7 @@ struct EditState {
     HFONT font = nullptr;
     bool focused = false;
     bool selecting = false; // the mouse drags a selection
+    int wheelRest = 0;      // a multi-line edit's turn of the wheel short of a notch
 };
 
 EditView ViewOf(const EditState& state)
@@ -34,11 +35,17 @@ EditView ViewOf(const EditState& state)
     return {state.anchor, state.caret, state.scroll, state.topLine, state.font, state.focused};
 }
 
-void Keep(EditState* state, const EditView& view)
+bool IsMultiLine(HWND hwnd);
+
+// Takes the view's caret and scroll positions; a multi-line edit's vertical
+// scroll bar follows its first visible line.
+void Keep(HWND hwnd, EditState* state, const EditView& view)
 {
     state->caret = view.caret;
     state->scroll = view.scroll;
     state->topLine = view.topLine;
+    if (IsMultiLine(hwnd))
+        SyncVerticalScrollBar(hwnd, view);
 }
 
 bool IsMultiLine(HWND hwnd)
@@ -98,7 +105,7 @@ void MoveCaret(HWND hwnd, EditState* state, std::size_t to, bool extend)
     if (IsMultiLine(hwnd)) {
         EditView view = ViewOf(*state);
         ScrollCaretIntoView(hwnd, view);
-        Keep(state, view);
+        Keep(hwnd, state, view);
     }
     InvalidateRect(hwnd, nullptr, FALSE);
 }
@@ -133,6 +140,8 @@ LRESULT EditWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         state->anchor = state->caret = 0;
         state->scroll = 0;
         state->topLine = 0;
+        if (IsMultiLine(hwnd))
+            SyncVerticalScrollBar(hwnd, ViewOf(*state));
         InvalidateRect(hwnd, nullptr, TRUE);
         NotifyParent(hwnd, EN_CHANGE);
         return result;
@@ -181,9 +190,27 @@ LRESULT EditWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             ScrollLines(hwnd, view, static_cast<long>(lParam));
         else
             ScrollBy(hwnd, view, LOWORD(wParam), HIWORD(wParam));
-        Keep(state, view);
+        Keep(hwnd, state, view);
         InvalidateRect(hwnd, nullptr, FALSE);
         return msg == EM_LINESCROLL ? TRUE : 0;
+    }
+    case WM_MOUSEWHEEL: {
+        if (!IsMultiLine(hwnd))
+            return DefWindowProcW(hwnd, msg, wParam, lParam); // on up to the parent
+        // The lines the system asks for a notch; turns of less than a notch
+        // add up until they make one.
+        UINT lines = 3;
+        SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+        state->wheelRest += static_cast<short>(HIWORD(wParam));
+        const int notches = state->wheelRest / WHEEL_DELTA;
+        state->wheelRest -= notches * WHEEL_DELTA;
+        if (notches) {
+            EditView view = ViewOf(*state);
+            ScrollLines(hwnd, view, -static_cast<long>(notches) * static_cast<long>(lines));
+            Keep(hwnd, state, view);
+            InvalidateRect(hwnd, nullptr, FALSE);
+        }
+        return 0;
     }
     case EM_SETREADONLY: {
         LONG_PTR s = GetWindowLongPtrW(hwnd, GWL_STYLE);
@@ -215,7 +242,7 @@ LRESULT EditWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         if (IsMultiLine(hwnd)) {
             EditView view = ViewOf(*state);
             if (MultiLineKey(hwnd, view, wParam, GetKeyState(static_cast<int>(VK_CONTROL)) < 0)) {
-                Keep(state, view);
+                Keep(hwnd, state, view);
                 if (!shift)
                     state->anchor = state->caret;
                 InvalidateRect(hwnd, nullptr, FALSE);

@@ -4,6 +4,7 @@
 
 #include "user/Controls.h"
 #include "user/Messages.h"
+#include "user/ScrollBar.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -250,6 +251,22 @@ void ScrollBy(HWND hwnd, EditView& view, WORD request, WORD position)
         default: break;
         }
         view.topLine = static_cast<int>(std::clamp<long>(top, 0, LastTopLine(layout)));
+        return true;
+    });
+}
+
+void SyncVerticalScrollBar(HWND hwnd, const EditView& view)
+{
+    if (!(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VSCROLL))
+        return;
+    WithLayout(hwnd, view, [&](HDC, const Layout& layout) {
+        SCROLLINFO info = {};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+        info.nMax = static_cast<int>(layout.starts.size()) - 1;
+        info.nPage = static_cast<UINT>(std::max(1, layout.visible));
+        info.nPos = view.topLine;
+        SetScrollInfo(hwnd, SB_VERT, &info, TRUE);
         return true;
     });
 }

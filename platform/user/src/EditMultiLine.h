@@ -28,5 +28,8 @@ void ScrollCaretIntoView(HWND hwnd, EditView& view);
 // WM_VSCROLL and EM_LINESCROLL: moves the first visible line, not the caret.
 void ScrollLines(HWND hwnd, EditView& view, long lines);
 void ScrollBy(HWND hwnd, EditView& view, WORD request, WORD position);
+// A window with WS_VSCROLL: its bar's range is the lines, its page the lines
+// that show, its position the first visible line.
+void SyncVerticalScrollBar(HWND hwnd, const EditView& view);
 
 } // namespace user::detail
