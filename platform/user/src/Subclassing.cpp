@@ -19,14 +19,24 @@ namespace {
 using SubclassList = std::vector<std::pair<WNDPROC, PassThroughQuery>>;
 
 // Registered once or twice in a process's life and read on every query: a
-// list replaced whole on a registration, read without a lock. Replaced lists
-// are kept, as a reader may still hold one.
+// list replaced whole on a registration, read without a lock (none until the
+// first). Replaced lists are kept for the process's life, as a reader may
+// still hold one; they hang from PublishedLists, where leak checkers see them.
 std::mutex g_subclassMutex;
-std::atomic<const SubclassList*> g_subclasses{new SubclassList};
+std::atomic<const SubclassList*> g_subclasses{nullptr};
+
+std::vector<const SubclassList*>& PublishedLists()
+{
+    static auto* lists = new std::vector<const SubclassList*>;
+    return *lists;
+}
 
 PassThroughQuery QueryOf(WNDPROC proc)
 {
-    for (const auto& [subclass, query] : *g_subclasses.load(std::memory_order_acquire)) {
+    const SubclassList* list = g_subclasses.load(std::memory_order_acquire);
+    if (!list)
+        return nullptr;
+    for (const auto& [subclass, query] : *list) {
         if (subclass == proc)
             return query;
     }
@@ -50,9 +60,11 @@ WNDPROC Receiver(HWND hwnd, UINT msg, WNDPROC proc)
 void RegisterPassThroughSubclass(WNDPROC subclass, PassThroughQuery query)
 {
     std::lock_guard lock(g_subclassMutex);
-    auto* list = new SubclassList(*g_subclasses.load());
+    const SubclassList* current = g_subclasses.load();
+    auto* list = current ? new SubclassList(*current) : new SubclassList;
     std::erase_if(*list, [&](const auto& entry) { return entry.first == subclass; });
     list->emplace_back(subclass, query);
+    PublishedLists().push_back(list);
     g_subclasses.store(list, std::memory_order_release);
 }
 
