@@ -364,7 +364,7 @@ TEST_P(MultiScriptProgramTest, MailAndContactsReachTheStoreAndBothReadersCharact
                                  + "tick-tree-item 1023 \"Lotus Notes\" \"Inbox\"\n"
                                  + "tick-tree-item 1023 \"Lotus Notes\" \"" + kMeetings + "\"\n"
                                  + "tick-tree-item 1023 \"Lotus Notes\" \"" + kProjects + "\" \"" + kMinutes + "\"\n"
-                                 + "click 1\n" + StepsFourAndFive(NewPst(), Utf16ToUtf8(kTarget)));
+                                 + "expect-enabled 1 1\nclick 1\n" + StepsFourAndFive(NewPst(), Utf16ToUtf8(kTarget)));
     ASSERT_EQ(mail, 0);
     const fs::path pst = ThePst();
     ASSERT_FALSE(pst.empty());
@@ -374,7 +374,7 @@ TEST_P(MultiScriptProgramTest, MailAndContactsReachTheStoreAndBothReadersCharact
     // Contacts into the same file, now an existing PST.
     const int contacts = RunMarlwick("timeout 60000\nwait-control 1031\nclick 1011\n"
                                      + StepTwo("C:\\\\Επαφές.nsf", "contacts")
-                                     + "tick-tree-item 1023 \"Lotus Notes\" \"C:\\\\Επαφές.nsf\"\nclick 1\n"
+                                     + "tick-tree-item 1023 \"Lotus Notes\" \"C:\\\\Επαφές.nsf\"\nexpect-enabled 1 1\nclick 1\n"
                                      + StepsFourAndFive(ExistingPst(Utf16ToUtf8(*pstWindows)), "Επαφές 📇"));
     EXPECT_EQ(contacts, 0);
 
@@ -537,7 +537,7 @@ TEST_F(MultiScriptCalendarTest, SubjectAndLocationReachTheStoreAndPffexport)
     const int code = RunMarlwick("timeout 90000\nwait-control 1031\nclick 1048\n"
                                  + std::string("click 1\nwait-control 1012\nclick 1012\nkey HOME\nkey shift+END\n")
                                  + "type \"C:\\\\Ημερολόγιο.nsf\"\nclick 3\nwait-control 1023\n"
-                                 + "tick-tree-item 1023 \"Lotus Notes\" \"C:\\\\Ημερολόγιο.nsf\"\nclick 1\n"
+                                 + "tick-tree-item 1023 \"Lotus Notes\" \"C:\\\\Ημερολόγιο.nsf\"\nexpect-enabled 1 1\nclick 1\n"
                                  + StepsFourAndFive(NewPst(), "Ημερολόγιο 📅"));
     ASSERT_EQ(code, 0);
     const fs::path pst = ThePst();

@@ -342,6 +342,7 @@ expect-visible 1049 0
 click 3
 wait-control 1023
 tick-tree-item 1023 "Lotus Notes" "C:\\Program Files\\Lotus\\Notes\\Data\\names.nsf"
+expect-enabled 1 1
 click 1
 )" + NewPstNamedAndConverted("From the Address Book"));
     EXPECT_EQ(code, 0);
@@ -376,6 +377,7 @@ type "C:\\Three.nsf"
 click 3
 wait-control 1023
 tick-tree-item 1023 "Lotus Notes" "C:\\Three.nsf"
+expect-enabled 1 1
 click 1
 )" + NewPstNamedAndConverted("Diary"));
     EXPECT_EQ(code, 0);
