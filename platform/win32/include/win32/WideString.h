@@ -62,4 +62,7 @@ HRESULT StringCchVPrintfW(WCHAR* dst, std::size_t dstSize, const WCHAR* format, 
 std::u16string FormatWide(const WCHAR* format, va_list args);
 
 std::string Utf16ToUtf8(std::u16string_view text);
+// Appends one character (a code point up to U+10FFFF, no surrogate half) as
+// UTF-8.
+void AppendUtf8(std::string& out, char32_t c);
 std::u16string Utf8ToUtf16(std::string_view text);
