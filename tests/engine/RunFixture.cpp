@@ -170,7 +170,25 @@ void RunFixture::BeginRun()
 
 HWND RunFixture::WaitForProgressDialog()
 {
-    m_progress = automation::WaitForWindowWithControl(1019, kPatience);
+    // A run that ends at once hides the dialog behind the completion dialog
+    // before a poll may have seen it shown: hidden, it counts once the
+    // completion dialog is there.
+    bool seen = Eventually([this] {
+        m_progress = nullptr;
+        EnumWindows(
+            [](HWND hwnd, LPARAM found) -> BOOL {
+                if (!GetDlgItem(hwnd, 1019))
+                    return TRUE;
+                *reinterpret_cast<HWND*>(found) = hwnd;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&m_progress));
+        return m_progress
+               && (IsWindowVisible(m_progress)
+                   || automation::WaitForWindowWithControl(1040, std::chrono::milliseconds(0)));
+    });
+    if (!seen)
+        m_progress = nullptr;
     return m_progress;
 }
 

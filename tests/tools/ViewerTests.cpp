@@ -148,7 +148,7 @@ TEST_F(ViewerTest, NotepadShowsTheActivityLogAsItsFileHolds)
 
     // A script that finds other text fails with what the window shows.
     code = RunViewerProgram(u"C:\\Windows\\Notepad.exe", u"Notepad.exe C:\\Logs\\Activity Log.txt",
-                            "timeout 200\nexpect-text 15 \"Version 4.0\"\n", &errors);
+                            "wait-window \"Activity Log.txt - Notepad\"\ntimeout 200\nexpect-text 15 \"Version 4.0\"\n", &errors);
     EXPECT_EQ(code, 3);
     EXPECT_NE(errors.find("Step 1 :"), std::string::npos) << errors;
 }
