@@ -83,7 +83,9 @@ TEST_F(ShellTest, DocumentsGoToTheHostOpener)
 {
     fs::path seen = m_root / "opened.txt";
     fs::path opener = m_root / "opener.sh";
-    WriteHostFile(opener, "#!/bin/sh\nprintf '%s' \"$1\" > '" + seen.string() + "'\n");
+    // Written aside and moved, so that the file is whole once it is there.
+    WriteHostFile(opener, "#!/bin/sh\nprintf '%s' \"$1\" > '" + seen.string() + ".tmp'\nmv '" + seen.string()
+                              + ".tmp' '" + seen.string() + "'\n");
     fs::permissions(opener, fs::perms::owner_all);
     setenv("MARLWICK_OPENER", opener.c_str(), 1);
     WriteHostFile(Host(u"C:\\Guide.chm"), "<html></html>");
