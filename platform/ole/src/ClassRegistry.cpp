@@ -14,29 +14,30 @@
 
 namespace {
 
-// The default value of HKEY_CLASSES_ROOT\<key>, if it is a string.
+// The default value of HKEY_CLASSES_ROOT\<key>, if it is a string. Read
+// into a buffer of a path's length first, so that the usual value (a CLSID
+// or a library path) takes one query; a longer one is read again at its size.
 std::optional<std::u16string> ReadClassesValue(const std::u16string& key)
 {
     HKEY handle = nullptr;
     if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
         return std::nullopt;
     DWORD type = 0;
-    DWORD bytes = 0;
-    std::optional<std::u16string> result;
-    if (RegQueryValueExW(handle, nullptr, nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS
-        && (type == REG_SZ || type == REG_EXPAND_SZ)) {
-        std::u16string text(bytes / sizeof(WCHAR) + 1, u'\0');
-        DWORD got = static_cast<DWORD>(text.size() * sizeof(WCHAR));
-        if (RegQueryValueExW(handle, nullptr, nullptr, &type, reinterpret_cast<LPBYTE>(text.data()), &got)
-            == ERROR_SUCCESS) {
-            text.resize(got / sizeof(WCHAR));
-            while (!text.empty() && text.back() == 0)
-                text.pop_back();
-            result = std::move(text);
-        }
+    std::u16string text(MAX_PATH + 1, u'\0');
+    DWORD got = static_cast<DWORD>(text.size() * sizeof(WCHAR));
+    LONG status = RegQueryValueExW(handle, nullptr, nullptr, &type, reinterpret_cast<LPBYTE>(text.data()), &got);
+    if (status == ERROR_MORE_DATA) {
+        text.assign(got / sizeof(WCHAR) + 1, u'\0');
+        got = static_cast<DWORD>(text.size() * sizeof(WCHAR));
+        status = RegQueryValueExW(handle, nullptr, nullptr, &type, reinterpret_cast<LPBYTE>(text.data()), &got);
     }
     RegCloseKey(handle);
-    return result;
+    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
+        return std::nullopt;
+    text.resize(got / sizeof(WCHAR));
+    while (!text.empty() && text.back() == 0)
+        text.pop_back();
+    return text;
 }
 
 // Server libraries once loaded stay loaded; each is asked for its entry
