@@ -5,6 +5,8 @@
 
 #include "ole/DateText.h"
 
+#include <filesystem>
+
 namespace componenttest {
 namespace {
 
@@ -70,6 +72,30 @@ protected:
     COleDispatchDriver m_session;
     COleDispatchDriver m_folder;
 };
+
+TEST_F(RdoCalendarTest, AnAttachmentThatCannotBeReadSaysWhy)
+{
+    WriteHostFile(Host(u"C:\\Program Files\\Pellinor\\Attachment\\plan.txt"), "plan");
+    std::filesystem::create_directories(Host(u"C:\\Program Files\\Pellinor\\Attachment\\folder.txt"));
+    COleDispatchDriver item;
+    NewAppointment(item);
+    const auto failureOf = [&](const char16_t* path) -> std::u16string {
+        try {
+            AddAttachment(item, path);
+        } catch (const COleDispatchException& e) {
+            return e.m_strDescription;
+        }
+        return u"read";
+    };
+    EXPECT_EQ(failureOf(u"C:\\Program Files\\Pellinor\\Attachment\\plan.txt"), u"read");
+    EXPECT_EQ(failureOf(u"C:\\Program Files\\Pellinor\\Attachment\\gone.txt"),
+              u"cannot read the attachment C:\\Program Files\\Pellinor\\Attachment\\gone.txt: the file does not exist");
+    EXPECT_EQ(failureOf(u"C:\\Program Files\\Pellinor\\Missing\\plan.txt"),
+              u"cannot read the attachment C:\\Program Files\\Pellinor\\Missing\\plan.txt: its folder does not exist");
+    EXPECT_EQ(failureOf(u"C:\\Program Files\\Pellinor\\Attachment\\folder.txt"),
+              u"cannot read the attachment C:\\Program Files\\Pellinor\\Attachment\\folder.txt: access is denied (a folder, "
+              u"or a file that may not be read)");
+}
 
 TEST_F(RdoCalendarTest, AMeetingKeepsEveryFieldTheMeetingBranchPuts)
 {

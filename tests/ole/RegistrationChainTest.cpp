@@ -106,6 +106,68 @@ TEST_F(RegistrationChain, ARegisteredClassWhoseFileIsGoneFailsToCreate)
     EXPECT_FALSE(driver.CreateDispatch(kTestServerProgId));
 }
 
+TEST_F(RegistrationChain, AServerFileRemovedAfterACreationIsMissedAndFoundAgainOnceBack)
+{
+    InstallServer();
+    ASSERT_EQ(RegisterInProcess(kServerPath), S_OK);
+    IDispatch* object = nullptr;
+    ASSERT_EQ(CreateTestObject(&object), S_OK);
+    object->Release();
+
+    ASSERT_TRUE(DeleteFileW(kServerPath));
+    object = nullptr;
+    EXPECT_EQ(CreateTestObject(&object), HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND));
+    EXPECT_EQ(object, nullptr);
+
+    InstallServer();
+    ASSERT_EQ(CreateTestObject(&object), S_OK);
+    object->Release();
+}
+
+TEST_F(RegistrationChain, ARegistrationMovedToAnotherFileIsFollowed)
+{
+    InstallServer();
+    ASSERT_EQ(RegisterInProcess(kServerPath), S_OK);
+    IDispatch* object = nullptr;
+    ASSERT_EQ(CreateTestObject(&object), S_OK);
+    object->Release();
+
+    // The same server registered again from another folder, then the first
+    // file taken away: creations follow the registry.
+    const WCHAR* movedPath = u"C:\\Program Files\\Moved\\TestServer.dll";
+    Install(TEST_SERVER_FILE, movedPath);
+    ASSERT_EQ(RegisterInProcess(movedPath), S_OK);
+    EXPECT_EQ(RegisteredServerPath(), movedPath);
+    ASSERT_TRUE(DeleteFileW(kServerPath));
+    ASSERT_EQ(CreateTestObject(&object), S_OK);
+    object->Release();
+
+    ASSERT_TRUE(DeleteFileW(movedPath));
+    EXPECT_EQ(CreateTestObject(&object), HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND));
+}
+
+TEST_F(RegistrationChain, ALibraryPathLongerThanAPathBufferIsReadWhole)
+{
+    InstallServer();
+    ASSERT_EQ(RegisterInProcess(kServerPath), S_OK);
+    // The same file named through a path of more than MAX_PATH characters.
+    std::u16string longPath = u"C:\\Program Files";
+    while (longPath.size() < 300)
+        longPath += u"\\.";
+    longPath += u"\\Pellinor\\TestServer.dll";
+    const std::u16string keyName = u"CLSID\\" + ole::GuidText(kTestServerClsid) + u"\\InprocServer32";
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, keyName.c_str(), 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(longPath.c_str()),
+                             static_cast<DWORD>((longPath.size() + 1) * sizeof(WCHAR))),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+
+    IDispatch* object = nullptr;
+    ASSERT_EQ(CreateTestObject(&object), S_OK);
+    object->Release();
+}
+
 TEST_F(RegistrationChain, AReadOnlyClassesRootMakesRegistrationFail)
 {
     InstallServer();

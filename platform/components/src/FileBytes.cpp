@@ -39,11 +39,8 @@ std::u16string ReasonOf(DWORD error)
 mapi::Bytes ReadFileBytes(std::u16string_view windowsPath, std::u16string_view role)
 {
     std::u16string path(windowsPath);
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        Fail(GetLastError(), role, path);
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        Fail(ERROR_ACCESS_DENIED, role, path);
+    // Opening tells a missing file, a missing folder and a folder (access
+    // denied) apart as asking for the attributes first would.
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
