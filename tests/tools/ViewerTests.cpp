@@ -435,6 +435,24 @@ TEST_F(ViewerTest, ALongLineScrollsAcrossByTheBarAndHomeAndEnd)
     EXPECT_EQ(Caret(edit), text.find(longLine) + longLine.size());
 }
 
+// The bars go while the text fits and come back when a new text needs them.
+TEST_F(ViewerTest, TheBarsGoWhileTheTextFitsAndComeBackWhenItDoesNot)
+{
+    RunningViewer viewer(u"Short - Notepad", u"One line");
+    HWND edit = viewer.Edit();
+    ASSERT_NE(edit, nullptr);
+    auto bars = [&] { return GetWindowLongPtrW(edit, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL); };
+    EXPECT_EQ(bars(), 0);
+    const std::u16string wide = u"A line " + std::u16string(300, u'x');
+    Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+    EXPECT_EQ(bars(), WS_HSCROLL);
+    const std::u16string both = wide + u"\r\n" + Lines(200);
+    Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(both.c_str()));
+    EXPECT_EQ(bars(), WS_VSCROLL | WS_HSCROLL);
+    Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(u"Short again"));
+    EXPECT_EQ(bars(), 0);
+}
+
 TEST(HtmlText, TheHelpDocumentReadsAsHeadingsAndParagraphs)
 {
     std::ifstream in(MARLWICK_RESOURCES_DIR "/help/Help.html", std::ios::binary);
