@@ -53,7 +53,7 @@ TEST_F(LinkButtonTest, ThePrefixGoesBeforeTheCaptionOrTheAddress)
 
 // As any owner-drawn button, the focused link takes space as a click, while
 // Enter presses the dialog's default button and opens nothing.
-TEST_F(LinkButtonTest, SpaceOpensTheFocusedLinkEnterPressesTheDefaultButtonADisabledLinkNothing)
+TEST_F(LinkButtonTest, SpaceOpensTheFocusedLinkAndEnterPressesTheDefaultButton)
 {
     HWND window = Start();
     ASSERT_NE(window, nullptr);
