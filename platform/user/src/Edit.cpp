@@ -101,6 +101,12 @@ bool ReplaceSelection(HWND hwnd, EditState* state, std::u16string insert)
     state->anchor = state->caret = from + insert.size();
     state->widest = -1; // measured again
     StoreText(hwnd, text);
+    // A multi-line edit follows the caret as it types, and its bars the text.
+    if (IsMultiLine(hwnd)) {
+        EditView view = ViewOf(*state);
+        ScrollCaretIntoView(hwnd, view);
+        Keep(hwnd, state, view);
+    }
     NotifyParent(hwnd, EN_CHANGE);
     if (cut)
         NotifyParent(hwnd, EN_MAXTEXT);
