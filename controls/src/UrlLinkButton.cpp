@@ -233,21 +233,11 @@ void CURLLinkButton::OnClicked()
     ::SetCursor(previousCursor);
 }
 
+// The keys are the button's and the dialog's as for any owner-drawn button:
+// space clicks it; Enter goes to the dialog's default button.
 BOOL CURLLinkButton::PreTranslateMessage(MSG* pMsg)
 {
-    if (pMsg->message == WM_KEYDOWN && (pMsg->wParam == VK_SPACE || pMsg->wParam == VK_RETURN)) {
-        m_bKeyDown = TRUE;
-        return TRUE;
-    }
-    if (pMsg->message == WM_KEYUP && pMsg->wParam == VK_SPACE)
-        return TRUE;
-    if (pMsg->message == WM_KEYUP && pMsg->wParam == VK_RETURN && m_bKeyDown) {
-        m_bKeyDown = FALSE;
-        OnClicked();
-        return TRUE;
-    }
     if (m_ToolTip.m_hWnd)
         m_ToolTip.RelayEvent(pMsg);
-    m_bKeyDown = FALSE;
     return CButton::PreTranslateMessage(pMsg);
 }

@@ -5,6 +5,9 @@
 
 #include "gdi/PngFile.h"
 #include "user/Input.h"
+#include "win32/Shell.h"
+
+#include <atomic>
 
 namespace {
 
@@ -59,6 +62,67 @@ protected:
         return out;
     }
 };
+
+// The commands that reach a window, seen by a subclass of it.
+std::atomic<WNDPROC> g_aboutProc{nullptr};
+std::atomic<int> g_aboutCommand{0};
+LRESULT RecordCommand(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_COMMAND && HIWORD(wParam) == BN_CLICKED && !g_aboutCommand)
+        g_aboutCommand = LOWORD(wParam);
+    return ::CallWindowProcW(g_aboutProc.load(), hwnd, msg, wParam, lParam);
+}
+
+// The About box opens with the focus on its first tab stop, the owner-drawn
+// link: Enter at once is the box's OK, and no link opens.
+TEST_F(KeyboardFocusTest, EnterOnTheAboutBoxsFocusedLinkIsOk)
+{
+    HWND main = Start();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(automation::ChooseMenuCommand(main, kAbout));
+    HWND about = WaitForAbout(main);
+    ASSERT_NE(about, nullptr);
+    HWND link = ::GetDlgItem(about, 1004);
+    ASSERT_TRUE(WaitForFocus(link)) << "the link is the first tab stop";
+    g_aboutCommand = 0;
+    g_aboutProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(about, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordCommand)));
+    automation::PressKey(about, VK_RETURN);
+    ASSERT_TRUE(automation::WaitUntil([&] { return !::IsWindow(about); }));
+    EXPECT_EQ(g_aboutCommand.load(), IDOK);
+    EXPECT_TRUE(win32::ReadShellJournal().empty()) << "no link opened";
+
+    // Space on the focused link still opens it.
+    ASSERT_TRUE(automation::ChooseMenuCommand(main, kAbout));
+    about = WaitForAbout(main);
+    ASSERT_NE(about, nullptr);
+    link = ::GetDlgItem(about, 1004);
+    ASSERT_TRUE(WaitForFocus(link));
+    automation::PressKey(about, VK_SPACE);
+    ASSERT_TRUE(automation::WaitUntil([] { return !win32::ReadShellJournal().empty(); }));
+    EXPECT_TRUE(::IsWindow(about)) << "space clicks the link, not OK";
+    automation::PressKey(about, VK_ESCAPE);
+    EXPECT_TRUE(automation::WaitUntil([&] { return !::IsWindow(about); }));
+}
+
+// Enter with the focus on one of step 1's owner-drawn tool buttons is the
+// step's default button, Next; it never clicks the focused button.
+TEST_F(KeyboardFocusTest, EnterOnAFocusedShadedButtonIsNext)
+{
+    HWND main = Start();
+    ASSERT_NE(main, nullptr);
+    HWND mails = ::GetDlgItem(main, 1010);
+    automation::Click(mails);
+    ASSERT_TRUE(automation::WaitUntil([&] { return automation::CheckStateOf(mails) == 1; }));
+    HWND exitButton = ::GetDlgItem(main, 1006);
+    ASSERT_NE(exitButton, nullptr);
+    ::PostMessageW(main, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(exitButton), TRUE);
+    ASSERT_TRUE(WaitForFocus(exitButton));
+    automation::PressKey(main, VK_RETURN);
+    HWND step = WaitForStep(kStep2Control);
+    ASSERT_NE(step, nullptr) << "Next went on to step 2";
+    EXPECT_TRUE(user::MessageBoxHistory().empty()) << "no exit prompt";
+}
 
 TEST_F(KeyboardFocusTest, AfterTheAboutBoxClosesByEnterEscapeReachesStepOne)
 {

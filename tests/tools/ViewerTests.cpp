@@ -2,10 +2,13 @@
 // of the window system, whose multi-line edit scrolls through it; both are
 // checked as a person sees them, by a script driving the real program.
 #include "ToolsFixture.h"
+#include "gdi/PngFile.h"
 #include "user/Automation.h"
 #include "user/Controls.h"
 #include "user/Input.h"
 #include "user/Messages.h"
+#include "user/Paint.h"
+#include "gdi/Gdi.h"
 #include "user/ScrollBar.h"
 #include "user/Window.h"
 #include "viewer/HtmlText.h"
@@ -313,6 +316,141 @@ TEST_F(ViewerTest, TheScrollBarFollowsTheViewAndTheWheelScrollsThreeLinesANotch)
     user::input::Key(static_cast<UINT>(VK_CONTROL), false, edit);
     ASSERT_TRUE(automation::WaitUntil([&] { return Send(edit, EM_GETFIRSTVISIBLELINE) == 0; }));
     EXPECT_EQ(bar().nPos, 0) << "the caret's keys move the bar too";
+}
+
+// A line of the activity log longer than the window: as Notepad without Word
+// Wrap, the line is not wrapped but scrolls across by the horizontal bar's
+// arrows, page area and thumb, and by Home and End, as the screen shows.
+TEST_F(ViewerTest, ALongLineScrollsAcrossByTheBarAndHomeAndEnd)
+{
+    std::u16string longLine = u"Source : ";
+    for (int i = 0; i < 12; ++i)
+        longLine += u"C:\\Notes\\Data\\mail\\archive-" + Utf8ToUtf16(std::to_string(i)) + u".nsf; ";
+    longLine += u"END";
+    const std::u16string text = u"Step 1 :\r\n" + longLine + u"\r\nMode : Migrating Mail Folder";
+    RunningViewer viewer(u"Activity Log.txt - Notepad", text);
+    HWND edit = viewer.Edit();
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(Send(edit, EM_GETLINECOUNT), 3) << "no line is wrapped";
+    ASSERT_NE(GetWindowLongPtrW(edit, GWL_STYLE) & WS_HSCROLL, 0) << "the bar shows";
+    auto bar = [&] {
+        SCROLLINFO info = {};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_ALL;
+        GetScrollInfo(edit, SB_HORZ, &info);
+        return info;
+    };
+    RECT client;
+    GetClientRect(edit, &client);
+    SCROLLINFO info = bar();
+    EXPECT_EQ(info.nMin, 0);
+    EXPECT_EQ(static_cast<int>(info.nPage), client.right);
+    EXPECT_GT(info.nMax, 2 * client.right) << "the long line's width";
+    EXPECT_EQ(info.nPos, 0);
+    const int last = info.nMax + 1 - static_cast<int>(info.nPage);
+    auto pos = [&] { return bar().nPos; };
+
+    // Pixels of the edit's client area in a screenshot of the edit.
+    auto shot = [&](const char* name) {
+        const auto file = m_root / name;
+        EXPECT_TRUE(automation::Screenshot(edit, file));
+        return gdi::ReadPng(file);
+    };
+    POINT origin = {0, 0};
+    ClientToScreen(edit, &origin);
+    const RECT window = automation::PositionOf(edit);
+    auto at = [&](const gdi::Surface& image, int x, int y) {
+        return gdi::ColorFromPixel(image.At(x + origin.x - window.left, y + origin.y - window.top) & 0xFFFFFF);
+    };
+    auto count = [&](const gdi::Surface& image, RECT area, COLORREF color) {
+        int n = 0;
+        for (int y = area.top; y < area.bottom; ++y)
+            for (int x = area.left; x < area.right; ++x)
+                n += at(image, x, y) == color;
+        return n;
+    };
+    const int arrow = GetSystemMetrics(SM_CXHSCROLL);
+    const int barY = client.bottom + GetSystemMetrics(SM_CYHSCROLL) / 2;
+    auto barPart = [&](int left, int right) {
+        return RECT{left, client.bottom, right, client.bottom + GetSystemMetrics(SM_CYHSCROLL)};
+    };
+    auto start = shot("long-start.png");
+    ASSERT_TRUE(start);
+    const COLORREF glyph = GetSysColor(COLOR_BTNTEXT);
+    EXPECT_GT(count(*start, barPart(0, arrow), glyph), 4) << "the left arrow";
+    EXPECT_GT(count(*start, barPart(client.right - arrow, client.right), glyph), 4) << "the right arrow";
+
+    // The right arrow moves a character, the track right of the thumb a page.
+    automation::ClickAt(edit, {client.right - arrow / 2, barY});
+    ASSERT_TRUE(automation::WaitUntil([&] { return pos() > 0; }));
+    const int character = pos();
+    EXPECT_LT(character, 20);
+    automation::ClickAt(edit, {client.right - arrow - 2, barY});
+    ASSERT_TRUE(automation::WaitUntil([&] { return pos() == std::min(last, character + client.right); }));
+
+    // The thumb dragged to the right end: the end of the long line shows.
+    SCROLLINFO now = bar();
+    const int track = client.right - 2 * arrow;
+    const int length = std::max(track * static_cast<int>(now.nPage) / (now.nMax + 1), 8);
+    const int thumb = arrow + (track - length) * now.nPos / last + length / 2;
+    automation::PressMouseAt(edit, {thumb, barY});
+    automation::MoveMouseTo(edit, {thumb + 5, barY});
+    automation::MoveMouseTo(edit, {client.right - 1, barY});
+    automation::ReleaseMouseAt(edit, {client.right - 1, barY});
+    ASSERT_TRUE(automation::WaitUntil([&] { return pos() == last; }));
+    automation::WaitForPaint();
+    auto end = shot("long-end.png");
+    ASSERT_TRUE(end);
+    EXPECT_NE(ReadHostFile(m_root / "long-start.png"), ReadHostFile(m_root / "long-end.png")) << "the text moved";
+    // The long line ends with "END" just inside the right edge: the window's
+    // background after it, the text's colour in its last characters.
+    const COLORREF background = at(*end, client.right - 1, client.bottom - 1);
+    TEXTMETRICW metrics = {};
+    HDC dc = GetDC(edit);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(Send(edit, WM_GETFONT)));
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(edit, dc);
+    const RECT lastChars = {client.right - 3 * metrics.tmAveCharWidth - 4, metrics.tmHeight, client.right,
+                            2 * metrics.tmHeight};
+    const int area = (lastChars.right - lastChars.left) * (lastChars.bottom - lastChars.top);
+    EXPECT_LT(count(*end, lastChars, background), area - 10) << "END is drawn at the right edge";
+
+    // Home and End on the long line bring its start and its end.
+    automation::ClickAt(edit, {client.right / 2, metrics.tmHeight + metrics.tmHeight / 2});
+    automation::PressKey(edit, VK_HOME);
+    ASSERT_TRUE(automation::WaitUntil([&] { return pos() == 0; }));
+    EXPECT_EQ(Caret(edit), text.find(longLine));
+    automation::PressKey(edit, VK_END);
+    ASSERT_TRUE(automation::WaitUntil([&] { return pos() == last; }));
+    EXPECT_EQ(Caret(edit), text.find(longLine) + longLine.size());
+
+    // Scroll requests move the text and leave the caret.
+    Send(edit, WM_HSCROLL, SB_LEFT);
+    EXPECT_EQ(pos(), 0);
+    Send(edit, WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 40));
+    EXPECT_EQ(pos(), 40);
+    Send(edit, WM_HSCROLL, SB_RIGHT);
+    EXPECT_EQ(pos(), last);
+    EXPECT_EQ(Caret(edit), text.find(longLine) + longLine.size());
+}
+
+// The bars go while the text fits and come back when a new text needs them.
+TEST_F(ViewerTest, TheBarsGoWhileTheTextFitsAndComeBackWhenItDoesNot)
+{
+    RunningViewer viewer(u"Short - Notepad", u"One line");
+    HWND edit = viewer.Edit();
+    ASSERT_NE(edit, nullptr);
+    auto bars = [&] { return GetWindowLongPtrW(edit, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL); };
+    EXPECT_EQ(bars(), 0);
+    const std::u16string wide = u"A line " + std::u16string(300, u'x');
+    Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+    EXPECT_EQ(bars(), WS_HSCROLL);
+    const std::u16string both = wide + u"\r\n" + Lines(200);
+    Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(both.c_str()));
+    EXPECT_EQ(bars(), WS_VSCROLL | WS_HSCROLL);
+    Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(u"Short again"));
+    EXPECT_EQ(bars(), 0);
 }
 
 TEST(HtmlText, TheHelpDocumentReadsAsHeadingsAndParagraphs)

@@ -60,7 +60,6 @@ private:
     CString m_strPrefix;
     CFont* m_pLinkFont = nullptr;
     CToolTipCtrl m_ToolTip;
-    BOOL m_bKeyDown = FALSE;
 
     // Shared by every link button: loaded by the first constructor that can.
     static HCURSOR s_hLinkCursor;

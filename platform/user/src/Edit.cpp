@@ -28,24 +28,33 @@ struct EditState {
     bool focused = false;
     bool selecting = false; // the mouse drags a selection
     int wheelRest = 0;      // a multi-line edit's turn of the wheel short of a notch
+    int widest = -1;        // a multi-line edit's widest line, -1 until measured
+    HFONT widestFont = nullptr;
+    // The scroll bars the edit was made with: they come and go with the
+    // text, so the style alone does not remember them.
+    DWORD bars = 0;
+    bool barsKnown = false;
 };
 
 EditView ViewOf(const EditState& state)
 {
-    return {state.anchor, state.caret, state.scroll, state.topLine, state.font, state.focused};
+    return {state.anchor,  state.caret,  state.scroll, state.topLine,
+            state.font,    state.focused, state.widest, state.widestFont};
 }
 
 bool IsMultiLine(HWND hwnd);
 
-// Takes the view's caret and scroll positions; a multi-line edit's vertical
-// scroll bar follows its first visible line.
-void Keep(HWND hwnd, EditState* state, const EditView& view)
+// Takes the view's caret and scroll positions; a multi-line edit's scroll
+// bars follow its first visible line and its scroll across.
+void Keep(HWND hwnd, EditState* state, EditView view)
 {
+    if (IsMultiLine(hwnd))
+        SyncScrollBars(hwnd, view, state->bars);
     state->caret = view.caret;
     state->scroll = view.scroll;
     state->topLine = view.topLine;
-    if (IsMultiLine(hwnd))
-        SyncVerticalScrollBar(hwnd, view);
+    state->widest = view.widest;
+    state->widestFont = view.widestFont;
 }
 
 bool IsMultiLine(HWND hwnd)
@@ -90,7 +99,14 @@ bool ReplaceSelection(HWND hwnd, EditState* state, std::u16string insert)
     }
     text.replace(from, to - from, insert);
     state->anchor = state->caret = from + insert.size();
+    state->widest = -1; // measured again
     StoreText(hwnd, text);
+    // A multi-line edit follows the caret as it types, and its bars the text.
+    if (IsMultiLine(hwnd)) {
+        EditView view = ViewOf(*state);
+        ScrollCaretIntoView(hwnd, view);
+        Keep(hwnd, state, view);
+    }
     NotifyParent(hwnd, EN_CHANGE);
     if (cut)
         NotifyParent(hwnd, EN_MAXTEXT);
@@ -117,19 +133,29 @@ LRESULT EditWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     auto* state = TrackState<EditState>(hwnd, msg);
     if (!state)
         return DefWindowProcW(hwnd, msg, wParam, lParam);
+    if (!state->barsKnown) {
+        state->bars = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)) & (WS_VSCROLL | WS_HSCROLL);
+        state->barsKnown = true;
+    }
     LRESULT common;
     auto paint = [&](HDC dc) {
         EditView view = ViewOf(*state);
         if (IsMultiLine(hwnd)) {
             PaintMultiLineEdit(hwnd, dc, view);
             state->topLine = view.topLine;
+            state->widest = view.widest;
+            state->widestFont = view.widestFont;
         } else {
             PaintEdit(hwnd, dc, view);
         }
         state->scroll = view.scroll;
     };
-    if (CommonControlMessage(hwnd, msg, wParam, lParam, state->font, paint, &common))
+    if (CommonControlMessage(hwnd, msg, wParam, lParam, state->font, paint, &common)) {
+        // Another font measures the lines anew.
+        if (msg == WM_SETFONT && IsMultiLine(hwnd))
+            Keep(hwnd, state, ViewOf(*state));
         return common;
+    }
     DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
     bool readOnly = (style & ES_READONLY) != 0;
     switch (msg) {
@@ -140,8 +166,9 @@ LRESULT EditWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         state->anchor = state->caret = 0;
         state->scroll = 0;
         state->topLine = 0;
+        state->widest = -1;
         if (IsMultiLine(hwnd))
-            SyncVerticalScrollBar(hwnd, ViewOf(*state));
+            Keep(hwnd, state, ViewOf(*state));
         InvalidateRect(hwnd, nullptr, TRUE);
         NotifyParent(hwnd, EN_CHANGE);
         return result;
@@ -194,6 +221,20 @@ LRESULT EditWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         InvalidateRect(hwnd, nullptr, FALSE);
         return msg == EM_LINESCROLL ? TRUE : 0;
     }
+    case WM_HSCROLL: {
+        if (!IsMultiLine(hwnd))
+            return DefWindowProcW(hwnd, msg, wParam, lParam);
+        EditView view = ViewOf(*state);
+        ScrollAcross(hwnd, view, LOWORD(wParam), HIWORD(wParam));
+        Keep(hwnd, state, view);
+        InvalidateRect(hwnd, nullptr, FALSE);
+        return 0;
+    }
+    case WM_SIZE:
+        // The bars' pages follow the client area.
+        if (IsMultiLine(hwnd))
+            Keep(hwnd, state, ViewOf(*state));
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
     case WM_MOUSEWHEEL: {
         if (!IsMultiLine(hwnd))
             return DefWindowProcW(hwnd, msg, wParam, lParam); // on up to the parent

@@ -74,10 +74,46 @@ int LastTopLine(const Layout& layout)
     return std::max(0, static_cast<int>(layout.starts.size()) - layout.visible);
 }
 
-void Clamp(const Layout& layout, EditView& view)
+// The widest line, measured once per text and font.
+int Widest(HDC dc, const Layout& layout, EditView& view)
+{
+    if (view.widest < 0 || view.widestFont != view.font) {
+        int widest = 0;
+        for (std::size_t line = 0; line < layout.starts.size(); ++line)
+            widest = std::max(widest, Extent(dc, layout.text, layout.starts[line], LineEnd(layout, line)));
+        view.widest = widest;
+        view.widestFont = view.font;
+    }
+    return view.widest;
+}
+
+// How far the text scrolls across: until the widest line's end, with the
+// caret after it, stands at the right edge.
+int LastScroll(HDC dc, const Layout& layout, EditView& view)
+{
+    return std::max(0, Widest(dc, layout, view) + 2 * kMargin + 1 - layout.width);
+}
+
+void Clamp(HDC dc, const Layout& layout, EditView& view)
 {
     view.topLine = std::clamp(view.topLine, 0, LastTopLine(layout));
-    view.scroll = std::max(0, view.scroll);
+    view.scroll = std::clamp(view.scroll, 0, LastScroll(dc, layout, view));
+}
+
+// The message holds 16 bits of the position: the bar's own track position
+// gives all of it when its low bits agree, as while the thumb is dragged.
+int FullThumbPosition(HWND hwnd, int bar, WORD position)
+{
+    SCROLLINFO info = {sizeof(SCROLLINFO), SIF_TRACKPOS, 0, 0, 0, 0, 0};
+    GetScrollInfo(hwnd, bar, &info);
+    return static_cast<WORD>(info.nTrackPos) == position ? info.nTrackPos : position;
+}
+
+int AverageCharWidth(HDC dc)
+{
+    TEXTMETRICW metrics = {};
+    GetTextMetricsW(dc, &metrics);
+    return std::max<int>(1, metrics.tmAveCharWidth);
 }
 
 // The position in a line nearest to a client x.
@@ -110,7 +146,7 @@ void FollowCaret(HDC dc, const Layout& layout, EditView& view)
         view.scroll = caretX - room + room / 4;
     if (caretX < view.scroll)
         view.scroll = std::max(0, caretX - room / 4);
-    Clamp(layout, view);
+    Clamp(dc, layout, view);
 }
 
 } // namespace
@@ -142,7 +178,7 @@ void PaintMultiLineEdit(HWND hwnd, HDC dc, EditView& view)
     FillRect(dc, &client, brush);
     HGDIOBJ oldFont = SelectControlFont(dc, view.font);
     Layout layout = Measure(hwnd, dc);
-    Clamp(layout, view);
+    Clamp(dc, layout, view);
     SetBkMode(dc, TRANSPARENT);
     if (!enabled)
         SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
@@ -255,20 +291,58 @@ void ScrollBy(HWND hwnd, EditView& view, WORD request, WORD position)
     });
 }
 
-void SyncVerticalScrollBar(HWND hwnd, const EditView& view)
+void ScrollAcross(HWND hwnd, EditView& view, WORD request, WORD position)
 {
-    if (!(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VSCROLL))
-        return;
-    WithLayout(hwnd, view, [&](HDC, const Layout& layout) {
-        SCROLLINFO info = {};
-        info.cbSize = sizeof info;
-        info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-        info.nMax = static_cast<int>(layout.starts.size()) - 1;
-        info.nPage = static_cast<UINT>(std::max(1, layout.visible));
-        info.nPos = view.topLine;
-        SetScrollInfo(hwnd, SB_VERT, &info, TRUE);
+    WithLayout(hwnd, view, [&](HDC dc, const Layout& layout) {
+        long scroll = view.scroll;
+        const int line = AverageCharWidth(dc);
+        switch (request) {
+        case SB_LINELEFT: scroll -= line; break;
+        case SB_LINERIGHT: scroll += line; break;
+        case SB_PAGELEFT: scroll -= layout.width; break;
+        case SB_PAGERIGHT: scroll += layout.width; break;
+        case SB_THUMBPOSITION:
+        case SB_THUMBTRACK: {
+            scroll = FullThumbPosition(hwnd, SB_HORZ, position);
+            break;
+        }
+        case SB_LEFT: scroll = 0; break;
+        case SB_RIGHT: scroll = LastScroll(dc, layout, view); break;
+        default: break;
+        }
+        view.scroll = static_cast<int>(std::clamp<long>(scroll, 0, LastScroll(dc, layout, view)));
         return true;
     });
+}
+
+void SyncScrollBars(HWND hwnd, EditView& view, DWORD bars)
+{
+    // A bar that comes or goes changes the room for the other: a second
+    // round settles it.
+    for (int round = 0; round < 2; ++round) {
+        const auto before = GetWindowLongPtrW(hwnd, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL);
+        WithLayout(hwnd, view, [&](HDC dc, const Layout& layout) {
+            Clamp(dc, layout, view);
+            SCROLLINFO info = {};
+            info.cbSize = sizeof info;
+            info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+            if (bars & WS_VSCROLL) {
+                info.nMax = static_cast<int>(layout.starts.size()) - 1;
+                info.nPage = static_cast<UINT>(std::max(1, layout.visible));
+                info.nPos = view.topLine;
+                SetScrollInfo(hwnd, SB_VERT, &info, TRUE);
+            }
+            if (bars & WS_HSCROLL) {
+                info.nMax = Widest(dc, layout, view) + 2 * kMargin;
+                info.nPage = static_cast<UINT>(std::max(1, layout.width));
+                info.nPos = view.scroll;
+                SetScrollInfo(hwnd, SB_HORZ, &info, TRUE);
+            }
+            return true;
+        });
+        if ((GetWindowLongPtrW(hwnd, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL)) == before)
+            break;
+    }
 }
 
 } // namespace user::detail

@@ -1,7 +1,8 @@
 // The multi-line edit (ES_MULTILINE): lines at line breaks, a first visible
 // line, the caret kept in view as it moves by lines and pages. No word wrap:
 // the system's viewers ask for a horizontal scroll bar, under which the
-// Windows edit does not wrap either.
+// Windows edit does not wrap either; the text scrolls across as far as its
+// widest line.
 #pragma once
 
 #include "EditPaint.h"
@@ -28,8 +29,14 @@ void ScrollCaretIntoView(HWND hwnd, EditView& view);
 // WM_VSCROLL and EM_LINESCROLL: moves the first visible line, not the caret.
 void ScrollLines(HWND hwnd, EditView& view, long lines);
 void ScrollBy(HWND hwnd, EditView& view, WORD request, WORD position);
-// A window with WS_VSCROLL: its bar's range is the lines, its page the lines
-// that show, its position the first visible line.
-void SyncVerticalScrollBar(HWND hwnd, const EditView& view);
+// WM_HSCROLL: moves the text across, not the caret: a line is a character's
+// average width, a page the client width.
+void ScrollAcross(HWND hwnd, EditView& view, WORD request, WORD position);
+// The bars the edit was made with (WS_VSCROLL, WS_HSCROLL), shown while
+// there is something to scroll: the vertical one's range is the lines, its
+// page the lines that show, its position the first visible line; the
+// horizontal one's range is the widest line in pixels, its page the client
+// width, its position the pixels scrolled out at the left.
+void SyncScrollBars(HWND hwnd, EditView& view, DWORD bars);
 
 } // namespace user::detail

@@ -17,6 +17,9 @@ struct EditView {
     int topLine = 0; // multi-line: the first line in view
     HFONT font = nullptr;
     bool focused = false;
+    // Multi-line: the widest line's width in widestFont, -1 until measured.
+    int widest = -1;
+    HFONT widestFont = nullptr;
 };
 
 // Paints the edit; moves view.scroll so that the caret shows.

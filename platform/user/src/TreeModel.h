@@ -27,6 +27,10 @@ struct TreeItem {
     int selectedImage = 0;
     int childrenMark = 0; // cChildren: 1 shows a button before there are children
     LPARAM param = 0;
+    // The label text's width in the font that widthKey names (see
+    // LabelTextWidth), measured when first needed; 0: not measured.
+    mutable int textWidth = 0;
+    mutable unsigned widthKey = 0;
 
     bool HasChildren() const { return firstChild || childrenMark > 0; }
     bool IsExpanded() const { return (state & TVIS_EXPANDED) != 0; }

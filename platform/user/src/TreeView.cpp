@@ -35,6 +35,7 @@ void ApplyItem(TreeItem& item, const TVITEMW& in)
         // A text callback (-1) is not offered: such an item shows no text.
         bool real = in.pszText && reinterpret_cast<std::intptr_t>(in.pszText) != -1;
         item.text = real ? std::u16string(in.pszText) : std::u16string();
+        item.widthKey = 0; // measured again
     }
     if (in.mask & TVIF_IMAGE)
         item.image = in.iImage;
@@ -228,6 +229,7 @@ LRESULT SetImageList(TreeViewState& state, WPARAM which, HIMAGELIST list)
 void SetFont(TreeViewState& state, HFONT font)
 {
     state.font = font;
+    ++state.fontGeneration;
     if (state.boldFont)
         DeleteObject(state.boldFont);
     LOGFONTW description = {};
@@ -242,6 +244,15 @@ void ScrollTo(TreeViewState& state, int top)
     state.top = top;
     ClampScroll(state);
     if (state.top != old)
+        InvalidateRect(state.hwnd, nullptr, TRUE);
+}
+
+void ScrollLeftTo(TreeViewState& state, int left)
+{
+    int old = state.left;
+    state.left = left;
+    ClampScroll(state);
+    if (state.left != old)
         InvalidateRect(state.hwnd, nullptr, TRUE);
 }
 
@@ -267,6 +278,37 @@ LRESULT VerticalScroll(TreeViewState& state, WORD request, int position)
     }
     return 0;
 }
+
+} // namespace
+
+LRESULT HorizontalScroll(TreeViewState& state, WORD request, int position)
+{
+    RECT client;
+    GetClientRect(state.hwnd, &client);
+    const int page = std::max(1, static_cast<int>(client.right));
+    switch (request) {
+    case SB_LINELEFT: ScrollLeftTo(state, state.left - TreeViewIndent); break;
+    case SB_LINERIGHT: ScrollLeftTo(state, state.left + TreeViewIndent); break;
+    case SB_PAGELEFT: ScrollLeftTo(state, state.left - page); break;
+    case SB_PAGERIGHT: ScrollLeftTo(state, state.left + page); break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: {
+        // Pixels may pass the 16 bits of the message: the bar's track
+        // position has all of them when its low bits agree, as in a drag.
+        SCROLLINFO info = {sizeof(SCROLLINFO), SIF_TRACKPOS, 0, 0, 0, 0, 0};
+        GetScrollInfo(state.hwnd, SB_HORZ, &info);
+        ScrollLeftTo(state, static_cast<WORD>(info.nTrackPos) == static_cast<WORD>(position) ? info.nTrackPos
+                                                                                            : position);
+        break;
+    }
+    case SB_LEFT: ScrollLeftTo(state, 0); break;
+    case SB_RIGHT: ScrollLeftTo(state, WidestRow(state)); break;
+    default: break;
+    }
+    return 0;
+}
+
+namespace {
 
 // The wheel scrolls the lines the system asks for a notch; turns of less
 // than a notch add up until they make one.
@@ -439,6 +481,18 @@ int EnsureShown(TreeViewState& state, HTREEITEM handle)
         ScrollTo(state, top);
         done |= kEnsureScrolled;
     }
+    // And across, to the item from its button (or its images) to the end
+    // of its label: its start first when it cannot all show.
+    if (!(TreeStyle(state) & (TVS_NOHSCROLL | TVS_NOSCROLL))) {
+        const TreeRowLayout layout = LayoutRow(state, *item, index);
+        const int start = IsRectEmpty(&layout.button) ? layout.origin + layout.level * TreeViewIndent
+                                                      : layout.button.left;
+        const int left = LeftShowing(state, start + state.left, layout.label.right + state.left);
+        if (left != state.left) {
+            ScrollLeftTo(state, left);
+            done |= kEnsureScrolled;
+        }
+    }
     return done;
 }
 
@@ -564,6 +618,7 @@ LRESULT TreeViewWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
                                                                  : nullptr);
     case WM_SETFONT:
         SetFont(*state, reinterpret_cast<HFONT>(wParam));
+        ClampScroll(*state); // the rows' widths changed with it
         if (lParam)
             InvalidateRect(hwnd, nullptr, TRUE);
         return 0;
@@ -574,6 +629,8 @@ LRESULT TreeViewWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_VSCROLL:
         return VerticalScroll(*state, LOWORD(wParam), static_cast<short>(HIWORD(wParam)));
+    case WM_HSCROLL:
+        return HorizontalScroll(*state, LOWORD(wParam), HIWORD(wParam));
     case WM_MOUSEWHEEL:
         WheelScroll(*state, static_cast<short>(HIWORD(wParam)));
         return 0;

@@ -1,6 +1,6 @@
 // The tree view's mouse and keyboard: clicks select, toggle check boxes and
-// expand; keys move the caret, expand and collapse, and space toggles the
-// caret's check box. The parent hears of each first (NM_CLICK, NM_DBLCLK,
+// expand; keys move the caret, expand and collapse, scroll with Ctrl, and
+// space toggles the caret's check box. The parent hears of each first (NM_CLICK, NM_DBLCLK,
 // NM_RCLICK, TVN_KEYDOWN) and may keep the control from its default work.
 #include "CommonControls.h"
 #include "TreeViewState.h"
@@ -123,6 +123,16 @@ LRESULT TreeKeyDown(TreeViewState& state, WPARAM key)
     SendNotify(hwnd, &notice.hdr, TVN_KEYDOWN);
     if (!TreeAlive(hwnd, &state))
         return 0;
+    // With Ctrl the arrows scroll the view a line and leave the caret where it is.
+    if (GetKeyState(static_cast<int>(VK_CONTROL)) < 0) {
+        switch (key) {
+        case VK_LEFT: return HorizontalScroll(state, SB_LINELEFT, 0);
+        case VK_RIGHT: return HorizontalScroll(state, SB_LINERIGHT, 0);
+        case VK_UP: return SendMessageW(hwnd, WM_VSCROLL, SB_LINEUP, 0);
+        case VK_DOWN: return SendMessageW(hwnd, WM_VSCROLL, SB_LINEDOWN, 0);
+        default: break;
+        }
+    }
     TreeItem* item = state.caret;
     auto select = [&](TreeItem* target) {
         if (target)

@@ -28,9 +28,9 @@ void DottedVertical(HDC dc, int x, int y0, int y1, COLORREF color)
             SetPixelV(dc, x, y, color);
 }
 
-int ColumnCentre(int column)
+int ColumnCentre(const TreeRowLayout& layout, int column)
 {
-    return column * TreeViewIndent + TreeViewIndent / 2;
+    return layout.origin + column * TreeViewIndent + TreeViewIndent / 2;
 }
 
 void DrawLines(const TreeViewState& state, HDC dc, const TreeItem& item, const TreeRowLayout& layout)
@@ -40,8 +40,8 @@ void DrawLines(const TreeViewState& state, HDC dc, const TreeItem& item, const T
     const COLORREF color = GetSysColor(COLOR_BTNSHADOW);
     const RECT& row = layout.row;
     const int mid = row.top + TreeViewItemHeight / 2;
-    const int x = ColumnCentre(layout.level - 1);
-    DottedHorizontal(dc, x, layout.level * TreeViewIndent, mid, color);
+    const int x = ColumnCentre(layout, layout.level - 1);
+    DottedHorizontal(dc, x, layout.origin + layout.level * TreeViewIndent, mid, color);
     // Up to the previous sibling or the parent; a first top-level item has neither.
     if (item.previous || item.parent)
         DottedVertical(dc, x, row.top, mid, color);
@@ -51,7 +51,7 @@ void DrawLines(const TreeViewState& state, HDC dc, const TreeItem& item, const T
     int column = layout.level - 2;
     for (const TreeItem* a = item.parent; a && column >= 0; a = a->parent, --column)
         if (a->next)
-            DottedVertical(dc, ColumnCentre(column), row.top, row.bottom, color);
+            DottedVertical(dc, ColumnCentre(layout, column), row.top, row.bottom, color);
 }
 
 void DrawButton(HDC dc, const TreeItem& item, const RECT& column)

@@ -27,10 +27,16 @@ struct TreeViewState {
     int barRows = -1;
     int barTop = -1;
     int wheelRest = 0; // wheel turns short of a notch
+    int left = 0; // pixels scrolled horizontally
+    // What the horizontal scroll bar was last told: the widest row, the client width, left.
+    int barWidest = -1;
+    int barPage = -1;
+    int barLeft = -1;
     HIMAGELIST normalImages = nullptr;
     HIMAGELIST stateImages = nullptr;
     HFONT font = nullptr;     // from WM_SETFONT; null: DEFAULT_GUI_FONT
     HFONT boldFont = nullptr; // made from the font for TVIS_BOLD labels, owned
+    unsigned fontGeneration = 1; // counts the fonts set, for the items' measured widths
     bool focused = false;
     // A left or right press seen by the control, finished by its release,
     // and what the left press hit.
@@ -42,6 +48,7 @@ struct TreeViewState {
 // The parts of one row, in client coordinates.
 struct TreeRowLayout {
     int level = 0;      // indent columns before the images
+    int origin = 0;     // where the first indent column starts: 0 less the horizontal scroll
     RECT row = {};      // the whole row
     RECT button = {};   // the button's column; empty when the item shows no button
     RECT stateIcon = {}; // empty without a state image list
@@ -62,8 +69,14 @@ bool IsTreeQuery(UINT msg);
 
 DWORD TreeStyle(const TreeViewState& state);
 int RowsThatFit(const TreeViewState& state);
-// Keeps the scroll position within the rows that exist.
+// Keeps the scroll positions within the rows that exist and their width, and
+// the scroll bars showing them.
 void ClampScroll(TreeViewState& state);
+// The right end of the widest shown row, unscrolled.
+int WidestRow(TreeViewState& state);
+// The horizontal scroll that brings as much of the range [from, to) of
+// unscrolled x into view as fits, its start first.
+int LeftShowing(const TreeViewState& state, int from, int to);
 TreeRowLayout LayoutRow(const TreeViewState& state, const TreeItem& item, int rowIndex);
 void HitTest(const TreeViewState& state, TVHITTESTINFO& info);
 HFONT LabelFont(const TreeViewState& state, const TreeItem& item);
@@ -83,5 +96,7 @@ void DescribeItem(const TreeItem* item, TVITEMW& out);
 // Mouse and keyboard messages; the result of the message.
 LRESULT TreeMouse(TreeViewState& state, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT TreeKeyDown(TreeViewState& state, WPARAM key);
+// WM_HSCROLL: scrolls without moving the caret.
+LRESULT HorizontalScroll(TreeViewState& state, WORD request, int position);
 
 } // namespace user::detail

@@ -65,8 +65,9 @@ HWND OpenViewerWindow(const std::u16string& title, const std::u16string& text)
     RECT client;
     GetClientRect(window, &client);
     HWND edit = CreateWindowExW(0, WC_EDIT, u"",
+                                // As Notepad without Word Wrap: long lines scroll across.
                                 WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY
-                                    | ES_AUTOVSCROLL,
+                                    | ES_AUTOVSCROLL | ES_AUTOHSCROLL,
                                 0, 0, client.right, client.bottom, window,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTextControlId)), nullptr, nullptr);
     if (!edit) {

@@ -107,7 +107,7 @@ constexpr UINT CTLCOLOR_STATIC = 6;
 // notification back at this offset.
 constexpr UINT WM_REFLECT_BASE = 0xBC00;
 
-// WM_VSCROLL: the low word of wParam; the high word holds the position
+// WM_VSCROLL and WM_HSCROLL: the low word of wParam; the high word holds the position
 // of SB_THUMBPOSITION and SB_THUMBTRACK.
 constexpr WORD SB_LINEUP = 0;
 constexpr WORD SB_LINEDOWN = 1;
@@ -118,6 +118,13 @@ constexpr WORD SB_THUMBTRACK = 5;
 constexpr WORD SB_TOP = 6;
 constexpr WORD SB_BOTTOM = 7;
 constexpr WORD SB_ENDSCROLL = 8;
+// WM_HSCROLL names the same requests by the bar's ends.
+constexpr WORD SB_LINELEFT = SB_LINEUP;
+constexpr WORD SB_LINERIGHT = SB_LINEDOWN;
+constexpr WORD SB_PAGELEFT = SB_PAGEUP;
+constexpr WORD SB_PAGERIGHT = SB_PAGEDOWN;
+constexpr WORD SB_LEFT = SB_TOP;
+constexpr WORD SB_RIGHT = SB_BOTTOM;
 
 // WM_MOUSEWHEEL: the high word of wParam, in steps of this size.
 constexpr int WHEEL_DELTA = 120;

@@ -4,6 +4,7 @@
 // Row geometry, fixed so that hit tests and pictures agree:
 // - Every row is TreeViewItemHeight (18) pixels high; the first visible row
 //   (TVGN_FIRSTVISIBLE, moved by scrolling) starts at y = 0.
+// - Rows scrolled horizontally by n pixels start at x = -n instead of 0 below.
 // - An item of depth d (0 for a top-level item) has the level
 //   L = d + 1 with TVS_LINESATROOT and TVS_HASLINES or TVS_HASBUTTONS, else
 //   L = d. From x = 0 lie L indent columns of TreeViewIndent (19) pixels; the
@@ -15,6 +16,12 @@
 //   1 unchecked, 2 checked); then the normal image, as wide as the normal
 //   list's images, when the tree has one; then the label: the text's width in
 //   the control's font plus 2 pixels on each side.
+// - Scroll bars: the vertical one (SB_VERT, in rows) while the rows do not
+//   all fit; the horizontal one (SB_HORZ, in pixels) while the widest shown
+//   row is wider than the client area, unless TVS_NOHSCROLL. Ctrl with an
+//   arrow key scrolls a line without moving the caret, and selecting an item
+//   or TVM_ENSUREVISIBLE brings it into view both ways: its button or its
+//   images and its label, their start first when they cannot all show.
 // Hit tests report the part of the row under the point: TVHT_ONITEMINDENT,
 // TVHT_ONITEMBUTTON (the whole button column), TVHT_ONITEMSTATEICON,
 // TVHT_ONITEMICON, TVHT_ONITEMLABEL, TVHT_ONITEMRIGHT (after the label);
@@ -51,6 +58,8 @@ constexpr DWORD TVS_CHECKBOXES = 0x0100;
 constexpr DWORD TVS_EDITLABELS = 0x0008;
 constexpr DWORD TVS_TRACKSELECT = 0x0200;
 constexpr DWORD TVS_FULLROWSELECT = 0x1000;
+constexpr DWORD TVS_NOSCROLL = 0x2000;
+constexpr DWORD TVS_NOHSCROLL = 0x8000;
 
 using HTREEITEM = struct _TREEITEM*;
 
