@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <utility>
 
 namespace gdi {
@@ -150,10 +151,70 @@ Region Region::FromRects(const std::vector<RECT>& rects)
     return region;
 }
 
+namespace {
+
+bool Inside(const RECT& inner, const RECT& outer)
+{
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+bool Disjoint(const RECT& a, const RECT& b)
+{
+    return a.right <= b.left || b.right <= a.left || a.bottom <= b.top || b.bottom <= a.top;
+}
+
+} // namespace
+
+// The cases the paint path meets on every call (a rectangle against a
+// rectangle, an empty side, one side within a rectangle or beside it),
+// answered without the band sweep. Regions are kept in one canonical form
+// (bands merged, spans merged), so each answer is the one the sweep gives.
+std::optional<Region> Region::CombineQuickly(const Region& a, const Region& b, int mode)
+{
+    const bool emptyA = a.m_rects.empty(), emptyB = b.m_rects.empty();
+    if (emptyA || emptyB) {
+        switch (mode) {
+        case RGN_AND:
+            return Region();
+        case RGN_DIFF:
+            return emptyA ? Region() : a;
+        default: // RGN_OR, RGN_XOR
+            return emptyA ? b : a;
+        }
+    }
+    const RECT boundsA = a.Bounds(), boundsB = b.Bounds();
+    const bool rectA = a.m_rects.size() == 1, rectB = b.m_rects.size() == 1;
+    if (mode == RGN_AND) {
+        if (Disjoint(boundsA, boundsB))
+            return Region();
+        if (rectB && Inside(boundsA, boundsB))
+            return a;
+        if (rectA && Inside(boundsB, boundsA))
+            return b;
+        if (rectA && rectB)
+            return Region(RECT{std::max(boundsA.left, boundsB.left), std::max(boundsA.top, boundsB.top),
+                               std::min(boundsA.right, boundsB.right), std::min(boundsA.bottom, boundsB.bottom)});
+    } else if (mode == RGN_DIFF) {
+        if (Disjoint(boundsA, boundsB))
+            return a;
+        if (rectB && Inside(boundsA, boundsB))
+            return Region();
+    } else if (mode == RGN_OR) {
+        if (rectB && Inside(boundsA, boundsB))
+            return b;
+        if (rectA && Inside(boundsB, boundsA))
+            return a;
+    }
+    return std::nullopt;
+}
+
 Region Region::Combine(const Region& a, const Region& b, int mode)
 {
     if (mode == RGN_COPY)
         return a;
+    if (auto quick = CombineQuickly(a, b, mode))
+        return std::move(*quick);
     std::vector<Band> bandsA = ToBands(a.m_rects);
     std::vector<Band> bandsB = ToBands(b.m_rects);
     std::vector<LONG> ys;
@@ -216,6 +277,18 @@ bool Region::Contains(int x, int y) const
         if (x < it->left)
             return false;
         if (x < it->right)
+            return true;
+    }
+    return false;
+}
+
+bool Region::ContainsRect(const RECT& rect) const
+{
+    if (rect.left >= rect.right || rect.top >= rect.bottom)
+        return true;
+    auto it = std::partition_point(m_rects.begin(), m_rects.end(), [&](const RECT& r) { return r.bottom <= rect.top; });
+    for (; it != m_rects.end() && it->top <= rect.top; ++it) {
+        if (Inside(rect, *it))
             return true;
     }
     return false;

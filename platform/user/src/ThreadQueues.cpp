@@ -2,6 +2,7 @@
 // the thread that owns a window.
 #include "WindowData.h"
 
+#include <algorithm>
 #include <chrono>
 #include <sched.h>
 
@@ -10,10 +11,11 @@ namespace user::detail {
 namespace {
 
 // How long a thread that was just sent to, or that waits for the answer to
-// its own sent message, spins before it sleeps: long enough for a handler
-// that only sets a text or a position, short enough to cost nothing
-// noticeable when nothing comes.
+// its own sent message, spins before it sleeps: at most long enough for a
+// handler that only sets a text or a position; at least a few checks. The
+// budget between them adapts to what the spins found lately.
 constexpr std::int64_t kSpinNs = 20'000;
+constexpr std::int64_t kMinSpinNs = 1'000;
 // A thread that served no message from another thread for this long sleeps at once.
 constexpr std::int64_t kBurstGapNs = 2'000'000;
 
@@ -31,16 +33,24 @@ void CpuRelax()
     sched_yield();
 }
 
-// Spins until done() or the queue's arrivals move past seen, for at most kSpinNs.
+// Spins until done() or the queue's arrivals move past seen, for at most
+// budget nanoseconds; the budget doubles when the spin is answered and halves
+// when it is not, within kMinSpinNs and kSpinNs.
 template <typename Done>
-bool Spin(ThreadQueue& queue, std::uint64_t seen, Done done)
+bool Spin(ThreadQueue& queue, std::uint64_t seen, std::int64_t& budget, Done done)
 {
-    const std::int64_t until = SteadyNs() + kSpinNs;
+    if (budget == 0)
+        budget = kSpinNs;
+    const std::int64_t until = SteadyNs() + budget;
     for (int round = 0;; ++round) {
-        if (done() || queue.arrivals.load(std::memory_order_acquire) != seen)
+        if (done() || queue.arrivals.load(std::memory_order_acquire) != seen) {
+            budget = std::min(budget * 2, kSpinNs);
             return true;
-        if ((round & 7) == 7 && SteadyNs() >= until)
+        }
+        if ((round & 7) == 7 && SteadyNs() >= until) {
+            budget = std::max(budget / 2, kMinSpinNs);
             return false;
+        }
         CpuRelax();
     }
 }
@@ -110,20 +120,33 @@ std::shared_ptr<ThreadQueue> QueueOf(DWORD threadId)
 
 bool IsOnThisThread(const WindowData& window)
 {
-    return window.queue == CurrentQueue();
+    if (!t_queue.queue)
+        CurrentQueue();
+    return window.queue == t_queue.queue; // no copy of the queue's pointer: asked on every send
 }
 
 void NotifyArrival(ThreadQueue& queue)
 {
     queue.arrivals.fetch_add(1, std::memory_order_release);
-    queue.wake.notify_all();
+    // Only the queue's own thread sleeps on it, and it says so under the
+    // lock that the caller holds: no wake-up is lost, and none is paid for
+    // while the thread runs or spins.
+    if (queue.sleeping)
+        queue.wake.notify_one();
+}
+
+void SleepOnQueue(ThreadQueue& queue, std::unique_lock<std::mutex>& lock)
+{
+    queue.sleeping = true;
+    queue.wake.wait(lock);
+    queue.sleeping = false;
 }
 
 bool SpinForArrival(ThreadQueue& queue, std::uint64_t seen)
 {
     if (SteadyNs() - queue.lastServedNs.load(std::memory_order_relaxed) > kBurstGapNs)
         return false;
-    return Spin(queue, seen, [] { return false; });
+    return Spin(queue, seen, queue.arrivalSpinNs, [] { return false; });
 }
 
 bool ServeSentMessages(const std::shared_ptr<ThreadQueue>& queue)
@@ -186,7 +209,7 @@ LRESULT RunOnOwner(HWND hwnd, const std::function<LRESULT()>& call)
         NotifyArrival(*target);
     }
     // A short call is answered before a sleep would even begin.
-    Spin(*self, self->arrivals.load(std::memory_order_acquire),
+    Spin(*self, self->arrivals.load(std::memory_order_acquire), self->replySpinNs,
          [&] { return message->done.load(std::memory_order_acquire); });
     std::unique_lock lock(self->mutex);
     while (!message->done.load(std::memory_order_acquire)) {
@@ -196,7 +219,7 @@ LRESULT RunOnOwner(HWND hwnd, const std::function<LRESULT()>& call)
             lock.lock();
             continue;
         }
-        self->wake.wait(lock);
+        SleepOnQueue(*self, lock);
     }
     return message->result;
 }

@@ -114,6 +114,15 @@ struct ThreadQueue {
     // the steady clock: a thread that is being sent to spins briefly before
     // it sleeps, so that the next call of a burst costs no wake-up.
     std::atomic<std::int64_t> lastServedNs{0};
+    // Whether the thread sleeps on wake (set and read under the lock): an
+    // arrival wakes it only then, as a spinning thread sees arrivals anyway.
+    bool sleeping = false;
+    // How long the thread spins for an answer to its own sent message, and
+    // for the next sent message after serving one (owner thread only). Each
+    // halves when a spin ends in a sleep and doubles when it is answered, so
+    // that calls that take long (a repaint) cost no spinning.
+    std::int64_t replySpinNs = 0;
+    std::int64_t arrivalSpinNs = 0;
     std::deque<MSG> posted;
     std::deque<std::shared_ptr<SentMessage>> sent;
     std::vector<Timer> timers;
@@ -164,6 +173,17 @@ bool AnswerWithoutOwner(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESU
 
 // Wakes the queue's thread for something just added under its lock.
 void NotifyArrival(ThreadQueue& queue);
+
+// Sleeps on the queue's wake under its lock (the caller's own queue) until
+// woken or, when timeout is given, until it passes.
+void SleepOnQueue(ThreadQueue& queue, std::unique_lock<std::mutex>& lock);
+template <typename Duration>
+void SleepOnQueueFor(ThreadQueue& queue, std::unique_lock<std::mutex>& lock, Duration timeout)
+{
+    queue.sleeping = true;
+    queue.wake.wait_for(lock, timeout);
+    queue.sleeping = false;
+}
 
 // Spins for a short while, without the lock, until something arrives after
 // seen (the value of arrivals that the caller saw under the lock); only when
