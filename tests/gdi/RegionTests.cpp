@@ -162,6 +162,44 @@ TEST(RegionTest, ARectangleOrAnEmptyRegionOnEitherSideCombinesAsThePixelSetsSay)
     EXPECT_GT(apart, 0);
 }
 
+TEST(RegionTest, RegionsOfManyBandsWithGapsCombineAsThePixelSetsSay)
+{
+    // Thin rectangles leave bands with several spans and gaps between bands
+    // on both sides, so that the sweep meets every order of edges.
+    std::mt19937 rng(23);
+    std::uniform_int_distribution<int> coord(0, kGrid), thin(1, 3);
+    auto thinRects = [&](int count) {
+        std::vector<RECT> rects;
+        for (int i = 0; i < count; ++i) {
+            int x = coord(rng), y = coord(rng);
+            rects.push_back({x, y, std::min(kGrid, x + thin(rng) * (i % 2 ? 4 : 1)), std::min(kGrid, y + thin(rng))});
+        }
+        return rects;
+    };
+    for (int round = 0; round < 300; ++round) {
+        auto ra = thinRects(4 + round % 12), rb = thinRects(2 + round % 9);
+        gdi::Region a = gdi::Region::FromRects(ra), b = gdi::Region::FromRects(rb);
+        const Mask ma = MaskOf(ra), mb = MaskOf(rb);
+        for (int mode : {RGN_AND, RGN_OR, RGN_XOR, RGN_DIFF}) {
+            gdi::Region c = gdi::Region::Combine(a, b, mode);
+            Mask expected(kGrid * kGrid);
+            for (int i = 0; i < kGrid * kGrid; ++i)
+                expected[i] = mode == RGN_AND   ? (ma[i] && mb[i])
+                              : mode == RGN_OR  ? (ma[i] || mb[i])
+                              : mode == RGN_XOR ? (ma[i] != mb[i])
+                                                : (ma[i] && !mb[i]);
+            ASSERT_EQ(MaskOf(c), expected) << "mode " << mode << " round " << round;
+            ExpectCanonical(c);
+            std::vector<RECT> pixels;
+            for (int y = 0; y < kGrid; ++y)
+                for (int x = 0; x < kGrid; ++x)
+                    if (expected[y * kGrid + x])
+                        pixels.push_back({x, y, x + 1, y + 1});
+            ASSERT_EQ(c, gdi::Region::FromRects(pixels)) << "mode " << mode << " round " << round;
+        }
+    }
+}
+
 TEST(RegionTest, ContainsRectSaysWhetherOneOfItsRectanglesHoldsTheWholeBox)
 {
     std::mt19937 rng(3);
