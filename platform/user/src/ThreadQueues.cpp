@@ -26,11 +26,23 @@ std::int64_t SteadyNs()
         .count();
 }
 
-// Gives the processor to any other thread that is ready, so that a spin
-// on a busy machine does not keep the thread it waits for from running.
-void CpuRelax()
+// For its first microseconds a spin only pauses the processor: an answer
+// that comes that soon costs no system call. After them it gives the
+// processor to any other thread that is ready, so that a spin on a busy
+// machine does not keep the thread it waits for from running.
+constexpr std::int64_t kPausingNs = 2'000;
+
+void CpuRelax(bool pausing)
 {
-    sched_yield();
+    if (!pausing) {
+        sched_yield();
+        return;
+    }
+    for (int i = 0; i < 4; ++i) {
+#if defined(__x86_64__) || defined(__i386__)
+        __builtin_ia32_pause();
+#endif
+    }
 }
 
 // Spins until done() or the queue's arrivals move past seen, for at most
@@ -41,17 +53,17 @@ bool Spin(ThreadQueue& queue, std::uint64_t seen, std::int64_t& budget, Done don
 {
     if (budget == 0)
         budget = kSpinNs;
-    const std::int64_t until = SteadyNs() + budget;
-    for (int round = 0;; ++round) {
+    const std::int64_t start = SteadyNs();
+    for (std::int64_t now = start;; now = SteadyNs()) {
         if (done() || queue.arrivals.load(std::memory_order_acquire) != seen) {
             budget = std::min(budget * 2, kSpinNs);
             return true;
         }
-        if ((round & 7) == 7 && SteadyNs() >= until) {
+        if (now - start >= budget) {
             budget = std::max(budget / 2, kMinSpinNs);
             return false;
         }
-        CpuRelax();
+        CpuRelax(now - start < kPausingNs);
     }
 }
 
