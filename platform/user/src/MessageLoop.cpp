@@ -136,8 +136,10 @@ void Wait(const std::shared_ptr<ThreadQueue>& queue, std::int64_t nextTimer)
     if (SpinForArrival(*queue, seen))
         return;
     lock.lock();
-    if (queue->arrivals.load(std::memory_order_relaxed) != seen)
+    if (queue->arrivals.load(std::memory_order_relaxed) != seen) {
+        AfterSleepForArrival(*queue); // came just after the spin gave up
         return;
+    }
     if (nextTimer < 0) {
         SleepOnQueueFor(*queue, lock, std::chrono::milliseconds(50));
     } else if (IsVirtualClock()) {
@@ -147,6 +149,7 @@ void Wait(const std::shared_ptr<ThreadQueue>& queue, std::int64_t nextTimer)
         auto delay = std::max<std::int64_t>(nextTimer - Now(), 0);
         SleepOnQueueFor(*queue, lock, std::chrono::milliseconds(delay));
     }
+    AfterSleepForArrival(*queue);
 }
 
 void Post(const std::shared_ptr<ThreadQueue>& queue, const MSG& msg)

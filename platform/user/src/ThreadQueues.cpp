@@ -26,44 +26,48 @@ std::int64_t SteadyNs()
         .count();
 }
 
-// For its first microseconds a spin only pauses the processor: an answer
-// that comes that soon costs no system call. After them it gives the
-// processor to any other thread that is ready, so that a spin on a busy
-// machine does not keep the thread it waits for from running.
-constexpr std::int64_t kPausingNs = 2'000;
-
-void CpuRelax(bool pausing)
+// Gives the processor to any other thread that is ready, so that a spin
+// on a busy machine does not keep the thread it waits for from running. (A
+// spin that only paused the processor for its first microseconds answered
+// faster on a quiet machine but slower, past 8 us, on a loaded one.)
+void CpuRelax()
 {
-    if (!pausing) {
-        sched_yield();
-        return;
-    }
-    for (int i = 0; i < 4; ++i) {
-#if defined(__x86_64__) || defined(__i386__)
-        __builtin_ia32_pause();
-#endif
+    sched_yield();
+}
+
+// Learns from how long a wait took in the end (spun, or spun and slept):
+// what a spin of the longest budget would have caught grows the budget to
+// well above it; a few longer waits in a row halve it. A spin that times
+// out teaches nothing by itself, so a budget that shrank grows again as
+// soon as answers come quickly again.
+constexpr int kLongWaitsBeforeShrinking = 3;
+
+void LearnSpin(SpinBudget& budget, std::int64_t waited)
+{
+    if (waited <= kSpinNs) {
+        budget.longWaits = 0;
+        budget.ns = std::min(kSpinNs, std::max({budget.ns * 2, waited + waited / 2, kMinSpinNs}));
+    } else if (++budget.longWaits >= kLongWaitsBeforeShrinking) {
+        budget.longWaits = 0;
+        budget.ns = std::max(budget.ns / 2, kMinSpinNs);
     }
 }
 
 // Spins until done() or the queue's arrivals move past seen, for at most
-// budget nanoseconds; the budget doubles when the spin is answered and halves
-// when it is not, within kMinSpinNs and kSpinNs.
+// budget nanoseconds from start.
 template <typename Done>
-bool Spin(ThreadQueue& queue, std::uint64_t seen, std::int64_t& budget, Done done)
+bool Spin(ThreadQueue& queue, std::uint64_t seen, std::int64_t start, SpinBudget& budget, Done done)
 {
-    if (budget == 0)
-        budget = kSpinNs;
-    const std::int64_t start = SteadyNs();
+    if (budget.ns == 0)
+        budget.ns = kSpinNs;
     for (std::int64_t now = start;; now = SteadyNs()) {
         if (done() || queue.arrivals.load(std::memory_order_acquire) != seen) {
-            budget = std::min(budget * 2, kSpinNs);
+            LearnSpin(budget, now - start);
             return true;
         }
-        if (now - start >= budget) {
-            budget = std::max(budget / 2, kMinSpinNs);
+        if (now - start >= budget.ns)
             return false;
-        }
-        CpuRelax(now - start < kPausingNs);
+        CpuRelax();
     }
 }
 
@@ -156,9 +160,22 @@ void SleepOnQueue(ThreadQueue& queue, std::unique_lock<std::mutex>& lock)
 
 bool SpinForArrival(ThreadQueue& queue, std::uint64_t seen)
 {
-    if (SteadyNs() - queue.lastServedNs.load(std::memory_order_relaxed) > kBurstGapNs)
+    const std::int64_t now = SteadyNs();
+    queue.arrivalSpinStartNs = 0;
+    if (now - queue.lastServedNs.load(std::memory_order_relaxed) > kBurstGapNs)
         return false;
-    return Spin(queue, seen, queue.arrivalSpinNs, [] { return false; });
+    if (Spin(queue, seen, now, queue.arrivalSpin, [] { return false; }))
+        return true;
+    queue.arrivalSpinStartNs = now;
+    return false;
+}
+
+void AfterSleepForArrival(ThreadQueue& queue)
+{
+    if (queue.arrivalSpinStartNs == 0)
+        return;
+    LearnSpin(queue.arrivalSpin, SteadyNs() - queue.arrivalSpinStartNs);
+    queue.arrivalSpinStartNs = 0;
 }
 
 bool ServeSentMessages(const std::shared_ptr<ThreadQueue>& queue)
@@ -221,9 +238,17 @@ LRESULT RunOnOwner(HWND hwnd, const std::function<LRESULT()>& call)
         NotifyArrival(*target);
     }
     // A short call is answered before a sleep would even begin.
-    Spin(*self, self->arrivals.load(std::memory_order_acquire), self->replySpinNs,
-         [&] { return message->done.load(std::memory_order_acquire); });
+    const std::int64_t sentAt = SteadyNs();
+    if (Spin(*self, self->arrivals.load(std::memory_order_acquire), sentAt, self->replySpin,
+             [&] { return message->done.load(std::memory_order_acquire); }) &&
+        message->done.load(std::memory_order_acquire)) {
+        // Answered while spinning: the answer's lock is taken only to know
+        // that its thread has let go of this message.
+        std::lock_guard lock(self->mutex);
+        return message->result;
+    }
     std::unique_lock lock(self->mutex);
+    bool slept = false;
     while (!message->done.load(std::memory_order_acquire)) {
         if (!self->sent.empty()) {
             lock.unlock();
@@ -232,7 +257,10 @@ LRESULT RunOnOwner(HWND hwnd, const std::function<LRESULT()>& call)
             continue;
         }
         SleepOnQueue(*self, lock);
+        slept = true;
     }
+    if (slept)
+        LearnSpin(self->replySpin, SteadyNs() - sentAt);
     return message->result;
 }
 
