@@ -90,6 +90,140 @@ TEST(RegionTest, CombineMatchesPixelSetsForEveryMode)
     }
 }
 
+TEST(RegionTest, ARectangleOrAnEmptyRegionOnEitherSideCombinesAsThePixelSetsSay)
+{
+    // The paint path's usual operands: a region against one rectangle that
+    // holds it, lies inside it, beside it or across it, and empty ones.
+    std::mt19937 rng(11);
+    std::uniform_int_distribution<int> coord(0, kGrid);
+    int inside = 0, holding = 0, apart = 0;
+    for (int round = 0; round < 400; ++round) {
+        auto ra = RandomRects(rng, 1 + round % 4);
+        if (round % 7 == 0)
+            ra.clear();
+        gdi::Region a = gdi::Region::FromRects(ra);
+        RECT r{};
+        switch (round % 4) {
+        case 0: // holds a
+            r = a.IsEmpty() ? RECT{2, 2, 9, 9} : a.Bounds();
+            r = {std::max(0, static_cast<int>(r.left) - coord(rng) % 3), std::max(0, static_cast<int>(r.top) - coord(rng) % 3),
+                 std::min(kGrid, static_cast<int>(r.right) + coord(rng) % 3),
+                 std::min(kGrid, static_cast<int>(r.bottom) + coord(rng) % 3)};
+            break;
+        case 1: // beside a, or empty
+            r = round % 8 == 1 ? RECT{5, 5, 5, 9} : RandomRects(rng, 1)[0];
+            break;
+        case 2: // inside a's first rectangle
+            r = ra.empty() ? RECT{1, 1, 4, 4} : ra[0];
+            r = {r.left + (r.right - r.left) / 4, r.top + (r.bottom - r.top) / 4, r.right - (r.right - r.left) / 4,
+                 r.bottom - (r.bottom - r.top) / 4};
+            break;
+        default:
+            r = RandomRects(rng, 1)[0];
+            break;
+        }
+        std::vector<RECT> rb{r};
+        gdi::Region b(r);
+        const Mask ma = MaskOf(ra), mb = MaskOf(rb);
+        for (bool swapped : {false, true}) {
+            const gdi::Region& left = swapped ? b : a;
+            const gdi::Region& right = swapped ? a : b;
+            const Mask& ml = swapped ? mb : ma;
+            const Mask& mr = swapped ? ma : mb;
+            for (int mode : {RGN_AND, RGN_OR, RGN_XOR, RGN_DIFF}) {
+                gdi::Region c = gdi::Region::Combine(left, right, mode);
+                Mask expected(kGrid * kGrid);
+                for (int i = 0; i < kGrid * kGrid; ++i) {
+                    bool x = ml[i], y = mr[i];
+                    expected[i] = mode == RGN_AND ? (x && y) : mode == RGN_OR ? (x || y) : mode == RGN_XOR ? (x != y) : (x && !y);
+                }
+                ASSERT_EQ(MaskOf(c), expected) << "mode " << mode << " round " << round << " swapped " << swapped;
+                ExpectCanonical(c);
+                // The canonical form is one per pixel set, so any construction gives an equal region.
+                std::vector<RECT> pixels;
+                for (int y = 0; y < kGrid; ++y)
+                    for (int x = 0; x < kGrid; ++x)
+                        if (expected[y * kGrid + x])
+                            pixels.push_back({x, y, x + 1, y + 1});
+                ASSERT_EQ(c, gdi::Region::FromRects(pixels)) << "mode " << mode << " round " << round;
+            }
+        }
+        if (!a.IsEmpty()) {
+            const RECT bounds = a.Bounds();
+            inside += bounds.left >= r.left && bounds.right <= r.right && bounds.top >= r.top && bounds.bottom <= r.bottom;
+            holding += a.Rects().size() == 1 && r.left >= bounds.left && r.right <= bounds.right && r.top >= bounds.top &&
+                       r.bottom <= bounds.bottom && r.left < r.right && r.top < r.bottom;
+            apart += r.right <= bounds.left || bounds.right <= r.left || r.bottom <= bounds.top || bounds.bottom <= r.top;
+        }
+    }
+    // Each of the quick cases came up.
+    EXPECT_GT(inside, 0);
+    EXPECT_GT(holding, 0);
+    EXPECT_GT(apart, 0);
+}
+
+TEST(RegionTest, RegionsOfManyBandsWithGapsCombineAsThePixelSetsSay)
+{
+    // Thin rectangles leave bands with several spans and gaps between bands
+    // on both sides, so that the sweep meets every order of edges.
+    std::mt19937 rng(23);
+    std::uniform_int_distribution<int> coord(0, kGrid), thin(1, 3);
+    auto thinRects = [&](int count) {
+        std::vector<RECT> rects;
+        for (int i = 0; i < count; ++i) {
+            int x = coord(rng), y = coord(rng);
+            rects.push_back({x, y, std::min(kGrid, x + thin(rng) * (i % 2 ? 4 : 1)), std::min(kGrid, y + thin(rng))});
+        }
+        return rects;
+    };
+    for (int round = 0; round < 300; ++round) {
+        auto ra = thinRects(4 + round % 12), rb = thinRects(2 + round % 9);
+        gdi::Region a = gdi::Region::FromRects(ra), b = gdi::Region::FromRects(rb);
+        const Mask ma = MaskOf(ra), mb = MaskOf(rb);
+        for (int mode : {RGN_AND, RGN_OR, RGN_XOR, RGN_DIFF}) {
+            gdi::Region c = gdi::Region::Combine(a, b, mode);
+            Mask expected(kGrid * kGrid);
+            for (int i = 0; i < kGrid * kGrid; ++i)
+                expected[i] = mode == RGN_AND   ? (ma[i] && mb[i])
+                              : mode == RGN_OR  ? (ma[i] || mb[i])
+                              : mode == RGN_XOR ? (ma[i] != mb[i])
+                                                : (ma[i] && !mb[i]);
+            ASSERT_EQ(MaskOf(c), expected) << "mode " << mode << " round " << round;
+            ExpectCanonical(c);
+            std::vector<RECT> pixels;
+            for (int y = 0; y < kGrid; ++y)
+                for (int x = 0; x < kGrid; ++x)
+                    if (expected[y * kGrid + x])
+                        pixels.push_back({x, y, x + 1, y + 1});
+            ASSERT_EQ(c, gdi::Region::FromRects(pixels)) << "mode " << mode << " round " << round;
+        }
+    }
+}
+
+TEST(RegionTest, ContainsRectSaysWhetherOneOfItsRectanglesHoldsTheWholeBox)
+{
+    std::mt19937 rng(3);
+    for (int round = 0; round < 300; ++round) {
+        auto rects = RandomRects(rng, 1 + round % 5);
+        gdi::Region region = gdi::Region::FromRects(rects);
+        RECT box = RandomRects(rng, 1)[0];
+        bool everyPixel = true;
+        for (int y = box.top; y < box.bottom; ++y)
+            for (int x = box.left; x < box.right; ++x)
+                everyPixel = everyPixel && region.Contains(x, y);
+        bool oneHolds = box.left >= box.right || box.top >= box.bottom;
+        for (const RECT& r : region.Rects())
+            oneHolds = oneHolds || (box.left >= r.left && box.right <= r.right && box.top >= r.top && box.bottom <= r.bottom);
+        ASSERT_EQ(region.ContainsRect(box), oneHolds) << "round " << round;
+        if (region.ContainsRect(box)) {
+            ASSERT_TRUE(everyPixel) << "round " << round; // never true for a box with a pixel outside
+        }
+    }
+    EXPECT_TRUE(gdi::Region(RECT{0, 0, 10, 10}).ContainsRect({2, 3, 10, 10}));
+    EXPECT_FALSE(gdi::Region(RECT{0, 0, 10, 10}).ContainsRect({2, 3, 11, 10}));
+    EXPECT_FALSE(gdi::Region().ContainsRect({0, 0, 1, 1}));
+}
+
 TEST(RegionTest, SamePixelsGiveEqualRegionsWhateverTheirConstruction)
 {
     // Two halves joined, and the whole at once.

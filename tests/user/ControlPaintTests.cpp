@@ -334,3 +334,40 @@ TEST_F(ControlPaintTest, AnOwnerDrawnButtonAsksItsParentWithItsStates)
 }
 
 } // namespace
+
+TEST_F(ControlPaintTest, AGroupBoxRepaintedInPartShowsWhatAWholeRepaintShows)
+{
+    // A control inside the group changing repaints the dialog there, and the
+    // box under it; a repaint across the box's frame or label redraws them.
+    auto snapshot = [&] {
+        automation::WaitForPaint();
+        const auto surface = user::SurfaceOf(m_dialog);
+        std::vector<gdi::Pixel> pixels;
+        for (int y = 0; y < surface->Height(); ++y)
+            for (int x = 0; x < surface->Width(); ++x)
+                pixels.push_back(surface->At(x, y) & 0xFFFFFF);
+        return pixels;
+    };
+    RedrawWindow(m_dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    const auto whole = snapshot();
+    RECT box;
+    GetWindowRect(Control(1042), &box);
+    POINT corner = {box.left, box.top};
+    ScreenToClient(m_dialog, &corner);
+    const int w = box.right - box.left, h = box.bottom - box.top;
+    const RECT areas[] = {
+        {corner.x + 6, corner.y + 20, corner.x + w - 6, corner.y + h - 6}, // inside only
+        {corner.x - 3, corner.y + 20, corner.x + 4, corner.y + h - 6},     // across the left edge
+        {corner.x + 6, corner.y + h - 4, corner.x + w - 6, corner.y + h + 3}, // across the bottom edge
+        {corner.x + 2, corner.y, corner.x + 30, corner.y + 6},             // the label's row
+    };
+    for (const RECT& area : areas) {
+        InvalidateRect(m_dialog, &area, TRUE);
+        UpdateWindow(m_dialog);
+        EXPECT_EQ(snapshot(), whole) << "after repainting " << area.left << "," << area.top << " to " << area.right
+                                     << "," << area.bottom;
+        // The frame shows over the skin: the box did draw.
+        EXPECT_NE(At(1042, 0, h / 2), kSkin);
+        EXPECT_NE(At(1042, w / 2, h - 1), kSkin);
+    }
+}

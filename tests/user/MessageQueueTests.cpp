@@ -215,3 +215,103 @@ TEST_F(MessageQueueTest, KeysBecomeCharactersAndF1AsksForHelp)
     EXPECT_EQ(helped, (std::vector<HWND>{child, parent}));
     DestroyWindow(parent);
 }
+
+TEST_F(MessageQueueTest, ManySendersToOneWindowEachGetTheirOwnAnswerWhetherItComesAtOnceOrLate)
+{
+    // Quick answers (the receiver spins for the next one), slow ones (the
+    // senders give up spinning and sleep) and posts from elsewhere mixed.
+    GuiThread gui;
+    std::atomic<int> served{0};
+    std::atomic<int> posted{0};
+    RecordingClass::Get().handler = [&](HWND, UINT msg, WPARAM wParam, LPARAM, LRESULT* result) {
+        if (msg == WM_USER + 2) {
+            ++posted;
+            return true;
+        }
+        if (msg != WM_USER + 1)
+            return false;
+        if (wParam % 97 == 0) {
+            // A handler that takes long, as a repaint does.
+            const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(300);
+            while (std::chrono::steady_clock::now() < until) {
+            }
+        }
+        ++served;
+        *result = static_cast<LRESULT>(wParam * 2 + 1);
+        return true;
+    };
+    constexpr int kSenders = 8;
+    constexpr int kCalls = 1500;
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> senders;
+    for (int s = 0; s < kSenders; ++s) {
+        senders.emplace_back([&, s] {
+            for (int i = 0; i < kCalls; ++i) {
+                const WPARAM tag = static_cast<WPARAM>(s) << 20 | static_cast<WPARAM>(i);
+                if (SendMessageW(gui.Window(), WM_USER + 1, tag, 0) != static_cast<LRESULT>(tag * 2 + 1))
+                    ++wrong;
+                if (i % 50 == 0)
+                    PostMessageW(gui.Window(), WM_USER + 2, 0, 0);
+            }
+        });
+    }
+    for (auto& sender : senders)
+        sender.join();
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(served, kSenders * kCalls);
+    // The posts are taken too, with nobody sending any more to wake the thread.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (posted < kSenders * (kCalls / 50) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    EXPECT_EQ(posted, kSenders * (kCalls / 50));
+}
+
+TEST_F(MessageQueueTest, SendersWhoseReceiverEndsAreReleasedWithZeroOrTheirAnswer)
+{
+    std::promise<HWND> made;
+    std::atomic<bool> othersSending{false};
+    std::thread receiver([&] {
+        HWND hwnd = RecordingClass::Get().Create(nullptr, WS_OVERLAPPED, 0, u"leaving");
+        made.set_value(hwnd);
+        MSG msg;
+        while (GetMessageW(&msg, nullptr, 0, 0))
+            DispatchMessageW(&msg);
+        // The thread ends with its window and whatever was still sent to it.
+    });
+    HWND hwnd = made.get_future().get();
+    RecordingClass::Get().handler = [&](HWND, UINT msg, WPARAM, LPARAM, LRESULT* result) {
+        if (msg == WM_USER + 3) {
+            *result = 5;
+            return true;
+        }
+        if (msg != WM_USER + 4)
+            return false;
+        // Ends the loop once the others are on their way; what they sent
+        // meanwhile is never served.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!othersSending && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::yield();
+        PostQuitMessage(0);
+        *result = 9;
+        return true;
+    };
+    auto first = std::async(std::launch::async, [&] { return SendMessageW(hwnd, WM_USER + 4, 0, 0); });
+    std::vector<std::future<LRESULT>> others;
+    for (int s = 0; s < 6; ++s)
+        others.push_back(std::async(std::launch::async, [&] {
+            othersSending = true;
+            // Served until the thread takes its quit, then released.
+            LRESULT last = 5;
+            for (long i = 0; i < 100'000'000 && last == 5; ++i)
+                last = SendMessageW(hwnd, WM_USER + 3, 0, 0);
+            return last;
+        }));
+    ASSERT_EQ(first.wait_for(std::chrono::seconds(60)), std::future_status::ready) << "the first sender hangs";
+    EXPECT_EQ(first.get(), 9);
+    for (auto& other : others) {
+        ASSERT_EQ(other.wait_for(std::chrono::seconds(60)), std::future_status::ready) << "a sender hangs";
+        EXPECT_EQ(other.get(), 0) << "every sender ends up with the answer of a window that is gone";
+    }
+    receiver.join();
+    EXPECT_EQ(SendMessageW(hwnd, WM_USER + 3, 0, 0), 0) << "a send after the end";
+}

@@ -371,3 +371,42 @@ TEST_F(TreeTest, ScrollingMovesRowsAndHitTestsFollow)
         SendMessageW(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(items[static_cast<std::size_t>(i)]));
     EXPECT_EQ(Next(TVGN_FIRSTVISIBLE), Next(TVGN_ROOT));
 }
+
+TEST_F(TreeTest, TreesSpokenToInTurnAndTreesMadeAfterOthersEndedEachAnswerForThemselves)
+{
+    // Messages alternate between trees of one thread, and a tree made after
+    // another was destroyed starts empty, whichever the thread spoke to last.
+    Make(kFolderStyles);
+    HWND first = tree;
+    Make(kFolderStyles);
+    HWND second = tree;
+    std::vector<HTREEITEM> ofFirst, ofSecond;
+    for (int i = 0; i < 5; ++i) {
+        tree = first;
+        ofFirst.push_back(Insert(TVI_ROOT, u"first"));
+        tree = second;
+        ofSecond.push_back(Insert(TVI_ROOT, u"second"));
+        ofSecond.push_back(Insert(TVI_ROOT, u"second"));
+    }
+    EXPECT_EQ(SendMessageW(first, TVM_GETCOUNT, 0, 0), 5);
+    EXPECT_EQ(SendMessageW(second, TVM_GETCOUNT, 0, 0), 10);
+    for (int round = 0; round < 3; ++round) {
+        tree = first;
+        EXPECT_EQ(automation::TreeItemText(first, ofFirst[round]), u"first");
+        EXPECT_EQ(Next(TVGN_ROOT), ofFirst.front());
+        tree = second;
+        EXPECT_EQ(automation::TreeItemText(second, ofSecond[round]), u"second");
+        EXPECT_EQ(Next(TVGN_ROOT), ofSecond.front());
+    }
+    SendMessageW(first, TVM_GETCOUNT, 0, 0); // the thread spoke to it last
+    DestroyWindow(first);
+    EXPECT_EQ(SendMessageW(first, TVM_GETCOUNT, 0, 0), 0) << "a destroyed tree answers nothing";
+    Make(kFolderStyles);
+    EXPECT_NE(tree, first);
+    EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 0);
+    EXPECT_EQ(Next(TVGN_ROOT), nullptr);
+    Insert(TVI_ROOT, u"third");
+    EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 1);
+    EXPECT_EQ(SendMessageW(second, TVM_GETCOUNT, 0, 0), 10);
+    DestroyWindow(second);
+}

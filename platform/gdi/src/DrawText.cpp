@@ -87,6 +87,26 @@ std::vector<Line> WrapLine(const Line& line, const Layout& layout, int maxWidth)
 {
     std::vector<Line> out;
     const std::u16string& t = line.text;
+    // Text that shaping leaves alone is measured once, word by word, as the
+    // candidate chunk grows: each width is the one Width would give, as a
+    // character's advance depends only on it, its predecessor in the chunk
+    // and the pen position from the chunk's start. Other text is measured
+    // whole for each candidate, as joined forms depend on both neighbours.
+    const bool plain = !NeedsBidi(t);
+    std::size_t measuredStart = 0, measuredEnd = 0;
+    int measuredWidth = 0;
+    auto widthOf = [&](std::size_t from, std::size_t to) {
+        if (!plain)
+            return layout.Width(std::u16string_view(t).substr(from, to - from));
+        if (measuredStart != from || measuredEnd > to) {
+            measuredStart = measuredEnd = from;
+            measuredWidth = 0;
+        }
+        const std::u16string_view chunk = std::u16string_view(t).substr(from);
+        for (; measuredEnd < to; ++measuredEnd)
+            measuredWidth += layout.CharWidth(chunk, measuredEnd - from, measuredWidth);
+        return measuredWidth;
+    };
     std::size_t start = 0;
     while (true) {
         std::size_t end = start; // end of the text kept on this line
@@ -95,7 +115,7 @@ std::vector<Line> WrapLine(const Line& line, const Layout& layout, int maxWidth)
             std::size_t wordEnd = pos;
             while (wordEnd < t.size() && t[wordEnd] != u' ')
                 ++wordEnd;
-            int width = layout.Width(std::u16string_view(t).substr(start, wordEnd - start));
+            int width = widthOf(start, wordEnd);
             if (end > start && width > maxWidth)
                 break; // the word moves to the next line
             end = wordEnd;

@@ -51,9 +51,14 @@ struct PenObject : GdiObject {
     bool dcPen = false;
 };
 
+class RealizedFont;
+
 struct FontObject : GdiObject {
     FontObject() : GdiObject(ObjectKind::Font) {}
     LOGFONTW logFont{};
+    // The realised font of logFont (which a font object never changes),
+    // looked up on the first use; read and set under FontLock().
+    std::shared_ptr<RealizedFont> realized;
 };
 
 struct RegionObject : GdiObject {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <utility>
 
 namespace gdi {
@@ -15,17 +16,6 @@ struct Band {
     LONG bottom;
     std::vector<Span> spans;
 };
-
-std::vector<Band> ToBands(const std::vector<RECT>& rects)
-{
-    std::vector<Band> bands;
-    for (const RECT& r : rects) {
-        if (bands.empty() || bands.back().top != r.top)
-            bands.push_back({r.top, r.bottom, {}});
-        bands.back().spans.emplace_back(r.left, r.right);
-    }
-    return bands;
-}
 
 bool Apply(int mode, bool inA, bool inB)
 {
@@ -41,40 +31,6 @@ bool Apply(int mode, bool inA, bool inB)
     default:
         return inA;
     }
-}
-
-bool Covers(const std::vector<Span>& spans, std::size_t& cursor, LONG x)
-{
-    while (cursor < spans.size() && spans[cursor].second <= x)
-        ++cursor;
-    return cursor < spans.size() && spans[cursor].first <= x;
-}
-
-std::vector<Span> CombineSpans(const std::vector<Span>& a, const std::vector<Span>& b, int mode)
-{
-    std::vector<LONG> xs;
-    xs.reserve((a.size() + b.size()) * 2);
-    for (const Span& s : a) {
-        xs.push_back(s.first);
-        xs.push_back(s.second);
-    }
-    for (const Span& s : b) {
-        xs.push_back(s.first);
-        xs.push_back(s.second);
-    }
-    std::sort(xs.begin(), xs.end());
-    xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
-    std::vector<Span> out;
-    std::size_t ca = 0, cb = 0;
-    for (std::size_t i = 0; i + 1 < xs.size(); ++i) {
-        if (!Apply(mode, Covers(a, ca, xs[i]), Covers(b, cb, xs[i])))
-            continue;
-        if (!out.empty() && out.back().second == xs[i])
-            out.back().second = xs[i + 1];
-        else
-            out.emplace_back(xs[i], xs[i + 1]);
-    }
-    return out;
 }
 
 // Appends a band, merging it into the previous one when they touch and
@@ -150,41 +106,185 @@ Region Region::FromRects(const std::vector<RECT>& rects)
     return region;
 }
 
+namespace {
+
+bool Inside(const RECT& inner, const RECT& outer)
+{
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+bool Disjoint(const RECT& a, const RECT& b)
+{
+    return a.right <= b.left || b.right <= a.left || a.bottom <= b.top || b.bottom <= a.top;
+}
+
+} // namespace
+
+// The cases the paint path meets on every call (a rectangle against a
+// rectangle, an empty side, one side within a rectangle or beside it),
+// answered without the band sweep. Regions are kept in one canonical form
+// (bands merged, spans merged), so each answer is the one the sweep gives.
+std::optional<Region> Region::CombineQuickly(const Region& a, const Region& b, int mode)
+{
+    const bool emptyA = a.m_rects.empty(), emptyB = b.m_rects.empty();
+    if (emptyA || emptyB) {
+        switch (mode) {
+        case RGN_AND:
+            return Region();
+        case RGN_DIFF:
+            return emptyA ? Region() : a;
+        default: // RGN_OR, RGN_XOR
+            return emptyA ? b : a;
+        }
+    }
+    const RECT boundsA = a.Bounds(), boundsB = b.Bounds();
+    const bool rectA = a.m_rects.size() == 1, rectB = b.m_rects.size() == 1;
+    if (mode == RGN_AND) {
+        if (Disjoint(boundsA, boundsB))
+            return Region();
+        if (rectB && Inside(boundsA, boundsB))
+            return a;
+        if (rectA && Inside(boundsB, boundsA))
+            return b;
+        if (rectA && rectB)
+            return Region(RECT{std::max(boundsA.left, boundsB.left), std::max(boundsA.top, boundsB.top),
+                               std::min(boundsA.right, boundsB.right), std::min(boundsA.bottom, boundsB.bottom)});
+    } else if (mode == RGN_DIFF) {
+        if (Disjoint(boundsA, boundsB))
+            return a;
+        if (rectB && Inside(boundsA, boundsB))
+            return Region();
+    } else if (mode == RGN_OR) {
+        if (rectB && Inside(boundsA, boundsB))
+            return b;
+        if (rectA && Inside(boundsB, boundsA))
+            return a;
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+// A band of a region: the rectangles [first, last) of its list, which share
+// top and bottom.
+struct BandRef {
+    LONG top;
+    LONG bottom;
+    std::size_t first;
+    std::size_t last;
+};
+
+void BandsOf(const std::vector<RECT>& rects, std::vector<BandRef>& bands)
+{
+    bands.clear();
+    for (std::size_t i = 0; i < rects.size(); ++i) {
+        if (bands.empty() || bands.back().top != rects[i].top)
+            bands.push_back({rects[i].top, rects[i].bottom, i, i});
+        bands.back().last = i + 1;
+    }
+}
+
+// The spans of one slab of the result: the spans of a and b (each sorted and
+// apart) walked together, boundary by boundary.
+void CombineRow(const RECT* a, std::size_t na, const RECT* b, std::size_t nb, int mode, std::vector<Span>& out)
+{
+    out.clear();
+    std::size_t ia = 0, ib = 0;
+    bool inA = false, inB = false;
+    bool inside = false;
+    LONG spanStart = 0;
+    while (ia < na || ib < nb) {
+        // The next boundary of either side: a span's left edge when outside
+        // it, its right edge when inside.
+        const LONG nextA = ia < na ? (inA ? a[ia].right : a[ia].left) : INT32_MAX;
+        const LONG nextB = ib < nb ? (inB ? b[ib].right : b[ib].left) : INT32_MAX;
+        const LONG x = std::min(nextA, nextB);
+        if (nextA == x) {
+            if (inA)
+                ++ia;
+            inA = !inA;
+        }
+        if (nextB == x) {
+            if (inB)
+                ++ib;
+            inB = !inB;
+        }
+        const bool now = Apply(mode, inA, inB);
+        if (now == inside)
+            continue;
+        if (now)
+            spanStart = x;
+        else if (!out.empty() && out.back().second == spanStart)
+            out.back().second = x;
+        else
+            out.emplace_back(spanStart, x);
+        inside = now;
+    }
+}
+
+} // namespace
+
 Region Region::Combine(const Region& a, const Region& b, int mode)
 {
     if (mode == RGN_COPY)
         return a;
-    std::vector<Band> bandsA = ToBands(a.m_rects);
-    std::vector<Band> bandsB = ToBands(b.m_rects);
-    std::vector<LONG> ys;
-    for (const Band& band : bandsA) {
-        ys.push_back(band.top);
-        ys.push_back(band.bottom);
-    }
-    for (const Band& band : bandsB) {
-        ys.push_back(band.top);
-        ys.push_back(band.bottom);
-    }
-    std::sort(ys.begin(), ys.end());
-    ys.erase(std::unique(ys.begin(), ys.end()), ys.end());
-
-    static const std::vector<Span> none;
-    std::vector<Band> out;
-    std::size_t ia = 0, ib = 0;
-    for (std::size_t i = 0; i + 1 < ys.size(); ++i) {
-        LONG y = ys[i];
-        while (ia < bandsA.size() && bandsA[ia].bottom <= y)
-            ++ia;
-        while (ib < bandsB.size() && bandsB[ib].bottom <= y)
-            ++ib;
-        const std::vector<Span>& sa = (ia < bandsA.size() && bandsA[ia].top <= y) ? bandsA[ia].spans : none;
-        const std::vector<Span>& sb = (ib < bandsB.size() && bandsB[ib].top <= y) ? bandsB[ib].spans : none;
-        if (sa.empty() && sb.empty())
-            continue;
-        AppendBand(out, y, ys[i + 1], CombineSpans(sa, sb, mode));
-    }
+    if (auto quick = CombineQuickly(a, b, mode))
+        return std::move(*quick);
+    // A sweep from the top over the slabs between consecutive band edges of
+    // either side; a slab's spans extend the band above when they are the same.
+    thread_local std::vector<BandRef> bandsA, bandsB;
+    thread_local std::vector<Span> row;
+    BandsOf(a.m_rects, bandsA);
+    BandsOf(b.m_rects, bandsB);
     Region result;
-    result.m_rects = ToRects(out);
+    std::vector<RECT>& out = result.m_rects;
+    std::size_t lastBand = 0; // first rectangle of the result's last band
+    std::size_t ia = 0, ib = 0;
+    LONG y = std::min(bandsA.empty() ? INT32_MAX : bandsA.front().top, bandsB.empty() ? INT32_MAX : bandsB.front().top);
+    while (ia < bandsA.size() || ib < bandsB.size()) {
+        const bool overA = ia < bandsA.size() && bandsA[ia].top <= y;
+        const bool overB = ib < bandsB.size() && bandsB[ib].top <= y;
+        // Where the slab ends: the next edge of either side below y.
+        LONG next = INT32_MAX;
+        if (ia < bandsA.size())
+            next = std::min(next, overA ? bandsA[ia].bottom : bandsA[ia].top);
+        if (ib < bandsB.size())
+            next = std::min(next, overB ? bandsB[ib].bottom : bandsB[ib].top);
+        if (overA || overB) {
+            const RECT* ra = overA ? a.m_rects.data() + bandsA[ia].first : nullptr;
+            const RECT* rb = overB ? b.m_rects.data() + bandsB[ib].first : nullptr;
+            CombineRow(ra, overA ? bandsA[ia].last - bandsA[ia].first : 0, rb,
+                       overB ? bandsB[ib].last - bandsB[ib].first : 0, mode, row);
+            if (!row.empty()) {
+                const bool extends = !out.empty() && out.back().bottom == y && out.size() - lastBand == row.size() &&
+                                     std::equal(row.begin(), row.end(), out.begin() + static_cast<std::ptrdiff_t>(lastBand),
+                                                [](const Span& s, const RECT& r) {
+                                                    return s.first == r.left && s.second == r.right;
+                                                });
+                if (extends) {
+                    for (std::size_t i = lastBand; i < out.size(); ++i)
+                        out[i].bottom = next;
+                } else {
+                    lastBand = out.size();
+                    for (const Span& s : row)
+                        out.push_back({s.first, y, s.second, next});
+                }
+            }
+        }
+        y = next;
+        if (ia < bandsA.size() && bandsA[ia].bottom <= y)
+            ++ia;
+        if (ib < bandsB.size() && bandsB[ib].bottom <= y)
+            ++ib;
+        // Past a gap where neither side has a band.
+        if (ia < bandsA.size() && ib < bandsB.size())
+            y = std::max(y, std::min(bandsA[ia].top, bandsB[ib].top));
+        else if (ia < bandsA.size())
+            y = std::max(y, bandsA[ia].top);
+        else if (ib < bandsB.size())
+            y = std::max(y, bandsB[ib].top);
+    }
     return result;
 }
 
@@ -216,6 +316,18 @@ bool Region::Contains(int x, int y) const
         if (x < it->left)
             return false;
         if (x < it->right)
+            return true;
+    }
+    return false;
+}
+
+bool Region::ContainsRect(const RECT& rect) const
+{
+    if (rect.left >= rect.right || rect.top >= rect.bottom)
+        return true;
+    auto it = std::partition_point(m_rects.begin(), m_rects.end(), [&](const RECT& r) { return r.bottom <= rect.top; });
+    for (; it != m_rects.end() && it->top <= rect.top; ++it) {
+        if (Inside(rect, *it))
             return true;
     }
     return false;

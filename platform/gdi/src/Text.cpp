@@ -14,7 +14,11 @@ namespace gdi {
 
 std::shared_ptr<RealizedFont> FontOfDc(const DcObject& dc)
 {
-    return RealizeFont(dc.state.font->logFont);
+    auto lock = FontLock();
+    FontObject& font = *dc.state.font;
+    if (!font.realized)
+        font.realized = RealizeFont(font.logFont);
+    return font.realized;
 }
 
 int CodeUnitAdvance(RealizedFont& font, std::u16string_view text, std::size_t i, int charExtra)
@@ -54,6 +58,24 @@ bool Inside(const Canvas& canvas, const RunStyle& style, int x, int y)
     return canvas.Visible(x, y);
 }
 
+// Whether every pixel of box passes Inside.
+bool AllInside(const Canvas& canvas, const RunStyle& style, const RECT& box)
+{
+    if (style.clip && (box.left < style.clip->left || box.right > style.clip->right || box.top < style.clip->top ||
+                       box.bottom > style.clip->bottom))
+        return false;
+    return canvas.clip.ContainsRect(box);
+}
+
+// Whether no pixel of box can pass Inside.
+bool NoneInside(const RunStyle& style, const RECT& box, const RECT& clipBounds)
+{
+    const auto disjoint = [](const RECT& a, const RECT& b) {
+        return a.right <= b.left || b.right <= a.left || a.bottom <= b.top || b.bottom <= a.top;
+    };
+    return disjoint(box, clipBounds) || (style.clip && disjoint(box, *style.clip));
+}
+
 void Blend(Canvas& canvas, int x, int y, Pixel color, unsigned coverage)
 {
     if (canvas.monochrome) {
@@ -91,6 +113,7 @@ int DrawRun(Canvas& canvas, RealizedFont& font, int x, int baseline, std::u16str
     // own advance wherever it stands.
     const DisplayText display = ForDisplay(logical);
     const std::u16string_view text = display.shaped;
+    const RECT clipBounds = canvas.clip.Bounds();
     int pen = x;
     for (std::size_t v = 0; v < text.size(); ++v) {
         const std::size_t i = display.visualOrder.empty() ? v : display.visualOrder[v];
@@ -104,7 +127,21 @@ int DrawRun(Canvas& canvas, RealizedFont& font, int x, int baseline, std::u16str
             originX = x + static_cast<int>(std::lround(along * cosA));
             originY = baseline - static_cast<int>(std::lround(along * sinA));
         }
-        if (style.drawGlyphs) {
+        const RECT box{originX + glyph.left, originY - glyph.top, originX + glyph.left + glyph.width,
+                       originY - glyph.top + glyph.rows};
+        if (!style.drawGlyphs || glyph.rows <= 0 || glyph.width <= 0 || NoneInside(style, box, clipBounds)) {
+            // Nothing of the glyph shows: a line outside the update region costs no pixel tests.
+        } else if (AllInside(canvas, style, box)) {
+            // The usual case: the whole glyph shows, so no pixel needs the clip test.
+            for (int row = 0; row < glyph.rows; ++row) {
+                const int y = originY - glyph.top + row;
+                const BYTE* coverage = glyph.coverage.data() + static_cast<std::size_t>(row) * glyph.width;
+                for (int col = 0; col < glyph.width; ++col) {
+                    if (coverage[col])
+                        Blend(canvas, originX + glyph.left + col, y, style.color, coverage[col]);
+                }
+            }
+        } else {
             for (int row = 0; row < glyph.rows; ++row) {
                 int y = originY - glyph.top + row;
                 for (int col = 0; col < glyph.width; ++col) {

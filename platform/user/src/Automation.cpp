@@ -39,11 +39,22 @@ namespace user::automation {
 
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
 {
-    auto deadline = Clock::now() + timeout;
+    // Looks often at first, where most waits end, then less and less often,
+    // so that a wait for the end of a long run costs its process next to
+    // nothing.
+    constexpr auto kFirstPause = std::chrono::microseconds(2000);
+    constexpr auto kLongestPause = std::chrono::microseconds(20000);
+    constexpr auto kOftenFor = std::chrono::milliseconds(200);
+    const auto start = Clock::now();
+    const auto deadline = start + timeout;
+    auto pause = std::chrono::duration_cast<std::chrono::microseconds>(kFirstPause);
     while (!condition()) {
-        if (Clock::now() > deadline)
+        const auto now = Clock::now();
+        if (now > deadline)
             return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        if (now - start > kOftenFor)
+            pause = std::min(pause + pause / 4, std::chrono::duration_cast<std::chrono::microseconds>(kLongestPause));
+        std::this_thread::sleep_for(pause);
     }
     return true;
 }

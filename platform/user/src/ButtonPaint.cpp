@@ -172,8 +172,26 @@ void PaintGroupBox(HWND hwnd, HDC dc)
     HBRUSH brush = ControlBrush(hwnd, dc, WM_CTLCOLORSTATIC);
     TEXTMETRICW metrics = {};
     GetTextMetricsW(dc, &metrics);
-    std::u16string text = WindowText(hwnd);
     RECT frame = {client.left, client.top + metrics.tmHeight / 2, client.right, client.bottom};
+    // The box's pixels lie in its label's row and along its etched frame
+    // (two pixels wide); a repaint of its inside alone (a control in the
+    // group changed) draws nothing and is left out.
+    RECT clipBox = {};
+    if (GetClipBox(dc, &clipBox) == NULLREGION)
+        return;
+    constexpr LONG kWide = 1 << 28;
+    const RECT parts[] = {{-kWide, client.top, kWide, std::max<LONG>(metrics.tmHeight, frame.top + 2)},
+                          {frame.left, frame.top, frame.left + 2, frame.bottom},
+                          {frame.right - 2, frame.top, frame.right, frame.bottom},
+                          {frame.left, frame.bottom - 2, frame.right, frame.bottom}};
+    bool touched = false;
+    for (const RECT& part : parts) {
+        RECT common;
+        touched = touched || IntersectRect(&common, &part, &clipBox);
+    }
+    if (!touched)
+        return;
+    std::u16string text = WindowText(hwnd);
     RECT label = {};
     if (!text.empty()) {
         label = TextBounds(hwnd, dc, {kGroupTextLeft, 0, client.right - kGroupTextLeft, metrics.tmHeight},

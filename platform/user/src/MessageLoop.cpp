@@ -136,17 +136,20 @@ void Wait(const std::shared_ptr<ThreadQueue>& queue, std::int64_t nextTimer)
     if (SpinForArrival(*queue, seen))
         return;
     lock.lock();
-    if (queue->arrivals.load(std::memory_order_relaxed) != seen)
+    if (queue->arrivals.load(std::memory_order_relaxed) != seen) {
+        AfterSleepForArrival(*queue); // came just after the spin gave up
         return;
+    }
     if (nextTimer < 0) {
-        queue->wake.wait_for(lock, std::chrono::milliseconds(50));
+        SleepOnQueueFor(*queue, lock, std::chrono::milliseconds(50));
     } else if (IsVirtualClock()) {
         // Virtual time passes only when someone sleeps or advances it; look again soon.
-        queue->wake.wait_for(lock, std::chrono::milliseconds(5));
+        SleepOnQueueFor(*queue, lock, std::chrono::milliseconds(5));
     } else {
         auto delay = std::max<std::int64_t>(nextTimer - Now(), 0);
-        queue->wake.wait_for(lock, std::chrono::milliseconds(delay));
+        SleepOnQueueFor(*queue, lock, std::chrono::milliseconds(delay));
     }
+    AfterSleepForArrival(*queue);
 }
 
 void Post(const std::shared_ptr<ThreadQueue>& queue, const MSG& msg)
@@ -308,6 +311,22 @@ LRESULT SendMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     LRESULT answer = 0;
     win32::ThreadSafePoint();
+    {
+        // A window of this thread: its procedure is called at once, with one
+        // look-up (a tree's walk over its items sends this many times per item).
+        WNDPROC proc = nullptr;
+        {
+            auto& manager = WindowManager::Get();
+            std::lock_guard lock(manager.mutex);
+            auto it = manager.windows.find(reinterpret_cast<std::uintptr_t>(hwnd));
+            if (it == manager.windows.end())
+                return 0;
+            if (IsOnThisThread(*it->second))
+                proc = it->second->proc;
+        }
+        if (proc)
+            return CallWindowProcW(proc, hwnd, message, wParam, lParam);
+    }
     if (AnswerWithoutOwner(hwnd, message, wParam, lParam, &answer))
         return answer;
     return RunOnOwner(hwnd, [=]() -> LRESULT {

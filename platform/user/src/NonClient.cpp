@@ -180,6 +180,8 @@ void PaintFrame(HWND hwnd)
     if (!window)
         return;
     FrameLayout layout = LayoutFrame(hwnd);
+    if (EqualRect(&layout.client, &layout.window))
+        return; // no border, caption, menu or scroll bar: the frame has no pixel
     DWORD style;
     DWORD exStyle;
     bool active;

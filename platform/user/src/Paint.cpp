@@ -134,7 +134,9 @@ void UpdateNow(HWND hwnd, UINT flags, bool paint)
         auto& manager = WindowManager::Get();
         std::lock_guard lock(manager.mutex);
         auto window = manager.Find(hwnd);
-        if (!window || !ShownWithParents(*window))
+        // A child with nothing to paint and no children of its own is the
+        // common case of a window's UpdateWindow: it is passed at once.
+        if (!window || (!window->NeedsPaint() && window->children.empty()) || !ShownWithParents(*window))
             return;
         client = !window->update.IsEmpty() || window->internalPaint;
         if (ChildrenTakePart(*window, flags))

@@ -2,6 +2,7 @@
 // the thread that owns a window.
 #include "WindowData.h"
 
+#include <algorithm>
 #include <chrono>
 #include <sched.h>
 
@@ -10,10 +11,11 @@ namespace user::detail {
 namespace {
 
 // How long a thread that was just sent to, or that waits for the answer to
-// its own sent message, spins before it sleeps: long enough for a handler
-// that only sets a text or a position, short enough to cost nothing
-// noticeable when nothing comes.
+// its own sent message, spins before it sleeps: at most long enough for a
+// handler that only sets a text or a position; at least a few checks. The
+// budget between them adapts to what the spins found lately.
 constexpr std::int64_t kSpinNs = 20'000;
+constexpr std::int64_t kMinSpinNs = 1'000;
 // A thread that served no message from another thread for this long sleeps at once.
 constexpr std::int64_t kBurstGapNs = 2'000'000;
 
@@ -25,21 +27,45 @@ std::int64_t SteadyNs()
 }
 
 // Gives the processor to any other thread that is ready, so that a spin
-// on a busy machine does not keep the thread it waits for from running.
+// on a busy machine does not keep the thread it waits for from running. (A
+// spin that only paused the processor for its first microseconds answered
+// faster on a quiet machine but slower, past 8 us, on a loaded one.)
 void CpuRelax()
 {
     sched_yield();
 }
 
-// Spins until done() or the queue's arrivals move past seen, for at most kSpinNs.
-template <typename Done>
-bool Spin(ThreadQueue& queue, std::uint64_t seen, Done done)
+// Learns from how long a wait took in the end (spun, or spun and slept):
+// what a spin of the longest budget would have caught grows the budget to
+// well above it; a few longer waits in a row halve it. A spin that times
+// out teaches nothing by itself, so a budget that shrank grows again as
+// soon as answers come quickly again.
+constexpr int kLongWaitsBeforeShrinking = 3;
+
+void LearnSpin(SpinBudget& budget, std::int64_t waited)
 {
-    const std::int64_t until = SteadyNs() + kSpinNs;
-    for (int round = 0;; ++round) {
-        if (done() || queue.arrivals.load(std::memory_order_acquire) != seen)
+    if (waited <= kSpinNs) {
+        budget.longWaits = 0;
+        budget.ns = std::min(kSpinNs, std::max({budget.ns * 2, waited + waited / 2, kMinSpinNs}));
+    } else if (++budget.longWaits >= kLongWaitsBeforeShrinking) {
+        budget.longWaits = 0;
+        budget.ns = std::max(budget.ns / 2, kMinSpinNs);
+    }
+}
+
+// Spins until done() or the queue's arrivals move past seen, for at most
+// budget nanoseconds from start.
+template <typename Done>
+bool Spin(ThreadQueue& queue, std::uint64_t seen, std::int64_t start, SpinBudget& budget, Done done)
+{
+    if (budget.ns == 0)
+        budget.ns = kSpinNs;
+    for (std::int64_t now = start;; now = SteadyNs()) {
+        if (done() || queue.arrivals.load(std::memory_order_acquire) != seen) {
+            LearnSpin(budget, now - start);
             return true;
-        if ((round & 7) == 7 && SteadyNs() >= until)
+        }
+        if (now - start >= budget.ns)
             return false;
         CpuRelax();
     }
@@ -110,20 +136,46 @@ std::shared_ptr<ThreadQueue> QueueOf(DWORD threadId)
 
 bool IsOnThisThread(const WindowData& window)
 {
-    return window.queue == CurrentQueue();
+    if (!t_queue.queue)
+        CurrentQueue();
+    return window.queue == t_queue.queue; // no copy of the queue's pointer: asked on every send
 }
 
 void NotifyArrival(ThreadQueue& queue)
 {
     queue.arrivals.fetch_add(1, std::memory_order_release);
-    queue.wake.notify_all();
+    // Only the queue's own thread sleeps on it, and it says so under the
+    // lock that the caller holds: no wake-up is lost, and none is paid for
+    // while the thread runs or spins.
+    if (queue.sleeping)
+        queue.wake.notify_one();
+}
+
+void SleepOnQueue(ThreadQueue& queue, std::unique_lock<std::mutex>& lock)
+{
+    queue.sleeping = true;
+    queue.wake.wait(lock);
+    queue.sleeping = false;
 }
 
 bool SpinForArrival(ThreadQueue& queue, std::uint64_t seen)
 {
-    if (SteadyNs() - queue.lastServedNs.load(std::memory_order_relaxed) > kBurstGapNs)
+    const std::int64_t now = SteadyNs();
+    queue.arrivalSpinStartNs = 0;
+    if (now - queue.lastServedNs.load(std::memory_order_relaxed) > kBurstGapNs)
         return false;
-    return Spin(queue, seen, [] { return false; });
+    if (Spin(queue, seen, now, queue.arrivalSpin, [] { return false; }))
+        return true;
+    queue.arrivalSpinStartNs = now;
+    return false;
+}
+
+void AfterSleepForArrival(ThreadQueue& queue)
+{
+    if (queue.arrivalSpinStartNs == 0)
+        return;
+    LearnSpin(queue.arrivalSpin, SteadyNs() - queue.arrivalSpinStartNs);
+    queue.arrivalSpinStartNs = 0;
 }
 
 bool ServeSentMessages(const std::shared_ptr<ThreadQueue>& queue)
@@ -186,9 +238,17 @@ LRESULT RunOnOwner(HWND hwnd, const std::function<LRESULT()>& call)
         NotifyArrival(*target);
     }
     // A short call is answered before a sleep would even begin.
-    Spin(*self, self->arrivals.load(std::memory_order_acquire),
-         [&] { return message->done.load(std::memory_order_acquire); });
+    const std::int64_t sentAt = SteadyNs();
+    if (Spin(*self, self->arrivals.load(std::memory_order_acquire), sentAt, self->replySpin,
+             [&] { return message->done.load(std::memory_order_acquire); }) &&
+        message->done.load(std::memory_order_acquire)) {
+        // Answered while spinning: the answer's lock is taken only to know
+        // that its thread has let go of this message.
+        std::lock_guard lock(self->mutex);
+        return message->result;
+    }
     std::unique_lock lock(self->mutex);
+    bool slept = false;
     while (!message->done.load(std::memory_order_acquire)) {
         if (!self->sent.empty()) {
             lock.unlock();
@@ -196,8 +256,11 @@ LRESULT RunOnOwner(HWND hwnd, const std::function<LRESULT()>& call)
             lock.lock();
             continue;
         }
-        self->wake.wait(lock);
+        SleepOnQueue(*self, lock);
+        slept = true;
     }
+    if (slept)
+        LearnSpin(self->replySpin, SteadyNs() - sentAt);
     return message->result;
 }
 

@@ -528,13 +528,38 @@ bool AnswerTreeQuery(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT*
     }
 }
 
+namespace {
+
+// The state of the tree this thread spoke to last, so that a walk over many
+// items does not look the window up for every message. A tree's procedure
+// runs only on its own thread, which also frees the state (WM_NCDESTROY),
+// and window handles are never used twice.
+TreeViewState* StateFor(HWND hwnd, UINT msg)
+{
+    thread_local HWND t_hwnd = nullptr;
+    thread_local TreeViewState* t_state = nullptr;
+    if (hwnd == t_hwnd && msg != WM_NCCREATE && msg != WM_NCDESTROY)
+        return t_state;
+    auto* state = TrackState<TreeViewState>(hwnd, msg);
+    if (msg == WM_NCDESTROY || !state) {
+        if (hwnd == t_hwnd)
+            t_hwnd = nullptr, t_state = nullptr;
+    } else {
+        t_hwnd = hwnd;
+        t_state = state;
+    }
+    return state;
+}
+
+} // namespace
+
 LRESULT TreeViewWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_NCDESTROY) {
         std::lock_guard trees(g_treesMutex);
         LiveTrees().erase(hwnd);
     }
-    auto* state = TrackState<TreeViewState>(hwnd, msg);
+    auto* state = StateFor(hwnd, msg);
     if (!state)
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     const auto lock = state->lock;

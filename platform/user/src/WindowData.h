@@ -103,6 +103,15 @@ struct Timer {
     TIMERPROC proc = nullptr;
 };
 
+// How long a thread spins before it sleeps, learnt from the waits before:
+// it grows while answers come within the longest spin and halves after a
+// few waits in a row that took longer (a wait that is long once, as when a
+// busy machine takes the processor away, changes nothing).
+struct SpinBudget {
+    std::int64_t ns = 0; // 0: not yet learnt, the longest
+    int longWaits = 0;
+};
+
 struct ThreadQueue {
     std::mutex mutex;
     std::condition_variable wake;
@@ -114,6 +123,15 @@ struct ThreadQueue {
     // the steady clock: a thread that is being sent to spins briefly before
     // it sleeps, so that the next call of a burst costs no wake-up.
     std::atomic<std::int64_t> lastServedNs{0};
+    // Whether the thread sleeps on wake (set and read under the lock): an
+    // arrival wakes it only then, as a spinning thread sees arrivals anyway.
+    bool sleeping = false;
+    // How long the thread spins for an answer to its own sent message, and
+    // for the next sent message after serving one (owner thread only), so
+    // that calls that take long (a repaint) cost little spinning.
+    SpinBudget replySpin;
+    SpinBudget arrivalSpin;
+    std::int64_t arrivalSpinStartNs = 0; // of a spin for arrivals that ended in a sleep
     std::deque<MSG> posted;
     std::deque<std::shared_ptr<SentMessage>> sent;
     std::vector<Timer> timers;
@@ -165,11 +183,25 @@ bool AnswerWithoutOwner(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESU
 // Wakes the queue's thread for something just added under its lock.
 void NotifyArrival(ThreadQueue& queue);
 
+// Sleeps on the queue's wake under its lock (the caller's own queue) until
+// woken or, when timeout is given, until it passes.
+void SleepOnQueue(ThreadQueue& queue, std::unique_lock<std::mutex>& lock);
+template <typename Duration>
+void SleepOnQueueFor(ThreadQueue& queue, std::unique_lock<std::mutex>& lock, Duration timeout)
+{
+    queue.sleeping = true;
+    queue.wake.wait_for(lock, timeout);
+    queue.sleeping = false;
+}
+
 // Spins for a short while, without the lock, until something arrives after
 // seen (the value of arrivals that the caller saw under the lock); only when
 // the thread has served a message from another thread a moment ago. True
 // when it ended because something came.
 bool SpinForArrival(ThreadQueue& queue, std::uint64_t seen);
+// Tells the queue's spin budget how long the sleep after a spin that found
+// nothing lasted, once the thread wakes.
+void AfterSleepForArrival(ThreadQueue& queue);
 
 // Serves the sent messages waiting for this thread; true when it served any.
 bool ServeSentMessages(const std::shared_ptr<ThreadQueue>& queue);

@@ -7,6 +7,7 @@
 
 #include "gdi/GdiTypes.h"
 
+#include <optional>
 #include <vector>
 
 namespace gdi {
@@ -27,6 +28,10 @@ public:
     RECT Bounds() const;
     const std::vector<RECT>& Rects() const { return m_rects; }
     bool Contains(int x, int y) const;
+    // Whether one of the region's rectangles holds all of rect: a quick
+    // test that lets a caller skip the per-pixel one (false for a rect
+    // that the region covers only through several of its rectangles).
+    bool ContainsRect(const RECT& rect) const;
     bool Intersects(const RECT& rect) const;
     void Offset(int dx, int dy);
     Region Intersected(const RECT& rect) const;
@@ -34,6 +39,8 @@ public:
     bool operator==(const Region& other) const;
 
 private:
+    static std::optional<Region> CombineQuickly(const Region& a, const Region& b, int mode);
+
     std::vector<RECT> m_rects;
 };
 

@@ -1,0 +1,216 @@
+// Text drawn through a clip region of several rectangles, in other scripts
+// and after font changes: every pixel is the one an unclipped drawing puts
+// there where the clip shows it, and the background elsewhere.
+#include "GdiTest.h"
+
+#include "gdi/Region.h"
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kWidth = 220;
+constexpr int kHeight = 90;
+constexpr COLORREF kPaper = RGB(240, 230, 200);
+
+std::vector<COLORREF> Pixels(HDC dc)
+{
+    std::vector<COLORREF> out;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x)
+            out.push_back(GetPixel(dc, x, y));
+    return out;
+}
+
+// Draws text into a fresh bitmap as DrawTextW lays it out, clipped to clip
+// when given.
+std::vector<COLORREF> Draw(const std::u16string& text, HFONT font, UINT format, HRGN clip)
+{
+    BitmapDC dc(kWidth, kHeight, kPaper);
+    HGDIOBJ old = SelectObject(dc.dc(), font);
+    SetBkMode(dc.dc(), TRANSPARENT);
+    SetTextColor(dc.dc(), RGB(20, 40, 160));
+    if (clip)
+        SelectClipRgn(dc.dc(), clip);
+    RECT box{6, 4, kWidth - 10, kHeight - 4};
+    DrawTextW(dc.dc(), text.c_str(), -1, &box, format);
+    SelectObject(dc.dc(), old);
+    SelectClipRgn(dc.dc(), nullptr); // GetPixel reads only what the clip shows
+    return Pixels(dc.dc());
+}
+
+HFONT DialogFont(int height = -11, int weight = FW_NORMAL)
+{
+    return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, u"MS Shell Dlg");
+}
+
+// Rectangles that cut through glyphs, hold some whole and leave others out.
+HRGN RandomClip(std::mt19937& rng, std::vector<RECT>& rects)
+{
+    std::uniform_int_distribution<int> x(0, kWidth), y(0, kHeight);
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    for (int i = 0; i < 4; ++i) {
+        int a = x(rng), b = x(rng), c = y(rng), d = y(rng);
+        RECT r{std::min(a, b), std::min(c, d), std::max(a, b), std::max(c, d)};
+        rects.push_back(r);
+        HRGN part = CreateRectRgnIndirect(&r);
+        CombineRgn(region, region, part, RGN_OR);
+        DeleteObject(part);
+    }
+    return region;
+}
+
+bool InAny(const std::vector<RECT>& rects, int px, int py)
+{
+    for (const RECT& r : rects)
+        if (px >= r.left && px < r.right && py >= r.top && py < r.bottom)
+            return true;
+    return false;
+}
+
+} // namespace
+
+class ClippedTextTest : public GdiTest {};
+
+TEST_F(ClippedTextTest, TextThroughAClipOfSeveralRectanglesKeepsEveryPixelOfTheUnclippedDrawing)
+{
+    const std::u16string texts[] = {
+        u"Subject : quarterly figures, with the notes of the meeting attached for everyone",
+        u"中文 日本語 한국어 and Latin between", // drawn through the linked fonts
+        u"Жд Σω ✉✈ 😀🎉 mixed scripts wrap across lines of the box",
+        u"Tabs\tand &prefixes && stay as they were",
+    };
+    const UINT formats[] = {DT_LEFT | DT_WORDBREAK, DT_CENTER | DT_SINGLELINE | DT_VCENTER, DT_RIGHT | DT_WORDBREAK,
+                            DT_LEFT | DT_WORDBREAK | DT_EXPANDTABS};
+    HFONT fonts[] = {DialogFont(), DialogFont(-15, FW_BOLD)};
+    std::mt19937 rng(17);
+    int clippedPixels = 0;
+    for (HFONT font : fonts) {
+        for (const auto& text : texts) {
+            for (UINT format : formats) {
+                const std::vector<COLORREF> whole = Draw(text, font, format, nullptr);
+                for (int round = 0; round < 3; ++round) {
+                    std::vector<RECT> rects;
+                    HRGN clip = RandomClip(rng, rects);
+                    const std::vector<COLORREF> clipped = Draw(text, font, format, clip);
+                    DeleteObject(clip);
+                    for (int py = 0; py < kHeight; ++py) {
+                        for (int px = 0; px < kWidth; ++px) {
+                            const std::size_t i = static_cast<std::size_t>(py) * kWidth + px;
+                            const bool shows = InAny(rects, px, py);
+                            const COLORREF expected = shows ? whole[i] : kPaper;
+                            ASSERT_EQ(clipped[i], expected) << "pixel " << px << "," << py << " of text "
+                                                            << text.size() << " format " << format;
+                            clippedPixels += !shows && whole[i] != kPaper;
+                        }
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_GT(clippedPixels, 0) << "no clip cut through any ink";
+    for (HFONT font : fonts)
+        DeleteObject(font);
+}
+
+TEST_F(ClippedTextTest, ADcDrawsInTheFontSelectedNowAfterEarlierDrawingsInOthers)
+{
+    HFONT small = DialogFont(-11), big = DialogFont(-18, FW_BOLD);
+    const std::u16string text = u"Folder : Inbox 中文";
+    const std::vector<COLORREF> smallAlone = Draw(text, small, DT_LEFT | DT_SINGLELINE, nullptr);
+    const std::vector<COLORREF> bigAlone = Draw(text, big, DT_LEFT | DT_SINGLELINE, nullptr);
+    ASSERT_NE(smallAlone, bigAlone);
+
+    // One DC drawing in turn with both fonts, over a fresh background each
+    // time, gives each font's own picture.
+    BitmapDC dc(kWidth, kHeight, kPaper);
+    SetBkMode(dc.dc(), TRANSPARENT);
+    SetTextColor(dc.dc(), RGB(20, 40, 160));
+    HBRUSH paper = CreateSolidBrush(kPaper);
+    HGDIOBJ old = SelectObject(dc.dc(), small);
+    for (int round = 0; round < 3; ++round) {
+        for (HFONT font : {small, big}) {
+            SelectObject(dc.dc(), font);
+            RECT all{0, 0, kWidth, kHeight};
+            FillRect(dc.dc(), &all, paper);
+            RECT box{6, 4, kWidth - 10, kHeight - 4};
+            DrawTextW(dc.dc(), text.c_str(), -1, &box, DT_LEFT | DT_SINGLELINE);
+            EXPECT_EQ(Pixels(dc.dc()), font == small ? smallAlone : bigAlone) << "round " << round;
+        }
+    }
+    SelectObject(dc.dc(), old);
+    DeleteObject(paper);
+
+    // A font made anew with the same description draws the same; one made
+    // after another was deleted draws its own description, not the old one's.
+    DeleteObject(big);
+    HFONT again = DialogFont(-11);
+    EXPECT_EQ(Draw(text, again, DT_LEFT | DT_SINGLELINE, nullptr), smallAlone);
+    DeleteObject(again);
+    HFONT other = DialogFont(-18, FW_BOLD);
+    EXPECT_EQ(Draw(text, other, DT_LEFT | DT_SINGLELINE, nullptr), bigAlone);
+    DeleteObject(other);
+    DeleteObject(small);
+}
+
+TEST_F(ClippedTextTest, WrappedLinesAreTheGreedyFitOfTheWordsWhateverTheirMix)
+{
+    // Each line takes as many words as fit the width measured as one run;
+    // the spaces at a break are dropped, a word wider than the box stands alone.
+    HFONT font = DialogFont();
+    BitmapDC dc(10, 10);
+    HGDIOBJ old = SelectObject(dc.dc(), font);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc.dc(), &tm);
+    const std::u16string words[] = {u"a", u"message", u"from", u"the", u"archive", u"中文", u"Жд", u"x",
+                                    u"extraordinarilylongword", u"é", u"of", u"😀"};
+    std::mt19937 rng(5);
+    for (int round = 0; round < 200; ++round) {
+        std::u16string text;
+        const int count = 1 + static_cast<int>(rng() % 14);
+        for (int w = 0; w < count; ++w) {
+            if (w)
+                text += std::u16string(1 + rng() % 2, u' ');
+            text += words[rng() % std::size(words)];
+        }
+        const int width = 20 + static_cast<int>(rng() % 200);
+        SetTextCharacterExtra(dc.dc(), static_cast<int>(rng() % 3));
+        // The greedy fit, measured with GetTextExtentPoint32W.
+        int lines = 0, widest = 0;
+        std::size_t start = 0;
+        while (true) {
+            std::size_t end = start, pos = start;
+            int kept = 0;
+            while (pos < text.size()) {
+                std::size_t wordEnd = text.find(u' ', pos);
+                if (wordEnd == std::u16string::npos)
+                    wordEnd = text.size();
+                SIZE size{};
+                GetTextExtentPoint32W(dc.dc(), text.c_str() + start, static_cast<int>(wordEnd - start), &size);
+                if (end > start && size.cx > width)
+                    break;
+                end = wordEnd;
+                kept = size.cx;
+                pos = text.find_first_not_of(u' ', wordEnd);
+                if (pos == std::u16string::npos)
+                    pos = text.size();
+                if (size.cx > width)
+                    break;
+            }
+            ++lines;
+            widest = std::max(widest, kept);
+            start = pos;
+            if (start >= text.size())
+                break;
+        }
+        RECT box{0, 0, width, 0};
+        const int height = DrawTextW(dc.dc(), text.c_str(), -1, &box, DT_WORDBREAK | DT_CALCRECT | DT_NOPREFIX);
+        ASSERT_EQ(height, lines * tm.tmHeight) << "round " << round << " width " << width;
+        ASSERT_EQ(box.right, widest) << "round " << round;
+    }
+    SetTextCharacterExtra(dc.dc(), 0);
+    SelectObject(dc.dc(), old);
+    DeleteObject(font);
+}
