@@ -4,6 +4,7 @@
 
 #include "mapi/ndb/Page.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -26,6 +27,10 @@ constexpr std::uint32_t kFirstMessageIndex = 0x10000;
 // B-tree pages kept in memory between batches, per tree (512 bytes each on
 // disk, somewhat more in memory).
 const std::uint64_t CNodeDatabase::Impl::kCachedPages = 1024;
+// The longest run a batch takes at once: what one allocation map page covers
+// is the most there can be.
+const std::uint64_t CNodeDatabase::Impl::kMaxArena = 128 * 1024;
+const std::uint64_t CNodeDatabase::Impl::kLeastRun = 1024;
 
 namespace {
 
@@ -84,11 +89,65 @@ void CNodeDatabase::Impl::ResetTrees()
     bbt.SetPageLimit(limit);
 }
 
+Result<std::uint64_t> CNodeDatabase::Impl::AllocateSpace(std::size_t size, std::size_t align)
+{
+    auto& pieces = arenas[writingNewNode ? kLasting : kReplaced];
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        const auto [from, to] = pieces[i];
+        const std::uint64_t at = (from + align - 1) / align * align;
+        if (at + size > to)
+            continue;
+        // What is left before and after the block stays for smaller ones.
+        pieces.erase(pieces.begin() + static_cast<std::ptrdiff_t>(i));
+        if (at + size < to)
+            pieces.insert(pieces.begin() + static_cast<std::ptrdiff_t>(i), {at + size, to});
+        if (from < at)
+            pieces.insert(pieces.begin() + static_cast<std::ptrdiff_t>(i), {from, at});
+        amap.UseHeld(at, size);
+        return at;
+    }
+    // The first free run that holds the block, taken whole: the batch's
+    // next blocks follow it, so that the batch fills the space earlier
+    // batches freed run by run, and its writes share disk pages.
+    auto run = amap.AllocateRun(std::max<std::size_t>(size, kLeastRun), kMaxArena, std::max<std::size_t>(align, 64));
+    if (!run)
+        return run.GetError();
+    if (run->second > size)
+        pieces.emplace_back(run->first + size, run->first + run->second);
+    return run->first;
+}
+
+void CNodeDatabase::Impl::ShowArenasFree(bool free)
+{
+    // Only the end of the newest run is kept; what is left before it goes.
+    for (auto& pieces : arenas)
+        if (free && pieces.size() > 1) {
+            for (std::size_t i = 0; i + 1 < pieces.size(); ++i)
+                amap.SetHeld(pieces[i].first, static_cast<std::size_t>(pieces[i].second - pieces[i].first), false);
+            pieces.erase(pieces.begin(), pieces.end() - 1);
+        }
+    for (auto& pieces : arenas)
+        for (const auto& [from, to] : pieces)
+            amap.SetHeld(from, static_cast<std::size_t>(to - from), !free);
+}
+
+void CNodeDatabase::Impl::EndArenas()
+{
+    ShowArenasFree(true);
+    DropArenas();
+}
+
+void CNodeDatabase::Impl::DropArenas()
+{
+    for (auto& pieces : arenas)
+        pieces.clear();
+}
+
 ndb::PageSink CNodeDatabase::Impl::MakePageSink()
 {
     ndb::PageSink sink;
     sink.allocate = [this]() -> Result<ndb::Bref> {
-        auto ib = amap.Allocate(ndb::kPageSize, ndb::kPageSize);
+        auto ib = AllocateSpace(ndb::kPageSize, ndb::kPageSize);
         if (!ib)
             return ib.GetError();
         const std::uint64_t bid = working.bidNextP++;
@@ -233,6 +292,10 @@ Result<void> CNodeDatabase::Commit()
     auto bbtRoot = d.bbt.Flush(sink);
     if (!bbtRoot)
         return bbtRoot.GetError();
+    // What the runs have left is free in the file's map and its header, and
+    // stays this store's own for the next batch, which goes on where this
+    // one ended.
+    d.ShowArenasFree(true);
     MAPI_TRY(d.amap.WriteDirty(d.file));
     // The density list only guides allocation; a torn one fails its CRC and
     // is rebuilt by its readers, so it is written in place.
@@ -246,6 +309,7 @@ Result<void> CNodeDatabase::Commit()
     h.root.nbt = *nbtRoot;
     h.root.bbt = *bbtRoot;
     MAPI_TRY(d.WriteHeader(h));
+    d.ShowArenasFree(false);
     d.working = h;
     d.committed = h;
 
@@ -286,6 +350,7 @@ Result<void> CNodeDatabase::Rollback()
         return {};
     d.working = d.committed;
     d.pendingFree.clear();
+    d.DropArenas();
     // The map on disk lacks only the space freed since the last header: a
     // leak that the next allocation map rebuild recovers, never a loss.
     if (d.committed.root.ibAMapLast != 0) {
@@ -312,6 +377,7 @@ Result<void> CNodeDatabase::Close()
         // freed is marked free on disk too, under a header of its own.
         result = d.file.Sync();
         if (result && !d.dirty) {
+            d.EndArenas();
             d.ReleaseFreedByDurableHeader();
             if (d.amap.Dirty()) {
                 result = d.amap.WriteDirty(d.file);
