@@ -51,6 +51,7 @@ bool CAllocationMap::Bit(const Page& p, std::size_t unit) const
 Result<void> CAllocationMap::Load(const CPstFile& file, std::uint64_t ibAMapLast)
 {
     m_pages.clear();
+    m_writtenFMaps.clear();
     if (ibAMapLast < kFirstAMapOffset || (ibAMapLast - kFirstAMapOffset) % m_sizes.AMapCoverage() != 0)
         return MakeError("allocation map: last AMap offset " + std::to_string(ibAMapLast) + " is not an AMap position");
     const std::uint64_t count = (ibAMapLast - kFirstAMapOffset) / m_sizes.AMapCoverage() + 1;
@@ -91,6 +92,7 @@ void CAllocationMap::AddPage()
 void CAllocationMap::InitEmpty()
 {
     m_pages.clear();
+    m_writtenFMaps.clear();
     AddPage();
     m_hint = 0;
 }
@@ -251,8 +253,14 @@ Result<void> CAllocationMap::WriteDirty(CPstFile& file)
         std::vector<std::uint8_t> bytes(m_sizes.amapBits, 0);
         for (std::size_t j = 0; j < kFMapEvery && owner + j < m_pages.size(); ++j)
             bytes[j] = LongestFreeRun(owner + j);
+        // Unchanged longest runs (most pages keep a run as long as the byte
+        // holds) leave the page as it is on disk.
+        auto& written = m_writtenFMaps[owner];
+        if (written == bytes)
+            continue;
         const std::uint64_t at = PageOffset(owner) + 2 * kPageSize;
         MAPI_TRY(file.WriteAt(at, WriteMapPage(PageType::FMap, bytes, at)));
+        written = std::move(bytes);
     }
     // The file ends where the maps end; what lies past that (left by a
     // writer that ended before its commit) belongs to no state.

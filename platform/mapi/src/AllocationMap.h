@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <limits>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -90,6 +91,8 @@ private:
     const FormatSizes& m_sizes;
     std::vector<Page> m_pages;
     std::size_t m_hint = 0;
+    // The FMap pages as this map last wrote them, by the AMap they follow.
+    std::map<std::size_t, std::vector<std::uint8_t>> m_writtenFMaps;
 };
 
 } // namespace mapi::ndb

@@ -30,7 +30,7 @@ const std::uint64_t CNodeDatabase::Impl::kCachedPages = 1024;
 // The longest run a batch takes at once: what one allocation map page covers
 // is the most there can be.
 const std::uint64_t CNodeDatabase::Impl::kMaxArena = 128 * 1024;
-const std::uint64_t CNodeDatabase::Impl::kLeastRun = 1024;
+const std::uint64_t CNodeDatabase::Impl::kLeastRun[2] = {1024, 8192};
 
 namespace {
 
@@ -91,7 +91,8 @@ void CNodeDatabase::Impl::ResetTrees()
 
 Result<std::uint64_t> CNodeDatabase::Impl::AllocateSpace(std::size_t size, std::size_t align)
 {
-    auto& pieces = arenas[writingNewNode ? kLasting : kReplaced];
+    const ArenaKind kind = writingNewNode ? kLasting : kReplaced;
+    auto& pieces = arenas[kind];
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         const auto [from, to] = pieces[i];
         const std::uint64_t at = (from + align - 1) / align * align;
@@ -109,7 +110,7 @@ Result<std::uint64_t> CNodeDatabase::Impl::AllocateSpace(std::size_t size, std::
     // The first free run that holds the block, taken whole: the batch's
     // next blocks follow it, so that the batch fills the space earlier
     // batches freed run by run, and its writes share disk pages.
-    auto run = amap.AllocateRun(std::max<std::size_t>(size, kLeastRun), kMaxArena, std::max<std::size_t>(align, 64));
+    auto run = amap.AllocateRun(std::max<std::size_t>(size, kLeastRun[kind]), kMaxArena, std::max<std::size_t>(align, 64));
     if (!run)
         return run.GetError();
     if (run->second > size)
@@ -119,13 +120,17 @@ Result<std::uint64_t> CNodeDatabase::Impl::AllocateSpace(std::size_t size, std::
 
 void CNodeDatabase::Impl::ShowArenasFree(bool free)
 {
-    // Only the end of the newest run is kept; what is left before it goes.
-    for (auto& pieces : arenas)
-        if (free && pieces.size() > 1) {
-            for (std::size_t i = 0; i + 1 < pieces.size(); ++i)
+    // Only the end of the newest run of rewritten blocks is kept; what is
+    // left before it goes, and so does what new nodes left: they fill the
+    // holes of the file from its start, batch by batch.
+    for (auto& pieces : arenas) {
+        const std::size_t keep = &pieces == &arenas[kReplaced] ? 1 : 0;
+        if (free && pieces.size() > keep) {
+            for (std::size_t i = 0; i + keep < pieces.size(); ++i)
                 amap.SetHeld(pieces[i].first, static_cast<std::size_t>(pieces[i].second - pieces[i].first), false);
-            pieces.erase(pieces.begin(), pieces.end() - 1);
+            pieces.erase(pieces.begin(), pieces.end() - static_cast<std::ptrdiff_t>(keep));
         }
+    }
     for (auto& pieces : arenas)
         for (const auto& [from, to] : pieces)
             amap.SetHeld(from, static_cast<std::size_t>(to - from), !free);

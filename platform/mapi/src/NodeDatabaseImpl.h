@@ -47,7 +47,7 @@ struct CNodeDatabase::Impl {
 
     static const std::uint64_t kCachedPages;
     static const std::uint64_t kMaxArena;
-    static const std::uint64_t kLeastRun;
+    static const std::uint64_t kLeastRun[2];
 
     Impl(ndb::Format format);
 
