@@ -4,9 +4,11 @@
 #include "TempDir.h"
 #include "mapi/NodeDatabase.h"
 #include "mapi/StructureCheck.h"
+#include "mapi/ndb/Page.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <set>
 
 using namespace mapi;
@@ -121,4 +123,53 @@ TEST_F(WritePlacementTest, NewNodesBesideARewrittenOneLeaveNoGrowingHoles)
     auto report = CheckStructure(m_path);
     ASSERT_TRUE(report.Ok()) << report.Message();
     EXPECT_EQ(report->leakedBytes, 0u);
+}
+
+namespace {
+
+// Counts the writes of the density list page.
+class CDListWrites : public ndb::IFileObserver {
+public:
+    int writes = 0;
+    void Wrote(std::uint64_t ib, const std::vector<std::uint8_t>&) override { writes += ib == 0x4200 ? 1 : 0; }
+    void Resized(std::uint64_t) override {}
+    void Synced() override {}
+};
+
+std::size_t DListEntries(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::vector<std::uint8_t> page(512);
+    in.seekg(0x4200);
+    in.read(reinterpret_cast<char*>(page.data()), 512);
+    auto dlist = ndb::ParseDListPage(page);
+    EXPECT_TRUE(dlist.Ok()) << dlist.Message();
+    return dlist.Ok() ? dlist->entries.size() : 0;
+}
+
+} // namespace
+
+TEST_F(WritePlacementTest, TheDensityListIsWrittenWhenTheFileGrowsAndAtTheCloseNotWithEveryBatch)
+{
+    auto db = CNodeDatabase::Create(m_path, ndb::CryptMethod::Permute);
+    ASSERT_TRUE(db.Ok()) << db.Message();
+    CDListWrites counter;
+    ndb::SetFileObserver(&counter);
+    for (std::uint32_t i = 0; i < 20; ++i) {
+        ASSERT_TRUE((*db)->WriteNode(MessageNid(i), 0, OneBlock(300, 1)).Ok());
+        ASSERT_TRUE((*db)->Commit().Ok());
+    }
+    EXPECT_EQ(counter.writes, 0) << "twenty batches within the first map page";
+    // 300 KB more: the file grows by a map page, and the list with it.
+    for (std::uint32_t i = 20; i < 60; ++i)
+        ASSERT_TRUE((*db)->WriteNode(MessageNid(i), 0, OneBlock(8000, 2)).Ok());
+    ASSERT_TRUE((*db)->Commit().Ok());
+    ndb::SetFileObserver(nullptr);
+    EXPECT_EQ(counter.writes, 1);
+    const auto pages = (std::filesystem::file_size(m_path) - 0x4400) / 253952;
+    EXPECT_GT(pages, 1u);
+    EXPECT_EQ(DListEntries(m_path), pages);
+    ASSERT_TRUE((*db)->Close().Ok());
+    EXPECT_EQ(DListEntries(m_path), pages);
+    ExpectSound();
 }

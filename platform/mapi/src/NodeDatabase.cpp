@@ -302,11 +302,16 @@ Result<void> CNodeDatabase::Commit()
     // one ended.
     d.ShowArenasFree(true);
     MAPI_TRY(d.amap.WriteDirty(d.file));
-    // The density list only guides allocation; a torn one fails its CRC and
-    // is rebuilt by its readers, so it is written in place.
-    if (d.hasDList)
-        MAPI_TRY(d.file.WriteAt(ndb::kDListOffset,
-                                ndb::WriteDListPage(d.amap.DensityList(), ndb::kDListOffset, d.dlistBid)));
+    // The density list only guides allocation and is not bound to the map
+    // (other writers of the format leave it behind too): a torn one fails
+    // its CRC and is rebuilt by its readers, an old one points allocation at
+    // pages that have less room than it says. So it is written in place, and
+    // only when the file grows a map page and at the close, not with every
+    // batch, which would dirty one more disk page each time.
+    if (d.hasDList && d.amap.PageCount() != d.dlistPages)
+        MAPI_TRY(d.WriteDList());
+    else if (d.hasDList)
+        d.dlistStale = true;
     MAPI_TRY(d.file.Sync());
     d.ReleaseFreedByDurableHeader();
 
@@ -338,6 +343,14 @@ Result<void> CNodeDatabase::Impl::WriteHeader(ndb::Header& h)
     h.rgbFP = amap.HeaderFreePageMap();
     ++h.dwUnique;
     return file.WriteAt(0, ndb::WriteHeader(h));
+}
+
+Result<void> CNodeDatabase::Impl::WriteDList()
+{
+    MAPI_TRY(file.WriteAt(ndb::kDListOffset, ndb::WriteDListPage(amap.DensityList(), ndb::kDListOffset, dlistBid)));
+    dlistPages = amap.PageCount();
+    dlistStale = false;
+    return {};
 }
 
 void CNodeDatabase::Impl::ReleaseFreedByDurableHeader()
@@ -384,19 +397,19 @@ Result<void> CNodeDatabase::Close()
         if (result && !d.dirty) {
             d.EndArenas();
             d.ReleaseFreedByDurableHeader();
-            if (d.amap.Dirty()) {
+            const bool mapChanged = d.amap.Dirty();
+            if (mapChanged)
                 result = d.amap.WriteDirty(d.file);
-                if (result && d.hasDList)
-                    result = d.file.WriteAt(ndb::kDListOffset, ndb::WriteDListPage(d.amap.DensityList(),
-                                                                                  ndb::kDListOffset, d.dlistBid));
-                ndb::Header h = d.committed;
-                if (result)
-                    result = d.WriteHeader(h);
-                if (result)
-                    result = d.file.Sync();
-                if (result)
-                    d.committed = d.working = h;
-            }
+            const bool listChanged = d.hasDList && (mapChanged || d.dlistStale);
+            if (result && listChanged)
+                result = d.WriteDList();
+            ndb::Header h = d.committed;
+            if (result && mapChanged)
+                result = d.WriteHeader(h);
+            if (result && (mapChanged || listChanged))
+                result = d.file.Sync();
+            if (result && mapChanged)
+                d.committed = d.working = h;
         }
     }
     d.file.Close();

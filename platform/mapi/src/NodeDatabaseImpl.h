@@ -31,6 +31,10 @@ struct CNodeDatabase::Impl {
     // The density list page, kept up to date when the file has one.
     bool hasDList = false;
     std::uint64_t dlistBid = 0;
+    // The map pages the density list on disk covers, and whether the map
+    // changed since it was written.
+    std::size_t dlistPages = 0;
+    bool dlistStale = false;
 
     // A batch's space is handed out in order from runs reserved in the map,
     // so that its writes share disk pages instead of dirtying one page per
@@ -65,6 +69,8 @@ struct CNodeDatabase::Impl {
     void ResetTrees();
     // Writes the header of the committed state with the map's figures.
     Result<void> WriteHeader(ndb::Header& h);
+    // The density list of the map as it stands, in its place.
+    Result<void> WriteDList();
     // The last written header is durable: the space its batch freed can go.
     void ReleaseFreedByDurableHeader();
 
