@@ -278,7 +278,9 @@ Result<std::unique_ptr<CNodeDatabase>> CNodeDatabase::Open(const std::filesystem
 //   one a power failure may leave until the next commit's sync: it is
 //   handed out again only after that sync (freedByUnsyncedHeader);
 // - the map pages are conservative under either header: they mark free only
-//   what neither of the last two headers uses;
+//   what neither of the last two headers uses; the space the writer holds
+//   for its next batches (what its runs have left) is no header's, and is
+//   shown free in the map pages and the header a commit writes;
 // - Close syncs the file whole, so a closed store (the end of every run)
 //   holds every commit.
 Result<void> CNodeDatabase::Commit()
