@@ -117,3 +117,41 @@ TEST(AllocationMap, WrittenPagesLoadBack)
         EXPECT_TRUE(loaded.IsAllocated(*it, 4096));
     EXPECT_FALSE(loaded.Load(file, map.LastAMapOffset() + 64).Ok()) << "not an AMap position";
 }
+
+TEST(AllocationMap, ARunIsTakenAsFarAsItGoesAndHeldSpaceChangesNoPageToWrite)
+{
+    CAllocationMap map;
+    map.InitEmpty();
+    auto a = map.Allocate(1024, 64);
+    auto b = map.Allocate(4096, 64);
+    auto c = map.Allocate(512, 64);
+    ASSERT_TRUE(a.Ok() && b.Ok() && c.Ok());
+    map.Free(*b, 4096);
+    // At least 2 KB: the freed 4 KB between a and c, whole.
+    auto run = map.AllocateRun(2048, 64 * 1024, 512);
+    ASSERT_TRUE(run.Ok()) << run.Message();
+    EXPECT_EQ(run->first, *b);
+    EXPECT_EQ(run->second, 4096u);
+    // Longer than any hole: the space past c, up to the most asked for.
+    auto tail = map.AllocateRun(8192, 16384, 512);
+    ASSERT_TRUE(tail.Ok()) << tail.Message();
+    EXPECT_GE(tail->first, *c + 512);
+    EXPECT_EQ(tail->second, 16384u);
+
+    mapitest::CTempDir dir;
+    CPstFile pst;
+    ASSERT_TRUE(pst.Open(dir / "map.pst", true, true).Ok());
+    ASSERT_TRUE(map.WriteDirty(pst).Ok());
+    ASSERT_FALSE(map.Dirty());
+    // Shown free for a commit and held again: nothing to write.
+    const auto free = map.FreeBytes();
+    map.SetHeld(tail->first, tail->second, false);
+    EXPECT_EQ(map.FreeBytes(), free + tail->second);
+    map.SetHeld(tail->first, tail->second, true);
+    EXPECT_FALSE(map.Dirty());
+    EXPECT_TRUE(map.IsAllocated(tail->first, tail->second));
+    // A block placed in held space: its map page is written.
+    map.UseHeld(tail->first, 512);
+    EXPECT_TRUE(map.Dirty());
+    EXPECT_TRUE(map.IsAllocated(tail->first, 512));
+}

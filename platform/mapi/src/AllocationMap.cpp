@@ -51,6 +51,7 @@ bool CAllocationMap::Bit(const Page& p, std::size_t unit) const
 Result<void> CAllocationMap::Load(const CPstFile& file, std::uint64_t ibAMapLast)
 {
     m_pages.clear();
+    m_writtenFMaps.clear();
     if (ibAMapLast < kFirstAMapOffset || (ibAMapLast - kFirstAMapOffset) % m_sizes.AMapCoverage() != 0)
         return MakeError("allocation map: last AMap offset " + std::to_string(ibAMapLast) + " is not an AMap position");
     const std::uint64_t count = (ibAMapLast - kFirstAMapOffset) / m_sizes.AMapCoverage() + 1;
@@ -91,11 +92,12 @@ void CAllocationMap::AddPage()
 void CAllocationMap::InitEmpty()
 {
     m_pages.clear();
+    m_writtenFMaps.clear();
     AddPage();
     m_hint = 0;
 }
 
-void CAllocationMap::SetRange(std::uint64_t ib, std::size_t size, bool value)
+void CAllocationMap::SetRange(std::uint64_t ib, std::size_t size, bool value, bool markDirty)
 {
     if (ib < kFirstAMapOffset)
         return;
@@ -123,12 +125,24 @@ void CAllocationMap::SetRange(std::uint64_t ib, std::size_t size, bool value)
             if (pageIndex < m_hint)
                 m_hint = pageIndex;
         }
-        p.dirty = true;
+        p.dirty = p.dirty || markDirty;
     }
 }
 
 void CAllocationMap::MarkAllocated(std::uint64_t ib, std::size_t size) { SetRange(ib, size, true); }
 void CAllocationMap::Free(std::uint64_t ib, std::size_t size) { SetRange(ib, size, false); }
+void CAllocationMap::SetHeld(std::uint64_t ib, std::size_t size, bool held) { SetRange(ib, size, held, false); }
+
+void CAllocationMap::UseHeld(std::uint64_t ib, std::size_t size)
+{
+    MarkAllocated(ib, size);
+    if (ib < kFirstAMapOffset || size == 0)
+        return;
+    const std::uint64_t first = (ib - kFirstAMapOffset) / kUnit;
+    const std::uint64_t last = first + (size + kUnit - 1) / kUnit - 1;
+    for (std::uint64_t page = first / UnitsPerPage(); page <= last / UnitsPerPage() && page < m_pages.size(); ++page)
+        m_pages[static_cast<std::size_t>(page)].dirty = true;
+}
 
 bool CAllocationMap::IsAllocated(std::uint64_t ib, std::size_t size) const
 {
@@ -146,6 +160,16 @@ bool CAllocationMap::IsAllocated(std::uint64_t ib, std::size_t size) const
 
 Result<std::uint64_t> CAllocationMap::Allocate(std::size_t size, std::size_t align)
 {
+    auto run = AllocateRun(size, size, align);
+    if (!run)
+        return run.GetError();
+    return run->first;
+}
+
+Result<std::pair<std::uint64_t, std::size_t>> CAllocationMap::AllocateRun(std::size_t minSize, std::size_t maxSize,
+                                                                          std::size_t align)
+{
+    const std::size_t size = minSize;
     const std::size_t units = (size + kUnit - 1) / kUnit;
     const std::size_t step = align > kUnit ? align / kUnit : 1;
     if (units == 0 || units > UnitsPerPage())
@@ -179,9 +203,14 @@ Result<std::uint64_t> CAllocationMap::Allocate(std::size_t size, std::size_t ali
             }
             if (++run == units) {
                 const std::size_t start = u + 1 - units;
+                const std::size_t most = std::max(units, maxSize / kUnit);
+                while (run < most && u + 1 < UnitsPerPage() && !Bit(p, u + 1)) {
+                    ++u;
+                    ++run;
+                }
                 const std::uint64_t ib = PageOffset(pi) + static_cast<std::uint64_t>(start) * kUnit;
-                MarkAllocated(ib, units * kUnit);
-                return ib;
+                MarkAllocated(ib, run * kUnit);
+                return std::make_pair(ib, run * kUnit);
             }
         }
         (step == 1 ? p.noRunOf : p.noAlignedRunOf) = units;
@@ -224,8 +253,14 @@ Result<void> CAllocationMap::WriteDirty(CPstFile& file)
         std::vector<std::uint8_t> bytes(m_sizes.amapBits, 0);
         for (std::size_t j = 0; j < kFMapEvery && owner + j < m_pages.size(); ++j)
             bytes[j] = LongestFreeRun(owner + j);
+        // Unchanged longest runs (most pages keep a run as long as the byte
+        // holds) leave the page as it is on disk.
+        auto& written = m_writtenFMaps[owner];
+        if (written == bytes)
+            continue;
         const std::uint64_t at = PageOffset(owner) + 2 * kPageSize;
         MAPI_TRY(file.WriteAt(at, WriteMapPage(PageType::FMap, bytes, at)));
+        written = std::move(bytes);
     }
     // The file ends where the maps end; what lies past that (left by a
     // writer that ended before its commit) belongs to no state.

@@ -12,6 +12,8 @@
 #include <array>
 #include <cstdint>
 #include <limits>
+#include <map>
+#include <utility>
 #include <vector>
 
 namespace mapi::ndb {
@@ -28,8 +30,19 @@ public:
     // Finds and marks room for `size` bytes (a multiple of 64) aligned to
     // `align`, growing the file by whole AMap ranges when it must.
     Result<std::uint64_t> Allocate(std::size_t size, std::size_t align);
+    // The first free run of at least `minSize` bytes aligned to `align`,
+    // taken as far as it goes up to `maxSize`: where it starts and how long
+    // it is. Grows the file as Allocate does.
+    Result<std::pair<std::uint64_t, std::size_t>> AllocateRun(std::size_t minSize, std::size_t maxSize,
+                                                              std::size_t align);
     void MarkAllocated(std::uint64_t ib, std::size_t size);
     void Free(std::uint64_t ib, std::size_t size);
+    // Marks space that the writer holds for itself but no header uses: taken
+    // while allocating, and shown free whenever map pages are written. It
+    // changes no page that is to be written.
+    void SetHeld(std::uint64_t ib, std::size_t size, bool held);
+    // Held space that a block now uses: its map pages are to be written.
+    void UseHeld(std::uint64_t ib, std::size_t size);
     // True when every 64-byte unit of the range is marked; false outside.
     bool IsAllocated(std::uint64_t ib, std::size_t size) const;
 
@@ -70,7 +83,7 @@ private:
     static constexpr std::uint16_t kRunUnknown = 0xFFFF;
     bool Bit(const Page& p, std::size_t unit) const;
     std::uint8_t LongestFreeRun(std::size_t index) const;
-    void SetRange(std::uint64_t ib, std::size_t size, bool value);
+    void SetRange(std::uint64_t ib, std::size_t size, bool value, bool markDirty = true);
     void AddPage();
     std::size_t UnitsPerPage() const { return m_sizes.amapBits * 8; }
 
@@ -78,6 +91,8 @@ private:
     const FormatSizes& m_sizes;
     std::vector<Page> m_pages;
     std::size_t m_hint = 0;
+    // The FMap pages as this map last wrote them, by the AMap they follow.
+    std::map<std::size_t, std::vector<std::uint8_t>> m_writtenFMaps;
 };
 
 } // namespace mapi::ndb

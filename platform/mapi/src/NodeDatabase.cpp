@@ -4,6 +4,7 @@
 
 #include "mapi/ndb/Page.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -26,6 +27,10 @@ constexpr std::uint32_t kFirstMessageIndex = 0x10000;
 // B-tree pages kept in memory between batches, per tree (512 bytes each on
 // disk, somewhat more in memory).
 const std::uint64_t CNodeDatabase::Impl::kCachedPages = 1024;
+// The longest run a batch takes at once: what one allocation map page covers
+// is the most there can be.
+const std::uint64_t CNodeDatabase::Impl::kMaxArena = 128 * 1024;
+const std::uint64_t CNodeDatabase::Impl::kLeastRun[2] = {1024, 8192};
 
 namespace {
 
@@ -84,11 +89,70 @@ void CNodeDatabase::Impl::ResetTrees()
     bbt.SetPageLimit(limit);
 }
 
+Result<std::uint64_t> CNodeDatabase::Impl::AllocateSpace(std::size_t size, std::size_t align)
+{
+    const ArenaKind kind = writingNewNode ? kLasting : kReplaced;
+    auto& pieces = arenas[kind];
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        const auto [from, to] = pieces[i];
+        const std::uint64_t at = (from + align - 1) / align * align;
+        if (at + size > to)
+            continue;
+        // What is left before and after the block stays for smaller ones.
+        pieces.erase(pieces.begin() + static_cast<std::ptrdiff_t>(i));
+        if (at + size < to)
+            pieces.insert(pieces.begin() + static_cast<std::ptrdiff_t>(i), {at + size, to});
+        if (from < at)
+            pieces.insert(pieces.begin() + static_cast<std::ptrdiff_t>(i), {from, at});
+        amap.UseHeld(at, size);
+        return at;
+    }
+    // The first free run that holds the block, taken whole: the batch's
+    // next blocks follow it, so that the batch fills the space earlier
+    // batches freed run by run, and its writes share disk pages.
+    auto run = amap.AllocateRun(std::max<std::size_t>(size, kLeastRun[kind]), kMaxArena, std::max<std::size_t>(align, 64));
+    if (!run)
+        return run.GetError();
+    if (run->second > size)
+        pieces.emplace_back(run->first + size, run->first + run->second);
+    return run->first;
+}
+
+void CNodeDatabase::Impl::ShowArenasFree(bool free)
+{
+    // Only the end of the newest run of rewritten blocks is kept; what is
+    // left before it goes, and so does what new nodes left: they fill the
+    // holes of the file from its start, batch by batch.
+    for (auto& pieces : arenas) {
+        const std::size_t keep = &pieces == &arenas[kReplaced] ? 1 : 0;
+        if (free && pieces.size() > keep) {
+            for (std::size_t i = 0; i + keep < pieces.size(); ++i)
+                amap.SetHeld(pieces[i].first, static_cast<std::size_t>(pieces[i].second - pieces[i].first), false);
+            pieces.erase(pieces.begin(), pieces.end() - static_cast<std::ptrdiff_t>(keep));
+        }
+    }
+    for (auto& pieces : arenas)
+        for (const auto& [from, to] : pieces)
+            amap.SetHeld(from, static_cast<std::size_t>(to - from), !free);
+}
+
+void CNodeDatabase::Impl::EndArenas()
+{
+    ShowArenasFree(true);
+    DropArenas();
+}
+
+void CNodeDatabase::Impl::DropArenas()
+{
+    for (auto& pieces : arenas)
+        pieces.clear();
+}
+
 ndb::PageSink CNodeDatabase::Impl::MakePageSink()
 {
     ndb::PageSink sink;
     sink.allocate = [this]() -> Result<ndb::Bref> {
-        auto ib = amap.Allocate(ndb::kPageSize, ndb::kPageSize);
+        auto ib = AllocateSpace(ndb::kPageSize, ndb::kPageSize);
         if (!ib)
             return ib.GetError();
         const std::uint64_t bid = working.bidNextP++;
@@ -214,7 +278,9 @@ Result<std::unique_ptr<CNodeDatabase>> CNodeDatabase::Open(const std::filesystem
 //   one a power failure may leave until the next commit's sync: it is
 //   handed out again only after that sync (freedByUnsyncedHeader);
 // - the map pages are conservative under either header: they mark free only
-//   what neither of the last two headers uses;
+//   what neither of the last two headers uses; the space the writer holds
+//   for its next batches (what its runs have left) is no header's, and is
+//   shown free in the map pages and the header a commit writes;
 // - Close syncs the file whole, so a closed store (the end of every run)
 //   holds every commit.
 Result<void> CNodeDatabase::Commit()
@@ -233,12 +299,21 @@ Result<void> CNodeDatabase::Commit()
     auto bbtRoot = d.bbt.Flush(sink);
     if (!bbtRoot)
         return bbtRoot.GetError();
+    // What the runs have left is free in the file's map and its header, and
+    // stays this store's own for the next batch, which goes on where this
+    // one ended.
+    d.ShowArenasFree(true);
     MAPI_TRY(d.amap.WriteDirty(d.file));
-    // The density list only guides allocation; a torn one fails its CRC and
-    // is rebuilt by its readers, so it is written in place.
-    if (d.hasDList)
-        MAPI_TRY(d.file.WriteAt(ndb::kDListOffset,
-                                ndb::WriteDListPage(d.amap.DensityList(), ndb::kDListOffset, d.dlistBid)));
+    // The density list only guides allocation and is not bound to the map
+    // (other writers of the format leave it behind too): a torn one fails
+    // its CRC and is rebuilt by its readers, an old one points allocation at
+    // pages that have less room than it says. So it is written in place, and
+    // only when the file grows a map page and at the close, not with every
+    // batch, which would dirty one more disk page each time.
+    if (d.hasDList && d.amap.PageCount() != d.dlistPages)
+        MAPI_TRY(d.WriteDList());
+    else if (d.hasDList)
+        d.dlistStale = true;
     MAPI_TRY(d.file.Sync());
     d.ReleaseFreedByDurableHeader();
 
@@ -246,6 +321,7 @@ Result<void> CNodeDatabase::Commit()
     h.root.nbt = *nbtRoot;
     h.root.bbt = *bbtRoot;
     MAPI_TRY(d.WriteHeader(h));
+    d.ShowArenasFree(false);
     d.working = h;
     d.committed = h;
 
@@ -271,6 +347,14 @@ Result<void> CNodeDatabase::Impl::WriteHeader(ndb::Header& h)
     return file.WriteAt(0, ndb::WriteHeader(h));
 }
 
+Result<void> CNodeDatabase::Impl::WriteDList()
+{
+    MAPI_TRY(file.WriteAt(ndb::kDListOffset, ndb::WriteDListPage(amap.DensityList(), ndb::kDListOffset, dlistBid)));
+    dlistPages = amap.PageCount();
+    dlistStale = false;
+    return {};
+}
+
 void CNodeDatabase::Impl::ReleaseFreedByDurableHeader()
 {
     // The map pages reach the disk with the next commit or at close.
@@ -286,6 +370,7 @@ Result<void> CNodeDatabase::Rollback()
         return {};
     d.working = d.committed;
     d.pendingFree.clear();
+    d.DropArenas();
     // The map on disk lacks only the space freed since the last header: a
     // leak that the next allocation map rebuild recovers, never a loss.
     if (d.committed.root.ibAMapLast != 0) {
@@ -312,20 +397,21 @@ Result<void> CNodeDatabase::Close()
         // freed is marked free on disk too, under a header of its own.
         result = d.file.Sync();
         if (result && !d.dirty) {
+            d.EndArenas();
             d.ReleaseFreedByDurableHeader();
-            if (d.amap.Dirty()) {
+            const bool mapChanged = d.amap.Dirty();
+            if (mapChanged)
                 result = d.amap.WriteDirty(d.file);
-                if (result && d.hasDList)
-                    result = d.file.WriteAt(ndb::kDListOffset, ndb::WriteDListPage(d.amap.DensityList(),
-                                                                                  ndb::kDListOffset, d.dlistBid));
-                ndb::Header h = d.committed;
-                if (result)
-                    result = d.WriteHeader(h);
-                if (result)
-                    result = d.file.Sync();
-                if (result)
-                    d.committed = d.working = h;
-            }
+            const bool listChanged = d.hasDList && (mapChanged || d.dlistStale);
+            if (result && listChanged)
+                result = d.WriteDList();
+            ndb::Header h = d.committed;
+            if (result && mapChanged)
+                result = d.WriteHeader(h);
+            if (result && (mapChanged || listChanged))
+                result = d.file.Sync();
+            if (result && mapChanged)
+                d.committed = d.working = h;
         }
     }
     d.file.Close();

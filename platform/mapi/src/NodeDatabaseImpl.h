@@ -31,16 +31,46 @@ struct CNodeDatabase::Impl {
     // The density list page, kept up to date when the file has one.
     bool hasDList = false;
     std::uint64_t dlistBid = 0;
+    // The map pages the density list on disk covers, and whether the map
+    // changed since it was written.
+    std::size_t dlistPages = 0;
+    bool dlistStale = false;
+
+    // A batch's space is handed out in order from runs reserved in the map,
+    // so that its writes share disk pages instead of dirtying one page per
+    // block: one run for the blocks of new nodes, which stay, and one for
+    // rewritten nodes and B-tree pages, which later batches replace (kept
+    // apart, the space they free comes back as runs, not as holes between
+    // blocks that stay). What the runs have left at a commit serves the
+    // next batch.
+    // The reserved space each kind has left, as [from, to).
+    using Arena = std::vector<std::pair<std::uint64_t, std::uint64_t>>;
+    enum ArenaKind { kLasting = 0, kReplaced = 1 };
+    Arena arenas[2];
+    bool writingNewNode = false;
 
     static const std::uint64_t kCachedPages;
+    static const std::uint64_t kMaxArena;
+    static const std::uint64_t kLeastRun[2];
 
     Impl(ndb::Format format);
 
     const ndb::FormatSizes& Sizes() const { return ndb::SizesOf(working.format); }
     Result<void> CheckWritable() const;
+    // Room for `size` bytes aligned to `align` in the batch's run of its kind.
+    Result<std::uint64_t> AllocateSpace(std::size_t size, std::size_t align);
+    // Marks what the runs have left free (for the map pages and header that
+    // a commit writes: no header ever used it) or reserved again.
+    void ShowArenasFree(bool free);
+    // Gives back what the runs have left.
+    void EndArenas();
+    // Forgets the runs, as after the map was read back from the file.
+    void DropArenas();
     void ResetTrees();
     // Writes the header of the committed state with the map's figures.
     Result<void> WriteHeader(ndb::Header& h);
+    // The density list of the map as it stands, in its place.
+    Result<void> WriteDList();
     // The last written header is durable: the space its batch freed can go.
     void ReleaseFreedByDurableHeader();
 

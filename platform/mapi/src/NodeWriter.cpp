@@ -25,7 +25,7 @@ Result<std::uint64_t> CNodeDatabase::Impl::WriteBlock(const Bytes& data, bool in
     const std::uint64_t bid = working.bidNextB | (internal ? ndb::kBidInternal : 0);
     working.bidNextB += ndb::kBidIncrement;
     const std::size_t disk = ndb::BlockDiskSize(working.format, data.size());
-    auto ib = amap.Allocate(disk, 64);
+    auto ib = AllocateSpace(disk, 64);
     if (!ib)
         return ib.GetError();
     Bytes stored = data;
@@ -201,10 +201,13 @@ Result<void> CNodeDatabase::WriteNode(Nid nid, Nid parent, const NodeContent& co
     if (!old)
         return old.GetError();
     m_impl->dirty = true;
+    // A new node's blocks stay until it changes, which most never do.
+    m_impl->writingNewNode = !*old;
     auto bidData = m_impl->WriteDataTree(content.blocks);
+    auto bidSub = bidData ? m_impl->WriteSubnodeTree(content.subnodes, 0) : Result<std::uint64_t>(0);
+    m_impl->writingNewNode = false;
     if (!bidData)
         return bidData.GetError();
-    auto bidSub = m_impl->WriteSubnodeTree(content.subnodes, 0);
     if (!bidSub)
         return bidSub.GetError();
     ndb::NbtEntry entry;

@@ -291,6 +291,9 @@ Result<Hid> CHeapOnNode::Reallocate(Hid hid, const Bytes& data)
     if (data.empty()) return MakeError("heap: an item cannot be empty");
     if (data.size() > kMaxItemSize)
         return MakeError("heap: item of " + std::to_string(data.size()) + " bytes exceeds " + std::to_string(kMaxItemSize));
+    // Unchanged bytes (a B-tree node above an append, a header rewritten
+    // as it was) leave the item and its page as stored.
+    if (*old == data) return hid;
     const std::size_t page = HidPage(hid);
     Page& p = m_pages[page];
     const std::size_t oldSize = old->size();

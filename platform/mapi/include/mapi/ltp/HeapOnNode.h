@@ -47,7 +47,8 @@ public:
     Result<Hid> Allocate(const Bytes& data);
     Result<void> Free(Hid hid);
     // Replaces an item's bytes; the HID stays when the new size fits in its
-    // page, otherwise the item moves and the new HID is returned.
+    // page, otherwise the item moves and the new HID is returned. The same
+    // bytes again change nothing.
     Result<Hid> Reallocate(Hid hid, const Bytes& data);
 
     // A heap that mostly grows at its end (a table's rows): allocations go
