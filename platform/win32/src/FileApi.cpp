@@ -6,6 +6,7 @@
 #include "win32/Thread.h"
 #include "win32/WideString.h"
 
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -44,6 +45,20 @@ LONG ErrnoToWin32(int err)
     default:
         return ERROR_ACCESS_DENIED;
     }
+}
+
+namespace {
+std::atomic<std::uint64_t> g_hostSyncs{0};
+} // namespace
+
+std::uint64_t HostSyncCount()
+{
+    return g_hostSyncs.load(std::memory_order_relaxed);
+}
+
+void CountHostSync()
+{
+    g_hostSyncs.fetch_add(1, std::memory_order_relaxed);
 }
 
 std::shared_ptr<FileObject> FileOf(HANDLE handle)
@@ -275,6 +290,7 @@ BOOL FlushFileBuffers(HANDLE handle)
     auto file = FileOf(handle);
     if (!file)
         return FALSE;
+    win32::CountHostSync();
     if (::fsync(file->fd) != 0)
         return Fail(ErrnoToWin32(errno), FALSE);
     return TRUE;

@@ -22,6 +22,9 @@ std::shared_ptr<FileObject> FileOf(HANDLE handle);
 
 LONG ErrnoToWin32(int err);
 
+// Counts one flush to the disk for HostSyncCount.
+void CountHostSync();
+
 // Releases the byte-range locks an open holds (its handles are all closed).
 void DropRangeLocks(const FileObject* file);
 
