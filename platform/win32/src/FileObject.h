@@ -13,7 +13,6 @@ public:
     ~FileObject() override;
     int fd = -1;
     DWORD access = 0;
-    ShareLock share;
 };
 
 // The file object of a handle; null, with ERROR_INVALID_HANDLE, when the
