@@ -59,6 +59,7 @@ struct RunFigures {
     // Of the converting process over the run, all its threads.
     double cpuSeconds = 0;
     double userSeconds = 0;
+    double guiThreadSeconds = 0; // of it the GUI thread's: the dialog's painting
     std::uint64_t diskBytesWritten = 0; // pages dirtied (/proc/self/io)
     std::uint64_t storeSyncs = 0;       // the message store's fdatasync calls
     std::uint64_t storeBytes = 0;       // bytes the store handed to its file
