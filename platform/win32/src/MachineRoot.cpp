@@ -78,11 +78,12 @@ bool IsHostDirectory(const fs::path& path)
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// The common case costs two look-ups: when the folder of the last name is
-// there under exactly the names given, the host's own walk has matched every
-// folder on the way (an exact name wins over one that differs in case), and
-// only the last name may need a listing of its folder. Nullopt when a folder
-// on the way differs in case or is missing: the walk name by name decides.
+// The common case costs one or two look-ups: when the path, or the folder of
+// its last name, is there under exactly the names given, the host's own walk
+// has matched every folder on the way (an exact name wins over one that
+// differs in case), and only a last name not found as given needs a listing
+// of its folder. Nullopt when a folder on the way differs in case or is
+// missing: the walk name by name decides.
 std::optional<win32::HostPath> ResolveExact(const std::u16string& full, const fs::path& drive, win32::Resolve mode,
                                             LONG* error)
 {
@@ -97,16 +98,17 @@ std::optional<win32::HostPath> ResolveExact(const std::u16string& full, const fs
     }
     std::string relative = Utf16ToUtf8(std::u16string_view(full).substr(3));
     std::replace(relative.begin(), relative.end(), '\\', '/');
-    const std::size_t slash = relative.rfind('/');
-    const fs::path folder = slash == std::string::npos ? drive : drive / relative.substr(0, slash);
-    if (!IsHostDirectory(folder))
-        return std::nullopt;
     fs::path exact = drive / relative;
     struct stat st = {};
+    // Found as named: the host's walk went through every folder as named.
     if (::lstat(exact.c_str(), &st) == 0) {
         result.hostPath = std::move(exact);
         return result;
     }
+    const std::size_t slash = relative.rfind('/');
+    const fs::path folder = slash == std::string::npos ? drive : drive / relative.substr(0, slash);
+    if (!IsHostDirectory(folder))
+        return std::nullopt;
     const std::u16string_view last = std::u16string_view(full).substr(full.rfind(u'\\') + 1);
     if (auto found = ScanNoCase(folder, last)) {
         result.hostPath = std::move(*found);

@@ -29,15 +29,29 @@ double UserSeconds()
     return Secs(usage.ru_utime);
 }
 
-std::uint64_t DiskBytesWritten()
+namespace {
+
+std::uint64_t IoField(const char* name)
 {
     std::ifstream io("/proc/self/io");
     std::string key;
     std::uint64_t value = 0;
     while (io >> key >> value)
-        if (key == "write_bytes:")
+        if (key == name)
             return value;
     return 0;
+}
+
+} // namespace
+
+std::uint64_t DiskBytesWritten()
+{
+    return IoField("write_bytes:");
+}
+
+std::uint64_t DiskBytesCancelled()
+{
+    return IoField("cancelled_write_bytes:");
 }
 
 } // namespace benchsupport

@@ -198,6 +198,7 @@ RunFigures RunConversion(int mode, const char16_t* nsfPath, const char16_t* pstP
     mapi::ndb::SetFileObserver(&store);
     const std::uint64_t otherSyncsBefore = win32::HostSyncCount();
     const std::uint64_t diskBefore = benchsupport::DiskBytesWritten();
+    const std::uint64_t cancelledBefore = benchsupport::DiskBytesCancelled();
     const double cpuBefore = benchsupport::CpuSeconds();
     const double userBefore = benchsupport::UserSeconds();
     const auto start = std::chrono::steady_clock::now();
@@ -226,6 +227,7 @@ RunFigures RunConversion(int mode, const char16_t* nsfPath, const char16_t* pstP
     if (timespec used = {}; guiClockKnown && clock_gettime(guiClock, &used) == 0)
         figures.guiThreadSeconds = static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) / 1e9;
     figures.diskBytesWritten = benchsupport::DiskBytesWritten() - diskBefore;
+    figures.diskBytesCancelled = benchsupport::DiskBytesCancelled() - cancelledBefore;
     figures.storeSyncs = store.syncs;
     figures.storeBytes = store.bytes;
     figures.otherSyncs = win32::HostSyncCount() - otherSyncsBefore;

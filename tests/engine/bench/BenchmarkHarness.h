@@ -61,6 +61,7 @@ struct RunFigures {
     double userSeconds = 0;
     double guiThreadSeconds = 0; // of it the GUI thread's: the dialog's painting
     std::uint64_t diskBytesWritten = 0; // pages dirtied (/proc/self/io)
+    std::uint64_t diskBytesCancelled = 0; // of them truncated or deleted unwritten
     std::uint64_t storeSyncs = 0;       // the message store's fdatasync calls
     std::uint64_t storeBytes = 0;       // bytes the store handed to its file
     std::uint64_t otherSyncs = 0;       // FlushFileBuffers and the registry's

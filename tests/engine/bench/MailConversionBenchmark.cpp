@@ -28,6 +28,7 @@
 #include "win32/MachineRoot.h"
 #include "win32/WideString.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -123,6 +124,9 @@ void PrintFigures(std::size_t documents, const bench::RunFigures& run)
     Line("  of it the disk's own (its sync and write)", disk.cpu * 1e3 / n, "ms");
     Line("disk bytes written (pages dirtied) / PST size", static_cast<double>(run.diskBytesWritten) / pst, "times",
          "<= 4", static_cast<double>(run.diskBytesWritten) / pst <= kLimitDiskBytesPerPstByte);
+    Line("  net of files emptied or deleted before the disk saw them",
+         static_cast<double>(run.diskBytesWritten - std::min(run.diskBytesWritten, run.diskBytesCancelled)) / pst,
+         "times");
     Line("  bytes the store handed to its file / PST size", static_cast<double>(run.storeBytes) / pst, "times");
 }
 

@@ -13,5 +13,8 @@ double UserSeconds();
 // Bytes of page cache this process dirtied (/proc/self/io write_bytes):
 // what the disk is sent, page by page.
 std::uint64_t DiskBytesWritten();
+// Of them, the bytes of files truncated or deleted before they reached the
+// disk (/proc/self/io cancelled_write_bytes).
+std::uint64_t DiskBytesCancelled();
 
 } // namespace benchsupport
