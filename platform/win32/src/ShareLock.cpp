@@ -3,7 +3,9 @@
 #include "win32/FileApi.h"
 #include "win32/MachineRoot.h"
 
+#include <atomic>
 #include <fcntl.h>
+#include <pthread.h>
 #include <mutex>
 #include <sys/file.h>
 #include <unistd.h>
@@ -84,18 +86,22 @@ std::mutex g_gateMutex;
 // descriptor would not keep the two apart.
 std::filesystem::path g_gatePath;
 int g_gateFd = -1;
-pid_t g_gateProcess = 0;
+// Set in a forked child, which must not use its parent's descriptor (the
+// child is told without a system call per gate).
+std::atomic<bool> g_forkedSinceOpen{false};
+std::once_flag g_forkWatch;
 
 int GateFile()
 {
+    std::call_once(g_forkWatch, [] { pthread_atfork(nullptr, nullptr, [] { g_forkedSinceOpen = true; }); });
     auto path = win32::MachineRoot() / ".share.lock";
-    if (g_gateFd >= 0 && path == g_gatePath && g_gateProcess == ::getpid())
+    if (g_gateFd >= 0 && path == g_gatePath && !g_forkedSinceOpen)
         return g_gateFd;
     if (g_gateFd >= 0)
         ::close(g_gateFd);
     g_gateFd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     g_gatePath = path;
-    g_gateProcess = ::getpid();
+    g_forkedSinceOpen = false;
     return g_gateFd;
 }
 
