@@ -235,3 +235,115 @@ TEST_F(FileApiTest, CopyAndMove)
     EXPECT_EQ(GetFileAttributesW(u"C:\\b.nsf"), INVALID_FILE_ATTRIBUTES);
     EXPECT_NE(GetFileAttributesW(u"C:\\c.nsf"), INVALID_FILE_ATTRIBUTES);
 }
+
+TEST_F(FileApiTest, AnOpenRefusedBySharingLeavesTheFileWhole)
+{
+    WriteHostFile(m_root / "drive_c" / "tol.eml", "From: kept");
+    HANDLE reader = Open(u"C:\\tol.eml", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    // Truncation waits for the share check: a refused CREATE_ALWAYS or
+    // TRUNCATE_EXISTING does not empty the reader's file.
+    EXPECT_EQ(Open(u"C:\\tol.eml", GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(Open(u"C:\\tol.eml", GENERIC_WRITE, FILE_SHARE_READ, TRUNCATE_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(ReadHostFile(m_root / "drive_c" / "tol.eml"), "From: kept");
+    CloseHandle(reader);
+
+    // Once the reader is gone the file is emptied, also through a handle
+    // that may only read.
+    HANDLE emptied = Open(u"C:\\tol.eml", GENERIC_READ, 0, CREATE_ALWAYS);
+    ASSERT_NE(emptied, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(GetFileSize(emptied, nullptr), 0u);
+    DWORD n = 0;
+    EXPECT_FALSE(WriteFile(emptied, "x", 1, &n, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    CloseHandle(emptied);
+}
+
+TEST_F(FileApiTest, AHandleDoesOnlyWhatItsAccessAllows)
+{
+    HANDLE writer = Open(u"C:\\w.txt", GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    DWORD n = 0;
+    ASSERT_TRUE(WriteFile(writer, "abc", 3, &n, nullptr));
+    SetFilePointer(writer, 0, nullptr, FILE_BEGIN);
+    char buffer[4] = {};
+    EXPECT_FALSE(ReadFile(writer, buffer, 3, &n, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    // The writer shares reading only: a reader comes in, another writer not.
+    HANDLE reader = Open(u"C:\\w.txt", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(ReadFile(reader, buffer, 3, &n, nullptr));
+    EXPECT_EQ(std::string(buffer, n), "abc");
+    EXPECT_EQ(Open(u"C:\\w.txt", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING),
+              INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    CloseHandle(reader);
+    CloseHandle(writer);
+}
+
+TEST_F(FileApiTest, AnotherProcessHoldingAFileRefusesOpensAndDeletesUntilItEnds)
+{
+    WriteHostFile(m_root / "drive_c" / "held.txt", "held");
+    int opened[2], release[2];
+    ASSERT_EQ(pipe(opened), 0);
+    ASSERT_EQ(pipe(release), 0);
+    pid_t child = fork();
+    if (child == 0) {
+        HANDLE h = Open(u"C:\\held.txt", GENERIC_READ, 0, OPEN_EXISTING);
+        char ok = h == INVALID_HANDLE_VALUE ? 'n' : 'y';
+        (void)!write(opened[1], &ok, 1);
+        char go = 0;
+        (void)!read(release[0], &go, 1);
+        _exit(0);
+    }
+    char ok = 0;
+    ASSERT_EQ(read(opened[0], &ok, 1), 1);
+    ASSERT_EQ(ok, 'y');
+    EXPECT_EQ(Open(u"C:\\held.txt", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                   OPEN_EXISTING),
+              INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(Open(u"C:\\held.txt", GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(DeleteFileW(u"C:\\held.txt"));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(ReadHostFile(m_root / "drive_c" / "held.txt"), "held");
+
+    (void)!write(release[1], "x", 1);
+    int status = 0;
+    waitpid(child, &status, 0);
+    for (int fd : {opened[0], opened[1], release[0], release[1]})
+        close(fd);
+    // Its markers went with the process.
+    EXPECT_TRUE(DeleteFileW(u"C:\\held.txt"));
+}
+
+TEST_F(FileApiTest, FindSeesFilesAddedAndRemovedBetweenSearches)
+{
+    CreateDirectoryW(u"C:\\Attachment", nullptr);
+    auto count = [] {
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileW(u"C:\\Attachment\\*.*", &data);
+        int files = 0;
+        if (find == INVALID_HANDLE_VALUE)
+            return files;
+        do {
+            files += (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : 1;
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+        return files;
+    };
+    EXPECT_EQ(count(), 0);
+    WriteHostFile(m_root / "drive_c" / "Attachment" / "a.doc", "a");
+    HANDLE open = Open(u"C:\\Attachment\\b.doc", GENERIC_WRITE, 0, CREATE_NEW);
+    ASSERT_NE(open, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(count(), 2);
+    // A file open without FILE_SHARE_DELETE is listed but not deleted.
+    EXPECT_TRUE(DeleteFileW(u"C:\\Attachment\\a.doc"));
+    EXPECT_FALSE(DeleteFileW(u"C:\\Attachment\\b.doc"));
+    EXPECT_EQ(count(), 1);
+    CloseHandle(open);
+    EXPECT_TRUE(DeleteFileW(u"C:\\Attachment\\B.DOC"));
+    EXPECT_EQ(count(), 0);
+}

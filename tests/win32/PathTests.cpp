@@ -55,6 +55,45 @@ TEST_F(PathTest, MissingFoldersAndFilesGiveTheirOwnErrors)
     EXPECT_EQ(error, ERROR_FILENAME_EXCED_RANGE);
 }
 
+TEST_F(PathTest, AnExactNameWinsAndEachLookUpSeesTheFolderAsItIsNow)
+{
+    const fs::path data = m_root / "drive_c" / "Data";
+    WriteHostFile(data / "a.txt", "lower");
+    WriteHostFile(data / "A.txt", "upper");
+    auto host = [](std::u16string_view path) {
+        auto found = win32::ResolvePath(path, win32::Resolve::Existing);
+        return found ? found->hostPath : fs::path();
+    };
+    EXPECT_EQ(host(u"C:\\Data\\A.txt"), data / "A.txt");
+    EXPECT_EQ(host(u"C:\\data\\a.txt"), data / "a.txt");
+
+    // Changed behind the layer's back: the name that differs in case is
+    // found once the exact one is gone, and nothing once both are.
+    fs::remove(data / "A.txt");
+    EXPECT_EQ(host(u"C:\\Data\\A.txt"), data / "a.txt");
+    fs::remove(data / "a.txt");
+    LONG error = 0;
+    EXPECT_FALSE(win32::ResolvePath(u"C:\\Data\\A.txt", win32::Resolve::Existing, &error));
+    EXPECT_EQ(error, ERROR_FILE_NOT_FOUND);
+    auto creatable = win32::ResolvePath(u"C:\\Data\\A.txt", win32::Resolve::ParentExists);
+    ASSERT_TRUE(creatable);
+    EXPECT_FALSE(creatable->exists);
+    EXPECT_EQ(creatable->hostPath, data / "A.txt");
+
+    // A folder renamed to other letters is still the folder.
+    WriteHostFile(data / "kept.txt", "k");
+    fs::rename(data, m_root / "drive_c" / "DATA");
+    EXPECT_EQ(host(u"C:\\Data\\kept.txt"), m_root / "drive_c" / "DATA" / "kept.txt");
+    EXPECT_EQ(GetFileAttributesW(u"C:\\Data\\kept.txt"), static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE));
+
+    // A file where a folder is expected ends the walk.
+    EXPECT_FALSE(win32::ResolvePath(u"C:\\DATA\\kept.txt\\x", win32::Resolve::ParentExists, &error));
+    EXPECT_EQ(error, ERROR_PATH_NOT_FOUND);
+    auto root = win32::ResolvePath(u"c:\\", win32::Resolve::Existing);
+    ASSERT_TRUE(root);
+    EXPECT_EQ(root->hostPath, m_root / "drive_c");
+}
+
 TEST_F(PathTest, RelativePathsFollowTheCurrentDirectory)
 {
     ASSERT_TRUE(CreateDirectoryW(u"C:\\Work", nullptr));

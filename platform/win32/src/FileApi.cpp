@@ -6,6 +6,7 @@
 #include "win32/Thread.h"
 #include "win32/WideString.h"
 
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -44,6 +45,20 @@ LONG ErrnoToWin32(int err)
     default:
         return ERROR_ACCESS_DENIED;
     }
+}
+
+namespace {
+std::atomic<std::uint64_t> g_hostSyncs{0};
+} // namespace
+
+std::uint64_t HostSyncCount()
+{
+    return g_hostSyncs.load(std::memory_order_relaxed);
+}
+
+void CountHostSync()
+{
+    g_hostSyncs.fetch_add(1, std::memory_order_relaxed);
 }
 
 std::shared_ptr<FileObject> FileOf(HANDLE handle)
@@ -97,7 +112,6 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, SECUR
         return Fail(error, INVALID_HANDLE_VALUE);
     const fs::path& host = resolved->hostPath;
     bool wantsWrite = (desiredAccess & (GENERIC_WRITE | GENERIC_ALL)) != 0;
-    bool wantsRead = (desiredAccess & (GENERIC_READ | GENERIC_ALL)) != 0;
 
     win32::ShareGate gate;
     struct stat st = {};
@@ -112,19 +126,15 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, SECUR
                                      || creationDisposition == TRUNCATE_EXISTING))
         return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
 
+    // The open's own descriptor carries its share markers, so it can always
+    // read (ReadFile checks the handle's access, not the descriptor's). An
+    // existing file is emptied only once the markers allow this open.
     auto file = std::make_shared<FileObject>();
-    if (exists) {
-        LONG shareError = file->share.Acquire(host, desiredAccess, shareMode);
-        if (shareError != ERROR_SUCCESS)
-            return Fail(shareError, INVALID_HANDLE_VALUE);
-    }
     int flags = O_CLOEXEC;
-    flags |= wantsWrite ? (wantsRead ? O_RDWR : O_WRONLY) : O_RDONLY;
+    flags |= wantsWrite ? O_RDWR : O_RDONLY;
     if (!exists)
         flags |= O_CREAT | O_EXCL;
     bool truncate = exists && (creationDisposition == CREATE_ALWAYS || creationDisposition == TRUNCATE_EXISTING);
-    if (truncate)
-        flags |= O_TRUNC;
     // A file is always opened with write rights when it is being truncated,
     // as CREATE_ALWAYS on a handle for reading only still empties the file.
     if (truncate && !wantsWrite)
@@ -133,11 +143,11 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, SECUR
     file->fd = ::open(host.c_str(), flags, mode);
     if (file->fd < 0)
         return Fail(ErrnoToWin32(errno), INVALID_HANDLE_VALUE);
-    if (!exists) {
-        LONG shareError = file->share.Acquire(host, desiredAccess, shareMode);
-        if (shareError != ERROR_SUCCESS)
-            return Fail(shareError, INVALID_HANDLE_VALUE);
-    }
+    LONG shareError = win32::ShareLock::Acquire(file->fd, desiredAccess, shareMode);
+    if (shareError != ERROR_SUCCESS)
+        return Fail(shareError, INVALID_HANDLE_VALUE);
+    if (truncate && ::ftruncate(file->fd, 0) != 0)
+        return Fail(ErrnoToWin32(errno), INVALID_HANDLE_VALUE);
     file->access = desiredAccess;
     HANDLE handle = win32::InsertHandle(file);
     SetLastError(exists && (creationDisposition == CREATE_ALWAYS || creationDisposition == OPEN_ALWAYS)
@@ -275,6 +285,7 @@ BOOL FlushFileBuffers(HANDLE handle)
     auto file = FileOf(handle);
     if (!file)
         return FALSE;
+    win32::CountHostSync();
     if (::fsync(file->fd) != 0)
         return Fail(ErrnoToWin32(errno), FALSE);
     return TRUE;

@@ -13,7 +13,6 @@ public:
     ~FileObject() override;
     int fd = -1;
     DWORD access = 0;
-    ShareLock share;
 };
 
 // The file object of a handle; null, with ERROR_INVALID_HANDLE, when the
@@ -21,6 +20,9 @@ public:
 std::shared_ptr<FileObject> FileOf(HANDLE handle);
 
 LONG ErrnoToWin32(int err);
+
+// Counts one flush to the disk for HostSyncCount.
+void CountHostSync();
 
 // Releases the byte-range locks an open holds (its handles are all closed).
 void DropRangeLocks(const FileObject* file);

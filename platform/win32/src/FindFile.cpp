@@ -5,6 +5,8 @@
 #include "win32/MachineRoot.h"
 #include "win32/WideString.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <vector>
 
@@ -86,8 +88,8 @@ HANDLE FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW findData)
     }
     LONG error = 0;
     auto resolved = win32::ResolvePath(folder, win32::Resolve::Existing, &error);
-    std::error_code ec;
-    if (!resolved || !fs::is_directory(resolved->hostPath, ec)) {
+    struct stat folderStat = {};
+    if (!resolved || ::stat(resolved->hostPath.c_str(), &folderStat) != 0 || !S_ISDIR(folderStat.st_mode)) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
@@ -96,17 +98,24 @@ HANDLE FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW findData)
     bool isDriveRoot = resolved->windowsPath.size() == 3;
     if (!isDriveRoot) {
         for (const char16_t* dots : {u".", u".."}) {
-            Entry e{dots, {}};
-            if (Matches(pattern, e.name) && ::stat(resolved->hostPath.c_str(), &e.st) == 0)
+            Entry e{dots, folderStat};
+            if (Matches(pattern, e.name))
                 find->entries.push_back(e);
         }
     }
-    for (fs::directory_iterator it(resolved->hostPath, ec), end; !ec && it != end; it.increment(ec)) {
-        Entry e{Utf8ToUtf16(it->path().filename().string()), {}};
-        if (e.name.size() >= static_cast<std::size_t>(MAX_PATH) || e.name.starts_with(u".share.lock"))
-            continue;
-        if (Matches(pattern, e.name) && ::stat(it->path().c_str(), &e.st) == 0)
-            find->entries.push_back(std::move(e));
+    // One listing of the folder; only the names that match are looked up.
+    if (DIR* dir = ::opendir(resolved->hostPath.c_str())) {
+        while (const dirent* host = ::readdir(dir)) {
+            const std::string_view hostName = host->d_name;
+            if (hostName == "." || hostName == "..")
+                continue;
+            Entry e{Utf8ToUtf16(hostName), {}};
+            if (e.name.size() >= static_cast<std::size_t>(MAX_PATH) || e.name.starts_with(u".share.lock"))
+                continue;
+            if (Matches(pattern, e.name) && ::fstatat(::dirfd(dir), host->d_name, &e.st, 0) == 0)
+                find->entries.push_back(std::move(e));
+        }
+        ::closedir(dir);
     }
     if (find->entries.empty()) {
         SetLastError(ERROR_FILE_NOT_FOUND);

@@ -3,8 +3,11 @@
 #include "win32/CodePage.h"
 #include "win32/WideString.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <dirent.h>
 #include <mutex>
+#include <sys/stat.h>
 #include <system_error>
 #include <vector>
 
@@ -37,20 +40,88 @@ std::u16string CurrentDirectory()
     return g_currentDirectory;
 }
 
+// The entry of a host folder whose name equals name ignoring case, when
+// no entry has exactly that name.
+std::optional<fs::path> ScanNoCase(const fs::path& folder, std::u16string_view name)
+{
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return std::nullopt;
+    std::optional<fs::path> found;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view host = entry->d_name;
+        if (host == "." || host == "..")
+            continue;
+        if (EqualsNoCase(Utf8ToUtf16(host), name)) {
+            found = folder / host;
+            break;
+        }
+    }
+    ::closedir(dir);
+    return found;
+}
+
 // Finds the entry of a host folder whose name equals name ignoring case;
 // an exact match wins.
 std::optional<fs::path> FindEntryNoCase(const fs::path& folder, const std::u16string& name)
 {
-    std::error_code ec;
     fs::path exact = folder / Utf16ToUtf8(name);
-    if (fs::symlink_status(exact, ec).type() != fs::file_type::not_found && !ec)
+    struct stat st = {};
+    if (::lstat(exact.c_str(), &st) == 0)
         return exact;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        std::u16string entry = Utf8ToUtf16(it->path().filename().string());
-        if (EqualsNoCase(entry, name))
-            return it->path();
+    return ScanNoCase(folder, name);
+}
+
+bool IsHostDirectory(const fs::path& path)
+{
+    struct stat st = {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The common case costs one or two look-ups: when the path, or the folder of
+// its last name, is there under exactly the names given, the host's own walk
+// has matched every folder on the way (an exact name wins over one that
+// differs in case), and only a last name not found as given needs a listing
+// of its folder. Nullopt when a folder on the way differs in case or is
+// missing: the walk name by name decides.
+std::optional<win32::HostPath> ResolveExact(const std::u16string& full, const fs::path& drive, win32::Resolve mode,
+                                            LONG* error)
+{
+    win32::HostPath result;
+    result.windowsPath = full;
+    result.exists = true;
+    if (full.size() <= 3) {
+        if (!IsHostDirectory(drive))
+            return std::nullopt;
+        result.hostPath = drive;
+        return result;
     }
-    return std::nullopt;
+    std::string relative = Utf16ToUtf8(std::u16string_view(full).substr(3));
+    std::replace(relative.begin(), relative.end(), '\\', '/');
+    fs::path exact = drive / relative;
+    struct stat st = {};
+    // Found as named: the host's walk went through every folder as named.
+    if (::lstat(exact.c_str(), &st) == 0) {
+        result.hostPath = std::move(exact);
+        return result;
+    }
+    const std::size_t slash = relative.rfind('/');
+    const fs::path folder = slash == std::string::npos ? drive : drive / relative.substr(0, slash);
+    if (!IsHostDirectory(folder))
+        return std::nullopt;
+    const std::u16string_view last = std::u16string_view(full).substr(full.rfind(u'\\') + 1);
+    if (auto found = ScanNoCase(folder, last)) {
+        result.hostPath = std::move(*found);
+        return result;
+    }
+    if (mode == win32::Resolve::Existing) {
+        if (error)
+            *error = ERROR_FILE_NOT_FOUND;
+        return std::nullopt;
+    }
+    result.hostPath = std::move(exact);
+    result.exists = false;
+    return result;
 }
 
 } // namespace
@@ -168,11 +239,16 @@ std::optional<HostPath> ResolvePath(std::u16string_view path, Resolve mode, LONG
     if (full->size() >= static_cast<std::size_t>(MAX_PATH))
         return fail(ERROR_FILENAME_EXCED_RANGE);
 
+    fs::path current = DriveFolder((*full)[0]);
+    LONG exactError = 0;
+    if (auto exact = ResolveExact(*full, current, mode, &exactError))
+        return exact;
+    if (exactError)
+        return fail(exactError);
+
     HostPath result;
     result.windowsPath = *full;
-    fs::path current = DriveFolder((*full)[0]);
-    std::error_code ec;
-    if (!fs::is_directory(current, ec))
+    if (!IsHostDirectory(current))
         return fail(ERROR_PATH_NOT_FOUND);
 
     std::vector<std::u16string> parts;
@@ -186,7 +262,7 @@ std::optional<HostPath> ResolvePath(std::u16string_view path, Resolve mode, LONG
     result.exists = true;
     for (std::size_t i = 0; i < parts.size(); ++i) {
         bool last = i + 1 == parts.size();
-        if (!fs::is_directory(current, ec))
+        if (!IsHostDirectory(current))
             return fail(ERROR_PATH_NOT_FOUND);
         auto found = FindEntryNoCase(current, parts[i]);
         if (found) {

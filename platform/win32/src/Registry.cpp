@@ -1,5 +1,6 @@
 #include "win32/Registry.h"
 
+#include "FileObject.h"
 #include "RegistryFile.h"
 #include "win32/MachineRoot.h"
 #include "win32/WideString.h"
@@ -220,6 +221,7 @@ LONG Update(const std::function<LONG(RegistryTree&)>& change)
     }
     int fd = ::open(temp.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd >= 0) {
+        win32::CountHostSync();
         ::fsync(fd);
         ::close(fd);
     }

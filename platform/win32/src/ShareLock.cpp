@@ -3,7 +3,9 @@
 #include "win32/FileApi.h"
 #include "win32/MachineRoot.h"
 
+#include <atomic>
 #include <fcntl.h>
+#include <pthread.h>
 #include <mutex>
 #include <sys/file.h>
 #include <unistd.h>
@@ -38,14 +40,43 @@ bool MarkerTaken(int fd, off_t marker)
     return probe.l_type != F_UNLCK;
 }
 
-bool TakeMarker(int fd, off_t marker)
+constexpr off_t kMarkerCount = 6;
+
+// True when another open file description holds any marker: most files have
+// no other open, and one probe then answers every question.
+bool AnyMarkerTaken(int fd)
 {
-    struct flock lock = {};
-    lock.l_type = F_RDLCK;
-    lock.l_whence = SEEK_SET;
-    lock.l_start = kMarkerBase + marker;
-    lock.l_len = 1;
-    return fcntl(fd, F_OFD_SETLK, &lock) == 0;
+    struct flock probe = {};
+    probe.l_type = F_WRLCK;
+    probe.l_whence = SEEK_SET;
+    probe.l_start = kMarkerBase;
+    probe.l_len = kMarkerCount;
+    if (fcntl(fd, F_OFD_GETLK, &probe) != 0)
+        return true;
+    return probe.l_type != F_UNLCK;
+}
+
+// Takes the markers marked in wanted, each run of neighbours in one call.
+bool TakeMarkers(int fd, const bool (&wanted)[kMarkerCount])
+{
+    for (off_t first = 0; first < kMarkerCount;) {
+        if (!wanted[first]) {
+            ++first;
+            continue;
+        }
+        off_t end = first + 1;
+        while (end < kMarkerCount && wanted[end])
+            ++end;
+        struct flock lock = {};
+        lock.l_type = F_RDLCK;
+        lock.l_whence = SEEK_SET;
+        lock.l_start = kMarkerBase + first;
+        lock.l_len = end - first;
+        if (fcntl(fd, F_OFD_SETLK, &lock) != 0)
+            return false;
+        first = end;
+    }
+    return true;
 }
 
 std::mutex g_gateMutex;
@@ -55,18 +86,22 @@ std::mutex g_gateMutex;
 // descriptor would not keep the two apart.
 std::filesystem::path g_gatePath;
 int g_gateFd = -1;
-pid_t g_gateProcess = 0;
+// Set in a forked child, which must not use its parent's descriptor (the
+// child is told without a system call per gate).
+std::atomic<bool> g_forkedSinceOpen{false};
+std::once_flag g_forkWatch;
 
 int GateFile()
 {
+    std::call_once(g_forkWatch, [] { pthread_atfork(nullptr, nullptr, [] { g_forkedSinceOpen = true; }); });
     auto path = win32::MachineRoot() / ".share.lock";
-    if (g_gateFd >= 0 && path == g_gatePath && g_gateProcess == ::getpid())
+    if (g_gateFd >= 0 && path == g_gatePath && !g_forkedSinceOpen)
         return g_gateFd;
     if (g_gateFd >= 0)
         ::close(g_gateFd);
     g_gateFd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     g_gatePath = path;
-    g_gateProcess = ::getpid();
+    g_forkedSinceOpen = false;
     return g_gateFd;
 }
 
@@ -89,37 +124,20 @@ ShareGate::~ShareGate()
     g_gateMutex.unlock();
 }
 
-ShareLock::~ShareLock()
+LONG ShareLock::Acquire(int fd, DWORD access, DWORD shareMode)
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
-}
-
-LONG ShareLock::Acquire(const std::filesystem::path& file, DWORD access, DWORD shareMode)
-{
-    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED;
     Want want = AccessOf(access);
     bool denyRead = !(shareMode & FILE_SHARE_READ);
     bool denyWrite = !(shareMode & FILE_SHARE_WRITE);
     bool denyDelete = !(shareMode & FILE_SHARE_DELETE);
-    bool conflict = (want.read && MarkerTaken(fd, DeniesRead)) || (want.write && MarkerTaken(fd, DeniesWrite))
-        || (want.del && MarkerTaken(fd, DeniesDelete)) || (denyRead && MarkerTaken(fd, HasRead))
-        || (denyWrite && MarkerTaken(fd, HasWrite)) || (denyDelete && MarkerTaken(fd, HasDelete));
-    if (conflict) {
-        ::close(fd);
+    bool conflict = AnyMarkerTaken(fd)
+        && ((want.read && MarkerTaken(fd, DeniesRead)) || (want.write && MarkerTaken(fd, DeniesWrite))
+            || (want.del && MarkerTaken(fd, DeniesDelete)) || (denyRead && MarkerTaken(fd, HasRead))
+            || (denyWrite && MarkerTaken(fd, HasWrite)) || (denyDelete && MarkerTaken(fd, HasDelete)));
+    if (conflict)
         return ERROR_SHARING_VIOLATION;
-    }
-    bool ok = (!want.read || TakeMarker(fd, HasRead)) && (!want.write || TakeMarker(fd, HasWrite))
-        && (!want.del || TakeMarker(fd, HasDelete)) && (!denyRead || TakeMarker(fd, DeniesRead))
-        && (!denyWrite || TakeMarker(fd, DeniesWrite)) && (!denyDelete || TakeMarker(fd, DeniesDelete));
-    if (!ok) {
-        ::close(fd);
-        return ERROR_SHARING_VIOLATION;
-    }
-    m_fd = fd;
-    return ERROR_SUCCESS;
+    const bool markers[kMarkerCount] = {want.read, want.write, want.del, denyRead, denyWrite, denyDelete};
+    return TakeMarkers(fd, markers) ? ERROR_SUCCESS : ERROR_SHARING_VIOLATION;
 }
 
 bool IsAccessDenied(const std::filesystem::path& file, DWORD access)
@@ -128,8 +146,9 @@ bool IsAccessDenied(const std::filesystem::path& file, DWORD access)
     if (fd < 0)
         return false;
     Want want = AccessOf(access);
-    bool denied = (want.read && MarkerTaken(fd, DeniesRead)) || (want.write && MarkerTaken(fd, DeniesWrite))
-        || (want.del && MarkerTaken(fd, DeniesDelete));
+    bool denied = AnyMarkerTaken(fd)
+        && ((want.read && MarkerTaken(fd, DeniesRead)) || (want.write && MarkerTaken(fd, DeniesWrite))
+            || (want.del && MarkerTaken(fd, DeniesDelete)));
     ::close(fd);
     return denied;
 }

@@ -12,17 +12,11 @@ namespace win32 {
 
 class ShareLock {
 public:
-    ShareLock() = default;
-    ShareLock(const ShareLock&) = delete;
-    ShareLock& operator=(const ShareLock&) = delete;
-    ~ShareLock();
-
-    // Checks the file's current opens and takes this open's markers.
-    // ERROR_SUCCESS or ERROR_SHARING_VIOLATION, or the error of opening it.
-    LONG Acquire(const std::filesystem::path& file, DWORD access, DWORD shareMode);
-
-private:
-    int m_fd = -1;
+    // Checks the file's current opens and takes this open's markers on the
+    // open's own descriptor, which must be open for reading; the markers go
+    // with the descriptor's open file description when it is closed.
+    // ERROR_SUCCESS or ERROR_SHARING_VIOLATION.
+    static LONG Acquire(int fd, DWORD access, DWORD shareMode);
 };
 
 // Serialises the check-and-take of share markers between the processes of

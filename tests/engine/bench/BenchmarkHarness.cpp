@@ -4,6 +4,9 @@
 #include "CProDlg.h"
 #include "Converters.h"
 #include "MarlwickDlg.h"
+#include "PstFile.h"
+#include "RunFlags.h"
+#include "benchsupport/ProcessFigures.h"
 #include "WizardSelections.h"
 #include "install/MachineInstaller.h"
 #include "ole/Com.h"
@@ -18,12 +21,82 @@
 #include <cstdlib>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <ctime>
+#include <pthread.h>
 #include <thread>
+#include <atomic>
 #include <unistd.h>
 
 namespace bench {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// What the message store hands to its file: bytes and flushes.
+class CStoreCounter : public mapi::ndb::IFileObserver {
+public:
+    std::atomic<std::uint64_t> bytes{0};
+    std::atomic<std::uint64_t> syncs{0};
+    void Wrote(std::uint64_t, const std::vector<std::uint8_t>& written) override { bytes += written.size(); }
+    void Resized(std::uint64_t) override {}
+    void Synced() override { ++syncs; }
+};
+
+// Watches the converter's item counter from another thread and takes the
+// time and CPU where each window starts and ends. A benchmark's polling:
+// a millisecond is small beside a window of a thousand items.
+class CWindowWatch {
+public:
+    CWindowWatch(const std::vector<std::size_t>& ends, std::size_t window)
+    {
+        for (std::size_t end : ends)
+            m_figures.push_back({end, std::min(window, end), 0, 0});
+        if (!m_figures.empty())
+            m_thread = std::thread([this] { Watch(); });
+    }
+    ~CWindowWatch() { Stop(); }
+    std::vector<WindowFigures> Stop()
+    {
+        m_done = true;
+        if (m_thread.joinable())
+            m_thread.join();
+        std::erase_if(m_figures, [](const WindowFigures& w) { return w.seconds <= 0; });
+        return m_figures;
+    }
+
+private:
+    void Watch()
+    {
+        std::size_t next = 0;
+        bool started = false;
+        std::chrono::steady_clock::time_point start;
+        double cpuStart = 0;
+        while (!m_done && next < m_figures.size()) {
+            WindowFigures& window = m_figures[next];
+            const auto done = static_cast<std::size_t>(std::max(0, g_nCurrentProgress.load()));
+            if (!started && done >= window.end - window.items) {
+                start = std::chrono::steady_clock::now();
+                cpuStart = benchsupport::CpuSeconds();
+                started = true;
+            }
+            if (started && done >= window.end) {
+                window.seconds = Seconds(start);
+                window.cpuSeconds = benchsupport::CpuSeconds() - cpuStart;
+                started = false;
+                ++next;
+                continue;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+
+    std::vector<WindowFigures> m_figures;
+    std::atomic<bool> m_done{false};
+    std::thread m_thread;
+};
+
+} // namespace
 
 void Fail(const std::string& what)
 {
@@ -99,7 +172,8 @@ void MeasureInMachine(std::size_t count, const char* unit, const std::function<v
     fs::remove_all(root, error);
 }
 
-RunFigures RunConversion(int mode, const char16_t* nsfPath, const char16_t* pstPath, const char16_t* folderName)
+RunFigures RunConversion(int mode, const char16_t* nsfPath, const char16_t* pstPath, const char16_t* folderName,
+                         const std::vector<std::size_t>& windowEnds, std::size_t window)
 {
     wcscpy_s(g_szInstallDir, MAX_PATH, install::kInstallFolder);
     // The folder that the main dialog makes at start-up, where the
@@ -120,21 +194,50 @@ RunFigures RunConversion(int mode, const char16_t* nsfPath, const char16_t* pstP
 
     RunFigures figures;
     figures.peakBeforeKiB = PeakResidentKiB();
+    static CStoreCounter store;
+    mapi::ndb::SetFileObserver(&store);
+    const std::uint64_t otherSyncsBefore = win32::HostSyncCount();
+    const std::uint64_t diskBefore = benchsupport::DiskBytesWritten();
+    const std::uint64_t cancelledBefore = benchsupport::DiskBytesCancelled();
+    const double cpuBefore = benchsupport::CpuSeconds();
+    const double userBefore = benchsupport::UserSeconds();
     const auto start = std::chrono::steady_clock::now();
+    CWindowWatch watch(windowEnds, window);
     std::thread gui([] {
         CProDlg dialog;
         dialog.DoModal();
     });
+    // The GUI thread still runs the completion dialog when the run is
+    // measured, so its own CPU clock can be read then.
+    clockid_t guiClock = 0;
+    const bool guiClockKnown = pthread_getcpuclockid(gui.native_handle(), &guiClock) == 0;
     gui.detach();
-    HWND completion = user::automation::WaitForWindowWithControl(1040, std::chrono::hours(12));
+    // Looked for now and then: a close poll would cost the converting
+    // process CPU and hold the window list that the run's own threads use.
+    HWND completion = nullptr;
+    const auto giveUp = start + std::chrono::hours(12);
+    while (!(completion = user::automation::WaitForWindowWithControl(1040, std::chrono::milliseconds(0)))
+           && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     figures.seconds = Seconds(start);
     if (!completion)
         Fail("the run did not end");
+    figures.cpuSeconds = benchsupport::CpuSeconds() - cpuBefore;
+    figures.userSeconds = benchsupport::UserSeconds() - userBefore;
+    if (timespec used = {}; guiClockKnown && clock_gettime(guiClock, &used) == 0)
+        figures.guiThreadSeconds = static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) / 1e9;
+    figures.diskBytesWritten = benchsupport::DiskBytesWritten() - diskBefore;
+    figures.diskBytesCancelled = benchsupport::DiskBytesCancelled() - cancelledBefore;
+    figures.storeSyncs = store.syncs;
+    figures.storeBytes = store.bytes;
+    figures.otherSyncs = win32::HostSyncCount() - otherSyncsBefore;
+    figures.windows = watch.Stop();
     figures.peakKiB = PeakResidentKiB();
     figures.result = user::automation::TextOf(GetDlgItem(completion, 1040));
     std::error_code error;
     const auto pstBytes = fs::file_size(win32::ResolvePath(pstPath, win32::Resolve::Existing)->hostPath, error);
-    figures.pstMiB = static_cast<double>(pstBytes) / (1 << 20);
+    figures.pstBytes = error ? 0 : pstBytes;
+    figures.pstMiB = static_cast<double>(figures.pstBytes) / (1 << 20);
     return figures;
 }
 

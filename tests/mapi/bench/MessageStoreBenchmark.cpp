@@ -6,6 +6,8 @@
 //   mapi_store_benchmark --append [messages=1000] [file]   (adds to the
 //       store a previous run left, in a process of its own for its memory)
 #include "PstFile.h"
+#include "benchsupport/DiskLimit.h"
+#include "benchsupport/ProcessFigures.h"
 #include "mapi/Folder.h"
 #include "mapi/Message.h"
 #include "mapi/Store.h"
@@ -22,6 +24,7 @@
 #include <vector>
 
 using namespace mapi;
+using namespace benchsupport;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -39,40 +42,11 @@ public:
     void Synced() override { ++syncs; }
 };
 
-// Bytes of page cache this process dirtied (/proc/self/io write_bytes):
-// what the disk is sent, page by page.
-std::uint64_t DiskBytesWritten()
-{
-    std::ifstream io("/proc/self/io");
-    std::string key;
-    std::uint64_t value = 0;
-    while (io >> key >> value)
-        if (key == "write_bytes:")
-            return value;
-    return 0;
-}
-
 long PeakKilobytes()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
-}
-
-double Secs(const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; }
-
-double CpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return Secs(usage.ru_utime) + Secs(usage.ru_stime);
-}
-
-double UserSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return Secs(usage.ru_utime);
 }
 
 double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
@@ -90,40 +64,6 @@ CMessage MakeMessage(const CFolder& folder, std::size_t i)
     if (i % 10 == 0)
         m.AddAttachment(CAttachment::ByValue(u"report.bin", attachment));
     return m;
-}
-
-// The disk's time and this process's CPU (user and system) for `total`
-// bytes in `chunks` pieces, each followed by an fdatasync (chunks = 1:
-// written sequentially, one flush at the end).
-struct DiskRun {
-    double seconds = 0;
-    double cpu = 0;
-};
-DiskRun DiskLimit(const std::filesystem::path& path, std::uint64_t total, std::size_t chunks)
-{
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return {-1, -1};
-    const std::size_t chunk = static_cast<std::size_t>(total / chunks) + 1;
-    const std::vector<char> bytes(std::min<std::size_t>(chunk, 1 << 20), 'p');
-    const auto start = Clock::now();
-    const double cpuStart = CpuSeconds();
-    std::uint64_t done = 0;
-    for (std::size_t i = 0; i < chunks && done < total; ++i) {
-        std::size_t left = static_cast<std::size_t>(std::min<std::uint64_t>(chunk, total - done));
-        while (left > 0) {
-            const std::size_t n = std::min(left, bytes.size());
-            if (::pwrite(fd, bytes.data(), n, static_cast<off_t>(done)) != static_cast<ssize_t>(n))
-                break;
-            done += n;
-            left -= n;
-        }
-        ::fdatasync(fd);
-    }
-    DiskRun run{Seconds(start), CpuSeconds() - cpuStart};
-    ::close(fd);
-    std::filesystem::remove(path);
-    return run;
 }
 
 void Line(const char* what, double value, const char* unit, const char* limit, bool met)

@@ -113,6 +113,7 @@ DWORD GetLogicalDrives();
 UINT GetWindowsDirectoryW(LPWSTR buffer, UINT bufferChars);
 UINT GetSystemDirectoryW(LPWSTR buffer, UINT bufferChars);
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 
@@ -126,5 +127,9 @@ namespace win32 {
 // also hold a worker there. An empty hook removes it.
 using DiskFreeSpaceHook = std::function<std::optional<ULONGLONG>(LPCWSTR directoryName)>;
 void SetDiskFreeSpaceHook(DiskFreeSpaceHook hook);
+
+// For benchmarks: the flushes to the disk this process made through the
+// layer (FlushFileBuffers and the registry file's replacement).
+std::uint64_t HostSyncCount();
 
 } // namespace win32
