@@ -149,6 +149,7 @@ TEST(TreeViewThreadTest, ADeclaredSubclassIsBypassedOnlyForWhatItLeavesToTheTree
     user::RegisterPassThroughSubclass(&HandlingSubclass, &HandlingSubclassPasses);
     g_handlingSaw = 0;
     std::atomic<bool> pumping{false};
+    std::atomic<bool> idle{false};
     std::promise<void> asked;
     auto done = asked.get_future();
     TreeOwner owner([&](HWND tree) {
@@ -159,6 +160,7 @@ TEST(TreeViewThreadTest, ADeclaredSubclassIsBypassedOnlyForWhatItLeavesToTheTree
         MSG msg;
         while (g_handlingSaw.load() < 2 && GetMessageW(&msg, nullptr, 0, 0))
             DispatchMessageW(&msg);
+        idle = true;
         done.wait();
     });
     while (!pumping)
@@ -168,6 +170,10 @@ TEST(TreeViewThreadTest, ADeclaredSubclassIsBypassedOnlyForWhatItLeavesToTheTree
     HTREEITEM inbox = Next(tree, TVGN_CHILD, TVI_ROOT);
     EXPECT_EQ(g_handlingSaw.load(), 2);
     PostMessageW(tree, WM_NULL, 0, 0); // ends the owner's loop, which served both inside GetMessageW
+    // A query that finds the tree busy with that WM_NULL is rightly sent to
+    // the owner, which would no longer serve it: ask once the owner is idle.
+    while (!idle)
+        std::this_thread::yield();
     // The texts and states, which the subclass leaves, come from the tree
     // while its owner takes no messages.
     EXPECT_EQ(Text(tree, inbox), u"Inbox");
