@@ -222,8 +222,9 @@ private:
         }
         DWORD attributes = GetFileAttributesW(path->c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            m_tree->SelectAndOpen(*path);
+            // The name goes first: whoever sees the folder selected sees the name taken.
             SetDlgItemTextW(m_dialog, kOpenFileNameId, u"");
+            m_tree->SelectAndOpen(*path);
             return;
         }
         if (attributes == INVALID_FILE_ATTRIBUTES) {
