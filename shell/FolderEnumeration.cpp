@@ -1,6 +1,7 @@
 // The threads that fill step 3's folder tree while the dialog is open: the
 // walk over the views and folders of a mail database, and the single item of
 // the database itself in the address-book and calendar modes.
+#include "ActivityLog.h"
 #include "AppSettings.h"
 #include "Ctreedlg.h"
 #include "notes/Notes.h"
@@ -82,7 +83,11 @@ bool IsHiddenName(const char* name)
 void InsertViewFolder(CFolderTreeCtrl& tree, const char* name)
 {
     if (!IsHiddenName(name)) {
-        tree.InsertPath((std::string(kTopItem) + '\\' + name + '\\').c_str());
+        const std::string path = std::string(kTopItem) + '\\' + name + '\\';
+        // The tree cannot hold it, so it cannot be ticked: the user learns
+        // which folder stays behind instead of missing it after the run.
+        if (!tree.InsertPath(path.c_str()))
+            WriteActivityLog((u"Folder not listed, its path is too long : " + AnsiToWide(path)).c_str());
         return;
     }
     for (const SystemFolder& system : kSystemFolders) {

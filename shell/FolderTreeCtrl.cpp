@@ -45,17 +45,25 @@ std::string AnsiOf(const CString& text)
     return std::string(buffer, static_cast<std::size_t>(bytes));
 }
 
-// The components of a path: the texts before each backslash. Empty when the
-// path or a component is beyond the tree's limits.
-std::vector<std::string> PathComponents(std::string_view path)
+bool WithinTreeLimits(std::string_view path)
 {
-    std::vector<std::string> components;
     if (path.size() > static_cast<std::size_t>(CFolderTreeCtrl::kMaxPathBytes))
-        return components;
+        return false;
     std::size_t start = 0;
     for (std::size_t at = path.find('\\'); at != std::string_view::npos; at = path.find('\\', start)) {
         if (at - start > static_cast<std::size_t>(CFolderTreeCtrl::kMaxComponentBytes))
-            return {};
+            return false;
+        start = at + 1;
+    }
+    return true;
+}
+
+// The components of a path: the texts before each backslash.
+std::vector<std::string> PathComponents(std::string_view path)
+{
+    std::vector<std::string> components;
+    std::size_t start = 0;
+    for (std::size_t at = path.find('\\'); at != std::string_view::npos; at = path.find('\\', start)) {
         components.emplace_back(path.substr(start, at - start));
         start = at + 1;
     }
@@ -89,27 +97,30 @@ void CFolderTreeCtrl::SetupImageList()
     m_imageList.Attach(icons.Detach());
 }
 
-void CFolderTreeCtrl::InsertPath(const char* path)
+bool CFolderTreeCtrl::InsertPath(const char* path)
 {
     // From the worker, each call into the tree is a message of its own, and
     // the user's click could land between reading a parent's children and
     // marking the parent: the parent would keep a mark its children no longer
     // justify. The whole insert runs on the tree's thread instead, between
     // the user's clicks.
+    if (!WithinTreeLimits(path))
+        return false;
     if (m_hWnd && ::GetWindowThreadProcessId(m_hWnd, nullptr) != ::GetCurrentThreadId()) {
         SendMessage(kInsertPathMessage, 0, reinterpret_cast<LPARAM>(path));
-        return;
+        return true;
     }
     HTREEITEM item = TVI_ROOT;
     for (const std::string& component : PathComponents(path)) {
         item = FindOrInsertChild(component.c_str(), item);
         if (!item)
-            return; // the tree is gone
+            return true; // the tree is gone
     }
     if (item == TVI_ROOT)
-        return;
+        return true;
     UpdateParentChecks(item);
     UpdateParentBold(item);
+    return true;
 }
 
 HTREEITEM CFolderTreeCtrl::FindOrInsertChild(const char* name, HTREEITEM parent)

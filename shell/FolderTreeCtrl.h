@@ -44,8 +44,8 @@ public:
     // ticks and bold marks of the last item's ancestors. The text after the
     // last backslash is ignored, so a path without one inserts nothing. A
     // path beyond the limits above is left out whole: a cut one would name
-    // another folder than the one it stands for.
-    void InsertPath(const char* path);
+    // another folder than the one it stands for. False when it was.
+    bool InsertPath(const char* path);
     // The child of parent (TVI_ROOT for the top level) whose text equals name
     // exactly, or a new last child: a top-level one shows its expand button
     // before it has children.

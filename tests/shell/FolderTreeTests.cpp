@@ -196,13 +196,13 @@ TEST_F(FolderTreeTest, PathsBeyondTheLimitsAreLeftOutAndLongTextsAreCut)
     const std::string a99(99, 'a'), b86(86, 'b');
     const std::string longest = prefix + a99 + "\\" + b86 + "\\";
     ASSERT_EQ(longest.size(), 199u);
-    tree.InsertPath(longest.c_str());
+    EXPECT_TRUE(tree.InsertPath(longest.c_str()));
     EXPECT_NE(Item({u"Lotus Notes", std::u16string(99, u'a'), std::u16string(86, u'b')}), nullptr);
     const UINT count = tree.GetCount();
     // One byte more, or a component of 100 bytes, and nothing is made: a
     // shortened path would stand for another folder.
-    tree.InsertPath((prefix + a99 + "\\" + std::string(87, 'c') + "\\").c_str());
-    tree.InsertPath((prefix + std::string(100, 'd') + "\\").c_str());
+    EXPECT_FALSE(tree.InsertPath((prefix + a99 + "\\" + std::string(87, 'c') + "\\").c_str()));
+    EXPECT_FALSE(tree.InsertPath((prefix + std::string(100, 'd') + "\\").c_str()));
     EXPECT_EQ(tree.GetCount(), count);
 
     // A text of 254 bytes (a database path shown whole) is cut to 199
@@ -238,7 +238,7 @@ TEST_F(FolderTreeTest, UnderUtf8TheLimitsCountBytesAndNoCutSplitsACharacter)
     EXPECT_EQ(std::string(path), prefix + cjk99 + "\\");
     // One more character is 102 bytes: the path is left out whole.
     const UINT count = tree.GetCount();
-    tree.InsertPath((prefix + cjk99 + "会\\").c_str());
+    EXPECT_FALSE(tree.InsertPath((prefix + cjk99 + "会\\").c_str()));
     EXPECT_EQ(tree.GetCount(), count);
 
     // A text whose path runs past 199 bytes inside a character is cut

@@ -83,6 +83,10 @@ TEST_F(TreeStepTest, TheWorkerFillsTheTreeAndNextListsTheTickedFoldersInTreeOrde
     EXPECT_EQ(automation::TreeChildTexts(m_tree, Top()), kTopFolders);
     EXPECT_NE(Item({u"Lotus Notes", u"Work", u"Clients", u"Acme"}), nullptr);
     EXPECT_EQ(::SendMessageW(m_tree, TVM_GETCOUNT, 0, 0), 1 + static_cast<LRESULT>(kEveryFolder.size()));
+    // Each folder left out is named in the log, its line cut to 200 bytes.
+    const std::string said = "\r\nFolder not listed, its path is too long : ";
+    EXPECT_NE(Log().find(said + "Lotus Notes\\" + std::string(146, 'L') + "\r\n"), std::string::npos) << Log();
+    EXPECT_NE(Log().find(said + "Lotus Notes\\Long\\" + std::string(100, 'C') + "\\"), std::string::npos);
 
     Expand(Top());
     ClickBox(Item({u"Lotus Notes", u"Work"}), 'T');
