@@ -6,6 +6,7 @@
 #include "NsfRows.h"
 
 #include "CalendarConverter.h"
+#include "PstFile.h"
 #include "RunFlags.h"
 #include "mapi/Profile.h"
 #include "user/Automation.h"
@@ -89,6 +90,27 @@ LRESULT RenameTriggerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         }
     }
     return CallWindowProcW(g_rename.previous, hwnd, message, wParam, lParam);
+}
+
+// The store's flushes as each entry's counter text is shown: what the
+// entries before it flushed. The GUI thread records it while the worker
+// waits in its send.
+struct FlushesPerEntry : mapi::ndb::IFileObserver {
+    void Wrote(std::uint64_t, const std::vector<std::uint8_t>&) override {}
+    void Resized(std::uint64_t) override {}
+    void Synced() override { ++flushes; }
+
+    WNDPROC previous = nullptr;
+    std::atomic<int> flushes{0};
+    std::vector<int> atCounter;
+};
+FlushesPerEntry g_flushes;
+
+LRESULT FlushRecorderProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_SETTEXT)
+        g_flushes.atCounter.push_back(g_flushes.flushes);
+    return CallWindowProcW(g_flushes.previous, hwnd, message, wParam, lParam);
 }
 
 class CalendarLoopTest : public CalendarRunFixture {
@@ -243,6 +265,67 @@ TEST_F(CalendarLoopTest, AFolderThatCannotBeOpenedAgainEndsTheRunNotCompletedKee
     EXPECT_EQ(SubjectOf(items.front()), u"Entry 0");
     EXPECT_EQ(SubjectOf(items.back()), u"Entry 149");
     EXPECT_EQ(g_bNotCompleted, 1);
+}
+
+// Every entry writes the store as often as it saves an item and no more:
+// fields, attachments, attendees and the series' unsaved entry item reach
+// the file only with the item saves of their entry.
+TEST_F(CalendarLoopTest, EachEntryFlushesTheStoreOncePerItemItSaves)
+{
+    UseNsf(CalendarNsf({"single", "series", "meeting", "reminder", "odd"}, R"nsf(
+note single
+calendar 1
+text Subject Single
+times StartDateTime "2026-07-01 09:00:00"
+attach plan.txt "plan"
+attach notes.txt "notes"
+note series
+calendar 16
+text Subject Fair
+times StartDateTime "2026-07-01 09:00:00" "2026-07-02 09:00:00" "2026-07-03 09:00:00"
+attach a.txt "A"
+note meeting
+calendar 8
+text Subject Review
+times StartDateTime "2026-07-01 09:00:00" "2026-07-08 09:00:00"
+times EndDateTime "2026-07-01 10:00:00" "2026-07-08 10:00:00"
+text RequiredAttendees "CN=Ann Lee/O=Acme" "CN=Bob Ray/O=Acme"
+text RequiredResources "CN=Room 4/O=Acme"
+text Alarms "1"
+note reminder
+calendar 4
+text Subject Call
+times StartDate 2026-07-04
+note odd
+calendar 32
+text Subject Odd
+)nsf"));
+    m_gate->Close();
+    ASSERT_NE(StartRun(), nullptr);
+    ASSERT_TRUE(m_gate->WaitForEntered(1));
+    HWND counter = GetDlgItem(m_progress, 1034);
+    ASSERT_NE(counter, nullptr);
+    g_flushes.flushes = 0;
+    g_flushes.atCounter.clear();
+    mapi::ndb::SetFileObserver(&g_flushes);
+    g_flushes.previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(counter, GWLP_WNDPROC));
+    SetWindowLongPtrW(counter, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FlushRecorderProc));
+    m_gate->Open();
+    HWND completion = WaitForCompletionDialog();
+    SetWindowLongPtrW(counter, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_flushes.previous));
+    mapi::ndb::SetFileObserver(nullptr);
+    g_flushes.atCounter.push_back(g_flushes.flushes);
+    EXPECT_EQ(CloseCompletionDialog(completion), u"Conversion Completed Successfully");
+
+    ASSERT_EQ(g_flushes.atCounter.size(), 6u);
+    std::vector<int> perEntry;
+    for (std::size_t i = 1; i < g_flushes.atCounter.size(); ++i)
+        perEntry.push_back(g_flushes.atCounter[i] - g_flushes.atCounter[i - 1]);
+    EXPECT_EQ(perEntry, (std::vector<int>{1, 3, 2, 1, 1}));
+    auto items = Items();
+    ASSERT_EQ(items.size(), 8u);
+    EXPECT_EQ(items[0].GetAttachments().size(), 2u);
+    EXPECT_EQ(items[5].GetRecipients().size(), 3u);
 }
 
 TEST_F(CalendarLoopTest, UnknownTypesAndDocumentsThatDoNotOpenGiveEmptyItems)

@@ -3,8 +3,10 @@
 // field blocks, then saved with 0x41, the item's method 6 and the folder's.
 #include "RdoTestBase.h"
 
+#include "PstFile.h"
 #include "ole/DateText.h"
 
+#include <atomic>
 #include <filesystem>
 
 namespace componenttest {
@@ -30,6 +32,22 @@ mapi::NamedTag Common(std::uint32_t lid, std::uint16_t type)
 {
     return LidTag(PSETID_Common, lid, type);
 }
+
+// Counts what the store hands to its files while it is installed.
+class CStoreWrites : public mapi::ndb::IFileObserver {
+public:
+    CStoreWrites() { mapi::ndb::SetFileObserver(this); }
+    ~CStoreWrites() override { mapi::ndb::SetFileObserver(nullptr); }
+    CStoreWrites(const CStoreWrites&) = delete;
+    CStoreWrites& operator=(const CStoreWrites&) = delete;
+
+    void Wrote(std::uint64_t, const std::vector<std::uint8_t>&) override { ++writes; }
+    void Resized(std::uint64_t) override { ++writes; }
+    void Synced() override { ++syncs; }
+
+    std::atomic<int> writes{0};
+    std::atomic<int> syncs{0};
+};
 
 class RdoCalendarTest : public RdoMachine {
 protected:
@@ -244,6 +262,48 @@ TEST_F(RdoCalendarTest, AMissingAttachmentFileIsAnErrorThatNamesIt)
     EXPECT_EQ(RaisedBy([&] { Put(item, 0x6004002F, VTS_BSTR, u"soon"); }), DISP_E_TYPEMISMATCH);
     // Contacts' names on an appointment are no members.
     EXPECT_EQ(RaisedBy([&] { Put(item, 0x6004004D, VTS_BSTR, u"Ann"); }), DISP_E_MEMBERNOTFOUND);
+}
+
+// The store is written where the caller saves and nowhere else: an item's
+// fields, attendees and attachments stay in memory until its Save, which
+// flushes the store once; the folder's method 6 and a second item that is
+// never saved write nothing.
+TEST_F(RdoCalendarTest, AnItemReachesTheFileOnlyAtItsSaveWithOneFlush)
+{
+    WriteHostFile(Host(u"C:\\Program Files\\Pellinor\\Attachment\\plan.txt"), "plan");
+    CStoreWrites store;
+    COleDispatchDriver item, unsaved;
+    NewAppointment(item);
+    NewAppointment(unsaved);
+    Put(unsaved, 0x0, VTS_BSTR, u"Never saved");
+    Put(item, 0x0, VTS_BSTR, u"Design review");
+    Put(item, 0xB, VTS_BSTR, u"Agenda");
+    Put(item, 0x60040042, VTS_DATE, ole::MakeDate(2026, 7, 1, 9, 0));
+    Put(item, 0x6004000A, VTS_DATE, ole::MakeDate(2026, 7, 1, 10, 0));
+    Put(item, 0xD, VTS_BSTR, u"Holiday");
+    Put(item, 0x2D, VTS_BOOL, TRUE);
+    AddAttachment(item, u"C:\\Program Files\\Pellinor\\Attachment\\plan.txt");
+    AddAttachment(item, u"C:\\Program Files\\Pellinor\\Attachment\\plan.txt");
+    Put(item, 0x6004003B, VTS_BSTR, u"Ann Lee/Acme, Bob Ray/Acme");
+    Put(item, 0x6004003D, VTS_BSTR, u"Room 4/Acme");
+    item.InvokeHelper(0x41, DISPATCH_PROPERTYPUT, VT_EMPTY, nullptr, Params(VTS_BOOL), TRUE);
+    m_folder.InvokeHelper(6, DISPATCH_METHOD, VT_EMPTY, nullptr, nullptr);
+    EXPECT_EQ(store.writes, 0) << "the store was written before the item's save";
+    EXPECT_EQ(store.syncs, 0);
+
+    item.InvokeHelper(6, DISPATCH_METHOD, VT_EMPTY, nullptr, nullptr);
+    EXPECT_GT(store.writes, 0);
+    EXPECT_EQ(store.syncs, 1);
+    m_folder.InvokeHelper(6, DISPATCH_METHOD, VT_EMPTY, nullptr, nullptr);
+    unsaved.ReleaseDispatch();
+    item.ReleaseDispatch();
+    EXPECT_EQ(store.syncs, 1);
+
+    auto items = ItemsIn(u"Calendar");
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].GetString(0x0037001F), u"Design review");
+    EXPECT_EQ(items[0].GetRecipients().size(), 3u);
+    EXPECT_EQ(items[0].GetAttachments().size(), 2u);
 }
 
 } // namespace
