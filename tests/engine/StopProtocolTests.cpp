@@ -30,11 +30,17 @@ protected:
     // stops before anything of the next unit.
     void LetUnitEnd() { m_gate->Let(1); }
 
+    // The GUI thread has ended the handler it was in: Pause and Resume
+    // change the button's text before their flag, and Resume lets the worker
+    // go before either.
+    void SettleGui() { SendMessageW(m_progress, WM_NULL, 0, 0); }
+
     // Pause, and the worker parked at the end of its first unit.
     void PauseAfterFirstUnit()
     {
         automation::Click(m_pause);
         ASSERT_TRUE(Eventually([this] { return automation::TextOf(m_pause) == u"Resume"; }));
+        SettleGui();
         LetUnitEnd();
         ASSERT_TRUE(WaitForWorkerParked());
     }
@@ -87,6 +93,7 @@ TEST_F(StopProtocol, PauseHoldsTheWorkerAndResumeLetsItGoOn)
 
     automation::Click(m_pause);
     ASSERT_TRUE(m_gate->WaitForEntered(2));
+    SettleGui();
     EXPECT_EQ(automation::TextOf(m_pause), u"Pause");
     EXPECT_EQ(g_bPaused, 0);
     FinishWithOk(u"Conversion Completed Successfully");
