@@ -126,6 +126,9 @@ TEST_F(StopProtocol, YesWhilePausedReleasesTheRunWhichEndsAborted)
     Answer(u"Are you sure you want to stop?", IDYES);
     HWND completion = WaitForCompletionDialog();
     ASSERT_NE(completion, nullptr);
+    // The worker is released before the stop's text is shown: it may open
+    // its completion dialog before the GUI thread gets to the text.
+    SettleGui();
     EXPECT_EQ(TextOf(completion, 1040), u"Conversion Aborted");
     EXPECT_EQ(TextOf(m_progress, 1047), u"Stopping conversion please wait...");
     EXPECT_EQ(automation::TextOf(m_pause), u"Resume");
