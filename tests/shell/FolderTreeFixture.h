@@ -27,23 +27,13 @@ inline char MarkOf(HWND tree, HTREEITEM item)
     return ticked ? (bold ? 'T' : 't') : (bold ? 'P' : '.');
 }
 
-// Waits until the tree's thread has ended the handler it is in. The tree
-// answers item queries from other threads at once, in the middle of a
-// handler too: a click's item shows its own mark before the rule has
-// marked its children and ancestors.
-inline void SettleTree(HWND tree)
-{
-    ::SendMessageW(tree, WM_NULL, 0, 0);
-}
-
 // Clicks the item's check box and waits until its own mark is the one
-// expected and the click's whole rule has run.
+// expected; the click's whole rule has run by then.
 inline void ClickTreeBox(HWND tree, HTREEITEM item, char expected)
 {
     ASSERT_TRUE(automation::ClickTreeItem(tree, item, TVHT_ONITEMSTATEICON));
     ASSERT_TRUE(automation::WaitUntil([&] { return MarkOf(tree, item) == expected; }))
         << "mark " << MarkOf(tree, item);
-    SettleTree(tree);
 }
 
 inline bool IsTreeItemExpanded(HWND tree, HTREEITEM item)
@@ -57,7 +47,6 @@ inline void ClickTreeLabel(HWND tree, HTREEITEM item)
     const bool before = IsTreeItemExpanded(tree, item);
     ASSERT_TRUE(automation::ClickTreeItem(tree, item, TVHT_ONITEMLABEL));
     ASSERT_TRUE(automation::WaitUntil([&] { return IsTreeItemExpanded(tree, item) != before; }));
-    SettleTree(tree);
 }
 
 class CTreeHostDlg : public CDialog {
