@@ -30,9 +30,9 @@ protected:
     // stops before anything of the next unit.
     void LetUnitEnd() { m_gate->Let(1); }
 
-    // The GUI thread has ended the handler it was in: Pause and Resume
-    // change the button's text before their flag, and Resume lets the worker
-    // go before either.
+    // The GUI thread has ended the handler it was in: Pause shows Resume
+    // before it raises its flag, and the worker it suspended parks without
+    // waiting for the GUI thread.
     void SettleGui() { SendMessageW(m_progress, WM_NULL, 0, 0); }
 
     // Pause, and the worker parked at the end of its first unit.
@@ -93,7 +93,6 @@ TEST_F(StopProtocol, PauseHoldsTheWorkerAndResumeLetsItGoOn)
 
     automation::Click(m_pause);
     ASSERT_TRUE(m_gate->WaitForEntered(2));
-    SettleGui();
     EXPECT_EQ(automation::TextOf(m_pause), u"Pause");
     EXPECT_EQ(g_bPaused, 0);
     FinishWithOk(u"Conversion Completed Successfully");
@@ -126,9 +125,6 @@ TEST_F(StopProtocol, YesWhilePausedReleasesTheRunWhichEndsAborted)
     Answer(u"Are you sure you want to stop?", IDYES);
     HWND completion = WaitForCompletionDialog();
     ASSERT_NE(completion, nullptr);
-    // The worker is released before the stop's text is shown: it may open
-    // its completion dialog before the GUI thread gets to the text.
-    SettleGui();
     EXPECT_EQ(TextOf(completion, 1040), u"Conversion Aborted");
     EXPECT_EQ(TextOf(m_progress, 1047), u"Stopping conversion please wait...");
     EXPECT_EQ(automation::TextOf(m_pause), u"Resume");
