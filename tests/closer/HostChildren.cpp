@@ -58,8 +58,9 @@ pid_t HostChildren::StartAt(const fs::path& program)
     }
     if (pid > 0)
         m_children.push_back({pid, false, 0});
-    // The child shows under its own name once it has replaced our image.
-    for (int i = 0; pid > 0 && i < 500; ++i) {
+    // The child shows under its own name once it has replaced our image; a
+    // loaded machine may take seconds over the exec.
+    for (int i = 0; pid > 0 && i < 6000; ++i) {
         char target[4096] = {};
         ssize_t got = ::readlink(("/proc/" + std::to_string(pid) + "/exe").c_str(), target, sizeof target - 1);
         if (got > 0 && fs::path(std::string(target, static_cast<std::size_t>(got))).filename() == name)

@@ -188,6 +188,7 @@ protected:
         const COLORREF normal = PixelOf(control, at.x, at.y);
         automation::MoveMouseTo(control, at);
         automation::WaitUntil([&] { return PixelOf(control, at.x, at.y) != normal; });
+        automation::WaitForPaint();
         return {normal, PixelOf(control, at.x, at.y)};
     }
 

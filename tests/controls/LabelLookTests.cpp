@@ -119,6 +119,7 @@ TEST_F(LabelLook, FlashingTextVanishesInItsOffPhaseOnTheTimersTicks)
     ASSERT_TRUE(automation::WaitUntil([&] { return Marked(kWhite) == 0; }));
     TickHandled();
     ASSERT_TRUE(automation::WaitUntil([&] { return Marked(kWhite) > 0; }));
+    ASSERT_TRUE(automation::WaitForPaint());
 
     dialog.Run([&] { dialog.m_welcome.FlashBackground(FALSE); });
     const int shown = Marked(kWhite);
@@ -132,6 +133,7 @@ TEST_F(LabelLook, FlashingTextVanishesInItsOffPhaseOnTheTimersTicks)
     ASSERT_TRUE(automation::WaitUntil([&] { return Where(false).x >= 0 && Where(true).x < 0; }));
     dialog.Run([&] { dialog.m_welcome.SetText3D(FALSE).SetBkColor(kWhite, kWhite, TRUE); });
     ASSERT_TRUE(automation::WaitUntil([&] { return Marked(kWhite) > 0; }));
+    ASSERT_TRUE(automation::WaitForPaint());
     EXPECT_GT(CountPixels(Label(), RGB(0, 0, 0)), 0);
     EXPECT_EQ(Where(true).x, -1) << "no red";
 }
@@ -191,6 +193,7 @@ TEST_F(LabelLook, TheThreeDCopyLiesOnePixelOffInItsDirection)
 
     dialog.Run([&] { dialog.m_welcome.SetText3D(TRUE, FALSE); });
     ASSERT_TRUE(automation::WaitUntil([&] { return Where(false).x < Where(true).x; }));
+    ASSERT_TRUE(automation::WaitForPaint());
     red = Where(true);
     blue = Where(false);
     EXPECT_LT(blue.y, red.y);
@@ -209,6 +212,7 @@ TEST_F(LabelLook, RotatedTextStartsAtTheCentreOnItsBaseline)
 
     dialog.Run([&] { dialog.m_welcome.SetRotationAngle(90, TRUE); });
     ASSERT_TRUE(automation::WaitUntil([&] { return bounds().left > w / 4; }));
+    ASSERT_TRUE(automation::WaitForPaint());
     box = bounds();
     EXPECT_LE(box.bottom, h / 2 + 2) << "the text rises from the centre";
     EXPECT_GT(box.left, w / 2 - 20) << "its glyphs stand left of the baseline";
@@ -238,7 +242,8 @@ TEST_F(LabelLook, FramesAndANewButtonFaceColour)
     const COLORREF saved[] = {::GetSysColor(COLOR_BTNFACE), RGB(0, 0, 0)}, changed[] = {RGB(10, 120, 90), RGB(0, 0, 200)};
     ::SetSysColors(2, indices, changed);
     ::SendMessageW(Label(), WM_SYSCOLORCHANGE, 0, 0);
-    const bool repainted = automation::WaitUntil([&] { return PixelOf(Label(), plain.right - 2, 2) == changed[0]; });
+    const bool repainted = automation::WaitUntil([&] { return PixelOf(Label(), plain.right - 2, 2) == changed[0]; })
+                           && automation::WaitForPaint();
     // Black text over the new face, and nothing of the new blue text colour.
     int dark = 0, blue = 0;
     for (int y = 0; y < plain.bottom; ++y)

@@ -219,6 +219,7 @@ TEST_F(ShadeButtonLook, CaptionFontColourAndANewButtonStyle)
     EXPECT_EQ(font->lfItalic, 1);
     EXPECT_EQ(font->lfCharSet, 0) << "the other fields stay as allocated";
     ASSERT_TRUE(automation::WaitUntil([&] { return CountPixels(button, RGB(200, 0, 0)) > 0; }));
+    ASSERT_TRUE(automation::WaitForPaint());
     EXPECT_LT(static_cast<int>(CountPixels(button, ::GetSysColor(COLOR_BTNFACE))), before) << "a larger caption";
 
     LOGFONTW whole = {};

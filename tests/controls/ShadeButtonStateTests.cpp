@@ -169,11 +169,13 @@ TEST_F(ShadeButtonStates, TheTintColoursEveryFaceAndTheHighlightIsCapped)
 
     MoveMouseAway();
     ASSERT_TRUE(automation::WaitUntil([&] { return PixelOf(button, 2, 2) == tinted(2, 2); }));
+    ASSERT_TRUE(automation::WaitForPaint());
     EXPECT_EQ(PixelOf(button, W - 3, H - 3), tinted(W - 3, H - 3));
 
     automation::MoveMouseTo(button, {W - 3, H - 3});
     const COLORREF light = ::GetSysColor(COLOR_BTNHIGHLIGHT);
     ASSERT_TRUE(automation::WaitUntil([&] { return PixelOf(button, 2, 2) == light; }));
+    ASSERT_TRUE(automation::WaitForPaint());
     EXPECT_EQ(PixelOf(button, W - 3, 2), light);
 }
 

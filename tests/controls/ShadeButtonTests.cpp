@@ -55,6 +55,7 @@ TEST_F(ShadeButtonTest, TheIconSitsCentredAboveTheMiddleAndHoverLightensTheFace)
 
     automation::MoveMouseTo(button, {w - 3, h - 3});
     ASSERT_TRUE(automation::WaitUntil([&] { return PixelOf(button, w - 3, h - 3) != face; }));
+    ASSERT_TRUE(automation::WaitForPaint());
     EXPECT_GT(Brightness(PixelOf(button, w - 3, h - 3)), Brightness(face)) << "the hover face is lighter";
 
     RECT dialogClient;
@@ -131,6 +132,7 @@ TEST_F(ShadeButtonTest, AFlatButtonShowsItsEdgeOnlyUnderTheMouse)
 
     automation::MoveMouseTo(button, {client.right / 2, client.bottom - 3});
     ASSERT_TRUE(automation::WaitUntil([&] { return PixelOf(button, 0, 0) == light; }));
+    ASSERT_TRUE(automation::WaitForPaint());
     EXPECT_EQ(PixelOf(button, client.right - 1, client.bottom - 1), ::GetSysColor(COLOR_BTNSHADOW))
         << "a thin frame, light above and dark below";
     EXPECT_EQ(PixelOf(button, 1, 1), PixelOf(button, 2, 2));
@@ -222,6 +224,7 @@ TEST_F(ShadeButtonTest, TheIconStandsInForAMissingDownOrHoverIcon)
 
     automation::MoveMouseTo(button, {w - 3, h - 3});
     ASSERT_TRUE(automation::WaitUntil([&] { return PixelOf(button, w - 3, h - 3) != normal; }));
+    ASSERT_TRUE(automation::WaitForPaint());
     EXPECT_GT(iconPixels(0), 100) << "hovering";
 
     automation::PressMouseAt(button, {w - 3, h - 3});

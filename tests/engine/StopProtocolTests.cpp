@@ -30,11 +30,17 @@ protected:
     // stops before anything of the next unit.
     void LetUnitEnd() { m_gate->Let(1); }
 
+    // The GUI thread has ended the handler it was in: Pause shows Resume
+    // before it raises its flag, and the worker it suspended parks without
+    // waiting for the GUI thread.
+    void SettleGui() { SendMessageW(m_progress, WM_NULL, 0, 0); }
+
     // Pause, and the worker parked at the end of its first unit.
     void PauseAfterFirstUnit()
     {
         automation::Click(m_pause);
         ASSERT_TRUE(Eventually([this] { return automation::TextOf(m_pause) == u"Resume"; }));
+        SettleGui();
         LetUnitEnd();
         ASSERT_TRUE(WaitForWorkerParked());
     }

@@ -324,7 +324,7 @@ TEST(ProgramTemplates, EnterGivesEachStepsOwnNextAndTheRadioGroupsAreAsTheStepsW
     ASSERT_TRUE(automation::WaitUntil([&] { return Checked(dialog, 1050); }));
     EXPECT_TRUE(Checked(dialog, 1049)) << "the template does not make them clear each other";
     automation::PressKey(GetDlgItem(dialog, 1012), VK_RETURN);
-    ASSERT_EQ(step2.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    ASSERT_EQ(step2.wait_for(std::chrono::seconds(60)), std::future_status::ready);
     EXPECT_EQ(step2.get(), 3);
 
     // Step 4: the two PST choices are one group.
@@ -336,7 +336,7 @@ TEST(ProgramTemplates, EnterGivesEachStepsOwnNextAndTheRadioGroupsAreAsTheStepsW
     automation::Click(GetDlgItem(dialog, 1011));
     ASSERT_TRUE(automation::WaitUntil([&] { return Checked(dialog, 1011) && !Checked(dialog, 1010); }));
     automation::PressKey(GetDlgItem(dialog, 1028), VK_RETURN);
-    ASSERT_EQ(step4.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    ASSERT_EQ(step4.wait_for(std::chrono::seconds(60)), std::future_status::ready);
     EXPECT_EQ(step4.get(), IDOK);
 
     // Step 1: the three modes are one group; Enter is Next.
@@ -348,6 +348,6 @@ TEST(ProgramTemplates, EnterGivesEachStepsOwnNextAndTheRadioGroupsAreAsTheStepsW
     automation::Click(GetDlgItem(dialog, 1048));
     ASSERT_TRUE(automation::WaitUntil([&] { return Checked(dialog, 1048) && !Checked(dialog, 1010); }));
     automation::PressKey(dialog, VK_RETURN);
-    ASSERT_EQ(step1.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    ASSERT_EQ(step1.wait_for(std::chrono::seconds(60)), std::future_status::ready);
     EXPECT_EQ(step1.get(), IDOK);
 }

@@ -34,15 +34,27 @@ protected:
     {
         // A test that ends inside a later step leaves through that step's Exit.
         if (m_run.valid() && m_run.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
-            for (HWND box : user::OpenMessageBoxes())
+            // The boxes left open are answered and gone before the exit
+            // prompt is looked for, so that it is not taken for one of them.
+            for (HWND box : user::OpenMessageBoxes()) {
                 automation::AnswerMessageBox(box, AnswerFor(box));
+                automation::WaitUntil([box] { return !::IsWindow(box); });
+            }
             // The Exit button: 1006, or 1026 in step 3.
-            HWND step = automation::WaitForWindowWithControl(1006, std::chrono::seconds(2));
+            int exitId = 0;
+            HWND step = nullptr;
+            automation::WaitUntil([&] {
+                for (int id : {1006, 1026}) {
+                    if ((step = automation::WaitForWindowWithControl(id, std::chrono::milliseconds(0)))) {
+                        exitId = id;
+                        return true;
+                    }
+                }
+                return false;
+            });
             if (step)
-                automation::Click(::GetDlgItem(step, 1006));
-            else if ((step = automation::WaitForWindowWithControl(1026, std::chrono::seconds(2))))
-                automation::Click(::GetDlgItem(step, 1026));
-            if (HWND box = automation::WaitForMessageBox(std::chrono::seconds(5)))
+                automation::Click(::GetDlgItem(step, exitId));
+            if (HWND box = automation::WaitForMessageBox())
                 automation::AnswerMessageBox(box, IDYES);
             EXPECT_EQ(ExitCode(), 0);
         }

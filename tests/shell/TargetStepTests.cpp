@@ -252,6 +252,8 @@ TEST_F(TargetStepTest, TheExistingPstBrowserFillsItsBoxAndBackEmptiesTheFolderLi
     ASSERT_NE(dialog, nullptr);
     automation::Click(::GetDlgItem(dialog, IDCANCEL));
     ASSERT_TRUE(automation::WaitUntil([&] { return automation::IsEnabled(step); }));
+    // The step is enabled before its backup controls: the handler's end.
+    Settle(step);
     EXPECT_EQ(automation::TextOf(::GetDlgItem(step, kExistingPath)), u"");
     EXPECT_EQ(std::u16string(g_szPstPath), u"C:\\Earlier.pst");
     for (int button : {IDOK, 1017, kBrowseExisting, kBrowseBackup})
@@ -265,6 +267,7 @@ TEST_F(TargetStepTest, TheExistingPstBrowserFillsItsBoxAndBackEmptiesTheFolderLi
     EXPECT_FALSE(Enabled(step, IDOK));
     ASSERT_TRUE(automation::TypeFileName(dialog, u"C:\\Mail\\b.pst"));
     ASSERT_TRUE(automation::WaitUntil([&] { return automation::IsEnabled(step); }));
+    Settle(step);
     EXPECT_EQ(automation::TextOf(::GetDlgItem(step, kExistingPath)), u"C:\\Mail\\b.pst");
     EXPECT_EQ(std::u16string(g_szPstPath), u"C:\\Mail\\b.pst");
     EXPECT_TRUE(Enabled(step, kBrowseBackup));

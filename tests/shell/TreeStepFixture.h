@@ -131,12 +131,16 @@ protected:
     {
         for (HWND box : user::OpenMessageBoxes()) {
             user::MessageBoxRecord record;
-            if (user::MessageBoxRecordOf(box, record) && (record.type & MB_TYPEMASK) == MB_OK)
+            // Gone before the exit prompt is looked for, so that it is not
+            // taken for the prompt.
+            if (user::MessageBoxRecordOf(box, record) && (record.type & MB_TYPEMASK) == MB_OK) {
                 automation::AnswerMessageBox(box, IDOK);
+                automation::WaitUntil([box] { return !::IsWindow(box); });
+            }
         }
         HWND step4 = automation::WaitForWindowWithControl(1028, std::chrono::milliseconds(0));
         automation::Click(step4 ? ::GetDlgItem(step4, 1006) : Control(1026));
-        if (HWND box = automation::WaitForMessageBox(std::chrono::seconds(5)))
+        if (HWND box = automation::WaitForMessageBox())
             automation::AnswerMessageBox(box, IDYES);
         EXPECT_EQ(ExitCode(), 0);
     }

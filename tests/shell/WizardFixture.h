@@ -55,7 +55,7 @@ protected:
         HWND main = automation::WaitForWindowWithControl(1031, std::chrono::seconds(2));
         if (main)
             automation::Click(::GetDlgItem(main, 1006));
-        if (HWND box = automation::WaitForMessageBox(std::chrono::seconds(5)))
+        if (HWND box = automation::WaitForMessageBox())
             automation::AnswerMessageBox(box, IDYES);
         EXPECT_EQ(ExitCode(), 0);
     }

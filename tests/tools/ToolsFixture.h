@@ -29,9 +29,11 @@ protected:
         return seen;
     }
 
+    // A file a started program writes: a loaded machine may take many
+    // seconds to start it.
     static bool WaitFor(const std::filesystem::path& file)
     {
-        for (int i = 0; i < 500 && !std::filesystem::exists(file); ++i)
+        for (int i = 0; i < 3000 && !std::filesystem::exists(file); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         return std::filesystem::exists(file);
     }

@@ -72,7 +72,7 @@ TEST_F(CommonDialogTest, ATypedPathIsTheResultWithItsNameAndExtensionOffsets)
     EXPECT_EQ(automation::TextOf(dialog), u"Open");
     EXPECT_EQ(GetWindow(dialog, GW_OWNER), nullptr);
     ASSERT_TRUE(automation::TypeFileName(dialog, u"c:\\data\\mail.nsf"));
-    ASSERT_EQ(done.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    ASSERT_EQ(done.wait_for(std::chrono::seconds(60)), std::future_status::ready);
     ASSERT_TRUE(run.result);
     // The full form of the path; its case is the one typed.
     EXPECT_EQ(std::u16string(run.file), u"C:\\data\\mail.nsf");
@@ -88,7 +88,7 @@ TEST_F(CommonDialogTest, TheTreeShowsFoldersThenTheFilesOfTheFilterAndAPickedFil
     HWND dialog = automation::WaitForOpenFileDialog();
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(automation::PickFile(dialog, u"C:\\Data\\names.nsf"));
-    ASSERT_EQ(done.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    ASSERT_EQ(done.wait_for(std::chrono::seconds(60)), std::future_status::ready);
     EXPECT_TRUE(run.result);
     EXPECT_EQ(std::u16string(run.file), u"C:\\Data\\names.nsf");
 
@@ -113,7 +113,7 @@ TEST_F(CommonDialogTest, TheTreeShowsFoldersThenTheFilesOfTheFilterAndAPickedFil
     ASSERT_TRUE(automation::WaitUntil(
         [&] { return automation::TextOf(GetDlgItem(dialog, kOpenFileNameId)) == u"notes.txt"; }));
     automation::Click(GetDlgItem(dialog, IDOK));
-    ASSERT_EQ(again.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    ASSERT_EQ(again.wait_for(std::chrono::seconds(60)), std::future_status::ready);
     EXPECT_EQ(std::u16string(second.file), u"C:\\Data\\notes.txt");
     EXPECT_EQ(second.ofn.nFilterIndex, 2u);
     EXPECT_EQ(std::u16string(second.file + second.ofn.nFileOffset), u"notes.txt");
@@ -137,7 +137,7 @@ TEST_F(CommonDialogTest, AFolderNameOpensTheFolderAndANameIsTakenInTheSelectedFo
 
     // Without OFN_FILEMUSTEXIST a name that is not there is still a choice.
     ASSERT_TRUE(automation::TypeFileName(dialog, u"new.nsf"));
-    ASSERT_EQ(done.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    ASSERT_EQ(done.wait_for(std::chrono::seconds(60)), std::future_status::ready);
     EXPECT_TRUE(run.result);
     EXPECT_EQ(std::u16string(run.file), u"C:\\Data\\Sub\\new.nsf");
 }
@@ -156,7 +156,7 @@ TEST_F(CommonDialogTest, FileMustExistWarnsAndKeepsTheDialogOpen)
     ASSERT_TRUE(automation::WaitUntil([&] { return !IsWindow(box); }));
     EXPECT_TRUE(IsWindow(dialog));
     automation::PressKey(dialog, VK_ESCAPE);
-    ASSERT_EQ(done.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    ASSERT_EQ(done.wait_for(std::chrono::seconds(60)), std::future_status::ready);
     EXPECT_FALSE(run.result);
     EXPECT_EQ(run.error, 0u) << "a cancel is no error";
     EXPECT_EQ(run.file[0], 0);
@@ -169,7 +169,7 @@ TEST_F(CommonDialogTest, AResultThatDoesNotFitTheBufferFailsWithTheSizeItNeeds)
     HWND dialog = automation::WaitForOpenFileDialog();
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(automation::TypeFileName(dialog, u"C:\\Data\\Mail.NSF"));
-    ASSERT_EQ(done.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    ASSERT_EQ(done.wait_for(std::chrono::seconds(60)), std::future_status::ready);
     EXPECT_FALSE(run.result);
     EXPECT_EQ(run.error, FNERR_BUFFERTOOSMALL);
     EXPECT_EQ(run.file[0], 17) << "the characters of the path and its terminator";
@@ -247,7 +247,7 @@ TEST_F(FolderBrowserTest, APickedFolderComesBackAsAnItemListWithItsPathAndName)
     EXPECT_FALSE(automation::IsEnabled(GetDlgItem(browser, IDOK))) << "Computer has no file-system path";
     EXPECT_EQ(GetDlgItem(browser, kBrowseEditId), nullptr);
     ASSERT_TRUE(automation::PickFolder(browser, u"C:\\data\\old"));
-    ASSERT_EQ(done.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    ASSERT_EQ(done.wait_for(std::chrono::seconds(60)), std::future_status::ready);
     EXPECT_TRUE(run.chosen);
     EXPECT_EQ(run.path, u"C:\\Data\\Old");
     EXPECT_EQ(std::u16string(run.name), u"Old");
@@ -260,7 +260,7 @@ TEST_F(FolderBrowserTest, CancelGivesNoItem)
     HWND browser = automation::WaitForFolderBrowser();
     ASSERT_NE(browser, nullptr);
     automation::Click(GetDlgItem(browser, IDCANCEL));
-    ASSERT_EQ(done.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    ASSERT_EQ(done.wait_for(std::chrono::seconds(60)), std::future_status::ready);
     EXPECT_FALSE(run.chosen);
     EXPECT_EQ(run.name[0], 0);
 }
@@ -275,7 +275,7 @@ TEST_F(FolderBrowserTest, BrowsingForComputersGraysOkForEveryFolderUnlessTheCall
     EXPECT_FALSE(automation::IsEnabled(GetDlgItem(browser, IDOK)));
     automation::PressKey(browser, VK_RETURN);
     automation::PressKey(browser, VK_ESCAPE);
-    ASSERT_EQ(done.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    ASSERT_EQ(done.wait_for(std::chrono::seconds(60)), std::future_status::ready);
     EXPECT_FALSE(run.chosen) << "Enter does not press a grayed OK";
 
     BrowseLog log;
@@ -285,7 +285,7 @@ TEST_F(FolderBrowserTest, BrowsingForComputersGraysOkForEveryFolderUnlessTheCall
     browser = automation::WaitForFolderBrowser();
     ASSERT_NE(browser, nullptr);
     EXPECT_TRUE(automation::PickFolder(browser, u"C:\\Data"));
-    ASSERT_EQ(second.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    ASSERT_EQ(second.wait_for(std::chrono::seconds(60)), std::future_status::ready);
     EXPECT_EQ(enabled.path, u"C:\\Data");
 }
 
@@ -299,7 +299,7 @@ TEST_F(FolderBrowserTest, TheCallbackHearsInitialisedThenEachSelectionAndMaySele
     ASSERT_NE(browser, nullptr);
     EXPECT_EQ(automation::TextOf(GetDlgItem(browser, kBrowseStatusId)), u"C:\\Data\\Sub");
     ASSERT_TRUE(automation::PickFolder(browser, u"C:\\Empty"));
-    ASSERT_EQ(done.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    ASSERT_EQ(done.wait_for(std::chrono::seconds(60)), std::future_status::ready);
     EXPECT_EQ(run.path, u"C:\\Empty");
     std::lock_guard lock(log.mutex);
     ASSERT_GE(log.events.size(), 3u);
@@ -328,7 +328,7 @@ TEST_F(FolderBrowserTest, TheEditBoxTakesAFolderOfTheSelectionAndValidatesOtherN
     EXPECT_EQ(done.wait_for(std::chrono::milliseconds(0)), std::future_status::timeout);
 
     ASSERT_TRUE(automation::TypeFolderName(browser, u"sub"));
-    ASSERT_EQ(done.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    ASSERT_EQ(done.wait_for(std::chrono::seconds(60)), std::future_status::ready);
     EXPECT_EQ(run.path, u"C:\\Data\\Sub") << "the folder's own name, found in the selected folder";
 
     // A callback that answers 0 lets the browser close on a bad name, with nothing chosen.
@@ -337,7 +337,7 @@ TEST_F(FolderBrowserTest, TheEditBoxTakesAFolderOfTheSelectionAndValidatesOtherN
     auto second = Browse(dismissed, BIF_EDITBOX | BIF_VALIDATE, &log);
     browser = automation::WaitForFolderBrowser();
     ASSERT_TRUE(automation::TypeFolderName(browser, u"C:\\Nowhere"));
-    ASSERT_EQ(second.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    ASSERT_EQ(second.wait_for(std::chrono::seconds(60)), std::future_status::ready);
     EXPECT_FALSE(dismissed.chosen);
 }
 
@@ -350,7 +350,7 @@ TEST_F(FolderBrowserTest, WithoutValidationABadNameLeavesTheSelection)
     HWND browser = automation::WaitForFolderBrowser();
     ASSERT_NE(browser, nullptr);
     ASSERT_TRUE(automation::TypeFolderName(browser, u"Nowhere"));
-    ASSERT_EQ(done.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    ASSERT_EQ(done.wait_for(std::chrono::seconds(60)), std::future_status::ready);
     EXPECT_EQ(run.path, u"C:\\Data\\Old");
 }
 
@@ -380,13 +380,13 @@ TEST_F(CommonDialogTest, ScriptsChooseFilesByTypingOrPickingAndFoldersByPicking)
     auto first = OpenFile(typed, kNsfFilter);
     auto result = automation::RunScript("choose-file \"C:\\\\Data\\\\Mail.NSF\"\n", m_root);
     EXPECT_TRUE(result.ok) << result.message;
-    ASSERT_EQ(first.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    ASSERT_EQ(first.wait_for(std::chrono::seconds(60)), std::future_status::ready);
     EXPECT_EQ(std::u16string(typed.file), u"C:\\Data\\Mail.NSF");
 
     auto second = OpenFile(picked, kNsfFilter);
     result = automation::RunScript("pick-file \"C:\\\\Data\\\\names.nsf\"\n", m_root);
     EXPECT_TRUE(result.ok) << result.message;
-    ASSERT_EQ(second.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    ASSERT_EQ(second.wait_for(std::chrono::seconds(60)), std::future_status::ready);
     EXPECT_EQ(std::u16string(picked.file), u"C:\\Data\\names.nsf");
 
     BROWSEINFOW info = {};
@@ -400,7 +400,7 @@ TEST_F(CommonDialogTest, ScriptsChooseFilesByTypingOrPickingAndFoldersByPicking)
     });
     result = automation::RunScript("choose-folder \"C:\\\\Empty\"\n", m_root);
     EXPECT_TRUE(result.ok) << result.message;
-    ASSERT_EQ(browse.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    ASSERT_EQ(browse.wait_for(std::chrono::seconds(60)), std::future_status::ready);
     EXPECT_EQ(browse.get(), u"C:\\Empty");
 
     result = automation::RunScript("timeout 200\npick-file \"C:\\\\Data\\\\names.nsf\"\n", m_root);

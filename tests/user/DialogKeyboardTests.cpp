@@ -88,7 +88,7 @@ protected:
     {
         if (m_run.valid() && m_run.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
             automation::Click(GetDlgItem(m_dialog, IDCANCEL));
-            m_run.wait_for(std::chrono::seconds(10));
+            m_run.wait_for(std::chrono::seconds(60));
         }
     }
 
@@ -125,7 +125,7 @@ protected:
 
     INT_PTR Result()
     {
-        EXPECT_EQ(m_run.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+        EXPECT_EQ(m_run.wait_for(std::chrono::seconds(60)), std::future_status::ready);
         return m_run.get();
     }
 

@@ -113,7 +113,7 @@ public:
     }
     INT_PTR Result()
     {
-        EXPECT_EQ(m_result.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+        EXPECT_EQ(m_result.wait_for(std::chrono::seconds(60)), std::future_status::ready);
         return m_result.get();
     }
 

@@ -134,7 +134,7 @@ protected:
 
     INT_PTR Result()
     {
-        EXPECT_EQ(m_run.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+        EXPECT_EQ(m_run.wait_for(std::chrono::seconds(60)), std::future_status::ready);
         return m_run.get();
     }
 

@@ -33,7 +33,7 @@ protected:
 
     static int Result(std::future<int>& box)
     {
-        EXPECT_EQ(box.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+        EXPECT_EQ(box.wait_for(std::chrono::seconds(60)), std::future_status::ready);
         return box.get();
     }
 };
@@ -177,7 +177,7 @@ TEST_F(MessageBoxTest, AWorkersBoxOverADialogThatRunsModallyOnTheGuiThread)
     EXPECT_EQ(history[0].thread, workerId);
     EXPECT_EQ(history[0].answer, IDYES);
     EndDialog(dialog, IDCANCEL);
-    EXPECT_EQ(gui.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    EXPECT_EQ(gui.wait_for(std::chrono::seconds(60)), std::future_status::ready);
 }
 
 TEST_F(MessageBoxTest, AWorkerTerminatedWhileItsBoxWaitsUnwindsOutOfIt)
@@ -196,7 +196,7 @@ TEST_F(MessageBoxTest, AWorkerTerminatedWhileItsBoxWaitsUnwindsOutOfIt)
     // Painted and idle: nothing is left for its loop but to wait.
     ASSERT_TRUE(automation::WaitForPaint());
     ASSERT_TRUE(TerminateThread(worker, 3));
-    ASSERT_EQ(WaitForSingleObject(worker, 10000), WAIT_OBJECT_0);
+    ASSERT_EQ(WaitForSingleObject(worker, 60000), WAIT_OBJECT_0);
     DWORD code = 0;
     EXPECT_TRUE(GetExitCodeThread(worker, &code));
     EXPECT_EQ(code, 3u);

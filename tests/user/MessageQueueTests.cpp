@@ -1,4 +1,5 @@
 #include "RecordingWindow.h"
+#include "user/Automation.h"
 #include "win32/Clock.h"
 
 #include <atomic>
@@ -125,8 +126,7 @@ TEST_F(MessageQueueTest, AThreadInANestedLoopOrInItsOwnSendStillServesSentMessag
         return false;
     };
     PostMessageW(gui.Window(), WM_USER + 5, 0, 0);
-    for (int i = 0; i < 2000 && answered == 0; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_TRUE(user::automation::WaitUntil([&] { return answered != 0; }, std::chrono::seconds(60)));
     EXPECT_EQ(answered, 7);
     stop = true;
     worker.join();

@@ -177,6 +177,6 @@ TEST(ControlThreads, AWorkerFillsTheTreeAndMovesTheBarWhileTheDialogRunsModally)
     EXPECT_TRUE(GetWindowLongPtrW(bar, GWL_STYLE) & PBS_SMOOTH);
 
     automation::PressKey(dialog, VK_ESCAPE);
-    ASSERT_EQ(run.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    ASSERT_EQ(run.wait_for(std::chrono::seconds(60)), std::future_status::ready);
     EXPECT_EQ(run.get(), IDCANCEL);
 }

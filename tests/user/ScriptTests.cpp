@@ -172,7 +172,7 @@ click 1006
 answer YES
 )"));
     EXPECT_TRUE(result.ok) << "line " << result.line << ": " << result.message;
-    ASSERT_EQ(program.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    ASSERT_EQ(program.wait_for(std::chrono::seconds(60)), std::future_status::ready);
     EXPECT_EQ(program.get(), 0); // ended through the exit question
     auto shot = gdi::ReadPng(m_folder / "end.png");
     ASSERT_NE(shot, nullptr);
@@ -205,7 +205,7 @@ TEST_F(ScriptTest, AFailureNamesItsLineAndWhatFailed)
     EXPECT_EQ(result.message, "the tree 1012 holds no item Inbox");
 
     EXPECT_TRUE(automation::RunScript("close\nanswer YES\n", m_folder).ok); // the close box asks, Yes ends it
-    EXPECT_EQ(program.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    EXPECT_EQ(program.wait_for(std::chrono::seconds(60)), std::future_status::ready);
 }
 
 TEST_F(ScriptTest, AFailingScriptFromTheEnvironmentEndsTheProcessWithItsCode)

@@ -26,9 +26,10 @@ protected:
         fs::permissions(at, fs::perms::owner_all);
     }
 
+    // A loaded machine may take many seconds to start the program.
     static bool WaitFor(const fs::path& file)
     {
-        for (int i = 0; i < 500 && !fs::exists(file); ++i)
+        for (int i = 0; i < 3000 && !fs::exists(file); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         return fs::exists(file);
     }
