@@ -1,5 +1,6 @@
 #include "win32/FileApi.h"
 
+#include "EmptiedFiles.h"
 #include "FileObject.h"
 #include "win32/HandleTable.h"
 #include "win32/MachineRoot.h"
@@ -140,14 +141,28 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, SECUR
     if (truncate && !wantsWrite)
         flags = (flags & ~O_RDONLY) | O_RDWR;
     mode_t mode = (flagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
-    file->fd = ::open(host.c_str(), flags, mode);
-    if (file->fd < 0)
-        return Fail(ErrnoToWin32(errno), INVALID_HANDLE_VALUE);
+    // A file that an open emptied is opened again on the descriptor kept
+    // since (EmptiedFiles.h), which this stat has shown to be the file the
+    // path names now; the descriptor is kept again when this open closes.
+    if (exists)
+        file->fd = win32::TakeEmptiedFile(st.st_dev, st.st_ino);
+    const bool kept = file->fd >= 0;
+    struct stat opened = st;
+    if (file->fd < 0) {
+        file->fd = ::open(host.c_str(), flags, mode);
+        if (file->fd < 0)
+            return Fail(ErrnoToWin32(errno), INVALID_HANDLE_VALUE);
+        if (truncate && ::fstat(file->fd, &opened) != 0)
+            return Fail(ErrnoToWin32(errno), INVALID_HANDLE_VALUE);
+    }
     LONG shareError = win32::ShareLock::Acquire(file->fd, desiredAccess, shareMode);
     if (shareError != ERROR_SUCCESS)
         return Fail(shareError, INVALID_HANDLE_VALUE);
     if (truncate && ::ftruncate(file->fd, 0) != 0)
         return Fail(ErrnoToWin32(errno), INVALID_HANDLE_VALUE);
+    file->keepOnClose = truncate || kept;
+    file->device = opened.st_dev;
+    file->inode = opened.st_ino;
     file->access = desiredAccess;
     HANDLE handle = win32::InsertHandle(file);
     SetLastError(exists && (creationDisposition == CREATE_ALWAYS || creationDisposition == OPEN_ALWAYS)
@@ -313,6 +328,8 @@ BOOL DeleteFileW(LPCWSTR fileName)
         return Fail(ERROR_SHARING_VIOLATION, FALSE);
     if (::unlink(resolved->hostPath.c_str()) != 0)
         return Fail(ErrnoToWin32(errno), FALSE);
+    if (st.st_nlink <= 1)
+        win32::ForgetEmptiedFile(st.st_dev, st.st_ino);
     return TRUE;
 }
 

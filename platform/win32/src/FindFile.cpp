@@ -88,8 +88,13 @@ HANDLE FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW findData)
     }
     LONG error = 0;
     auto resolved = win32::ResolvePath(folder, win32::Resolve::Existing, &error);
+    // The folder is opened once: its listing and its own times come from
+    // that one open.
+    DIR* dir = resolved ? ::opendir(resolved->hostPath.c_str()) : nullptr;
     struct stat folderStat = {};
-    if (!resolved || ::stat(resolved->hostPath.c_str(), &folderStat) != 0 || !S_ISDIR(folderStat.st_mode)) {
+    if (!dir || ::fstat(::dirfd(dir), &folderStat) != 0 || !S_ISDIR(folderStat.st_mode)) {
+        if (dir)
+            ::closedir(dir);
         SetLastError(ERROR_PATH_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
@@ -104,19 +109,17 @@ HANDLE FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW findData)
         }
     }
     // One listing of the folder; only the names that match are looked up.
-    if (DIR* dir = ::opendir(resolved->hostPath.c_str())) {
-        while (const dirent* host = ::readdir(dir)) {
-            const std::string_view hostName = host->d_name;
-            if (hostName == "." || hostName == "..")
-                continue;
-            Entry e{Utf8ToUtf16(hostName), {}};
-            if (e.name.size() >= static_cast<std::size_t>(MAX_PATH) || e.name.starts_with(u".share.lock"))
-                continue;
-            if (Matches(pattern, e.name) && ::fstatat(::dirfd(dir), host->d_name, &e.st, 0) == 0)
-                find->entries.push_back(std::move(e));
-        }
-        ::closedir(dir);
+    while (const dirent* host = ::readdir(dir)) {
+        const std::string_view hostName = host->d_name;
+        if (hostName == "." || hostName == "..")
+            continue;
+        Entry e{Utf8ToUtf16(hostName), {}};
+        if (e.name.size() >= static_cast<std::size_t>(MAX_PATH) || e.name.starts_with(u".share.lock"))
+            continue;
+        if (Matches(pattern, e.name) && ::fstatat(::dirfd(dir), host->d_name, &e.st, 0) == 0)
+            find->entries.push_back(std::move(e));
     }
+    ::closedir(dir);
     if (find->entries.empty()) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
