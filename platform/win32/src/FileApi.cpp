@@ -91,6 +91,16 @@ bool IsReadOnly(const struct stat& st)
     return (st.st_mode & 0222) == 0;
 }
 
+// The file's status, from the look-up when it has it.
+bool StatOf(const win32::HostPath& path, struct stat& st)
+{
+    if (path.statusKnown) {
+        st = path.status;
+        return true;
+    }
+    return ::stat(path.hostPath.c_str(), &st) == 0;
+}
+
 std::optional<win32::HostPath> Existing(LPCWSTR name)
 {
     LONG error = 0;
@@ -116,7 +126,7 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, SECUR
 
     win32::ShareGate gate;
     struct stat st = {};
-    bool exists = ::stat(host.c_str(), &st) == 0;
+    bool exists = StatOf(*resolved, st);
     if (exists && S_ISDIR(st.st_mode))
         return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
     if (exists && creationDisposition == CREATE_NEW)
@@ -191,7 +201,11 @@ BOOL ReadFile(HANDLE handle, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead
             return Fail(ErrnoToWin32(errno), FALSE);
         if (n == 0)
             break;
+        const DWORD wanted = bytesToRead - done;
         done += static_cast<DWORD>(n);
+        // A disk file reads short only at its end: no need to ask again.
+        if (static_cast<DWORD>(n) < wanted)
+            break;
     }
     if (bytesRead)
         *bytesRead = done;
@@ -320,7 +334,7 @@ BOOL DeleteFileW(LPCWSTR fileName)
         return FALSE;
     win32::ShareGate gate;
     struct stat st = {};
-    if (::stat(resolved->hostPath.c_str(), &st) != 0)
+    if (!StatOf(*resolved, st))
         return Fail(ErrnoToWin32(errno), FALSE);
     if (S_ISDIR(st.st_mode) || IsReadOnly(st))
         return Fail(ERROR_ACCESS_DENIED, FALSE);
@@ -394,7 +408,7 @@ DWORD GetFileAttributesW(LPCWSTR fileName)
     if (!resolved)
         return INVALID_FILE_ATTRIBUTES;
     struct stat st = {};
-    if (::stat(resolved->hostPath.c_str(), &st) != 0)
+    if (!StatOf(*resolved, st))
         return Fail(ErrnoToWin32(errno), INVALID_FILE_ATTRIBUTES);
     DWORD attributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
     if (IsReadOnly(st))
@@ -408,7 +422,7 @@ BOOL SetFileAttributesW(LPCWSTR fileName, DWORD attributes)
     if (!resolved)
         return FALSE;
     struct stat st = {};
-    if (::stat(resolved->hostPath.c_str(), &st) != 0)
+    if (!StatOf(*resolved, st))
         return Fail(ErrnoToWin32(errno), FALSE);
     mode_t mode = st.st_mode & 07777;
     // Hidden, system and archive have no host counterpart; only read-only is kept.

@@ -88,11 +88,15 @@ HANDLE FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW findData)
     }
     LONG error = 0;
     auto resolved = win32::ResolvePath(folder, win32::Resolve::Existing, &error);
-    // The folder is opened once: its listing and its own times come from
-    // that one open.
+    // The folder's own times come from its look-up when that stat-ed it,
+    // else from the one open that lists it.
     DIR* dir = resolved ? ::opendir(resolved->hostPath.c_str()) : nullptr;
     struct stat folderStat = {};
-    if (!dir || ::fstat(::dirfd(dir), &folderStat) != 0 || !S_ISDIR(folderStat.st_mode)) {
+    if (dir && resolved->statusKnown)
+        folderStat = resolved->status;
+    else if (dir && ::fstat(::dirfd(dir), &folderStat) != 0)
+        folderStat.st_mode = 0;
+    if (!dir || !S_ISDIR(folderStat.st_mode)) {
         if (dir)
             ::closedir(dir);
         SetLastError(ERROR_PATH_NOT_FOUND);
