@@ -1,6 +1,7 @@
 #include "testsupport/MachineFixture.h"
 #include "win32/FileApi.h"
 
+#include <algorithm>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -346,4 +347,43 @@ TEST_F(FileApiTest, FindSeesFilesAddedAndRemovedBetweenSearches)
     CloseHandle(open);
     EXPECT_TRUE(DeleteFileW(u"C:\\Attachment\\B.DOC"));
     EXPECT_EQ(count(), 0);
+}
+
+TEST_F(FileApiTest, FindListsAFolderReplacedOrRenamedBehindItsBackAsItIsNow)
+{
+    auto names = [](LPCWSTR pattern) {
+        std::vector<std::u16string> found;
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileW(pattern, &data);
+        if (find == INVALID_HANDLE_VALUE)
+            return found;
+        do {
+            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                found.emplace_back(data.cFileName);
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+        std::sort(found.begin(), found.end());
+        return found;
+    };
+    using Names = std::vector<std::u16string>;
+    ASSERT_TRUE(CreateDirectoryW(u"C:\\Attachment", nullptr));
+    WriteHostFile(m_root / "drive_c" / "Attachment" / "a.doc", "a");
+    EXPECT_EQ(names(u"C:\\Attachment\\*.*"), Names{u"a.doc"});
+    // Removed and made again by another program, with other files.
+    fs::remove_all(m_root / "drive_c" / "Attachment");
+    fs::create_directory(m_root / "drive_c" / "Attachment");
+    WriteHostFile(m_root / "drive_c" / "Attachment" / "b.doc", "b");
+    WriteHostFile(m_root / "drive_c" / "Attachment" / "c.doc", "c");
+    EXPECT_EQ(names(u"C:\\Attachment\\*.*"), (Names{u"b.doc", u"c.doc"}));
+    // Renamed away, and a new folder under the old name.
+    ASSERT_TRUE(MoveFileW(u"C:\\Attachment", u"C:\\Old"));
+    ASSERT_TRUE(CreateDirectoryW(u"C:\\Attachment", nullptr));
+    EXPECT_EQ(names(u"C:\\Attachment\\*.*"), Names{});
+    EXPECT_EQ(names(u"C:\\Old\\*.*"), (Names{u"b.doc", u"c.doc"}));
+    EXPECT_EQ(names(u"C:\\Attachment\\*.*"), Names{});
+    // Gone: the search fails as for any missing folder.
+    ASSERT_TRUE(RemoveDirectoryW(u"C:\\Attachment"));
+    WIN32_FIND_DATAW data;
+    EXPECT_EQ(FindFirstFileW(u"C:\\Attachment\\*.*", &data), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 }

@@ -54,9 +54,10 @@ mapi::Bytes ReadFileBytes(std::u16string_view windowsPath, std::u16string_view r
             CloseHandle(file);
             Fail(error, role, path);
         }
-        if (got == 0)
-            break;
         data.insert(data.end(), buffer, buffer + got);
+        // A short read is the end of the file.
+        if (got < sizeof buffer)
+            break;
     }
     CloseHandle(file);
     return data;

@@ -1,5 +1,6 @@
 #include "win32/FileApi.h"
 
+#include "EmptiedFiles.h"
 #include "FileObject.h"
 #include "win32/HandleTable.h"
 #include "win32/MachineRoot.h"
@@ -90,6 +91,16 @@ bool IsReadOnly(const struct stat& st)
     return (st.st_mode & 0222) == 0;
 }
 
+// The file's status, from the look-up when it has it.
+bool StatOf(const win32::HostPath& path, struct stat& st)
+{
+    if (path.statusKnown) {
+        st = path.status;
+        return true;
+    }
+    return ::stat(path.hostPath.c_str(), &st) == 0;
+}
+
 std::optional<win32::HostPath> Existing(LPCWSTR name)
 {
     LONG error = 0;
@@ -115,7 +126,7 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, SECUR
 
     win32::ShareGate gate;
     struct stat st = {};
-    bool exists = ::stat(host.c_str(), &st) == 0;
+    bool exists = StatOf(*resolved, st);
     if (exists && S_ISDIR(st.st_mode))
         return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
     if (exists && creationDisposition == CREATE_NEW)
@@ -140,14 +151,28 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, SECUR
     if (truncate && !wantsWrite)
         flags = (flags & ~O_RDONLY) | O_RDWR;
     mode_t mode = (flagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
-    file->fd = ::open(host.c_str(), flags, mode);
-    if (file->fd < 0)
-        return Fail(ErrnoToWin32(errno), INVALID_HANDLE_VALUE);
+    // A file that an open emptied is opened again on the descriptor kept
+    // since (EmptiedFiles.h), which this stat has shown to be the file the
+    // path names now; the descriptor is kept again when this open closes.
+    if (exists)
+        file->fd = win32::TakeEmptiedFile(st.st_dev, st.st_ino);
+    const bool kept = file->fd >= 0;
+    struct stat opened = st;
+    if (file->fd < 0) {
+        file->fd = ::open(host.c_str(), flags, mode);
+        if (file->fd < 0)
+            return Fail(ErrnoToWin32(errno), INVALID_HANDLE_VALUE);
+        if (truncate && ::fstat(file->fd, &opened) != 0)
+            return Fail(ErrnoToWin32(errno), INVALID_HANDLE_VALUE);
+    }
     LONG shareError = win32::ShareLock::Acquire(file->fd, desiredAccess, shareMode);
     if (shareError != ERROR_SUCCESS)
         return Fail(shareError, INVALID_HANDLE_VALUE);
     if (truncate && ::ftruncate(file->fd, 0) != 0)
         return Fail(ErrnoToWin32(errno), INVALID_HANDLE_VALUE);
+    file->keepOnClose = truncate || kept;
+    file->device = opened.st_dev;
+    file->inode = opened.st_ino;
     file->access = desiredAccess;
     HANDLE handle = win32::InsertHandle(file);
     SetLastError(exists && (creationDisposition == CREATE_ALWAYS || creationDisposition == OPEN_ALWAYS)
@@ -176,7 +201,11 @@ BOOL ReadFile(HANDLE handle, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead
             return Fail(ErrnoToWin32(errno), FALSE);
         if (n == 0)
             break;
+        const DWORD wanted = bytesToRead - done;
         done += static_cast<DWORD>(n);
+        // A disk file reads short only at its end: no need to ask again.
+        if (static_cast<DWORD>(n) < wanted)
+            break;
     }
     if (bytesRead)
         *bytesRead = done;
@@ -305,7 +334,7 @@ BOOL DeleteFileW(LPCWSTR fileName)
         return FALSE;
     win32::ShareGate gate;
     struct stat st = {};
-    if (::stat(resolved->hostPath.c_str(), &st) != 0)
+    if (!StatOf(*resolved, st))
         return Fail(ErrnoToWin32(errno), FALSE);
     if (S_ISDIR(st.st_mode) || IsReadOnly(st))
         return Fail(ERROR_ACCESS_DENIED, FALSE);
@@ -313,6 +342,8 @@ BOOL DeleteFileW(LPCWSTR fileName)
         return Fail(ERROR_SHARING_VIOLATION, FALSE);
     if (::unlink(resolved->hostPath.c_str()) != 0)
         return Fail(ErrnoToWin32(errno), FALSE);
+    if (st.st_nlink <= 1)
+        win32::ForgetEmptiedFile(st.st_dev, st.st_ino);
     return TRUE;
 }
 
@@ -377,7 +408,7 @@ DWORD GetFileAttributesW(LPCWSTR fileName)
     if (!resolved)
         return INVALID_FILE_ATTRIBUTES;
     struct stat st = {};
-    if (::stat(resolved->hostPath.c_str(), &st) != 0)
+    if (!StatOf(*resolved, st))
         return Fail(ErrnoToWin32(errno), INVALID_FILE_ATTRIBUTES);
     DWORD attributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
     if (IsReadOnly(st))
@@ -391,7 +422,7 @@ BOOL SetFileAttributesW(LPCWSTR fileName, DWORD attributes)
     if (!resolved)
         return FALSE;
     struct stat st = {};
-    if (::stat(resolved->hostPath.c_str(), &st) != 0)
+    if (!StatOf(*resolved, st))
         return Fail(ErrnoToWin32(errno), FALSE);
     mode_t mode = st.st_mode & 07777;
     // Hidden, system and archive have no host counterpart; only read-only is kept.

@@ -2,6 +2,8 @@
 // its type, and duplicates of any handle.
 #include "FileObject.h"
 
+#include "EmptiedFiles.h"
+
 #include "win32/FileApi.h"
 #include "win32/Process.h"
 
@@ -67,7 +69,9 @@ namespace win32 {
 FileObject::~FileObject()
 {
     DropRangeLocks(this);
-    if (fd >= 0)
+    if (fd >= 0 && keepOnClose)
+        KeepEmptiedFile(fd, device, inode);
+    else if (fd >= 0)
         ::close(fd);
 }
 

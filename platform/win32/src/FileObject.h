@@ -5,6 +5,7 @@
 #include "win32/HandleTable.h"
 
 #include <memory>
+#include <sys/types.h>
 
 namespace win32 {
 
@@ -13,6 +14,11 @@ public:
     ~FileObject() override;
     int fd = -1;
     DWORD access = 0;
+    // An open that emptied the file keeps its descriptor for the next open
+    // of the same file (EmptiedFiles.h) once its last handle closes.
+    bool keepOnClose = false;
+    dev_t device = 0;
+    ino_t inode = 0;
 };
 
 // The file object of a handle; null, with ERROR_INVALID_HANDLE, when the

@@ -5,9 +5,13 @@
 #include "win32/MachineRoot.h"
 #include "win32/WideString.h"
 
+#include <atomic>
 #include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
+#include <pthread.h>
 #include <sys/stat.h>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -24,6 +28,57 @@ public:
     std::vector<Entry> entries;
     std::size_t next = 0;
 };
+
+// The folder listed last stays open: a program that searches one folder
+// again and again (emptying a working folder per item) then lists it
+// without opening it each time. It is taken up only for the folder (device
+// and inode) that the path names now, and rewound it lists the folder as
+// it is now. A forked child shares its position with the parent's, so the
+// child lets it go.
+struct KeptFolder {
+    DIR* dir = nullptr;
+    dev_t device = 0;
+    ino_t inode = 0;
+};
+std::mutex g_keptMutex;
+KeptFolder g_kept; // under g_keptMutex
+std::atomic<bool> g_forked{false};
+std::once_flag g_forkWatch;
+
+// Called under g_keptMutex: the kept folder, unless a fork came since.
+KeptFolder TakeKeptUnlocked()
+{
+    KeptFolder kept = std::exchange(g_kept, {});
+    if (g_forked.exchange(false) && kept.dir) {
+        ::closedir(kept.dir);
+        kept = {};
+    }
+    return kept;
+}
+
+DIR* TakeKeptFolder(const struct stat& folder)
+{
+    std::lock_guard guard(g_keptMutex);
+    if (!g_kept.dir || g_kept.device != folder.st_dev || g_kept.inode != folder.st_ino)
+        return nullptr;
+    DIR* dir = TakeKeptUnlocked().dir;
+    if (dir)
+        ::rewinddir(dir);
+    return dir;
+}
+
+void KeepFolder(DIR* dir, const struct stat& folder)
+{
+    std::call_once(g_forkWatch, [] { pthread_atfork(nullptr, nullptr, [] { g_forked = true; }); });
+    KeptFolder previous;
+    {
+        std::lock_guard guard(g_keptMutex);
+        previous = TakeKeptUnlocked();
+        g_kept = {dir, folder.st_dev, folder.st_ino};
+    }
+    if (previous.dir)
+        ::closedir(previous.dir);
+}
 
 bool Matches(std::u16string_view pattern, std::u16string_view name)
 {
@@ -88,8 +143,20 @@ HANDLE FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW findData)
     }
     LONG error = 0;
     auto resolved = win32::ResolvePath(folder, win32::Resolve::Existing, &error);
+    // The folder's own times come from its look-up when that stat-ed it,
+    // else from the one open that lists it.
+    const bool known = resolved && resolved->statusKnown && S_ISDIR(resolved->status.st_mode);
+    DIR* dir = known ? TakeKeptFolder(resolved->status) : nullptr;
+    if (!dir && resolved)
+        dir = ::opendir(resolved->hostPath.c_str());
     struct stat folderStat = {};
-    if (!resolved || ::stat(resolved->hostPath.c_str(), &folderStat) != 0 || !S_ISDIR(folderStat.st_mode)) {
+    if (dir && known)
+        folderStat = resolved->status;
+    else if (dir && ::fstat(::dirfd(dir), &folderStat) != 0)
+        folderStat.st_mode = 0;
+    if (!dir || !S_ISDIR(folderStat.st_mode)) {
+        if (dir)
+            ::closedir(dir);
         SetLastError(ERROR_PATH_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
@@ -104,19 +171,20 @@ HANDLE FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW findData)
         }
     }
     // One listing of the folder; only the names that match are looked up.
-    if (DIR* dir = ::opendir(resolved->hostPath.c_str())) {
-        while (const dirent* host = ::readdir(dir)) {
-            const std::string_view hostName = host->d_name;
-            if (hostName == "." || hostName == "..")
-                continue;
-            Entry e{Utf8ToUtf16(hostName), {}};
-            if (e.name.size() >= static_cast<std::size_t>(MAX_PATH) || e.name.starts_with(u".share.lock"))
-                continue;
-            if (Matches(pattern, e.name) && ::fstatat(::dirfd(dir), host->d_name, &e.st, 0) == 0)
-                find->entries.push_back(std::move(e));
-        }
-        ::closedir(dir);
+    while (const dirent* host = ::readdir(dir)) {
+        const std::string_view hostName = host->d_name;
+        if (hostName == "." || hostName == "..")
+            continue;
+        Entry e{Utf8ToUtf16(hostName), {}};
+        if (e.name.size() >= static_cast<std::size_t>(MAX_PATH) || e.name.starts_with(u".share.lock"))
+            continue;
+        if (Matches(pattern, e.name) && ::fstatat(::dirfd(dir), host->d_name, &e.st, 0) == 0)
+            find->entries.push_back(std::move(e));
     }
+    if (known)
+        KeepFolder(dir, folderStat);
+    else
+        ::closedir(dir);
     if (find->entries.empty()) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;

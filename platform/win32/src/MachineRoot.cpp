@@ -103,6 +103,8 @@ std::optional<win32::HostPath> ResolveExact(const std::u16string& full, const fs
     // Found as named: the host's walk went through every folder as named.
     if (::lstat(exact.c_str(), &st) == 0) {
         result.hostPath = std::move(exact);
+        result.statusKnown = !S_ISLNK(st.st_mode);
+        result.status = st;
         return result;
     }
     const std::size_t slash = relative.rfind('/');

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 
 namespace win32 {
 
@@ -36,6 +37,10 @@ struct HostPath {
     std::u16string windowsPath;    // the full Windows form
     std::filesystem::path hostPath; // the host file it stands for
     bool exists = false;
+    // What the look-up learnt of the file itself (not of a link), when it
+    // stat-ed it on the way: the caller need not ask again.
+    bool statusKnown = false;
+    struct stat status = {};
 };
 
 // Maps a Windows path into the machine root. Errors as Win32 reports them:
