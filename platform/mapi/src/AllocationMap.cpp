@@ -52,6 +52,7 @@ Result<void> CAllocationMap::Load(const CPstFile& file, std::uint64_t ibAMapLast
 {
     m_pages.clear();
     m_writtenFMaps.clear();
+    m_staleFMaps.clear();
     if (ibAMapLast < kFirstAMapOffset || (ibAMapLast - kFirstAMapOffset) % m_sizes.AMapCoverage() != 0)
         return MakeError("allocation map: last AMap offset " + std::to_string(ibAMapLast) + " is not an AMap position");
     const std::uint64_t count = (ibAMapLast - kFirstAMapOffset) / m_sizes.AMapCoverage() + 1;
@@ -71,6 +72,7 @@ Result<void> CAllocationMap::Load(const CPstFile& file, std::uint64_t ibAMapLast
             p.freeUnits += Bit(p, u) ? 0 : 1;
         m_pages.push_back(std::move(p));
     }
+    m_fmapCoverage = m_pages.size();
     m_hint = 0;
     return {};
 }
@@ -93,6 +95,8 @@ void CAllocationMap::InitEmpty()
 {
     m_pages.clear();
     m_writtenFMaps.clear();
+    m_staleFMaps.clear();
+    m_fmapCoverage = 0;
     AddPage();
     m_hint = 0;
 }
@@ -225,9 +229,8 @@ bool CAllocationMap::Dirty() const
     return false;
 }
 
-Result<void> CAllocationMap::WriteDirty(CPstFile& file)
+Result<void> CAllocationMap::WriteDirty(CPstFile& file, bool summaries)
 {
-    std::vector<std::size_t> staleFMaps;
     for (std::size_t i = 0; i < m_pages.size(); ++i) {
         Page& p = m_pages[i];
         if (!p.dirty)
@@ -241,27 +244,36 @@ Result<void> CAllocationMap::WriteDirty(CPstFile& file)
             MAPI_TRY(file.WriteAt(at, WriteMapPage(PageType::PMap, all, at)));
         }
         // AMaps past the header's 128 are summed up in FMap pages.
-        if (i >= kFirstFMap) {
-            const std::size_t owner = kFirstFMap + (i - kFirstFMap) / kFMapEvery * kFMapEvery;
-            if (staleFMaps.empty() || staleFMaps.back() != owner)
-                staleFMaps.push_back(owner);
-        }
+        if (i >= kFirstFMap)
+            m_staleFMaps.insert(kFirstFMap + (i - kFirstFMap) / kFMapEvery * kFMapEvery);
         p.dirty = false;
         p.isNew = false;
     }
-    for (std::size_t owner : staleFMaps) {
+    // A new FMap page is written at once, so that it is a valid page; the
+    // others follow when the map has grown.
+    if (m_fmapCoverage != m_pages.size())
+        summaries = true;
+    for (auto it = m_staleFMaps.begin(); it != m_staleFMaps.end();) {
+        const std::size_t owner = *it;
+        auto& written = m_writtenFMaps[owner];
+        if (!summaries && !written.empty()) {
+            ++it;
+            continue;
+        }
+        it = m_staleFMaps.erase(it);
         std::vector<std::uint8_t> bytes(m_sizes.amapBits, 0);
         for (std::size_t j = 0; j < kFMapEvery && owner + j < m_pages.size(); ++j)
             bytes[j] = LongestFreeRun(owner + j);
         // Unchanged longest runs (most pages keep a run as long as the byte
         // holds) leave the page as it is on disk.
-        auto& written = m_writtenFMaps[owner];
         if (written == bytes)
             continue;
         const std::uint64_t at = PageOffset(owner) + 2 * kPageSize;
         MAPI_TRY(file.WriteAt(at, WriteMapPage(PageType::FMap, bytes, at)));
         written = std::move(bytes);
     }
+    if (summaries)
+        m_fmapCoverage = m_pages.size();
     // The file ends where the maps end; what lies past that (left by a
     // writer that ended before its commit) belongs to no state.
     if (file.Size() != FileEnd())

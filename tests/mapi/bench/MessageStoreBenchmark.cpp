@@ -6,12 +6,14 @@
 //   mapi_store_benchmark --append [messages=1000] [file]   (adds to the
 //       store a previous run left, in a process of its own for its memory)
 #include "PstFile.h"
+#include "mapi/ndb/Format.h"
 #include "benchsupport/DiskLimit.h"
 #include "benchsupport/ProcessFigures.h"
 #include "mapi/Folder.h"
 #include "mapi/Message.h"
 #include "mapi/Store.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -32,14 +34,42 @@ namespace {
 constexpr std::size_t kBodyBytes = 4096;        // the plain body, UTF-16
 constexpr std::size_t kAttachmentBytes = 16384; // in every tenth message
 
-// What the store hands to its file: bytes and flushes.
+// What the store hands to its file: bytes and flushes, and the 4 KB disk
+// pages each sync finds dirty, by what lies in them: the header page, pages
+// holding allocation map pages, and the rest (blocks and B-tree pages).
 class CCounter : public ndb::IFileObserver {
 public:
     std::uint64_t bytes = 0;
     std::uint64_t syncs = 0;
-    void Wrote(std::uint64_t, const std::vector<std::uint8_t>& b) override { bytes += b.size(); }
+    std::uint64_t headerPages = 0, mapPages = 0, otherPages = 0;
+    void Wrote(std::uint64_t ib, const std::vector<std::uint8_t>& b) override
+    {
+        bytes += b.size();
+        for (std::uint64_t page = ib / kDiskPage; page * kDiskPage < ib + b.size(); ++page)
+            if (std::find(m_dirty.begin(), m_dirty.end(), page) == m_dirty.end())
+                m_dirty.push_back(page);
+    }
     void Resized(std::uint64_t) override {}
-    void Synced() override { ++syncs; }
+    void Synced() override
+    {
+        ++syncs;
+        for (std::uint64_t page : m_dirty) {
+            const std::uint64_t ib = page * kDiskPage;
+            if (page == 0)
+                ++headerPages;
+            else if (ib + kDiskPage > ndb::kFirstAMapOffset &&
+                     (ib + kDiskPage - ndb::kFirstAMapOffset - 1) % kCoverage < kDiskPage + 2 * ndb::kPageSize)
+                ++mapPages;
+            else
+                ++otherPages;
+        }
+        m_dirty.clear();
+    }
+
+private:
+    static constexpr std::uint64_t kDiskPage = 4096;
+    const std::uint64_t kCoverage = ndb::SizesOf(ndb::Format::Unicode).AMapCoverage();
+    std::vector<std::uint64_t> m_dirty;
 };
 
 long PeakKilobytes()
@@ -202,6 +232,8 @@ int main(int argc, char** argv)
          (cpu - chunked.cpu) * 1e3 / n < 0.5);
     Line("bytes handed to the file / file growth", counter.bytes / growth, "times", "<= 4", counter.bytes / growth <= 4);
     Line("disk bytes written (pages) / file growth", disk / growth, "times", "<= 4", disk / growth <= 4);
+    std::printf("  4 KB pages each sync finds dirty: %.2f header, %.2f allocation map, %.2f blocks and B-tree\n",
+                counter.headerPages / n, counter.mapPages / n, counter.otherPages / n);
     for (const auto& [end, ms] : windowCpu)
         std::printf("  CPU per message over the %zu up to %zu: %.3f ms\n", window, end, ms);
     auto cpuAt = [&](std::size_t end) {
