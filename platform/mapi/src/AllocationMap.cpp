@@ -3,6 +3,7 @@
 #include "mapi/ndb/Page.h"
 
 #include <algorithm>
+#include <bit>
 #include <string>
 
 namespace mapi::ndb {
@@ -113,6 +114,26 @@ void CAllocationMap::SetRange(std::uint64_t ib, std::size_t size, bool value, bo
             return;
         Page& p = m_pages[pageIndex];
         const std::size_t unit = static_cast<std::size_t>(u % UnitsPerPage());
+        // Whole bytes at once: runs of a batch span hundreds of units.
+        if (unit % 8 == 0 && u + 8 <= first + count) {
+            std::uint8_t& byte = p.bits[unit / 8];
+            const std::uint8_t target = value ? 0xFF : 0x00;
+            if (byte != target) {
+                const auto set = static_cast<std::size_t>(std::popcount(byte));
+                p.freeUnits = value ? p.freeUnits - (8 - set) : p.freeUnits + set;
+                byte = target;
+                p.longestRun = kRunUnknown;
+                if (!value) {
+                    p.noRunOf = std::numeric_limits<std::size_t>::max();
+                    p.noAlignedRunOf = std::numeric_limits<std::size_t>::max();
+                    if (pageIndex < m_hint)
+                        m_hint = pageIndex;
+                }
+                p.dirty = p.dirty || markDirty;
+            }
+            u += 7;
+            continue;
+        }
         const bool old = Bit(p, unit);
         if (old == value)
             continue;
