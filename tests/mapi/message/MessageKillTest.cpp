@@ -5,6 +5,7 @@
 #include "../KillHarness.h"
 #include "../ReaderTools.h"
 #include "../TempDir.h"
+#include "FilledStore.h"
 #include "mapi/Folder.h"
 #include "mapi/Message.h"
 #include "mapi/StructureCheck.h"
@@ -53,20 +54,25 @@ bool HasAttachment(std::uint32_t n) { return n % 3 == 0; }
     }
 }
 
-} // namespace
 
-TEST(MessageKillTest, EveryMessageWhoseSaveReturnedSurvivesSigkill)
+// Kills a writer `rounds` times in a folder that holds `filled` small
+// messages before it.
+void KillWritersAndCheck(std::uint32_t filled, int rounds, std::uint32_t seed)
 {
     CTempDir dir;
     const auto path = dir / "killed.pst";
-    {
+    if (filled > 0) {
+        CreateFilledStore(path, filled);
+        ASSERT_FALSE(::testing::Test::HasFatalFailure());
+        ASSERT_LE(InboxRowBlocks(path), 128u) << "the contents table starts within one XBLOCK";
+    } else {
         auto store = CStore::Create(path, u"Killed");
         ASSERT_TRUE(store.Ok()) << store.Message();
         ASSERT_TRUE((*store)->GetIpmSubtree()->CreateSubfolder(u"Inbox").Ok());
     }
-    std::mt19937 rng(2024);
-    std::uint32_t saved = 0; // messages whose Save returned
-    for (int round = 0; round < 20; ++round) {
+    std::mt19937 rng(seed);
+    std::uint32_t saved = filled; // messages whose Save returned
+    for (int round = 0; round < rounds; ++round) {
         const auto run = RunAndKill([&](int out) { RunWriter(path, out); }, 3, rng() % 150'000);
         ASSERT_TRUE(run.killed) << "the writer stopped by itself with " << run.exitCode;
         for (std::uint32_t n : run.reported)
@@ -86,9 +92,9 @@ TEST(MessageKillTest, EveryMessageWhoseSaveReturnedSurvivesSigkill)
         EXPECT_EQ(counts->contentCount, static_cast<std::int32_t>(held));
         EXPECT_EQ(counts->unreadCount, static_cast<std::int32_t>(held / 2));
         for (std::uint32_t i = 0; i < held; ++i) {
-            ASSERT_EQ((*list)[i].subject, SubjectOf(i)) << "round " << round;
+            ASSERT_EQ((*list)[i].subject, i < filled ? FilledSubjectOf(i) : SubjectOf(i)) << "round " << round;
             // The messages of this round in full; earlier rounds checked theirs.
-            if (i + 40 < held)
+            if (i + 40 < held || i < filled)
                 continue;
             auto m = (*store)->OpenMessage((*list)[i].nid);
             ASSERT_TRUE(m.Ok()) << m.Message();
@@ -100,7 +106,10 @@ TEST(MessageKillTest, EveryMessageWhoseSaveReturnedSurvivesSigkill)
         }
         saved = held;
     }
-    EXPECT_GT(saved, 40u) << "the writer saved too little to test anything";
+    EXPECT_GT(saved, filled + 40u) << "the writer saved too little to test anything";
+    if (filled > 0) {
+        EXPECT_GT(InboxRowBlocks(path), 128u) << "the saves carried the contents table past one XBLOCK of 128";
+    }
 
     if (!Installed("readpst"))
         return;
@@ -109,3 +118,12 @@ TEST(MessageKillTest, EveryMessageWhoseSaveReturnedSurvivesSigkill)
     EXPECT_NE(run.output.find("\"Inbox\" - " + std::to_string(saved) + " items done, 0 items skipped."), std::string::npos)
         << run.output;
 }
+
+} // namespace
+
+TEST(MessageKillTest, EveryMessageWhoseSaveReturnedSurvivesSigkill) { KillWritersAndCheck(0, 20, 2024); }
+
+// A folder of 8,560 messages: the writer's saves carry the contents table
+// past 128 row blocks, where its tree becomes an XXBLOCK over small XBLOCKs,
+// and on, while it is killed again and again.
+TEST(MessageKillTest, SavesThatCarryTheContentsTableIntoAnXxblockSurviveSigkill) { KillWritersAndCheck(8'560, 6, 77); }

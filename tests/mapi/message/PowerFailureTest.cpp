@@ -6,10 +6,10 @@
 // every message whose Save had returned but at most the last one.
 #include "../ReaderTools.h"
 #include "../TempDir.h"
+#include "FilledStore.h"
 #include "PstFile.h"
 #include "mapi/Folder.h"
 #include "mapi/Message.h"
-#include "mapi/NodeDatabase.h"
 #include "mapi/StructureCheck.h"
 #include "mapi/Store.h"
 
@@ -18,7 +18,6 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
-#include <optional>
 #include <random>
 
 using namespace mapi;
@@ -77,8 +76,6 @@ struct Recording {
     int rounds = 30;
 };
 
-std::u16string FilledSubjectOf(std::uint32_t n) { return Wide("Filled " + std::to_string(n)); }
-
 // Checks a file left by a cut: the messages that filled the store and the
 // first `held` saved ones in full, with `held` one of `returned` and
 // `returned - 1`; returns `held`.
@@ -127,28 +124,6 @@ std::uint32_t CheckCutFile(const std::filesystem::path& path, std::uint32_t fill
     return held;
 }
 
-// The data blocks of the contents table's rows (its largest stream).
-std::size_t BlocksOfRows(const std::filesystem::path& path)
-{
-    auto store = CStore::Open(path, true);
-    EXPECT_TRUE(store.Ok()) << store.Message();
-    if (!store.Ok())
-        return 0;
-    auto inbox = (*store)->GetIpmSubtree()->FindSubfolder(u"Inbox");
-    auto db = CNodeDatabase::Open(path, true);
-    EXPECT_TRUE(inbox.Ok() && *inbox && db.Ok());
-    if (!inbox.Ok() || !*inbox || !db.Ok())
-        return 0;
-    auto table = (*db)->ReadNode(MakeNid(NidType::ContentsTable, NidIndexOf((*inbox)->GetNid())));
-    EXPECT_TRUE(table.Ok()) << table.Message();
-    if (!table.Ok())
-        return 0;
-    std::size_t most = table->blocks.size();
-    for (const auto& entry : table->subnodes)
-        most = std::max(most, entry.second.blocks.size());
-    return most;
-}
-
 // Records a run of saves (closed and opened again after `reopenAfter` of
 // them, unless 0) and checks files cut at random flushes of it.
 void RecordAndCutAtRandomFlushes(const Recording& run)
@@ -156,29 +131,19 @@ void RecordAndCutAtRandomFlushes(const Recording& run)
     const std::uint32_t reopenAfter = run.reopenAfter;
     CTempDir dir;
     const auto path = dir / "recorded.pst";
-    {
-        // Thousands of messages are filled in on a memory file system where
-        // there is one: each save's flush costs nothing there.
-        std::optional<CTempDir> memory;
-        if (run.filled > 0 && std::filesystem::is_directory("/dev/shm"))
-            memory.emplace("/dev/shm");
-        const auto building = memory ? *memory / "filled.pst" : path;
-        auto store = CStore::Create(building, u"Recorded");
+    if (run.filled > 0) {
+        CreateFilledStore(path, run.filled);
+    } else {
+        auto store = CStore::Create(path, u"Recorded");
         ASSERT_TRUE(store.Ok()) << store.Message();
-        auto inbox = (*store)->GetIpmSubtree()->CreateSubfolder(u"Inbox");
-        ASSERT_TRUE(inbox.Ok()) << inbox.Message();
-        for (std::uint32_t n = 0; n < run.filled; ++n) {
-            CMessage m = inbox->CreateMessage();
-            m.SetSubject(FilledSubjectOf(n));
-            ASSERT_TRUE(m.Save().Ok()) << n;
-        }
+        ASSERT_TRUE((*store)->GetIpmSubtree()->CreateSubfolder(u"Inbox").Ok());
         ASSERT_TRUE((*store)->Close().Ok());
-        if (building != path)
-            std::filesystem::copy_file(building, path);
     }
+    if (::testing::Test::HasFatalFailure())
+        return;
     // A closed store is on the disk whole: the recording starts from it.
     if (run.filled > 0) {
-        ASSERT_LE(BlocksOfRows(path), 128u) << "the contents table starts within one XBLOCK";
+        ASSERT_LE(InboxRowBlocks(path), 128u) << "the contents table starts within one XBLOCK";
     }
     const auto start = ReadBytes(path);
     ASSERT_FALSE(start.empty());
@@ -213,7 +178,7 @@ void RecordAndCutAtRandomFlushes(const Recording& run)
     }
 
     if (run.filled > 0) {
-        EXPECT_GT(BlocksOfRows(path), 128u) << "the saves carried the contents table past one XBLOCK of 128";
+        EXPECT_GT(InboxRowBlocks(path), 128u) << "the saves carried the contents table past one XBLOCK of 128";
     }
     std::vector<std::size_t> syncs;
     for (std::size_t i = 0; i < recorder.events.size(); ++i)
@@ -252,7 +217,7 @@ void RecordAndCutAtRandomFlushes(const Recording& run)
         const std::uint32_t held = CheckCutFile(cutPath, run.filled, returned, name);
         (held == returned ? sawWhole : sawShort) += 1;
         if (run.filled > 0)
-            sawGrown += BlocksOfRows(cutPath) > 128 ? 1 : 0;
+            sawGrown += InboxRowBlocks(cutPath) > 128 ? 1 : 0;
         if (readers) {
             const auto readpst = RunReadpst(cutPath, dir / ("readpst-" + std::to_string(round)));
             EXPECT_EQ(readpst.status, 0) << name << ": " << readpst.output;
