@@ -175,6 +175,10 @@ int main(int argc, char** argv)
     // CPU per message over a window of messages ending at each mark.
     const std::size_t window = std::min<std::size_t>(1'000, count);
     std::vector<std::pair<std::size_t, double>> windowCpu; // (end, ms per message)
+    // Bytes handed to the file per message over the same windows: what a
+    // save writes, which must not grow with the folder.
+    std::vector<std::pair<std::size_t, double>> windowBytes;
+    std::uint64_t windowBytesStart = 0;
     double at10k = 0;
     double windowStart = cpuStart;
     std::printf("%-22s %12s %14s %14s\n", "messages", "per second", "CPU ms each", "peak memory");
@@ -182,14 +186,18 @@ int main(int argc, char** argv)
     double batchCpu = cpuStart;
     const std::size_t batch = count >= 10 ? count / 10 : 1;
     for (std::size_t i = 0; i < count; ++i) {
-        if ((i + window) % 5'000 == 0 || i + window == count)
+        if ((i + window) % 5'000 == 0 || i + window == count) {
             windowStart = CpuSeconds();
+            windowBytesStart = counter.bytes;
+        }
         if (auto saved = MakeMessage(*folder, i).Save(); !saved.Ok()) {
             std::fprintf(stderr, "message %zu: %s\n", i, saved.Message().c_str());
             return 1;
         }
-        if ((i + 1) % 5'000 == 0 || i + 1 == count)
+        if ((i + 1) % 5'000 == 0 || i + 1 == count) {
             windowCpu.emplace_back(i + 1, (CpuSeconds() - windowStart) * 1e3 / static_cast<double>(window));
+            windowBytes.emplace_back(i + 1, static_cast<double>(counter.bytes - windowBytesStart) / window);
+        }
         if (i + 1 == 10'000)
             at10k = Seconds(start);
         if ((i + 1) % batch == 0) {
@@ -242,6 +250,15 @@ int main(int argc, char** argv)
                 return ms;
         return 0.0;
     };
+    auto bytesAt = [&](std::size_t end) {
+        for (const auto& [e, b] : windowBytes)
+            if (e == end)
+                return b;
+        return 0.0;
+    };
+    if (bytesAt(5'000) > 0 && bytesAt(50'000) > 0)
+        std::printf("  bytes handed per message over the 1000 up to 5000: %.0f, up to 50000: %.0f (%.3f times)\n",
+                    bytesAt(5'000), bytesAt(50'000), bytesAt(50'000) / bytesAt(5'000));
     if (cpuAt(5'000) > 0 && cpuAt(50'000) > 0)
         Line("CPU per message at 50,000 / at 5,000", cpuAt(50'000) / cpuAt(5'000), "times", "<= 1.2",
              cpuAt(50'000) / cpuAt(5'000) <= 1.2);
