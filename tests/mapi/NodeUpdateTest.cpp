@@ -149,6 +149,30 @@ TEST_F(NodeUpdateTest, AnAppendPastOneHundredAndTwentyEightBlocksRewritesASmallL
     ASSERT_TRUE(m_db->Commit().Ok());
     EXPECT_EQ(BlocksWritten(before), 3u);
 
+    // A tree written whole (one XBLOCK over 600 blocks, as other writers
+    // leave it) takes the groups at its first append, once.
+    const Nid whole = MakeNid(NidType::HierarchyTable, 0x501);
+    std::vector<Bytes> rows;
+    for (int i = 0; i < 600; ++i)
+        rows.push_back(RandomBlock(m_rng, 8176));
+    ASSERT_TRUE(m_db->WriteNode(whole, 0, NodeContent{rows, {}}).Ok());
+    ASSERT_TRUE(m_db->Commit().Ok());
+    rows.push_back(RandomBlock(m_rng, 50));
+    update.data = Partial(rows, {}, 600);
+    before = m_db->GetHeader().bidNextB;
+    ASSERT_TRUE(m_db->UpdateNode(whole, 0, update).Ok());
+    ASSERT_TRUE(m_db->Commit().Ok());
+    EXPECT_EQ(BlocksWritten(before), 1u + 5u + 1u) << "the new block, five XBLOCKs of up to 128, the XXBLOCK";
+    rows.push_back(RandomBlock(m_rng, 60));
+    update.data = Partial(rows, {}, 601);
+    before = m_db->GetHeader().bidNextB;
+    ASSERT_TRUE(m_db->UpdateNode(whole, 0, update).Ok());
+    ASSERT_TRUE(m_db->Commit().Ok());
+    EXPECT_EQ(BlocksWritten(before), 1u + 1u + 1u);
+    auto wholeRead = m_db->ReadNode(whole);
+    ASSERT_TRUE(wholeRead.Ok()) << wholeRead.Message();
+    EXPECT_TRUE(wholeRead->blocks == rows);
+
     // Shrunk below the first group: one XBLOCK again.
     blocks.resize(90);
     update.data = Partial(blocks, {}, blocks.size() + 310);

@@ -20,6 +20,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -72,6 +73,15 @@ private:
     std::vector<std::uint64_t> m_dirty;
 };
 
+// Sees the store's writes while it lives: the store may still write (a
+// close on the way out of a failed run) after the observer is gone.
+struct ObserverScope {
+    explicit ObserverScope(ndb::IFileObserver* observer) { ndb::SetFileObserver(observer); }
+    ~ObserverScope() { ndb::SetFileObserver(nullptr); }
+    ObserverScope(const ObserverScope&) = delete;
+    ObserverScope& operator=(const ObserverScope&) = delete;
+};
+
 long PeakKilobytes()
 {
     rusage usage{};
@@ -121,7 +131,7 @@ int Append(std::size_t count, const std::filesystem::path& path)
     }
     const auto before = (*folder)->GetCounts()->contentCount;
     const long openedKb = PeakKilobytes();
-    ndb::SetFileObserver(&counter);
+    auto observing = std::make_unique<ObserverScope>(&counter);
     for (std::size_t i = 0; i < count; ++i)
         if (auto saved = MakeMessage(**folder, static_cast<std::size_t>(before) + i).Save(); !saved.Ok()) {
             std::fprintf(stderr, "message %zu: %s\n", i, saved.Message().c_str());
@@ -131,7 +141,7 @@ int Append(std::size_t count, const std::filesystem::path& path)
         std::fprintf(stderr, "%s\n", closed.Message().c_str());
         return 1;
     }
-    ndb::SetFileObserver(nullptr);
+    observing.reset();
     std::printf("added %zu messages to a folder of %d in %.2f s (%.3f ms CPU each)\n", count, before,
                 Seconds(start), (CpuSeconds() - cpuBefore) * 1e3 / static_cast<double>(count));
     std::printf("peak memory after opening the store: %ld KB\n", openedKb);
@@ -167,7 +177,7 @@ int main(int argc, char** argv)
     const auto sizeBefore = std::filesystem::file_size(path);
 
     CCounter counter;
-    ndb::SetFileObserver(&counter);
+    auto observing = std::make_unique<ObserverScope>(&counter);
     const std::uint64_t diskBefore = DiskBytesWritten();
     const double cpuStart = CpuSeconds();
     const double userStart = UserSeconds();
@@ -217,7 +227,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", closed.Message().c_str());
         return 1;
     }
-    ndb::SetFileObserver(nullptr);
+    observing.reset();
     const double disk = static_cast<double>(DiskBytesWritten() - diskBefore);
     const auto fileSize = std::filesystem::file_size(path);
     const double growth = static_cast<double>(fileSize - sizeBefore);

@@ -13,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <random>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace mapi;
@@ -127,3 +129,66 @@ TEST(MessageKillTest, EveryMessageWhoseSaveReturnedSurvivesSigkill) { KillWriter
 // past 128 row blocks, where its tree becomes an XXBLOCK over small XBLOCKs,
 // and on, while it is killed again and again.
 TEST(MessageKillTest, SavesThatCarryTheContentsTableIntoAnXxblockSurviveSigkill) { KillWritersAndCheck(8'560, 6, 77); }
+
+// A disk that fills up: the file cannot grow past a limit (RLIMIT_FSIZE
+// stands in for a full disk), so a save that needs more fails, wherever its
+// writes stand. The failed save leaves nothing, the next one that fits in
+// the file works, and the file holds every message whose save returned.
+TEST(MessageKillTest, ASaveOnAFullDiskFailsAndLeavesEverySavedMessage)
+{
+    std::mt19937 rng(99);
+    for (int round = 0; round < 8; ++round) {
+        CTempDir dir;
+        const auto path = dir / "full.pst";
+        std::vector<std::u16string> subjects; // of the saves that returned
+        bool failed = false;
+        {
+            auto store = CStore::Create(path, u"Full");
+            ASSERT_TRUE(store.Ok()) << store.Message();
+            auto inbox = (*store)->GetIpmSubtree()->CreateSubfolder(u"Inbox");
+            ASSERT_TRUE(inbox.Ok()) << inbox.Message();
+
+            rlimit old{};
+            ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+            const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+            rlimit limited = old;
+            limited.rlim_cur = std::filesystem::file_size(path) + 300 * 1024 + rng() % (600 * 1024);
+            ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+            for (std::uint32_t n = 0; n < 400 && !failed; ++n) {
+                CMessage m = inbox->CreateMessage();
+                m.SetSubject(SubjectOf(n));
+                m.SetBody(BodyOf(n));
+                if (HasAttachment(n))
+                    m.AddAttachment(CAttachment::ByValue(u"part.bin", AttachmentOf(n)));
+                failed = !m.Save().Ok();
+                if (!failed)
+                    subjects.push_back(SubjectOf(n));
+            }
+            // A small message may still fit in the file as it is.
+            CMessage after = inbox->CreateMessage();
+            after.SetSubject(u"after the failure");
+            if (after.Save().Ok())
+                subjects.push_back(u"after the failure");
+            (void)(*store)->Close();
+            ::setrlimit(RLIMIT_FSIZE, &old);
+            std::signal(SIGXFSZ, oldHandler);
+        }
+        ASSERT_TRUE(failed) << "round " << round << ": the limit was never reached";
+        EXPECT_GT(subjects.size(), 5u);
+        auto report = CheckStructure(path);
+        ASSERT_TRUE(report.Ok()) << "round " << round << ": " << report.Message();
+        auto store = CStore::Open(path, true);
+        ASSERT_TRUE(store.Ok()) << store.Message();
+        auto list = (**(*store)->GetIpmSubtree()->FindSubfolder(u"Inbox")).ListMessages();
+        ASSERT_TRUE(list.Ok()) << list.Message();
+        ASSERT_EQ(list->size(), subjects.size()) << "round " << round;
+        for (std::size_t i = 0; i < subjects.size(); ++i) {
+            EXPECT_EQ((*list)[i].subject, subjects[i]) << "round " << round;
+            auto m = (*store)->OpenMessage((*list)[i].nid);
+            ASSERT_TRUE(m.Ok()) << m.Message();
+            if (i + 1 < subjects.size() || subjects[i] != u"after the failure") {
+                EXPECT_EQ(m->GetBody(), BodyOf(static_cast<std::uint32_t>(i))) << "round " << round;
+            }
+        }
+    }
+}
