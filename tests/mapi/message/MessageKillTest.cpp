@@ -59,7 +59,9 @@ bool HasAttachment(std::uint32_t n) { return n % 3 == 0; }
 
 // Kills a writer `rounds` times in a folder that holds `filled` small
 // messages before it.
-void KillWritersAndCheck(std::uint32_t filled, int rounds, std::uint32_t seed)
+// Each writer runs until it has saved `firstSaves` messages and then a
+// random while longer.
+void KillWritersAndCheck(std::uint32_t filled, int rounds, std::size_t firstSaves, std::uint32_t seed)
 {
     CTempDir dir;
     const auto path = dir / "killed.pst";
@@ -75,7 +77,7 @@ void KillWritersAndCheck(std::uint32_t filled, int rounds, std::uint32_t seed)
     std::mt19937 rng(seed);
     std::uint32_t saved = filled; // messages whose Save returned
     for (int round = 0; round < rounds; ++round) {
-        const auto run = RunAndKill([&](int out) { RunWriter(path, out); }, 3, rng() % 150'000);
+        const auto run = RunAndKill([&](int out) { RunWriter(path, out); }, firstSaves, rng() % 150'000);
         ASSERT_TRUE(run.killed) << "the writer stopped by itself with " << run.exitCode;
         for (std::uint32_t n : run.reported)
             saved = std::max(saved, n + 1);
@@ -108,6 +110,7 @@ void KillWritersAndCheck(std::uint32_t filled, int rounds, std::uint32_t seed)
         }
         saved = held;
     }
+    EXPECT_GE(saved, filled + rounds * firstSaves) << "the writer saved too little to test anything";
     EXPECT_GT(saved, filled + 40u) << "the writer saved too little to test anything";
     if (filled > 0) {
         EXPECT_GT(InboxRowBlocks(path), 128u) << "the saves carried the contents table past one XBLOCK of 128";
@@ -123,12 +126,12 @@ void KillWritersAndCheck(std::uint32_t filled, int rounds, std::uint32_t seed)
 
 } // namespace
 
-TEST(MessageKillTest, EveryMessageWhoseSaveReturnedSurvivesSigkill) { KillWritersAndCheck(0, 20, 2024); }
+TEST(MessageKillTest, EveryMessageWhoseSaveReturnedSurvivesSigkill) { KillWritersAndCheck(0, 20, 3, 2024); }
 
 // A folder of 8,560 messages: the writer's saves carry the contents table
 // past 128 row blocks, where its tree becomes an XXBLOCK over small XBLOCKs,
 // and on, while it is killed again and again.
-TEST(MessageKillTest, SavesThatCarryTheContentsTableIntoAnXxblockSurviveSigkill) { KillWritersAndCheck(8'560, 6, 77); }
+TEST(MessageKillTest, SavesThatCarryTheContentsTableIntoAnXxblockSurviveSigkill) { KillWritersAndCheck(8'560, 5, 10, 77); }
 
 // A disk that fills up: the file cannot grow past a limit (RLIMIT_FSIZE
 // stands in for a full disk), so a save that needs more fails, wherever its
