@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <unistd.h>
 
 using namespace mapi;
 
@@ -24,7 +25,7 @@ std::u16string FilledSubjectOf(std::uint32_t n)
 void CreateFilledStore(const std::filesystem::path& path, std::uint32_t count)
 {
     std::optional<CTempDir> memory;
-    if (std::filesystem::is_directory("/dev/shm"))
+    if (std::filesystem::is_directory("/dev/shm") && ::access("/dev/shm", W_OK) == 0)
         memory.emplace("/dev/shm");
     const auto building = memory ? *memory / "filled.pst" : path;
     auto store = CStore::Create(building, u"Filled");
