@@ -5,9 +5,11 @@
 
 namespace mapitest {
 
-CTempDir::CTempDir()
+CTempDir::CTempDir() : CTempDir(std::filesystem::temp_directory_path()) {}
+
+CTempDir::CTempDir(const std::filesystem::path& base)
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "mapi-test-XXXXXX").string();
+    std::string pattern = (base / "mapi-test-XXXXXX").string();
     if (!::mkdtemp(pattern.data()))
         throw std::runtime_error("mkdtemp failed");
     m_path = pattern;

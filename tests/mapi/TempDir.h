@@ -9,7 +9,11 @@ namespace mapitest {
 class CTempDir {
 public:
     CTempDir();
+    // A folder under `base` instead of the system's temporary folder.
+    explicit CTempDir(const std::filesystem::path& base);
     ~CTempDir();
+    CTempDir(const CTempDir&) = delete;
+    CTempDir& operator=(const CTempDir&) = delete;
     const std::filesystem::path& Path() const { return m_path; }
     std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
 

@@ -173,3 +173,85 @@ TEST_F(WritePlacementTest, TheDensityListIsWrittenWhenTheFileGrowsAndAtTheCloseN
     EXPECT_EQ(DListEntries(m_path), pages);
     ExpectSound();
 }
+
+namespace {
+
+// Counts the writes that land on one 512-byte page.
+class CPageWrites : public ndb::IFileObserver {
+public:
+    explicit CPageWrites(std::uint64_t ib) : m_ib(ib) {}
+    int writes = 0;
+    void Wrote(std::uint64_t ib, const std::vector<std::uint8_t>&) override { writes += ib == m_ib ? 1 : 0; }
+    void Resized(std::uint64_t) override {}
+    void Synced() override {}
+
+private:
+    std::uint64_t m_ib;
+};
+
+std::vector<std::uint8_t> PageAt(const std::filesystem::path& path, std::uint64_t ib)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::vector<std::uint8_t> page(512);
+    in.seekg(static_cast<std::streamoff>(ib));
+    in.read(reinterpret_cast<char*>(page.data()), 512);
+    return page;
+}
+
+// The longest run of clear bits of an AMap page, in 64-byte units, at most 255.
+std::uint8_t LongestFreeRunOf(const std::vector<std::uint8_t>& bits)
+{
+    std::size_t run = 0, longest = 0;
+    for (std::size_t u = 0; u < bits.size() * 8; ++u) {
+        run = (bits[u / 8] >> (7 - u % 8)) & 1 ? 0 : run + 1;
+        longest = std::max(longest, run);
+    }
+    return static_cast<std::uint8_t>(std::min<std::size_t>(longest, 255));
+}
+
+} // namespace
+
+// Past 32 MB the file has FMap pages, which sum up each AMap's longest free
+// run; like the density list they only guide allocation, so batches that
+// change those runs leave them, and the close brings them up to date.
+TEST_F(WritePlacementTest, FreeMapPagesAreWrittenWhenTheFileGrowsAndAtTheCloseNotWithEveryBatch)
+{
+    constexpr std::uint64_t kCoverage = 253952;
+    const std::uint64_t fmapAt = 0x4400 + 128 * kCoverage + 1024;
+    auto db = CNodeDatabase::Create(m_path, ndb::CryptMethod::None);
+    ASSERT_TRUE(db.Ok()) << db.Message();
+    // 33 MB of 8 KB nodes: AMap 128 and its FMap exist.
+    std::uint32_t next = 0;
+    for (; next < 4200; ++next)
+        ASSERT_TRUE((*db)->WriteNode(MessageNid(next), 0, OneBlock(8000, 3)).Ok());
+    ASSERT_TRUE((*db)->Commit().Ok());
+    ASSERT_GT(std::filesystem::file_size(m_path), fmapAt + 512);
+
+    CPageWrites counter(fmapAt);
+    ndb::SetFileObserver(&counter);
+    // Nodes deleted and added within the map pages the file has: the longest
+    // runs of AMap 128 and after change, the file does not grow.
+    const auto sizeBefore = std::filesystem::file_size(m_path);
+    for (std::uint32_t round = 0; round < 12; ++round) {
+        ASSERT_TRUE((*db)->DeleteNode(MessageNid(4100 + round * 3)).Ok());
+        ASSERT_TRUE((*db)->WriteNode(MessageNid(next++), 0, OneBlock(300, 4)).Ok());
+        ASSERT_TRUE((*db)->Commit().Ok());
+    }
+    EXPECT_EQ(std::filesystem::file_size(m_path), sizeBefore);
+    EXPECT_EQ(counter.writes, 0);
+    ASSERT_TRUE((*db)->Close().Ok());
+    ndb::SetFileObserver(nullptr);
+    EXPECT_EQ(counter.writes, 1) << "written once, at the close";
+
+    // On disk the FMap now holds each AMap's longest free run.
+    auto fmap = ndb::ParseMapPage(ndb::Format::Unicode, PageAt(m_path, fmapAt), ndb::PageType::FMap, fmapAt);
+    ASSERT_TRUE(fmap.Ok()) << fmap.Message();
+    const std::uint64_t amaps = (std::filesystem::file_size(m_path) - 0x4400) / kCoverage;
+    for (std::uint64_t i = 128; i < amaps; ++i) {
+        const std::uint64_t at = 0x4400 + i * kCoverage;
+        auto bits = ndb::ParseMapPage(ndb::Format::Unicode, PageAt(m_path, at), ndb::PageType::AMap, at);
+        ASSERT_TRUE(bits.Ok()) << bits.Message();
+        EXPECT_EQ((*fmap)[i - 128], LongestFreeRunOf(*bits)) << "AMap " << i;
+    }
+    ExpectSound();
+}

@@ -3,6 +3,7 @@
 #include "mapi/ndb/Page.h"
 
 #include <algorithm>
+#include <bit>
 #include <string>
 
 namespace mapi::ndb {
@@ -52,6 +53,7 @@ Result<void> CAllocationMap::Load(const CPstFile& file, std::uint64_t ibAMapLast
 {
     m_pages.clear();
     m_writtenFMaps.clear();
+    m_staleFMaps.clear();
     if (ibAMapLast < kFirstAMapOffset || (ibAMapLast - kFirstAMapOffset) % m_sizes.AMapCoverage() != 0)
         return MakeError("allocation map: last AMap offset " + std::to_string(ibAMapLast) + " is not an AMap position");
     const std::uint64_t count = (ibAMapLast - kFirstAMapOffset) / m_sizes.AMapCoverage() + 1;
@@ -71,6 +73,7 @@ Result<void> CAllocationMap::Load(const CPstFile& file, std::uint64_t ibAMapLast
             p.freeUnits += Bit(p, u) ? 0 : 1;
         m_pages.push_back(std::move(p));
     }
+    m_fmapCoverage = m_pages.size();
     m_hint = 0;
     return {};
 }
@@ -93,6 +96,8 @@ void CAllocationMap::InitEmpty()
 {
     m_pages.clear();
     m_writtenFMaps.clear();
+    m_staleFMaps.clear();
+    m_fmapCoverage = 0;
     AddPage();
     m_hint = 0;
 }
@@ -109,6 +114,26 @@ void CAllocationMap::SetRange(std::uint64_t ib, std::size_t size, bool value, bo
             return;
         Page& p = m_pages[pageIndex];
         const std::size_t unit = static_cast<std::size_t>(u % UnitsPerPage());
+        // Whole bytes at once: runs of a batch span hundreds of units.
+        if (unit % 8 == 0 && u + 8 <= first + count) {
+            std::uint8_t& byte = p.bits[unit / 8];
+            const std::uint8_t target = value ? 0xFF : 0x00;
+            if (byte != target) {
+                const auto set = static_cast<std::size_t>(std::popcount(byte));
+                p.freeUnits = value ? p.freeUnits - (8 - set) : p.freeUnits + set;
+                byte = target;
+                p.longestRun = kRunUnknown;
+                if (!value) {
+                    p.noRunOf = std::numeric_limits<std::size_t>::max();
+                    p.noAlignedRunOf = std::numeric_limits<std::size_t>::max();
+                    if (pageIndex < m_hint)
+                        m_hint = pageIndex;
+                }
+                p.dirty = p.dirty || markDirty;
+            }
+            u += 7;
+            continue;
+        }
         const bool old = Bit(p, unit);
         if (old == value)
             continue;
@@ -225,9 +250,8 @@ bool CAllocationMap::Dirty() const
     return false;
 }
 
-Result<void> CAllocationMap::WriteDirty(CPstFile& file)
+Result<void> CAllocationMap::WriteDirty(CPstFile& file, bool summaries)
 {
-    std::vector<std::size_t> staleFMaps;
     for (std::size_t i = 0; i < m_pages.size(); ++i) {
         Page& p = m_pages[i];
         if (!p.dirty)
@@ -241,27 +265,36 @@ Result<void> CAllocationMap::WriteDirty(CPstFile& file)
             MAPI_TRY(file.WriteAt(at, WriteMapPage(PageType::PMap, all, at)));
         }
         // AMaps past the header's 128 are summed up in FMap pages.
-        if (i >= kFirstFMap) {
-            const std::size_t owner = kFirstFMap + (i - kFirstFMap) / kFMapEvery * kFMapEvery;
-            if (staleFMaps.empty() || staleFMaps.back() != owner)
-                staleFMaps.push_back(owner);
-        }
+        if (i >= kFirstFMap)
+            m_staleFMaps.insert(kFirstFMap + (i - kFirstFMap) / kFMapEvery * kFMapEvery);
         p.dirty = false;
         p.isNew = false;
     }
-    for (std::size_t owner : staleFMaps) {
+    // A new FMap page is written at once, so that it is a valid page; the
+    // others follow when the map has grown.
+    if (m_fmapCoverage != m_pages.size())
+        summaries = true;
+    for (auto it = m_staleFMaps.begin(); it != m_staleFMaps.end();) {
+        const std::size_t owner = *it;
+        auto& written = m_writtenFMaps[owner];
+        if (!summaries && !written.empty()) {
+            ++it;
+            continue;
+        }
+        it = m_staleFMaps.erase(it);
         std::vector<std::uint8_t> bytes(m_sizes.amapBits, 0);
         for (std::size_t j = 0; j < kFMapEvery && owner + j < m_pages.size(); ++j)
             bytes[j] = LongestFreeRun(owner + j);
         // Unchanged longest runs (most pages keep a run as long as the byte
         // holds) leave the page as it is on disk.
-        auto& written = m_writtenFMaps[owner];
         if (written == bytes)
             continue;
         const std::uint64_t at = PageOffset(owner) + 2 * kPageSize;
         MAPI_TRY(file.WriteAt(at, WriteMapPage(PageType::FMap, bytes, at)));
         written = std::move(bytes);
     }
+    if (summaries)
+        m_fmapCoverage = m_pages.size();
     // The file ends where the maps end; what lies past that (left by a
     // writer that ended before its commit) belongs to no state.
     if (file.Size() != FileEnd())

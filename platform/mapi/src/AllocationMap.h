@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <limits>
 #include <map>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -46,9 +47,14 @@ public:
     // True when every 64-byte unit of the range is marked; false outside.
     bool IsAllocated(std::uint64_t ib, std::size_t size) const;
 
-    // Writes the map pages that changed (Unicode only).
-    Result<void> WriteDirty(CPstFile& file);
+    // Writes the AMap pages that changed (Unicode only). The FMap pages,
+    // which only guide allocation, are written when they are new or the map
+    // grew, and otherwise once `summaries` asks for them (at the close):
+    // rewriting one with every batch would dirty one more disk page each.
+    Result<void> WriteDirty(CPstFile& file, bool summaries = true);
     bool Dirty() const;
+    // FMap pages whose bytes may differ from the map as it stands.
+    bool SummariesStale() const { return !m_staleFMaps.empty(); }
 
     std::uint64_t FreeBytes() const;
     std::uint64_t LastAMapOffset() const;
@@ -93,6 +99,11 @@ private:
     std::size_t m_hint = 0;
     // The FMap pages as this map last wrote them, by the AMap they follow.
     std::map<std::size_t, std::vector<std::uint8_t>> m_writtenFMaps;
+    // FMap pages (by the AMap they follow) over AMaps that changed since the
+    // FMap was last written.
+    std::set<std::size_t> m_staleFMaps;
+    // The AMap pages the FMaps on disk cover.
+    std::size_t m_fmapCoverage = 0;
 };
 
 } // namespace mapi::ndb

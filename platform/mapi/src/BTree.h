@@ -40,6 +40,7 @@ public:
         m_root.reset();
         m_rootBref = root;
         m_loaded = 0;
+        m_made = 0;
         m_released.clear();
     }
     // A damaged file may point many entries at one page; no tree may load
@@ -81,6 +82,7 @@ public:
             return split.GetError();
         if (*split) {
             auto root = std::make_unique<Node>();
+            ++m_made;
             root->level = static_cast<std::uint8_t>(m_root->level + 1);
             if (root->level > kMaxBTreeLevel)
                 return MakeError("B-tree too deep");
@@ -134,10 +136,14 @@ public:
     {
         // Pages made by splits count as much as pages read: a growing tree
         // holds mostly those.
-        if (m_root && CountNodes(*m_root) > keep) {
+        // The pages loaded and made since the last count bound the pages
+        // held: the tree is counted only once they pass `keep`.
+        if (!m_root || m_loaded + m_made <= keep)
+            return;
+        if (CountNodes(*m_root) > keep)
             TrimNode(*m_root);
-            m_loaded = CountNodes(*m_root);
-        }
+        m_loaded = CountNodes(*m_root);
+        m_made = 0;
     }
     // The pages held in memory.
     std::uint64_t CachedPages() const { return m_root ? CountNodes(*m_root) : 0; }
@@ -255,6 +261,7 @@ private:
     std::unique_ptr<Node> SplitOff(Node& n)
     {
         auto right = std::make_unique<Node>();
+        ++m_made;
         right->level = n.level;
         right->dirty = true;
         if (n.level == 0) {
@@ -416,6 +423,7 @@ private:
     Bref m_rootBref;
     std::vector<Bref> m_released;
     std::uint64_t m_loaded = 0;
+    std::uint64_t m_made = 0; // pages made by splits since the last count
     std::uint64_t m_pageLimit = UINT64_MAX;
 };
 

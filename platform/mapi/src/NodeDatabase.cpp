@@ -303,13 +303,15 @@ Result<void> CNodeDatabase::Commit()
     // stays this store's own for the next batch, which goes on where this
     // one ended.
     d.ShowArenasFree(true);
-    MAPI_TRY(d.amap.WriteDirty(d.file));
+    MAPI_TRY(d.amap.WriteDirty(d.file, false));
     // The density list only guides allocation and is not bound to the map
     // (other writers of the format leave it behind too): a torn one fails
     // its CRC and is rebuilt by its readers, an old one points allocation at
     // pages that have less room than it says. So it is written in place, and
     // only when the file grows a map page and at the close, not with every
-    // batch, which would dirty one more disk page each time.
+    // batch, which would dirty one more disk page each time. The FMap pages
+    // past the first 128 AMaps, which [MS-PST] tells readers not to use, are
+    // kept the same way (the map writes them).
     if (d.hasDList && d.amap.PageCount() != d.dlistPages)
         MAPI_TRY(d.WriteDList());
     else if (d.hasDList)
@@ -399,7 +401,7 @@ Result<void> CNodeDatabase::Close()
         if (result && !d.dirty) {
             d.EndArenas();
             d.ReleaseFreedByDurableHeader();
-            const bool mapChanged = d.amap.Dirty();
+            const bool mapChanged = d.amap.Dirty() || d.amap.SummariesStale();
             if (mapChanged)
                 result = d.amap.WriteDirty(d.file);
             const bool listChanged = d.hasDList && (mapChanged || d.dlistStale);

@@ -17,12 +17,32 @@ BlockStream BlockStream::Whole(const std::vector<Bytes>& blocks)
     return s;
 }
 
+namespace {
+
+// A node that is rewritten in part grows at its end (a table's rows and
+// heap): past this many blocks its data tree is an XXBLOCK over XBLOCKs of
+// this many, so that an append rewrites a small last XBLOCK and the XXBLOCK,
+// not an XBLOCK of up to 8 KB. Each XBLOCK says how many blocks it holds
+// and how many bytes lie under it; readers walk them in order.
+constexpr std::size_t kGrowingGroup = 128;
+
+} // namespace
+
+std::size_t CNodeDatabase::Impl::RewrittenTreeGroup(std::size_t count) const
+{
+    const std::size_t perX = ndb::MaxXBlockEntries(working.format);
+    // Beyond what small XBLOCKs under one XXBLOCK can hold (about 1 GB),
+    // full ones.
+    return count > kGrowingGroup && count <= perX * kGrowingGroup ? kGrowingGroup : perX;
+}
+
 Result<std::uint64_t> CNodeDatabase::Impl::RewriteDataTree(const BlockStream& stream, const DataTreeShape& old)
 {
     const std::size_t maxData = Sizes().MaxBlockData();
     const std::size_t perX = ndb::MaxXBlockEntries(working.format);
     if (stream.count > perX * perX)
         return MakeError("node data too large for an XXBLOCK tree");
+    const std::size_t group = RewrittenTreeGroup(stream.count);
 
     std::vector<std::uint64_t> leaves(stream.count);
     std::vector<bool> kept(stream.count, false);
@@ -74,29 +94,41 @@ Result<std::uint64_t> CNodeDatabase::Impl::RewriteDataTree(const BlockStream& st
         x.bids = std::move(children);
         return WriteBlock(ndb::WriteXBlock(x), true);
     };
-    if (stream.count <= perX) {
+    if (stream.count <= group) {
         auto x = writeX(1, leaves, total);
         if (!x)
             return x;
         return finish(*x);
     }
-    // An XXBLOCK: an XBLOCK of the old tree over the same unchanged blocks
-    // is used again.
+    // An XXBLOCK: the old tree's XBLOCKs but its last keep their bounds, the
+    // blocks from there on go in groups; an XBLOCK of the old tree over the
+    // same unchanged blocks is used again.
+    std::vector<std::size_t> bounds{0};
+    for (std::size_t i = 0; i + 1 < old.xblockLeaves.size() && bounds.back() + old.xblockLeaves[i] < stream.count; ++i)
+        bounds.push_back(bounds.back() + old.xblockLeaves[i]);
+    while (bounds.back() < stream.count)
+        bounds.push_back(std::min(stream.count, bounds.back() + group));
+    if (bounds.size() - 1 > perX) {
+        bounds.assign(1, 0);
+        while (bounds.back() < stream.count)
+            bounds.push_back(std::min(stream.count, bounds.back() + perX));
+    }
     std::vector<std::uint64_t> xbids;
     std::size_t oldStart = 0;
-    for (std::size_t start = 0, group = 0; start < stream.count; start += perX, ++group) {
-        const std::size_t end = std::min(stream.count, start + perX);
-        bool same = group < old.xblocks.size() && oldStart == start && old.xblockLeaves[group] == end - start;
-        if (group < old.xblocks.size())
-            oldStart += old.xblockLeaves[group];
+    for (std::size_t index = 0; index + 1 < bounds.size(); ++index) {
+        const std::size_t start = bounds[index];
+        const std::size_t end = bounds[index + 1];
+        bool same = index < old.xblocks.size() && oldStart == start && old.xblockLeaves[index] == end - start;
+        if (index < old.xblocks.size())
+            oldStart += old.xblockLeaves[index];
         std::uint64_t bytes = 0;
         for (std::size_t i = start; i < end; ++i) {
             same = same && kept[i];
             bytes += stream.size(i);
         }
         if (same) {
-            xbids.push_back(old.xblocks[group]);
-            keptInternal.insert(old.xblocks[group]);
+            xbids.push_back(old.xblocks[index]);
+            keptInternal.insert(old.xblocks[index]);
             continue;
         }
         auto x = writeX(1, std::vector<std::uint64_t>(leaves.begin() + static_cast<std::ptrdiff_t>(start),

@@ -6,18 +6,21 @@
 //   mapi_store_benchmark --append [messages=1000] [file]   (adds to the
 //       store a previous run left, in a process of its own for its memory)
 #include "PstFile.h"
+#include "mapi/ndb/Format.h"
 #include "benchsupport/DiskLimit.h"
 #include "benchsupport/ProcessFigures.h"
 #include "mapi/Folder.h"
 #include "mapi/Message.h"
 #include "mapi/Store.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -32,14 +35,51 @@ namespace {
 constexpr std::size_t kBodyBytes = 4096;        // the plain body, UTF-16
 constexpr std::size_t kAttachmentBytes = 16384; // in every tenth message
 
-// What the store hands to its file: bytes and flushes.
+// What the store hands to its file: bytes and flushes, and the 4 KB disk
+// pages each sync finds dirty, by what lies in them: the header page, pages
+// holding allocation map pages, and the rest (blocks and B-tree pages).
 class CCounter : public ndb::IFileObserver {
 public:
     std::uint64_t bytes = 0;
     std::uint64_t syncs = 0;
-    void Wrote(std::uint64_t, const std::vector<std::uint8_t>& b) override { bytes += b.size(); }
+    std::uint64_t headerPages = 0, mapPages = 0, otherPages = 0;
+    void Wrote(std::uint64_t ib, const std::vector<std::uint8_t>& b) override
+    {
+        bytes += b.size();
+        for (std::uint64_t page = ib / kDiskPage; page * kDiskPage < ib + b.size(); ++page)
+            if (std::find(m_dirty.begin(), m_dirty.end(), page) == m_dirty.end())
+                m_dirty.push_back(page);
+    }
     void Resized(std::uint64_t) override {}
-    void Synced() override { ++syncs; }
+    void Synced() override
+    {
+        ++syncs;
+        for (std::uint64_t page : m_dirty) {
+            const std::uint64_t ib = page * kDiskPage;
+            if (page == 0)
+                ++headerPages;
+            else if (ib + kDiskPage > ndb::kFirstAMapOffset &&
+                     (ib + kDiskPage - ndb::kFirstAMapOffset - 1) % kCoverage < kDiskPage + 2 * ndb::kPageSize)
+                ++mapPages;
+            else
+                ++otherPages;
+        }
+        m_dirty.clear();
+    }
+
+private:
+    static constexpr std::uint64_t kDiskPage = 4096;
+    const std::uint64_t kCoverage = ndb::SizesOf(ndb::Format::Unicode).AMapCoverage();
+    std::vector<std::uint64_t> m_dirty;
+};
+
+// Sees the store's writes while it lives: the store may still write (a
+// close on the way out of a failed run) after the observer is gone.
+struct ObserverScope {
+    explicit ObserverScope(ndb::IFileObserver* observer) { ndb::SetFileObserver(observer); }
+    ~ObserverScope() { ndb::SetFileObserver(nullptr); }
+    ObserverScope(const ObserverScope&) = delete;
+    ObserverScope& operator=(const ObserverScope&) = delete;
 };
 
 long PeakKilobytes()
@@ -91,7 +131,7 @@ int Append(std::size_t count, const std::filesystem::path& path)
     }
     const auto before = (*folder)->GetCounts()->contentCount;
     const long openedKb = PeakKilobytes();
-    ndb::SetFileObserver(&counter);
+    auto observing = std::make_unique<ObserverScope>(&counter);
     for (std::size_t i = 0; i < count; ++i)
         if (auto saved = MakeMessage(**folder, static_cast<std::size_t>(before) + i).Save(); !saved.Ok()) {
             std::fprintf(stderr, "message %zu: %s\n", i, saved.Message().c_str());
@@ -101,7 +141,7 @@ int Append(std::size_t count, const std::filesystem::path& path)
         std::fprintf(stderr, "%s\n", closed.Message().c_str());
         return 1;
     }
-    ndb::SetFileObserver(nullptr);
+    observing.reset();
     std::printf("added %zu messages to a folder of %d in %.2f s (%.3f ms CPU each)\n", count, before,
                 Seconds(start), (CpuSeconds() - cpuBefore) * 1e3 / static_cast<double>(count));
     std::printf("peak memory after opening the store: %ld KB\n", openedKb);
@@ -137,7 +177,7 @@ int main(int argc, char** argv)
     const auto sizeBefore = std::filesystem::file_size(path);
 
     CCounter counter;
-    ndb::SetFileObserver(&counter);
+    auto observing = std::make_unique<ObserverScope>(&counter);
     const std::uint64_t diskBefore = DiskBytesWritten();
     const double cpuStart = CpuSeconds();
     const double userStart = UserSeconds();
@@ -145,6 +185,10 @@ int main(int argc, char** argv)
     // CPU per message over a window of messages ending at each mark.
     const std::size_t window = std::min<std::size_t>(1'000, count);
     std::vector<std::pair<std::size_t, double>> windowCpu; // (end, ms per message)
+    // Bytes handed to the file per message over the same windows: what a
+    // save writes, which must not grow with the folder.
+    std::vector<std::pair<std::size_t, double>> windowBytes;
+    std::uint64_t windowBytesStart = 0;
     double at10k = 0;
     double windowStart = cpuStart;
     std::printf("%-22s %12s %14s %14s\n", "messages", "per second", "CPU ms each", "peak memory");
@@ -152,14 +196,18 @@ int main(int argc, char** argv)
     double batchCpu = cpuStart;
     const std::size_t batch = count >= 10 ? count / 10 : 1;
     for (std::size_t i = 0; i < count; ++i) {
-        if ((i + window) % 5'000 == 0 || i + window == count)
+        if ((i + window) % 5'000 == 0 || i + window == count) {
             windowStart = CpuSeconds();
+            windowBytesStart = counter.bytes;
+        }
         if (auto saved = MakeMessage(*folder, i).Save(); !saved.Ok()) {
             std::fprintf(stderr, "message %zu: %s\n", i, saved.Message().c_str());
             return 1;
         }
-        if ((i + 1) % 5'000 == 0 || i + 1 == count)
+        if ((i + 1) % 5'000 == 0 || i + 1 == count) {
             windowCpu.emplace_back(i + 1, (CpuSeconds() - windowStart) * 1e3 / static_cast<double>(window));
+            windowBytes.emplace_back(i + 1, static_cast<double>(counter.bytes - windowBytesStart) / window);
+        }
         if (i + 1 == 10'000)
             at10k = Seconds(start);
         if ((i + 1) % batch == 0) {
@@ -179,7 +227,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", closed.Message().c_str());
         return 1;
     }
-    ndb::SetFileObserver(nullptr);
+    observing.reset();
     const double disk = static_cast<double>(DiskBytesWritten() - diskBefore);
     const auto fileSize = std::filesystem::file_size(path);
     const double growth = static_cast<double>(fileSize - sizeBefore);
@@ -202,6 +250,8 @@ int main(int argc, char** argv)
          (cpu - chunked.cpu) * 1e3 / n < 0.5);
     Line("bytes handed to the file / file growth", counter.bytes / growth, "times", "<= 4", counter.bytes / growth <= 4);
     Line("disk bytes written (pages) / file growth", disk / growth, "times", "<= 4", disk / growth <= 4);
+    std::printf("  4 KB pages each sync finds dirty: %.2f header, %.2f allocation map, %.2f blocks and B-tree\n",
+                counter.headerPages / n, counter.mapPages / n, counter.otherPages / n);
     for (const auto& [end, ms] : windowCpu)
         std::printf("  CPU per message over the %zu up to %zu: %.3f ms\n", window, end, ms);
     auto cpuAt = [&](std::size_t end) {
@@ -210,6 +260,15 @@ int main(int argc, char** argv)
                 return ms;
         return 0.0;
     };
+    auto bytesAt = [&](std::size_t end) {
+        for (const auto& [e, b] : windowBytes)
+            if (e == end)
+                return b;
+        return 0.0;
+    };
+    if (bytesAt(5'000) > 0 && bytesAt(50'000) > 0)
+        std::printf("  bytes handed per message over the 1000 up to 5000: %.0f, up to 50000: %.0f (%.3f times)\n",
+                    bytesAt(5'000), bytesAt(50'000), bytesAt(50'000) / bytesAt(5'000));
     if (cpuAt(5'000) > 0 && cpuAt(50'000) > 0)
         Line("CPU per message at 50,000 / at 5,000", cpuAt(50'000) / cpuAt(5'000), "times", "<= 1.2",
              cpuAt(50'000) / cpuAt(5'000) <= 1.2);

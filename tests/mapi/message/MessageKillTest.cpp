@@ -5,6 +5,7 @@
 #include "../KillHarness.h"
 #include "../ReaderTools.h"
 #include "../TempDir.h"
+#include "FilledStore.h"
 #include "mapi/Folder.h"
 #include "mapi/Message.h"
 #include "mapi/StructureCheck.h"
@@ -12,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <random>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace mapi;
@@ -53,21 +56,28 @@ bool HasAttachment(std::uint32_t n) { return n % 3 == 0; }
     }
 }
 
-} // namespace
 
-TEST(MessageKillTest, EveryMessageWhoseSaveReturnedSurvivesSigkill)
+// Kills a writer `rounds` times in a folder that holds `filled` small
+// messages before it.
+// Each writer runs until it has saved `firstSaves` messages and then a
+// random while longer.
+void KillWritersAndCheck(std::uint32_t filled, int rounds, std::size_t firstSaves, std::uint32_t seed)
 {
     CTempDir dir;
     const auto path = dir / "killed.pst";
-    {
+    if (filled > 0) {
+        CreateFilledStore(path, filled);
+        ASSERT_FALSE(::testing::Test::HasFatalFailure());
+        ASSERT_LE(InboxRowBlocks(path), 128u) << "the contents table starts within one XBLOCK";
+    } else {
         auto store = CStore::Create(path, u"Killed");
         ASSERT_TRUE(store.Ok()) << store.Message();
         ASSERT_TRUE((*store)->GetIpmSubtree()->CreateSubfolder(u"Inbox").Ok());
     }
-    std::mt19937 rng(2024);
-    std::uint32_t saved = 0; // messages whose Save returned
-    for (int round = 0; round < 20; ++round) {
-        const auto run = RunAndKill([&](int out) { RunWriter(path, out); }, 3, rng() % 150'000);
+    std::mt19937 rng(seed);
+    std::uint32_t saved = filled; // messages whose Save returned
+    for (int round = 0; round < rounds; ++round) {
+        const auto run = RunAndKill([&](int out) { RunWriter(path, out); }, firstSaves, rng() % 150'000);
         ASSERT_TRUE(run.killed) << "the writer stopped by itself with " << run.exitCode;
         for (std::uint32_t n : run.reported)
             saved = std::max(saved, n + 1);
@@ -86,9 +96,9 @@ TEST(MessageKillTest, EveryMessageWhoseSaveReturnedSurvivesSigkill)
         EXPECT_EQ(counts->contentCount, static_cast<std::int32_t>(held));
         EXPECT_EQ(counts->unreadCount, static_cast<std::int32_t>(held / 2));
         for (std::uint32_t i = 0; i < held; ++i) {
-            ASSERT_EQ((*list)[i].subject, SubjectOf(i)) << "round " << round;
+            ASSERT_EQ((*list)[i].subject, i < filled ? FilledSubjectOf(i) : SubjectOf(i)) << "round " << round;
             // The messages of this round in full; earlier rounds checked theirs.
-            if (i + 40 < held)
+            if (i + 40 < held || i < filled)
                 continue;
             auto m = (*store)->OpenMessage((*list)[i].nid);
             ASSERT_TRUE(m.Ok()) << m.Message();
@@ -100,7 +110,11 @@ TEST(MessageKillTest, EveryMessageWhoseSaveReturnedSurvivesSigkill)
         }
         saved = held;
     }
-    EXPECT_GT(saved, 40u) << "the writer saved too little to test anything";
+    EXPECT_GE(saved, filled + rounds * firstSaves) << "the writer saved too little to test anything";
+    EXPECT_GT(saved, filled + 40u) << "the writer saved too little to test anything";
+    if (filled > 0) {
+        EXPECT_GT(InboxRowBlocks(path), 128u) << "the saves carried the contents table past one XBLOCK of 128";
+    }
 
     if (!Installed("readpst"))
         return;
@@ -108,4 +122,76 @@ TEST(MessageKillTest, EveryMessageWhoseSaveReturnedSurvivesSigkill)
     EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_NE(run.output.find("\"Inbox\" - " + std::to_string(saved) + " items done, 0 items skipped."), std::string::npos)
         << run.output;
+}
+
+} // namespace
+
+TEST(MessageKillTest, EveryMessageWhoseSaveReturnedSurvivesSigkill) { KillWritersAndCheck(0, 20, 3, 2024); }
+
+// A folder of 8,560 messages: the writer's saves carry the contents table
+// past 128 row blocks, where its tree becomes an XXBLOCK over small XBLOCKs,
+// and on, while it is killed again and again.
+TEST(MessageKillTest, SavesThatCarryTheContentsTableIntoAnXxblockSurviveSigkill) { KillWritersAndCheck(8'560, 5, 10, 77); }
+
+// A disk that fills up: the file cannot grow past a limit (RLIMIT_FSIZE
+// stands in for a full disk), so a save that needs more fails, wherever its
+// writes stand. The failed save leaves nothing, the next one that fits in
+// the file works, and the file holds every message whose save returned.
+TEST(MessageKillTest, ASaveOnAFullDiskFailsAndLeavesEverySavedMessage)
+{
+    std::mt19937 rng(99);
+    for (int round = 0; round < 8; ++round) {
+        CTempDir dir;
+        const auto path = dir / "full.pst";
+        std::vector<std::u16string> subjects; // of the saves that returned
+        bool failed = false;
+        {
+            auto store = CStore::Create(path, u"Full");
+            ASSERT_TRUE(store.Ok()) << store.Message();
+            auto inbox = (*store)->GetIpmSubtree()->CreateSubfolder(u"Inbox");
+            ASSERT_TRUE(inbox.Ok()) << inbox.Message();
+
+            rlimit old{};
+            ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+            const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+            rlimit limited = old;
+            limited.rlim_cur = std::filesystem::file_size(path) + 300 * 1024 + rng() % (600 * 1024);
+            ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+            for (std::uint32_t n = 0; n < 400 && !failed; ++n) {
+                CMessage m = inbox->CreateMessage();
+                m.SetSubject(SubjectOf(n));
+                m.SetBody(BodyOf(n));
+                if (HasAttachment(n))
+                    m.AddAttachment(CAttachment::ByValue(u"part.bin", AttachmentOf(n)));
+                failed = !m.Save().Ok();
+                if (!failed)
+                    subjects.push_back(SubjectOf(n));
+            }
+            // A small message may still fit in the file as it is.
+            CMessage after = inbox->CreateMessage();
+            after.SetSubject(u"after the failure");
+            if (after.Save().Ok())
+                subjects.push_back(u"after the failure");
+            (void)(*store)->Close();
+            ::setrlimit(RLIMIT_FSIZE, &old);
+            std::signal(SIGXFSZ, oldHandler);
+        }
+        ASSERT_TRUE(failed) << "round " << round << ": the limit was never reached";
+        EXPECT_GT(subjects.size(), 5u);
+        auto report = CheckStructure(path);
+        ASSERT_TRUE(report.Ok()) << "round " << round << ": " << report.Message();
+        auto store = CStore::Open(path, true);
+        ASSERT_TRUE(store.Ok()) << store.Message();
+        auto list = (**(*store)->GetIpmSubtree()->FindSubfolder(u"Inbox")).ListMessages();
+        ASSERT_TRUE(list.Ok()) << list.Message();
+        ASSERT_EQ(list->size(), subjects.size()) << "round " << round;
+        for (std::size_t i = 0; i < subjects.size(); ++i) {
+            EXPECT_EQ((*list)[i].subject, subjects[i]) << "round " << round;
+            auto m = (*store)->OpenMessage((*list)[i].nid);
+            ASSERT_TRUE(m.Ok()) << m.Message();
+            if (i + 1 < subjects.size() || subjects[i] != u"after the failure") {
+                EXPECT_EQ(m->GetBody(), BodyOf(static_cast<std::uint32_t>(i))) << "round " << round;
+            }
+        }
+    }
 }

@@ -6,6 +6,7 @@
 // every message whose Save had returned but at most the last one.
 #include "../ReaderTools.h"
 #include "../TempDir.h"
+#include "FilledStore.h"
 #include "PstFile.h"
 #include "mapi/Folder.h"
 #include "mapi/Message.h"
@@ -14,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -65,9 +67,20 @@ void Apply(std::vector<std::uint8_t>& image, const FileEvent& e)
     }
 }
 
-// Checks a file left by a cut: the first `held` messages in full, with
-// `held` one of `returned` and `returned - 1`; returns `held`.
-std::uint32_t CheckCutFile(const std::filesystem::path& path, std::uint32_t returned, const std::string& cut)
+// What a recording starts from and how it is cut.
+struct Recording {
+    std::uint32_t reopenAfter = 0; // close and open again after this many saves
+    std::uint32_t seed = 0;
+    std::uint32_t filled = 0;      // small messages the store holds before
+    std::uint32_t saves = 36;
+    int rounds = 30;
+};
+
+// Checks a file left by a cut: the messages that filled the store and the
+// first `held` saved ones in full, with `held` one of `returned` and
+// `returned - 1`; returns `held`.
+std::uint32_t CheckCutFile(const std::filesystem::path& path, std::uint32_t filled, std::uint32_t returned,
+                           const std::string& cut)
 {
     auto report = CheckStructure(path);
     EXPECT_TRUE(report.Ok()) << cut << ": " << report.Message();
@@ -83,17 +96,22 @@ std::uint32_t CheckCutFile(const std::filesystem::path& path, std::uint32_t retu
     EXPECT_TRUE(list.Ok()) << cut << ": " << list.Message();
     if (!list.Ok())
         return 0;
-    const auto held = static_cast<std::uint32_t>(list->size());
+    EXPECT_GE(list->size(), filled) << cut;
+    if (list->size() < filled)
+        return 0;
+    const auto held = static_cast<std::uint32_t>(list->size() - filled);
     EXPECT_TRUE(held == returned || held + 1 == returned)
         << cut << ": the file holds " << held << " messages, " << returned << " saves had returned";
     auto counts = (*inbox)->GetCounts();
     EXPECT_TRUE(counts.Ok()) << cut << ": " << counts.Message();
     if (counts.Ok()) {
-        EXPECT_EQ(counts->contentCount, static_cast<std::int32_t>(held)) << cut;
+        EXPECT_EQ(counts->contentCount, static_cast<std::int32_t>(filled + held)) << cut;
     }
-    for (std::uint32_t i = 0; i < held && i < list->size(); ++i) {
-        EXPECT_EQ((*list)[i].subject, SubjectOf(i)) << cut;
-        auto m = (*store)->OpenMessage((*list)[i].nid);
+    for (std::uint32_t i = 0; i < filled; ++i)
+        EXPECT_EQ((*list)[i].subject, FilledSubjectOf(i)) << cut;
+    for (std::uint32_t i = 0; i < held; ++i) {
+        EXPECT_EQ((*list)[filled + i].subject, SubjectOf(i)) << cut;
+        auto m = (*store)->OpenMessage((*list)[filled + i].nid);
         EXPECT_TRUE(m.Ok()) << cut << ": " << m.Message();
         if (!m.Ok())
             continue;
@@ -108,21 +126,29 @@ std::uint32_t CheckCutFile(const std::filesystem::path& path, std::uint32_t retu
 
 // Records a run of saves (closed and opened again after `reopenAfter` of
 // them, unless 0) and checks files cut at random flushes of it.
-void RecordAndCutAtRandomFlushes(std::uint32_t reopenAfter, std::uint32_t seed)
+void RecordAndCutAtRandomFlushes(const Recording& run)
 {
+    const std::uint32_t reopenAfter = run.reopenAfter;
     CTempDir dir;
     const auto path = dir / "recorded.pst";
-    {
+    if (run.filled > 0) {
+        CreateFilledStore(path, run.filled);
+    } else {
         auto store = CStore::Create(path, u"Recorded");
         ASSERT_TRUE(store.Ok()) << store.Message();
         ASSERT_TRUE((*store)->GetIpmSubtree()->CreateSubfolder(u"Inbox").Ok());
         ASSERT_TRUE((*store)->Close().Ok());
     }
+    if (::testing::Test::HasFatalFailure())
+        return;
     // A closed store is on the disk whole: the recording starts from it.
+    if (run.filled > 0) {
+        ASSERT_LE(InboxRowBlocks(path), 128u) << "the contents table starts within one XBLOCK";
+    }
     const auto start = ReadBytes(path);
     ASSERT_FALSE(start.empty());
 
-    constexpr std::uint32_t kSaves = 36;
+    const std::uint32_t kSaves = run.saves;
     CRecorder recorder;
     std::vector<std::size_t> returnedAt; // events recorded when Save i returned
     for (std::uint32_t first = 0; first < kSaves;) {
@@ -151,6 +177,9 @@ void RecordAndCutAtRandomFlushes(std::uint32_t reopenAfter, std::uint32_t seed)
         first = end;
     }
 
+    if (run.filled > 0) {
+        EXPECT_GT(InboxRowBlocks(path), 128u) << "the saves carried the contents table past one XBLOCK of 128";
+    }
     std::vector<std::size_t> syncs;
     for (std::size_t i = 0; i < recorder.events.size(); ++i)
         if (recorder.events[i].kind == FileEvent::Sync)
@@ -159,10 +188,10 @@ void RecordAndCutAtRandomFlushes(std::uint32_t reopenAfter, std::uint32_t seed)
     EXPECT_LE(syncs.size(), kSaves + (reopenAfter != 0 ? 4 : 2));
     EXPECT_GE(syncs.size(), kSaves);
 
-    std::mt19937 rng(seed);
+    std::mt19937 rng(run.seed);
     const bool readers = Installed("readpst") && Installed("pffexport");
-    std::uint32_t sawShort = 0, sawWhole = 0;
-    for (int round = 0; round < 30; ++round) {
+    std::uint32_t sawShort = 0, sawWhole = 0, sawGrown = 0;
+    for (int round = 0; round < run.rounds; ++round) {
         // Power fails after flush `cut` (-1: before the first) has returned
         // and before the next one has.
         const int cut = static_cast<int>(rng() % (syncs.size() + 1)) - 1;
@@ -185,37 +214,71 @@ void RecordAndCutAtRandomFlushes(std::uint32_t reopenAfter, std::uint32_t seed)
             out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
         }
         const std::string name = "cut after flush " + std::to_string(cut) + " (round " + std::to_string(round) + ")";
-        const std::uint32_t held = CheckCutFile(cutPath, returned, name);
+        const std::uint32_t held = CheckCutFile(cutPath, run.filled, returned, name);
         (held == returned ? sawWhole : sawShort) += 1;
+        if (run.filled > 0)
+            sawGrown += InboxRowBlocks(cutPath) > 128 ? 1 : 0;
         if (readers) {
             const auto readpst = RunReadpst(cutPath, dir / ("readpst-" + std::to_string(round)));
             EXPECT_EQ(readpst.status, 0) << name << ": " << readpst.output;
-            if (held > 0) {
-                EXPECT_NE(readpst.output.find("\"Inbox\" - " + std::to_string(held) + " items done, 0 items skipped."),
+            if (run.filled + held > 0) {
+                EXPECT_NE(readpst.output.find("\"Inbox\" - " + std::to_string(run.filled + held) +
+                                              " items done, 0 items skipped."),
                           std::string::npos)
                     << name << ": " << readpst.output;
             }
-            const auto pff = RunTool("pffexport -q -t " + Quoted(dir / ("pff-" + std::to_string(round))) + " " +
-                                     Quoted(cutPath));
-            EXPECT_EQ(pff.status, 0) << name << ": " << pff.output;
+            // pffexport writes out every message: a file of thousands is
+            // read whole once, below.
+            if (run.filled == 0) {
+                const auto pff = RunTool("pffexport -q -t " + Quoted(dir / ("pff-" + std::to_string(round))) + " " +
+                                         Quoted(cutPath));
+                EXPECT_EQ(pff.status, 0) << name << ": " << pff.output;
+            }
+            std::filesystem::remove_all(dir / ("readpst-" + std::to_string(round)));
         }
         std::filesystem::remove(cutPath);
     }
     // The rounds must have met both outcomes of a lost last header.
     EXPECT_GT(sawShort, 0u);
     EXPECT_GT(sawWhole, 0u);
+    if (run.filled > 0) {
+        EXPECT_GT(sawGrown, 0u) << "no cut fell after the table outgrew its first XBLOCK";
+        // The store as the run closed it, its table past the first XBLOCK:
+        // both readers read every message.
+        if (readers) {
+            const auto readpst = RunReadpst(path, dir / "readpst-closed");
+            EXPECT_NE(readpst.output.find("\"Inbox\" - " + std::to_string(run.filled + kSaves) +
+                                          " items done, 0 items skipped."),
+                      std::string::npos)
+                << readpst.output;
+            const auto pff = RunTool("pffexport -q -t " + Quoted(dir / "pff-closed") + " " + Quoted(path));
+            EXPECT_EQ(pff.status, 0) << pff.output;
+            std::size_t exported = 0;
+            for (const auto& entry : std::filesystem::recursive_directory_iterator(dir / "pff-closed.export"))
+                exported += entry.is_directory() && entry.path().filename().string().rfind("Message", 0) == 0 ? 1 : 0;
+            EXPECT_EQ(exported, run.filled + kSaves);
+        }
+    }
 }
 
 } // namespace
 
 TEST(PowerFailureTest, EveryCutAtAFlushLeavesAWholeStoreWithAllButTheLastSave)
 {
-    RecordAndCutAtRandomFlushes(0, 1917);
+    RecordAndCutAtRandomFlushes({.reopenAfter = 0, .seed = 1917});
 }
 
 // The space a store held for its next saves is given back at the close; the
 // store opened again takes its runs anew, in space the saves before freed.
 TEST(PowerFailureTest, ACloseAndReopenBetweenSavesKeepsEveryCutWhole)
 {
-    RecordAndCutAtRandomFlushes(17, 2024);
+    RecordAndCutAtRandomFlushes({.reopenAfter = 17, .seed = 2024});
+}
+
+// A folder of 8,560 messages whose saves carry its contents table past 128
+// row blocks, where the table's tree becomes an XXBLOCK over small XBLOCKs:
+// every cut on the way is whole too.
+TEST(PowerFailureTest, CutsWhileTheContentsTableOutgrowsItsFirstXblockLeaveWholeStores)
+{
+    RecordAndCutAtRandomFlushes({.reopenAfter = 0, .seed = 77, .filled = 8560, .saves = 40, .rounds = 5});
 }
