@@ -102,8 +102,6 @@ struct CNodeDatabase::Impl {
     // A data tree over `stream` that keeps the unchanged blocks of `old` and
     // the XBLOCKs over them; what of `old` it no longer uses is released.
     Result<std::uint64_t> RewriteDataTree(const BlockStream& stream, const DataTreeShape& old);
-    // The data blocks under each XBLOCK of a rewritten tree of `count`.
-    std::size_t RewrittenTreeGroup(std::size_t count) const;
     // Releases a block and, unless `withChildren` is false, the blocks an
     // internal block refers to.
     void ReleaseBlock(std::uint64_t bid, int depth, bool withChildren = true);

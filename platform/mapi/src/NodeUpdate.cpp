@@ -17,32 +17,16 @@ BlockStream BlockStream::Whole(const std::vector<Bytes>& blocks)
     return s;
 }
 
-namespace {
-
-// A node that is rewritten in part grows at its end (a table's rows and
-// heap): past this many blocks its data tree is an XXBLOCK over XBLOCKs of
-// this many, so that an append rewrites a small last XBLOCK and the XXBLOCK,
-// not an XBLOCK of up to 8 KB. Each XBLOCK says how many blocks it holds
-// and how many bytes lie under it; readers walk them in order.
-constexpr std::size_t kGrowingGroup = 128;
-
-} // namespace
-
-std::size_t CNodeDatabase::Impl::RewrittenTreeGroup(std::size_t count) const
-{
-    const std::size_t perX = ndb::MaxXBlockEntries(working.format);
-    // Beyond what small XBLOCKs under one XXBLOCK can hold (about 1 GB),
-    // full ones.
-    return count > kGrowingGroup && count <= perX * kGrowingGroup ? kGrowingGroup : perX;
-}
-
 Result<std::uint64_t> CNodeDatabase::Impl::RewriteDataTree(const BlockStream& stream, const DataTreeShape& old)
 {
     const std::size_t maxData = Sizes().MaxBlockData();
     const std::size_t perX = ndb::MaxXBlockEntries(working.format);
     if (stream.count > perX * perX)
         return MakeError("node data too large for an XXBLOCK tree");
-    const std::size_t group = RewrittenTreeGroup(stream.count);
+    // Every XBLOCK but the last is full, as the mail client writes them:
+    // a reader may find the block of an index by dividing it by the
+    // entries an XBLOCK holds.
+    const std::size_t group = perX;
 
     std::vector<std::uint64_t> leaves(stream.count);
     std::vector<bool> kept(stream.count, false);

@@ -68,7 +68,7 @@ void KillWritersAndCheck(std::uint32_t filled, int rounds, std::size_t firstSave
     if (filled > 0) {
         CreateFilledStore(path, filled);
         ASSERT_FALSE(::testing::Test::HasFatalFailure());
-        ASSERT_LE(InboxRowBlocks(path), 128u) << "the contents table starts within one XBLOCK";
+        ASSERT_LE(InboxRowBlocks(path), 128u) << "the contents table starts below 128 row blocks";
     } else {
         auto store = CStore::Create(path, u"Killed");
         ASSERT_TRUE(store.Ok()) << store.Message();
@@ -113,7 +113,7 @@ void KillWritersAndCheck(std::uint32_t filled, int rounds, std::size_t firstSave
     EXPECT_GE(saved, filled + rounds * firstSaves) << "the writer saved too little to test anything";
     EXPECT_GT(saved, filled + 40u) << "the writer saved too little to test anything";
     if (filled > 0) {
-        EXPECT_GT(InboxRowBlocks(path), 128u) << "the saves carried the contents table past one XBLOCK of 128";
+        EXPECT_GT(InboxRowBlocks(path), 128u) << "the saves carried the contents table past 128 row blocks";
     }
 
     if (!Installed("readpst"))
@@ -129,9 +129,9 @@ void KillWritersAndCheck(std::uint32_t filled, int rounds, std::size_t firstSave
 TEST(MessageKillTest, EveryMessageWhoseSaveReturnedSurvivesSigkill) { KillWritersAndCheck(0, 20, 3, 2024); }
 
 // A folder of 8,560 messages: the writer's saves carry the contents table
-// past 128 row blocks, where its tree becomes an XXBLOCK over small XBLOCKs,
+// past 128 row blocks, each save rewriting a large XBLOCK over them,
 // and on, while it is killed again and again.
-TEST(MessageKillTest, SavesThatCarryTheContentsTableIntoAnXxblockSurviveSigkill) { KillWritersAndCheck(8'560, 5, 10, 77); }
+TEST(MessageKillTest, SavesThatGrowALargeContentsTableSurviveSigkill) { KillWritersAndCheck(8'560, 5, 10, 77); }
 
 // A disk that fills up: the file cannot grow past a limit (RLIMIT_FSIZE
 // stands in for a full disk), so a save that needs more fails, wherever its

@@ -143,7 +143,7 @@ void RecordAndCutAtRandomFlushes(const Recording& run)
         return;
     // A closed store is on the disk whole: the recording starts from it.
     if (run.filled > 0) {
-        ASSERT_LE(InboxRowBlocks(path), 128u) << "the contents table starts within one XBLOCK";
+        ASSERT_LE(InboxRowBlocks(path), 128u) << "the contents table starts below 128 row blocks";
     }
     const auto start = ReadBytes(path);
     ASSERT_FALSE(start.empty());
@@ -178,7 +178,7 @@ void RecordAndCutAtRandomFlushes(const Recording& run)
     }
 
     if (run.filled > 0) {
-        EXPECT_GT(InboxRowBlocks(path), 128u) << "the saves carried the contents table past one XBLOCK of 128";
+        EXPECT_GT(InboxRowBlocks(path), 128u) << "the saves carried the contents table past 128 row blocks";
     }
     std::vector<std::size_t> syncs;
     for (std::size_t i = 0; i < recorder.events.size(); ++i)
@@ -276,9 +276,9 @@ TEST(PowerFailureTest, ACloseAndReopenBetweenSavesKeepsEveryCutWhole)
 }
 
 // A folder of 8,560 messages whose saves carry its contents table past 128
-// row blocks, where the table's tree becomes an XXBLOCK over small XBLOCKs:
+// row blocks, each save rewriting a large XBLOCK over them:
 // every cut on the way is whole too.
-TEST(PowerFailureTest, CutsWhileTheContentsTableOutgrowsItsFirstXblockLeaveWholeStores)
+TEST(PowerFailureTest, CutsWhileALargeContentsTableGrowsLeaveWholeStores)
 {
     RecordAndCutAtRandomFlushes({.reopenAfter = 0, .seed = 77, .filled = 8560, .saves = 40, .rounds = 5});
 }
