@@ -93,6 +93,33 @@ void Blend(Canvas& canvas, int x, int y, Pixel color, unsigned coverage)
     canvas.surface->Set(x, y, out);
 }
 
+// One channel of Blend: (v + 127) / 255 as the multiply and shift that equal
+// it for every v up to 65535.
+inline unsigned MixChannel(unsigned source, unsigned dest, unsigned coverage)
+{
+    return ((source * coverage + dest * (255 - coverage) + 127) * 0x8081u) >> 23;
+}
+
+// Blend along one row of a glyph that lies wholly inside the clip: the same
+// pixels as Blend, without a lookup or a test per pixel.
+void BlendRow(Pixel* row, const BYTE* coverage, int width, Pixel color)
+{
+    const unsigned r = (color >> 16) & 0xFF, g = (color >> 8) & 0xFF, b = color & 0xFF;
+    const Pixel solid = color & 0xFFFFFF;
+    for (int col = 0; col < width; ++col) {
+        const unsigned a = coverage[col];
+        if (a == 0)
+            continue;
+        if (a == 255) {
+            row[col] = solid;
+            continue;
+        }
+        const Pixel d = row[col];
+        row[col] = (MixChannel(r, (d >> 16) & 0xFF, a) << 16) | (MixChannel(g, (d >> 8) & 0xFF, a) << 8) |
+                   MixChannel(b, d & 0xFF, a);
+    }
+}
+
 void Bar(Canvas& canvas, const RunStyle& style, int left, int right, int top, int thickness)
 {
     for (int y = top; y < top + thickness; ++y)
@@ -136,6 +163,10 @@ int DrawRun(Canvas& canvas, RealizedFont& font, int x, int baseline, std::u16str
             for (int row = 0; row < glyph.rows; ++row) {
                 const int y = originY - glyph.top + row;
                 const BYTE* coverage = glyph.coverage.data() + static_cast<std::size_t>(row) * glyph.width;
+                if (!canvas.monochrome) {
+                    BlendRow(canvas.surface->Row(y) + originX + glyph.left, coverage, glyph.width, style.color);
+                    continue;
+                }
                 for (int col = 0; col < glyph.width; ++col) {
                     if (coverage[col])
                         Blend(canvas, originX + glyph.left + col, y, style.color, coverage[col]);

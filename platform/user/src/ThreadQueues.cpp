@@ -108,9 +108,33 @@ WindowManager& WindowManager::Get()
 
 std::shared_ptr<WindowData> WindowManager::Find(HWND hwnd)
 {
+    const std::uintptr_t value = reinterpret_cast<std::uintptr_t>(hwnd);
+    const std::uintptr_t slot = (value - kFirstHandle) / 2; // far beyond the table below the first handle
+    if (value % 2 != kFirstHandle % 2)
+        return nullptr;
     std::lock_guard lock(mutex);
-    auto it = windows.find(reinterpret_cast<std::uintptr_t>(hwnd));
-    return it == windows.end() ? nullptr : it->second;
+    return slot < m_slots.size() ? m_slots[slot] : nullptr;
+}
+
+void WindowManager::Add(const std::shared_ptr<WindowData>& window)
+{
+    std::lock_guard lock(mutex);
+    const std::uintptr_t value = reinterpret_cast<std::uintptr_t>(window->handle);
+    const std::size_t slot = (value - kFirstHandle) / 2;
+    if (m_slots.size() <= slot)
+        m_slots.resize(slot + 1);
+    m_slots[slot] = window;
+    windows[value] = window;
+}
+
+void WindowManager::Remove(HWND hwnd)
+{
+    std::lock_guard lock(mutex);
+    const std::uintptr_t value = reinterpret_cast<std::uintptr_t>(hwnd);
+    windows.erase(value);
+    const std::uintptr_t slot = (value - kFirstHandle) / 2;
+    if (value % 2 == kFirstHandle % 2 && slot < m_slots.size())
+        m_slots[slot] = nullptr;
 }
 
 std::shared_ptr<ThreadQueue> CurrentQueue()

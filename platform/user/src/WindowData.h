@@ -154,10 +154,20 @@ public:
     std::unordered_map<std::uintptr_t, std::shared_ptr<WindowData>> windows;
     std::vector<HWND> topLevel; // top of the z-order first
     std::unordered_map<std::u16string, std::shared_ptr<ClassData>> classes; // by upper-cased name
-    std::uintptr_t nextHandle = 0x10010;
+    std::uintptr_t nextHandle = kFirstHandle;
     std::unordered_map<DWORD, std::weak_ptr<ThreadQueue>> queues;
 
     std::shared_ptr<WindowData> Find(HWND hwnd);
+    // Enters a window made with the next handle, and takes one out.
+    void Add(const std::shared_ptr<WindowData>& window);
+    void Remove(HWND hwnd);
+
+private:
+    // Handles are given out in steps of two and never again, so each has a
+    // slot of its own here: the look-up that every window call makes needs
+    // no hashing.
+    static constexpr std::uintptr_t kFirstHandle = 0x10010;
+    std::vector<std::shared_ptr<WindowData>> m_slots;
 };
 
 // The queue of the calling thread, made on first use.
