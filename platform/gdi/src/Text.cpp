@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace gdi {
@@ -93,18 +94,26 @@ void Blend(Canvas& canvas, int x, int y, Pixel color, unsigned coverage)
     canvas.surface->Set(x, y, out);
 }
 
-// One channel of Blend: (v + 127) / 255 as the multiply and shift that equal
-// it for every v up to 65535.
-inline unsigned MixChannel(unsigned source, unsigned dest, unsigned coverage)
+// A pixel's three channels as 16-bit lanes of one word, so that a blend
+// computes all three at once without one lane carrying into the next.
+inline std::uint64_t Lanes(Pixel p)
 {
-    return ((source * coverage + dest * (255 - coverage) + 127) * 0x8081u) >> 23;
+    return (static_cast<std::uint64_t>(p & 0xFF0000) << 16) | ((p & 0xFF00) << 8) | (p & 0xFF);
+}
+
+inline Pixel FromLanes(std::uint64_t v)
+{
+    return static_cast<Pixel>(((v >> 16) & 0xFF0000) | ((v >> 8) & 0xFF00) | (v & 0xFF));
 }
 
 // Blend along one row of a glyph that lies wholly inside the clip: the same
-// pixels as Blend, without a lookup or a test per pixel.
+// pixels as Blend, without a lookup or a test per pixel. Each lane's
+// (v + 127) / 255 is (y + 1 + (y >> 8)) >> 8 with y = v + 127, which is
+// exact for every v a blend can give (up to 255 * 255).
 void BlendRow(Pixel* row, const BYTE* coverage, int width, Pixel color)
 {
-    const unsigned r = (color >> 16) & 0xFF, g = (color >> 8) & 0xFF, b = color & 0xFF;
+    constexpr std::uint64_t kLow = 0x00FF00FF00FFull;
+    const std::uint64_t source = Lanes(color);
     const Pixel solid = color & 0xFFFFFF;
     for (int col = 0; col < width; ++col) {
         const unsigned a = coverage[col];
@@ -114,9 +123,8 @@ void BlendRow(Pixel* row, const BYTE* coverage, int width, Pixel color)
             row[col] = solid;
             continue;
         }
-        const Pixel d = row[col];
-        row[col] = (MixChannel(r, (d >> 16) & 0xFF, a) << 16) | (MixChannel(g, (d >> 8) & 0xFF, a) << 8) |
-                   MixChannel(b, d & 0xFF, a);
+        const std::uint64_t y = source * a + Lanes(row[col]) * (255 - a) + 0x007F007F007Full;
+        row[col] = FromLanes(((y + 0x000100010001ull + ((y >> 8) & kLow)) >> 8) & kLow);
     }
 }
 
