@@ -188,20 +188,43 @@ double ProcessCpuSeconds()
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
+double ThreadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// The worker's own work on a message between its progress calls, as
+// processor time, so that the dialog's thread waits as long as it does in
+// a conversion.
+void WorkOnAMessage(double seconds)
+{
+    const double until = ThreadCpuSeconds() + seconds;
+    while (ThreadCpuSeconds() < until)
+        benchmark::ClobberMemory();
+}
+
+// Argument: the worker's own work per message in microseconds. The CPU
+// figures leave that work out.
 void BM_ProgressOfOneMessage(benchmark::State& state)
 {
     ProgressThread gui;
     HWND dialog = gui.Dialog();
+    const double work = static_cast<double>(state.range(0)) * 1e-6;
     int n = 0;
     const double processStart = ProcessCpuSeconds();
     const double guiStart = gui.CpuSeconds();
-    for (auto _ : state)
+    for (auto _ : state) {
+        if (work > 0)
+            WorkOnAMessage(work);
         ShowProgress(dialog, ++n);
+    }
     const double iterations = static_cast<double>(state.iterations());
-    state.counters["cpu_ms_per_message"] = (ProcessCpuSeconds() - processStart) * 1e3 / iterations;
+    state.counters["cpu_ms_per_message"] = ((ProcessCpuSeconds() - processStart) / iterations - work) * 1e3;
     state.counters["gui_cpu_ms_per_message"] = (gui.CpuSeconds() - guiStart) * 1e3 / iterations;
 }
-BENCHMARK(BM_ProgressOfOneMessage)->Unit(benchmark::kMicrosecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_ProgressOfOneMessage)->Arg(0)->Arg(300)->Unit(benchmark::kMicrosecond)->MinTime(2.0)->UseRealTime();
 
 // The same repaints without a thread between: what the painting alone costs.
 void BM_ProgressOfOneMessageOnTheDialogsThread(benchmark::State& state)

@@ -108,7 +108,8 @@ struct Timer {
 // few waits in a row that took longer (a wait that is long once, as when a
 // busy machine takes the processor away, changes nothing).
 struct SpinBudget {
-    std::int64_t ns = 0; // 0: not yet learnt, the longest
+    std::int64_t longest = 0; // the budget's ceiling
+    std::int64_t ns = 0;      // 0: not yet learnt, the longest
     int longWaits = 0;
 };
 
@@ -129,8 +130,14 @@ struct ThreadQueue {
     // How long the thread spins for an answer to its own sent message, and
     // for the next sent message after serving one (owner thread only), so
     // that calls that take long (a repaint) cost little spinning.
-    SpinBudget replySpin;
-    SpinBudget arrivalSpin;
+    // A sender spins through the repaint that a text or a position causes
+    // and through the wake-up of a receiver that slept: once the sender
+    // sleeps too, every later hand-off of the burst costs two wake-ups.
+    // A receiver spins only as long as a sender that spins takes to send
+    // again; a longer gap is the sender's own work, which a spin would only
+    // burn through, once per burst.
+    SpinBudget replySpin{100'000};
+    SpinBudget arrivalSpin{10'000};
     std::int64_t arrivalSpinStartNs = 0; // of a spin for arrivals that ended in a sleep
     std::deque<MSG> posted;
     std::deque<std::shared_ptr<SentMessage>> sent;
