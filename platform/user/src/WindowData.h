@@ -128,15 +128,13 @@ struct ThreadQueue {
     // arrival wakes it only then, as a spinning thread sees arrivals anyway.
     bool sleeping = false;
     // How long the thread spins for an answer to its own sent message, and
-    // for the next sent message after serving one (owner thread only), so
-    // that calls that take long (a repaint) cost little spinning.
-    // A sender spins through the repaint that a text or a position causes
-    // and through the wake-up of a receiver that slept: once the sender
-    // sleeps too, every later hand-off of the burst costs two wake-ups.
-    // A receiver spins only as long as a sender that spins takes to send
-    // again; a longer gap is the sender's own work, which a spin would only
-    // burn through, once per burst.
-    SpinBudget replySpin{100'000};
+    // for the next sent message after serving one (owner thread only). A
+    // sender spins about as long as the repaint of a text or a position
+    // takes; a longer wait (a receiver that slept, a long handler) costs
+    // less asleep, as a spin burns the processor all the while. A receiver
+    // spins only as long as a sender that spins takes to send again; a
+    // longer gap is the sender's own work, which a spin would burn through.
+    SpinBudget replySpin{20'000};
     SpinBudget arrivalSpin{10'000};
     std::int64_t arrivalSpinStartNs = 0; // of a spin for arrivals that ended in a sleep
     std::deque<MSG> posted;
