@@ -146,8 +146,10 @@ int DrawRun(Canvas& canvas, RealizedFont& font, int x, int baseline, std::u16str
     const double cosA = std::cos(angle), sinA = std::sin(angle);
     // Right-to-left runs are drawn from their end; each code unit keeps its
     // own advance wherever it stands.
-    const DisplayText display = ForDisplay(logical);
-    const std::u16string_view text = display.shaped;
+    // Text that shaping leaves alone is drawn as it stands, without a copy.
+    const bool shaped = NeedsBidi(logical);
+    const DisplayText display = shaped ? ForDisplay(logical) : DisplayText{};
+    const std::u16string_view text = shaped ? std::u16string_view(display.shaped) : logical;
     const RECT clipBounds = canvas.clip.Bounds();
     int pen = x;
     for (std::size_t v = 0; v < text.size(); ++v) {
