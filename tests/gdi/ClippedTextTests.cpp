@@ -115,6 +115,61 @@ TEST_F(ClippedTextTest, TextThroughAClipOfSeveralRectanglesKeepsEveryPixelOfTheU
         DeleteObject(font);
 }
 
+TEST_F(ClippedTextTest, GlyphsOverAVaryingBackgroundBlendAlikeWholeOrCutByTheClip)
+{
+    // Every pixel beneath the text differs, so a blend that mixes a channel
+    // wrongly, or one pixel's colour into another's, shows wherever a glyph
+    // drawn whole is compared with the same glyph drawn cut by the clip.
+    const auto paint = [](HDC dc) {
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x)
+                SetPixel(dc, x, y, RGB((x * 7 + y) & 0xFF, (y * 11 + x * 3) & 0xFF, (x * y) & 0xFF));
+    };
+    const auto draw = [&](const std::u16string& text, HFONT font, COLORREF ink, HRGN clip) {
+        BitmapDC dc(kWidth, kHeight);
+        paint(dc.dc());
+        HGDIOBJ old = SelectObject(dc.dc(), font);
+        SetBkMode(dc.dc(), TRANSPARENT);
+        SetTextColor(dc.dc(), ink);
+        if (clip)
+            SelectClipRgn(dc.dc(), clip);
+        RECT box{2, 2, kWidth - 2, kHeight - 2};
+        DrawTextW(dc.dc(), text.c_str(), -1, &box, DT_LEFT | DT_WORDBREAK);
+        SelectObject(dc.dc(), old);
+        SelectClipRgn(dc.dc(), nullptr);
+        return Pixels(dc.dc());
+    };
+    BitmapDC background(kWidth, kHeight);
+    paint(background.dc());
+    const std::vector<COLORREF> bare = Pixels(background.dc());
+    HFONT fonts[] = {DialogFont(), DialogFont(-17, FW_BOLD)};
+    const COLORREF inks[] = {RGB(0, 0, 0), RGB(255, 255, 255), RGB(200, 30, 120)};
+    std::mt19937 rng(29);
+    int inked = 0;
+    for (HFONT font : fonts) {
+        for (COLORREF ink : inks) {
+            const std::u16string text = u"Quarterly figures Ελληνικά 中文 العربية Жд 😀 wrap across the box";
+            const std::vector<COLORREF> whole = draw(text, font, ink, nullptr);
+            for (std::size_t i = 0; i < whole.size(); ++i)
+                inked += whole[i] != bare[i];
+            for (int round = 0; round < 3; ++round) {
+                std::vector<RECT> rects;
+                HRGN clip = RandomClip(rng, rects);
+                const std::vector<COLORREF> clipped = draw(text, font, ink, clip);
+                DeleteObject(clip);
+                for (int py = 0; py < kHeight; ++py)
+                    for (int px = 0; px < kWidth; ++px) {
+                        const std::size_t i = static_cast<std::size_t>(py) * kWidth + px;
+                        ASSERT_EQ(clipped[i], InAny(rects, px, py) ? whole[i] : bare[i]) << "pixel " << px << "," << py;
+                    }
+            }
+        }
+    }
+    EXPECT_GT(inked, 1000) << "the text left too little ink to compare";
+    for (HFONT font : fonts)
+        DeleteObject(font);
+}
+
 TEST_F(ClippedTextTest, ADcDrawsInTheFontSelectedNowAfterEarlierDrawingsInOthers)
 {
     HFONT small = DialogFont(-11), big = DialogFont(-18, FW_BOLD);

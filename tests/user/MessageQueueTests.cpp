@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <ctime>
 #include <future>
 #include <gtest/gtest.h>
 #include <thread>
@@ -264,6 +265,85 @@ TEST_F(MessageQueueTest, ManySendersToOneWindowEachGetTheirOwnAnswerWhetherItCom
     while (posted < kSenders * (kCalls / 50) && std::chrono::steady_clock::now() < deadline)
         std::this_thread::yield();
     EXPECT_EQ(posted, kSenders * (kCalls / 50));
+}
+
+TEST_F(MessageQueueTest, ASenderWhoseReceiverStopsServingSleepsUntilItServesAgain)
+{
+    // The receiver answers at once for a while, so that senders learn to
+    // spin, then stays away without pumping far longer than any spin, as a
+    // thread in a long computation does. The senders get their answers when
+    // it comes back, and meanwhile sleep instead of spinning through the wait.
+    std::atomic<bool> away{false};
+    std::atomic<bool> isAway{false};
+    std::atomic<bool> back{false};
+    GuiThread gui([&](HWND) {
+        MSG msg;
+        while (GetMessageW(&msg, nullptr, 0, 0)) {
+            DispatchMessageW(&msg);
+            if (away.exchange(false)) {
+                isAway = true;
+                const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+                while (!back && std::chrono::steady_clock::now() < deadline)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        }
+    });
+    const auto waitFor = [](const auto& done) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!done() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return done();
+    };
+    RecordingClass::Get().handler = [&](HWND, UINT msg, WPARAM wParam, LPARAM, LRESULT* result) {
+        if (msg != WM_USER + 5)
+            return false;
+        *result = static_cast<LRESULT>(wParam + 7);
+        return true;
+    };
+    constexpr int kSenders = 3;
+    std::atomic<int> warm{0};
+    std::atomic<bool> go{false};
+    std::atomic<int> waiting{0};
+    std::vector<std::future<std::pair<bool, double>>> senders;
+    for (int s = 0; s < kSenders; ++s)
+        senders.push_back(std::async(std::launch::async, [&, s] {
+            bool right = true;
+            for (int i = 0; i < 2000; ++i)
+                right = right && SendMessageW(gui.Window(), WM_USER + 5, static_cast<WPARAM>(i), 0) == i + 7;
+            ++warm;
+            waitFor([&] { return go.load(); });
+            timespec before{}, after{};
+            clock_gettime(CLOCK_THREAD_CPUTIME_ID, &before);
+            ++waiting;
+            right = right && SendMessageW(gui.Window(), WM_USER + 5, static_cast<WPARAM>(s), 0) == s + 7;
+            clock_gettime(CLOCK_THREAD_CPUTIME_ID, &after);
+            const double cpu = static_cast<double>(after.tv_sec - before.tv_sec) +
+                               static_cast<double>(after.tv_nsec - before.tv_nsec) * 1e-9;
+            return std::make_pair(right, cpu);
+        }));
+    struct Release { // a failed step below must not leave the senders waiting
+        std::atomic<bool>& go;
+        std::atomic<bool>& back;
+        ~Release() { go = back = true; }
+    } release{go, back};
+    // Once the senders spin, the receiver goes away after the next message
+    // it takes; the senders' last calls wait for it.
+    ASSERT_TRUE(waitFor([&] { return warm == kSenders; }));
+    away = true;
+    PostMessageW(gui.Window(), WM_NULL, 0, 0);
+    ASSERT_TRUE(waitFor([&] { return isAway.load(); }));
+    go = true;
+    ASSERT_TRUE(waitFor([&] { return waiting == kSenders; }));
+    // Long enough for a sender that never stopped spinning to show it in its
+    // processor time, and the spins are far shorter than this.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    back = true;
+    for (auto& sender : senders) {
+        ASSERT_EQ(sender.wait_for(std::chrono::seconds(60)), std::future_status::ready) << "a sender hangs";
+        const auto [right, cpu] = sender.get();
+        EXPECT_TRUE(right) << "a sender got another's answer";
+        EXPECT_LT(cpu, 0.1) << "a sender spun through the receiver's absence";
+    }
 }
 
 TEST_F(MessageQueueTest, SendersWhoseReceiverEndsAreReleasedWithZeroOrTheirAnswer)

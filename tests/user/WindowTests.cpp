@@ -63,6 +63,42 @@ TEST_F(WindowTest, ACreateThatFailsLeavesNoWindow)
     m_class.handler = nullptr;
 }
 
+TEST_F(WindowTest, AHandleNamesItsWindowUntilItIsDestroyedAndNeverAnother)
+{
+    // A stale handle must not reach a later window: a worker that still
+    // holds the handle of a closed dialog would otherwise talk to a new one.
+    std::vector<HWND> first;
+    for (int i = 0; i < 40; ++i)
+        first.push_back(m_class.Create(nullptr, WS_OVERLAPPED, 0, u"first"));
+    for (std::size_t i = 0; i < first.size(); i += 2)
+        ASSERT_TRUE(DestroyWindow(first[i]));
+    std::vector<HWND> second;
+    for (int i = 0; i < 40; ++i)
+        second.push_back(m_class.Create(nullptr, WS_OVERLAPPED, 0, u"second"));
+    for (std::size_t i = 0; i < first.size(); ++i) {
+        EXPECT_EQ(IsWindow(first[i]) != FALSE, i % 2 == 1) << i;
+        EXPECT_EQ(std::count(second.begin(), second.end(), first[i]), 0) << "handle " << i << " given out again";
+        if (i % 2 == 0) {
+            EXPECT_EQ(GetWindowTextLengthW(first[i]), 0);
+        }
+    }
+    for (HWND hwnd : second) {
+        ASSERT_TRUE(IsWindow(hwnd));
+        WCHAR text[16] = {};
+        GetWindowTextW(hwnd, text, 16);
+        EXPECT_EQ(std::u16string(text), u"second");
+    }
+    // Values that were never handed out: beside a handle, far below and above.
+    const auto value = reinterpret_cast<std::uintptr_t>(second.back());
+    for (std::uintptr_t other : {value + 1, value - 1, value + 2, std::uintptr_t{0x10}, std::uintptr_t{0x7FFF'FFFF'0000},
+                                 ~std::uintptr_t{0}})
+        EXPECT_FALSE(IsWindow(reinterpret_cast<HWND>(other))) << std::hex << other;
+    for (std::size_t i = 1; i < first.size(); i += 2)
+        DestroyWindow(first[i]);
+    for (HWND hwnd : second)
+        DestroyWindow(hwnd);
+}
+
 TEST_F(WindowTest, ChildrenKeepCreationOrderAndAreFoundById)
 {
     HWND dialog = m_class.Create();

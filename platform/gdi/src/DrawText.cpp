@@ -34,7 +34,9 @@ struct Layout {
 
     int Width(std::u16string_view logical) const
     {
-        const std::u16string text = ForDisplay(logical).shaped;
+        // Text that shaping leaves alone is measured as it stands, without a copy.
+        const std::u16string shaped = NeedsBidi(logical) ? ForDisplay(logical).shaped : std::u16string();
+        const std::u16string_view text = shaped.empty() ? logical : std::u16string_view(shaped);
         int x = 0;
         for (std::size_t i = 0; i < text.size(); ++i)
             x += CharWidth(text, i, x);

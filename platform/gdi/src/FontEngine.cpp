@@ -7,6 +7,7 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -251,6 +252,16 @@ public:
 
     const Glyph& GlyphOf(char32_t c) override
     {
+        if (c >= kDirect)
+            return Load(c);
+        if (!m_direct[c])
+            m_direct[c] = &Load(c); // the map's elements stay where they are
+        return *m_direct[c];
+    }
+
+private:
+    const Glyph& Load(char32_t c)
+    {
         auto it = m_glyphs.find(c);
         if (it != m_glyphs.end())
             return it->second;
@@ -289,7 +300,6 @@ public:
         return glyph;
     }
 
-private:
     // The first linked font that has the character, realised at this font's
     // em size, weight, slant and escapement; none when no font has it (the
     // font's own missing-character box is drawn then).
@@ -321,6 +331,10 @@ private:
     double m_angle = 0;
     std::shared_ptr<RealizedFont> m_upright; // the same font unrotated, for advances
     std::unordered_map<char32_t, Glyph> m_glyphs;
+    // The glyphs of the alphabetic scripts most text is in, found without
+    // hashing: every character of every line drawn or measured looks here.
+    static constexpr char32_t kDirect = 0x500;
+    std::array<const Glyph*, kDirect> m_direct{};
 };
 
 // The em size for a logical height: negative heights are the em height,

@@ -68,7 +68,9 @@ void Apply(WindowData& window, const gdi::Region& area, UINT flags, std::vector<
     auto& manager = WindowManager::Get();
     for (HWND hwnd : window.children) {
         auto child = manager.Find(hwnd);
-        if (!child || !(child->style & WS_VISIBLE))
+        // Most children lie outside a small area: they are passed without
+        // a region of their own.
+        if (!child || !(child->style & WS_VISIBLE) || !inClient.Intersects(child->rect))
             continue;
         gdi::Region childArea = inClient;
         childArea.Offset(-child->rect.left, -child->rect.top);

@@ -11,10 +11,9 @@ namespace user::detail {
 namespace {
 
 // How long a thread that was just sent to, or that waits for the answer to
-// its own sent message, spins before it sleeps: at most long enough for a
-// handler that only sets a text or a position; at least a few checks. The
-// budget between them adapts to what the spins found lately.
-constexpr std::int64_t kSpinNs = 20'000;
+// its own sent message, spins before it sleeps: at most its budget's
+// ceiling (see ThreadQueue); at least a few checks. The budget between them
+// adapts to what the spins found lately.
 constexpr std::int64_t kMinSpinNs = 1'000;
 // A thread that served no message from another thread for this long sleeps at once.
 constexpr std::int64_t kBurstGapNs = 2'000'000;
@@ -44,9 +43,9 @@ constexpr int kLongWaitsBeforeShrinking = 3;
 
 void LearnSpin(SpinBudget& budget, std::int64_t waited)
 {
-    if (waited <= kSpinNs) {
+    if (waited <= budget.longest) {
         budget.longWaits = 0;
-        budget.ns = std::min(kSpinNs, std::max({budget.ns * 2, waited + waited / 2, kMinSpinNs}));
+        budget.ns = std::min(budget.longest, std::max({budget.ns * 2, waited + waited / 2, kMinSpinNs}));
     } else if (++budget.longWaits >= kLongWaitsBeforeShrinking) {
         budget.longWaits = 0;
         budget.ns = std::max(budget.ns / 2, kMinSpinNs);
@@ -59,7 +58,7 @@ template <typename Done>
 bool Spin(ThreadQueue& queue, std::uint64_t seen, std::int64_t start, SpinBudget& budget, Done done)
 {
     if (budget.ns == 0)
-        budget.ns = kSpinNs;
+        budget.ns = budget.longest;
     for (std::int64_t now = start;; now = SteadyNs()) {
         if (done() || queue.arrivals.load(std::memory_order_acquire) != seen) {
             LearnSpin(budget, now - start);
@@ -108,9 +107,33 @@ WindowManager& WindowManager::Get()
 
 std::shared_ptr<WindowData> WindowManager::Find(HWND hwnd)
 {
+    const std::uintptr_t value = reinterpret_cast<std::uintptr_t>(hwnd);
+    const std::uintptr_t slot = (value - kFirstHandle) / 2; // far beyond the table below the first handle
+    if (value % 2 != kFirstHandle % 2)
+        return nullptr;
     std::lock_guard lock(mutex);
-    auto it = windows.find(reinterpret_cast<std::uintptr_t>(hwnd));
-    return it == windows.end() ? nullptr : it->second;
+    return slot < m_slots.size() ? m_slots[slot] : nullptr;
+}
+
+void WindowManager::Add(const std::shared_ptr<WindowData>& window)
+{
+    std::lock_guard lock(mutex);
+    const std::uintptr_t value = reinterpret_cast<std::uintptr_t>(window->handle);
+    const std::size_t slot = (value - kFirstHandle) / 2;
+    if (m_slots.size() <= slot)
+        m_slots.resize(slot + 1);
+    m_slots[slot] = window;
+    windows[value] = window;
+}
+
+void WindowManager::Remove(HWND hwnd)
+{
+    std::lock_guard lock(mutex);
+    const std::uintptr_t value = reinterpret_cast<std::uintptr_t>(hwnd);
+    windows.erase(value);
+    const std::uintptr_t slot = (value - kFirstHandle) / 2;
+    if (value % 2 == kFirstHandle % 2 && slot < m_slots.size())
+        m_slots[slot] = nullptr;
 }
 
 std::shared_ptr<ThreadQueue> CurrentQueue()

@@ -108,7 +108,8 @@ struct Timer {
 // few waits in a row that took longer (a wait that is long once, as when a
 // busy machine takes the processor away, changes nothing).
 struct SpinBudget {
-    std::int64_t ns = 0; // 0: not yet learnt, the longest
+    std::int64_t longest = 0; // the budget's ceiling
+    std::int64_t ns = 0;      // 0: not yet learnt, the longest
     int longWaits = 0;
 };
 
@@ -127,10 +128,14 @@ struct ThreadQueue {
     // arrival wakes it only then, as a spinning thread sees arrivals anyway.
     bool sleeping = false;
     // How long the thread spins for an answer to its own sent message, and
-    // for the next sent message after serving one (owner thread only), so
-    // that calls that take long (a repaint) cost little spinning.
-    SpinBudget replySpin;
-    SpinBudget arrivalSpin;
+    // for the next sent message after serving one (owner thread only). A
+    // sender spins about as long as the repaint of a text or a position
+    // takes; a longer wait (a receiver that slept, a long handler) costs
+    // less asleep, as a spin burns the processor all the while. A receiver
+    // spins only as long as a sender that spins takes to send again; a
+    // longer gap is the sender's own work, which a spin would burn through.
+    SpinBudget replySpin{20'000};
+    SpinBudget arrivalSpin{10'000};
     std::int64_t arrivalSpinStartNs = 0; // of a spin for arrivals that ended in a sleep
     std::deque<MSG> posted;
     std::deque<std::shared_ptr<SentMessage>> sent;
@@ -154,10 +159,20 @@ public:
     std::unordered_map<std::uintptr_t, std::shared_ptr<WindowData>> windows;
     std::vector<HWND> topLevel; // top of the z-order first
     std::unordered_map<std::u16string, std::shared_ptr<ClassData>> classes; // by upper-cased name
-    std::uintptr_t nextHandle = 0x10010;
+    std::uintptr_t nextHandle = kFirstHandle;
     std::unordered_map<DWORD, std::weak_ptr<ThreadQueue>> queues;
 
     std::shared_ptr<WindowData> Find(HWND hwnd);
+    // Enters a window made with the next handle, and takes one out.
+    void Add(const std::shared_ptr<WindowData>& window);
+    void Remove(HWND hwnd);
+
+private:
+    // Handles are given out in steps of two and never again, so each has a
+    // slot of its own here: the look-up that every window call makes needs
+    // no hashing.
+    static constexpr std::uintptr_t kFirstHandle = 0x10010;
+    std::vector<std::shared_ptr<WindowData>> m_slots;
 };
 
 // The queue of the calling thread, made on first use.

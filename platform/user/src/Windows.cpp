@@ -118,7 +118,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
             window->owner = parent ? RootOf(parent) : nullptr;
             manager.topLevel.insert(manager.topLevel.begin(), window->handle);
         }
-        manager.windows[reinterpret_cast<std::uintptr_t>(window->handle)] = window;
+        manager.Add(window);
         if (!child)
             FitSurface(*window);
     }
@@ -182,7 +182,7 @@ void DestroyTree(HWND hwnd)
     auto& manager = WindowManager::Get();
     std::lock_guard lock(manager.mutex);
     Unlink(*window);
-    manager.windows.erase(reinterpret_cast<std::uintptr_t>(hwnd));
+    manager.Remove(hwnd);
 }
 
 } // namespace
