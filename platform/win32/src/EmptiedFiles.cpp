@@ -36,6 +36,20 @@ void DropInheritedUnlocked()
     g_kept.clear();
 }
 
+// The kept descriptor of that file, no longer kept; -1 when there is none.
+int DetachKept(dev_t device, ino_t inode)
+{
+    std::lock_guard guard(g_mutex);
+    DropInheritedUnlocked();
+    auto it = std::find_if(g_kept.begin(), g_kept.end(),
+                           [&](const Kept& k) { return k.device == device && k.inode == inode; });
+    if (it == g_kept.end())
+        return -1;
+    const int fd = it->fd;
+    g_kept.erase(it);
+    return fd;
+}
+
 } // namespace
 
 namespace win32 {
@@ -74,17 +88,9 @@ void KeepEmptiedFile(int fd, dev_t device, ino_t inode)
 
 int TakeEmptiedFile(dev_t device, ino_t inode)
 {
-    int fd = -1;
-    {
-        std::lock_guard guard(g_mutex);
-        DropInheritedUnlocked();
-        auto it = std::find_if(g_kept.begin(), g_kept.end(),
-                               [&](const Kept& k) { return k.device == device && k.inode == inode; });
-        if (it == g_kept.end())
-            return -1;
-        fd = it->fd;
-        g_kept.erase(it);
-    }
+    const int fd = DetachKept(device, inode);
+    if (fd < 0)
+        return -1;
     if (::lseek(fd, 0, SEEK_SET) != 0) {
         ::close(fd);
         return -1;
@@ -94,18 +100,9 @@ int TakeEmptiedFile(dev_t device, ino_t inode)
 
 void ForgetEmptiedFile(dev_t device, ino_t inode)
 {
-    int fd = -1;
-    {
-        std::lock_guard guard(g_mutex);
-        DropInheritedUnlocked();
-        auto it = std::find_if(g_kept.begin(), g_kept.end(),
-                               [&](const Kept& k) { return k.device == device && k.inode == inode; });
-        if (it == g_kept.end())
-            return;
-        fd = it->fd;
-        g_kept.erase(it);
-    }
-    ::close(fd);
+    const int fd = DetachKept(device, inode);
+    if (fd >= 0)
+        ::close(fd);
 }
 
 } // namespace win32
