@@ -1,5 +1,6 @@
 #include "PstFile.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -56,6 +57,9 @@ Result<void> CPstFile::Open(const std::filesystem::path& path, bool writable, bo
 void CPstFile::Close()
 {
     if (m_fd >= 0)
+        (void)WritePending();
+    m_pending.clear();
+    if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
     m_size = 0;
@@ -66,6 +70,8 @@ Result<std::vector<std::uint8_t>> CPstFile::ReadAt(std::uint64_t ib, std::size_t
     if (ib > m_size || size > m_size - ib)
         return MakeError("read of " + std::to_string(size) + " bytes at " + std::to_string(ib) +
                          " is past the end of the file (" + std::to_string(m_size) + " bytes)");
+    if (PendingOverlaps(ib, size))
+        MAPI_TRY(WritePending());
     std::vector<std::uint8_t> out(size);
     std::size_t done = 0;
     while (done < size) {
@@ -79,17 +85,48 @@ Result<std::vector<std::uint8_t>> CPstFile::ReadAt(std::uint64_t ib, std::size_t
     return out;
 }
 
+bool CPstFile::PendingOverlaps(std::uint64_t ib, std::size_t size) const
+{
+    for (const PendingWrite& w : m_pending) {
+        if (ib < w.ib + w.bytes.size() && w.ib < ib + size)
+            return true;
+    }
+    return false;
+}
+
+Result<void> CPstFile::WritePending() const
+{
+    std::vector<PendingWrite> pending = std::move(m_pending);
+    m_pending.clear();
+    // Pending writes never overlap (an overlapping one hands the others on
+    // first), so their order within a run does not matter.
+    std::sort(pending.begin(), pending.end(), [](const PendingWrite& a, const PendingWrite& b) { return a.ib < b.ib; });
+    std::vector<std::uint8_t> run;
+    for (std::size_t i = 0; i < pending.size();) {
+        const std::uint64_t start = pending[i].ib;
+        run = std::move(pending[i].bytes);
+        for (++i; i < pending.size() && pending[i].ib == start + run.size(); ++i)
+            run.insert(run.end(), pending[i].bytes.begin(), pending[i].bytes.end());
+        std::size_t done = 0;
+        while (done < run.size()) {
+            const ssize_t n = ::pwrite(m_fd, run.data() + done, run.size() - done, static_cast<off_t>(start + done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return SysError("cannot write", m_path);
+            done += static_cast<std::size_t>(n);
+        }
+    }
+    return {};
+}
+
 Result<void> CPstFile::WriteAt(std::uint64_t ib, const std::vector<std::uint8_t>& bytes)
 {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::pwrite(m_fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(ib + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return SysError("cannot write", m_path);
-        done += static_cast<std::size_t>(n);
-    }
+    if (PendingOverlaps(ib, bytes.size()))
+        MAPI_TRY(WritePending());
+    m_pending.push_back({ib, bytes});
+    if (ib == 0)
+        MAPI_TRY(WritePending());
     if (ib + bytes.size() > m_size)
         m_size = ib + bytes.size();
     if (IFileObserver* observer = g_observer)
@@ -99,6 +136,7 @@ Result<void> CPstFile::WriteAt(std::uint64_t ib, const std::vector<std::uint8_t>
 
 Result<void> CPstFile::Resize(std::uint64_t size)
 {
+    MAPI_TRY(WritePending());
     if (::ftruncate(m_fd, static_cast<off_t>(size)) != 0)
         return SysError("cannot resize", m_path);
     m_size = size;
@@ -122,6 +160,7 @@ Result<void> CPstFile::SyncDirectory()
 
 Result<void> CPstFile::Sync()
 {
+    MAPI_TRY(WritePending());
     if (::fdatasync(m_fd) != 0)
         return SysError("cannot flush", m_path);
     if (IFileObserver* observer = g_observer)

@@ -39,6 +39,10 @@ public:
     // The name the open file goes by now, after a rename.
     void SetPath(const std::filesystem::path& path) { m_path = path; }
     Result<std::vector<std::uint8_t>> ReadAt(std::uint64_t ib, std::size_t size) const;
+    // Writes reach the host in runs: a commit's small writes side by side
+    // go as one. They are handed on before any read of their bytes, a
+    // resize, a flush, the close and with a write of the header, which a
+    // commit writes last: whatever a returned commit wrote is the kernel's.
     Result<void> WriteAt(std::uint64_t ib, const std::vector<std::uint8_t>& bytes);
     Result<void> Resize(std::uint64_t size);
     Result<void> Sync();
@@ -46,6 +50,15 @@ public:
     Result<void> SyncDirectory();
 
 private:
+    struct PendingWrite {
+        std::uint64_t ib;
+        std::vector<std::uint8_t> bytes;
+    };
+    // Hands the pending writes to the host, runs of adjacent ones as one.
+    Result<void> WritePending() const;
+    bool PendingOverlaps(std::uint64_t ib, std::size_t size) const;
+
+    mutable std::vector<PendingWrite> m_pending;
     int m_fd = -1;
     std::uint64_t m_size = 0;
     std::filesystem::path m_path;
