@@ -21,6 +21,11 @@ Error SysError(const std::string& what, const std::filesystem::path& path)
 
 std::atomic<IFileObserver*> g_observer{nullptr};
 
+// A run is handed on a host page at a time: one write over several pages
+// lets the host keep them as one larger unit, which it then counts and
+// writes out whole.
+constexpr std::uint64_t kHostPage = 4096;
+
 } // namespace
 
 void SetFileObserver(IFileObserver* observer) { g_observer = observer; }
@@ -109,7 +114,9 @@ Result<void> CPstFile::WritePending() const
             run.insert(run.end(), pending[i].bytes.begin(), pending[i].bytes.end());
         std::size_t done = 0;
         while (done < run.size()) {
-            const ssize_t n = ::pwrite(m_fd, run.data() + done, run.size() - done, static_cast<off_t>(start + done));
+            const std::uint64_t at = start + done;
+            const std::size_t piece = std::min<std::size_t>(run.size() - done, kHostPage - at % kHostPage);
+            const ssize_t n = ::pwrite(m_fd, run.data() + done, piece, static_cast<off_t>(at));
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0)
