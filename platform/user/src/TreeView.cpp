@@ -238,23 +238,20 @@ void SetFont(TreeViewState& state, HFONT font)
     state.boldFont = CreateFontIndirectW(&description);
 }
 
-void ScrollTo(TreeViewState& state, int top)
+// Moves one scroll offset (the top row or the left pixel) within its range
+// and repaints when it changed.
+void ScrollOffsetTo(TreeViewState& state, int TreeViewState::*offset, int to)
 {
-    int old = state.top;
-    state.top = top;
+    const int old = state.*offset;
+    state.*offset = to;
     ClampScroll(state);
-    if (state.top != old)
+    if (state.*offset != old)
         InvalidateRect(state.hwnd, nullptr, TRUE);
 }
 
-void ScrollLeftTo(TreeViewState& state, int left)
-{
-    int old = state.left;
-    state.left = left;
-    ClampScroll(state);
-    if (state.left != old)
-        InvalidateRect(state.hwnd, nullptr, TRUE);
-}
+void ScrollTo(TreeViewState& state, int top) { ScrollOffsetTo(state, &TreeViewState::top, top); }
+
+void ScrollLeftTo(TreeViewState& state, int left) { ScrollOffsetTo(state, &TreeViewState::left, left); }
 
 LRESULT VerticalScroll(TreeViewState& state, WORD request, int position)
 {
