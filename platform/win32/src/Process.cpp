@@ -3,6 +3,7 @@
 #include "win32/WideString.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -11,12 +12,22 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
 extern char** environ;
 
 namespace {
 
 std::mutex g_exitMutex;
 std::function<void(int)> g_exitHook;
+// Never destroyed: threads may still register while the process ends.
+std::vector<std::function<void()>>& EndActions()
+{
+    static auto* actions = new std::vector<std::function<void()>>;
+    return *actions;
+}
 
 std::u16string QuoteArgument(const std::u16string& arg)
 {
@@ -74,7 +85,27 @@ void CallExitHook(int code)
 void RuntimeExit(int code)
 {
     CallExitHook(code);
-    std::exit(code);
+    std::vector<std::function<void()>> actions;
+    {
+        std::lock_guard lock(g_exitMutex);
+        actions.swap(EndActions());
+    }
+    for (auto it = actions.rbegin(); it != actions.rend(); ++it)
+        (*it)();
+    std::fflush(nullptr);
+#if defined(__SANITIZE_ADDRESS__)
+    // The runtime's own check runs from exit(), which is not called.
+    __lsan_do_leak_check();
+#endif
+    // Not exit(): its destructors would free the platform's tables while
+    // the other threads still use them.
+    std::_Exit(code);
+}
+
+void AtProcessEnd(std::function<void()> action)
+{
+    std::lock_guard lock(g_exitMutex);
+    EndActions().push_back(std::move(action));
 }
 
 void RuntimeTerminate(int code)

@@ -1,8 +1,15 @@
 // The default mail profile: one list of open stores per process.
 #include "../TempDir.h"
+#include "mapi/Folder.h"
+#include "mapi/Message.h"
 #include "mapi/Profile.h"
+#include "mapi/Store.h"
+#include "mapi/StructureCheck.h"
+#include "win32/Process.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 using namespace mapi;
 
@@ -45,4 +52,38 @@ TEST(MailProfile, AddsOpensAndFindsStoresOncePerFile)
     EXPECT_FALSE(profile.AddStore(dir / "not-a-pst", u"x").Ok());
     EXPECT_FALSE(profile.AddStore(dir / "missing-folder" / "x.pst", u"x").Ok());
     EXPECT_TRUE(profile.GetStores().empty());
+}
+
+// A process that ends with stores still open in its default profile closes
+// them on the way: the space the last saves freed is marked free, so the
+// file carries no leaked bytes.
+TEST(MailProfile, TheDefaultProfileClosesItsStoresWhenTheProcessEnds)
+{
+    mapitest::CTempDir dir;
+    const auto path = dir / "open at the end.pst";
+    EXPECT_EXIT(
+        {
+            auto store = CMailProfile::Default().AddStore(path, u"Open");
+            if (!store.Ok())
+                std::_Exit(2);
+            auto inbox = (*store)->GetIpmSubtree()->CreateSubfolder(u"Inbox");
+            for (int n = 0; inbox.Ok() && n < 20; ++n) {
+                CMessage m = inbox->CreateMessage();
+                m.SetSubject(u"Saved before the end");
+                if (!m.Save().Ok())
+                    std::_Exit(3);
+            }
+            win32::RuntimeExit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+    auto report = CheckStructure(path);
+    ASSERT_TRUE(report.Ok()) << report.Message();
+    EXPECT_EQ(report->leakedBytes, 0u);
+    auto reopened = CStore::Open(path, true);
+    ASSERT_TRUE(reopened.Ok()) << reopened.Message();
+    auto inbox = (*reopened)->GetIpmSubtree()->FindSubfolder(u"Inbox");
+    ASSERT_TRUE(inbox.Ok() && *inbox);
+    auto listed = (*inbox)->ListMessages();
+    ASSERT_TRUE(listed.Ok());
+    EXPECT_EQ(listed->size(), 20u);
 }

@@ -1,6 +1,7 @@
 #include "mapi/Profile.h"
 
 #include "Bridge.h"
+#include "win32/Process.h"
 
 namespace mapi {
 
@@ -17,8 +18,14 @@ std::filesystem::path Normal(const std::filesystem::path& path)
 
 CMailProfile& CMailProfile::Default()
 {
-    // Destroyed at exit, which closes (and syncs) what is still open.
+    // What is still open is closed (and synced) when the process ends, after
+    // the save a worker may be in the middle of: the store's lock waits for it.
     static CMailProfile profile;
+    static const bool closedAtEnd = [] {
+        win32::AtProcessEnd([] { (void)profile.CloseAll(); });
+        return true;
+    }();
+    (void)closedAtEnd;
     return profile;
 }
 

@@ -1,6 +1,12 @@
 // Processes: the command line, starting programs of the machine root, and the
-// end of this process. The system ends with the runtime's exit(); it does so
-// through RuntimeExit, so that tests can observe the end instead of dying.
+// end of this process. The system ends through RuntimeExit, so that tests can
+// observe the end instead of dying.
+//
+// The process ends as ExitProcess ends one: threads still at work (a folder
+// walk, a conversion) are stopped where they stand, and the platform's state
+// is not torn down under them, as a system library does nothing when it is
+// told that its process is ending. State that must reach the disk first (a
+// message store still open) is written by an action given to AtProcessEnd.
 #pragma once
 
 #include "win32/Types.h"
@@ -12,9 +18,12 @@
 
 namespace win32 {
 
-// Runs the exit handlers and ends the process with the code, unless a test
-// has installed a hook; the hook must not return (it throws, typically).
+// Runs the end actions and ends the process with the code, unless a test has
+// installed a hook; the hook must not return (it throws, typically).
 [[noreturn]] void RuntimeExit(int code);
+// An action for RuntimeExit, run before the process ends, the latest given
+// first. It may wait for a lock that other threads take, never for a thread.
+void AtProcessEnd(std::function<void()> action);
 // Ends the process at once with the code, without the exit handlers, as
 // TerminateProcess does to its own process; the same test hook sees it.
 [[noreturn]] void RuntimeTerminate(int code);
