@@ -146,6 +146,31 @@ TEST_F(RegistrationChain, ARegistrationMovedToAnotherFileIsFollowed)
     EXPECT_EQ(CreateTestObject(&object), HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND));
 }
 
+// Creations keep what they read of the registry only while no process
+// changes it: each creation below follows what another process registered
+// since the last one, the class's server moved, then taken away.
+TEST_F(RegistrationChain, EveryCreationFollowsWhatAnotherProcessRegisteredSinceTheLast)
+{
+    InstallServer();
+    ASSERT_EQ(SpawnRegsvr32(SilentArgument(kServerPath)), 0);
+    for (int i = 0; i < 3; ++i) {
+        IDispatch* object = nullptr;
+        ASSERT_EQ(CreateTestObject(&object), S_OK);
+        object->Release();
+    }
+
+    const WCHAR* movedPath = u"C:\\Program Files\\Moved\\TestServer.dll";
+    Install(TEST_SERVER_FILE, movedPath);
+    ASSERT_EQ(SpawnRegsvr32(SilentArgument(movedPath)), 0);
+    ASSERT_TRUE(DeleteFileW(kServerPath));
+    IDispatch* object = nullptr;
+    ASSERT_EQ(CreateTestObject(&object), S_OK) << "the server's new file, as registered by regsvr32";
+    object->Release();
+
+    ASSERT_EQ(SpawnRegsvr32(u"/u " + SilentArgument(movedPath)), 0);
+    ExpectUnregistered();
+}
+
 TEST_F(RegistrationChain, ALibraryPathLongerThanAPathBufferIsReadWhole)
 {
     InstallServer();

@@ -230,3 +230,48 @@ TEST_F(RegistryTest, AReadSeesTheFileAsAnotherProcessOrAnEditorLastLeftIt)
     std::filesystem::remove(file);
     EXPECT_EQ(Query(u"Seen", u"v", &type, &data, 64), ERROR_FILE_NOT_FOUND);
 }
+
+TEST_F(RegistryTest, TheGenerationMovesOnWithEveryChangeAndOnlyThen)
+{
+    Set(u"Kept", u"v", REG_SZ, Bytes(u"first", true));
+    const std::uint64_t first = win32::RegistryGeneration();
+    std::vector<BYTE> data;
+    DWORD type = 0;
+    ASSERT_EQ(Query(u"Kept", u"v", &type, &data, 64), ERROR_SUCCESS);
+    EXPECT_EQ(win32::RegistryGeneration(), first) << "a read changes nothing";
+
+    Set(u"Kept", u"v", REG_SZ, Bytes(u"second", true));
+    const std::uint64_t afterOwnWrite = win32::RegistryGeneration();
+    EXPECT_GT(afterOwnWrite, first);
+
+    pid_t child = fork();
+    if (child == 0) {
+        HKEY k = nullptr;
+        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, u"Kept", 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS)
+            _exit(1);
+        const std::vector<BYTE> third = Bytes(u"third", true);
+        _exit(RegSetValueExW(k, u"v", 0, REG_SZ, third.data(), static_cast<DWORD>(third.size())) == ERROR_SUCCESS
+                  ? 0
+                  : 2);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const std::uint64_t afterOtherProcess = win32::RegistryGeneration();
+    EXPECT_GT(afterOtherProcess, afterOwnWrite);
+
+    // Rewritten in place by an editor: the same inode.
+    const auto file = win32::MachineRoot() / "registry.txt";
+    {
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out << "[HKEY_CLASSES_ROOT\\Kept]\n\"v\"=sz:\"edited by hand\"\n";
+    }
+    const std::uint64_t afterEditor = win32::RegistryGeneration();
+    EXPECT_GT(afterEditor, afterOtherProcess);
+
+    // Without a file nothing can be kept: each call is a generation apart.
+    std::filesystem::remove(file);
+    const std::uint64_t missing = win32::RegistryGeneration();
+    EXPECT_GT(missing, afterEditor);
+    EXPECT_NE(win32::RegistryGeneration(), missing);
+}

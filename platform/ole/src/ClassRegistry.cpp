@@ -17,7 +17,7 @@ namespace {
 // The default value of HKEY_CLASSES_ROOT\<key>, if it is a string. Read
 // into a buffer of a path's length first, so that the usual value (a CLSID
 // or a library path) takes one query; a longer one is read again at its size.
-std::optional<std::u16string> ReadClassesValue(const std::u16string& key)
+std::optional<std::u16string> QueryClassesValue(const std::u16string& key)
 {
     HKEY handle = nullptr;
     if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
@@ -38,6 +38,37 @@ std::optional<std::u16string> ReadClassesValue(const std::u16string& key)
     while (!text.empty() && text.back() == 0)
         text.pop_back();
     return text;
+}
+
+// The class values read under the registry's current generation: a session
+// made for every contact asks for the same ProgID and CLSID keys each time,
+// and a change by any process (regsvr32 registering or moving a server)
+// starts a new generation, which empties the copy.
+std::mutex g_classValuesMutex;
+std::uint64_t g_classValuesGeneration = 0;
+std::unordered_map<std::u16string, std::optional<std::u16string>> g_classValues;
+
+std::optional<std::u16string> ReadClassesValue(const std::u16string& key)
+{
+    // Taken before the read: should the registry change during it, the next
+    // call sees the newer generation and drops what this one keeps.
+    const std::uint64_t generation = win32::RegistryGeneration();
+    {
+        std::lock_guard lock(g_classValuesMutex);
+        if (generation > g_classValuesGeneration) {
+            g_classValues.clear();
+            g_classValuesGeneration = generation;
+        }
+        if (generation == g_classValuesGeneration) {
+            if (auto it = g_classValues.find(key); it != g_classValues.end())
+                return it->second;
+        }
+    }
+    auto value = QueryClassesValue(key);
+    std::lock_guard lock(g_classValuesMutex);
+    if (generation == g_classValuesGeneration)
+        g_classValues.emplace(key, value);
+    return value;
 }
 
 // Server libraries once loaded stay loaded; each is asked for its entry

@@ -147,8 +147,10 @@ struct CachedRegistry {
     int fd = -1;
     struct stat seen = {};
     std::shared_ptr<const RegistryTree> tree;
+    std::uint64_t generation = 0;
 };
 CachedRegistry g_cache; // under g_registryMutex
+std::uint64_t g_lastGeneration = 0; // under g_registryMutex
 
 bool SameFile(const struct stat& a, const struct stat& b)
 {
@@ -185,7 +187,7 @@ std::shared_ptr<const RegistryTree> LoadUnlocked()
         ::close(g_cache.fd);
     g_cache = {};
     if (fd >= 0)
-        g_cache = {file, fd, seen, tree};
+        g_cache = {file, fd, seen, tree, ++g_lastGeneration};
     return tree;
 }
 
@@ -451,4 +453,18 @@ LONG RegCloseKey(HKEY key)
     if (!PredefinedRoot(key))
         delete key;
     return ERROR_SUCCESS;
+}
+
+std::uint64_t win32::RegistryGeneration()
+{
+    {
+        std::lock_guard guard(g_registryMutex);
+        if (CachedIfCurrent(RegistryFilePath()))
+            return g_cache.generation;
+    }
+    RegistryLock lock(false);
+    LoadUnlocked();
+    // A machine without a registry file has nothing to keep: every call is
+    // a generation of its own.
+    return g_cache.tree ? g_cache.generation : ++g_lastGeneration;
 }

@@ -51,3 +51,12 @@ LONG RegDeleteKeyW(HKEY key, LPCWSTR subKey);
 LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameChars, LPDWORD reserved, LPWSTR className,
                    LPDWORD classChars, FILETIME* lastWrite);
 LONG RegCloseKey(HKEY key);
+
+namespace win32 {
+
+// Changes whenever a read may see another registry than the last read saw:
+// a change by any process, or another machine root. What a copy of values
+// read from the registry is kept under. One stat of the registry file.
+std::uint64_t RegistryGeneration();
+
+} // namespace win32
