@@ -4,7 +4,9 @@
 #include "RdoTestBase.h"
 
 #include "components/FolderLookup.h"
+#include "components/Logon.h"
 #include "ole/DateText.h"
+#include "win32/Registry.h"
 #include "win32/WideString.h"
 
 namespace componenttest {
@@ -221,6 +223,36 @@ TEST_F(RdoContactTest, PathsThatLeadNowhereAndSessionsWithoutLogonAreErrors)
     EXPECT_NE(RaisedBy([&] { FolderFromPath(fresh, u"\\\\Archive", folder); }), S_OK);
     RemoveDefaultProfile();
     EXPECT_EQ(RaisedBy([&] { Logon(fresh); }), components::kLogonFailed);
+}
+
+// A session is made and logged on for every contact: each logon goes by the
+// default profile as the registry has it at that moment.
+TEST_F(RdoContactTest, EveryLogonGoesByTheDefaultProfileAsTheRegistryHasItThen)
+{
+    const auto profile = components::DefaultProfileName();
+    ASSERT_TRUE(profile);
+    for (int i = 0; i < 2; ++i) {
+        COleDispatchDriver session;
+        ASSERT_TRUE(Create(session, components::kRdoSessionClass));
+        EXPECT_EQ(RaisedBy([&] { Logon(session); }), S_OK);
+    }
+
+    RemoveDefaultProfile();
+    COleDispatchDriver without;
+    ASSERT_TRUE(Create(without, components::kRdoSessionClass));
+    EXPECT_EQ(RaisedBy([&] { Logon(without); }), components::kLogonFailed);
+
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, components::kProfilesKey, 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExW(key, components::kDefaultProfileValue, 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>(profile->c_str()),
+                             static_cast<DWORD>((profile->size() + 1) * sizeof(WCHAR))),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    COleDispatchDriver again, folder;
+    ASSERT_TRUE(Create(again, components::kRdoSessionClass));
+    EXPECT_EQ(RaisedBy([&] { Logon(again); }), S_OK);
+    EXPECT_EQ(RaisedBy([&] { FolderFromPath(again, u"\\\\Archive", folder); }), S_OK);
 }
 
 TEST_F(RdoContactTest, ValuesOfTheWrongKindAndMembersOfOtherKindsAreRefused)
