@@ -113,3 +113,38 @@ TEST_F(PathTest, HostPathsMapBackToWindowsPaths)
     EXPECT_EQ(win32::WindowsPathOf(m_root / "drive_c"), u"C:\\");
     EXPECT_FALSE(win32::WindowsPathOf("/etc/passwd"));
 }
+
+// A name differing only in case finds its file among many, whether both
+// names are plain ASCII or either holds letters that fold onto ASCII ones
+// (dotless i and long s both upcase to ASCII letters).
+TEST_F(PathTest, ANameInAnotherCaseIsFoundAmongManyAsciiAndOtherNames)
+{
+    const fs::path folder = m_root / "drive_c" / "Attachment";
+    for (int i = 0; i < 500; ++i)
+        WriteHostFile(folder / ("entry" + std::to_string(i) + ".dat"), "x");
+    WriteHostFile(folder / "Report.TXT", "ascii");
+    WriteHostFile(folder / "\u017Fun.txt", "long s");
+    WriteHostFile(folder / "\u0131de.txt", "dotless i");
+    WriteHostFile(folder / "\u00C4RGER.txt", "umlaut");
+    WriteHostFile(folder / "Index.txt", "ascii, named with a dotless i");
+    const std::pair<const char16_t*, const char*> cases[] = {
+        {u"C:\\Attachment\\report.txt", "Report.TXT"},
+        {u"C:\\Attachment\\SUN.TXT", "\u017Fun.txt"},
+        {u"C:\\Attachment\\IDE.txt", "\u0131de.txt"},
+        {u"C:\\Attachment\\\u00E4rger.TXT", "\u00C4RGER.txt"},
+        {u"C:\\Attachment\\ENTRY499.DAT", "entry499.dat"},
+        {u"C:\\Attachment\\\u0131NDEX.txt", "Index.txt"},
+    };
+    for (const auto& [windows, host] : cases) {
+        auto found = win32::ResolvePath(windows, win32::Resolve::ParentExists);
+        ASSERT_TRUE(found) << host;
+        EXPECT_TRUE(found->exists) << host;
+        EXPECT_EQ(found->hostPath, folder / host);
+    }
+    // One letter more or less is another name, to be created as written.
+    for (const char16_t* other : {u"C:\\Attachment\\report.txtx", u"C:\\Attachment\\eport.txt", u"C:\\Attachment\\ENTRY500.DAT"}) {
+        auto found = win32::ResolvePath(other, win32::Resolve::ParentExists);
+        ASSERT_TRUE(found);
+        EXPECT_FALSE(found->exists);
+    }
+}

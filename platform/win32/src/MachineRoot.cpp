@@ -40,6 +40,24 @@ std::u16string CurrentDirectory()
     return g_currentDirectory;
 }
 
+// Whether a host name equals name ignoring case. A plain ASCII host name is
+// compared as it stands: a folder that gathers thousands of files (the
+// calendar's attachments) is listed for every new name created in it, and
+// converting each entry was most of that listing's cost.
+bool HostNameEqualsNoCase(std::string_view host, std::u16string_view name)
+{
+    const bool ascii = std::all_of(host.begin(), host.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (!ascii)
+        return EqualsNoCase(Utf8ToUtf16(host), name);
+    if (host.size() != name.size())
+        return false;
+    for (std::size_t i = 0; i < host.size(); ++i) {
+        if (CharUpperChar(static_cast<WCHAR>(host[i])) != CharUpperChar(name[i]))
+            return false;
+    }
+    return true;
+}
+
 // The entry of a host folder whose name equals name ignoring case, when
 // no entry has exactly that name.
 std::optional<fs::path> ScanNoCase(const fs::path& folder, std::u16string_view name)
@@ -52,7 +70,7 @@ std::optional<fs::path> ScanNoCase(const fs::path& folder, std::u16string_view n
         const std::string_view host = entry->d_name;
         if (host == "." || host == "..")
             continue;
-        if (EqualsNoCase(Utf8ToUtf16(host), name)) {
+        if (HostNameEqualsNoCase(host, name)) {
             found = folder / host;
             break;
         }
