@@ -99,6 +99,7 @@ struct CNodeDatabase::Impl {
     // The stored bytes of the block of `entry`, from the cache or the file;
     // valid until the next block is read, written or released.
     Result<const Bytes*> StoredBlock(const ndb::BbtEntry& entry);
+    Result<const Bytes*> StoredBlock(std::uint64_t bid);
     Result<Bytes> ReadDataBlock(std::uint64_t bid);     // decoded external block
     Result<DataTreeShape> ReadDataTreeShape(std::uint64_t bidData);
     Result<std::vector<Bytes>> ReadDataTree(std::uint64_t bidData);

@@ -55,6 +55,14 @@ Result<Bytes> CNodeDatabase::Impl::ReadBlock(std::uint64_t bid)
     return **stored;
 }
 
+Result<const Bytes*> CNodeDatabase::Impl::StoredBlock(std::uint64_t bid)
+{
+    auto entry = FindBlock(bid);
+    if (!entry)
+        return entry.GetError();
+    return StoredBlock(*entry);
+}
+
 Result<const Bytes*> CNodeDatabase::Impl::StoredBlock(const ndb::BbtEntry& entry)
 {
     // A failed batch may have left blocks in the cache that never reached
@@ -98,10 +106,10 @@ Result<CNodeDatabase::Impl::DataTreeShape> CNodeDatabase::Impl::ReadDataTreeShap
         shape.leaves.push_back(bidData);
         return shape;
     }
-    auto raw = ReadBlock(bidData);
+    auto raw = StoredBlock(bidData);
     if (!raw)
         return raw.GetError();
-    auto top = ndb::ParseXBlock(working.format, *raw);
+    auto top = ndb::ParseXBlock(working.format, **raw);
     if (!top)
         return MakeError("block " + Hex(bidData) + ": " + top.Message());
     shape.top = bidData;
@@ -113,10 +121,10 @@ Result<CNodeDatabase::Impl::DataTreeShape> CNodeDatabase::Impl::ReadDataTreeShap
     for (std::uint64_t xbid : top->bids) {
         if (!IsInternal(xbid))
             return MakeError("XXBLOCK " + Hex(bidData) + " refers to a data block");
-        auto xraw = ReadBlock(xbid);
+        auto xraw = StoredBlock(xbid);
         if (!xraw)
             return xraw.GetError();
-        auto x = ndb::ParseXBlock(working.format, *xraw);
+        auto x = ndb::ParseXBlock(working.format, **xraw);
         if (!x)
             return MakeError("block " + Hex(xbid) + ": " + x.Message());
         if (x->level != 1)
