@@ -163,7 +163,7 @@ ndb::PageSink CNodeDatabase::Impl::MakePageSink()
         return ndb::Bref{bid, *ib};
     };
     sink.write = [this](const ndb::Bref& where, std::vector<std::uint8_t> bytes) {
-        return file.WriteAt(where.ib, bytes);
+        return file.WriteAt(where.ib, std::move(bytes));
     };
     sink.release = [this](const ndb::Bref& old) { pendingFree.emplace_back(old.ib, ndb::kPageSize); };
     return sink;

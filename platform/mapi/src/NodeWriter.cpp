@@ -3,6 +3,7 @@
 // commit.
 #include "NodeDatabaseImpl.h"
 
+#include <algorithm>
 #include <string>
 
 namespace mapi {
@@ -28,10 +29,16 @@ Result<std::uint64_t> CNodeDatabase::Impl::WriteBlock(const Bytes& data, bool in
     auto ib = AllocateSpace(disk, 64);
     if (!ib)
         return ib.GetError();
-    Bytes stored = data;
+    // Encoded and sealed in the buffer that goes to the file.
+    Bytes onDisk(disk);
+    std::copy(data.begin(), data.end(), onDisk.begin());
+    const std::span<std::uint8_t> stored(onDisk.data(), data.size());
     if (!internal)
         ndb::EncodeBlock(working.bCryptMethod, stored, bid);
-    MAPI_TRY(file.WriteAt(*ib, ndb::WriteBlock(stored, bid, *ib)));
+    ndb::SealBlock(onDisk, data.size(), bid, *ib);
+    const bool keep = !writingNewNode && !failed;
+    Bytes kept = keep ? Bytes(stored.begin(), stored.end()) : Bytes{};
+    MAPI_TRY(file.WriteAt(*ib, std::move(onDisk)));
     ndb::BbtEntry entry;
     entry.bref = {bid, *ib};
     entry.cb = static_cast<std::uint16_t>(data.size());
@@ -39,8 +46,8 @@ Result<std::uint64_t> CNodeDatabase::Impl::WriteBlock(const Bytes& data, bool in
     MAPI_TRY(bbt.Put(entry));
     // A node that changes is read back by its next change; a new one (a
     // message) seldom is.
-    if (!writingNewNode && !failed)
-        blockCache.Put(bid, *ib, std::move(stored));
+    if (keep)
+        blockCache.Put(bid, *ib, std::move(kept));
     else
         blockCache.Erase(bid);
     return bid;
