@@ -25,12 +25,13 @@ Bytes Random(std::size_t size, std::uint32_t seed)
     return b;
 }
 
-NodeContent Content(std::uint32_t seed, std::size_t blocks = 3)
+NodeContent Content(std::uint32_t seed, std::size_t blocks = 3, bool withSubnode = true)
 {
     NodeContent c;
     for (std::size_t i = 0; i < blocks; ++i)
         c.blocks.push_back(Random(1000, seed * 16 + static_cast<std::uint32_t>(i)));
-    c.subnodes[0x3F].blocks.push_back(Random(300, seed + 7000));
+    if (withSubnode)
+        c.subnodes[0x3F].blocks.push_back(Random(300, seed + 7000));
     return c;
 }
 
@@ -80,6 +81,8 @@ TEST(BlockCacheTest, ARolledBackBatchLeavesNothingThatTheNextOneReadsBack)
     for (std::uint32_t round = 0; round < 4; ++round) {
         // A changing node (cached as written), then the batch is dropped.
         ASSERT_TRUE(db.WriteNode(0x122, 0, Content(100 + round)).Ok());
+        // The batch reads its own writes, which come from the kept blocks.
+        ASSERT_EQ(*db.ReadNode(0x122), Content(100 + round));
         ASSERT_TRUE(db.Rollback().Ok());
         // The same shapes again, once for the changing node, once for a new one.
         const Nid fresh = 0x200 + round * 0x20 + 4;
@@ -91,6 +94,22 @@ TEST(BlockCacheTest, ARolledBackBatchLeavesNothingThatTheNextOneReadsBack)
         auto kept = db.ReadNode(0x122);
         ASSERT_TRUE(kept.Ok()) << kept.Message();
         EXPECT_EQ(*kept, Content(1)) << "round " << round;
+    }
+
+    // A rolled-back tree of three blocks under an XBLOCK; then a node of one
+    // block and one of two, whose XBLOCK gets the same BID with other
+    // blocks under it.
+    for (std::uint32_t round = 0; round < 3; ++round) {
+        ASSERT_TRUE(db.WriteNode(0x122, 0, Content(400 + round, 3, false)).Ok());
+        ASSERT_EQ(*db.ReadNode(0x122), Content(400 + round, 3, false));
+        ASSERT_TRUE(db.Rollback().Ok());
+        const Nid one = 0x1000 + round * 0x40 + 4, two = one + 0x20;
+        ASSERT_TRUE(db.WriteNode(one, 0, Content(500 + round, 1, false)).Ok());
+        ASSERT_TRUE(db.WriteNode(two, 0, Content(600 + round, 2, false)).Ok());
+        auto read = db.ReadNode(two);
+        ASSERT_TRUE(read.Ok()) << read.Message();
+        EXPECT_EQ(*read, Content(600 + round, 2, false)) << "round " << round;
+        ASSERT_TRUE(db.Commit().Ok());
     }
 
     // A partial rewrite that fails half-way (its second block is too large)
