@@ -26,13 +26,18 @@ std::vector<std::uint8_t> WriteBlock(std::span<const std::uint8_t> data, std::ui
 {
     std::vector<std::uint8_t> out(BlockDiskSize(Format::Unicode, data.size()), 0);
     std::copy(data.begin(), data.end(), out.begin());
-    std::span<std::uint8_t> b(out);
-    const std::size_t at = out.size() - kUnicodeSizes.blockTrailer;
-    Write16(b, at, static_cast<std::uint16_t>(data.size()));
-    Write16(b, at + 2, ComputeSig(ib, bid));
-    Write32(b, at + 4, ComputeCrc(data));
-    Write64(b, at + 8, bid);
+    SealBlock(out, data.size(), bid, ib);
     return out;
+}
+
+void SealBlock(std::span<std::uint8_t> b, std::size_t cb, std::uint64_t bid, std::uint64_t ib)
+{
+    const std::size_t at = b.size() - kUnicodeSizes.blockTrailer;
+    std::fill(b.begin() + static_cast<std::ptrdiff_t>(cb), b.begin() + static_cast<std::ptrdiff_t>(at), 0);
+    Write16(b, at, static_cast<std::uint16_t>(cb));
+    Write16(b, at + 2, ComputeSig(ib, bid));
+    Write32(b, at + 4, ComputeCrc(b.first(cb)));
+    Write64(b, at + 8, bid);
 }
 
 Result<std::vector<std::uint8_t>> ParseBlock(Format format, std::span<const std::uint8_t> disk, std::uint16_t cb,

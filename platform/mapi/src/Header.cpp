@@ -202,8 +202,11 @@ std::vector<std::uint8_t> WriteHeader(const Header& h)
     b[kOffBReserved] = h.bReserved;
     for (std::size_t i = 0; i < h.rgbReserved3.size(); ++i)
         b[kOffRgbReserved3 + i] = h.rgbReserved3[i];
-    Write32(b, kOffCrcPartial, ComputeCrc(b.subspan(kCrcStart, kCrcPartialLength)));
-    Write32(b, kOffCrcFull, ComputeCrc(b.subspan(kCrcStart, kCrcFullLength)));
+    // The full CRC covers the partial one's bytes and goes on from there.
+    const std::uint32_t partial = ComputeCrc(b.subspan(kCrcStart, kCrcPartialLength));
+    Write32(b, kOffCrcPartial, partial);
+    Write32(b, kOffCrcFull,
+            ComputeCrc(b.subspan(kCrcStart + kCrcPartialLength, kCrcFullLength - kCrcPartialLength), partial));
     return out;
 }
 

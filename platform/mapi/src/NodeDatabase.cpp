@@ -31,6 +31,9 @@ const std::uint64_t CNodeDatabase::Impl::kCachedPages = 1024;
 // is the most there can be.
 const std::uint64_t CNodeDatabase::Impl::kMaxArena = 128 * 1024;
 const std::uint64_t CNodeDatabase::Impl::kLeastRun[2] = {1024, 8192};
+// Enough for the last blocks of the tables and folders a run of saves
+// changes, their XBLOCKs and subnode blocks.
+const std::size_t CNodeDatabase::Impl::kCachedBlockBytes = 4 * 1024 * 1024;
 
 namespace {
 
@@ -64,7 +67,8 @@ CNodeDatabase::Impl::Impl(ndb::Format format)
           if (!raw)
               return MakeError("block B-tree: " + raw.Message());
           return ndb::ParseBtPage(working.format, *raw, b);
-      })
+      }),
+      blockCache(kCachedBlockBytes)
 {
     working.format = format;
 }
@@ -159,7 +163,7 @@ ndb::PageSink CNodeDatabase::Impl::MakePageSink()
         return ndb::Bref{bid, *ib};
     };
     sink.write = [this](const ndb::Bref& where, std::vector<std::uint8_t> bytes) {
-        return file.WriteAt(where.ib, bytes);
+        return file.WriteAt(where.ib, std::move(bytes));
     };
     sink.release = [this](const ndb::Bref& old) { pendingFree.emplace_back(old.ib, ndb::kPageSize); };
     return sink;
@@ -373,6 +377,8 @@ Result<void> CNodeDatabase::Rollback()
     d.working = d.committed;
     d.pendingFree.clear();
     d.DropArenas();
+    // The BIDs of the batch are handed out again, for other bytes.
+    d.blockCache.Clear();
     // The map on disk lacks only the space freed since the last header: a
     // leak that the next allocation map rebuild recovers, never a loss.
     if (d.committed.root.ibAMapLast != 0) {
@@ -417,6 +423,7 @@ Result<void> CNodeDatabase::Close()
         }
     }
     d.file.Close();
+    d.blockCache.Clear();
     return result;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "AllocationMap.h"
+#include "BlockCache.h"
 #include "BTree.h"
 #include "PstFile.h"
 #include "mapi/NodeDatabase.h"
@@ -49,9 +50,16 @@ struct CNodeDatabase::Impl {
     Arena arenas[2];
     bool writingNewNode = false;
 
+    // The blocks of nodes that change (tables, folders) as last written or
+    // read; never used while the database is failed, emptied by a rollback.
+    ndb::CBlockCache blockCache;
+    // A block read while the cache is not used.
+    Bytes uncachedBlock;
+
     static const std::uint64_t kCachedPages;
     static const std::uint64_t kMaxArena;
     static const std::uint64_t kLeastRun[2];
+    static const std::size_t kCachedBlockBytes;
 
     Impl(ndb::Format format);
 
@@ -88,6 +96,10 @@ struct CNodeDatabase::Impl {
     Result<ndb::NbtEntry> FindNode(Nid nid);
     Result<ndb::BbtEntry> FindBlock(std::uint64_t bid);
     Result<Bytes> ReadBlock(std::uint64_t bid);         // stored bytes of any block
+    // The stored bytes of the block of `entry`, from the cache or the file;
+    // valid until the next block is read, written or released.
+    Result<const Bytes*> StoredBlock(const ndb::BbtEntry& entry);
+    Result<const Bytes*> StoredBlock(std::uint64_t bid);
     Result<Bytes> ReadDataBlock(std::uint64_t bid);     // decoded external block
     Result<DataTreeShape> ReadDataTreeShape(std::uint64_t bidData);
     Result<std::vector<Bytes>> ReadDataTree(std::uint64_t bidData);

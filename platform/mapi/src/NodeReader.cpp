@@ -49,13 +49,41 @@ Result<Bytes> CNodeDatabase::Impl::ReadBlock(std::uint64_t bid)
     auto entry = FindBlock(bid);
     if (!entry)
         return entry.GetError();
-    const std::size_t disk = ndb::BlockDiskSize(working.format, entry->cb);
+    auto stored = StoredBlock(*entry);
+    if (!stored)
+        return stored.GetError();
+    return **stored;
+}
+
+Result<const Bytes*> CNodeDatabase::Impl::StoredBlock(std::uint64_t bid)
+{
+    auto entry = FindBlock(bid);
+    if (!entry)
+        return entry.GetError();
+    return StoredBlock(*entry);
+}
+
+Result<const Bytes*> CNodeDatabase::Impl::StoredBlock(const ndb::BbtEntry& entry)
+{
+    // A failed batch may have left blocks in the cache that never reached
+    // the file; only its rollback, which empties the cache, ends that state.
+    if (!failed)
+        if (const Bytes* held = blockCache.Find(entry.bref.bid, entry.bref.ib, entry.cb))
+            return held;
+    const std::size_t disk = ndb::BlockDiskSize(working.format, entry.cb);
     if (disk > ndb::kMaxBlockSize)
-        return MakeError("block " + Hex(bid) + " is larger than a block can be");
-    auto raw = file.ReadAt(entry->bref.ib, disk);
+        return MakeError("block " + Hex(entry.bref.bid) + " is larger than a block can be");
+    auto raw = file.ReadAt(entry.bref.ib, disk);
     if (!raw)
-        return MakeError("block " + Hex(bid) + ": " + raw.Message());
-    return ndb::ParseBlock(working.format, *raw, entry->cb, entry->bref.bid, entry->bref.ib);
+        return MakeError("block " + Hex(entry.bref.bid) + ": " + raw.Message());
+    auto parsed = ndb::ParseBlock(working.format, *raw, entry.cb, entry.bref.bid, entry.bref.ib);
+    if (!parsed)
+        return parsed.GetError();
+    if (!failed)
+        if (const Bytes* held = blockCache.Put(entry.bref.bid, entry.bref.ib, std::move(*parsed)))
+            return held;
+    uncachedBlock = std::move(*parsed);
+    return &uncachedBlock;
 }
 
 Result<Bytes> CNodeDatabase::Impl::ReadDataBlock(std::uint64_t bid)
@@ -78,10 +106,10 @@ Result<CNodeDatabase::Impl::DataTreeShape> CNodeDatabase::Impl::ReadDataTreeShap
         shape.leaves.push_back(bidData);
         return shape;
     }
-    auto raw = ReadBlock(bidData);
+    auto raw = StoredBlock(bidData);
     if (!raw)
         return raw.GetError();
-    auto top = ndb::ParseXBlock(working.format, *raw);
+    auto top = ndb::ParseXBlock(working.format, **raw);
     if (!top)
         return MakeError("block " + Hex(bidData) + ": " + top.Message());
     shape.top = bidData;
@@ -93,10 +121,10 @@ Result<CNodeDatabase::Impl::DataTreeShape> CNodeDatabase::Impl::ReadDataTreeShap
     for (std::uint64_t xbid : top->bids) {
         if (!IsInternal(xbid))
             return MakeError("XXBLOCK " + Hex(bidData) + " refers to a data block");
-        auto xraw = ReadBlock(xbid);
+        auto xraw = StoredBlock(xbid);
         if (!xraw)
             return xraw.GetError();
-        auto x = ndb::ParseXBlock(working.format, *xraw);
+        auto x = ndb::ParseXBlock(working.format, **xraw);
         if (!x)
             return MakeError("block " + Hex(xbid) + ": " + x.Message());
         if (x->level != 1)

@@ -30,9 +30,11 @@ Result<std::uint64_t> CNodeDatabase::Impl::RewriteDataTree(const BlockStream& st
 
     std::vector<std::uint64_t> leaves(stream.count);
     std::vector<bool> kept(stream.count, false);
+    // Asked once: the XBLOCKs below add them up again.
+    std::vector<std::size_t> sizes(stream.count);
     std::uint64_t total = 0;
     for (std::size_t i = 0; i < stream.count; ++i) {
-        const std::size_t size = stream.size(i);
+        const std::size_t size = sizes[i] = stream.size(i);
         if (size > maxData)
             return MakeError("a data block holds at most " + std::to_string(maxData) + " bytes, not " +
                              std::to_string(size));
@@ -108,7 +110,7 @@ Result<std::uint64_t> CNodeDatabase::Impl::RewriteDataTree(const BlockStream& st
         std::uint64_t bytes = 0;
         for (std::size_t i = start; i < end; ++i) {
             same = same && kept[i];
-            bytes += stream.size(i);
+            bytes += sizes[i];
         }
         if (same) {
             xbids.push_back(old.xblocks[index]);

@@ -3,6 +3,7 @@
 // commit.
 #include "NodeDatabaseImpl.h"
 
+#include <algorithm>
 #include <string>
 
 namespace mapi {
@@ -28,15 +29,27 @@ Result<std::uint64_t> CNodeDatabase::Impl::WriteBlock(const Bytes& data, bool in
     auto ib = AllocateSpace(disk, 64);
     if (!ib)
         return ib.GetError();
-    Bytes stored = data;
+    // Encoded and sealed in the buffer that goes to the file.
+    Bytes onDisk(disk);
+    std::copy(data.begin(), data.end(), onDisk.begin());
+    const std::span<std::uint8_t> stored(onDisk.data(), data.size());
     if (!internal)
         ndb::EncodeBlock(working.bCryptMethod, stored, bid);
-    MAPI_TRY(file.WriteAt(*ib, ndb::WriteBlock(stored, bid, *ib)));
+    ndb::SealBlock(onDisk, data.size(), bid, *ib);
+    const bool keep = !writingNewNode && !failed;
+    Bytes kept = keep ? Bytes(stored.begin(), stored.end()) : Bytes{};
+    MAPI_TRY(file.WriteAt(*ib, std::move(onDisk)));
     ndb::BbtEntry entry;
     entry.bref = {bid, *ib};
     entry.cb = static_cast<std::uint16_t>(data.size());
     entry.cRef = kSingleReference;
     MAPI_TRY(bbt.Put(entry));
+    // A node that changes is read back by its next change; a new one (a
+    // message) seldom is.
+    if (keep)
+        blockCache.Put(bid, *ib, std::move(kept));
+    else
+        blockCache.Erase(bid);
     return bid;
 }
 
@@ -156,16 +169,18 @@ void CNodeDatabase::Impl::ReleaseBlock(std::uint64_t bid, int depth, bool withCh
         return;
     }
     // Only space that verifiably holds this block is freed: a damaged entry
-    // could otherwise hand out space that other blocks use.
-    auto raw = ReadBlock(bid);
-    if (!raw)
+    // could otherwise hand out space that other blocks use. The children are
+    // taken out before releasing them, which reuses the stored bytes.
+    auto stored = StoredBlock(*entry);
+    if (!stored)
         return;
-    if (withChildren && IsInternal(bid) && raw->size() >= 2) {
-        if ((*raw)[0] == ndb::kBlockTypeData) {
-            if (auto x = ndb::ParseXBlock(working.format, *raw))
+    const Bytes& raw = **stored;
+    if (withChildren && IsInternal(bid) && raw.size() >= 2) {
+        if (raw[0] == ndb::kBlockTypeData) {
+            if (auto x = ndb::ParseXBlock(working.format, raw))
                 for (std::uint64_t child : x->bids)
                     ReleaseBlock(child, depth + 1);
-        } else if (auto sb = ndb::ParseSubnodeBlock(working.format, *raw)) {
+        } else if (auto sb = ndb::ParseSubnodeBlock(working.format, raw)) {
             for (const auto& leaf : sb->leaves) {
                 ReleaseBlock(leaf.bidData, depth + 1);
                 ReleaseBlock(leaf.bidSub, depth + 1);
@@ -174,6 +189,7 @@ void CNodeDatabase::Impl::ReleaseBlock(std::uint64_t bid, int depth, bool withCh
                 ReleaseBlock(branch.bid, depth + 1);
         }
     }
+    blockCache.Erase(bid);
     auto erased = bbt.Erase(entry->Key());
     if (erased && *erased)
         pendingFree.emplace_back(entry->bref.ib, ndb::BlockDiskSize(working.format, entry->cb));

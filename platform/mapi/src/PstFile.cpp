@@ -8,6 +8,7 @@
 #include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace mapi::ndb {
@@ -106,38 +107,60 @@ Result<void> CPstFile::WritePending() const
     // Pending writes never overlap (an overlapping one hands the others on
     // first), so their order within a run does not matter.
     std::sort(pending.begin(), pending.end(), [](const PendingWrite& a, const PendingWrite& b) { return a.ib < b.ib; });
-    std::vector<std::uint8_t> run;
-    for (std::size_t i = 0; i < pending.size();) {
-        const std::uint64_t start = pending[i].ib;
-        run = std::move(pending[i].bytes);
-        for (++i; i < pending.size() && pending[i].ib == start + run.size(); ++i)
-            run.insert(run.end(), pending[i].bytes.begin(), pending[i].bytes.end());
-        std::size_t done = 0;
-        while (done < run.size()) {
-            const std::uint64_t at = start + done;
-            const std::size_t piece = std::min<std::size_t>(run.size() - done, kHostPage - at % kHostPage);
-            const ssize_t n = ::pwrite(m_fd, run.data() + done, piece, static_cast<off_t>(at));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                return SysError("cannot write", m_path);
-            done += static_cast<std::size_t>(n);
+    // Each host page of a run goes in one write, gathered from the pieces
+    // that cover it rather than copied together.
+    std::vector<iovec> pieces;
+    std::size_t i = 0, offset = 0; // the next byte to write: pending[i].bytes[offset]
+    while (i < pending.size()) {
+        const std::uint64_t at = pending[i].ib + offset;
+        const std::uint64_t pageEnd = (at / kHostPage + 1) * kHostPage;
+        pieces.clear();
+        std::size_t length = 0;
+        std::size_t j = i, from = offset;
+        while (j < pending.size() && pending[j].ib + from == at + length && at + length < pageEnd) {
+            const std::size_t take = static_cast<std::size_t>(
+                std::min<std::uint64_t>(pending[j].bytes.size() - from, pageEnd - (at + length)));
+            pieces.push_back({pending[j].bytes.data() + from, take});
+            length += take;
+            from += take;
+            if (from == pending[j].bytes.size()) {
+                ++j;
+                from = 0;
+            }
+        }
+        const ssize_t n = ::pwritev(m_fd, pieces.data(), static_cast<int>(pieces.size()), static_cast<off_t>(at));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return SysError("cannot write", m_path);
+        // A short write goes on from where it stopped.
+        std::size_t done = static_cast<std::size_t>(n);
+        while (done > 0) {
+            const std::size_t step = std::min(done, pending[i].bytes.size() - offset);
+            done -= step;
+            offset += step;
+            if (offset == pending[i].bytes.size()) {
+                ++i;
+                offset = 0;
+            }
         }
     }
     return {};
 }
 
-Result<void> CPstFile::WriteAt(std::uint64_t ib, const std::vector<std::uint8_t>& bytes)
+Result<void> CPstFile::WriteAt(std::uint64_t ib, std::vector<std::uint8_t> bytes)
 {
     if (PendingOverlaps(ib, bytes.size()))
-        MAPI_TRY(WritePending());
-    m_pending.push_back({ib, bytes});
-    if (ib == 0)
         MAPI_TRY(WritePending());
     if (ib + bytes.size() > m_size)
         m_size = ib + bytes.size();
     if (IFileObserver* observer = g_observer)
         observer->Wrote(ib, bytes);
+    const bool header = ib == 0;
+    if (!bytes.empty())
+        m_pending.push_back({ib, std::move(bytes)});
+    if (header)
+        MAPI_TRY(WritePending());
     return {};
 }
 

@@ -43,7 +43,7 @@ public:
     // go as one. They are handed on before any read of their bytes, a
     // resize, a flush, the close and with a write of the header, which a
     // commit writes last: whatever a returned commit wrote is the kernel's.
-    Result<void> WriteAt(std::uint64_t ib, const std::vector<std::uint8_t>& bytes);
+    Result<void> WriteAt(std::uint64_t ib, std::vector<std::uint8_t> bytes);
     Result<void> Resize(std::uint64_t size);
     Result<void> Sync();
     // Makes a new file's name durable too.

@@ -172,6 +172,13 @@ TEST(MessageKillTest, ASaveOnAFullDiskFailsAndLeavesEverySavedMessage)
             after.SetSubject(u"after the failure");
             if (after.Save().Ok())
                 subjects.push_back(u"after the failure");
+            // The store that failed reads what the file holds, not what the
+            // failed save had written before it went back.
+            auto own = inbox->ListMessages();
+            ASSERT_TRUE(own.Ok()) << own.Message();
+            ASSERT_EQ(own->size(), subjects.size()) << "round " << round;
+            for (std::size_t i = 0; i < subjects.size(); ++i)
+                EXPECT_EQ((*own)[i].subject, subjects[i]) << "round " << round;
             (void)(*store)->Close();
             ::setrlimit(RLIMIT_FSIZE, &old);
             std::signal(SIGXFSZ, oldHandler);

@@ -1,5 +1,7 @@
 #include "mapi/ltp/PropertyCodec.h"
 
+#include <bit>
+#include <cstring>
 #include <string>
 
 #include "mapi/ltp/LittleEndian.h"
@@ -100,6 +102,12 @@ bool IsInlineType(std::uint16_t type)
 
 Bytes Utf16Bytes(const std::u16string& s)
 {
+    // On a little-endian host the string's memory is already the file's form.
+    if constexpr (std::endian::native == std::endian::little) {
+        Bytes out(s.size() * 2);
+        if (!s.empty()) std::memcpy(out.data(), s.data(), out.size());
+        return out;
+    }
     Bytes out;
     out.reserve(s.size() * 2);
     for (char16_t c : s) AppendU16(out, static_cast<std::uint16_t>(c));
@@ -108,6 +116,11 @@ Bytes Utf16Bytes(const std::u16string& s)
 
 std::u16string Utf16FromBytes(const std::uint8_t* p, std::size_t size)
 {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::u16string s(size / 2, u'\0');
+        if (!s.empty()) std::memcpy(s.data(), p, s.size() * 2);
+        return s;
+    }
     std::u16string s;
     s.reserve(size / 2);
     for (std::size_t i = 0; i + 1 < size; i += 2) s.push_back(static_cast<char16_t>(ReadU16(p + i)));

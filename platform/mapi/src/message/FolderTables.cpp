@@ -19,7 +19,7 @@ CPropertyBag RowCells(const CPropertyBag& pc, std::int32_t version)
 
 } // namespace
 
-Result<ltp::CTableContext> NewTable(CStore::Impl& store, ltp::TableKind kind)
+Result<const std::vector<ltp::TableColumn>*> TemplateColumns(CStore::Impl& store, ltp::TableKind kind)
 {
     auto it = store.templates.find(kind);
     if (it == store.templates.end()) {
@@ -39,7 +39,15 @@ Result<ltp::CTableContext> NewTable(CStore::Impl& store, ltp::TableKind kind)
         }
         it = store.templates.emplace(kind, std::move(columns)).first;
     }
-    return FromLtp(ltp::CTableContext::CreateWithLayout(it->second), "new table");
+    return &it->second;
+}
+
+Result<ltp::CTableContext> NewTable(CStore::Impl& store, ltp::TableKind kind)
+{
+    auto columns = TemplateColumns(store, kind);
+    if (!columns)
+        return columns.GetError();
+    return FromLtp(ltp::CTableContext::CreateWithLayout(**columns), "new table");
 }
 
 CPropertyBag NewFolderPc(const std::u16string& name, const std::u16string& containerClass)

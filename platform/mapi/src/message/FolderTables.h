@@ -10,6 +10,8 @@ constexpr Nid HierarchyTableOf(Nid folder) { return MakeNid(NidType::HierarchyTa
 constexpr Nid ContentsTableOf(Nid folder) { return MakeNid(NidType::ContentsTable, NidIndexOf(folder)); }
 constexpr Nid AssocContentsTableOf(Nid folder) { return MakeNid(NidType::AssocContentsTable, NidIndexOf(folder)); }
 
+// The columns of this store's template of that kind, read once.
+Result<const std::vector<ltp::TableColumn>*> TemplateColumns(CStore::Impl& store, ltp::TableKind kind);
 // An empty table with the columns of this store's template of that kind.
 Result<ltp::CTableContext> NewTable(CStore::Impl& store, ltp::TableKind kind);
 

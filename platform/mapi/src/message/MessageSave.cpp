@@ -17,8 +17,8 @@ namespace {
 std::vector<std::uint32_t> TemplateTags(CStore::Impl& store, ltp::TableKind kind)
 {
     std::vector<std::uint32_t> tags;
-    if (auto table = message::NewTable(store, kind))
-        for (const auto& column : table->Columns())
+    if (auto columns = message::TemplateColumns(store, kind))
+        for (const auto& column : **columns)
             tags.push_back(column.tag);
     else
         tags = ltp::GetTableTemplate(kind).columns;

@@ -24,6 +24,9 @@ std::size_t BlockDiskSize(Format format, std::size_t cb);
 
 // The on-disk bytes of a Unicode block holding `data` (already encoded).
 std::vector<std::uint8_t> WriteBlock(std::span<const std::uint8_t> data, std::uint64_t bid, std::uint64_t ib);
+// Writes the padding and trailer of a Unicode block whose first `cb` bytes
+// already hold its (encoded) data; `disk` is BlockDiskSize(cb) long.
+void SealBlock(std::span<std::uint8_t> disk, std::size_t cb, std::uint64_t bid, std::uint64_t ib);
 // Checks a block read from disk (exactly BlockDiskSize(cb) bytes) against its
 // BBT entry and returns its stored data.
 Result<std::vector<std::uint8_t>> ParseBlock(Format format, std::span<const std::uint8_t> disk, std::uint16_t cb,
