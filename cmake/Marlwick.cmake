@@ -35,3 +35,20 @@ function(marlwick_test name)
     # Every test runs on the headless display, even on a desktop.
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 ENVIRONMENT MARLWICK_DISPLAY=headless)
 endfunction()
+
+# marlwick_allocator(<target>): the program's allocator. A conversion makes
+# and frees many small strings and buffers per message, which glibc's
+# allocator serves with much bookkeeping of its free lists; jemalloc serves
+# them from per-thread caches of size classes. The sanitizer build keeps its
+# own allocator.
+find_library(MARLWICK_JEMALLOC jemalloc)
+function(marlwick_allocator target)
+    if(MARLWICK_SANITIZE)
+        return()
+    endif()
+    if(MARLWICK_JEMALLOC)
+        target_link_libraries(${target} PRIVATE ${MARLWICK_JEMALLOC})
+    else()
+        message(WARNING "jemalloc (libjemalloc-dev) is missing: ${target} uses the C library's allocator")
+    endif()
+endfunction()

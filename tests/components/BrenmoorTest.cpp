@@ -375,5 +375,58 @@ TEST_F(BrenmoorTest, OutlookIsUnusableWithoutItsServerOrAMailProfile)
               DISP_E_MEMBERNOTFOUND);
 }
 
+std::vector<std::u16string> SubjectsOf(const std::vector<mapi::CMessage>& messages)
+{
+    std::vector<std::u16string> subjects;
+    for (const auto& message : messages)
+        subjects.push_back(message.GetSubject());
+    return subjects;
+}
+
+// Messages of one folder path come one after another; between two of them
+// the store's folders or the profile's stores may change, and each message
+// goes where its path names a folder now.
+TEST_F(BrenmoorTest, EachMessageGoesWhereItsPathNamesAFolderNowWhateverChangedBetween)
+{
+    OpenMailTarget();
+    HandOff({u"\\\\Mail Archive\\Inbox", u"first"});
+    auto store = mapi::CMailProfile::Default().FindStoreByRootName(u"Mail Archive");
+    ASSERT_NE(store, nullptr);
+    auto inbox = FolderBelowTop(store, {u"Inbox"});
+    ASSERT_TRUE(inbox);
+    ASSERT_TRUE(inbox->SetName(u"Old Inbox").Ok());
+    HandOff({u"\\\\Mail Archive\\Inbox", u"after the rename"});
+    ASSERT_TRUE(inbox->SetName(u"Inbox 2").Ok());
+    // "Old Inbox" is free again; a folder of that name made behind the
+    // server's back is the one the next message finds.
+    auto top = store->GetIpmSubtree();
+    ASSERT_TRUE(top.Ok());
+    ASSERT_TRUE(top->CreateSubfolder(u"Old Inbox").Ok());
+    HandOff({u"\\\\Mail Archive\\Old Inbox", u"into the made one"});
+    HandOff({u"\\\\Mail Archive\\Inbox", u"into the new Inbox"});
+
+    EXPECT_EQ(SubjectsOf(MessagesIn({u"Inbox 2"})), (std::vector<std::u16string>{u"first"}));
+    EXPECT_EQ(SubjectsOf(MessagesIn({u"Inbox"})), (std::vector<std::u16string>{u"after the rename", u"into the new Inbox"}));
+    EXPECT_EQ(SubjectsOf(MessagesIn({u"Old Inbox"})), (std::vector<std::u16string>{u"into the made one"}));
+}
+
+// A store opened later whose name is a leading part of the path takes the
+// path's messages from then on, as the longest store name matches first.
+TEST_F(BrenmoorTest, AStoreOpenedBetweenTwoMessagesTakesThePathItNames)
+{
+    CheckOutlook();
+    OpenTarget(kMailPst, u"Mail Archive");
+    HandOff({u"\\\\Mail Archive\\Team\\Inbox", u"in the archive"});
+    HandOff({u"\\\\Mail Archive\\Team\\Inbox", u"in the archive too"});
+    OpenTarget(u"C:\\Mail\\team.pst", u"Mail Archive\\Team");
+    HandOff({u"\\\\Mail Archive\\Team\\Inbox", u"in the team store"});
+
+    EXPECT_EQ(SubjectsOf(MessagesIn({u"Team", u"Inbox"})), (std::vector<std::u16string>{u"in the archive", u"in the archive too"}));
+    auto team = ReopenStore(Host(u"C:\\Mail\\team.pst"));
+    auto inbox = FolderBelowTop(team, {u"Inbox"});
+    ASSERT_TRUE(inbox);
+    EXPECT_EQ(SubjectsOf(MessagesOf(*inbox)), (std::vector<std::u16string>{u"in the team store"}));
+}
+
 } // namespace
 } // namespace componenttest

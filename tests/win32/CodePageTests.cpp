@@ -127,6 +127,7 @@ TEST_F(CodePageUtf8, InvalidSequencesBecomeReplacementCharactersOrFailWhenAsked)
         {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"}, // an encoded surrogate
         {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"}, // past U+10FFFF
         {"\x80z", u"\uFFFDz"},                  // a lone continuation byte
+        {"ab\xC3\xA9" "cd\xFF" "e\xE2\x82\xAC", u"ab\u00E9cd\uFFFDe\u20AC"}, // runs of ASCII between
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bytes);

@@ -16,6 +16,9 @@ TEST_F(PathTest, FullPathsAreNormalised)
     EXPECT_EQ(win32::FullWindowsPath(u"file. "), u"C:\\file");
     EXPECT_EQ(win32::FullWindowsPath(u"C:\\"), u"C:\\");
     EXPECT_EQ(win32::FullWindowsPath(u"C:\\..\\.."), u"C:\\");
+    EXPECT_EQ(win32::FullWindowsPath(u"C:\\a\\bb\\..\\..\\c\\..\\d\\e"), u"C:\\d\\e");
+    EXPECT_EQ(win32::FullWindowsPath(u"C:\\a\\...\\ b\\..\\c.. \\"), u"C:\\a\\c");
+    EXPECT_EQ(win32::FullWindowsPath(u"C:\\a\\..\\..\\b"), u"C:\\b");
     LONG error = 0;
     EXPECT_FALSE(win32::FullWindowsPath(u"C:\\a<b", &error));
     EXPECT_EQ(error, ERROR_INVALID_NAME);
@@ -35,6 +38,26 @@ TEST_F(PathTest, NamesResolveIgnoringCaseOneComponentAtATime)
     EXPECT_NE(GetFileAttributesW(u"C:\\TOL1.RTF"), INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(DeleteFileW(u"C:\\TOL1.rtf"));
     EXPECT_FALSE(fs::exists(m_root / "drive_c" / "tol1.rtf"));
+}
+
+// The root is read from the environment: a look-up after it changed finds
+// the file in the new root, never in the one looked in before.
+TEST_F(PathTest, ALookUpAfterTheRootChangedLooksInTheNewRoot)
+{
+    const fs::path other = m_root / "other-machine";
+    WriteHostFile(m_root / "drive_c" / "tol.eml", "first");
+    WriteHostFile(other / "drive_c" / "tol.eml", "second");
+    auto first = win32::ResolvePath(u"C:\\tol.eml", win32::Resolve::Existing);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->hostPath, m_root / "drive_c" / "tol.eml");
+    win32::SetMachineRoot(other);
+    auto second = win32::ResolvePath(u"C:\\tol.eml", win32::Resolve::Existing);
+    auto drive = win32::ResolvePath(u"c:\\", win32::Resolve::Existing);
+    win32::SetMachineRoot(m_root);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->hostPath, other / "drive_c" / "tol.eml");
+    ASSERT_TRUE(drive);
+    EXPECT_EQ(drive->hostPath, other / "drive_c");
 }
 
 TEST_F(PathTest, MissingFoldersAndFilesGiveTheirOwnErrors)

@@ -135,6 +135,18 @@ bool DecodeUtf8(std::string_view in, std::u16string& out)
     out.reserve(in.size());
     std::size_t i = 0;
     while (i < in.size()) {
+        // A run of ASCII, most of a text, is widened in one step.
+        std::size_t end = i;
+        while (end < in.size() && static_cast<unsigned char>(in[end]) < 0x80)
+            ++end;
+        if (end > i) {
+            const std::size_t at = out.size();
+            out.resize(at + (end - i));
+            for (std::size_t k = i; k < end; ++k)
+                out[at + (k - i)] = static_cast<char16_t>(in[k]);
+            i = end;
+            continue;
+        }
         const auto lead = static_cast<unsigned char>(in[i]);
         const std::size_t length = Utf8SequenceLength(lead);
         if (length == 1) {

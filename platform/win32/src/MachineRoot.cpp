@@ -102,7 +102,7 @@ bool IsHostDirectory(const fs::path& path)
 // differs in case), and only a last name not found as given needs a listing
 // of its folder. Nullopt when a folder on the way differs in case or is
 // missing: the walk name by name decides.
-std::optional<win32::HostPath> ResolveExact(const std::u16string& full, const fs::path& drive, win32::Resolve mode,
+std::optional<win32::HostPath> ResolveExact(const std::u16string& full, const std::string& drive, win32::Resolve mode,
                                             LONG* error)
 {
     win32::HostPath result;
@@ -116,7 +116,13 @@ std::optional<win32::HostPath> ResolveExact(const std::u16string& full, const fs
     }
     std::string relative = Utf16ToUtf8(std::u16string_view(full).substr(3));
     std::replace(relative.begin(), relative.end(), '\\', '/');
-    fs::path exact = drive / relative;
+    // Joined as text: the drive folder ends in its own name, never in a
+    // separator, so this is the path the host's path type would make.
+    std::string exact;
+    exact.reserve(drive.size() + 1 + relative.size());
+    exact += drive;
+    exact += '/';
+    exact += relative;
     struct stat st = {};
     // Found as named: the host's walk went through every folder as named.
     if (::lstat(exact.c_str(), &st) == 0) {
@@ -126,7 +132,7 @@ std::optional<win32::HostPath> ResolveExact(const std::u16string& full, const fs
         return result;
     }
     const std::size_t slash = relative.rfind('/');
-    const fs::path folder = slash == std::string::npos ? drive : drive / relative.substr(0, slash);
+    const fs::path folder = slash == std::string::npos ? fs::path(drive) : fs::path(drive) / relative.substr(0, slash);
     if (!IsHostDirectory(folder))
         return std::nullopt;
     const std::u16string_view last = std::u16string_view(full).substr(full.rfind(u'\\') + 1);
@@ -171,6 +177,35 @@ fs::path DriveFolder(WCHAR driveLetter)
     return MachineRoot() / (std::string("drive_") + letter);
 }
 
+} // namespace win32
+
+namespace {
+
+// The drive folder as text, for the look-up of every path. Kept per thread
+// for the root named last, since the root is read from the environment,
+// which a test or a child process may change at any time.
+const std::string& DriveFolderText(WCHAR driveLetter)
+{
+    struct Kept {
+        std::string rootSetting;
+        char16_t letter = 0;
+        std::string folder;
+    };
+    thread_local Kept kept;
+    const char* root = std::getenv("MARLWICK_ROOT");
+    const char16_t letter = CharLowerChar(driveLetter);
+    if (root && *root && kept.letter == letter && kept.rootSetting == root)
+        return kept.folder;
+    kept.folder = win32::DriveFolder(driveLetter).native();
+    kept.letter = root && *root ? letter : 0;
+    kept.rootSetting = root ? root : "";
+    return kept.folder;
+}
+
+} // namespace
+
+namespace win32 {
+
 std::optional<std::u16string> FullWindowsPath(std::u16string_view path, LONG* error)
 {
     auto fail = [&](LONG code) -> std::optional<std::u16string> {
@@ -206,26 +241,33 @@ std::optional<std::u16string> FullWindowsPath(std::u16string_view path, LONG* er
         rest = path;
     }
 
-    std::vector<std::u16string> parts;
+    // The names are joined as they come: ".." takes the last one off again.
+    std::u16string full;
+    full.reserve(3 + base.size() + rest.size());
+    full += drive;
+    full += u":\\";
     auto push = [&](std::u16string_view all) -> bool {
         std::size_t i = 0;
         while (i <= all.size()) {
             std::size_t j = i;
             while (j < all.size() && !IsSeparator(all[j]))
                 ++j;
-            std::u16string name(all.substr(i, j - i));
+            std::u16string_view name = all.substr(i, j - i);
             if (name == u"..") {
-                if (!parts.empty())
-                    parts.pop_back();
+                const std::size_t last = full.rfind(u'\\');
+                full.resize(last > 2 ? last : 3);
             } else if (!name.empty() && name != u".") {
                 while (!name.empty() && (name.back() == u'.' || name.back() == u' '))
-                    name.pop_back();
+                    name.remove_suffix(1);
                 for (char16_t c : name) {
                     if (!IsValidNameChar(c))
                         return false;
                 }
-                if (!name.empty())
-                    parts.push_back(std::move(name));
+                if (!name.empty()) {
+                    if (full.size() > 3)
+                        full += u'\\';
+                    full += name;
+                }
             }
             i = j + 1;
         }
@@ -233,15 +275,6 @@ std::optional<std::u16string> FullWindowsPath(std::u16string_view path, LONG* er
     };
     if (!push(base) || !push(rest))
         return fail(ERROR_INVALID_NAME);
-
-    std::u16string full;
-    full += drive;
-    full += u":\\";
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        if (i)
-            full += u'\\';
-        full += parts[i];
-    }
     return full;
 }
 
@@ -259,12 +292,13 @@ std::optional<HostPath> ResolvePath(std::u16string_view path, Resolve mode, LONG
     if (full->size() >= static_cast<std::size_t>(MAX_PATH))
         return fail(ERROR_FILENAME_EXCED_RANGE);
 
-    fs::path current = DriveFolder((*full)[0]);
+    const std::string& drive = DriveFolderText((*full)[0]);
     LONG exactError = 0;
-    if (auto exact = ResolveExact(*full, current, mode, &exactError))
+    if (auto exact = ResolveExact(*full, drive, mode, &exactError))
         return exact;
     if (exactError)
         return fail(exactError);
+    fs::path current = drive;
 
     HostPath result;
     result.windowsPath = *full;

@@ -4,6 +4,8 @@
 #include "win32/MachineRoot.h"
 
 #include <atomic>
+#include <cstdlib>
+#include <string>
 #include <fcntl.h>
 #include <pthread.h>
 #include <mutex>
@@ -85,6 +87,7 @@ std::mutex g_gateMutex;
 // A forked child opens its own, as a flock shared with the parent's
 // descriptor would not keep the two apart.
 std::filesystem::path g_gatePath;
+std::string g_gateSetting; // MARLWICK_ROOT when g_gatePath was made
 int g_gateFd = -1;
 // Set in a forked child, which must not use its parent's descriptor (the
 // child is told without a system call per gate).
@@ -94,7 +97,13 @@ std::once_flag g_forkWatch;
 int GateFile()
 {
     std::call_once(g_forkWatch, [] { pthread_atfork(nullptr, nullptr, [] { g_forkedSinceOpen = true; }); });
+    // The root's setting is compared as text first: the gate's path is only
+    // made again when the setting changed.
+    const char* setting = std::getenv("MARLWICK_ROOT");
+    if (g_gateFd >= 0 && setting && *setting && g_gateSetting == setting && !g_forkedSinceOpen)
+        return g_gateFd;
     auto path = win32::MachineRoot() / ".share.lock";
+    g_gateSetting = setting ? setting : "";
     if (g_gateFd >= 0 && path == g_gatePath && !g_forkedSinceOpen)
         return g_gateFd;
     if (g_gateFd >= 0)

@@ -9,6 +9,8 @@
 #include "mapi/Result.h"
 #include "mapi/Store.h"
 
+#include <atomic>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -48,10 +50,15 @@ public:
     // Closes every store (each is synced) and empties the list; the first
     // error is returned after all were closed.
     Result<void> CloseAll();
+    // Counts the changes of the list: stores added, renamed, removed or
+    // closed. A caller that keeps a store found by name checks it against
+    // this.
+    std::uint64_t GetChangeCount() const { return m_changes.load(); }
 
 private:
     mutable std::mutex m_mutex;
     std::vector<ProfileStore> m_stores;
+    std::atomic<std::uint64_t> m_changes{0};
 };
 
 } // namespace mapi

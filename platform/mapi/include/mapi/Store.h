@@ -50,6 +50,10 @@ public:
     bool IsUnicode() const;
     // True for a store opened read-only and for every ANSI store.
     bool IsReadOnly() const;
+    // Counts the changes that can move a folder's name or place: folders
+    // made or renamed, the store closed. A caller that keeps a folder it
+    // found by name knows by it whether the names it went by still stand.
+    std::uint64_t GetHierarchyChangeCount() const;
 
     // The store's PR_DISPLAY_NAME. The root folder's own name stays empty,
     // as Outlook leaves it; Outlook and the readers show this one for it.

@@ -134,6 +134,7 @@ Result<CFolder> CFolder::CreateSubfolder(const std::u16string& name, const std::
     if (*existing)
         return MakeError("a folder named " + NameText(name) + " exists already");
     Nid created = 0;
+    ++store.hierarchyChanges;
     MAPI_TRY(store.Change([&]() -> Result<void> {
         auto nid = store.db->AllocateNid(NidType::NormalFolder);
         if (!nid)
@@ -150,6 +151,7 @@ Result<void> CFolder::SetName(const std::u16string& name)
     Lock lock(store.mutex);
     if (name.empty())
         return MakeError("a folder needs a name");
+    ++store.hierarchyChanges;
     return store.Change([&]() -> Result<void> {
         auto pc = store.ReadPc(m_nid);
         if (!pc)

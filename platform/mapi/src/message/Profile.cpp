@@ -47,6 +47,7 @@ Result<std::shared_ptr<CStore>> CMailProfile::AddStore(const std::filesystem::pa
     if (!name)
         return name.GetError();
     m_stores.push_back({key, *store, *name});
+    ++m_changes;
     return *store;
 }
 
@@ -81,6 +82,7 @@ Result<void> CMailProfile::SetRootName(const std::shared_ptr<CStore>& store, con
     for (auto& entry : m_stores) {
         if (entry.store != store)
             continue;
+        ++m_changes;
         MAPI_TRY(store->SetDisplayName(name));
         entry.rootName = name;
         return {};
@@ -97,6 +99,7 @@ Result<void> CMailProfile::RemoveStore(const std::filesystem::path& path)
             continue;
         auto store = it->store;
         m_stores.erase(it);
+        ++m_changes;
         return store->Close();
     }
     return MakeError(path.string() + " is not in the profile");
@@ -106,6 +109,7 @@ Result<void> CMailProfile::CloseAll()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     Result<void> first;
+    ++m_changes;
     for (auto& entry : m_stores) {
         auto closed = entry.store->Close();
         if (first && !closed)

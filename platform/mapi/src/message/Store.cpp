@@ -55,6 +55,7 @@ Result<void> CStore::Close()
     Lock lock(m_impl->mutex);
     if (!m_impl->db)
         return {};
+    ++m_impl->hierarchyChanges;
     Result<void> closed = m_impl->db->Close();
     m_impl->tables.Clear();
     m_impl->ownedDb.reset();
@@ -63,6 +64,8 @@ Result<void> CStore::Close()
 }
 
 const std::filesystem::path& CStore::GetPath() const { return m_impl->path; }
+
+std::uint64_t CStore::GetHierarchyChangeCount() const { return m_impl->hierarchyChanges.load(); }
 
 bool CStore::IsUnicode() const { return !m_impl->db || m_impl->db->GetFormat() == ndb::Format::Unicode; }
 

@@ -7,6 +7,7 @@
 #include "mapi/ltp/NameIdMap.h"
 #include "mapi/ltp/TableTemplates.h"
 
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -25,6 +26,8 @@ struct CStore::Impl {
     std::optional<ltp::CNameIdMap> names; // read on first use
     bool namesChanged = false;
     message::CTableCache tables;
+    // Read without the mutex by callers that keep folders found by name.
+    std::atomic<std::uint64_t> hierarchyChanges{0};
     std::mt19937_64 random{std::random_device{}()};
     // Columns of the table templates, as this store's template nodes have them.
     std::map<ltp::TableKind, std::vector<ltp::TableColumn>> templates;
