@@ -3,6 +3,7 @@
 #include "WindowData.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <sched.h>
 
@@ -105,14 +106,41 @@ WindowManager& WindowManager::Get()
     return *manager;
 }
 
+namespace {
+
+// The windows a thread found lately, each as of a count of removals. A paint
+// asks for the same few windows dozens of times; the table's lock, shared
+// with every other thread that makes window calls, is taken only for a
+// window not found since the last one was taken out. Weak, so that a
+// destroyed window's data does not live on in another thread's record.
+struct FoundWindow {
+    HWND hwnd = nullptr;
+    std::uint64_t removals = 0;
+    std::weak_ptr<WindowData> window;
+};
+thread_local std::array<FoundWindow, 8> t_found;
+
+} // namespace
+
 std::shared_ptr<WindowData> WindowManager::Find(HWND hwnd)
 {
     const std::uintptr_t value = reinterpret_cast<std::uintptr_t>(hwnd);
     const std::uintptr_t slot = (value - kFirstHandle) / 2; // far beyond the table below the first handle
     if (value % 2 != kFirstHandle % 2)
         return nullptr;
+    FoundWindow& found = t_found[slot % t_found.size()];
+    // A window taken out before this call began counted its removal first
+    // (release, under the lock), so a record made before that removal no
+    // longer matches here.
+    if (found.hwnd == hwnd && found.removals == m_removals.load(std::memory_order_acquire)) {
+        if (auto window = found.window.lock())
+            return window;
+    }
     std::lock_guard lock(mutex);
-    return slot < m_slots.size() ? m_slots[slot] : nullptr;
+    auto window = slot < m_slots.size() ? m_slots[slot] : nullptr;
+    if (window)
+        found = {hwnd, m_removals.load(std::memory_order_relaxed), window};
+    return window;
 }
 
 void WindowManager::Add(const std::shared_ptr<WindowData>& window)
@@ -134,6 +162,7 @@ void WindowManager::Remove(HWND hwnd)
     const std::uintptr_t slot = (value - kFirstHandle) / 2;
     if (value % 2 == kFirstHandle % 2 && slot < m_slots.size())
         m_slots[slot] = nullptr;
+    m_removals.fetch_add(1, std::memory_order_release);
 }
 
 std::shared_ptr<ThreadQueue> CurrentQueue()

@@ -173,6 +173,9 @@ private:
     // no hashing.
     static constexpr std::uintptr_t kFirstHandle = 0x10010;
     std::vector<std::shared_ptr<WindowData>> m_slots;
+    // Counts the windows taken out; a thread's own record of what it found
+    // last holds only while no window has gone since (see Find).
+    std::atomic<std::uint64_t> m_removals{0};
 };
 
 // The queue of the calling thread, made on first use.
