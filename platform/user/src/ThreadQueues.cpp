@@ -193,13 +193,25 @@ bool IsOnThisThread(const WindowData& window)
     return window.queue == t_queue.queue; // no copy of the queue's pointer: asked on every send
 }
 
-void NotifyArrival(ThreadQueue& queue)
+namespace {
+
+// Counts an arrival under the queue's lock; true when the queue's thread
+// sleeps and must be woken. Woken after the lock is let go, the thread does
+// not wake only to wait for that lock.
+bool MarkArrival(ThreadQueue& queue)
 {
     queue.arrivals.fetch_add(1, std::memory_order_release);
+    return queue.sleeping;
+}
+
+} // namespace
+
+void NotifyArrival(ThreadQueue& queue)
+{
     // Only the queue's own thread sleeps on it, and it says so under the
     // lock that the caller holds: no wake-up is lost, and none is paid for
     // while the thread runs or spins.
-    if (queue.sleeping)
+    if (MarkArrival(queue))
         queue.wake.notify_one();
 }
 
@@ -257,9 +269,14 @@ bool ServeSentMessages(const std::shared_ptr<ThreadQueue>& queue)
                 }
                 if (message.sender != queue)
                     queue->lastServedNs.store(SteadyNs(), std::memory_order_relaxed);
-                std::lock_guard lock(message.sender->mutex);
-                message.done.store(true, std::memory_order_release);
-                NotifyArrival(*message.sender);
+                bool asleep = false;
+                {
+                    std::lock_guard lock(message.sender->mutex);
+                    message.done.store(true, std::memory_order_release);
+                    asleep = MarkArrival(*message.sender);
+                }
+                if (asleep)
+                    message.sender->wake.notify_one();
             }
         } release{queue, *message};
         message->result = message->call();
@@ -282,13 +299,16 @@ LRESULT RunOnOwner(HWND hwnd, const std::function<LRESULT()>& call)
     auto message = std::make_shared<SentMessage>();
     message->call = call;
     message->sender = self;
+    bool asleep = false;
     {
         std::lock_guard lock(target->mutex);
         if (!target->alive)
             return 0;
         target->sent.push_back(message);
-        NotifyArrival(*target);
+        asleep = MarkArrival(*target);
     }
+    if (asleep)
+        target->wake.notify_one();
     // A short call is answered before a sleep would even begin.
     const std::int64_t sentAt = SteadyNs();
     if (Spin(*self, self->arrivals.load(std::memory_order_acquire), sentAt, self->replySpin,
