@@ -5,7 +5,11 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <ctime>
+#include <linux/futex.h>
 #include <sched.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace user::detail {
 
@@ -201,7 +205,21 @@ namespace {
 bool MarkArrival(ThreadQueue& queue)
 {
     queue.arrivals.fetch_add(1, std::memory_order_release);
+    queue.wakeWord.fetch_add(1, std::memory_order_release);
     return queue.sleeping;
+}
+
+static_assert(sizeof(std::atomic<std::uint32_t>) == sizeof(std::uint32_t) &&
+              std::atomic<std::uint32_t>::is_always_lock_free, "the wake word is a plain 32-bit word for futex(2)");
+
+std::uint32_t* FutexWord(ThreadQueue& queue)
+{
+    return reinterpret_cast<std::uint32_t*>(&queue.wakeWord);
+}
+
+void Wake(ThreadQueue& queue)
+{
+    syscall(SYS_futex, FutexWord(queue), FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
 }
 
 } // namespace
@@ -212,13 +230,23 @@ void NotifyArrival(ThreadQueue& queue)
     // lock that the caller holds: no wake-up is lost, and none is paid for
     // while the thread runs or spins.
     if (MarkArrival(queue))
-        queue.wake.notify_one();
+        Wake(queue);
 }
 
-void SleepOnQueue(ThreadQueue& queue, std::unique_lock<std::mutex>& lock)
+void SleepOnQueueNs(ThreadQueue& queue, std::unique_lock<std::mutex>& lock, std::int64_t timeoutNs)
 {
+    // The word is read under the lock: an arrival after this moves it on,
+    // and the sleep below then returns at once.
+    const std::uint32_t seen = queue.wakeWord.load(std::memory_order_acquire);
     queue.sleeping = true;
-    queue.wake.wait(lock);
+    lock.unlock();
+    timespec timeout{};
+    if (timeoutNs >= 0) {
+        timeout.tv_sec = static_cast<time_t>(timeoutNs / 1'000'000'000);
+        timeout.tv_nsec = static_cast<long>(timeoutNs % 1'000'000'000);
+    }
+    syscall(SYS_futex, FutexWord(queue), FUTEX_WAIT_PRIVATE, seen, timeoutNs >= 0 ? &timeout : nullptr, nullptr, 0);
+    lock.lock();
     queue.sleeping = false;
 }
 
@@ -269,14 +297,19 @@ bool ServeSentMessages(const std::shared_ptr<ThreadQueue>& queue)
                 }
                 if (message.sender != queue)
                     queue->lastServedNs.store(SteadyNs(), std::memory_order_relaxed);
+                // The answer is given before the sender's lock is taken: a
+                // sender that spins for it goes on at once instead of
+                // waiting for that lock. One that checks under the lock
+                // before it sleeps either sees the answer or is seen asleep
+                // here, so no wake-up is lost.
+                message.done.store(true, std::memory_order_release);
                 bool asleep = false;
                 {
                     std::lock_guard lock(message.sender->mutex);
-                    message.done.store(true, std::memory_order_release);
                     asleep = MarkArrival(*message.sender);
                 }
                 if (asleep)
-                    message.sender->wake.notify_one();
+                    Wake(*message.sender);
             }
         } release{queue, *message};
         message->result = message->call();
@@ -308,15 +341,14 @@ LRESULT RunOnOwner(HWND hwnd, const std::function<LRESULT()>& call)
         asleep = MarkArrival(*target);
     }
     if (asleep)
-        target->wake.notify_one();
+        Wake(*target);
     // A short call is answered before a sleep would even begin.
     const std::int64_t sentAt = SteadyNs();
     if (Spin(*self, self->arrivals.load(std::memory_order_acquire), sentAt, self->replySpin,
              [&] { return message->done.load(std::memory_order_acquire); }) &&
         message->done.load(std::memory_order_acquire)) {
-        // Answered while spinning: the answer's lock is taken only to know
-        // that its thread has let go of this message.
-        std::lock_guard lock(self->mutex);
+        // Answered while spinning. The answering thread keeps its own hold
+        // on the message while it finishes with this thread's queue.
         return message->result;
     }
     std::unique_lock lock(self->mutex);
