@@ -5,6 +5,7 @@
 
 #include "gdi/Region.h"
 
+#include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
@@ -268,4 +269,72 @@ TEST_F(ClippedTextTest, WrappedLinesAreTheGreedyFitOfTheWordsWhateverTheirMix)
     SetTextCharacterExtra(dc.dc(), 0);
     SelectObject(dc.dc(), old);
     DeleteObject(font);
+}
+
+TEST_F(ClippedTextTest, TextOnADibSectionKeepsTheFourthByteWhereNoInkFallsAndDrawsAlikeWholeOrClipped)
+{
+    // A DIB section's fourth byte (alpha for a later AlphaBlend) survives
+    // wherever a glyph leaves no ink, also beside inked pixels of the same
+    // row; every pixel, all four bytes, is the same whether its glyph was
+    // drawn whole or cut by the clip.
+    const auto draw = [](HRGN clip) {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = kWidth;
+        info.bmiHeader.biHeight = -kHeight;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        auto* pixels = static_cast<std::uint32_t*>(bits);
+        for (int i = 0; i < kWidth * kHeight; ++i)
+            pixels[i] = 0xC0000000u | static_cast<std::uint32_t>((i * 2654435761u) & 0xFFFFFF);
+        HDC dc = CreateCompatibleDC(nullptr);
+        HGDIOBJ oldBitmap = SelectObject(dc, dib);
+        HFONT font = DialogFont(-13);
+        HGDIOBJ oldFont = SelectObject(dc, font);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, RGB(250, 120, 10));
+        if (clip)
+            SelectClipRgn(dc, clip);
+        RECT box{3, 3, kWidth - 3, kHeight - 3};
+        DrawTextW(dc, u"Processing 1234 of 10000 — björn.stål Ελληνικά wmWM iIl", -1, &box, DT_LEFT | DT_WORDBREAK);
+        std::vector<std::uint32_t> out(pixels, pixels + kWidth * kHeight);
+        SelectObject(dc, oldFont);
+        SelectObject(dc, oldBitmap);
+        DeleteObject(font);
+        DeleteDC(dc);
+        DeleteObject(dib);
+        return out;
+    };
+    const std::vector<std::uint32_t> bare = [] {
+        std::vector<std::uint32_t> out(kWidth * kHeight);
+        for (int i = 0; i < kWidth * kHeight; ++i)
+            out[i] = 0xC0000000u | static_cast<std::uint32_t>((i * 2654435761u) & 0xFFFFFF);
+        return out;
+    }();
+    const std::vector<std::uint32_t> whole = draw(nullptr);
+    int inked = 0, keptBesideInk = 0;
+    for (int i = 0; i < kWidth * kHeight; ++i) {
+        if (whole[i] == bare[i])
+            continue;
+        ++inked;
+        EXPECT_EQ(whole[i] >> 24, 0u) << "pixel " << i; // drawn pixels lose the fourth byte, as GDI's do
+        if (i % kWidth + 1 < kWidth && whole[i + 1] == bare[i + 1])
+            ++keptBesideInk;
+    }
+    EXPECT_GT(inked, 300);
+    EXPECT_GT(keptBesideInk, 20) << "no untouched pixel beside ink to show the fourth byte kept";
+    std::mt19937 rng(41);
+    for (int round = 0; round < 4; ++round) {
+        std::vector<RECT> rects;
+        HRGN clip = RandomClip(rng, rects);
+        const std::vector<std::uint32_t> clipped = draw(clip);
+        DeleteObject(clip);
+        for (int py = 0; py < kHeight; ++py)
+            for (int px = 0; px < kWidth; ++px) {
+                const std::size_t i = static_cast<std::size_t>(py) * kWidth + px;
+                ASSERT_EQ(clipped[i], InAny(rects, px, py) ? whole[i] : bare[i]) << "pixel " << px << "," << py;
+            }
+    }
 }

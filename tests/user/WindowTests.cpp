@@ -2,7 +2,9 @@
 #include "user/Paint.h"
 
 #include <algorithm>
+#include <atomic>
 #include <gtest/gtest.h>
+#include <thread>
 
 class WindowTest : public ::testing::Test {
 protected:
@@ -97,6 +99,83 @@ TEST_F(WindowTest, AHandleNamesItsWindowUntilItIsDestroyedAndNeverAnother)
         DestroyWindow(first[i]);
     for (HWND hwnd : second)
         DestroyWindow(hwnd);
+}
+
+TEST_F(WindowTest, AWindowIsGoneForEveryThreadThatLookedItUpTheMomentItIsDestroyed)
+{
+    // Each thread remembers the windows it looked up lately: a handle must
+    // still name exactly its own window, whichever windows share a place in
+    // that record, and stop naming it the moment another thread destroys it.
+    std::vector<HWND> windows;
+    for (int i = 0; i < 20; ++i)
+        windows.push_back(m_class.Create(nullptr, WS_OVERLAPPED, 0, (u"w" + std::u16string(1, u'A' + i)).c_str()));
+    for (int round = 0; round < 3; ++round) {
+        for (std::size_t i = 0; i < windows.size(); ++i) {
+            const std::size_t k = (i * 7 + round) % windows.size(); // neighbours and far ones in turn
+            WCHAR text[8] = {};
+            GetWindowTextW(windows[k], text, 8);
+            EXPECT_EQ(std::u16string(text), u"w" + std::u16string(1, u'A' + static_cast<int>(k))) << k;
+        }
+    }
+
+    std::atomic<HWND> theirs{nullptr};
+    std::atomic<bool> lookedUp{false}, destroyed{false};
+    std::thread owner([&] {
+        HWND hwnd = m_class.Create(nullptr, WS_OVERLAPPED, 0, u"theirs");
+        theirs = hwnd;
+        while (!lookedUp)
+            std::this_thread::yield();
+        DestroyWindow(hwnd);
+        destroyed = true;
+    });
+    while (!theirs)
+        std::this_thread::yield();
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(IsWindow(theirs));
+    EXPECT_EQ(GetWindowTextLengthW(theirs), 6);
+    lookedUp = true;
+    while (!destroyed)
+        std::this_thread::yield();
+    EXPECT_FALSE(IsWindow(theirs));
+    EXPECT_EQ(GetWindowTextLengthW(theirs), 0);
+    EXPECT_EQ(GetParent(theirs), nullptr);
+    owner.join();
+
+    // A window that destroys itself while it answers another thread's
+    // message is gone at once, though the answer is still running.
+    HWND self = m_class.Create(nullptr, WS_OVERLAPPED, 0, u"self");
+    EXPECT_TRUE(IsWindow(self));
+    int seenAfterDestroy = -1;
+    m_class.handler = [&](HWND hwnd, UINT msg, WPARAM, LPARAM, LRESULT*) {
+        if (msg != WM_USER + 7)
+            return false;
+        DestroyWindow(hwnd);
+        seenAfterDestroy = IsWindow(hwnd) ? 1 : 0;
+        return true;
+    };
+    std::atomic<bool> answered{false};
+    std::thread sender([&] {
+        SendMessageW(self, WM_USER + 7, 0, 0); // the sender holds the window while it waits
+        answered = true;
+    });
+    while (!answered) {
+        MSG msg;
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+        else
+            std::this_thread::yield();
+    }
+    sender.join();
+    m_class.handler = nullptr;
+    EXPECT_EQ(seenAfterDestroy, 0);
+    EXPECT_FALSE(IsWindow(self));
+
+    // This thread's own windows are still found after the other's went.
+    for (std::size_t k = 0; k < windows.size(); ++k) {
+        EXPECT_TRUE(IsWindow(windows[k])) << k;
+        DestroyWindow(windows[k]);
+        EXPECT_FALSE(IsWindow(windows[k])) << k;
+    }
 }
 
 TEST_F(WindowTest, ChildrenKeepCreationOrderAndAreFoundById)

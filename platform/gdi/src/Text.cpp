@@ -10,6 +10,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace gdi {
 
@@ -106,26 +109,73 @@ inline Pixel FromLanes(std::uint64_t v)
     return static_cast<Pixel>(((v >> 16) & 0xFF0000) | ((v >> 8) & 0xFF00) | (v & 0xFF));
 }
 
+// One pixel of a row blend (see BlendRow).
+inline void BlendPixel(Pixel& pixel, unsigned a, std::uint64_t source, Pixel solid)
+{
+    constexpr std::uint64_t kLow = 0x00FF00FF00FFull;
+    if (a == 0)
+        return;
+    if (a == 255) {
+        pixel = solid;
+        return;
+    }
+    const std::uint64_t y = source * a + Lanes(pixel) * (255 - a) + 0x007F007F007Full;
+    pixel = FromLanes(((y + 0x000100010001ull + ((y >> 8) & kLow)) >> 8) & kLow);
+}
+
+#if defined(__SSE2__)
+// Four pixels of a row blend at once, each channel in a 16-bit lane: the
+// same sums as BlendPixel, none of which passes 65,407. A pixel without
+// coverage keeps all four of its bytes; the others lose the fourth, as
+// BlendPixel's do.
+inline void BlendFour(Pixel* pixels, std::uint32_t coverage, __m128i source, __m128i solid)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i dest = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels));
+    __m128i spread = _mm_cvtsi32_si128(static_cast<int>(coverage));
+    spread = _mm_unpacklo_epi8(spread, spread);
+    spread = _mm_unpacklo_epi16(spread, spread); // each pixel's coverage in its four bytes
+    const auto mix = [&](__m128i d, __m128i a) {
+        const __m128i y = _mm_add_epi16(
+            _mm_add_epi16(_mm_mullo_epi16(source, a), _mm_mullo_epi16(d, _mm_sub_epi16(_mm_set1_epi16(255), a))),
+            _mm_set1_epi16(127));
+        return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(y, _mm_set1_epi16(1)), _mm_srli_epi16(y, 8)), 8);
+    };
+    const __m128i low = mix(_mm_unpacklo_epi8(dest, zero), _mm_unpacklo_epi8(spread, zero));
+    const __m128i high = mix(_mm_unpackhi_epi8(dest, zero), _mm_unpackhi_epi8(spread, zero));
+    const __m128i blended = _mm_and_si128(_mm_packus_epi16(low, high), solid);
+    const __m128i bare = _mm_cmpeq_epi32(spread, zero);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels),
+                     _mm_or_si128(_mm_and_si128(bare, dest), _mm_andnot_si128(bare, blended)));
+}
+#endif
+
 // Blend along one row of a glyph that lies wholly inside the clip: the same
 // pixels as Blend, without a lookup or a test per pixel. Each lane's
 // (v + 127) / 255 is (y + 1 + (y >> 8)) >> 8 with y = v + 127, which is
 // exact for every v a blend can give (up to 255 * 255).
 void BlendRow(Pixel* row, const BYTE* coverage, int width, Pixel color)
 {
-    constexpr std::uint64_t kLow = 0x00FF00FF00FFull;
     const std::uint64_t source = Lanes(color);
     const Pixel solid = color & 0xFFFFFF;
-    for (int col = 0; col < width; ++col) {
-        const unsigned a = coverage[col];
-        if (a == 0)
+    int col = 0;
+#if defined(__SSE2__)
+    const __m128i source16 = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(solid)), _mm_setzero_si128());
+    const __m128i solid4 = _mm_set1_epi32(static_cast<int>(solid));
+    const __m128i colourBytes = _mm_set1_epi32(0x00FFFFFF);
+    for (; col + 4 <= width; col += 4) {
+        std::uint32_t four;
+        std::memcpy(&four, coverage + col, sizeof four);
+        if (four == 0)
             continue;
-        if (a == 255) {
-            row[col] = solid;
-            continue;
-        }
-        const std::uint64_t y = source * a + Lanes(row[col]) * (255 - a) + 0x007F007F007Full;
-        row[col] = FromLanes(((y + 0x000100010001ull + ((y >> 8) & kLow)) >> 8) & kLow);
+        if (four == 0xFFFFFFFFu)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(row + col), solid4);
+        else
+            BlendFour(row + col, four, source16, colourBytes);
     }
+#endif
+    for (; col < width; ++col)
+        BlendPixel(row[col], coverage[col], source, solid);
 }
 
 void Bar(Canvas& canvas, const RunStyle& style, int left, int right, int top, int thickness)

@@ -3,8 +3,13 @@
 #include "WindowData.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
+#include <ctime>
+#include <linux/futex.h>
 #include <sched.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace user::detail {
 
@@ -105,14 +110,41 @@ WindowManager& WindowManager::Get()
     return *manager;
 }
 
+namespace {
+
+// The windows a thread found lately, each as of a count of removals. A paint
+// asks for the same few windows dozens of times; the table's lock, shared
+// with every other thread that makes window calls, is taken only for a
+// window not found since the last one was taken out. Weak, so that a
+// destroyed window's data does not live on in another thread's record.
+struct FoundWindow {
+    HWND hwnd = nullptr;
+    std::uint64_t removals = 0;
+    std::weak_ptr<WindowData> window;
+};
+thread_local std::array<FoundWindow, 8> t_found;
+
+} // namespace
+
 std::shared_ptr<WindowData> WindowManager::Find(HWND hwnd)
 {
     const std::uintptr_t value = reinterpret_cast<std::uintptr_t>(hwnd);
     const std::uintptr_t slot = (value - kFirstHandle) / 2; // far beyond the table below the first handle
     if (value % 2 != kFirstHandle % 2)
         return nullptr;
+    FoundWindow& found = t_found[slot % t_found.size()];
+    // A window taken out before this call began counted its removal first
+    // (release, under the lock), so a record made before that removal no
+    // longer matches here.
+    if (found.hwnd == hwnd && found.removals == m_removals.load(std::memory_order_acquire)) {
+        if (auto window = found.window.lock())
+            return window;
+    }
     std::lock_guard lock(mutex);
-    return slot < m_slots.size() ? m_slots[slot] : nullptr;
+    auto window = slot < m_slots.size() ? m_slots[slot] : nullptr;
+    if (window)
+        found = {hwnd, m_removals.load(std::memory_order_relaxed), window};
+    return window;
 }
 
 void WindowManager::Add(const std::shared_ptr<WindowData>& window)
@@ -134,6 +166,7 @@ void WindowManager::Remove(HWND hwnd)
     const std::uintptr_t slot = (value - kFirstHandle) / 2;
     if (value % 2 == kFirstHandle % 2 && slot < m_slots.size())
         m_slots[slot] = nullptr;
+    m_removals.fetch_add(1, std::memory_order_release);
 }
 
 std::shared_ptr<ThreadQueue> CurrentQueue()
@@ -164,20 +197,56 @@ bool IsOnThisThread(const WindowData& window)
     return window.queue == t_queue.queue; // no copy of the queue's pointer: asked on every send
 }
 
-void NotifyArrival(ThreadQueue& queue)
+namespace {
+
+// Counts an arrival under the queue's lock; true when the queue's thread
+// sleeps and must be woken. Woken after the lock is let go, the thread does
+// not wake only to wait for that lock.
+bool MarkArrival(ThreadQueue& queue)
 {
     queue.arrivals.fetch_add(1, std::memory_order_release);
+    queue.wakeWord.fetch_add(1, std::memory_order_release);
+    return queue.sleeping;
+}
+
+static_assert(sizeof(std::atomic<std::uint32_t>) == sizeof(std::uint32_t) &&
+              std::atomic<std::uint32_t>::is_always_lock_free, "the wake word is a plain 32-bit word for futex(2)");
+
+std::uint32_t* FutexWord(ThreadQueue& queue)
+{
+    return reinterpret_cast<std::uint32_t*>(&queue.wakeWord);
+}
+
+void Wake(ThreadQueue& queue)
+{
+    syscall(SYS_futex, FutexWord(queue), FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
+}
+
+} // namespace
+
+void NotifyArrival(ThreadQueue& queue)
+{
     // Only the queue's own thread sleeps on it, and it says so under the
     // lock that the caller holds: no wake-up is lost, and none is paid for
     // while the thread runs or spins.
-    if (queue.sleeping)
-        queue.wake.notify_one();
+    if (MarkArrival(queue))
+        Wake(queue);
 }
 
-void SleepOnQueue(ThreadQueue& queue, std::unique_lock<std::mutex>& lock)
+void SleepOnQueueNs(ThreadQueue& queue, std::unique_lock<std::mutex>& lock, std::int64_t timeoutNs)
 {
+    // The word is read under the lock: an arrival after this moves it on,
+    // and the sleep below then returns at once.
+    const std::uint32_t seen = queue.wakeWord.load(std::memory_order_acquire);
     queue.sleeping = true;
-    queue.wake.wait(lock);
+    lock.unlock();
+    timespec timeout{};
+    if (timeoutNs >= 0) {
+        timeout.tv_sec = static_cast<time_t>(timeoutNs / 1'000'000'000);
+        timeout.tv_nsec = static_cast<long>(timeoutNs % 1'000'000'000);
+    }
+    syscall(SYS_futex, FutexWord(queue), FUTEX_WAIT_PRIVATE, seen, timeoutNs >= 0 ? &timeout : nullptr, nullptr, 0);
+    lock.lock();
     queue.sleeping = false;
 }
 
@@ -228,9 +297,19 @@ bool ServeSentMessages(const std::shared_ptr<ThreadQueue>& queue)
                 }
                 if (message.sender != queue)
                     queue->lastServedNs.store(SteadyNs(), std::memory_order_relaxed);
-                std::lock_guard lock(message.sender->mutex);
+                // The answer is given before the sender's lock is taken: a
+                // sender that spins for it goes on at once instead of
+                // waiting for that lock. One that checks under the lock
+                // before it sleeps either sees the answer or is seen asleep
+                // here, so no wake-up is lost.
                 message.done.store(true, std::memory_order_release);
-                NotifyArrival(*message.sender);
+                bool asleep = false;
+                {
+                    std::lock_guard lock(message.sender->mutex);
+                    asleep = MarkArrival(*message.sender);
+                }
+                if (asleep)
+                    Wake(*message.sender);
             }
         } release{queue, *message};
         message->result = message->call();
@@ -253,21 +332,23 @@ LRESULT RunOnOwner(HWND hwnd, const std::function<LRESULT()>& call)
     auto message = std::make_shared<SentMessage>();
     message->call = call;
     message->sender = self;
+    bool asleep = false;
     {
         std::lock_guard lock(target->mutex);
         if (!target->alive)
             return 0;
         target->sent.push_back(message);
-        NotifyArrival(*target);
+        asleep = MarkArrival(*target);
     }
+    if (asleep)
+        Wake(*target);
     // A short call is answered before a sleep would even begin.
     const std::int64_t sentAt = SteadyNs();
     if (Spin(*self, self->arrivals.load(std::memory_order_acquire), sentAt, self->replySpin,
              [&] { return message->done.load(std::memory_order_acquire); }) &&
         message->done.load(std::memory_order_acquire)) {
-        // Answered while spinning: the answer's lock is taken only to know
-        // that its thread has let go of this message.
-        std::lock_guard lock(self->mutex);
+        // Answered while spinning. The answering thread keeps its own hold
+        // on the message while it finishes with this thread's queue.
         return message->result;
     }
     std::unique_lock lock(self->mutex);

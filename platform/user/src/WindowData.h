@@ -11,6 +11,7 @@
 #include "user/Window.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -91,7 +92,7 @@ struct WindowData {
 struct SentMessage {
     std::function<LRESULT()> call;
     LRESULT result = 0;
-    std::atomic<bool> done{false}; // set under the sender's lock; read by a spinning sender without it
+    std::atomic<bool> done{false}; // set just before the sender's lock is taken to wake it; read by a spinning sender without it
     std::shared_ptr<ThreadQueue> sender;
 };
 
@@ -115,7 +116,10 @@ struct SpinBudget {
 
 struct ThreadQueue {
     std::mutex mutex;
-    std::condition_variable wake;
+    // The word the thread sleeps on (a futex): moved on by every arrival
+    // under the lock. A sleep and a wake-up are one system call each; a
+    // condition variable took three, the lock's own wake-ups included.
+    std::atomic<std::uint32_t> wakeWord{0};
     // Counts everything that wakes the thread (sent and posted messages, the
     // quit request), so that a thread that spins before it sleeps sees it
     // without the lock.
@@ -173,6 +177,9 @@ private:
     // no hashing.
     static constexpr std::uintptr_t kFirstHandle = 0x10010;
     std::vector<std::shared_ptr<WindowData>> m_slots;
+    // Counts the windows taken out; a thread's own record of what it found
+    // last holds only while no window has gone since (see Find).
+    std::atomic<std::uint64_t> m_removals{0};
 };
 
 // The queue of the calling thread, made on first use.
@@ -198,15 +205,18 @@ bool AnswerWithoutOwner(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESU
 // Wakes the queue's thread for something just added under its lock.
 void NotifyArrival(ThreadQueue& queue);
 
-// Sleeps on the queue's wake under its lock (the caller's own queue) until
-// woken or, when timeout is given, until it passes.
-void SleepOnQueue(ThreadQueue& queue, std::unique_lock<std::mutex>& lock);
+// Sleeps, holding the queue's lock on the way in and out (the caller's own
+// queue), until an arrival wakes it or, when timeoutNs is not negative,
+// until that passes. It may wake early: callers look again.
+void SleepOnQueueNs(ThreadQueue& queue, std::unique_lock<std::mutex>& lock, std::int64_t timeoutNs);
+inline void SleepOnQueue(ThreadQueue& queue, std::unique_lock<std::mutex>& lock)
+{
+    SleepOnQueueNs(queue, lock, -1);
+}
 template <typename Duration>
 void SleepOnQueueFor(ThreadQueue& queue, std::unique_lock<std::mutex>& lock, Duration timeout)
 {
-    queue.sleeping = true;
-    queue.wake.wait_for(lock, timeout);
-    queue.sleeping = false;
+    SleepOnQueueNs(queue, lock, std::chrono::duration_cast<std::chrono::nanoseconds>(timeout).count());
 }
 
 // Spins for a short while, without the lock, until something arrives after
