@@ -2,8 +2,7 @@
 
 #include "ole/DispatchObject.h"
 #include "win32/Registry.h"
-
-#include <mutex>
+#include "win32/RegistryKept.h"
 
 namespace components {
 
@@ -24,31 +23,14 @@ std::optional<std::u16string> ReadDefaultProfileName()
     return std::u16string(name);
 }
 
-// The name last read and the registry generation it was read under: the
-// contacts conversion logs a new session on for every contact.
-std::mutex g_profileMutex;
-std::uint64_t g_profileGeneration = 0;
-std::optional<std::u16string> g_profileName;
+// The contacts conversion logs a new session on for every contact.
+win32::RegistryKept<std::optional<std::u16string>> g_profileName;
 
 } // namespace
 
 std::optional<std::u16string> DefaultProfileName()
 {
-    // Taken before the read, so that a change during it moves the next
-    // call's generation on and the name is read again.
-    const std::uint64_t generation = win32::RegistryGeneration();
-    {
-        std::lock_guard lock(g_profileMutex);
-        if (generation == g_profileGeneration)
-            return g_profileName;
-    }
-    std::optional<std::u16string> name = ReadDefaultProfileName();
-    std::lock_guard lock(g_profileMutex);
-    if (generation > g_profileGeneration) {
-        g_profileGeneration = generation;
-        g_profileName = name;
-    }
-    return name;
+    return g_profileName.Get(u"", [](const std::u16string&) { return ReadDefaultProfileName(); });
 }
 
 void RequireDefaultProfile()

@@ -4,6 +4,7 @@
 #include "win32/MachineRoot.h"
 #include "win32/Module.h"
 #include "win32/Registry.h"
+#include "win32/RegistryKept.h"
 
 #include <filesystem>
 #include <mutex>
@@ -40,35 +41,14 @@ std::optional<std::u16string> QueryClassesValue(const std::u16string& key)
     return text;
 }
 
-// The class values read under the registry's current generation: a session
-// made for every contact asks for the same ProgID and CLSID keys each time,
-// and a change by any process (regsvr32 registering or moving a server)
-// starts a new generation, which empties the copy.
-std::mutex g_classValuesMutex;
-std::uint64_t g_classValuesGeneration = 0;
-std::unordered_map<std::u16string, std::optional<std::u16string>> g_classValues;
+// A session made for every contact asks for the same ProgID and CLSID keys
+// each time; a change by any process (regsvr32 registering or moving a
+// server) makes them read again.
+win32::RegistryKept<std::optional<std::u16string>> g_classValues;
 
 std::optional<std::u16string> ReadClassesValue(const std::u16string& key)
 {
-    // Taken before the read: should the registry change during it, the next
-    // call sees the newer generation and drops what this one keeps.
-    const std::uint64_t generation = win32::RegistryGeneration();
-    {
-        std::lock_guard lock(g_classValuesMutex);
-        if (generation > g_classValuesGeneration) {
-            g_classValues.clear();
-            g_classValuesGeneration = generation;
-        }
-        if (generation == g_classValuesGeneration) {
-            if (auto it = g_classValues.find(key); it != g_classValues.end())
-                return it->second;
-        }
-    }
-    auto value = QueryClassesValue(key);
-    std::lock_guard lock(g_classValuesMutex);
-    if (generation == g_classValuesGeneration)
-        g_classValues.emplace(key, value);
-    return value;
+    return g_classValues.Get(key, QueryClassesValue);
 }
 
 // Server libraries once loaded stay loaded; each is asked for its entry

@@ -148,12 +148,8 @@ bool DecodeUtf8(std::string_view in, std::u16string& out)
             continue;
         }
         const auto lead = static_cast<unsigned char>(in[i]);
+        // Not ASCII (the runs above take that): 2 to 4, or 0 for no lead byte.
         const std::size_t length = Utf8SequenceLength(lead);
-        if (length == 1) {
-            out += static_cast<char16_t>(lead);
-            ++i;
-            continue;
-        }
         if (length == 0) {
             out += kReplacement;
             clean = false;
