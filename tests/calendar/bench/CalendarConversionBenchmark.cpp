@@ -213,8 +213,14 @@ void Measure(std::size_t entries)
         // What the disk's flushes, which vary most from run to run, leave:
         // the store's computing before its first write stays in it.
         const double outsideWrites = run.seconds - g_saves.writeAndSyncSeconds;
-        std::printf("          outside the store's writes and flushes: %.3f ms/entry (%.1f entries/s)\n",
-                    outsideWrites * perEntryMs, outsideWrites > 0 ? n / outsideWrites : 0.0);
+        // Of it, what the converting thread spent off its CPU: waiting for
+        // the dialog's thread to take a text or a bar position (each one a
+        // round trip), and for a CPU on a busy machine.
+        const double outsideCpu = ConverterCpuSeconds() - g_saves.writeAndSyncCpuSeconds;
+        std::printf("          outside the store's writes and flushes: %.3f ms/entry (%.1f entries/s); of it the "
+                    "converting thread's CPU %.3f, its waits %.3f\n",
+                    outsideWrites * perEntryMs, outsideWrites > 0 ? n / outsideWrites : 0.0, outsideCpu * perEntryMs,
+                    (outsideWrites - outsideCpu) * perEntryMs);
         std::printf("          CPU: %.3f ms/entry in all threads, %.3f in the converting thread, %.3f in the dialog's "
                     "(limit for the whole entry: %.3f ms)\n",
                     run.cpuSeconds * perEntryMs, ConverterCpuSeconds() * perEntryMs, run.guiThreadSeconds * perEntryMs,
