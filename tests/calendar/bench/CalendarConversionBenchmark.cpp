@@ -5,7 +5,11 @@
 // figures are those of the conversion's own work. A plain timer; the
 // figures are printed, nothing is asserted.
 //
-//   calendar_conversion_benchmark [ENTRIES...]   (default 10000)
+//   calendar_conversion_benchmark [--earlier-attachments=N] [ENTRIES...]   (default 10000)
+//
+// --earlier-attachments=N leaves N files in the attachment folder before the
+// run, as earlier runs leave it: the calendar never empties that folder, and
+// every new attachment name is looked up among its files.
 //
 // Each size runs in processes of its own: one builds the database, one
 // converts it, so that the peak memory is the conversion's alone.
@@ -34,6 +38,8 @@
 #include <ctime>
 #include <memory>
 #include <pthread.h>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -45,6 +51,30 @@ constexpr const char16_t* kNsfPath = u"C:\\Notes\\Data\\mail\\calendar.nsf";
 constexpr const char16_t* kPstPath = u"C:\\Data\\calendar.pst";
 constexpr const char16_t* kFolderName = u"Calendar";
 constexpr double kLimitPerSecond = 1000;
+constexpr std::string_view kEarlierAttachmentsOption = "--earlier-attachments=";
+
+std::size_t g_earlierAttachments = 0;
+
+void ReadOptions(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument.starts_with(kEarlierAttachmentsOption))
+            g_earlierAttachments = std::strtoull(argv[i] + kEarlierAttachmentsOption.size(), nullptr, 10);
+    }
+}
+
+// Files of earlier runs: names that no entry of the synthetic calendar takes.
+void LeaveEarlierAttachments(const fs::path& folder, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        std::FILE* file = std::fopen((folder / ("earlier-run-" + std::to_string(i) + ".pdf")).c_str(), "wb");
+        if (!file)
+            bench::Fail("cannot fill the attachment folder");
+        std::fputs("%PDF-1.4\n", file);
+        std::fclose(file);
+    }
+}
 
 double ThreadCpuSeconds()
 {
@@ -153,7 +183,9 @@ void Measure(std::size_t entries)
         // mailFolder is drive_c\Notes\Data\mail; the converter detaches
         // attachments into the install folder's Attachment folder.
         const fs::path driveC = mailFolder.parent_path().parent_path().parent_path();
-        fs::create_directories(driveC / "Program Files" / "Pellinor" / "Attachment");
+        const fs::path attachments = driveC / "Program Files" / "Pellinor" / "Attachment";
+        fs::create_directories(attachments);
+        LeaveEarlierAttachments(attachments, g_earlierAttachments);
         nsfbuild::CalendarOptions options;
         options.entries = entries;
         if (auto result = nsfbuild::BuildSyntheticCalendar(mailFolder / "calendar.nsf", options); !result)
@@ -168,9 +200,11 @@ void Measure(std::size_t entries)
         const double n = static_cast<double>(entries);
         const double perEntryMs = 1000 / n;
         std::printf("%9zu entries %8.1f s %9.1f entries/s (limit at least %.0f) %8.2f ms/entry  peak %7ld MiB (%ld before)  PST %7.1f MiB  "
-                    "pauses %.0f s  %s\n",
+                    "pauses %.0f s  %s\n"
+                    "          attachment folder: %zu files of earlier runs before the run\n",
                     entries, run.seconds, n / run.seconds, kLimitPerSecond, run.seconds * perEntryMs,
-                    run.peakKiB / 1024, run.peakBeforeKiB / 1024, run.pstMiB, pauses, Utf16ToUtf8(run.result).c_str());
+                    run.peakKiB / 1024, run.peakBeforeKiB / 1024, run.pstMiB, pauses, Utf16ToUtf8(run.result).c_str(),
+                    g_earlierAttachments);
         std::printf("          store: %.3f flushes/entry for %.3f items saved/entry (limit: one flush per save); "
                     "writes to flush %.3f ms/entry (of it CPU %.3f, flushes alone %.3f)\n",
                     static_cast<double>(g_saves.syncs) / n, static_cast<double>(SavedItems()) / n,
@@ -179,8 +213,14 @@ void Measure(std::size_t entries)
         // What the disk's flushes, which vary most from run to run, leave:
         // the store's computing before its first write stays in it.
         const double outsideWrites = run.seconds - g_saves.writeAndSyncSeconds;
-        std::printf("          outside the store's writes and flushes: %.3f ms/entry (%.1f entries/s)\n",
-                    outsideWrites * perEntryMs, outsideWrites > 0 ? n / outsideWrites : 0.0);
+        // Of it, what the converting thread spent off its CPU: waiting for
+        // the dialog's thread to take a text or a bar position (each one a
+        // round trip), and for a CPU on a busy machine.
+        const double outsideCpu = ConverterCpuSeconds() - g_saves.writeAndSyncCpuSeconds;
+        std::printf("          outside the store's writes and flushes: %.3f ms/entry (%.1f entries/s); of it the "
+                    "converting thread's CPU %.3f, its waits %.3f\n",
+                    outsideWrites * perEntryMs, outsideWrites > 0 ? n / outsideWrites : 0.0, outsideCpu * perEntryMs,
+                    (outsideWrites - outsideCpu) * perEntryMs);
         std::printf("          CPU: %.3f ms/entry in all threads, %.3f in the converting thread, %.3f in the dialog's "
                     "(limit for the whole entry: %.3f ms)\n",
                     run.cpuSeconds * perEntryMs, ConverterCpuSeconds() * perEntryMs, run.guiThreadSeconds * perEntryMs,
@@ -194,6 +234,7 @@ void Measure(std::size_t entries)
 int main(int argc, char** argv)
 {
     bench::SetUpBenchmarkProcess();
+    ReadOptions(argc, argv);
     for (std::size_t entries : bench::SizesFromArguments(argc, argv, {10000}))
         Measure(entries);
     return 0;
