@@ -342,9 +342,13 @@ LRESULT RunOnOwner(HWND hwnd, const std::function<LRESULT()>& call)
     }
     if (asleep)
         Wake(*target);
-    // A short call is answered before a sleep would even begin.
+    // A short call is answered before a sleep would even begin, when the
+    // owner was awake to take it. An owner that had to be woken first takes
+    // longer than a spin lasts here (its wake-up is a context switch on a
+    // processor of its own), so the sender sleeps at once rather than burn
+    // the processor and then sleep all the same.
     const std::int64_t sentAt = SteadyNs();
-    if (Spin(*self, self->arrivals.load(std::memory_order_acquire), sentAt, self->replySpin,
+    if (!asleep && Spin(*self, self->arrivals.load(std::memory_order_acquire), sentAt, self->replySpin,
              [&] { return message->done.load(std::memory_order_acquire); }) &&
         message->done.load(std::memory_order_acquire)) {
         // Answered while spinning. The answering thread keeps its own hold
