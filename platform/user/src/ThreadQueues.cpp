@@ -2,6 +2,8 @@
 // the thread that owns a window.
 #include "WindowData.h"
 
+#include "ProcessorSharing.h"
+
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -83,10 +85,12 @@ struct QueueHolder {
     {
         if (!queue)
             return;
+        EndSharing(*queue);
         std::deque<std::shared_ptr<SentMessage>> pending;
         {
             std::lock_guard lock(queue->mutex);
             queue->alive = false;
+            ReleaseSharers(*queue);
             pending.swap(queue->sent);
         }
         for (auto& message : pending) {
@@ -342,6 +346,7 @@ LRESULT RunOnOwner(HWND hwnd, const std::function<LRESULT()>& call)
     }
     if (asleep)
         Wake(*target);
+    NoteSendTo(*self, target);
     // A short call is answered before a sleep would even begin, when the
     // owner was awake to take it. An owner that had to be woken first takes
     // longer than a spin lasts here (its wake-up is a context switch on a
