@@ -74,7 +74,15 @@ bool KeepDeletedFile(const fs::path& host, const struct stat& status)
     // leaves the file where it is, for the caller to delete.
     if (::rename(host.c_str(), kept.c_str()) != 0)
         return false;
-    if (::truncate(kept.c_str(), 0) != 0) {
+    // Emptied through a descriptor that is closed again: the host writes out
+    // the data of a file emptied to nothing when it is closed next (its
+    // guard for files rewritten in place), which would otherwise be the
+    // close of the file that takes this one up, and put its bytes on disk.
+    const int fd = ::open(kept.c_str(), O_WRONLY | O_CLOEXEC);
+    const bool emptied = fd >= 0 && ::ftruncate(fd, 0) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    if (!emptied) {
         ::unlink(kept.c_str());
         return true;
     }
