@@ -13,6 +13,12 @@ LRESULT ProgressBarWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 LRESULT TreeViewWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT ToolTipWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
+// PBM_SETPOS from another thread when the position would stay as it is: the
+// bar's procedure would only return it, so the caller is answered without
+// the round trip to the bar's thread. False when the position would change
+// or hwnd is not a bar.
+bool AnswerUnchangedProgressPosition(HWND hwnd, WPARAM wParam, LRESULT* result);
+
 // Pictures of the controls, drawn into any DC in client coordinates; the
 // controls also draw them for WM_PRINTCLIENT.
 void PaintProgressBar(HWND hwnd, HDC dc);

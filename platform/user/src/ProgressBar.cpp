@@ -7,6 +7,8 @@
 #include "user/ProgressBar.h"
 
 #include <algorithm>
+#include <mutex>
+#include <unordered_map>
 
 namespace user::detail {
 
@@ -19,6 +21,17 @@ struct ProgressState {
     int step = 10;
 };
 
+// The bars of every thread, so that another thread can tell whether a new
+// position would change a bar. Only the owner thread changes a bar's range
+// and position, under this lock; it reads them without it.
+std::mutex g_barsMutex;
+
+std::unordered_map<HWND, const ProgressState*>& LiveBars()
+{
+    static auto* bars = new std::unordered_map<HWND, const ProgressState*>; // outlives the exit handlers
+    return *bars;
+}
+
 int Clamp(const ProgressState& state, long long value)
 {
     if (state.high < state.low)
@@ -29,8 +42,11 @@ int Clamp(const ProgressState& state, long long value)
 // Moves the position; returns the previous one.
 LRESULT MoveTo(HWND hwnd, ProgressState* state, long long value)
 {
-    int old = state->position;
-    state->position = Clamp(*state, value);
+    const int old = state->position;
+    {
+        std::lock_guard lock(g_barsMutex);
+        state->position = Clamp(*state, value);
+    }
     if (state->position != old)
         InvalidateRect(hwnd, nullptr, FALSE);
     return old;
@@ -39,9 +55,12 @@ LRESULT MoveTo(HWND hwnd, ProgressState* state, long long value)
 LRESULT SetRange(HWND hwnd, ProgressState* state, int low, int high)
 {
     LRESULT old = MAKELPARAM(static_cast<WORD>(state->low), static_cast<WORD>(state->high));
-    state->low = low;
-    state->high = high;
-    state->position = Clamp(*state, state->position);
+    {
+        std::lock_guard lock(g_barsMutex);
+        state->low = low;
+        state->high = high;
+        state->position = Clamp(*state, state->position);
+    }
     InvalidateRect(hwnd, nullptr, TRUE);
     return old;
 }
@@ -80,11 +99,32 @@ void PaintProgressBar(HWND hwnd, HDC dc)
     }
 }
 
+bool AnswerUnchangedProgressPosition(HWND hwnd, WPARAM wParam, LRESULT* result)
+{
+    std::lock_guard lock(g_barsMutex);
+    auto it = LiveBars().find(hwnd);
+    if (it == LiveBars().end())
+        return false;
+    const ProgressState& state = *it->second;
+    if (Clamp(state, static_cast<int>(wParam)) != state.position)
+        return false;
+    *result = state.position;
+    return true;
+}
+
 LRESULT ProgressBarWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (msg == WM_NCDESTROY) {
+        std::lock_guard lock(g_barsMutex);
+        LiveBars().erase(hwnd);
+    }
     auto* state = TrackState<ProgressState>(hwnd, msg);
     if (!state)
         return DefWindowProcW(hwnd, msg, wParam, lParam);
+    if (msg == WM_NCCREATE) {
+        std::lock_guard lock(g_barsMutex);
+        LiveBars()[hwnd] = state;
+    }
     switch (msg) {
     case PBM_SETRANGE:
         return SetRange(hwnd, state, LOWORD(static_cast<UINT_PTR>(lParam)), HIWORD(static_cast<UINT_PTR>(lParam)));

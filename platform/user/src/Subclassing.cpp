@@ -4,6 +4,7 @@
 
 #include "CommonControls.h"
 #include "TreeViewState.h"
+#include "user/ProgressBar.h"
 #include "WindowData.h"
 
 #include <algorithm>
@@ -72,7 +73,7 @@ namespace detail {
 
 bool AnswerWithoutOwner(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
-    if (!IsTreeQuery(msg))
+    if (!IsTreeQuery(msg) && msg != PBM_SETPOS)
         return false;
     WNDPROC proc = nullptr;
     {
@@ -83,7 +84,10 @@ bool AnswerWithoutOwner(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESU
             return false;
         proc = it->second->proc;
     }
-    if (Receiver(hwnd, msg, proc) != &TreeViewWindowProc)
+    const WNDPROC receiver = Receiver(hwnd, msg, proc);
+    if (msg == PBM_SETPOS)
+        return receiver == &ProgressBarWindowProc && AnswerUnchangedProgressPosition(hwnd, wParam, result);
+    if (receiver != &TreeViewWindowProc)
         return false;
     return AnswerTreeQuery(hwnd, msg, wParam, lParam, result);
 }

@@ -2,6 +2,8 @@
 // the thread that owns a window.
 #include "WindowData.h"
 
+#include "ProcessorSharing.h"
+
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -83,10 +85,12 @@ struct QueueHolder {
     {
         if (!queue)
             return;
+        EndSharing(*queue);
         std::deque<std::shared_ptr<SentMessage>> pending;
         {
             std::lock_guard lock(queue->mutex);
             queue->alive = false;
+            ReleaseSharers(*queue);
             pending.swap(queue->sent);
         }
         for (auto& message : pending) {
@@ -342,9 +346,14 @@ LRESULT RunOnOwner(HWND hwnd, const std::function<LRESULT()>& call)
     }
     if (asleep)
         Wake(*target);
-    // A short call is answered before a sleep would even begin.
+    NoteSendTo(*self, target);
+    // A short call is answered before a sleep would even begin, when the
+    // owner was awake to take it. An owner that had to be woken first takes
+    // longer than a spin lasts here (its wake-up is a context switch on a
+    // processor of its own), so the sender sleeps at once rather than burn
+    // the processor and then sleep all the same.
     const std::int64_t sentAt = SteadyNs();
-    if (Spin(*self, self->arrivals.load(std::memory_order_acquire), sentAt, self->replySpin,
+    if (!asleep && Spin(*self, self->arrivals.load(std::memory_order_acquire), sentAt, self->replySpin,
              [&] { return message->done.load(std::memory_order_acquire); }) &&
         message->done.load(std::memory_order_acquire)) {
         // Answered while spinning. The answering thread keeps its own hold

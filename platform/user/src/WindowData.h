@@ -11,6 +11,7 @@
 #include "user/Window.h"
 
 #include <atomic>
+#include <sched.h>
 #include <chrono>
 #include <cstdint>
 #include <deque>
@@ -152,6 +153,23 @@ struct ThreadQueue {
     HWND active = nullptr;
     HWND capture = nullptr;
     DWORD lastMessageTime = 0;
+    // One processor shared with the threads that send to this one's windows
+    // (ProcessorSharing.h). This thread's side, under the lock:
+    struct Sharer {
+        const ThreadQueue* queue;
+        pid_t tid;
+        bool maskKept;
+        cpu_set_t keptMask; // the sharer's own mask from before
+    };
+    std::vector<Sharer> sharers;
+    int sharedCpu = -1;    // that processor while there are sharers
+    bool maskKept = false; // keptMask holds this thread's mask from before
+    cpu_set_t keptMask = {};
+    // The sending side, touched by this queue's own thread only.
+    enum class Sharing { Counting, Sharing, Never } sharing = Sharing::Counting;
+    std::weak_ptr<ThreadQueue> sharesWith;
+    const ThreadQueue* countingFor = nullptr;
+    int sendsToIt = 0;
 };
 
 class WindowManager {

@@ -1,5 +1,6 @@
 #include "win32/MachineRoot.h"
 
+#include "FolderNames.h"
 #include "win32/CodePage.h"
 #include "win32/WideString.h"
 
@@ -79,6 +80,22 @@ std::optional<fs::path> ScanNoCase(const fs::path& folder, std::u16string_view n
     return found;
 }
 
+// The entry of a host folder whose name equals name ignoring case, from
+// what the process keeps of the folder when it can, else by listing it.
+std::optional<fs::path> FindNoCase(const fs::path& folder, std::u16string_view name)
+{
+    std::string entry;
+    switch (win32::FindKeptNameNoCase(folder.native(), name, entry)) {
+    case win32::NameFound::Found:
+        return folder / entry;
+    case win32::NameFound::Missing:
+        return std::nullopt;
+    case win32::NameFound::Unknown:
+        break;
+    }
+    return ScanNoCase(folder, name);
+}
+
 // Finds the entry of a host folder whose name equals name ignoring case;
 // an exact match wins.
 std::optional<fs::path> FindEntryNoCase(const fs::path& folder, const std::u16string& name)
@@ -87,7 +104,7 @@ std::optional<fs::path> FindEntryNoCase(const fs::path& folder, const std::u16st
     struct stat st = {};
     if (::lstat(exact.c_str(), &st) == 0)
         return exact;
-    return ScanNoCase(folder, name);
+    return FindNoCase(folder, name);
 }
 
 bool IsHostDirectory(const fs::path& path)
@@ -136,7 +153,7 @@ std::optional<win32::HostPath> ResolveExact(const std::u16string& full, const st
     if (!IsHostDirectory(folder))
         return std::nullopt;
     const std::u16string_view last = std::u16string_view(full).substr(full.rfind(u'\\') + 1);
-    if (auto found = ScanNoCase(folder, last)) {
+    if (auto found = FindNoCase(folder, last)) {
         result.hostPath = std::move(*found);
         return result;
     }

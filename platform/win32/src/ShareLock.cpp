@@ -149,13 +149,18 @@ LONG ShareLock::Acquire(int fd, DWORD access, DWORD shareMode)
     return TakeMarkers(fd, markers) ? ERROR_SUCCESS : ERROR_SHARING_VIOLATION;
 }
 
-bool IsAccessDenied(const std::filesystem::path& file, DWORD access)
+bool IsAccessDenied(const std::filesystem::path& file, DWORD access, bool* heldOpen)
 {
+    if (heldOpen)
+        *heldOpen = true; // unless shown otherwise
     int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
     Want want = AccessOf(access);
-    bool denied = AnyMarkerTaken(fd)
+    const bool held = AnyMarkerTaken(fd);
+    if (heldOpen)
+        *heldOpen = held;
+    bool denied = held
         && ((want.read && MarkerTaken(fd, DeniesRead)) || (want.write && MarkerTaken(fd, DeniesWrite))
             || (want.del && MarkerTaken(fd, DeniesDelete)));
     ::close(fd);
