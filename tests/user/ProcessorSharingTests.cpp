@@ -2,6 +2,8 @@
 // thread's processor while it lives; the other thread gets its processors
 // back when it ends. Nothing else about the messages changes.
 #include "RecordingWindow.h"
+#include "win32/FileApi.h"
+#include "win32/Thread.h"
 
 #include <atomic>
 #include <future>
@@ -147,5 +149,35 @@ TEST(ProcessorSharing, ASenderWhosePartnerEndsGetsItsProcessorsBack)
     }
     partnerGone.set_value();
     EXPECT_TRUE(SameMask(after.get_future().get(), all));
+    sender.join();
+}
+
+// What a tied thread starts is not tied: a thread it creates runs where the
+// process may run.
+TEST(ProcessorSharing, AThreadMadeByATiedSenderRunsOnTheProcessesProcessors)
+{
+    const cpu_set_t all = MaskOf(0);
+    if (CPU_COUNT(&all) < 2)
+        GTEST_SKIP() << "one processor: nothing to share";
+    Owner owner;
+    std::promise<cpu_set_t> senderMask, childMask;
+    std::thread sender([&] {
+        for (int i = 0; i < 200; ++i)
+            SendMessageW(owner.Window(), WM_NULL, 0, 0);
+        senderMask.set_value(MaskOf(0));
+        HANDLE child = CreateThread(
+            nullptr, 0,
+            [](LPVOID mask) -> DWORD {
+                static_cast<std::promise<cpu_set_t>*>(mask)->set_value(MaskOf(0));
+                return 0;
+            },
+            &childMask, 0, nullptr);
+        ASSERT_NE(child, nullptr);
+        WaitForSingleObject(child, INFINITE);
+        CloseHandle(child);
+    });
+    const cpu_set_t tied = senderMask.get_future().get();
+    EXPECT_EQ(CPU_COUNT(&tied), 1);
+    EXPECT_TRUE(SameMask(childMask.get_future().get(), all));
     sender.join();
 }

@@ -7,6 +7,8 @@
 #include "win32/FileApi.h"
 
 #include <filesystem>
+#include <fstream>
+#include <sys/wait.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -113,4 +115,35 @@ TEST_F(DeletedFileReuseTest, AFileOpenElsewhereOrKnownByAnotherNameKeepsItsConte
     ASSERT_NE(other, INVALID_HANDLE_VALUE);
     EXPECT_EQ(ReadAll(other), "two names");
     CloseHandle(other);
+}
+
+// A process killed with files kept leaves them in the machine root; the next
+// process that keeps a file there removes them, and leaves a living
+// process's kept files alone.
+TEST_F(DeletedFileReuseTest, FilesKeptByAProcessThatEndedWithoutCleaningUpAreRemovedByTheNext)
+{
+    const fs::path kept = m_root / ".kept-files";
+    fs::create_directories(kept);
+    const pid_t ended = [] {
+        const pid_t child = ::fork();
+        if (child == 0)
+            ::_exit(0);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        return child;
+    }();
+    const fs::path left = kept / (std::to_string(ended) + "-1");
+    const fs::path living = kept / (std::to_string(::getppid()) + "-1");
+    const fs::path foreign = kept / "notes.txt";
+    for (const fs::path& file : {left, living, foreign})
+        std::ofstream(file) << "";
+
+    HANDLE file = Make(u"C:\\gone.doc");
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    ASSERT_TRUE(DeleteFileW(u"C:\\gone.doc"));
+
+    EXPECT_FALSE(fs::exists(left));
+    EXPECT_TRUE(fs::exists(living));
+    EXPECT_TRUE(fs::exists(foreign));
 }

@@ -1,5 +1,6 @@
 #include "win32/Process.h"
 
+#include "win32/StartAffinity.h"
 #include "win32/WideString.h"
 
 #include <cerrno>
@@ -199,6 +200,7 @@ bool StartDetached(const std::filesystem::path& program, const std::u16string& c
             ::_exit(grandchild < 0 ? 1 : 0);
         if (!folder.empty())
             (void)::chdir(folder.c_str());
+        TakeStartAffinity();
         ::execve(argv[0], argv.data(), envp.data());
         int err = errno;
         (void)::write(report[1], &err, sizeof err);

@@ -4,10 +4,14 @@
 #include "win32/Process.h"
 
 #include <atomic>
+#include <cerrno>
+#include <charconv>
+#include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <fstream>
 #include <mutex>
+#include <set>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -53,6 +57,24 @@ void ForgetAllAtEnd()
     });
 }
 
+// Removes what processes that ended without their end actions (killed,
+// crashed) left kept: their files are named by their process id.
+void RemoveLeftByEndedProcesses(const fs::path& folder)
+{
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().native();
+        pid_t owner = 0;
+        const auto [stop, ec] = std::from_chars(name.data(), name.data() + name.size(), owner);
+        if (ec != std::errc() || stop == name.data() + name.size() || *stop != '-' || owner <= 0)
+            continue;
+        if (owner == ::getpid() || ::kill(owner, 0) == 0 || errno == EPERM)
+            continue;
+        std::error_code ignored;
+        fs::remove(it->path(), ignored);
+    }
+}
+
 } // namespace
 
 namespace win32 {
@@ -69,6 +91,13 @@ bool KeepDeletedFile(const fs::path& host, const struct stat& status)
     const fs::path folder = MachineRoot() / ".kept-files";
     std::error_code error;
     fs::create_directory(folder, error);
+    {
+        // Once per folder (a machine root of its own) in each process.
+        static std::set<std::string>* swept = new std::set<std::string>; // outlives the exit handlers
+        std::lock_guard lock(g_mutex);
+        if (swept->insert(folder.native()).second)
+            RemoveLeftByEndedProcesses(folder);
+    }
     const std::string kept = (folder / (std::to_string(::getpid()) + "-" + std::to_string(++g_counter))).native();
     // The name goes at once, as by unlink; another file system (EXDEV)
     // leaves the file where it is, for the caller to delete.

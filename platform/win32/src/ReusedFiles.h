@@ -9,7 +9,9 @@
 //
 // Only a file that no other open holds and that has no other name is kept;
 // it is emptied as it is taken out of its folder, so no handle, process or
-// name sees it again, and its data never reaches the disk.
+// name sees it again, and its data never reaches the disk. What a process
+// killed before its end left kept is removed by the next that keeps a file
+// in the same machine root.
 #pragma once
 
 #include <filesystem>

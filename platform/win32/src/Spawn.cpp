@@ -2,6 +2,7 @@
 
 #include "win32/MachineRoot.h"
 #include "win32/Process.h"
+#include "win32/StartAffinity.h"
 #include "win32/WideString.h"
 
 #include <cerrno>
@@ -40,6 +41,7 @@ pid_t Start(const std::filesystem::path& program, const std::u16string& commandL
     pid_t child = -1;
     if (::posix_spawn(&child, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0)
         return -1;
+    win32::TakeStartAffinity(child);
     return child;
 }
 

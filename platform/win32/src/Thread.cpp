@@ -1,5 +1,6 @@
 // Threads under handles, with cooperative suspension and termination.
 #include "ThreadObject.h"
+#include "win32/StartAffinity.h"
 
 #include <exception>
 #include <sys/syscall.h>
@@ -57,6 +58,7 @@ void RunThread(std::shared_ptr<ThreadObject> self, LPTHREAD_START_ROUTINE start,
     thread_local EndOfThread end;
     end.self = self;
     t_current = self.get();
+    TakeStartAffinity(); // not the creator's tie to another thread's processor
     {
         std::lock_guard lock(self->mutex);
         self->id = GetCurrentThreadId();
