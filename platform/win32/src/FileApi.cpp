@@ -2,7 +2,6 @@
 
 #include "EmptiedFiles.h"
 #include "FileObject.h"
-#include "ReusedFiles.h"
 #include "win32/HandleTable.h"
 #include "win32/MachineRoot.h"
 #include "win32/Thread.h"
@@ -159,8 +158,6 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, SECUR
         file->fd = win32::TakeEmptiedFile(st.st_dev, st.st_ino);
     const bool kept = file->fd >= 0;
     struct stat opened = st;
-    if (file->fd < 0 && !exists)
-        file->fd = win32::TakeKeptFile(host, flags, mode);
     if (file->fd < 0) {
         file->fd = ::open(host.c_str(), flags, mode);
         if (file->fd < 0)
@@ -341,17 +338,12 @@ BOOL DeleteFileW(LPCWSTR fileName)
         return Fail(ErrnoToWin32(errno), FALSE);
     if (S_ISDIR(st.st_mode) || IsReadOnly(st))
         return Fail(ERROR_ACCESS_DENIED, FALSE);
-    bool heldOpen = true;
-    if (win32::IsAccessDenied(resolved->hostPath, DELETE, &heldOpen))
+    if (win32::IsAccessDenied(resolved->hostPath, DELETE))
         return Fail(ERROR_SHARING_VIOLATION, FALSE);
-    if (st.st_nlink <= 1)
-        win32::ForgetEmptiedFile(st.st_dev, st.st_ino);
-    // A file that nothing holds open is kept for the next file made, which
-    // then needs no new inode (ReusedFiles.h); to everyone it is deleted.
-    if (!heldOpen && win32::KeepDeletedFile(resolved->hostPath, st))
-        return TRUE;
     if (::unlink(resolved->hostPath.c_str()) != 0)
         return Fail(ErrnoToWin32(errno), FALSE);
+    if (st.st_nlink <= 1)
+        win32::ForgetEmptiedFile(st.st_dev, st.st_ino);
     return TRUE;
 }
 

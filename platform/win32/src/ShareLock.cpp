@@ -149,18 +149,13 @@ LONG ShareLock::Acquire(int fd, DWORD access, DWORD shareMode)
     return TakeMarkers(fd, markers) ? ERROR_SUCCESS : ERROR_SHARING_VIOLATION;
 }
 
-bool IsAccessDenied(const std::filesystem::path& file, DWORD access, bool* heldOpen)
+bool IsAccessDenied(const std::filesystem::path& file, DWORD access)
 {
-    if (heldOpen)
-        *heldOpen = true; // unless shown otherwise
     int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
     Want want = AccessOf(access);
-    const bool held = AnyMarkerTaken(fd);
-    if (heldOpen)
-        *heldOpen = held;
-    bool denied = held
+    bool denied = AnyMarkerTaken(fd)
         && ((want.read && MarkerTaken(fd, DeniesRead)) || (want.write && MarkerTaken(fd, DeniesWrite))
             || (want.del && MarkerTaken(fd, DeniesDelete)));
     ::close(fd);

@@ -33,8 +33,7 @@ private:
 };
 
 // Whether some open of the file denies the given accesses (GENERIC_READ,
-// GENERIC_WRITE, DELETE); heldOpen, when given, tells whether any open of
-// the file holds it at all.
-bool IsAccessDenied(const std::filesystem::path& file, DWORD access, bool* heldOpen = nullptr);
+// GENERIC_WRITE, DELETE).
+bool IsAccessDenied(const std::filesystem::path& file, DWORD access);
 
 } // namespace win32
