@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 #include <string>
 
 namespace mapi::ndb {
@@ -59,8 +60,14 @@ std::size_t CAllocationMap::NextUnit(const Page& p, std::size_t unit, bool used)
         std::uint64_t bits = 0;
         const std::size_t from = word * 8;
         const std::size_t count = std::min<std::size_t>(8, p.bits.size() - from);
-        for (std::size_t i = 0; i < count; ++i)
-            bits |= static_cast<std::uint64_t>(p.bits[from + i]) << (56 - 8 * i);
+        if (count == 8) {
+            std::memcpy(&bits, p.bits.data() + from, 8);
+            if constexpr (std::endian::native == std::endian::little)
+                bits = __builtin_bswap64(bits);
+        } else {
+            for (std::size_t i = 0; i < count; ++i)
+                bits |= static_cast<std::uint64_t>(p.bits[from + i]) << (56 - 8 * i);
+        }
         if (!used)
             bits = ~bits;
         if (count < 8)
