@@ -11,7 +11,6 @@
 #include <iterator>
 #include <random>
 #include <string>
-#include <sys/stat.h>
 
 using mapi::ndb::CPstFile;
 
@@ -171,22 +170,6 @@ TEST_F(PstFileTest, ARunGoesInOneWriteOnlyOverPagesTheFileHasWrittenBefore)
     EXPECT_EQ(run(6), 3u) << "the two pages past the cut are new: each on its own";
     host = HostBytes(m_path);
     EXPECT_EQ(std::vector<std::uint8_t>(host.begin() + 4196, host.begin() + 4096 + 9100), Filled(9000, 6));
-}
-
-// Growing reserves the new space on the disk, so that later writes into it
-// allocate nothing; the new bytes read as zeros.
-TEST_F(PstFileTest, GrowingReservesTheNewSpaceAndItReadsAsZeros)
-{
-    ASSERT_TRUE(m_file.WriteAt(8000, Filled(192, 7)).Ok());
-    ASSERT_TRUE(m_file.Resize(1 << 20).Ok());
-    struct stat st {};
-    ASSERT_EQ(::stat(m_path.c_str(), &st), 0);
-    EXPECT_EQ(static_cast<std::uint64_t>(st.st_size), 1u << 20);
-    EXPECT_GE(static_cast<std::uint64_t>(st.st_blocks) * 512, (1u << 20) - 8192) << "a hole was left";
-    auto read = m_file.ReadAt(8000, 4096);
-    ASSERT_TRUE(read.Ok()) << read.Message();
-    EXPECT_EQ(std::vector<std::uint8_t>(read->begin(), read->begin() + 192), Filled(192, 7));
-    EXPECT_EQ(std::vector<std::uint8_t>(read->begin() + 192, read->end()), Filled(4096 - 192, 0));
 }
 
 } // namespace

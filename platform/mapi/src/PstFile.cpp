@@ -188,18 +188,10 @@ Result<void> CPstFile::WriteAt(std::uint64_t ib, std::vector<std::uint8_t> bytes
 Result<void> CPstFile::Resize(std::uint64_t size)
 {
     MAPI_TRY(WritePending());
-    // Growing, the new space is reserved on the disk at once: the writes
-    // into it are then no allocations of their own, which a flush would have
-    // to make durable with the file system's bitmaps and the inode, save by
-    // save. A full disk shows here too, not at a later flush.
-    bool grown = false;
-    if (size > m_size) {
-        if (::fallocate(m_fd, 0, static_cast<off_t>(m_size), static_cast<off_t>(size - m_size)) == 0)
-            grown = true;
-        else if (errno != EOPNOTSUPP && errno != ENOSYS)
-            return SysError("cannot grow", m_path);
-    }
-    if (!grown && ::ftruncate(m_fd, static_cast<off_t>(size)) != 0)
+    // Growing leaves a hole: reserving the space (fallocate) was measured
+    // to cost the flushes more requests, not fewer, as each write into it
+    // then converts its part of the reserved extent.
+    if (::ftruncate(m_fd, static_cast<off_t>(size)) != 0)
         return SysError("cannot resize", m_path);
     // Pages cut off are no longer the host's.
     if (size < m_size && m_knownPages.size() > size / kHostPage)
