@@ -10,6 +10,7 @@ packages=(
     clang libclang-rt-14-dev                       # fuzz targets (libFuzzer)
     libsqlite3-dev sqlite3                         # the Notes database files
     libjemalloc-dev                                # the program's allocator
+    libisal-dev                                    # the PST store's CRCs
     zlib1g-dev libpng-dev                          # PNG screenshots
     libfreetype-dev fonts-dejavu-core              # text rendering
     fonts-droid-fallback fonts-nanum fonts-symbola # linked fonts: CJK, hangul, symbols and emoji

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include <set>
@@ -193,4 +194,71 @@ TEST(AllocationMap, RangesOfAnyLengthAndOffsetKeepTheBitsAndTheFreeCountExact)
     }
     for (std::uint64_t u = 0; u < units; ++u)
         ASSERT_EQ(map.IsAllocated(start + u * 64, 64), used[u]) << "unit " << u;
+}
+
+namespace {
+
+// The first aligned run of `units` free units in the map's first page, and
+// the longest free run there, found unit by unit through IsAllocated.
+struct Scan {
+    std::uint64_t firstFit = 0; // 0: none
+    std::size_t longest = 0;
+};
+Scan ScanFirstPage(const CAllocationMap& map, std::size_t units, std::size_t step)
+{
+    const std::uint64_t base = 0x4400;
+    const std::size_t count = 253952 / 64;
+    Scan scan;
+    std::size_t run = 0, runStart = 0;
+    for (std::size_t u = 0; u < count; ++u) {
+        if (map.IsAllocated(base + u * 64, 64)) {
+            run = 0;
+            continue;
+        }
+        if (run++ == 0)
+            runStart = u;
+        scan.longest = std::max(scan.longest, run);
+        const std::size_t start = (runStart + step - 1) / step * step;
+        if (scan.firstFit == 0 && start <= u && u + 1 - start >= units)
+            scan.firstFit = base + start * 64;
+    }
+    return scan;
+}
+
+} // namespace
+
+// Free runs of every length, at every offset within the map's words: each
+// allocation lands where a unit-by-unit search finds the first fit, and the
+// header's longest run is the longest there is.
+TEST(AllocationMap, RunsAreFoundWhereAUnitByUnitSearchFindsThemOnAFragmentedPage)
+{
+    std::mt19937 rng(5);
+    for (int round = 0; round < 40; ++round) {
+        CAllocationMap map;
+        map.InitEmpty();
+        // Fill the page, then free pieces of random lengths and places.
+        while (map.PageCount() == 1)
+            ASSERT_TRUE(map.Allocate(64 * (1 + rng() % 64), 64).Ok());
+        const std::uint64_t base = 0x4400 + 1024;
+        for (int k = 0; k < 60; ++k) {
+            const std::uint64_t at = base + 64 * (rng() % 3900);
+            const std::size_t size = 64 * (1 + rng() % (k % 7 == 0 ? 300 : 20));
+            if (at + size <= 0x4400 + 253952)
+                map.Free(at, size);
+        }
+        const auto expectedLongest = std::min<std::size_t>(ScanFirstPage(map, 1, 1).longest, 255);
+        EXPECT_EQ(map.HeaderFreeMap()[0], expectedLongest) << "round " << round;
+        for (int k = 0; k < 20; ++k) {
+            const bool page = k % 2 == 0;
+            const std::size_t units = page ? 8 : 1 + rng() % 40;
+            const Scan scan = ScanFirstPage(map, units, page ? 8 : 1);
+            if (scan.firstFit == 0)
+                break; // the next one would go to a new page
+            auto run = map.AllocateRun(units * 64, units * 64 + 64 * (rng() % 50), page ? 512 : 64);
+            ASSERT_TRUE(run.Ok()) << run.Message();
+            ASSERT_EQ(run->first, scan.firstFit) << "round " << round << ", allocation " << k;
+            ASSERT_GE(run->second, units * 64);
+            EXPECT_TRUE(map.IsAllocated(run->first, run->second));
+        }
+    }
 }

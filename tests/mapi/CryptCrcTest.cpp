@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <numeric>
+#include <random>
 #include <string_view>
 #include <vector>
 
@@ -33,6 +34,34 @@ TEST(Crc, MatchesTheReflectedPolynomialWithoutFinalInversion)
     EXPECT_EQ(ComputeCrc(all.subspan(4), ComputeCrc(all.first(4))), ComputeCrc(all));
 }
 
+// The register as [MS-PST] keeps it, one bit at a time.
+std::uint32_t BitwiseCrc(std::span<const std::uint8_t> data, std::uint32_t crc)
+{
+    for (std::uint8_t byte : data) {
+        crc ^= byte;
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return crc;
+}
+
+// Every length around the widths a fast CRC folds at, at every alignment
+// of the start, from a seed that goes on from an earlier part.
+TEST(Crc, EveryLengthAndAlignmentMatchesTheBitwiseRegister)
+{
+    std::mt19937 rng(3);
+    std::vector<std::uint8_t> bytes(8192 + 64);
+    for (auto& b : bytes)
+        b = static_cast<std::uint8_t>(rng());
+    for (std::size_t length : {1u, 2u, 7u, 15u, 16u, 17u, 31u, 63u, 64u, 65u, 127u, 255u, 256u, 257u, 496u, 511u,
+                               1000u, 4095u, 8176u, 8192u})
+        for (std::size_t offset = 0; offset < 64; offset += 9) {
+            const std::uint32_t seed = static_cast<std::uint32_t>(rng());
+            const std::span<const std::uint8_t> part(bytes.data() + offset, length);
+            ASSERT_EQ(ComputeCrc(part, seed), BitwiseCrc(part, seed)) << length << " bytes at " << offset;
+        }
+}
+
 TEST(Crypt, TablesArePermutationsWithTheInverseAndTheInvolution)
 {
     const auto t = CryptTable();
@@ -54,6 +83,29 @@ TEST(Crypt, PermuteRoundTripsEveryByteAndChangesData)
     EXPECT_NE(data, AllBytes());
     DecodePermute(data);
     EXPECT_EQ(data, AllBytes());
+}
+
+// Each byte of a block of any length and alignment goes through the table,
+// the wide way included; nothing around the block changes.
+TEST(Crypt, PermuteOfAnyLengthAndAlignmentIsTheTableLookUp)
+{
+    const auto t = CryptTable();
+    std::mt19937 rng(8);
+    for (std::size_t length : {0u, 1u, 63u, 64u, 65u, 127u, 128u, 200u, 4096u, 8176u})
+        for (std::size_t offset : {0u, 1u, 13u, 63u}) {
+            std::vector<std::uint8_t> buffer(length + offset + 70);
+            for (auto& b : buffer)
+                b = static_cast<std::uint8_t>(rng());
+            const auto original = buffer;
+            std::span<std::uint8_t> block(buffer.data() + offset, length);
+            EncodePermute(block);
+            for (std::size_t i = 0; i < buffer.size(); ++i) {
+                const bool inside = i >= offset && i < offset + length;
+                ASSERT_EQ(buffer[i], inside ? t[original[i]] : original[i]) << length << " at " << offset << ", byte " << i;
+            }
+            DecodePermute(block);
+            ASSERT_EQ(buffer, original) << length << " at " << offset;
+        }
 }
 
 TEST(Crypt, CyclicIsItsOwnInverseAndDependsOnTheKey)

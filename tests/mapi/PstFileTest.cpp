@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <string>
 
 using mapi::ndb::CPstFile;
 
@@ -119,6 +120,56 @@ TEST_F(PstFileTest, GatheredRunsAcrossHostPagesLandByteForByte)
         ASSERT_EQ(host.size(), model.size()) << "round " << round;
         ASSERT_TRUE(host == model) << "round " << round;
     }
+}
+
+// The write system calls of this process so far, as the kernel counts them.
+std::uint64_t WriteCalls()
+{
+    std::ifstream in("/proc/self/io");
+    std::string key;
+    std::uint64_t value = 0;
+    while (in >> key >> value)
+        if (key == "syscw:")
+            return value;
+    return 0;
+}
+
+// A run over host pages the file has not written since it was opened goes a
+// page at a time (a longer write would have the host keep and write out the
+// pages as one unit); over pages it has written, the run goes in one write.
+TEST_F(PstFileTest, ARunGoesInOneWriteOnlyOverPagesTheFileHasWrittenBefore)
+{
+    ASSERT_TRUE(m_file.Resize(10 * 4096).Ok());
+    auto run = [&](std::uint8_t value) {
+        // Three pieces over three pages, not on page bounds.
+        EXPECT_TRUE(m_file.WriteAt(4096 + 100, Filled(5000, value)).Ok());
+        EXPECT_TRUE(m_file.WriteAt(4096 + 5100, Filled(3000, value)).Ok());
+        EXPECT_TRUE(m_file.WriteAt(4096 + 8100, Filled(1000, value)).Ok());
+        const std::uint64_t before = WriteCalls();
+        EXPECT_TRUE(m_file.Sync().Ok());
+        return WriteCalls() - before;
+    };
+    EXPECT_EQ(run(1), 3u) << "three pages not written before";
+    EXPECT_EQ(run(2), 1u) << "the same pages again";
+    // A run reaching one page further: the known pages together, the new
+    // one on its own.
+    ASSERT_TRUE(m_file.WriteAt(4096 + 9100, Filled(4000, 3)).Ok());
+    EXPECT_EQ(run(4), 2u);
+    auto host = HostBytes(m_path);
+    ASSERT_EQ(host.size(), 10u * 4096);
+    EXPECT_EQ(std::vector<std::uint8_t>(host.begin() + 4196, host.begin() + 4096 + 9100), Filled(9000, 4));
+    EXPECT_EQ(std::vector<std::uint8_t>(host.begin() + 4096 + 9100, host.begin() + 4096 + 13100), Filled(4000, 3));
+
+    // Reopened, the file knows none of its pages again.
+    m_file.Close();
+    ASSERT_TRUE(m_file.Open(m_path, true, false).Ok());
+    EXPECT_EQ(run(5), 3u);
+    // Cut off and grown again, the pages past the cut are new ones.
+    ASSERT_TRUE(m_file.Resize(4096 + 4096).Ok());
+    ASSERT_TRUE(m_file.Resize(10 * 4096).Ok());
+    EXPECT_EQ(run(6), 3u) << "the two pages past the cut are new: each on its own";
+    host = HostBytes(m_path);
+    EXPECT_EQ(std::vector<std::uint8_t>(host.begin() + 4196, host.begin() + 4096 + 9100), Filled(9000, 6));
 }
 
 } // namespace

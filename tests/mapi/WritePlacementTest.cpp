@@ -255,3 +255,45 @@ TEST_F(WritePlacementTest, FreeMapPagesAreWrittenWhenTheFileGrowsAndAtTheCloseNo
     }
     ExpectSound();
 }
+
+// A batch's rewritten blocks and B-tree pages go on where the one before
+// ended, but from the next host page: a page holding the last ones of the
+// batch before would be dirtied and written out again by this batch's sync.
+TEST_F(WritePlacementTest, ConsecutiveBatchesRewriteIntoHostPagesOfTheirOwn)
+{
+    auto db = CNodeDatabase::Create(m_path, ndb::CryptMethod::Permute);
+    ASSERT_TRUE(db.Ok()) << db.Message();
+    for (std::uint32_t i = 0; i < 3; ++i)
+        ASSERT_TRUE((*db)->WriteNode(MessageNid(i), 0, OneBlock(700, 1)).Ok());
+    ASSERT_TRUE((*db)->Commit().Ok());
+    // The header's page and the page of the density list and the first map.
+    const std::set<std::uint64_t> fixed = {0, ndb::kFirstAMapOffset / 4096};
+    std::set<std::uint64_t> before;
+    for (int batch = 0; batch < 12; ++batch) {
+        CPageCounter counter;
+        ndb::SetFileObserver(&counter);
+        // Small rewrites, far less than a page together.
+        const auto fill = static_cast<std::uint8_t>(batch + 2);
+        auto written = (*db)->WriteNode(MessageNid(static_cast<std::uint32_t>(batch) % 3), 0, OneBlock(300, fill));
+        auto committed = written ? (*db)->Commit() : written;
+        ndb::SetFileObserver(nullptr);
+        ASSERT_TRUE(committed.Ok()) << committed.Message();
+        std::set<std::uint64_t> pages;
+        for (std::uint64_t p : counter.pages)
+            if (!fixed.count(p))
+                pages.insert(p);
+        ASSERT_FALSE(pages.empty());
+        for (std::uint64_t p : pages)
+            EXPECT_EQ(before.count(p), 0u) << "batch " << batch << " rewrote page " << p << " of the batch before";
+        before = pages;
+    }
+    ASSERT_TRUE((*db)->Close().Ok());
+    ExpectSound();
+    auto again = CNodeDatabase::Open(m_path, true);
+    ASSERT_TRUE(again.Ok()) << again.Message();
+    for (std::uint32_t i = 0; i < 3; ++i) {
+        auto read = (*again)->ReadNode(MessageNid(i));
+        ASSERT_TRUE(read.Ok()) << read.Message();
+        EXPECT_EQ(*read, OneBlock(300, static_cast<std::uint8_t>(9 + i + 2))) << i;
+    }
+}

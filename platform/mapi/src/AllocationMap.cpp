@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 #include <string>
 
 namespace mapi::ndb {
@@ -47,6 +48,36 @@ std::vector<std::uint64_t> CAllocationMap::CompanionPages(std::size_t index) con
 bool CAllocationMap::Bit(const Page& p, std::size_t unit) const
 {
     return (p.bits[unit / 8] >> (7 - unit % 8)) & 1;
+}
+
+std::size_t CAllocationMap::NextUnit(const Page& p, std::size_t unit, bool used) const
+{
+    // 64 units at a time, the first unit in the word's top bit as in the
+    // bytes: a page is scanned in a few dozen steps, not thousands.
+    const std::size_t end = UnitsPerPage();
+    while (unit < end) {
+        const std::size_t word = unit / 64;
+        std::uint64_t bits = 0;
+        const std::size_t from = word * 8;
+        const std::size_t count = std::min<std::size_t>(8, p.bits.size() - from);
+        if (count == 8) {
+            std::memcpy(&bits, p.bits.data() + from, 8);
+            if constexpr (std::endian::native == std::endian::little)
+                bits = __builtin_bswap64(bits);
+        } else {
+            for (std::size_t i = 0; i < count; ++i)
+                bits |= static_cast<std::uint64_t>(p.bits[from + i]) << (56 - 8 * i);
+        }
+        if (!used)
+            bits = ~bits;
+        if (count < 8)
+            bits &= ~std::uint64_t{0} << (64 - 8 * count);
+        bits &= ~std::uint64_t{0} >> (unit % 64);
+        if (bits != 0)
+            return std::min(end, word * 64 + static_cast<std::size_t>(std::countl_zero(bits)));
+        unit = (word + 1) * 64;
+    }
+    return end;
 }
 
 Result<void> CAllocationMap::Load(const CPstFile& file, std::uint64_t ibAMapLast)
@@ -212,31 +243,19 @@ Result<std::pair<std::uint64_t, std::size_t>> CAllocationMap::AllocateRun(std::s
         }
         if (p.freeUnits < units || units >= (step == 1 ? p.noRunOf : p.noAlignedRunOf))
             continue;
-        std::size_t run = 0;
-        for (std::size_t u = 0; u < UnitsPerPage(); ++u) {
-            if (run == 0 && u % step != 0) {
-                // A run may only start on the alignment.
-                if (p.bits[u / 8] == 0xFF)
-                    u = (u / 8) * 8 + 7;
-                continue;
-            }
-            if (Bit(p, u)) {
-                run = 0;
-                if (u % 8 == 0 && p.bits[u / 8] == 0xFF)
-                    u += 7;
-                continue;
-            }
-            if (++run == units) {
-                const std::size_t start = u + 1 - units;
+        // Free run by free run: the first aligned start with room is taken.
+        const std::size_t end = UnitsPerPage();
+        for (std::size_t u = NextUnit(p, 0, false); u < end; u = NextUnit(p, u, false)) {
+            const std::size_t runEnd = NextUnit(p, u, true);
+            const std::size_t start = (u + step - 1) / step * step;
+            if (start < runEnd && runEnd - start >= units) {
                 const std::size_t most = std::max(units, maxSize / kUnit);
-                while (run < most && u + 1 < UnitsPerPage() && !Bit(p, u + 1)) {
-                    ++u;
-                    ++run;
-                }
+                const std::size_t run = std::min(runEnd - start, most);
                 const std::uint64_t ib = PageOffset(pi) + static_cast<std::uint64_t>(start) * kUnit;
                 MarkAllocated(ib, run * kUnit);
                 return std::make_pair(ib, run * kUnit);
             }
+            u = runEnd;
         }
         (step == 1 ? p.noRunOf : p.noAlignedRunOf) = units;
     }
@@ -315,15 +334,12 @@ std::uint8_t CAllocationMap::LongestFreeRun(std::size_t index) const
     const Page& p = m_pages[index];
     if (p.longestRun != kRunUnknown)
         return static_cast<std::uint8_t>(p.longestRun);
-    std::size_t run = 0, longest = 0;
-    for (std::size_t u = 0; u < UnitsPerPage() && longest < 0xFF; ++u) {
-        if (u % 8 == 0 && p.bits[u / 8] == 0xFF) {
-            run = 0;
-            u += 7;
-            continue;
-        }
-        run = Bit(p, u) ? 0 : run + 1;
-        longest = std::max(longest, run);
+    std::size_t longest = 0;
+    const std::size_t end = UnitsPerPage();
+    for (std::size_t u = NextUnit(p, 0, false); u < end && longest < 0xFF; u = NextUnit(p, u, false)) {
+        const std::size_t runEnd = NextUnit(p, u, true);
+        longest = std::max(longest, runEnd - u);
+        u = runEnd;
     }
     p.longestRun = static_cast<std::uint16_t>(std::min<std::size_t>(longest, 0xFF));
     return static_cast<std::uint8_t>(p.longestRun);

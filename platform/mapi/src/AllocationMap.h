@@ -88,6 +88,9 @@ private:
     };
     static constexpr std::uint16_t kRunUnknown = 0xFFFF;
     bool Bit(const Page& p, std::size_t unit) const;
+    // The first unit from `unit` on that is marked (`used`) or free; the
+    // page's unit count if there is none.
+    std::size_t NextUnit(const Page& p, std::size_t unit, bool used) const;
     std::uint8_t LongestFreeRun(std::size_t index) const;
     void SetRange(std::uint64_t ib, std::size_t size, bool value, bool markDirty = true);
     void AddPage();

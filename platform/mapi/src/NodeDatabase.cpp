@@ -34,6 +34,7 @@ const std::uint64_t CNodeDatabase::Impl::kLeastRun[2] = {1024, 8192};
 // Enough for the last blocks of the tables and folders a run of saves
 // changes, their XBLOCKs and subnode blocks.
 const std::size_t CNodeDatabase::Impl::kCachedBlockBytes = 4 * 1024 * 1024;
+const std::uint64_t CNodeDatabase::Impl::kHostPage = 4096;
 
 namespace {
 
@@ -133,6 +134,21 @@ void CNodeDatabase::Impl::ShowArenasFree(bool free)
             for (std::size_t i = 0; i + keep < pieces.size(); ++i)
                 amap.SetHeld(pieces[i].first, static_cast<std::size_t>(pieces[i].second - pieces[i].first), false);
             pieces.erase(pieces.begin(), pieces.end() - static_cast<std::ptrdiff_t>(keep));
+        }
+        // The next batch's rewritten blocks begin on a host page of their
+        // own: a page shared with this batch's last ones would be dirtied
+        // and written out by both syncs. What is skipped is free, for the
+        // blocks of new nodes.
+        if (free && keep == 1 && pieces.size() == 1) {
+            auto& [from, to] = pieces.front();
+            const std::uint64_t page = (from + kHostPage - 1) / kHostPage * kHostPage;
+            if (page >= to) {
+                amap.SetHeld(from, static_cast<std::size_t>(to - from), false);
+                pieces.clear();
+            } else if (page > from) {
+                amap.SetHeld(from, static_cast<std::size_t>(page - from), false);
+                from = page;
+            }
         }
     }
     for (auto& pieces : arenas)

@@ -60,6 +60,7 @@ struct CNodeDatabase::Impl {
     static const std::uint64_t kMaxArena;
     static const std::uint64_t kLeastRun[2];
     static const std::size_t kCachedBlockBytes;
+    static const std::uint64_t kHostPage;
 
     Impl(ndb::Format format);
 

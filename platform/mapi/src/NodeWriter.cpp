@@ -30,8 +30,11 @@ Result<std::uint64_t> CNodeDatabase::Impl::WriteBlock(const Bytes& data, bool in
     if (!ib)
         return ib.GetError();
     // Encoded and sealed in the buffer that goes to the file.
-    Bytes onDisk(disk);
-    std::copy(data.begin(), data.end(), onDisk.begin());
+    // Only the padding and trailer start as zeros; the data is copied once.
+    Bytes onDisk;
+    onDisk.reserve(disk);
+    onDisk.assign(data.begin(), data.end());
+    onDisk.resize(disk);
     const std::span<std::uint8_t> stored(onDisk.data(), data.size());
     if (!internal)
         ndb::EncodeBlock(working.bCryptMethod, stored, bid);

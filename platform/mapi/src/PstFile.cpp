@@ -22,10 +22,10 @@ Error SysError(const std::string& what, const std::filesystem::path& path)
 
 std::atomic<IFileObserver*> g_observer{nullptr};
 
-// A run is handed on a host page at a time: one write over several pages
-// lets the host keep them as one larger unit, which it then counts and
-// writes out whole.
+// The host's page: the unit it keeps, counts as dirty and writes out.
 constexpr std::uint64_t kHostPage = 4096;
+// Pieces gathered into one write at most (the system's IOV_MAX is 1024).
+constexpr std::size_t kMostPieces = 256;
 
 } // namespace
 
@@ -65,6 +65,7 @@ void CPstFile::Close()
     if (m_fd >= 0)
         (void)WritePending();
     m_pending.clear();
+    m_knownPages.clear();
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
@@ -100,6 +101,15 @@ bool CPstFile::PendingOverlaps(std::uint64_t ib, std::size_t size) const
     return false;
 }
 
+bool CPstFile::PageKnown(std::uint64_t page) const { return page < m_knownPages.size() && m_knownPages[page]; }
+
+void CPstFile::MarkPageKnown(std::uint64_t page) const
+{
+    if (page >= m_knownPages.size())
+        m_knownPages.resize(std::max<std::uint64_t>(page + 1, m_knownPages.size() * 2));
+    m_knownPages[page] = true;
+}
+
 Result<void> CPstFile::WritePending() const
 {
     std::vector<PendingWrite> pending = std::move(m_pending);
@@ -107,19 +117,28 @@ Result<void> CPstFile::WritePending() const
     // Pending writes never overlap (an overlapping one hands the others on
     // first), so their order within a run does not matter.
     std::sort(pending.begin(), pending.end(), [](const PendingWrite& a, const PendingWrite& b) { return a.ib < b.ib; });
-    // Each host page of a run goes in one write, gathered from the pieces
-    // that cover it rather than copied together.
+    // A write over several host pages that the host does not hold yet makes
+    // it keep them as one larger unit, which it then counts and writes out
+    // whole whenever a byte of it changes. So a page this file has not
+    // written since it was opened goes in a write of its own; a run over
+    // pages it has written goes in one, gathered from the pieces that cover
+    // it rather than copied together.
     std::vector<iovec> pieces;
     std::size_t i = 0, offset = 0; // the next byte to write: pending[i].bytes[offset]
     while (i < pending.size()) {
         const std::uint64_t at = pending[i].ib + offset;
-        const std::uint64_t pageEnd = (at / kHostPage + 1) * kHostPage;
+        const bool known = PageKnown(at / kHostPage);
         pieces.clear();
         std::size_t length = 0;
         std::size_t j = i, from = offset;
-        while (j < pending.size() && pending[j].ib + from == at + length && at + length < pageEnd) {
-            const std::size_t take = static_cast<std::size_t>(
-                std::min<std::uint64_t>(pending[j].bytes.size() - from, pageEnd - (at + length)));
+        while (j < pending.size() && pending[j].ib + from == at + length && pieces.size() < kMostPieces) {
+            const std::uint64_t next = at + length;
+            const std::uint64_t page = next / kHostPage;
+            if (next != at && (!known || !PageKnown(page)) && next % kHostPage == 0)
+                break;
+            const std::uint64_t pageEnd = (page + 1) * kHostPage;
+            const std::size_t take =
+                static_cast<std::size_t>(std::min<std::uint64_t>(pending[j].bytes.size() - from, pageEnd - next));
             pieces.push_back({pending[j].bytes.data() + from, take});
             length += take;
             from += take;
@@ -135,6 +154,8 @@ Result<void> CPstFile::WritePending() const
             return SysError("cannot write", m_path);
         // A short write goes on from where it stopped.
         std::size_t done = static_cast<std::size_t>(n);
+        for (std::uint64_t page = at / kHostPage; page * kHostPage < at + done; ++page)
+            MarkPageKnown(page);
         while (done > 0) {
             const std::size_t step = std::min(done, pending[i].bytes.size() - offset);
             done -= step;
@@ -167,8 +188,14 @@ Result<void> CPstFile::WriteAt(std::uint64_t ib, std::vector<std::uint8_t> bytes
 Result<void> CPstFile::Resize(std::uint64_t size)
 {
     MAPI_TRY(WritePending());
+    // Growing leaves a hole: reserving the space (fallocate) was measured
+    // to cost the flushes more requests, not fewer, as each write into it
+    // then converts its part of the reserved extent.
     if (::ftruncate(m_fd, static_cast<off_t>(size)) != 0)
         return SysError("cannot resize", m_path);
+    // Pages cut off are no longer the host's.
+    if (size < m_size && m_knownPages.size() > size / kHostPage)
+        m_knownPages.resize(size / kHostPage);
     m_size = size;
     if (IFileObserver* observer = g_observer)
         observer->Resized(size);

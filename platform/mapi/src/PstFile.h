@@ -57,8 +57,12 @@ private:
     // Hands the pending writes to the host, runs of adjacent ones as one.
     Result<void> WritePending() const;
     bool PendingOverlaps(std::uint64_t ib, std::size_t size) const;
+    // Host pages this open file has written, each once on its own.
+    bool PageKnown(std::uint64_t page) const;
+    void MarkPageKnown(std::uint64_t page) const;
 
     mutable std::vector<PendingWrite> m_pending;
+    mutable std::vector<bool> m_knownPages;
     int m_fd = -1;
     std::uint64_t m_size = 0;
     std::filesystem::path m_path;

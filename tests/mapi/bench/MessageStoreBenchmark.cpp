@@ -51,6 +51,7 @@ public:
                 m_dirty.push_back(page);
     }
     void Resized(std::uint64_t) override {}
+    std::uint64_t Pages() const { return headerPages + mapPages + otherPages; }
     void Synced() override
     {
         ++syncs;
@@ -108,16 +109,19 @@ CMessage MakeMessage(const CFolder& folder, std::size_t i)
 
 // The read system calls of this process so far, as the kernel counts them:
 // a save should find what the store wrote or read before in memory.
-std::uint64_t ReadCalls()
+std::uint64_t IoCount(const char* field)
 {
     std::ifstream in("/proc/self/io");
     std::string key;
     std::uint64_t value = 0;
     while (in >> key >> value)
-        if (key == "syscr:")
+        if (key == field)
             return value;
     return 0;
 }
+std::uint64_t ReadCalls() { return IoCount("syscr:"); }
+// The write system calls: each a separate request to the kernel.
+std::uint64_t WriteCalls() { return IoCount("syscw:"); }
 
 void Line(const char* what, double value, const char* unit, const char* limit, bool met)
 {
@@ -199,6 +203,7 @@ int main(int argc, char** argv)
     const double cpuStart = CpuSeconds();
     const double userStart = UserSeconds();
     const std::uint64_t readsBefore = ReadCalls();
+    const std::uint64_t writesBefore = WriteCalls();
     const auto start = Clock::now();
     // CPU per message over a window of messages ending at each mark.
     const std::size_t window = std::min<std::size_t>(1'000, count);
@@ -241,6 +246,7 @@ int main(int argc, char** argv)
     const double cpu = CpuSeconds() - cpuStart;
     const double user = UserSeconds() - userStart;
     const std::uint64_t reads = ReadCalls() - readsBefore;
+    const std::uint64_t writes = WriteCalls() - writesBefore;
     const long peakKb = PeakKilobytes();
     if (auto closed = (*store)->Close(); !closed.Ok()) {
         std::fprintf(stderr, "%s\n", closed.Message().c_str());
@@ -268,6 +274,10 @@ int main(int argc, char** argv)
     Line("  of it beyond the disk's own sync and write", (cpu - chunked.cpu) * 1e3 / n, "ms", "< 0.5 ms",
          (cpu - chunked.cpu) * 1e3 / n < 0.5);
     Line("reads of the file per message", static_cast<double>(reads) / n, "", "", true);
+    Line("write calls per message", static_cast<double>(writes) / n, "", "", true);
+    Line("bytes handed per message", static_cast<double>(counter.bytes) / n, "bytes", "", true);
+    Line("4 KB pages dirtied per message", static_cast<double>(counter.Pages()) / n, "", "", true);
+    Line("  per file growth", static_cast<double>(counter.Pages()) * 4096 / growth, "times", "", true);
     Line("bytes handed to the file / file growth", counter.bytes / growth, "times", "<= 4", counter.bytes / growth <= 4);
     Line("disk bytes written (pages) / file growth", disk / growth, "times", "<= 4", disk / growth <= 4);
     std::printf("  4 KB pages each sync finds dirty: %.2f header, %.2f allocation map, %.2f blocks and B-tree\n",

@@ -104,9 +104,8 @@ Bytes Utf16Bytes(const std::u16string& s)
 {
     // On a little-endian host the string's memory is already the file's form.
     if constexpr (std::endian::native == std::endian::little) {
-        Bytes out(s.size() * 2);
-        if (!s.empty()) std::memcpy(out.data(), s.data(), out.size());
-        return out;
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(s.data());
+        return Bytes(bytes, bytes + s.size() * 2);
     }
     Bytes out;
     out.reserve(s.size() * 2);

@@ -88,6 +88,8 @@ Result<NodeContent> CPropertyContext::Write(const CPropertyBag& bag, const NodeC
             slot = hnid.Value();
         }
         BthRecord record;
+        record.key.reserve(kKeySize);
+        record.data.reserve(kRecordSize);
         AppendU16(record.key, id);
         AppendU16(record.data, value.Type());
         AppendU32(record.data, slot);
