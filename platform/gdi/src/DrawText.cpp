@@ -20,6 +20,15 @@ struct Line {
     int width = 0;
 };
 
+// A line as it is drawn: its shaped form (when shaping changes anything)
+// and the advance of each code unit, tabs expanded.
+struct MeasuredLine {
+    bool shaped = false;
+    DisplayText display;
+    std::vector<int> advances;
+    int width = 0;
+};
+
 struct Layout {
     RealizedFont& font;
     int charExtra;
@@ -30,6 +39,22 @@ struct Layout {
         if (text[i] == u'\t' && tabWidth > 0)
             return tabWidth - (x % tabWidth);
         return CodeUnitAdvance(font, text, i, charExtra);
+    }
+
+    // The advances of a line, measured once for both its width and its drawing.
+    MeasuredLine Measure(std::u16string_view logical) const
+    {
+        MeasuredLine out;
+        out.shaped = NeedsBidi(logical);
+        if (out.shaped)
+            out.display = ForDisplay(logical);
+        const std::u16string_view text = out.shaped ? std::u16string_view(out.display.shaped) : logical;
+        out.advances.reserve(text.size());
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            out.advances.push_back(CharWidth(text, i, out.width));
+            out.width += out.advances.back();
+        }
+        return out;
     }
 
     int Width(std::u16string_view logical) const
@@ -232,12 +257,18 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format)
         lines = std::move(wrapped);
     }
     int widest = 0;
+    std::vector<MeasuredLine> measured;
+    measured.reserve(lines.size());
     for (Line& line : lines) {
-        line.width = layout.Width(line.text);
-        if (format & DT_PATH_ELLIPSIS)
-            PathEllipsis(line, layout, rectWidth);
-        else if (format & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS))
-            EndEllipsis(line, layout, rectWidth);
+        measured.push_back(layout.Measure(line.text));
+        line.width = measured.back().width;
+        if (line.width > rectWidth && (format & (DT_PATH_ELLIPSIS | DT_END_ELLIPSIS | DT_WORD_ELLIPSIS))) {
+            if (format & DT_PATH_ELLIPSIS)
+                PathEllipsis(line, layout, rectWidth);
+            else
+                EndEllipsis(line, layout, rectWidth);
+            measured.back() = layout.Measure(line.text);
+        }
         widest = std::max(widest, line.width);
     }
     const int lineHeight = tm.tmHeight + ((format & DT_EXTERNALLEADING) ? tm.tmExternalLeading : 0);
@@ -264,7 +295,8 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format)
     style.clip = (format & DT_NOCLIP) ? nullptr : &clip;
     style.drawGlyphs = !(format & DT_PREFIXONLY);
     int y = top;
-    for (const Line& line : lines) {
+    for (std::size_t n = 0; n < lines.size(); ++n) {
+        const Line& line = lines[n];
         // As a multiline edit control does, leave out a last line that
         // would show only in part.
         if ((format & DT_EDITCONTROL) && static_cast<long long>(y) + lineHeight > rect->bottom && y > rect->top)
@@ -284,17 +316,17 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format)
             canvas->FillSolid(cell, PixelFromColor(s.bkColor));
         }
         // Tabs are drawn as the space up to the next stop.
-        std::vector<int> advances;
-        int pen = 0;
-        const std::u16string shapedLine = ForDisplay(line.text).shaped;
-        for (std::size_t i = 0; i < shapedLine.size(); ++i) {
-            advances.push_back(layout.CharWidth(shapedLine, i, pen));
-            pen += advances.back();
-        }
-        std::u16string shown = line.text;
-        std::replace(shown.begin(), shown.end(), u'\t', u' ');
+        const MeasuredLine& run = measured[n];
         style.underlineIndex = line.underline;
-        DrawRun(*canvas, font, at.x, at.y + tm.tmAscent, shown, advances.data(), s.charExtra, style);
+        if (line.text.find(u'\t') == std::u16string::npos) {
+            // Nothing to replace: the run is drawn as it was measured and shaped.
+            DrawRun(*canvas, font, at.x, at.y + tm.tmAscent, line.text, run.advances.data(), s.charExtra, style,
+                    run.shaped ? &run.display : nullptr);
+        } else {
+            std::u16string shown = line.text;
+            std::replace(shown.begin(), shown.end(), u'\t', u' ');
+            DrawRun(*canvas, font, at.x, at.y + tm.tmAscent, shown, run.advances.data(), s.charExtra, style);
+        }
         y += lineHeight;
     }
     if ((format & DT_SINGLELINE) && (format & (DT_VCENTER | DT_BOTTOM)))

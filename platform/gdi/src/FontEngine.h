@@ -24,6 +24,10 @@ struct Glyph {
     int width = 0;
     int rows = 0;
     std::vector<BYTE> coverage; // rows x width, 0..255
+    // The coverage again with each row widened to a multiple of four
+    // columns by zeros, so that a row blends four pixels at a time.
+    int stride = 0;
+    std::vector<BYTE> padded; // rows x stride
 };
 
 class RealizedFont {

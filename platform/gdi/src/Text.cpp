@@ -36,7 +36,8 @@ int CodeUnitAdvance(RealizedFont& font, std::u16string_view text, std::size_t i,
 
 std::vector<int> Advances(RealizedFont& font, std::u16string_view logical, int charExtra)
 {
-    const std::u16string text = ForDisplay(logical).shaped;
+    const std::u16string shaped = NeedsBidi(logical) ? ForDisplay(logical).shaped : std::u16string();
+    const std::u16string_view text = shaped.empty() ? logical : std::u16string_view(shaped);
     std::vector<int> advances;
     advances.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i)
@@ -46,7 +47,8 @@ std::vector<int> Advances(RealizedFont& font, std::u16string_view logical, int c
 
 int RunWidth(RealizedFont& font, std::u16string_view logical, int charExtra)
 {
-    const std::u16string text = ForDisplay(logical).shaped;
+    const std::u16string shaped = NeedsBidi(logical) ? ForDisplay(logical).shaped : std::u16string();
+    const std::u16string_view text = shaped.empty() ? logical : std::u16string_view(shaped);
     int width = 0;
     for (std::size_t i = 0; i < text.size(); ++i)
         width += CodeUnitAdvance(font, text, i, charExtra);
@@ -189,7 +191,7 @@ void Bar(Canvas& canvas, const RunStyle& style, int left, int right, int top, in
 } // namespace
 
 int DrawRun(Canvas& canvas, RealizedFont& font, int x, int baseline, std::u16string_view logical, const int* dx,
-            int charExtra, const RunStyle& style)
+            int charExtra, const RunStyle& style, const DisplayText* given)
 {
     auto lock = FontLock();
     const double angle = font.Angle();
@@ -197,9 +199,13 @@ int DrawRun(Canvas& canvas, RealizedFont& font, int x, int baseline, std::u16str
     // Right-to-left runs are drawn from their end; each code unit keeps its
     // own advance wherever it stands.
     // Text that shaping leaves alone is drawn as it stands, without a copy.
-    const bool shaped = NeedsBidi(logical);
-    const DisplayText display = shaped ? ForDisplay(logical) : DisplayText{};
-    const std::u16string_view text = shaped ? std::u16string_view(display.shaped) : logical;
+    DisplayText ownDisplay;
+    if (!given && NeedsBidi(logical)) {
+        ownDisplay = ForDisplay(logical);
+        given = &ownDisplay;
+    }
+    const DisplayText& display = given ? *given : ownDisplay;
+    const std::u16string_view text = given ? std::u16string_view(display.shaped) : logical;
     const RECT clipBounds = canvas.clip.Bounds();
     int pen = x;
     for (std::size_t v = 0; v < text.size(); ++v) {
@@ -218,6 +224,16 @@ int DrawRun(Canvas& canvas, RealizedFont& font, int x, int baseline, std::u16str
                        originY - glyph.top + glyph.rows};
         if (!style.drawGlyphs || glyph.rows <= 0 || glyph.width <= 0 || NoneInside(style, box, clipBounds)) {
             // Nothing of the glyph shows: a line outside the update region costs no pixel tests.
+        } else if (const RECT wide{box.left, box.top, box.left + glyph.stride, box.bottom};
+                   !canvas.monochrome && glyph.stride > glyph.width && AllInside(canvas, style, wide)) {
+            // The glyph and the few columns right of it that round its rows
+            // up to four pixels show: those columns blend with no coverage,
+            // which leaves them as they are, and every row goes four pixels
+            // at a time.
+            for (int row = 0; row < glyph.rows; ++row)
+                BlendRow(canvas.surface->Row(box.top + row) + box.left,
+                         glyph.padded.data() + static_cast<std::size_t>(row) * glyph.stride, glyph.stride,
+                         style.color);
         } else if (AllInside(canvas, style, box)) {
             // The usual case: the whole glyph shows, so no pixel needs the clip test.
             for (int row = 0; row < glyph.rows; ++row) {
