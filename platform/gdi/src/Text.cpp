@@ -13,6 +13,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define MARLWICK_BLEND_AVX2 1
+#endif
 
 namespace gdi {
 
@@ -156,11 +160,66 @@ inline void BlendFour(Pixel* pixels, std::uint32_t coverage, __m128i source, __m
 // pixels as Blend, without a lookup or a test per pixel. Each lane's
 // (v + 127) / 255 is (y + 1 + (y >> 8)) >> 8 with y = v + 127, which is
 // exact for every v a blend can give (up to 255 * 255).
+#if defined(MARLWICK_BLEND_AVX2)
+// Eight pixels of a row blend at once where the processor has AVX2: the
+// lanes and sums of BlendFour, twice as many per instruction.
+// (s * a + d * (255 - a) + 127) / 255 in every 16-bit lane.
+__attribute__((target("avx2"))) inline __m256i MixEight(__m256i source, __m256i d, __m256i a)
+{
+    const __m256i y = _mm256_add_epi16(
+        _mm256_add_epi16(_mm256_mullo_epi16(source, a), _mm256_mullo_epi16(d, _mm256_sub_epi16(_mm256_set1_epi16(255), a))),
+        _mm256_set1_epi16(127));
+    return _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(y, _mm256_set1_epi16(1)), _mm256_srli_epi16(y, 8)), 8);
+}
+
+__attribute__((target("avx2"))) int BlendEights(Pixel* row, const BYTE* coverage, int width, Pixel solid)
+{
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i source = _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(solid)), zero);
+    const __m256i solid8 = _mm256_set1_epi32(static_cast<int>(solid));
+    const __m256i colourBytes = _mm256_set1_epi32(0x00FFFFFF);
+    int col = 0;
+    for (; col + 8 <= width; col += 8) {
+        std::uint64_t eight;
+        std::memcpy(&eight, coverage + col, sizeof eight);
+        if (eight == 0)
+            continue;
+        auto* pixels = reinterpret_cast<__m256i*>(row + col);
+        if (eight == ~std::uint64_t{0}) {
+            _mm256_storeu_si256(pixels, solid8);
+            continue;
+        }
+        const __m256i dest = _mm256_loadu_si256(pixels);
+        __m128i bytes = _mm_cvtsi64_si128(static_cast<long long>(eight));
+        bytes = _mm_unpacklo_epi8(bytes, bytes);
+        // Each pixel's coverage in its four bytes, pixels 0-3 in the low half.
+        const __m256i spread =
+            _mm256_set_m128i(_mm_unpackhi_epi16(bytes, bytes), _mm_unpacklo_epi16(bytes, bytes));
+        const __m256i low = MixEight(source, _mm256_unpacklo_epi8(dest, zero), _mm256_unpacklo_epi8(spread, zero));
+        const __m256i high = MixEight(source, _mm256_unpackhi_epi8(dest, zero), _mm256_unpackhi_epi8(spread, zero));
+        const __m256i blended = _mm256_and_si256(_mm256_packus_epi16(low, high), colourBytes);
+        const __m256i bare = _mm256_cmpeq_epi32(spread, zero);
+        _mm256_storeu_si256(pixels, _mm256_or_si256(_mm256_and_si256(bare, dest), _mm256_andnot_si256(bare, blended)));
+    }
+    return col;
+}
+
+bool HasAvx2()
+{
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+#endif
+
 void BlendRow(Pixel* row, const BYTE* coverage, int width, Pixel color)
 {
     const std::uint64_t source = Lanes(color);
     const Pixel solid = color & 0xFFFFFF;
     int col = 0;
+#if defined(MARLWICK_BLEND_AVX2)
+    if (width >= 8 && HasAvx2())
+        col = BlendEights(row, coverage, width, solid);
+#endif
 #if defined(__SSE2__)
     const __m128i source16 = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(solid)), _mm_setzero_si128());
     const __m128i solid4 = _mm_set1_epi32(static_cast<int>(solid));
