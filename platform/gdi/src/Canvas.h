@@ -34,6 +34,9 @@ struct Canvas {
     void FillSolid(const RECT& r, Pixel p);
 };
 
+// Sets count pixels from row on to p, four at a time.
+void FillPixels(Pixel* row, int count, Pixel p);
+
 // The rectangles of r (surface coordinates) inside the clip, in band order.
 std::vector<RECT> ClippedRects(const Canvas& canvas, const RECT& r);
 
