@@ -8,7 +8,9 @@
 #include "win32/WideString.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
+#include <utility>
 
 using namespace gdi;
 
@@ -44,6 +46,8 @@ struct Layout {
     // The advances of a line, measured once for both its width and its drawing.
     MeasuredLine Measure(std::u16string_view logical) const
     {
+        if (lastShaped && lastShaped->first == logical)
+            return lastShaped->second;
         MeasuredLine out;
         out.shaped = NeedsBidi(logical);
         if (out.shaped)
@@ -59,14 +63,22 @@ struct Layout {
 
     int Width(std::u16string_view logical) const
     {
-        // Text that shaping leaves alone is measured as it stands, without a copy.
-        const std::u16string shaped = NeedsBidi(logical) ? ForDisplay(logical).shaped : std::u16string();
-        const std::u16string_view text = shaped.empty() ? logical : std::u16string_view(shaped);
+        // Shaped text is kept as measured last, as wrapping measures a line
+        // whole as its last candidate and drawing measures it again.
+        if (NeedsBidi(logical)) {
+            lastShaped.reset();
+            MeasuredLine measured = Measure(logical);
+            const int width = measured.width;
+            lastShaped.emplace(std::u16string(logical), std::move(measured));
+            return width;
+        }
         int x = 0;
-        for (std::size_t i = 0; i < text.size(); ++i)
-            x += CharWidth(text, i, x);
+        for (std::size_t i = 0; i < logical.size(); ++i)
+            x += CharWidth(logical, i, x);
         return x;
     }
+
+    mutable std::optional<std::pair<std::u16string, MeasuredLine>> lastShaped{};
 };
 
 // Removes the & prefixes: "&&" is one "&", "&x" underlines x (the last
