@@ -237,7 +237,7 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format)
     auto fontPtr = FontOfDc(*canvas->dc);
     RealizedFont& font = *fontPtr;
     const TEXTMETRICW& tm = font.Metrics();
-    Layout layout{font, s.charExtra, (format & DT_EXPANDTABS) ? std::max(1, tabChars) * tm.tmAveCharWidth : 0};
+    Layout layout{font, s.charExtra, (format & DT_EXPANDTABS) ? std::max(1, tabChars) * tm.tmAveCharWidth : 0, {}};
 
     int underline = -1;
     std::u16string plain = (format & DT_NOPREFIX) ? std::u16string(source) : StripPrefixes(source, underline);
