@@ -47,11 +47,16 @@ void ReleaseState(const DcState& s)
 
 DcState InitialState()
 {
-    DcState s;
-    s.brush = std::static_pointer_cast<BrushObject>(StockObject(WHITE_BRUSH));
-    s.pen = std::static_pointer_cast<PenObject>(StockObject(BLACK_PEN));
-    s.font = std::static_pointer_cast<FontObject>(StockObject(SYSTEM_FONT));
-    return s;
+    // Stock objects live as long as the process: looked up once, not under
+    // the stock table's lock for every DC a paint opens.
+    static const DcState initial = [] {
+        DcState s;
+        s.brush = std::static_pointer_cast<BrushObject>(StockObject(WHITE_BRUSH));
+        s.pen = std::static_pointer_cast<PenObject>(StockObject(BLACK_PEN));
+        s.font = std::static_pointer_cast<FontObject>(StockObject(SYSTEM_FONT));
+        return s;
+    }();
+    return initial;
 }
 
 bool BitmapHeldElsewhere(const DcObject& dc, const BitmapObject& bitmap)
