@@ -163,13 +163,14 @@ inline void BlendFour(Pixel* pixels, std::uint32_t coverage, __m128i source, __m
 #if defined(MARLWICK_BLEND_AVX2)
 // Eight pixels of a row blend at once where the processor has AVX2: the
 // lanes and sums of BlendFour, twice as many per instruction.
-// (s * a + d * (255 - a) + 127) / 255 in every 16-bit lane.
+// (s * a + d * (255 - a) + 127) / 255 in every 16-bit lane (at most 65,152).
 __attribute__((target("avx2"))) inline __m256i MixEight(__m256i source, __m256i d, __m256i a)
 {
     const __m256i y = _mm256_add_epi16(
         _mm256_add_epi16(_mm256_mullo_epi16(source, a), _mm256_mullo_epi16(d, _mm256_sub_epi16(_mm256_set1_epi16(255), a))),
         _mm256_set1_epi16(127));
-    return _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(y, _mm256_set1_epi16(1)), _mm256_srli_epi16(y, 8)), 8);
+    // y / 255 is (y * 0x8081) >> 23 for every 16-bit y.
+    return _mm256_srli_epi16(_mm256_mulhi_epu16(y, _mm256_set1_epi16(static_cast<short>(0x8081))), 7);
 }
 
 // Eight pixels, four at lo and four at hi (one row or two), with their
