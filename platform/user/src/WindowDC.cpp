@@ -31,6 +31,20 @@ gdi::Region ShapeInRoot(const WindowData& window)
     return shape;
 }
 
+bool Disjoint(const RECT& a, const RECT& b)
+{
+    return a.right <= b.left || b.right <= a.left || a.bottom <= b.top || b.bottom <= a.top;
+}
+
+// visible less the window's shape; a window beside what is left (its
+// rectangle holds its shape) takes nothing away and is not looked at further.
+void CutOut(gdi::Region& visible, const WindowData& window)
+{
+    if (visible.IsEmpty() || Disjoint(RectInRoot(window, false), visible.Bounds()))
+        return;
+    visible = gdi::Region::Combine(visible, ShapeInRoot(window), RGN_DIFF);
+}
+
 // What of area (root coordinates) the window may paint. Runs under the
 // manager's lock.
 gdi::Region VisiblePart(const WindowData& window, const RECT& area, DWORD flags)
@@ -41,7 +55,9 @@ gdi::Region VisiblePart(const WindowData& window, const RECT& area, DWORD flags)
     gdi::Region visible(area);
     bool clipSiblings = (flags & DCX_CLIPSIBLINGS) != 0;
     for (auto current = manager.Find(window.handle); current;) {
-        visible = gdi::Region::Combine(visible, ShapeInRoot(*current), RGN_AND);
+        // A window without a region is its rectangle.
+        visible = current->region ? gdi::Region::Combine(visible, ShapeInRoot(*current), RGN_AND)
+                                  : visible.Intersected(RectInRoot(*current, false));
         auto parent = manager.Find(current->parent);
         if (!parent)
             break;
@@ -51,7 +67,7 @@ gdi::Region VisiblePart(const WindowData& window, const RECT& area, DWORD flags)
                     break; // the ones before it in the list lie above it
                 auto above = manager.Find(sibling);
                 if (above && (above->style & WS_VISIBLE))
-                    visible = gdi::Region::Combine(visible, ShapeInRoot(*above), RGN_DIFF);
+                    CutOut(visible, *above);
             }
         }
         visible = visible.Intersected(RectInRoot(*parent, true));
@@ -62,7 +78,7 @@ gdi::Region VisiblePart(const WindowData& window, const RECT& area, DWORD flags)
         for (HWND hwnd : window.children) {
             auto child = manager.Find(hwnd);
             if (child && (child->style & WS_VISIBLE))
-                visible = gdi::Region::Combine(visible, ShapeInRoot(*child), RGN_DIFF);
+                CutOut(visible, *child);
         }
     }
     return visible;
