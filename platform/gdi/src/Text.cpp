@@ -31,6 +31,8 @@ std::shared_ptr<RealizedFont> FontOfDc(const DcObject& dc)
 
 int CodeUnitAdvance(RealizedFont& font, std::u16string_view text, std::size_t i, int charExtra)
 {
+    if (text[i] < RealizedFont::kQuickAdvances)
+        return font.QuickAdvance(text[i]) + charExtra;
     // The second half of a surrogate pair takes no room: its character's
     // advance stands at the first half.
     if (i > 0 && text[i] >= 0xDC00 && text[i] <= 0xDFFF && text[i - 1] >= 0xD800 && text[i - 1] <= 0xDBFF)
