@@ -579,3 +579,32 @@ TEST_F(TextTest, ArabicJoinsItsLettersAndReadsRightToLeftInsideALeftToRightLine)
     // Hebrew reverses without joining.
     EXPECT_EQ(DrawInDialogFont(u"שלום").pixels, DrawPiecesInDialogFont({u"ם", u"ו", u"ל", u"ש"}).pixels);
 }
+
+TEST_F(TextTest, ArabicJoinsWhereverItStandsInALongLine)
+{
+    // Joined Arabic letters take another width than the same letters
+    // apart; that width stays the same behind any number of Latin letters
+    // and before any tail, so no position in a line hides them from shaping.
+    BitmapDC dc(64, 64);
+    HFONT font = MakeFont(u"MS Shell Dlg", -13);
+    HGDIOBJ old = SelectObject(dc.dc(), font);
+    const auto width = [&](const std::u16string& text) {
+        SIZE size{};
+        EXPECT_TRUE(GetTextExtentPoint32W(dc.dc(), text.c_str(), static_cast<int>(text.size()), &size));
+        return static_cast<int>(size.cx);
+    };
+    const std::u16string word = u"سلام";
+    int apart = 0;
+    for (char16_t letter : word)
+        apart += width(std::u16string(1, letter));
+    const int joined = width(word);
+    ASSERT_NE(joined, apart) << "the font shapes these letters to no other width";
+    for (int before = 0; before < 26; ++before)
+        for (const std::u16string tail : {u"", u"x", u"xxxxxxx", u"xxxxxxxxxxxxxxxxx"}) {
+            const std::u16string latin(static_cast<std::size_t>(before), u'x');
+            EXPECT_EQ(width(latin + word + tail) - width(latin + tail), joined) << before << " before, " << tail.size()
+                                                                                 << " after";
+        }
+    SelectObject(dc.dc(), old);
+    DeleteObject(font);
+}
