@@ -345,11 +345,12 @@ TEST_F(ClippedTextTest, AClipEdgeAtEveryColumnLeavesAllFourBytesOfEveryPixelAsTh
     // few columns right of its ink; an edge of the clip at each column in
     // turn puts those columns inside and outside it, in every script, on a
     // background whose every byte, the fourth included, differs.
-    const auto draw = [](const std::u16string& text, HFONT font, const RECT* clip) {
+    bool bottomUp = false;
+    const auto draw = [&bottomUp](const std::u16string& text, HFONT font, const RECT* clip) {
         BITMAPINFO info = {};
         info.bmiHeader.biSize = sizeof info.bmiHeader;
         info.bmiHeader.biWidth = kWidth;
-        info.bmiHeader.biHeight = -kHeight;
+        info.bmiHeader.biHeight = bottomUp ? kHeight : -kHeight;
         info.bmiHeader.biPlanes = 1;
         info.bmiHeader.biBitCount = 32;
         void* bits = nullptr;
@@ -376,8 +377,11 @@ TEST_F(ClippedTextTest, AClipEdgeAtEveryColumnLeavesAllFourBytesOfEveryPixelAsTh
     const std::u16string texts[] = {u"iIl|.,:; wmWM björn.stål", u"Ελληνικά 中文 العربية Жд 😀"};
     HFONT fonts[] = {DialogFont(), DialogFont(-19, FW_BOLD)};
     int cut = 0;
+    // On a bottom-up DIB too, whose rows lie in memory from the last up.
+    for (bool up : {false, true})
     for (HFONT font : fonts)
         for (const auto& text : texts) {
+            bottomUp = up;
             const std::vector<std::uint32_t> whole = draw(text, font, nullptr);
             for (int edge = 0; edge < 120; ++edge) {
                 // The right edge sweeps the columns; a left edge cuts the other side of some glyphs.

@@ -215,9 +215,16 @@ __attribute__((target("avx2"))) void BlendGlyphEights(Surface& surface, int left
     const int stride = glyph.stride;
     const int eights = stride & ~7;
     const BYTE* coverage = glyph.padded.data();
+    // The glyph's rows follow one another a surface row apart, upwards in
+    // memory on a bottom-up surface.
+    const std::ptrdiff_t step = surface.IsBottomUp() ? -surface.Width() : surface.Width();
+    Pixel* pixels = surface.Row(top) + left;
+    const BYTE* cov = coverage;
     for (int row = 0; row < glyph.rows; ++row) {
-        Pixel* pixels = surface.Row(top + row) + left;
-        const BYTE* cov = coverage + static_cast<std::size_t>(row) * stride;
+        if (row > 0) {
+            pixels += step;
+            cov += stride;
+        }
         for (int col = 0; col < eights; col += 8) {
             std::uint64_t eight;
             std::memcpy(&eight, cov + col, sizeof eight);
