@@ -152,6 +152,9 @@ TEST(RegionTest, ARectangleOrAnEmptyRegionOnEitherSideCombinesAsThePixelSetsSay)
         const gdi::Region cut = a.Intersected(r);
         ExpectCanonical(cut);
         ASSERT_EQ(cut, gdi::Region::Combine(a, b, RGN_AND)) << "round " << round;
+        gdi::Region inPlace = a;
+        inPlace.IntersectWith(r);
+        ASSERT_EQ(inPlace, cut) << "round " << round;
         ASSERT_EQ(b.Intersected(a.IsEmpty() ? RECT{0, 0, 0, 0} : a.Bounds()),
                   gdi::Region::Combine(b, gdi::Region(a.IsEmpty() ? RECT{0, 0, 0, 0} : a.Bounds()), RGN_AND))
             << "round " << round;

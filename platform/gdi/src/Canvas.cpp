@@ -36,7 +36,7 @@ std::optional<Canvas> Canvas::Of(HDC handle)
     // the clip region: no region of the whole surface to combine with.
     canvas.clip = *first;
     canvas.clip.Offset(canvas.deviceToSurface.x, canvas.deviceToSurface.y);
-    canvas.clip = canvas.clip.Intersected(whole);
+    canvas.clip.IntersectWith(whole);
     if (dc->visible && s.clip) {
         Region clip = *s.clip;
         clip.Offset(canvas.deviceToSurface.x, canvas.deviceToSurface.y);

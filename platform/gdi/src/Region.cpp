@@ -371,6 +371,29 @@ Region Region::Intersected(const RECT& rect) const
     return Combine(*this, Region(rect), RGN_AND);
 }
 
+void Region::IntersectWith(const RECT& rect)
+{
+    if (m_rects.empty())
+        return;
+    if (rect.left >= rect.right || rect.top >= rect.bottom) {
+        m_rects.clear();
+        return;
+    }
+    const RECT bounds = Bounds();
+    if (Inside(bounds, rect))
+        return;
+    if (Disjoint(bounds, rect)) {
+        m_rects.clear();
+        return;
+    }
+    if (m_rects.size() == 1) {
+        m_rects[0] = {std::max(bounds.left, rect.left), std::max(bounds.top, rect.top),
+                      std::min(bounds.right, rect.right), std::min(bounds.bottom, rect.bottom)};
+        return;
+    }
+    *this = Combine(*this, Region(rect), RGN_AND);
+}
+
 bool Region::operator==(const Region& other) const
 {
     if (m_rects.size() != other.m_rects.size())

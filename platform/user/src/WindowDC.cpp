@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <mutex>
 #include <unordered_map>
+#include <utility>
 
 using namespace user::detail;
 
@@ -56,8 +57,10 @@ gdi::Region VisiblePart(const WindowData& window, const RECT& area, DWORD flags)
     bool clipSiblings = (flags & DCX_CLIPSIBLINGS) != 0;
     for (auto current = manager.Find(window.handle); current;) {
         // A window without a region is its rectangle.
-        visible = current->region ? gdi::Region::Combine(visible, ShapeInRoot(*current), RGN_AND)
-                                  : visible.Intersected(RectInRoot(*current, false));
+        if (current->region)
+            visible = gdi::Region::Combine(visible, ShapeInRoot(*current), RGN_AND);
+        else
+            visible.IntersectWith(RectInRoot(*current, false));
         auto parent = manager.Find(current->parent);
         if (!parent)
             break;
@@ -70,7 +73,7 @@ gdi::Region VisiblePart(const WindowData& window, const RECT& area, DWORD flags)
                     CutOut(visible, *above);
             }
         }
-        visible = visible.Intersected(RectInRoot(*parent, true));
+        visible.IntersectWith(RectInRoot(*parent, true));
         current = parent;
         clipSiblings = (current->style & WS_CLIPSIBLINGS) != 0;
     }
@@ -252,7 +255,7 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint)
         auto window = manager.Find(hwnd);
         if (!window)
             return nullptr;
-        update = window->update;
+        update = std::move(window->update); // cleared below
         erase = window->needsErase;
         eraseLeft = window->eraseLeft;
         window->update = {};
@@ -263,7 +266,7 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint)
     }
     RECT client;
     GetClientRect(hwnd, &client);
-    update = update.Intersected(client);
+    update.IntersectWith(client);
     *paint = {};
     paint->hdc = MakeWindowDC(hwnd, false, ClipFlagsOf(hwnd), &update);
     paint->rcPaint = update.IsEmpty() ? RECT{0, 0, 0, 0} : update.Bounds();
