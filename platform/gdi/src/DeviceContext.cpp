@@ -85,12 +85,26 @@ HDC CreateSurfaceDC(std::shared_ptr<Surface> surface, POINT origin, const Region
 {
     if (!surface)
         return nullptr;
+    if (visible)
+        return CreateSurfaceDC(std::move(surface), origin, Region(*visible));
     auto dc = std::make_shared<DcObject>();
     dc->dcKind = DcKind::Surface;
     dc->surface = std::move(surface);
     dc->origin = origin;
-    if (visible)
-        dc->visible = *visible;
+    dc->state = InitialState();
+    RetainState(dc->state);
+    return static_cast<HDC>(InsertObject(dc));
+}
+
+HDC CreateSurfaceDC(std::shared_ptr<Surface> surface, POINT origin, Region&& visible)
+{
+    if (!surface)
+        return nullptr;
+    auto dc = std::make_shared<DcObject>();
+    dc->dcKind = DcKind::Surface;
+    dc->surface = std::move(surface);
+    dc->origin = origin;
+    dc->visible = std::move(visible);
     dc->state = InitialState();
     RetainState(dc->state);
     return static_cast<HDC>(InsertObject(dc));

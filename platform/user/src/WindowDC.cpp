@@ -152,9 +152,11 @@ HDC MakeWindowDC(HWND hwnd, bool whole, DWORD flags, const gdi::Region* limit)
         visible = VisiblePart(*window, area, flags);
     }
     visible.Offset(-origin.x, -origin.y);
-    if (limit)
+    if (limit && limit->Rects().size() == 1)
+        visible.IntersectWith(limit->Rects()[0]);
+    else if (limit)
         visible = gdi::Region::Combine(visible, *limit, RGN_AND);
-    HDC dc = gdi::CreateSurfaceDC(surface, origin, &visible);
+    HDC dc = gdi::CreateSurfaceDC(std::move(surface), origin, std::move(visible));
     if (dc) {
         std::lock_guard lock(g_dcMutex);
         g_windowDCs[dc] = hwnd;
