@@ -91,9 +91,9 @@ void Canvas::FillSolid(const RECT& r, Pixel p)
             FillPixels(surface->Row(y) + chunk.left, chunk.right - chunk.left, p);
 }
 
-std::vector<RECT> ClippedRects(const Canvas& canvas, const RECT& r)
+RectList ClippedRects(const Canvas& canvas, const RECT& r)
 {
-    std::vector<RECT> chunks;
+    RectList chunks;
     if (r.left >= r.right || r.top >= r.bottom)
         return chunks;
     for (const RECT& c : canvas.clip.Rects()) {
