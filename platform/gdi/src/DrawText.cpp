@@ -86,6 +86,7 @@ struct Layout {
 std::u16string StripPrefixes(std::u16string_view text, int& underline)
 {
     std::u16string out;
+    out.reserve(text.size());
     underline = -1;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == u'&' && i + 1 < text.size()) {
@@ -103,18 +104,22 @@ std::u16string StripPrefixes(std::u16string_view text, int& underline)
 // Splits text into its lines at CR LF, LF and CR.
 std::vector<Line> SplitLines(const std::u16string& text, int underline)
 {
-    std::vector<Line> lines(1);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char16_t c = text[i];
-        if (c == u'\r' || c == u'\n') {
-            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-                ++i;
-            lines.emplace_back();
+    std::vector<Line> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0;; ++i) {
+        const bool end = i == text.size();
+        if (!end && text[i] != u'\r' && text[i] != u'\n')
             continue;
-        }
-        if (static_cast<int>(i) == underline)
-            lines.back().underline = static_cast<int>(lines.back().text.size());
-        lines.back().text.push_back(c);
+        // The line [start, i), copied whole.
+        Line& line = lines.emplace_back();
+        line.text.assign(text, start, i - start);
+        if (underline >= static_cast<int>(start) && underline < static_cast<int>(i))
+            line.underline = underline - static_cast<int>(start);
+        if (end)
+            break;
+        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
     }
     return lines;
 }
