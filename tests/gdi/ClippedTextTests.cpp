@@ -338,3 +338,66 @@ TEST_F(ClippedTextTest, TextOnADibSectionKeepsTheFourthByteWhereNoInkFallsAndDra
             }
     }
 }
+
+TEST_F(ClippedTextTest, AClipEdgeAtEveryColumnLeavesAllFourBytesOfEveryPixelAsTheWholeDrawingHasThem)
+{
+    // A glyph whose rows are blended in groups of four pixels touches the
+    // few columns right of its ink; an edge of the clip at each column in
+    // turn puts those columns inside and outside it, in every script, on a
+    // background whose every byte, the fourth included, differs.
+    bool bottomUp = false;
+    const auto draw = [&bottomUp](const std::u16string& text, HFONT font, const RECT* clip) {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = kWidth;
+        info.bmiHeader.biHeight = bottomUp ? kHeight : -kHeight;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        auto* pixels = static_cast<std::uint32_t*>(bits);
+        for (int i = 0; i < kWidth * kHeight; ++i)
+            pixels[i] = static_cast<std::uint32_t>(i * 2654435761u);
+        HDC dc = CreateCompatibleDC(nullptr);
+        HGDIOBJ oldBitmap = SelectObject(dc, dib);
+        HGDIOBJ oldFont = SelectObject(dc, font);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, RGB(30, 200, 90));
+        if (clip)
+            IntersectClipRect(dc, clip->left, clip->top, clip->right, clip->bottom);
+        RECT box{1, 2, kWidth - 1, kHeight - 2};
+        DrawTextW(dc, text.c_str(), -1, &box, DT_LEFT | DT_WORDBREAK);
+        std::vector<std::uint32_t> out(pixels, pixels + kWidth * kHeight);
+        SelectObject(dc, oldFont);
+        SelectObject(dc, oldBitmap);
+        DeleteDC(dc);
+        DeleteObject(dib);
+        return out;
+    };
+    const std::u16string texts[] = {u"iIl|.,:; wmWM björn.stål", u"Ελληνικά 中文 العربية Жд 😀"};
+    HFONT fonts[] = {DialogFont(), DialogFont(-19, FW_BOLD)};
+    int cut = 0;
+    // On a bottom-up DIB too, whose rows lie in memory from the last up.
+    for (bool up : {false, true})
+    for (HFONT font : fonts)
+        for (const auto& text : texts) {
+            bottomUp = up;
+            const std::vector<std::uint32_t> whole = draw(text, font, nullptr);
+            for (int edge = 0; edge < 120; ++edge) {
+                // The right edge sweeps the columns; a left edge cuts the other side of some glyphs.
+                const RECT clip{edge % 5 == 0 ? edge / 2 : 0, 0, edge, kHeight};
+                const std::vector<std::uint32_t> clipped = draw(text, font, &clip);
+                const std::vector<std::uint32_t> bare = draw(u"", font, nullptr);
+                for (int py = 0; py < kHeight; ++py)
+                    for (int px = 0; px < kWidth; ++px) {
+                        const std::size_t i = static_cast<std::size_t>(py) * kWidth + px;
+                        const bool shows = px >= clip.left && px < clip.right;
+                        ASSERT_EQ(clipped[i], shows ? whole[i] : bare[i]) << "pixel " << px << "," << py << " edge " << edge;
+                        cut += !shows && whole[i] != bare[i];
+                    }
+            }
+        }
+    EXPECT_GT(cut, 1000) << "the edges cut too little ink";
+    for (HFONT font : fonts)
+        DeleteObject(font);
+}

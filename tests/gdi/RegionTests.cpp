@@ -148,6 +148,16 @@ TEST(RegionTest, ARectangleOrAnEmptyRegionOnEitherSideCombinesAsThePixelSetsSay)
                 ASSERT_EQ(c, gdi::Region::FromRects(pixels)) << "mode " << mode << " round " << round;
             }
         }
+        // Cutting to a rectangle gives the region of the pixel sets' intersection, in the same form.
+        const gdi::Region cut = a.Intersected(r);
+        ExpectCanonical(cut);
+        ASSERT_EQ(cut, gdi::Region::Combine(a, b, RGN_AND)) << "round " << round;
+        gdi::Region inPlace = a;
+        inPlace.IntersectWith(r);
+        ASSERT_EQ(inPlace, cut) << "round " << round;
+        ASSERT_EQ(b.Intersected(a.IsEmpty() ? RECT{0, 0, 0, 0} : a.Bounds()),
+                  gdi::Region::Combine(b, gdi::Region(a.IsEmpty() ? RECT{0, 0, 0, 0} : a.Bounds()), RGN_AND))
+            << "round " << round;
         if (!a.IsEmpty()) {
             const RECT bounds = a.Bounds();
             inside += bounds.left >= r.left && bounds.right <= r.right && bounds.top >= r.top && bounds.bottom <= r.bottom;

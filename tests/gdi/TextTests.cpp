@@ -579,3 +579,83 @@ TEST_F(TextTest, ArabicJoinsItsLettersAndReadsRightToLeftInsideALeftToRightLine)
     // Hebrew reverses without joining.
     EXPECT_EQ(DrawInDialogFont(u"שלום").pixels, DrawPiecesInDialogFont({u"ם", u"ו", u"ל", u"ש"}).pixels);
 }
+
+TEST_F(TextTest, ArabicJoinsWhereverItStandsInALongLine)
+{
+    // Joined Arabic letters take another width than the same letters
+    // apart; that width stays the same behind any number of Latin letters
+    // and before any tail, so no position in a line hides them from shaping.
+    BitmapDC dc(64, 64);
+    HFONT font = MakeFont(u"MS Shell Dlg", -13);
+    HGDIOBJ old = SelectObject(dc.dc(), font);
+    const auto width = [&](const std::u16string& text) {
+        SIZE size{};
+        EXPECT_TRUE(GetTextExtentPoint32W(dc.dc(), text.c_str(), static_cast<int>(text.size()), &size));
+        return static_cast<int>(size.cx);
+    };
+    const std::u16string word = u"سلام";
+    int apart = 0;
+    for (char16_t letter : word)
+        apart += width(std::u16string(1, letter));
+    const int joined = width(word);
+    ASSERT_NE(joined, apart) << "the font shapes these letters to no other width";
+    for (int before = 0; before < 26; ++before)
+        for (const std::u16string tail : {u"", u"x", u"xxxxxxx", u"xxxxxxxxxxxxxxxxx"}) {
+            const std::u16string latin(static_cast<std::size_t>(before), u'x');
+            EXPECT_EQ(width(latin + word + tail) - width(latin + tail), joined) << before << " before, " << tail.size()
+                                                                                 << " after";
+        }
+    SelectObject(dc.dc(), old);
+    DeleteObject(font);
+}
+
+TEST_F(TextTest, APrefixedCharacterIsUnderlinedOnItsOwnLineWhateverTheLineBreaks)
+{
+    // "&" underlines the next character on the line where it falls: the
+    // ink of "&c" differs from that of "c" only in one short run of pixels
+    // below that line, whether the lines end in CR LF, LF or CR.
+    HFONT font = MakeFont(u"MS Shell Dlg", -13);
+    const auto draw = [&](const std::u16string& text) {
+        BitmapDC dc(120, 80);
+        HGDIOBJ old = SelectObject(dc.dc(), font);
+        SetBkMode(dc.dc(), TRANSPARENT);
+        RECT box{2, 2, 118, 78};
+        DrawTextW(dc.dc(), text.c_str(), -1, &box, DT_LEFT);
+        SelectObject(dc.dc(), old);
+        std::vector<COLORREF> out;
+        for (int y = 0; y < 80; ++y)
+            for (int x = 0; x < 120; ++x)
+                out.push_back(GetPixel(dc.dc(), x, y));
+        return out;
+    };
+    TEXTMETRICW tm{};
+    {
+        BitmapDC dc(4, 4);
+        HGDIOBJ old = SelectObject(dc.dc(), font);
+        GetTextMetricsW(dc.dc(), &tm);
+        SelectObject(dc.dc(), old);
+    }
+    for (const std::u16string breakText : {u"\r\n", u"\n", u"\r"}) {
+        for (int line = 0; line < 3; ++line) {
+            std::u16string plain, prefixed;
+            for (int n = 0; n < 3; ++n) {
+                const std::u16string word = n == line ? u"xcx" : u"xxx";
+                plain += (n ? breakText : u"") + word;
+                prefixed += (n ? breakText : u"") + (n == line ? std::u16string(u"x&cx") : word);
+            }
+            const auto a = draw(plain), b = draw(prefixed);
+            int differing = 0, top = 80, bottom = -1;
+            for (int i = 0; i < 120 * 80; ++i)
+                if (a[i] != b[i]) {
+                    ++differing;
+                    top = std::min(top, i / 120);
+                    bottom = std::max(bottom, i / 120);
+                }
+            ASSERT_GT(differing, 0) << "line " << line;
+            // The underline lies within the prefixed line's cell.
+            EXPECT_GE(top, 2 + line * tm.tmHeight) << "line " << line;
+            EXPECT_LT(bottom, 2 + (line + 1) * tm.tmHeight) << "line " << line;
+        }
+    }
+    DeleteObject(font);
+}

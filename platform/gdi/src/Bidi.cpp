@@ -3,6 +3,9 @@
 #include <fribidi.h>
 
 #include <numeric>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace gdi {
 
@@ -30,8 +33,23 @@ bool IsLow(char16_t c)
 
 bool NeedsBidi(std::u16string_view text)
 {
-    for (char16_t c : text)
-        if (IsRightToLeftOrJoining(c))
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    // Eight code units at a time while all lie below the first right-to-left
+    // block, as the text of most lines does throughout.
+    const __m128i below = _mm_set1_epi16(0x058F);
+    for (; i + 8 <= text.size(); i += 8) {
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+        const __m128i over = _mm_subs_epu16(units, below); // zero where a unit is below U+0590
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(over, _mm_setzero_si128())) == 0xFFFF)
+            continue;
+        for (std::size_t k = i; k < i + 8; ++k)
+            if (IsRightToLeftOrJoining(text[k]))
+                return true;
+    }
+#endif
+    for (; i < text.size(); ++i)
+        if (IsRightToLeftOrJoining(text[i]))
             return true;
     return false;
 }

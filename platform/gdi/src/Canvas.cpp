@@ -3,6 +3,9 @@
 #include "gdi/Gdi.h"
 
 #include <algorithm>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace gdi {
 
@@ -23,13 +26,18 @@ std::optional<Canvas> Canvas::Of(HDC handle)
     const DcState& s = dc->state;
     canvas.logicalToSurface = {s.viewportOrg.x - s.windowOrg.x + canvas.deviceToSurface.x,
                                s.viewportOrg.y - s.windowOrg.y + canvas.deviceToSurface.y};
-    canvas.clip = Region(RECT{0, 0, canvas.surface->Width(), canvas.surface->Height()});
-    if (dc->visible) {
-        Region visible = *dc->visible;
-        visible.Offset(canvas.deviceToSurface.x, canvas.deviceToSurface.y);
-        canvas.clip = Region::Combine(canvas.clip, visible, RGN_AND);
+    const RECT whole{0, 0, canvas.surface->Width(), canvas.surface->Height()};
+    const Region* first = dc->visible ? &*dc->visible : s.clip ? &*s.clip : nullptr;
+    if (!first) {
+        canvas.clip = Region(whole);
+        return canvas;
     }
-    if (s.clip) {
+    // The visible region (or the clip region alone) cut to the surface, then
+    // the clip region: no region of the whole surface to combine with.
+    canvas.clip = *first;
+    canvas.clip.Offset(canvas.deviceToSurface.x, canvas.deviceToSurface.y);
+    canvas.clip.IntersectWith(whole);
+    if (dc->visible && s.clip) {
         Region clip = *s.clip;
         clip.Offset(canvas.deviceToSurface.x, canvas.deviceToSurface.y);
         canvas.clip = Region::Combine(canvas.clip, clip, RGN_AND);
@@ -63,17 +71,29 @@ void Canvas::Put(int sx, int sy, Pixel p)
         surface->Set(sx, sy, Adapt(p));
 }
 
+void FillPixels(Pixel* row, int count, Pixel p)
+{
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i four = _mm_set1_epi32(static_cast<int>(p));
+    for (; i + 4 <= count; i += 4)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(row + i), four);
+#endif
+    for (; i < count; ++i)
+        row[i] = p;
+}
+
 void Canvas::FillSolid(const RECT& r, Pixel p)
 {
     p = Adapt(p);
     for (const RECT& chunk : ClippedRects(*this, r))
         for (int y = chunk.top; y < chunk.bottom; ++y)
-            std::fill(surface->Row(y) + chunk.left, surface->Row(y) + chunk.right, p);
+            FillPixels(surface->Row(y) + chunk.left, chunk.right - chunk.left, p);
 }
 
-std::vector<RECT> ClippedRects(const Canvas& canvas, const RECT& r)
+RectList ClippedRects(const Canvas& canvas, const RECT& r)
 {
-    std::vector<RECT> chunks;
+    RectList chunks;
     if (r.left >= r.right || r.top >= r.bottom)
         return chunks;
     for (const RECT& c : canvas.clip.Rects()) {

@@ -5,7 +5,9 @@
 
 #include "Objects.h"
 
+#include <array>
 #include <optional>
+#include <vector>
 
 namespace gdi {
 
@@ -34,8 +36,38 @@ struct Canvas {
     void FillSolid(const RECT& r, Pixel p);
 };
 
+// Sets count pixels from row on to p, four at a time.
+void FillPixels(Pixel* row, int count, Pixel p);
+
+// A list of rectangles that holds the first few in place: a clip is
+// mostly one rectangle or a handful, and a drawing call needs no heap for them.
+class RectList {
+public:
+    void push_back(const RECT& r)
+    {
+        if (m_count < kInPlace) {
+            m_inPlace[m_count++] = r;
+            return;
+        }
+        if (m_more.empty())
+            m_more.assign(m_inPlace.begin(), m_inPlace.end());
+        m_more.push_back(r);
+        ++m_count;
+    }
+    const RECT* begin() const { return m_count <= kInPlace ? m_inPlace.data() : m_more.data(); }
+    const RECT* end() const { return begin() + m_count; }
+    std::size_t size() const { return m_count; }
+    bool empty() const { return m_count == 0; }
+
+private:
+    static constexpr std::size_t kInPlace = 4;
+    std::array<RECT, kInPlace> m_inPlace{};
+    std::vector<RECT> m_more;
+    std::size_t m_count = 0;
+};
+
 // The rectangles of r (surface coordinates) inside the clip, in band order.
-std::vector<RECT> ClippedRects(const Canvas& canvas, const RECT& r);
+RectList ClippedRects(const Canvas& canvas, const RECT& r);
 
 // Raster operations on 24-bit colour values.
 Pixel ApplyRop3(BYTE rop, Pixel pattern, Pixel source, Pixel dest);

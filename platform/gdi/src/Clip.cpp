@@ -17,9 +17,9 @@ RECT DeviceBounds(const DcObject& dc)
 // The region a DC can paint, in device coordinates.
 Region Paintable(const DcObject& dc)
 {
-    Region r(DeviceBounds(dc));
+    Region r = dc.visible ? *dc.visible : Region(DeviceBounds(dc));
     if (dc.visible)
-        r = Region::Combine(r, *dc.visible, RGN_AND);
+        r.IntersectWith(DeviceBounds(dc));
     if (dc.state.clip)
         r = Region::Combine(r, *dc.state.clip, RGN_AND);
     return r;

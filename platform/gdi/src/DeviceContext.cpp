@@ -47,11 +47,16 @@ void ReleaseState(const DcState& s)
 
 DcState InitialState()
 {
-    DcState s;
-    s.brush = std::static_pointer_cast<BrushObject>(StockObject(WHITE_BRUSH));
-    s.pen = std::static_pointer_cast<PenObject>(StockObject(BLACK_PEN));
-    s.font = std::static_pointer_cast<FontObject>(StockObject(SYSTEM_FONT));
-    return s;
+    // Stock objects live as long as the process: looked up once, not under
+    // the stock table's lock for every DC a paint opens.
+    static const DcState initial = [] {
+        DcState s;
+        s.brush = std::static_pointer_cast<BrushObject>(StockObject(WHITE_BRUSH));
+        s.pen = std::static_pointer_cast<PenObject>(StockObject(BLACK_PEN));
+        s.font = std::static_pointer_cast<FontObject>(StockObject(SYSTEM_FONT));
+        return s;
+    }();
+    return initial;
 }
 
 bool BitmapHeldElsewhere(const DcObject& dc, const BitmapObject& bitmap)
@@ -80,12 +85,26 @@ HDC CreateSurfaceDC(std::shared_ptr<Surface> surface, POINT origin, const Region
 {
     if (!surface)
         return nullptr;
+    if (visible)
+        return CreateSurfaceDC(std::move(surface), origin, Region(*visible));
     auto dc = std::make_shared<DcObject>();
     dc->dcKind = DcKind::Surface;
     dc->surface = std::move(surface);
     dc->origin = origin;
-    if (visible)
-        dc->visible = *visible;
+    dc->state = InitialState();
+    RetainState(dc->state);
+    return static_cast<HDC>(InsertObject(dc));
+}
+
+HDC CreateSurfaceDC(std::shared_ptr<Surface> surface, POINT origin, Region&& visible)
+{
+    if (!surface)
+        return nullptr;
+    auto dc = std::make_shared<DcObject>();
+    dc->dcKind = DcKind::Surface;
+    dc->surface = std::move(surface);
+    dc->origin = origin;
+    dc->visible = std::move(visible);
     dc->state = InitialState();
     RetainState(dc->state);
     return static_cast<HDC>(InsertObject(dc));

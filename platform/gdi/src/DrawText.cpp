@@ -8,7 +8,9 @@
 #include "win32/WideString.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
+#include <utility>
 
 using namespace gdi;
 
@@ -17,6 +19,15 @@ namespace {
 struct Line {
     std::u16string text;
     int underline = -1; // index of the & prefixed character in text
+    int width = 0;
+};
+
+// A line as it is drawn: its shaped form (when shaping changes anything)
+// and the advance of each code unit, tabs expanded.
+struct MeasuredLine {
+    bool shaped = false;
+    DisplayText display;
+    std::vector<int> advances;
     int width = 0;
 };
 
@@ -32,16 +43,42 @@ struct Layout {
         return CodeUnitAdvance(font, text, i, charExtra);
     }
 
+    // The advances of a line, measured once for both its width and its drawing.
+    MeasuredLine Measure(std::u16string_view logical) const
+    {
+        if (lastShaped && lastShaped->first == logical)
+            return lastShaped->second;
+        MeasuredLine out;
+        out.shaped = NeedsBidi(logical);
+        if (out.shaped)
+            out.display = ForDisplay(logical);
+        const std::u16string_view text = out.shaped ? std::u16string_view(out.display.shaped) : logical;
+        out.advances.reserve(text.size());
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            out.advances.push_back(CharWidth(text, i, out.width));
+            out.width += out.advances.back();
+        }
+        return out;
+    }
+
     int Width(std::u16string_view logical) const
     {
-        // Text that shaping leaves alone is measured as it stands, without a copy.
-        const std::u16string shaped = NeedsBidi(logical) ? ForDisplay(logical).shaped : std::u16string();
-        const std::u16string_view text = shaped.empty() ? logical : std::u16string_view(shaped);
+        // Shaped text is kept as measured last, as wrapping measures a line
+        // whole as its last candidate and drawing measures it again.
+        if (NeedsBidi(logical)) {
+            lastShaped.reset();
+            MeasuredLine measured = Measure(logical);
+            const int width = measured.width;
+            lastShaped.emplace(std::u16string(logical), std::move(measured));
+            return width;
+        }
         int x = 0;
-        for (std::size_t i = 0; i < text.size(); ++i)
-            x += CharWidth(text, i, x);
+        for (std::size_t i = 0; i < logical.size(); ++i)
+            x += CharWidth(logical, i, x);
         return x;
     }
+
+    mutable std::optional<std::pair<std::u16string, MeasuredLine>> lastShaped{};
 };
 
 // Removes the & prefixes: "&&" is one "&", "&x" underlines x (the last
@@ -49,6 +86,7 @@ struct Layout {
 std::u16string StripPrefixes(std::u16string_view text, int& underline)
 {
     std::u16string out;
+    out.reserve(text.size());
     underline = -1;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == u'&' && i + 1 < text.size()) {
@@ -66,18 +104,22 @@ std::u16string StripPrefixes(std::u16string_view text, int& underline)
 // Splits text into its lines at CR LF, LF and CR.
 std::vector<Line> SplitLines(const std::u16string& text, int underline)
 {
-    std::vector<Line> lines(1);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char16_t c = text[i];
-        if (c == u'\r' || c == u'\n') {
-            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-                ++i;
-            lines.emplace_back();
+    std::vector<Line> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0;; ++i) {
+        const bool end = i == text.size();
+        if (!end && text[i] != u'\r' && text[i] != u'\n')
             continue;
-        }
-        if (static_cast<int>(i) == underline)
-            lines.back().underline = static_cast<int>(lines.back().text.size());
-        lines.back().text.push_back(c);
+        // The line [start, i), copied whole.
+        Line& line = lines.emplace_back();
+        line.text.assign(text, start, i - start);
+        if (underline >= static_cast<int>(start) && underline < static_cast<int>(i))
+            line.underline = underline - static_cast<int>(start);
+        if (end)
+            break;
+        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
     }
     return lines;
 }
@@ -200,7 +242,7 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format)
     auto fontPtr = FontOfDc(*canvas->dc);
     RealizedFont& font = *fontPtr;
     const TEXTMETRICW& tm = font.Metrics();
-    Layout layout{font, s.charExtra, (format & DT_EXPANDTABS) ? std::max(1, tabChars) * tm.tmAveCharWidth : 0};
+    Layout layout{font, s.charExtra, (format & DT_EXPANDTABS) ? std::max(1, tabChars) * tm.tmAveCharWidth : 0, {}};
 
     int underline = -1;
     std::u16string plain = (format & DT_NOPREFIX) ? std::u16string(source) : StripPrefixes(source, underline);
@@ -232,12 +274,18 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format)
         lines = std::move(wrapped);
     }
     int widest = 0;
+    std::vector<MeasuredLine> measured;
+    measured.reserve(lines.size());
     for (Line& line : lines) {
-        line.width = layout.Width(line.text);
-        if (format & DT_PATH_ELLIPSIS)
-            PathEllipsis(line, layout, rectWidth);
-        else if (format & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS))
-            EndEllipsis(line, layout, rectWidth);
+        measured.push_back(layout.Measure(line.text));
+        line.width = measured.back().width;
+        if (line.width > rectWidth && (format & (DT_PATH_ELLIPSIS | DT_END_ELLIPSIS | DT_WORD_ELLIPSIS))) {
+            if (format & DT_PATH_ELLIPSIS)
+                PathEllipsis(line, layout, rectWidth);
+            else
+                EndEllipsis(line, layout, rectWidth);
+            measured.back() = layout.Measure(line.text);
+        }
         widest = std::max(widest, line.width);
     }
     const int lineHeight = tm.tmHeight + ((format & DT_EXTERNALLEADING) ? tm.tmExternalLeading : 0);
@@ -264,7 +312,8 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format)
     style.clip = (format & DT_NOCLIP) ? nullptr : &clip;
     style.drawGlyphs = !(format & DT_PREFIXONLY);
     int y = top;
-    for (const Line& line : lines) {
+    for (std::size_t n = 0; n < lines.size(); ++n) {
+        const Line& line = lines[n];
         // As a multiline edit control does, leave out a last line that
         // would show only in part.
         if ((format & DT_EDITCONTROL) && static_cast<long long>(y) + lineHeight > rect->bottom && y > rect->top)
@@ -284,17 +333,17 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format)
             canvas->FillSolid(cell, PixelFromColor(s.bkColor));
         }
         // Tabs are drawn as the space up to the next stop.
-        std::vector<int> advances;
-        int pen = 0;
-        const std::u16string shapedLine = ForDisplay(line.text).shaped;
-        for (std::size_t i = 0; i < shapedLine.size(); ++i) {
-            advances.push_back(layout.CharWidth(shapedLine, i, pen));
-            pen += advances.back();
-        }
-        std::u16string shown = line.text;
-        std::replace(shown.begin(), shown.end(), u'\t', u' ');
+        const MeasuredLine& run = measured[n];
         style.underlineIndex = line.underline;
-        DrawRun(*canvas, font, at.x, at.y + tm.tmAscent, shown, advances.data(), s.charExtra, style);
+        if (line.text.find(u'\t') == std::u16string::npos) {
+            // Nothing to replace: the run is drawn as it was measured and shaped.
+            DrawRun(*canvas, font, at.x, at.y + tm.tmAscent, line.text, run.advances.data(), s.charExtra, style,
+                    run.shaped ? &run.display : nullptr);
+        } else {
+            std::u16string shown = line.text;
+            std::replace(shown.begin(), shown.end(), u'\t', u' ');
+            DrawRun(*canvas, font, at.x, at.y + tm.tmAscent, shown, run.advances.data(), s.charExtra, style);
+        }
         y += lineHeight;
     }
     if ((format & DT_SINGLELINE) && (format & (DT_VCENTER | DT_BOTTOM)))

@@ -297,6 +297,11 @@ private:
         for (int y = 0; y < glyph.rows; ++y)
             std::memcpy(glyph.coverage.data() + static_cast<std::size_t>(y) * glyph.width,
                         bm.buffer + static_cast<std::ptrdiff_t>(y) * bm.pitch, glyph.width);
+        glyph.stride = (glyph.width + 3) & ~3;
+        glyph.padded.assign(static_cast<std::size_t>(glyph.stride) * glyph.rows, 0);
+        for (int y = 0; y < glyph.rows; ++y)
+            std::memcpy(glyph.padded.data() + static_cast<std::size_t>(y) * glyph.stride,
+                        glyph.coverage.data() + static_cast<std::size_t>(y) * glyph.width, glyph.width);
         return glyph;
     }
 

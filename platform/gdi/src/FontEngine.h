@@ -8,6 +8,7 @@
 
 #include "gdi/GdiTypes.h"
 
+#include <array>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -24,11 +25,26 @@ struct Glyph {
     int width = 0;
     int rows = 0;
     std::vector<BYTE> coverage; // rows x width, 0..255
+    // The coverage again with each row widened to a multiple of four
+    // columns by zeros, so that a row blends four pixels at a time.
+    int stride = 0;
+    std::vector<BYTE> padded; // rows x stride
 };
 
 class RealizedFont {
 public:
+    RealizedFont() { m_quickAdvances.fill(-1); }
     virtual ~RealizedFont() = default;
+    // The advance of a character below kQuickAdvances, kept apart from its
+    // glyph so that measuring a line looks up no glyph.
+    static constexpr char16_t kQuickAdvances = 0x500;
+    int QuickAdvance(char16_t c)
+    {
+        int& advance = m_quickAdvances[c];
+        if (advance < 0)
+            advance = GlyphOf(c).advance;
+        return advance;
+    }
     virtual const TEXTMETRICW& Metrics() const = 0;
     // The glyph of one character (a code point); surrogate halves give an
     // empty glyph.
@@ -45,6 +61,9 @@ public:
     virtual double Angle() const = 0;
     bool Underline() const { return Metrics().tmUnderlined != 0; }
     bool StrikeOut() const { return Metrics().tmStruckOut != 0; }
+
+private:
+    std::array<int, kQuickAdvances> m_quickAdvances;
 };
 
 // The font a LOGFONTW describes; the same description gives the same

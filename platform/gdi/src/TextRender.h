@@ -1,6 +1,7 @@
 // Measuring and drawing runs of text in a DC's font.
 #pragma once
 
+#include "Bidi.h"
 #include "Canvas.h"
 #include "FontEngine.h"
 
@@ -26,8 +27,9 @@ struct RunStyle {
 };
 
 // Draws text with its pen at (x, baseline), surface coordinates; dx gives
-// the advances (null: the font's). Returns the width drawn.
+// the advances (null: the font's). Returns the width drawn. A caller that
+// has already shaped text passes ForDisplay(text) as shaped.
 int DrawRun(Canvas& canvas, RealizedFont& font, int x, int baseline, std::u16string_view text, const int* dx,
-            int charExtra, const RunStyle& style);
+            int charExtra, const RunStyle& style, const DisplayText* shaped = nullptr);
 
 } // namespace gdi

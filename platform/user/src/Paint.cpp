@@ -74,7 +74,7 @@ void Apply(WindowData& window, const gdi::Region& area, UINT flags, std::vector<
             continue;
         gdi::Region childArea = inClient;
         childArea.Offset(-child->rect.left, -child->rect.top);
-        childArea = childArea.Intersected(WindowBox(*child));
+        childArea.IntersectWith(WindowBox(*child));
         if (!childArea.IsEmpty())
             Apply(*child, childArea, flags | RDW_FRAME, woken); // a covered border repaints too
     }

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <mutex>
 #include <unordered_map>
+#include <utility>
 
 using namespace user::detail;
 
@@ -31,6 +32,20 @@ gdi::Region ShapeInRoot(const WindowData& window)
     return shape;
 }
 
+bool Disjoint(const RECT& a, const RECT& b)
+{
+    return a.right <= b.left || b.right <= a.left || a.bottom <= b.top || b.bottom <= a.top;
+}
+
+// visible less the window's shape; a window beside what is left (its
+// rectangle holds its shape) takes nothing away and is not looked at further.
+void CutOut(gdi::Region& visible, const WindowData& window)
+{
+    if (visible.IsEmpty() || Disjoint(RectInRoot(window, false), visible.Bounds()))
+        return;
+    visible = gdi::Region::Combine(visible, ShapeInRoot(window), RGN_DIFF);
+}
+
 // What of area (root coordinates) the window may paint. Runs under the
 // manager's lock.
 gdi::Region VisiblePart(const WindowData& window, const RECT& area, DWORD flags)
@@ -41,7 +56,11 @@ gdi::Region VisiblePart(const WindowData& window, const RECT& area, DWORD flags)
     gdi::Region visible(area);
     bool clipSiblings = (flags & DCX_CLIPSIBLINGS) != 0;
     for (auto current = manager.Find(window.handle); current;) {
-        visible = gdi::Region::Combine(visible, ShapeInRoot(*current), RGN_AND);
+        // A window without a region is its rectangle.
+        if (current->region)
+            visible = gdi::Region::Combine(visible, ShapeInRoot(*current), RGN_AND);
+        else
+            visible.IntersectWith(RectInRoot(*current, false));
         auto parent = manager.Find(current->parent);
         if (!parent)
             break;
@@ -51,10 +70,10 @@ gdi::Region VisiblePart(const WindowData& window, const RECT& area, DWORD flags)
                     break; // the ones before it in the list lie above it
                 auto above = manager.Find(sibling);
                 if (above && (above->style & WS_VISIBLE))
-                    visible = gdi::Region::Combine(visible, ShapeInRoot(*above), RGN_DIFF);
+                    CutOut(visible, *above);
             }
         }
-        visible = visible.Intersected(RectInRoot(*parent, true));
+        visible.IntersectWith(RectInRoot(*parent, true));
         current = parent;
         clipSiblings = (current->style & WS_CLIPSIBLINGS) != 0;
     }
@@ -62,7 +81,7 @@ gdi::Region VisiblePart(const WindowData& window, const RECT& area, DWORD flags)
         for (HWND hwnd : window.children) {
             auto child = manager.Find(hwnd);
             if (child && (child->style & WS_VISIBLE))
-                visible = gdi::Region::Combine(visible, ShapeInRoot(*child), RGN_DIFF);
+                CutOut(visible, *child);
         }
     }
     return visible;
@@ -133,9 +152,11 @@ HDC MakeWindowDC(HWND hwnd, bool whole, DWORD flags, const gdi::Region* limit)
         visible = VisiblePart(*window, area, flags);
     }
     visible.Offset(-origin.x, -origin.y);
-    if (limit)
+    if (limit && limit->Rects().size() == 1)
+        visible.IntersectWith(limit->Rects()[0]);
+    else if (limit)
         visible = gdi::Region::Combine(visible, *limit, RGN_AND);
-    HDC dc = gdi::CreateSurfaceDC(surface, origin, &visible);
+    HDC dc = gdi::CreateSurfaceDC(std::move(surface), origin, std::move(visible));
     if (dc) {
         std::lock_guard lock(g_dcMutex);
         g_windowDCs[dc] = hwnd;
@@ -236,7 +257,7 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint)
         auto window = manager.Find(hwnd);
         if (!window)
             return nullptr;
-        update = window->update;
+        update = std::move(window->update); // cleared below
         erase = window->needsErase;
         eraseLeft = window->eraseLeft;
         window->update = {};
@@ -247,7 +268,7 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint)
     }
     RECT client;
     GetClientRect(hwnd, &client);
-    update = update.Intersected(client);
+    update.IntersectWith(client);
     *paint = {};
     paint->hdc = MakeWindowDC(hwnd, false, ClipFlagsOf(hwnd), &update);
     paint->rcPaint = update.IsEmpty() ? RECT{0, 0, 0, 0} : update.Bounds();

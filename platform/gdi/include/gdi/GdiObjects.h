@@ -19,6 +19,8 @@ namespace gdi {
 // relative to origin). A null visible region means the whole surface. The
 // DC keeps the surface alive; DeleteDC releases it.
 HDC CreateSurfaceDC(std::shared_ptr<Surface> surface, POINT origin, const Region* visible);
+// The same with a visible region the DC takes over.
+HDC CreateSurfaceDC(std::shared_ptr<Surface> surface, POINT origin, Region&& visible);
 // Moves the DC and changes what it may paint, as a window moves or is
 // uncovered; the DC's own clip region and attributes stay.
 BOOL SetSurfaceDCGeometry(HDC dc, POINT origin, const Region* visible);

@@ -35,6 +35,9 @@ public:
     bool Intersects(const RECT& rect) const;
     void Offset(int dx, int dy);
     Region Intersected(const RECT& rect) const;
+    // The same cut made in place: no new list where the region keeps its
+    // rectangles or is one rectangle.
+    void IntersectWith(const RECT& rect);
 
     bool operator==(const Region& other) const;
 
