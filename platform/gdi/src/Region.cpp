@@ -356,23 +356,15 @@ void Region::Offset(int dx, int dy)
 
 Region Region::Intersected(const RECT& rect) const
 {
-    // A rectangle against a rectangle, or one that holds the whole region,
-    // needs neither a second region nor the band sweep.
-    if (m_rects.empty() || rect.left >= rect.right || rect.top >= rect.bottom)
-        return Region();
-    const RECT bounds = Bounds();
-    if (Inside(bounds, rect))
-        return *this;
-    if (Disjoint(bounds, rect))
-        return Region();
-    if (m_rects.size() == 1)
-        return Region(RECT{std::max(bounds.left, rect.left), std::max(bounds.top, rect.top),
-                           std::min(bounds.right, rect.right), std::min(bounds.bottom, rect.bottom)});
-    return Combine(*this, Region(rect), RGN_AND);
+    Region cut = *this;
+    cut.IntersectWith(rect);
+    return cut;
 }
 
 void Region::IntersectWith(const RECT& rect)
 {
+    // A rectangle against a rectangle, or one that holds the whole region,
+    // needs neither a second region nor the band sweep.
     if (m_rects.empty())
         return;
     if (rect.left >= rect.right || rect.top >= rect.bottom) {

@@ -19,6 +19,16 @@ bool Pin(pid_t thread, int cpu)
     return sched_setaffinity(thread, sizeof one, &one) == 0;
 }
 
+// Gives a partner that no thread shares any more its own processors back
+// (its lock held).
+void Untie(ThreadQueue& partner)
+{
+    partner.sharedCpu = -1;
+    if (partner.maskKept)
+        (void)sched_setaffinity(static_cast<pid_t>(partner.threadId), sizeof partner.keptMask, &partner.keptMask);
+    partner.maskKept = false;
+}
+
 } // namespace
 
 void NoteSendTo(ThreadQueue& self, const std::shared_ptr<ThreadQueue>& target)
@@ -29,9 +39,9 @@ void NoteSendTo(ThreadQueue& self, const std::shared_ptr<ThreadQueue>& target)
     if (self.sharing == Sharing::Sharing) {
         // Still sharing while the partner lives; its end gave this thread
         // its processors back, and another run of sends may tie it again.
-        if (self.sharesWith.lock() == target)
-            return;
         auto partner = self.sharesWith.lock();
+        if (partner == target)
+            return;
         if (partner) {
             std::lock_guard lock(partner->mutex);
             if (partner->alive)
@@ -71,8 +81,11 @@ void NoteSendTo(ThreadQueue& self, const std::shared_ptr<ThreadQueue>& target)
             return;
         target->sharedCpu = cpu;
     }
-    if (!Pin(0, cpu))
+    if (!Pin(0, cpu)) {
+        if (target->sharers.empty())
+            Untie(*target); // tied for this thread alone
         return;
+    }
     target->sharers.push_back(me);
     self.sharing = Sharing::Sharing;
     self.sharesWith = target;
@@ -92,10 +105,7 @@ void EndSharing(ThreadQueue& self)
     sharers.erase(it);
     if (!sharers.empty() || !target->alive)
         return;
-    target->sharedCpu = -1;
-    if (target->maskKept)
-        sched_setaffinity(static_cast<pid_t>(target->threadId), sizeof target->keptMask, &target->keptMask);
-    target->maskKept = false;
+    Untie(*target);
 }
 
 void ReleaseSharers(ThreadQueue& queue)

@@ -32,16 +32,14 @@ gdi::Region ShapeInRoot(const WindowData& window)
     return shape;
 }
 
-bool Disjoint(const RECT& a, const RECT& b)
-{
-    return a.right <= b.left || b.right <= a.left || a.bottom <= b.top || b.bottom <= a.top;
-}
-
 // visible less the window's shape; a window beside what is left (its
 // rectangle holds its shape) takes nothing away and is not looked at further.
 void CutOut(gdi::Region& visible, const WindowData& window)
 {
-    if (visible.IsEmpty() || Disjoint(RectInRoot(window, false), visible.Bounds()))
+    const RECT box = RectInRoot(window, false);
+    const RECT bounds = visible.IsEmpty() ? RECT{} : visible.Bounds();
+    RECT common;
+    if (!IntersectRect(&common, &box, &bounds))
         return;
     visible = gdi::Region::Combine(visible, ShapeInRoot(window), RGN_DIFF);
 }

@@ -11,7 +11,6 @@
 // no watches left all fall back to the listing.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
