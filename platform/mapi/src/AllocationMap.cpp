@@ -138,44 +138,25 @@ void CAllocationMap::SetRange(std::uint64_t ib, std::size_t size, bool value, bo
     if (ib < kFirstAMapOffset)
         return;
     const std::uint64_t first = (ib - kFirstAMapOffset) / kUnit;
-    const std::uint64_t count = (size + kUnit - 1) / kUnit;
-    for (std::uint64_t u = first; u < first + count; ++u) {
-        const std::size_t pageIndex = static_cast<std::size_t>(u / UnitsPerPage());
+    const std::uint64_t end = first + (size + kUnit - 1) / kUnit;
+    const std::uint64_t perPage = UnitsPerPage();
+    // Page by page, and within a page 64 units at a time: a batch marks
+    // and unmarks runs of hundreds of units, several times per commit.
+    for (std::uint64_t u = first; u < end;) {
+        const std::size_t pageIndex = static_cast<std::size_t>(u / perPage);
         if (pageIndex >= m_pages.size())
             return;
         Page& p = m_pages[pageIndex];
-        const std::size_t unit = static_cast<std::size_t>(u % UnitsPerPage());
-        // Whole bytes at once: runs of a batch span hundreds of units.
-        if (unit % 8 == 0 && u + 8 <= first + count) {
-            std::uint8_t& byte = p.bits[unit / 8];
-            const std::uint8_t target = value ? 0xFF : 0x00;
-            if (byte != target) {
-                const auto set = static_cast<std::size_t>(std::popcount(byte));
-                p.freeUnits = value ? p.freeUnits - (8 - set) : p.freeUnits + set;
-                byte = target;
-                p.longestRun = kRunUnknown;
-                if (!value) {
-                    p.noRunOf = std::numeric_limits<std::size_t>::max();
-                    p.noAlignedRunOf = std::numeric_limits<std::size_t>::max();
-                    if (pageIndex < m_hint)
-                        m_hint = pageIndex;
-                }
-                p.dirty = p.dirty || markDirty;
-            }
-            u += 7;
+        const std::uint64_t pageStart = static_cast<std::uint64_t>(pageIndex) * perPage;
+        const std::size_t from = static_cast<std::size_t>(u - pageStart);
+        const std::size_t to = static_cast<std::size_t>(std::min(end, pageStart + perPage) - pageStart);
+        const std::size_t changed = SetUnits(p, from, to, value);
+        u = pageStart + to;
+        if (changed == 0)
             continue;
-        }
-        const bool old = Bit(p, unit);
-        if (old == value)
-            continue;
-        const auto mask = static_cast<std::uint8_t>(1u << (7 - unit % 8));
+        p.freeUnits = value ? p.freeUnits - changed : p.freeUnits + changed;
         p.longestRun = kRunUnknown;
-        if (value) {
-            p.bits[unit / 8] |= mask;
-            --p.freeUnits;
-        } else {
-            p.bits[unit / 8] &= static_cast<std::uint8_t>(~mask);
-            ++p.freeUnits;
+        if (!value) {
             p.noRunOf = std::numeric_limits<std::size_t>::max();
             p.noAlignedRunOf = std::numeric_limits<std::size_t>::max();
             if (pageIndex < m_hint)
@@ -183,6 +164,37 @@ void CAllocationMap::SetRange(std::uint64_t ib, std::size_t size, bool value, bo
         }
         p.dirty = p.dirty || markDirty;
     }
+}
+
+std::size_t CAllocationMap::SetUnits(Page& p, std::size_t from, std::size_t to, bool value)
+{
+    // The bits are MSB first within each byte; a 64-bit word read big-endian
+    // holds 64 units with the first in its top bit.
+    std::size_t changed = 0;
+    std::size_t unit = from;
+    while (unit < to) {
+        const std::size_t byte = unit / 8;
+        if (unit % 64 == 0 && to - unit >= 64 && byte + 8 <= p.bits.size()) {
+            std::uint64_t word;
+            std::memcpy(&word, p.bits.data() + byte, 8);
+            const std::uint64_t target = value ? ~std::uint64_t{0} : 0;
+            changed += static_cast<std::size_t>(std::popcount(word ^ target));
+            std::memcpy(p.bits.data() + byte, &target, 8);
+            unit += 64;
+            continue;
+        }
+        // A part of one byte: the units from `unit` up to the byte's end or `to`.
+        const std::size_t last = std::min(to, (byte + 1) * 8);
+        const auto high = static_cast<unsigned>(0xFFu >> (unit % 8));
+        const auto low = static_cast<unsigned>(0xFFu << ((byte + 1) * 8 - last)) & 0xFFu;
+        const auto mask = static_cast<std::uint8_t>(high & low);
+        const std::uint8_t old = p.bits[byte];
+        const auto now = static_cast<std::uint8_t>(value ? old | mask : old & ~mask);
+        changed += static_cast<std::size_t>(std::popcount(static_cast<unsigned>(old ^ now)));
+        p.bits[byte] = now;
+        unit = last;
+    }
+    return changed;
 }
 
 void CAllocationMap::MarkAllocated(std::uint64_t ib, std::size_t size) { SetRange(ib, size, true); }

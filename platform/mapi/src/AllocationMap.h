@@ -93,6 +93,8 @@ private:
     std::size_t NextUnit(const Page& p, std::size_t unit, bool used) const;
     std::uint8_t LongestFreeRun(std::size_t index) const;
     void SetRange(std::uint64_t ib, std::size_t size, bool value, bool markDirty = true);
+    // Sets units [from, to) of one page to `value`; returns how many changed.
+    static std::size_t SetUnits(Page& p, std::size_t from, std::size_t to, bool value);
     void AddPage();
     std::size_t UnitsPerPage() const { return m_sizes.amapBits * 8; }
 

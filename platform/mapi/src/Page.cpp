@@ -3,6 +3,7 @@
 #include "mapi/ndb/ByteIo.h"
 #include "mapi/ndb/Crc.h"
 
+#include <algorithm>
 #include <string>
 
 namespace mapi::ndb {
@@ -63,8 +64,7 @@ Result<std::vector<std::uint8_t>> ParseMapPage(Format format, std::span<const st
 std::vector<std::uint8_t> WriteMapPage(PageType type, std::span<const std::uint8_t> bits, std::uint64_t ib)
 {
     std::vector<std::uint8_t> page(kPageSize, 0);
-    for (std::size_t i = 0; i < bits.size() && i < kUnicodeSizes.amapBits; ++i)
-        page[i] = bits[i];
+    std::copy_n(bits.begin(), std::min<std::size_t>(bits.size(), kUnicodeSizes.amapBits), page.begin());
     SealPage(page, type, ib, 0);
     return page;
 }

@@ -120,9 +120,10 @@ Result<void> CPstFile::WritePending() const
     // A write over several host pages that the host does not hold yet makes
     // it keep them as one larger unit, which it then counts and writes out
     // whole whenever a byte of it changes. So a page this file has not
-    // written since it was opened goes in a write of its own; a run over
-    // pages it has written goes in one, gathered from the pieces that cover
-    // it rather than copied together.
+    // written since it was opened (nor grown by, see PrepareNewPages) goes
+    // in a write of its own; a run over pages the host holds one by one
+    // goes in one, gathered from the pieces that cover it rather than
+    // copied together.
     std::vector<iovec> pieces;
     std::size_t i = 0, offset = 0; // the next byte to write: pending[i].bytes[offset]
     while (i < pending.size()) {
@@ -196,10 +197,33 @@ Result<void> CPstFile::Resize(std::uint64_t size)
     // Pages cut off are no longer the host's.
     if (size < m_size && m_knownPages.size() > size / kHostPage)
         m_knownPages.resize(size / kHostPage);
+    const std::uint64_t oldSize = m_size;
     m_size = size;
+    if (size > oldSize)
+        PrepareNewPages(oldSize, size);
     if (IFileObserver* observer = g_observer)
         observer->Resized(size);
     return {};
+}
+
+void CPstFile::PrepareNewPages(std::uint64_t from, std::uint64_t to) const
+{
+    // The pages wholly past the old end are a hole. Asked to read them ahead,
+    // the host keeps each as a page of its own (zeros, with no disk read),
+    // so the runs a commit writes into them go in one write call each and
+    // still dirty only the pages they touch. In steps the host's smallest
+    // usual read-ahead window takes whole; a step it refuses leaves its
+    // pages unknown, written a page at a time.
+    constexpr std::uint64_t kStepPages = 32;
+    const std::uint64_t last = (to + kHostPage - 1) / kHostPage;
+    for (std::uint64_t page = (from + kHostPage - 1) / kHostPage; page < last; page += kStepPages) {
+        const std::uint64_t pages = std::min(kStepPages, last - page);
+        if (::posix_fadvise(m_fd, static_cast<off_t>(page * kHostPage), static_cast<off_t>(pages * kHostPage),
+                            POSIX_FADV_WILLNEED) != 0)
+            continue;
+        for (std::uint64_t p = page; p < page + pages; ++p)
+            MarkPageKnown(p);
+    }
 }
 
 Result<void> CPstFile::SyncDirectory()

@@ -57,9 +57,12 @@ private:
     // Hands the pending writes to the host, runs of adjacent ones as one.
     Result<void> WritePending() const;
     bool PendingOverlaps(std::uint64_t ib, std::size_t size) const;
-    // Host pages this open file has written, each once on its own.
+    // Host pages this open file has written, each once on its own, or that
+    // it grew by and had the host hold one by one.
     bool PageKnown(std::uint64_t page) const;
     void MarkPageKnown(std::uint64_t page) const;
+    // Has the host hold the pages the file grew by [from, to) one by one.
+    void PrepareNewPages(std::uint64_t from, std::uint64_t to) const;
 
     mutable std::vector<PendingWrite> m_pending;
     mutable std::vector<bool> m_knownPages;

@@ -145,7 +145,13 @@ TEST(BTreeOnHeap, BuildMatchesInsertAndRemoveShrinks)
     CHeapOnNode heap;
     auto built = CBTreeOnHeap::Build(heap, 2, 6, sorted);
     ASSERT_TRUE(built) << built.Message();
-    EXPECT_EQ(CBTreeOnHeap::Enumerate(heap, built.Value()).Value().size(), sorted.size());
+    const auto all = CBTreeOnHeap::Enumerate(heap, built.Value()).Value();
+    ASSERT_EQ(all.size(), sorted.size());
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        ASSERT_EQ(all[i].key, sorted[i].key) << i;
+        ASSERT_EQ(all[i].data, sorted[i].data) << i;
+    }
+    EXPECT_GT(CBTreeOnHeap::ReadHeader(heap, built.Value()).Value().levels, 0) << "the records fill several leaves";
 
     std::vector<BthRecord> unsorted = {sorted[1], sorted[0]};
     CHeapOnNode other;

@@ -41,6 +41,16 @@ TEST(PropertyCodec, RoundTripsEveryType)
         auto decoded = DecodeValue(v.Type(), EncodeValue(v));
         ASSERT_TRUE(decoded) << v.Type() << ": " << decoded.Message();
         EXPECT_EQ(decoded.Value(), v) << "type " << v.Type();
+        // The size and the in-place form that writers take without encoding
+        // agree with the encoding.
+        const Bytes encoded = EncodeValue(v);
+        EXPECT_EQ(EncodedValueSize(v), encoded.size()) << "type " << v.Type();
+        std::uint8_t fixed[8];
+        const std::size_t size = EncodeSmallFixed(v, fixed);
+        if (size > 0)
+            EXPECT_EQ(Bytes(fixed, fixed + size), encoded) << "type " << v.Type();
+        else
+            EXPECT_TRUE(FixedValueSize(v.Type()) == 0 || FixedValueSize(v.Type()) > 8) << "type " << v.Type();
     }
 }
 

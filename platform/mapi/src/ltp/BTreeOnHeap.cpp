@@ -293,28 +293,34 @@ Result<Hid> CBTreeOnHeap::Build(CHeapOnNode& heap, std::uint8_t cbKey, std::uint
             return MakeError("BTH records are not sorted by key at " + std::to_string(i));
     }
     if (sorted.empty()) return header;
-    Records level = sorted;
+    // The leaves are the records themselves; each level above is built from
+    // the one below it.
+    const Records* level = &sorted;
+    Records above;
     bool leaf = true;
     for (;;) {
         const std::size_t capacity = Capacity(h, leaf);
+        const std::size_t width = leaf ? std::size_t{cbKey} + cbEnt : std::size_t{cbKey} + 4;
         Records parents;
-        for (std::size_t start = 0; start < level.size(); start += capacity) {
-            const std::size_t end = start + capacity < level.size() ? start + capacity : level.size();
+        for (std::size_t start = 0; start < level->size(); start += capacity) {
+            const std::size_t end = start + capacity < level->size() ? start + capacity : level->size();
             Bytes chunk;
+            chunk.reserve((end - start) * width);
             for (std::size_t i = start; i < end; ++i) {
-                AppendBytes(chunk, level[i].key);
-                AppendBytes(chunk, level[i].data);
+                AppendBytes(chunk, (*level)[i].key);
+                AppendBytes(chunk, (*level)[i].data);
             }
             auto hid = heap.Allocate(chunk);
             if (!hid) return hid.TakeError();
-            parents.push_back(BthRecord{level[start].key, HidBytes(hid.Value())});
+            parents.push_back(BthRecord{(*level)[start].key, HidBytes(hid.Value())});
         }
         if (parents.size() == 1) {
             h.root = ReadU32(parents.front().data.data());
             break;
         }
         if (++h.levels > kMaxLevels) return MakeError("BTH would need too many index levels");
-        level = std::move(parents);
+        above = std::move(parents);
+        level = &above;
         leaf = false;
     }
     auto written = WriteHeader(heap, header.Value(), h);

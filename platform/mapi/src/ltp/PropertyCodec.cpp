@@ -126,21 +126,50 @@ std::u16string Utf16FromBytes(const std::uint8_t* p, std::size_t size)
     return s;
 }
 
+std::size_t EncodeSmallFixed(const PropertyValue& value, std::uint8_t (&out)[8])
+{
+    const auto& data = value.Value();
+    auto put = [&out](std::uint64_t v, std::size_t size) {
+        for (std::size_t i = 0; i < size; ++i) out[i] = static_cast<std::uint8_t>(v >> (8 * i));
+        return size;
+    };
+    switch (value.Type()) {
+    case PT_SHORT: return put(static_cast<std::uint16_t>(std::get<std::int16_t>(data)), 2);
+    case PT_LONG: return put(static_cast<std::uint32_t>(std::get<std::int32_t>(data)), 4);
+    case PT_ERROR: return put(std::get<std::uint32_t>(data), 4);
+    case PT_BOOLEAN: return put(std::get<bool>(data) ? 1 : 0, 1);
+    case PT_FLOAT: return put(FloatBits(std::get<float>(data)), 4);
+    case PT_DOUBLE:
+    case PT_APPTIME: return put(DoubleBits(std::get<double>(data)), 8);
+    case PT_CURRENCY:
+    case PT_LONGLONG: return put(static_cast<std::uint64_t>(std::get<std::int64_t>(data)), 8);
+    case PT_SYSTIME: return put(std::get<std::uint64_t>(data), 8);
+    default: return 0;
+    }
+}
+
+std::size_t EncodedValueSize(const PropertyValue& value)
+{
+    const auto& data = value.Value();
+    switch (value.Type()) {
+    case PT_UNICODE: return std::get<std::u16string>(data).size() * 2;
+    case PT_STRING8: return std::get<std::string>(data).size();
+    case PT_CLSID: return 16;
+    case PT_BINARY: return std::get<Bytes>(data).size();
+    default: break;
+    }
+    std::uint8_t fixed[8];
+    if (const std::size_t size = EncodeSmallFixed(value, fixed)) return size;
+    return EncodeValue(value).size();
+}
+
 Bytes EncodeValue(const PropertyValue& value)
 {
+    std::uint8_t fixed[8];
+    if (const std::size_t size = EncodeSmallFixed(value, fixed)) return Bytes(fixed, fixed + size);
     Bytes out;
     const auto& data = value.Value();
     switch (value.Type()) {
-    case PT_SHORT: AppendU16(out, static_cast<std::uint16_t>(std::get<std::int16_t>(data))); break;
-    case PT_LONG: AppendU32(out, static_cast<std::uint32_t>(std::get<std::int32_t>(data))); break;
-    case PT_ERROR: AppendU32(out, std::get<std::uint32_t>(data)); break;
-    case PT_BOOLEAN: AppendU8(out, std::get<bool>(data) ? 1 : 0); break;
-    case PT_FLOAT: AppendU32(out, FloatBits(std::get<float>(data))); break;
-    case PT_DOUBLE:
-    case PT_APPTIME: AppendU64(out, DoubleBits(std::get<double>(data))); break;
-    case PT_CURRENCY:
-    case PT_LONGLONG: AppendU64(out, static_cast<std::uint64_t>(std::get<std::int64_t>(data))); break;
-    case PT_SYSTIME: AppendU64(out, std::get<std::uint64_t>(data)); break;
     case PT_UNICODE: out = Utf16Bytes(std::get<std::u16string>(data)); break;
     case PT_STRING8: out = StringBytes(std::get<std::string>(data)); break;
     case PT_CLSID: out.assign(std::get<Guid>(data).bytes.begin(), std::get<Guid>(data).bytes.end()); break;

@@ -78,12 +78,13 @@ Result<NodeContent> CPropertyContext::Write(const CPropertyBag& bag, const NodeC
     for (const auto& entry : bag) {
         const std::uint16_t id = entry.first;
         const PropertyValue& value = entry.second;
-        Bytes encoded = EncodeValue(value);
         std::uint32_t slot = 0;
         if (IsInlineType(value.Type())) {
-            for (std::size_t i = 0; i < encoded.size(); ++i) slot |= static_cast<std::uint32_t>(encoded[i]) << (8 * i);
+            std::uint8_t fixed[8];
+            const std::size_t size = EncodeSmallFixed(value, fixed);
+            for (std::size_t i = 0; i < size; ++i) slot |= static_cast<std::uint32_t>(fixed[i]) << (8 * i);
         } else {
-            auto hnid = StoreHnid(heap, node, encoded);
+            auto hnid = StoreHnid(heap, node, EncodeValue(value));
             if (!hnid) return WithContext("property " + TagText(id, value.Type()), hnid.TakeError());
             slot = hnid.Value();
         }

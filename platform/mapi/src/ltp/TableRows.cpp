@@ -90,6 +90,14 @@ Result<void> CTableContext::WriteCells(std::size_t index, std::uint32_t rowId, c
         } else {
             const PropertyValue* value = cells.Get(c.tag);
             if (!value) continue;
+            // Most cells hold a number or a time in place: no buffer for them.
+            std::uint8_t fixed[8];
+            const std::size_t size = CellHoldsValue(c) ? EncodeSmallFixed(*value, fixed) : 0;
+            if (size > 0) {
+                std::copy(fixed, fixed + size, row.begin() + c.ibData);
+                ceb[c.iBit / 8] |= static_cast<std::uint8_t>(0x80 >> (c.iBit % 8));
+                continue;
+            }
             encoded = EncodeValue(*value);
         }
         if (CellHoldsValue(c)) {

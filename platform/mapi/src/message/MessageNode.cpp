@@ -62,7 +62,7 @@ std::size_t EncodedSize(const CPropertyBag& bag)
 {
     std::size_t size = 0;
     for (const auto& entry : bag)
-        size += 8 + ltp::EncodeValue(entry.second).size();
+        size += 8 + ltp::EncodedValueSize(entry.second);
     return size;
 }
 

@@ -19,6 +19,11 @@ std::size_t FixedValueSize(std::uint16_t type);
 bool IsInlineType(std::uint16_t type);
 
 Bytes EncodeValue(const PropertyValue& value);
+// The stored form of a value of a fixed-size type of at most 8 bytes, into
+// `out`, without allocating: its size, or 0 for any other type.
+std::size_t EncodeSmallFixed(const PropertyValue& value, std::uint8_t (&out)[8]);
+// EncodeValue(value).size(), without encoding where the size is known.
+std::size_t EncodedValueSize(const PropertyValue& value);
 Result<PropertyValue> DecodeValue(std::uint16_t type, const Bytes& bytes);
 
 // UTF-16LE bytes of a string and back; an odd trailing byte is dropped.
