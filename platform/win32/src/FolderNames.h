@@ -13,6 +13,7 @@
 
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 
 namespace win32 {
 
@@ -26,5 +27,18 @@ enum class NameFound {
 // case (as EqualsNoCase compares). More than one such entry is Unknown, so
 // that the listing decides which it meets first.
 NameFound FindKeptNameNoCase(const std::string& folder, std::u16string_view name, std::string& entry);
+
+enum class FolderContents {
+    Unknown, // the folder is not kept: list it
+    Empty,   // no entry besides "." and ".."
+    Entries, // some entry: list it
+};
+
+// Whether the host folder, which the path names now as the given device and
+// inode, has entries, from what is kept of it (kept from now on if it can
+// be). A folder removed while something holds it open tells no event until
+// it is let go, so the kept one is listed again when the path names
+// another.
+FolderContents KeptFolderContents(const std::string& folder, dev_t device, ino_t inode);
 
 } // namespace win32

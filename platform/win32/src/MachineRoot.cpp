@@ -8,8 +8,10 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <mutex>
+#include <string_view>
 #include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -198,18 +200,46 @@ fs::path DriveFolder(WCHAR driveLetter)
 
 namespace {
 
+// The entry of MARLWICK_ROOT in the environment, found without walking the
+// whole environment when it is where it was last time. setenv and unsetenv
+// put a new string in the entry's place, or move the entries, or make a new
+// array: each leaves a different pointer at the place kept. Null when the
+// variable is not set (looked for again every time).
+struct RootEntry {
+    char** block = nullptr;
+    std::size_t index = 0;
+    const char* entry = nullptr;
+};
+
+const char* RootSetting(RootEntry& kept)
+{
+    static constexpr std::string_view kName = "MARLWICK_ROOT=";
+    char** block = environ;
+    if (kept.entry && block == kept.block && block[kept.index] == kept.entry)
+        return kept.entry + kName.size();
+    kept = {};
+    for (std::size_t i = 0; block && block[i]; ++i) {
+        if (std::string_view(block[i]).starts_with(kName)) {
+            kept = {block, i, block[i]};
+            return block[i] + kName.size();
+        }
+    }
+    return nullptr;
+}
+
 // The drive folder as text, for the look-up of every path. Kept per thread
 // for the root named last, since the root is read from the environment,
 // which a test or a child process may change at any time.
 const std::string& DriveFolderText(WCHAR driveLetter)
 {
     struct Kept {
+        RootEntry entry;
         std::string rootSetting;
         char16_t letter = 0;
         std::string folder;
     };
     thread_local Kept kept;
-    const char* root = std::getenv("MARLWICK_ROOT");
+    const char* root = RootSetting(kept.entry);
     const char16_t letter = CharLowerChar(driveLetter);
     if (root && *root && kept.letter == letter && kept.rootSetting == root)
         return kept.folder;
