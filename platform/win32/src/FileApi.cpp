@@ -2,6 +2,7 @@
 
 #include "EmptiedFiles.h"
 #include "FileObject.h"
+#include "RecycledFiles.h"
 #include "win32/HandleTable.h"
 #include "win32/MachineRoot.h"
 #include "win32/Thread.h"
@@ -108,8 +109,10 @@ bool StatOf(const win32::HostPath& path, struct stat& st)
 class DeleteOpen {
 public:
     explicit DeleteOpen(const fs::path& host)
-        : m_fd(::open(host.c_str(), O_RDONLY | O_CLOEXEC))
+        : m_fd(::open(host.c_str(), O_RDWR | O_CLOEXEC))
     {
+        if (m_fd < 0)
+            m_fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
         m_refused = m_fd >= 0
             && win32::ShareLock::Acquire(m_fd, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)
                 != ERROR_SUCCESS;
@@ -123,6 +126,7 @@ public:
     DeleteOpen& operator=(const DeleteOpen&) = delete;
 
     bool Refused() const { return m_refused; }
+    int Fd() const { return m_fd; }
 
 private:
     int m_fd;
@@ -191,6 +195,14 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, SECUR
             file->fd = win32::TakeEmptiedFile(st.st_dev, st.st_ino);
         const bool kept = file->fd >= 0;
         struct stat opened = st;
+        // A new file is made from a deleted one when one is kept
+        // (RecycledFiles.h).
+        if (!exists)
+            file->fd = win32::TakeRecycledFile(host, mode);
+        if (file->fd < 0 && !exists && errno == EEXIST && attempt == 0) {
+            exists = ::stat(host.c_str(), &st) == 0;
+            continue;
+        }
         if (file->fd < 0) {
             file->fd = ::open(host.c_str(), flags, mode);
             const int openError = file->fd < 0 ? errno : 0;
@@ -389,10 +401,13 @@ BOOL DeleteFileW(LPCWSTR fileName)
     DeleteOpen open(resolved->hostPath);
     if (open.Refused())
         return Fail(ERROR_SHARING_VIOLATION, FALSE);
-    if (::unlink(resolved->hostPath.c_str()) != 0)
-        return Fail(ErrnoToWin32(errno), FALSE);
+    // The layer's own kept descriptor would hold the file too.
     if (st.st_nlink <= 1)
         win32::ForgetEmptiedFile(st.st_dev, st.st_ino);
+    if (win32::RecycleDeletedFile(open.Fd(), resolved->hostPath, st))
+        return TRUE;
+    if (::unlink(resolved->hostPath.c_str()) != 0)
+        return Fail(ErrnoToWin32(errno), FALSE);
     return TRUE;
 }
 
