@@ -61,9 +61,10 @@ struct Folder {
 
 class KeptFolders {
 public:
-    win32::NameFound Find(const std::string& folder, std::u16string_view name, std::string& entry)
+    win32::NameFound Find(const std::string& folder, dev_t device, ino_t inode, std::u16string_view name,
+                          std::string& entry)
     {
-        Folder* kept = Current(folder);
+        Folder* kept = Current(folder, device, inode);
         if (!kept)
             return win32::NameFound::Unknown;
         auto it = kept->names.find(Folded(name));
@@ -77,12 +78,8 @@ public:
 
     win32::FolderContents Contents(const std::string& folder, dev_t device, ino_t inode)
     {
-        Folder* kept = Current(folder);
-        if (kept && (kept->device != device || kept->inode != inode)) {
-            Drop(m_recent.front());
-            kept = Kept(folder);
-        }
-        if (!kept || kept->device != device || kept->inode != inode)
+        Folder* kept = Current(folder, device, inode);
+        if (!kept)
             return win32::FolderContents::Unknown;
         return kept->count == 0 ? win32::FolderContents::Empty : win32::FolderContents::Entries;
     }
@@ -91,8 +88,8 @@ public:
 
 private:
     // The folder as it is now, with every queued event applied; null when
-    // it cannot be kept.
-    Folder* Current(const std::string& folder)
+    // it cannot be kept or is not the folder the path names now.
+    Folder* Current(const std::string& folder, dev_t device, ino_t inode)
     {
         if (m_forked) {
             Reset();
@@ -105,7 +102,12 @@ private:
         if (m_fd < 0)
             return nullptr;
         Drain();
-        return Kept(folder);
+        Folder* kept = Kept(folder);
+        if (kept && (kept->device != device || kept->inode != inode)) {
+            Drop(m_recent.front());
+            kept = Kept(folder);
+        }
+        return kept && kept->device == device && kept->inode == inode ? kept : nullptr;
     }
 
     // The folder's names, watched from now on; null when it cannot be kept.
@@ -254,11 +256,12 @@ void WatchForks()
 
 } // namespace
 
-NameFound FindKeptNameNoCase(const std::string& folder, std::u16string_view name, std::string& entry)
+NameFound FindKeptNameNoCase(const std::string& folder, dev_t device, ino_t inode, std::u16string_view name,
+                             std::string& entry)
 {
     WatchForks();
     std::lock_guard lock(g_mutex);
-    return g_kept->Find(folder, name, entry);
+    return g_kept->Find(folder, device, inode, name, entry);
 }
 
 FolderContents KeptFolderContents(const std::string& folder, dev_t device, ino_t inode)

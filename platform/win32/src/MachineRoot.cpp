@@ -84,10 +84,10 @@ std::optional<fs::path> ScanNoCase(const fs::path& folder, std::u16string_view n
 
 // The entry of a host folder whose name equals name ignoring case, from
 // what the process keeps of the folder when it can, else by listing it.
-std::optional<fs::path> FindNoCase(const fs::path& folder, std::u16string_view name)
+std::optional<fs::path> FindNoCase(const fs::path& folder, const struct stat& folderStatus, std::u16string_view name)
 {
     std::string entry;
-    switch (win32::FindKeptNameNoCase(folder.native(), name, entry)) {
+    switch (win32::FindKeptNameNoCase(folder.native(), folderStatus.st_dev, folderStatus.st_ino, name, entry)) {
     case win32::NameFound::Found:
         return folder / entry;
     case win32::NameFound::Missing:
@@ -100,19 +100,25 @@ std::optional<fs::path> FindNoCase(const fs::path& folder, std::u16string_view n
 
 // Finds the entry of a host folder whose name equals name ignoring case;
 // an exact match wins.
-std::optional<fs::path> FindEntryNoCase(const fs::path& folder, const std::u16string& name)
+std::optional<fs::path> FindEntryNoCase(const fs::path& folder, const struct stat& folderStatus,
+                                        const std::u16string& name)
 {
     fs::path exact = folder / Utf16ToUtf8(name);
     struct stat st = {};
     if (::lstat(exact.c_str(), &st) == 0)
         return exact;
-    return FindNoCase(folder, name);
+    return FindNoCase(folder, folderStatus, name);
+}
+
+bool IsHostDirectory(const fs::path& path, struct stat& st)
+{
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool IsHostDirectory(const fs::path& path)
 {
     struct stat st = {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return IsHostDirectory(path, st);
 }
 
 // The common case costs one or two look-ups: when the path, or the folder of
@@ -152,10 +158,11 @@ std::optional<win32::HostPath> ResolveExact(const std::u16string& full, const st
     }
     const std::size_t slash = relative.rfind('/');
     const fs::path folder = slash == std::string::npos ? fs::path(drive) : fs::path(drive) / relative.substr(0, slash);
-    if (!IsHostDirectory(folder))
+    struct stat folderStatus = {};
+    if (!IsHostDirectory(folder, folderStatus))
         return std::nullopt;
     const std::u16string_view last = std::u16string_view(full).substr(full.rfind(u'\\') + 1);
-    if (auto found = FindNoCase(folder, last)) {
+    if (auto found = FindNoCase(folder, folderStatus, last)) {
         result.hostPath = std::move(*found);
         return result;
     }
@@ -363,9 +370,10 @@ std::optional<HostPath> ResolvePath(std::u16string_view path, Resolve mode, LONG
     result.exists = true;
     for (std::size_t i = 0; i < parts.size(); ++i) {
         bool last = i + 1 == parts.size();
-        if (!IsHostDirectory(current))
+        struct stat folderStatus = {};
+        if (!IsHostDirectory(current, folderStatus))
             return fail(ERROR_PATH_NOT_FOUND);
-        auto found = FindEntryNoCase(current, parts[i]);
+        auto found = FindEntryNoCase(current, folderStatus, parts[i]);
         if (found) {
             current = *found;
             continue;
