@@ -387,3 +387,59 @@ TEST_F(FileApiTest, FindListsAFolderReplacedOrRenamedBehindItsBackAsItIsNow)
     EXPECT_EQ(FindFirstFileW(u"C:\\Attachment\\*.*", &data), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 }
+
+TEST_F(FileApiTest, AnEmptiedFolderSearchedAgainShowsWhatAnotherProcessPutInOrTookOut)
+{
+    ASSERT_TRUE(CreateDirectoryW(u"C:\\Attachment", nullptr));
+    auto names = [] {
+        std::vector<std::u16string> found;
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileW(u"C:\\Attachment\\*.*", &data);
+        if (find == INVALID_HANDLE_VALUE)
+            return found;
+        do {
+            found.emplace_back(data.cFileName);
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+        std::sort(found.begin(), found.end());
+        return found;
+    };
+    using Names = std::vector<std::u16string>;
+    auto inChild = [](const std::function<void()>& body) {
+        pid_t child = fork();
+        if (child == 0) {
+            body();
+            _exit(0);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    };
+    // Empty, searched twice: its dots, with the folder's own times.
+    EXPECT_EQ(names(), (Names{u".", u".."}));
+    EXPECT_EQ(names(), (Names{u".", u".."}));
+    WIN32_FIND_DATAW data;
+    EXPECT_EQ(FindFirstFileW(u"C:\\Attachment\\*.doc", &data), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    HANDLE dot = FindFirstFileW(u"C:\\Attachment\\*", &data);
+    ASSERT_NE(dot, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_NE(data.ftLastWriteTime.dwHighDateTime, 0u);
+    FindClose(dot);
+
+    const fs::path folder = m_root / "drive_c" / "Attachment";
+    ASSERT_TRUE(inChild([&] { WriteHostFile(folder / "from child.doc", "x"); }));
+    EXPECT_EQ(names(), (Names{u".", u"..", u"from child.doc"}));
+    ASSERT_TRUE(inChild([&] { fs::remove(folder / "from child.doc"); }));
+    EXPECT_EQ(names(), (Names{u".", u".."}));
+    // Through the layer in the child, then renamed in and out by the host.
+    ASSERT_TRUE(inChild([] {
+        HANDLE h = CreateFileW(u"C:\\Attachment\\made.txt", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+        CloseHandle(h);
+    }));
+    EXPECT_EQ(names(), (Names{u".", u"..", u"made.txt"}));
+    ASSERT_TRUE(inChild([&] { fs::rename(folder / "made.txt", m_root / "drive_c" / "away.txt"); }));
+    EXPECT_EQ(names(), (Names{u".", u".."}));
+    ASSERT_TRUE(inChild([&] { fs::rename(m_root / "drive_c" / "away.txt", folder / "back.txt"); }));
+    EXPECT_EQ(names(), (Names{u".", u"..", u"back.txt"}));
+}

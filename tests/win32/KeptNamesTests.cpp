@@ -109,3 +109,26 @@ TEST_F(KeptNamesTest, AForkedChildLooksForItselfAndLeavesTheParentsChangesToIt)
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(Found(u"zed.TXT"), m_folder / "ZED.txt");
 }
+
+// The removed folder tells nothing while it is held open (a search keeps
+// it, as any program may): the name's folder is known to be another by
+// what the path names now.
+TEST_F(KeptNamesTest, AFolderRemovedAndMadeAgainWhileTheOldOneIsHeldOpenIsListedAgain)
+{
+    EXPECT_FALSE(Found(u"note.txt"));
+    const int held = ::open(m_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    InAnotherProcess([this] {
+        fs::remove_all(m_folder);
+        fs::create_directories(m_folder);
+        WriteHostFile(m_folder / "Note.TXT", "again");
+    });
+    EXPECT_EQ(Found(u"note.txt"), m_folder / "Note.TXT");
+    EXPECT_FALSE(Found(u"entry1.dat"));
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(u"C:\\Attachment\\note.*", &data);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(std::u16string(data.cFileName), u"Note.TXT");
+    FindClose(find);
+    ::close(held);
+}

@@ -171,3 +171,40 @@ TEST_F(PathTest, ANameInAnotherCaseIsFoundAmongManyAsciiAndOtherNames)
         EXPECT_FALSE(found->exists);
     }
 }
+
+// The root's setting is found again however the environment changed: set
+// to another root and back (the old string may come back at its old
+// address), removed and set again, or moved by another variable's removal.
+TEST_F(PathTest, EveryChangeOfTheEnvironmentIsSeenByTheNextLookUp)
+{
+    const fs::path other = m_root / "other-machine";
+    WriteHostFile(m_root / "drive_c" / "tol.eml", "first");
+    WriteHostFile(other / "drive_c" / "tol.eml", "second");
+    auto hostOf = [] {
+        auto found = win32::ResolvePath(u"C:\\tol.eml", win32::Resolve::Existing);
+        return found ? found->hostPath : fs::path("<none>");
+    };
+    const fs::path mine = m_root / "drive_c" / "tol.eml";
+    const fs::path theirs = other / "drive_c" / "tol.eml";
+    ASSERT_EQ(hostOf(), mine);
+    for (int round = 0; round < 3; ++round) {
+        ::setenv("MARLWICK_ROOT", other.c_str(), 1);
+        EXPECT_EQ(hostOf(), theirs);
+        ::setenv("MARLWICK_ROOT", m_root.c_str(), 1);
+        EXPECT_EQ(hostOf(), mine);
+    }
+    // Variables set before and after it, then the one before removed: the
+    // root's entry moves down a place.
+    ::setenv("MARLWICK_TEST_BEFORE", "x", 1);
+    ::unsetenv("MARLWICK_ROOT");
+    ::setenv("MARLWICK_ROOT", other.c_str(), 1);
+    ::setenv("MARLWICK_TEST_AFTER", "y", 1);
+    EXPECT_EQ(hostOf(), theirs);
+    ::unsetenv("MARLWICK_TEST_BEFORE");
+    EXPECT_EQ(hostOf(), theirs);
+    ::unsetenv("MARLWICK_ROOT");
+    ::setenv("MARLWICK_ROOT", m_root.c_str(), 1);
+    EXPECT_EQ(hostOf(), mine);
+    ::unsetenv("MARLWICK_TEST_AFTER");
+    EXPECT_EQ(hostOf(), mine);
+}

@@ -7,8 +7,6 @@
 
 namespace {
 
-std::atomic<bool> g_throwAll{false};
-
 const char* StatusText(LNSTATUS status)
 {
     switch (status) {
@@ -41,12 +39,12 @@ const char* StatusText(LNSTATUS status)
 
 void LNSetThrowAllErrorsGlobal(LNBOOL throwAll)
 {
-    g_throwAll = throwAll != FALSE;
+    notes::detail::g_throwAllErrors = throwAll != FALSE;
 }
 
 LNBOOL LNGetThrowAllErrorsGlobal()
 {
-    return g_throwAll ? TRUE : FALSE;
+    return notes::detail::g_throwAllErrors ? TRUE : FALSE;
 }
 
 LNINT LNGetErrorMessageText(LNSTATUS status, char* buffer, LNINT bufferBytes)
@@ -67,12 +65,7 @@ LNINT LNGetErrorMessageText(LNSTATUS status, char* buffer, LNINT bufferBytes)
 
 namespace notes::detail {
 
-LNSTATUS Report(LNSTATUS status)
-{
-    if (LNIsError(status) && g_throwAll)
-        throw status;
-    return status;
-}
+std::atomic<bool> g_throwAllErrors{false};
 
 void Raise(LNSTATUS status)
 {

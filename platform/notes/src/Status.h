@@ -4,11 +4,22 @@
 #include "notes/FaultTable.h"
 #include "notes/LNGlobal.h"
 
+#include <atomic>
+
 namespace notes::detail {
 
+// LNSetThrowAllErrorsGlobal's switch.
+extern std::atomic<bool> g_throwAllErrors;
+
 // The status a call returns: thrown instead when it is an error and
-// throw-all is on.
-LNSTATUS Report(LNSTATUS status);
+// throw-all is on. Inline, so that the throw starts in the call's own
+// frame: the unwinder looks up every frame it passes, twice.
+inline LNSTATUS Report(LNSTATUS status)
+{
+    if (LNIsError(status) && g_throwAllErrors.load(std::memory_order_relaxed))
+        throw status;
+    return status;
+}
 
 // For calls without a status result: an error is always thrown.
 [[noreturn]] void Raise(LNSTATUS status);

@@ -88,14 +88,7 @@ void KeepEmptiedFile(int fd, dev_t device, ino_t inode)
 
 int TakeEmptiedFile(dev_t device, ino_t inode)
 {
-    const int fd = DetachKept(device, inode);
-    if (fd < 0)
-        return -1;
-    if (::lseek(fd, 0, SEEK_SET) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+    return DetachKept(device, inode);
 }
 
 void ForgetEmptiedFile(dev_t device, ino_t inode)

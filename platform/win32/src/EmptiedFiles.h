@@ -21,8 +21,9 @@ namespace win32 {
 // Takes ownership of fd.
 void KeepEmptiedFile(int fd, dev_t device, ino_t inode);
 
-// The kept descriptor of that file, now owned by the caller, positioned at
-// its start; -1 when none is kept.
+// The kept descriptor of that file, now owned by the caller; -1 when none
+// is kept. Its offset is wherever the last handle left it: the file layer
+// reads and writes by position.
 int TakeEmptiedFile(dev_t device, ino_t inode);
 
 // Closes the kept descriptor of that file, if any (the file is going away).

@@ -2,6 +2,7 @@
 
 #include "EmptiedFiles.h"
 #include "FileObject.h"
+#include "RecycledFiles.h"
 #include "win32/HandleTable.h"
 #include "win32/MachineRoot.h"
 #include "win32/Thread.h"
@@ -101,6 +102,37 @@ bool StatOf(const win32::HostPath& path, struct stat& st)
     return ::stat(path.hostPath.c_str(), &st) == 0;
 }
 
+// The open that deleting or renaming a file makes, with access to delete
+// and every share: it is refused while another open denies deleting, and
+// refuses opens that deny it while it holds its marker, until the name is
+// gone. A file this process may not open for reading is not checked.
+class DeleteOpen {
+public:
+    explicit DeleteOpen(const fs::path& host)
+        : m_fd(::open(host.c_str(), O_RDWR | O_CLOEXEC))
+    {
+        if (m_fd < 0)
+            m_fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
+        m_refused = m_fd >= 0
+            && win32::ShareLock::Acquire(m_fd, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)
+                != ERROR_SUCCESS;
+    }
+    ~DeleteOpen()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    DeleteOpen(const DeleteOpen&) = delete;
+    DeleteOpen& operator=(const DeleteOpen&) = delete;
+
+    bool Refused() const { return m_refused; }
+    int Fd() const { return m_fd; }
+
+private:
+    int m_fd;
+    bool m_refused = false;
+};
+
 std::optional<win32::HostPath> Existing(LPCWSTR name)
 {
     LONG error = 0;
@@ -124,61 +156,81 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, SECUR
     const fs::path& host = resolved->hostPath;
     bool wantsWrite = (desiredAccess & (GENERIC_WRITE | GENERIC_ALL)) != 0;
 
-    win32::ShareGate gate;
     struct stat st = {};
     bool exists = StatOf(*resolved, st);
-    if (exists && S_ISDIR(st.st_mode))
-        return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
-    if (exists && creationDisposition == CREATE_NEW)
-        return Fail(ERROR_FILE_EXISTS, INVALID_HANDLE_VALUE);
-    if (!exists && (creationDisposition == OPEN_EXISTING || creationDisposition == TRUNCATE_EXISTING))
-        return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
-    if (exists && IsReadOnly(st) && (wantsWrite || creationDisposition == CREATE_ALWAYS
-                                     || creationDisposition == TRUNCATE_EXISTING))
-        return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
+    // The open file's own share marker decides every conflict (ShareLock.h);
+    // the path is looked at again only when another process made or removed
+    // the file between the look-up and the open.
+    for (int attempt = 0;; ++attempt) {
+        if (exists && S_ISDIR(st.st_mode))
+            return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
+        if (exists && creationDisposition == CREATE_NEW)
+            return Fail(ERROR_FILE_EXISTS, INVALID_HANDLE_VALUE);
+        if (!exists && (creationDisposition == OPEN_EXISTING || creationDisposition == TRUNCATE_EXISTING))
+            return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
+        if (exists && IsReadOnly(st) && (wantsWrite || creationDisposition == CREATE_ALWAYS
+                                         || creationDisposition == TRUNCATE_EXISTING))
+            return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
 
-    // The open's own descriptor carries its share markers, so it can always
-    // read (ReadFile checks the handle's access, not the descriptor's). An
-    // existing file is emptied only once the markers allow this open.
-    auto file = std::make_shared<FileObject>();
-    int flags = O_CLOEXEC;
-    flags |= wantsWrite ? O_RDWR : O_RDONLY;
-    if (!exists)
-        flags |= O_CREAT | O_EXCL;
-    bool truncate = exists && (creationDisposition == CREATE_ALWAYS || creationDisposition == TRUNCATE_EXISTING);
-    // A file is always opened with write rights when it is being truncated,
-    // as CREATE_ALWAYS on a handle for reading only still empties the file.
-    if (truncate && !wantsWrite)
-        flags = (flags & ~O_RDONLY) | O_RDWR;
-    mode_t mode = (flagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
-    // A file that an open emptied is opened again on the descriptor kept
-    // since (EmptiedFiles.h), which this stat has shown to be the file the
-    // path names now; the descriptor is kept again when this open closes.
-    if (exists)
-        file->fd = win32::TakeEmptiedFile(st.st_dev, st.st_ino);
-    const bool kept = file->fd >= 0;
-    struct stat opened = st;
-    if (file->fd < 0) {
-        file->fd = ::open(host.c_str(), flags, mode);
-        if (file->fd < 0)
+        // The open's own descriptor carries its share marker, so it can
+        // always read (ReadFile checks the handle's access, not the
+        // descriptor's). An existing file is emptied only once the markers
+        // allow this open.
+        auto file = std::make_shared<FileObject>();
+        int flags = O_CLOEXEC;
+        flags |= wantsWrite ? O_RDWR : O_RDONLY;
+        if (!exists)
+            flags |= O_CREAT | O_EXCL;
+        bool truncate = exists && (creationDisposition == CREATE_ALWAYS || creationDisposition == TRUNCATE_EXISTING);
+        // A file is always opened with write rights when it is being
+        // truncated, as CREATE_ALWAYS on a handle for reading only still
+        // empties the file.
+        if (truncate && !wantsWrite)
+            flags = (flags & ~O_RDONLY) | O_RDWR;
+        mode_t mode = (flagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
+        // A file that an open emptied is opened again on the descriptor kept
+        // since (EmptiedFiles.h), which the stat has shown to be the file the
+        // path names now; the descriptor is kept again when this open closes.
+        if (exists)
+            file->fd = win32::TakeEmptiedFile(st.st_dev, st.st_ino);
+        const bool kept = file->fd >= 0;
+        struct stat opened = st;
+        // A new file is made from a deleted one when one is kept
+        // (RecycledFiles.h).
+        if (!exists)
+            file->fd = win32::TakeRecycledFile(host, mode);
+        if (file->fd < 0 && !exists && errno == EEXIST && attempt == 0) {
+            exists = ::stat(host.c_str(), &st) == 0;
+            continue;
+        }
+        if (file->fd < 0) {
+            file->fd = ::open(host.c_str(), flags, mode);
+            const int openError = file->fd < 0 ? errno : 0;
+            const bool raced = (openError == EEXIST && !exists) || (openError == ENOENT && exists);
+            if (raced && attempt == 0) {
+                exists = ::stat(host.c_str(), &st) == 0;
+                continue;
+            }
+            if (file->fd < 0)
+                return Fail(ErrnoToWin32(openError), INVALID_HANDLE_VALUE);
+            if (truncate && ::fstat(file->fd, &opened) != 0)
+                return Fail(ErrnoToWin32(errno), INVALID_HANDLE_VALUE);
+        }
+        LONG shareError = win32::ShareLock::Acquire(file->fd, desiredAccess, shareMode);
+        if (shareError != ERROR_SUCCESS)
+            return Fail(shareError, INVALID_HANDLE_VALUE);
+        if (truncate && ::ftruncate(file->fd, 0) != 0)
             return Fail(ErrnoToWin32(errno), INVALID_HANDLE_VALUE);
-        if (truncate && ::fstat(file->fd, &opened) != 0)
-            return Fail(ErrnoToWin32(errno), INVALID_HANDLE_VALUE);
+        file->keepOnClose = truncate || kept;
+        file->device = opened.st_dev;
+        file->inode = opened.st_ino;
+        file->access = desiredAccess;
+        HANDLE handle = win32::InsertHandle(file);
+        SetLastError(exists && (creationDisposition == CREATE_ALWAYS || creationDisposition == OPEN_ALWAYS)
+                         ? ERROR_ALREADY_EXISTS
+                         : ERROR_SUCCESS);
+        return handle;
     }
-    LONG shareError = win32::ShareLock::Acquire(file->fd, desiredAccess, shareMode);
-    if (shareError != ERROR_SUCCESS)
-        return Fail(shareError, INVALID_HANDLE_VALUE);
-    if (truncate && ::ftruncate(file->fd, 0) != 0)
-        return Fail(ErrnoToWin32(errno), INVALID_HANDLE_VALUE);
-    file->keepOnClose = truncate || kept;
-    file->device = opened.st_dev;
-    file->inode = opened.st_ino;
-    file->access = desiredAccess;
-    HANDLE handle = win32::InsertHandle(file);
-    SetLastError(exists && (creationDisposition == CREATE_ALWAYS || creationDisposition == OPEN_ALWAYS)
-                     ? ERROR_ALREADY_EXISTS
-                     : ERROR_SUCCESS);
-    return handle;
 }
 
 BOOL ReadFile(HANDLE handle, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead, OVERLAPPED*)
@@ -191,10 +243,11 @@ BOOL ReadFile(HANDLE handle, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead
         return FALSE;
     if (!(file->access & (GENERIC_READ | GENERIC_ALL)))
         return Fail(ERROR_ACCESS_DENIED, FALSE);
+    std::lock_guard guard(file->positionMutex);
     DWORD done = 0;
     auto* out = static_cast<char*>(buffer);
     while (done < bytesToRead) {
-        ssize_t n = ::read(file->fd, out + done, bytesToRead - done);
+        ssize_t n = ::pread(file->fd, out + done, bytesToRead - done, file->position);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -203,6 +256,7 @@ BOOL ReadFile(HANDLE handle, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead
             break;
         const DWORD wanted = bytesToRead - done;
         done += static_cast<DWORD>(n);
+        file->position += n;
         // A disk file reads short only at its end: no need to ask again.
         if (static_cast<DWORD>(n) < wanted)
             break;
@@ -222,15 +276,17 @@ BOOL WriteFile(HANDLE handle, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesW
         return FALSE;
     if (!(file->access & (GENERIC_WRITE | GENERIC_ALL)))
         return Fail(ERROR_ACCESS_DENIED, FALSE);
+    std::lock_guard guard(file->positionMutex);
     DWORD done = 0;
     const auto* in = static_cast<const char*>(buffer);
     while (done < bytesToWrite) {
-        ssize_t n = ::write(file->fd, in + done, bytesToWrite - done);
+        ssize_t n = ::pwrite(file->fd, in + done, bytesToWrite - done, file->position);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
             return Fail(ErrnoToWin32(errno), FALSE);
         done += static_cast<DWORD>(n);
+        file->position += n;
     }
     if (bytesWritten)
         *bytesWritten = done;
@@ -245,15 +301,20 @@ BOOL SetFilePointerEx(HANDLE handle, LARGE_INTEGER distance, PLARGE_INTEGER newP
     int whence = moveMethod == FILE_BEGIN ? SEEK_SET : moveMethod == FILE_CURRENT ? SEEK_CUR : SEEK_END;
     if (moveMethod > FILE_END)
         return Fail(ERROR_INVALID_PARAMETER, FALSE);
-    off_t current = ::lseek(file->fd, 0, SEEK_CUR);
-    off_t end = ::lseek(file->fd, 0, SEEK_END);
-    off_t origin = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? current : end;
-    off_t target = origin + distance.QuadPart;
-    if (target < 0) {
-        ::lseek(file->fd, current, SEEK_SET);
-        return Fail(131 /* ERROR_NEGATIVE_SEEK */, FALSE);
+    std::lock_guard guard(file->positionMutex);
+    off_t origin = 0;
+    if (whence == SEEK_CUR) {
+        origin = file->position;
+    } else if (whence == SEEK_END) {
+        struct stat st = {};
+        if (::fstat(file->fd, &st) != 0)
+            return Fail(ErrnoToWin32(errno), FALSE);
+        origin = st.st_size;
     }
-    ::lseek(file->fd, target, SEEK_SET);
+    off_t target = origin + distance.QuadPart;
+    if (target < 0)
+        return Fail(131 /* ERROR_NEGATIVE_SEEK */, FALSE);
+    file->position = target;
     if (newPointer)
         newPointer->QuadPart = target;
     return TRUE;
@@ -303,8 +364,8 @@ BOOL SetEndOfFile(HANDLE handle)
     auto file = FileOf(handle);
     if (!file)
         return FALSE;
-    off_t at = ::lseek(file->fd, 0, SEEK_CUR);
-    if (::ftruncate(file->fd, at) != 0)
+    std::lock_guard guard(file->positionMutex);
+    if (::ftruncate(file->fd, file->position) != 0)
         return Fail(ErrnoToWin32(errno), FALSE);
     return TRUE;
 }
@@ -332,18 +393,21 @@ BOOL DeleteFileW(LPCWSTR fileName)
     auto resolved = Existing(fileName);
     if (!resolved)
         return FALSE;
-    win32::ShareGate gate;
     struct stat st = {};
     if (!StatOf(*resolved, st))
         return Fail(ErrnoToWin32(errno), FALSE);
     if (S_ISDIR(st.st_mode) || IsReadOnly(st))
         return Fail(ERROR_ACCESS_DENIED, FALSE);
-    if (win32::IsAccessDenied(resolved->hostPath, DELETE))
+    DeleteOpen open(resolved->hostPath);
+    if (open.Refused())
         return Fail(ERROR_SHARING_VIOLATION, FALSE);
-    if (::unlink(resolved->hostPath.c_str()) != 0)
-        return Fail(ErrnoToWin32(errno), FALSE);
+    // The layer's own kept descriptor would hold the file too.
     if (st.st_nlink <= 1)
         win32::ForgetEmptiedFile(st.st_dev, st.st_ino);
+    if (win32::RecycleDeletedFile(open.Fd(), resolved->hostPath, st))
+        return TRUE;
+    if (::unlink(resolved->hostPath.c_str()) != 0)
+        return Fail(ErrnoToWin32(errno), FALSE);
     return TRUE;
 }
 
@@ -394,8 +458,12 @@ BOOL MoveFileW(LPCWSTR existingFileName, LPCWSTR newFileName)
         return Fail(error, FALSE);
     if (to->exists && !EqualsNoCase(to->windowsPath, from->windowsPath))
         return Fail(ERROR_ALREADY_EXISTS, FALSE);
-    win32::ShareGate gate;
-    if (win32::IsAccessDenied(from->hostPath, DELETE))
+    // Folders have no share markers: no open of the layer holds one.
+    const bool folder = from->statusKnown && S_ISDIR(from->status.st_mode);
+    std::optional<DeleteOpen> open;
+    if (!folder)
+        open.emplace(from->hostPath);
+    if (open && open->Refused())
         return Fail(ERROR_SHARING_VIOLATION, FALSE);
     if (::rename(from->hostPath.c_str(), to->hostPath.c_str()) != 0)
         return Fail(ErrnoToWin32(errno), FALSE);

@@ -5,6 +5,7 @@
 #include "win32/HandleTable.h"
 
 #include <memory>
+#include <mutex>
 #include <sys/types.h>
 
 namespace win32 {
@@ -14,6 +15,11 @@ public:
     ~FileObject() override;
     int fd = -1;
     DWORD access = 0;
+    // The handle's file pointer: reads and writes go to it by position, so a
+    // descriptor taken up again needs no seek. Handles made by
+    // DuplicateHandle share it, as on Windows.
+    off_t position = 0;
+    std::mutex positionMutex;
     // An open that emptied the file keeps its descriptor for the next open
     // of the same file (EmptiedFiles.h) once its last handle closes.
     bool keepOnClose = false;

@@ -1,6 +1,8 @@
 // FindFirstFileW / FindNextFileW over a folder of the machine root, with the
 // * and ? wildcards of the last component matched ignoring case.
 #include "win32/FileApi.h"
+
+#include "FolderNames.h"
 #include "win32/HandleTable.h"
 #include "win32/MachineRoot.h"
 #include "win32/WideString.h"
@@ -146,6 +148,25 @@ HANDLE FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW findData)
     // The folder's own times come from its look-up when that stat-ed it,
     // else from the one open that lists it.
     const bool known = resolved && resolved->statusKnown && S_ISDIR(resolved->status.st_mode);
+    // A folder kept empty (a working folder emptied per item) needs no
+    // listing: only its "." and ".." are found.
+    if (known && resolved->windowsPath.size() > 3
+        && win32::KeptFolderContents(resolved->hostPath.native(), resolved->status.st_dev, resolved->status.st_ino)
+               == win32::FolderContents::Empty) {
+        auto find = std::make_shared<FindObject>();
+        for (const char16_t* dots : {u".", u".."}) {
+            Entry e{dots, resolved->status};
+            if (Matches(pattern, e.name))
+                find->entries.push_back(e);
+        }
+        if (find->entries.empty()) {
+            SetLastError(ERROR_FILE_NOT_FOUND);
+            return INVALID_HANDLE_VALUE;
+        }
+        Fill(find->entries[0], findData);
+        find->next = 1;
+        return win32::InsertHandle(find);
+    }
     DIR* dir = known ? TakeKeptFolder(resolved->status) : nullptr;
     if (!dir && resolved)
         dir = ::opendir(resolved->hostPath.c_str());

@@ -11,6 +11,7 @@
 #include <pthread.h>
 #include <set>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <sys/statfs.h>
 #include <unistd.h>
 #include <unordered_map>
@@ -53,24 +54,17 @@ struct Folder {
     std::string path;
     // Host names by their folded UTF-16 form.
     std::unordered_map<std::u16string, std::set<std::string>> names;
+    std::size_t count = 0; // host names in all
+    dev_t device = 0;
+    ino_t inode = 0;
 };
 
 class KeptFolders {
 public:
-    win32::NameFound Find(const std::string& folder, std::u16string_view name, std::string& entry)
+    win32::NameFound Find(const std::string& folder, dev_t device, ino_t inode, std::u16string_view name,
+                          std::string& entry)
     {
-        if (m_forked) {
-            Reset();
-            m_forked = false;
-        }
-        if (m_fd < 0 && !m_failed) {
-            m_fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-            m_failed = m_fd < 0;
-        }
-        if (m_fd < 0)
-            return win32::NameFound::Unknown;
-        Drain();
-        Folder* kept = Kept(folder);
+        Folder* kept = Current(folder, device, inode);
         if (!kept)
             return win32::NameFound::Unknown;
         auto it = kept->names.find(Folded(name));
@@ -82,9 +76,40 @@ public:
         return win32::NameFound::Found;
     }
 
+    win32::FolderContents Contents(const std::string& folder, dev_t device, ino_t inode)
+    {
+        Folder* kept = Current(folder, device, inode);
+        if (!kept)
+            return win32::FolderContents::Unknown;
+        return kept->count == 0 ? win32::FolderContents::Empty : win32::FolderContents::Entries;
+    }
+
     void MarkForked() { m_forked = true; }
 
 private:
+    // The folder as it is now, with every queued event applied; null when
+    // it cannot be kept or is not the folder the path names now.
+    Folder* Current(const std::string& folder, dev_t device, ino_t inode)
+    {
+        if (m_forked) {
+            Reset();
+            m_forked = false;
+        }
+        if (m_fd < 0 && !m_failed) {
+            m_fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+            m_failed = m_fd < 0;
+        }
+        if (m_fd < 0)
+            return nullptr;
+        Drain();
+        Folder* kept = Kept(folder);
+        if (kept && (kept->device != device || kept->inode != inode)) {
+            Drop(m_recent.front());
+            kept = Kept(folder);
+        }
+        return kept && kept->device == device && kept->inode == inode ? kept : nullptr;
+    }
+
     // The folder's names, watched from now on; null when it cannot be kept.
     Folder* Kept(const std::string& path)
     {
@@ -107,14 +132,19 @@ private:
             Forget(wd); // the same folder under another path: listed again
         Folder folder{path, {}};
         DIR* dir = ::opendir(path.c_str());
-        if (!dir) {
+        struct stat st = {};
+        if (!dir || ::fstat(::dirfd(dir), &st) != 0) {
+            if (dir)
+                ::closedir(dir);
             ::inotify_rm_watch(m_fd, wd);
             return nullptr;
         }
+        folder.device = st.st_dev;
+        folder.inode = st.st_ino;
         while (const dirent* e = ::readdir(dir)) {
             const std::string_view host = e->d_name;
-            if (host != "." && host != "..")
-                folder.names[Folded(Utf8ToUtf16(host))].emplace(host);
+            if (host != "." && host != ".." && folder.names[Folded(Utf8ToUtf16(host))].emplace(host).second)
+                ++folder.count;
         }
         ::closedir(dir);
         m_folders.emplace(wd, std::move(folder));
@@ -188,9 +218,9 @@ private:
         const std::string host(event.name);
         auto& same = it->second.names[Folded(Utf8ToUtf16(host))];
         if (event.mask & (IN_CREATE | IN_MOVED_TO))
-            same.insert(host);
+            it->second.count += same.insert(host).second ? 1 : 0;
         else if (event.mask & (IN_DELETE | IN_MOVED_FROM))
-            same.erase(host);
+            it->second.count -= same.erase(host);
     }
 
     int m_fd = -1;
@@ -208,7 +238,9 @@ std::once_flag g_forkWatch;
 
 namespace win32 {
 
-NameFound FindKeptNameNoCase(const std::string& folder, std::u16string_view name, std::string& entry)
+namespace {
+
+void WatchForks()
 {
     // A forked child shares its parent's queue, whose events only one of
     // the two would read: the child starts a queue of its own. The lock is
@@ -220,8 +252,23 @@ NameFound FindKeptNameNoCase(const std::string& folder, std::u16string_view name
                            g_mutex.unlock();
                        });
     });
+}
+
+} // namespace
+
+NameFound FindKeptNameNoCase(const std::string& folder, dev_t device, ino_t inode, std::u16string_view name,
+                             std::string& entry)
+{
+    WatchForks();
     std::lock_guard lock(g_mutex);
-    return g_kept->Find(folder, name, entry);
+    return g_kept->Find(folder, device, inode, name, entry);
+}
+
+FolderContents KeptFolderContents(const std::string& folder, dev_t device, ino_t inode)
+{
+    WatchForks();
+    std::lock_guard lock(g_mutex);
+    return g_kept->Contents(folder, device, inode);
 }
 
 } // namespace win32

@@ -13,6 +13,7 @@
 
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 
 namespace win32 {
 
@@ -22,9 +23,24 @@ enum class NameFound {
     Found,    // the one entry that does is in entry
 };
 
-// Looks for the entry of the host folder whose name equals name ignoring
-// case (as EqualsNoCase compares). More than one such entry is Unknown, so
-// that the listing decides which it meets first.
-NameFound FindKeptNameNoCase(const std::string& folder, std::u16string_view name, std::string& entry);
+// Looks for the entry of the host folder, which the path names now as the
+// given device and inode, whose name equals name ignoring case (as
+// EqualsNoCase compares). More than one such entry is Unknown, so that the
+// listing decides which it meets first. A folder removed while something
+// holds it open tells no event until it is let go, so the kept one is listed
+// again when the path names another.
+NameFound FindKeptNameNoCase(const std::string& folder, dev_t device, ino_t inode, std::u16string_view name,
+                             std::string& entry);
+
+enum class FolderContents {
+    Unknown, // the folder is not kept: list it
+    Empty,   // no entry besides "." and ".."
+    Entries, // some entry: list it
+};
+
+// Whether the host folder, which the path names now as the given device and
+// inode, has entries, from what is kept of it (kept from now on if it can
+// be).
+FolderContents KeptFolderContents(const std::string& folder, dev_t device, ino_t inode);
 
 } // namespace win32

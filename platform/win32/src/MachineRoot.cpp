@@ -8,8 +8,10 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <mutex>
+#include <string_view>
 #include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -82,10 +84,10 @@ std::optional<fs::path> ScanNoCase(const fs::path& folder, std::u16string_view n
 
 // The entry of a host folder whose name equals name ignoring case, from
 // what the process keeps of the folder when it can, else by listing it.
-std::optional<fs::path> FindNoCase(const fs::path& folder, std::u16string_view name)
+std::optional<fs::path> FindNoCase(const fs::path& folder, const struct stat& folderStatus, std::u16string_view name)
 {
     std::string entry;
-    switch (win32::FindKeptNameNoCase(folder.native(), name, entry)) {
+    switch (win32::FindKeptNameNoCase(folder.native(), folderStatus.st_dev, folderStatus.st_ino, name, entry)) {
     case win32::NameFound::Found:
         return folder / entry;
     case win32::NameFound::Missing:
@@ -98,19 +100,25 @@ std::optional<fs::path> FindNoCase(const fs::path& folder, std::u16string_view n
 
 // Finds the entry of a host folder whose name equals name ignoring case;
 // an exact match wins.
-std::optional<fs::path> FindEntryNoCase(const fs::path& folder, const std::u16string& name)
+std::optional<fs::path> FindEntryNoCase(const fs::path& folder, const struct stat& folderStatus,
+                                        const std::u16string& name)
 {
     fs::path exact = folder / Utf16ToUtf8(name);
     struct stat st = {};
     if (::lstat(exact.c_str(), &st) == 0)
         return exact;
-    return FindNoCase(folder, name);
+    return FindNoCase(folder, folderStatus, name);
+}
+
+bool IsHostDirectory(const fs::path& path, struct stat& st)
+{
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool IsHostDirectory(const fs::path& path)
 {
     struct stat st = {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return IsHostDirectory(path, st);
 }
 
 // The common case costs one or two look-ups: when the path, or the folder of
@@ -150,10 +158,11 @@ std::optional<win32::HostPath> ResolveExact(const std::u16string& full, const st
     }
     const std::size_t slash = relative.rfind('/');
     const fs::path folder = slash == std::string::npos ? fs::path(drive) : fs::path(drive) / relative.substr(0, slash);
-    if (!IsHostDirectory(folder))
+    struct stat folderStatus = {};
+    if (!IsHostDirectory(folder, folderStatus))
         return std::nullopt;
     const std::u16string_view last = std::u16string_view(full).substr(full.rfind(u'\\') + 1);
-    if (auto found = FindNoCase(folder, last)) {
+    if (auto found = FindNoCase(folder, folderStatus, last)) {
         result.hostPath = std::move(*found);
         return result;
     }
@@ -198,18 +207,46 @@ fs::path DriveFolder(WCHAR driveLetter)
 
 namespace {
 
+// The entry of MARLWICK_ROOT in the environment, found without walking the
+// whole environment when it is where it was last time. setenv and unsetenv
+// put a new string in the entry's place, or move the entries, or make a new
+// array: each leaves a different pointer at the place kept. Null when the
+// variable is not set (looked for again every time).
+struct RootEntry {
+    char** block = nullptr;
+    std::size_t index = 0;
+    const char* entry = nullptr;
+};
+
+const char* RootSetting(RootEntry& kept)
+{
+    static constexpr std::string_view kName = "MARLWICK_ROOT=";
+    char** block = environ;
+    if (kept.entry && block == kept.block && block[kept.index] == kept.entry)
+        return kept.entry + kName.size();
+    kept = {};
+    for (std::size_t i = 0; block && block[i]; ++i) {
+        if (std::string_view(block[i]).starts_with(kName)) {
+            kept = {block, i, block[i]};
+            return block[i] + kName.size();
+        }
+    }
+    return nullptr;
+}
+
 // The drive folder as text, for the look-up of every path. Kept per thread
 // for the root named last, since the root is read from the environment,
 // which a test or a child process may change at any time.
 const std::string& DriveFolderText(WCHAR driveLetter)
 {
     struct Kept {
+        RootEntry entry;
         std::string rootSetting;
         char16_t letter = 0;
         std::string folder;
     };
     thread_local Kept kept;
-    const char* root = std::getenv("MARLWICK_ROOT");
+    const char* root = RootSetting(kept.entry);
     const char16_t letter = CharLowerChar(driveLetter);
     if (root && *root && kept.letter == letter && kept.rootSetting == root)
         return kept.folder;
@@ -333,9 +370,10 @@ std::optional<HostPath> ResolvePath(std::u16string_view path, Resolve mode, LONG
     result.exists = true;
     for (std::size_t i = 0; i < parts.size(); ++i) {
         bool last = i + 1 == parts.size();
-        if (!IsHostDirectory(current))
+        struct stat folderStatus = {};
+        if (!IsHostDirectory(current, folderStatus))
             return fail(ERROR_PATH_NOT_FOUND);
-        auto found = FindEntryNoCase(current, parts[i]);
+        auto found = FindEntryNoCase(current, folderStatus, parts[i]);
         if (found) {
             current = *found;
             continue;

@@ -60,6 +60,7 @@ struct RunFigures {
     double cpuSeconds = 0;
     double userSeconds = 0;
     double guiThreadSeconds = 0; // of it the GUI thread's: the dialog's painting
+    double converterThreadSeconds = 0; // of it the converting thread's, the store's saves included
     std::uint64_t diskBytesWritten = 0; // pages dirtied (/proc/self/io)
     std::uint64_t diskBytesCancelled = 0; // of them truncated or deleted unwritten
     std::uint64_t storeSyncs = 0;       // the message store's fdatasync calls
