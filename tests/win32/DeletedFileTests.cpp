@@ -5,6 +5,7 @@
 #include "win32/FileApi.h"
 
 #include <fcntl.h>
+#include <fstream>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -173,6 +174,32 @@ TEST_F(DeletedFileTest, ADeletedFileThatSomeoneOpensAfterwardsIsNotMadeIntoTheNe
         EXPECT_LE(::pread(reader, buffer, sizeof buffer, 0), 0) << buffer;
         ::close(reader);
     }
+}
+
+TEST_F(DeletedFileTest, FilesKeptByAProcessThatWasKilledAreUnlinkedAndThoseOfALiveOneStay)
+{
+    // A process that is gone: a child that has ended and been waited for.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+        ::_exit(0);
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    const fs::path kept = m_root / ".recycled";
+    fs::create_directories(kept);
+    const fs::path deadOnes = kept / (std::to_string(child) + "-0");
+    const fs::path liveOnes = kept / (std::to_string(::getppid()) + "-0");
+    std::ofstream(deadOnes).flush();
+    std::ofstream(liveOnes).flush();
+
+    ASSERT_TRUE(Make(u"C:\\item.txt", "item"));
+    ASSERT_TRUE(DeleteFileW(u"C:\\item.txt"));
+    std::size_t ours = 0;
+    for (const auto& entry : fs::directory_iterator(kept))
+        ours += entry.path().filename().string().starts_with(std::to_string(::getpid()) + "-");
+    if (ours == 0)
+        GTEST_SKIP() << "this kernel grants no write lease here, so no deleted file is kept";
+    EXPECT_FALSE(fs::exists(deadOnes));
+    EXPECT_TRUE(fs::exists(liveOnes));
 }
 
 } // namespace

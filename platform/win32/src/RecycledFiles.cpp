@@ -4,12 +4,14 @@
 
 #include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
 #include <mutex>
+#include <set>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -33,6 +35,7 @@ std::mutex g_mutex;
 std::vector<Kept>* g_kept = new std::vector<Kept>; // under g_mutex; outlives the exit handlers
 std::atomic<unsigned> g_serial{0};
 std::once_flag g_setUp;
+std::set<std::string>* g_swept = new std::set<std::string>; // folders swept, under g_mutex
 mode_t g_umask = 022;
 
 void UnlinkKept()
@@ -58,6 +61,30 @@ void SetUp()
         }
         std::atexit(UnlinkKept);
     });
+}
+
+// A process killed before its exit handlers ran left its kept files behind.
+// They are empty and named by their process, so the first process to keep a
+// file in the folder unlinks those of processes that are gone. A file of a
+// live process unlinked by mistake costs that process only a new file: its
+// take then finds nothing to move.
+void SweepLeftBehind(const fs::path& folder)
+{
+    {
+        std::lock_guard guard(g_mutex);
+        if (!g_swept->insert(folder.string()).second)
+            return;
+    }
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        const std::string name = entry.path().filename().string();
+        pid_t pid = 0;
+        const auto [end, status] = std::from_chars(name.data(), name.data() + name.size(), pid);
+        if (status != std::errc() || end == name.data() + name.size() || *end != '-' || pid <= 0 || pid == ::getpid())
+            continue;
+        if (::kill(pid, 0) != 0 && errno == ESRCH)
+            ::unlink(entry.path().c_str());
+    }
 }
 
 // Takes a write lease: granted only while fd is the file's one open. A
@@ -103,6 +130,7 @@ bool RecycleDeletedFile(int fd, const fs::path& host, const struct stat& st)
         Unlease(fd);
         return false;
     }
+    SweepLeftBehind(folder);
     const bool emptied = ::ftruncate(fd, 0) == 0;
     Unlease(fd);
     if (!emptied) {

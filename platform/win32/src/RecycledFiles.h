@@ -12,7 +12,8 @@
 // in any process, including the open behind a mapping (a loaded module)
 // whose descriptor was closed; such a file is unlinked as before. The kept
 // files lie in a hidden folder of the machine root, at most a few per
-// process, and are unlinked when the process exits.
+// process, and are unlinked when the process exits; those of a process
+// killed before its exit are unlinked by the next one to keep a file there.
 #pragma once
 
 #include <filesystem>
