@@ -3,8 +3,8 @@
 #include "gdi/GdiObjects.h"
 
 #include <cstdint>
-#include <map>
 #include <mutex>
+#include <unordered_map>
 
 namespace gdi {
 
@@ -12,7 +12,9 @@ namespace {
 
 struct Table {
     std::mutex mutex;
-    std::map<std::uintptr_t, std::shared_ptr<GdiObject>> objects;
+    // Hashed: every drawing call looks its DC and objects up here, and a
+    // tree of a few thousand objects took a dozen dependent loads for each.
+    std::unordered_map<std::uintptr_t, std::shared_ptr<GdiObject>> objects;
     std::uintptr_t next = 0x10000;
 };
 

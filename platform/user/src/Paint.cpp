@@ -67,7 +67,7 @@ void Apply(WindowData& window, const gdi::Region& area, UINT flags, std::vector<
         return;
     auto& manager = WindowManager::Get();
     for (HWND hwnd : window.children) {
-        auto child = manager.Find(hwnd);
+        WindowData* child = manager.Peek(hwnd);
         // Most children lie outside a small area: they are passed without
         // a region of their own.
         if (!child || !(child->style & WS_VISIBLE) || !inClient.Intersects(child->rect))
@@ -113,7 +113,7 @@ void EraseNow(HWND hwnd)
     {
         auto& manager = WindowManager::Get();
         std::lock_guard lock(manager.mutex);
-        auto window = manager.Find(hwnd);
+        auto* window = manager.Peek(hwnd);
         if (!window || !window->needsErase)
             return;
         window->needsErase = false;
@@ -135,7 +135,7 @@ void UpdateNow(HWND hwnd, UINT flags, bool paint)
     {
         auto& manager = WindowManager::Get();
         std::lock_guard lock(manager.mutex);
-        auto window = manager.Find(hwnd);
+        const WindowData* window = manager.Peek(hwnd);
         // A child with nothing to paint and no children of its own is the
         // common case of a window's UpdateWindow: it is passed at once.
         if (!window || (!window->NeedsPaint() && window->children.empty()) || !ShownWithParents(*window))
@@ -169,8 +169,7 @@ bool ShownWithParents(const WindowData& window)
             return false;
         if (!w->parent)
             return true;
-        auto parent = manager.Find(w->parent);
-        w = parent.get();
+        w = manager.Peek(w->parent);
     }
     return false;
 }
@@ -181,7 +180,7 @@ void Invalidate(HWND hwnd, const RECT* rect, HRGN region, UINT flags)
     {
         auto& manager = WindowManager::Get();
         std::lock_guard lock(manager.mutex);
-        auto window = manager.Find(hwnd);
+        auto* window = manager.Peek(hwnd);
         if (!window || !ShownWithParents(*window))
             return;
         Apply(*window, AreaOf(*window, rect, region, flags), flags, woken);
@@ -196,7 +195,7 @@ void ShowAndInvalidate(HWND hwnd)
         // One step, so that no one sees the window shown and not yet invalid.
         auto& manager = WindowManager::Get();
         std::lock_guard lock(manager.mutex);
-        auto window = manager.Find(hwnd);
+        auto* window = manager.Peek(hwnd);
         if (!window)
             return;
         window->style |= WS_VISIBLE;
@@ -213,7 +212,7 @@ HWND NextToPaint(const std::shared_ptr<ThreadQueue>& queue, HWND filter)
     std::lock_guard lock(manager.mutex);
     std::vector<HWND> pending(manager.topLevel.begin(), manager.topLevel.end());
     for (std::size_t i = 0; i < pending.size(); ++i) {
-        auto window = manager.Find(pending[i]);
+        const WindowData* window = manager.Peek(pending[i]);
         if (!window || !(window->style & WS_VISIBLE))
             continue;
         if (window->queue == queue && window->NeedsPaint()
@@ -229,7 +228,7 @@ bool SendFramePaint(HWND hwnd)
     auto& manager = WindowManager::Get();
     {
         std::lock_guard lock(manager.mutex);
-        auto window = manager.Find(hwnd);
+        WindowData* window = manager.Peek(hwnd);
         if (!window || !window->needsNcPaint)
             return false;
         window->needsNcPaint = false;
@@ -237,7 +236,7 @@ bool SendFramePaint(HWND hwnd)
     }
     SendMessageW(hwnd, WM_NCPAINT, 1, 0);
     std::lock_guard lock(manager.mutex);
-    if (auto window = manager.Find(hwnd))
+    if (WindowData* window = manager.Peek(hwnd))
         --window->painting;
     return true;
 }
@@ -246,7 +245,7 @@ bool HasClientPaint(HWND hwnd)
 {
     auto& manager = WindowManager::Get();
     std::lock_guard lock(manager.mutex);
-    auto window = manager.Find(hwnd);
+    const WindowData* window = manager.Peek(hwnd);
     return window && (!window->update.IsEmpty() || window->internalPaint);
 }
 
@@ -309,7 +308,7 @@ BOOL GetUpdateRect(HWND hwnd, LPRECT rect, BOOL erase)
     {
         auto& manager = WindowManager::Get();
         std::lock_guard lock(manager.mutex);
-        auto window = manager.Find(hwnd);
+        auto* window = manager.Peek(hwnd);
         if (!window)
             return FALSE;
         if (!window->update.IsEmpty())
@@ -328,7 +327,7 @@ int GetUpdateRgn(HWND hwnd, HRGN region, BOOL erase)
     {
         auto& manager = WindowManager::Get();
         std::lock_guard lock(manager.mutex);
-        auto window = manager.Find(hwnd);
+        auto* window = manager.Peek(hwnd);
         if (!window)
             return ERROR;
         update = window->update;
@@ -346,7 +345,7 @@ bool NeedsPaint(HWND hwnd)
 {
     auto& manager = WindowManager::Get();
     std::lock_guard lock(manager.mutex);
-    auto window = manager.Find(hwnd);
+    auto* window = manager.Peek(hwnd);
     return window && window->NeedsPaint();
 }
 
@@ -354,7 +353,7 @@ bool NeedsErase(HWND hwnd)
 {
     auto& manager = WindowManager::Get();
     std::lock_guard lock(manager.mutex);
-    auto window = manager.Find(hwnd);
+    auto* window = manager.Peek(hwnd);
     return window && window->needsErase;
 }
 
@@ -362,7 +361,7 @@ bool TakeEraseRequest(HWND hwnd)
 {
     auto& manager = WindowManager::Get();
     std::lock_guard lock(manager.mutex);
-    auto window = manager.Find(hwnd);
+    auto* window = manager.Peek(hwnd);
     if (!window || !window->needsErase)
         return false;
     window->needsErase = false;
