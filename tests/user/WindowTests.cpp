@@ -308,3 +308,57 @@ TEST_F(WindowTest, InvalidatedWindowsArePaintedWhenNothingElseWaits)
     EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
     DestroyWindow(top);
 }
+
+TEST_F(WindowTest, WindowsMadeFarApartAnswerForThemselvesWhateverOrderTheyAreLookedUpIn)
+{
+    // More windows than a thread keeps in its record of lookups, read in an
+    // order that makes ones far apart in creation follow one another; then
+    // a few destroyed while another thread holds them in its record.
+    std::vector<HWND> windows;
+    for (int i = 0; i < 200; ++i) {
+        windows.push_back(m_class.Create(nullptr, WS_OVERLAPPED, 0, u"w"));
+        SetWindowLongPtrW(windows.back(), GWLP_USERDATA, i);
+    }
+    auto readAll = [&](const std::vector<bool>& gone) {
+        int wrong = 0;
+        for (int step = 0; step < 3; ++step) {
+            for (std::size_t k = 0; k < windows.size(); ++k) {
+                const std::size_t i = (k * 64 + k / 3 + static_cast<std::size_t>(step)) % windows.size();
+                const bool exists = IsWindow(windows[i]) != FALSE;
+                const LONG_PTR data = GetWindowLongPtrW(windows[i], GWLP_USERDATA);
+                if (exists == gone[i] || data != (gone[i] ? 0 : static_cast<LONG_PTR>(i)))
+                    ++wrong;
+            }
+        }
+        return wrong;
+    };
+    std::vector<bool> gone(windows.size(), false);
+    EXPECT_EQ(readAll(gone), 0);
+
+    std::atomic<int> phase{0};
+    std::atomic<int> wrongBefore{-1}, wrongAfter{-1};
+    std::thread reader([&] {
+        wrongBefore = readAll(std::vector<bool>(windows.size(), false));
+        phase = 1;
+        while (phase != 2)
+            std::this_thread::yield();
+        std::vector<bool> expected(windows.size(), false);
+        for (std::size_t i = 0; i < windows.size(); i += 64)
+            expected[i] = true;
+        wrongAfter = readAll(expected);
+    });
+    while (phase != 1)
+        std::this_thread::yield();
+    for (std::size_t i = 0; i < windows.size(); i += 64) {
+        ASSERT_TRUE(DestroyWindow(windows[i]));
+        gone[i] = true;
+    }
+    phase = 2;
+    reader.join();
+    EXPECT_EQ(wrongBefore, 0);
+    EXPECT_EQ(wrongAfter, 0);
+    EXPECT_EQ(readAll(gone), 0);
+    for (std::size_t i = 0; i < windows.size(); ++i)
+        if (!gone[i])
+            DestroyWindow(windows[i]);
+}

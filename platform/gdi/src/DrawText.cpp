@@ -155,6 +155,16 @@ std::vector<Line> WrapLine(const Line& line, const Layout& layout, int maxWidth)
     while (true) {
         std::size_t end = start; // end of the text kept on this line
         std::size_t pos = start;
+        if (!plain) {
+            // A rest that fits whole is one line, as word by word it would
+            // be (a word's shape does not depend on the words after it), and
+            // it is shaped once instead of once for every word in it.
+            const std::size_t last = t.find_last_not_of(u' ');
+            if (last != std::u16string::npos && last + 1 > start && widthOf(start, last + 1) <= maxWidth) {
+                end = last + 1;
+                pos = t.size();
+            }
+        }
         while (pos < t.size()) {
             std::size_t wordEnd = pos;
             while (wordEnd < t.size() && t[wordEnd] != u' ')

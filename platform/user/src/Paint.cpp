@@ -128,6 +128,21 @@ void EraseNow(HWND hwnd)
         window->eraseLeft = !erased;
 }
 
+// The first of children, from index from on, that UpdateNow would not pass at
+// once; the size when there is none. The passed ones are looked at under one
+// hold of the lock: nothing runs on this thread between them either way.
+std::size_t NextToUpdate(const std::vector<HWND>& children, std::size_t from)
+{
+    auto& manager = WindowManager::Get();
+    std::lock_guard lock(manager.mutex);
+    for (; from < children.size(); ++from) {
+        const WindowData* window = manager.Peek(children[from]);
+        if (window && (window->NeedsPaint() || !window->children.empty()) && ShownWithParents(*window))
+            break;
+    }
+    return from;
+}
+
 void UpdateNow(HWND hwnd, UINT flags, bool paint)
 {
     std::vector<HWND> children;
@@ -153,8 +168,8 @@ void UpdateNow(HWND hwnd, UINT flags, bool paint)
     }
     if (client)
         SendMessageW(hwnd, WM_PAINT, 0, 0);
-    for (HWND child : children)
-        UpdateNow(child, flags, paint);
+    for (std::size_t i = NextToUpdate(children, 0); i < children.size(); i = NextToUpdate(children, i + 1))
+        UpdateNow(children[i], flags, paint);
 }
 
 } // namespace
@@ -210,7 +225,9 @@ HWND NextToPaint(const std::shared_ptr<ThreadQueue>& queue, HWND filter)
 {
     auto& manager = WindowManager::Get();
     std::lock_guard lock(manager.mutex);
-    std::vector<HWND> pending(manager.topLevel.begin(), manager.topLevel.end());
+    // Looked for before every wait of the thread's loop: the list keeps its room.
+    thread_local std::vector<HWND> pending;
+    pending.assign(manager.topLevel.begin(), manager.topLevel.end());
     for (std::size_t i = 0; i < pending.size(); ++i) {
         const WindowData* window = manager.Peek(pending[i]);
         if (!window || !(window->style & WS_VISIBLE))

@@ -143,7 +143,9 @@ void Paint(HWND hwnd, HDC dc, const StaticState& state)
         return;
     }
     HGDIOBJ oldFont = SelectControlFont(dc, state.font);
-    std::u16string text = WindowText(hwnd);
+    // The control draws the text it holds, as it was set: a subclass sees
+    // no WM_GETTEXT for it.
+    std::u16string text = StoredText(hwnd);
     if (IsWindowEnabled(hwnd))
         DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &client, TextFormat(style));
     else
