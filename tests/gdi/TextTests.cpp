@@ -659,3 +659,56 @@ TEST_F(TextTest, APrefixedCharacterIsUnderlinedOnItsOwnLineWhateverTheLineBreaks
     }
     DeleteObject(font);
 }
+
+TEST_F(TextTest, ShapedTextWrapsWhereItsWordsFitWhetherOrNotTheWholeLineDoes)
+{
+    // Lines with right-to-left words break between words at the same widths
+    // as the words measured one by one say, at every box width from one
+    // word up to the whole line: one line once the whole fits, more below.
+    BitmapDC dc(400, 200);
+    HFONT font = MakeFont(u"MS Shell Dlg", -13);
+    HGDIOBJ old = SelectObject(dc.dc(), font);
+    const auto width = [&](const std::u16string& text) {
+        SIZE size{};
+        EXPECT_TRUE(GetTextExtentPoint32W(dc.dc(), text.c_str(), static_cast<int>(text.size()), &size));
+        return static_cast<int>(size.cx);
+    };
+    const auto lines = [&](const std::u16string& text, int boxWidth) {
+        RECT box{0, 0, boxWidth, 0};
+        const int height = DrawTextW(dc.dc(), text.c_str(), -1, &box, DT_LEFT | DT_WORDBREAK | DT_CALCRECT);
+        TEXTMETRICW metrics{};
+        GetTextMetricsW(dc.dc(), &metrics);
+        return height / metrics.tmHeight;
+    };
+    for (const std::u16string text : {u"سلام عليكم يا صديقي", u"Subject: سلام عليكم and more", u"שלום עולם ומלואו"}) {
+        const int whole = width(text);
+        std::vector<std::u16string> words;
+        for (std::size_t start = 0; start < text.size();) {
+            const std::size_t end = std::min(text.find(u' ', start), text.size());
+            words.push_back(text.substr(start, end - start));
+            start = end + 1;
+        }
+        // Greedy breaking by the widths of the words as lines of their own
+        // (a break drops the space, and joined forms stop at a space).
+        const auto expectedLines = [&](int boxWidth) {
+            int count = 1;
+            std::u16string line;
+            for (const auto& word : words) {
+                const std::u16string candidate = line.empty() ? word : line + u" " + word;
+                if (!line.empty() && width(candidate) > boxWidth) {
+                    ++count;
+                    line = word;
+                } else {
+                    line = candidate;
+                }
+            }
+            return count;
+        };
+        for (int boxWidth = whole - 40; boxWidth <= whole + 2; ++boxWidth)
+            EXPECT_EQ(lines(text, boxWidth), expectedLines(boxWidth)) << "width " << boxWidth;
+        EXPECT_EQ(lines(text, whole), 1);
+        EXPECT_GT(lines(text, whole - 1), 1);
+    }
+    SelectObject(dc.dc(), old);
+    DeleteObject(font);
+}
