@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -361,4 +362,66 @@ TEST_F(WindowTest, WindowsMadeFarApartAnswerForThemselvesWhateverOrderTheyAreLoo
     for (std::size_t i = 0; i < windows.size(); ++i)
         if (!gone[i])
             DestroyWindow(windows[i]);
+}
+
+namespace {
+
+std::atomic<int> g_painted{0};
+
+LRESULT CountPaintsProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_PAINT) {
+        PAINTSTRUCT paint;
+        BeginPaint(hwnd, &paint);
+        EndPaint(hwnd, &paint);
+        ++g_painted;
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+} // namespace
+
+TEST_F(WindowTest, WindowsInvalidatedByAnotherThreadArePaintedByTheirOwnWhileItWaits)
+{
+    // The owner sleeps in GetMessage; one invalidation from another thread
+    // that reaches a window and two of its children wakes it to paint all
+    // three, with nothing posted.
+    static bool registered = [] {
+        WNDCLASSEXW wc = {};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = CountPaintsProc;
+        wc.lpszClassName = u"CountPaints";
+        return RegisterClassExW(&wc) != 0;
+    }();
+    ASSERT_TRUE(registered);
+    g_painted = 0;
+    std::atomic<HWND> top{nullptr};
+    std::atomic<DWORD> ownerId{0};
+    std::thread owner([&] {
+        HWND hwnd = CreateWindowExW(0, u"CountPaints", u"", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
+                                    nullptr, nullptr);
+        for (int i = 0; i < 2; ++i)
+            CreateWindowExW(0, u"CountPaints", u"", WS_CHILD | WS_VISIBLE, 10 + 60 * i, 10, 50, 50, hwnd, nullptr,
+                            nullptr, nullptr);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+        ownerId = GetCurrentThreadId();
+        top = hwnd;
+        while (GetMessageW(&msg, nullptr, 0, 0))
+            DispatchMessageW(&msg);
+        DestroyWindow(hwnd);
+    });
+    while (!top)
+        std::this_thread::yield();
+    const int before = g_painted.load();
+    ASSERT_TRUE(InvalidateRect(top, nullptr, TRUE));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (g_painted.load() < before + 3 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    EXPECT_EQ(g_painted.load(), before + 3);
+    EXPECT_FALSE(user::NeedsPaint(top));
+    PostThreadMessageW(ownerId, WM_QUIT, 0, 0);
+    owner.join();
 }

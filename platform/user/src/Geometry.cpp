@@ -77,8 +77,7 @@ RECT RectInRoot(const WindowData& window, bool client)
     // The screen rectangle and the top-level window's, in one walk up.
     RECT rect = window.rect;
     RECT root = window.rect;
-    auto& manager = WindowManager::Get();
-    std::lock_guard lock(manager.mutex);
+    const auto& manager = WindowManager::Get();
     for (const WindowData* parent = manager.Peek(window.parent); parent; parent = manager.Peek(parent->parent)) {
         RECT inset = InsetsOf(*parent);
         OffsetRect(&rect, parent->rect.left + inset.left, parent->rect.top + inset.top);

@@ -51,7 +51,10 @@ void Apply(WindowData& window, const gdi::Region& area, UINT flags, std::vector<
             window.needsNcPaint = true;
         if (flags & RDW_INTERNALPAINT)
             window.internalPaint = true;
-        if (window.NeedsPaint())
+        // The calling thread looks for paints itself before it waits; each
+        // other thread is woken once.
+        if (window.NeedsPaint() && !IsOnThisThread(window)
+            && std::find(woken.begin(), woken.end(), window.queue) == woken.end())
             woken.push_back(window.queue);
     }
     if (flags & RDW_VALIDATE) {
@@ -147,6 +150,7 @@ void UpdateNow(HWND hwnd, UINT flags, bool paint)
 {
     std::vector<HWND> children;
     bool client = false;
+    bool frame = false;
     {
         auto& manager = WindowManager::Get();
         std::lock_guard lock(manager.mutex);
@@ -156,10 +160,12 @@ void UpdateNow(HWND hwnd, UINT flags, bool paint)
         if (!window || (!window->NeedsPaint() && window->children.empty()) || !ShownWithParents(*window))
             return;
         client = !window->update.IsEmpty() || window->internalPaint;
+        frame = window->needsNcPaint;
         if (ChildrenTakePart(*window, flags))
             children.assign(window->children.rbegin(), window->children.rend()); // bottom first
     }
-    SendFramePaint(hwnd);
+    if (frame)
+        SendFramePaint(hwnd);
     if (!paint) {
         // Children are erased when they are painted, after their parent has
         // painted over them.
