@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <random>
+#include <set>
 
 class TextTest : public GdiTest {
 protected:
@@ -663,8 +664,8 @@ TEST_F(TextTest, APrefixedCharacterIsUnderlinedOnItsOwnLineWhateverTheLineBreaks
 TEST_F(TextTest, ShapedTextWrapsWhereItsWordsFitWhetherOrNotTheWholeLineDoes)
 {
     // Lines with right-to-left words break between words at the same widths
-    // as the words measured one by one say, at every box width from one
-    // word up to the whole line: one line once the whole fits, more below.
+    // as the words measured one by one say, at every box width from the
+    // narrowest up to the whole line: one line once the whole fits, more below.
     BitmapDC dc(400, 200);
     HFONT font = MakeFont(u"MS Shell Dlg", -13);
     HGDIOBJ old = SelectObject(dc.dc(), font);
@@ -680,32 +681,53 @@ TEST_F(TextTest, ShapedTextWrapsWhereItsWordsFitWhetherOrNotTheWholeLineDoes)
         GetTextMetricsW(dc.dc(), &metrics);
         return height / metrics.tmHeight;
     };
-    for (const std::u16string text : {u"سلام عليكم يا صديقي", u"Subject: سلام عليكم and more", u"שלום עולם ומלואו"}) {
-        const int whole = width(text);
-        std::vector<std::u16string> words;
-        for (std::size_t start = 0; start < text.size();) {
-            const std::size_t end = std::min(text.find(u' ', start), text.size());
-            words.push_back(text.substr(start, end - start));
-            start = end + 1;
-        }
-        // Greedy breaking by the widths of the words as lines of their own
-        // (a break drops the space, and joined forms stop at a space).
+    for (const std::u16string text : {u"سلام عليكم يا صديقي", u"Subject: سلام عليكم and more", u"שלום עולם ומלואו",
+                                      u"  (1) سلام   عليكم يا صديقي العزيز في كل يوم  ", u"Re: مرحبا بالعالم Привет мир"}) {
+        const int whole = width(text.substr(0, text.find_last_not_of(u' ') + 1));
+        // Greedy breaking, each candidate line measured whole: a line takes
+        // words while it fits (its first word even if it does not), a break
+        // drops the spaces at it.
         const auto expectedLines = [&](int boxWidth) {
-            int count = 1;
-            std::u16string line;
-            for (const auto& word : words) {
-                const std::u16string candidate = line.empty() ? word : line + u" " + word;
-                if (!line.empty() && width(candidate) > boxWidth) {
-                    ++count;
-                    line = word;
-                } else {
-                    line = candidate;
+            int count = 0;
+            for (std::size_t start = 0;;) {
+                ++count;
+                std::size_t end = start, pos = start;
+                while (pos < text.size()) {
+                    std::size_t wordEnd = pos;
+                    while (wordEnd < text.size() && text[wordEnd] != u' ')
+                        ++wordEnd;
+                    const int w = width(text.substr(start, wordEnd - start));
+                    if (end > start && w > boxWidth)
+                        break;
+                    end = wordEnd;
+                    pos = wordEnd;
+                    while (pos < text.size() && text[pos] == u' ')
+                        ++pos;
+                    if (w > boxWidth)
+                        break;
+                }
+                start = pos;
+                if (start >= text.size())
+                    return count;
+            }
+        };
+        // The widths where a break can move: every run of whole words, at
+        // the width itself and one pixel less.
+        std::set<int> thresholds{1};
+        for (std::size_t from = 0; from < text.size(); ++from) {
+            if (from > 0 && !(text[from - 1] == u' ' && text[from] != u' '))
+                continue;
+            for (std::size_t to = from + 1; to <= text.size(); ++to)
+                if (text[to - 1] != u' ' && (to == text.size() || text[to] == u' '))
+                    thresholds.insert(width(text.substr(from, to - from)));
+        }
+        for (int threshold : thresholds) {
+            for (int boxWidth : {threshold - 1, threshold, threshold + 1}) {
+                if (boxWidth > 0) {
+                    EXPECT_EQ(lines(text, boxWidth), expectedLines(boxWidth)) << "width " << boxWidth;
                 }
             }
-            return count;
-        };
-        for (int boxWidth = whole - 40; boxWidth <= whole + 2; ++boxWidth)
-            EXPECT_EQ(lines(text, boxWidth), expectedLines(boxWidth)) << "width " << boxWidth;
+        }
         EXPECT_EQ(lines(text, whole), 1);
         EXPECT_GT(lines(text, whole - 1), 1);
     }

@@ -166,6 +166,35 @@ std::vector<Line> WrapLine(const Line& line, const Layout& layout, int maxWidth)
             }
         }
         while (pos < t.size()) {
+            if (!plain && end > start) {
+                // The line's width grows with each word it takes, so the last
+                // word that fits is found by halving the rest, each candidate
+                // shaped whole, instead of by trying every word in turn.
+                std::vector<std::pair<std::size_t, std::size_t>> words; // a word's end, the next word's start
+                for (std::size_t from = pos; from < t.size();) {
+                    std::size_t wordEnd = from;
+                    while (wordEnd < t.size() && t[wordEnd] != u' ')
+                        ++wordEnd;
+                    std::size_t next = wordEnd;
+                    while (next < t.size() && t[next] == u' ')
+                        ++next;
+                    words.emplace_back(wordEnd, next);
+                    from = next;
+                }
+                std::size_t fit = 0, unknown = words.size(); // the first fit words fit; none past unknown does
+                while (fit < unknown) {
+                    const std::size_t mid = (fit + unknown + 1) / 2;
+                    if (widthOf(start, words[mid - 1].first) <= maxWidth)
+                        fit = mid;
+                    else
+                        unknown = mid - 1;
+                }
+                if (fit > 0) {
+                    end = words[fit - 1].first;
+                    pos = words[fit - 1].second;
+                }
+                break;
+            }
             std::size_t wordEnd = pos;
             while (wordEnd < t.size() && t[wordEnd] != u' ')
                 ++wordEnd;
