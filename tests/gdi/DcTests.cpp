@@ -1,6 +1,8 @@
 #include "GdiTest.h"
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 class DcTest : public GdiTest {};
@@ -236,4 +238,56 @@ TEST_F(DcTest, ResourceImagesComeFromTheInstalledLoader)
     DeleteObject(bitmap);
     gdi::SetResourceImageLoader(nullptr);
     EXPECT_EQ(LoadBitmapW(module, id), nullptr) << "no loader, no resources";
+}
+
+TEST_F(DcTest, ADeletedObjectIsGoneForEveryThreadAndOthersAnswerForThemselves)
+{
+    // Each thread remembers the objects it looked up lately, several of them
+    // in one place of its record: a handle must name its own object whatever
+    // was looked up before it, and no object the moment it is deleted, also
+    // for a thread that looked it up a moment before.
+    std::vector<HBRUSH> brushes;
+    for (int i = 0; i < 70; ++i)
+        brushes.push_back(CreateSolidBrush(RGB(i, 255 - i, 7)));
+    auto wrongAnswers = [&](const std::vector<bool>& gone) {
+        int wrong = 0;
+        for (int step = 0; step < 3; ++step) {
+            for (std::size_t k = 0; k < brushes.size(); ++k) {
+                const std::size_t i = (k * 16 + k / 5 + static_cast<std::size_t>(step)) % brushes.size();
+                LOGBRUSH info{};
+                const int got = GetObjectW(brushes[i], sizeof info, &info);
+                const bool ok = gone[i] ? got == 0 && GetObjectType(brushes[i]) == 0
+                                        : got == static_cast<int>(sizeof info)
+                                              && info.lbColor == RGB(static_cast<int>(i), 255 - static_cast<int>(i), 7);
+                wrong += ok ? 0 : 1;
+            }
+        }
+        return wrong;
+    };
+    std::vector<bool> gone(brushes.size(), false);
+    EXPECT_EQ(wrongAnswers(gone), 0);
+    std::atomic<int> phase{0};
+    std::atomic<int> wrongBefore{-1}, wrongAfter{-1};
+    std::vector<bool> expected(brushes.size(), false);
+    for (std::size_t i = 0; i < brushes.size(); i += 16)
+        expected[i] = true;
+    std::thread reader([&] {
+        wrongBefore = wrongAnswers(std::vector<bool>(brushes.size(), false));
+        phase = 1;
+        while (phase != 2)
+            std::this_thread::yield();
+        wrongAfter = wrongAnswers(expected);
+    });
+    while (phase != 1)
+        std::this_thread::yield();
+    for (std::size_t i = 0; i < brushes.size(); i += 16)
+        EXPECT_TRUE(DeleteObject(brushes[i]));
+    phase = 2;
+    reader.join();
+    EXPECT_EQ(wrongBefore, 0);
+    EXPECT_EQ(wrongAfter, 0);
+    EXPECT_EQ(wrongAnswers(expected), 0);
+    for (std::size_t i = 0; i < brushes.size(); ++i)
+        if (!expected[i])
+            DeleteObject(brushes[i]);
 }

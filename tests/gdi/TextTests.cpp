@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <random>
+#include <set>
 
 class TextTest : public GdiTest {
 protected:
@@ -657,5 +658,79 @@ TEST_F(TextTest, APrefixedCharacterIsUnderlinedOnItsOwnLineWhateverTheLineBreaks
             EXPECT_LT(bottom, 2 + (line + 1) * tm.tmHeight) << "line " << line;
         }
     }
+    DeleteObject(font);
+}
+
+TEST_F(TextTest, ShapedTextWrapsWhereItsWordsFitWhetherOrNotTheWholeLineDoes)
+{
+    // Lines with right-to-left words break between words at the same widths
+    // as the words measured one by one say, at every box width from the
+    // narrowest up to the whole line: one line once the whole fits, more below.
+    BitmapDC dc(400, 200);
+    HFONT font = MakeFont(u"MS Shell Dlg", -13);
+    HGDIOBJ old = SelectObject(dc.dc(), font);
+    const auto width = [&](const std::u16string& text) {
+        SIZE size{};
+        EXPECT_TRUE(GetTextExtentPoint32W(dc.dc(), text.c_str(), static_cast<int>(text.size()), &size));
+        return static_cast<int>(size.cx);
+    };
+    const auto lines = [&](const std::u16string& text, int boxWidth) {
+        RECT box{0, 0, boxWidth, 0};
+        const int height = DrawTextW(dc.dc(), text.c_str(), -1, &box, DT_LEFT | DT_WORDBREAK | DT_CALCRECT);
+        TEXTMETRICW metrics{};
+        GetTextMetricsW(dc.dc(), &metrics);
+        return height / metrics.tmHeight;
+    };
+    for (const std::u16string text : {u"سلام عليكم يا صديقي", u"Subject: سلام عليكم and more", u"שלום עולם ומלואו",
+                                      u"  (1) سلام   عليكم يا صديقي العزيز في كل يوم  ", u"Re: مرحبا بالعالم Привет мир"}) {
+        const int whole = width(text.substr(0, text.find_last_not_of(u' ') + 1));
+        // Greedy breaking, each candidate line measured whole: a line takes
+        // words while it fits (its first word even if it does not), a break
+        // drops the spaces at it.
+        const auto expectedLines = [&](int boxWidth) {
+            int count = 0;
+            for (std::size_t start = 0;;) {
+                ++count;
+                std::size_t end = start, pos = start;
+                while (pos < text.size()) {
+                    std::size_t wordEnd = pos;
+                    while (wordEnd < text.size() && text[wordEnd] != u' ')
+                        ++wordEnd;
+                    const int w = width(text.substr(start, wordEnd - start));
+                    if (end > start && w > boxWidth)
+                        break;
+                    end = wordEnd;
+                    pos = wordEnd;
+                    while (pos < text.size() && text[pos] == u' ')
+                        ++pos;
+                    if (w > boxWidth)
+                        break;
+                }
+                start = pos;
+                if (start >= text.size())
+                    return count;
+            }
+        };
+        // The widths where a break can move: every run of whole words, at
+        // the width itself and one pixel less.
+        std::set<int> thresholds{1};
+        for (std::size_t from = 0; from < text.size(); ++from) {
+            if (from > 0 && !(text[from - 1] == u' ' && text[from] != u' '))
+                continue;
+            for (std::size_t to = from + 1; to <= text.size(); ++to)
+                if (text[to - 1] != u' ' && (to == text.size() || text[to] == u' '))
+                    thresholds.insert(width(text.substr(from, to - from)));
+        }
+        for (int threshold : thresholds) {
+            for (int boxWidth : {threshold - 1, threshold, threshold + 1}) {
+                if (boxWidth > 0) {
+                    EXPECT_EQ(lines(text, boxWidth), expectedLines(boxWidth)) << "width " << boxWidth;
+                }
+            }
+        }
+        EXPECT_EQ(lines(text, whole), 1);
+        EXPECT_GT(lines(text, whole - 1), 1);
+    }
+    SelectObject(dc.dc(), old);
     DeleteObject(font);
 }

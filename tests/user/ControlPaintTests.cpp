@@ -10,7 +10,9 @@
 #include "user/Paint.h"
 
 #include "gdi/Gdi.h"
+#include "win32/WideString.h"
 
+#include <atomic>
 #include <future>
 #include <gtest/gtest.h>
 #include <mutex>
@@ -370,4 +372,56 @@ TEST_F(ControlPaintTest, AGroupBoxRepaintedInPartShowsWhatAWholeRepaintShows)
         EXPECT_NE(At(1042, 0, h / 2), kSkin);
         EXPECT_NE(At(1042, w / 2, h - 1), kSkin);
     }
+}
+
+namespace {
+
+WNDPROC g_staticProc = nullptr;
+std::atomic<int> g_paintsSeen{0};
+
+// Answers for the text with another, as a subclass may; passes the rest on.
+LRESULT OtherTextProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    static const std::u16string other = u"Something else";
+    if (msg == WM_GETTEXTLENGTH)
+        return static_cast<LRESULT>(other.size());
+    if (msg == WM_GETTEXT) {
+        lstrcpynW(reinterpret_cast<LPWSTR>(lParam), other.c_str(), static_cast<int>(wParam));
+        return lstrlenW(reinterpret_cast<LPCWSTR>(lParam));
+    }
+    if (msg == WM_PAINT)
+        ++g_paintsSeen;
+    return CallWindowProcW(g_staticProc, hwnd, msg, wParam, lParam);
+}
+
+} // namespace
+
+TEST_F(ControlPaintTest, AStaticShowsTheTextItWasGivenWhateverItsSubclassAnswersForIt)
+{
+    auto snapshot = [&] {
+        automation::WaitForPaint();
+        const auto surface = user::SurfaceOf(m_dialog);
+        std::vector<gdi::Pixel> pixels;
+        for (int y = 0; y < surface->Height(); ++y)
+            for (int x = 0; x < surface->Width(); ++x)
+                pixels.push_back(surface->At(x, y) & 0xFFFFFF);
+        return pixels;
+    };
+    HWND label = Control(1030);
+    SetWindowTextW(label, u"Shown");
+    RedrawWindow(m_dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    const auto shown = snapshot();
+
+    g_paintsSeen = 0;
+    g_staticProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OtherTextProc)));
+    SetWindowTextW(label, u"Over");
+    SetWindowTextW(label, u"Shown");
+    RedrawWindow(m_dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    EXPECT_EQ(snapshot(), shown);
+    EXPECT_GT(g_paintsSeen.load(), 0) << "the subclass no longer sees the control's paint";
+    WCHAR text[32] = {};
+    SendMessageW(label, WM_GETTEXT, 32, reinterpret_cast<LPARAM>(text));
+    EXPECT_EQ(std::u16string(text), u"Something else"); // a caller that asks still gets the subclass's answer
+    SetWindowLongPtrW(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_staticProc));
 }

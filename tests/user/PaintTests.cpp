@@ -309,3 +309,63 @@ TEST_F(PaintTest, ADialogErasesWithItsControlColourBrush)
 }
 
 } // namespace
+
+namespace {
+
+// Children of this class invalidate the window named in their user data
+// when they paint, as a control that repaints a neighbour does.
+HWND g_invalidatedByPaint = nullptr;
+
+LRESULT NeighbourProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_PAINT && g_invalidatedByPaint) {
+        InvalidateRect(g_invalidatedByPaint, nullptr, TRUE);
+        g_invalidatedByPaint = nullptr;
+    }
+    return ProbeProc(hwnd, msg, wParam, lParam);
+}
+
+} // namespace
+
+TEST_F(PaintTest, UpdateWindowPaintsAChildThatAnEarlierChildsPaintInvalidated)
+{
+    // UpdateWindow passes over the children with nothing to paint; one made
+    // invalid while an earlier one paints is still painted before it returns.
+    static bool registered = [] {
+        WNDCLASSEXW wc = {};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = NeighbourProc;
+        wc.lpszClassName = u"PaintNeighbour";
+        return RegisterClassExW(&wc) != 0;
+    }();
+    ASSERT_TRUE(registered);
+    HWND top = Top(WS_POPUP);
+    // The list is top of the z-order first and UpdateWindow paints bottom
+    // first: the last child made paints first.
+    std::vector<HWND> idle;
+    HWND later = Probe(top, WS_CHILD | WS_VISIBLE, {200, 10, 250, 60}, kBlue);
+    for (int i = 0; i < 5; ++i)
+        idle.push_back(Probe(top, WS_CHILD | WS_VISIBLE, {10 + 30 * i, 100, 30 + 30 * i, 120}, kGreen));
+    HWND first = CreateWindowExW(0, u"PaintNeighbour", u"", WS_CHILD | WS_VISIBLE, 10, 10, 50, 50, top, nullptr,
+                                 nullptr, nullptr);
+    SetWindowLongPtrW(first, GWLP_USERDATA, static_cast<LONG_PTR>(kRed));
+    ShowWindow(top, SW_SHOW);
+    UpdateWindow(top);
+    Pump();
+    ASSERT_FALSE(user::NeedsPaint(later));
+
+    g_log = {};
+    RECT inFirst = {0, 0, 10, 10};
+    InvalidateRect(first, &inFirst, FALSE);
+    g_invalidatedByPaint = later;
+    UpdateWindow(top);
+    EXPECT_EQ(g_invalidatedByPaint, nullptr) << "the first child was not painted";
+    EXPECT_FALSE(user::NeedsPaint(later));
+    std::vector<HWND> painted;
+    for (const auto& [hwnd, msg] : g_log.messages)
+        if (msg == WM_PAINT)
+            painted.push_back(hwnd);
+    EXPECT_EQ(painted, (std::vector<HWND>{first, later}));
+    POINT inLater = Screen(later, 5, 5);
+    EXPECT_EQ(ColorAt(top, inLater.x, inLater.y), kBlue);
+}

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -307,4 +308,120 @@ TEST_F(WindowTest, InvalidatedWindowsArePaintedWhenNothingElseWaits)
     DispatchMessageW(&msg); // the default handling validates
     EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
     DestroyWindow(top);
+}
+
+TEST_F(WindowTest, WindowsMadeFarApartAnswerForThemselvesWhateverOrderTheyAreLookedUpIn)
+{
+    // More windows than a thread keeps in its record of lookups, read in an
+    // order that makes ones far apart in creation follow one another; then
+    // a few destroyed while another thread holds them in its record.
+    std::vector<HWND> windows;
+    for (int i = 0; i < 200; ++i) {
+        windows.push_back(m_class.Create(nullptr, WS_OVERLAPPED, 0, u"w"));
+        SetWindowLongPtrW(windows.back(), GWLP_USERDATA, i);
+    }
+    auto readAll = [&](const std::vector<bool>& gone) {
+        int wrong = 0;
+        for (int step = 0; step < 3; ++step) {
+            for (std::size_t k = 0; k < windows.size(); ++k) {
+                const std::size_t i = (k * 64 + k / 3 + static_cast<std::size_t>(step)) % windows.size();
+                const bool exists = IsWindow(windows[i]) != FALSE;
+                const LONG_PTR data = GetWindowLongPtrW(windows[i], GWLP_USERDATA);
+                if (exists == gone[i] || data != (gone[i] ? 0 : static_cast<LONG_PTR>(i)))
+                    ++wrong;
+            }
+        }
+        return wrong;
+    };
+    std::vector<bool> gone(windows.size(), false);
+    EXPECT_EQ(readAll(gone), 0);
+
+    std::atomic<int> phase{0};
+    std::atomic<int> wrongBefore{-1}, wrongAfter{-1};
+    std::thread reader([&] {
+        wrongBefore = readAll(std::vector<bool>(windows.size(), false));
+        phase = 1;
+        while (phase != 2)
+            std::this_thread::yield();
+        std::vector<bool> expected(windows.size(), false);
+        for (std::size_t i = 0; i < windows.size(); i += 64)
+            expected[i] = true;
+        wrongAfter = readAll(expected);
+    });
+    while (phase != 1)
+        std::this_thread::yield();
+    for (std::size_t i = 0; i < windows.size(); i += 64) {
+        ASSERT_TRUE(DestroyWindow(windows[i]));
+        gone[i] = true;
+    }
+    phase = 2;
+    reader.join();
+    EXPECT_EQ(wrongBefore, 0);
+    EXPECT_EQ(wrongAfter, 0);
+    EXPECT_EQ(readAll(gone), 0);
+    for (std::size_t i = 0; i < windows.size(); ++i)
+        if (!gone[i])
+            DestroyWindow(windows[i]);
+}
+
+namespace {
+
+std::atomic<int> g_painted{0};
+
+LRESULT CountPaintsProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_PAINT) {
+        PAINTSTRUCT paint;
+        BeginPaint(hwnd, &paint);
+        EndPaint(hwnd, &paint);
+        ++g_painted;
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+} // namespace
+
+TEST_F(WindowTest, WindowsInvalidatedByAnotherThreadArePaintedByTheirOwnWhileItWaits)
+{
+    // The owner sleeps in GetMessage; one invalidation from another thread
+    // that reaches a window and two of its children wakes it to paint all
+    // three, with nothing posted.
+    static bool registered = [] {
+        WNDCLASSEXW wc = {};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = CountPaintsProc;
+        wc.lpszClassName = u"CountPaints";
+        return RegisterClassExW(&wc) != 0;
+    }();
+    ASSERT_TRUE(registered);
+    g_painted = 0;
+    std::atomic<HWND> top{nullptr};
+    std::atomic<DWORD> ownerId{0};
+    std::thread owner([&] {
+        HWND hwnd = CreateWindowExW(0, u"CountPaints", u"", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
+                                    nullptr, nullptr);
+        for (int i = 0; i < 2; ++i)
+            CreateWindowExW(0, u"CountPaints", u"", WS_CHILD | WS_VISIBLE, 10 + 60 * i, 10, 50, 50, hwnd, nullptr,
+                            nullptr, nullptr);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+        ownerId = GetCurrentThreadId();
+        top = hwnd;
+        while (GetMessageW(&msg, nullptr, 0, 0))
+            DispatchMessageW(&msg);
+        DestroyWindow(hwnd);
+    });
+    while (!top)
+        std::this_thread::yield();
+    const int before = g_painted.load();
+    ASSERT_TRUE(InvalidateRect(top, nullptr, TRUE));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (g_painted.load() < before + 3 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    EXPECT_EQ(g_painted.load(), before + 3);
+    EXPECT_FALSE(user::NeedsPaint(top));
+    PostThreadMessageW(ownerId, WM_QUIT, 0, 0);
+    owner.join();
 }

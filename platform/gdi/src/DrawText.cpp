@@ -155,7 +155,46 @@ std::vector<Line> WrapLine(const Line& line, const Layout& layout, int maxWidth)
     while (true) {
         std::size_t end = start; // end of the text kept on this line
         std::size_t pos = start;
+        if (!plain) {
+            // A rest that fits whole is one line, as word by word it would
+            // be (a word's shape does not depend on the words after it), and
+            // it is shaped once instead of once for every word in it.
+            const std::size_t last = t.find_last_not_of(u' ');
+            if (last != std::u16string::npos && last + 1 > start && widthOf(start, last + 1) <= maxWidth) {
+                end = last + 1;
+                pos = t.size();
+            }
+        }
         while (pos < t.size()) {
+            if (!plain && end > start) {
+                // The line's width grows with each word it takes, so the last
+                // word that fits is found by halving the rest, each candidate
+                // shaped whole, instead of by trying every word in turn.
+                std::vector<std::pair<std::size_t, std::size_t>> words; // a word's end, the next word's start
+                for (std::size_t from = pos; from < t.size();) {
+                    std::size_t wordEnd = from;
+                    while (wordEnd < t.size() && t[wordEnd] != u' ')
+                        ++wordEnd;
+                    std::size_t next = wordEnd;
+                    while (next < t.size() && t[next] == u' ')
+                        ++next;
+                    words.emplace_back(wordEnd, next);
+                    from = next;
+                }
+                std::size_t fit = 0, unknown = words.size(); // the first fit words fit; none past unknown does
+                while (fit < unknown) {
+                    const std::size_t mid = (fit + unknown + 1) / 2;
+                    if (widthOf(start, words[mid - 1].first) <= maxWidth)
+                        fit = mid;
+                    else
+                        unknown = mid - 1;
+                }
+                if (fit > 0) {
+                    end = words[fit - 1].first;
+                    pos = words[fit - 1].second;
+                }
+                break;
+            }
             std::size_t wordEnd = pos;
             while (wordEnd < t.size() && t[wordEnd] != u' ')
                 ++wordEnd;

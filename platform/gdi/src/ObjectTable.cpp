@@ -2,9 +2,11 @@
 
 #include "gdi/GdiObjects.h"
 
+#include <array>
+#include <atomic>
 #include <cstdint>
-#include <map>
 #include <mutex>
+#include <unordered_map>
 
 namespace gdi {
 
@@ -12,9 +14,25 @@ namespace {
 
 struct Table {
     std::mutex mutex;
-    std::map<std::uintptr_t, std::shared_ptr<GdiObject>> objects;
+    // Hashed: every drawing call looks its DC and objects up here, and a
+    // tree of a few thousand objects took a dozen dependent loads for each.
+    std::unordered_map<std::uintptr_t, std::shared_ptr<GdiObject>> objects;
     std::uintptr_t next = 0x10000;
+    // Counts the objects taken out; a thread's record of what it looked up
+    // holds only while none has gone since (see LookupObject).
+    std::atomic<std::uint64_t> removals{0};
 };
+
+// The objects a thread looked up lately, each as of a count of removals:
+// a paint asks for its DC, brushes and fonts over and over, and the table's
+// lock is shared with every thread that draws. Weak, so that a deleted
+// object does not live on in another thread's record.
+struct FoundObject {
+    std::uintptr_t handle = 0;
+    std::uint64_t removals = 0;
+    std::weak_ptr<GdiObject> object;
+};
+thread_local std::array<FoundObject, 16> t_found;
 
 Table& TheTable()
 {
@@ -39,16 +57,30 @@ HGDIOBJ InsertObject(std::shared_ptr<GdiObject> object)
 std::shared_ptr<GdiObject> LookupObject(HGDIOBJ handle)
 {
     Table& table = TheTable();
+    const auto value = reinterpret_cast<std::uintptr_t>(handle);
+    FoundObject& found = t_found[(value / 4) % t_found.size()];
+    // An object taken out before this call began counted its removal first
+    // (release, under the lock), so a record made before it no longer matches.
+    if (value != 0 && found.handle == value && found.removals == table.removals.load(std::memory_order_acquire)) {
+        if (auto object = found.object.lock())
+            return object;
+    }
     std::lock_guard lock(table.mutex);
-    auto it = table.objects.find(reinterpret_cast<std::uintptr_t>(handle));
-    return it == table.objects.end() ? nullptr : it->second;
+    auto it = table.objects.find(value);
+    if (it == table.objects.end())
+        return nullptr;
+    found = {value, table.removals.load(std::memory_order_relaxed), it->second};
+    return it->second;
 }
 
 bool RemoveObject(HGDIOBJ handle)
 {
     Table& table = TheTable();
     std::lock_guard lock(table.mutex);
-    return table.objects.erase(reinterpret_cast<std::uintptr_t>(handle)) != 0;
+    if (table.objects.erase(reinterpret_cast<std::uintptr_t>(handle)) == 0)
+        return false;
+    table.removals.fetch_add(1, std::memory_order_release);
+    return true;
 }
 
 ObjectCounts LiveObjectCounts()

@@ -1,4 +1,5 @@
 #include "ControlPaint.h"
+#include "WindowData.h"
 
 #include "user/MessageQueue.h"
 
@@ -32,6 +33,14 @@ void DrawDisabledText(HDC dc, const std::u16string& text, RECT rect, UINT format
     SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format);
     SetTextColor(dc, old);
+}
+
+std::u16string StoredText(HWND hwnd)
+{
+    auto& manager = WindowManager::Get();
+    std::lock_guard lock(manager.mutex);
+    const WindowData* window = manager.Peek(hwnd);
+    return window ? window->text : std::u16string();
 }
 
 std::u16string WindowText(HWND hwnd)

@@ -26,6 +26,8 @@ void DrawDisabledText(HDC dc, const std::u16string& text, RECT rect, UINT format
 
 // The window's text.
 std::u16string WindowText(HWND hwnd);
+// The text the window holds, without asking its procedure (WM_GETTEXT).
+std::u16string StoredText(HWND hwnd);
 
 // Calls paint(dc) for WM_PAINT (between BeginPaint and EndPaint) and for
 // WM_PRINTCLIENT (on the DC it brings).

@@ -55,7 +55,7 @@ RECT ScreenRect(const WindowData& window)
     RECT rect = window.rect;
     auto& manager = WindowManager::Get();
     std::lock_guard lock(manager.mutex);
-    for (auto parent = manager.Find(window.parent); parent; parent = manager.Find(parent->parent)) {
+    for (const WindowData* parent = manager.Peek(window.parent); parent; parent = manager.Peek(parent->parent)) {
         RECT inset = InsetsOf(*parent);
         OffsetRect(&rect, parent->rect.left + inset.left, parent->rect.top + inset.top);
     }
@@ -74,12 +74,15 @@ std::shared_ptr<WindowData> RootWindowOf(const std::shared_ptr<WindowData>& wind
 
 RECT RectInRoot(const WindowData& window, bool client)
 {
-    RECT rect = ScreenRect(window);
-    RECT root = rect;
-    auto& manager = WindowManager::Get();
-    std::lock_guard lock(manager.mutex);
-    for (auto parent = manager.Find(window.parent); parent; parent = manager.Find(parent->parent))
+    // The screen rectangle and the top-level window's, in one walk up.
+    RECT rect = window.rect;
+    RECT root = window.rect;
+    const auto& manager = WindowManager::Get();
+    for (const WindowData* parent = manager.Peek(window.parent); parent; parent = manager.Peek(parent->parent)) {
+        RECT inset = InsetsOf(*parent);
+        OffsetRect(&rect, parent->rect.left + inset.left, parent->rect.top + inset.top);
         root = parent->rect; // the last one met is the top-level window, in screen coordinates
+    }
     OffsetRect(&rect, -root.left, -root.top);
     if (client) {
         RECT inset = InsetsOf(window);
@@ -269,7 +272,7 @@ HWND DeepestChildAt(HWND hwnd, POINT screen)
         {
             auto& manager = WindowManager::Get();
             std::lock_guard lock(manager.mutex);
-            auto window = manager.Find(hwnd);
+            auto* window = manager.Peek(hwnd);
             if (!window)
                 return hwnd;
             children = window->children;
@@ -324,7 +327,7 @@ HWND ChildWindowFromPoint(HWND parent, POINT point)
     {
         auto& manager = WindowManager::Get();
         std::lock_guard lock(manager.mutex);
-        auto window = manager.Find(parent);
+        auto* window = manager.Peek(parent);
         if (!window)
             return nullptr;
         children = window->children;
@@ -344,7 +347,7 @@ int SetWindowRgn(HWND hwnd, HRGN region, BOOL)
 {
     auto& manager = WindowManager::Get();
     std::lock_guard lock(manager.mutex);
-    auto window = manager.Find(hwnd);
+    auto* window = manager.Peek(hwnd);
     if (!window)
         return 0;
     // The window owns its region: the one it had is deleted.
@@ -359,7 +362,7 @@ HRGN GetWindowRegionHandle(HWND hwnd)
 {
     auto& manager = WindowManager::Get();
     std::lock_guard lock(manager.mutex);
-    auto window = manager.Find(hwnd);
+    auto* window = manager.Peek(hwnd);
     return window ? window->region : nullptr;
 }
 

@@ -318,11 +318,11 @@ LRESULT SendMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         {
             auto& manager = WindowManager::Get();
             std::lock_guard lock(manager.mutex);
-            auto it = manager.windows.find(reinterpret_cast<std::uintptr_t>(hwnd));
-            if (it == manager.windows.end())
+            const WindowData* window = manager.Peek(hwnd);
+            if (!window)
                 return 0;
-            if (IsOnThisThread(*it->second))
-                proc = it->second->proc;
+            if (IsOnThisThread(*window))
+                proc = window->proc;
         }
         if (proc)
             return CallWindowProcW(proc, hwnd, message, wParam, lParam);
@@ -330,9 +330,15 @@ LRESULT SendMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     if (AnswerWithoutOwner(hwnd, message, wParam, lParam, &answer))
         return answer;
     return RunOnOwner(hwnd, [=]() -> LRESULT {
-        if (!IsWindow(hwnd))
-            return 0;
-        WNDPROC proc = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
+        WNDPROC proc = nullptr;
+        {
+            auto& manager = WindowManager::Get();
+            std::lock_guard lock(manager.mutex);
+            const WindowData* window = manager.Peek(hwnd);
+            if (!window)
+                return 0;
+            proc = window->proc;
+        }
         return CallWindowProcW(proc, hwnd, message, wParam, lParam);
     });
 }

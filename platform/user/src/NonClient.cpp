@@ -118,7 +118,7 @@ HICON CaptionIcon(HWND hwnd)
 {
     auto& manager = WindowManager::Get();
     std::lock_guard lock(manager.mutex);
-    auto window = manager.Find(hwnd);
+    auto* window = manager.Peek(hwnd);
     if (!window)
         return nullptr;
     if (window->smallIcon)
@@ -134,7 +134,7 @@ FrameLayout LayoutFrame(HWND hwnd)
     HICON icon = CaptionIcon(hwnd);
     auto& manager = WindowManager::Get();
     std::lock_guard lock(manager.mutex);
-    auto window = manager.Find(hwnd);
+    auto* window = manager.Peek(hwnd);
     if (!window)
         return layout;
     DWORD style = window->style;

@@ -51,7 +51,10 @@ void Apply(WindowData& window, const gdi::Region& area, UINT flags, std::vector<
             window.needsNcPaint = true;
         if (flags & RDW_INTERNALPAINT)
             window.internalPaint = true;
-        if (window.NeedsPaint())
+        // The calling thread looks for paints itself before it waits; each
+        // other thread is woken once.
+        if (window.NeedsPaint() && !IsOnThisThread(window)
+            && std::find(woken.begin(), woken.end(), window.queue) == woken.end())
             woken.push_back(window.queue);
     }
     if (flags & RDW_VALIDATE) {
@@ -67,7 +70,7 @@ void Apply(WindowData& window, const gdi::Region& area, UINT flags, std::vector<
         return;
     auto& manager = WindowManager::Get();
     for (HWND hwnd : window.children) {
-        auto child = manager.Find(hwnd);
+        WindowData* child = manager.Peek(hwnd);
         // Most children lie outside a small area: they are passed without
         // a region of their own.
         if (!child || !(child->style & WS_VISIBLE) || !inClient.Intersects(child->rect))
@@ -113,7 +116,7 @@ void EraseNow(HWND hwnd)
     {
         auto& manager = WindowManager::Get();
         std::lock_guard lock(manager.mutex);
-        auto window = manager.Find(hwnd);
+        auto* window = manager.Peek(hwnd);
         if (!window || !window->needsErase)
             return;
         window->needsErase = false;
@@ -128,23 +131,41 @@ void EraseNow(HWND hwnd)
         window->eraseLeft = !erased;
 }
 
+// The first of children, from index from on, that UpdateNow would not pass at
+// once; the size when there is none. The passed ones are looked at under one
+// hold of the lock: nothing runs on this thread between them either way.
+std::size_t NextToUpdate(const std::vector<HWND>& children, std::size_t from)
+{
+    auto& manager = WindowManager::Get();
+    std::lock_guard lock(manager.mutex);
+    for (; from < children.size(); ++from) {
+        const WindowData* window = manager.Peek(children[from]);
+        if (window && (window->NeedsPaint() || !window->children.empty()) && ShownWithParents(*window))
+            break;
+    }
+    return from;
+}
+
 void UpdateNow(HWND hwnd, UINT flags, bool paint)
 {
     std::vector<HWND> children;
     bool client = false;
+    bool frame = false;
     {
         auto& manager = WindowManager::Get();
         std::lock_guard lock(manager.mutex);
-        auto window = manager.Find(hwnd);
+        const WindowData* window = manager.Peek(hwnd);
         // A child with nothing to paint and no children of its own is the
         // common case of a window's UpdateWindow: it is passed at once.
         if (!window || (!window->NeedsPaint() && window->children.empty()) || !ShownWithParents(*window))
             return;
         client = !window->update.IsEmpty() || window->internalPaint;
+        frame = window->needsNcPaint;
         if (ChildrenTakePart(*window, flags))
             children.assign(window->children.rbegin(), window->children.rend()); // bottom first
     }
-    SendFramePaint(hwnd);
+    if (frame)
+        SendFramePaint(hwnd);
     if (!paint) {
         // Children are erased when they are painted, after their parent has
         // painted over them.
@@ -153,8 +174,8 @@ void UpdateNow(HWND hwnd, UINT flags, bool paint)
     }
     if (client)
         SendMessageW(hwnd, WM_PAINT, 0, 0);
-    for (HWND child : children)
-        UpdateNow(child, flags, paint);
+    for (std::size_t i = NextToUpdate(children, 0); i < children.size(); i = NextToUpdate(children, i + 1))
+        UpdateNow(children[i], flags, paint);
 }
 
 } // namespace
@@ -169,8 +190,7 @@ bool ShownWithParents(const WindowData& window)
             return false;
         if (!w->parent)
             return true;
-        auto parent = manager.Find(w->parent);
-        w = parent.get();
+        w = manager.Peek(w->parent);
     }
     return false;
 }
@@ -181,7 +201,7 @@ void Invalidate(HWND hwnd, const RECT* rect, HRGN region, UINT flags)
     {
         auto& manager = WindowManager::Get();
         std::lock_guard lock(manager.mutex);
-        auto window = manager.Find(hwnd);
+        auto* window = manager.Peek(hwnd);
         if (!window || !ShownWithParents(*window))
             return;
         Apply(*window, AreaOf(*window, rect, region, flags), flags, woken);
@@ -196,7 +216,7 @@ void ShowAndInvalidate(HWND hwnd)
         // One step, so that no one sees the window shown and not yet invalid.
         auto& manager = WindowManager::Get();
         std::lock_guard lock(manager.mutex);
-        auto window = manager.Find(hwnd);
+        auto* window = manager.Peek(hwnd);
         if (!window)
             return;
         window->style |= WS_VISIBLE;
@@ -211,9 +231,11 @@ HWND NextToPaint(const std::shared_ptr<ThreadQueue>& queue, HWND filter)
 {
     auto& manager = WindowManager::Get();
     std::lock_guard lock(manager.mutex);
-    std::vector<HWND> pending(manager.topLevel.begin(), manager.topLevel.end());
+    // Looked for before every wait of the thread's loop: the list keeps its room.
+    thread_local std::vector<HWND> pending;
+    pending.assign(manager.topLevel.begin(), manager.topLevel.end());
     for (std::size_t i = 0; i < pending.size(); ++i) {
-        auto window = manager.Find(pending[i]);
+        const WindowData* window = manager.Peek(pending[i]);
         if (!window || !(window->style & WS_VISIBLE))
             continue;
         if (window->queue == queue && window->NeedsPaint()
@@ -229,7 +251,7 @@ bool SendFramePaint(HWND hwnd)
     auto& manager = WindowManager::Get();
     {
         std::lock_guard lock(manager.mutex);
-        auto window = manager.Find(hwnd);
+        WindowData* window = manager.Peek(hwnd);
         if (!window || !window->needsNcPaint)
             return false;
         window->needsNcPaint = false;
@@ -237,7 +259,7 @@ bool SendFramePaint(HWND hwnd)
     }
     SendMessageW(hwnd, WM_NCPAINT, 1, 0);
     std::lock_guard lock(manager.mutex);
-    if (auto window = manager.Find(hwnd))
+    if (WindowData* window = manager.Peek(hwnd))
         --window->painting;
     return true;
 }
@@ -246,7 +268,7 @@ bool HasClientPaint(HWND hwnd)
 {
     auto& manager = WindowManager::Get();
     std::lock_guard lock(manager.mutex);
-    auto window = manager.Find(hwnd);
+    const WindowData* window = manager.Peek(hwnd);
     return window && (!window->update.IsEmpty() || window->internalPaint);
 }
 
@@ -309,7 +331,7 @@ BOOL GetUpdateRect(HWND hwnd, LPRECT rect, BOOL erase)
     {
         auto& manager = WindowManager::Get();
         std::lock_guard lock(manager.mutex);
-        auto window = manager.Find(hwnd);
+        auto* window = manager.Peek(hwnd);
         if (!window)
             return FALSE;
         if (!window->update.IsEmpty())
@@ -328,7 +350,7 @@ int GetUpdateRgn(HWND hwnd, HRGN region, BOOL erase)
     {
         auto& manager = WindowManager::Get();
         std::lock_guard lock(manager.mutex);
-        auto window = manager.Find(hwnd);
+        auto* window = manager.Peek(hwnd);
         if (!window)
             return ERROR;
         update = window->update;
@@ -346,7 +368,7 @@ bool NeedsPaint(HWND hwnd)
 {
     auto& manager = WindowManager::Get();
     std::lock_guard lock(manager.mutex);
-    auto window = manager.Find(hwnd);
+    auto* window = manager.Peek(hwnd);
     return window && window->NeedsPaint();
 }
 
@@ -354,7 +376,7 @@ bool NeedsErase(HWND hwnd)
 {
     auto& manager = WindowManager::Get();
     std::lock_guard lock(manager.mutex);
-    auto window = manager.Find(hwnd);
+    auto* window = manager.Peek(hwnd);
     return window && window->needsErase;
 }
 
@@ -362,7 +384,7 @@ bool TakeEraseRequest(HWND hwnd)
 {
     auto& manager = WindowManager::Get();
     std::lock_guard lock(manager.mutex);
-    auto window = manager.Find(hwnd);
+    auto* window = manager.Peek(hwnd);
     if (!window || !window->needsErase)
         return false;
     window->needsErase = false;

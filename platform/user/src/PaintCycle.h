@@ -13,7 +13,8 @@ namespace user::detail {
 // says. Hidden windows are left alone: showing them invalidates them whole.
 void Invalidate(HWND hwnd, const RECT* rect, HRGN region, UINT flags);
 
-// Whether the window and all its parents have WS_VISIBLE.
+// Whether the window and all its parents have WS_VISIBLE. Called under the
+// manager's lock.
 bool ShownWithParents(const WindowData& window);
 
 // Sets WS_VISIBLE and invalidates the window whole, with its frame, its

@@ -143,7 +143,9 @@ void Paint(HWND hwnd, HDC dc, const StaticState& state)
         return;
     }
     HGDIOBJ oldFont = SelectControlFont(dc, state.font);
-    std::u16string text = WindowText(hwnd);
+    // The control draws the text it holds, as it was set: a subclass sees
+    // no WM_GETTEXT for it.
+    std::u16string text = StoredText(hwnd);
     if (IsWindowEnabled(hwnd))
         DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &client, TextFormat(style));
     else
@@ -176,10 +178,12 @@ LRESULT StaticWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     LRESULT common;
     if (CommonControlMessage(hwnd, msg, wParam, lParam, state->font, [&](HDC dc) { Paint(hwnd, dc, *state); }, &common))
         return common;
-    DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
+    // Read by the few messages that depend on it, not by the paint and text
+    // messages that a repaint sends.
+    const auto style = [hwnd] { return static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)); };
     switch (msg) {
     case WM_CREATE:
-        if (TypeOf(style) == SS_ICON)
+        if (TypeOf(style()) == SS_ICON)
             LoadTemplateIcon(hwnd, state, reinterpret_cast<const CREATESTRUCTW*>(lParam));
         return 0;
     case WM_GETDLGCODE:
@@ -198,13 +202,13 @@ LRESULT StaticWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case STM_GETICON:
         return state->imageType == IMAGE_ICON ? reinterpret_cast<LRESULT>(state->image) : 0;
     case WM_NCHITTEST:
-        return (style & SS_NOTIFY) ? HTCLIENT : HTTRANSPARENT;
+        return (style() & SS_NOTIFY) ? HTCLIENT : HTTRANSPARENT;
     case WM_LBUTTONDOWN:
-        if (style & SS_NOTIFY)
+        if (style() & SS_NOTIFY)
             NotifyParent(hwnd, STN_CLICKED);
         return 0;
     case WM_LBUTTONDBLCLK:
-        if (style & SS_NOTIFY)
+        if (style() & SS_NOTIFY)
             NotifyParent(hwnd, STN_DBLCLK);
         return 0;
     case WM_SETTEXT: {

@@ -121,12 +121,14 @@ namespace {
 // with every other thread that makes window calls, is taken only for a
 // window not found since the last one was taken out. Weak, so that a
 // destroyed window's data does not live on in another thread's record.
+// Handles are consecutive, so a dialog and its controls (a few dozen
+// windows made one after another) each have an entry of their own.
 struct FoundWindow {
     HWND hwnd = nullptr;
     std::uint64_t removals = 0;
     std::weak_ptr<WindowData> window;
 };
-thread_local std::array<FoundWindow, 8> t_found;
+thread_local std::array<FoundWindow, 64> t_found;
 
 } // namespace
 

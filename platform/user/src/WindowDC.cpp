@@ -53,20 +53,20 @@ gdi::Region VisiblePart(const WindowData& window, const RECT& area, DWORD flags)
     auto& manager = WindowManager::Get();
     gdi::Region visible(area);
     bool clipSiblings = (flags & DCX_CLIPSIBLINGS) != 0;
-    for (auto current = manager.Find(window.handle); current;) {
+    for (const WindowData* current = &window; current;) {
         // A window without a region is its rectangle.
         if (current->region)
             visible = gdi::Region::Combine(visible, ShapeInRoot(*current), RGN_AND);
         else
             visible.IntersectWith(RectInRoot(*current, false));
-        auto parent = manager.Find(current->parent);
+        const WindowData* parent = manager.Peek(current->parent);
         if (!parent)
             break;
         if (clipSiblings) {
             for (HWND sibling : parent->children) {
                 if (sibling == current->handle)
                     break; // the ones before it in the list lie above it
-                auto above = manager.Find(sibling);
+                const WindowData* above = manager.Peek(sibling);
                 if (above && (above->style & WS_VISIBLE))
                     CutOut(visible, *above);
             }
@@ -77,7 +77,7 @@ gdi::Region VisiblePart(const WindowData& window, const RECT& area, DWORD flags)
     }
     if (flags & DCX_CLIPCHILDREN) {
         for (HWND hwnd : window.children) {
-            auto child = manager.Find(hwnd);
+            const WindowData* child = manager.Peek(hwnd);
             if (child && (child->style & WS_VISIBLE))
                 CutOut(visible, *child);
         }
@@ -86,9 +86,12 @@ gdi::Region VisiblePart(const WindowData& window, const RECT& area, DWORD flags)
 }
 
 // The surface of the window's top-level window. Called under the manager's lock.
-std::shared_ptr<gdi::Surface> SurfaceUnder(const std::shared_ptr<WindowData>& window)
+std::shared_ptr<gdi::Surface> SurfaceUnder(WindowData& window)
 {
-    auto root = RootWindowOf(window);
+    auto& manager = WindowManager::Get();
+    WindowData* root = &window;
+    while (WindowData* parent = manager.Peek(root->parent))
+        root = parent;
     if (!root->surface)
         FitSurface(*root);
     return root->surface;
@@ -140,10 +143,10 @@ HDC MakeWindowDC(HWND hwnd, bool whole, DWORD flags, const gdi::Region* limit)
     {
         auto& manager = WindowManager::Get();
         std::lock_guard lock(manager.mutex);
-        auto window = manager.Find(hwnd);
+        auto* window = manager.Peek(hwnd);
         if (!window)
             return nullptr;
-        surface = SurfaceUnder(window);
+        surface = SurfaceUnder(*window);
         ++window->openDCs;
         RECT area = RectInRoot(*window, !whole);
         origin = {area.left, area.top};
@@ -252,7 +255,7 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint)
     {
         auto& manager = WindowManager::Get();
         std::lock_guard lock(manager.mutex);
-        auto window = manager.Find(hwnd);
+        auto* window = manager.Peek(hwnd);
         if (!window)
             return nullptr;
         update = std::move(window->update); // cleared below
@@ -294,8 +297,8 @@ std::shared_ptr<gdi::Surface> SurfaceOf(HWND hwnd)
 {
     auto& manager = WindowManager::Get();
     std::lock_guard lock(manager.mutex);
-    auto window = manager.Find(hwnd);
-    return window ? SurfaceUnder(window) : nullptr;
+    auto* window = manager.Peek(hwnd);
+    return window ? SurfaceUnder(*window) : nullptr;
 }
 
 } // namespace user

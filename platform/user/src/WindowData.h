@@ -184,6 +184,15 @@ public:
     std::unordered_map<DWORD, std::weak_ptr<ThreadQueue>> queues;
 
     std::shared_ptr<WindowData> Find(HWND hwnd);
+    // The window's record for a caller that holds the lock, valid while it
+    // does: no count is taken and no other thread's cache is consulted, so a
+    // walk over parents, siblings or children costs a few loads a window.
+    WindowData* Peek(HWND hwnd) const
+    {
+        const std::uintptr_t value = reinterpret_cast<std::uintptr_t>(hwnd);
+        const std::uintptr_t slot = (value - kFirstHandle) / 2;
+        return value % 2 == kFirstHandle % 2 && slot < m_slots.size() ? m_slots[slot].get() : nullptr;
+    }
     // Enters a window made with the next handle, and takes one out.
     void Add(const std::shared_ptr<WindowData>& window);
     void Remove(HWND hwnd);

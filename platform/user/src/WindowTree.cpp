@@ -9,7 +9,7 @@ HWND GetParent(HWND hwnd)
 {
     auto& manager = WindowManager::Get();
     std::lock_guard lock(manager.mutex);
-    auto window = manager.Find(hwnd);
+    auto* window = manager.Peek(hwnd);
     if (!window)
         return nullptr;
     // A child's parent, or a popup's owner, as GetParent answers.
@@ -20,7 +20,7 @@ HWND SetParent(HWND child, HWND newParent)
 {
     auto& manager = WindowManager::Get();
     std::lock_guard lock(manager.mutex);
-    auto window = manager.Find(child);
+    auto* window = manager.Peek(child);
     if (!window || (newParent && !manager.Find(newParent)))
         return nullptr;
     HWND old = window->parent;
@@ -38,7 +38,7 @@ HWND GetWindow(HWND hwnd, UINT relation)
 {
     auto& manager = WindowManager::Get();
     std::lock_guard lock(manager.mutex);
-    auto window = manager.Find(hwnd);
+    auto* window = manager.Peek(hwnd);
     if (!window)
         return nullptr;
     if (relation == GW_CHILD)
@@ -67,11 +67,11 @@ HWND GetDlgItem(HWND dialog, int id)
 {
     auto& manager = WindowManager::Get();
     std::lock_guard lock(manager.mutex);
-    auto window = manager.Find(dialog);
+    auto* window = manager.Peek(dialog);
     if (!window)
         return nullptr;
     for (HWND child : window->children) {
-        auto c = manager.Find(child);
+        const WindowData* c = manager.Peek(child);
         if (c && c->id == id)
             return child;
     }
@@ -88,11 +88,11 @@ BOOL IsChild(HWND parent, HWND hwnd)
 {
     auto& manager = WindowManager::Get();
     std::lock_guard lock(manager.mutex);
-    auto window = manager.Find(hwnd);
+    auto* window = manager.Peek(hwnd);
     while (window && window->parent) {
         if (window->parent == parent)
             return TRUE;
-        window = manager.Find(window->parent);
+        window = manager.Peek(window->parent);
     }
     return FALSE;
 }
@@ -101,16 +101,16 @@ HWND GetAncestor(HWND hwnd, UINT flags)
 {
     auto& manager = WindowManager::Get();
     std::lock_guard lock(manager.mutex);
-    auto window = manager.Find(hwnd);
+    auto* window = manager.Peek(hwnd);
     if (!window)
         return nullptr;
     if (flags == GA_PARENT)
         return window->parent;
     while (window->parent)
-        window = manager.Find(window->parent);
+        window = manager.Peek(window->parent);
     if (flags == GA_ROOTOWNER) {
-        while (window->owner && manager.Find(window->owner))
-            window = manager.Find(window->owner);
+        while (window->owner && manager.Peek(window->owner))
+            window = manager.Peek(window->owner);
     }
     return window->handle;
 }
@@ -123,7 +123,7 @@ bool EnumDescendants(HWND parent, WNDENUMPROC proc, LPARAM lParam)
     {
         auto& manager = WindowManager::Get();
         std::lock_guard lock(manager.mutex);
-        auto window = manager.Find(parent);
+        auto* window = manager.Peek(parent);
         if (!window)
             return true;
         children = window->children;

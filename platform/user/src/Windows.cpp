@@ -233,7 +233,7 @@ LONG_PTR GetWindowLongPtrW(HWND hwnd, int index)
 {
     auto& manager = WindowManager::Get();
     std::lock_guard lock(manager.mutex);
-    auto window = manager.Find(hwnd);
+    auto* window = manager.Peek(hwnd);
     if (!window)
         return 0;
     switch (index) {
@@ -263,7 +263,7 @@ LONG_PTR SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value)
 {
     auto& manager = WindowManager::Get();
     std::lock_guard lock(manager.mutex);
-    auto window = manager.Find(hwnd);
+    auto* window = manager.Peek(hwnd);
     if (!window)
         return 0;
     LONG_PTR old = 0;
@@ -409,10 +409,10 @@ BOOL IsWindowVisible(HWND hwnd)
 {
     auto& manager = WindowManager::Get();
     std::lock_guard lock(manager.mutex);
-    auto window = manager.Find(hwnd);
+    auto* window = manager.Peek(hwnd);
     if (!window)
         return FALSE;
-    for (; window; window = manager.Find(window->parent)) {
+    for (; window; window = manager.Peek(window->parent)) {
         if (!(window->style & WS_VISIBLE))
             return FALSE;
     }
@@ -497,11 +497,11 @@ HWND LastFocusOf(HWND top)
 {
     auto& manager = WindowManager::Get();
     std::lock_guard lock(manager.mutex);
-    auto window = manager.Find(top);
+    auto* window = manager.Peek(top);
     if (!window || !window->lastFocus)
         return nullptr;
     auto focus = manager.Find(window->lastFocus);
-    if (!focus || focus->destroying || RootWindowOf(focus) != window)
+    if (!focus || focus->destroying || RootWindowOf(focus).get() != window)
         return nullptr;
     return focus->handle;
 }
