@@ -307,39 +307,40 @@ void PostQuitMessage(int exitCode)
     NotifyArrival(*queue);
 }
 
+namespace {
+
+// The window's procedure, looked up under the window table's lock; none for
+// a window that is gone (or, when asked, one of another thread).
+WNDPROC ProcedureOf(HWND hwnd, bool onlyOnThisThread, bool* exists)
+{
+    auto& manager = WindowManager::Get();
+    std::lock_guard lock(manager.mutex);
+    const WindowData* window = manager.Peek(hwnd);
+    if (exists)
+        *exists = window != nullptr;
+    if (!window || (onlyOnThisThread && !IsOnThisThread(*window)))
+        return nullptr;
+    return window->proc;
+}
+
+} // namespace
+
 LRESULT SendMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     LRESULT answer = 0;
     win32::ThreadSafePoint();
-    {
-        // A window of this thread: its procedure is called at once, with one
-        // look-up (a tree's walk over its items sends this many times per item).
-        WNDPROC proc = nullptr;
-        {
-            auto& manager = WindowManager::Get();
-            std::lock_guard lock(manager.mutex);
-            const WindowData* window = manager.Peek(hwnd);
-            if (!window)
-                return 0;
-            if (IsOnThisThread(*window))
-                proc = window->proc;
-        }
-        if (proc)
-            return CallWindowProcW(proc, hwnd, message, wParam, lParam);
-    }
+    // A window of this thread: its procedure is called at once, with one
+    // look-up (a tree's walk over its items sends this many times per item).
+    bool exists = false;
+    if (WNDPROC proc = ProcedureOf(hwnd, /*onlyOnThisThread=*/true, &exists))
+        return CallWindowProcW(proc, hwnd, message, wParam, lParam);
+    if (!exists)
+        return 0;
     if (AnswerWithoutOwner(hwnd, message, wParam, lParam, &answer))
         return answer;
     return RunOnOwner(hwnd, [=]() -> LRESULT {
-        WNDPROC proc = nullptr;
-        {
-            auto& manager = WindowManager::Get();
-            std::lock_guard lock(manager.mutex);
-            const WindowData* window = manager.Peek(hwnd);
-            if (!window)
-                return 0;
-            proc = window->proc;
-        }
-        return CallWindowProcW(proc, hwnd, message, wParam, lParam);
+        WNDPROC proc = ProcedureOf(hwnd, /*onlyOnThisThread=*/false, nullptr);
+        return proc ? CallWindowProcW(proc, hwnd, message, wParam, lParam) : 0;
     });
 }
 

@@ -131,6 +131,28 @@ void Fill(const Entry& entry, LPWIN32_FIND_DATAW data)
     lstrcpynW(data->cFileName, entry.name.c_str(), MAX_PATH);
 }
 
+// A folder's "." and "..", where the pattern takes them.
+void AddDots(FindObject& find, std::u16string_view pattern, const struct stat& folder)
+{
+    for (const char16_t* dots : {u".", u".."}) {
+        Entry e{dots, folder};
+        if (Matches(pattern, e.name))
+            find.entries.push_back(std::move(e));
+    }
+}
+
+// Hands out a search with its first entry, or fails when nothing matched.
+HANDLE FirstFound(const std::shared_ptr<FindObject>& find, LPWIN32_FIND_DATAW findData)
+{
+    if (find->entries.empty()) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    Fill(find->entries[0], findData);
+    find->next = 1;
+    return win32::InsertHandle(find);
+}
+
 } // namespace
 
 HANDLE FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW findData)
@@ -154,18 +176,8 @@ HANDLE FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW findData)
         && win32::KeptFolderContents(resolved->hostPath.native(), resolved->status.st_dev, resolved->status.st_ino)
                == win32::FolderContents::Empty) {
         auto find = std::make_shared<FindObject>();
-        for (const char16_t* dots : {u".", u".."}) {
-            Entry e{dots, resolved->status};
-            if (Matches(pattern, e.name))
-                find->entries.push_back(e);
-        }
-        if (find->entries.empty()) {
-            SetLastError(ERROR_FILE_NOT_FOUND);
-            return INVALID_HANDLE_VALUE;
-        }
-        Fill(find->entries[0], findData);
-        find->next = 1;
-        return win32::InsertHandle(find);
+        AddDots(*find, pattern, resolved->status);
+        return FirstFound(find, findData);
     }
     DIR* dir = known ? TakeKeptFolder(resolved->status) : nullptr;
     if (!dir && resolved)
@@ -184,13 +196,8 @@ HANDLE FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW findData)
 
     auto find = std::make_shared<FindObject>();
     bool isDriveRoot = resolved->windowsPath.size() == 3;
-    if (!isDriveRoot) {
-        for (const char16_t* dots : {u".", u".."}) {
-            Entry e{dots, folderStat};
-            if (Matches(pattern, e.name))
-                find->entries.push_back(e);
-        }
-    }
+    if (!isDriveRoot)
+        AddDots(*find, pattern, folderStat);
     // One listing of the folder; only the names that match are looked up.
     while (const dirent* host = ::readdir(dir)) {
         const std::string_view hostName = host->d_name;
@@ -206,13 +213,7 @@ HANDLE FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW findData)
         KeepFolder(dir, folderStat);
     else
         ::closedir(dir);
-    if (find->entries.empty()) {
-        SetLastError(ERROR_FILE_NOT_FOUND);
-        return INVALID_HANDLE_VALUE;
-    }
-    Fill(find->entries[0], findData);
-    find->next = 1;
-    return win32::InsertHandle(find);
+    return FirstFound(find, findData);
 }
 
 BOOL FindNextFileW(HANDLE findFile, LPWIN32_FIND_DATAW findData)
