@@ -369,3 +369,46 @@ TEST_F(PaintTest, UpdateWindowPaintsAChildThatAnEarlierChildsPaintInvalidated)
     POINT inLater = Screen(later, 5, 5);
     EXPECT_EQ(ColorAt(top, inLater.x, inLater.y), kBlue);
 }
+
+TEST_F(PaintTest, AChildPaintedBeforeItsUnclippedParentIsPaintedAgainAfterIt)
+{
+    // Both invalid; the child paints first (another thread's invalidation can
+    // come between the child being chosen and its BeginPaint), then the
+    // parent, whose DC is not clipped to its children, paints over it: the
+    // child paints again after it.
+    HWND top = Top(WS_POPUP);
+    HWND child = Probe(top, WS_CHILD | WS_VISIBLE, {10, 10, 60, 60}, kBlue);
+    HWND beside = Probe(top, WS_CHILD | WS_VISIBLE, {200, 10, 250, 60}, kGreen);
+    ShowWindow(top, SW_SHOW);
+    UpdateWindow(top);
+    Pump();
+    auto painted = [] {
+        std::vector<HWND> windows;
+        for (const auto& [hwnd, msg] : g_log.messages)
+            if (msg == WM_PAINT)
+                windows.push_back(hwnd);
+        g_log = {};
+        return windows;
+    };
+
+    RECT left = {0, 0, 100, 100};
+    InvalidateRect(top, &left, TRUE);
+    ASSERT_TRUE(user::NeedsPaint(child));
+    ASSERT_FALSE(user::NeedsPaint(beside));
+    g_log = {};
+    RedrawWindow(child, nullptr, nullptr, RDW_UPDATENOW | RDW_NOCHILDREN);
+    EXPECT_EQ(painted(), std::vector<HWND>{child});
+    EXPECT_TRUE(user::NeedsPaint(child)) << "what the parent will paint over waits for the parent";
+
+    UpdateWindow(top);
+    EXPECT_EQ(painted(), (std::vector<HWND>{top, child})) << "the child under the parent's paint, and only it, again";
+    POINT inChild = Screen(child, 5, 5);
+    EXPECT_EQ(ColorAt(top, inChild.x, inChild.y), kBlue);
+    EXPECT_FALSE(user::NeedsPaint(child));
+
+    // With no paint of the parent pending, a child's paint leaves it valid.
+    InvalidateRect(child, nullptr, TRUE);
+    UpdateWindow(child);
+    EXPECT_EQ(painted(), std::vector<HWND>{child});
+    EXPECT_FALSE(user::NeedsPaint(child));
+}

@@ -244,6 +244,33 @@ HWND WindowFromDC(HDC dc)
     return it == g_windowDCs.end() ? nullptr : it->second;
 }
 
+namespace {
+
+// The part of the window (client coordinates) that a pending paint of its
+// parent will cover: a parent whose DC is not clipped to its children
+// paints over them, and a child chosen for its paint before the parent was
+// made invalid (by another thread) would otherwise paint first and vanish
+// under the parent's paint. That part stays invalid, so that the child
+// paints again after its parent, which paints first. Under the manager's
+// lock.
+gdi::Region UnderPendingParentPaint(const WindowData& window)
+{
+    const WindowData* parent = WindowManager::Get().Peek(window.parent);
+    if (!parent || parent->update.IsEmpty() || (parent->style & WS_CLIPCHILDREN) || parent->queue != window.queue)
+        return {};
+    if (!parent->update.Intersects(window.rect))
+        return {};
+    const RECT inset = InsetsOf(window);
+    gdi::Region covered = parent->update;
+    covered.Offset(-window.rect.left - inset.left, -window.rect.top - inset.top);
+    const RECT client = {0, 0, std::max<LONG>(0, window.rect.right - window.rect.left - inset.left - inset.right),
+                         std::max<LONG>(0, window.rect.bottom - window.rect.top - inset.top - inset.bottom)};
+    covered.IntersectWith(client);
+    return covered;
+}
+
+} // namespace
+
 HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint)
 {
     if (!paint || !IsWindow(hwnd))
@@ -261,8 +288,8 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint)
         update = std::move(window->update); // cleared below
         erase = window->needsErase;
         eraseLeft = window->eraseLeft;
-        window->update = {};
-        window->needsErase = false;
+        window->update = UnderPendingParentPaint(*window);
+        window->needsErase = !window->update.IsEmpty();
         window->eraseLeft = false;
         window->internalPaint = false;
         ++window->painting; // until EndPaint: the window is not done yet
