@@ -581,6 +581,18 @@ TEST_F(TextTest, ArabicJoinsItsLettersAndReadsRightToLeftInsideALeftToRightLine)
     EXPECT_EQ(DrawInDialogFont(u"שלום").pixels, DrawPiecesInDialogFont({u"ם", u"ו", u"ל", u"ש"}).pixels);
 }
 
+namespace {
+
+// The width GetTextExtentPoint32W gives the text in the DC's font.
+int TextWidth(HDC dc, const std::u16string& text)
+{
+    SIZE size{};
+    EXPECT_TRUE(GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size));
+    return static_cast<int>(size.cx);
+}
+
+} // namespace
+
 TEST_F(TextTest, ArabicJoinsWhereverItStandsInALongLine)
 {
     // Joined Arabic letters take another width than the same letters
@@ -589,11 +601,7 @@ TEST_F(TextTest, ArabicJoinsWhereverItStandsInALongLine)
     BitmapDC dc(64, 64);
     HFONT font = MakeFont(u"MS Shell Dlg", -13);
     HGDIOBJ old = SelectObject(dc.dc(), font);
-    const auto width = [&](const std::u16string& text) {
-        SIZE size{};
-        EXPECT_TRUE(GetTextExtentPoint32W(dc.dc(), text.c_str(), static_cast<int>(text.size()), &size));
-        return static_cast<int>(size.cx);
-    };
+    const auto width = [&](const std::u16string& text) { return TextWidth(dc.dc(), text); };
     const std::u16string word = u"سلام";
     int apart = 0;
     for (char16_t letter : word)
@@ -669,11 +677,7 @@ TEST_F(TextTest, ShapedTextWrapsWhereItsWordsFitWhetherOrNotTheWholeLineDoes)
     BitmapDC dc(400, 200);
     HFONT font = MakeFont(u"MS Shell Dlg", -13);
     HGDIOBJ old = SelectObject(dc.dc(), font);
-    const auto width = [&](const std::u16string& text) {
-        SIZE size{};
-        EXPECT_TRUE(GetTextExtentPoint32W(dc.dc(), text.c_str(), static_cast<int>(text.size()), &size));
-        return static_cast<int>(size.cx);
-    };
+    const auto width = [&](const std::u16string& text) { return TextWidth(dc.dc(), text); };
     const auto lines = [&](const std::u16string& text, int boxWidth) {
         RECT box{0, 0, boxWidth, 0};
         const int height = DrawTextW(dc.dc(), text.c_str(), -1, &box, DT_LEFT | DT_WORDBREAK | DT_CALCRECT);

@@ -7,6 +7,28 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// The names a search of the pattern finds, sorted; with filesOnly, without
+// its folders ("." and ".." among them).
+std::vector<std::u16string> FoundNames(LPCWSTR pattern, bool filesOnly)
+{
+    std::vector<std::u16string> found;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(pattern, &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return found;
+    do {
+        if (!filesOnly || !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            found.emplace_back(data.cFileName);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+} // namespace
+
 class FileApiTest : public testsupport::MachineFixture {
 protected:
     HANDLE Open(LPCWSTR path, DWORD access, DWORD share, DWORD disposition)
@@ -352,18 +374,7 @@ TEST_F(FileApiTest, FindSeesFilesAddedAndRemovedBetweenSearches)
 TEST_F(FileApiTest, FindListsAFolderReplacedOrRenamedBehindItsBackAsItIsNow)
 {
     auto names = [](LPCWSTR pattern) {
-        std::vector<std::u16string> found;
-        WIN32_FIND_DATAW data;
-        HANDLE find = FindFirstFileW(pattern, &data);
-        if (find == INVALID_HANDLE_VALUE)
-            return found;
-        do {
-            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                found.emplace_back(data.cFileName);
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-        std::sort(found.begin(), found.end());
-        return found;
+        return FoundNames(pattern, /*filesOnly=*/true);
     };
     using Names = std::vector<std::u16string>;
     ASSERT_TRUE(CreateDirectoryW(u"C:\\Attachment", nullptr));
@@ -391,19 +402,7 @@ TEST_F(FileApiTest, FindListsAFolderReplacedOrRenamedBehindItsBackAsItIsNow)
 TEST_F(FileApiTest, AnEmptiedFolderSearchedAgainShowsWhatAnotherProcessPutInOrTookOut)
 {
     ASSERT_TRUE(CreateDirectoryW(u"C:\\Attachment", nullptr));
-    auto names = [] {
-        std::vector<std::u16string> found;
-        WIN32_FIND_DATAW data;
-        HANDLE find = FindFirstFileW(u"C:\\Attachment\\*.*", &data);
-        if (find == INVALID_HANDLE_VALUE)
-            return found;
-        do {
-            found.emplace_back(data.cFileName);
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-        std::sort(found.begin(), found.end());
-        return found;
-    };
+    auto names = [] { return FoundNames(u"C:\\Attachment\\*.*", /*filesOnly=*/false); };
     using Names = std::vector<std::u16string>;
     auto inChild = [](const std::function<void()>& body) {
         pid_t child = fork();
