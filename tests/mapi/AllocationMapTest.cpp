@@ -204,9 +204,9 @@ struct Scan {
     std::uint64_t firstFit = 0; // 0: none
     std::size_t longest = 0;
 };
-Scan ScanFirstPage(const CAllocationMap& map, std::size_t units, std::size_t step)
+Scan ScanPage(const CAllocationMap& map, std::size_t page, std::size_t units, std::size_t step)
 {
-    const std::uint64_t base = 0x4400;
+    const std::uint64_t base = 0x4400 + static_cast<std::uint64_t>(page) * 253952;
     const std::size_t count = 253952 / 64;
     Scan scan;
     std::size_t run = 0, runStart = 0;
@@ -223,6 +223,28 @@ Scan ScanFirstPage(const CAllocationMap& map, std::size_t units, std::size_t ste
             scan.firstFit = base + start * 64;
     }
     return scan;
+}
+
+Scan ScanFirstPage(const CAllocationMap& map, std::size_t units, std::size_t step)
+{
+    return ScanPage(map, 0, units, step);
+}
+
+// The first fit a search from the first page on finds; 0 when no page has room.
+std::uint64_t FirstFitOfAll(const CAllocationMap& map, std::size_t units, std::size_t step)
+{
+    for (std::size_t page = 0; page < map.PageCount(); ++page)
+        if (const std::uint64_t fit = ScanPage(map, page, units, step).firstFit)
+            return fit;
+    return 0;
+}
+
+std::uint64_t FreeBytesCounted(const CAllocationMap& map)
+{
+    std::uint64_t free = 0;
+    for (std::uint64_t ib = 0x4400; ib < 0x4400 + map.PageCount() * 253952ull; ib += 64)
+        free += map.IsAllocated(ib, 64) ? 0 : 64;
+    return free;
 }
 
 } // namespace
@@ -261,4 +283,42 @@ TEST(AllocationMap, RunsAreFoundWhereAUnitByUnitSearchFindsThemOnAFragmentedPage
             EXPECT_TRUE(map.IsAllocated(run->first, run->second));
         }
     }
+}
+
+// A file of many pages, each with holes too small for most runs: every run
+// still lands in the first page that has room for it, a page freed into
+// is searched again, and the free bytes add up to the units left free.
+TEST(AllocationMap, AcrossManyFragmentedPagesEachRunLandsInTheFirstPageWithRoom)
+{
+    std::mt19937 rng(11);
+    CAllocationMap map;
+    map.InitEmpty();
+    while (map.PageCount() < 7)
+        ASSERT_TRUE(map.Allocate(64 * (1 + rng() % 64), 64).Ok());
+    auto freeSome = [&](int pieces, std::size_t longest) {
+        for (int k = 0; k < pieces; ++k) {
+            const std::size_t page = rng() % 6;
+            const std::uint64_t at = 0x4400 + page * 253952ull + 1024 + 64 * (rng() % 3900);
+            const std::size_t size = 64 * (1 + rng() % longest);
+            if ((at - 0x4400) % 253952 + size <= 253952)
+                map.Free(at, size);
+        }
+    };
+    freeSome(300, 6);
+    EXPECT_EQ(map.FreeBytes(), FreeBytesCounted(map));
+    for (int k = 0; k < 300; ++k) {
+        if (k % 50 == 49)
+            freeSome(5, 60); // longer holes in pages already searched in vain
+        const bool page = k % 3 == 0;
+        const std::size_t units = page ? 8 : 1 + rng() % 12;
+        const std::size_t step = page ? 8 : 1;
+        const std::uint64_t expected = FirstFitOfAll(map, units, step);
+        if (expected == 0)
+            break; // the next one would go to a new page
+        auto run = map.AllocateRun(units * 64, units * 64, page ? 512 : 64);
+        ASSERT_TRUE(run.Ok()) << run.Message();
+        ASSERT_EQ(run->first, expected) << "allocation " << k << " of " << units << " units";
+        ASSERT_EQ(run->second, units * 64);
+    }
+    EXPECT_EQ(map.FreeBytes(), FreeBytesCounted(map));
 }

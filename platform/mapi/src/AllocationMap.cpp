@@ -83,6 +83,9 @@ std::size_t CAllocationMap::NextUnit(const Page& p, std::size_t unit, bool used)
 Result<void> CAllocationMap::Load(const CPstFile& file, std::uint64_t ibAMapLast)
 {
     m_pages.clear();
+    m_room.clear();
+    m_alignedRoom.clear();
+    m_freeUnits = 0;
     m_writtenFMaps.clear();
     m_staleFMaps.clear();
     if (ibAMapLast < kFirstAMapOffset || (ibAMapLast - kFirstAMapOffset) % m_sizes.AMapCoverage() != 0)
@@ -102,7 +105,11 @@ Result<void> CAllocationMap::Load(const CPstFile& file, std::uint64_t ibAMapLast
         p.bits = std::move(*bits);
         for (std::size_t u = 0; u < UnitsPerPage(); ++u)
             p.freeUnits += Bit(p, u) ? 0 : 1;
+        m_freeUnits += p.freeUnits;
         m_pages.push_back(std::move(p));
+        m_room.push_back(0);
+        m_alignedRoom.push_back(0);
+        UpdateRoom(m_pages.size() - 1);
     }
     m_fmapCoverage = m_pages.size();
     m_hint = 0;
@@ -117,7 +124,11 @@ void CAllocationMap::AddPage()
     p.freeUnits = UnitsPerPage();
     p.dirty = true;
     p.isNew = true;
+    m_freeUnits += p.freeUnits;
     m_pages.push_back(std::move(p));
+    m_room.push_back(0);
+    m_alignedRoom.push_back(0);
+    UpdateRoom(index);
     MarkAllocated(PageOffset(index), kPageSize);
     for (std::uint64_t ib : CompanionPages(index))
         MarkAllocated(ib, kPageSize);
@@ -126,6 +137,9 @@ void CAllocationMap::AddPage()
 void CAllocationMap::InitEmpty()
 {
     m_pages.clear();
+    m_room.clear();
+    m_alignedRoom.clear();
+    m_freeUnits = 0;
     m_writtenFMaps.clear();
     m_staleFMaps.clear();
     m_fmapCoverage = 0;
@@ -155,6 +169,7 @@ void CAllocationMap::SetRange(std::uint64_t ib, std::size_t size, bool value, bo
         if (changed == 0)
             continue;
         p.freeUnits = value ? p.freeUnits - changed : p.freeUnits + changed;
+        m_freeUnits = value ? m_freeUnits - changed : m_freeUnits + changed;
         p.longestRun = kRunUnknown;
         if (!value) {
             p.noRunOf = std::numeric_limits<std::size_t>::max();
@@ -162,6 +177,7 @@ void CAllocationMap::SetRange(std::uint64_t ib, std::size_t size, bool value, bo
             if (pageIndex < m_hint)
                 m_hint = pageIndex;
         }
+        UpdateRoom(pageIndex);
         p.dirty = p.dirty || markDirty;
     }
 }
@@ -242,19 +258,18 @@ Result<std::pair<std::uint64_t, std::size_t>> CAllocationMap::AllocateRun(std::s
     const std::size_t step = align > kUnit ? align / kUnit : 1;
     if (units == 0 || units > UnitsPerPage())
         return MakeError("allocation of " + std::to_string(size) + " bytes is out of range");
+    while (m_hint < m_pages.size() && m_pages[m_hint].freeUnits == 0)
+        ++m_hint;
     for (std::size_t pi = m_hint;; ++pi) {
+        const std::vector<std::uint16_t>& room = step == 1 ? m_room : m_alignedRoom;
+        while (pi < room.size() && room[pi] < units)
+            ++pi;
         if (pi == m_pages.size()) {
             if (m_pages.size() >= kMaxAMapPages)
                 return MakeError("the file has reached its size limit");
             AddPage();
         }
         Page& p = m_pages[pi];
-        if (p.freeUnits == 0 && pi == m_hint) {
-            ++m_hint;
-            continue;
-        }
-        if (p.freeUnits < units || units >= (step == 1 ? p.noRunOf : p.noAlignedRunOf))
-            continue;
         // Free run by free run: the first aligned start with room is taken.
         const std::size_t end = UnitsPerPage();
         for (std::size_t u = NextUnit(p, 0, false); u < end; u = NextUnit(p, u, false)) {
@@ -270,7 +285,20 @@ Result<std::pair<std::uint64_t, std::size_t>> CAllocationMap::AllocateRun(std::s
             u = runEnd;
         }
         (step == 1 ? p.noRunOf : p.noAlignedRunOf) = units;
+        UpdateRoom(pi);
     }
+}
+
+void CAllocationMap::UpdateRoom(std::size_t index)
+{
+    const Page& p = m_pages[index];
+    const auto bound = [&p](std::size_t noRunOf) {
+        const std::size_t room = noRunOf == std::numeric_limits<std::size_t>::max() ? p.freeUnits
+                                                                                     : std::min(p.freeUnits, noRunOf - 1);
+        return static_cast<std::uint16_t>(std::min<std::size_t>(room, std::numeric_limits<std::uint16_t>::max()));
+    };
+    m_room[index] = bound(p.noRunOf);
+    m_alignedRoom[index] = bound(p.noAlignedRunOf);
 }
 
 bool CAllocationMap::Dirty() const
@@ -335,10 +363,7 @@ Result<void> CAllocationMap::WriteDirty(CPstFile& file, bool summaries)
 
 std::uint64_t CAllocationMap::FreeBytes() const
 {
-    std::uint64_t total = 0;
-    for (const auto& p : m_pages)
-        total += static_cast<std::uint64_t>(p.freeUnits) * kUnit;
-    return total;
+    return m_freeUnits * kUnit;
 }
 
 std::uint8_t CAllocationMap::LongestFreeRun(std::size_t index) const

@@ -96,11 +96,22 @@ private:
     // Sets units [from, to) of one page to `value`; returns how many changed.
     static std::size_t SetUnits(Page& p, std::size_t from, std::size_t to, bool value);
     void AddPage();
+    // Brings the page's entries of m_room and m_alignedRoom up to date.
+    void UpdateRoom(std::size_t index);
     std::size_t UnitsPerPage() const { return m_sizes.amapBits * 8; }
 
     Format m_format;
     const FormatSizes& m_sizes;
     std::vector<Page> m_pages;
+    // Per page, the longest run (in units) that a search may still find
+    // there, free or starting on a page boundary: an upper bound, from its
+    // free units and the runs searched for in vain. A large file has
+    // thousands of pages; a search passes over those without room in these
+    // two bytes each instead of in each page's record.
+    std::vector<std::uint16_t> m_room;
+    std::vector<std::uint16_t> m_alignedRoom;
+    // The free units of all pages.
+    std::uint64_t m_freeUnits = 0;
     std::size_t m_hint = 0;
     // The FMap pages as this map last wrote them, by the AMap they follow.
     std::map<std::size_t, std::vector<std::uint8_t>> m_writtenFMaps;
