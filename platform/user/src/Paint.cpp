@@ -27,14 +27,6 @@ RECT WindowBox(const WindowData& window)
     return {0, 0, window.rect.right - window.rect.left, window.rect.bottom - window.rect.top};
 }
 
-RECT ClientBox(const WindowData& window)
-{
-    RECT box = WindowBox(window);
-    RECT inset = InsetsOf(window);
-    return {inset.left, inset.top, std::max(inset.left, box.right - inset.right),
-            std::max(inset.top, box.bottom - inset.bottom)};
-}
-
 // Marks or clears area (window coordinates of window) as flags say, and
 // goes on into the children that it covers. Runs under the manager's lock.
 void Apply(WindowData& window, const gdi::Region& area, UINT flags, std::vector<std::shared_ptr<ThreadQueue>>& woken)
@@ -181,6 +173,14 @@ void UpdateNow(HWND hwnd, UINT flags, bool paint)
 } // namespace
 
 namespace user::detail {
+
+RECT ClientBox(const WindowData& window)
+{
+    RECT box = WindowBox(window);
+    RECT inset = InsetsOf(window);
+    return {inset.left, inset.top, std::max(inset.left, box.right - inset.right),
+            std::max(inset.top, box.bottom - inset.bottom)};
+}
 
 bool ShownWithParents(const WindowData& window)
 {

@@ -13,6 +13,10 @@ namespace user::detail {
 // says. Hidden windows are left alone: showing them invalidates them whole.
 void Invalidate(HWND hwnd, const RECT* rect, HRGN region, UINT flags);
 
+// The window's client area in its own window coordinates (its frame's
+// top-left corner at 0, 0).
+RECT ClientBox(const WindowData& window);
+
 // Whether the window and all its parents have WS_VISIBLE. Called under the
 // manager's lock.
 bool ShownWithParents(const WindowData& window);

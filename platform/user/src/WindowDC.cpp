@@ -260,12 +260,11 @@ gdi::Region UnderPendingParentPaint(const WindowData& window)
         return {};
     if (!parent->update.Intersects(window.rect))
         return {};
-    const RECT inset = InsetsOf(window);
     gdi::Region covered = parent->update;
-    covered.Offset(-window.rect.left - inset.left, -window.rect.top - inset.top);
-    const RECT client = {0, 0, std::max<LONG>(0, window.rect.right - window.rect.left - inset.left - inset.right),
-                         std::max<LONG>(0, window.rect.bottom - window.rect.top - inset.top - inset.bottom)};
+    covered.Offset(-window.rect.left, -window.rect.top);
+    const RECT client = ClientBox(window);
     covered.IntersectWith(client);
+    covered.Offset(-client.left, -client.top);
     return covered;
 }
 

@@ -57,6 +57,7 @@ struct Folder {
     std::size_t count = 0; // host names in all
     dev_t device = 0;
     ino_t inode = 0;
+    int wd = -1; // its watch
 };
 
 class KeptFolders {
@@ -104,7 +105,7 @@ private:
         Drain();
         Folder* kept = Kept(folder);
         if (kept && (kept->device != device || kept->inode != inode)) {
-            Drop(m_recent.front());
+            Drop(kept->wd);
             kept = Kept(folder);
         }
         return kept && kept->device == device && kept->inode == inode ? kept : nullptr;
@@ -141,6 +142,7 @@ private:
         }
         folder.device = st.st_dev;
         folder.inode = st.st_ino;
+        folder.wd = wd;
         while (const dirent* e = ::readdir(dir)) {
             const std::string_view host = e->d_name;
             if (host != "." && host != ".." && folder.names[Folded(Utf8ToUtf16(host))].emplace(host).second)
