@@ -182,6 +182,12 @@ void MeasureInMachine(std::size_t count, const char* unit, const std::function<v
             convert();
         }))
         Fail("the conversion failed");
+    // A profiler resolves the programs' libraries from the machine's copies
+    // after the run: MARLWICK_BENCH_KEEP leaves the machine in place.
+    if (std::getenv("MARLWICK_BENCH_KEEP")) {
+        std::printf("    the machine stays at %s\n", root.c_str());
+        return;
+    }
     std::error_code error;
     fs::remove_all(root, error);
 }
