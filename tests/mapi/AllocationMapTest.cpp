@@ -322,3 +322,121 @@ TEST(AllocationMap, AcrossManyFragmentedPagesEachRunLandsInTheFirstPageWithRoom)
     }
     EXPECT_EQ(map.FreeBytes(), FreeBytesCounted(map));
 }
+
+TEST(AllocationMap, AfterManyPagesOnlyThoseThatChangedAreWrittenAndTheSummariesFollowTheMap)
+{
+    mapitest::CTempDir dir;
+    CPstFile file;
+    ASSERT_TRUE(file.Open(dir / "many.bin", true, true).Ok());
+    CAllocationMap map;
+    map.InitEmpty();
+    std::vector<std::uint64_t> blocks;
+    while (map.PageCount() < 140) {
+        auto ib = map.Allocate(8192, 64);
+        ASSERT_TRUE(ib.Ok());
+        blocks.push_back(*ib);
+    }
+    ASSERT_TRUE(map.WriteDirty(file).Ok());
+    ASSERT_FALSE(map.Dirty());
+
+    // Free blocks in pages far apart, in no order; a page nothing touched is
+    // wiped on disk to show whether it is written again.
+    const std::uint64_t coverage = map.PageOffset(1) - map.PageOffset(0);
+    const auto pageOf = [&](std::uint64_t ib) { return (ib - map.PageOffset(0)) / coverage; };
+    std::set<std::uint64_t> touched;
+    std::vector<std::uint64_t> freed;
+    for (std::size_t i : {std::size_t{4000}, std::size_t{7}, std::size_t{2500}, std::size_t{1200}, std::size_t{8}}) {
+        ASSERT_LT(i, blocks.size());
+        map.Free(blocks[i], 8192);
+        freed.push_back(blocks[i]);
+        touched.insert(pageOf(blocks[i]));
+    }
+    const std::size_t untouched = 60;
+    ASSERT_EQ(touched.count(untouched), 0u);
+    ASSERT_TRUE(file.WriteAt(map.PageOffset(untouched), std::vector<std::uint8_t>(512, 0)).Ok());
+    ASSERT_TRUE(map.Dirty());
+    ASSERT_TRUE(map.WriteDirty(file).Ok());
+    EXPECT_FALSE(map.Dirty());
+    EXPECT_EQ(*file.ReadAt(map.PageOffset(untouched), 512), std::vector<std::uint8_t>(512, 0))
+        << "a page that did not change is not written";
+    for (std::uint64_t page : touched) {
+        const std::uint64_t at = map.PageOffset(static_cast<std::size_t>(page));
+        auto bits = ParseMapPage(Format::Unicode, *file.ReadAt(at, 512), PageType::AMap, at);
+        ASSERT_TRUE(bits.Ok()) << "AMap " << page << ": " << bits.Message();
+        for (std::uint64_t ib : freed) {
+            if (pageOf(ib) != page)
+                continue;
+            EXPECT_EQ((*bits)[(ib - at) / 64 / 8 + 8], 0) << "the freed block's units are clear on disk";
+        }
+    }
+
+    // 140 AMaps have 18 PMaps: two whole bytes and two bits of the third.
+    const auto fp = map.HeaderFreePageMap();
+    EXPECT_EQ(fp[0], 0);
+    EXPECT_EQ(fp[1], 0);
+    EXPECT_EQ(fp[2], 0x3F);
+    EXPECT_EQ(fp[3], 0xFF);
+
+    // The density list: the freest pages first, the earlier among equals,
+    // as many as the page holds; the free units counted one by one.
+    std::vector<DListEntry> expected;
+    for (std::size_t page = 0; page < map.PageCount(); ++page) {
+        std::uint16_t free = 0;
+        for (std::uint64_t ib = map.PageOffset(page); ib < map.PageOffset(page) + coverage; ib += 64)
+            free = static_cast<std::uint16_t>(free + (map.IsAllocated(ib, 64) ? 0 : 1));
+        if (free > 0)
+            expected.push_back({static_cast<std::uint32_t>(page), free});
+    }
+    std::stable_sort(expected.begin(), expected.end(),
+                     [](const DListEntry& a, const DListEntry& b) { return a.freeSlots > b.freeSlots; });
+    expected.resize(std::min(expected.size(), kMaxDListEntries));
+    EXPECT_EQ(map.DensityList().entries, expected);
+    for (std::uint64_t page : touched)
+        EXPECT_TRUE(std::any_of(expected.begin(), expected.begin() + 6,
+                                [&](const DListEntry& e) { return e.pageNumber == page; }))
+            << "a page with a freed block is among the freest";
+}
+
+// A page searched in vain is searched again once a free joins runs into one
+// long enough, whichever side the freed units join.
+TEST(AllocationMap, AFreeThatJoinsRunsOpensThePageToTheJoinedLength)
+{
+    CAllocationMap map;
+    map.InitEmpty();
+    const std::uint64_t first = 0x4400 + 1024;
+    const auto unit = [&](std::uint64_t u) { return first + 64 * u; };
+    map.MarkAllocated(first, 253952 - 1024);
+    // Holes with enough free units in all for the runs asked below, none
+    // long enough: each search passes over this page in vain.
+    map.Free(unit(1000), 7 * 64);
+    map.Free(unit(1100), 7 * 64);
+    const auto inVain = [&](std::size_t units, std::size_t align) {
+        auto run = map.AllocateRun(units * 64, units * 64, align);
+        ASSERT_TRUE(run.Ok());
+        ASSERT_GE(run->first, map.PageOffset(1)) << "no run of " << units << " units in the first page";
+    };
+
+    map.Free(unit(100), 7 * 64);
+    inVain(9, 64);
+    map.Free(unit(107), 3 * 64); // after the run of 7: 10 units
+    auto joined = map.AllocateRun(10 * 64, 10 * 64, 64);
+    ASSERT_TRUE(joined.Ok());
+    EXPECT_EQ(joined->first, unit(100));
+
+    map.Free(unit(200), 6 * 64);
+    inVain(8, 64);
+    map.Free(unit(194), 6 * 64); // before the run of 6: 12 units
+    joined = map.AllocateRun(12 * 64, 12 * 64, 64);
+    ASSERT_TRUE(joined.Ok());
+    EXPECT_EQ(joined->first, unit(194));
+
+    // Runs that start on a page boundary, as B-tree pages take them.
+    const std::uint64_t boundary = unit(400) - (unit(400) - 0x4400) % 512;
+    map.Free(boundary, 512);
+    map.Free(boundary + 4096, 512);
+    inVain(16, 512);
+    map.Free(boundary + 512, 512);
+    joined = map.AllocateRun(16 * 64, 16 * 64, 512);
+    ASSERT_TRUE(joined.Ok());
+    EXPECT_EQ(joined->first, boundary);
+}

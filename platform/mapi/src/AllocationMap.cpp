@@ -83,6 +83,7 @@ std::size_t CAllocationMap::NextUnit(const Page& p, std::size_t unit, bool used)
 Result<void> CAllocationMap::Load(const CPstFile& file, std::uint64_t ibAMapLast)
 {
     m_pages.clear();
+    m_dirtyPages.clear();
     m_room.clear();
     m_alignedRoom.clear();
     m_freeUnits = 0;
@@ -122,10 +123,10 @@ void CAllocationMap::AddPage()
     Page p;
     p.bits.assign(m_sizes.amapBits, 0);
     p.freeUnits = UnitsPerPage();
-    p.dirty = true;
     p.isNew = true;
     m_freeUnits += p.freeUnits;
     m_pages.push_back(std::move(p));
+    MarkDirty(index);
     m_room.push_back(0);
     m_alignedRoom.push_back(0);
     UpdateRoom(index);
@@ -134,9 +135,19 @@ void CAllocationMap::AddPage()
         MarkAllocated(ib, kPageSize);
 }
 
+void CAllocationMap::MarkDirty(std::size_t index)
+{
+    Page& p = m_pages[index];
+    if (p.dirty)
+        return;
+    p.dirty = true;
+    m_dirtyPages.push_back(index);
+}
+
 void CAllocationMap::InitEmpty()
 {
     m_pages.clear();
+    m_dirtyPages.clear();
     m_room.clear();
     m_alignedRoom.clear();
     m_freeUnits = 0;
@@ -178,7 +189,8 @@ void CAllocationMap::SetRange(std::uint64_t ib, std::size_t size, bool value, bo
                 m_hint = pageIndex;
         }
         UpdateRoom(pageIndex);
-        p.dirty = p.dirty || markDirty;
+        if (markDirty)
+            MarkDirty(pageIndex);
     }
 }
 
@@ -225,7 +237,7 @@ void CAllocationMap::UseHeld(std::uint64_t ib, std::size_t size)
     const std::uint64_t first = (ib - kFirstAMapOffset) / kUnit;
     const std::uint64_t last = first + (size + kUnit - 1) / kUnit - 1;
     for (std::uint64_t page = first / UnitsPerPage(); page <= last / UnitsPerPage() && page < m_pages.size(); ++page)
-        m_pages[static_cast<std::size_t>(page)].dirty = true;
+        MarkDirty(static_cast<std::size_t>(page));
 }
 
 bool CAllocationMap::IsAllocated(std::uint64_t ib, std::size_t size) const
@@ -301,34 +313,40 @@ void CAllocationMap::UpdateRoom(std::size_t index)
     m_alignedRoom[index] = bound(p.noAlignedRunOf);
 }
 
-bool CAllocationMap::Dirty() const
+bool CAllocationMap::Dirty() const { return !m_dirtyPages.empty(); }
+
+Result<void> CAllocationMap::WritePage(CPstFile& file, std::size_t i)
 {
-    for (const auto& p : m_pages)
-        if (p.dirty)
-            return true;
-    return false;
+    Page& p = m_pages[i];
+    MAPI_TRY(file.WriteAt(PageOffset(i), WriteMapPage(PageType::AMap, p.bits, PageOffset(i))));
+    // PMap bits all set: the PMap is deprecated and readers use the AMap
+    // once fAMapValid says so.
+    if (p.isNew && HasPMap(i)) {
+        const std::uint64_t at = PageOffset(i) + kPageSize;
+        std::vector<std::uint8_t> all(m_sizes.amapBits, 0xFF);
+        MAPI_TRY(file.WriteAt(at, WriteMapPage(PageType::PMap, all, at)));
+    }
+    // AMaps past the header's 128 are summed up in FMap pages.
+    if (i >= kFirstFMap)
+        m_staleFMaps.insert(kFirstFMap + (i - kFirstFMap) / kFMapEvery * kFMapEvery);
+    p.dirty = false;
+    p.isNew = false;
+    return {};
 }
 
 Result<void> CAllocationMap::WriteDirty(CPstFile& file, bool summaries)
 {
-    for (std::size_t i = 0; i < m_pages.size(); ++i) {
-        Page& p = m_pages[i];
-        if (!p.dirty)
-            continue;
-        MAPI_TRY(file.WriteAt(PageOffset(i), WriteMapPage(PageType::AMap, p.bits, PageOffset(i))));
-        // PMap bits all set: the PMap is deprecated and readers use the AMap
-        // once fAMapValid says so.
-        if (p.isNew && HasPMap(i)) {
-            const std::uint64_t at = PageOffset(i) + kPageSize;
-            std::vector<std::uint8_t> all(m_sizes.amapBits, 0xFF);
-            MAPI_TRY(file.WriteAt(at, WriteMapPage(PageType::PMap, all, at)));
-        }
-        // AMaps past the header's 128 are summed up in FMap pages.
-        if (i >= kFirstFMap)
-            m_staleFMaps.insert(kFirstFMap + (i - kFirstFMap) / kFMapEvery * kFMapEvery);
-        p.dirty = false;
-        p.isNew = false;
-    }
+    // In file order, as the pages lie; a page stays listed until written.
+    std::sort(m_dirtyPages.begin(), m_dirtyPages.end());
+    std::size_t done = 0;
+    auto writePages = [&]() -> Result<void> {
+        for (; done < m_dirtyPages.size(); ++done)
+            MAPI_TRY(WritePage(file, m_dirtyPages[done]));
+        return {};
+    };
+    const auto pagesWritten = writePages();
+    m_dirtyPages.erase(m_dirtyPages.begin(), m_dirtyPages.begin() + static_cast<std::ptrdiff_t>(done));
+    MAPI_TRY(pagesWritten);
     // A new FMap page is written at once, so that it is a valid page; the
     // others follow when the map has grown.
     if (m_fmapCoverage != m_pages.size())
@@ -396,9 +414,10 @@ std::array<std::uint8_t, 128> CAllocationMap::HeaderFreePageMap() const
     // as free.
     std::array<std::uint8_t, 128> out;
     out.fill(0xFF);
-    const std::size_t pmaps = (m_pages.size() + kPMapEvery - 1) / kPMapEvery;
-    for (std::size_t i = 0; i < pmaps && i < kHeaderMapBytes * 8; ++i)
-        out[i / 8] &= static_cast<std::uint8_t>(~(1u << (7 - i % 8)));
+    const std::size_t pmaps = std::min((m_pages.size() + kPMapEvery - 1) / kPMapEvery, kHeaderMapBytes * 8);
+    std::fill(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(pmaps / 8), std::uint8_t{0});
+    if (pmaps % 8 != 0)
+        out[pmaps / 8] = static_cast<std::uint8_t>(0xFFu >> (pmaps % 8));
     return out;
 }
 
@@ -410,10 +429,14 @@ DListPage CAllocationMap::DensityList() const
         if (m_pages[i].freeUnits > 0)
             d.entries.push_back({static_cast<std::uint32_t>(i), static_cast<std::uint16_t>(std::min<std::size_t>(
                                                                     m_pages[i].freeUnits, 0xFFF))});
-    std::stable_sort(d.entries.begin(), d.entries.end(),
-                     [](const DListEntry& a, const DListEntry& b) { return a.freeSlots > b.freeSlots; });
-    if (d.entries.size() > kMaxDListEntries)
-        d.entries.resize(kMaxDListEntries);
+    // Only the first entries are kept: the most free first, and among pages
+    // as free the earlier first.
+    const auto before = [](const DListEntry& a, const DListEntry& b) {
+        return a.freeSlots != b.freeSlots ? a.freeSlots > b.freeSlots : a.pageNumber < b.pageNumber;
+    };
+    const std::size_t kept = std::min(d.entries.size(), kMaxDListEntries);
+    std::partial_sort(d.entries.begin(), d.entries.begin() + static_cast<std::ptrdiff_t>(kept), d.entries.end(), before);
+    d.entries.resize(kept);
     return d;
 }
 

@@ -96,6 +96,9 @@ private:
     // Sets units [from, to) of one page to `value`; returns how many changed.
     static std::size_t SetUnits(Page& p, std::size_t from, std::size_t to, bool value);
     void AddPage();
+    void MarkDirty(std::size_t index);
+    // Writes AMap `index` (and the PMap of a new one) and marks it clean.
+    Result<void> WritePage(CPstFile& file, std::size_t index);
     // Brings the page's entries of m_room and m_alignedRoom up to date.
     void UpdateRoom(std::size_t index);
     std::size_t UnitsPerPage() const { return m_sizes.amapBits * 8; }
@@ -112,6 +115,9 @@ private:
     std::vector<std::uint16_t> m_alignedRoom;
     // The free units of all pages.
     std::uint64_t m_freeUnits = 0;
+    // The pages to be written, each once: a commit touches a few pages of
+    // thousands and finds them here without passing over the others.
+    std::vector<std::size_t> m_dirtyPages;
     std::size_t m_hint = 0;
     // The FMap pages as this map last wrote them, by the AMap they follow.
     std::map<std::size_t, std::vector<std::uint8_t>> m_writtenFMaps;
