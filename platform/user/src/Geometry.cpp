@@ -1,6 +1,7 @@
 // Window rectangles, client areas and hit testing, with the fixed metrics of
 // this machine's classic look.
 #include "Metrics.h"
+#include "PaintCycle.h"
 #include "ScrollBars.h"
 #include "WindowData.h"
 
@@ -206,10 +207,14 @@ BOOL AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu)
 
 BOOL GetClientRect(HWND hwnd, LPRECT rect)
 {
-    auto window = WindowManager::Get().Find(hwnd);
+    // The client area's size: the window's own rectangle less its insets,
+    // under one hold of the lock and without a walk up to the screen.
+    auto& manager = WindowManager::Get();
+    std::lock_guard lock(manager.mutex);
+    const WindowData* window = manager.Peek(hwnd);
     if (!window || !rect)
         return FALSE;
-    RECT client = ClientScreenRect(*window);
+    const RECT client = ClientBox(*window);
     *rect = {0, 0, client.right - client.left, client.bottom - client.top};
     return TRUE;
 }
