@@ -3,6 +3,7 @@
 // held while a window procedure runs.
 #pragma once
 
+#include "RecursiveLock.h"
 #include "ScrollBarState.h"
 
 #include "gdi/Region.h"
@@ -176,7 +177,7 @@ class WindowManager {
 public:
     static WindowManager& Get();
 
-    std::recursive_mutex mutex;
+    RecursiveLock mutex;
     std::unordered_map<std::uintptr_t, std::shared_ptr<WindowData>> windows;
     std::vector<HWND> topLevel; // top of the z-order first
     std::unordered_map<std::u16string, std::shared_ptr<ClassData>> classes; // by upper-cased name
