@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -325,12 +326,18 @@ public:
     const TextLayout& Find(std::u16string_view source, UINT format, const std::shared_ptr<RealizedFont>& font,
                            const Layout& layout, int rectWidth)
     {
+        ++m_clock;
         for (Entry& entry : m_entries)
             if (entry.font == font && entry.format == format && entry.charExtra == layout.charExtra &&
-                entry.tabWidth == layout.tabWidth && entry.rectWidth == rectWidth && entry.text == source)
+                entry.tabWidth == layout.tabWidth && entry.rectWidth == rectWidth && entry.text == source) {
+                entry.lastUse = m_clock;
                 return entry.layout;
-        Entry& entry = m_entries[m_next];
-        m_next = (m_next + 1) % m_entries.size();
+            }
+        // The layout used longest ago makes room: a text set once (a count
+        // that moves on) goes before those that come back.
+        Entry& entry = *std::min_element(m_entries.begin(), m_entries.end(),
+                                         [](const Entry& a, const Entry& b) { return a.lastUse < b.lastUse; });
+        entry.lastUse = m_clock;
         entry.font = font;
         entry.format = format;
         entry.charExtra = layout.charExtra;
@@ -350,9 +357,10 @@ private:
         int rectWidth = 0;
         std::u16string text;
         TextLayout layout;
+        std::uint64_t lastUse = 0;
     };
     std::array<Entry, 8> m_entries;
-    std::size_t m_next = 0;
+    std::uint64_t m_clock = 0;
 };
 
 } // namespace

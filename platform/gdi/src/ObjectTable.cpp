@@ -30,7 +30,14 @@ struct FoundObject {
     std::uintptr_t handle = 0;
     std::weak_ptr<GdiObject> object;
 };
-thread_local std::array<FoundObject, 16> t_found;
+// Enough records that the DCs a paint opens, each under a new handle, pass
+// over a long-lived font or brush's record only now and then.
+thread_local std::array<FoundObject, 64> t_found;
+
+FoundObject& RecordOf(std::uintptr_t value)
+{
+    return t_found[(value / 4) % t_found.size()];
+}
 
 Table& TheTable()
 {
@@ -48,6 +55,8 @@ HGDIOBJ InsertObject(std::shared_ptr<GdiObject> object)
     table.next += 4;
     HGDIOBJ handle = reinterpret_cast<HGDIOBJ>(value);
     object->handle = handle;
+    // The thread that makes an object is the one that uses it next.
+    RecordOf(value) = {value, object};
     table.objects.emplace(value, std::move(object));
     return handle;
 }
@@ -56,7 +65,7 @@ std::shared_ptr<GdiObject> LookupObject(HGDIOBJ handle)
 {
     Table& table = TheTable();
     const auto value = reinterpret_cast<std::uintptr_t>(handle);
-    FoundObject& found = t_found[(value / 4) % t_found.size()];
+    FoundObject& found = RecordOf(value);
     // An object taken out before this call began was marked first (release,
     // under the lock), so its record no longer matches.
     if (value != 0 && found.handle == value) {

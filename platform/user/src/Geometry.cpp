@@ -41,6 +41,12 @@ RECT NonClientInsets(DWORD style, DWORD exStyle, bool hasMenu)
 
 RECT InsetsOf(const WindowData& window)
 {
+    // Most windows are controls without frame, edge, menu or scroll bars:
+    // every paint asks about each of them and their parents many times.
+    constexpr DWORD kFramed = WS_THICKFRAME | WS_DLGFRAME | WS_BORDER | WS_VSCROLL | WS_HSCROLL;
+    if (!(window.style & kFramed) && !(window.exStyle & (WS_EX_DLGMODALFRAME | WS_EX_CLIENTEDGE | WS_EX_STATICEDGE)) &&
+        !(window.menu && !window.parent))
+        return {0, 0, 0, 0};
     bool minimized = (window.style & WS_MINIMIZE) != 0;
     RECT insets = NonClientInsets(window.style, window.exStyle, window.menu && !window.parent && !minimized);
     // The standard scroll bars lie inside the client edge, beside the client area.
