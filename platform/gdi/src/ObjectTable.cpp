@@ -1,6 +1,7 @@
 #include "Objects.h"
 
 #include "gdi/GdiObjects.h"
+#include "win32/RecursiveLock.h"
 
 #include <array>
 #include <atomic>
@@ -13,7 +14,7 @@ namespace gdi {
 namespace {
 
 struct Table {
-    std::mutex mutex;
+    win32::RecursiveLock mutex;
     // Hashed: every drawing call looks its DC and objects up here, and a
     // tree of a few thousand objects took a dozen dependent loads for each.
     std::unordered_map<std::uintptr_t, std::shared_ptr<GdiObject>> objects;

@@ -6,6 +6,7 @@
 #include "gdi/GdiObjects.h"
 #include "user/Messages.h"
 #include "user/Paint.h"
+#include "win32/RecursiveLock.h"
 
 #include <algorithm>
 #include <mutex>
@@ -16,7 +17,7 @@ using namespace user::detail;
 
 namespace {
 
-std::mutex g_dcMutex;
+win32::RecursiveLock g_dcMutex;
 std::unordered_map<HDC, HWND> g_windowDCs; // every window DC open now, with its window
 
 // A window's rectangle in root coordinates, cut to its window region.

@@ -3,13 +3,13 @@
 // held while a window procedure runs.
 #pragma once
 
-#include "RecursiveLock.h"
 #include "ScrollBarState.h"
 
 #include "gdi/Region.h"
 #include "gdi/Surface.h"
 #include "user/MessageQueue.h"
 #include "user/Window.h"
+#include "win32/RecursiveLock.h"
 
 #include <atomic>
 #include <sched.h>
@@ -177,7 +177,7 @@ class WindowManager {
 public:
     static WindowManager& Get();
 
-    RecursiveLock mutex;
+    win32::RecursiveLock mutex;
     std::unordered_map<std::uintptr_t, std::shared_ptr<WindowData>> windows;
     std::vector<HWND> topLevel; // top of the z-order first
     std::unordered_map<std::u16string, std::shared_ptr<ClassData>> classes; // by upper-cased name

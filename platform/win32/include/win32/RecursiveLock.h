@@ -1,15 +1,18 @@
-// A recursive lock for the window manager's state. A paint takes it a few
-// hundred times, nearly always without a rival, and a pthread recursive
-// mutex spends some fifty instructions a round trip where this spends a
-// handful: one compare-and-swap to take it and one exchange to give it up.
+// A recursive lock for state that the drawing and window calls share (the
+// window manager's records, GDI's handle table, the font engine). A paint
+// takes such locks a few hundred times, nearly always without a rival, and
+// a pthread mutex spends some fifty instructions a round trip where this
+// spends a handful: one compare-and-swap to take it, one exchange to give
+// it up.
 // A thread that finds it held spins briefly, then sleeps on a futex (through
 // std::atomic::wait) until the holder lets go.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+#include <pthread.h>
 
-namespace user::detail {
+namespace win32 {
 
 class RecursiveLock {
 public:
@@ -56,12 +59,8 @@ private:
     static constexpr std::uint32_t kHeld = 1;
     static constexpr std::uint32_t kWaited = 2; // held, and someone may sleep on it
 
-    // A mark of the calling thread that no other thread shares.
-    static const void* Me()
-    {
-        static thread_local const char mark = 0;
-        return &mark;
-    }
+    // The calling thread, the same in every library of the process.
+    static const void* Me() { return reinterpret_cast<const void*>(pthread_self()); }
 
     void Contend()
     {
@@ -85,4 +84,4 @@ private:
     int m_depth = 0; // read and written by the owner alone
 };
 
-} // namespace user::detail
+} // namespace win32
