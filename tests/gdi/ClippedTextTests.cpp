@@ -116,6 +116,41 @@ TEST_F(ClippedTextTest, TextThroughAClipOfSeveralRectanglesKeepsEveryPixelOfTheU
         DeleteObject(font);
 }
 
+TEST_F(ClippedTextTest, TextThroughAClipOfOneRectangleKeepsEveryPixelOfTheUnclippedDrawing)
+{
+    // One rectangle is the clip of nearly every paint, tested against each
+    // glyph apart from the text's own box, which cuts the lowest line.
+    const std::u16string text = u"Quarterly figures Ελληνικά 中文 العربية for the northern region, "
+                                u"with the notes of the meeting attached for everyone to read";
+    HFONT font = DialogFont(-15);
+    const std::vector<COLORREF> whole = Draw(text, font, DT_LEFT | DT_WORDBREAK, nullptr);
+    std::mt19937 rng(29);
+    std::uniform_int_distribution<int> x(0, kWidth), y(0, kHeight);
+    int clippedPixels = 0;
+    for (int round = 0; round < 40; ++round) {
+        int a = x(rng), b = x(rng), c = y(rng), d = y(rng);
+        const RECT r{std::min(a, b), std::min(c, d), std::max(a, b), std::max(c, d)};
+        HRGN clip = CreateRectRgnIndirect(&r);
+        const std::vector<COLORREF> clipped = Draw(text, font, DT_LEFT | DT_WORDBREAK, clip);
+        DeleteObject(clip);
+        for (int py = 0; py < kHeight; ++py)
+            for (int px = 0; px < kWidth; ++px) {
+                const std::size_t i = static_cast<std::size_t>(py) * kWidth + px;
+                const bool shows = InAny({r}, px, py);
+                ASSERT_EQ(clipped[i], shows ? whole[i] : kPaper) << "pixel " << px << "," << py << " round " << round;
+                clippedPixels += !shows && whole[i] != kPaper;
+            }
+    }
+    EXPECT_GT(clippedPixels, 0) << "no clip cut through any ink";
+    // The box's own cut: its lowest line shows only in part.
+    int inkBelowBox = 0;
+    for (int py = kHeight - 4; py < kHeight; ++py)
+        for (int px = 0; px < kWidth; ++px)
+            inkBelowBox += whole[static_cast<std::size_t>(py) * kWidth + px] != kPaper;
+    EXPECT_EQ(inkBelowBox, 0);
+    DeleteObject(font);
+}
+
 TEST_F(ClippedTextTest, GlyphsOverAVaryingBackgroundBlendAlikeWholeOrCutByTheClip)
 {
     // Every pixel beneath the text differs, so a blend that mixes a channel

@@ -393,3 +393,34 @@ TEST_F(RegionApiTest, FillFrameAndInvertRegionPaintOnlyTheirPixels)
     DeleteObject(box);
     DeleteObject(red);
 }
+
+// A region of one rectangle is held in place and one of more in a list: a
+// copy or a move across the two forms keeps every rectangle, and the source
+// of a move is left empty.
+TEST(RegionStorage, CopiesAndMovesBetweenOneRectangleAndManyKeepTheirRectangles)
+{
+    const gdi::Region one(RECT{0, 0, 10, 10});
+    const gdi::Region two = gdi::Region::Combine(one, gdi::Region(RECT{20, 0, 30, 10}), RGN_OR);
+    ASSERT_EQ(two.Rects().size(), 2u);
+
+    gdi::Region a = two; // many into a copy
+    a = one;             // one over many
+    EXPECT_EQ(a, one);
+    a = two;             // many over one
+    EXPECT_EQ(a, two);
+
+    gdi::Region moved = std::move(a);
+    EXPECT_EQ(moved, two);
+    EXPECT_TRUE(a.IsEmpty()); // empty, not a stale count over rectangles gone
+    a = one;
+    EXPECT_EQ(a, one);
+
+    gdi::Region grown = one;
+    grown = gdi::Region::Combine(grown, gdi::Region(RECT{0, 20, 10, 30}), RGN_OR);
+    EXPECT_EQ(grown.Rects().size(), 2u);
+    EXPECT_EQ(one.Rects().size(), 1u); // the copy it grew from is untouched
+    grown.IntersectWith(RECT{0, 0, 10, 10});
+    EXPECT_EQ(grown, one);
+    grown.Offset(5, 5);
+    EXPECT_EQ(grown, gdi::Region(RECT{5, 5, 15, 15}));
+}

@@ -6,6 +6,7 @@
 #include "user/Automation.h"
 #include "user/ControlAutomation.h"
 #include "user/Dialog.h"
+#include "user/Paint.h"
 #include "user/Resources.h"
 
 #include <future>
@@ -103,6 +104,59 @@ TEST_F(ProgressTest, ASmoothBarIsContinuousAndTheClassicBarIsMadeOfBlocks)
     BitmapDC empty(100, 20);
     Send(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(empty.dc()), 0);
     EXPECT_EQ(empty.At(2, 10), face);
+}
+
+namespace {
+
+// Whether the bar on screen shows what a paint of the whole bar at its
+// present position draws.
+::testing::AssertionResult ShowsItsWholePicture(HWND bar)
+{
+    BitmapDC expected(100, 20, RGB(1, 2, 3));
+    SendMessageW(bar, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(expected.dc()), 0);
+    HDC screen = GetDC(bar);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 100; ++x)
+            if (GetPixel(screen, x, y) != expected.At(x, y)) {
+                ReleaseDC(bar, screen);
+                return ::testing::AssertionFailure() << "differs at " << x << "," << y;
+            }
+    ReleaseDC(bar, screen);
+    return ::testing::AssertionSuccess();
+}
+
+bool IsValid(HWND bar)
+{
+    RECT update;
+    return !GetUpdateRect(bar, &update, FALSE);
+}
+
+} // namespace
+
+TEST_F(ProgressTest, AMoveRepaintsOnlyTheColumnsItChangesAndTheScreenMatchesAWholePaint)
+{
+    Send(PBM_SETRANGE32, 0, 96'000);
+    UpdateWindow(parent.hwnd); // the parent's first paint covers the bar's
+    ASSERT_TRUE(IsValid(bar));
+    for (bool smooth : {false, true}) {
+        // A style change is no move: the next move repaints the whole bar.
+        SetWindowLongPtrW(bar, GWL_STYLE, WS_CHILD | WS_VISIBLE | (smooth ? PBS_SMOOTH : 0));
+        for (int position : {0, 1'000, 1'999, 2'000, 13'000, 12'999, 15'000, 26'000, 96'000, 95'999, 40'000, 0}) {
+            Send(PBM_SETPOS, static_cast<WPARAM>(position));
+            UpdateWindow(bar);
+            ASSERT_TRUE(ShowsItsWholePicture(bar)) << position << (smooth ? " smooth" : " blocks");
+        }
+        // Within one inner column (a thousand positions wide) nothing repaints.
+        Send(PBM_SETPOS, 41'200);
+        UpdateWindow(bar);
+        Send(PBM_SETPOS, 41'700);
+        EXPECT_TRUE(IsValid(bar));
+        // A classic bar's block counts whole, so a move within it changes no pixel either.
+        Send(PBM_SETPOS, smooth ? 42'000 : 43'000);
+        EXPECT_EQ(IsValid(bar), !smooth);
+        UpdateWindow(bar);
+        EXPECT_TRUE(ShowsItsWholePicture(bar));
+    }
 }
 
 namespace {

@@ -8,6 +8,9 @@
 #include "win32/WideString.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -261,6 +264,105 @@ void PathEllipsis(Line& line, const Layout& layout, int maxWidth)
     line.width = layout.Width(line.text);
 }
 
+// What DrawTextW lays out before it draws: the lines as shown (prefixes
+// taken out, wrapped, ellipses put in), each measured.
+struct TextLayout {
+    std::vector<Line> lines;
+    std::vector<MeasuredLine> measured;
+    int widest = 0;
+};
+
+TextLayout LayOut(std::u16string_view source, UINT format, const Layout& layout, int rectWidth)
+{
+    TextLayout out;
+    int underline = -1;
+    std::u16string plain = (format & DT_NOPREFIX) ? std::u16string(source) : StripPrefixes(source, underline);
+    if (format & DT_HIDEPREFIX)
+        underline = -1;
+
+    std::vector<Line>& lines = out.lines;
+    if (format & DT_SINGLELINE) {
+        Line line;
+        for (std::size_t i = 0; i < plain.size(); ++i) {
+            if (plain[i] == u'\r' || plain[i] == u'\n')
+                continue;
+            if (static_cast<int>(i) == underline)
+                line.underline = static_cast<int>(line.text.size());
+            line.text.push_back(plain[i]);
+        }
+        lines.push_back(std::move(line));
+    } else {
+        lines = SplitLines(plain, underline);
+    }
+    if ((format & DT_WORDBREAK) && !(format & DT_SINGLELINE)) {
+        std::vector<Line> wrapped;
+        for (const Line& line : lines)
+            for (Line& chunk : WrapLine(line, layout, rectWidth))
+                wrapped.push_back(std::move(chunk));
+        lines = std::move(wrapped);
+    }
+    out.measured.reserve(lines.size());
+    for (Line& line : lines) {
+        out.measured.push_back(layout.Measure(line.text));
+        line.width = out.measured.back().width;
+        if (line.width > rectWidth && (format & (DT_PATH_ELLIPSIS | DT_END_ELLIPSIS | DT_WORD_ELLIPSIS))) {
+            if (format & DT_PATH_ELLIPSIS)
+                PathEllipsis(line, layout, rectWidth);
+            else
+                EndEllipsis(line, layout, rectWidth);
+            out.measured.back() = layout.Measure(line.text);
+        }
+        out.widest = std::max(out.widest, line.width);
+    }
+    return out;
+}
+
+// The layouts this thread drew lately. A progress display sets the same few
+// texts over and over, and a layout depends only on the text, the font, the
+// character extra, the format and the rectangle's width: colour, clip and
+// place are applied when it is drawn.
+class LayoutCache {
+public:
+    const TextLayout& Find(std::u16string_view source, UINT format, const std::shared_ptr<RealizedFont>& font,
+                           const Layout& layout, int rectWidth)
+    {
+        ++m_clock;
+        for (Entry& entry : m_entries)
+            if (entry.font == font && entry.format == format && entry.charExtra == layout.charExtra &&
+                entry.tabWidth == layout.tabWidth && entry.rectWidth == rectWidth && entry.text == source) {
+                entry.lastUse = m_clock;
+                return entry.layout;
+            }
+        // The layout used longest ago makes room: a text set once (a count
+        // that moves on) goes before those that come back.
+        Entry& entry = *std::min_element(m_entries.begin(), m_entries.end(),
+                                         [](const Entry& a, const Entry& b) { return a.lastUse < b.lastUse; });
+        entry.lastUse = m_clock;
+        entry.font = font;
+        entry.format = format;
+        entry.charExtra = layout.charExtra;
+        entry.tabWidth = layout.tabWidth;
+        entry.rectWidth = rectWidth;
+        entry.text.assign(source);
+        entry.layout = LayOut(source, format, layout, rectWidth);
+        return entry.layout;
+    }
+
+private:
+    struct Entry {
+        std::shared_ptr<RealizedFont> font; // held, so that its address names no other font
+        UINT format = 0;
+        int charExtra = 0;
+        int tabWidth = 0;
+        int rectWidth = 0;
+        std::u16string text;
+        TextLayout layout;
+        std::uint64_t lastUse = 0;
+    };
+    std::array<Entry, 8> m_entries;
+    std::uint64_t m_clock = 0;
+};
+
 } // namespace
 
 int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format)
@@ -282,51 +384,14 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format)
     RealizedFont& font = *fontPtr;
     const TEXTMETRICW& tm = font.Metrics();
     Layout layout{font, s.charExtra, (format & DT_EXPANDTABS) ? std::max(1, tabChars) * tm.tmAveCharWidth : 0, {}};
-
-    int underline = -1;
-    std::u16string plain = (format & DT_NOPREFIX) ? std::u16string(source) : StripPrefixes(source, underline);
-    if (format & DT_HIDEPREFIX)
-        underline = -1;
-
-    std::vector<Line> lines;
-    if (format & DT_SINGLELINE) {
-        Line line;
-        for (std::size_t i = 0; i < plain.size(); ++i) {
-            if (plain[i] == u'\r' || plain[i] == u'\n')
-                continue;
-            if (static_cast<int>(i) == underline)
-                line.underline = static_cast<int>(line.text.size());
-            line.text.push_back(plain[i]);
-        }
-        lines.push_back(std::move(line));
-    } else {
-        lines = SplitLines(plain, underline);
-    }
     // Wide enough for any text, without overflow for extreme rectangles.
     const int rectWidth = static_cast<int>(std::clamp<long long>(static_cast<long long>(rect->right) - rect->left,
                                                                   -(1LL << 29), 1LL << 29));
-    if ((format & DT_WORDBREAK) && !(format & DT_SINGLELINE)) {
-        std::vector<Line> wrapped;
-        for (const Line& line : lines)
-            for (Line& chunk : WrapLine(line, layout, rectWidth))
-                wrapped.push_back(std::move(chunk));
-        lines = std::move(wrapped);
-    }
-    int widest = 0;
-    std::vector<MeasuredLine> measured;
-    measured.reserve(lines.size());
-    for (Line& line : lines) {
-        measured.push_back(layout.Measure(line.text));
-        line.width = measured.back().width;
-        if (line.width > rectWidth && (format & (DT_PATH_ELLIPSIS | DT_END_ELLIPSIS | DT_WORD_ELLIPSIS))) {
-            if (format & DT_PATH_ELLIPSIS)
-                PathEllipsis(line, layout, rectWidth);
-            else
-                EndEllipsis(line, layout, rectWidth);
-            measured.back() = layout.Measure(line.text);
-        }
-        widest = std::max(widest, line.width);
-    }
+    thread_local LayoutCache cache;
+    const TextLayout& laidOut = cache.Find(source, format, fontPtr, layout, rectWidth);
+    const std::vector<Line>& lines = laidOut.lines;
+    const std::vector<MeasuredLine>& measured = laidOut.measured;
+    const int widest = laidOut.widest;
     const int lineHeight = tm.tmHeight + ((format & DT_EXTERNALLEADING) ? tm.tmExternalLeading : 0);
     const int height = lineHeight * static_cast<int>(lines.size());
 

@@ -118,9 +118,9 @@ std::string FileName(Family family, bool bold, bool italic)
     return name + ".ttf";
 }
 
-std::recursive_mutex& TheFontMutex()
+win32::RecursiveLock& TheFontMutex()
 {
-    static auto* mutex = new std::recursive_mutex;
+    static auto* mutex = new win32::RecursiveLock;
     return *mutex;
 }
 
@@ -369,7 +369,7 @@ int PixelsPerEm(FT_Face face, LONG height)
 
 } // namespace
 
-std::unique_lock<std::recursive_mutex> FontLock()
+std::unique_lock<win32::RecursiveLock> FontLock()
 {
     return std::unique_lock(TheFontMutex());
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "gdi/GdiTypes.h"
+#include "win32/RecursiveLock.h"
 
 #include <array>
 #include <memory>
@@ -71,7 +72,7 @@ private:
 std::shared_ptr<RealizedFont> RealizeFont(const LOGFONTW& logFont);
 
 // FreeType is not thread-safe; every use of a realised font holds this lock.
-std::unique_lock<std::recursive_mutex> FontLock();
+std::unique_lock<win32::RecursiveLock> FontLock();
 
 // The DejaVu file a face name, weight and slant map to (for tests and
 // diagnostics).

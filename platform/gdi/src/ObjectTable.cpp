@@ -1,6 +1,7 @@
 #include "Objects.h"
 
 #include "gdi/GdiObjects.h"
+#include "win32/RecursiveLock.h"
 
 #include <array>
 #include <atomic>
@@ -13,26 +14,31 @@ namespace gdi {
 namespace {
 
 struct Table {
-    std::mutex mutex;
+    win32::RecursiveLock mutex;
     // Hashed: every drawing call looks its DC and objects up here, and a
     // tree of a few thousand objects took a dozen dependent loads for each.
     std::unordered_map<std::uintptr_t, std::shared_ptr<GdiObject>> objects;
     std::uintptr_t next = 0x10000;
-    // Counts the objects taken out; a thread's record of what it looked up
-    // holds only while none has gone since (see LookupObject).
-    std::atomic<std::uint64_t> removals{0};
 };
 
-// The objects a thread looked up lately, each as of a count of removals:
-// a paint asks for its DC, brushes and fonts over and over, and the table's
-// lock is shared with every thread that draws. Weak, so that a deleted
-// object does not live on in another thread's record.
+// The objects a thread looked up lately: a paint asks for its DC, brushes
+// and fonts over and over, and the table's lock is shared with every thread
+// that draws. Weak, so that a deleted object does not live on in another
+// thread's record; a record holds while its object is not marked removed,
+// so that the DCs a paint opens and deletes leave the records of the
+// others standing.
 struct FoundObject {
     std::uintptr_t handle = 0;
-    std::uint64_t removals = 0;
     std::weak_ptr<GdiObject> object;
 };
-thread_local std::array<FoundObject, 16> t_found;
+// Enough records that the DCs a paint opens, each under a new handle, pass
+// over a long-lived font or brush's record only now and then.
+thread_local std::array<FoundObject, 64> t_found;
+
+FoundObject& RecordOf(std::uintptr_t value)
+{
+    return t_found[(value / 4) % t_found.size()];
+}
 
 Table& TheTable()
 {
@@ -50,6 +56,8 @@ HGDIOBJ InsertObject(std::shared_ptr<GdiObject> object)
     table.next += 4;
     HGDIOBJ handle = reinterpret_cast<HGDIOBJ>(value);
     object->handle = handle;
+    // The thread that makes an object is the one that uses it next.
+    RecordOf(value) = {value, object};
     table.objects.emplace(value, std::move(object));
     return handle;
 }
@@ -58,18 +66,18 @@ std::shared_ptr<GdiObject> LookupObject(HGDIOBJ handle)
 {
     Table& table = TheTable();
     const auto value = reinterpret_cast<std::uintptr_t>(handle);
-    FoundObject& found = t_found[(value / 4) % t_found.size()];
-    // An object taken out before this call began counted its removal first
-    // (release, under the lock), so a record made before it no longer matches.
-    if (value != 0 && found.handle == value && found.removals == table.removals.load(std::memory_order_acquire)) {
-        if (auto object = found.object.lock())
+    FoundObject& found = RecordOf(value);
+    // An object taken out before this call began was marked first (release,
+    // under the lock), so its record no longer matches.
+    if (value != 0 && found.handle == value) {
+        if (auto object = found.object.lock(); object && !object->removed.load(std::memory_order_acquire))
             return object;
     }
     std::lock_guard lock(table.mutex);
     auto it = table.objects.find(value);
     if (it == table.objects.end())
         return nullptr;
-    found = {value, table.removals.load(std::memory_order_relaxed), it->second};
+    found = {value, it->second};
     return it->second;
 }
 
@@ -77,9 +85,11 @@ bool RemoveObject(HGDIOBJ handle)
 {
     Table& table = TheTable();
     std::lock_guard lock(table.mutex);
-    if (table.objects.erase(reinterpret_cast<std::uintptr_t>(handle)) == 0)
+    auto it = table.objects.find(reinterpret_cast<std::uintptr_t>(handle));
+    if (it == table.objects.end())
         return false;
-    table.removals.fetch_add(1, std::memory_order_release);
+    it->second->removed.store(true, std::memory_order_release);
+    table.objects.erase(it);
     return true;
 }
 

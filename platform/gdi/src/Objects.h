@@ -6,6 +6,7 @@
 #include "gdi/Region.h"
 #include "gdi/Surface.h"
 
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -16,12 +17,21 @@ enum class ObjectKind { Bitmap, Brush, Pen, Font, Region, Dc, Icon };
 
 struct GdiObject {
     explicit GdiObject(ObjectKind k) : kind(k) {}
+    // A copy is a new object, not yet in the table.
+    GdiObject(const GdiObject& other)
+        : kind(other.kind), stock(other.stock), handle(other.handle), selections(other.selections)
+    {
+    }
+    GdiObject& operator=(const GdiObject&) = delete;
     virtual ~GdiObject() = default;
     ObjectKind kind;
     bool stock = false;
     HGDIOBJ handle = nullptr;
     // DCs the object is selected into; such an object cannot be deleted.
     int selections = 0;
+    // Set (release, under the table's lock) when the handle is taken out of
+    // the table: a thread's record of an earlier lookup then no longer holds.
+    std::atomic<bool> removed{false};
 };
 
 struct BitmapObject : GdiObject {

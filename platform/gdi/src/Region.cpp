@@ -175,7 +175,7 @@ struct BandRef {
     std::size_t last;
 };
 
-void BandsOf(const std::vector<RECT>& rects, std::vector<BandRef>& bands)
+void BandsOf(const RectStore& rects, std::vector<BandRef>& bands)
 {
     bands.clear();
     for (std::size_t i = 0; i < rects.size(); ++i) {
@@ -238,7 +238,9 @@ Region Region::Combine(const Region& a, const Region& b, int mode)
     BandsOf(a.m_rects, bandsA);
     BandsOf(b.m_rects, bandsB);
     Region result;
-    std::vector<RECT>& out = result.m_rects;
+    thread_local std::vector<RECT> swept;
+    std::vector<RECT>& out = swept;
+    out.clear();
     std::size_t lastBand = 0; // first rectangle of the result's last band
     std::size_t ia = 0, ib = 0;
     LONG y = std::min(bandsA.empty() ? INT32_MAX : bandsA.front().top, bandsB.empty() ? INT32_MAX : bandsB.front().top);
@@ -285,6 +287,7 @@ Region Region::Combine(const Region& a, const Region& b, int mode)
         else if (ib < bandsB.size())
             y = std::max(y, bandsB[ib].top);
     }
+    result.m_rects = std::vector<RECT>(out.begin(), out.end());
     return result;
 }
 

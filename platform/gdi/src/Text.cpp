@@ -323,6 +323,19 @@ int DrawRun(Canvas& canvas, RealizedFont& font, int x, int baseline, std::u16str
     const DisplayText& display = given ? *given : ownDisplay;
     const std::u16string_view text = given ? std::u16string_view(display.shaped) : logical;
     const RECT clipBounds = canvas.clip.Bounds();
+    // Where the DC's clip is one rectangle (as a paint's mostly is), whether
+    // a glyph shows whole is four comparisons against it and the run's clip.
+    const bool plainClip = canvas.clip.Rects().size() == 1;
+    RECT plain = clipBounds;
+    if (plainClip && style.clip)
+        plain = {std::max(plain.left, style.clip->left), std::max(plain.top, style.clip->top),
+                 std::min(plain.right, style.clip->right), std::min(plain.bottom, style.clip->bottom)};
+    // For a box of at least one pixel.
+    const auto allInside = [&](const RECT& box) {
+        if (plainClip)
+            return box.left >= plain.left && box.top >= plain.top && box.right <= plain.right && box.bottom <= plain.bottom;
+        return AllInside(canvas, style, box);
+    };
     int pen = x;
     for (std::size_t v = 0; v < text.size(); ++v) {
         const std::size_t i = display.visualOrder.empty() ? v : display.visualOrder[v];
@@ -341,13 +354,13 @@ int DrawRun(Canvas& canvas, RealizedFont& font, int x, int baseline, std::u16str
         if (!style.drawGlyphs || glyph.rows <= 0 || glyph.width <= 0 || NoneInside(style, box, clipBounds)) {
             // Nothing of the glyph shows: a line outside the update region costs no pixel tests.
         } else if (const RECT wide{box.left, box.top, box.left + glyph.stride, box.bottom};
-                   !canvas.monochrome && AllInside(canvas, style, wide)) {
+                   !canvas.monochrome && allInside(wide)) {
             // The glyph and the few columns right of it that round its rows
             // up to four pixels show: those columns blend with no coverage,
             // which leaves them as they are, and every row goes four pixels
             // at a time.
             BlendGlyph(*canvas.surface, box.left, box.top, glyph, style.color);
-        } else if (AllInside(canvas, style, box)) {
+        } else if (allInside(box)) {
             // The usual case: the whole glyph shows, so no pixel needs the clip test.
             for (int row = 0; row < glyph.rows; ++row) {
                 const int y = originY - glyph.top + row;

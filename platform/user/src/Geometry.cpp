@@ -1,6 +1,7 @@
 // Window rectangles, client areas and hit testing, with the fixed metrics of
 // this machine's classic look.
 #include "Metrics.h"
+#include "PaintCycle.h"
 #include "ScrollBars.h"
 #include "WindowData.h"
 
@@ -40,6 +41,12 @@ RECT NonClientInsets(DWORD style, DWORD exStyle, bool hasMenu)
 
 RECT InsetsOf(const WindowData& window)
 {
+    // Most windows are controls without frame, edge, menu or scroll bars:
+    // every paint asks about each of them and their parents many times.
+    constexpr DWORD kFramed = WS_THICKFRAME | WS_DLGFRAME | WS_BORDER | WS_VSCROLL | WS_HSCROLL;
+    if (!(window.style & kFramed) && !(window.exStyle & (WS_EX_DLGMODALFRAME | WS_EX_CLIENTEDGE | WS_EX_STATICEDGE)) &&
+        !(window.menu && !window.parent))
+        return {0, 0, 0, 0};
     bool minimized = (window.style & WS_MINIMIZE) != 0;
     RECT insets = NonClientInsets(window.style, window.exStyle, window.menu && !window.parent && !minimized);
     // The standard scroll bars lie inside the client edge, beside the client area.
@@ -206,10 +213,14 @@ BOOL AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu)
 
 BOOL GetClientRect(HWND hwnd, LPRECT rect)
 {
-    auto window = WindowManager::Get().Find(hwnd);
+    // The client area's size: the window's own rectangle less its insets,
+    // under one hold of the lock and without a walk up to the screen.
+    auto& manager = WindowManager::Get();
+    std::lock_guard lock(manager.mutex);
+    const WindowData* window = manager.Peek(hwnd);
     if (!window || !rect)
         return FALSE;
-    RECT client = ClientScreenRect(*window);
+    const RECT client = ClientBox(*window);
     *rect = {0, 0, client.right - client.left, client.bottom - client.top};
     return TRUE;
 }

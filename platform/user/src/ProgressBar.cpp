@@ -19,6 +19,10 @@ struct ProgressState {
     int high = 100;
     int position = 0;
     int step = 10;
+    // The client size and style the bar was last painted at: a move
+    // repaints only the columns it changes while these still hold.
+    SIZE paintedSize{-1, -1};
+    bool paintedSmooth = false;
 };
 
 // The bars of every thread, so that another thread can tell whether a new
@@ -39,16 +43,71 @@ int Clamp(const ProgressState& state, long long value)
     return static_cast<int>(std::clamp<long long>(value, state.low, state.high));
 }
 
-// Moves the position; returns the previous one.
+// Where the bar's blocks lie: inside a one-pixel frame and one pixel of face.
+struct BarGeometry {
+    RECT inner{};
+    bool smooth = false;
+
+    int Width() const { return inner.right - inner.left; }
+    int Height() const { return inner.bottom - inner.top; }
+    // Blocks two thirds as wide as the bar is high, two pixels apart.
+    int Block() const { return std::max(1, (Height() * 2 + 2) / 3); }
+    int Filled(const ProgressState& state) const
+    {
+        const long long span = static_cast<long long>(state.high) - state.low;
+        if (Width() <= 0 || Height() <= 0 || span <= 0)
+            return 0;
+        return static_cast<int>((static_cast<long long>(state.position) - state.low) * Width() / span);
+    }
+    // The columns from inner.left that a position's picture colours: the
+    // block that the position reaches into counts whole.
+    int Extent(const ProgressState& state) const
+    {
+        const int filled = Filled(state);
+        if (filled <= 0 || smooth)
+            return std::max(filled, 0);
+        const int pitch = Block() + 2;
+        return std::min((filled - 1) / pitch * pitch + Block(), Width());
+    }
+};
+
+BarGeometry GeometryOf(HWND hwnd, const RECT& client)
+{
+    BarGeometry geometry;
+    geometry.inner = client;
+    InflateRect(&geometry.inner, -2, -2);
+    geometry.smooth = (GetWindowLongPtrW(hwnd, GWL_STYLE) & PBS_SMOOTH) != 0;
+    return geometry;
+}
+
+// Moves the position; returns the previous one. Only the columns between
+// the old and the new extent of the blocks change, so only they repaint:
+// a bar over a long range moves a pixel every many positions.
 LRESULT MoveTo(HWND hwnd, ProgressState* state, long long value)
 {
     const int old = state->position;
+    RECT client;
+    GetClientRect(hwnd, &client);
+    const BarGeometry geometry = GeometryOf(hwnd, client);
+    const int oldExtent = geometry.Extent(*state);
     {
         std::lock_guard lock(g_barsMutex);
         state->position = Clamp(*state, value);
     }
-    if (state->position != old)
+    if (state->position == old)
+        return old;
+    const bool asPainted = state->paintedSize.cx == client.right && state->paintedSize.cy == client.bottom &&
+                           state->paintedSmooth == geometry.smooth;
+    if (!asPainted) {
         InvalidateRect(hwnd, nullptr, FALSE);
+        return old;
+    }
+    const int newExtent = geometry.Extent(*state);
+    if (newExtent != oldExtent) {
+        RECT changed = {geometry.inner.left + std::min(oldExtent, newExtent), geometry.inner.top,
+                        geometry.inner.left + std::max(oldExtent, newExtent), geometry.inner.bottom};
+        InvalidateRect(hwnd, &changed, FALSE);
+    }
     return old;
 }
 
@@ -74,25 +133,22 @@ void PaintProgressBar(HWND hwnd, HDC dc)
         return;
     RECT client;
     GetClientRect(hwnd, &client);
-    RECT inner = client;
-    DrawEdge(dc, &inner, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
-    FillRect(dc, &inner, GetSysColorBrush(COLOR_BTNFACE));
-    InflateRect(&inner, -1, -1);
-    const int width = inner.right - inner.left;
-    const int height = inner.bottom - inner.top;
-    const long long span = static_cast<long long>(state->high) - state->low;
-    if (width <= 0 || height <= 0 || span <= 0)
+    const BarGeometry geometry = GeometryOf(hwnd, client);
+    RECT face = client;
+    DrawEdge(dc, &face, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
+    FillRect(dc, &face, GetSysColorBrush(COLOR_BTNFACE));
+    const RECT& inner = geometry.inner;
+    const int filled = geometry.Filled(*state);
+    if (filled <= 0)
         return;
-    const int filled = static_cast<int>((static_cast<long long>(state->position) - state->low) * width / span);
     HBRUSH bar = GetSysColorBrush(COLOR_HIGHLIGHT);
-    if (GetWindowLongPtrW(hwnd, GWL_STYLE) & PBS_SMOOTH) {
+    if (geometry.smooth) {
         RECT done = {inner.left, inner.top, inner.left + filled, inner.bottom};
         FillRect(dc, &done, bar);
         return;
     }
-    // Blocks two thirds as wide as the bar is high, two pixels apart; the
-    // block that the position reaches into is drawn whole, cut at the end.
-    const int block = std::max(1, (height * 2 + 2) / 3);
+    // The block that the position reaches into is drawn whole, cut at the end.
+    const int block = geometry.Block();
     for (int x = 0; x < filled; x += block + 2) {
         RECT piece = {inner.left + x, inner.top, std::min(inner.left + x + block, inner.right), inner.bottom};
         FillRect(dc, &piece, bar);
@@ -162,9 +218,20 @@ LRESULT ProgressBarWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_PRINTCLIENT:
         PaintProgressBar(hwnd, reinterpret_cast<HDC>(wParam));
         return 0;
-    case WM_PAINT:
-        PaintThroughBeginPaint(hwnd, PaintProgressBar);
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        RECT client;
+        GetClientRect(hwnd, &client);
+        // A paint of the whole bar is what later moves repaint in part.
+        if (EqualRect(&ps.rcPaint, &client)) {
+            state->paintedSize = {client.right, client.bottom};
+            state->paintedSmooth = GeometryOf(hwnd, client).smooth;
+        }
+        PaintProgressBar(hwnd, dc);
+        EndPaint(hwnd, &ps);
         return 0;
+    }
     default:
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     }

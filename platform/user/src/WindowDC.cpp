@@ -6,18 +6,29 @@
 #include "gdi/GdiObjects.h"
 #include "user/Messages.h"
 #include "user/Paint.h"
+#include "win32/RecursiveLock.h"
 
 #include <algorithm>
+#include <iterator>
 #include <mutex>
-#include <unordered_map>
 #include <utility>
+#include <vector>
 
 using namespace user::detail;
 
 namespace {
 
-std::mutex g_dcMutex;
-std::unordered_map<HDC, HWND> g_windowDCs; // every window DC open now, with its window
+win32::RecursiveLock g_dcMutex;
+// Every window DC open now, with its window. A list, newest last: a paint
+// opens a DC or two and releases them in reverse, so the search from the
+// end finds them first, and the list keeps its room from paint to paint.
+std::vector<std::pair<HDC, HWND>> g_windowDCs;
+
+std::vector<std::pair<HDC, HWND>>::iterator FindWindowDC(HDC dc)
+{
+    auto it = std::find_if(g_windowDCs.rbegin(), g_windowDCs.rend(), [dc](const auto& open) { return open.first == dc; });
+    return it == g_windowDCs.rend() ? g_windowDCs.end() : std::prev(it.base());
+}
 
 // A window's rectangle in root coordinates, cut to its window region.
 gdi::Region ShapeInRoot(const WindowData& window)
@@ -160,7 +171,7 @@ HDC MakeWindowDC(HWND hwnd, bool whole, DWORD flags, const gdi::Region* limit)
     HDC dc = gdi::CreateSurfaceDC(std::move(surface), origin, std::move(visible));
     if (dc) {
         std::lock_guard lock(g_dcMutex);
-        g_windowDCs[dc] = hwnd;
+        g_windowDCs.emplace_back(dc, hwnd);
     }
     return dc;
 }
@@ -179,7 +190,7 @@ HDC GetDCEx(HWND hwnd, HRGN region, DWORD flags)
     if (!hwnd) {
         HDC dc = gdi::CreateSurfaceDC(ScratchScreen(), {0, 0}, nullptr);
         std::lock_guard lock(g_dcMutex);
-        g_windowDCs[dc] = nullptr;
+        g_windowDCs.emplace_back(dc, nullptr);
         return dc;
     }
     gdi::Region limit;
@@ -220,7 +231,7 @@ int ReleaseDC(HWND, HDC dc)
     HWND owner;
     {
         std::lock_guard lock(g_dcMutex);
-        auto it = g_windowDCs.find(dc);
+        auto it = FindWindowDC(dc);
         if (it == g_windowDCs.end())
             return 0;
         owner = it->second;
@@ -240,7 +251,7 @@ int ReleaseDC(HWND, HDC dc)
 HWND WindowFromDC(HDC dc)
 {
     std::lock_guard lock(g_dcMutex);
-    auto it = g_windowDCs.find(dc);
+    auto it = FindWindowDC(dc);
     return it == g_windowDCs.end() ? nullptr : it->second;
 }
 

@@ -9,6 +9,7 @@
 #include "gdi/Surface.h"
 #include "user/MessageQueue.h"
 #include "user/Window.h"
+#include "win32/RecursiveLock.h"
 
 #include <atomic>
 #include <sched.h>
@@ -176,7 +177,7 @@ class WindowManager {
 public:
     static WindowManager& Get();
 
-    std::recursive_mutex mutex;
+    win32::RecursiveLock mutex;
     std::unordered_map<std::uintptr_t, std::shared_ptr<WindowData>> windows;
     std::vector<HWND> topLevel; // top of the z-order first
     std::unordered_map<std::u16string, std::shared_ptr<ClassData>> classes; // by upper-cased name
