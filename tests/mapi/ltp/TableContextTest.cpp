@@ -290,6 +290,26 @@ TEST(TableContext, AppendsOneAfterAnotherRewriteTheNewestHeapPageAndLittleElse)
     EXPECT_LE(changed, kAppends * 3 / 2) << "heap pages written per append: " << static_cast<double>(changed) / kAppends;
 }
 
+TEST(TableContext, AppendsToALargeTableRewriteNoFullHeapPageButTheNewest)
+{
+    CTableContext tc = CTableContext::Create(kMessageColumns).Value();
+    for (int i = 0; i < 3000; ++i) ASSERT_TRUE(tc.AppendRow(static_cast<std::uint32_t>(i + 1), MessageRow(i)));
+    ASSERT_GT(tc.HeapPageCount(), 9u) << "the heap has a bitmap page";
+    // Besides the newest page an append changes the page holding its fill
+    // level, now and then, and once per new page the page its row index's
+    // leaf moves from. The fill levels' page is small: a large block
+    // rewritten every other append would be a disk page more per save.
+    constexpr int kAppends = 400;
+    int largeOldPages = 0;
+    for (int i = 0; i < kAppends; ++i) {
+        tc.ClearChanged();
+        ASSERT_TRUE(tc.AppendRow(static_cast<std::uint32_t>(10000 + i), MessageRow(i)));
+        for (std::size_t p = 0; p + 1 < tc.HeapPageCount(); ++p)
+            largeOldPages += tc.ChangedHeapPages()[p] && tc.HeapPage(p).size() > 1024;
+    }
+    EXPECT_LE(largeOldPages, kAppends / 20);
+}
+
 TEST(TableContext, PatchingOnlyChangedBlocksGivesTheNewNode)
 {
     CTableContext tc = CTableContext::Create(kMessageColumns).Value();

@@ -199,6 +199,17 @@ void CHeapOnNode::ClearChanged()
     for (std::size_t i = 0; i < m_changed.size(); ++i) m_changed[i] = false;
 }
 
+bool CHeapOnNode::ClosedToAppends(std::size_t page) const
+{
+    // A bitmap page holds the fill levels of the 127 pages after it, so an
+    // appending heap rewrites it whenever the newest page's level drops
+    // (every other append of a table's row, at about 140 bytes a row). Its
+    // first item keeps it a page like the others; with nothing more in it
+    // those rewrites are a block of a few hundred bytes, not of 8 KB.
+    return m_appending && page >= kFirstBitmapPage && PageHeaderSize(page) == kHnBitmapHdrSize &&
+           m_pages[page].slots > 0;
+}
+
 Hid CHeapOnNode::PlaceIn(std::size_t page, const Bytes& data)
 {
     Page& p = m_pages[page];
@@ -230,6 +241,7 @@ Result<Hid> CHeapOnNode::Allocate(const Bytes& data)
     const std::size_t pagesTried = m_pages.size() < searched ? m_pages.size() : searched;
     for (std::size_t n = 0; n < pagesTried; ++n) {
         const std::size_t page = m_pages.size() - 1 - n;
+        if (ClosedToAppends(page)) continue;
         if (Fits(page, data.size(), m_pages[page].freeSlots == 0)) {
             auto resident = MakeResident(page);
             if (!resident) return resident.TakeError();
@@ -301,7 +313,7 @@ Result<Hid> CHeapOnNode::Reallocate(Hid hid, const Bytes& data)
     // moves to the newest page once, so that the appends after it change
     // that page only instead of an old full one as well.
     const std::size_t newest = m_pages.size() - 1;
-    const bool moveToNewest = m_appending && data.size() > oldSize && page != newest &&
+    const bool moveToNewest = m_appending && data.size() > oldSize && page != newest && !ClosedToAppends(newest) &&
                               Fits(newest, data.size(), m_pages[newest].freeSlots == 0);
     if (!moveToNewest && (data.size() <= oldSize || Fits(page, data.size() - oldSize, false))) {
         p.items[HidIndex(hid) - 1] = data;

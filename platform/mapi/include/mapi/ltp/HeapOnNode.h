@@ -83,6 +83,8 @@ private:
 
     std::size_t UsedBytes(std::size_t page, std::size_t extraSlots) const;
     bool Fits(std::size_t page, std::size_t size, bool newSlot) const;
+    // A page that an appending heap places no more items in.
+    bool ClosedToAppends(std::size_t page) const;
     Hid PlaceIn(std::size_t page, const Bytes& data);
     const Bytes* Find(Hid hid) const;
     void MarkChanged(std::size_t page);
