@@ -188,9 +188,9 @@ TEST(HeapOnNode, TracksChangedPagesAndTheBitmapOnlyWhenAFillLevelChanges)
     EXPECT_EQ(heap.SerializePage(0), reloaded->SerializePage(0));
 }
 
-// A page that holds the fill levels of later ones (8, 136, ...) is rewritten
-// whenever the newest page's level drops; an appending heap puts one item in
-// it, so that those rewrites are small blocks.
+// A page that holds the fill levels of later ones (0, 8, 136, ...) is
+// rewritten whenever the newest page's level drops; an appending heap puts
+// little in it (one item, or 3 KB in page 0), so those rewrites are small.
 TEST(HeapOnNode, AnAppendingHeapLeavesItsBitmapPagesNearlyEmpty)
 {
     CHeapOnNode heap(heap::kClientTableContext);
@@ -207,8 +207,10 @@ TEST(HeapOnNode, AnAppendingHeapLeavesItsBitmapPagesNearlyEmpty)
         for (const auto& [hid, data] : items) inPage += HidPage(hid) == page;
         EXPECT_EQ(inPage, 1u) << "page " << page;
     }
+    // Page 0, which holds the levels of pages 1 to 7, stops at 3 KB.
+    EXPECT_LT(blocks[0].size(), 3 * 1024 + 300);
     // The pages around them are filled as before.
-    for (std::size_t page : {std::size_t{7}, std::size_t{9}, std::size_t{135}, std::size_t{137}})
+    for (std::size_t page : {std::size_t{1}, std::size_t{7}, std::size_t{9}, std::size_t{135}, std::size_t{137}})
         EXPECT_GT(blocks[page].size(), heap::kMaxBlockSize - 400) << "page " << page;
 
     // The newest page's level lands in page 136, which is as small as before.
