@@ -258,18 +258,24 @@ private:
 
     void Touch(Node& n) { n.dirty = true; }
 
-    std::unique_ptr<Node> SplitOff(Node& n)
+    // Splits a full node in two; the upper part is returned. A node that
+    // overflowed at its end (keys that only grow: new messages' NIDs, new
+    // BIDs) keeps all but its last entry: the appends that follow go to the
+    // new node and leave this one full, so the tree holds about half the
+    // pages it would with even splits, is a level lower over most sizes,
+    // and an append rewrites one page fewer on each path to a leaf.
+    std::unique_ptr<Node> SplitOff(Node& n, bool atEnd)
     {
         auto right = std::make_unique<Node>();
         ++m_made;
         right->level = n.level;
         right->dirty = true;
         if (n.level == 0) {
-            const std::size_t half = n.entries.size() / 2;
+            const std::size_t half = atEnd ? n.entries.size() - 1 : n.entries.size() / 2;
             right->entries.assign(n.entries.begin() + static_cast<std::ptrdiff_t>(half), n.entries.end());
             n.entries.resize(half);
         } else {
-            const std::size_t half = n.keys.size() / 2;
+            const std::size_t half = atEnd ? n.keys.size() - 1 : n.keys.size() / 2;
             right->keys.assign(n.keys.begin() + static_cast<std::ptrdiff_t>(half), n.keys.end());
             for (std::size_t i = half; i < n.children.size(); ++i)
                 right->children.push_back(std::move(n.children[i]));
@@ -284,12 +290,13 @@ private:
         Touch(n);
         if (n.level == 0) {
             auto it = LowerBound(n.entries, entry.Key());
-            if (it != n.entries.end() && it->Key() == entry.Key())
+            const bool atEnd = it == n.entries.end();
+            if (!atEnd && it->Key() == entry.Key())
                 *it = entry;
             else
                 n.entries.insert(it, entry);
             if (n.entries.size() > MaxEntries(0))
-                return SplitOff(n);
+                return SplitOff(n, atEnd);
             return std::unique_ptr<Node>{};
         }
         std::size_t i = ChildFor(n, entry.Key());
@@ -305,10 +312,11 @@ private:
             return split.GetError();
         if (*split) {
             const std::uint64_t key = FirstKey(**split);
+            const bool atEnd = i + 1 == n.keys.size();
             n.keys.insert(n.keys.begin() + static_cast<std::ptrdiff_t>(i) + 1, BtEntry{key, {}});
             n.children.insert(n.children.begin() + static_cast<std::ptrdiff_t>(i) + 1, std::move(*split));
             if (n.keys.size() > MaxEntries(n.level))
-                return SplitOff(n);
+                return SplitOff(n, atEnd);
         }
         return std::unique_ptr<Node>{};
     }

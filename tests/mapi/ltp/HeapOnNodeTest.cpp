@@ -187,3 +187,51 @@ TEST(HeapOnNode, TracksChangedPagesAndTheBitmapOnlyWhenAFillLevelChanges)
     ASSERT_TRUE(reloaded);
     EXPECT_EQ(heap.SerializePage(0), reloaded->SerializePage(0));
 }
+
+// A page that holds the fill levels of later ones (0, 8, 136, ...) is
+// rewritten whenever the newest page's level drops; an appending heap puts
+// little in it (one item, or 3 KB in page 0), so those rewrites are small.
+TEST(HeapOnNode, AnAppendingHeapLeavesItsBitmapPagesNearlyEmpty)
+{
+    CHeapOnNode heap(heap::kClientTableContext);
+    heap.SetAppending(true);
+    std::vector<std::pair<Hid, Bytes>> items;
+    for (int i = 0; heap.PageCount() < 140; ++i) {
+        Bytes data = Filled(100 + static_cast<std::size_t>(i % 90), static_cast<std::uint8_t>(i));
+        items.emplace_back(heap.Allocate(data).Value(), data);
+    }
+    const auto blocks = heap.Serialize();
+    for (std::size_t page : {std::size_t{8}, std::size_t{136}}) {
+        EXPECT_LT(blocks[page].size(), 300u) << "page " << page;
+        std::size_t inPage = 0;
+        for (const auto& [hid, data] : items) inPage += HidPage(hid) == page;
+        EXPECT_EQ(inPage, 1u) << "page " << page;
+    }
+    // Page 0, which holds the levels of pages 1 to 7, stops at 3 KB.
+    EXPECT_LT(blocks[0].size(), 3 * 1024 + 300);
+    // The pages around them are filled as before.
+    for (std::size_t page : {std::size_t{1}, std::size_t{7}, std::size_t{9}, std::size_t{135}, std::size_t{137}})
+        EXPECT_GT(blocks[page].size(), heap::kMaxBlockSize - 400) << "page " << page;
+
+    // The newest page's level lands in page 136, which is as small as before.
+    heap.ClearChanged();
+    const std::size_t newest = heap.PageCount() - 1;
+    const std::uint8_t level = heap::FillLevel(heap.FreeBytes(newest));
+    while (heap::FillLevel(heap.FreeBytes(newest)) == level) ASSERT_TRUE(heap.Allocate(Filled(60, 3)));
+    EXPECT_TRUE(heap.ChangedPages()[136]);
+    EXPECT_LT(heap.SerializePage(136).size(), 300u);
+
+    auto loaded = CHeapOnNode::Load(heap.Serialize());
+    ASSERT_TRUE(loaded);
+    for (const auto& [hid, data] : items) EXPECT_EQ(loaded->Read(hid).Value(), data);
+    EXPECT_EQ(loaded->Serialize(), heap.Serialize());
+}
+
+// A heap that is not appending (a property context) fills its bitmap page
+// like any other.
+TEST(HeapOnNode, AHeapThatIsNotAppendingFillsItsBitmapPage)
+{
+    CHeapOnNode heap;
+    while (heap.PageCount() < 10) ASSERT_TRUE(heap.Allocate(Filled(2000, 4)));
+    EXPECT_GT(heap.SerializePage(8).size(), heap::kMaxBlockSize / 2);
+}

@@ -290,6 +290,47 @@ TEST(TableContext, AppendsOneAfterAnotherRewriteTheNewestHeapPageAndLittleElse)
     EXPECT_LE(changed, kAppends * 3 / 2) << "heap pages written per append: " << static_cast<double>(changed) / kAppends;
 }
 
+// Besides the newest page an append changes the page holding its fill level,
+// now and then, and once per new page the page its row index's leaf moves
+// from. The fill levels' page (page 0 up to 8 pages, a bitmap page past
+// them) stays under 3.5 KB: a large block rewritten every other append would
+// be a disk page more per save.
+namespace {
+void ExpectNoLargeOldPageRewritten(int rows, int appends)
+{
+    CTableContext tc = CTableContext::Create(kMessageColumns).Value();
+    for (int i = 0; i < rows; ++i) ASSERT_TRUE(tc.AppendRow(static_cast<std::uint32_t>(i + 1), MessageRow(i)));
+    ASSERT_GT(tc.HeapPageCount(), 1u);
+    const int kAppends = appends;
+    int largeOldPages = 0;
+    for (int i = 0; i < kAppends; ++i) {
+        tc.ClearChanged();
+        ASSERT_TRUE(tc.AppendRow(static_cast<std::uint32_t>(10000 + i), MessageRow(i)));
+        for (std::size_t p = 0; p + 1 < tc.HeapPageCount(); ++p)
+            largeOldPages += tc.ChangedHeapPages()[p] && tc.HeapPage(p).size() > 3 * 1024 + 400;
+    }
+    EXPECT_LE(largeOldPages, kAppends / 20) << rows << " rows";
+}
+} // namespace
+
+TEST(TableContext, AppendsToATableOfAFewHeapPagesRewriteNoFullPageButTheNewest)
+{
+    ASSERT_NO_FATAL_FAILURE(ExpectNoLargeOldPageRewritten(300, 300));
+}
+
+TEST(TableContext, AppendsToALargeTableRewriteNoFullHeapPageButTheNewest)
+{
+    ASSERT_NO_FATAL_FAILURE(ExpectNoLargeOldPageRewritten(3000, 400));
+}
+
+TEST(TableContext, ASmallTableKeepsItsRowsInOneHeapPage)
+{
+    CTableContext tc = CTableContext::Create(kMessageColumns).Value();
+    ASSERT_TRUE(tc.AppendRow(1, MessageRow(1)));
+    ASSERT_TRUE(tc.AppendRow(2, MessageRow(2)));
+    EXPECT_EQ(tc.HeapPageCount(), 1u);
+}
+
 TEST(TableContext, PatchingOnlyChangedBlocksGivesTheNewNode)
 {
     CTableContext tc = CTableContext::Create(kMessageColumns).Value();

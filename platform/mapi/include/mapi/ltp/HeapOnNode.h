@@ -80,9 +80,13 @@ private:
     static Result<Page> ParsePage(const Bytes& block, std::size_t page);
     Result<void> MakeResident(std::size_t page) const;
     static constexpr std::size_t kPagesSearched = 8;
+    // The bytes past which an appending heap places nothing more in page 0.
+    static constexpr std::size_t kPageZeroAppendLimit = 3 * 1024;
 
     std::size_t UsedBytes(std::size_t page, std::size_t extraSlots) const;
     bool Fits(std::size_t page, std::size_t size, bool newSlot) const;
+    // A page that an appending heap places no more items in.
+    bool ClosedToAppends(std::size_t page) const;
     Hid PlaceIn(std::size_t page, const Bytes& data);
     const Bytes* Find(Hid hid) const;
     void MarkChanged(std::size_t page);
