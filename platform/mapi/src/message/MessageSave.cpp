@@ -42,8 +42,12 @@ Result<void> WriteContentsRow(CStore::Impl& store, Nid folder, Nid nid, const CP
         cells = std::move(row->cells);
         version = cells.GetLong(PR_LTP_ROW_VER, 0) + 1;
     }
-    for (const auto& entry : properties)
-        cells.Set(CPropertyBag::TagOf(entry), entry.second);
+    // Only the properties of the table's columns reach the row: the body and
+    // the rest are not copied for it. A column's property of another type
+    // still replaces the cell, which then stays empty.
+    for (const auto& column : (*table)->Columns())
+        if (const PropertyValue* value = properties.Get(CHANGE_PROP_TYPE(column.tag, CPropertyBag::kAnyType)))
+            cells.Set(CHANGE_PROP_TYPE(column.tag, value->Type()), *value);
     cells.Set(PR_LTP_ROW_VER, PropertyValue::Long(version));
     if ((*table)->HasRow(nid))
         MAPI_TRY(FromLtp((*table)->UpdateRow(nid, cells), "contents table of folder " + std::to_string(folder)));
@@ -72,7 +76,7 @@ Result<void> CMessage::Save()
     const bool isNew = m_nid == 0;
     const bool read = IsRead();
     Nid nid = m_nid;
-    message::MessageParts parts{m_properties, m_recipients, m_attachments};
+    message::MessageParts parts{m_properties, m_recipients, m_attachments, {}};
     MAPI_TRY(store.Change([&]() -> Result<void> {
         // Named properties take the ids the map has now: a change that
         // failed since they were set may have given theirs to other names.
@@ -101,10 +105,10 @@ Result<void> CMessage::Save()
             attachmentNids.push_back(*allocated);
         }
         message::CompleteProperties(parts, message::Now(), store.random);
-        auto node = message::BuildMessageNode(
-            parts, attachmentNids,
-            message::RecipientColumns(TemplateTags(store, ltp::TableKind::Recipients), parts.recipients),
-            message::AttachmentColumns(TemplateTags(store, ltp::TableKind::Attachments)));
+        if (!store.messageTables.HasTemplates())
+            store.messageTables.SetTemplates(TemplateTags(store, ltp::TableKind::Recipients),
+                                             TemplateTags(store, ltp::TableKind::Attachments));
+        auto node = message::BuildMessageNode(parts, attachmentNids, store.messageTables);
         if (!node)
             return node.GetError();
         MAPI_TRY(store.db->WriteNode(nid, m_folder, *node));
