@@ -310,7 +310,7 @@ Result<Hid> CBTreeOnHeap::Build(CHeapOnNode& heap, std::uint8_t cbKey, std::uint
                 AppendBytes(chunk, (*level)[i].key);
                 AppendBytes(chunk, (*level)[i].data);
             }
-            auto hid = heap.Allocate(chunk);
+            auto hid = heap.Allocate(std::move(chunk));
             if (!hid) return hid.TakeError();
             parents.push_back(BthRecord{(*level)[start].key, HidBytes(hid.Value())});
         }

@@ -44,7 +44,8 @@ public:
     Result<Bytes> Read(Hid hid) const;
     bool Contains(Hid hid) const;
 
-    Result<Hid> Allocate(const Bytes& data);
+    // Takes the bytes: an encoded value or node is moved in, not copied.
+    Result<Hid> Allocate(Bytes data);
     Result<void> Free(Hid hid);
     // Replaces an item's bytes; the HID stays when the new size fits in its
     // page, otherwise the item moves and the new HID is returned. The same
@@ -83,7 +84,7 @@ private:
 
     std::size_t UsedBytes(std::size_t page, std::size_t extraSlots) const;
     bool Fits(std::size_t page, std::size_t size, bool newSlot) const;
-    Hid PlaceIn(std::size_t page, const Bytes& data);
+    Hid PlaceIn(std::size_t page, Bytes data);
     const Bytes* Find(Hid hid) const;
     void MarkChanged(std::size_t page);
 
