@@ -107,3 +107,32 @@ TEST(MessageTablesTest, NoTableBeforeTheTemplatesAreKnown)
 }
 
 } // namespace
+
+namespace {
+
+// A row takes of an object the properties whose ids are its columns, those
+// of another type than their column too (they empty the cell), and nothing
+// else: not the body, not what only the object has.
+TEST(MessageTablesTest, ARowTakesThePropertiesOfItsColumnsOnly)
+{
+    CMessageTables tables = Prepared();
+    auto attachments = tables.Attachments();
+    ASSERT_TRUE(attachments.Ok());
+    ltp::CPropertyBag properties;
+    properties.Set(PR_ATTACH_FILENAME, ltp::PropertyValue::Unicode(u"a.txt"));
+    properties.Set(PR_ATTACH_DATA_BIN, ltp::PropertyValue::Binary(Bytes(20000, 7)));
+    properties.Set(PROP_TAG(PT_UNICODE, PROP_ID(PR_ATTACH_METHOD)), ltp::PropertyValue::Unicode(u"not a number"));
+    const ltp::CPropertyBag cells = ColumnProperties(*attachments, properties);
+    EXPECT_EQ(cells.Size(), 2u);
+    EXPECT_EQ(cells.GetUnicode(PR_ATTACH_FILENAME), u"a.txt");
+    EXPECT_FALSE(cells.Has(CHANGE_PROP_TYPE(PR_ATTACH_DATA_BIN, ltp::CPropertyBag::kAnyType)));
+    EXPECT_EQ(cells.GetUnicode(PROP_TAG(PT_UNICODE, PROP_ID(PR_ATTACH_METHOD))), u"not a number");
+
+    ASSERT_TRUE(attachments->AppendRow(0x8025, cells).Ok());
+    auto row = attachments->ReadRow(0x8025);
+    ASSERT_TRUE(row.Ok());
+    EXPECT_EQ(row->cells.GetUnicode(PR_ATTACH_FILENAME), u"a.txt");
+    EXPECT_FALSE(row->cells.Has(CHANGE_PROP_TYPE(PR_ATTACH_METHOD, ltp::CPropertyBag::kAnyType)));
+}
+
+} // namespace

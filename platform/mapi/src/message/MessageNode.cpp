@@ -193,7 +193,7 @@ Result<NodeContent> BuildMessageNode(const MessageParts& parts, const std::vecto
         if (!content)
             return content.GetError();
         node->subnodes[attachmentNids[i]] = std::move(*content);
-        CPropertyBag cells = ap;
+        CPropertyBag cells = ColumnProperties(*attachments, ap);
         cells.Set(PR_LTP_ROW_VER, PropertyValue::Long(1));
         MAPI_TRY(FromLtp(attachments->AppendRow(attachmentNids[i], cells), "attachment table"));
     }

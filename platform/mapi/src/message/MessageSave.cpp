@@ -33,21 +33,19 @@ Result<void> WriteContentsRow(CStore::Impl& store, Nid folder, Nid nid, const CP
     auto table = store.tables.Get(*store.db, tableNid);
     if (!table)
         return table.GetError();
-    CPropertyBag cells;
+    // The message's properties of the table's columns, of whatever type: one
+    // of another type than its column leaves the cell empty.
+    CPropertyBag cells = message::ColumnProperties(**table, properties);
     std::int32_t version = 1;
     if (!isNew && (*table)->HasRow(nid)) {
         auto row = FromLtp((*table)->ReadRow(nid), "contents table");
         if (!row)
             return row.GetError();
-        cells = std::move(row->cells);
-        version = cells.GetLong(PR_LTP_ROW_VER, 0) + 1;
+        version = row->cells.GetLong(PR_LTP_ROW_VER, 0) + 1;
+        for (const auto& entry : row->cells)
+            if (!cells.Has(CHANGE_PROP_TYPE(CPropertyBag::TagOf(entry), CPropertyBag::kAnyType)))
+                cells.Set(CPropertyBag::TagOf(entry), entry.second);
     }
-    // Only the properties of the table's columns reach the row: the body and
-    // the rest are not copied for it. A column's property of another type
-    // still replaces the cell, which then stays empty.
-    for (const auto& column : (*table)->Columns())
-        if (const PropertyValue* value = properties.Get(CHANGE_PROP_TYPE(column.tag, CPropertyBag::kAnyType)))
-            cells.Set(CHANGE_PROP_TYPE(column.tag, value->Type()), *value);
     cells.Set(PR_LTP_ROW_VER, PropertyValue::Long(version));
     if ((*table)->HasRow(nid))
         MAPI_TRY(FromLtp((*table)->UpdateRow(nid, cells), "contents table of folder " + std::to_string(folder)));

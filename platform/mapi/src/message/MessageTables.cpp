@@ -48,4 +48,13 @@ Result<ltp::CTableContext> CMessageTables::Empty(const std::vector<std::uint32_t
     return it->second;
 }
 
+CPropertyBag ColumnProperties(const ltp::CTableContext& table, const CPropertyBag& properties)
+{
+    CPropertyBag cells;
+    for (const auto& column : table.Columns())
+        if (const PropertyValue* value = properties.Get(CHANGE_PROP_TYPE(column.tag, CPropertyBag::kAnyType)))
+            cells.Set(CHANGE_PROP_TYPE(column.tag, value->Type()), *value);
+    return cells;
+}
+
 } // namespace mapi::message

@@ -35,4 +35,9 @@ private:
     std::map<std::vector<std::uint32_t>, ltp::CTableContext> m_empty;
 };
 
+// The properties of `properties` whose ids are columns of `table`, whatever
+// their type: what a row takes of an object, without copying the rest (a
+// body, an attachment's data).
+CPropertyBag ColumnProperties(const ltp::CTableContext& table, const CPropertyBag& properties);
+
 } // namespace mapi::message
