@@ -78,10 +78,16 @@ Result<void> CStore::Impl::WritePc(Nid nid, Nid parent, const CPropertyBag& bag)
     if (!exists)
         return exists.GetError();
     if (*exists) {
-        auto node = db->ReadNode(nid);
-        if (!node)
-            return node.GetError();
-        keep = std::move(*node);
+        // Only the subnodes are kept: a node without any is not read.
+        auto info = db->GetNodeInfo(nid);
+        if (!info)
+            return info.GetError();
+        if (info->bidSub != 0) {
+            auto node = db->ReadNode(nid);
+            if (!node)
+                return node.GetError();
+            keep = std::move(*node);
+        }
     }
     auto content = FromLtp(ltp::CPropertyContext::Write(bag, keep), "node " + std::to_string(nid));
     if (!content)
