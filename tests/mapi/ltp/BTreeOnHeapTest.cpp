@@ -185,3 +185,55 @@ TEST(BTreeOnHeap, InsertReplacesExistingKey)
     EXPECT_EQ(all[0].data, Bytes(6, 2));
     EXPECT_FALSE(CBTreeOnHeap::Insert(heap, h, Bytes{1, 0, 0}, Bytes(6, 2)));
 }
+
+// Packed records make the heap that building from records makes, byte for
+// byte: in one leaf (a property context) and over several, where keys
+// compare by their last byte first.
+TEST(BTreeOnHeap, BuildPackedMatchesBuild)
+{
+    for (std::uint32_t count : {0u, 1u, 2u, 300u, 2000u}) {
+        std::vector<BthRecord> records;
+        Bytes packed;
+        for (std::uint32_t i = 0; i < count; ++i) {
+            const std::uint32_t key = i * 0x0101 + 7; // both bytes of the key vary
+            records.push_back({Key4(key), Data4(i ^ 0x5A5A)});
+            AppendU32(packed, key);
+            AppendU32(packed, i ^ 0x5A5A);
+        }
+        CHeapOnNode built, fromPacked;
+        auto a = CBTreeOnHeap::Build(built, 4, 4, records);
+        auto b = CBTreeOnHeap::BuildPacked(fromPacked, 4, 4, packed);
+        ASSERT_TRUE(a.Ok() && b.Ok()) << count;
+        EXPECT_EQ(a.Value(), b.Value()) << count;
+        EXPECT_EQ(built.Serialize(), fromPacked.Serialize()) << count;
+        auto listed = CBTreeOnHeap::Enumerate(fromPacked, b.Value());
+        ASSERT_TRUE(listed.Ok());
+        ASSERT_EQ(listed->size(), count);
+        for (std::uint32_t i = 0; i < count; ++i)
+            EXPECT_EQ((*listed)[i].key, records[i].key);
+    }
+}
+
+TEST(BTreeOnHeap, BuildPackedRejectsUnsortedOrPartialRecords)
+{
+    CHeapOnNode heap;
+    Bytes swapped; // 0x00FF before 0x0100: sorted by key, though not by the first byte in memory
+    AppendU16(swapped, 0x00FF);
+    AppendU16(swapped, 1);
+    AppendU16(swapped, 0x0100);
+    AppendU16(swapped, 2);
+    EXPECT_TRUE(CBTreeOnHeap::BuildPacked(heap, 2, 2, swapped).Ok());
+    Bytes unsorted;
+    AppendU16(unsorted, 0x0100);
+    AppendU16(unsorted, 1);
+    AppendU16(unsorted, 0x00FF);
+    AppendU16(unsorted, 2);
+    EXPECT_FALSE(CBTreeOnHeap::BuildPacked(heap, 2, 2, unsorted).Ok());
+    Bytes twice;
+    AppendU16(twice, 5);
+    AppendU16(twice, 1);
+    AppendU16(twice, 5);
+    AppendU16(twice, 2);
+    EXPECT_FALSE(CBTreeOnHeap::BuildPacked(heap, 2, 2, twice).Ok());
+    EXPECT_FALSE(CBTreeOnHeap::BuildPacked(heap, 2, 2, Bytes(7, 0)).Ok());
+}

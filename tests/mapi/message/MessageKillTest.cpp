@@ -177,6 +177,11 @@ TEST(MessageKillTest, ASaveOnAFullDiskFailsAndLeavesEverySavedMessage)
             auto own = inbox->ListMessages();
             ASSERT_TRUE(own.Ok()) << own.Message();
             ASSERT_EQ(own->size(), subjects.size()) << "round " << round;
+            // The folder's counts too: the failed save had counted its message.
+            auto counts = inbox->GetCounts();
+            ASSERT_TRUE(counts.Ok()) << counts.Message();
+            EXPECT_EQ(counts->contentCount, static_cast<std::int32_t>(subjects.size())) << "round " << round;
+            EXPECT_EQ(counts->unreadCount, static_cast<std::int32_t>(subjects.size())) << "round " << round;
             for (std::size_t i = 0; i < subjects.size(); ++i)
                 EXPECT_EQ((*own)[i].subject, subjects[i]) << "round " << round;
             (void)(*store)->Close();

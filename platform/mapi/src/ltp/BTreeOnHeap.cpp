@@ -310,7 +310,7 @@ Result<Hid> CBTreeOnHeap::Build(CHeapOnNode& heap, std::uint8_t cbKey, std::uint
                 AppendBytes(chunk, (*level)[i].key);
                 AppendBytes(chunk, (*level)[i].data);
             }
-            auto hid = heap.Allocate(chunk);
+            auto hid = heap.Allocate(std::move(chunk));
             if (!hid) return hid.TakeError();
             parents.push_back(BthRecord{(*level)[start].key, HidBytes(hid.Value())});
         }
@@ -324,6 +324,40 @@ Result<Hid> CBTreeOnHeap::Build(CHeapOnNode& heap, std::uint8_t cbKey, std::uint
         leaf = false;
     }
     auto written = WriteHeader(heap, header.Value(), h);
+    if (!written) return written.TakeError();
+    return header;
+}
+
+Result<Hid> CBTreeOnHeap::BuildPacked(CHeapOnNode& heap, std::uint8_t cbKey, std::uint8_t cbEnt, Bytes packed)
+{
+    const BthHeader h{cbKey, cbEnt, 0, 0};
+    const std::size_t width = RecordSize(h, true);
+    if (width == 0 || packed.size() % width != 0)
+        return MakeError("BTH records of " + std::to_string(packed.size()) + " bytes are not whole records");
+    const std::size_t count = packed.size() / width;
+    if (count > Capacity(h, true)) {
+        Records records(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            const auto record = packed.begin() + static_cast<std::ptrdiff_t>(i * width);
+            records[i].key.assign(record, record + cbKey);
+            records[i].data.assign(record + cbKey, record + static_cast<std::ptrdiff_t>(width));
+        }
+        return Build(heap, cbKey, cbEnt, records);
+    }
+    auto header = Create(heap, cbKey, cbEnt);
+    if (!header) return header;
+    // Keys are little-endian: the last byte that differs decides.
+    for (std::size_t i = 1; i < count; ++i) {
+        const std::uint8_t* a = &packed[(i - 1) * width];
+        const std::uint8_t* b = &packed[i * width];
+        std::size_t k = cbKey;
+        while (k > 0 && a[k - 1] == b[k - 1]) --k;
+        if (k == 0 || a[k - 1] > b[k - 1]) return MakeError("BTH records are not sorted by key at " + std::to_string(i));
+    }
+    if (count == 0) return header;
+    auto leaf = heap.Allocate(std::move(packed));
+    if (!leaf) return leaf.TakeError();
+    auto written = WriteHeader(heap, header.Value(), BthHeader{cbKey, cbEnt, 0, leaf.Value()});
     if (!written) return written.TakeError();
     return header;
 }

@@ -214,7 +214,7 @@ bool CHeapOnNode::ClosedToAppends(std::size_t page) const
     return PageHeaderSize(page) == kHnBitmapHdrSize && m_pages[page].slots > 0;
 }
 
-Hid CHeapOnNode::PlaceIn(std::size_t page, const Bytes& data)
+Hid CHeapOnNode::PlaceIn(std::size_t page, Bytes data)
 {
     Page& p = m_pages[page];
     std::size_t slot = p.items.size();
@@ -225,14 +225,14 @@ Hid CHeapOnNode::PlaceIn(std::size_t page, const Bytes& data)
         --p.freeSlots;
     }
     if (slot == p.items.size()) p.items.emplace_back();
-    p.items[slot] = data;
-    p.slots = p.items.size();
     p.payload += data.size();
+    p.items[slot] = std::move(data);
+    p.slots = p.items.size();
     MarkChanged(page);
     return MakeHid(page, slot + 1);
 }
 
-Result<Hid> CHeapOnNode::Allocate(const Bytes& data)
+Result<Hid> CHeapOnNode::Allocate(Bytes data)
 {
     if (data.empty()) return MakeError("heap: an item cannot be empty");
     if (data.size() > kMaxItemSize)
@@ -249,7 +249,7 @@ Result<Hid> CHeapOnNode::Allocate(const Bytes& data)
         if (Fits(page, data.size(), m_pages[page].freeSlots == 0)) {
             auto resident = MakeResident(page);
             if (!resident) return resident.TakeError();
-            return PlaceIn(page, data);
+            return PlaceIn(page, std::move(data));
         }
     }
     if (m_pages.size() >= 0xFFFF) return MakeError("heap: no room for another page");
@@ -257,7 +257,7 @@ Result<Hid> CHeapOnNode::Allocate(const Bytes& data)
     m_changed.push_back(false);
     m_levels.push_back(0xFF); // its bitmap has no level for it yet
     MarkChanged(m_pages.size() - 1);
-    return PlaceIn(m_pages.size() - 1, data);
+    return PlaceIn(m_pages.size() - 1, std::move(data));
 }
 
 const Bytes* CHeapOnNode::Find(Hid hid) const
@@ -341,7 +341,10 @@ Bytes CHeapOnNode::SerializePage(std::size_t page) const
     assert(resident);
     const Page& p = m_pages[page];
     const std::size_t headerSize = PageHeaderSize(page);
-    Bytes out(headerSize, 0);
+    // Sized once: a page is assembled from many small items.
+    Bytes out;
+    out.reserve(UsedBytes(page, 0));
+    out.resize(headerSize, 0);
     std::vector<std::uint16_t> offsets;
     offsets.reserve(p.items.size() + 1);
     std::size_t freed = 0;

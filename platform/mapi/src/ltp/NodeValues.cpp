@@ -30,11 +30,11 @@ Result<Bytes> ReadHnid(const CHeapOnNode& heap, const NodeContent& node, std::ui
     return JoinBlocks(it->second.blocks);
 }
 
-Result<std::uint32_t> StoreHnid(CHeapOnNode& heap, NodeContent& node, const Bytes& data)
+Result<std::uint32_t> StoreHnid(CHeapOnNode& heap, NodeContent& node, Bytes data)
 {
     if (data.empty()) return std::uint32_t{0};
     if (data.size() <= heap::kMaxItemSize) {
-        auto hid = heap.Allocate(data);
+        auto hid = heap.Allocate(std::move(data));
         if (!hid) return hid.TakeError();
         return std::uint32_t{hid.Value()};
     }

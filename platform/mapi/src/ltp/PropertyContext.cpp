@@ -73,8 +73,8 @@ Result<NodeContent> CPropertyContext::Write(const CPropertyBag& bag, const NodeC
     if (!header) return header.TakeError();
     heap.SetUserRoot(header.Value());
 
-    std::vector<BthRecord> records;
-    records.reserve(bag.Size());
+    Bytes records;
+    records.reserve(bag.Size() * (kKeySize + kRecordSize));
     for (const auto& entry : bag) {
         const std::uint16_t id = entry.first;
         const PropertyValue& value = entry.second;
@@ -88,19 +88,15 @@ Result<NodeContent> CPropertyContext::Write(const CPropertyBag& bag, const NodeC
             if (!hnid) return WithContext("property " + TagText(id, value.Type()), hnid.TakeError());
             slot = hnid.Value();
         }
-        BthRecord record;
-        record.key.reserve(kKeySize);
-        record.data.reserve(kRecordSize);
-        AppendU16(record.key, id);
-        AppendU16(record.data, value.Type());
-        AppendU32(record.data, slot);
-        records.push_back(std::move(record));
+        AppendU16(records, id);
+        AppendU16(records, value.Type());
+        AppendU32(records, slot);
     }
     // Build packs the leaves after the values; rebuild the tree in the header
     // allocated above so that the user root stays the first item.
     auto free = heap.Free(header.Value());
     if (!free) return free.TakeError();
-    auto tree = CBTreeOnHeap::Build(heap, kKeySize, kRecordSize, records);
+    auto tree = CBTreeOnHeap::BuildPacked(heap, kKeySize, kRecordSize, std::move(records));
     if (!tree) return tree.TakeError();
     heap.SetUserRoot(tree.Value());
     node.blocks = heap.Serialize();

@@ -103,7 +103,7 @@ Result<void> CTableContext::WriteCells(std::size_t index, std::uint32_t rowId, c
         if (CellHoldsValue(c)) {
             std::copy(encoded.begin(), encoded.end(), row.begin() + c.ibData);
         } else {
-            auto hnid = StoreHnid(m_heap, m_values, encoded);
+            auto hnid = StoreHnid(m_heap, m_values, std::move(encoded));
             if (!hnid) return WithContext("table " + ColumnText(c), hnid.TakeError());
             if (hnid.Value() != 0 && !heap::IsHid(hnid.Value())) m_changedValues.insert(hnid.Value());
             WriteU32(&row[c.ibData], hnid.Value());

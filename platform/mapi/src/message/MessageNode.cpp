@@ -8,6 +8,7 @@
 #include "mapi/ltp/TableTemplates.h"
 
 #include <algorithm>
+#include <cassert>
 #include <set>
 
 namespace mapi::message {
@@ -64,11 +65,6 @@ std::size_t EncodedSize(const CPropertyBag& bag)
     for (const auto& entry : bag)
         size += 8 + ltp::EncodedValueSize(entry.second);
     return size;
-}
-
-Result<ltp::CTableContext> TableWith(const std::vector<std::uint32_t>& columns, const char* what)
-{
-    return FromLtp(ltp::CTableContext::Create(columns), what);
 }
 
 // The rows of the table in subnode `nid`; none when the message has no such table.
@@ -159,32 +155,36 @@ void CompleteProperties(MessageParts& parts, FileTime now, std::mt19937_64& rand
         ap.Set(PR_LAST_MODIFICATION_TIME, PropertyValue::SysTime(now));
     }
     std::size_t size = EncodedSize(p);
-    for (const auto& r : parts.recipients)
-        size += EncodedSize(RecipientCells(r));
+    parts.recipientRows.clear();
+    parts.recipientRows.reserve(parts.recipients.size());
+    for (const auto& r : parts.recipients) {
+        parts.recipientRows.push_back(RecipientCells(r));
+        size += EncodedSize(parts.recipientRows.back());
+    }
     for (const auto& a : parts.attachments)
         size += static_cast<std::size_t>(a.Properties().GetLong(PR_ATTACH_SIZE, 0));
     p.Set(PR_MESSAGE_SIZE, PropertyValue::Long(static_cast<std::int32_t>(std::min<std::size_t>(size, INT32_MAX))));
 }
 
 Result<NodeContent> BuildMessageNode(const MessageParts& parts, const std::vector<Nid>& attachmentNids,
-                                     const std::vector<std::uint32_t>& recipientColumns,
-                                     const std::vector<std::uint32_t>& attachmentColumns)
+                                     CMessageTables& tables)
 {
+    assert(parts.recipientRows.size() == parts.recipients.size());
     auto node = FromLtp(ltp::CPropertyContext::Write(parts.properties), "message");
     if (!node)
         return node.GetError();
 
-    auto recipients = TableWith(recipientColumns, "recipient table");
+    auto recipients = tables.Recipients(parts.recipients);
     if (!recipients)
         return recipients.GetError();
-    for (std::size_t i = 0; i < parts.recipients.size(); ++i)
-        MAPI_TRY(FromLtp(recipients->AppendRow(static_cast<std::uint32_t>(i), RecipientCells(parts.recipients[i])),
+    for (std::size_t i = 0; i < parts.recipientRows.size(); ++i)
+        MAPI_TRY(FromLtp(recipients->AppendRow(static_cast<std::uint32_t>(i), parts.recipientRows[i]),
                          "recipient table"));
     node->subnodes[kRecipientTable] = recipients->ToNode();
 
     if (parts.attachments.empty())
         return node;
-    auto attachments = TableWith(attachmentColumns, "attachment table");
+    auto attachments = tables.Attachments();
     if (!attachments)
         return attachments.GetError();
     for (std::size_t i = 0; i < parts.attachments.size(); ++i) {
@@ -193,7 +193,7 @@ Result<NodeContent> BuildMessageNode(const MessageParts& parts, const std::vecto
         if (!content)
             return content.GetError();
         node->subnodes[attachmentNids[i]] = std::move(*content);
-        CPropertyBag cells = ap;
+        CPropertyBag cells = ColumnProperties(*attachments, ap);
         cells.Set(PR_LTP_ROW_VER, PropertyValue::Long(1));
         MAPI_TRY(FromLtp(attachments->AppendRow(attachmentNids[i], cells), "attachment table"));
     }

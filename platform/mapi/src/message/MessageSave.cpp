@@ -33,17 +33,19 @@ Result<void> WriteContentsRow(CStore::Impl& store, Nid folder, Nid nid, const CP
     auto table = store.tables.Get(*store.db, tableNid);
     if (!table)
         return table.GetError();
-    CPropertyBag cells;
+    // The message's properties of the table's columns, of whatever type: one
+    // of another type than its column leaves the cell empty.
+    CPropertyBag cells = message::ColumnProperties(**table, properties);
     std::int32_t version = 1;
     if (!isNew && (*table)->HasRow(nid)) {
         auto row = FromLtp((*table)->ReadRow(nid), "contents table");
         if (!row)
             return row.GetError();
-        cells = std::move(row->cells);
-        version = cells.GetLong(PR_LTP_ROW_VER, 0) + 1;
+        version = row->cells.GetLong(PR_LTP_ROW_VER, 0) + 1;
+        for (const auto& entry : row->cells)
+            if (!cells.Has(CHANGE_PROP_TYPE(CPropertyBag::TagOf(entry), CPropertyBag::kAnyType)))
+                cells.Set(CPropertyBag::TagOf(entry), entry.second);
     }
-    for (const auto& entry : properties)
-        cells.Set(CPropertyBag::TagOf(entry), entry.second);
     cells.Set(PR_LTP_ROW_VER, PropertyValue::Long(version));
     if ((*table)->HasRow(nid))
         MAPI_TRY(FromLtp((*table)->UpdateRow(nid, cells), "contents table of folder " + std::to_string(folder)));
@@ -72,7 +74,7 @@ Result<void> CMessage::Save()
     const bool isNew = m_nid == 0;
     const bool read = IsRead();
     Nid nid = m_nid;
-    message::MessageParts parts{m_properties, m_recipients, m_attachments};
+    message::MessageParts parts{m_properties, m_recipients, m_attachments, {}};
     MAPI_TRY(store.Change([&]() -> Result<void> {
         // Named properties take the ids the map has now: a change that
         // failed since they were set may have given theirs to other names.
@@ -101,10 +103,10 @@ Result<void> CMessage::Save()
             attachmentNids.push_back(*allocated);
         }
         message::CompleteProperties(parts, message::Now(), store.random);
-        auto node = message::BuildMessageNode(
-            parts, attachmentNids,
-            message::RecipientColumns(TemplateTags(store, ltp::TableKind::Recipients), parts.recipients),
-            message::AttachmentColumns(TemplateTags(store, ltp::TableKind::Attachments)));
+        if (!store.messageTables.HasTemplates())
+            store.messageTables.SetTemplates(TemplateTags(store, ltp::TableKind::Recipients),
+                                             TemplateTags(store, ltp::TableKind::Attachments));
+        auto node = message::BuildMessageNode(parts, attachmentNids, store.messageTables);
         if (!node)
             return node.GetError();
         MAPI_TRY(store.db->WriteNode(nid, m_folder, *node));

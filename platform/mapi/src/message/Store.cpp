@@ -58,6 +58,7 @@ Result<void> CStore::Close()
     ++m_impl->hierarchyChanges;
     Result<void> closed = m_impl->db->Close();
     m_impl->tables.Clear();
+    m_impl->folderPcs.clear();
     m_impl->ownedDb.reset();
     m_impl->db = nullptr;
     return closed;

@@ -9,6 +9,12 @@ namespace mapi {
 
 using message::FromLtp;
 
+namespace {
+
+bool IsFolder(Nid nid) { return NidTypeOf(nid) == NidType::NormalFolder || NidTypeOf(nid) == NidType::SearchFolder; }
+
+} // namespace
+
 Result<void> CStore::Impl::CheckOpen() const
 {
     if (!db)
@@ -40,6 +46,7 @@ Result<void> CStore::Impl::Change(const std::function<Result<void>()>& change)
     if (!done) {
         (void)db->Rollback();
         tables.Clear();
+        folderPcs.clear();
         names.reset();
         namesChanged = false;
         return done;
@@ -51,10 +58,17 @@ Result<void> CStore::Impl::Change(const std::function<Result<void>()>& change)
 Result<CPropertyBag> CStore::Impl::ReadPc(Nid nid)
 {
     MAPI_TRY(CheckOpen());
+    const bool folder = IsFolder(nid);
+    if (folder)
+        if (auto it = folderPcs.find(nid); it != folderPcs.end())
+            return it->second;
     auto node = db->ReadNode(nid);
     if (!node)
         return node.GetError();
-    return FromLtp(ltp::CPropertyContext::Read(*node), "node " + std::to_string(nid));
+    auto bag = FromLtp(ltp::CPropertyContext::Read(*node), "node " + std::to_string(nid));
+    if (bag && folder)
+        folderPcs.insert_or_assign(nid, *bag);
+    return bag;
 }
 
 Result<void> CStore::Impl::WritePc(Nid nid, Nid parent, const CPropertyBag& bag)
@@ -64,15 +78,25 @@ Result<void> CStore::Impl::WritePc(Nid nid, Nid parent, const CPropertyBag& bag)
     if (!exists)
         return exists.GetError();
     if (*exists) {
-        auto node = db->ReadNode(nid);
-        if (!node)
-            return node.GetError();
-        keep = std::move(*node);
+        // Only the subnodes are kept: a node without any is not read.
+        auto info = db->GetNodeInfo(nid);
+        if (!info)
+            return info.GetError();
+        if (info->bidSub != 0) {
+            auto node = db->ReadNode(nid);
+            if (!node)
+                return node.GetError();
+            keep = std::move(*node);
+        }
     }
     auto content = FromLtp(ltp::CPropertyContext::Write(bag, keep), "node " + std::to_string(nid));
     if (!content)
         return content.GetError();
-    return db->WriteNode(nid, parent, *content);
+    folderPcs.erase(nid);
+    MAPI_TRY(db->WriteNode(nid, parent, *content));
+    if (IsFolder(nid))
+        folderPcs.insert_or_assign(nid, bag);
+    return {};
 }
 
 Result<ltp::CNameIdMap*> CStore::Impl::Names()

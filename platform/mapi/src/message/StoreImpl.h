@@ -1,6 +1,7 @@
 // The state behind CStore, shared by the store, its folders and messages.
 #pragma once
 
+#include "MessageTables.h"
 #include "TableCache.h"
 #include "mapi/NodeDatabase.h"
 #include "mapi/Store.h"
@@ -26,9 +27,14 @@ struct CStore::Impl {
     std::optional<ltp::CNameIdMap> names; // read on first use
     bool namesChanged = false;
     message::CTableCache tables;
+    message::CMessageTables messageTables;
     // Read without the mutex by callers that keep folders found by name.
     std::atomic<std::uint64_t> hierarchyChanges{0};
     std::mt19937_64 random{std::random_device{}()};
+    // The property contexts of folders as last read or written: a save
+    // reads its folder's counts from here, not from the file. Forgotten
+    // when a change fails.
+    std::map<Nid, CPropertyBag> folderPcs;
     // Columns of the table templates, as this store's template nodes have them.
     std::map<ltp::TableKind, std::vector<ltp::TableColumn>> templates;
 

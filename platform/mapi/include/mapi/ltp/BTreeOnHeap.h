@@ -37,6 +37,10 @@ public:
     // Builds a tree from records sorted by key, packing nodes full.
     static Result<Hid> Build(CHeapOnNode& heap, std::uint8_t cbKey, std::uint8_t cbEnt,
                              const std::vector<BthRecord>& sorted);
+    // The same tree from sorted records packed back to back (key, then
+    // data), as a property context lays them out: a tree of one leaf takes
+    // the bytes as its leaf, with no record made on its own.
+    static Result<Hid> BuildPacked(CHeapOnNode& heap, std::uint8_t cbKey, std::uint8_t cbEnt, Bytes packed);
 
     static Result<BthHeader> ReadHeader(const CHeapOnNode& heap, Hid header);
     static Result<std::optional<Bytes>> Find(const CHeapOnNode& heap, Hid header, const Bytes& key);

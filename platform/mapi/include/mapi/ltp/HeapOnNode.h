@@ -44,7 +44,8 @@ public:
     Result<Bytes> Read(Hid hid) const;
     bool Contains(Hid hid) const;
 
-    Result<Hid> Allocate(const Bytes& data);
+    // Takes the bytes: an encoded value or node is moved in, not copied.
+    Result<Hid> Allocate(Bytes data);
     Result<void> Free(Hid hid);
     // Replaces an item's bytes; the HID stays when the new size fits in its
     // page, otherwise the item moves and the new HID is returned. The same
@@ -87,7 +88,7 @@ private:
     bool Fits(std::size_t page, std::size_t size, bool newSlot) const;
     // A page that an appending heap places no more items in.
     bool ClosedToAppends(std::size_t page) const;
-    Hid PlaceIn(std::size_t page, const Bytes& data);
+    Hid PlaceIn(std::size_t page, Bytes data);
     const Bytes* Find(Hid hid) const;
     void MarkChanged(std::size_t page);
 

@@ -18,7 +18,7 @@ Result<Bytes> ReadHnid(const CHeapOnNode& heap, const NodeContent& node, std::ui
 
 // Stores `data` and returns its HNID: 0 for empty data, a HID when it fits
 // in the heap, else a new subnode of `node` with the next free LTP NID.
-Result<std::uint32_t> StoreHnid(CHeapOnNode& heap, NodeContent& node, const Bytes& data);
+Result<std::uint32_t> StoreHnid(CHeapOnNode& heap, NodeContent& node, Bytes data);
 // Frees what StoreHnid stored.
 Result<void> FreeHnid(CHeapOnNode& heap, NodeContent& node, std::uint32_t hnid);
 
