@@ -127,10 +127,10 @@ bool IsHostDirectory(const fs::path& path)
 // differs in case), and only a last name not found as given needs a listing
 // of its folder. Nullopt when a folder on the way differs in case or is
 // missing: the walk name by name decides.
-std::optional<win32::HostPath> ResolveExact(const std::u16string& full, const std::string& drive, win32::Resolve mode,
-                                            LONG* error)
+std::optional<win32::HostPathText> ResolveExact(const std::u16string& full, const std::string& drive,
+                                                win32::Resolve mode, LONG* error)
 {
-    win32::HostPath result;
+    win32::HostPathText result;
     result.windowsPath = full;
     result.exists = true;
     if (full.size() <= 3) {
@@ -163,7 +163,7 @@ std::optional<win32::HostPath> ResolveExact(const std::u16string& full, const st
         return std::nullopt;
     const std::u16string_view last = std::u16string_view(full).substr(full.rfind(u'\\') + 1);
     if (auto found = FindNoCase(folder, folderStatus, last)) {
-        result.hostPath = std::move(*found);
+        result.hostPath = found->native();
         return result;
     }
     if (mode == win32::Resolve::Existing) {
@@ -332,9 +332,9 @@ std::optional<std::u16string> FullWindowsPath(std::u16string_view path, LONG* er
     return full;
 }
 
-std::optional<HostPath> ResolvePath(std::u16string_view path, Resolve mode, LONG* error)
+std::optional<HostPathText> ResolvePathText(std::u16string_view path, Resolve mode, LONG* error)
 {
-    auto fail = [&](LONG code) -> std::optional<HostPath> {
+    auto fail = [&](LONG code) -> std::optional<HostPathText> {
         if (error)
             *error = code;
         return std::nullopt;
@@ -354,7 +354,7 @@ std::optional<HostPath> ResolvePath(std::u16string_view path, Resolve mode, LONG
         return fail(exactError);
     fs::path current = drive;
 
-    HostPath result;
+    HostPathText result;
     result.windowsPath = *full;
     if (!IsHostDirectory(current))
         return fail(ERROR_PATH_NOT_FOUND);
@@ -385,7 +385,21 @@ std::optional<HostPath> ResolvePath(std::u16string_view path, Resolve mode, LONG
         current /= Utf16ToUtf8(parts[i]);
         result.exists = false;
     }
-    result.hostPath = current;
+    result.hostPath = current.native();
+    return result;
+}
+
+std::optional<HostPath> ResolvePath(std::u16string_view path, Resolve mode, LONG* error)
+{
+    auto text = ResolvePathText(path, mode, error);
+    if (!text)
+        return std::nullopt;
+    HostPath result;
+    result.windowsPath = std::move(text->windowsPath);
+    result.hostPath = std::move(text->hostPath);
+    result.exists = text->exists;
+    result.statusKnown = text->statusKnown;
+    result.status = text->status;
     return result;
 }
 
