@@ -5,6 +5,7 @@
 #include "win32/WideString.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <dirent.h>
 #include <mutex>
@@ -127,8 +128,8 @@ bool IsHostDirectory(const fs::path& path)
 // differs in case), and only a last name not found as given needs a listing
 // of its folder. Nullopt when a folder on the way differs in case or is
 // missing: the walk name by name decides.
-std::optional<win32::HostPathText> ResolveExact(const std::u16string& full, const std::string& drive,
-                                                win32::Resolve mode, LONG* error)
+std::optional<win32::HostPathText> ResolveExact(const std::u16string& full, const std::string& relative,
+                                                const std::string& drive, win32::Resolve mode, LONG* error)
 {
     win32::HostPathText result;
     result.windowsPath = full;
@@ -139,8 +140,6 @@ std::optional<win32::HostPathText> ResolveExact(const std::u16string& full, cons
         result.hostPath = drive;
         return result;
     }
-    std::string relative = Utf16ToUtf8(std::u16string_view(full).substr(3));
-    std::replace(relative.begin(), relative.end(), '\\', '/');
     // Joined as text: the drive folder ends in its own name, never in a
     // separator, so this is the path the host's path type would make.
     std::string exact;
@@ -174,6 +173,17 @@ std::optional<win32::HostPathText> ResolveExact(const std::u16string& full, cons
     result.hostPath = std::move(exact);
     result.exists = false;
     return result;
+}
+
+// A path's full Windows form, and its names below the drive as host text.
+struct FullForm {
+    std::u16string full;
+    std::string relative; // "/" between names; empty for a drive root
+};
+
+bool IsAbsolute(std::u16string_view path)
+{
+    return path.size() >= 3 && IsDriveLetter(path[0]) && path[1] == u':' && IsSeparator(path[2]);
 }
 
 } // namespace
@@ -332,6 +342,49 @@ std::optional<std::u16string> FullWindowsPath(std::u16string_view path, LONG* er
     return full;
 }
 
+} // namespace win32
+
+namespace {
+
+// The full form of a path that names its drive and starts at the drive's
+// root is a function of the path's text alone: the last few made are kept
+// per thread, as a program names the same few paths for every item. Only
+// text is kept; the files and folders are looked at again every time.
+std::optional<FullForm> FullFormOf(std::u16string_view path, LONG* error)
+{
+    struct Kept {
+        std::u16string path;
+        FullForm form;
+    };
+    static constexpr std::size_t kKept = 4;
+    thread_local std::array<Kept, kKept> kept;
+    thread_local std::size_t next = 0;
+    const bool absolute = IsAbsolute(path);
+    if (absolute) {
+        for (const Kept& k : kept) {
+            if (!k.path.empty() && k.path == path)
+                return k.form;
+        }
+    }
+    auto full = win32::FullWindowsPath(path, error);
+    if (!full)
+        return std::nullopt;
+    FullForm form{std::move(*full), {}};
+    if (form.full.size() > 3) {
+        form.relative = Utf16ToUtf8(std::u16string_view(form.full).substr(3));
+        std::replace(form.relative.begin(), form.relative.end(), '\\', '/');
+    }
+    if (absolute) {
+        kept[next] = {std::u16string(path), form};
+        next = (next + 1) % kKept;
+    }
+    return form;
+}
+
+} // namespace
+
+namespace win32 {
+
 std::optional<HostPathText> ResolvePathText(std::u16string_view path, Resolve mode, LONG* error)
 {
     auto fail = [&](LONG code) -> std::optional<HostPathText> {
@@ -340,31 +393,32 @@ std::optional<HostPathText> ResolvePathText(std::u16string_view path, Resolve mo
         return std::nullopt;
     };
     LONG code = 0;
-    auto full = FullWindowsPath(path, &code);
-    if (!full)
+    auto form = FullFormOf(path, &code);
+    if (!form)
         return fail(code);
-    if (full->size() >= static_cast<std::size_t>(MAX_PATH))
+    const std::u16string& full = form->full;
+    if (full.size() >= static_cast<std::size_t>(MAX_PATH))
         return fail(ERROR_FILENAME_EXCED_RANGE);
 
-    const std::string& drive = DriveFolderText((*full)[0]);
+    const std::string& drive = DriveFolderText(full[0]);
     LONG exactError = 0;
-    if (auto exact = ResolveExact(*full, drive, mode, &exactError))
+    if (auto exact = ResolveExact(full, form->relative, drive, mode, &exactError))
         return exact;
     if (exactError)
         return fail(exactError);
     fs::path current = drive;
 
     HostPathText result;
-    result.windowsPath = *full;
+    result.windowsPath = full;
     if (!IsHostDirectory(current))
         return fail(ERROR_PATH_NOT_FOUND);
 
     std::vector<std::u16string> parts;
-    for (std::size_t i = 3; i < full->size();) {
-        std::size_t j = full->find(u'\\', i);
+    for (std::size_t i = 3; i < full.size();) {
+        std::size_t j = full.find(u'\\', i);
         if (j == std::u16string::npos)
-            j = full->size();
-        parts.emplace_back(full->substr(i, j - i));
+            j = full.size();
+        parts.emplace_back(full.substr(i, j - i));
         i = j + 1;
     }
     result.exists = true;
