@@ -135,5 +135,29 @@ TEST(ByteReaderTest, AShortReadFailsAndStaysFailed)
     EXPECT_EQ(reader.U8(), 0);
 }
 
+TEST(ByteReaderTest, FieldsAreLittleEndianWhateverTheirHighBytes)
+{
+    ByteWriter writer;
+    writer.U16(0xFE01);
+    writer.U32(0x80FF7F01u);
+    writer.I64(-2);
+    writer.I64(0x0123456789ABCDEF);
+    writer.Bytes32(std::string_view("\xff\x00z", 3));
+    const std::string bytes = writer.Take();
+    ByteReader reader(bytes);
+    EXPECT_EQ(reader.U16(), 0xFE01);
+    EXPECT_EQ(reader.U32(), 0x80FF7F01u);
+    EXPECT_EQ(reader.I64(), -2);
+    EXPECT_EQ(reader.I64(), 0x0123456789ABCDEF);
+    EXPECT_EQ(reader.Bytes32(), std::string("\xff\x00z", 3));
+    EXPECT_TRUE(reader.AtEnd());
+    EXPECT_FALSE(reader.Failed());
+    // A field cut short reads as nothing and takes nothing.
+    ByteReader cut(std::string_view(bytes).substr(0, 5));
+    EXPECT_EQ(cut.U16(), 0xFE01);
+    EXPECT_EQ(cut.U32(), 0u);
+    EXPECT_TRUE(cut.Failed());
+}
+
 } // namespace
 } // namespace notestest

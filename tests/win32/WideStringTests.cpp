@@ -61,3 +61,19 @@ TEST(WideString, FormatsLikeTheWideRuntime)
     EXPECT_EQ(StringCchPrintfW(buffer, 4, u"%s", u"abcdef"), STRSAFE_E_INSUFFICIENT_BUFFER);
     EXPECT_EQ(std::u16string(buffer), u"abc");
 }
+
+TEST(WideString, Utf8ConversionKeepsEveryCharacterAfterAnAsciiStart)
+{
+    EXPECT_EQ(Utf16ToUtf8(u""), "");
+    EXPECT_EQ(Utf16ToUtf8(u"C:\\tol.eml"), "C:\\tol.eml");
+    EXPECT_EQ(Utf16ToUtf8(std::u16string_view(u"a\0b", 3)), std::string("a\0b", 3));
+    // The first character past ASCII may come first, in the middle or last.
+    EXPECT_EQ(Utf16ToUtf8(u"\u00e9t\u00e9"), "\xc3\xa9t\xc3\xa9");
+    EXPECT_EQ(Utf16ToUtf8(u"Program Files\\R\u00e9sum\u00e9 \u20ac"), "Program Files\\R\xc3\xa9sum\xc3\xa9 \xe2\x82\xac");
+    EXPECT_EQ(Utf16ToUtf8(u"x\U0001F600"), "x\xf0\x9f\x98\x80");
+    // A lone surrogate after ASCII text becomes the replacement character.
+    const char16_t lone[] = {u'a', u'b', 0xD800, u'c'};
+    EXPECT_EQ(Utf16ToUtf8(std::u16string_view(lone, 4)), "ab\xef\xbf\xbd" "c");
+    for (const std::u16string& text : {std::u16string(u"abc\u00e9"), std::u16string(u"\u4e2d\u6587\\x.txt")})
+        EXPECT_EQ(Utf8ToUtf16(Utf16ToUtf8(text)), text);
+}

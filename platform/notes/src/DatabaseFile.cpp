@@ -2,7 +2,9 @@
 
 #include "notes/format/Schema.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <sqlite3.h>
 
 namespace notes::detail {
@@ -11,6 +13,9 @@ namespace {
 
 // A small page cache: walking a large file must not make memory grow with it.
 constexpr const char* kConnectionSettings = "PRAGMA cache_size = -4096; PRAGMA query_only = 1;";
+
+// The entries read at once when a view is walked in order.
+constexpr LNINT kEntriesAhead = 256;
 
 LNSTATUS StatusOf(int sqliteResult)
 {
@@ -139,6 +144,11 @@ LNSTATUS DatabaseFile::Open(const std::filesystem::path& hostPath, std::unique_p
         return LNERR_NOT_A_DATABASE;
     if (LNSTATUS status = opened->Prepare())
         return status;
+    // One read transaction for as long as the file is open, rather than one
+    // begun and ended by every statement: the file never changes under it,
+    // and the library never writes.
+    if (sqlite3_exec(opened->m_db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return LNERR_NOT_A_DATABASE;
     *file = std::move(opened);
     return LNNOERROR;
 }
@@ -151,7 +161,8 @@ LNSTATUS DatabaseFile::Prepare()
     };
     const Statement statements[] = {
         {&m_viewFolders, "SELECT position, name, is_folder, entry_count FROM view_folders ORDER BY position"},
-        {&m_entry, "SELECT note_id FROM vf_entries WHERE vf_position = ?1 AND position = ?2"},
+        {&m_entry, "SELECT position, note_id FROM vf_entries WHERE vf_position = ?1 AND position >= ?2 "
+                   "ORDER BY position LIMIT ?3"},
         {&m_note, "SELECT unid, created, modified, added, cal_type, cal_alarm FROM notes WHERE note_id = ?1"},
         {&m_items, "SELECT name, type, flags, value FROM items WHERE note_id = ?1 ORDER BY position"},
         {&m_attachments,
@@ -191,15 +202,41 @@ LNSTATUS DatabaseFile::ReadViewFolders(std::vector<ViewFolderRow>* rows)
 LNSTATUS DatabaseFile::ReadEntryNoteId(LNINT viewFolder, LNINT index, std::int64_t* noteId)
 {
     std::lock_guard lock(m_mutex);
+    const bool inOrder = index == 0 || (viewFolder == m_entriesView && index == m_lastEntry + 1);
+    if (viewFolder != m_entriesView || index < m_entriesFirst || index >= m_entriesEnd) {
+        if (LNSTATUS status = ReadEntriesFrom(viewFolder, index, inOrder ? kEntriesAhead : 1))
+            return status;
+    }
+    m_lastEntry = index;
+    const auto found = std::lower_bound(m_entries.begin(), m_entries.end(), std::int64_t{index},
+                                        [](const auto& entry, std::int64_t position) { return entry.first < position; });
+    if (found == m_entries.end() || found->first != index)
+        return LNERR_DATABASE_CORRUPT; // the count promised this entry
+    *noteId = found->second;
+    return LNNOERROR;
+}
+
+// Called under m_mutex: the entries of the view from index on, at most
+// count of them.
+LNSTATUS DatabaseFile::ReadEntriesFrom(LNINT viewFolder, LNINT index, LNINT count)
+{
+    m_entriesView = -1;
+    m_entries.clear();
     StatementScope scope(m_entry);
     sqlite3_bind_int64(m_entry, 1, viewFolder);
     sqlite3_bind_int64(m_entry, 2, index);
-    int result = sqlite3_step(m_entry);
-    if (result == SQLITE_DONE)
-        return LNERR_DATABASE_CORRUPT; // the count promised this entry
-    if (result != SQLITE_ROW)
+    sqlite3_bind_int64(m_entry, 3, count);
+    int result;
+    while ((result = sqlite3_step(m_entry)) == SQLITE_ROW)
+        m_entries.emplace_back(sqlite3_column_int64(m_entry, 0), sqlite3_column_int64(m_entry, 1));
+    if (result != SQLITE_DONE) {
+        m_entries.clear();
         return StatusOf(result);
-    *noteId = sqlite3_column_int64(m_entry, 0);
+    }
+    m_entriesView = viewFolder;
+    m_entriesFirst = index;
+    // A short read reached the view's last entry: nothing lies beyond.
+    m_entriesEnd = m_entries.size() < static_cast<std::size_t>(count) ? INT64_MAX : m_entries.back().first + 1;
     return LNNOERROR;
 }
 

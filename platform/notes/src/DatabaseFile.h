@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 struct sqlite3;
@@ -50,6 +51,7 @@ private:
     DatabaseFile() = default;
     LNSTATUS Prepare();
     LNSTATUS ReadItemsAndAttachments(NoteData* note);
+    LNSTATUS ReadEntriesFrom(LNINT viewFolder, LNINT index, LNINT count);
     sqlite3* m_db = nullptr;
     FileText m_text{FileEncoding::Utf8};
     std::mutex m_mutex;
@@ -60,6 +62,16 @@ private:
     sqlite3_stmt* m_attachments = nullptr;
     sqlite3_stmt* m_attachmentData = nullptr;
     sqlite3_stmt* m_allNotes = nullptr;
+    // The entries of one view read last, in position order: a walk through
+    // a view asks for its entries one after another, and one range read
+    // costs about what a single look-up does. Every position from
+    // m_entriesFirst up to m_entriesEnd (exclusive) that is not here has no
+    // entry. The file never changes while it is open, so neither does this.
+    LNINT m_entriesView = -1;
+    LNINT m_entriesFirst = 0;
+    std::int64_t m_entriesEnd = 0;
+    std::vector<std::pair<std::int64_t, std::int64_t>> m_entries; // position, note id
+    LNINT m_lastEntry = -1; // the position asked for last, in m_entriesView
 };
 
 // What an LNDatabase refers to: its path and, while open, its file.

@@ -14,8 +14,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace fs = std::filesystem;
-
 namespace {
 
 using win32::FileObject;
@@ -93,7 +91,7 @@ bool IsReadOnly(const struct stat& st)
 }
 
 // The file's status, from the look-up when it has it.
-bool StatOf(const win32::HostPath& path, struct stat& st)
+bool StatOf(const win32::HostPathText& path, struct stat& st)
 {
     if (path.statusKnown) {
         st = path.status;
@@ -108,7 +106,7 @@ bool StatOf(const win32::HostPath& path, struct stat& st)
 // gone. A file this process may not open for reading is not checked.
 class DeleteOpen {
 public:
-    explicit DeleteOpen(const fs::path& host)
+    explicit DeleteOpen(const std::string& host)
         : m_fd(::open(host.c_str(), O_RDWR | O_CLOEXEC))
     {
         if (m_fd < 0)
@@ -133,10 +131,10 @@ private:
     bool m_refused = false;
 };
 
-std::optional<win32::HostPath> Existing(LPCWSTR name)
+std::optional<win32::HostPathText> Existing(LPCWSTR name)
 {
     LONG error = 0;
-    auto resolved = win32::ResolvePath(name ? name : u"", win32::Resolve::Existing, &error);
+    auto resolved = win32::ResolvePathText(name ? name : u"", win32::Resolve::Existing, &error);
     if (!resolved)
         SetLastError(static_cast<DWORD>(error));
     return resolved;
@@ -150,10 +148,10 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, SECUR
     if (creationDisposition < CREATE_NEW || creationDisposition > TRUNCATE_EXISTING)
         return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
     LONG error = 0;
-    auto resolved = win32::ResolvePath(fileName ? fileName : u"", win32::Resolve::ParentExists, &error);
+    auto resolved = win32::ResolvePathText(fileName ? fileName : u"", win32::Resolve::ParentExists, &error);
     if (!resolved)
         return Fail(error, INVALID_HANDLE_VALUE);
-    const fs::path& host = resolved->hostPath;
+    const std::string& host = resolved->hostPath;
     bool wantsWrite = (desiredAccess & (GENERIC_WRITE | GENERIC_ALL)) != 0;
 
     struct stat st = {};
@@ -453,7 +451,7 @@ BOOL MoveFileW(LPCWSTR existingFileName, LPCWSTR newFileName)
     if (!from)
         return FALSE;
     LONG error = 0;
-    auto to = win32::ResolvePath(newFileName ? newFileName : u"", win32::Resolve::ParentExists, &error);
+    auto to = win32::ResolvePathText(newFileName ? newFileName : u"", win32::Resolve::ParentExists, &error);
     if (!to)
         return Fail(error, FALSE);
     if (to->exists && !EqualsNoCase(to->windowsPath, from->windowsPath))
@@ -503,7 +501,7 @@ BOOL SetFileAttributesW(LPCWSTR fileName, DWORD attributes)
 BOOL CreateDirectoryW(LPCWSTR pathName, SECURITY_ATTRIBUTES*)
 {
     LONG error = 0;
-    auto resolved = win32::ResolvePath(pathName ? pathName : u"", win32::Resolve::ParentExists, &error);
+    auto resolved = win32::ResolvePathText(pathName ? pathName : u"", win32::Resolve::ParentExists, &error);
     if (!resolved)
         return Fail(error, FALSE);
     if (resolved->exists)

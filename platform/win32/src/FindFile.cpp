@@ -166,14 +166,14 @@ HANDLE FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW findData)
         return INVALID_HANDLE_VALUE;
     }
     LONG error = 0;
-    auto resolved = win32::ResolvePath(folder, win32::Resolve::Existing, &error);
+    auto resolved = win32::ResolvePathText(folder, win32::Resolve::Existing, &error);
     // The folder's own times come from its look-up when that stat-ed it,
     // else from the one open that lists it.
     const bool known = resolved && resolved->statusKnown && S_ISDIR(resolved->status.st_mode);
     // A folder kept empty (a working folder emptied per item) needs no
     // listing: only its "." and ".." are found.
     if (known && resolved->windowsPath.size() > 3
-        && win32::KeptFolderContents(resolved->hostPath.native(), resolved->status.st_dev, resolved->status.st_ino)
+        && win32::KeptFolderContents(resolved->hostPath, resolved->status.st_dev, resolved->status.st_ino)
                == win32::FolderContents::Empty) {
         auto find = std::make_shared<FindObject>();
         AddDots(*find, pattern, resolved->status);

@@ -5,6 +5,7 @@
 #include "win32/WideString.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <dirent.h>
 #include <mutex>
@@ -127,10 +128,10 @@ bool IsHostDirectory(const fs::path& path)
 // differs in case), and only a last name not found as given needs a listing
 // of its folder. Nullopt when a folder on the way differs in case or is
 // missing: the walk name by name decides.
-std::optional<win32::HostPath> ResolveExact(const std::u16string& full, const std::string& drive, win32::Resolve mode,
-                                            LONG* error)
+std::optional<win32::HostPathText> ResolveExact(const std::u16string& full, const std::string& relative,
+                                                const std::string& drive, win32::Resolve mode, LONG* error)
 {
-    win32::HostPath result;
+    win32::HostPathText result;
     result.windowsPath = full;
     result.exists = true;
     if (full.size() <= 3) {
@@ -139,8 +140,6 @@ std::optional<win32::HostPath> ResolveExact(const std::u16string& full, const st
         result.hostPath = drive;
         return result;
     }
-    std::string relative = Utf16ToUtf8(std::u16string_view(full).substr(3));
-    std::replace(relative.begin(), relative.end(), '\\', '/');
     // Joined as text: the drive folder ends in its own name, never in a
     // separator, so this is the path the host's path type would make.
     std::string exact;
@@ -163,7 +162,7 @@ std::optional<win32::HostPath> ResolveExact(const std::u16string& full, const st
         return std::nullopt;
     const std::u16string_view last = std::u16string_view(full).substr(full.rfind(u'\\') + 1);
     if (auto found = FindNoCase(folder, folderStatus, last)) {
-        result.hostPath = std::move(*found);
+        result.hostPath = found->native();
         return result;
     }
     if (mode == win32::Resolve::Existing) {
@@ -174,6 +173,17 @@ std::optional<win32::HostPath> ResolveExact(const std::u16string& full, const st
     result.hostPath = std::move(exact);
     result.exists = false;
     return result;
+}
+
+// A path's full Windows form, and its names below the drive as host text.
+struct FullForm {
+    std::u16string full;
+    std::string relative; // "/" between names; empty for a drive root
+};
+
+bool IsAbsolute(std::u16string_view path)
+{
+    return path.size() >= 3 && IsDriveLetter(path[0]) && path[1] == u':' && IsSeparator(path[2]);
 }
 
 } // namespace
@@ -332,39 +342,83 @@ std::optional<std::u16string> FullWindowsPath(std::u16string_view path, LONG* er
     return full;
 }
 
-std::optional<HostPath> ResolvePath(std::u16string_view path, Resolve mode, LONG* error)
+} // namespace win32
+
+namespace {
+
+// The full form of a path that names its drive and starts at the drive's
+// root is a function of the path's text alone: the last few made are kept
+// per thread, as a program names the same few paths for every item. Only
+// text is kept; the files and folders are looked at again every time.
+std::optional<FullForm> FullFormOf(std::u16string_view path, LONG* error)
 {
-    auto fail = [&](LONG code) -> std::optional<HostPath> {
+    struct Kept {
+        std::u16string path;
+        FullForm form;
+    };
+    static constexpr std::size_t kKept = 4;
+    thread_local std::array<Kept, kKept> kept;
+    thread_local std::size_t next = 0;
+    const bool absolute = IsAbsolute(path);
+    if (absolute) {
+        for (const Kept& k : kept) {
+            if (!k.path.empty() && k.path == path)
+                return k.form;
+        }
+    }
+    auto full = win32::FullWindowsPath(path, error);
+    if (!full)
+        return std::nullopt;
+    FullForm form{std::move(*full), {}};
+    if (form.full.size() > 3) {
+        form.relative = Utf16ToUtf8(std::u16string_view(form.full).substr(3));
+        std::replace(form.relative.begin(), form.relative.end(), '\\', '/');
+    }
+    if (absolute) {
+        kept[next] = {std::u16string(path), form};
+        next = (next + 1) % kKept;
+    }
+    return form;
+}
+
+} // namespace
+
+namespace win32 {
+
+std::optional<HostPathText> ResolvePathText(std::u16string_view path, Resolve mode, LONG* error)
+{
+    auto fail = [&](LONG code) -> std::optional<HostPathText> {
         if (error)
             *error = code;
         return std::nullopt;
     };
     LONG code = 0;
-    auto full = FullWindowsPath(path, &code);
-    if (!full)
+    auto form = FullFormOf(path, &code);
+    if (!form)
         return fail(code);
-    if (full->size() >= static_cast<std::size_t>(MAX_PATH))
+    const std::u16string& full = form->full;
+    if (full.size() >= static_cast<std::size_t>(MAX_PATH))
         return fail(ERROR_FILENAME_EXCED_RANGE);
 
-    const std::string& drive = DriveFolderText((*full)[0]);
+    const std::string& drive = DriveFolderText(full[0]);
     LONG exactError = 0;
-    if (auto exact = ResolveExact(*full, drive, mode, &exactError))
+    if (auto exact = ResolveExact(full, form->relative, drive, mode, &exactError))
         return exact;
     if (exactError)
         return fail(exactError);
     fs::path current = drive;
 
-    HostPath result;
-    result.windowsPath = *full;
+    HostPathText result;
+    result.windowsPath = full;
     if (!IsHostDirectory(current))
         return fail(ERROR_PATH_NOT_FOUND);
 
     std::vector<std::u16string> parts;
-    for (std::size_t i = 3; i < full->size();) {
-        std::size_t j = full->find(u'\\', i);
+    for (std::size_t i = 3; i < full.size();) {
+        std::size_t j = full.find(u'\\', i);
         if (j == std::u16string::npos)
-            j = full->size();
-        parts.emplace_back(full->substr(i, j - i));
+            j = full.size();
+        parts.emplace_back(full.substr(i, j - i));
         i = j + 1;
     }
     result.exists = true;
@@ -385,7 +439,21 @@ std::optional<HostPath> ResolvePath(std::u16string_view path, Resolve mode, LONG
         current /= Utf16ToUtf8(parts[i]);
         result.exists = false;
     }
-    result.hostPath = current;
+    result.hostPath = current.native();
+    return result;
+}
+
+std::optional<HostPath> ResolvePath(std::u16string_view path, Resolve mode, LONG* error)
+{
+    auto text = ResolvePathText(path, mode, error);
+    if (!text)
+        return std::nullopt;
+    HostPath result;
+    result.windowsPath = std::move(text->windowsPath);
+    result.hostPath = std::move(text->hostPath);
+    result.exists = text->exists;
+    result.statusKnown = text->statusKnown;
+    result.status = text->status;
     return result;
 }
 

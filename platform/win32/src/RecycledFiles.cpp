@@ -106,7 +106,7 @@ void Unlease(int fd)
 
 namespace win32 {
 
-bool RecycleDeletedFile(int fd, const fs::path& host, const struct stat& st)
+bool RecycleDeletedFile(int fd, const std::string& host, const struct stat& st)
 {
     if (fd < 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1 || st.st_size > kLargest)
         return false;
@@ -142,7 +142,7 @@ bool RecycleDeletedFile(int fd, const fs::path& host, const struct stat& st)
     return true;
 }
 
-int TakeRecycledFile(const fs::path& host, mode_t mode)
+int TakeRecycledFile(const std::string& host, mode_t mode)
 {
     errno = 0;
     Kept kept;

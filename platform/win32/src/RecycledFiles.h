@@ -16,7 +16,7 @@
 // killed before its exit are unlinked by the next one to keep a file there.
 #pragma once
 
-#include <filesystem>
+#include <string>
 #include <sys/stat.h>
 
 namespace win32 {
@@ -24,11 +24,11 @@ namespace win32 {
 // Moves the file at host, open on fd for reading and writing and described
 // by st, aside and empties it, when nothing else holds it. False when it is
 // left as it was: the caller unlinks it.
-bool RecycleDeletedFile(int fd, const std::filesystem::path& host, const struct stat& st);
+bool RecycleDeletedFile(int fd, const std::string& host, const struct stat& st);
 
 // A new empty file at host, made from a kept one with the given mode (before
 // the umask) and the times of now, open for reading and writing. -1 when
 // none is taken: errno is EEXIST when host exists, else 0 (make one).
-int TakeRecycledFile(const std::filesystem::path& host, mode_t mode);
+int TakeRecycledFile(const std::string& host, mode_t mode);
 
 } // namespace win32

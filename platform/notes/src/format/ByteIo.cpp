@@ -1,5 +1,6 @@
 #include "notes/format/ByteIo.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -56,33 +57,47 @@ std::uint8_t ByteReader::U8()
     return static_cast<std::uint8_t>(m_data[m_offset++]);
 }
 
+namespace {
+
+// The little-endian value at bytes, loaded at once.
+template <typename T>
+T LittleEndian(const char* bytes)
+{
+    unsigned char ordered[sizeof(T)];
+    std::memcpy(ordered, bytes, sizeof ordered);
+    if constexpr (std::endian::native == std::endian::big)
+        std::reverse(std::begin(ordered), std::end(ordered));
+    T value;
+    std::memcpy(&value, ordered, sizeof value);
+    return value;
+}
+
+} // namespace
+
+// Each field is read with one check of the bytes left: a rich text item is
+// mostly such fields.
 std::uint16_t ByteReader::U16()
 {
     if (!Need(2))
         return 0;
-    std::uint16_t low = U8();
-    std::uint16_t high = U8();
-    return static_cast<std::uint16_t>(low | (high << 8));
+    m_offset += 2;
+    return LittleEndian<std::uint16_t>(m_data.data() + m_offset - 2);
 }
 
 std::uint32_t ByteReader::U32()
 {
     if (!Need(4))
         return 0;
-    std::uint32_t value = 0;
-    for (int shift = 0; shift < 32; shift += 8)
-        value |= static_cast<std::uint32_t>(U8()) << shift;
-    return value;
+    m_offset += 4;
+    return LittleEndian<std::uint32_t>(m_data.data() + m_offset - 4);
 }
 
 std::int64_t ByteReader::I64()
 {
     if (!Need(8))
         return 0;
-    std::uint64_t value = 0;
-    for (int shift = 0; shift < 64; shift += 8)
-        value |= static_cast<std::uint64_t>(U8()) << shift;
-    return static_cast<std::int64_t>(value);
+    m_offset += 8;
+    return static_cast<std::int64_t>(LittleEndian<std::uint64_t>(m_data.data() + m_offset - 8));
 }
 
 double ByteReader::F64()

@@ -43,6 +43,19 @@ struct HostPath {
     struct stat status = {};
 };
 
+// What ResolvePath finds, with the host path as plain text: the file calls
+// made for every item take this form, since splitting a path object into
+// its names costs more than the rest of the look-up's own work.
+struct HostPathText {
+    std::u16string windowsPath;
+    std::string hostPath;
+    bool exists = false;
+    bool statusKnown = false;
+    struct stat status = {};
+};
+
+std::optional<HostPathText> ResolvePathText(std::u16string_view path, Resolve mode, LONG* error = nullptr);
+
 // Maps a Windows path into the machine root. Errors as Win32 reports them:
 // ERROR_PATH_NOT_FOUND when a folder on the way is missing, ERROR_FILE_NOT_FOUND
 // when the last component is (Resolve::Existing), ERROR_INVALID_NAME,
