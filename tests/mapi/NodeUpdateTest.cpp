@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <set>
 
@@ -32,6 +33,18 @@ BlockStream Partial(const std::vector<Bytes>& blocks, std::set<std::size_t> chan
     s.changed = [changed, stored](std::size_t i) { return i >= stored || changed.count(i) > 0; };
     s.size = [&blocks](std::size_t i) { return blocks[i].size(); };
     s.bytes = [&blocks](std::size_t i) { return blocks[i]; };
+    return s;
+}
+
+// The same stream, telling where its next changed block is, as a table's
+// stream does.
+BlockStream PartialTellingNext(const std::vector<Bytes>& blocks, std::set<std::size_t> changed, std::size_t stored)
+{
+    BlockStream s = Partial(blocks, changed, stored);
+    s.nextChanged = [changed, stored](std::size_t i) {
+        auto it = changed.lower_bound(i);
+        return std::min(it == changed.end() ? stored : *it, std::max(i, stored));
+    };
     return s;
 }
 
@@ -119,7 +132,7 @@ TEST_F(NodeUpdateTest, AnAppendFillsTheLastXblockBeforeItBeginsAnother)
         blocks.back() = RandomBlock(m_rng, 8176);
         blocks.push_back(RandomBlock(m_rng, 100 + count));
         NodeUpdate update;
-        update.data = Partial(blocks, {stored - 1}, stored);
+        update.data = PartialTellingNext(blocks, {stored - 1}, stored);
         const std::uint64_t before = m_db->GetHeader().bidNextB;
         ASSERT_TRUE(m_db->UpdateNode(kNode, 0, update).Ok()) << count;
         ASSERT_TRUE(m_db->Commit().Ok()) << count;
@@ -140,7 +153,7 @@ TEST_F(NodeUpdateTest, AnAppendFillsTheLastXblockBeforeItBeginsAnother)
     // are written, the last XBLOCK stays.
     blocks[5] = RandomBlock(m_rng, 8176);
     NodeUpdate update;
-    update.data = Partial(blocks, {5}, blocks.size());
+    update.data = PartialTellingNext(blocks, {5}, blocks.size());
     std::uint64_t before = m_db->GetHeader().bidNextB;
     ASSERT_TRUE(m_db->UpdateNode(kNode, 0, update).Ok());
     ASSERT_TRUE(m_db->Commit().Ok());
@@ -156,6 +169,49 @@ TEST_F(NodeUpdateTest, AnAppendFillsTheLastXblockBeforeItBeginsAnother)
     ASSERT_TRUE(m_db->UpdateNode(kNode, 0, update).Ok());
     ASSERT_TRUE(m_db->Commit().Ok());
     read = m_db->ReadNode(kNode);
+    ASSERT_TRUE(read.Ok()) << read.Message();
+    EXPECT_TRUE(read->blocks == blocks);
+    ExpectSoundWithoutLeaks();
+}
+
+// The next rewrite takes the tree the last one wrote from memory; a rollback
+// hands the same BIDs out again, for other blocks, and the rewrite after it
+// goes by the tree that is stored.
+TEST_F(NodeUpdateTest, ARewriteAfterARollbackGoesByTheStoredTree)
+{
+    std::vector<Bytes> blocks;
+    for (int i = 0; i < 1100; ++i)
+        blocks.push_back(RandomBlock(m_rng, 100 + i % 50));
+    ASSERT_TRUE(m_db->WriteNode(kNode, 0, NodeContent{blocks, {}}).Ok());
+    ASSERT_TRUE(m_db->Commit().Ok());
+
+    // Block 5 and an appended one, rolled back.
+    std::vector<Bytes> dropped = blocks;
+    dropped[5] = RandomBlock(m_rng, 4000);
+    dropped.push_back(RandomBlock(m_rng, 300));
+    NodeUpdate update;
+    update.data = Partial(dropped, {5}, blocks.size());
+    ASSERT_TRUE(m_db->UpdateNode(kNode, 0, update).Ok());
+    ASSERT_TRUE(m_db->Rollback().Ok());
+
+    // The same number of blocks again, so the tree's top takes the BID the
+    // dropped one had: block 6 and another appended one.
+    const std::size_t stored = blocks.size();
+    blocks[6] = RandomBlock(m_rng, 3000);
+    blocks.push_back(RandomBlock(m_rng, 200));
+    update.data = Partial(blocks, {6}, stored);
+    ASSERT_TRUE(m_db->UpdateNode(kNode, 0, update).Ok());
+    ASSERT_TRUE(m_db->Commit().Ok());
+
+    // Appends on top of it, each from the tree the one before wrote.
+    for (int round = 0; round < 3; ++round) {
+        const std::size_t before = blocks.size();
+        blocks.push_back(RandomBlock(m_rng, 500 + round));
+        update.data = Partial(blocks, {}, before);
+        ASSERT_TRUE(m_db->UpdateNode(kNode, 0, update).Ok());
+        ASSERT_TRUE(m_db->Commit().Ok());
+    }
+    auto read = m_db->ReadNode(kNode);
     ASSERT_TRUE(read.Ok()) << read.Message();
     EXPECT_TRUE(read->blocks == blocks);
     ExpectSoundWithoutLeaks();

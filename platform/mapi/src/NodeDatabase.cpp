@@ -395,6 +395,7 @@ Result<void> CNodeDatabase::Rollback()
     d.DropArenas();
     // The BIDs of the batch are handed out again, for other bytes.
     d.blockCache.Clear();
+    d.keptShapes.clear();
     // The map on disk lacks only the space freed since the last header: a
     // leak that the next allocation map rebuild recovers, never a loss.
     if (d.committed.root.ibAMapLast != 0) {
@@ -440,6 +441,7 @@ Result<void> CNodeDatabase::Close()
     }
     d.file.Close();
     d.blockCache.Clear();
+    d.keptShapes.clear();
     return result;
 }
 

@@ -91,7 +91,18 @@ struct CNodeDatabase::Impl {
         std::uint32_t lcbTotal = 0;
         std::vector<std::uint64_t> xblocks;
         std::vector<std::size_t> xblockLeaves; // data blocks under each XBLOCK
+        // The size of each data block, when the tree was written here (empty
+        // for a tree read from the file).
+        std::vector<std::uint32_t> leafSizes;
     };
+    // The shapes of the trees the last rewrites wrote, by their top BID: a
+    // table's next append finds its thousands of blocks here instead of
+    // parsing its XBLOCKs again. A BID names one block for good, so an entry
+    // stays true; a rollback, which hands the same BIDs out again, drops
+    // them.
+    static const std::size_t kKeptShapes;
+    std::vector<DataTreeShape> keptShapes;
+    void KeepShape(DataTreeShape shape);
 
     // Reading.
     Result<ndb::NbtEntry> FindNode(Nid nid);

@@ -106,6 +106,9 @@ Result<CNodeDatabase::Impl::DataTreeShape> CNodeDatabase::Impl::ReadDataTreeShap
         shape.leaves.push_back(bidData);
         return shape;
     }
+    for (const DataTreeShape& kept : keptShapes)
+        if (kept.top == bidData)
+            return kept;
     auto raw = StoredBlock(bidData);
     if (!raw)
         return raw.GetError();
@@ -133,6 +136,8 @@ Result<CNodeDatabase::Impl::DataTreeShape> CNodeDatabase::Impl::ReadDataTreeShap
         shape.xblockLeaves.push_back(x->bids.size());
         shape.leaves.insert(shape.leaves.end(), x->bids.begin(), x->bids.end());
     }
+    // A table read block by block asks for its tree once a block.
+    KeepShape(shape);
     return shape;
 }
 

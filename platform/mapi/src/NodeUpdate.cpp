@@ -2,10 +2,21 @@
 // others, and the XBLOCKs over runs of them, stay where they are.
 #include "NodeDatabaseImpl.h"
 
+#include <algorithm>
+#include <numeric>
 #include <set>
 #include <string>
 
 namespace mapi {
+
+const std::size_t CNodeDatabase::Impl::kKeptShapes = 8;
+
+void CNodeDatabase::Impl::KeepShape(DataTreeShape shape)
+{
+    if (keptShapes.size() >= kKeptShapes)
+        keptShapes.erase(keptShapes.begin());
+    keptShapes.push_back(std::move(shape));
+}
 
 BlockStream BlockStream::Whole(const std::vector<Bytes>& blocks)
 {
@@ -29,38 +40,67 @@ Result<std::uint64_t> CNodeDatabase::Impl::RewriteDataTree(const BlockStream& st
     const std::size_t group = perX;
 
     std::vector<std::uint64_t> leaves(stream.count);
-    std::vector<bool> kept(stream.count, false);
     // Asked once: the XBLOCKs below add them up again.
     std::vector<std::size_t> sizes(stream.count);
-    std::uint64_t total = 0;
-    for (std::size_t i = 0; i < stream.count; ++i) {
-        const std::size_t size = sizes[i] = stream.size(i);
-        if (size > maxData)
-            return MakeError("a data block holds at most " + std::to_string(maxData) + " bytes, not " +
-                             std::to_string(size));
-        total += size;
-        if (!stream.changed(i)) {
-            if (i >= old.leaves.size())
-                return MakeError("block " + std::to_string(i) + " of the node is not stored yet");
-            leaves[i] = old.leaves[i];
-            kept[i] = true;
+    // The blocks written anew, in order; the others are the old tree's.
+    std::vector<std::size_t> rewritten;
+    const bool oldSizesKnown = old.leafSizes.size() == old.leaves.size();
+    const auto firstChanged = [&stream](std::size_t i) {
+        if (stream.nextChanged)
+            return std::min(stream.nextChanged(i), stream.count);
+        while (i < stream.count && !stream.changed(i))
+            ++i;
+        return i;
+    };
+    const auto tooLarge = [maxData](std::size_t size) {
+        return MakeError("a data block holds at most " + std::to_string(maxData) + " bytes, not " +
+                         std::to_string(size));
+    };
+    for (std::size_t i = 0; i < stream.count;) {
+        const std::size_t changed = firstChanged(i);
+        if (changed > i) {
+            // A run of stored blocks stays as it is, as large as when this
+            // store wrote it.
+            if (changed > old.leaves.size())
+                return MakeError("block " + std::to_string(std::max(i, old.leaves.size())) +
+                                 " of the node is not stored yet");
+            std::copy(old.leaves.begin() + static_cast<std::ptrdiff_t>(i),
+                      old.leaves.begin() + static_cast<std::ptrdiff_t>(changed), leaves.begin() + static_cast<std::ptrdiff_t>(i));
+            for (std::size_t j = i; j < changed; ++j) {
+                sizes[j] = oldSizesKnown ? old.leafSizes[j] : stream.size(j);
+                if (sizes[j] > maxData)
+                    return tooLarge(sizes[j]);
+            }
+            i = changed;
             continue;
         }
+        sizes[i] = stream.size(i);
+        if (sizes[i] > maxData)
+            return tooLarge(sizes[i]);
         auto bid = WriteBlock(stream.bytes(i), false);
         if (!bid)
             return bid;
         leaves[i] = *bid;
+        rewritten.push_back(i);
+        ++i;
     }
+    const std::uint64_t total = std::accumulate(sizes.begin(), sizes.end(), std::uint64_t{0});
     if (total > 0xFFFFFFFFu)
         return MakeError("node data too large for an XXBLOCK tree");
+    const auto anyRewritten = [&rewritten](std::size_t from, std::size_t to) {
+        auto it = std::lower_bound(rewritten.begin(), rewritten.end(), from);
+        return it != rewritten.end() && *it < to;
+    };
 
     std::set<std::uint64_t> keptInternal;
     auto finish = [&](std::uint64_t top) -> Result<std::uint64_t> {
         // What of the old tree the new one does not use is released; a kept
         // data block keeps its place in the tree.
-        for (std::size_t i = 0; i < old.leaves.size(); ++i)
-            if (i >= stream.count || !kept[i])
+        for (std::size_t i : rewritten)
+            if (i < old.leaves.size())
                 ReleaseBlock(old.leaves[i], 0, false);
+        for (std::size_t i = stream.count; i < old.leaves.size(); ++i)
+            ReleaseBlock(old.leaves[i], 0, false);
         for (std::uint64_t bid : old.xblocks)
             if (!keptInternal.count(bid))
                 ReleaseBlock(bid, 0, false);
@@ -80,10 +120,16 @@ Result<std::uint64_t> CNodeDatabase::Impl::RewriteDataTree(const BlockStream& st
         x.bids = std::move(children);
         return WriteBlock(ndb::WriteXBlock(x), true);
     };
+    DataTreeShape written;
+    written.lcbTotal = static_cast<std::uint32_t>(total);
+    written.leafSizes.assign(sizes.begin(), sizes.end());
     if (stream.count <= group) {
         auto x = writeX(1, leaves, total);
         if (!x)
             return x;
+        written.top = *x;
+        written.leaves = std::move(leaves);
+        KeepShape(std::move(written));
         return finish(*x);
     }
     // An XXBLOCK: the old tree's XBLOCKs but its last keep their bounds, the
@@ -104,19 +150,17 @@ Result<std::uint64_t> CNodeDatabase::Impl::RewriteDataTree(const BlockStream& st
     for (std::size_t index = 0; index + 1 < bounds.size(); ++index) {
         const std::size_t start = bounds[index];
         const std::size_t end = bounds[index + 1];
-        bool same = index < old.xblocks.size() && oldStart == start && old.xblockLeaves[index] == end - start;
+        const bool same = index < old.xblocks.size() && oldStart == start && old.xblockLeaves[index] == end - start &&
+                          end <= old.leaves.size() && !anyRewritten(start, end);
         if (index < old.xblocks.size())
             oldStart += old.xblockLeaves[index];
-        std::uint64_t bytes = 0;
-        for (std::size_t i = start; i < end; ++i) {
-            same = same && kept[i];
-            bytes += sizes[i];
-        }
         if (same) {
             xbids.push_back(old.xblocks[index]);
             keptInternal.insert(old.xblocks[index]);
             continue;
         }
+        const std::uint64_t bytes = std::accumulate(sizes.begin() + static_cast<std::ptrdiff_t>(start),
+                                                    sizes.begin() + static_cast<std::ptrdiff_t>(end), std::uint64_t{0});
         auto x = writeX(1, std::vector<std::uint64_t>(leaves.begin() + static_cast<std::ptrdiff_t>(start),
                                                       leaves.begin() + static_cast<std::ptrdiff_t>(end)),
                         bytes);
@@ -127,6 +171,12 @@ Result<std::uint64_t> CNodeDatabase::Impl::RewriteDataTree(const BlockStream& st
     auto top = writeX(2, xbids, total);
     if (!top)
         return top;
+    written.top = *top;
+    written.leaves = std::move(leaves);
+    written.xblocks = std::move(xbids);
+    for (std::size_t index = 0; index + 1 < bounds.size(); ++index)
+        written.xblockLeaves.push_back(bounds[index + 1] - bounds[index]);
+    KeepShape(std::move(written));
     return finish(*top);
 }
 

@@ -32,6 +32,9 @@ struct BlockStream {
     // False when block i is the stored block i; every block past the stored
     // ones is changed.
     std::function<bool(std::size_t)> changed;
+    // Optional: the first changed block from i on (`count` when none), so
+    // that a long run of stored blocks is passed over at once.
+    std::function<std::size_t(std::size_t)> nextChanged;
     std::function<std::size_t(std::size_t)> size;
     // The bytes of a changed block.
     std::function<Bytes(std::size_t)> bytes;

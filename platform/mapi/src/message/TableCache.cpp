@@ -19,6 +19,12 @@ BlockStream Stream(std::size_t count, const std::vector<bool>& changed, Size siz
     BlockStream s;
     s.count = count;
     s.changed = [&changed](std::size_t i) { return i >= changed.size() || changed[i]; };
+    s.nextChanged = [&changed](std::size_t i) {
+        if (i >= changed.size())
+            return i;
+        return static_cast<std::size_t>(std::find(changed.begin() + static_cast<std::ptrdiff_t>(i), changed.end(), true) -
+                                        changed.begin());
+    };
     s.size = size;
     s.bytes = bytes;
     return s;
