@@ -11,6 +11,8 @@
 
 #include "gdi/PngFile.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -117,11 +119,30 @@ INT_PTR MainProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
     }
 }
 
+// The script folders of test processes that ended without their TearDown:
+// a death test's child leaves the test from inside it.
+void RemoveFoldersOfEndedProcesses()
+{
+    const std::string prefix = "marlwick-script-";
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::temp_directory_path(), error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(prefix, 0) != 0)
+            continue;
+        char* end = nullptr;
+        const long pid = std::strtol(name.c_str() + prefix.size(), &end, 10);
+        if (*end != '\0' || pid <= 0 || ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH)
+            continue;
+        std::filesystem::remove_all(entry.path(), error);
+    }
+}
+
 class ScriptTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         user::SetMessageBoxAnswerer(nullptr);
+        RemoveFoldersOfEndedProcesses();
         m_folder = std::filesystem::temp_directory_path() / ("marlwick-script-" + std::to_string(::getpid()));
         std::filesystem::create_directories(m_folder);
     }
