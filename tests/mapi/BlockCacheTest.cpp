@@ -118,7 +118,7 @@ TEST(BlockCacheTest, ARolledBackBatchLeavesNothingThatTheNextOneReadsBack)
     const Bytes good = Random(500, 9), tooLarge(9000, 1);
     update.data = BlockStream{};
     update.data->count = 2;
-    update.data->changed = [](std::size_t) { return true; };
+    update.data->nextChanged = [](std::size_t i) { return i; };
     update.data->size = [&](std::size_t i) { return i == 0 ? good.size() : tooLarge.size(); };
     update.data->bytes = [&](std::size_t i) { return i == 0 ? good : tooLarge; };
     EXPECT_FALSE(db.UpdateNode(0x122, 0, update).Ok());

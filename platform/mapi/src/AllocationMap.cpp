@@ -336,17 +336,13 @@ Result<void> CAllocationMap::WritePage(CPstFile& file, std::size_t i)
 
 Result<void> CAllocationMap::WriteDirty(CPstFile& file, bool summaries)
 {
-    // In file order, as the pages lie; a page stays listed until written.
+    // In file order, as the pages lie. A page written before a failed write
+    // may be listed again later; it is then written once.
     std::sort(m_dirtyPages.begin(), m_dirtyPages.end());
-    std::size_t done = 0;
-    auto writePages = [&]() -> Result<void> {
-        for (; done < m_dirtyPages.size(); ++done)
-            MAPI_TRY(WritePage(file, m_dirtyPages[done]));
-        return {};
-    };
-    const auto pagesWritten = writePages();
-    m_dirtyPages.erase(m_dirtyPages.begin(), m_dirtyPages.begin() + static_cast<std::ptrdiff_t>(done));
-    MAPI_TRY(pagesWritten);
+    m_dirtyPages.erase(std::unique(m_dirtyPages.begin(), m_dirtyPages.end()), m_dirtyPages.end());
+    for (std::size_t index : m_dirtyPages)
+        MAPI_TRY(WritePage(file, index));
+    m_dirtyPages.clear();
     // A new FMap page is written at once, so that it is a valid page; the
     // others follow when the map has grown.
     if (m_fmapCoverage != m_pages.size())

@@ -119,22 +119,22 @@ Result<CNodeDatabase::Impl::DataTreeShape> CNodeDatabase::Impl::ReadDataTreeShap
     shape.lcbTotal = top->lcbTotal;
     if (top->level == 1) {
         shape.leaves = top->bids;
-        return shape;
-    }
-    for (std::uint64_t xbid : top->bids) {
-        if (!IsInternal(xbid))
-            return MakeError("XXBLOCK " + Hex(bidData) + " refers to a data block");
-        auto xraw = StoredBlock(xbid);
-        if (!xraw)
-            return xraw.GetError();
-        auto x = ndb::ParseXBlock(working.format, **xraw);
-        if (!x)
-            return MakeError("block " + Hex(xbid) + ": " + x.Message());
-        if (x->level != 1)
-            return MakeError("XXBLOCK " + Hex(bidData) + " refers to a block of the wrong level");
-        shape.xblocks.push_back(xbid);
-        shape.xblockLeaves.push_back(x->bids.size());
-        shape.leaves.insert(shape.leaves.end(), x->bids.begin(), x->bids.end());
+    } else {
+        for (std::uint64_t xbid : top->bids) {
+            if (!IsInternal(xbid))
+                return MakeError("XXBLOCK " + Hex(bidData) + " refers to a data block");
+            auto xraw = StoredBlock(xbid);
+            if (!xraw)
+                return xraw.GetError();
+            auto x = ndb::ParseXBlock(working.format, **xraw);
+            if (!x)
+                return MakeError("block " + Hex(xbid) + ": " + x.Message());
+            if (x->level != 1)
+                return MakeError("XXBLOCK " + Hex(bidData) + " refers to a block of the wrong level");
+            shape.xblocks.push_back(xbid);
+            shape.xblockLeaves.push_back(x->bids.size());
+            shape.leaves.insert(shape.leaves.end(), x->bids.begin(), x->bids.end());
+        }
     }
     // A table read block by block asks for its tree once a block.
     KeepShape(shape);

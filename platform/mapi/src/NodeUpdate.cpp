@@ -22,7 +22,7 @@ BlockStream BlockStream::Whole(const std::vector<Bytes>& blocks)
 {
     BlockStream s;
     s.count = blocks.size();
-    s.changed = [](std::size_t) { return true; };
+    s.nextChanged = [](std::size_t i) { return i; };
     s.size = [&blocks](std::size_t i) { return blocks[i].size(); };
     s.bytes = [&blocks](std::size_t i) { return blocks[i]; };
     return s;
@@ -45,19 +45,12 @@ Result<std::uint64_t> CNodeDatabase::Impl::RewriteDataTree(const BlockStream& st
     // The blocks written anew, in order; the others are the old tree's.
     std::vector<std::size_t> rewritten;
     const bool oldSizesKnown = old.leafSizes.size() == old.leaves.size();
-    const auto firstChanged = [&stream](std::size_t i) {
-        if (stream.nextChanged)
-            return std::min(stream.nextChanged(i), stream.count);
-        while (i < stream.count && !stream.changed(i))
-            ++i;
-        return i;
-    };
     const auto tooLarge = [maxData](std::size_t size) {
         return MakeError("a data block holds at most " + std::to_string(maxData) + " bytes, not " +
                          std::to_string(size));
     };
     for (std::size_t i = 0; i < stream.count;) {
-        const std::size_t changed = firstChanged(i);
+        const std::size_t changed = std::min(stream.nextChanged(i), stream.count);
         if (changed > i) {
             // A run of stored blocks stays as it is, as large as when this
             // store wrote it.

@@ -29,11 +29,9 @@ namespace mapi {
 // calls unchanged has the bytes and size of that block as stored.
 struct BlockStream {
     std::size_t count = 0;
-    // False when block i is the stored block i; every block past the stored
-    // ones is changed.
-    std::function<bool(std::size_t)> changed;
-    // Optional: the first changed block from i on (`count` when none), so
-    // that a long run of stored blocks is passed over at once.
+    // The first block from i on that is not the stored block of its index
+    // (`count` when none): every block past the stored ones is changed, and a
+    // long run of stored blocks is passed over at once.
     std::function<std::size_t(std::size_t)> nextChanged;
     std::function<std::size_t(std::size_t)> size;
     // The bytes of a changed block.

@@ -346,14 +346,9 @@ Result<Hid> CBTreeOnHeap::BuildPacked(CHeapOnNode& heap, std::uint8_t cbKey, std
     }
     auto header = Create(heap, cbKey, cbEnt);
     if (!header) return header;
-    // Keys are little-endian: the last byte that differs decides.
-    for (std::size_t i = 1; i < count; ++i) {
-        const std::uint8_t* a = &packed[(i - 1) * width];
-        const std::uint8_t* b = &packed[i * width];
-        std::size_t k = cbKey;
-        while (k > 0 && a[k - 1] == b[k - 1]) --k;
-        if (k == 0 || a[k - 1] > b[k - 1]) return MakeError("BTH records are not sorted by key at " + std::to_string(i));
-    }
+    for (std::size_t i = 1; i < count; ++i)
+        if (CompareRaw(&packed[(i - 1) * width], &packed[i * width], cbKey) >= 0)
+            return MakeError("BTH records are not sorted by key at " + std::to_string(i));
     if (count == 0) return header;
     auto leaf = heap.Allocate(std::move(packed));
     if (!leaf) return leaf.TakeError();

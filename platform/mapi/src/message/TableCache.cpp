@@ -18,7 +18,6 @@ BlockStream Stream(std::size_t count, const std::vector<bool>& changed, Size siz
 {
     BlockStream s;
     s.count = count;
-    s.changed = [&changed](std::size_t i) { return i >= changed.size() || changed[i]; };
     s.nextChanged = [&changed](std::size_t i) {
         if (i >= changed.size())
             return i;

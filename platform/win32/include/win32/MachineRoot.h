@@ -33,34 +33,29 @@ enum class Resolve {
     ParentExists, // every component but the last must exist (for creating)
 };
 
-struct HostPath {
-    std::u16string windowsPath;    // the full Windows form
-    std::filesystem::path hostPath; // the host file it stands for
+// What a look-up finds. The file calls made for every item take the host
+// path as plain text: splitting a path object into its names costs more than
+// the rest of the look-up's own work.
+template <typename Host>
+struct BasicHostPath {
+    std::u16string windowsPath; // the full Windows form
+    Host hostPath;              // the host file it stands for
     bool exists = false;
     // What the look-up learnt of the file itself (not of a link), when it
     // stat-ed it on the way: the caller need not ask again.
     bool statusKnown = false;
     struct stat status = {};
 };
-
-// What ResolvePath finds, with the host path as plain text: the file calls
-// made for every item take this form, since splitting a path object into
-// its names costs more than the rest of the look-up's own work.
-struct HostPathText {
-    std::u16string windowsPath;
-    std::string hostPath;
-    bool exists = false;
-    bool statusKnown = false;
-    struct stat status = {};
-};
-
-std::optional<HostPathText> ResolvePathText(std::u16string_view path, Resolve mode, LONG* error = nullptr);
+using HostPath = BasicHostPath<std::filesystem::path>;
+using HostPathText = BasicHostPath<std::string>;
 
 // Maps a Windows path into the machine root. Errors as Win32 reports them:
 // ERROR_PATH_NOT_FOUND when a folder on the way is missing, ERROR_FILE_NOT_FOUND
 // when the last component is (Resolve::Existing), ERROR_INVALID_NAME,
 // ERROR_FILENAME_EXCED_RANGE for paths of MAX_PATH characters or more.
 std::optional<HostPath> ResolvePath(std::u16string_view path, Resolve mode, LONG* error = nullptr);
+// The same, with the host path as text.
+std::optional<HostPathText> ResolvePathText(std::u16string_view path, Resolve mode, LONG* error = nullptr);
 
 // The Windows path of a host path inside the machine root, if it is inside.
 std::optional<std::u16string> WindowsPathOf(const std::filesystem::path& hostPath);
