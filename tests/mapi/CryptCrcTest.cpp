@@ -86,26 +86,52 @@ TEST(Crypt, PermuteRoundTripsEveryByteAndChangesData)
 }
 
 // Each byte of a block of any length and alignment goes through the table,
-// the wide way included; nothing around the block changes.
+// on every path this processor has; nothing around the block changes.
 TEST(Crypt, PermuteOfAnyLengthAndAlignmentIsTheTableLookUp)
 {
     const auto t = CryptTable();
     std::mt19937 rng(8);
-    for (std::size_t length : {0u, 1u, 63u, 64u, 65u, 127u, 128u, 200u, 4096u, 8176u})
-        for (std::size_t offset : {0u, 1u, 13u, 63u}) {
-            std::vector<std::uint8_t> buffer(length + offset + 70);
-            for (auto& b : buffer)
-                b = static_cast<std::uint8_t>(rng());
-            const auto original = buffer;
-            std::span<std::uint8_t> block(buffer.data() + offset, length);
-            EncodePermute(block);
-            for (std::size_t i = 0; i < buffer.size(); ++i) {
-                const bool inside = i >= offset && i < offset + length;
-                ASSERT_EQ(buffer[i], inside ? t[original[i]] : original[i]) << length << " at " << offset << ", byte " << i;
+    for (CryptPath path : {CryptPath::Bytewise, CryptPath::Avx2, CryptPath::Avx512Vbmi}) {
+        if (!CryptPathAvailable(path))
+            continue;
+        for (std::size_t length : {0u, 1u, 31u, 32u, 33u, 63u, 64u, 65u, 127u, 128u, 200u, 4096u, 8176u})
+            for (std::size_t offset : {0u, 1u, 13u, 63u}) {
+                std::vector<std::uint8_t> buffer(length + offset + 70);
+                for (auto& b : buffer)
+                    b = static_cast<std::uint8_t>(rng());
+                const auto original = buffer;
+                std::span<std::uint8_t> block(buffer.data() + offset, length);
+                EncodePermuteOn(path, block);
+                for (std::size_t i = 0; i < buffer.size(); ++i) {
+                    const bool inside = i >= offset && i < offset + length;
+                    ASSERT_EQ(buffer[i], inside ? t[original[i]] : original[i])
+                        << int(path) << ": " << length << " at " << offset << ", byte " << i;
+                }
+                DecodePermuteOn(path, block);
+                ASSERT_EQ(buffer, original) << int(path) << ": " << length << " at " << offset;
             }
-            DecodePermute(block);
-            ASSERT_EQ(buffer, original) << length << " at " << offset;
-        }
+    }
+}
+
+// Every byte value, at every lane of a vector, on every path.
+TEST(Crypt, EveryPathMapsEveryByteAsTheTableDoes)
+{
+    const auto t = CryptTable();
+    std::vector<std::uint8_t> all(256 * 3);
+    for (std::size_t i = 0; i < all.size(); ++i)
+        all[i] = static_cast<std::uint8_t>(i * 7 + i / 256);
+    for (CryptPath path : {CryptPath::Bytewise, CryptPath::Avx2, CryptPath::Avx512Vbmi}) {
+        if (!CryptPathAvailable(path))
+            continue;
+        auto data = all;
+        EncodePermuteOn(path, data);
+        for (std::size_t i = 0; i < data.size(); ++i)
+            ASSERT_EQ(data[i], t[all[i]]) << int(path) << ", byte " << i;
+        auto back = data;
+        DecodePermuteOn(path, back);
+        EXPECT_EQ(back, all) << int(path);
+    }
+    EXPECT_TRUE(CryptPathAvailable(CryptPath::Bytewise));
 }
 
 TEST(Crypt, CyclicIsItsOwnInverseAndDependsOnTheKey)

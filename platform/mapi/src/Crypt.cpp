@@ -66,12 +66,30 @@ constexpr const std::uint8_t* kR = kCryptTable.data();
 constexpr const std::uint8_t* kS = kCryptTable.data() + 256;
 constexpr const std::uint8_t* kI = kCryptTable.data() + 512;
 
+// The sixteen 16-byte rows of a table with each row XORed with the one before
+// it in its half (rows 0-7, rows 8-15): XORing the rows up to a byte's own
+// gives that byte's row back, which lets a 16-byte shuffle look up all 256.
+struct ChainedRows {
+    std::array<std::uint8_t, 256> bytes{};
+};
+
+constexpr ChainedRows Chain(const std::uint8_t* table)
+{
+    ChainedRows c;
+    for (int i = 0; i < 256; ++i)
+        c.bytes[i] = (i % 128) < 16 ? table[i] : static_cast<std::uint8_t>(table[i] ^ table[i - 16]);
+    return c;
+}
+
+constexpr ChainedRows kRChained = Chain(kR);
+constexpr ChainedRows kIChained = Chain(kI);
+
+const ChainedRows& ChainedOf(const std::uint8_t* table) { return table == kR ? kRChained : kIChained; }
+
 // A byte-wise table lookup, 64 bytes at a time where the processor has
 // byte permutes over two registers (AVX-512 VBMI): each half of the table
 // is looked up by the low seven bits, the top bit picks the half. Every
 // block a save writes goes through here.
-void Substitute(std::span<std::uint8_t> data, const std::uint8_t* table);
-
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void SubstituteWide(std::span<std::uint8_t> data,
                                                                           const std::uint8_t* table)
@@ -95,26 +113,110 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void SubstituteWide(std::
     }
 }
 
-bool HasWideSubstitute()
+__attribute__((target("avx2"), always_inline)) inline __m256i Row(const std::uint8_t* rows, int k)
 {
-    static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-                            __builtin_cpu_supports("avx512vbmi");
-    return has;
+    return _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(rows + 16 * k)));
+}
+
+// Without VBMI, 32 bytes at a time by 16-byte shuffles over the chained
+// rows: a lane's index drops by 16 a row, saturating, so it goes negative
+// (and the shuffle gives 0) past its own row; the top half runs the same
+// way on the index with its top bit flipped. Returns how many bytes it did;
+// the tail, under 32, goes byte by byte.
+__attribute__((target("avx2"))) std::size_t SubstituteAvx2(std::span<std::uint8_t> data, const std::uint8_t* table)
+{
+    const std::uint8_t* rows = ChainedOf(table).bytes.data();
+    const __m256i step = _mm256_set1_epi8(16);
+    const __m256i top = _mm256_set1_epi8(static_cast<char>(0x80));
+    std::uint8_t* p = data.data();
+    // Two vectors a round share each row's load.
+    const std::size_t pairs = data.size() & ~std::size_t{63};
+    for (std::size_t done = 0; done < pairs; done += 64, p += 64) {
+        const __m256i x0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+        const __m256i x1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32));
+        __m256i low0 = x0, low1 = x1;
+        __m256i high0 = _mm256_xor_si256(x0, top), high1 = _mm256_xor_si256(x1, top);
+        __m256i y0 = _mm256_setzero_si256(), y1 = _mm256_setzero_si256();
+#pragma GCC unroll 8
+        for (int k = 0; k < 8; ++k) {
+            const __m256i r = Row(rows, k);
+            y0 = _mm256_xor_si256(y0, _mm256_shuffle_epi8(r, low0));
+            y1 = _mm256_xor_si256(y1, _mm256_shuffle_epi8(r, low1));
+            low0 = _mm256_subs_epi8(low0, step);
+            low1 = _mm256_subs_epi8(low1, step);
+            const __m256i h = Row(rows, 8 + k);
+            y0 = _mm256_xor_si256(y0, _mm256_shuffle_epi8(h, high0));
+            y1 = _mm256_xor_si256(y1, _mm256_shuffle_epi8(h, high1));
+            high0 = _mm256_subs_epi8(high0, step);
+            high1 = _mm256_subs_epi8(high1, step);
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), y0);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 32), y1);
+    }
+    std::size_t done = pairs;
+    if (data.size() - done >= 32) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+        __m256i low = x;
+        __m256i high = _mm256_xor_si256(x, top);
+        __m256i y = _mm256_setzero_si256();
+        for (int k = 0; k < 8; ++k) {
+            y = _mm256_xor_si256(y, _mm256_shuffle_epi8(Row(rows, k), low));
+            y = _mm256_xor_si256(y, _mm256_shuffle_epi8(Row(rows, 8 + k), high));
+            low = _mm256_subs_epi8(low, step);
+            high = _mm256_subs_epi8(high, step);
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), y);
+        done += 32;
+    }
+    return done;
+}
+
+bool Has(CryptPath path)
+{
+    static const bool wide = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                             __builtin_cpu_supports("avx512vbmi");
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    switch (path) {
+    case CryptPath::Bytewise:
+        return true;
+    case CryptPath::Avx2:
+        return avx2;
+    case CryptPath::Avx512Vbmi:
+        return wide;
+    }
+    return false;
 }
 #else
 void SubstituteWide(std::span<std::uint8_t>, const std::uint8_t*) {}
-bool HasWideSubstitute() { return false; }
+std::size_t SubstituteAvx2(std::span<std::uint8_t>, const std::uint8_t*) { return 0; }
+bool Has(CryptPath path) { return path == CryptPath::Bytewise; }
 #endif
+
+void SubstituteOn(CryptPath path, std::span<std::uint8_t> data, const std::uint8_t* table)
+{
+    std::size_t done = 0;
+    if (path == CryptPath::Avx512Vbmi) {
+        SubstituteWide(data, table);
+        return;
+    }
+    if (path == CryptPath::Avx2)
+        done = SubstituteAvx2(data, table);
+    for (auto& b : data.subspan(done))
+        b = table[b];
+}
+
+CryptPath FastestPath()
+{
+    static const CryptPath path = Has(CryptPath::Avx512Vbmi) ? CryptPath::Avx512Vbmi
+                                  : Has(CryptPath::Avx2)     ? CryptPath::Avx2
+                                                             : CryptPath::Bytewise;
+    return path;
+}
 
 void Substitute(std::span<std::uint8_t> data, const std::uint8_t* table)
 {
     // Short runs (a few B-tree keys) are not worth the registers.
-    if (data.size() >= 64 && HasWideSubstitute()) {
-        SubstituteWide(data, table);
-        return;
-    }
-    for (auto& b : data)
-        b = table[b];
+    SubstituteOn(data.size() >= 64 ? FastestPath() : CryptPath::Bytewise, data, table);
 }
 
 } // namespace
@@ -124,6 +226,12 @@ std::span<const std::uint8_t, 768> CryptTable() { return std::span<const std::ui
 void EncodePermute(std::span<std::uint8_t> data) { Substitute(data, kR); }
 
 void DecodePermute(std::span<std::uint8_t> data) { Substitute(data, kI); }
+
+bool CryptPathAvailable(CryptPath path) { return Has(path); }
+
+void EncodePermuteOn(CryptPath path, std::span<std::uint8_t> data) { SubstituteOn(path, data, kR); }
+
+void DecodePermuteOn(CryptPath path, std::span<std::uint8_t> data) { SubstituteOn(path, data, kI); }
 
 void CryptCyclic(std::span<std::uint8_t> data, std::uint32_t key)
 {

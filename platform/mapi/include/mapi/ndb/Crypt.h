@@ -15,6 +15,13 @@ std::span<const std::uint8_t, 768> CryptTable();
 
 void EncodePermute(std::span<std::uint8_t> data);
 void DecodePermute(std::span<std::uint8_t> data);
+// The ways the permutation can run on this processor, each giving the same
+// bytes; the two above take the fastest there is for a run of any length.
+enum class CryptPath : std::uint8_t { Bytewise, Avx2, Avx512Vbmi };
+bool CryptPathAvailable(CryptPath path);
+void EncodePermuteOn(CryptPath path, std::span<std::uint8_t> data);
+void DecodePermuteOn(CryptPath path, std::span<std::uint8_t> data);
+
 // Its own inverse; the key is the low 32 bits of the block's BID.
 void CryptCyclic(std::span<std::uint8_t> data, std::uint32_t key);
 
