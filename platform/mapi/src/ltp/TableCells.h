@@ -35,8 +35,8 @@ inline std::string ColumnText(const TableColumn& c)
 
 inline Bytes U32Bytes(std::uint32_t v)
 {
-    Bytes b;
-    AppendU32(b, v);
+    Bytes b(4);
+    WriteU32(b.data(), v);
     return b;
 }
 
