@@ -43,6 +43,23 @@ struct Node {
     {
         bytes.erase(bytes.begin() + i * recordSize, bytes.begin() + (i + 1) * recordSize);
     }
+    std::size_t LowerBound(const Bytes& key) const;
+    std::optional<std::size_t> ChildFor(const Bytes& key) const;
+};
+
+// A node's records where the heap holds them, for searches that change
+// nothing: no copy of the node.
+struct NodeView {
+    const std::uint8_t* bytes = nullptr;
+    std::size_t size = 0;
+    std::size_t cbKey = 0;
+    std::size_t recordSize = 0;
+
+    std::size_t Count() const { return size / recordSize; }
+    const std::uint8_t* Key(std::size_t i) const { return bytes + i * recordSize; }
+    const std::uint8_t* Data(std::size_t i) const { return bytes + i * recordSize + cbKey; }
+    Hid Child(std::size_t i) const { return ReadU32(Data(i)); }
+
     // Index of the first record whose key is not less than key.
     std::size_t LowerBound(const Bytes& key) const
     {
@@ -68,6 +85,16 @@ struct Node {
     }
 };
 
+std::size_t Node::LowerBound(const Bytes& key) const
+{
+    return NodeView{bytes.data(), bytes.size(), cbKey, recordSize}.LowerBound(key);
+}
+
+std::optional<std::size_t> Node::ChildFor(const Bytes& key) const
+{
+    return NodeView{bytes.data(), bytes.size(), cbKey, recordSize}.ChildFor(key);
+}
+
 // A node split off during an insert: the first key of the new right node.
 struct Split {
     Bytes key;
@@ -82,33 +109,42 @@ struct InsertOutcome {
 
 Bytes EncodeHeader(const BthHeader& h)
 {
-    Bytes out;
-    AppendU8(out, heap::kClientBTreeOnHeap);
-    AppendU8(out, h.cbKey);
-    AppendU8(out, h.cbEnt);
-    AppendU8(out, h.levels);
-    AppendU32(out, h.root);
+    // Sized once: built a byte at a time it took four allocations.
+    Bytes out(8);
+    out[0] = heap::kClientBTreeOnHeap;
+    out[1] = h.cbKey;
+    out[2] = h.cbEnt;
+    out[3] = h.levels;
+    WriteU32(&out[4], h.root);
     return out;
 }
 
 std::size_t RecordSize(const BthHeader& h, bool leaf) { return h.cbKey + (leaf ? h.cbEnt : 4u); }
 std::size_t Capacity(const BthHeader& h, bool leaf) { return heap::kMaxItemSize / RecordSize(h, leaf); }
 
-Result<Node> ReadNode(const CHeapOnNode& heap, const BthHeader& h, Hid hid, bool leaf)
+Result<NodeView> ViewNode(const CHeapOnNode& heap, const BthHeader& h, Hid hid, bool leaf)
 {
-    auto item = heap.Read(hid);
+    auto item = heap.View(hid);
     if (!item) return WithContext("BTH node", item.TakeError());
-    Node node{std::move(item.Value()), h.cbKey, RecordSize(h, leaf)};
-    if (node.bytes.size() % node.recordSize != 0)
-        return MakeError("BTH node of " + std::to_string(node.bytes.size()) + " bytes is not a whole number of " +
+    const Bytes& bytes = *item.Value();
+    NodeView node{bytes.data(), bytes.size(), h.cbKey, RecordSize(h, leaf)};
+    if (node.size % node.recordSize != 0)
+        return MakeError("BTH node of " + std::to_string(node.size) + " bytes is not a whole number of " +
                          std::to_string(node.recordSize) + "-byte records");
     return node;
 }
 
+Result<Node> ReadNode(const CHeapOnNode& heap, const BthHeader& h, Hid hid, bool leaf)
+{
+    auto view = ViewNode(heap, h, hid, leaf);
+    if (!view) return view.TakeError();
+    return Node{Bytes(view->bytes, view->bytes + view->size), h.cbKey, view->recordSize};
+}
+
 Bytes HidBytes(Hid hid)
 {
-    Bytes out;
-    AppendU32(out, hid);
+    Bytes out(4);
+    WriteU32(out.data(), hid);
     return out;
 }
 
@@ -359,9 +395,9 @@ Result<Hid> CBTreeOnHeap::BuildPacked(CHeapOnNode& heap, std::uint8_t cbKey, std
 
 Result<BthHeader> CBTreeOnHeap::ReadHeader(const CHeapOnNode& heap, Hid header)
 {
-    auto item = heap.Read(header);
+    auto item = heap.View(header);
     if (!item) return WithContext("BTH header", item.TakeError());
-    const Bytes& b = item.Value();
+    const Bytes& b = *item.Value();
     if (b.size() != kHeaderSize) return MakeError("BTH header of " + std::to_string(b.size()) + " bytes");
     if (b[0] != heap::kClientBTreeOnHeap) return MakeError("BTH header has type " + std::to_string(b[0]));
     BthHeader h{b[1], b[2], b[3], ReadU32(&b[4])};
@@ -379,13 +415,13 @@ Result<std::optional<Bytes>> CBTreeOnHeap::Find(const CHeapOnNode& heap, Hid hea
     Hid hid = h->root;
     if (key.size() != h->cbKey) return MakeError("BTH find: key of " + std::to_string(key.size()) + " bytes");
     for (std::uint8_t level = h->levels; level > 0; --level) {
-        auto node = ReadNode(heap, h.Value(), hid, false);
+        auto node = ViewNode(heap, h.Value(), hid, false);
         if (!node) return node.TakeError();
         auto child = node->ChildFor(key);
         if (!child) return std::optional<Bytes>{};
         hid = node->Child(*child);
     }
-    auto leaf = ReadNode(heap, h.Value(), hid, true);
+    auto leaf = ViewNode(heap, h.Value(), hid, true);
     if (!leaf) return leaf.TakeError();
     const std::size_t pos = leaf->LowerBound(key);
     if (pos < leaf->Count() && CompareRaw(leaf->Key(pos), key.data(), h->cbKey) == 0)

@@ -273,13 +273,20 @@ const Bytes* CHeapOnNode::Find(Hid hid) const
 
 bool CHeapOnNode::Contains(Hid hid) const { return Find(hid) != nullptr; }
 
-Result<Bytes> CHeapOnNode::Read(Hid hid) const
+Result<const Bytes*> CHeapOnNode::View(Hid hid) const
 {
     if (IsHid(hid) && HidPage(hid) < m_pages.size())
         if (auto resident = MakeResident(HidPage(hid)); !resident) return resident.TakeError();
     const Bytes* item = Find(hid);
     if (!item) return MakeError("heap: no item at HID " + Hex(hid));
-    return *item;
+    return item;
+}
+
+Result<Bytes> CHeapOnNode::Read(Hid hid) const
+{
+    auto item = View(hid);
+    if (!item) return item.TakeError();
+    return *item.Value();
 }
 
 Result<void> CHeapOnNode::Free(Hid hid)

@@ -48,7 +48,11 @@ Result<std::uint32_t> StoreHnid(CHeapOnNode& heap, NodeContent& node, Bytes data
         }
     }
     const std::uint32_t nid = MakeLtpNid(index);
-    node.subnodes[nid].blocks = SplitIntoBlocks(data);
+    auto& blocks = node.subnodes[nid].blocks;
+    if (data.size() <= heap::kMaxBlockSize)
+        blocks.assign(1, std::move(data)); // one block: no copy
+    else
+        blocks = SplitIntoBlocks(data);
     return nid;
 }
 

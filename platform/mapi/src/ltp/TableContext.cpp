@@ -127,6 +127,7 @@ Result<CTableContext> CTableContext::CreateWithLayout(const std::vector<TableCol
 Result<void> CTableContext::WriteTcInfo()
 {
     Bytes info;
+    info.reserve(22 + 8 * m_columns.size());
     AppendU8(info, heap::kClientTableContext);
     AppendU8(info, static_cast<std::uint8_t>(m_columns.size()));
     for (std::uint16_t ib : m_rgib) AppendU16(info, ib);

@@ -37,7 +37,8 @@ Result<void> WriteContentsRow(CStore::Impl& store, Nid folder, Nid nid, const CP
     // of another type than its column leaves the cell empty.
     CPropertyBag cells = message::ColumnProperties(**table, properties);
     std::int32_t version = 1;
-    if (!isNew && (*table)->HasRow(nid)) {
+    const bool hasRow = (*table)->HasRow(nid);
+    if (!isNew && hasRow) {
         auto row = FromLtp((*table)->ReadRow(nid), "contents table");
         if (!row)
             return row.GetError();
@@ -47,7 +48,7 @@ Result<void> WriteContentsRow(CStore::Impl& store, Nid folder, Nid nid, const CP
                 cells.Set(CPropertyBag::TagOf(entry), entry.second);
     }
     cells.Set(PR_LTP_ROW_VER, PropertyValue::Long(version));
-    if ((*table)->HasRow(nid))
+    if (hasRow)
         MAPI_TRY(FromLtp((*table)->UpdateRow(nid, cells), "contents table of folder " + std::to_string(folder)));
     else
         MAPI_TRY(FromLtp((*table)->AppendRow(nid, cells), "contents table of folder " + std::to_string(folder)));

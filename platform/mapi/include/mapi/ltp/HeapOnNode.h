@@ -42,6 +42,9 @@ public:
 
     // The bytes of a live item; fails for a HID that names no live item.
     Result<Bytes> Read(Hid hid) const;
+    // The same bytes in place, for a reader that only looks: valid until
+    // the heap next changes.
+    Result<const Bytes*> View(Hid hid) const;
     bool Contains(Hid hid) const;
 
     // Takes the bytes: an encoded value or node is moved in, not copied.
