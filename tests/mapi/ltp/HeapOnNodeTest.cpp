@@ -235,3 +235,39 @@ TEST(HeapOnNode, AHeapThatIsNotAppendingFillsItsBitmapPage)
     while (heap.PageCount() < 10) ASSERT_TRUE(heap.Allocate(Filled(2000, 4)));
     EXPECT_GT(heap.SerializePage(8).size(), heap::kMaxBlockSize / 2);
 }
+
+// A view shows the item where the heap keeps it, reading a dropped page back
+// as Read does, and fails where Read fails: a freed item, a page whose
+// source fails.
+TEST(HeapOnNode, AViewIsTheItemInPlaceAndFailsAsAReadDoes)
+{
+    CHeapOnNode built;
+    std::vector<Hid> hids;
+    for (std::uint8_t i = 0; i < 24; ++i) hids.push_back(built.Allocate(Filled(3000, i)).Value());
+    ASSERT_TRUE(built.Free(hids[5]));
+    const auto pages = built.Serialize();
+    ASSERT_GT(pages.size(), 8u);
+
+    bool failing = false;
+    int reads = 0;
+    auto heap = CHeapOnNode::LoadLazily(pages.size(), [&](std::size_t page) -> Result<Bytes> {
+        ++reads;
+        if (failing) return MakeError("unreadable");
+        return pages[page];
+    });
+    ASSERT_TRUE(heap);
+    heap->EvictCleanPages();
+    const int before = reads;
+    auto first = heap->View(hids[0]);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(*first.Value(), Filled(3000, 0));
+    EXPECT_GT(reads, before); // its page came back from the source
+    EXPECT_EQ(heap->View(hids[0]).Value(), first.Value()); // the same bytes, not a copy
+    EXPECT_FALSE(heap->View(hids[5]));
+    EXPECT_FALSE(heap->View(0));
+
+    heap->EvictCleanPages();
+    failing = true;
+    EXPECT_FALSE(heap->View(hids[1]));
+    EXPECT_FALSE(heap->Read(hids[1]));
+}
