@@ -3,6 +3,7 @@
 #include "mapi/ndb/Page.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 #include <string>
@@ -194,6 +195,31 @@ void CAllocationMap::SetRange(std::uint64_t ib, std::size_t size, bool value, bo
     }
 }
 
+namespace {
+
+// Bit counts without a library call where the build targets processors
+// that may lack POPCNT: a save sets and clears bits a hundred times.
+constexpr std::array<std::uint8_t, 256> kBitsInByte = [] {
+    std::array<std::uint8_t, 256> t{};
+    for (int i = 0; i < 256; ++i)
+        t[i] = static_cast<std::uint8_t>((i & 1) + t[i / 2]);
+    return t;
+}();
+
+std::size_t BitsIn(std::uint64_t x)
+{
+#if defined(__POPCNT__)
+    return static_cast<std::size_t>(std::popcount(x));
+#else
+    x = x - ((x >> 1) & 0x5555555555555555ull);
+    x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return static_cast<std::size_t>((x * 0x0101010101010101ull) >> 56);
+#endif
+}
+
+} // namespace
+
 std::size_t CAllocationMap::SetUnits(Page& p, std::size_t from, std::size_t to, bool value)
 {
     // The bits are MSB first within each byte; a 64-bit word read big-endian
@@ -206,7 +232,7 @@ std::size_t CAllocationMap::SetUnits(Page& p, std::size_t from, std::size_t to, 
             std::uint64_t word;
             std::memcpy(&word, p.bits.data() + byte, 8);
             const std::uint64_t target = value ? ~std::uint64_t{0} : 0;
-            changed += static_cast<std::size_t>(std::popcount(word ^ target));
+            changed += BitsIn(word ^ target);
             std::memcpy(p.bits.data() + byte, &target, 8);
             unit += 64;
             continue;
@@ -218,7 +244,7 @@ std::size_t CAllocationMap::SetUnits(Page& p, std::size_t from, std::size_t to, 
         const auto mask = static_cast<std::uint8_t>(high & low);
         const std::uint8_t old = p.bits[byte];
         const auto now = static_cast<std::uint8_t>(value ? old | mask : old & ~mask);
-        changed += static_cast<std::size_t>(std::popcount(static_cast<unsigned>(old ^ now)));
+        changed += kBitsInByte[old ^ now];
         p.bits[byte] = now;
         unit = last;
     }
