@@ -100,12 +100,14 @@ Result<void> UpdateFolder(CStore::Impl& store, Nid nid, const CPropertyBag& pc)
     auto row = FromLtp((*hierarchy)->ReadRow(nid), "hierarchy table of " + std::to_string(*parent));
     if (!row)
         return row.GetError();
-    // Cells the PC lacks (replication data of Outlook's rows) stay.
-    CPropertyBag cells = row->cells;
+    // Cells the PC lacks (replication data of Outlook's rows) stay; the row
+    // read is ours to change, so it becomes the new row.
+    const std::int32_t version = row->cells.GetLong(PR_LTP_ROW_VER, 0) + 1;
+    CPropertyBag cells = std::move(row->cells);
     for (const auto& entry : pc)
         cells.Set(CPropertyBag::TagOf(entry), entry.second);
-    const std::int32_t version = row->cells.GetLong(PR_LTP_ROW_VER, 0) + 1;
-    MAPI_TRY(FromLtp((*hierarchy)->UpdateRow(nid, RowCells(cells, version)), "hierarchy table of " + std::to_string(*parent)));
+    cells.Set(PR_LTP_ROW_VER, PropertyValue::Long(version));
+    MAPI_TRY(FromLtp((*hierarchy)->UpdateRow(nid, cells), "hierarchy table of " + std::to_string(*parent)));
     return store.tables.Write(*store.db, tableNid, 0);
 }
 
