@@ -3,6 +3,7 @@
 // what a save adds to its copy must never reach the kept one.
 #include "message/MessageNode.h"
 #include "message/MessageTables.h"
+#include "message/OneOff.h"
 #include "mapi/ltp/TableTemplates.h"
 
 #include <gtest/gtest.h>
@@ -136,3 +137,28 @@ TEST(MessageTablesTest, ARowTakesThePropertiesOfItsColumnsOnly)
 }
 
 } // namespace
+
+// A recipient's search key is its address type and address, uppercased, in
+// the ANSI code page; ASCII takes a short way that must give the same bytes.
+TEST(MessageTablesTest, SearchKeysUppercaseTheAddressOfAnyScript)
+{
+    const auto text = [](const Bytes& b) { return std::string(b.begin(), b.end()); };
+    EXPECT_EQ(text(SearchKey(u"bob.Receiver@example.com", u"smtp")), std::string("SMTP:BOB.RECEIVER@EXAMPLE.COM", 29) + '\0');
+    EXPECT_EQ(text(SearchKey(u"", u"")), std::string(":") + '\0');
+    // Outside ASCII the code page decides: é uppercases to É (0xC9 in
+    // Windows-1252, two bytes in UTF-8); either way not the ASCII result.
+    const Bytes accented = SearchKey(u"ren\u00e9@example.com", u"SMTP");
+    EXPECT_EQ(text(accented).substr(0, 8), "SMTP:REN");
+    EXPECT_NE(text(accented).substr(8, 1), "\xe9");
+    EXPECT_EQ(accented.back(), 0);
+    // Every ASCII character keeps its byte, letters uppercased.
+    std::u16string all;
+    for (char16_t c = 1; c < 0x80; ++c)
+        all += c;
+    const Bytes key = SearchKey(all, u"X");
+    ASSERT_EQ(key.size(), all.size() + 3);
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const char16_t c = all[i];
+        EXPECT_EQ(key[2 + i], c >= u'a' && c <= u'z' ? c - 0x20 : c) << int(c);
+    }
+}

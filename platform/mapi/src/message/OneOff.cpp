@@ -35,7 +35,9 @@ Bytes OneOffEntryId(const std::u16string& name, const std::u16string& address, c
     std::array<std::uint8_t, 4 + sizeof kOneOffProvider + sizeof kVersionAndFlags> header{};
     std::copy(std::begin(kOneOffProvider), std::end(kOneOffProvider), header.begin() + 4);
     std::copy(std::begin(kVersionAndFlags), std::end(kVersionAndFlags), header.begin() + 4 + sizeof kOneOffProvider);
-    Bytes id(header.begin(), header.end());
+    Bytes id;
+    id.reserve(header.size() + 2 * (name.size() + address.size() + addressType.size() + 3));
+    id.assign(header.begin(), header.end());
     AppendString(id, name);
     AppendString(id, addressType);
     AppendString(id, address);
@@ -44,6 +46,24 @@ Bytes OneOffEntryId(const std::u16string& name, const std::u16string& address, c
 
 Bytes SearchKey(const std::u16string& address, const std::u16string& addressType)
 {
+    // Addresses are nearly always ASCII, which every ANSI code page keeps
+    // as it is and which uppercases by itself: no conversion for them.
+    const auto ascii = [](const std::u16string& s) {
+        return std::all_of(s.begin(), s.end(), [](char16_t c) { return c < 0x80; });
+    };
+    if (ascii(address) && ascii(addressType)) {
+        Bytes out;
+        out.reserve(addressType.size() + address.size() + 2);
+        const auto put = [&out](const std::u16string& s) {
+            for (char16_t c : s)
+                out.push_back(static_cast<std::uint8_t>(c >= u'a' && c <= u'z' ? c - (u'a' - u'A') : c));
+        };
+        put(addressType);
+        out.push_back(':');
+        put(address);
+        out.push_back(0);
+        return out;
+    }
     std::u16string key = addressType + u":" + address;
     for (auto& c : key)
         c = CharUpperChar(c);
