@@ -409,17 +409,25 @@ private:
         if (!where)
             return where.GetError();
         n.bref = *where;
+        // The node lends its records to the page while it is encoded and
+        // takes them back: no copy of them per page written.
         BtPage page;
         page.type = m_type;
         page.level = n.level;
-        page.branches = n.keys;
-        if constexpr (std::is_same_v<Entry, BbtEntry>)
-            page.blocks = n.entries;
-        else
-            page.nodes = n.entries;
-        if (n.level == 0)
-            page.branches.clear();
-        MAPI_TRY(sink.write(n.bref, WriteBtPage(page, n.bref)));
+        auto& records = [&page]() -> std::vector<Entry>& {
+            if constexpr (std::is_same_v<Entry, BbtEntry>)
+                return page.blocks;
+            else
+                return page.nodes;
+        }();
+        if (n.level > 0)
+            page.branches = std::move(n.keys);
+        records = std::move(n.entries);
+        auto encoded = WriteBtPage(page, n.bref);
+        if (n.level > 0)
+            n.keys = std::move(page.branches);
+        n.entries = std::move(records);
+        MAPI_TRY(sink.write(n.bref, std::move(encoded)));
         n.dirty = false;
         return {};
     }
