@@ -348,24 +348,28 @@ Bytes CHeapOnNode::SerializePage(std::size_t page) const
     assert(resident);
     const Page& p = m_pages[page];
     const std::size_t headerSize = PageHeaderSize(page);
-    // Sized once: a page is assembled from many small items.
+    // Sized once: a page is assembled from many small items, then the map
+    // of their offsets (after a pad to an even offset), written in place.
+    const std::size_t count = p.items.size();
     Bytes out;
     out.reserve(UsedBytes(page, 0));
     out.resize(headerSize, 0);
-    std::vector<std::uint16_t> offsets;
-    offsets.reserve(p.items.size() + 1);
-    std::size_t freed = 0;
-    for (const auto& item : p.items) {
-        offsets.push_back(static_cast<std::uint16_t>(out.size()));
+    for (const auto& item : p.items)
         if (item) AppendBytes(out, *item);
+    const std::size_t mapAt = out.size() + (out.size() & 1);
+    out.resize(mapAt + 4 + 2 * (count + 1), 0);
+    std::uint8_t* map = out.data() + mapAt;
+    std::size_t at = headerSize;
+    std::size_t freed = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        WriteU16(map + 4 + 2 * i, static_cast<std::uint16_t>(at));
+        if (p.items[i]) at += p.items[i]->size();
         else ++freed;
     }
-    offsets.push_back(static_cast<std::uint16_t>(out.size()));
-    if (out.size() & 1) out.push_back(0);
-    const std::uint16_t ibHnpm = static_cast<std::uint16_t>(out.size());
-    AppendU16(out, static_cast<std::uint16_t>(p.items.size()));
-    AppendU16(out, static_cast<std::uint16_t>(freed));
-    for (std::uint16_t off : offsets) AppendU16(out, off);
+    WriteU16(map + 4 + 2 * count, static_cast<std::uint16_t>(at));
+    const std::uint16_t ibHnpm = static_cast<std::uint16_t>(mapAt);
+    WriteU16(map, static_cast<std::uint16_t>(count));
+    WriteU16(map + 2, static_cast<std::uint16_t>(freed));
 
     WriteU16(&out[0], ibHnpm);
     std::uint8_t* levels = nullptr;
