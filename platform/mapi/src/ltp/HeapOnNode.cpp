@@ -123,10 +123,9 @@ Result<CHeapOnNode> CHeapOnNode::LoadLazily(std::size_t pages, PageSource source
 
 void CHeapOnNode::SetPageSource(PageSource source) { m_source = std::move(source); }
 
-Result<void> CHeapOnNode::MakeResident(std::size_t page) const
+Result<void> CHeapOnNode::ReadBack(std::size_t page) const
 {
     Page& p = m_pages[page];
-    if (p.resident) return {};
     if (!m_source) return MakeError("heap page " + std::to_string(page) + " is not in memory");
     auto block = m_source(page);
     if (!block) return WithContext("heap page " + std::to_string(page), block.TakeError());
@@ -224,7 +223,11 @@ Hid CHeapOnNode::PlaceIn(std::size_t page, Bytes data)
         }
         --p.freeSlots;
     }
-    if (slot == p.items.size()) p.items.emplace_back();
+    if (slot == p.items.size()) {
+        // A page holds dozens of items: no regrowth through the first ones.
+        if (p.items.capacity() == 0) p.items.reserve(16);
+        p.items.emplace_back();
+    }
     p.payload += data.size();
     p.items[slot] = std::move(data);
     p.slots = p.items.size();

@@ -82,7 +82,13 @@ private:
         bool resident = true;                    // items in memory
     };
     static Result<Page> ParsePage(const Bytes& block, std::size_t page);
-    Result<void> MakeResident(std::size_t page) const;
+    // Most pages asked for are in memory: that answer needs no call.
+    Result<void> MakeResident(std::size_t page) const
+    {
+        if (m_pages[page].resident) return {};
+        return ReadBack(page);
+    }
+    Result<void> ReadBack(std::size_t page) const;
     static constexpr std::size_t kPagesSearched = 8;
     // The bytes past which an appending heap places nothing more in page 0.
     static constexpr std::size_t kPageZeroAppendLimit = 3 * 1024;
