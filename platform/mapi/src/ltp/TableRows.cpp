@@ -85,6 +85,11 @@ Result<void> CTableContext::WriteCells(std::size_t index, std::uint32_t rowId, c
     std::uint8_t* ceb = &row[m_rgib[kTci1b]];
     for (const TableColumn& c : m_columns) {
         Bytes encoded;
+        if (c.tag == PR_LTP_ROW_ID && CellHoldsValue(c)) {
+            WriteU32(&row[c.ibData], rowId);
+            ceb[c.iBit / 8] |= static_cast<std::uint8_t>(0x80 >> (c.iBit % 8));
+            continue;
+        }
         if (c.tag == PR_LTP_ROW_ID) {
             encoded = U32Bytes(rowId);
         } else {
