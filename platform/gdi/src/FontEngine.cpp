@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -432,6 +433,20 @@ const std::vector<std::string>& LinkedFontFiles()
         return present;
     }();
     return *files;
+}
+
+namespace {
+std::atomic<std::uint64_t> g_fontsEnded{0};
+}
+
+RealizedFont::~RealizedFont()
+{
+    g_fontsEnded.fetch_add(1);
+}
+
+std::uint64_t RealizedFont::EndedCount()
+{
+    return g_fontsEnded.load();
 }
 
 const Glyph& RealizedFont::GlyphAt(std::u16string_view text, std::size_t i)

@@ -10,6 +10,7 @@
 #include "win32/RecursiveLock.h"
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -35,7 +36,10 @@ struct Glyph {
 class RealizedFont {
 public:
     RealizedFont() { m_quickAdvances.fill(-1); }
-    virtual ~RealizedFont() = default;
+    virtual ~RealizedFont();
+    // How many realised fonts have ended: while it stays, a glyph's address
+    // names the same glyph.
+    static std::uint64_t EndedCount();
     // The advance of a character below kQuickAdvances, kept apart from its
     // glyph so that measuring a line looks up no glyph.
     static constexpr char16_t kQuickAdvances = 0x500;

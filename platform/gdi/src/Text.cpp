@@ -7,6 +7,7 @@
 #include "win32/WideString.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -282,8 +283,159 @@ void BlendRow(Pixel* row, const BYTE* coverage, int width, Pixel color)
         BlendPixel(row[col], coverage[col], source, solid);
 }
 
+void BlendGlyphAfresh(Surface& surface, int left, int top, const Glyph& glyph, Pixel color);
+#if defined(MARLWICK_BLEND_AVX2)
+bool HasAvx2();
+#endif
+
+// The rows of a box of a surface, width a multiple of four, one after the
+// other in memory upwards on a bottom-up surface.
+struct SurfaceBox {
+    Pixel* first;
+    std::ptrdiff_t step;
+    int width;
+    int rows;
+
+    SurfaceBox(Surface& surface, int left, int top, int w, int h)
+        : first(surface.Row(top) + left), step(surface.IsBottomUp() ? -surface.Width() : surface.Width()), width(w),
+          rows(h)
+    {
+    }
+
+    // Where the box holds before (rows x width, row by row) to the byte, puts
+    // after in its place and answers true; otherwise leaves the box as it
+    // was. Each row is compared and replaced in turn: rows already replaced
+    // held before, and go back to it when a later row differs. The usual
+    // widths of a small font's glyphs are unrolled.
+    bool Replace(const Pixel* before, const Pixel* after) const
+    {
+        switch (width) {
+        case 4: return ReplaceRows<4>(before, after);
+        case 8: return ReplaceRows<8>(before, after);
+        case 12: return ReplaceRows<12>(before, after);
+        case 16: return ReplaceRows<16>(before, after);
+        default: break;
+        }
+        Pixel* row = first;
+        const std::size_t bytes = static_cast<std::size_t>(width) * sizeof(Pixel);
+        for (int y = 0; y < rows; ++y, row += step, before += width, after += width) {
+            if (std::memcmp(row, before, bytes) != 0) {
+                Restore(y, before - static_cast<std::size_t>(y) * width);
+                return false;
+            }
+            std::memcpy(row, after, bytes);
+        }
+        return true;
+    }
+
+    template <int W>
+    bool ReplaceRows(const Pixel* before, const Pixel* after) const
+    {
+        Pixel* row = first;
+        for (int y = 0; y < rows; ++y, row += step, before += W, after += W) {
+            Pixel current[W];
+            std::memcpy(current, row, sizeof current);
+            if (std::memcmp(current, before, sizeof current) != 0) {
+                Restore(y, before - static_cast<std::size_t>(y) * W);
+                return false;
+            }
+            std::memcpy(row, after, sizeof current);
+        }
+        return true;
+    }
+
+    // Puts the first count rows of saved back.
+    void Restore(int count, const Pixel* saved) const
+    {
+        Pixel* row = first;
+        for (int y = 0; y < count; ++y, row += step, saved += width)
+            std::memcpy(row, saved, static_cast<std::size_t>(width) * sizeof(Pixel));
+    }
+
+    void SaveTo(std::vector<Pixel>& saved) const
+    {
+        saved.resize(static_cast<std::size_t>(width) * rows);
+        Pixel* out = saved.data();
+        const Pixel* row = first;
+        const std::size_t bytes = static_cast<std::size_t>(width) * sizeof(Pixel);
+        for (int y = 0; y < rows; ++y, row += step, out += width)
+            std::memcpy(out, row, bytes);
+    }
+};
+
+// The last blends of glyphs on this thread, each with the pixels it was
+// made over and the pixels it made. A blend depends on nothing else, so a
+// glyph drawn again in the same colour over the same pixels (a text set
+// again, or a letter that comes back along a line over a plain or banded
+// background, as a progress display's texts do over its skin) takes what it
+// made before instead of blending again. A glyph is known by its address,
+// which names no other glyph until a realised font ends; the row it starts
+// on is part of the key, as a background's bands differ from line to line.
+class BlendMemo {
+public:
+    static BlendMemo& OfThisThread()
+    {
+        thread_local BlendMemo memo;
+        return memo;
+    }
+
+    template <typename Blend>
+    void Draw(Surface& surface, int left, int top, const Glyph& glyph, Pixel color, Blend&& blend)
+    {
+        const SurfaceBox box(surface, left, top, glyph.stride, glyph.rows);
+        // A large glyph rarely comes back over the same pixels, and its
+        // copies would cost more than its blends save.
+        if (static_cast<long long>(glyph.stride) * glyph.rows > kLargest) {
+            blend();
+            return;
+        }
+        const std::uint64_t ended = RealizedFont::EndedCount();
+        if (ended != m_fontsEnded) {
+            for (Entry& entry : m_entries)
+                entry.glyph = nullptr;
+            m_fontsEnded = ended;
+        }
+        const auto key = reinterpret_cast<std::uintptr_t>(&glyph);
+        const std::size_t slot =
+            ((key >> 4) ^ (key >> 12) ^ (static_cast<std::size_t>(color) * 0x9E3779B1u) ^ (static_cast<std::size_t>(top) * 31)) %
+            kSlots;
+        Entry& entry = m_entries[slot];
+        if (entry.glyph == &glyph && entry.color == color && entry.top == top &&
+            box.Replace(entry.before.data(), entry.after.data()))
+            return;
+        entry.glyph = nullptr; // until both sides are saved
+        box.SaveTo(entry.before);
+        blend();
+        box.SaveTo(entry.after);
+        entry.glyph = &glyph;
+        entry.color = color;
+        entry.top = top;
+    }
+
+private:
+    static constexpr long long kLargest = 32 * 32;
+    static constexpr std::size_t kSlots = 509;
+
+    struct Entry {
+        const Glyph* glyph = nullptr;
+        Pixel color = 0;
+        int top = 0;
+        std::vector<Pixel> before;
+        std::vector<Pixel> after;
+    };
+    std::array<Entry, kSlots> m_entries{};
+    std::uint64_t m_fontsEnded = RealizedFont::EndedCount();
+};
+
 // A glyph's padded rows at (left, top), every pixel of them inside the clip.
 void BlendGlyph(Surface& surface, int left, int top, const Glyph& glyph, Pixel color)
+{
+    BlendMemo::OfThisThread().Draw(surface, left, top, glyph, color,
+                                   [&] { BlendGlyphAfresh(surface, left, top, glyph, color); });
+}
+
+// The same, blended pixel by pixel.
+void BlendGlyphAfresh(Surface& surface, int left, int top, const Glyph& glyph, Pixel color)
 {
 #if defined(MARLWICK_BLEND_AVX2)
     if (HasAvx2()) {
