@@ -223,6 +223,38 @@ std::vector<Line> WrapLine(const Line& line, const Layout& layout, int maxWidth)
     return out;
 }
 
+// A line that fits whole, as WrapLine would give it (without the spaces at
+// its end), with its measure for drawing; none when it may not fit. Text
+// that shaping leaves alone and whose advances are none negative is measured
+// once: its width only grows word by word, so the whole fitting means every
+// shorter candidate of WrapLine fits too.
+std::optional<std::pair<Line, MeasuredLine>> FitWhole(const Line& line, const Layout& layout, int maxWidth)
+{
+    if (NeedsBidi(line.text))
+        return std::nullopt;
+    const std::size_t last = line.text.find_last_not_of(u' ');
+    const std::size_t end = last == std::u16string::npos ? 0 : last + 1;
+    const std::u16string_view kept = std::u16string_view(line.text).substr(0, end);
+    // Measured as Measure does, up to the first character past the width.
+    MeasuredLine measured;
+    measured.advances.reserve(kept.size());
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+        const int advance = layout.CharWidth(kept, i, measured.width);
+        measured.width += advance;
+        if (advance < 0 || measured.width > maxWidth)
+            return std::nullopt;
+        measured.advances.push_back(advance);
+    }
+    if (measured.width > maxWidth)
+        return std::nullopt; // an empty line where no width is left
+    Line whole;
+    whole.text.assign(kept);
+    if (line.underline >= 0 && line.underline < static_cast<int>(end))
+        whole.underline = line.underline;
+    whole.width = measured.width;
+    return std::make_pair(std::move(whole), std::move(measured));
+}
+
 // Drops the last character, both halves of a surrogate pair at once.
 void PopCharacter(std::u16string& text)
 {
@@ -294,16 +326,25 @@ TextLayout LayOut(std::u16string_view source, UINT format, const Layout& layout,
     } else {
         lines = SplitLines(plain, underline);
     }
+    std::vector<std::optional<MeasuredLine>> known; // lines measured as they were wrapped
     if ((format & DT_WORDBREAK) && !(format & DT_SINGLELINE)) {
         std::vector<Line> wrapped;
-        for (const Line& line : lines)
+        for (const Line& line : lines) {
+            if (auto whole = FitWhole(line, layout, rectWidth)) {
+                wrapped.push_back(std::move(whole->first));
+                known.resize(wrapped.size());
+                known.back() = std::move(whole->second);
+                continue;
+            }
             for (Line& chunk : WrapLine(line, layout, rectWidth))
                 wrapped.push_back(std::move(chunk));
+        }
         lines = std::move(wrapped);
     }
     out.measured.reserve(lines.size());
-    for (Line& line : lines) {
-        out.measured.push_back(layout.Measure(line.text));
+    for (std::size_t n = 0; n < lines.size(); ++n) {
+        Line& line = lines[n];
+        out.measured.push_back(n < known.size() && known[n] ? std::move(*known[n]) : layout.Measure(line.text));
         line.width = out.measured.back().width;
         if (line.width > rectWidth && (format & (DT_PATH_ELLIPSIS | DT_END_ELLIPSIS | DT_WORD_ELLIPSIS))) {
             if (format & DT_PATH_ELLIPSIS)
