@@ -49,8 +49,8 @@ struct Layout {
     // The advances of a line, measured once for both its width and its drawing.
     MeasuredLine Measure(std::u16string_view logical) const
     {
-        if (lastShaped && lastShaped->first == logical)
-            return lastShaped->second;
+        if (const MeasuredLine* known = Shaped(logical))
+            return *known;
         MeasuredLine out;
         out.shaped = NeedsBidi(logical);
         if (out.shaped)
@@ -66,13 +66,17 @@ struct Layout {
 
     int Width(std::u16string_view logical) const
     {
-        // Shaped text is kept as measured last, as wrapping measures a line
-        // whole as its last candidate and drawing measures it again.
+        // Shaped text is kept as measured, as wrapping measures a line's
+        // candidates (the one each line ends with among them, not always
+        // the last) and drawing measures the lines again.
         if (NeedsBidi(logical)) {
-            lastShaped.reset();
+            if (const MeasuredLine* known = Shaped(logical))
+                return known->width;
             MeasuredLine measured = Measure(logical);
             const int width = measured.width;
-            lastShaped.emplace(std::u16string(logical), std::move(measured));
+            auto& slot = shaped[nextShaped];
+            nextShaped = (nextShaped + 1) % shaped.size();
+            slot.emplace(std::u16string(logical), std::move(measured));
             return width;
         }
         int x = 0;
@@ -81,7 +85,17 @@ struct Layout {
         return x;
     }
 
-    mutable std::optional<std::pair<std::u16string, MeasuredLine>> lastShaped{};
+    const MeasuredLine* Shaped(std::u16string_view logical) const
+    {
+        for (const auto& entry : shaped)
+            if (entry && entry->first == logical)
+                return &entry->second;
+        return nullptr;
+    }
+
+    // The shaped lines measured lately, a halving's worth of candidates.
+    mutable std::array<std::optional<std::pair<std::u16string, MeasuredLine>>, 8> shaped{};
+    mutable std::size_t nextShaped = 0;
 };
 
 // Removes the & prefixes: "&&" is one "&", "&x" underlines x (the last
