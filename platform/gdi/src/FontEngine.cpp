@@ -449,7 +449,7 @@ std::uint64_t RealizedFont::EndedCount()
     return g_fontsEnded.load();
 }
 
-const Glyph& RealizedFont::GlyphAt(std::u16string_view text, std::size_t i)
+const Glyph& RealizedFont::GlyphBeyondQuick(std::u16string_view text, std::size_t i)
 {
     static const Glyph kNothing;
     const char16_t c = text[i];

@@ -52,12 +52,24 @@ public:
     }
     virtual const TEXTMETRICW& Metrics() const = 0;
     // The glyph of one character (a code point); surrogate halves give an
-    // empty glyph.
+    // empty glyph. It stays where it is for as long as the font lives.
     virtual const Glyph& GlyphOf(char32_t c) = 0;
     // The glyph at text[i], a UTF-16 text: a surrogate pair gives its
     // character's glyph at its first half and an empty one, which takes no
     // room, at its second; a lone half draws nothing.
-    const Glyph& GlyphAt(std::u16string_view text, std::size_t i);
+    const Glyph& GlyphAt(std::u16string_view text, std::size_t i)
+    {
+        // Text is mostly of the characters whose advances are kept apart:
+        // their glyphs are kept beside them, found without a call.
+        const char16_t c = text[i];
+        if (c < kQuickAdvances) {
+            const Glyph*& glyph = m_quickGlyphs[c];
+            if (!glyph)
+                glyph = &GlyphOf(c);
+            return *glyph;
+        }
+        return GlyphBeyondQuick(text, i);
+    }
     virtual int UnderlinePosition() const = 0;  // pixels below the baseline
     virtual int UnderlineThickness() const = 0;
     virtual int StrikeOutPosition() const = 0;  // pixels above the baseline
@@ -68,7 +80,10 @@ public:
     bool StrikeOut() const { return Metrics().tmStruckOut != 0; }
 
 private:
+    const Glyph& GlyphBeyondQuick(std::u16string_view text, std::size_t i);
+
     std::array<int, kQuickAdvances> m_quickAdvances;
+    std::array<const Glyph*, kQuickAdvances> m_quickGlyphs{}; // GlyphOf's glyphs stay where they are
 };
 
 // The font a LOGFONTW describes; the same description gives the same

@@ -384,6 +384,14 @@ struct SurfaceBox {
     }
 #endif
 
+    template <int W>
+    void SaveRows(Pixel* out) const
+    {
+        const Pixel* row = first;
+        for (int y = 0; y < rows; ++y, row += step, out += W)
+            std::memcpy(out, row, W * sizeof(Pixel));
+    }
+
     // Puts the first count rows of saved back.
     void Restore(int count, const Pixel* saved) const
     {
@@ -395,6 +403,13 @@ struct SurfaceBox {
     void SaveTo(std::vector<Pixel>& saved) const
     {
         saved.resize(static_cast<std::size_t>(width) * rows);
+        switch (width) {
+        case 4: return SaveRows<4>(saved.data());
+        case 8: return SaveRows<8>(saved.data());
+        case 12: return SaveRows<12>(saved.data());
+        case 16: return SaveRows<16>(saved.data());
+        default: break;
+        }
         Pixel* out = saved.data();
         const Pixel* row = first;
         const std::size_t bytes = static_cast<std::size_t>(width) * sizeof(Pixel);
@@ -437,8 +452,8 @@ public:
         }
         const auto key = reinterpret_cast<std::uintptr_t>(&glyph);
         const std::size_t slot =
-            ((key >> 4) ^ (key >> 12) ^ (static_cast<std::size_t>(color) * 0x9E3779B1u) ^ (static_cast<std::size_t>(top) * 31)) %
-            kSlots;
+            ((key >> 4) ^ (key >> 13) ^ (static_cast<std::size_t>(color) * 0x9E3779B1u) ^ (static_cast<std::size_t>(top) * 31)) &
+            (kSlots - 1);
         Entry& entry = m_entries[slot];
         if (entry.glyph == &glyph && entry.color == color && entry.top == top &&
             box.Replace(entry.before.data(), entry.after.data()))
@@ -454,7 +469,7 @@ public:
 
 private:
     static constexpr long long kLargest = 32 * 32;
-    static constexpr std::size_t kSlots = 509;
+    static constexpr std::size_t kSlots = 512; // a power of two
 
     struct Entry {
         const Glyph* glyph = nullptr;
