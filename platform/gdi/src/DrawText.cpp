@@ -41,8 +41,12 @@ struct Layout {
 
     int CharWidth(std::u16string_view text, std::size_t i, int x) const
     {
-        if (text[i] == u'\t' && tabWidth > 0)
+        const char16_t c = text[i];
+        if (c == u'\t' && tabWidth > 0)
             return tabWidth - (x % tabWidth);
+        // CodeUnitAdvance's own first case, without the call.
+        if (c < RealizedFont::kQuickAdvances)
+            return font.QuickAdvance(c) + charExtra;
         return CodeUnitAdvance(font, text, i, charExtra);
     }
 
