@@ -451,9 +451,12 @@ public:
             m_fontsEnded = ended;
         }
         const auto key = reinterpret_cast<std::uintptr_t>(&glyph);
-        const std::size_t slot =
-            ((key >> 4) ^ (key >> 13) ^ (static_cast<std::size_t>(color) * 0x9E3779B1u) ^ (static_cast<std::size_t>(top) * 31)) &
-            (kSlots - 1);
+        // The high bits of a multiplicative hash: glyphs of one font lie a
+        // few hundred bytes apart, and their low bits repeat.
+        const std::uint64_t mixed = (static_cast<std::uint64_t>(key) ^ (static_cast<std::uint64_t>(color) << 40) ^
+                                     (static_cast<std::uint64_t>(static_cast<std::uint32_t>(top)) << 20)) *
+                                    0x9E3779B97F4A7C15ull;
+        const std::size_t slot = static_cast<std::size_t>(mixed >> (64 - kSlotBits));
         Entry& entry = m_entries[slot];
         if (entry.glyph == &glyph && entry.color == color && entry.top == top &&
             box.Replace(entry.before.data(), entry.after.data()))
@@ -469,7 +472,8 @@ public:
 
 private:
     static constexpr long long kLargest = 32 * 32;
-    static constexpr std::size_t kSlots = 512; // a power of two
+    static constexpr int kSlotBits = 10;
+    static constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
 
     struct Entry {
         const Glyph* glyph = nullptr;
