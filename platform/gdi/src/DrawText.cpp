@@ -500,8 +500,10 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format)
         style.underlineIndex = line.underline;
         if (line.text.find(u'\t') == std::u16string::npos) {
             // Nothing to replace: the run is drawn as it was measured and shaped.
+            style.plain = !run.shaped; // measured as it stands: no shaping changed it
             DrawRun(*canvas, font, at.x, at.y + tm.tmAscent, line.text, run.advances.data(), s.charExtra, style,
                     run.shaped ? &run.display : nullptr);
+            style.plain = false;
         } else {
             std::u16string shown = line.text;
             std::replace(shown.begin(), shown.end(), u'\t', u' ');

@@ -252,10 +252,15 @@ __attribute__((target("avx2"))) void BlendGlyphEights(Surface& surface, int left
     }
 }
 
-bool HasAvx2()
+// Asked once, before any thread draws: a test per glyph is a load.
+const bool g_hasAvx2 = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+}();
+
+inline bool HasAvx2()
 {
-    static const bool has = __builtin_cpu_supports("avx2");
-    return has;
+    return g_hasAvx2;
 }
 #endif
 
@@ -284,9 +289,6 @@ void BlendRow(Pixel* row, const BYTE* coverage, int width, Pixel color)
 }
 
 void BlendGlyphAfresh(Surface& surface, int left, int top, const Glyph& glyph, Pixel color);
-#if defined(MARLWICK_BLEND_AVX2)
-bool HasAvx2();
-#endif
 
 // The rows of a box of a surface, width a multiple of four, one after the
 // other in memory upwards on a bottom-up surface.
@@ -527,7 +529,7 @@ int DrawRun(Canvas& canvas, RealizedFont& font, int x, int baseline, std::u16str
     // own advance wherever it stands.
     // Text that shaping leaves alone is drawn as it stands, without a copy.
     DisplayText ownDisplay;
-    if (!given && NeedsBidi(logical)) {
+    if (!given && !style.plain && NeedsBidi(logical)) {
         ownDisplay = ForDisplay(logical);
         given = &ownDisplay;
     }
