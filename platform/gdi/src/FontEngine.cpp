@@ -435,18 +435,9 @@ const std::vector<std::string>& LinkedFontFiles()
     return *files;
 }
 
-namespace {
-std::atomic<std::uint64_t> g_fontsEnded{0};
-}
-
 RealizedFont::~RealizedFont()
 {
-    g_fontsEnded.fetch_add(1);
-}
-
-std::uint64_t RealizedFont::EndedCount()
-{
-    return g_fontsEnded.load();
+    s_ended.fetch_add(1);
 }
 
 const Glyph& RealizedFont::GlyphBeyondQuick(std::u16string_view text, std::size_t i)

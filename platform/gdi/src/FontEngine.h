@@ -10,6 +10,7 @@
 #include "win32/RecursiveLock.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -39,7 +40,7 @@ public:
     virtual ~RealizedFont();
     // How many realised fonts have ended: while it stays, a glyph's address
     // names the same glyph.
-    static std::uint64_t EndedCount();
+    static std::uint64_t EndedCount() { return s_ended.load(); }
     // The advance of a character below kQuickAdvances, kept apart from its
     // glyph so that measuring a line looks up no glyph.
     static constexpr char16_t kQuickAdvances = 0x500;
@@ -81,6 +82,8 @@ public:
 
 private:
     const Glyph& GlyphBeyondQuick(std::u16string_view text, std::size_t i);
+
+    static inline std::atomic<std::uint64_t> s_ended{0};
 
     std::array<int, kQuickAdvances> m_quickAdvances;
     std::array<const Glyph*, kQuickAdvances> m_quickGlyphs{}; // GlyphOf's glyphs stay where they are

@@ -439,13 +439,13 @@ public:
     template <typename Blend>
     void Draw(Surface& surface, int left, int top, const Glyph& glyph, Pixel color, Blend&& blend)
     {
-        const SurfaceBox box(surface, left, top, glyph.stride, glyph.rows);
         // A large glyph rarely comes back over the same pixels, and its
         // copies would cost more than its blends save.
         if (static_cast<long long>(glyph.stride) * glyph.rows > kLargest) {
             blend();
             return;
         }
+        const SurfaceBox box(surface, left, top, glyph.stride, glyph.rows);
         const std::uint64_t ended = RealizedFont::EndedCount();
         if (ended != m_fontsEnded) {
             for (Entry& entry : m_entries)
