@@ -106,6 +106,9 @@ struct Layout {
 // such character counts).
 std::u16string StripPrefixes(std::u16string_view text, int& underline)
 {
+    underline = -1;
+    if (text.find(u'&') == std::u16string_view::npos)
+        return std::u16string(text); // the usual text: nothing to take out
     std::u16string out;
     out.reserve(text.size());
     underline = -1;
@@ -341,6 +344,11 @@ TextLayout LayOut(std::u16string_view source, UINT format, const Layout& layout,
             line.text.push_back(plain[i]);
         }
         lines.push_back(std::move(line));
+    } else if (plain.find_first_of(u"\r\n") == std::u16string::npos) {
+        // One line, the text itself.
+        Line& line = lines.emplace_back();
+        line.text = std::move(plain);
+        line.underline = underline;
     } else {
         lines = SplitLines(plain, underline);
     }

@@ -524,7 +524,7 @@ int DrawRun(Canvas& canvas, RealizedFont& font, int x, int baseline, std::u16str
 {
     auto lock = FontLock();
     const double angle = font.Angle();
-    const double cosA = std::cos(angle), sinA = std::sin(angle);
+    const double cosA = angle != 0 ? std::cos(angle) : 1.0, sinA = angle != 0 ? std::sin(angle) : 0.0;
     // Right-to-left runs are drawn from their end; each code unit keeps its
     // own advance wherever it stands.
     // Text that shaping leaves alone is drawn as it stands, without a copy.
