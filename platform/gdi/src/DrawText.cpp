@@ -50,9 +50,19 @@ struct Layout {
         return CodeUnitAdvance(font, text, i, charExtra);
     }
 
-    // The advances of a line, measured once for both its width and its drawing.
-    MeasuredLine Measure(std::u16string_view logical) const
+    // The advances of a line, measured once for both its width and its
+    // drawing; plain: the caller knows that shaping leaves it alone.
+    MeasuredLine Measure(std::u16string_view logical, bool plain = false) const
     {
+        if (plain) {
+            MeasuredLine out;
+            out.advances.reserve(logical.size());
+            for (std::size_t i = 0; i < logical.size(); ++i) {
+                out.advances.push_back(CharWidth(logical, i, out.width));
+                out.width += out.advances.back();
+            }
+            return out;
+        }
         if (const MeasuredLine* known = Shaped(logical))
             return *known;
         MeasuredLine out;
@@ -151,7 +161,7 @@ std::vector<Line> SplitLines(const std::u16string& text, int underline)
 // Breaks one line between words so that each chunk fits in maxWidth; a word
 // wider than maxWidth stays whole on a line of its own. The spaces at a
 // break are dropped.
-std::vector<Line> WrapLine(const Line& line, const Layout& layout, int maxWidth)
+std::vector<Line> WrapLine(const Line& line, const Layout& layout, int maxWidth, bool plainKnown)
 {
     std::vector<Line> out;
     const std::u16string& t = line.text;
@@ -160,7 +170,7 @@ std::vector<Line> WrapLine(const Line& line, const Layout& layout, int maxWidth)
     // character's advance depends only on it, its predecessor in the chunk
     // and the pen position from the chunk's start. Other text is measured
     // whole for each candidate, as joined forms depend on both neighbours.
-    const bool plain = !NeedsBidi(t);
+    const bool plain = plainKnown || !NeedsBidi(t);
     std::size_t measuredStart = 0, measuredEnd = 0;
     int measuredWidth = 0;
     auto widthOf = [&](std::size_t from, std::size_t to) {
@@ -244,15 +254,13 @@ std::vector<Line> WrapLine(const Line& line, const Layout& layout, int maxWidth)
     return out;
 }
 
-// A line that fits whole, as WrapLine would give it (without the spaces at
-// its end), with its measure for drawing; none when it may not fit. Text
-// that shaping leaves alone and whose advances are none negative is measured
-// once: its width only grows word by word, so the whole fitting means every
-// shorter candidate of WrapLine fits too.
+// A line that shaping leaves alone and that fits whole, as WrapLine would
+// give it (without the spaces at its end), with its measure for drawing;
+// none when it may not fit. Text whose advances are none negative is
+// measured once: its width only grows word by word, so the whole fitting
+// means every shorter candidate of WrapLine fits too.
 std::optional<std::pair<Line, MeasuredLine>> FitWhole(const Line& line, const Layout& layout, int maxWidth)
 {
-    if (NeedsBidi(line.text))
-        return std::nullopt;
     const std::size_t last = line.text.find_last_not_of(u' ');
     const std::size_t end = last == std::u16string::npos ? 0 : last + 1;
     const std::u16string_view kept = std::u16string_view(line.text).substr(0, end);
@@ -353,24 +361,34 @@ TextLayout LayOut(std::u16string_view source, UINT format, const Layout& layout,
         lines = SplitLines(plain, underline);
     }
     std::vector<std::optional<MeasuredLine>> known; // lines measured as they were wrapped
+    std::vector<bool> plainLines; // lines that shaping leaves alone, as their source line is
     if ((format & DT_WORDBREAK) && !(format & DT_SINGLELINE)) {
         std::vector<Line> wrapped;
         for (const Line& line : lines) {
-            if (auto whole = FitWhole(line, layout, rectWidth)) {
-                wrapped.push_back(std::move(whole->first));
-                known.resize(wrapped.size());
-                known.back() = std::move(whole->second);
-                continue;
+            // Whether shaping changes a line depends on each character
+            // alone: the pieces of a plain line are plain too.
+            const bool plainLine = !NeedsBidi(line.text);
+            if (plainLine) {
+                if (auto whole = FitWhole(line, layout, rectWidth)) {
+                    wrapped.push_back(std::move(whole->first));
+                    known.resize(wrapped.size());
+                    known.back() = std::move(whole->second);
+                    plainLines.resize(wrapped.size(), true);
+                    continue;
+                }
             }
-            for (Line& chunk : WrapLine(line, layout, rectWidth))
+            for (Line& chunk : WrapLine(line, layout, rectWidth, plainLine))
                 wrapped.push_back(std::move(chunk));
+            plainLines.resize(wrapped.size(), plainLine);
         }
         lines = std::move(wrapped);
     }
     out.measured.reserve(lines.size());
     for (std::size_t n = 0; n < lines.size(); ++n) {
         Line& line = lines[n];
-        out.measured.push_back(n < known.size() && known[n] ? std::move(*known[n]) : layout.Measure(line.text));
+        const bool plainLine = n < plainLines.size() && plainLines[n];
+        out.measured.push_back(n < known.size() && known[n] ? std::move(*known[n])
+                                                            : layout.Measure(line.text, plainLine));
         line.width = out.measured.back().width;
         if (line.width > rectWidth && (format & (DT_PATH_ELLIPSIS | DT_END_ELLIPSIS | DT_WORD_ELLIPSIS))) {
             if (format & DT_PATH_ELLIPSIS)

@@ -489,9 +489,9 @@ private:
 };
 
 // A glyph's padded rows at (left, top), every pixel of them inside the clip.
-void BlendGlyph(Surface& surface, int left, int top, const Glyph& glyph, Pixel color)
+void BlendGlyph(BlendMemo& memo, Surface& surface, int left, int top, const Glyph& glyph, Pixel color)
 {
-    BlendMemo::OfThisThread().Draw(surface, left, top, glyph, color,
+    memo.Draw(surface, left, top, glyph, color,
                                    [&] { BlendGlyphAfresh(surface, left, top, glyph, color); });
 }
 
@@ -549,6 +549,7 @@ int DrawRun(Canvas& canvas, RealizedFont& font, int x, int baseline, std::u16str
             return box.left >= plain.left && box.top >= plain.top && box.right <= plain.right && box.bottom <= plain.bottom;
         return AllInside(canvas, style, box);
     };
+    BlendMemo& memo = BlendMemo::OfThisThread();
     int pen = x;
     for (std::size_t v = 0; v < text.size(); ++v) {
         const std::size_t i = display.visualOrder.empty() ? v : display.visualOrder[v];
@@ -572,7 +573,7 @@ int DrawRun(Canvas& canvas, RealizedFont& font, int x, int baseline, std::u16str
             // up to four pixels show: those columns blend with no coverage,
             // which leaves them as they are, and every row goes four pixels
             // at a time.
-            BlendGlyph(*canvas.surface, box.left, box.top, glyph, style.color);
+            BlendGlyph(memo, *canvas.surface, box.left, box.top, glyph, style.color);
         } else if (allInside(box)) {
             // The usual case: the whole glyph shows, so no pixel needs the clip test.
             for (int row = 0; row < glyph.rows; ++row) {
