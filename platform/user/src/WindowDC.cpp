@@ -301,6 +301,8 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint)
     gdi::Region update;
     bool erase = false;
     bool eraseLeft = false;
+    RECT client;
+    DWORD clipFlags = 0;
     {
         auto& manager = WindowManager::Get();
         std::lock_guard lock(manager.mutex);
@@ -315,12 +317,16 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint)
         window->eraseLeft = false;
         window->internalPaint = false;
         ++window->painting; // until EndPaint: the window is not done yet
+        // What GetClientRect and ClipFlagsOf would answer, read under the
+        // same hold of the lock.
+        const RECT box = ClientBox(*window);
+        client = {0, 0, box.right - box.left, box.bottom - box.top};
+        clipFlags = ((window->style & WS_CLIPCHILDREN) ? DCX_CLIPCHILDREN : 0) |
+                    ((window->style & WS_CLIPSIBLINGS) ? DCX_CLIPSIBLINGS : 0);
     }
-    RECT client;
-    GetClientRect(hwnd, &client);
     update.IntersectWith(client);
     *paint = {};
-    paint->hdc = MakeWindowDC(hwnd, false, ClipFlagsOf(hwnd), &update);
+    paint->hdc = MakeWindowDC(hwnd, false, clipFlags, &update);
     paint->rcPaint = update.IsEmpty() ? RECT{0, 0, 0, 0} : update.Bounds();
     paint->fErase = eraseLeft ? TRUE : FALSE;
     if (erase)
