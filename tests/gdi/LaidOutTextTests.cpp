@@ -108,3 +108,26 @@ TEST_F(LaidOutTextTest, MoreTextsThanAreKeptStillDrawAsFresh)
             ASSERT_EQ(Draw(d), DrawOnAFreshThread(d)) << round << " " << n;
         }
 }
+
+TEST_F(LaidOutTextTest, AWrappedTextOfOneLineShowsItsPrefixAsTheSameLineAmongOthersDoes)
+{
+    // The first line of each pair is the same text: alone, or followed by
+    // more lines; with a prefix, with a doubled ampersand, or without.
+    const auto firstLine = [](const std::vector<COLORREF>& pixels) {
+        return std::vector<COLORREF>(pixels.begin(), pixels.begin() + static_cast<std::ptrdiff_t>(kWidth) * 17);
+    };
+    Drawing d;
+    d.rect = {4, 4, 190, 56};
+    for (const std::u16string& text : {std::u16string(u"&File the report"), std::u16string(u"Fi&le && report"),
+                                       std::u16string(u"File the report")}) {
+        d.text = text;
+        const std::vector<COLORREF> alone = Draw(d);
+        d.text = text + u"\r\nsecond line";
+        const std::vector<COLORREF> among = Draw(d);
+        EXPECT_EQ(firstLine(alone), firstLine(among)) << std::string(text.begin(), text.end());
+    }
+    d.text = u"&File the report";
+    const std::vector<COLORREF> underlined = Draw(d);
+    d.text = u"File the report";
+    EXPECT_NE(Draw(d), underlined) << "the prefixed character is underlined";
+}

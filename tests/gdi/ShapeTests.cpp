@@ -79,9 +79,14 @@ TEST_F(ShapeTest, FillFrameAndInvert)
     InvertRect(dc.dc(), &r);
     EXPECT_EQ(dc.At(1, 1), RGB(255, 0, 255));
     EXPECT_EQ(dc.At(2, 2), kBlack);
-    // The hollow brush fills nothing.
-    FillRect(dc.dc(), &r, static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)));
+    // The hollow brush fills nothing, and succeeds on a DC only.
+    HBRUSH hollow = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+    EXPECT_EQ(FillRect(dc.dc(), &r, hollow), 1);
     EXPECT_EQ(dc.At(2, 2), kBlack);
+    EXPECT_EQ(dc.At(1, 1), RGB(255, 0, 255));
+    EXPECT_EQ(FillRect(nullptr, &r, hollow), 0);
+    EXPECT_EQ(FillRect(reinterpret_cast<HDC>(green), &r, hollow), 0) << "a brush is no DC";
+    EXPECT_EQ(FillRect(dc.dc(), nullptr, hollow), 0);
     DeleteObject(green);
 }
 

@@ -218,6 +218,44 @@ TEST_F(PaintTest, InvalidatingAParentReachesTheChildrenItCoversUnlessItClipsThem
     }
 }
 
+TEST_F(PaintTest, AParentsInvalidAreaRepaintsTheBordersOfChildrenItCoversAndNoFrameOfTheOthers)
+{
+    HWND top = Top(WS_POPUP);
+    HWND bordered = Probe(top, WS_CHILD | WS_VISIBLE | WS_BORDER, {10, 10, 60, 60}, kGreen);
+    HWND bare = Probe(top, WS_CHILD | WS_VISIBLE, {100, 10, 150, 60}, kBlue);
+    ShowWindow(top, SW_SHOW);
+    Pump();
+    const auto pixels = [top] {
+        auto surface = user::SurfaceOf(top);
+        std::vector<gdi::Pixel> out;
+        for (int y = 0; y < surface->Height(); ++y)
+            for (int x = 0; x < surface->Width(); ++x)
+                out.push_back(surface->At(x, y) & 0xFFFFFF);
+        return out;
+    };
+    const std::vector<gdi::Pixel> whole = pixels();
+    // The parent paints over both (it does not clip its children): the
+    // bordered child's frame is painted again, and the other, which has
+    // none, gets its erase and paint alone.
+    g_log = {};
+    RECT over = {0, 0, 200, 40};
+    InvalidateRect(top, &over, TRUE);
+    UpdateWindow(top);
+    std::vector<std::pair<HWND, UINT>> painted = {{top, WM_PAINT},       {top, WM_ERASEBKGND},  {bare, WM_PAINT},
+                                                  {bare, WM_ERASEBKGND}, {bordered, WM_NCPAINT}, {bordered, WM_PAINT},
+                                                  {bordered, WM_ERASEBKGND}};
+    EXPECT_EQ(g_log.messages, painted);
+    EXPECT_EQ(pixels(), whole) << "the repaint shows what the first full paint showed";
+    // Asked for, a frame is sent to every window, as when a window is shown.
+    g_log = {};
+    RedrawWindow(top, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    int frames = 0;
+    for (const auto& [hwnd, msg] : g_log.messages)
+        frames += msg == WM_NCPAINT && hwnd == bare;
+    EXPECT_EQ(frames, 1);
+    EXPECT_EQ(pixels(), whole);
+}
+
 TEST_F(PaintTest, SiblingsAboveClipAChildWithClipSiblings)
 {
     HWND top = Top(WS_POPUP);

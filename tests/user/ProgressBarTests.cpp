@@ -159,6 +159,38 @@ TEST_F(ProgressTest, AMoveRepaintsOnlyTheColumnsItChangesAndTheScreenMatchesAWho
     }
 }
 
+TEST_F(ProgressTest, AnAreaInvalidAcrossBlocksRepaintsAsAWholePaintDoesAndNothingOutsideIt)
+{
+    Send(PBM_SETRANGE32, 0, 100);
+    Send(PBM_SETPOS, 73);
+    UpdateWindow(parent.hwnd);
+    BitmapDC expected(100, 20, RGB(1, 2, 3));
+    SendMessageW(bar, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(expected.dc()), 0);
+    // Areas whose edges cut blocks (and the gaps between them) at every
+    // column: inside, the paint shows the whole picture; outside, it left
+    // what was there.
+    const COLORREF stain = RGB(255, 0, 255);
+    for (int left = 0; left < 60; left += 3) {
+        HDC screen = GetDC(bar);
+        HBRUSH brush = CreateSolidBrush(stain);
+        RECT all{0, 0, 100, 20};
+        FillRect(screen, &all, brush);
+        DeleteObject(brush);
+        ReleaseDC(bar, screen);
+        RECT area{left, 4, left + 7 + left % 5, 15};
+        InvalidateRect(bar, &area, FALSE);
+        UpdateWindow(bar);
+        screen = GetDC(bar);
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 100; ++x) {
+                const POINT p{x, y};
+                ASSERT_EQ(GetPixel(screen, x, y), PtInRect(&area, p) ? expected.At(x, y) : stain)
+                    << "area from " << left << ", pixel " << x << "," << y;
+            }
+        ReleaseDC(bar, screen);
+    }
+}
+
 namespace {
 
 const char* kScript = R"rc(

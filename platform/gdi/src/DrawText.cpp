@@ -41,16 +41,30 @@ struct Layout {
 
     int CharWidth(std::u16string_view text, std::size_t i, int x) const
     {
-        if (text[i] == u'\t' && tabWidth > 0)
+        const char16_t c = text[i];
+        if (c == u'\t' && tabWidth > 0)
             return tabWidth - (x % tabWidth);
+        // CodeUnitAdvance's own first case, without the call.
+        if (c < RealizedFont::kQuickAdvances)
+            return font.QuickAdvance(c) + charExtra;
         return CodeUnitAdvance(font, text, i, charExtra);
     }
 
-    // The advances of a line, measured once for both its width and its drawing.
-    MeasuredLine Measure(std::u16string_view logical) const
+    // The advances of a line, measured once for both its width and its
+    // drawing; plain: the caller knows that shaping leaves it alone.
+    MeasuredLine Measure(std::u16string_view logical, bool plain = false) const
     {
-        if (lastShaped && lastShaped->first == logical)
-            return lastShaped->second;
+        if (plain) {
+            MeasuredLine out;
+            out.advances.reserve(logical.size());
+            for (std::size_t i = 0; i < logical.size(); ++i) {
+                out.advances.push_back(CharWidth(logical, i, out.width));
+                out.width += out.advances.back();
+            }
+            return out;
+        }
+        if (const MeasuredLine* known = Shaped(logical))
+            return *known;
         MeasuredLine out;
         out.shaped = NeedsBidi(logical);
         if (out.shaped)
@@ -66,13 +80,17 @@ struct Layout {
 
     int Width(std::u16string_view logical) const
     {
-        // Shaped text is kept as measured last, as wrapping measures a line
-        // whole as its last candidate and drawing measures it again.
+        // Shaped text is kept as measured, as wrapping measures a line's
+        // candidates (the one each line ends with among them, not always
+        // the last) and drawing measures the lines again.
         if (NeedsBidi(logical)) {
-            lastShaped.reset();
+            if (const MeasuredLine* known = Shaped(logical))
+                return known->width;
             MeasuredLine measured = Measure(logical);
             const int width = measured.width;
-            lastShaped.emplace(std::u16string(logical), std::move(measured));
+            auto& slot = shaped[nextShaped];
+            nextShaped = (nextShaped + 1) % shaped.size();
+            slot.emplace(std::u16string(logical), std::move(measured));
             return width;
         }
         int x = 0;
@@ -81,13 +99,26 @@ struct Layout {
         return x;
     }
 
-    mutable std::optional<std::pair<std::u16string, MeasuredLine>> lastShaped{};
+    const MeasuredLine* Shaped(std::u16string_view logical) const
+    {
+        for (const auto& entry : shaped)
+            if (entry && entry->first == logical)
+                return &entry->second;
+        return nullptr;
+    }
+
+    // The shaped lines measured lately, a halving's worth of candidates.
+    mutable std::array<std::optional<std::pair<std::u16string, MeasuredLine>>, 8> shaped{};
+    mutable std::size_t nextShaped = 0;
 };
 
 // Removes the & prefixes: "&&" is one "&", "&x" underlines x (the last
 // such character counts).
 std::u16string StripPrefixes(std::u16string_view text, int& underline)
 {
+    underline = -1;
+    if (text.find(u'&') == std::u16string_view::npos)
+        return std::u16string(text); // the usual text: nothing to take out
     std::u16string out;
     out.reserve(text.size());
     underline = -1;
@@ -130,7 +161,7 @@ std::vector<Line> SplitLines(const std::u16string& text, int underline)
 // Breaks one line between words so that each chunk fits in maxWidth; a word
 // wider than maxWidth stays whole on a line of its own. The spaces at a
 // break are dropped.
-std::vector<Line> WrapLine(const Line& line, const Layout& layout, int maxWidth)
+std::vector<Line> WrapLine(const Line& line, const Layout& layout, int maxWidth, bool plainKnown)
 {
     std::vector<Line> out;
     const std::u16string& t = line.text;
@@ -139,7 +170,7 @@ std::vector<Line> WrapLine(const Line& line, const Layout& layout, int maxWidth)
     // character's advance depends only on it, its predecessor in the chunk
     // and the pen position from the chunk's start. Other text is measured
     // whole for each candidate, as joined forms depend on both neighbours.
-    const bool plain = !NeedsBidi(t);
+    const bool plain = plainKnown || !NeedsBidi(t);
     std::size_t measuredStart = 0, measuredEnd = 0;
     int measuredWidth = 0;
     auto widthOf = [&](std::size_t from, std::size_t to) {
@@ -223,6 +254,36 @@ std::vector<Line> WrapLine(const Line& line, const Layout& layout, int maxWidth)
     return out;
 }
 
+// A line that shaping leaves alone and that fits whole, as WrapLine would
+// give it (without the spaces at its end), with its measure for drawing;
+// none when it may not fit. Text whose advances are none negative is
+// measured once: its width only grows word by word, so the whole fitting
+// means every shorter candidate of WrapLine fits too.
+std::optional<std::pair<Line, MeasuredLine>> FitWhole(const Line& line, const Layout& layout, int maxWidth)
+{
+    const std::size_t last = line.text.find_last_not_of(u' ');
+    const std::size_t end = last == std::u16string::npos ? 0 : last + 1;
+    const std::u16string_view kept = std::u16string_view(line.text).substr(0, end);
+    // Measured as Measure does, up to the first character past the width.
+    MeasuredLine measured;
+    measured.advances.reserve(kept.size());
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+        const int advance = layout.CharWidth(kept, i, measured.width);
+        measured.width += advance;
+        if (advance < 0 || measured.width > maxWidth)
+            return std::nullopt;
+        measured.advances.push_back(advance);
+    }
+    if (measured.width > maxWidth)
+        return std::nullopt; // an empty line where no width is left
+    Line whole;
+    whole.text.assign(kept);
+    if (line.underline >= 0 && line.underline < static_cast<int>(end))
+        whole.underline = line.underline;
+    whole.width = measured.width;
+    return std::make_pair(std::move(whole), std::move(measured));
+}
+
 // Drops the last character, both halves of a surrogate pair at once.
 void PopCharacter(std::u16string& text)
 {
@@ -291,19 +352,43 @@ TextLayout LayOut(std::u16string_view source, UINT format, const Layout& layout,
             line.text.push_back(plain[i]);
         }
         lines.push_back(std::move(line));
+    } else if (plain.find_first_of(u"\r\n") == std::u16string::npos) {
+        // One line, the text itself.
+        Line& line = lines.emplace_back();
+        line.text = std::move(plain);
+        line.underline = underline;
     } else {
         lines = SplitLines(plain, underline);
     }
+    std::vector<std::optional<MeasuredLine>> known; // lines measured as they were wrapped
+    std::vector<bool> plainLines; // lines that shaping leaves alone, as their source line is
     if ((format & DT_WORDBREAK) && !(format & DT_SINGLELINE)) {
         std::vector<Line> wrapped;
-        for (const Line& line : lines)
-            for (Line& chunk : WrapLine(line, layout, rectWidth))
+        for (const Line& line : lines) {
+            // Whether shaping changes a line depends on each character
+            // alone: the pieces of a plain line are plain too.
+            const bool plainLine = !NeedsBidi(line.text);
+            if (plainLine) {
+                if (auto whole = FitWhole(line, layout, rectWidth)) {
+                    wrapped.push_back(std::move(whole->first));
+                    known.resize(wrapped.size());
+                    known.back() = std::move(whole->second);
+                    plainLines.resize(wrapped.size(), true);
+                    continue;
+                }
+            }
+            for (Line& chunk : WrapLine(line, layout, rectWidth, plainLine))
                 wrapped.push_back(std::move(chunk));
+            plainLines.resize(wrapped.size(), plainLine);
+        }
         lines = std::move(wrapped);
     }
     out.measured.reserve(lines.size());
-    for (Line& line : lines) {
-        out.measured.push_back(layout.Measure(line.text));
+    for (std::size_t n = 0; n < lines.size(); ++n) {
+        Line& line = lines[n];
+        const bool plainLine = n < plainLines.size() && plainLines[n];
+        out.measured.push_back(n < known.size() && known[n] ? std::move(*known[n])
+                                                            : layout.Measure(line.text, plainLine));
         line.width = out.measured.back().width;
         if (line.width > rectWidth && (format & (DT_PATH_ELLIPSIS | DT_END_ELLIPSIS | DT_WORD_ELLIPSIS))) {
             if (format & DT_PATH_ELLIPSIS)
@@ -441,8 +526,10 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format)
         style.underlineIndex = line.underline;
         if (line.text.find(u'\t') == std::u16string::npos) {
             // Nothing to replace: the run is drawn as it was measured and shaped.
+            style.plain = !run.shaped; // measured as it stands: no shaping changed it
             DrawRun(*canvas, font, at.x, at.y + tm.tmAscent, line.text, run.advances.data(), s.charExtra, style,
                     run.shaped ? &run.display : nullptr);
+            style.plain = false;
         } else {
             std::u16string shown = line.text;
             std::replace(shown.begin(), shown.end(), u'\t', u' ');

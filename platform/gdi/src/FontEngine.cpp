@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -434,7 +435,12 @@ const std::vector<std::string>& LinkedFontFiles()
     return *files;
 }
 
-const Glyph& RealizedFont::GlyphAt(std::u16string_view text, std::size_t i)
+RealizedFont::~RealizedFont()
+{
+    s_ended.fetch_add(1);
+}
+
+const Glyph& RealizedFont::GlyphBeyondQuick(std::u16string_view text, std::size_t i)
 {
     static const Glyph kNothing;
     const char16_t c = text[i];

@@ -10,6 +10,8 @@
 #include "win32/RecursiveLock.h"
 
 #include <array>
+#include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -35,7 +37,10 @@ struct Glyph {
 class RealizedFont {
 public:
     RealizedFont() { m_quickAdvances.fill(-1); }
-    virtual ~RealizedFont() = default;
+    virtual ~RealizedFont();
+    // How many realised fonts have ended: while it stays, a glyph's address
+    // names the same glyph.
+    static std::uint64_t EndedCount() { return s_ended.load(); }
     // The advance of a character below kQuickAdvances, kept apart from its
     // glyph so that measuring a line looks up no glyph.
     static constexpr char16_t kQuickAdvances = 0x500;
@@ -48,12 +53,24 @@ public:
     }
     virtual const TEXTMETRICW& Metrics() const = 0;
     // The glyph of one character (a code point); surrogate halves give an
-    // empty glyph.
+    // empty glyph. It stays where it is for as long as the font lives.
     virtual const Glyph& GlyphOf(char32_t c) = 0;
     // The glyph at text[i], a UTF-16 text: a surrogate pair gives its
     // character's glyph at its first half and an empty one, which takes no
     // room, at its second; a lone half draws nothing.
-    const Glyph& GlyphAt(std::u16string_view text, std::size_t i);
+    const Glyph& GlyphAt(std::u16string_view text, std::size_t i)
+    {
+        // Text is mostly of the characters whose advances are kept apart:
+        // their glyphs are kept beside them, found without a call.
+        const char16_t c = text[i];
+        if (c < kQuickAdvances) {
+            const Glyph*& glyph = m_quickGlyphs[c];
+            if (!glyph)
+                glyph = &GlyphOf(c);
+            return *glyph;
+        }
+        return GlyphBeyondQuick(text, i);
+    }
     virtual int UnderlinePosition() const = 0;  // pixels below the baseline
     virtual int UnderlineThickness() const = 0;
     virtual int StrikeOutPosition() const = 0;  // pixels above the baseline
@@ -64,7 +81,12 @@ public:
     bool StrikeOut() const { return Metrics().tmStruckOut != 0; }
 
 private:
+    const Glyph& GlyphBeyondQuick(std::u16string_view text, std::size_t i);
+
+    static inline std::atomic<std::uint64_t> s_ended{0};
+
     std::array<int, kQuickAdvances> m_quickAdvances;
+    std::array<const Glyph*, kQuickAdvances> m_quickGlyphs{}; // GlyphOf's glyphs stay where they are
 };
 
 // The font a LOGFONTW describes; the same description gives the same

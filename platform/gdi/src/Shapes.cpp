@@ -212,8 +212,12 @@ Region EllipseRegion(const Canvas& canvas, const RECT& box)
 
 int FillRect(HDC dc, const RECT* rect, HBRUSH brushHandle)
 {
-    auto canvas = Canvas::Of(dc);
     auto brush = BrushArgument(brushHandle);
+    // A hollow brush paints nothing (a transparent control's background):
+    // the DC is only looked up.
+    if (brush && brush->style == BS_NULL && rect)
+        return LookupDc(dc) ? 1 : 0;
+    auto canvas = Canvas::Of(dc);
     if (!canvas || !rect || !brush)
         return 0;
     FillWithBrush(*canvas, canvas->ToSurface(*rect), brush.get());

@@ -7,6 +7,7 @@
 #include "win32/WideString.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -251,10 +252,15 @@ __attribute__((target("avx2"))) void BlendGlyphEights(Surface& surface, int left
     }
 }
 
-bool HasAvx2()
+// Asked once, before any thread draws: a test per glyph is a load.
+const bool g_hasAvx2 = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+}();
+
+inline bool HasAvx2()
 {
-    static const bool has = __builtin_cpu_supports("avx2");
-    return has;
+    return g_hasAvx2;
 }
 #endif
 
@@ -282,8 +288,215 @@ void BlendRow(Pixel* row, const BYTE* coverage, int width, Pixel color)
         BlendPixel(row[col], coverage[col], source, solid);
 }
 
+void BlendGlyphAfresh(Surface& surface, int left, int top, const Glyph& glyph, Pixel color);
+
+// The rows of a box of a surface, width a multiple of four, one after the
+// other in memory upwards on a bottom-up surface.
+struct SurfaceBox {
+    Pixel* first;
+    std::ptrdiff_t step;
+    int width;
+    int rows;
+
+    SurfaceBox(Surface& surface, int left, int top, int w, int h)
+        : first(surface.Row(top) + left), step(surface.IsBottomUp() ? -surface.Width() : surface.Width()), width(w),
+          rows(h)
+    {
+    }
+
+    // Where the box holds before (rows x width, row by row) to the byte, puts
+    // after in its place and answers true; otherwise leaves the box as it
+    // was. Each row is compared and replaced in turn: rows already replaced
+    // held before, and go back to it when a later row differs. The usual
+    // widths of a small font's glyphs are unrolled.
+    bool Replace(const Pixel* before, const Pixel* after) const
+    {
+        switch (width) {
+        case 4: return ReplaceRows<4>(before, after);
+        case 8: return ReplaceRows<8>(before, after);
+        case 12: return ReplaceRows<12>(before, after);
+        case 16: return ReplaceRows<16>(before, after);
+        default: break;
+        }
+        Pixel* row = first;
+        const std::size_t bytes = static_cast<std::size_t>(width) * sizeof(Pixel);
+        for (int y = 0; y < rows; ++y, row += step, before += width, after += width) {
+            if (std::memcmp(row, before, bytes) != 0) {
+                Restore(y, before - static_cast<std::size_t>(y) * width);
+                return false;
+            }
+            std::memcpy(row, after, bytes);
+        }
+        return true;
+    }
+
+    template <int W>
+    bool ReplaceRows(const Pixel* before, const Pixel* after) const
+    {
+#if defined(MARLWICK_BLEND_AVX2)
+        if (HasAvx2())
+            return ReplaceRowsAvx2<W>(before, after);
+#endif
+        Pixel* row = first;
+        for (int y = 0; y < rows; ++y, row += step, before += W, after += W) {
+            Pixel current[W];
+            std::memcpy(current, row, sizeof current);
+            if (std::memcmp(current, before, sizeof current) != 0) {
+                Restore(y, before - static_cast<std::size_t>(y) * W);
+                return false;
+            }
+            std::memcpy(row, after, sizeof current);
+        }
+        return true;
+    }
+
+#if defined(MARLWICK_BLEND_AVX2)
+    // The same, eight pixels to an instruction (and a last four).
+    template <int W>
+    __attribute__((target("avx2"))) bool ReplaceRowsAvx2(const Pixel* before, const Pixel* after) const
+    {
+        constexpr int kEights = W / 8;
+        constexpr bool kTail = W % 8 != 0;
+        Pixel* row = first;
+        for (int y = 0; y < rows; ++y, row += step, before += W, after += W) {
+            __m256i diff = _mm256_setzero_si256();
+            for (int e = 0; e < kEights; ++e)
+                diff = _mm256_or_si256(diff,
+                                       _mm256_xor_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + 8 * e)),
+                                                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(before + 8 * e))));
+            bool same = _mm256_testz_si256(diff, diff) != 0;
+            if constexpr (kTail) {
+                const __m128i tail =
+                    _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 8 * kEights)),
+                                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(before + 8 * kEights)));
+                same = same && _mm_testz_si128(tail, tail) != 0;
+            }
+            if (!same) {
+                Restore(y, before - static_cast<std::size_t>(y) * W);
+                return false;
+            }
+            for (int e = 0; e < kEights; ++e)
+                _mm256_storeu_si256(reinterpret_cast<__m256i*>(row + 8 * e),
+                                    _mm256_loadu_si256(reinterpret_cast<const __m256i*>(after + 8 * e)));
+            if constexpr (kTail)
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(row + 8 * kEights),
+                                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(after + 8 * kEights)));
+        }
+        return true;
+    }
+#endif
+
+    template <int W>
+    void SaveRows(Pixel* out) const
+    {
+        const Pixel* row = first;
+        for (int y = 0; y < rows; ++y, row += step, out += W)
+            std::memcpy(out, row, W * sizeof(Pixel));
+    }
+
+    // Puts the first count rows of saved back.
+    void Restore(int count, const Pixel* saved) const
+    {
+        Pixel* row = first;
+        for (int y = 0; y < count; ++y, row += step, saved += width)
+            std::memcpy(row, saved, static_cast<std::size_t>(width) * sizeof(Pixel));
+    }
+
+    void SaveTo(std::vector<Pixel>& saved) const
+    {
+        saved.resize(static_cast<std::size_t>(width) * rows);
+        switch (width) {
+        case 4: return SaveRows<4>(saved.data());
+        case 8: return SaveRows<8>(saved.data());
+        case 12: return SaveRows<12>(saved.data());
+        case 16: return SaveRows<16>(saved.data());
+        default: break;
+        }
+        Pixel* out = saved.data();
+        const Pixel* row = first;
+        const std::size_t bytes = static_cast<std::size_t>(width) * sizeof(Pixel);
+        for (int y = 0; y < rows; ++y, row += step, out += width)
+            std::memcpy(out, row, bytes);
+    }
+};
+
+// The last blends of glyphs on this thread, each with the pixels it was
+// made over and the pixels it made. A blend depends on nothing else, so a
+// glyph drawn again in the same colour over the same pixels (a text set
+// again, or a letter that comes back along a line over a plain or banded
+// background, as a progress display's texts do over its skin) takes what it
+// made before instead of blending again. A glyph is known by its address,
+// which names no other glyph until a realised font ends; the row it starts
+// on is part of the key, as a background's bands differ from line to line.
+class BlendMemo {
+public:
+    static BlendMemo& OfThisThread()
+    {
+        thread_local BlendMemo memo;
+        return memo;
+    }
+
+    template <typename Blend>
+    void Draw(Surface& surface, int left, int top, const Glyph& glyph, Pixel color, Blend&& blend)
+    {
+        // A large glyph rarely comes back over the same pixels, and its
+        // copies would cost more than its blends save.
+        if (static_cast<long long>(glyph.stride) * glyph.rows > kLargest) {
+            blend();
+            return;
+        }
+        const SurfaceBox box(surface, left, top, glyph.stride, glyph.rows);
+        const std::uint64_t ended = RealizedFont::EndedCount();
+        if (ended != m_fontsEnded) {
+            for (Entry& entry : m_entries)
+                entry.glyph = nullptr;
+            m_fontsEnded = ended;
+        }
+        const auto key = reinterpret_cast<std::uintptr_t>(&glyph);
+        // The high bits of a multiplicative hash: glyphs of one font lie a
+        // few hundred bytes apart, and their low bits repeat.
+        const std::uint64_t mixed = (static_cast<std::uint64_t>(key) ^ (static_cast<std::uint64_t>(color) << 40) ^
+                                     (static_cast<std::uint64_t>(static_cast<std::uint32_t>(top)) << 20)) *
+                                    0x9E3779B97F4A7C15ull;
+        const std::size_t slot = static_cast<std::size_t>(mixed >> (64 - kSlotBits));
+        Entry& entry = m_entries[slot];
+        if (entry.glyph == &glyph && entry.color == color && entry.top == top &&
+            box.Replace(entry.before.data(), entry.after.data()))
+            return;
+        entry.glyph = nullptr; // until both sides are saved
+        box.SaveTo(entry.before);
+        blend();
+        box.SaveTo(entry.after);
+        entry.glyph = &glyph;
+        entry.color = color;
+        entry.top = top;
+    }
+
+private:
+    static constexpr long long kLargest = 32 * 32;
+    static constexpr int kSlotBits = 10;
+    static constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
+
+    struct Entry {
+        const Glyph* glyph = nullptr;
+        Pixel color = 0;
+        int top = 0;
+        std::vector<Pixel> before;
+        std::vector<Pixel> after;
+    };
+    std::array<Entry, kSlots> m_entries{};
+    std::uint64_t m_fontsEnded = RealizedFont::EndedCount();
+};
+
 // A glyph's padded rows at (left, top), every pixel of them inside the clip.
-void BlendGlyph(Surface& surface, int left, int top, const Glyph& glyph, Pixel color)
+void BlendGlyph(BlendMemo& memo, Surface& surface, int left, int top, const Glyph& glyph, Pixel color)
+{
+    memo.Draw(surface, left, top, glyph, color,
+                                   [&] { BlendGlyphAfresh(surface, left, top, glyph, color); });
+}
+
+// The same, blended pixel by pixel.
+void BlendGlyphAfresh(Surface& surface, int left, int top, const Glyph& glyph, Pixel color)
 {
 #if defined(MARLWICK_BLEND_AVX2)
     if (HasAvx2()) {
@@ -311,12 +524,12 @@ int DrawRun(Canvas& canvas, RealizedFont& font, int x, int baseline, std::u16str
 {
     auto lock = FontLock();
     const double angle = font.Angle();
-    const double cosA = std::cos(angle), sinA = std::sin(angle);
+    const double cosA = angle != 0 ? std::cos(angle) : 1.0, sinA = angle != 0 ? std::sin(angle) : 0.0;
     // Right-to-left runs are drawn from their end; each code unit keeps its
     // own advance wherever it stands.
     // Text that shaping leaves alone is drawn as it stands, without a copy.
     DisplayText ownDisplay;
-    if (!given && NeedsBidi(logical)) {
+    if (!given && !style.plain && NeedsBidi(logical)) {
         ownDisplay = ForDisplay(logical);
         given = &ownDisplay;
     }
@@ -336,6 +549,7 @@ int DrawRun(Canvas& canvas, RealizedFont& font, int x, int baseline, std::u16str
             return box.left >= plain.left && box.top >= plain.top && box.right <= plain.right && box.bottom <= plain.bottom;
         return AllInside(canvas, style, box);
     };
+    BlendMemo& memo = BlendMemo::OfThisThread();
     int pen = x;
     for (std::size_t v = 0; v < text.size(); ++v) {
         const std::size_t i = display.visualOrder.empty() ? v : display.visualOrder[v];
@@ -359,7 +573,7 @@ int DrawRun(Canvas& canvas, RealizedFont& font, int x, int baseline, std::u16str
             // up to four pixels show: those columns blend with no coverage,
             // which leaves them as they are, and every row goes four pixels
             // at a time.
-            BlendGlyph(*canvas.surface, box.left, box.top, glyph, style.color);
+            BlendGlyph(memo, *canvas.surface, box.left, box.top, glyph, style.color);
         } else if (allInside(box)) {
             // The usual case: the whole glyph shows, so no pixel needs the clip test.
             for (int row = 0; row < glyph.rows; ++row) {

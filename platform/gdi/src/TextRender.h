@@ -24,6 +24,7 @@ struct RunStyle {
     const RECT* clip = nullptr; // surface coordinates, in addition to the DC's clip
     int underlineIndex = -1;    // a character to underline on its own (the & prefix)
     bool drawGlyphs = true;
+    bool plain = false; // the caller knows the text needs no shaping
 };
 
 // Draws text with its pen at (x, baseline), surface coordinates; dx gives

@@ -70,8 +70,14 @@ void Apply(WindowData& window, const gdi::Region& area, UINT flags, std::vector<
         gdi::Region childArea = inClient;
         childArea.Offset(-child->rect.left, -child->rect.top);
         childArea.IntersectWith(WindowBox(*child));
-        if (!childArea.IsEmpty())
-            Apply(*child, childArea, flags | RDW_FRAME, woken); // a covered border repaints too
+        if (childArea.IsEmpty())
+            continue;
+        // A covered border repaints too; a child without one (a label, as a
+        // dialog has many) has no frame to paint unless one was asked for.
+        const RECT childClient = ClientBox(*child);
+        const RECT childBox = WindowBox(*child);
+        const bool bordered = !EqualRect(&childClient, &childBox);
+        Apply(*child, childArea, bordered ? flags | RDW_FRAME : flags, woken);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "user/ProgressBar.h"
 
 #include <algorithm>
+#include <climits>
 #include <mutex>
 #include <unordered_map>
 
@@ -147,10 +148,17 @@ void PaintProgressBar(HWND hwnd, HDC dc)
         FillRect(dc, &done, bar);
         return;
     }
-    // The block that the position reaches into is drawn whole, cut at the end.
+    // The block that the position reaches into is drawn whole, cut at the
+    // end. A move repaints the few columns whose blocks it changed: the
+    // blocks wholly outside the DC's clip would draw nothing, and are passed.
+    RECT shown{INT_MIN, INT_MIN, INT_MAX, INT_MAX};
+    if (GetMapMode(dc) != MM_TEXT || GetClipBox(dc, &shown) == ERROR)
+        shown = {INT_MIN, INT_MIN, INT_MAX, INT_MAX};
     const int block = geometry.Block();
     for (int x = 0; x < filled; x += block + 2) {
         RECT piece = {inner.left + x, inner.top, std::min(inner.left + x + block, inner.right), inner.bottom};
+        if (piece.right <= shown.left || piece.left >= shown.right)
+            continue;
         FillRect(dc, &piece, bar);
     }
 }

@@ -55,9 +55,9 @@ void CutOut(gdi::Region& visible, const WindowData& window)
     visible = gdi::Region::Combine(visible, ShapeInRoot(window), RGN_DIFF);
 }
 
-// What of area (root coordinates) the window may paint. Runs under the
-// manager's lock.
-gdi::Region VisiblePart(const WindowData& window, const RECT& area, DWORD flags)
+// What of area (root coordinates) the window may paint; box is the
+// window's rectangle in root coordinates. Runs under the manager's lock.
+gdi::Region VisiblePart(const WindowData& window, RECT box, const RECT& area, DWORD flags)
 {
     if (!ShownWithParents(window))
         return {};
@@ -69,7 +69,7 @@ gdi::Region VisiblePart(const WindowData& window, const RECT& area, DWORD flags)
         if (current->region)
             visible = gdi::Region::Combine(visible, ShapeInRoot(*current), RGN_AND);
         else
-            visible.IntersectWith(RectInRoot(*current, false));
+            visible.IntersectWith(box);
         const WindowData* parent = manager.Peek(current->parent);
         if (!parent)
             break;
@@ -82,7 +82,14 @@ gdi::Region VisiblePart(const WindowData& window, const RECT& area, DWORD flags)
                     CutOut(visible, *above);
             }
         }
-        visible.IntersectWith(RectInRoot(*parent, true));
+        // The parent's rectangles follow from the child's, which lies at
+        // its place in the parent's client area, without another walk up.
+        const RECT client = ClientBox(*parent);
+        const POINT corner{box.left - current->rect.left - client.left, box.top - current->rect.top - client.top};
+        visible.IntersectWith(RECT{corner.x + client.left, corner.y + client.top, corner.x + client.right,
+                                   corner.y + client.bottom});
+        box = {corner.x, corner.y, corner.x + (parent->rect.right - parent->rect.left),
+               corner.y + (parent->rect.bottom - parent->rect.top)};
         current = parent;
         clipSiblings = (current->style & WS_CLIPSIBLINGS) != 0;
     }
@@ -159,9 +166,14 @@ HDC MakeWindowDC(HWND hwnd, bool whole, DWORD flags, const gdi::Region* limit)
             return nullptr;
         surface = SurfaceUnder(*window);
         ++window->openDCs;
-        RECT area = RectInRoot(*window, !whole);
+        const RECT box = RectInRoot(*window, false);
+        RECT area = box;
+        if (!whole) {
+            const RECT client = ClientBox(*window);
+            area = {box.left + client.left, box.top + client.top, box.left + client.right, box.top + client.bottom};
+        }
         origin = {area.left, area.top};
-        visible = VisiblePart(*window, area, flags);
+        visible = VisiblePart(*window, box, area, flags);
     }
     visible.Offset(-origin.x, -origin.y);
     if (limit && limit->Rects().size() == 1)
@@ -289,6 +301,8 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint)
     gdi::Region update;
     bool erase = false;
     bool eraseLeft = false;
+    RECT client;
+    DWORD clipFlags = 0;
     {
         auto& manager = WindowManager::Get();
         std::lock_guard lock(manager.mutex);
@@ -303,12 +317,16 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint)
         window->eraseLeft = false;
         window->internalPaint = false;
         ++window->painting; // until EndPaint: the window is not done yet
+        // What GetClientRect and ClipFlagsOf would answer, read under the
+        // same hold of the lock.
+        const RECT box = ClientBox(*window);
+        client = {0, 0, box.right - box.left, box.bottom - box.top};
+        clipFlags = ((window->style & WS_CLIPCHILDREN) ? DCX_CLIPCHILDREN : 0) |
+                    ((window->style & WS_CLIPSIBLINGS) ? DCX_CLIPSIBLINGS : 0);
     }
-    RECT client;
-    GetClientRect(hwnd, &client);
     update.IntersectWith(client);
     *paint = {};
-    paint->hdc = MakeWindowDC(hwnd, false, ClipFlagsOf(hwnd), &update);
+    paint->hdc = MakeWindowDC(hwnd, false, clipFlags, &update);
     paint->rcPaint = update.IsEmpty() ? RECT{0, 0, 0, 0} : update.Bounds();
     paint->fErase = eraseLeft ? TRUE : FALSE;
     if (erase)
