@@ -143,6 +143,34 @@ TEST_F(CodePageUtf8, InvalidSequencesBecomeReplacementCharactersOrFailWhenAsked)
     EXPECT_EQ(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, "\xC3\xA9", 2, nullptr, 0), 1) << "valid text passes";
 }
 
+// Long runs of ASCII are widened a word at a time: a character of another
+// script, a broken sequence or the end of the text may fall at any place in
+// the word, and must come out as it does on its own.
+TEST_F(CodePageUtf8, TextsDecodeTheSameWhereverTheirCharactersFallInARunOfAscii)
+{
+    const std::string pieces[] = {"\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x8E\x89", "\xFF", "\xE2\x82"};
+    const std::u16string wides[] = {u"\u00E9", u"\u20AC", u"\U0001F389", u"\uFFFD", u"\uFFFD"};
+    const std::string ascii = "abcdefghijklmnopqrstuvwxyz0123";
+    for (std::size_t piece = 0; piece < std::size(pieces); ++piece) {
+        for (std::size_t before = 0; before <= 17; ++before) {
+            for (std::size_t after : {std::size_t{0}, std::size_t{1}, std::size_t{7}, std::size_t{8}, std::size_t{13}}) {
+                SCOPED_TRACE(testing::Message() << piece << " after " << before << " before " << after);
+                const std::string bytes = ascii.substr(0, before) + pieces[piece] + ascii.substr(0, after);
+                const std::u16string wide = Utf8ToUtf16(ascii.substr(0, before)) + wides[piece] +
+                                            Utf8ToUtf16(ascii.substr(0, after));
+                EXPECT_EQ(AnsiToWide(bytes), wide);
+                WCHAR out[64] = {};
+                const int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), out, 64);
+                EXPECT_EQ(std::u16string(out, static_cast<std::size_t>(n > 0 ? n : 0)), wide);
+                EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0),
+                          static_cast<int>(wide.size()));
+            }
+        }
+    }
+    // Only bytes that start nothing: one replacement each, the most a text can grow.
+    EXPECT_EQ(AnsiToWide(std::string(19, '\x80')), std::u16string(19, u'\uFFFD'));
+}
+
 TEST_F(CodePageUtf8, LoneSurrogatesBecomeReplacementCharactersOrFailWhenAsked)
 {
     char out[16] = {};

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <atomic>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -116,64 +117,69 @@ bool ValidSecondByte(unsigned char lead, unsigned char b)
     }
 }
 
-void AppendCodePoint(std::u16string& out, char32_t c)
-{
-    if (c >= 0x10000) {
-        c -= 0x10000;
-        out += static_cast<char16_t>(0xD800 + (c >> 10));
-        out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-    } else {
-        out += static_cast<char16_t>(c);
-    }
-}
-
 // Strict UTF-8: each maximal invalid part of a sequence becomes one U+FFFD.
 // Returns false when any replacement was made.
 bool DecodeUtf8(std::string_view in, std::u16string& out)
 {
+    // No sequence gives more UTF-16 units than it has bytes (four bytes make
+    // a surrogate pair, an invalid part one U+FFFD per byte at most), so the
+    // text is decoded into room made once and cut to what was written.
     bool clean = true;
-    out.reserve(in.size());
+    const std::size_t base = out.size();
+    out.resize(base + in.size());
+    char16_t* const first = out.data() + base;
+    char16_t* to = first;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(in.data());
+    const std::size_t size = in.size();
     std::size_t i = 0;
-    while (i < in.size()) {
-        // A run of ASCII, most of a text, is widened in one step.
-        std::size_t end = i;
-        while (end < in.size() && static_cast<unsigned char>(in[end]) < 0x80)
-            ++end;
-        if (end > i) {
-            const std::size_t at = out.size();
-            out.resize(at + (end - i));
-            for (std::size_t k = i; k < end; ++k)
-                out[at + (k - i)] = static_cast<char16_t>(in[k]);
-            i = end;
-            continue;
+    while (i < size) {
+        // A run of ASCII, most of a text, is widened eight bytes at a time.
+        while (i + 8 <= size) {
+            std::uint64_t word;
+            std::memcpy(&word, bytes + i, sizeof word);
+            if (word & 0x8080808080808080ull)
+                break;
+            for (std::size_t k = 0; k < 8; ++k)
+                to[k] = bytes[i + k];
+            to += 8;
+            i += 8;
         }
-        const auto lead = static_cast<unsigned char>(in[i]);
+        while (i < size && bytes[i] < 0x80)
+            *to++ = bytes[i++];
+        if (i >= size)
+            break;
+        const unsigned char lead = bytes[i];
         // Not ASCII (the runs above take that): 2 to 4, or 0 for no lead byte.
         const std::size_t length = Utf8SequenceLength(lead);
         if (length == 0) {
-            out += kReplacement;
+            *to++ = kReplacement;
             clean = false;
             ++i;
             continue;
         }
         char32_t c = lead & (0xFF >> (length + 1));
         std::size_t taken = 1;
-        while (taken < length && i + taken < in.size()) {
-            const auto b = static_cast<unsigned char>(in[i + taken]);
+        while (taken < length && i + taken < size) {
+            const unsigned char b = bytes[i + taken];
             const bool valid = taken == 1 ? ValidSecondByte(lead, b) : (b & 0xC0) == 0x80;
             if (!valid)
                 break;
             c = (c << 6) | (b & 0x3F);
             ++taken;
         }
-        if (taken == length) {
-            AppendCodePoint(out, c);
-        } else {
-            out += kReplacement;
+        if (taken != length) {
+            *to++ = kReplacement;
             clean = false;
+        } else if (c >= 0x10000) {
+            c -= 0x10000;
+            *to++ = static_cast<char16_t>(0xD800 + (c >> 10));
+            *to++ = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+        } else {
+            *to++ = static_cast<char16_t>(c);
         }
         i += taken;
     }
+    out.resize(base + static_cast<std::size_t>(to - first));
     return clean;
 }
 
