@@ -76,6 +76,13 @@ bool IsMissing(const VARIANT& value)
 
 std::optional<std::u16string> ToString(const VARIANT& value)
 {
+    // A string, or a reference to one, is its own text: read in place rather
+    // than copied to a new BSTR first.
+    const BSTR* direct = value.vt == VT_BSTR                          ? &value.bstrVal
+                         : value.vt == (VT_BSTR | VT_BYREF) && value.pbstrVal ? value.pbstrVal
+                                                                          : nullptr;
+    if (direct)
+        return std::u16string(*direct ? *direct : u"", SysStringLen(*direct));
     CVariant text;
     if (FAILED(VariantChangeType(&text, &value, 0, VT_BSTR)))
         return std::nullopt;
