@@ -148,8 +148,11 @@ TEST_F(CodePageUtf8, InvalidSequencesBecomeReplacementCharactersOrFailWhenAsked)
 // the word, and must come out as it does on its own.
 TEST_F(CodePageUtf8, TextsDecodeTheSameWhereverTheirCharactersFallInARunOfAscii)
 {
-    const std::string pieces[] = {"\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x8E\x89", "\xFF", "\xE2\x82"};
-    const std::u16string wides[] = {u"\u00E9", u"\u20AC", u"\U0001F389", u"\uFFFD", u"\uFFFD"};
+    const std::string pieces[] = {"\xC3\xA9",     "\xDF\xBF", "\xE2\x82\xAC", "\xEF\xBF\xBD", "\xE0\xA0\x80",
+                                  "\xED\x9F\xBF", "\xF0\x9F\x8E\x89", "\xFF",     "\xE2\x82",     "\xC3",
+                                  "\xED\xA0\x80"};
+    const std::u16string wides[] = {u"\u00E9", u"\u07FF",     u"\u20AC", u"\uFFFD", u"\u0800", u"\uD7FF",
+                                    u"\U0001F389", u"\uFFFD", u"\uFFFD", u"\uFFFD", u"\uFFFD\uFFFD\uFFFD"};
     const std::string ascii = "abcdefghijklmnopqrstuvwxyz0123";
     for (std::size_t piece = 0; piece < std::size(pieces); ++piece) {
         for (std::size_t before = 0; before <= 17; ++before) {

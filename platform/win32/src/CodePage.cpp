@@ -149,6 +149,19 @@ bool DecodeUtf8(std::string_view in, std::u16string& out)
         if (i >= size)
             break;
         const unsigned char lead = bytes[i];
+        // The two- and three-byte characters of most scripts, whole and
+        // valid, straight; anything else by the general steps below.
+        if (lead >= 0xC2 && lead <= 0xDF && i + 1 < size && (bytes[i + 1] & 0xC0) == 0x80) {
+            *to++ = static_cast<char16_t>(((lead & 0x1F) << 6) | (bytes[i + 1] & 0x3F));
+            i += 2;
+            continue;
+        }
+        if (lead >= 0xE1 && lead <= 0xEF && lead != 0xED && i + 2 < size && (bytes[i + 1] & 0xC0) == 0x80
+            && (bytes[i + 2] & 0xC0) == 0x80) {
+            *to++ = static_cast<char16_t>(((lead & 0x0F) << 12) | ((bytes[i + 1] & 0x3F) << 6) | (bytes[i + 2] & 0x3F));
+            i += 3;
+            continue;
+        }
         // Not ASCII (the runs above take that): 2 to 4, or 0 for no lead byte.
         const std::size_t length = Utf8SequenceLength(lead);
         if (length == 0) {
