@@ -153,17 +153,17 @@ TEST_F(CodePageUtf8, TextsDecodeTheSameWhereverTheirCharactersFallInARunOfAscii)
                                   "\xED\xA0\x80"};
     const std::u16string wides[] = {u"\u00E9", u"\u07FF",     u"\u20AC", u"\uFFFD", u"\u0800", u"\uD7FF",
                                     u"\U0001F389", u"\uFFFD", u"\uFFFD", u"\uFFFD", u"\uFFFD\uFFFD\uFFFD"};
-    const std::string ascii = "abcdefghijklmnopqrstuvwxyz0123";
+    const std::string ascii = "abcdefghijklmnopqrstuvwxyz0123456789ABCD";
     for (std::size_t piece = 0; piece < std::size(pieces); ++piece) {
-        for (std::size_t before = 0; before <= 17; ++before) {
-            for (std::size_t after : {std::size_t{0}, std::size_t{1}, std::size_t{7}, std::size_t{8}, std::size_t{13}}) {
+        for (std::size_t before = 0; before <= 33; ++before) {
+            for (std::size_t after : {std::size_t{0}, std::size_t{1}, std::size_t{7}, std::size_t{8}, std::size_t{13}, std::size_t{16}, std::size_t{31}}) {
                 SCOPED_TRACE(testing::Message() << piece << " after " << before << " before " << after);
                 const std::string bytes = ascii.substr(0, before) + pieces[piece] + ascii.substr(0, after);
                 const std::u16string wide = Utf8ToUtf16(ascii.substr(0, before)) + wides[piece] +
                                             Utf8ToUtf16(ascii.substr(0, after));
                 EXPECT_EQ(AnsiToWide(bytes), wide);
-                WCHAR out[64] = {};
-                const int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), out, 64);
+                WCHAR out[96] = {};
+                const int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), out, 96);
                 EXPECT_EQ(std::u16string(out, static_cast<std::size_t>(n > 0 ? n : 0)), wide);
                 EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0),
                           static_cast<int>(wide.size()));
