@@ -78,9 +78,11 @@ std::optional<std::u16string> ToString(const VARIANT& value)
 {
     // A string, or a reference to one, is its own text: read in place rather
     // than copied to a new BSTR first.
-    const BSTR* direct = value.vt == VT_BSTR                          ? &value.bstrVal
-                         : value.vt == (VT_BSTR | VT_BYREF) && value.pbstrVal ? value.pbstrVal
-                                                                          : nullptr;
+    const BSTR* direct = nullptr;
+    if (value.vt == VT_BSTR)
+        direct = &value.bstrVal;
+    else if (value.vt == (VT_BSTR | VT_BYREF))
+        direct = value.pbstrVal; // a null reference goes to the conversion, which refuses it
     if (direct)
         return std::u16string(*direct ? *direct : u"", SysStringLen(*direct));
     CVariant text;

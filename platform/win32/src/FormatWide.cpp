@@ -38,7 +38,7 @@ std::u16string PrintNumber(const std::string& spec, Value value)
 template <typename Value>
 bool AppendPlainNumber(std::u16string& out, const std::string& spec, WCHAR conv, Value value)
 {
-    // The specification is "%" and the conversion: nothing between.
+    // The format item is "%" and its conversion letter, nothing between.
     if (spec.size() != 2)
         return false;
     char digits[24];
