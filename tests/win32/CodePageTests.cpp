@@ -162,6 +162,10 @@ TEST_F(CodePageUtf8, TextsDecodeTheSameWhereverTheirCharactersFallInARunOfAscii)
                 const std::u16string wide = Utf8ToUtf16(ascii.substr(0, before)) + wides[piece] +
                                             Utf8ToUtf16(ascii.substr(0, after));
                 EXPECT_EQ(AnsiToWide(bytes), wide);
+                // The valid pieces come back whole the other way.
+                if (piece < 7) {
+                    EXPECT_EQ(WideToAnsi(wide), bytes);
+                }
                 WCHAR out[96] = {};
                 const int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), out, 96);
                 EXPECT_EQ(std::u16string(out, static_cast<std::size_t>(n > 0 ? n : 0)), wide);
