@@ -25,6 +25,9 @@ TEST(CStringFormat, IntegersTakeTheirWidthsFlagsAndWindowsSizes)
     EXPECT_EQ(text, u"-2147483648 4294967295");
     text.Format(u"%I64d", static_cast<LONGLONG>(1) << 40);
     EXPECT_EQ(text, u"1099511627776");
+    // Plain conversions, written without the host's printf, cut and case as it does.
+    text.Format(u"%hd %hu %X %x %i %u", 70000, 70000, 0xF00Du, 0x9ABCu, -7, 0u);
+    EXPECT_EQ(text, u"4464 4464 F00D 9abc -7 0");
 }
 
 TEST(CStringFormat, StringsCharactersAndOddSpecifications)

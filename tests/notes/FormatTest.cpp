@@ -103,6 +103,23 @@ TEST(DateTimeTest, TextFormsAndTheirParsing)
         EXPECT_EQ(FormatDateTime(*parsed), text);
     }
     EXPECT_EQ(ParseDateTime("2026-12-08T09:05:00"), ParseDateTime("2026-12-08 09:05:00"));
+    // Years of four digits are written without printf: the edges of that
+    // range, and the years outside it, each as printf writes them.
+    const struct {
+        CivilTime civil;
+        const char* text;
+    } edges[] = {
+        {{0, 1, 1, 0, 0, 0}, "0000-01-01 00:00:00"},   {{9999, 12, 31, 23, 59, 59}, "9999-12-31 23:59:59"},
+        {{10000, 1, 1, 0, 0, 0}, "10000-01-01 00:00:00"}, {{-1, 12, 31, 7, 8, 9}, "-001-12-31 07:08:09"},
+        {{305, 10, 9, 10, 20, 30}, "0305-10-09 10:20:30"},
+    };
+    for (const auto& edge : edges) {
+        EXPECT_EQ(FormatDateTime({SecondsFromCivil(edge.civil), DatePrecision::DateAndTime}), edge.text);
+        const std::string text = edge.text;
+        const std::size_t space = text.find(' ');
+        EXPECT_EQ(FormatDateTime({SecondsFromCivil(edge.civil), DatePrecision::DateOnly}), text.substr(0, space));
+        EXPECT_EQ(FormatDateTime({SecondsFromCivil(edge.civil), DatePrecision::TimeOnly}), text.substr(space + 1));
+    }
     for (const char* bad : {"", "2026-02-29", "2025-13-01", "2026-04-31", "2026-12-08 24:00:00", "2026-1-8",
                             "2026-12-08 09:05", "08/12/2026", "2026-12-08 09:05:00Z", "12:60:00"})
         EXPECT_FALSE(ParseDateTime(bad)) << bad;

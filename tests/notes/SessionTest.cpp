@@ -70,6 +70,13 @@ TEST_F(SessionTest, AbbreviateNameDropsTheLabelsOfCanonicalNamesOnly)
         {"ann.lee@example.com", "ann.lee@example.com"},
         {"CN=Ann Lee/Sales/O=Acme", "CN=Ann Lee/Sales/O=Acme"}, // one component unlabelled
         {"XY=Ann/O=Acme", "XY=Ann/O=Acme"},
+        // Every label, in either case; labels that only look like them are not.
+        {"Cn=A/oU=B/O=C/c=D/G=E/s=F/I=G/q=H/P=I/a=J", "A/B/C/D/E/F/G/H/I/J"},
+        {"ON=Ann/O=Acme", "ON=Ann/O=Acme"},
+        {"CO=Ann/O=Acme", "CO=Ann/O=Acme"},
+        {"CNN=Ann/O=Acme", "CNN=Ann/O=Acme"},
+        {"CN=Ann/X=Acme", "CN=Ann/X=Acme"},
+        {"=Ann/O=Acme", "=Ann/O=Acme"},
         {"", ""},
     };
     for (const auto& c : cases) {

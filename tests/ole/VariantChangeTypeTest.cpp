@@ -158,3 +158,39 @@ TEST(VariantChangeType, ObjectsErrorsAndNullHaveNoOtherForm)
 }
 
 } // namespace
+
+namespace {
+
+// ToString reads a string, or a reference to one, without converting it: the
+// text must still be the VARIANT's own, whole, and independent of it.
+TEST(VariantToString, StringsAndReferencesToThemAreTheirWholeText)
+{
+    BSTR text = SysAllocStringLen(u"a\0b c", 5);
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = VT_BSTR;
+    value.bstrVal = text;
+    const auto direct = ole::ToString(value);
+    ASSERT_TRUE(direct);
+    EXPECT_EQ(*direct, std::u16string(u"a\0b c", 5)) << "an embedded NUL is text like any other";
+    VARIANT ref;
+    VariantInit(&ref);
+    ref.vt = VT_BSTR | VT_BYREF;
+    ref.pbstrVal = &text;
+    EXPECT_EQ(ole::ToString(ref), direct);
+    text[0] = u'z';
+    EXPECT_EQ(direct->front(), u'a') << "the result is a copy, not a view of the BSTR";
+    SysFreeString(text);
+
+    value.bstrVal = nullptr;
+    EXPECT_EQ(ole::ToString(value), std::u16string());
+    BSTR none = nullptr;
+    ref.pbstrVal = &none;
+    EXPECT_EQ(ole::ToString(ref), std::u16string());
+    ref.pbstrVal = nullptr;
+    EXPECT_FALSE(ole::ToString(ref)) << "a reference to nothing has no text";
+    // Other types still go through the conversion.
+    EXPECT_EQ(ole::ToString(ole::MakeLong(-12)), std::u16string(u"-12"));
+}
+
+} // namespace

@@ -143,6 +143,41 @@ TEST_F(CodePageUtf8, InvalidSequencesBecomeReplacementCharactersOrFailWhenAsked)
     EXPECT_EQ(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, "\xC3\xA9", 2, nullptr, 0), 1) << "valid text passes";
 }
 
+// Long runs of ASCII are widened a word at a time: a character of another
+// script, a broken sequence or the end of the text may fall at any place in
+// the word, and must come out as it does on its own.
+TEST_F(CodePageUtf8, TextsDecodeTheSameWhereverTheirCharactersFallInARunOfAscii)
+{
+    const std::string pieces[] = {"\xC3\xA9",     "\xDF\xBF", "\xE2\x82\xAC", "\xEF\xBF\xBD", "\xE0\xA0\x80",
+                                  "\xED\x9F\xBF", "\xF0\x9F\x8E\x89", "\xFF",     "\xE2\x82",     "\xC3",
+                                  "\xED\xA0\x80"};
+    const std::u16string wides[] = {u"\u00E9", u"\u07FF",     u"\u20AC", u"\uFFFD", u"\u0800", u"\uD7FF",
+                                    u"\U0001F389", u"\uFFFD", u"\uFFFD", u"\uFFFD", u"\uFFFD\uFFFD\uFFFD"};
+    const std::string ascii = "abcdefghijklmnopqrstuvwxyz0123456789ABCD";
+    for (std::size_t piece = 0; piece < std::size(pieces); ++piece) {
+        for (std::size_t before = 0; before <= 33; ++before) {
+            for (std::size_t after : {std::size_t{0}, std::size_t{1}, std::size_t{7}, std::size_t{8}, std::size_t{13}, std::size_t{16}, std::size_t{31}}) {
+                SCOPED_TRACE(testing::Message() << piece << " after " << before << " before " << after);
+                const std::string bytes = ascii.substr(0, before) + pieces[piece] + ascii.substr(0, after);
+                const std::u16string wide = Utf8ToUtf16(ascii.substr(0, before)) + wides[piece] +
+                                            Utf8ToUtf16(ascii.substr(0, after));
+                EXPECT_EQ(AnsiToWide(bytes), wide);
+                // The valid pieces come back whole the other way.
+                if (piece < 7) {
+                    EXPECT_EQ(WideToAnsi(wide), bytes);
+                }
+                WCHAR out[96] = {};
+                const int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), out, 96);
+                EXPECT_EQ(std::u16string(out, static_cast<std::size_t>(n > 0 ? n : 0)), wide);
+                EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0),
+                          static_cast<int>(wide.size()));
+            }
+        }
+    }
+    // Only bytes that start nothing: one replacement each, the most a text can grow.
+    EXPECT_EQ(AnsiToWide(std::string(19, '\x80')), std::u16string(19, u'\uFFFD'));
+}
+
 TEST_F(CodePageUtf8, LoneSurrogatesBecomeReplacementCharactersOrFailWhenAsked)
 {
     char out[16] = {};

@@ -112,4 +112,28 @@ TEST_F(RepeatedPathTest, RelativePathsFollowTheCurrentDirectory)
     ASSERT_TRUE(SetCurrentDirectoryW(u"C:\\"));
 }
 
+// The full forms of the last few paths are kept: more paths than are kept,
+// in turn and mixed with relative ones, each still name their own file.
+TEST_F(RepeatedPathTest, MorePathsThanAreKeptEachNameTheirOwnFile)
+{
+    const fs::path c = m_root / "drive_c";
+    const std::u16string names[] = {u"C:\\P0\\f.txt", u"C:\\P1\\f.txt", u"C:\\P2\\f.txt",
+                                    u"C:\\P3\\f.txt", u"C:\\P4\\f.txt", u"C:\\P5\\f.txt"};
+    for (int i = 0; i < 6; ++i)
+        WriteHostFile(c / ("P" + std::to_string(i)) / "f.txt", std::to_string(i));
+    ASSERT_TRUE(SetCurrentDirectoryW(u"C:\\P2"));
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < 6; ++i) {
+            EXPECT_EQ(Read(Found(names[i].c_str())), std::to_string(i)) << round << " " << i;
+            EXPECT_EQ(Read(Found(u"f.txt")), "2");
+        }
+        for (int i = 5; i >= 0; --i)
+            EXPECT_EQ(Found(names[i].c_str()), c / ("P" + std::to_string(i)) / "f.txt");
+    }
+    ASSERT_TRUE(SetCurrentDirectoryW(u"C:\\P4"));
+    EXPECT_EQ(Read(Found(u"f.txt")), "4");
+    EXPECT_EQ(Read(Found(names[0].c_str())), "0");
+    ASSERT_TRUE(SetCurrentDirectoryW(u"C:\\"));
+}
+
 } // namespace

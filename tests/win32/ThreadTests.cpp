@@ -145,6 +145,32 @@ TEST(Threads, ASuspendedWorkerBeginsNoNewUnitOfWork)
     Finish(thread);
 }
 
+// Safe points look at a flag kept with the suspend count rather than take
+// the thread's lock: the flag must follow the count through every change.
+TEST(Threads, EverySuspensionOfARepeatedCycleParksTheWorkerUntilTheCountIsBackToZero)
+{
+    Counter counter;
+    HANDLE thread = Start(counter.routine);
+    ASSERT_TRUE(Eventually([&] { return counter.units > 3; }));
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        SCOPED_TRACE(cycle);
+        ASSERT_EQ(SuspendThread(thread), 0u);
+        ASSERT_EQ(SuspendThread(thread), 1u);
+        ASSERT_TRUE(Eventually([&] { return win32::IsThreadParked(thread); }));
+        // One resume of two leaves it suspended.
+        ASSERT_EQ(ResumeThread(thread), 2u);
+        const int parkedAt = counter.units;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        EXPECT_EQ(counter.units, parkedAt);
+        EXPECT_TRUE(win32::IsThreadParked(thread));
+        ASSERT_EQ(ResumeThread(thread), 1u);
+        ASSERT_TRUE(Eventually([&] { return counter.units > parkedAt + 3; }));
+        EXPECT_FALSE(win32::IsThreadParked(thread));
+    }
+    counter.stop = true;
+    Finish(thread);
+}
+
 TEST(Threads, AThreadHoldingALockIsNotParkedUntilItLetsGo)
 {
     std::atomic<bool> holding{false};

@@ -77,3 +77,21 @@ TEST(WideString, Utf8ConversionKeepsEveryCharacterAfterAnAsciiStart)
     for (const std::u16string& text : {std::u16string(u"abc\u00e9"), std::u16string(u"\u4e2d\u6587\\x.txt")})
         EXPECT_EQ(Utf8ToUtf16(Utf16ToUtf8(text)), text);
 }
+
+// The length is found eight characters at a time from an aligned place: a
+// string may start and end anywhere in those blocks.
+TEST(WideString, LengthIsRightWhereverTheStringStartsAndEnds)
+{
+    alignas(16) WCHAR buffer[64];
+    for (std::size_t start = 0; start < 9; ++start) {
+        for (std::size_t length = 0; length + start < 63; ++length) {
+            for (WCHAR& c : buffer)
+                c = u'\u0100'; // no byte of it is zero
+            buffer[start + length] = 0;
+            EXPECT_EQ(wcslen(buffer + start), length) << start << " " << length;
+        }
+    }
+    // A character with a zero byte is not the end.
+    const WCHAR mixed[] = {u'\u0100', u'\u0001', u'\u1000', u'a', 0};
+    EXPECT_EQ(wcslen(mixed), 4u);
+}

@@ -37,8 +37,9 @@ void AddSender(CMessage& message, std::u16string_view emlPath)
 
 void AddRecipients(CMessage& message, std::u16string_view text, std::int32_t type)
 {
-    for (const Address& address : ParseAddressList(text))
-        message.AddRecipient({type, address.displayName, address.emailAddress, address.addressType, {}});
+    for (Address& address : ParseAddressList(text))
+        message.AddRecipient(
+            {type, std::move(address.displayName), std::move(address.emailAddress), std::move(address.addressType), {}});
 }
 
 void AddBody(CMessage& message, const MailParts& parts, std::u16string_view rtfBodyPath)

@@ -1,27 +1,22 @@
 #include "notes/LNNotesSession.h"
 
-#include <cctype>
-#include <vector>
+#include <string>
 
 namespace notes {
 
 namespace {
 
-// The labels of a canonical name's components.
+// The labels of a canonical name's components, in any case (the library
+// runs in the C locale, where case is ASCII's alone).
 bool IsComponentLabel(std::string_view label)
 {
-    static const char* const kLabels[] = {"CN", "OU", "O", "C", "G", "S", "I", "Q", "P", "A"};
-    for (const char* known : kLabels) {
-        std::string_view k(known);
-        if (label.size() != k.size())
-            continue;
-        bool same = true;
-        for (std::size_t i = 0; i < k.size(); ++i)
-            same = same && std::toupper(static_cast<unsigned char>(label[i])) == k[i];
-        if (same)
-            return true;
-    }
-    return false;
+    if (label.empty() || label.size() > 2)
+        return false;
+    auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    const char first = upper(label[0]);
+    if (label.size() == 2)
+        return (first == 'C' && upper(label[1]) == 'N') || (first == 'O' && upper(label[1]) == 'U');
+    return std::string_view("OCGSIQPA").find(first) != std::string_view::npos;
 }
 
 } // namespace
@@ -37,7 +32,10 @@ std::string AbbreviateCanonicalName(std::string_view name)
         domain = name.substr(at);
         body = name.substr(0, at);
     }
-    std::vector<std::string_view> values;
+    // Every component is checked before anything is kept: a name with one
+    // unlabelled component comes back whole.
+    std::string result;
+    result.reserve(body.size() + domain.size());
     std::size_t start = 0;
     while (true) {
         std::size_t slash = body.find('/', start);
@@ -45,16 +43,12 @@ std::string AbbreviateCanonicalName(std::string_view name)
         std::size_t equals = component.find('=');
         if (equals == std::string_view::npos || !IsComponentLabel(component.substr(0, equals)))
             return std::string(name);
-        values.push_back(component.substr(equals + 1));
+        if (start)
+            result += '/';
+        result += component.substr(equals + 1);
         if (slash == std::string_view::npos)
             break;
         start = slash + 1;
-    }
-    std::string result;
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        if (i)
-            result += '/';
-        result += values[i];
     }
     result += domain;
     return result;

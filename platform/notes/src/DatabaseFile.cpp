@@ -35,14 +35,23 @@ LNSTATUS StatusOf(int sqliteResult)
     }
 }
 
-std::string ColumnBytes(sqlite3_stmt* statement, int column)
+// A column's bytes as SQLite holds them, valid until the statement moves on.
+std::string_view ColumnView(sqlite3_stmt* statement, int column)
 {
     const void* data = sqlite3_column_blob(statement, column);
     int length = sqlite3_column_bytes(statement, column);
     if (!data || length <= 0)
         return {};
-    return std::string(static_cast<const char*>(data), static_cast<std::size_t>(length));
+    return {static_cast<const char*>(data), static_cast<std::size_t>(length)};
 }
+
+std::string ColumnBytes(sqlite3_stmt* statement, int column)
+{
+    return std::string(ColumnView(statement, column));
+}
+
+// Room for the items of most notes at once, rather than grown item by item.
+constexpr std::size_t kItemsAhead = 16;
 
 format::DateTimeValue TimeColumn(sqlite3_stmt* statement, int column)
 {
@@ -270,17 +279,17 @@ LNSTATUS DatabaseFile::ReadItemsAndAttachments(NoteData* note)
         StatementScope scope(m_items);
         sqlite3_bind_int64(m_items, 1, note->noteId);
         int result;
+        note->items.reserve(kItemsAhead);
         while ((result = sqlite3_step(m_items)) == SQLITE_ROW) {
-            ItemData item;
-            item.name = ColumnBytes(m_items, 0);
             std::int64_t type = sqlite3_column_int64(m_items, 1);
             if (!IsValidItemType(type))
                 return LNERR_DATABASE_CORRUPT;
+            ItemData& item = note->items.emplace_back();
+            item.name.assign(ColumnView(m_items, 0));
             item.type = static_cast<LNITEMTYPE>(type);
             item.flags = static_cast<LNITEMFLAGS>(sqlite3_column_int64(m_items, 2));
-            item.value = ColumnBytes(m_items, 3);
+            item.value.assign(ColumnView(m_items, 3));
             m_text.ItemToAnsi(item);
-            note->items.push_back(std::move(item));
         }
         if (LNSTATUS status = StatusOf(result))
             return status;

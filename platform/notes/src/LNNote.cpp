@@ -6,7 +6,6 @@
 #include "notes/LNDatetime.h"
 #include "notes/LNItem.h"
 
-#include <cctype>
 
 using notes::detail::Enter;
 using notes::detail::EnterOrRaise;
@@ -15,12 +14,16 @@ using notes::detail::Report;
 
 namespace {
 
+// Item names compare without case, ASCII's alone (the library runs in the C
+// locale, where that is all tolower folds).
 bool SameItemName(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+        const unsigned char x = static_cast<unsigned char>(a[i]);
+        const unsigned char y = static_cast<unsigned char>(b[i]);
+        if (x != y && ((x | 0x20) != (y | 0x20) || (x | 0x20) < 'a' || (x | 0x20) > 'z'))
             return false;
     }
     return true;

@@ -1,6 +1,8 @@
 #include "ole/DispatchObject.h"
 #include "ole/Variant.h"
 
+#include <utility>
+
 namespace ole {
 
 CDispatchError::CDispatchError(HRESULT code, std::u16string description, int argument)
@@ -63,7 +65,7 @@ T Converted(std::optional<T> value, int argument)
 {
     if (!value)
         throw CDispatchError(DISP_E_TYPEMISMATCH, {}, argument);
-    return *value;
+    return std::move(*value);
 }
 
 } // namespace

@@ -76,6 +76,15 @@ bool IsMissing(const VARIANT& value)
 
 std::optional<std::u16string> ToString(const VARIANT& value)
 {
+    // A string, or a reference to one, is its own text: read in place rather
+    // than copied to a new BSTR first.
+    const BSTR* direct = nullptr;
+    if (value.vt == VT_BSTR)
+        direct = &value.bstrVal;
+    else if (value.vt == (VT_BSTR | VT_BYREF))
+        direct = value.pbstrVal; // a null reference goes to the conversion, which refuses it
+    if (direct)
+        return std::u16string(*direct ? *direct : u"", SysStringLen(*direct));
     CVariant text;
     if (FAILED(VariantChangeType(&text, &value, 0, VT_BSTR)))
         return std::nullopt;

@@ -4,7 +4,12 @@
 
 #include <array>
 #include <atomic>
+#include <cstdint>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -116,74 +121,114 @@ bool ValidSecondByte(unsigned char lead, unsigned char b)
     }
 }
 
-void AppendCodePoint(std::u16string& out, char32_t c)
-{
-    if (c >= 0x10000) {
-        c -= 0x10000;
-        out += static_cast<char16_t>(0xD800 + (c >> 10));
-        out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-    } else {
-        out += static_cast<char16_t>(c);
-    }
-}
-
 // Strict UTF-8: each maximal invalid part of a sequence becomes one U+FFFD.
 // Returns false when any replacement was made.
 bool DecodeUtf8(std::string_view in, std::u16string& out)
 {
+    // No sequence gives more UTF-16 units than it has bytes (four bytes make
+    // a surrogate pair, an invalid part one U+FFFD per byte at most), so the
+    // text is decoded into room made once and cut to what was written.
     bool clean = true;
-    out.reserve(in.size());
+    const std::size_t base = out.size();
+    out.resize(base + in.size());
+    char16_t* const first = out.data() + base;
+    char16_t* to = first;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(in.data());
+    const std::size_t size = in.size();
     std::size_t i = 0;
-    while (i < in.size()) {
-        // A run of ASCII, most of a text, is widened in one step.
-        std::size_t end = i;
-        while (end < in.size() && static_cast<unsigned char>(in[end]) < 0x80)
-            ++end;
-        if (end > i) {
-            const std::size_t at = out.size();
-            out.resize(at + (end - i));
-            for (std::size_t k = i; k < end; ++k)
-                out[at + (k - i)] = static_cast<char16_t>(in[k]);
-            i = end;
+    while (i < size) {
+        // A run of ASCII, most of a text, is widened sixteen or eight bytes
+        // at a time.
+#if defined(__SSE2__)
+        while (i + 16 <= size) {
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+            if (_mm_movemask_epi8(chunk) != 0)
+                break;
+            const __m128i zero = _mm_setzero_si128();
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm_unpacklo_epi8(chunk, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 8), _mm_unpackhi_epi8(chunk, zero));
+            to += 16;
+            i += 16;
+        }
+#endif
+        while (i + 8 <= size) {
+            std::uint64_t word;
+            std::memcpy(&word, bytes + i, sizeof word);
+            if (word & 0x8080808080808080ull)
+                break;
+            for (std::size_t k = 0; k < 8; ++k)
+                to[k] = bytes[i + k];
+            to += 8;
+            i += 8;
+        }
+        while (i < size && bytes[i] < 0x80)
+            *to++ = bytes[i++];
+        if (i >= size)
+            break;
+        const unsigned char lead = bytes[i];
+        // The two- and three-byte characters of most scripts, whole and
+        // valid, straight; anything else by the general steps below.
+        if (lead >= 0xC2 && lead <= 0xDF && i + 1 < size && (bytes[i + 1] & 0xC0) == 0x80) {
+            *to++ = static_cast<char16_t>(((lead & 0x1F) << 6) | (bytes[i + 1] & 0x3F));
+            i += 2;
             continue;
         }
-        const auto lead = static_cast<unsigned char>(in[i]);
+        if (lead >= 0xE1 && lead <= 0xEF && lead != 0xED && i + 2 < size && (bytes[i + 1] & 0xC0) == 0x80
+            && (bytes[i + 2] & 0xC0) == 0x80) {
+            *to++ = static_cast<char16_t>(((lead & 0x0F) << 12) | ((bytes[i + 1] & 0x3F) << 6) | (bytes[i + 2] & 0x3F));
+            i += 3;
+            continue;
+        }
         // Not ASCII (the runs above take that): 2 to 4, or 0 for no lead byte.
         const std::size_t length = Utf8SequenceLength(lead);
         if (length == 0) {
-            out += kReplacement;
+            *to++ = kReplacement;
             clean = false;
             ++i;
             continue;
         }
         char32_t c = lead & (0xFF >> (length + 1));
         std::size_t taken = 1;
-        while (taken < length && i + taken < in.size()) {
-            const auto b = static_cast<unsigned char>(in[i + taken]);
+        while (taken < length && i + taken < size) {
+            const unsigned char b = bytes[i + taken];
             const bool valid = taken == 1 ? ValidSecondByte(lead, b) : (b & 0xC0) == 0x80;
             if (!valid)
                 break;
             c = (c << 6) | (b & 0x3F);
             ++taken;
         }
-        if (taken == length) {
-            AppendCodePoint(out, c);
-        } else {
-            out += kReplacement;
+        if (taken != length) {
+            *to++ = kReplacement;
             clean = false;
+        } else if (c >= 0x10000) {
+            c -= 0x10000;
+            *to++ = static_cast<char16_t>(0xD800 + (c >> 10));
+            *to++ = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+        } else {
+            *to++ = static_cast<char16_t>(c);
         }
         i += taken;
     }
+    out.resize(base + static_cast<std::size_t>(to - first));
     return clean;
 }
 
 // UTF-16 to UTF-8; a lone surrogate becomes U+FFFD. Returns false when any did.
 bool EncodeUtf8(std::u16string_view in, std::string& out)
 {
+    // At most three bytes a unit (a surrogate pair makes four of two), so
+    // the text is encoded into room made once and cut to what was written.
     bool clean = true;
-    out.reserve(in.size());
+    const std::size_t base = out.size();
+    out.resize(base + in.size() * 3);
+    char* const first = out.data() + base;
+    char* to = first;
     for (std::size_t i = 0; i < in.size(); ++i) {
         char32_t c = in[i];
+        if (c < 0x80) {
+            *to++ = static_cast<char>(c);
+            continue;
+        }
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < in.size() && in[i + 1] >= 0xDC00 && in[i + 1] <= 0xDFFF) {
             c = 0x10000 + ((c - 0xD800) << 10) + (in[i + 1] - 0xDC00);
             ++i;
@@ -191,8 +236,19 @@ bool EncodeUtf8(std::u16string_view in, std::string& out)
             c = kReplacement;
             clean = false;
         }
-        AppendUtf8(out, c);
+        if (c < 0x800) {
+            *to++ = static_cast<char>(0xC0 | (c >> 6));
+        } else if (c < 0x10000) {
+            *to++ = static_cast<char>(0xE0 | (c >> 12));
+            *to++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        } else {
+            *to++ = static_cast<char>(0xF0 | (c >> 18));
+            *to++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            *to++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        }
+        *to++ = static_cast<char>(0x80 | (c & 0x3F));
     }
+    out.resize(base + static_cast<std::size_t>(to - first));
     return clean;
 }
 

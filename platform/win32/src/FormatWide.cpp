@@ -4,6 +4,7 @@
 #include "win32/CodePage.h"
 #include "win32/WideString.h"
 
+#include <charconv>
 #include <cstdio>
 #include <string>
 
@@ -30,6 +31,24 @@ std::u16string PrintNumber(const std::string& spec, Value value)
     std::string text(static_cast<std::size_t>(length), '\0');
     std::snprintf(text.data(), text.size() + 1, spec.c_str(), value);
     return AnsiToWide(text);
+}
+
+// A plain %d, %i, %u, %x or %X (no flags, width or precision), the most
+// common by far, as snprintf would write it, without asking it twice.
+template <typename Value>
+bool AppendPlainNumber(std::u16string& out, const std::string& spec, WCHAR conv, Value value)
+{
+    // The format item is "%" and its conversion letter, nothing between.
+    if (spec.size() != 2)
+        return false;
+    char digits[24];
+    const int base = conv == u'x' || conv == u'X' ? 16 : 10;
+    const auto [end, error] = std::to_chars(digits, digits + sizeof digits, value, base);
+    if (error != std::errc())
+        return false;
+    for (const char* d = digits; d != end; ++d)
+        out += static_cast<char16_t>(conv == u'X' && *d >= 'a' ? *d - 'a' + 'A' : *d);
+    return true;
 }
 
 } // namespace
@@ -127,12 +146,14 @@ std::u16string FormatWide(const WCHAR* format, va_list args)
                     int v = va_arg(ap, int);
                     if (size == Size::Short)
                         v = static_cast<short>(v);
-                    out += PrintNumber(spec, v);
+                    if (!AppendPlainNumber(out, spec, conv, v))
+                        out += PrintNumber(spec, v);
                 } else {
                     unsigned v = va_arg(ap, unsigned);
                     if (size == Size::Short)
                         v = static_cast<unsigned short>(v);
-                    out += PrintNumber(spec, v);
+                    if (conv == u'o' || !AppendPlainNumber(out, spec, conv, v))
+                        out += PrintNumber(spec, v);
                 }
             }
             break;

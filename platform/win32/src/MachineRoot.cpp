@@ -350,7 +350,8 @@ namespace {
 // root is a function of the path's text alone: the last few made are kept
 // per thread, as a program names the same few paths for every item. Only
 // text is kept; the files and folders are looked at again every time.
-std::optional<FullForm> FullFormOf(std::u16string_view path, LONG* error)
+// The form is the thread's own, good until its next call: no copy is made.
+const FullForm* FullFormOf(std::u16string_view path, LONG* error)
 {
     struct Kept {
         std::u16string path;
@@ -359,26 +360,30 @@ std::optional<FullForm> FullFormOf(std::u16string_view path, LONG* error)
     static constexpr std::size_t kKept = 4;
     thread_local std::array<Kept, kKept> kept;
     thread_local std::size_t next = 0;
+    thread_local FullForm relativeForm; // of the last path not kept
     const bool absolute = IsAbsolute(path);
     if (absolute) {
         for (const Kept& k : kept) {
             if (!k.path.empty() && k.path == path)
-                return k.form;
+                return &k.form;
         }
     }
     auto full = win32::FullWindowsPath(path, error);
     if (!full)
-        return std::nullopt;
+        return nullptr;
     FullForm form{std::move(*full), {}};
     if (form.full.size() > 3) {
         form.relative = Utf16ToUtf8(std::u16string_view(form.full).substr(3));
         std::replace(form.relative.begin(), form.relative.end(), '\\', '/');
     }
-    if (absolute) {
-        kept[next] = {std::u16string(path), form};
-        next = (next + 1) % kKept;
+    if (!absolute) {
+        relativeForm = std::move(form);
+        return &relativeForm;
     }
-    return form;
+    Kept& slot = kept[next];
+    next = (next + 1) % kKept;
+    slot = {std::u16string(path), std::move(form)};
+    return &slot.form;
 }
 
 } // namespace
@@ -393,7 +398,7 @@ std::optional<HostPathText> ResolvePathText(std::u16string_view path, Resolve mo
         return std::nullopt;
     };
     LONG code = 0;
-    auto form = FullFormOf(path, &code);
+    const FullForm* form = FullFormOf(path, &code);
     if (!form)
         return fail(code);
     const std::u16string& full = form->full;

@@ -22,6 +22,9 @@ public:
     bool parked = false;
     int priority = THREAD_PRIORITY_NORMAL;
 
+    // Whether suspendCount is above 0, written with it under mutex: a safe
+    // point of a thread that nothing was asked of takes no lock.
+    std::atomic<bool> suspendRequested{false};
     std::atomic<bool> terminateRequested{false};
     std::atomic<DWORD> terminateCode{0};
 

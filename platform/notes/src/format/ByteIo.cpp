@@ -107,10 +107,15 @@ double ByteReader::F64()
 
 std::string ByteReader::Bytes32()
 {
+    return std::string(Bytes32View());
+}
+
+std::string_view ByteReader::Bytes32View()
+{
     std::uint32_t length = U32();
     if (!Need(length))
         return {};
-    std::string bytes(m_data.substr(m_offset, length));
+    std::string_view bytes = m_data.substr(m_offset, length);
     m_offset += length;
     return bytes;
 }

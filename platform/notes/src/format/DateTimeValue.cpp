@@ -103,9 +103,47 @@ CivilTime CivilFromSeconds(std::int64_t seconds)
     return civil;
 }
 
+namespace {
+
+// Digits of a field known to fit them, with leading zeros.
+void PutDigits(std::string& out, int value, int digits)
+{
+    char text[4];
+    for (int k = digits - 1; k >= 0; --k) {
+        text[k] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+    out.append(text, static_cast<std::size_t>(digits));
+}
+
+} // namespace
+
 std::string FormatDateTime(const DateTimeValue& value)
 {
     CivilTime c = CivilFromSeconds(value.seconds);
+    // The years of four digits, every date a file holds in practice, are
+    // written directly; the rest as printf writes them.
+    if (c.year >= 0 && c.year <= 9999) {
+        std::string text;
+        text.reserve(19);
+        if (value.precision != DatePrecision::TimeOnly) {
+            PutDigits(text, c.year, 4);
+            text += '-';
+            PutDigits(text, c.month, 2);
+            text += '-';
+            PutDigits(text, c.day, 2);
+        }
+        if (value.precision == DatePrecision::DateOnly)
+            return text;
+        if (value.precision != DatePrecision::TimeOnly)
+            text += ' ';
+        PutDigits(text, c.hour, 2);
+        text += ':';
+        PutDigits(text, c.minute, 2);
+        text += ':';
+        PutDigits(text, c.second, 2);
+        return text;
+    }
     char buffer[48];
     switch (value.precision) {
     case DatePrecision::DateOnly:

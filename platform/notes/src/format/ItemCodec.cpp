@@ -57,8 +57,10 @@ bool ReadElement(ByteReader& in, RichElement& element)
         element.style = in.U8();
         element.pointSize = in.U16();
         element.color = in.U32();
-        element.face = in.Bytes32();
-        element.text = in.Bytes32();
+        // Into the element's own strings: the default face's room usually
+        // holds the face read.
+        element.face.assign(in.Bytes32View());
+        element.text.assign(in.Bytes32View());
         break;
     case static_cast<std::uint8_t>(RichElementKind::Graphic): {
         element.kind = RichElementKind::Graphic;
@@ -68,12 +70,12 @@ bool ReadElement(ByteReader& in, RichElement& element)
         element.format = static_cast<GraphicFormat>(format);
         element.width = in.U32();
         element.height = in.U32();
-        element.bytes = in.Bytes32();
+        element.bytes.assign(in.Bytes32View());
         break;
     }
     case static_cast<std::uint8_t>(RichElementKind::AttachmentRef):
         element.kind = RichElementKind::AttachmentRef;
-        element.text = in.Bytes32();
+        element.text.assign(in.Bytes32View());
         break;
     case static_cast<std::uint8_t>(RichElementKind::LineBreak):
         element.kind = RichElementKind::LineBreak;

@@ -35,6 +35,9 @@ public:
     std::int64_t I64();
     double F64();
     std::string Bytes32();
+    // The same bytes as a view of the blob, for a caller that copies them
+    // into a string it already has.
+    std::string_view Bytes32View();
     bool Failed() const { return m_failed; }
     bool AtEnd() const { return m_offset == m_data.size(); }
     // A count read from the blob that claims more entries than the remaining
