@@ -54,21 +54,14 @@ struct Layout {
     // drawing; plain: the caller knows that shaping leaves it alone.
     MeasuredLine Measure(std::u16string_view logical, bool plain = false) const
     {
-        if (plain) {
-            MeasuredLine out;
-            out.advances.reserve(logical.size());
-            for (std::size_t i = 0; i < logical.size(); ++i) {
-                out.advances.push_back(CharWidth(logical, i, out.width));
-                out.width += out.advances.back();
-            }
-            return out;
-        }
-        if (const MeasuredLine* known = Shaped(logical))
-            return *known;
         MeasuredLine out;
-        out.shaped = NeedsBidi(logical);
-        if (out.shaped)
-            out.display = ForDisplay(logical);
+        if (!plain) {
+            if (const MeasuredLine* known = Shaped(logical))
+                return *known;
+            out.shaped = NeedsBidi(logical);
+            if (out.shaped)
+                out.display = ForDisplay(logical);
+        }
         const std::u16string_view text = out.shaped ? std::u16string_view(out.display.shaped) : logical;
         out.advances.reserve(text.size());
         for (std::size_t i = 0; i < text.size(); ++i) {
@@ -121,7 +114,6 @@ std::u16string StripPrefixes(std::u16string_view text, int& underline)
         return std::u16string(text); // the usual text: nothing to take out
     std::u16string out;
     out.reserve(text.size());
-    underline = -1;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == u'&' && i + 1 < text.size()) {
             ++i;

@@ -386,14 +386,6 @@ struct SurfaceBox {
     }
 #endif
 
-    template <int W>
-    void SaveRows(Pixel* out) const
-    {
-        const Pixel* row = first;
-        for (int y = 0; y < rows; ++y, row += step, out += W)
-            std::memcpy(out, row, W * sizeof(Pixel));
-    }
-
     // Puts the first count rows of saved back.
     void Restore(int count, const Pixel* saved) const
     {
@@ -405,13 +397,6 @@ struct SurfaceBox {
     void SaveTo(std::vector<Pixel>& saved) const
     {
         saved.resize(static_cast<std::size_t>(width) * rows);
-        switch (width) {
-        case 4: return SaveRows<4>(saved.data());
-        case 8: return SaveRows<8>(saved.data());
-        case 12: return SaveRows<12>(saved.data());
-        case 16: return SaveRows<16>(saved.data());
-        default: break;
-        }
         Pixel* out = saved.data();
         const Pixel* row = first;
         const std::size_t bytes = static_cast<std::size_t>(width) * sizeof(Pixel);

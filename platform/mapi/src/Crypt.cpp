@@ -121,54 +121,33 @@ __attribute__((target("avx2"), always_inline)) inline __m256i Row(const std::uin
 // Without VBMI, 32 bytes at a time by 16-byte shuffles over the chained
 // rows: a lane's index drops by 16 a row, saturating, so it goes negative
 // (and the shuffle gives 0) past its own row; the top half runs the same
-// way on the index with its top bit flipped. Returns how many bytes it did;
-// the tail, under 32, goes byte by byte.
+// way on the index with its top bit flipped.
+__attribute__((target("avx2"), always_inline)) inline __m256i Lookup32(const std::uint8_t* rows, __m256i x)
+{
+    const __m256i step = _mm256_set1_epi8(16);
+    __m256i low = x;
+    __m256i high = _mm256_xor_si256(x, _mm256_set1_epi8(static_cast<char>(0x80)));
+    __m256i y = _mm256_setzero_si256();
+#pragma GCC unroll 8
+    for (int k = 0; k < 8; ++k) {
+        y = _mm256_xor_si256(y, _mm256_shuffle_epi8(Row(rows, k), low));
+        y = _mm256_xor_si256(y, _mm256_shuffle_epi8(Row(rows, 8 + k), high));
+        low = _mm256_subs_epi8(low, step);
+        high = _mm256_subs_epi8(high, step);
+    }
+    return y;
+}
+
+// Returns how many bytes it did; the tail, under 32, goes byte by byte.
 __attribute__((target("avx2"))) std::size_t SubstituteAvx2(std::span<std::uint8_t> data, const std::uint8_t* table)
 {
     const std::uint8_t* rows = ChainedOf(table).bytes.data();
-    const __m256i step = _mm256_set1_epi8(16);
-    const __m256i top = _mm256_set1_epi8(static_cast<char>(0x80));
-    std::uint8_t* p = data.data();
-    // Two vectors a round share each row's load.
-    const std::size_t pairs = data.size() & ~std::size_t{63};
-    for (std::size_t done = 0; done < pairs; done += 64, p += 64) {
-        const __m256i x0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-        const __m256i x1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32));
-        __m256i low0 = x0, low1 = x1;
-        __m256i high0 = _mm256_xor_si256(x0, top), high1 = _mm256_xor_si256(x1, top);
-        __m256i y0 = _mm256_setzero_si256(), y1 = _mm256_setzero_si256();
-#pragma GCC unroll 8
-        for (int k = 0; k < 8; ++k) {
-            const __m256i r = Row(rows, k);
-            y0 = _mm256_xor_si256(y0, _mm256_shuffle_epi8(r, low0));
-            y1 = _mm256_xor_si256(y1, _mm256_shuffle_epi8(r, low1));
-            low0 = _mm256_subs_epi8(low0, step);
-            low1 = _mm256_subs_epi8(low1, step);
-            const __m256i h = Row(rows, 8 + k);
-            y0 = _mm256_xor_si256(y0, _mm256_shuffle_epi8(h, high0));
-            y1 = _mm256_xor_si256(y1, _mm256_shuffle_epi8(h, high1));
-            high0 = _mm256_subs_epi8(high0, step);
-            high1 = _mm256_subs_epi8(high1, step);
-        }
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), y0);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 32), y1);
-    }
-    std::size_t done = pairs;
-    if (data.size() - done >= 32) {
+    const std::size_t whole = data.size() & ~std::size_t{31};
+    for (std::uint8_t* p = data.data(); p != data.data() + whole; p += 32) {
         const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-        __m256i low = x;
-        __m256i high = _mm256_xor_si256(x, top);
-        __m256i y = _mm256_setzero_si256();
-        for (int k = 0; k < 8; ++k) {
-            y = _mm256_xor_si256(y, _mm256_shuffle_epi8(Row(rows, k), low));
-            y = _mm256_xor_si256(y, _mm256_shuffle_epi8(Row(rows, 8 + k), high));
-            low = _mm256_subs_epi8(low, step);
-            high = _mm256_subs_epi8(high, step);
-        }
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), y);
-        done += 32;
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), Lookup32(rows, x));
     }
-    return done;
+    return whole;
 }
 
 bool Has(CryptPath path)

@@ -147,10 +147,18 @@ void FitSurface(WindowData& window)
     window.surface = std::move(surface);
 }
 
+namespace {
+
+DWORD ClipFlagsOfStyle(LONG_PTR style)
+{
+    return ((style & WS_CLIPCHILDREN) ? DCX_CLIPCHILDREN : 0) | ((style & WS_CLIPSIBLINGS) ? DCX_CLIPSIBLINGS : 0);
+}
+
+} // namespace
+
 DWORD ClipFlagsOf(HWND hwnd)
 {
-    LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
-    return ((style & WS_CLIPCHILDREN) ? DCX_CLIPCHILDREN : 0) | ((style & WS_CLIPSIBLINGS) ? DCX_CLIPSIBLINGS : 0);
+    return ClipFlagsOfStyle(GetWindowLongPtrW(hwnd, GWL_STYLE));
 }
 
 HDC MakeWindowDC(HWND hwnd, bool whole, DWORD flags, const gdi::Region* limit)
@@ -321,8 +329,7 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint)
         // same hold of the lock.
         const RECT box = ClientBox(*window);
         client = {0, 0, box.right - box.left, box.bottom - box.top};
-        clipFlags = ((window->style & WS_CLIPCHILDREN) ? DCX_CLIPCHILDREN : 0) |
-                    ((window->style & WS_CLIPSIBLINGS) ? DCX_CLIPSIBLINGS : 0);
+        clipFlags = ClipFlagsOfStyle(static_cast<LONG_PTR>(window->style));
     }
     update.IntersectWith(client);
     *paint = {};

@@ -225,10 +225,6 @@ bool EncodeUtf8(std::u16string_view in, std::string& out)
     char* to = first;
     for (std::size_t i = 0; i < in.size(); ++i) {
         char32_t c = in[i];
-        if (c < 0x80) {
-            *to++ = static_cast<char>(c);
-            continue;
-        }
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < in.size() && in[i + 1] >= 0xDC00 && in[i + 1] <= 0xDFFF) {
             c = 0x10000 + ((c - 0xD800) << 10) + (in[i + 1] - 0xDC00);
             ++i;
@@ -236,17 +232,7 @@ bool EncodeUtf8(std::u16string_view in, std::string& out)
             c = kReplacement;
             clean = false;
         }
-        if (c < 0x800) {
-            *to++ = static_cast<char>(0xC0 | (c >> 6));
-        } else if (c < 0x10000) {
-            *to++ = static_cast<char>(0xE0 | (c >> 12));
-            *to++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        } else {
-            *to++ = static_cast<char>(0xF0 | (c >> 18));
-            *to++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            *to++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        }
-        *to++ = static_cast<char>(0x80 | (c & 0x3F));
+        to = PutUtf8(to, c);
     }
     out.resize(base + static_cast<std::size_t>(to - first));
     return clean;

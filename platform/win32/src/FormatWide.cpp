@@ -33,7 +33,7 @@ std::u16string PrintNumber(const std::string& spec, Value value)
     return AnsiToWide(text);
 }
 
-// A plain %d, %i, %u, %x or %X (no flags, width or precision), the most
+// A plain %d, %i, %u, %o, %x or %X (no flags, width or precision), the most
 // common by far, as snprintf would write it, without asking it twice.
 template <typename Value>
 bool AppendPlainNumber(std::u16string& out, const std::string& spec, WCHAR conv, Value value)
@@ -42,7 +42,7 @@ bool AppendPlainNumber(std::u16string& out, const std::string& spec, WCHAR conv,
     if (spec.size() != 2)
         return false;
     char digits[24];
-    const int base = conv == u'x' || conv == u'X' ? 16 : 10;
+    const int base = conv == u'x' || conv == u'X' ? 16 : conv == u'o' ? 8 : 10;
     const auto [end, error] = std::to_chars(digits, digits + sizeof digits, value, base);
     if (error != std::errc())
         return false;
@@ -152,7 +152,7 @@ std::u16string FormatWide(const WCHAR* format, va_list args)
                     unsigned v = va_arg(ap, unsigned);
                     if (size == Size::Short)
                         v = static_cast<unsigned short>(v);
-                    if (conv == u'o' || !AppendPlainNumber(out, spec, conv, v))
+                    if (!AppendPlainNumber(out, spec, conv, v))
                         out += PrintNumber(spec, v);
                 }
             }

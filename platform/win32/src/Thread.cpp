@@ -128,7 +128,7 @@ void ThreadSafePoint()
     ThreadObject* self = t_current;
     // A suspension or termination asked before this look is seen here as the
     // lock would show it; one asked later stops the thread at its next point.
-    if (!self || (!self->suspendRequested.load() && !self->terminateRequested.load()) || !MayStop())
+    if (!self || (self->suspendCount.load() == 0 && !self->terminateRequested.load()) || !MayStop())
         return;
     ThrowIfTerminating();
     std::unique_lock lock(self->mutex);
@@ -172,10 +172,8 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE start,
         return nullptr;
     }
     auto object = std::make_shared<ThreadObject>();
-    if (creationFlags & CREATE_SUSPENDED) {
+    if (creationFlags & CREATE_SUSPENDED)
         object->suspendCount = 1;
-        object->suspendRequested = true;
-    }
     HANDLE handle = win32::InsertHandle(object);
     try {
         std::thread(win32::RunThread, object, start, parameter).detach();
@@ -205,7 +203,6 @@ DWORD SuspendThread(HANDLE thread)
             return static_cast<DWORD>(-1);
         }
         previous = object->suspendCount++;
-        object->suspendRequested = true;
     }
     if (object.get() == win32::t_current)
         win32::ThreadSafePoint(); // a thread that suspends itself stops at once
@@ -223,7 +220,6 @@ DWORD ResumeThread(HANDLE thread)
         previous = object->suspendCount;
         if (previous > 0)
             --object->suspendCount;
-        object->suspendRequested = object->suspendCount > 0;
     }
     if (previous == 1)
         object->wake.notify_all();

@@ -18,13 +18,12 @@ public:
     std::mutex mutex;
     std::condition_variable wake;
     DWORD id = 0;
-    DWORD suspendCount = 0;
+    // Changed under mutex, atomic so that a safe point of a thread nothing
+    // was asked of reads it without the lock.
+    std::atomic<DWORD> suspendCount{0};
     bool parked = false;
     int priority = THREAD_PRIORITY_NORMAL;
 
-    // Whether suspendCount is above 0, written with it under mutex: a safe
-    // point of a thread that nothing was asked of takes no lock.
-    std::atomic<bool> suspendRequested{false};
     std::atomic<bool> terminateRequested{false};
     std::atomic<DWORD> terminateCode{0};
 

@@ -141,13 +141,6 @@ Result<Node> ReadNode(const CHeapOnNode& heap, const BthHeader& h, Hid hid, bool
     return Node{Bytes(view->bytes, view->bytes + view->size), h.cbKey, view->recordSize};
 }
 
-Bytes HidBytes(Hid hid)
-{
-    Bytes out(4);
-    WriteU32(out.data(), hid);
-    return out;
-}
-
 Result<void> WriteHeader(CHeapOnNode& heap, Hid header, const BthHeader& h)
 {
     // A header of fixed size is rewritten in place and never moves.
@@ -203,7 +196,7 @@ Result<InsertOutcome> InsertInto(CHeapOnNode& heap, const BthHeader& h, Hid hid,
     node.SetChild(child, below->hid);
     bool appended = false;
     if (below->split) {
-        const Bytes hidBytes = HidBytes(below->split->hid);
+        const Bytes hidBytes = U32Bytes(below->split->hid);
         node.InsertRecord(child + 1, below->split->key, hidBytes.data());
         appended = child + 2 == node.Count();
     }
@@ -348,7 +341,7 @@ Result<Hid> CBTreeOnHeap::Build(CHeapOnNode& heap, std::uint8_t cbKey, std::uint
             }
             auto hid = heap.Allocate(std::move(chunk));
             if (!hid) return hid.TakeError();
-            parents.push_back(BthRecord{(*level)[start].key, HidBytes(hid.Value())});
+            parents.push_back(BthRecord{(*level)[start].key, U32Bytes(hid.Value())});
         }
         if (parents.size() == 1) {
             h.root = ReadU32(parents.front().data.data());

@@ -33,11 +33,4 @@ inline std::string ColumnText(const TableColumn& c)
     return s;
 }
 
-inline Bytes U32Bytes(std::uint32_t v)
-{
-    Bytes b(4);
-    WriteU32(b.data(), v);
-    return b;
-}
-
 } // namespace mapi::ltp::table

@@ -62,7 +62,27 @@ HRESULT StringCchVPrintfW(WCHAR* dst, std::size_t dstSize, const WCHAR* format, 
 std::u16string FormatWide(const WCHAR* format, va_list args);
 
 std::string Utf16ToUtf8(std::u16string_view text);
-// Appends one character (a code point up to U+10FFFF, no surrogate half) as
-// UTF-8.
+// Writes one character (a code point up to U+10FFFF, no surrogate half) as
+// UTF-8 at `to`, which has room for four bytes; returns the end of it.
+inline char* PutUtf8(char* to, char32_t c)
+{
+    if (c < 0x80) {
+        *to++ = static_cast<char>(c);
+        return to;
+    }
+    if (c < 0x800) {
+        *to++ = static_cast<char>(0xC0 | (c >> 6));
+    } else if (c < 0x10000) {
+        *to++ = static_cast<char>(0xE0 | (c >> 12));
+        *to++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    } else {
+        *to++ = static_cast<char>(0xF0 | (c >> 18));
+        *to++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        *to++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    }
+    *to++ = static_cast<char>(0x80 | (c & 0x3F));
+    return to;
+}
+// Appends one character as PutUtf8 writes it.
 void AppendUtf8(std::string& out, char32_t c);
 std::u16string Utf8ToUtf16(std::string_view text);

@@ -41,6 +41,13 @@ inline void AppendU64(Bytes& out, std::uint64_t v)
 {
     for (int i = 0; i < 8; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
+// Four bytes of a 32-bit value (a key or a HID), sized once.
+inline Bytes U32Bytes(std::uint32_t v)
+{
+    Bytes b(4);
+    WriteU32(b.data(), v);
+    return b;
+}
 inline void AppendBytes(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
 
 inline std::uint64_t DoubleBits(double d) { std::uint64_t u; std::memcpy(&u, &d, 8); return u; }
